@@ -1,0 +1,29 @@
+# orv_add_library(NAME [LINKS ...]): one static library from the .cpp files of
+# the calling folder. New files join without touching the CMakeLists.
+function(orv_add_library name)
+  cmake_parse_arguments(ARG "" "" "LINKS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(NOT sources)
+    set(sources ${PROJECT_SOURCE_DIR}/cmake/empty.cpp)
+  endif()
+  add_library(${name} STATIC ${sources})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  target_link_libraries(${name} PUBLIC ${ARG_LINKS})
+endfunction()
+
+# orv_add_test_folder(NAME [LINKS ...]): one GoogleTest executable from the
+# test_*.cpp files of the calling folder, each test registered with CTest.
+function(orv_add_test_folder name)
+  cmake_parse_arguments(ARG "" "" "LINKS;LABELS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/test_*.cpp)
+  if(NOT sources)
+    return()
+  endif()
+  add_executable(${name} ${sources})
+  target_link_libraries(${name} PRIVATE ${ARG_LINKS} orv_test_support GTest::gtest GTest::gmock GTest::gtest_main)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  gtest_discover_tests(${name}
+    WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES LABELS "${ARG_LABELS}" ENVIRONMENT "ORV_SOURCE_DIR=${PROJECT_SOURCE_DIR};ORV_BINARY_DIR=${CMAKE_BINARY_DIR}")
+endfunction()

@@ -1,0 +1,16 @@
+#!/bin/sh
+# Installs the Debian packages the client needs; with "test" also the test tools.
+# Safe to run again: apt-get skips what is already there.
+set -e
+RUNTIME="build-essential cmake pkg-config libirrlicht-dev angelscript-dev libbox2d-dev \
+  libfreetype-dev zlib1g-dev libbz2-dev libvorbisidec-dev libopenal-dev libboost-dev \
+  libboost-system-dev libutfcpp-dev libx11-dev"
+TEST="googletest libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth x11-apps x11-utils imagemagick \
+  libgl1-mesa-dri mesa-utils clang libclang-rt-14-dev python3 libopenal1"
+PKGS="$RUNTIME"
+[ "$1" = "test" ] && PKGS="$RUNTIME $TEST"
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update
+$SUDO apt-get install -y --no-install-recommends $PKGS
