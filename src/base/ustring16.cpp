@@ -1,0 +1,607 @@
+#include "base/ustring16.h"
+
+#include <algorithm>
+#include <cstring>
+#include <iterator>
+
+#include <utf8.h>
+
+#include "base/NumberText.h"
+
+namespace irr {
+namespace core {
+
+namespace {
+
+const uchar32_t REPLACEMENT = 0xFFFD;
+const uchar32_t MAX_CODE_POINT = 0x10FFFF;
+
+bool isHighSurrogate(uchar16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
+bool isLowSurrogate(uchar16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
+bool isSurrogate(uchar32_t c) { return c >= 0xD800 && c <= 0xDFFF; }
+
+uchar32_t sanitize(uchar32_t c)
+{
+	return (c > MAX_CODE_POINT || isSurrogate(c)) ? REPLACEMENT : c;
+}
+
+void pushCodePoint(std::u16string& units, uchar32_t c)
+{
+	c = sanitize(c);
+	if (c < 0x10000) {
+		units.push_back(static_cast<uchar16_t>(c));
+	} else {
+		c -= 0x10000;
+		units.push_back(static_cast<uchar16_t>(0xD800 + (c >> 10)));
+		units.push_back(static_cast<uchar16_t>(0xDC00 + (c & 0x3FF)));
+	}
+}
+
+// Decodes one character at units[i] of well-formed text and advances i.
+uchar32_t decodeAt(const std::u16string& units, size_t& i)
+{
+	uchar16_t u = units[i++];
+	if (isHighSurrogate(u) && i < units.size() && isLowSurrogate(units[i])) {
+		uchar32_t c = 0x10000 + ((static_cast<uchar32_t>(u) - 0xD800) << 10) + (units[i] - 0xDC00);
+		++i;
+		return c;
+	}
+	return u;
+}
+
+template <class Char>
+size_t lengthOf(const Char* text)
+{
+	size_t n = 0;
+	while (text[n])
+		++n;
+	return n;
+}
+
+u32 readLE16(const unsigned char* p) { return p[0] | (p[1] << 8); }
+u32 readBE16(const unsigned char* p) { return (p[0] << 8) | p[1]; }
+u32 readLE32(const unsigned char* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<u32>(p[3]) << 24); }
+u32 readBE32(const unsigned char* p) { return (static_cast<u32>(p[0]) << 24) | (p[1] << 16) | (p[2] << 8) | p[3]; }
+
+} // namespace
+
+ustring16::ustring16(const char* utf8)
+{
+	if (utf8)
+		appendUTF8(utf8, utf8 + std::strlen(utf8));
+}
+
+ustring16::ustring16(const char* data, u32 lengthInBytes)
+{
+	loadDataStream(data, lengthInBytes);
+}
+
+ustring16::ustring16(const uchar16_t* utf16)
+{
+	if (utf16)
+		appendUTF16(utf16, utf16 + lengthOf(utf16));
+}
+
+ustring16::ustring16(const uchar16_t* utf16, u32 units)
+{
+	if (utf16)
+		appendUTF16(utf16, utf16 + units);
+}
+
+ustring16::ustring16(const uchar32_t* utf32)
+{
+	if (utf32)
+		appendUTF32(utf32, utf32 + lengthOf(utf32));
+}
+
+ustring16::ustring16(const wchar_t* text)
+{
+	if (!text)
+		return;
+	const size_t n = lengthOf(text);
+	if (sizeof(wchar_t) == 4) {
+		Units.reserve(n);
+		for (size_t i = 0; i < n; ++i)
+			pushCodePoint(Units, static_cast<uchar32_t>(text[i]));
+	} else {
+		std::u16string units(text, text + n);
+		appendUTF16(units.data(), units.data() + n);
+	}
+}
+
+ustring16::ustring16(const stringc& utf8)
+{
+	appendUTF8(utf8.c_str(), utf8.c_str() + utf8.size());
+}
+
+ustring16::ustring16(const stringw& text)
+	: ustring16(text.c_str())
+{
+}
+
+ustring16::ustring16(const std::string& utf8)
+{
+	appendUTF8(utf8.data(), utf8.data() + utf8.size());
+}
+
+ustring16::ustring16(const std::u16string& utf16)
+{
+	appendUTF16(utf16.data(), utf16.data() + utf16.size());
+}
+
+ustring16::ustring16(const std::u32string& utf32)
+{
+	appendUTF32(utf32.data(), utf32.data() + utf32.size());
+}
+
+ustring16& ustring16::operator=(const char* utf8)
+{
+	Units.clear();
+	if (utf8)
+		appendUTF8(utf8, utf8 + std::strlen(utf8));
+	return *this;
+}
+
+void ustring16::appendUTF8(const char* begin, const char* end)
+{
+	const size_t start = Units.size();
+	// A UTF-8 text never has more code units than bytes.
+	Units.resize(start + static_cast<size_t>(end - begin));
+	uchar16_t* out = &Units[0] + start;
+	try {
+		uchar16_t* last = utf8::utf8to16(begin, end, out);
+		Units.resize(static_cast<size_t>(last - Units.data()));
+		return;
+	} catch (const utf8::exception&) {
+	}
+	// Rare path: rewrite the bytes with U+FFFD for every broken sequence.
+	std::string repaired;
+	repaired.reserve(static_cast<size_t>(end - begin) + 16);
+	utf8::replace_invalid(begin, end, std::back_inserter(repaired), REPLACEMENT);
+	Units.resize(start + repaired.size());
+	out = &Units[0] + start;
+	uchar16_t* last = utf8::unchecked::utf8to16(repaired.begin(), repaired.end(), out);
+	Units.resize(static_cast<size_t>(last - Units.data()));
+}
+
+void ustring16::appendUTF16(const uchar16_t* begin, const uchar16_t* end)
+{
+	Units.reserve(Units.size() + static_cast<size_t>(end - begin));
+	for (const uchar16_t* p = begin; p != end; ++p) {
+		if (isHighSurrogate(*p) && p + 1 != end && isLowSurrogate(p[1])) {
+			Units.push_back(p[0]);
+			Units.push_back(p[1]);
+			++p;
+		} else if (isHighSurrogate(*p) || isLowSurrogate(*p)) {
+			Units.push_back(static_cast<uchar16_t>(REPLACEMENT));
+		} else {
+			Units.push_back(*p);
+		}
+	}
+}
+
+void ustring16::appendUTF32(const uchar32_t* begin, const uchar32_t* end)
+{
+	Units.reserve(Units.size() + static_cast<size_t>(end - begin));
+	for (const uchar32_t* p = begin; p != end; ++p)
+		pushCodePoint(Units, *p);
+}
+
+void ustring16::appendASCII(const char* text)
+{
+	for (; *text; ++text)
+		Units.push_back(static_cast<uchar16_t>(static_cast<unsigned char>(*text)));
+}
+
+ustring16& ustring16::loadDataStream(const char* data, size_t length)
+{
+	Units.clear();
+	if (!data)
+		return *this;
+	const unsigned char* bytes = reinterpret_cast<const unsigned char*>(data);
+	// UTF-32 LE first: its mark begins with the UTF-16 LE mark.
+	if (length >= 4 && bytes[0] == 0xFF && bytes[1] == 0xFE && bytes[2] == 0 && bytes[3] == 0) {
+		Units.reserve((length - 4) / 4);
+		size_t i = 4;
+		for (; i + 4 <= length; i += 4)
+			pushCodePoint(Units, readLE32(bytes + i));
+		if (i != length)
+			pushCodePoint(Units, REPLACEMENT);
+	} else if (length >= 4 && bytes[0] == 0 && bytes[1] == 0 && bytes[2] == 0xFE && bytes[3] == 0xFF) {
+		Units.reserve((length - 4) / 4);
+		size_t i = 4;
+		for (; i + 4 <= length; i += 4)
+			pushCodePoint(Units, readBE32(bytes + i));
+		if (i != length)
+			pushCodePoint(Units, REPLACEMENT);
+	} else if (length >= 2 && ((bytes[0] == 0xFF && bytes[1] == 0xFE) || (bytes[0] == 0xFE && bytes[1] == 0xFF))) {
+		const bool little = bytes[0] == 0xFF;
+		std::u16string raw;
+		raw.reserve((length - 2) / 2);
+		size_t i = 2;
+		for (; i + 2 <= length; i += 2)
+			raw.push_back(static_cast<uchar16_t>(little ? readLE16(bytes + i) : readBE16(bytes + i)));
+		appendUTF16(raw.data(), raw.data() + raw.size());
+		if (i != length)
+			pushCodePoint(Units, REPLACEMENT);
+	} else if (length >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) {
+		appendUTF8(data + 3, data + length);
+	} else {
+		appendUTF8(data, data + length);
+	}
+	return *this;
+}
+
+std::string ustring16::toUTF8_std() const
+{
+	// One code unit never needs more than three bytes.
+	std::string out(Units.size() * 3, '\0');
+	char* first = &out[0];
+	try {
+		char* last = utf8::utf16to8(Units.begin(), Units.end(), first);
+		out.resize(static_cast<size_t>(last - first));
+		return out;
+	} catch (const utf8::exception&) {
+	}
+	// Unreachable while the content stays well-formed; kept as a safe fallback.
+	out.clear();
+	size_t i = 0;
+	while (i < Units.size())
+		utf8::append(sanitize(decodeAt(Units, i)), std::back_inserter(out));
+	return out;
+}
+
+stringc ustring16::toUTF8_s() const
+{
+	const std::string text = toUTF8_std();
+	return stringc(text.data(), static_cast<u32>(text.size()));
+}
+
+std::u32string ustring16::toUTF32_s() const
+{
+	std::u32string out;
+	out.reserve(Units.size());
+	size_t i = 0;
+	while (i < Units.size())
+		out.push_back(sanitize(decodeAt(Units, i)));
+	return out;
+}
+
+std::wstring ustring16::toWCHAR_std() const
+{
+	if (sizeof(wchar_t) == 4) {
+		std::wstring out;
+		out.reserve(Units.size());
+		size_t i = 0;
+		while (i < Units.size())
+			out.push_back(static_cast<wchar_t>(sanitize(decodeAt(Units, i))));
+		return out;
+	}
+	return std::wstring(Units.begin(), Units.end());
+}
+
+stringw ustring16::toWCHAR_s() const
+{
+	const std::wstring text = toWCHAR_std();
+	return stringw(text.data(), static_cast<u32>(text.size()));
+}
+
+u32 ustring16::size() const
+{
+	size_t count = Units.size();
+	for (size_t i = 0; i + 1 < Units.size(); ++i)
+		if (isHighSurrogate(Units[i]) && isLowSurrogate(Units[i + 1]))
+			--count;
+	return static_cast<u32>(count);
+}
+
+size_t ustring16::unitOffset(u32 index) const
+{
+	size_t i = 0;
+	for (u32 n = 0; n < index; ++n) {
+		if (i >= Units.size())
+			return std::u16string::npos;
+		decodeAt(Units, i);
+	}
+	return i;
+}
+
+uchar32_t ustring16::charAt(u32 index) const
+{
+	size_t i = unitOffset(index);
+	if (i == std::u16string::npos || i >= Units.size())
+		return 0;
+	return decodeAt(Units, i);
+}
+
+uchar32_t ustring16::lastChar() const
+{
+	if (Units.empty())
+		return 0;
+	size_t i = Units.size() - 1;
+	if (i > 0 && isLowSurrogate(Units[i]) && isHighSurrogate(Units[i - 1]))
+		--i;
+	return decodeAt(Units, i);
+}
+
+bool ustring16::equalsn(const ustring16& other, u32 n) const
+{
+	size_t a = unitOffset(n);
+	size_t b = other.unitOffset(n);
+	if (a == std::u16string::npos)
+		a = Units.size();
+	if (b == std::u16string::npos)
+		b = other.Units.size();
+	return a == b && Units.compare(0, a, other.Units, 0, b) == 0;
+}
+
+ustring16& ustring16::operator+=(const ustring16& other)
+{
+	Units += other.Units;
+	return *this;
+}
+
+ustring16& ustring16::operator+=(char c)
+{
+	// Widened with its sign: negative chars are no code point and become U+FFFD.
+	return append(static_cast<uchar32_t>(static_cast<int>(c)));
+}
+
+ustring16& ustring16::operator+=(uchar32_t c)
+{
+	return append(c);
+}
+
+ustring16& ustring16::operator+=(short number) { return *this += static_cast<long long>(number); }
+ustring16& ustring16::operator+=(unsigned short number) { return *this += static_cast<unsigned long long>(number); }
+ustring16& ustring16::operator+=(int number) { return *this += static_cast<long long>(number); }
+ustring16& ustring16::operator+=(unsigned int number) { return *this += static_cast<unsigned long long>(number); }
+ustring16& ustring16::operator+=(long number) { return *this += static_cast<long long>(number); }
+ustring16& ustring16::operator+=(unsigned long number) { return *this += static_cast<unsigned long long>(number); }
+
+ustring16& ustring16::operator+=(long long number)
+{
+	char text[orv::INTEGER_TEXT_SIZE];
+	orv::formatSigned(number, text);
+	appendASCII(text);
+	return *this;
+}
+
+ustring16& ustring16::operator+=(unsigned long long number)
+{
+	char text[orv::INTEGER_TEXT_SIZE];
+	orv::formatUnsigned(number, text);
+	appendASCII(text);
+	return *this;
+}
+
+ustring16& ustring16::operator+=(double number)
+{
+	char text[orv::DECIMAL_TEXT_SIZE];
+	orv::formatDecimal(number, text);
+	appendASCII(text);
+	return *this;
+}
+
+ustring16 ustring16::operator+(const ustring16& other) const
+{
+	ustring16 result;
+	result.Units.reserve(Units.size() + other.Units.size());
+	result.Units = Units;
+	result.Units += other.Units;
+	return result;
+}
+
+ustring16& ustring16::append(uchar32_t c)
+{
+	pushCodePoint(Units, c);
+	return *this;
+}
+
+ustring16& ustring16::append(const ustring16& other)
+{
+	Units += other.Units;
+	return *this;
+}
+
+ustring16& ustring16::append(const ustring16& other, u32 length)
+{
+	size_t end = other.unitOffset(length);
+	if (end == std::u16string::npos)
+		end = other.Units.size();
+	Units.append(other.Units, 0, end);
+	return *this;
+}
+
+void ustring16::reserve(u32 count)
+{
+	Units.reserve(std::min(count, MAX_RESERVE));
+}
+
+s32 ustring16::findFirst(uchar32_t c) const
+{
+	return findNext(c, 0);
+}
+
+s32 ustring16::findNext(uchar32_t c, u32 startPos) const
+{
+	size_t i = unitOffset(startPos);
+	if (i == std::u16string::npos)
+		return -1;
+	for (s32 index = static_cast<s32>(startPos); i < Units.size(); ++index)
+		if (decodeAt(Units, i) == c)
+			return index;
+	return -1;
+}
+
+s32 ustring16::findLast(uchar32_t c, s32 start) const
+{
+	s32 found = -1;
+	size_t i = 0;
+	for (s32 index = 0; i < Units.size(); ++index) {
+		if (start >= 0 && index > start)
+			break;
+		if (decodeAt(Units, i) == c)
+			found = index;
+	}
+	return found;
+}
+
+s32 ustring16::find(const ustring16& str, u32 start) const
+{
+	if (str.Units.empty())
+		return -1;
+	size_t i = unitOffset(start);
+	if (i == std::u16string::npos)
+		return -1;
+	for (s32 index = static_cast<s32>(start); i < Units.size(); ++index) {
+		if (Units.compare(i, str.Units.size(), str.Units) == 0)
+			return index;
+		decodeAt(Units, i);
+	}
+	return -1;
+}
+
+s32 ustring16::findFirstCharNotInList(const ustring16& list) const
+{
+	const std::u32string set = list.toUTF32_s();
+	size_t i = 0;
+	for (s32 index = 0; i < Units.size(); ++index)
+		if (set.find(decodeAt(Units, i)) == std::u32string::npos)
+			return index;
+	return -1;
+}
+
+s32 ustring16::findLastCharNotInList(const ustring16& list) const
+{
+	const std::u32string set = list.toUTF32_s();
+	s32 found = -1;
+	size_t i = 0;
+	for (s32 index = 0; i < Units.size(); ++index)
+		if (set.find(decodeAt(Units, i)) == std::u32string::npos)
+			found = index;
+	return found;
+}
+
+ustring16 ustring16::subString(u32 begin, u32 length) const
+{
+	ustring16 result;
+	const size_t from = unitOffset(begin);
+	if (from == std::u16string::npos || length == 0)
+		return result;
+	size_t to = from;
+	for (u32 n = 0; n < length && to < Units.size(); ++n)
+		decodeAt(Units, to);
+	result.Units.assign(Units, from, to - from);
+	return result;
+}
+
+ustring16& ustring16::replace(uchar32_t toReplace, uchar32_t replaceWith)
+{
+	ustring16 from, to;
+	from.append(toReplace);
+	to.append(replaceWith);
+	// An invalid code point to look for is stored nowhere: nothing matches.
+	if (sanitize(toReplace) != toReplace)
+		return *this;
+	return replace(from, to);
+}
+
+ustring16& ustring16::replace(const ustring16& toReplace, const ustring16& replaceWith)
+{
+	if (toReplace.Units.empty())
+		return *this;
+	std::u16string result;
+	result.reserve(Units.size());
+	size_t i = 0;
+	while (i < Units.size()) {
+		if (Units.compare(i, toReplace.Units.size(), toReplace.Units) == 0) {
+			result += replaceWith.Units;
+			i += toReplace.Units.size();
+		} else {
+			const size_t from = i;
+			decodeAt(Units, i);
+			result.append(Units, from, i - from);
+		}
+	}
+	Units.swap(result);
+	return *this;
+}
+
+ustring16& ustring16::remove(uchar32_t c)
+{
+	if (sanitize(c) != c)
+		return *this;
+	ustring16 text;
+	text.append(c);
+	return remove(text);
+}
+
+ustring16& ustring16::remove(const ustring16& toRemove)
+{
+	return replace(toRemove, ustring16());
+}
+
+ustring16& ustring16::removeChars(const ustring16& characters)
+{
+	const std::u32string set = characters.toUTF32_s();
+	std::u16string result;
+	result.reserve(Units.size());
+	size_t i = 0;
+	while (i < Units.size()) {
+		const size_t from = i;
+		if (set.find(decodeAt(Units, i)) == std::u32string::npos)
+			result.append(Units, from, i - from);
+	}
+	Units.swap(result);
+	return *this;
+}
+
+ustring16& ustring16::trim(const ustring16& whitespace)
+{
+	const s32 begin = findFirstCharNotInList(whitespace);
+	if (begin < 0) {
+		Units.clear();
+		return *this;
+	}
+	const s32 end = findLastCharNotInList(whitespace);
+	*this = subString(static_cast<u32>(begin), static_cast<u32>(end - begin + 1));
+	return *this;
+}
+
+ustring16& ustring16::erase(u32 index)
+{
+	size_t from = unitOffset(index);
+	if (from == std::u16string::npos || from >= Units.size())
+		return *this;
+	size_t to = from;
+	decodeAt(Units, to);
+	Units.erase(from, to - from);
+	return *this;
+}
+
+ustring16& ustring16::validate()
+{
+	std::u16string units;
+	units.swap(Units);
+	appendUTF16(units.data(), units.data() + units.size());
+	return *this;
+}
+
+ustring16& ustring16::insert(uchar32_t c, u32 pos)
+{
+	ustring16 text;
+	text.append(c);
+	return insert(text, pos);
+}
+
+ustring16& ustring16::insert(const ustring16& str, u32 pos)
+{
+	const size_t at = unitOffset(pos);
+	if (at != std::u16string::npos)
+		Units.insert(at, str.Units);
+	return *this;
+}
+
+} // end namespace core
+} // end namespace irr
