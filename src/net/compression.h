@@ -1,0 +1,24 @@
+#ifndef ORV_NET_COMPRESSION_H
+#define ORV_NET_COMPRESSION_H
+
+#include "net/packet.h"
+
+namespace orv {
+namespace net {
+
+// Block payload compression, one library call each. A result has at most
+// 65,535 bytes, the most a block can carry. On success the packet holds the
+// result and reads from its first byte; on failure it is left exactly as it
+// was. The decompressors print the library's complaint on standard output.
+
+//! zlib at its default level.
+bool compressZlib(packet& data);
+//! bzip2 with 100,000-byte blocks: the smallest, since a block never holds more.
+bool compressBzip2(packet& data);
+bool decompressZlib(packet& data);
+bool decompressBzip2(packet& data);
+
+} // end namespace net
+} // end namespace orv
+
+#endif
