@@ -25,7 +25,7 @@ class ustring16
 {
 public:
 	//! Largest number of code units `reserve` asks for; more is surely a mistake.
-	static const u32 MAX_RESERVE = 1u << 24;
+	static constexpr u32 MAX_RESERVE = 1u << 24;
 
 	ustring16() = default;
 	ustring16(const ustring16& other) = default;
