@@ -1,0 +1,94 @@
+#include "net/CNetParse.h"
+
+#include "net/CFileTransfers.h"
+#include "net/INetParseHost.h"
+
+#include <IGUIEnvironment.h>
+#include <ILogger.h>
+
+#include <string>
+
+namespace orv
+{
+
+const CNetParse::Handler CNetParse::Handlers[CNetParse::HandlerCount] = {
+    &CNetParse::onIgnored,           &CNetParse::onServerError,
+    &CNetParse::onFileStart,         &CNetParse::onFileData,
+    &CNetParse::onFileEnd,           &CNetParse::onSwitchParser,
+    &CNetParse::onMainScript,        &CNetParse::onAddClass,
+    &CNetParse::onAddClassAttribute, &CNetParse::onClassScript,
+    &CNetParse::onAddServerAttribute, &CNetParse::onChangeServerProperty,
+    &CNetParse::onAddObject,         &CNetParse::onDeleteObject,
+    &CNetParse::onChangeObjectAttribute, &CNetParse::onSyncObject,
+    &CNetParse::onObjectScript,      &CNetParse::onSetPlayer,
+    &CNetParse::onPhysicsShape,
+};
+
+namespace
+{
+
+void logNet(INetParseHost& host, const std::string& message, irr::ELOG_LEVEL level)
+{
+    irr::IrrlichtDevice* device = host.getDevice();
+    if (device && device->getLogger())
+        device->getLogger()->log("net", message.c_str(), level);
+}
+
+} // namespace
+
+bool CNetParse::parse(net::packet& packet)
+{
+    const irr::u16 id = packet.readU16();
+    if (id >= HandlerCount)
+        return false;
+    return (this->*Handlers[id])(packet);
+}
+
+bool CNetParse::onServerError(net::packet& packet)
+{
+    const irr::core::ustring16 text = readRest(packet);
+    irr::IrrlichtDevice* device = Host.getDevice();
+    if (device && device->getGUIEnvironment())
+        device->getGUIEnvironment()->addMessageBox(L"Error", text.toWCHAR_s().c_str(), false, irr::gui::EMBF_OK,
+                                                   nullptr, -1, nullptr);
+    return true;
+}
+
+bool CNetParse::onFileStart(net::packet& packet)
+{
+    const irr::u16 id = packet.readU16();
+    const irr::u8 kind = packet.readU8();
+    const std::string name = readRest(packet).toUTF8_std();
+    const EFileTransferResult result =
+        Host.getFileTransfers().start(id, kind, name, Host.getDownloadRoot().c_str());
+    if (result == EFTR_BAD_KIND)
+        logNet(Host, "Refused file transfer " + std::to_string(id) + ": kind " + std::to_string(kind) +
+                         " has no download folder.", irr::ELL_WARNING);
+    else if (result == EFTR_BAD_NAME)
+        logNet(Host, "Refused file transfer " + std::to_string(id) + ": the name \"" + name +
+                         "\" would leave the download folder.", irr::ELL_WARNING);
+    return true;
+}
+
+bool CNetParse::onFileData(net::packet& packet)
+{
+    const irr::u16 id = packet.readU16();
+    const net::packet bytes = packet.readPacket(packet.getBytesLeft());
+    if (Host.getFileTransfers().append(id, bytes.getData(), bytes.getSize()) == EFTR_TOO_LARGE)
+        logNet(Host, "Dropped file transfer " + std::to_string(id) + ": the file exceeds 64 MiB.",
+               irr::ELL_WARNING);
+    return true;
+}
+
+bool CNetParse::onFileEnd(net::packet& packet)
+{
+    const irr::u16 id = packet.readU16();
+    CFileTransfers& transfers = Host.getFileTransfers();
+    const std::string path = transfers.getPath(id);
+    irr::IrrlichtDevice* device = Host.getDevice();
+    if (transfers.finish(id, device ? device->getFileSystem() : nullptr) == EFTR_WRITE_FAILED)
+        logNet(Host, "Could not write the downloaded file " + path + ".", irr::ELL_ERROR);
+    return true;
+}
+
+} // namespace orv

@@ -1,0 +1,68 @@
+#ifndef ORV_NET_C_NET_PARSE_H_INCLUDED
+#define ORV_NET_C_NET_PARSE_H_INCLUDED
+
+#include "base/ustring16.h"
+#include "net/packet.h"
+
+namespace orv
+{
+
+class INetParseHost;
+
+//! Hands every packet from the server to the handler of its 16-bit id.
+/** The login-phase and game-phase parsers derive from it and override single handlers; the table of
+    handlers is shared and reaches every handler through the virtual table, so an override is what a
+    dispatched id runs. Every handler returns true whatever it found. */
+class CNetParse
+{
+public:
+    typedef bool (CNetParse::*Handler)(net::packet& packet);
+
+    //! Ids 0 to 18 have a handler; larger ids are refused.
+    static const irr::u16 HandlerCount = 19;
+
+    explicit CNetParse(INetParseHost& host) : Host(host) {}
+    virtual ~CNetParse() = default;
+
+    CNetParse(const CNetParse&) = delete;
+    CNetParse& operator=(const CNetParse&) = delete;
+
+    virtual irr::core::ustring16 getName() const { return irr::core::ustring16("Default"); }
+
+    //! Reads the packet id (0 when fewer than 2 bytes remain) and runs its handler.
+    /** False for an id of 19 or more, whose 2 bytes stay consumed. */
+    virtual bool parse(net::packet& packet);
+
+    virtual bool onIgnored(net::packet& packet) { return true; }
+    virtual bool onServerError(net::packet& packet);
+    virtual bool onFileStart(net::packet& packet);
+    virtual bool onFileData(net::packet& packet);
+    virtual bool onFileEnd(net::packet& packet);
+    virtual bool onSwitchParser(net::packet& packet) { return onIgnored(packet); }
+    virtual bool onMainScript(net::packet& packet) { return true; }
+    virtual bool onAddClass(net::packet& packet) { return true; }
+    virtual bool onAddClassAttribute(net::packet& packet) { return true; }
+    virtual bool onClassScript(net::packet& packet) { return true; }
+    virtual bool onAddServerAttribute(net::packet& packet) { return true; }
+    virtual bool onChangeServerProperty(net::packet& packet) { return true; }
+    virtual bool onAddObject(net::packet& packet) { return true; }
+    virtual bool onDeleteObject(net::packet& packet) { return true; }
+    virtual bool onChangeObjectAttribute(net::packet& packet) { return true; }
+    virtual bool onSyncObject(net::packet& packet) { return true; }
+    virtual bool onObjectScript(net::packet& packet) { return true; }
+    virtual bool onSetPlayer(net::packet& packet) { return true; }
+    virtual bool onPhysicsShape(net::packet& packet) { return true; }
+
+protected:
+    //! The rest of the packet as text: the reading that every "rest of the packet" field uses.
+    static irr::core::ustring16 readRest(net::packet& packet) { return packet.readChars(packet.getSize()); }
+
+    INetParseHost& Host;
+
+private:
+    static const Handler Handlers[HandlerCount];
+};
+
+} // namespace orv
+
+#endif

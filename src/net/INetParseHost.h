@@ -1,0 +1,46 @@
+#ifndef ORV_NET_I_NET_PARSE_HOST_H_INCLUDED
+#define ORV_NET_I_NET_PARSE_HOST_H_INCLUDED
+
+#include <IrrlichtDevice.h>
+#include <irrString.h>
+
+namespace orv
+{
+
+class CNetParse;
+class CFileTransfers;
+
+//! What the packet handlers act on beyond the packet itself.
+/** The engine answers in the program; tests, the fuzzer and the benchmark bring hosts of their own,
+    so the parsers run without a window or a connection. */
+class INetParseHost
+{
+public:
+    virtual ~INetParseHost() = default;
+
+    //! GUI environment, logger and file system; may be null where nothing is shown.
+    virtual irr::IrrlichtDevice* getDevice() = 0;
+
+    //! The program directory as UTF-8, ending with a separator: the root of downloaded files.
+    virtual irr::core::stringc getDownloadRoot() = 0;
+
+    virtual CFileTransfers& getFileTransfers() = 0;
+
+    //! Closes the connection to the server at once.
+    virtual void closeConnection() = 0;
+
+    //! Makes the play-time receiver the device's event receiver.
+    virtual void installPlayReceiver() = 0;
+
+    virtual void setOnline(bool online) = 0;
+
+    virtual void setGameRunning(bool running) = 0;
+
+    //! Takes ownership of the parser that serves from the next frame on.
+    /** Called from a handler, the parser running it stays alive until that handler returned. */
+    virtual void replaceParser(CNetParse* next) = 0;
+};
+
+} // namespace orv
+
+#endif
