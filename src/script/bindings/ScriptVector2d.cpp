@@ -1,8 +1,128 @@
 #include "script/bindings/ScriptTypes.h"
 
+#include "script/bindings/VectorNatives.h"
+
 namespace orv::script {
 
-void registerVector2df(asIScriptEngine *) {}
-void registerVector2di(asIScriptEngine *) {}
+namespace {
+
+using namespace AngelScript;
+using irr::f64;
+
+template <class T>
+struct SVector2dNatives : SVectorNatives<irr::core::vector2d<T>>
+{
+	using V = irr::core::vector2d<T>;
+
+	static void constructFrom(T x, T y, void *memory)
+	{
+		if (memory)
+			new (memory) V(x, y);
+	}
+
+	// Irrlicht's default centre is the origin.
+	static V &rotateAboutOrigin(f64 degrees, V &self) { return self.rotateBy(degrees); }
+};
+
+template <class T>
+void registerVector2d(asIScriptEngine *engine, const char *type)
+{
+	using N = SVector2dNatives<T>;
+	using V = typename N::V;
+	const char *s = scalarName<T>();
+	CDeclStream d;
+
+	engine->RegisterObjectBehaviour(type, asBEHAVE_CONSTRUCT, "void f()", asFUNCTION(N::construct), asCALL_CDECL_OBJLAST);
+	engine->RegisterObjectBehaviour(type, asBEHAVE_CONSTRUCT, d("void f(const ", type, "&in)"),
+		asFUNCTION(N::constructCopy), asCALL_CDECL_OBJLAST);
+	engine->RegisterObjectBehaviour(type, asBEHAVE_CONSTRUCT, d("void f(", s, ")"), asFUNCTION(N::constructScalar),
+		asCALL_CDECL_OBJLAST);
+	engine->RegisterObjectBehaviour(type, asBEHAVE_CONSTRUCT, d("void f(", s, ", ", s, ")"), asFUNCTION(N::constructFrom),
+		asCALL_CDECL_OBJLAST);
+	engine->RegisterObjectBehaviour(type, asBEHAVE_DESTRUCT, "void f()", asFUNCTION(destroyValue), asCALL_CDECL_OBJLAST);
+
+	engine->RegisterObjectMethod(type, d(type, "& opAssign(const ", type, " &in)"),
+		asMETHODPR(V, operator=, (const V &), V &), asCALL_THISCALL);
+	engine->RegisterObjectMethod(type, d(type, " opMul(const ", type, " &in) const"), asFUNCTION(N::mul), asCALL_CDECL_OBJFIRST);
+	engine->RegisterObjectMethod(type, d(type, " opMul(const ", s, " &in) const"), asFUNCTION(N::mulScalar),
+		asCALL_CDECL_OBJFIRST);
+	engine->RegisterObjectMethod(type, d(type, "& opMulAssign(const ", type, " &in)"),
+		asMETHODPR(V, operator*=, (const V &), V &), asCALL_THISCALL);
+	engine->RegisterObjectMethod(type, d(type, "& opMulAssign(const ", s, ")"), asMETHODPR(V, operator*=, (T), V &),
+		asCALL_THISCALL);
+	engine->RegisterObjectMethod(type, d(type, " opAdd(const ", type, " &in) const"), asFUNCTION(N::add), asCALL_CDECL_OBJFIRST);
+	engine->RegisterObjectMethod(type, d(type, " opAdd(const ", s, " &in) const"), asFUNCTION(N::addScalar),
+		asCALL_CDECL_OBJFIRST);
+	engine->RegisterObjectMethod(type, d(type, "& opAddAssign(const ", type, " &in)"),
+		asMETHODPR(V, operator+=, (const V &), V &), asCALL_THISCALL);
+	engine->RegisterObjectMethod(type, d(type, "& opAddAssign(const ", s, ")"), asMETHODPR(V, operator+=, (T), V &),
+		asCALL_THISCALL);
+	engine->RegisterObjectMethod(type, d(type, " opSub(const ", type, " &in) const"), asFUNCTION(N::sub), asCALL_CDECL_OBJFIRST);
+	engine->RegisterObjectMethod(type, d(type, " opSub(const ", s, " &in) const"), asFUNCTION(N::subScalar),
+		asCALL_CDECL_OBJFIRST);
+	engine->RegisterObjectMethod(type, d(type, "& opSubAssign(const ", type, " &in)"),
+		asMETHODPR(V, operator-=, (const V &), V &), asCALL_THISCALL);
+	engine->RegisterObjectMethod(type, d(type, "& opSubAssign(const ", s, ")"), asMETHODPR(V, operator-=, (T), V &),
+		asCALL_THISCALL);
+	engine->RegisterObjectMethod(type, d(type, " opDiv(const ", type, " &in) const"), asFUNCTION(N::div), asCALL_CDECL_OBJFIRST);
+	engine->RegisterObjectMethod(type, d(type, " opDiv(const ", s, " &in) const"), asFUNCTION(N::divScalar),
+		asCALL_CDECL_OBJFIRST);
+	if constexpr (std::is_floating_point_v<T>)
+	{
+		engine->RegisterObjectMethod(type, d(type, "& opDivAssign(const ", type, " &in)"),
+			asMETHODPR(V, operator/=, (const V &), V &), asCALL_THISCALL);
+		engine->RegisterObjectMethod(type, d(type, "& opDivAssign(const ", s, ")"), asMETHODPR(V, operator/=, (T), V &),
+			asCALL_THISCALL);
+	}
+	else
+	{
+		engine->RegisterObjectMethod(type, d(type, "& opDivAssign(const ", type, " &in)"), asFUNCTION(N::divAssign),
+			asCALL_CDECL_OBJFIRST);
+		engine->RegisterObjectMethod(type, d(type, "& opDivAssign(const ", s, ")"), asFUNCTION(N::divAssignScalar),
+			asCALL_CDECL_OBJFIRST);
+	}
+	engine->RegisterObjectMethod(type, d("bool opEquals(const ", type, " &in) const"), asFUNCTION(N::equals),
+		asCALL_CDECL_OBJFIRST);
+	engine->RegisterObjectMethod(type, d("int opCmp(const ", type, " &in) const"), asFUNCTION(N::compare),
+		asCALL_CDECL_OBJFIRST);
+
+	engine->RegisterObjectMethod(type, d(s, " dotProduct(const ", type, " &in)"), asMETHOD(V, dotProduct), asCALL_THISCALL);
+	engine->RegisterObjectMethod(type, d("bool equals(const ", type, " &in) const"), asMETHOD(V, equals), asCALL_THISCALL);
+	engine->RegisterObjectMethod(type, "f64 getAngle() const", asMETHOD(V, getAngle), asCALL_THISCALL);
+	engine->RegisterObjectMethod(type, "f64 getAngleTrig() const", asMETHOD(V, getAngleTrig), asCALL_THISCALL);
+	engine->RegisterObjectMethod(type, d("f64 getAngleWith(const ", type, " &in) const"), asMETHOD(V, getAngleWith),
+		asCALL_THISCALL);
+	engine->RegisterObjectMethod(type, d(s, " getDistanceFrom(const ", type, " &in) const"), asMETHOD(V, getDistanceFrom),
+		asCALL_THISCALL);
+	engine->RegisterObjectMethod(type, d(s, " getDistanceFromSQ(const ", type, " &in) const"),
+		asMETHOD(V, getDistanceFromSQ), asCALL_THISCALL);
+	engine->RegisterObjectMethod(type, d(type, " getInterpolated(const ", type, " &in, f64) const"),
+		asMETHOD(V, getInterpolated), asCALL_THISCALL);
+	engine->RegisterObjectMethod(type,
+		d(type, " getInterpolated_quadratic(const ", type, " &in, const ", type, " &in, f64) const"),
+		asMETHOD(V, getInterpolated_quadratic), asCALL_THISCALL);
+	engine->RegisterObjectMethod(type, d(s, " getLength() const"), asMETHOD(V, getLength), asCALL_THISCALL);
+	engine->RegisterObjectMethod(type, d(s, " getLengthSQ() const"), asMETHOD(V, getLengthSQ), asCALL_THISCALL);
+	engine->RegisterObjectMethod(type, d(type, "& interpolate(const ", type, " &in, const ", type, " &in, f64)"),
+		asMETHOD(V, interpolate), asCALL_THISCALL);
+	engine->RegisterObjectMethod(type, d("bool isBetweenPoints(const ", type, " &in, const ", type, " &in) const"),
+		asMETHOD(V, isBetweenPoints), asCALL_THISCALL);
+	engine->RegisterObjectMethod(type, d(type, "& normalize()"), asMETHOD(V, normalize), asCALL_THISCALL);
+	engine->RegisterObjectMethod(type, d(type, "& rotateBy(f64)"), asFUNCTION(N::rotateAboutOrigin), asCALL_CDECL_OBJLAST);
+	engine->RegisterObjectMethod(type, d(type, "& rotateBy(f64, const ", type, " &in)"), asMETHOD(V, rotateBy),
+		asCALL_THISCALL);
+	engine->RegisterObjectMethod(type, d(type, "& set(const ", s, ", const ", s, ")"), asMETHODPR(V, set, (T, T), V &),
+		asCALL_THISCALL);
+	engine->RegisterObjectMethod(type, d(type, "& set(const ", type, " &in)"), asMETHODPR(V, set, (const V &), V &),
+		asCALL_THISCALL);
+
+	engine->RegisterObjectProperty(type, d(s, " X"), asOFFSET(V, X));
+	engine->RegisterObjectProperty(type, d(s, " Y"), asOFFSET(V, Y));
+}
+
+} // namespace
+
+void registerVector2df(asIScriptEngine *engine) { registerVector2d<irr::f32>(engine, "vector2df"); }
+void registerVector2di(asIScriptEngine *engine) { registerVector2d<irr::s32>(engine, "vector2di"); }
 
 } // namespace orv::script
