@@ -1,8 +1,112 @@
 #include "script/bindings/ScriptTypes.h"
+#include "script/bindings/ValueTypeRows.h"
+
+#include <irrlicht.h>
+
+#include <cstddef>
+#include <new>
+#include <type_traits>
 
 namespace orv::script {
 
-void registerLine3df(asIScriptEngine *) {}
-void registerLine3di(asIScriptEngine *) {}
+namespace {
+
+using namespace AngelScript;
+using irr::f32;
+using irr::f64;
+using irr::s32;
+using irr::core::line3d;
+using irr::core::vector3d;
+
+template <class T> void constructLine(void *memory)
+{
+	if (memory)
+		new (memory) line3d<T>();
+}
+
+template <class T> void copyConstructLine(const line3d<T> &other, void *memory)
+{
+	if (memory)
+		new (memory) line3d<T>(other);
+}
+
+template <class T> void constructLineFromCoordinates(T xa, T ya, T za, T xb, T yb, T zb, void *memory)
+{
+	if (memory)
+		new (memory) line3d<T>(xa, ya, za, xb, yb, zb);
+}
+
+template <class T> void constructLineFromPoints(const vector3d<T> &start, const vector3d<T> &end, void *memory)
+{
+	if (memory)
+		new (memory) line3d<T>(start, end);
+}
+
+template <class T> line3d<T> addLineVector(const line3d<T> &line, const vector3d<T> &v) { return line + v; }
+template <class T> line3d<T> subtractLineVector(const line3d<T> &line, const vector3d<T> &v) { return line - v; }
+template <class T> bool equalsLine(const line3d<T> &line, const line3d<T> &other) { return line == other; }
+
+// The integer line divides its vector by its whole-number length, which a
+// point (or a length whose square wraps to zero) makes a division by zero.
+template <class T> vector3d<T> getClosestPoint(const vector3d<T> &point, const line3d<T> *line)
+{
+	if constexpr (std::is_integral_v<T>)
+	{
+		if (static_cast<T>(line->getVector().getLength()) == 0)
+		{
+			raiseScriptException("Divide by zero");
+			return line->start;
+		}
+	}
+	return line->getClosestPoint(point);
+}
+
+template <class T> void registerLine3d(asIScriptEngine *engine, const char *typeName)
+{
+	using L = line3d<T>;
+	using V = vector3d<T>;
+	const std::string vectorName = getVector3dTypeName(scalarName<T>());
+	const SDeclNames names{typeName, scalarName<T>(), vectorName, {}};
+
+	const SBehaviourRow behaviours[] = {
+		{asBEHAVE_CONSTRUCT, "void f()", asFUNCTION(constructLine<T>)},
+		{asBEHAVE_CONSTRUCT, "void f(const @T &in)", asFUNCTION(copyConstructLine<T>)},
+		{asBEHAVE_CONSTRUCT, "void f(@S, @S, @S, @S, @S, @S)", asFUNCTION(constructLineFromCoordinates<T>)},
+		{asBEHAVE_CONSTRUCT, "void f(const @V &in, const @V &in)", asFUNCTION(constructLineFromPoints<T>)},
+		{asBEHAVE_DESTRUCT, "void f()", asFUNCTION(destroyValue)},
+	};
+
+	const SMethodRow methods[] = {
+		{"@T opAdd(const @V &in) const", asFUNCTION(addLineVector<T>), asCALL_CDECL_OBJFIRST},
+		{"@T& opAddAssign(const @V &in)", asMETHODPR(L, operator+=, (const V &), L &), asCALL_THISCALL},
+		{"@T opSub(const @V &in) const", asFUNCTION(subtractLineVector<T>), asCALL_CDECL_OBJFIRST},
+		{"@T& opSubAssign(const @V &in)", asMETHODPR(L, operator-=, (const V &), L &), asCALL_THISCALL},
+		{"bool opEquals(const @T &in) const", asFUNCTION(equalsLine<T>), asCALL_CDECL_OBJFIRST},
+		{"@V getClosestPoint(const @V &in) const", asFUNCTION(getClosestPoint<T>), asCALL_CDECL_OBJLAST},
+		{"bool getIntersectionWithSphere(@V, @S, f64 &out) const", asMETHOD(L, getIntersectionWithSphere), asCALL_THISCALL},
+		{"@S getLength() const", asMETHOD(L, getLength), asCALL_THISCALL},
+		{"@S getLengthSQ() const", asMETHOD(L, getLengthSQ), asCALL_THISCALL},
+		{"@V getMiddle() const", asMETHOD(L, getMiddle), asCALL_THISCALL},
+		{"@V getVector() const", asMETHOD(L, getVector), asCALL_THISCALL},
+		{"bool isPointBetweenStartAndEnd(const @V &in) const", asMETHOD(L, isPointBetweenStartAndEnd), asCALL_THISCALL},
+		{"void setLine(const @T &in)", asMETHODPR(L, setLine, (const L &), void), asCALL_THISCALL},
+		{"void setLine(const @V &in, const @V &in)", asMETHODPR(L, setLine, (const V &, const V &), void), asCALL_THISCALL},
+		{"void setLine(const @S &in, const @S &in, const @S &in, const @S &in, const @S &in, const @S &in)",
+			asMETHODPR(L, setLine, (const T &, const T &, const T &, const T &, const T &, const T &), void),
+			asCALL_THISCALL},
+	};
+
+	const SPropertyRow properties[] = {
+		{"@V end", static_cast<int>(offsetof(L, end))},
+		{"@V start", static_cast<int>(offsetof(L, start))},
+	};
+
+	registerRows(engine, names, behaviours, methods, properties);
+}
+
+} // namespace
+
+void registerLine3df(asIScriptEngine *engine) { registerLine3d<f32>(engine, "line3df"); }
+void registerLine3di(asIScriptEngine *engine) { registerLine3d<s32>(engine, "line3di"); }
 
 } // namespace orv::script
