@@ -21,14 +21,6 @@ irr::core::ustring16 decodeUtf8(const irr::u8* bytes, irr::u32 count)
 	return irr::core::ustring16(std::string(reinterpret_cast<const char*>(bytes), count));
 }
 
-packet bigEndian(irr::u64 value, irr::u32 width)
-{
-	irr::u8 bytes[8];
-	for (irr::u32 i = 0; i < width; ++i)
-		bytes[i] = static_cast<irr::u8>(value >> (8 * (width - 1 - i)));
-	return packet::fromBytes(bytes, bytes + width);
-}
-
 // Fewest bytes that hold the value, at least one.
 irr::u8 lengthWidth(irr::u32 length)
 {
@@ -39,6 +31,16 @@ irr::u8 lengthWidth(irr::u32 length)
 }
 
 } // end anonymous namespace
+
+packet packet::bigEndian(irr::u64 value, irr::u32 width)
+{
+	// Integers always fit the inline room: no allocation, no copy.
+	packet p;
+	for (irr::u32 i = 0; i < width; ++i)
+		p.Inline[i] = static_cast<irr::u8>(value >> (8 * (width - 1 - i)));
+	p.Size = width;
+	return p;
+}
 
 packet::packet(const packet& other)
 {

@@ -120,6 +120,8 @@ private:
 	// The fast path of the narrow integer reads; false when too few bytes remain.
 	bool has(irr::u32 count) const { return count <= Size - ReadPos; }
 	irr::u64 readWide(irr::u32 width);
+	// width (at most 8) low bytes of the value, most significant first.
+	static packet bigEndian(irr::u64 value, irr::u32 width);
 	void grow(irr::u32 needed);
 	bool isInline() const { return Data == Inline; }
 
