@@ -1,0 +1,79 @@
+#pragma once
+// The outgoing half of the connection: frames wait here until a flush joins
+// them into one block, compresses and scrambles it, and hands it to the
+// socket. Whatever the socket does not take waits for the next flush.
+
+#include <deque>
+
+#include <irrTypes.h>
+
+#include "net/CPacketCipher.h"
+#include "net/EPacketCompression.h"
+#include "net/packet.h"
+
+namespace irr {
+class ILogger;
+}
+
+namespace orv {
+namespace net {
+
+class ISocket;
+
+class CSendQueue
+{
+public:
+	// A frame this large goes out alone in its own block.
+	static const irr::u32 MaxJoinedSize = 0xF000;
+	// Joining stops once the block holds this much.
+	static const irr::u32 JoinUntilSize = 0xC000;
+	// Blocks up to this size are not worth compressing.
+	static const irr::u32 MaxUncompressedSize = 0x37;
+	// Above this, bzip2 pays for itself.
+	static const irr::u32 MaxZlibSize = 0x2000;
+	// The 16-bit length counts the type byte too.
+	static const irr::u32 MaxPayloadSize = 0xFFFE;
+
+	CSendQueue();
+
+	// Not owned. Frames queue up while there is none or it is disconnected.
+	void setSocket(ISocket* value) { socket = value; }
+	ISocket* getSocket() const { return socket; }
+
+	// Where a dropped block is reported (channel "net"); may be null.
+	void setLogger(irr::ILogger* value) { logger = value; }
+
+	// Queues every whole frame of `frames`, from its read position on.
+	void push(packet frames);
+
+	// Sends at most one new block, plus whatever was still waiting.
+	void flush();
+
+	// Offers the waiting bytes to the socket and forgets those it took.
+	void sendBuffer();
+
+	// True while frames or unsent bytes wait.
+	bool hasPending() const { return !frames.empty() || !buffer.isEmpty(); }
+
+	// Forgets every queued frame and unsent byte (a new connection starts clean).
+	void clear();
+
+	// Starts the outgoing keystream again with a new key, switched on.
+	void resetCipher(irr::u8 key);
+
+	CPacketCipher& getCipher() { return cipher; }
+	const std::deque<packet>& getFrames() const { return frames; }
+	const packet& getSendBuffer() const { return buffer; }
+
+private:
+	packet takeBlock();
+
+	ISocket* socket;
+	std::deque<packet> frames;
+	packet buffer;
+	CPacketCipher cipher;
+	irr::ILogger* logger;
+};
+
+} // namespace net
+} // namespace orv

@@ -1,0 +1,328 @@
+// The send queue on a scripted socket: which frames travel together, how each
+// block is compressed, and what waits when the socket cannot take it all.
+
+#include <gtest/gtest.h>
+
+#include <bzlib.h>
+#include <zlib.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "net/CPacketCipher.h"
+#include "net/CSendQueue.h"
+#include "net/ISocket.h"
+#include "support/CRecordingLogger.h"
+
+using orv::net::CPacketCipher;
+using orv::net::CSendQueue;
+using orv::net::packet;
+
+namespace {
+
+class CFakeSocket : public orv::net::ISocket
+{
+public:
+	orv::net::ESocketState state = orv::net::ESS_CONNECTED;
+	// At most this many bytes are taken per call.
+	irr::u32 takeLimit = ~0u;
+	std::string received;
+
+	orv::net::ESocketState getState() const override { return state; }
+	irr::s32 send(packet data) override
+	{
+		const irr::u32 taken = data.getSize() < takeLimit ? data.getSize() : takeLimit;
+		received.append(reinterpret_cast<const char*>(data.getData()), taken);
+		return static_cast<irr::s32>(taken);
+	}
+};
+
+struct SBlock
+{
+	irr::u8 type;
+	std::string bytes; // decompressed
+};
+
+// Without the client's 65,535-byte limit, so that a block of one big frame
+// can be checked too.
+std::string inflate(irr::u8 type, const packet& data)
+{
+	std::vector<char> out(1 << 20);
+	if (type == 2)
+	{
+		uLongf size = out.size();
+		EXPECT_EQ(Z_OK, uncompress(reinterpret_cast<Bytef*>(out.data()), &size, data.getData(), data.getSize()));
+		return std::string(out.data(), size);
+	}
+	if (type == 4)
+	{
+		unsigned size = out.size();
+		std::vector<char> in(data.getData(), data.getData() + data.getSize());
+		EXPECT_EQ(BZ_OK, BZ2_bzBuffToBuffDecompress(out.data(), &size, in.data(), in.size(), 0, 0));
+		return std::string(out.data(), size);
+	}
+	return std::string(reinterpret_cast<const char*>(data.getData()), data.getSize());
+}
+
+// Reads back what the queue wrote the way a server does: one cipher running
+// across all blocks, each payload descrambled and then decompressed.
+std::vector<SBlock> decodeBlocks(const std::string& wire, CPacketCipher& cipher)
+{
+	std::vector<SBlock> blocks;
+	size_t at = 0;
+	while (at + 3 <= wire.size())
+	{
+		const irr::u32 length = (irr::u8(wire[at]) << 8) | irr::u8(wire[at + 1]);
+		const irr::u8 type = irr::u8(wire[at + 2]);
+		EXPECT_GE(length, 1u);
+		EXPECT_LE(at + 2 + length, wire.size()) << "block cut short";
+		const irr::u8* payload = reinterpret_cast<const irr::u8*>(wire.data() + at + 3);
+		packet data = packet::fromBytes(payload, payload + length - 1);
+		cipher.setWordsForCompression(type);
+		cipher.apply(data);
+		blocks.push_back({type, inflate(type, data)});
+		at += 2 + length;
+	}
+	EXPECT_EQ(at, wire.size()) << "trailing bytes";
+	return blocks;
+}
+
+// A frame of exactly `size` bytes, header included, its body filled by `fill`.
+packet makeFrame(irr::u32 size, bool random, irr::u32 seed = 1)
+{
+	const irr::u8 width = size - 2 <= 0xFF ? 1 : (size - 3 <= 0xFFFF ? 2 : 3);
+	const irr::u32 body = size - 1 - width;
+	packet frame = packet::fromU8(width);
+	frame.append(packet::fromInt(width, body));
+	std::vector<irr::u8> bytes(body);
+	std::mt19937 generator(seed);
+	for (irr::u32 i = 0; i < body; ++i)
+		bytes[i] = random ? irr::u8(generator()) : irr::u8(i % 7);
+	frame.appendBytes(bytes.data(), body);
+	return frame;
+}
+
+std::string bytesOf(const packet& p)
+{
+	return std::string(reinterpret_cast<const char*>(p.getData()), p.getSize());
+}
+
+struct CQueueFixture
+{
+	CFakeSocket socket;
+	CSendQueue queue;
+	CPacketCipher serverCipher;
+	CQueueFixture() { queue.setSocket(&socket); }
+};
+
+} // namespace
+
+TEST(SendQueue, PushKeepsWholeFramesOnly)
+{
+	struct Case
+	{
+		const char* name;
+		std::vector<irr::u8> pushed;
+		std::vector<std::string> queued;
+	} cases[] = {
+		{"two frames", {1, 2, 'a', 'b', 1, 1, 'c'}, {std::string("\x01\x02" "ab"), std::string("\x01\x01" "c")}},
+		{"width 0 is an empty frame", {0, 1, 1, 'x'}, {std::string("\x00", 1), std::string("\x01\x01x")}},
+		{"width 2", {2, 0, 3, 'a', 'b', 'c'}, {std::string("\x02\x00\x03" "abc", 6)}},
+		{"width above 4 drops the rest", {1, 1, 'a', 5, 1, 1, 1, 1, 1, 'b'}, {std::string("\x01\x01" "a")}},
+		{"a frame cut short is not queued", {1, 1, 'a', 1, 9, 'b'}, {std::string("\x01\x01" "a")}},
+		{"a length field cut short", {1, 1, 'a', 3, 0}, {std::string("\x01\x01" "a")}},
+	};
+	for (const Case& c : cases)
+	{
+		SCOPED_TRACE(c.name);
+		CSendQueue queue;
+		queue.push(packet::fromBytes(c.pushed.data(), c.pushed.data() + c.pushed.size()));
+		std::vector<std::string> queued;
+		for (const packet& frame : queue.getFrames())
+			queued.push_back(bytesOf(frame));
+		EXPECT_EQ(c.queued, queued);
+	}
+}
+
+TEST(SendQueue, FlushJoinsFramesUpToTheBlockLimit)
+{
+	struct Case
+	{
+		const char* name;
+		std::vector<irr::u32> frames;
+		// Per flush, the joined (decompressed) size of the block it sends.
+		std::vector<irr::u32> blocks;
+	} cases[] = {
+		{"three 30,000-byte frames", {30000, 30000, 30000}, {60000, 30000}},
+		{"a frame over 0xF000 goes alone", {100, 70000, 100}, {100, 70000, 100}},
+		{"nothing joins a frame over 0xF000", {70000, 100}, {70000, 100}},
+		{"joining stops at 0xC000", {50000, 5000, 100}, {50000, 5100}},
+		{"exactly 0xF000 joins", {40000, 21440}, {61440}},
+		{"one byte more waits", {40000, 21441}, {40000, 21441}},
+		{"small frames join in order", {10, 20, 30}, {60}},
+	};
+	for (const Case& c : cases)
+	{
+		SCOPED_TRACE(c.name);
+		CQueueFixture f;
+		std::string expectedJoined;
+		irr::u32 seed = 1;
+		for (irr::u32 size : c.frames)
+		{
+			const packet frame = makeFrame(size, false, seed++);
+			expectedJoined += bytesOf(frame);
+			f.queue.push(frame);
+		}
+		for (size_t i = 0; i < c.blocks.size(); ++i)
+			f.queue.flush();
+		EXPECT_TRUE(f.queue.getFrames().empty());
+		EXPECT_TRUE(f.queue.getSendBuffer().isEmpty());
+
+		const std::vector<SBlock> blocks = decodeBlocks(f.socket.received, f.serverCipher);
+		ASSERT_EQ(c.blocks.size(), blocks.size());
+		std::string joined;
+		for (size_t i = 0; i < blocks.size(); ++i)
+		{
+			EXPECT_EQ(c.blocks[i], blocks[i].bytes.size()) << "block " << i;
+			joined += blocks[i].bytes;
+		}
+		EXPECT_TRUE(joined == expectedJoined) << "frames changed or reordered";
+	}
+}
+
+TEST(SendQueue, CompressionFollowsTheJoinedSize)
+{
+	struct Case
+	{
+		irr::u32 size;
+		bool random;
+		int type; // -1: dropped
+	} cases[] = {
+		{3, false, 0},
+		{55, false, 0},
+		{56, false, 2},
+		{8192, false, 2},
+		{8193, false, 4},
+		{61440, true, 4},
+		// bzip2 cannot make random bytes fit its output buffer: they go plain.
+		{65000, true, 0},
+		{65534, true, 0},
+		{65535, true, -1},
+		{70000, true, -1},
+	};
+	for (const Case& c : cases)
+	{
+		SCOPED_TRACE(c.size);
+		CQueueFixture f;
+		orv::test::CRecordingLogger logger;
+		f.queue.setLogger(&logger);
+		const packet frame = makeFrame(c.size, c.random);
+		f.queue.push(frame);
+		testing::internal::CaptureStdout();
+		f.queue.flush();
+		EXPECT_EQ("", testing::internal::GetCapturedStdout()) << "compressors print nothing";
+		EXPECT_TRUE(f.queue.getFrames().empty());
+
+		if (c.type < 0)
+		{
+			EXPECT_EQ("", f.socket.received);
+			ASSERT_EQ(1u, logger.lines.size());
+			EXPECT_EQ("net", logger.lines[0].text);
+			EXPECT_EQ(irr::ELL_ERROR, logger.lines[0].level);
+			EXPECT_NE(std::string::npos, logger.lines[0].hint.find(std::to_string(c.size))) << logger.lines[0].hint;
+			continue;
+		}
+		EXPECT_TRUE(logger.lines.empty());
+		ASSERT_GE(f.socket.received.size(), 3u);
+		EXPECT_EQ(c.type, irr::u8(f.socket.received[2]));
+		const irr::u32 length = (irr::u8(f.socket.received[0]) << 8) | irr::u8(f.socket.received[1]);
+		EXPECT_EQ(f.socket.received.size() - 2, length) << "length counts type byte and payload";
+		const std::vector<SBlock> blocks = decodeBlocks(f.socket.received, f.serverCipher);
+		ASSERT_EQ(1u, blocks.size());
+		EXPECT_TRUE(blocks[0].bytes == bytesOf(frame));
+	}
+}
+
+TEST(SendQueue, UncompressedBlockIsScrambledOverItsFirst48Bytes)
+{
+	CQueueFixture f;
+	const packet frame = makeFrame(55, false);
+	f.queue.push(frame);
+	f.queue.flush();
+	ASSERT_EQ(58u, f.socket.received.size());
+	EXPECT_EQ(std::string("\x00\x38\x00", 3), f.socket.received.substr(0, 3));
+	EXPECT_EQ(bytesOf(frame).substr(48), f.socket.received.substr(3 + 48)) << "bytes past the scrambled head are plain";
+	EXPECT_NE(bytesOf(frame).substr(0, 48), f.socket.received.substr(3, 48));
+}
+
+TEST(SendQueue, PartialSendIsFinishedByTheNextFlush)
+{
+	CQueueFixture f;
+	f.queue.push(makeFrame(40, false));
+	f.socket.takeLimit = 10;
+	f.queue.flush();
+	EXPECT_EQ(10u, f.socket.received.size());
+	EXPECT_EQ(33u, f.queue.getSendBuffer().getSize());
+	EXPECT_TRUE(f.queue.hasPending());
+
+	f.queue.push(makeFrame(20, false, 2));
+	f.socket.takeLimit = ~0u;
+	f.queue.flush(); // the rest of the first block, then the second behind it
+	EXPECT_FALSE(f.queue.hasPending());
+	const std::vector<SBlock> blocks = decodeBlocks(f.socket.received, f.serverCipher);
+	ASSERT_EQ(2u, blocks.size());
+	EXPECT_TRUE(blocks[0].bytes == bytesOf(makeFrame(40, false)));
+	EXPECT_TRUE(blocks[1].bytes == bytesOf(makeFrame(20, false, 2)));
+}
+
+TEST(SendQueue, FlushWithoutFramesSendsWhatWaited)
+{
+	CQueueFixture f;
+	f.queue.push(makeFrame(40, false));
+	f.socket.takeLimit = 0;
+	f.queue.flush();
+	EXPECT_EQ(43u, f.queue.getSendBuffer().getSize());
+	f.socket.takeLimit = ~0u;
+	f.queue.flush();
+	EXPECT_FALSE(f.queue.hasPending());
+	EXPECT_EQ(1u, decodeBlocks(f.socket.received, f.serverCipher).size());
+}
+
+TEST(SendQueue, DisconnectedOrMissingSocketKeepsEverything)
+{
+	for (const bool missing : {false, true})
+	{
+		SCOPED_TRACE(missing ? "no socket" : "disconnected");
+		CQueueFixture f;
+		f.queue.push(makeFrame(40, false));
+		f.socket.takeLimit = 5;
+		f.queue.flush();
+		f.queue.push(makeFrame(30, false));
+		f.socket.state = orv::net::ESS_DISCONNECTED;
+		if (missing)
+			f.queue.setSocket(nullptr);
+		f.queue.flush();
+		EXPECT_EQ(5u, f.socket.received.size());
+		EXPECT_EQ(38u, f.queue.getSendBuffer().getSize());
+		EXPECT_EQ(1u, f.queue.getFrames().size());
+
+		f.queue.setSocket(&f.socket);
+		f.socket.state = orv::net::ESS_CONNECTED;
+		f.socket.takeLimit = ~0u;
+		f.queue.flush();
+		EXPECT_FALSE(f.queue.hasPending());
+		EXPECT_EQ(2u, decodeBlocks(f.socket.received, f.serverCipher).size());
+	}
+}
+
+TEST(SendQueue, ClearForgetsFramesAndUnsentBytes)
+{
+	CQueueFixture f;
+	f.queue.push(makeFrame(40, false));
+	f.socket.takeLimit = 5;
+	f.queue.flush();
+	f.queue.push(makeFrame(30, false));
+	f.queue.clear();
+	EXPECT_FALSE(f.queue.hasPending());
+}
