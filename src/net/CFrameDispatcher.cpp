@@ -7,12 +7,12 @@ namespace orv
 namespace net
 {
 
-bool CFrameDispatcher::decodeBlock(const irr::u8* block, std::size_t size, std::vector<irr::u8>& out)
+bool CFrameDispatcher::decodeBlock(const irr::u8* block, std::size_t size, packet& decoded)
 {
     packet bytes = packet::fromBytes(block, block + size);
     if (!net::decodeBlock(Cipher, bytes, Logger))
         return false;
-    out.insert(out.end(), bytes.getData(), bytes.getData() + bytes.getSize());
+    decoded.appendBytes(bytes.getData(), bytes.getSize());
     return true;
 }
 

@@ -22,7 +22,7 @@ public:
     {
     }
 
-    bool decodeBlock(const irr::u8* block, std::size_t size, std::vector<irr::u8>& out) override;
+    bool decodeBlock(const irr::u8* block, std::size_t size, packet& decoded) override;
     void dispatchFrame(const irr::u8* frame, std::size_t size) override;
     void reportStreamError(const char* message) override;
 

@@ -1,10 +1,9 @@
 #ifndef ORV_NET_C_RECEIVE_STREAM_H_INCLUDED
 #define ORV_NET_C_RECEIVE_STREAM_H_INCLUDED
 
-#include <irrTypes.h>
+#include "net/packet.h"
 
 #include <cstddef>
-#include <vector>
 
 namespace orv
 {
@@ -17,9 +16,9 @@ class IReceiveSink
 public:
     virtual ~IReceiveSink() = default;
 
-    //! Decodes one block (compression byte and payload, \p size bytes) and appends the result to \p out.
-    //! False when the block yields nothing; \p out must then be left as it was.
-    virtual bool decodeBlock(const irr::u8* block, std::size_t size, std::vector<irr::u8>& out) = 0;
+    //! Decodes one block (compression byte and payload, \p size bytes) and appends the result to
+    //! \p decoded. False when the block yields nothing; \p decoded must then be left as it was.
+    virtual bool decodeBlock(const irr::u8* block, std::size_t size, packet& decoded) = 0;
 
     //! One complete frame's packet bytes.
     virtual void dispatchFrame(const irr::u8* frame, std::size_t size) = 0;
@@ -28,43 +27,40 @@ public:
     virtual void reportStreamError(const char* message) = 0;
 };
 
-//! Cuts the server's byte stream into blocks and the decoded bytes into frames.
-/** Both buffers keep what is incomplete from one receive to the next: a block waits whole in the
-    received bytes, a frame waits from its width byte on in the decoded bytes. Consumed bytes are
-    skipped by an offset and only moved when the dead part outweighs the live part, so a pass costs
-    time linear in the bytes it handles. */
+//! Cuts the received bytes into blocks and the decoded bytes into frames.
+/** Works on two buffers that outlive it: the received bytes not yet cut into blocks, and the decoded
+    bytes not yet cut into frames. A block waits whole in the first, a frame waits from its width byte
+    on in the second. Between passes the decoded bytes' read position marks where the live bytes
+    begin; consumed bytes are moved only when they outweigh the live ones and the received bytes lose
+    their consumed front once per pass, so a pass costs time linear in the bytes it handles. */
 class CReceiveStream
 {
 public:
     //! A pending frame may announce no more than this; beyond it the decoded bytes are dropped.
-    static constexpr irr::u32 MaxFrameLength = 16u << 20;
+    static const irr::u32 MaxFrameLength = 16u << 20;
+
+    CReceiveStream(packet& received, packet& decoded) : Received(received), Decoded(decoded) {}
 
     //! Adds bytes as they came from the socket.
     void append(const irr::u8* data, std::size_t size);
 
     //! Cuts every complete block, has it decoded and dispatches every complete frame.
-    /** A sink may call clear() from inside a dispatch; the pass then ends at once. */
+    /** When a dispatch changes either buffer behind the stream's back (a handler that starts a
+        clean connection), the pass ends at once. */
     void process(IReceiveSink& sink);
 
-    //! Forgets everything buffered, both received and decoded bytes.
-    void clear();
-
     //! Received bytes not yet cut into blocks.
-    std::size_t getReceivedSize() const { return m_received.size() - m_receivedHead; }
+    irr::u32 getReceivedSize() const { return Received.getBytesLeft(); }
 
     //! Decoded bytes not yet cut into frames.
-    std::size_t getDecodedSize() const { return m_decoded.size() - m_decodedHead; }
+    irr::u32 getDecodedSize() const { return Decoded.getBytesLeft(); }
 
 private:
-    //! False when the sink cleared the stream meanwhile.
-    bool cutFrames(IReceiveSink& sink);
-    void dropDecoded(IReceiveSink& sink, const char* message);
+    //! False when the buffers changed under a dispatch.
+    bool cutFrames(IReceiveSink& sink, irr::u32 receivedSize);
 
-    std::vector<irr::u8> m_received;
-    std::size_t m_receivedHead = 0;
-    std::vector<irr::u8> m_decoded;
-    std::size_t m_decodedHead = 0;
-    irr::u32 m_clears = 0;
+    packet& Received;
+    packet& Decoded;
 };
 
 } // namespace net

@@ -141,7 +141,8 @@ TEST_P(FramesTest, DispatchesWhatIsComplete)
     net::CPacketCipher incoming;
     incoming.reset(0);
     net::CFrameDispatcher dispatcher(incoming, host.Parsers, &logger);
-    net::CReceiveStream stream;
+    net::packet received, decoded;
+    net::CReceiveStream stream(received, decoded);
 
     const std::vector<Step> steps = c.steps(writer);
     for (std::size_t i = 0; i < steps.size(); ++i)
@@ -178,24 +179,27 @@ TEST(FramesTest, ClearFromInsideADispatchEndsThePass)
     class CClearingParser : public CNetParse
     {
     public:
-        CClearingParser(INetParseHost& host, net::CReceiveStream& stream, int& calls)
-            : CNetParse(host), Stream(stream), Calls(calls)
+        CClearingParser(INetParseHost& host, net::packet& received, net::packet& decoded, int& calls)
+            : CNetParse(host), Received(received), Decoded(decoded), Calls(calls)
         {
         }
         bool parse(net::packet&) override
         {
             ++Calls;
-            Stream.clear();
+            Received.clear();
+            Decoded.clear();
             return true;
         }
-        net::CReceiveStream& Stream;
+        net::packet& Received;
+        net::packet& Decoded;
         int& Calls;
     };
     CBlockWriter writer;
     CTestNetHost host;
-    net::CReceiveStream stream;
+    net::packet received, decoded;
+    net::CReceiveStream stream(received, decoded);
     int calls = 0;
-    host.Parsers.replace(new CClearingParser(host, stream, calls));
+    host.Parsers.replace(new CClearingParser(host, received, decoded, calls));
     net::CPacketCipher incoming;
     net::CFrameDispatcher dispatcher(incoming, host.Parsers, nullptr);
     const Bytes bytes = concat({writer.raw(concat({frame(A), frame(B)})), writer.raw(frame(A))});
