@@ -1,0 +1,95 @@
+#include "engine/CGameEngine.h"
+
+#include <cstring>
+#include <new>
+
+#include <IFileSystem.h>
+#include <ILogger.h>
+#include <ISceneManager.h>
+
+#include "engine/CGameEventReceiver.h"
+#include "platform/ProgramDirectory.h"
+
+namespace orv {
+
+namespace {
+CGameEngine* engineInstance = nullptr;
+SEngineLaunch engineLaunch;
+} // namespace
+
+CGameEngine* CGameEngine::getInstance()
+{
+	if (!engineInstance)
+		engineInstance = new (std::nothrow) CGameEngine();
+	return engineInstance;
+}
+
+CGameEngine* CGameEngine::peekInstance()
+{
+	return engineInstance;
+}
+
+void CGameEngine::destroyInstance()
+{
+	// The pointer goes first: what the destructor calls must not reach a
+	// half-destroyed engine through it.
+	CGameEngine* engine = engineInstance;
+	engineInstance = nullptr;
+	delete engine;
+}
+
+void CGameEngine::setLaunch(const SEngineLaunch& launch)
+{
+	engineLaunch = launch;
+}
+
+const SEngineLaunch& CGameEngine::getLaunch()
+{
+	return engineLaunch;
+}
+
+CGameEngine::CGameEngine()
+	: Online(0)
+	, PlayerObject(nullptr)
+	, PlayReceiver(nullptr)
+	, GameRunning(0)
+	, Device(nullptr)
+	, VideoDriver(nullptr)
+	, LastFrameRate(-1)
+	, LastFrameTime(0)
+{
+	ReceiveBuffer.reserve(8);
+	DecodedBytes.reserve(8);
+	std::memset(KeyStates, 0, sizeof(KeyStates));
+	if (!engineLaunch.programDirectory.empty())
+		ProgramDirectory = engineLaunch.programDirectory;
+	else
+		ProgramDirectory = irr::core::ustring16(platform::getProgramDirectory()).toWCHAR_s();
+}
+
+CGameEngine::~CGameEngine()
+{
+	writeSettings();
+
+	delete PlayReceiver;
+	PlayReceiver = nullptr;
+
+	if (Device) {
+		Device->getSceneManager()->clear();
+		// The receiver is gone; the device must not call it while it closes.
+		Device->setEventReceiver(nullptr);
+		Device->drop();
+		Device = nullptr;
+		VideoDriver = nullptr;
+	}
+}
+
+void CGameEngine::writeSettings()
+{
+	if (!Device)
+		return;
+	if (!Settings.write("settings.ini", Device->getFileSystem()))
+		Device->getLogger()->log("core", "Could not write settings.ini.", irr::ELL_ERROR);
+}
+
+} // namespace orv

@@ -1,0 +1,147 @@
+#ifndef ORV_ENGINE_C_GAME_ENGINE_H_INCLUDED
+#define ORV_ENGINE_C_GAME_ENGINE_H_INCLUDED
+
+#include <map>
+
+#include <EDriverTypes.h>
+#include <IrrlichtDevice.h>
+#include <irrString.h>
+#include <irrTypes.h>
+
+#include "engine/CIniFile.h"
+#include "engine/SScriptEvent.h"
+#include "net/CPacketCipher.h"
+#include "net/packet.h"
+
+namespace irr {
+namespace scene {
+class ISceneNode;
+}
+} // namespace irr
+
+namespace orv {
+
+class CSceneObject;
+class CGameEventReceiver;
+
+//! How the next engine starts. The program never changes it; tests use it to
+//! run the real engine in a folder of their own, without a window.
+struct SEngineLaunch
+{
+	//! Taken as the program directory instead of the executable's folder when
+	//! not empty; normalised like the real one.
+	irr::core::stringw programDirectory;
+	//! The real device gets the null driver: nothing is drawn, no display needed.
+	bool nullDevice = false;
+};
+
+//! The application object: the device, the settings, the network state, the
+//! caches, the script host and the input state, one per process.
+class CGameEngine
+{
+public:
+	//! Irrlicht key codes 0 to 254 have a state; 255 (KEY_NONE) and up have none.
+	static const irr::u32 KEY_STATE_COUNT = 255;
+
+	//! The engine, constructed on first call; null when that allocation failed.
+	static CGameEngine* getInstance();
+	//! The engine when it exists; never constructs one.
+	static CGameEngine* peekInstance();
+	//! Destroys the engine (its destructor writes the settings); the pointer becomes null.
+	static void destroyInstance();
+
+	//! Read by the next construction and init.
+	static void setLaunch(const SEngineLaunch& launch);
+	static const SEngineLaunch& getLaunch();
+
+	CGameEngine();
+	~CGameEngine();
+	CGameEngine(const CGameEngine&) = delete;
+	CGameEngine& operator=(const CGameEngine&) = delete;
+
+	//! Opens the window and builds everything the frame loop needs. False
+	//! only when a device cannot be created.
+	bool init();
+	//! One frame's work; false when the program is to end.
+	bool update();
+	//! Draws one frame.
+	void render();
+
+	irr::IrrlichtDevice* getDevice() const { return Device; }
+	irr::video::IVideoDriver* getVideoDriver() const { return VideoDriver; }
+	CIniFile& getSettings() { return Settings; }
+	//! [Physics] debug_draw is exactly "on"; read afresh on every call.
+	bool isDebugDrawOn() const;
+	//! The executable's folder, ending in '/': the working directory and the
+	//! root of downloaded files.
+	const irr::core::stringw& getProgramDirectory() const { return ProgramDirectory; }
+
+	bool isOnline() const { return Online != 0; }
+	void setOnline(bool online) { Online = online ? 1 : 0; }
+	bool isGameRunning() const { return GameRunning != 0; }
+	void setGameRunning(bool running) { GameRunning = running ? 1 : 0; }
+
+	CSceneObject* getPlayerObject() const { return PlayerObject; }
+	void setPlayerObject(CSceneObject* object) { PlayerObject = object; }
+	std::map<CSceneObject*, irr::scene::ISceneNode*>& getSceneNodes() { return SceneNodes; }
+
+	CGameEventReceiver* getPlayReceiver() const { return PlayReceiver; }
+
+	irr::u32 getLastFrameTime() const { return LastFrameTime; }
+	void setLastFrameTime(irr::u32 timeMs) { LastFrameTime = timeMs; }
+
+	net::CPacketCipher& getIncomingCipher() { return IncomingCipher; }
+	net::packet& getReceiveBuffer() { return ReceiveBuffer; }
+	net::packet& getDecodedBytes() { return DecodedBytes; }
+
+	ScriptEventQueue& getEventQueue() { return EventQueue; }
+	//! Appends a copy at the back of the event queue.
+	void queueEvent(const SScriptEvent& event) { EventQueue.push_back(event); }
+
+	//! Whether the key is held; false for codes without a state.
+	bool isKeyDown(irr::u32 keyCode) const { return keyCode < KEY_STATE_COUNT && KeyStates[keyCode] != 0; }
+	//! Codes without a state are ignored.
+	void setKeyState(irr::u32 keyCode, bool down)
+	{
+		if (keyCode < KEY_STATE_COUNT)
+			KeyStates[keyCode] = down ? 1 : 0;
+	}
+
+private:
+	// The window choice of the settings, already made safe to open.
+	struct SWindowChoice
+	{
+		irr::video::E_DRIVER_TYPE driver;
+		irr::core::dimension2du size;
+		bool vsync;
+		bool dx9Replaced;
+	};
+
+	bool createFileSystemDevice();
+	void readSettings();
+	SWindowChoice chooseWindow();
+	bool createWindowDevice(const SWindowChoice& choice);
+	void writeSettings();
+
+	CIniFile Settings;
+	irr::u8 Online;
+	CSceneObject* PlayerObject;
+	std::map<CSceneObject*, irr::scene::ISceneNode*> SceneNodes;
+	CGameEventReceiver* PlayReceiver;
+	irr::u8 GameRunning;
+	irr::IrrlichtDevice* Device;
+	irr::video::IVideoDriver* VideoDriver;
+	// -1 is no rate at all, so the first frame writes the caption.
+	irr::s32 LastFrameRate;
+	irr::u32 LastFrameTime;
+	irr::core::stringw ProgramDirectory;
+	net::CPacketCipher IncomingCipher;
+	net::packet ReceiveBuffer;
+	net::packet DecodedBytes;
+	ScriptEventQueue EventQueue;
+	irr::u8 KeyStates[KEY_STATE_COUNT];
+};
+
+} // namespace orv
+
+#endif

@@ -1,0 +1,160 @@
+#include "engine/CGameEngine.h"
+
+#include <cstring>
+
+#include <IFileSystem.h>
+#include <ILogger.h>
+#include <ISceneManager.h>
+#include <ITimer.h>
+#include <IVideoDriver.h>
+#include <irrlicht.h>
+
+#include "engine/CFileBuffer.h"
+#include "engine/CGameEventReceiver.h"
+#include "engine/CLevelLoader.h"
+
+namespace orv {
+
+using irr::core::ustring16;
+
+namespace {
+
+// Larger windows are a typing mistake in the settings, not a wish.
+const irr::s32 MAX_WINDOW_SIDE = 16384;
+
+irr::io::path toPath(const irr::core::stringw& text)
+{
+	return ustring16(text).toUTF8_s();
+}
+
+void setDefault(CIniSection* section, const char* key, const char* value)
+{
+	if (!section->has(key))
+		section->set(key, value);
+}
+
+void setDefaultNumber(CIniSection* section, const char* key, irr::s32 value)
+{
+	if (!section->has(key))
+		section->setNumber(key, value);
+}
+
+} // namespace
+
+bool CGameEngine::init()
+{
+	// 1. The level loader record.
+	CLevelLoader::getInstance();
+
+	// 2-3. A window-less device, only to reach the file system.
+	if (!createFileSystemDevice())
+		return false;
+
+	// 4. Settings, completed with the defaults of a fresh install.
+	readSettings();
+
+	// 5. The file-system device has done its work.
+	Device->drop();
+	Device = nullptr;
+
+	// 6-7. The real device.
+	if (!createWindowDevice(chooseWindow()))
+		return false;
+
+	// 8. The new device has a file system of its own; only its working directory is set.
+	Device->setResizable(true);
+	Device->getFileSystem()->changeWorkingDirectoryTo(toPath(ProgramDirectory));
+
+	// 9. Scene parameters.
+	Device->getSceneManager()->getParameters()->setAttribute("Allow_ZWrite_On_Transparent", true);
+
+	// 10. The video driver.
+	VideoDriver = Device->getVideoDriver();
+
+	// 20. The play-time receiver, installed only when a game starts.
+	PlayReceiver = new CGameEventReceiver();
+
+	// 21. No key is held.
+	std::memset(KeyStates, 0, sizeof(KeyStates));
+
+	// 28. Frame time starts now.
+	LastFrameTime = Device->getTimer()->getTime();
+	return true;
+}
+
+bool CGameEngine::createFileSystemDevice()
+{
+	Device = irr::createDevice(irr::video::EDT_NULL, irr::core::dimension2du(640, 480), 16, false, false, false, nullptr);
+	if (!Device)
+		return false;
+
+	irr::io::IFileSystem* fileSystem = Device->getFileSystem();
+	irr::io::path directory = toPath(ProgramDirectory);
+	fileSystem->flattenFilename(directory, "/");
+	ProgramDirectory = ustring16(directory).toWCHAR_s();
+	fileSystem->changeWorkingDirectoryTo(directory);
+	fileSystem->addFileArchive(directory, true, true, irr::io::EFAT_FOLDER, "", nullptr);
+	return true;
+}
+
+void CGameEngine::readSettings()
+{
+	{
+		CFileBuffer file;
+		file.load(Device->getFileSystem(), "settings.ini");
+		Settings.parse(file);
+	}
+
+	CIniSection* font = Settings.getSection("Font");
+	CIniSection* language = Settings.getSection("Language");
+	CIniSection* window = Settings.getSection("Window");
+	setDefault(font, "default", "code2001.ttf");
+	setDefaultNumber(font, "default_size", 14);
+	setDefault(language, "language", "English");
+	setDefault(window, "driver", "opengl");
+	setDefaultNumber(window, "height", 600);
+	setDefaultNumber(window, "width", 800);
+}
+
+CGameEngine::SWindowChoice CGameEngine::chooseWindow()
+{
+	CIniSection* window = Settings.getSection("Window");
+	const ustring16 driver = window->get("driver");
+
+	SWindowChoice choice;
+	choice.driver = irr::video::EDT_OPENGL;
+	choice.dx9Replaced = false;
+	if (driver == "dx9") {
+		if (irr::IrrlichtDevice::isDriverSupported(irr::video::EDT_DIRECT3D9))
+			choice.driver = irr::video::EDT_DIRECT3D9;
+		else
+			choice.dx9Replaced = true;
+	} else if (driver == "software") {
+		choice.driver = irr::video::EDT_BURNINGSVIDEO;
+	}
+	if (getLaunch().nullDevice)
+		choice.driver = irr::video::EDT_NULL;
+
+	choice.vsync = window->get("vsync") == "on";
+
+	const irr::s32 width = window->getNumber("width");
+	const irr::s32 height = window->getNumber("height");
+	if (width <= 0 || height <= 0 || width > MAX_WINDOW_SIDE || height > MAX_WINDOW_SIDE)
+		choice.size = irr::core::dimension2du(800, 600);
+	else
+		choice.size = irr::core::dimension2du(static_cast<irr::u32>(width), static_cast<irr::u32>(height));
+	return choice;
+}
+
+bool CGameEngine::createWindowDevice(const SWindowChoice& choice)
+{
+	Device = irr::createDevice(choice.driver, choice.size, 32, false, false, choice.vsync, nullptr);
+	if (!Device)
+		return false;
+	if (choice.dx9Replaced)
+		Device->getLogger()->log("core", "Direct3D 9 is not available on this platform; drawing with OpenGL.",
+			irr::ELL_WARNING);
+	return true;
+}
+
+} // namespace orv

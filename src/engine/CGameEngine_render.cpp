@@ -1,0 +1,45 @@
+#include "engine/CGameEngine.h"
+
+#include <IGUIEnvironment.h>
+#include <ISceneManager.h>
+#include <IVideoDriver.h>
+
+namespace orv {
+
+namespace {
+const wchar_t* const VERSION_TEXT = L"0.0.1";
+const irr::video::SColor CLEAR_COLOUR(0xFFFF0000);
+} // namespace
+
+bool CGameEngine::isDebugDrawOn() const
+{
+	const CIniSection* physics = Settings.findSection("Physics");
+	return physics && physics->get("debug_draw") == "on";
+}
+
+void CGameEngine::render()
+{
+	if (!VideoDriver)
+		return;
+
+	VideoDriver->beginScene(true, true, CLEAR_COLOUR);
+	Device->getSceneManager()->drawAll();
+	Device->getGUIEnvironment()->drawAll();
+
+	// The caption is rebuilt only when the rate changed.
+	const irr::s32 frameRate = VideoDriver->getFPS();
+	if (frameRate != LastFrameRate) {
+		irr::core::stringw caption(L"Orv ");
+		caption += VERSION_TEXT;
+		caption += L" [";
+		caption += VideoDriver->getName();
+		caption += L"] FPS: ";
+		caption += frameRate;
+		Device->setWindowCaption(caption.c_str());
+		LastFrameRate = frameRate;
+	}
+
+	VideoDriver->endScene();
+}
+
+} // namespace orv

@@ -1,0 +1,22 @@
+#ifndef ORV_ENGINE_C_GAME_EVENT_RECEIVER_H_INCLUDED
+#define ORV_ENGINE_C_GAME_EVENT_RECEIVER_H_INCLUDED
+
+#include <IEventReceiver.h>
+
+namespace orv {
+
+//! The window's input during play: keeps the engine's key states and queues
+//! key presses and mouse input for the scripts.
+/** Never consumes an event, so the GUI and the scene still see every one. */
+class CGameEventReceiver : public irr::IEventReceiver
+{
+public:
+	~CGameEventReceiver() override = default;
+
+	//! Always false.
+	bool OnEvent(const irr::SEvent& event) override;
+};
+
+} // namespace orv
+
+#endif
