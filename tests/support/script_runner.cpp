@@ -1,47 +1,15 @@
 #include "support/script_runner.h"
 
+#include "base/ustring16.h"
 #include "script/CScriptManager.h"
 
 #include <angelscript.h>
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <deque>
 
 namespace orv::test {
 
 using namespace AngelScript;
-
-// While the script string has no factory of its own, literals become plain
-// pointers to text this runner keeps, so checks can still name themselves.
-struct SFallbackStrings : public asIStringFactory
-{
-	struct SText
-	{
-		const char *Chars;
-	};
-
-	const void *GetStringConstant(const char *data, asUINT length) override
-	{
-		Texts.emplace_back(data, length);
-		Handles.push_back(SText{Texts.back().c_str()});
-		return &Handles.back();
-	}
-	int ReleaseStringConstant(const void *) override { return asSUCCESS; }
-	int GetRawStringData(const void *str, char *data, asUINT *length) const override
-	{
-		const char *chars = static_cast<const SText *>(str)->Chars;
-		const asUINT size = static_cast<asUINT>(std::strlen(chars));
-		if (length)
-			*length = size;
-		if (data)
-			std::memcpy(data, chars, size);
-		return asSUCCESS;
-	}
-
-	std::deque<std::string> Texts;
-	std::deque<SText> Handles;
-};
 
 namespace {
 
@@ -64,10 +32,8 @@ void checkNative(asIScriptGeneric *gen)
 		const int row = context->GetLineNumber(0, &column, &section);
 		where = std::string(section ? section : "?") + ":" + std::to_string(row) + ":" + std::to_string(column);
 	}
-	std::string text;
-	if (gen->GetAuxiliary() && runner->engine()->GetUserData(1))
-		text = static_cast<const SFallbackStrings::SText *>(gen->GetArgAddress(1))->Chars;
-	runner->onCheckFailed(where, text);
+	const auto *text = static_cast<const irr::core::ustring16 *>(gen->GetArgAddress(1));
+	runner->onCheckFailed(where, text ? text->toUTF8_std() : std::string());
 }
 
 } // namespace
@@ -78,13 +44,6 @@ CScriptRunner::CScriptRunner()
 	Engine->SetEngineProperty(asEP_PROPERTY_ACCESSOR_MODE, 2);
 	Engine->SetMessageCallback(asFUNCTION(messageSink), this, asCALL_CDECL);
 	script::registerAddOnsAndValueTypes(Engine);
-
-	if (Engine->GetStringFactoryReturnTypeId() < 0)
-	{
-		Fallback = std::make_unique<SFallbackStrings>();
-		Engine->RegisterStringFactory("string", Fallback.get());
-		Engine->SetUserData(Fallback.get(), 1);
-	}
 	Engine->RegisterGlobalFunction("void check(bool, const string &in)", asFUNCTION(checkNative), asCALL_GENERIC, this);
 }
 
@@ -169,6 +128,15 @@ bool CScriptRunner::run(const std::string &declaration)
 bool CScriptRunner::runScript(const std::string &code, const std::string &declaration)
 {
 	return build(code) && run(declaration);
+}
+
+bool CScriptRunner::runChecks(const std::vector<std::string> &expressions, const std::string &prelude)
+{
+	std::string code = prelude + "\nvoid main()\n{\n";
+	for (const std::string &e : expressions)
+		code += "\tcheck(" + e + ", \"" + e + "\");\n";
+	code += "}\n";
+	return runScript(code);
 }
 
 std::string CScriptRunner::runForException(const std::string &declaration)

@@ -3,7 +3,6 @@
 // GoogleTest: a native `check(bool, const string &in)` marks failures, and any
 // build error, error message or script exception fails the running test.
 
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,8 +12,6 @@ class asIScriptModule;
 } // namespace AngelScript
 
 namespace orv::test {
-
-struct SFallbackStrings;
 
 struct SScriptMessage
 {
@@ -49,6 +46,11 @@ public:
 	// build() then run().
 	bool runScript(const std::string &code, const std::string &declaration = "void main()");
 
+	// One script whose main() checks each boolean expression in turn, the
+	// expression's own text naming the check; `prelude` goes before main().
+	// Expressions may not hold double quotes.
+	bool runChecks(const std::vector<std::string> &expressions, const std::string &prelude = "");
+
 	// Runs a function that must raise a script exception; returns its text
 	// (empty when it returned normally, which fails the test).
 	std::string runForException(const std::string &declaration = "void main()");
@@ -66,7 +68,6 @@ private:
 
 	AngelScript::asIScriptEngine *Engine = nullptr;
 	AngelScript::asIScriptModule *Module = nullptr;
-	std::unique_ptr<SFallbackStrings> Fallback;
 	std::vector<SScriptMessage> Messages;
 	int FailedChecks = 0;
 	bool ErrorsExpected = false;
