@@ -34,7 +34,9 @@ void printFailure(const char* message)
 	}
 }
 
-const char* zlibFailure(int result)
+} // end anonymous namespace
+
+const char* describeZlibFailure(int result)
 {
 	switch (result)
 	{
@@ -45,7 +47,7 @@ const char* zlibFailure(int result)
 	}
 }
 
-const char* bzip2Failure(int result)
+const char* describeBzip2Failure(int result)
 {
 	switch (result)
 	{
@@ -59,6 +61,8 @@ const char* bzip2Failure(int result)
 	default: return nullptr;
 	}
 }
+
+namespace {
 
 // An empty packet hands the library no data pointer at all.
 const irr::u8* input(const packet& data)
@@ -84,7 +88,7 @@ bool run(packet& data, EKind kind, bool compress)
 	if (!out.bytes)
 	{
 		if (!compress)
-			printFailure(kind == EK_ZLIB ? zlibFailure(Z_MEM_ERROR) : bzip2Failure(BZ_MEM_ERROR));
+			printFailure(kind == EK_ZLIB ? describeZlibFailure(Z_MEM_ERROR) : describeBzip2Failure(BZ_MEM_ERROR));
 		return false;
 	}
 
@@ -98,7 +102,7 @@ bool run(packet& data, EKind kind, bool compress)
 			: uncompress(out.bytes, &length, input(data), data.getSize());
 		ok = result == Z_OK;
 		if (!ok && !compress)
-			printFailure(zlibFailure(result));
+			printFailure(describeZlibFailure(result));
 		produced = static_cast<unsigned int>(length);
 	}
 	else
@@ -111,7 +115,7 @@ bool run(packet& data, EKind kind, bool compress)
 			: BZ2_bzBuffToBuffDecompress(dest, &produced, source, data.getSize(), 0, 0);
 		ok = result == BZ_OK;
 		if (!ok && !compress)
-			printFailure(bzip2Failure(result));
+			printFailure(describeBzip2Failure(result));
 	}
 	if (!ok)
 		return false;

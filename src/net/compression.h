@@ -18,6 +18,11 @@ bool compressBzip2(packet& data);
 bool decompressZlib(packet& data);
 bool decompressBzip2(packet& data);
 
+//! The line a failed decompression prints for a library result; null for
+//! results that print nothing.
+const char* describeZlibFailure(int result);
+const char* describeBzip2Failure(int result);
+
 } // end namespace net
 } // end namespace orv
 
