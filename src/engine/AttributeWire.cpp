@@ -2,6 +2,8 @@
 
 using orv::net::packet;
 
+namespace orv {
+
 namespace {
 
 // Fewest bytes, 1 to 8, that hold the value.
@@ -39,3 +41,5 @@ packet writeAttributeValue(const SAttribute& attribute)
 	}
 	return result;
 }
+
+} // namespace orv

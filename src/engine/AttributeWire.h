@@ -4,8 +4,12 @@
 #include "engine/SAttribute.h"
 #include "net/packet.h"
 
+namespace orv {
+
 //! The attribute's value in the wire form SAttribute::readValue takes back:
 //! the type byte, then the value.
 orv::net::packet writeAttributeValue(const SAttribute& attribute);
+
+} // namespace orv
 
 #endif

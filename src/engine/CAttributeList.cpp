@@ -9,6 +9,8 @@ using irr::s32;
 using irr::u16;
 using irr::u32;
 
+namespace orv {
+
 SAttribute* CAttributeList::findByName(const irr::core::ustring16& name) const
 {
 	if (name.empty())
@@ -35,7 +37,7 @@ SAttribute* CAttributeList::getOrAdd(const irr::core::ustring16& name, s32 id)
 	{
 		if (Attributes.size() > 0xFFFF)
 		{
-			orv::logWorld("attributes", "No free attribute id left.", irr::ELL_WARNING);
+			logWorld("attributes", "No free attribute id left.", irr::ELL_WARNING);
 			return nullptr;
 		}
 		// The counter may run into ids that were given explicitly; those stay
@@ -52,7 +54,7 @@ SAttribute* CAttributeList::getOrAdd(const irr::core::ustring16& name, s32 id)
 		{
 			const std::string message = "Attribute " + name.toUTF8_std() + " refused: id " +
 				std::to_string(key) + " belongs to " + Attributes[key]->name.toUTF8_std() + ".";
-			orv::logWorld("attributes", message.c_str(), irr::ELL_WARNING);
+			logWorld("attributes", message.c_str(), irr::ELL_WARNING);
 			return nullptr;
 		}
 	}
@@ -119,7 +121,7 @@ void CAttributeList::copyFrom(const CAttributeList& source)
 	NextFreeId = source.NextFreeId;
 }
 
-bool CAttributeList::readValues(orv::net::packet& data, AttributeChangeCallback onChange)
+bool CAttributeList::readValues(net::packet& data, AttributeChangeCallback onChange)
 {
 	while (data.getBytesLeft() > 0)
 	{
@@ -132,3 +134,5 @@ bool CAttributeList::readValues(orv::net::packet& data, AttributeChangeCallback 
 	}
 	return true;
 }
+
+} // namespace orv

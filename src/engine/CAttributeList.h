@@ -9,6 +9,8 @@
 #include "base/ustring16.h"
 #include "engine/SAttribute.h"
 
+namespace orv {
+
 //! Called after each value that readValues stores: the attribute id and the
 //! packet, its read position behind the value.
 typedef void (*AttributeChangeCallback)(irr::u32 id, orv::net::packet& data);
@@ -61,5 +63,7 @@ private:
 	AttributeMap Attributes;
 	irr::u16 NextFreeId = 0;
 };
+
+} // namespace orv
 
 #endif

@@ -1,5 +1,7 @@
 #include "engine/EngineAttributes.h"
 
+namespace orv {
+
 namespace {
 
 struct SEngineAttributeRow
@@ -50,3 +52,5 @@ void setEngineAttributeDefaults(CAttributeList& list)
 		}
 	}
 }
+
+} // namespace orv

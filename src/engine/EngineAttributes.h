@@ -3,6 +3,8 @@
 
 #include "engine/CAttributeList.h"
 
+namespace orv {
+
 //! Ids of the attributes every scene object carries; client and server agree on them.
 enum EEngineAttribute
 {
@@ -25,5 +27,7 @@ enum EEngineAttribute
 //! Puts the fourteen engine attributes with their defaults into the list; one
 //! already there under its name takes the default and keeps its id.
 void setEngineAttributeDefaults(CAttributeList& list);
+
+} // namespace orv
 
 #endif

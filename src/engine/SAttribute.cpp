@@ -16,6 +16,8 @@ using irr::u32;
 using irr::u64;
 using irr::u8;
 
+namespace orv {
+
 namespace {
 
 // Truncation toward zero that stays defined for NaN and for magnitudes past
@@ -180,7 +182,7 @@ void SAttribute::setString(const irr::core::ustring16& text)
 	type = EAT_STRING;
 }
 
-bool SAttribute::readValue(orv::net::packet& data)
+bool SAttribute::readValue(net::packet& data)
 {
 	const u32 start = data.getReadPosition();
 	if (data.getBytesLeft() == 0)
@@ -237,3 +239,5 @@ bool SAttribute::readValue(orv::net::packet& data)
 	textValue = irr::core::ustring16();
 	return true;
 }
+
+} // namespace orv

@@ -6,10 +6,10 @@
 #include "base/ustring16.h"
 
 namespace orv {
+
 namespace net {
 class packet;
 }
-} // namespace orv
 
 //! Value types of an attribute; the numbers travel on the wire.
 enum EAttributeType : irr::s32
@@ -55,7 +55,9 @@ struct SAttribute
 	//! packet leaves the attribute unchanged, puts the read position back where
 	//! the value began and gives false: the bytes behind such a value cannot be
 	//! told apart from the value any more.
-	bool readValue(orv::net::packet& data);
+	bool readValue(net::packet& data);
 };
+
+} // namespace orv
 
 #endif

@@ -9,6 +9,7 @@
 #include "engine/EngineAttributes.h"
 #include "net/packet.h"
 
+using namespace orv;
 using irr::core::ustring16;
 using orv::net::packet;
 
