@@ -65,6 +65,60 @@ u32 readBE32(const unsigned char* p) { return (static_cast<u32>(p[0]) << 24) | (
 
 } // namespace
 
+std::u16string& ustring16::units()
+{
+	std::u16string* p = body();
+	if (!p) {
+		p = new std::u16string();
+		setBody(p);
+	}
+	return *p;
+}
+
+const std::u16string& ustring16::units() const
+{
+	static const std::u16string none;
+	const std::u16string* p = body();
+	return p ? *p : none;
+}
+
+ustring16::ustring16(const ustring16& other)
+{
+	setBody(other.empty() ? nullptr : new std::u16string(other.units()));
+}
+
+ustring16::ustring16(ustring16&& other) noexcept
+{
+	setBody(other.body());
+	other.setBody(nullptr);
+}
+
+ustring16& ustring16::operator=(const ustring16& other)
+{
+	if (this != &other) {
+		if (body())
+			*body() = other.units();
+		else if (!other.empty())
+			setBody(new std::u16string(other.units()));
+	}
+	return *this;
+}
+
+ustring16& ustring16::operator=(ustring16&& other) noexcept
+{
+	if (this != &other) {
+		delete body();
+		setBody(other.body());
+		other.setBody(nullptr);
+	}
+	return *this;
+}
+
+ustring16::~ustring16()
+{
+	delete body();
+}
+
 ustring16::ustring16(const char* utf8)
 {
 	if (utf8)
@@ -82,10 +136,10 @@ ustring16::ustring16(const uchar16_t* utf16)
 		appendUTF16(utf16, utf16 + lengthOf(utf16));
 }
 
-ustring16::ustring16(const uchar16_t* utf16, u32 units)
+ustring16::ustring16(const uchar16_t* utf16, u32 count)
 {
 	if (utf16)
-		appendUTF16(utf16, utf16 + units);
+		appendUTF16(utf16, utf16 + count);
 }
 
 ustring16::ustring16(const uchar32_t* utf32)
@@ -100,12 +154,13 @@ ustring16::ustring16(const wchar_t* text)
 		return;
 	const size_t n = lengthOf(text);
 	if (sizeof(wchar_t) == 4) {
+		std::u16string& Units = units();
 		Units.reserve(n);
 		for (size_t i = 0; i < n; ++i)
 			pushCodePoint(Units, static_cast<uchar32_t>(text[i]));
 	} else {
-		std::u16string units(text, text + n);
-		appendUTF16(units.data(), units.data() + n);
+		const std::u16string wide(text, text + n);
+		appendUTF16(wide.data(), wide.data() + n);
 	}
 }
 
@@ -136,6 +191,7 @@ ustring16::ustring16(const std::u32string& utf32)
 
 ustring16& ustring16::operator=(const char* utf8)
 {
+	std::u16string& Units = units();
 	Units.clear();
 	if (utf8)
 		appendUTF8(utf8, utf8 + std::strlen(utf8));
@@ -144,6 +200,7 @@ ustring16& ustring16::operator=(const char* utf8)
 
 void ustring16::appendUTF8(const char* begin, const char* end)
 {
+	std::u16string& Units = units();
 	const size_t start = Units.size();
 	// A UTF-8 text never has more code units than bytes.
 	Units.resize(start + static_cast<size_t>(end - begin));
@@ -166,6 +223,7 @@ void ustring16::appendUTF8(const char* begin, const char* end)
 
 void ustring16::appendUTF16(const uchar16_t* begin, const uchar16_t* end)
 {
+	std::u16string& Units = units();
 	Units.reserve(Units.size() + static_cast<size_t>(end - begin));
 	for (const uchar16_t* p = begin; p != end; ++p) {
 		if (isHighSurrogate(*p) && p + 1 != end && isLowSurrogate(p[1])) {
@@ -182,6 +240,7 @@ void ustring16::appendUTF16(const uchar16_t* begin, const uchar16_t* end)
 
 void ustring16::appendUTF32(const uchar32_t* begin, const uchar32_t* end)
 {
+	std::u16string& Units = units();
 	Units.reserve(Units.size() + static_cast<size_t>(end - begin));
 	for (const uchar32_t* p = begin; p != end; ++p)
 		pushCodePoint(Units, *p);
@@ -189,12 +248,14 @@ void ustring16::appendUTF32(const uchar32_t* begin, const uchar32_t* end)
 
 void ustring16::appendASCII(const char* text)
 {
+	std::u16string& Units = units();
 	for (; *text; ++text)
 		Units.push_back(static_cast<uchar16_t>(static_cast<unsigned char>(*text)));
 }
 
 ustring16& ustring16::loadDataStream(const char* data, size_t length)
 {
+	std::u16string& Units = units();
 	Units.clear();
 	if (!data)
 		return *this;
@@ -234,6 +295,7 @@ ustring16& ustring16::loadDataStream(const char* data, size_t length)
 
 std::string ustring16::toUTF8_std() const
 {
+	const std::u16string& Units = units();
 	// One code unit never needs more than three bytes.
 	std::string out(Units.size() * 3, '\0');
 	char* first = &out[0];
@@ -259,6 +321,7 @@ stringc ustring16::toUTF8_s() const
 
 std::u32string ustring16::toUTF32_s() const
 {
+	const std::u16string& Units = units();
 	std::u32string out;
 	out.reserve(Units.size());
 	size_t i = 0;
@@ -269,6 +332,7 @@ std::u32string ustring16::toUTF32_s() const
 
 std::wstring ustring16::toWCHAR_std() const
 {
+	const std::u16string& Units = units();
 	if (sizeof(wchar_t) == 4) {
 		std::wstring out;
 		out.reserve(Units.size());
@@ -288,6 +352,7 @@ stringw ustring16::toWCHAR_s() const
 
 u32 ustring16::size() const
 {
+	const std::u16string& Units = units();
 	size_t count = Units.size();
 	for (size_t i = 0; i + 1 < Units.size(); ++i)
 		if (isHighSurrogate(Units[i]) && isLowSurrogate(Units[i + 1]))
@@ -297,6 +362,7 @@ u32 ustring16::size() const
 
 size_t ustring16::unitOffset(u32 index) const
 {
+	const std::u16string& Units = units();
 	size_t i = 0;
 	for (u32 n = 0; n < index; ++n) {
 		if (i >= Units.size())
@@ -308,6 +374,7 @@ size_t ustring16::unitOffset(u32 index) const
 
 uchar32_t ustring16::charAt(u32 index) const
 {
+	const std::u16string& Units = units();
 	size_t i = unitOffset(index);
 	if (i == std::u16string::npos || i >= Units.size())
 		return 0;
@@ -316,6 +383,7 @@ uchar32_t ustring16::charAt(u32 index) const
 
 uchar32_t ustring16::lastChar() const
 {
+	const std::u16string& Units = units();
 	if (Units.empty())
 		return 0;
 	size_t i = Units.size() - 1;
@@ -326,19 +394,19 @@ uchar32_t ustring16::lastChar() const
 
 bool ustring16::equalsn(const ustring16& other, u32 n) const
 {
+	const std::u16string& Units = units();
 	size_t a = unitOffset(n);
 	size_t b = other.unitOffset(n);
 	if (a == std::u16string::npos)
 		a = Units.size();
 	if (b == std::u16string::npos)
-		b = other.Units.size();
-	return a == b && Units.compare(0, a, other.Units, 0, b) == 0;
+		b = other.units().size();
+	return a == b && Units.compare(0, a, other.units(), 0, b) == 0;
 }
 
 ustring16& ustring16::operator+=(const ustring16& other)
 {
-	Units += other.Units;
-	return *this;
+	return append(other);
 }
 
 ustring16& ustring16::operator+=(char c)
@@ -386,35 +454,42 @@ ustring16& ustring16::operator+=(double number)
 ustring16 ustring16::operator+(const ustring16& other) const
 {
 	ustring16 result;
-	result.Units.reserve(Units.size() + other.Units.size());
-	result.Units = Units;
-	result.Units += other.Units;
+	if (empty() && other.empty())
+		return result;
+	std::u16string& sum = result.units();
+	sum.reserve(units().size() + other.units().size());
+	sum = units();
+	sum += other.units();
 	return result;
 }
 
 ustring16& ustring16::append(uchar32_t c)
 {
+	std::u16string& Units = units();
 	pushCodePoint(Units, c);
 	return *this;
 }
 
 ustring16& ustring16::append(const ustring16& other)
 {
-	Units += other.Units;
+	if (!other.empty())
+		units() += other.units();
 	return *this;
 }
 
 ustring16& ustring16::append(const ustring16& other, u32 length)
 {
+	std::u16string& Units = units();
 	size_t end = other.unitOffset(length);
 	if (end == std::u16string::npos)
-		end = other.Units.size();
-	Units.append(other.Units, 0, end);
+		end = other.units().size();
+	Units.append(other.units(), 0, end);
 	return *this;
 }
 
 void ustring16::reserve(u32 count)
 {
+	std::u16string& Units = units();
 	Units.reserve(std::min(count, MAX_RESERVE));
 }
 
@@ -425,6 +500,7 @@ s32 ustring16::findFirst(uchar32_t c) const
 
 s32 ustring16::findNext(uchar32_t c, u32 startPos) const
 {
+	const std::u16string& Units = units();
 	size_t i = unitOffset(startPos);
 	if (i == std::u16string::npos)
 		return -1;
@@ -436,6 +512,7 @@ s32 ustring16::findNext(uchar32_t c, u32 startPos) const
 
 s32 ustring16::findLast(uchar32_t c, s32 start) const
 {
+	const std::u16string& Units = units();
 	s32 found = -1;
 	size_t i = 0;
 	for (s32 index = 0; i < Units.size(); ++index) {
@@ -449,13 +526,14 @@ s32 ustring16::findLast(uchar32_t c, s32 start) const
 
 s32 ustring16::find(const ustring16& str, u32 start) const
 {
-	if (str.Units.empty())
+	const std::u16string& Units = units();
+	if (str.units().empty())
 		return -1;
 	size_t i = unitOffset(start);
 	if (i == std::u16string::npos)
 		return -1;
 	for (s32 index = static_cast<s32>(start); i < Units.size(); ++index) {
-		if (Units.compare(i, str.Units.size(), str.Units) == 0)
+		if (Units.compare(i, str.units().size(), str.units()) == 0)
 			return index;
 		decodeAt(Units, i);
 	}
@@ -464,6 +542,7 @@ s32 ustring16::find(const ustring16& str, u32 start) const
 
 s32 ustring16::findFirstCharNotInList(const ustring16& list) const
 {
+	const std::u16string& Units = units();
 	const std::u32string set = list.toUTF32_s();
 	size_t i = 0;
 	for (s32 index = 0; i < Units.size(); ++index)
@@ -474,6 +553,7 @@ s32 ustring16::findFirstCharNotInList(const ustring16& list) const
 
 s32 ustring16::findLastCharNotInList(const ustring16& list) const
 {
+	const std::u16string& Units = units();
 	const std::u32string set = list.toUTF32_s();
 	s32 found = -1;
 	size_t i = 0;
@@ -485,6 +565,7 @@ s32 ustring16::findLastCharNotInList(const ustring16& list) const
 
 ustring16 ustring16::subString(u32 begin, u32 length) const
 {
+	const std::u16string& Units = units();
 	ustring16 result;
 	const size_t from = unitOffset(begin);
 	if (from == std::u16string::npos || length == 0)
@@ -492,7 +573,7 @@ ustring16 ustring16::subString(u32 begin, u32 length) const
 	size_t to = from;
 	for (u32 n = 0; n < length && to < Units.size(); ++n)
 		decodeAt(Units, to);
-	result.Units.assign(Units, from, to - from);
+	result.units().assign(Units, from, to - from);
 	return result;
 }
 
@@ -509,15 +590,16 @@ ustring16& ustring16::replace(uchar32_t toReplace, uchar32_t replaceWith)
 
 ustring16& ustring16::replace(const ustring16& toReplace, const ustring16& replaceWith)
 {
-	if (toReplace.Units.empty())
+	std::u16string& Units = units();
+	if (toReplace.units().empty())
 		return *this;
 	std::u16string result;
 	result.reserve(Units.size());
 	size_t i = 0;
 	while (i < Units.size()) {
-		if (Units.compare(i, toReplace.Units.size(), toReplace.Units) == 0) {
-			result += replaceWith.Units;
-			i += toReplace.Units.size();
+		if (Units.compare(i, toReplace.units().size(), toReplace.units()) == 0) {
+			result += replaceWith.units();
+			i += toReplace.units().size();
 		} else {
 			const size_t from = i;
 			decodeAt(Units, i);
@@ -544,6 +626,7 @@ ustring16& ustring16::remove(const ustring16& toRemove)
 
 ustring16& ustring16::removeChars(const ustring16& characters)
 {
+	std::u16string& Units = units();
 	const std::u32string set = characters.toUTF32_s();
 	std::u16string result;
 	result.reserve(Units.size());
@@ -561,7 +644,7 @@ ustring16& ustring16::trim(const ustring16& whitespace)
 {
 	const s32 begin = findFirstCharNotInList(whitespace);
 	if (begin < 0) {
-		Units.clear();
+		*this = ustring16();
 		return *this;
 	}
 	const s32 end = findLastCharNotInList(whitespace);
@@ -571,6 +654,7 @@ ustring16& ustring16::trim(const ustring16& whitespace)
 
 ustring16& ustring16::erase(u32 index)
 {
+	std::u16string& Units = units();
 	size_t from = unitOffset(index);
 	if (from == std::u16string::npos || from >= Units.size())
 		return *this;
@@ -582,9 +666,9 @@ ustring16& ustring16::erase(u32 index)
 
 ustring16& ustring16::validate()
 {
-	std::u16string units;
-	units.swap(Units);
-	appendUTF16(units.data(), units.data() + units.size());
+	std::u16string old;
+	old.swap(units());
+	appendUTF16(old.data(), old.data() + old.size());
 	return *this;
 }
 
@@ -597,9 +681,10 @@ ustring16& ustring16::insert(uchar32_t c, u32 pos)
 
 ustring16& ustring16::insert(const ustring16& str, u32 pos)
 {
+	std::u16string& Units = units();
 	const size_t at = unitOffset(pos);
 	if (at != std::u16string::npos)
-		Units.insert(at, str.Units);
+		Units.insert(at, str.units());
 	return *this;
 }
 

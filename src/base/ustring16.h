@@ -2,6 +2,7 @@
 #define ORV_BASE_USTRING16_H
 
 #include <cstddef>
+#include <cstring>
 #include <string>
 
 #include <irrString.h>
@@ -28,11 +29,11 @@ public:
 	static constexpr u32 MAX_RESERVE = 1u << 24;
 
 	ustring16() = default;
-	ustring16(const ustring16& other) = default;
-	ustring16(ustring16&& other) noexcept = default;
-	ustring16& operator=(const ustring16& other) = default;
-	ustring16& operator=(ustring16&& other) noexcept = default;
-	~ustring16() = default;
+	ustring16(const ustring16& other);
+	ustring16(ustring16&& other) noexcept;
+	ustring16& operator=(const ustring16& other);
+	ustring16& operator=(ustring16&& other) noexcept;
+	~ustring16();
 
 	//! NUL-terminated UTF-8 text; null gives an empty string.
 	ustring16(const char* utf8);
@@ -41,7 +42,7 @@ public:
 	ustring16(const char* data, u32 lengthInBytes);
 	//! NUL-terminated UTF-16 text.
 	ustring16(const uchar16_t* utf16);
-	ustring16(const uchar16_t* utf16, u32 units);
+	ustring16(const uchar16_t* utf16, u32 count);
 	//! NUL-terminated UTF-32 text.
 	ustring16(const uchar32_t* utf32);
 	//! NUL-terminated wchar_t text (UTF-32 where wchar_t has 32 bits, UTF-16 where it has 16).
@@ -66,24 +67,24 @@ public:
 	stringw toWCHAR_s() const;
 	std::wstring toWCHAR_std() const;
 	std::u32string toUTF32_s() const;
-	const std::u16string& toUTF16_std() const { return Units; }
+	const std::u16string& toUTF16_std() const { return units(); }
 
 	//! NUL-terminated code units.
-	const uchar16_t* c_str() const { return Units.c_str(); }
+	const uchar16_t* c_str() const { return units().c_str(); }
 	//! Number of characters; a surrogate pair counts once.
 	u32 size() const;
 	//! Number of UTF-16 code units.
-	u32 size_raw() const { return static_cast<u32>(Units.size()); }
-	bool empty() const { return Units.empty(); }
+	u32 size_raw() const { return static_cast<u32>(units().size()); }
+	bool empty() const { return units().empty(); }
 	//! The character at an index, 0 past the end.
 	uchar32_t charAt(u32 index) const;
 	//! The last character, 0 when empty.
 	uchar32_t lastChar() const;
 
-	bool operator==(const ustring16& other) const { return Units == other.Units; }
-	bool operator!=(const ustring16& other) const { return Units != other.Units; }
+	bool operator==(const ustring16& other) const { return units() == other.units(); }
+	bool operator!=(const ustring16& other) const { return units() != other.units(); }
 	//! Orders by code units: the first differing unit decides, a prefix sorts first.
-	bool operator<(const ustring16& other) const { return Units < other.Units; }
+	bool operator<(const ustring16& other) const { return units() < other.units(); }
 	//! True when the first n characters of both strings are equal (a string
 	//! shorter than n must then equal the other in full).
 	bool equalsn(const ustring16& other, u32 n) const;
@@ -158,7 +159,21 @@ private:
 	void appendUTF32(const uchar32_t* begin, const uchar32_t* end);
 	void appendASCII(const char* text);
 
-	std::u16string Units;
+	// Script engines place values at 4-byte boundaries, so the string holds
+	// nothing that needs more: the units live on the heap, behind a pointer
+	// kept as plain bytes. No pointer means empty.
+	std::u16string* body() const
+	{
+		std::u16string* p;
+		std::memcpy(&p, Body, sizeof p);
+		return p;
+	}
+	void setBody(std::u16string* p) { std::memcpy(Body, &p, sizeof p); }
+	// The units for writing, created on first use.
+	std::u16string& units();
+	const std::u16string& units() const;
+
+	alignas(4) unsigned char Body[sizeof(std::u16string*)] = {};
 };
 
 inline ustring16 operator+(const char* left, const ustring16& right)

@@ -1,5 +1,6 @@
 #include <climits>
 #include <functional>
+#include <new>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -324,6 +325,38 @@ TEST(UString16, EditsInPlace)
 		c.edit(s);
 		EXPECT_EQ(s.toUTF8_std(), std::string(c.expected)) << c.name;
 	}
+}
+
+TEST(UString16, CopiesAndMovesOwnTheirText)
+{
+	ustring16 a("abc");
+	ustring16 b(a);
+	b += "d";
+	EXPECT_EQ(a.toUTF8_std(), "abc");
+	ustring16 c(std::move(b));
+	EXPECT_EQ(c.toUTF8_std(), "abcd");
+	EXPECT_TRUE(b.empty());
+	EXPECT_EQ(std::u16string(b.c_str()), u"");
+	b = c;
+	c = ustring16();
+	EXPECT_EQ(b.toUTF8_std(), "abcd");
+	EXPECT_TRUE(c.empty());
+	const ustring16& self = b;
+	b = self;
+	EXPECT_EQ(b.toUTF8_std(), "abcd");
+	ustring16 empty;
+	b = empty;
+	EXPECT_TRUE(b.empty());
+}
+
+// Script engines put values at addresses that are only 4-byte aligned.
+TEST(UString16, WorksAtFourByteBoundaries)
+{
+	alignas(8) unsigned char memory[sizeof(ustring16) + 4];
+	ustring16* s = new (memory + 4) ustring16("x");
+	*s += ustring16("y");
+	EXPECT_EQ(s->toUTF8_std(), "xy");
+	s->~ustring16();
 }
 
 TEST(UString16, PrintsTheLargestDoubleInFull)

@@ -194,6 +194,9 @@ const SMethodRow Methods[] = {
 
 } // namespace
 
+// The engine keeps value types in its stack at 4-byte boundaries.
+static_assert(alignof(ustring16) <= 4, "script strings are placed at 4-byte boundaries");
+
 void declareStringType(asIScriptEngine *engine)
 {
 	engine->RegisterObjectType("string", sizeof(ustring16), asOBJ_VALUE | asGetTypeTraits<ustring16>());
