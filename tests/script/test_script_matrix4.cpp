@@ -10,6 +10,7 @@
 
 namespace {
 
+using namespace AngelScript;
 using orv::test::runScriptCases;
 using orv::test::runScriptExceptionCases;
 using orv::test::SScriptCase;
@@ -39,6 +40,7 @@ const SScriptCase ConstructionCases[] = {
 		check(copy == t && matrix4(t) == t, "copies");
 		check(matrix4(t, EM4CONST_IDENTITY) == matrix4() && matrix4(EM4CONST_IDENTITY) == matrix4(), "identity");
 		check(matrix4(EM4CONST_INVERSE) == matrix4(), "inverse of nothing is the identity");
+		check(matrix4(matrix4_eConstructor(99)) == matrix4(), "unknown kind alone is the identity");
 		matrix4 tr(t, EM4CONST_TRANSPOSED);
 		check(tr[3] == 1 && tr[7] == 2 && tr[11] == 3 && tr[12] == 0, "transposed");
 		matrix4 inv(t, EM4CONST_INVERSE);
@@ -177,6 +179,8 @@ TEST(ScriptMatrix4, Operators) { runScriptCases(OperatorCases); }
 TEST(ScriptMatrix4, IndexPastTheEndRaises) { runScriptExceptionCases(IndexCases); }
 TEST(ScriptMatrix4, Members) { runScriptCases(MemberCases); }
 
+void countMessage(const asSMessageInfo *, void *count) { ++*static_cast<int *>(count); }
+
 TEST(ScriptMatrix4, InOutMembersNeedUnsafeReferences)
 {
 	orv::test::CScriptRunner runner;
@@ -189,11 +193,14 @@ TEST(ScriptMatrix4, InOutMembersNeedUnsafeReferences)
 		"void transformBoxEx(aabbox3df &inout) const", "void transformVect(vector3df &inout) const",
 		"void translateVect(vector3df &inout) const",
 	};
-	AngelScript::asIScriptEngine *unsafe = AngelScript::asCreateScriptEngine();
-	unsafe->SetEngineProperty(AngelScript::asEP_ALLOW_UNSAFE_REFERENCES, 1);
+	asIScriptEngine *unsafe = asCreateScriptEngine();
+	int messages = 0;
+	unsafe->SetMessageCallback(asFUNCTION(countMessage), &messages, asCALL_CDECL);
+	unsafe->SetEngineProperty(asEP_ALLOW_UNSAFE_REFERENCES, 1);
 	orv::script::registerAddOnsAndValueTypes(unsafe);
-	const AngelScript::asITypeInfo *safeType = runner.engine()->GetTypeInfoByName("matrix4");
-	const AngelScript::asITypeInfo *unsafeType = unsafe->GetTypeInfoByName("matrix4");
+	EXPECT_EQ(messages, 0);
+	const asITypeInfo *safeType = runner.engine()->GetTypeInfoByName("matrix4");
+	const asITypeInfo *unsafeType = unsafe->GetTypeInfoByName("matrix4");
 	for (const char *declaration : inOut)
 	{
 		EXPECT_EQ(safeType->GetMethodByDecl(declaration), nullptr) << declaration;
