@@ -90,6 +90,9 @@ const SScriptCase OperatorCases[] = {
 		check(!(a == b), "exact");
 		check(a.equals(b, 0.001f) && !a.equals(b, 0.00001f), "tolerance");
 		check(!a.equals(b) && a.equals(matrix4()), "default tolerance");
+		matrix4 n;
+		n[0] = sqrt(-1.0f);
+		check(!(n == n), "not a number");
 	)"},
 	{"indexing reads and writes in place", R"(
 		matrix4 m;

@@ -66,6 +66,7 @@ const SScriptCase OperatorCases[] = {
 		check(small < large && large > small, "float");
 		check(small.opCmp(large) == -1 && large.opCmp(small) == 1 && small.opCmp(rectf(5, 5, 6, 6)) == 0, "opCmp");
 		check(recti(0, 0, 4, 1) > recti(0, 0, 1, 3), "integer");
+		check(rectf(0, 0, sqrt(-1.0f), 1).opCmp(large) == 0, "not a number orders as equal");
 	)"},
 	{"integer sums wrap around", R"(
 		recti r(0, 0, 2147483647, 1);
