@@ -3,9 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <bzlib.h>
-#include <zlib.h>
-
 #include <random>
 #include <string>
 #include <vector>
@@ -13,83 +10,19 @@
 #include "net/CPacketCipher.h"
 #include "net/CSendQueue.h"
 #include "net/ISocket.h"
+#include "support/CFakeSocket.h"
 #include "support/CRecordingLogger.h"
+#include "support/SentBlocks.h"
 
 using orv::net::CPacketCipher;
 using orv::net::CSendQueue;
 using orv::net::packet;
+using orv::test::CFakeSocket;
 
 namespace {
 
-class CFakeSocket : public orv::net::ISocket
-{
-public:
-	orv::net::ESocketState state = orv::net::ESS_CONNECTED;
-	// At most this many bytes are taken per call.
-	irr::u32 takeLimit = ~0u;
-	std::string received;
-
-	orv::net::ESocketState getState() const override { return state; }
-	irr::s32 send(packet data) override
-	{
-		const irr::u32 taken = data.getSize() < takeLimit ? data.getSize() : takeLimit;
-		received.append(reinterpret_cast<const char*>(data.getData()), taken);
-		return static_cast<irr::s32>(taken);
-	}
-};
-
-struct SBlock
-{
-	irr::u8 type;
-	std::string bytes; // decompressed
-};
-
-// Without the client's 65,535-byte limit, so that a block of one big frame
-// can be checked too.
-std::string inflate(irr::u8 type, const packet& data)
-{
-	std::vector<char> out(1 << 20);
-	if (type == 2)
-	{
-		uLongf size = out.size();
-		EXPECT_EQ(Z_OK, uncompress(reinterpret_cast<Bytef*>(out.data()), &size, data.getData(), data.getSize()));
-		return std::string(out.data(), size);
-	}
-	if (type == 4)
-	{
-		unsigned size = out.size();
-		std::vector<char> in(data.getData(), data.getData() + data.getSize());
-		EXPECT_EQ(BZ_OK, BZ2_bzBuffToBuffDecompress(out.data(), &size, in.data(), in.size(), 0, 0));
-		return std::string(out.data(), size);
-	}
-	return std::string(reinterpret_cast<const char*>(data.getData()), data.getSize());
-}
-
-// Reads back what the queue wrote the way a server does: one cipher running
-// across all blocks, each payload descrambled and then decompressed.
-std::vector<SBlock> decodeBlocks(const std::string& wire, CPacketCipher& cipher)
-{
-	std::vector<SBlock> blocks;
-	size_t at = 0;
-	while (at + 3 <= wire.size())
-	{
-		const irr::u32 length = (irr::u8(wire[at]) << 8) | irr::u8(wire[at + 1]);
-		const irr::u8 type = irr::u8(wire[at + 2]);
-		EXPECT_GE(length, 1u);
-		EXPECT_LE(at + 2 + length, wire.size()) << "block cut short";
-		const irr::u8* payload = reinterpret_cast<const irr::u8*>(wire.data() + at + 3);
-		packet data = packet::fromBytes(payload, payload + length - 1);
-		cipher.setWordsForCompression(type);
-		cipher.apply(data);
-		blocks.push_back({type, inflate(type, data)});
-		at += 2 + length;
-	}
-	EXPECT_EQ(at, wire.size()) << "trailing bytes";
-	return blocks;
-}
-
-// A frame of exactly `size` bytes, header included, its body filled by `fill`.
-packet makeFrame(irr::u32 size, bool random, irr::u32 seed = 1)
+// A frame of exactly `size` bytes, header included, its body random or repetitive.
+packet frameOfSize(irr::u32 size, bool random, irr::u32 seed = 1)
 {
 	const irr::u8 width = size - 2 <= 0xFF ? 1 : (size - 3 <= 0xFFFF ? 2 : 3);
 	const irr::u32 body = size - 1 - width;
@@ -170,7 +103,7 @@ TEST(SendQueue, FlushJoinsFramesUpToTheBlockLimit)
 		irr::u32 seed = 1;
 		for (irr::u32 size : c.frames)
 		{
-			const packet frame = makeFrame(size, false, seed++);
+			const packet frame = frameOfSize(size, false, seed++);
 			expectedJoined += bytesOf(frame);
 			f.queue.push(frame);
 		}
@@ -179,7 +112,7 @@ TEST(SendQueue, FlushJoinsFramesUpToTheBlockLimit)
 		EXPECT_TRUE(f.queue.getFrames().empty());
 		EXPECT_TRUE(f.queue.getSendBuffer().isEmpty());
 
-		const std::vector<SBlock> blocks = decodeBlocks(f.socket.received, f.serverCipher);
+		const std::vector<orv::test::SSentBlock> blocks = orv::test::decodeSentBlocks(f.socket.received, f.serverCipher);
 		ASSERT_EQ(c.blocks.size(), blocks.size());
 		std::string joined;
 		for (size_t i = 0; i < blocks.size(); ++i)
@@ -217,7 +150,7 @@ TEST(SendQueue, CompressionFollowsTheJoinedSize)
 		CQueueFixture f;
 		orv::test::CRecordingLogger logger;
 		f.queue.setLogger(&logger);
-		const packet frame = makeFrame(c.size, c.random);
+		const packet frame = frameOfSize(c.size, c.random);
 		f.queue.push(frame);
 		testing::internal::CaptureStdout();
 		f.queue.flush();
@@ -238,7 +171,7 @@ TEST(SendQueue, CompressionFollowsTheJoinedSize)
 		EXPECT_EQ(c.type, irr::u8(f.socket.received[2]));
 		const irr::u32 length = (irr::u8(f.socket.received[0]) << 8) | irr::u8(f.socket.received[1]);
 		EXPECT_EQ(f.socket.received.size() - 2, length) << "length counts type byte and payload";
-		const std::vector<SBlock> blocks = decodeBlocks(f.socket.received, f.serverCipher);
+		const std::vector<orv::test::SSentBlock> blocks = orv::test::decodeSentBlocks(f.socket.received, f.serverCipher);
 		ASSERT_EQ(1u, blocks.size());
 		EXPECT_TRUE(blocks[0].bytes == bytesOf(frame));
 	}
@@ -247,7 +180,7 @@ TEST(SendQueue, CompressionFollowsTheJoinedSize)
 TEST(SendQueue, UncompressedBlockIsScrambledOverItsFirst48Bytes)
 {
 	CQueueFixture f;
-	const packet frame = makeFrame(55, false);
+	const packet frame = frameOfSize(55, false);
 	f.queue.push(frame);
 	f.queue.flush();
 	ASSERT_EQ(58u, f.socket.received.size());
@@ -259,34 +192,34 @@ TEST(SendQueue, UncompressedBlockIsScrambledOverItsFirst48Bytes)
 TEST(SendQueue, PartialSendIsFinishedByTheNextFlush)
 {
 	CQueueFixture f;
-	f.queue.push(makeFrame(40, false));
+	f.queue.push(frameOfSize(40, false));
 	f.socket.takeLimit = 10;
 	f.queue.flush();
 	EXPECT_EQ(10u, f.socket.received.size());
 	EXPECT_EQ(33u, f.queue.getSendBuffer().getSize());
 	EXPECT_TRUE(f.queue.hasPending());
 
-	f.queue.push(makeFrame(20, false, 2));
+	f.queue.push(frameOfSize(20, false, 2));
 	f.socket.takeLimit = ~0u;
 	f.queue.flush(); // the rest of the first block, then the second behind it
 	EXPECT_FALSE(f.queue.hasPending());
-	const std::vector<SBlock> blocks = decodeBlocks(f.socket.received, f.serverCipher);
+	const std::vector<orv::test::SSentBlock> blocks = orv::test::decodeSentBlocks(f.socket.received, f.serverCipher);
 	ASSERT_EQ(2u, blocks.size());
-	EXPECT_TRUE(blocks[0].bytes == bytesOf(makeFrame(40, false)));
-	EXPECT_TRUE(blocks[1].bytes == bytesOf(makeFrame(20, false, 2)));
+	EXPECT_TRUE(blocks[0].bytes == bytesOf(frameOfSize(40, false)));
+	EXPECT_TRUE(blocks[1].bytes == bytesOf(frameOfSize(20, false, 2)));
 }
 
 TEST(SendQueue, FlushWithoutFramesSendsWhatWaited)
 {
 	CQueueFixture f;
-	f.queue.push(makeFrame(40, false));
+	f.queue.push(frameOfSize(40, false));
 	f.socket.takeLimit = 0;
 	f.queue.flush();
 	EXPECT_EQ(43u, f.queue.getSendBuffer().getSize());
 	f.socket.takeLimit = ~0u;
 	f.queue.flush();
 	EXPECT_FALSE(f.queue.hasPending());
-	EXPECT_EQ(1u, decodeBlocks(f.socket.received, f.serverCipher).size());
+	EXPECT_EQ(1u, orv::test::decodeSentBlocks(f.socket.received, f.serverCipher).size());
 }
 
 TEST(SendQueue, DisconnectedOrMissingSocketKeepsEverything)
@@ -295,10 +228,10 @@ TEST(SendQueue, DisconnectedOrMissingSocketKeepsEverything)
 	{
 		SCOPED_TRACE(missing ? "no socket" : "disconnected");
 		CQueueFixture f;
-		f.queue.push(makeFrame(40, false));
+		f.queue.push(frameOfSize(40, false));
 		f.socket.takeLimit = 5;
 		f.queue.flush();
-		f.queue.push(makeFrame(30, false));
+		f.queue.push(frameOfSize(30, false));
 		f.socket.state = orv::net::ESS_DISCONNECTED;
 		if (missing)
 			f.queue.setSocket(nullptr);
@@ -312,17 +245,17 @@ TEST(SendQueue, DisconnectedOrMissingSocketKeepsEverything)
 		f.socket.takeLimit = ~0u;
 		f.queue.flush();
 		EXPECT_FALSE(f.queue.hasPending());
-		EXPECT_EQ(2u, decodeBlocks(f.socket.received, f.serverCipher).size());
+		EXPECT_EQ(2u, orv::test::decodeSentBlocks(f.socket.received, f.serverCipher).size());
 	}
 }
 
 TEST(SendQueue, ClearForgetsFramesAndUnsentBytes)
 {
 	CQueueFixture f;
-	f.queue.push(makeFrame(40, false));
+	f.queue.push(frameOfSize(40, false));
 	f.socket.takeLimit = 5;
 	f.queue.flush();
-	f.queue.push(makeFrame(30, false));
+	f.queue.push(frameOfSize(30, false));
 	f.queue.clear();
 	EXPECT_FALSE(f.queue.hasPending());
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
 #include <string>
 #include <thread>
 
@@ -186,6 +187,8 @@ TEST(Socket, PeerClosingDestroysTheSocketSilently)
 
 TEST(Socket, SendingToAClosedPeerReportsAndDoesNotKillTheProcess)
 {
+	// With the default action in place a SIGPIPE would end the test program.
+	std::signal(SIGPIPE, SIG_DFL);
 	orv::test::CLoopbackListener listener;
 	CSocket socket;
 	socket.setDescription("net");
