@@ -249,9 +249,12 @@ class ClientLink:
     def ingest_block(self, body):
         kind, payload = (body[0], body[1:]) if body else (wire.NONE, b"")
         cipher = self.connection.incoming
-        if not cipher.set_words(kind):
-            self.errors.append("block of unknown type %d" % kind)
+        known = cipher.set_words(kind)
+        # The cipher runs over every block so that it stays in step with the client's.
         plain = cipher.apply(payload)
+        if not known:
+            self.errors.append("block of unknown type %d" % kind)
+            return
         try:
             packets = self.frames.feed(wire.decompress(kind, plain))
         except wire.WireError as error:
