@@ -53,6 +53,13 @@ CScriptManager::~CScriptManager()
 void CScriptManager::init()
 {
 	Engine = asCreateScriptEngine(ANGELSCRIPT_VERSION);
+	if (!Engine)
+	{
+		// Only out of memory gets here; the host then runs without scripts.
+		if (Logger)
+			Logger->log("script", "The script engine could not be created.", irr::ELL_ERROR);
+		return;
+	}
 	// Lets the get_X / set_X declarations of the bindings act as properties.
 	Engine->SetEngineProperty(asEP_PROPERTY_ACCESSOR_MODE, 2);
 	Engine->SetMessageCallback(asMETHOD(CScriptManager, messageCallback), this, asCALL_THISCALL);

@@ -26,6 +26,7 @@ public:
 	CScriptManager(const CScriptManager &) = delete;
 	CScriptManager &operator=(const CScriptManager &) = delete;
 
+	// Null only when the engine could not be created.
 	AngelScript::asIScriptEngine *getEngine() const { return Engine; }
 
 	// The engine's message sink: one line per message on channel "script".
