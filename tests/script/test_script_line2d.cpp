@@ -109,9 +109,35 @@ const SScriptCase PointCases[] = {
 	)"},
 };
 
+// Results at the ends of the integer range are Irrlicht's; they must only
+// not fault.
+const SScriptCase ExtremeCases[] = {
+	{"integer coordinates at the ends of the range", R"(
+		line2di l(-2147483647 - 1, -2147483647 - 1, 2147483647, 2147483647);
+		double length = l.getLength();
+		int square = l.getLengthSQ();
+		vector2di u = l.getUnitVector();
+		vector2di m = l.getMiddle();
+		vector2di c = l.getClosestPoint(vector2di(5, 5));
+		vector2di p;
+		bool crossed = l.intersectWith(line2di(2147483647, -2147483647 - 1, -2147483647 - 1, 2147483647), p);
+		double angle = l.getAngleWith(line2di(0, 0, 2147483647, 0));
+		int side = l.getPointOrientation(vector2di(2147483647, -2147483647 - 1));
+		check(true, "ran");
+	)"},
+	{"squared lengths that wrap negative", R"(
+		line2di l(0, 0, 40000, 40000);
+		double length = l.getLength();
+		vector2di u = l.getUnitVector();
+		vector2di c = l.getClosestPoint(vector2di(5, 5));
+		check(true, "ran");
+	)"},
+};
+
 TEST(ScriptLine2d, Construction) { runScriptCases(ConstructionCases); }
 TEST(ScriptLine2d, Operators) { runScriptCases(OperatorCases); }
 TEST(ScriptLine2d, Measures) { runScriptCases(MeasureCases); }
 TEST(ScriptLine2d, Points) { runScriptCases(PointCases); }
+TEST(ScriptLine2d, ExtremeIntegers) { runScriptCases(ExtremeCases); }
 
 } // namespace

@@ -74,7 +74,7 @@ const SScriptCase MeasureCases[] = {
 		line3df l(0, 0, 0, 10, 0, 0);
 		double d = -1;
 		check(l.getIntersectionWithSphere(vector3df(5, 0, 0), 1, d) && near(d, 4), "hit");
-		check(!l.getIntersectionWithSphere(vector3df(5, 3, 0), 1, d), "miss");
+		check(!l.getIntersectionWithSphere(vector3df(5, 3, 0), 1, d) && d == 0, "miss");
 		check(line3di(0, 0, 0, 10, 0, 0).getIntersectionWithSphere(vector3di(5, 0, 0), 1, d) && d == 4, "integer");
 	)"},
 	{"closest points stay on the segment", R"(
@@ -93,9 +93,36 @@ const SScriptExceptionCase ExceptionCases[] = {
 	{"line3di w(0, 0, 0, 65536, 0, 0); vector3di c = w.getClosestPoint(vector3di(1, 1, 1));", "Divide by zero"},
 };
 
+// Results at the ends of the integer range are Irrlicht's; they must only
+// not fault.
+const SScriptCase ExtremeCases[] = {
+	{"integer coordinates at the ends of the range", R"(
+		line3di l(-2147483647 - 1, 0, 5, 2147483647, 2147483647, -5);
+		int length = l.getLength();
+		int square = l.getLengthSQ();
+		vector3di m = l.getMiddle();
+		vector3di c = l.getClosestPoint(vector3di(5, 5, 5));
+		double d;
+		bool hit = l.getIntersectionWithSphere(vector3di(2147483647, 0, 0), 2147483647, d);
+		aabbox3di b(-2147483647 - 1, -2147483647 - 1, -2147483647 - 1, 2147483647, 2147483647, 2147483647);
+		bool crossed = b.intersectsWithLine(l);
+		check(true, "ran");
+	)"},
+	{"squared lengths that wrap negative", R"(
+		line3di l(0, 0, 0, 40000, 40000, 0);
+		int length = l.getLength();
+		vector3di c = l.getClosestPoint(vector3di(5, 5, 5));
+		double d;
+		bool hit = l.getIntersectionWithSphere(vector3di(40000, 0, 0), 40000, d);
+		bool crossed = aabbox3di().intersectsWithLine(l);
+		check(true, "ran");
+	)"},
+};
+
 TEST(ScriptLine3d, Construction) { runScriptCases(ConstructionCases); }
 TEST(ScriptLine3d, Operators) { runScriptCases(OperatorCases); }
 TEST(ScriptLine3d, Measures) { runScriptCases(MeasureCases); }
 TEST(ScriptLine3d, ZeroLengthIntegerLineRaises) { runScriptExceptionCases(ExceptionCases); }
+TEST(ScriptLine3d, ExtremeIntegers) { runScriptCases(ExtremeCases); }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include <irrlicht.h>
 
 #include <cstddef>
+#include <cstring>
 #include <new>
 #include <type_traits>
 
@@ -61,6 +62,18 @@ template <class T> vector3d<T> getClosestPoint(const vector3d<T> &point, const l
 	return line->getClosestPoint(point);
 }
 
+// The engine hands out the distance's storage with the four-byte alignment of
+// its own stack and copies it into the script's variable even after a miss, so
+// it is written bytewise, and as zero for a miss.
+template <class T>
+bool getIntersectionWithSphere(vector3d<T> centre, T radius, void *distance, const line3d<T> *line)
+{
+	f64 result = 0.0;
+	const bool hit = line->getIntersectionWithSphere(centre, radius, result);
+	std::memcpy(distance, &result, sizeof result);
+	return hit;
+}
+
 template <class T> void registerLine3d(asIScriptEngine *engine, const char *typeName)
 {
 	using L = line3d<T>;
@@ -83,7 +96,8 @@ template <class T> void registerLine3d(asIScriptEngine *engine, const char *type
 		{"@T& opSubAssign(const @V &in)", asMETHODPR(L, operator-=, (const V &), L &), asCALL_THISCALL},
 		{"bool opEquals(const @T &in) const", asFUNCTION(equalsLine<T>), asCALL_CDECL_OBJFIRST},
 		{"@V getClosestPoint(const @V &in) const", asFUNCTION(getClosestPoint<T>), asCALL_CDECL_OBJLAST},
-		{"bool getIntersectionWithSphere(@V, @S, f64 &out) const", asMETHOD(L, getIntersectionWithSphere), asCALL_THISCALL},
+		{"bool getIntersectionWithSphere(@V, @S, f64 &out) const", asFUNCTION(getIntersectionWithSphere<T>),
+			asCALL_CDECL_OBJLAST},
 		{"@S getLength() const", asMETHOD(L, getLength), asCALL_THISCALL},
 		{"@S getLengthSQ() const", asMETHOD(L, getLengthSQ), asCALL_THISCALL},
 		{"@V getMiddle() const", asMETHOD(L, getMiddle), asCALL_THISCALL},
