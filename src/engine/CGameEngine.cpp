@@ -71,6 +71,8 @@ CGameEngine::~CGameEngine()
 {
 	writeSettings();
 
+	destroyNetwork();
+
 	delete PlayReceiver;
 	PlayReceiver = nullptr;
 

@@ -10,7 +10,11 @@
 
 #include "engine/CIniFile.h"
 #include "engine/SScriptEvent.h"
+#include "engine/CEngineNetHost.h"
+#include "net/CFileTransfers.h"
 #include "net/CPacketCipher.h"
+#include "net/CParserSlot.h"
+#include "net/CSendQueue.h"
 #include "net/packet.h"
 
 namespace irr {
@@ -23,6 +27,9 @@ namespace orv {
 
 class CSceneObject;
 class CGameEventReceiver;
+namespace net {
+class CSocket;
+}
 
 //! How the next engine starts. The program never changes it; tests use it to
 //! run the real engine in a folder of their own, without a window.
@@ -94,6 +101,19 @@ public:
 	net::packet& getReceiveBuffer() { return ReceiveBuffer; }
 	net::packet& getDecodedBytes() { return DecodedBytes; }
 
+	// The connection (CGameEngine_net.cpp).
+	net::CSocket* getSocket() const { return Socket; }
+	net::CSendQueue& getSendQueue() { return SendQueue; }
+	//! The current packet parser and its replacement.
+	CParserSlot& getParsers() { return Parsers; }
+	CFileTransfers& getFileTransfers() { return FileTransfers; }
+	//! Frames the packet for the send queue; dropped while offline or when empty.
+	void sendPacket(net::packet packet);
+	//! Starts a clean connection's login exchange on a socket that just connected.
+	void sendLogin(const irr::core::stringw& userName, const irr::core::stringw& password);
+	//! A received block (compression byte and payload) in place; false when it yields nothing.
+	bool decompressBlock(net::packet& block);
+
 	ScriptEventQueue& getEventQueue() { return EventQueue; }
 	//! Appends a copy at the back of the event queue.
 	void queueEvent(const SScriptEvent& event) { EventQueue.push_back(event); }
@@ -118,6 +138,12 @@ private:
 	};
 
 	bool createFileSystemDevice();
+	// Start-up steps 13 to 15: parser, socket, ciphers.
+	void initNetwork();
+	// Closes and frees the socket (teardown).
+	void destroyNetwork();
+	// The network step of update; false when the connection is lost and the frame ends here.
+	bool updateNetwork();
 	void readSettings();
 	SWindowChoice chooseWindow();
 	bool createWindowDevice(const SWindowChoice& choice);
@@ -138,6 +164,11 @@ private:
 	net::CPacketCipher IncomingCipher;
 	net::packet ReceiveBuffer;
 	net::packet DecodedBytes;
+	CEngineNetHost NetHost{*this};
+	net::CSocket* Socket = nullptr;
+	net::CSendQueue SendQueue;
+	CParserSlot Parsers;
+	CFileTransfers FileTransfers;
 	ScriptEventQueue EventQueue;
 	irr::u8 KeyStates[KEY_STATE_COUNT];
 };

@@ -71,6 +71,9 @@ bool CGameEngine::init()
 	// 10. The video driver.
 	VideoDriver = Device->getVideoDriver();
 
+	// 13-15. Parser, socket and ciphers.
+	initNetwork();
+
 	// 20. The play-time receiver, installed only when a game starts.
 	PlayReceiver = new CGameEventReceiver();
 

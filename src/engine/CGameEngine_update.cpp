@@ -10,6 +10,10 @@ bool CGameEngine::update()
 	if (!Device || !Device->run() || !VideoDriver)
 		return false;
 
+	// The connection: a lost one ends the frame here.
+	if (Online && !updateNetwork())
+		return true;
+
 	// While no game runs, queued input waits and the world stands still.
 	if (!GameRunning)
 		return true;

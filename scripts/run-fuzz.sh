@@ -1,0 +1,20 @@
+#!/bin/sh
+# Builds the receive-path fuzzer with clang (ASan and UBSan) and runs it for
+# FUZZ_SECONDS (60 by default) from a seed corpus of the test server's streams.
+# Usage: scripts/run-fuzz.sh [build folder]
+set -e
+cd "$(dirname "$0")/.."
+BUILD="${1:-build-fuzz}"
+SECONDS_TO_RUN="${FUZZ_SECONDS:-60}"
+
+CC=clang CXX=clang++ cmake -S . -B "$BUILD" -DORV_FUZZ=ON -DORV_TESTS=OFF -DORV_BENCH=OFF >/dev/null
+cmake --build "$BUILD" -j3 --target fuzz_receive
+
+CORPUS="$BUILD/fuzz/corpus"
+python3 fuzz/make_seeds.py "$CORPUS"
+
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
+export LSAN_OPTIONS="suppressions=$(pwd)/tests/lsan.supp"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+"$BUILD/fuzz/fuzz_receive" -max_total_time="$SECONDS_TO_RUN" -max_len=70000 -rss_limit_mb=4096 \
+	-print_final_stats=1 "$CORPUS"

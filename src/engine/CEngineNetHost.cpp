@@ -1,0 +1,37 @@
+#include "engine/CEngineNetHost.h"
+
+#include "engine/CGameEngine.h"
+#include "engine/CGameEventReceiver.h"
+#include "net/CSocket.h"
+
+namespace orv
+{
+
+irr::IrrlichtDevice* CEngineNetHost::getDevice() { return Engine.getDevice(); }
+
+irr::core::stringc CEngineNetHost::getDownloadRoot()
+{
+    return irr::core::ustring16(Engine.getProgramDirectory()).toUTF8_s();
+}
+
+CFileTransfers& CEngineNetHost::getFileTransfers() { return Engine.getFileTransfers(); }
+
+void CEngineNetHost::closeConnection()
+{
+    if (net::CSocket* socket = Engine.getSocket())
+        socket->destroy();
+}
+
+void CEngineNetHost::installPlayReceiver()
+{
+    if (Engine.getDevice())
+        Engine.getDevice()->setEventReceiver(Engine.getPlayReceiver());
+}
+
+void CEngineNetHost::setOnline(bool online) { Engine.setOnline(online); }
+
+void CEngineNetHost::setGameRunning(bool running) { Engine.setGameRunning(running); }
+
+void CEngineNetHost::replaceParser(CNetParse* next) { Engine.getParsers().replace(next); }
+
+} // namespace orv

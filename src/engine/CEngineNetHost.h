@@ -1,0 +1,32 @@
+#ifndef ORV_ENGINE_C_ENGINE_NET_HOST_H_INCLUDED
+#define ORV_ENGINE_C_ENGINE_NET_HOST_H_INCLUDED
+
+#include "net/INetParseHost.h"
+
+namespace orv
+{
+
+class CGameEngine;
+
+//! The engine as the packet handlers see it.
+class CEngineNetHost : public INetParseHost
+{
+public:
+    explicit CEngineNetHost(CGameEngine& engine) : Engine(engine) {}
+
+    irr::IrrlichtDevice* getDevice() override;
+    irr::core::stringc getDownloadRoot() override;
+    CFileTransfers& getFileTransfers() override;
+    void closeConnection() override;
+    void installPlayReceiver() override;
+    void setOnline(bool online) override;
+    void setGameRunning(bool running) override;
+    void replaceParser(CNetParse* next) override;
+
+private:
+    CGameEngine& Engine;
+};
+
+} // namespace orv
+
+#endif

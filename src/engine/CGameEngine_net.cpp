@@ -1,0 +1,101 @@
+#include "engine/CGameEngine.h"
+
+#include "net/CFrameDispatcher.h"
+#include "net/CNetParse_Login.h"
+#include "net/CReceiveStream.h"
+#include "net/CSocket.h"
+#include "net/LoginPacket.h"
+#include "net/decodeBlock.h"
+
+#include <IGUIEnvironment.h>
+#include <ILogger.h>
+#include <ITimer.h>
+
+namespace orv
+{
+
+void CGameEngine::initNetwork()
+{
+    // 13. The login phase comes first.
+    Parsers.replace(new CNetParse_Login(NetHost));
+
+    // 14. One TCP client socket for the whole run; it connects from the login screen.
+    Socket = new net::CSocket();
+    Socket->setDescription("net");
+    if (Socket->getState() == net::ESS_DISCONNECTED)
+    {
+        Socket->setProtocol(net::ESP_TCP);
+        Socket->setType(net::EST_CLIENT);
+    }
+    SendQueue.setSocket(Socket);
+    SendQueue.setLogger(Device ? Device->getLogger() : nullptr);
+
+    // 15. Both keystreams from their start.
+    IncomingCipher.reset(0);
+    SendQueue.resetCipher(0);
+}
+
+void CGameEngine::destroyNetwork()
+{
+    if (!Socket)
+        return;
+    if (Socket->getState() != net::ESS_DISCONNECTED)
+        Socket->destroy();
+    SendQueue.setSocket(nullptr);
+    delete Socket;
+    Socket = nullptr;
+}
+
+bool CGameEngine::updateNetwork()
+{
+    if (!Socket || Socket->getState() == net::ESS_DISCONNECTED)
+    {
+        LastFrameTime = Device->getTimer()->getTime();
+        if (GameRunning)
+        {
+            // The login screen comes back with the front end; the message and the parser are ours.
+            Device->getGUIEnvironment()->addMessageBox(L"Error", L"Lost connection to the server.", true,
+                                                       irr::gui::EMBF_OK, nullptr, 160, nullptr);
+            Parsers.replace(new CNetParse_Login(NetHost));
+            GameRunning = 0;
+        }
+        return false;
+    }
+
+    if (SendQueue.hasPending())
+        SendQueue.flush();
+
+    net::CReceiveStream stream(ReceiveBuffer, DecodedBytes);
+    const net::packet received = Socket->receive();
+    stream.append(received.getData(), received.getSize());
+    // Each frame meets the parser that is current when it comes up, so a switch serves the next one.
+    net::CFrameDispatcher dispatcher(IncomingCipher, Parsers, Device->getLogger());
+    stream.process(dispatcher);
+    return true;
+}
+
+bool CGameEngine::decompressBlock(net::packet& block)
+{
+    return net::decodeBlock(IncomingCipher, block, Device ? Device->getLogger() : nullptr);
+}
+
+void CGameEngine::sendPacket(net::packet packet)
+{
+    if (!Online || packet.isEmpty())
+        return;
+    SendQueue.push(net::makeFrame(packet));
+}
+
+void CGameEngine::sendLogin(const irr::core::stringw& userName, const irr::core::stringw& password)
+{
+    Online = 1;
+    // Nothing of an earlier connection may leak into this one, before the keystreams start anew.
+    SendQueue.clear();
+    ReceiveBuffer.clear();
+    DecodedBytes.clear();
+    FileTransfers.clear();
+    Parsers.replace(new CNetParse_Login(NetHost));
+    net::sendLogin(SendQueue, IncomingCipher, userName, password);
+}
+
+} // namespace orv
