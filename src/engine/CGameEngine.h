@@ -2,6 +2,7 @@
 #define ORV_ENGINE_C_GAME_ENGINE_H_INCLUDED
 
 #include <map>
+#include <set>
 
 #include <EDriverTypes.h>
 #include <IrrlichtDevice.h>
@@ -27,6 +28,7 @@ namespace orv {
 
 class CSceneObject;
 class CGameEventReceiver;
+class IConsumer;
 namespace net {
 class CSocket;
 }
@@ -114,6 +116,15 @@ public:
 	//! A received block (compression byte and payload) in place; false when it yields nothing.
 	bool decompressBlock(net::packet& block);
 
+	// Consumer notifications (CGameEngine_consumers.cpp).
+	//! Enters the consumer under the kind; once per kind however often it comes.
+	void registerConsumer(irr::s32 kind, IConsumer* consumer);
+	//! Takes the consumer out of every kind.
+	void unregisterConsumer(IConsumer* consumer);
+	//! The consumers of the kind receive the data, then, for a kind other
+	//! than 0, the consumers of kind 0 as kind 0; all see the same packet.
+	void notifyConsumers(irr::s32 kind, net::packet& data);
+
 	ScriptEventQueue& getEventQueue() { return EventQueue; }
 	//! Appends a copy at the back of the event queue.
 	void queueEvent(const SScriptEvent& event) { EventQueue.push_back(event); }
@@ -169,6 +180,7 @@ private:
 	net::CSendQueue SendQueue;
 	CParserSlot Parsers;
 	CFileTransfers FileTransfers;
+	std::map<irr::s32, std::set<IConsumer*>> Consumers;
 	ScriptEventQueue EventQueue;
 	irr::u8 KeyStates[KEY_STATE_COUNT];
 };

@@ -57,6 +57,10 @@ Commands
                               scrambled but not compressed (a corrupt zlib or
                               bzip2 block, or an unknown type)
     raw [chunk/delay] SPEC    SPEC on the wire as it is; the ciphers do not run
+    encode [key=K] [kind=..] SPEC...
+                              sends nothing: the block a peer whose cipher
+                              was just reset to key K (default 0) writes for
+                              these packets, as golden bytes: ok HEX
     key K                     both ciphers start again with key K
     autokey on|off            whether a login switches the ciphers (default on)
     recv [N] [TIMEOUT]        waits until N unread client packets (default 1)
@@ -169,7 +173,7 @@ def split_options(args):
     rest = []
     for arg in args:
         key, sep, value = arg.partition("=")
-        if sep and not rest and key in ("kind", "chunk", "delay"):
+        if sep and not rest and key in ("kind", "chunk", "delay", "key"):
             options[key] = value
         else:
             rest.append(arg)
@@ -180,6 +184,7 @@ def split_options(args):
         options["kind"] = KINDS[kind]
     else:
         options["kind"] = parse_number(kind) & 0xFF
+    options["key"] = parse_number(options.get("key", "0")) & 0xFF
     options["chunk"] = parse_number(options.get("chunk", "0"))
     options["delay"] = parse_number(options.get("delay", "0")) / 1000.0
     return options, rest
@@ -373,6 +378,11 @@ class TestServer:
 
     def cmd_raw(self, args):
         return self.send_block(args, lambda link, o, specs: b"".join(specs))
+
+    def cmd_encode(self, args):
+        options, specs = split_options(args)
+        packets = [parse_spec(spec) for spec in specs]
+        return wire.encode_block(wire.frames(*packets), wire.Cipher(options["key"]), options["kind"]).hex()
 
     def cmd_key(self, args):
         if len(args) != 1:

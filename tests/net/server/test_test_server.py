@@ -88,7 +88,11 @@ class Exchange(unittest.TestCase):
         client.sendall(wire.encode_block(wire.frames(b"\x00\x05x", b""), mine_out, wire.ZLIB))
         self.assertEqual("ok 2 000578 -", self.command("recv 2 5"))
         kind, whole = self.command("recvblock").split()[1:]
-        self.assertEqual(("0", 23), (kind, len(bytes.fromhex(whole))))
+        self.assertEqual("0", kind)
+        login = "u16:1+u8:0+u8:0x5D+text:CL00000000+u8:2+text:ab+u8:0"
+        self.assertEqual("ok " + whole, self.command("encode " + login))
+        self.assertEqual("ok " + whole, self.command("encode key=0 kind=none " + login))
+        self.assertNotEqual("ok " + whole, self.command("encode key=1 " + login))
 
         reader = wire.BlockReader(wire.Cipher(0x5D))
         for line in ["block u16:5+str:2D u16:0", "block kind=bzip2 u16:3+rand:100",
