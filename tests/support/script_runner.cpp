@@ -6,7 +6,6 @@
 #include <angelscript.h>
 #include <gtest/gtest.h>
 
-
 namespace orv::test {
 
 using namespace AngelScript;
