@@ -58,6 +58,11 @@ struct SWorld
         fs::create_directories(root / "images" / "downloads");
         fs::create_directories(root / "ani");
     }
+    ~SWorld()
+    {
+        std::error_code error;
+        fs::remove_all(root, error);
+    }
 };
 
 SWorld& world()
