@@ -4,6 +4,7 @@
 // the type and its companions by placeholders, so the float and the integer
 // instance of a template share one table:
 //   @T the type itself, @S its scalar, @V its vector, @D its dimension.
+// An '@' before any other character is a handle and stays as written.
 
 #include "script/bindings/GeometryRegistrar.h"
 
