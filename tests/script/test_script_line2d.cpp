@@ -65,6 +65,7 @@ const SScriptCase MeasureCases[] = {
 	)"},
 	{"middles and vectors", R"(
 		check(at(line2di(0, 0, 4, 6).getMiddle(), 2, 3), "integer middle");
+		check(at(line2di(0, 0, -3, 3).getMiddle(), -1, 1), "odd sums truncate toward zero");
 		check(at(line2df(0, 0, 1, 1).getMiddle(), 0.5, 0.5), "float middle");
 		check(at(line2di(1, 2, 4, 0).getVector(), 3, -2), "vector");
 	)"},

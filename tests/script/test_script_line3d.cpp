@@ -66,6 +66,7 @@ const SScriptCase MeasureCases[] = {
 	)"},
 	{"middles and vectors", R"(
 		check(at(line3di(0, 0, 0, 4, 6, 8).getMiddle(), 2, 3, 4), "integer middle");
+		check(at(line3di(0, 0, 0, -3, 3, 1).getMiddle(), -1, 1, 0), "odd sums truncate toward zero");
 		check(at(line3df(0, 0, 0, 1, 1, 1).getMiddle(), 0.5, 0.5, 0.5), "float middle");
 		check(at(line3di(1, 2, 3, 0, 0, 0).getVector(), -1, -2, -3), "vector");
 		check(line3df(0, 0, 0, 2, 2, 2).isPointBetweenStartAndEnd(vector3df(1, 1, 1)), "between");
