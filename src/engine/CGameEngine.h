@@ -32,6 +32,7 @@ class IConsumer;
 namespace net {
 class CSocket;
 }
+struct SWindowChoice;
 
 //! How the next engine starts. The program never changes it; tests use it to
 //! run the real engine in a folder of their own, without a window.
@@ -139,15 +140,6 @@ public:
 	}
 
 private:
-	// The window choice of the settings, already made safe to open.
-	struct SWindowChoice
-	{
-		irr::video::E_DRIVER_TYPE driver;
-		irr::core::dimension2du size;
-		bool vsync;
-		bool dx9Replaced;
-	};
-
 	bool createFileSystemDevice();
 	// Start-up steps 13 to 15: parser, socket, ciphers.
 	void initNetwork();
@@ -156,7 +148,6 @@ private:
 	// The network step of update; false when the connection is lost and the frame ends here.
 	bool updateNetwork();
 	void readSettings();
-	SWindowChoice chooseWindow();
 	bool createWindowDevice(const SWindowChoice& choice);
 	void writeSettings();
 

@@ -12,15 +12,13 @@
 #include "engine/CFileBuffer.h"
 #include "engine/CGameEventReceiver.h"
 #include "engine/CLevelLoader.h"
+#include "engine/SWindowChoice.h"
 
 namespace orv {
 
 using irr::core::ustring16;
 
 namespace {
-
-// Larger windows are a typing mistake in the settings, not a wish.
-const irr::s32 MAX_WINDOW_SIDE = 16384;
 
 irr::io::path toPath(const irr::core::stringw& text)
 {
@@ -57,8 +55,11 @@ bool CGameEngine::init()
 	Device->drop();
 	Device = nullptr;
 
-	// 6-7. The real device.
-	if (!createWindowDevice(chooseWindow()))
+	// 6-7. The real device, as the [Window] settings ask.
+	SWindowChoice window = chooseWindow(*Settings.getSection("Window"));
+	if (getLaunch().nullDevice)
+		window.driver = irr::video::EDT_NULL;
+	if (!createWindowDevice(window))
 		return false;
 
 	// 8. The new device has a file system of its own; only its working directory is set.
@@ -117,36 +118,6 @@ void CGameEngine::readSettings()
 	setDefault(window, "driver", "opengl");
 	setDefaultNumber(window, "height", 600);
 	setDefaultNumber(window, "width", 800);
-}
-
-CGameEngine::SWindowChoice CGameEngine::chooseWindow()
-{
-	CIniSection* window = Settings.getSection("Window");
-	const ustring16 driver = window->get("driver");
-
-	SWindowChoice choice;
-	choice.driver = irr::video::EDT_OPENGL;
-	choice.dx9Replaced = false;
-	if (driver == "dx9") {
-		if (irr::IrrlichtDevice::isDriverSupported(irr::video::EDT_DIRECT3D9))
-			choice.driver = irr::video::EDT_DIRECT3D9;
-		else
-			choice.dx9Replaced = true;
-	} else if (driver == "software") {
-		choice.driver = irr::video::EDT_BURNINGSVIDEO;
-	}
-	if (getLaunch().nullDevice)
-		choice.driver = irr::video::EDT_NULL;
-
-	choice.vsync = window->get("vsync") == "on";
-
-	const irr::s32 width = window->getNumber("width");
-	const irr::s32 height = window->getNumber("height");
-	if (width <= 0 || height <= 0 || width > MAX_WINDOW_SIDE || height > MAX_WINDOW_SIDE)
-		choice.size = irr::core::dimension2du(800, 600);
-	else
-		choice.size = irr::core::dimension2du(static_cast<irr::u32>(width), static_cast<irr::u32>(height));
-	return choice;
 }
 
 bool CGameEngine::createWindowDevice(const SWindowChoice& choice)

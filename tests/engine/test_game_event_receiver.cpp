@@ -1,0 +1,113 @@
+#include <utility>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "engine/CGameEngine.h"
+#include "engine/CGameEventReceiver.h"
+#include "support/engine_fixture.h"
+
+namespace {
+
+irr::SEvent key(irr::EKEY_CODE code, bool down)
+{
+	irr::SEvent event{};
+	event.EventType = irr::EET_KEY_INPUT_EVENT;
+	event.KeyInput.Key = code;
+	event.KeyInput.PressedDown = down;
+	return event;
+}
+
+irr::SEvent mouse(irr::EMOUSE_INPUT_EVENT what, irr::s32 x, irr::s32 y, irr::f32 wheel = 0.0f)
+{
+	irr::SEvent event{};
+	event.EventType = irr::EET_MOUSE_INPUT_EVENT;
+	event.MouseInput.Event = what;
+	event.MouseInput.X = x;
+	event.MouseInput.Y = y;
+	event.MouseInput.Wheel = wheel;
+	return event;
+}
+
+irr::SEvent gui()
+{
+	irr::SEvent event{};
+	event.EventType = irr::EET_GUI_EVENT;
+	return event;
+}
+
+typedef std::pair<irr::u32, std::vector<irr::u8>> Queued;
+
+// X = 10, Y = 70000.
+const std::vector<irr::u8> AT = {0, 0, 0, 10, 0, 1, 0x11, 0x70};
+
+std::vector<irr::u8> at(std::vector<irr::u8> tail)
+{
+	std::vector<irr::u8> bytes = AT;
+	bytes.insert(bytes.end(), tail.begin(), tail.end());
+	return bytes;
+}
+
+} // namespace
+
+class GameEventReceiverTest : public orv::test::EngineTest
+{
+};
+
+TEST_F(GameEventReceiverTest, QueuesInputAndKeepsKeyStates)
+{
+	struct Case
+	{
+		const char* name;
+		std::vector<irr::SEvent> events;
+		std::vector<Queued> expectedQueue;
+		bool expectedKeyADown;
+	};
+	const Case cases[] = {
+		{"press", {key(irr::KEY_KEY_A, true)}, {{6, {0x41}}}, true},
+		{"release queues nothing", {key(irr::KEY_KEY_A, false)}, {}, false},
+		{"press and release in one frame", {key(irr::KEY_KEY_A, true), key(irr::KEY_KEY_A, false)}, {{6, {0x41}}},
+			false},
+		{"repeats while held", {key(irr::KEY_KEY_A, true), key(irr::KEY_KEY_A, true)}, {{6, {0x41}}, {6, {0x41}}},
+			true},
+		{"KEY_NONE ignored", {key(irr::KEY_NONE, true)}, {}, false},
+		{"raw code ignored", {key(static_cast<irr::EKEY_CODE>(300), true)}, {}, false},
+		{"move", {mouse(irr::EMIE_MOUSE_MOVED, 10, 70000)}, {{7, AT}}, false},
+		{"negative position", {mouse(irr::EMIE_MOUSE_MOVED, -1, -2)},
+			{{7, {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFE}}}, false},
+		{"left click",
+			{mouse(irr::EMIE_LMOUSE_PRESSED_DOWN, 10, 70000), mouse(irr::EMIE_LMOUSE_LEFT_UP, 10, 70000)},
+			{{8, at({0})}, {9, at({0})}}, false},
+		{"right button", {mouse(irr::EMIE_RMOUSE_PRESSED_DOWN, 10, 70000), mouse(irr::EMIE_RMOUSE_LEFT_UP, 10, 70000)},
+			{{8, at({1})}, {9, at({1})}}, false},
+		{"middle button",
+			{mouse(irr::EMIE_MMOUSE_PRESSED_DOWN, 10, 70000), mouse(irr::EMIE_MMOUSE_LEFT_UP, 10, 70000)},
+			{{8, at({2})}, {9, at({2})}}, false},
+		{"wheel up", {mouse(irr::EMIE_MOUSE_WHEEL, 10, 70000, 1.0f)}, {{10, at({0x3F, 0x80, 0, 0})}}, false},
+		{"wheel down", {mouse(irr::EMIE_MOUSE_WHEEL, 10, 70000, -1.0f)}, {{10, at({0xBF, 0x80, 0, 0})}}, false},
+		{"double and triple clicks",
+			{mouse(irr::EMIE_LMOUSE_DOUBLE_CLICK, 1, 1), mouse(irr::EMIE_RMOUSE_DOUBLE_CLICK, 1, 1),
+				mouse(irr::EMIE_MMOUSE_TRIPLE_CLICK, 1, 1)},
+			{}, false},
+		{"GUI event", {gui()}, {}, false},
+	};
+
+	orv::CGameEngine& engine = this->engine();
+	orv::CGameEventReceiver* receiver = engine.getPlayReceiver();
+	ASSERT_NE(receiver, nullptr);
+	for (const Case& c : cases) {
+		engine.getEventQueue().clear();
+		engine.setKeyState(irr::KEY_KEY_A, false);
+		for (const irr::SEvent& event : c.events)
+			EXPECT_FALSE(receiver->OnEvent(event)) << c.name << ": the GUI must see every event";
+
+		std::vector<Queued> queued;
+		for (const orv::SScriptEvent& event : engine.getEventQueue()) {
+			const irr::u8* data = event.arguments.getData();
+			queued.emplace_back(event.callbackId, std::vector<irr::u8>(data, data + event.arguments.getSize()));
+		}
+		EXPECT_EQ(queued, c.expectedQueue) << c.name;
+		EXPECT_EQ(engine.isKeyDown(irr::KEY_KEY_A), c.expectedKeyADown) << c.name;
+		EXPECT_FALSE(engine.isKeyDown(irr::KEY_NONE)) << c.name;
+	}
+}

@@ -1,0 +1,54 @@
+#ifndef ORV_TESTS_SUPPORT_X_SERVER_H_INCLUDED
+#define ORV_TESTS_SUPPORT_X_SERVER_H_INCLUDED
+
+#include <string>
+
+namespace orv {
+namespace test {
+
+//! A private X server (Xvfb, 1024 x 768, 24 bits) for one test, so no two
+//! window tests share a display. The server picks its own free display
+//! number and tells it through -displayfd.
+class CXvfb
+{
+public:
+	CXvfb();
+	//! Stops the server.
+	~CXvfb();
+	CXvfb(const CXvfb&) = delete;
+	CXvfb& operator=(const CXvfb&) = delete;
+
+	bool isRunning() const { return Pid > 0 && !Display.empty(); }
+	//! ":N", for DISPLAY.
+	const std::string& display() const { return Display; }
+
+private:
+	int Pid = -1;
+	std::string Display;
+};
+
+//! Asks the X server as a window manager or a user would; every call opens
+//! its own connection to the display. Windows are X ids, 0 for none.
+namespace x11 {
+
+//! The first top-level window whose name begins with the prefix, waiting
+//! up to the timeout for it to appear.
+unsigned long waitForWindow(const std::string& display, const std::string& namePrefix, int timeoutMs);
+
+//! The window's name (WM_NAME); empty when it has none.
+std::string windowName(const std::string& display, unsigned long window);
+
+//! Asks the window to close the way a window manager does: a WM_PROTOCOLS
+//! ClientMessage carrying WM_DELETE_WINDOW.
+bool sendDeleteWindow(const std::string& display, unsigned long window);
+
+//! The colour "#RRGGBB" of the window's centre pixel in a screenshot that
+//! the X server takes (xwd, read by ImageMagick); empty on failure.
+std::string centrePixel(const std::string& display, unsigned long window);
+
+} // namespace x11
+
+} // namespace test
+} // namespace orv
+
+#endif
