@@ -6,6 +6,7 @@
 #include <irrlicht.h>
 
 #include "engine/CPhysicsManager.h"
+#include "engine/ContactArguments.h"
 #include "engine/PhysicsDebugView.h"
 #include "engine/PhysicsGuard.h"
 
@@ -346,4 +347,45 @@ TEST(PhysicsManager, DebugDrawOfABodyDrawsOnlyItsLines)
 	driver->endScene();
 	EXPECT_EQ(driver->getPrimitiveCountDrawn(0), 4u);
 	device->drop();
+}
+
+TEST(PhysicsManager, ContactArgumentPackets)
+{
+	struct Case
+	{
+		const char* name;
+		net::packet built;
+		std::vector<irr::u8> bytes;
+	};
+	const Case cases[] = {
+		{"begin or end", makeContactArguments(0x01020304), {1, 2, 3, 4}},
+		{"solve", makeSolveContactArguments(7, b2Vec2(1.0f, 0.0f), b2Vec2(-2.0f, 0.5f), b2Vec2(0.0f, 0.0f)),
+			{0, 0, 0, 7, 0x3F, 0x80, 0, 0, 0, 0, 0, 0, 0xC0, 0, 0, 0, 0x3F, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
+	};
+	for (const Case& c : cases)
+	{
+		SCOPED_TRACE(c.name);
+		EXPECT_EQ(c.built, net::packet::fromBytes(c.bytes.data(), c.bytes.data() + c.bytes.size()));
+	}
+}
+
+TEST(PhysicsManager, SingletonIsMadeOnFirstUseAndGoneAfterDestroy)
+{
+	CPhysicsManager::destroyInstance(); // whatever an earlier test left
+	EXPECT_EQ(CPhysicsManager::getExistingInstance(), nullptr);
+	CPhysicsManager* physics = CPhysicsManager::getInstance();
+	ASSERT_NE(physics, nullptr);
+	EXPECT_EQ(CPhysicsManager::getInstance(), physics);
+	EXPECT_EQ(CPhysicsManager::getExistingInstance(), physics);
+
+	b2Body* body = nullptr;
+	b2BodyDef def;
+	physics->createBody(body, def);
+	EXPECT_TRUE(physics->isLiveBody(body));
+	CPhysicsManager::destroyInstance();
+	// What is torn down later (an object a script still holds) finds no
+	// manager and makes none.
+	EXPECT_EQ(CPhysicsManager::getExistingInstance(), nullptr);
+	CPhysicsManager::destroyInstance();
+	EXPECT_EQ(CPhysicsManager::getExistingInstance(), nullptr);
 }
