@@ -404,6 +404,17 @@ f32 CPhysicsManager::getAccumulatedTorque(const b2Body* body) const
 	return found == Forces.end() ? 0.0f : found->second.torque;
 }
 
+bool CPhysicsManager::queryBox(b2QueryCallback& callback, const b2Vec2& lower, const b2Vec2& upper) const
+{
+	if (!isFiniteVector(lower) || !isFiniteVector(upper) || lower.x > upper.x || lower.y > upper.y)
+		return false;
+	b2AABB box;
+	box.lowerBound = lower;
+	box.upperBound = upper;
+	World->QueryAABB(&callback, box);
+	return true;
+}
+
 CSceneObject* CPhysicsManager::getBodyObject(const b2Body* body)
 {
 	// Box2D 2.4.1 has no const accessor of the user data.

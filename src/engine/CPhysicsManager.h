@@ -124,6 +124,11 @@ public:
 	b2Vec2 getAccumulatedForce(const b2Body* body) const;
 	irr::f32 getAccumulatedTorque(const b2Body* body) const;
 
+	//! Reports every fixture whose bounding box overlaps the box, in Box2D's
+	//! order; false (nothing reported) when a corner is not finite or the box
+	//! is turned inside out.
+	bool queryBox(b2QueryCallback& callback, const b2Vec2& lower, const b2Vec2& upper) const;
+
 	static CSceneObject* getBodyObject(const b2Body* body);
 	static void setBodyObject(b2Body* body, CSceneObject* object);
 

@@ -302,6 +302,11 @@ bool isShapeUsable(const b2Shape& shape, bool needsMass)
 		for (int32 i = 0; i < polygon.m_count; ++i)
 			if (!isWithin(polygon.m_vertices[i], limit) || !isWithin(polygon.m_normals[i], 2.0f))
 				return false;
+		// A clockwise polygon has its normals inside out; a massless one may
+		// still be flat (a zero box).
+		const f32 area = polygonArea(polygon.m_vertices, static_cast<u32>(polygon.m_count));
+		if (!std::isfinite(area) || area < 0.0f)
+			return false;
 		return !needsMass || hasArea(polygon.m_vertices, static_cast<u32>(polygon.m_count));
 	}
 	case b2Shape::e_chain:

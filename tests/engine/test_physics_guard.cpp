@@ -3,10 +3,12 @@
 #include <cmath>
 #include <functional>
 #include <limits>
+#include <utility>
 #include <vector>
 
 #include "engine/CPhysicsManager.h"
 #include "engine/PhysicsGuard.h"
+#include "engine/SEventQueryCallback.h"
 
 // Every case here runs inside the test process on Box2D built with its asserts
 // on: a value that slipped through the guard aborts the whole run.
@@ -238,6 +240,14 @@ TEST(PhysicsGuard, HostileCallsOnABody)
 			},
 			0, b2_staticBody},
 		{"no shape", [](CPhysicsManager& p, b2Body*& b) { p.createFixture(b, b2FixtureDef()); }, 0, b2_staticBody},
+		{"clockwise polygon made by hand",
+			[](CPhysicsManager& p, b2Body*& b) {
+				b2PolygonShape inverted;
+				inverted.SetAsBox(1.0f, 1.0f);
+				std::swap(inverted.m_vertices[1], inverted.m_vertices[3]);
+				p.createFixture(b, fixtureOf(inverted, 0.0f));
+			},
+			0, b2_staticBody},
 		{"NaN and infinite transforms",
 			[](CPhysicsManager& p, b2Body*& b) {
 				p.setTransform(b, b2Vec2(NaN, 0), 0.0f);
@@ -318,6 +328,32 @@ TEST(PhysicsGuard, PixelsPerUnitZeroAndNaNGravityAreRefused)
 	EXPECT_EQ(physics.getGravity(), irr::core::vector2df(0.0f, 9.0f));
 	physics.update(NaN);
 	EXPECT_EQ(physics.getAccumulator(), 0.0f);
+
+	struct Case
+	{
+		const char* name;
+		b2Vec2 lower, upper;
+		bool queried;
+	};
+	const Case boxes[] = {
+		{"a box", {-1, -1}, {1, 1}, true},
+		{"a point", {0, 0}, {0, 0}, true},
+		{"NaN corner", {NaN, 0}, {1, 1}, false},
+		{"infinite corner", {0, 0}, {Inf, 1}, false},
+		{"inside out", {1, 1}, {-1, -1}, false},
+	};
+	b2Body* body = nullptr;
+	physics.createBody(body, bodyAt(0, 0));
+	b2CircleShape circle;
+	fitCircle(circle, 0.5f, b2Vec2(0, 0));
+	physics.createFixture(body, fixtureOf(circle));
+	for (const Case& c : boxes)
+	{
+		SCOPED_TRACE(c.name);
+		SEventQueryCallback found;
+		EXPECT_EQ(physics.queryBox(found, c.lower, c.upper), c.queried);
+		EXPECT_EQ(found.Fixtures.size(), c.queried ? 1u : 0u);
+	}
 }
 
 // World changes from inside a BeginContact, where Box2D is locked: each is made
