@@ -45,12 +45,13 @@ Options (KEY=VALUE tokens before the specs):
     chunk=N delay=MS              write the bytes in pieces of N bytes with a
                                   pause of MS milliseconds between them
 
-Commands
+Commands (writes are queued and done in the background, in order, so that
+a test which pumps the client on its own thread is never blocked by them)
     port                      ok PORT
     accept [N] [TIMEOUT]      waits until N connections (default 1) were
                               accepted in all: ok N
     block [opts] SPEC...      one block holding one frame per SPEC (each SPEC
-                              one packet): ok BYTES_WRITTEN
+                              one packet): ok BYTES
     frames [opts] SPEC        one block whose decompressed content is SPEC as
                               given (hand-made frames; width bytes up to 255)
     corrupt kind=N SPEC       a block of type N whose payload is SPEC,
@@ -74,9 +75,12 @@ Commands
     status                    ok connections=N connected=0|1 peer_closed=0|1
                               packets=N unread=N blocks=N errors=N
     errors                    ok N MESSAGE... (each message %XX-escaped)
-    close                     the server closes the latest connection: ok
+    written [TIMEOUT]         waits until every queued byte is written (default
+                              10 s): ok
+    close                     the server closes the latest connection once
+                              what was queued before is written: ok
     closed [TIMEOUT]          waits until the client closed it: ok
-    save PATH                 writes every byte sent to the latest connection
+    save PATH                 writes every byte queued for the latest connection
                               to PATH (for fuzzing seed corpora): ok BYTES
     sleep MS                  ok
     quit                      ok, then the server ends
@@ -87,6 +91,7 @@ tests/support/CTestServer.h starts and drives this server from a C++ test.
 """
 
 import argparse
+import collections
 import os
 import random
 import socket
@@ -223,8 +228,9 @@ class ClientLink:
         self.sent = bytearray()
         self.peer_closed = False
         self.closed_here = False
-        self.reader = threading.Thread(target=self.read_loop, daemon=True)
-        self.reader.start()
+        self.outbox = collections.deque()
+        threading.Thread(target=self.read_loop, daemon=True).start()
+        threading.Thread(target=self.write_loop, daemon=True).start()
 
     def read_loop(self):
         while True:
@@ -278,27 +284,53 @@ class ClientLink:
             self.connection.reset(login_key)
 
     def write(self, data, chunk, delay):
+        """Queues bytes for the writer thread, so that a client which is not
+        reading (its test thread waits for this answer) cannot stall the
+        server; the order of everything queued is kept."""
         if self.closed_here:
             raise CommandError("connection closed by the server")
-        pieces = [data] if chunk <= 0 else [data[i:i + chunk] for i in range(0, len(data), chunk)]
-        for index, piece in enumerate(pieces):
-            if index and delay:
-                time.sleep(delay)
-            try:
-                self.sock.sendall(piece)
-            except OSError as error:
-                raise CommandError("write failed: %s" % error)
-            self.sent += piece
+        self.sent += data
+        self.outbox.append((data, chunk, delay))
+        self.changed.notify_all()
         return len(data)
 
     def close(self):
+        """Closes once everything queued before has been written."""
         if not self.closed_here:
             self.closed_here = True
-            try:
-                self.sock.shutdown(socket.SHUT_RDWR)
-            except OSError:
-                pass
-            self.sock.close()
+            self.outbox.append(None)
+            self.changed.notify_all()
+
+    def write_loop(self):
+        while True:
+            with self.changed:
+                while not self.outbox:
+                    self.changed.wait()
+                item = self.outbox[0]
+            if item is None:
+                try:
+                    self.sock.shutdown(socket.SHUT_RDWR)
+                except OSError:
+                    pass
+                self.sock.close()
+                with self.changed:
+                    self.outbox.clear()
+                    self.changed.notify_all()
+                return
+            data, chunk, delay = item
+            pieces = [data] if chunk <= 0 else [data[i:i + chunk] for i in range(0, len(data), chunk)]
+            for index, piece in enumerate(pieces):
+                if index and delay:
+                    time.sleep(delay)
+                try:
+                    self.sock.sendall(piece)
+                except OSError as error:
+                    with self.changed:
+                        self.errors.append("write failed: %s" % error)
+                    break
+            with self.changed:
+                self.outbox.popleft()
+                self.changed.notify_all()
 
 
 # --- the server -------------------------------------------------------------
@@ -357,11 +389,7 @@ class TestServer:
         options, specs = split_options(args)
         link = self.link()
         data = make(link, options, [parse_spec(spec) for spec in specs])
-        self.changed.release()
-        try:
-            return str(link.write(data, options["chunk"], options["delay"]))
-        finally:
-            self.changed.acquire()
+        return str(link.write(data, options["chunk"], options["delay"]))
 
     def cmd_block(self, args):
         return self.send_block(args, lambda link, o, packets: link.connection.encode(packets, o["kind"]))
@@ -442,6 +470,12 @@ class TestServer:
     def cmd_errors(self, args):
         link = self.link()
         return " ".join([str(len(link.errors))] + [urllib.parse.quote(e, safe="") for e in link.errors])
+
+    def cmd_written(self, args):
+        link = self.link()
+        if not self.wait(lambda: not link.outbox, seconds(args, 0, 10.0)):
+            raise CommandError("timeout")
+        return ""
 
     def cmd_close(self, args):
         self.link().close()

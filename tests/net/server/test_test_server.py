@@ -108,7 +108,8 @@ class Exchange(unittest.TestCase):
         reader = wire.BlockReader(wire.Cipher(7))
         with self.assertRaises(wire.WireError):
             self.read_blocks(client, reader, 1)
-        self.assertEqual([b"\x00\x00"], reader.feed(b""))
+        # The good block may have come with the corrupt one or after it.
+        self.assertEqual([b"\x00\x00"], reader.feed(b"") or self.read_blocks(client, reader, 1))
 
         self.assertEqual("ok 0", self.command("errors"))
         client.sendall(b"\x00\x02\x09\x00")
@@ -130,6 +131,25 @@ class Exchange(unittest.TestCase):
         second.close()
         self.assertEqual("ok", self.command("closed 5"))
         self.assertIn("peer_closed=1", self.command("status"))
+
+    def test_writes_wait_for_a_client_that_is_not_reading(self):
+        client = socket.create_connection(("127.0.0.1", self.port))
+        self.addCleanup(client.close)
+        self.assertEqual("ok 1", self.command("accept 1 5"))
+        self.assertEqual("ok 16000000", self.command("raw zeros:16000000"))
+        self.assertEqual("ok 3", self.command("raw 010203"))
+        self.assertEqual("error timeout", self.command("written 0.1"))
+        self.command("close")
+        got = bytearray()
+        client.settimeout(10)
+        while True:
+            chunk = client.recv(1 << 20)
+            if not chunk:
+                break
+            got += chunk
+        self.assertEqual(16000003, len(got))
+        self.assertEqual(b"\x01\x02\x03", bytes(got[-3:]))
+        self.assertEqual("ok", self.command("written"))
 
     def test_unknown_commands_and_blank_lines(self):
         self.assertEqual("error unknown command nope", self.command("nope"))
