@@ -1,74 +1,100 @@
 #!/usr/bin/env python3
-"""Writes the receive fuzzer's seed corpus: streams as the test server sends
-them, each prefixed with the fuzzer's two control bytes (key, chunk size).
+"""Writes the receive fuzzer's seed corpus from the test server's own streams.
+
+Starts tests/net/server/test_server.py, connects a silent client for every
+scenario, has the server send the scenario's blocks and saves what it sent.
+Each seed is the fuzzer's two control bytes (key 0, chunk size) followed by
+the stream; no login is sent, so the server's cipher stays at key 0.
 
 Usage: make_seeds.py OUTPUT_FOLDER
 """
 
 import os
+import socket
+import subprocess
 import sys
 
-sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tests", "net", "server"))
-import orv_wire as w  # noqa: E402
+SERVER = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "net", "server",
+                      "test_server.py")
 
 
-def pkt(packet_id, *fields):
-    return w.u16(packet_id) + b"".join(fields)
+def file_specs(transfer, kind, name, data_spec):
+    return ["u16:2+u16:%d+u8:%d+text:%s" % (transfer, kind, name),
+            "u16:3+u16:%d+%s" % (transfer, data_spec),
+            "u16:4+u16:%d" % transfer]
 
 
-def text(s):
-    return s.encode("utf-8")
+HOSTILE = ["..%2Fx", "a%2F..%2F..%2Fx", "%2Fetc%2Fx", "..", "", "a%2F%2Fb", "a%5C..%5Cx", "sub%2Fok.png"]
+
+SCENARIOS = {
+    "login_and_game": [
+        "block kind=zlib " + " ".join(file_specs(1, 0, "tree.png", "rand:200")),
+        "block kind=bzip2 " + " ".join(file_specs(2, 1, "walk.gani", "rep:40:47414E49303030310A")),
+        "block kind=none u16:5+text:2D u16:1+text:game%20error u16:0",
+        "block kind=zlib " + " ".join("u16:%d+u32:7+u8:1+text:x" % i for i in range(6, 19)),
+    ],
+    "hostile": [
+        "block kind=zlib " + " ".join(
+            spec for i, name in enumerate(HOSTILE) for spec in file_specs(i + 1, 0, name, "text:evil"))
+        + " " + " ".join(file_specs(99, 5, "x.png", "text:kind")),
+    ],
+    "broken": [
+        "frames kind=none hex:0112+u16:1",
+        "frames kind=none text:spans%20two%20blocks+u8:0",
+        "corrupt kind=3 hex:02000000",
+        "corrupt kind=2 hex:0102030405060708",
+        "frames kind=none hex:0500000000020000",
+        "block u16:1+text:after%20the%20bad%20ones",
+        "raw 0000",
+        "raw 000100",
+    ],
+    "large": [
+        "block kind=bzip2 u16:2+u16:1+u8:1+text:big.gani "
+        + " ".join("u16:3+u16:1+rep:100:%02X" % (i & 0xFF) for i in range(400)) + " u16:4+u16:1",
+    ],
+}
 
 
-def file_packets(transfer, kind, name, content, piece=7):
-    out = [pkt(2, w.u16(transfer), w.u8(kind), text(name))]
-    for i in range(0, len(content), piece):
-        out.append(pkt(3, w.u16(transfer), content[i:i + piece]))
-    out.append(pkt(4, w.u16(transfer)))
-    return out
+class Server:
+    def __init__(self):
+        self.process = subprocess.Popen([sys.executable, SERVER, "--port", "0"], stdin=subprocess.PIPE,
+                                        stdout=subprocess.PIPE, text=True)
+        self.port = int(self.process.stdout.readline().split()[1])
 
+    def command(self, line):
+        self.process.stdin.write(line + "\n")
+        self.process.stdin.flush()
+        answer = self.process.stdout.readline().strip()
+        if not answer.startswith("ok"):
+            raise RuntimeError("%s: %s" % (line, answer))
+        return answer
 
-def login_and_game(conn):
-    yield conn.encode(file_packets(1, 0, "tree.png", bytes(range(200))), w.ZLIB)
-    yield conn.encode(file_packets(2, 1, "walk.gani", b"GANI0001\n" * 40), w.BZIP2)
-    yield conn.encode([pkt(5, text("2D")), pkt(1, text("game error")), pkt(0)], w.NONE)
-    yield conn.encode([pkt(i, w.u32(7), text("x")) for i in range(6, 19)], w.ZLIB)
-
-
-def hostile(conn):
-    names = ["../x", "a/../../x", "/etc/x", "..", "", "a//b", "a\\..\\x", "sub/ok.png"]
-    packets = []
-    for i, name in enumerate(names):
-        packets += file_packets(i, 0, name, b"evil")
-    packets += file_packets(99, 5, "x.png", b"kind")
-    yield conn.encode(packets, w.ZLIB)
-
-
-def broken(conn):
-    whole = w.frame(pkt(1, text("spans two blocks")))
-    yield conn.encode_raw(whole[:5], w.NONE)
-    yield conn.encode_raw(whole[5:] + b"\0", w.NONE)
-    yield conn.encode_raw(w.frames(pkt(0)), 3)
-    yield conn.encode_raw(w.frames(pkt(1, text("not compressed"))), w.ZLIB, compressed=False)
-    yield conn.encode_raw(b"\x05\0\0\0\0\x02\0\0", w.NONE)
-    yield conn.encode([pkt(1, text("after the bad ones"))], w.NONE)
-    yield b"\x00\x00" + b"\x00\x01\x00"
-
-
-def large(conn):
-    packets = [pkt(3, w.u16(1), bytes([i & 0xFF]) * 100) for i in range(400)]
-    yield conn.encode([pkt(2, w.u16(1), w.u8(1), text("big.gani"))] + packets + [pkt(4, w.u16(1))], w.BZIP2)
+    def quit(self):
+        self.command("quit")
+        self.process.wait(5)
 
 
 def main():
-    out = sys.argv[1]
+    out = os.path.abspath(sys.argv[1])
     os.makedirs(out, exist_ok=True)
-    for name, source in [("login_and_game", login_and_game), ("hostile", hostile), ("broken", broken),
-                         ("large", large)]:
-        stream = b"".join(source(w.Connection()))
+    server = Server()
+    clients = []
+    for number, (name, commands) in enumerate(SCENARIOS.items(), start=1):
+        clients.append(socket.create_connection(("127.0.0.1", server.port)))
+        server.command("accept %d 5" % number)
+        for line in commands:
+            server.command(line)
+        stream_path = os.path.join(out, name + ".stream")
+        server.command("save " + stream_path)
+        with open(stream_path, "rb") as handle:
+            stream = handle.read()
+        os.remove(stream_path)
         for chunk in (0, 3, 63):
-            with open(os.path.join(out, "%s_%d" % (name, chunk)), "wb") as f:
-                f.write(bytes([0, chunk]) + stream)
+            with open(os.path.join(out, "%s_%d" % (name, chunk)), "wb") as handle:
+                handle.write(bytes([0, chunk]) + stream)
+    server.quit()
+    for client in clients:
+        client.close()
 
 
 if __name__ == "__main__":

@@ -34,6 +34,15 @@ void logNet(INetParseHost& host, const std::string& message, irr::ELOG_LEVEL lev
         device->getLogger()->log("net", message.c_str(), level);
 }
 
+//! A server's name as it may go to the console: control characters would let it write there.
+std::string printable(std::string text)
+{
+    for (char& c : text)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            c = '?';
+    return text;
+}
+
 } // namespace
 
 bool CNetParse::parse(net::packet& packet)
@@ -65,7 +74,7 @@ bool CNetParse::onFileStart(net::packet& packet)
         logNet(Host, "Refused file transfer " + std::to_string(id) + ": kind " + std::to_string(kind) +
                          " has no download folder.", irr::ELL_WARNING);
     else if (result == EFTR_BAD_NAME)
-        logNet(Host, "Refused file transfer " + std::to_string(id) + ": the name \"" + name +
+        logNet(Host, "Refused file transfer " + std::to_string(id) + ": the name \"" + printable(name) +
                          "\" would leave the download folder.", irr::ELL_WARNING);
     return true;
 }
@@ -87,7 +96,7 @@ bool CNetParse::onFileEnd(net::packet& packet)
     const std::string path = transfers.getPath(id);
     irr::IrrlichtDevice* device = Host.getDevice();
     if (transfers.finish(id, device ? device->getFileSystem() : nullptr) == EFTR_WRITE_FAILED)
-        logNet(Host, "Could not write the downloaded file " + path + ".", irr::ELL_ERROR);
+        logNet(Host, "Could not write the downloaded file " + printable(path) + ".", irr::ELL_ERROR);
     return true;
 }
 
