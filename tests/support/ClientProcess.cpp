@@ -56,6 +56,13 @@ bool CClientProcess::start()
 			::unsetenv("DISPLAY");
 		else
 			::setenv("DISPLAY", Display.c_str(), 1);
+		// Mesa's leaks stay attributable to Mesa (see keep_modules.c). The
+		// sanitizer runtime then is not the first library; that is intended.
+		::setenv("LD_PRELOAD", ORV_KEEP_MODULES_LIBRARY, 1);
+		const char* asanOptions = ::getenv("ASAN_OPTIONS");
+		std::string options = asanOptions ? std::string(asanOptions) + ":" : std::string();
+		options += "verify_asan_link_order=0";
+		::setenv("ASAN_OPTIONS", options.c_str(), 1);
 		const std::string path = program.string();
 		::execl(path.c_str(), path.c_str(), static_cast<char*>(nullptr));
 		::_exit(127);
