@@ -19,9 +19,7 @@ bool compress(irr::u8 type, packet& data)
 {
 	if (type == EPC_BZIP2)
 		return compressBzip2(data);
-	if (type == EPC_ZLIB)
-		return compressZlib(data);
-	return true;
+	return compressZlib(data);
 }
 
 irr::u8 compressionForSize(irr::u32 size)
@@ -92,8 +90,16 @@ void CSendQueue::flush()
 	}
 
 	irr::u8 type = compressionForSize(block.getSize());
-	if (!compress(type, block))
-		type = EPC_NONE; // the bytes are still the plain frames
+	if (type != EPC_NONE)
+	{
+		// A result that does not fit a block is no better than a failure:
+		// the plain frames may still fit.
+		packet compressed = block;
+		if (compress(type, compressed) && compressed.getSize() <= MaxPayloadSize)
+			block = std::move(compressed);
+		else
+			type = EPC_NONE;
+	}
 	if (block.getSize() > MaxPayloadSize)
 	{
 		if (logger)
