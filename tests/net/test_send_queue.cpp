@@ -259,3 +259,20 @@ TEST(SendQueue, ClearForgetsFramesAndUnsentBytes)
 	f.queue.clear();
 	EXPECT_FALSE(f.queue.hasPending());
 }
+
+TEST(SendQueue, SwitchedOffCipherTakesFramesButSendsOnlyWhatWaited)
+{
+	CQueueFixture f;
+	f.queue.push(frameOfSize(40, false));
+	f.socket.takeLimit = 5;
+	f.queue.flush();
+	f.queue.getCipher().generation = 1;
+	f.queue.push(frameOfSize(30, false));
+	f.socket.takeLimit = ~0u;
+	f.queue.flush();
+	EXPECT_FALSE(f.queue.hasPending());
+	EXPECT_EQ(1u, orv::test::decodeSentBlocks(f.socket.received, f.serverCipher).size());
+
+	f.queue.resetCipher(0);
+	EXPECT_EQ(0u, f.queue.getCipher().generation);
+}
