@@ -1,22 +1,22 @@
 // The whole receive path under libFuzzer: blocks, incoming keystream, decompression, frames and
-// every packet handler, from the login phase on.
+// every packet handler of the real engine, started on the null device in a folder of its own.
 //
-// Input: [key byte][chunk byte][server stream]. The stream arrives in pieces of 1 to 64 bytes
-// (chosen by the chunk byte), so blocks and frames are split at every place a socket can split them.
+// Input: [key byte][chunk byte][server stream]. Each input is a new connection whose login carried
+// the key byte; the stream arrives in pieces of 1 to 64 bytes (chosen by the chunk byte), so blocks
+// and frames are split at every place a socket can split them.
 
-#include "net/CFileTransfers.h"
+#include "engine/CGameEngine.h"
 #include "net/CFrameDispatcher.h"
-#include "net/CNetParse_Login.h"
-#include "net/CParserSlot.h"
 #include "net/CReceiveStream.h"
-#include "net/INetParseHost.h"
+#include "net/LoginPacket.h"
 
-#include <irrlicht.h>
+#include <IGUIEnvironment.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <random>
+#include <set>
 #include <string>
 
 namespace
@@ -24,42 +24,39 @@ namespace
 
 namespace fs = std::filesystem;
 
-class CFuzzHost : public orv::INetParseHost
-{
-public:
-    irr::IrrlichtDevice* Device = nullptr;
-    std::string Root;
-    orv::CFileTransfers Transfers;
-    orv::CParserSlot Parsers;
-
-    irr::IrrlichtDevice* getDevice() override { return Device; }
-    irr::core::stringc getDownloadRoot() override { return Root.c_str(); }
-    orv::CFileTransfers& getFileTransfers() override { return Transfers; }
-    void closeConnection() override {}
-    void installPlayReceiver() override {}
-    void setOnline(bool) override {}
-    void setGameRunning(bool) override {}
-    void replaceParser(orv::CNetParse* next) override { Parsers.replace(next); }
-};
+irr::u8 nextKey = 0;
+int keyOfInput() { return nextKey; }
 
 struct SWorld
 {
-    irr::IrrlichtDevice* device = nullptr;
     fs::path root;
+    std::set<std::string> expected;
+    orv::CGameEngine* engine = nullptr;
 
     SWorld()
     {
-        irr::SIrrlichtCreationParameters params;
-        params.DriverType = irr::video::EDT_NULL;
-        params.LoggingLevel = irr::ELL_NONE;
-        device = irr::createDeviceEx(params);
         root = fs::temp_directory_path() / ("orv-fuzz-" + std::to_string(std::random_device()()));
         fs::remove_all(root);
         fs::create_directories(root / "images" / "downloads");
         fs::create_directories(root / "ani");
+        orv::SEngineLaunch launch;
+        launch.programDirectory = irr::core::stringw((root.string() + "/").c_str());
+        launch.nullDevice = true;
+        orv::CGameEngine::setLaunch(launch);
+        engine = orv::CGameEngine::getInstance();
+        if (!engine || !engine->init())
+        {
+            std::fprintf(stderr, "the engine does not start on the null device\n");
+            std::abort();
+        }
+        engine->getDevice()->getLogger()->setLogLevel(irr::ELL_NONE);
+        orv::net::setLoginKeySource(keyOfInput);
+        for (const auto& entry : fs::directory_iterator(root))
+            expected.insert(entry.path().filename().string());
     }
     ~SWorld()
     {
+        orv::CGameEngine::destroyInstance();
         std::error_code error;
         fs::remove_all(root, error);
     }
@@ -72,18 +69,19 @@ SWorld& world()
 }
 
 //! Downloads go to the two folders and nowhere else: anything new beside them is an escape.
-void checkConfinement(const fs::path& root)
+void checkConfinement(const SWorld& w)
 {
-    for (const fs::path& folder : {root, root / "images"})
-        for (const auto& entry : fs::directory_iterator(folder))
+    for (const auto& entry : fs::directory_iterator(w.root))
+        if (!w.expected.count(entry.path().filename().string()))
         {
-            const std::string name = entry.path().filename().string();
-            const bool expected = folder == root ? (name == "images" || name == "ani") : name == "downloads";
-            if (!expected)
-            {
-                std::fprintf(stderr, "download escaped its folder: %s\n", entry.path().c_str());
-                std::abort();
-            }
+            std::fprintf(stderr, "download escaped its folder: %s\n", entry.path().c_str());
+            std::abort();
+        }
+    for (const auto& entry : fs::directory_iterator(w.root / "images"))
+        if (entry.path().filename() != "downloads")
+        {
+            std::fprintf(stderr, "download escaped its folder: %s\n", entry.path().c_str());
+            std::abort();
         }
 }
 
@@ -94,24 +92,26 @@ extern "C" int LLVMFuzzerTestOneInput(const irr::u8* data, std::size_t size)
     if (size < 2)
         return 0;
     SWorld& w = world();
-    CFuzzHost host;
-    host.Device = w.device;
-    host.Root = w.root.string() + "/";
-    host.Parsers.replace(new orv::CNetParse_Login(host));
+    orv::CGameEngine& engine = *w.engine;
 
-    orv::net::CPacketCipher incoming;
-    incoming.reset(data[0]);
+    // A clean connection: login-phase parser, empty buffers, keystreams under the input's key. The
+    // login itself stays unsent (no socket is connected) and is dropped.
+    engine.setGameRunning(false);
+    nextKey = data[0];
+    engine.sendLogin(L"fuzz", L"");
+    engine.getSendQueue().clear();
+
     const std::size_t chunk = (data[1] & 63) + 1;
-    orv::net::packet received, decoded;
-    orv::net::CReceiveStream stream(received, decoded);
-    orv::net::CFrameDispatcher dispatcher(incoming, host.Parsers, w.device->getLogger());
+    orv::net::CReceiveStream stream(engine.getReceiveBuffer(), engine.getDecodedBytes());
+    orv::net::CFrameDispatcher dispatcher(engine.getIncomingCipher(), engine.getParsers(),
+                                          engine.getDevice()->getLogger());
     for (std::size_t pos = 2; pos < size; pos += chunk)
     {
         stream.append(data + pos, std::min(chunk, size - pos));
         stream.process(dispatcher);
     }
 
-    w.device->getGUIEnvironment()->clear();
-    checkConfinement(w.root);
+    engine.getDevice()->getGUIEnvironment()->clear();
+    checkConfinement(w);
     return 0;
 }
