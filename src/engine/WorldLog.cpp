@@ -1,5 +1,7 @@
 #include "engine/WorldLog.h"
 
+#include "engine/CGameEngine.h"
+
 namespace orv {
 
 namespace {
@@ -13,13 +15,19 @@ void setWorldLogger(irr::ILogger* logger)
 
 irr::ILogger* getWorldLogger()
 {
-	return worldLogger;
+	if (worldLogger)
+		return worldLogger;
+	// Asked afresh each time: the device comes and goes with the engine, and
+	// objects a script still holds may be torn down after both.
+	const CGameEngine* engine = CGameEngine::peekInstance();
+	irr::IrrlichtDevice* device = engine ? engine->getDevice() : nullptr;
+	return device ? device->getLogger() : nullptr;
 }
 
 void logWorld(const char* channel, const char* message, irr::ELOG_LEVEL level)
 {
-	if (worldLogger)
-		worldLogger->log(channel, message, level);
+	if (irr::ILogger* logger = getWorldLogger())
+		logger->log(channel, message, level);
 }
 
 } // namespace orv

@@ -5,9 +5,9 @@
 
 namespace orv {
 
-//! The logger of the world's records (attributes, physics), which live below the
-//! engine and so cannot reach its device. Engine start-up installs the device's
-//! logger; until then, and in tests that install none, messages go nowhere.
+//! Where the world's records (attributes, physics) log: the logger set here,
+//! else the engine device's logger while there is one, else nowhere. Tests set
+//! their own; the program sets none.
 void setWorldLogger(irr::ILogger* logger);
 irr::ILogger* getWorldLogger();
 

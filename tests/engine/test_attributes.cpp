@@ -8,6 +8,8 @@
 #include "engine/CAttributeList.h"
 #include "engine/EngineAttributes.h"
 #include "net/packet.h"
+#include "engine/WorldLog.h"
+#include "support/CRecordingLogger.h"
 
 using namespace orv;
 using irr::core::ustring16;
@@ -216,6 +218,21 @@ TEST(AttributeList, GetOrAddIdSequences)
 		}
 		EXPECT_EQ(list.getNextFreeId(), c.nextFreeId);
 	}
+}
+
+TEST(AttributeList, ARefusedIdIsLogged)
+{
+	orv::test::CRecordingLogger logger;
+	setWorldLogger(&logger);
+	CAttributeList list;
+	list.getOrAdd(ustring16("held"), 3);
+	EXPECT_EQ(list.getOrAdd(ustring16("other"), 3), nullptr);
+	EXPECT_EQ(list.setString(ustring16("other"), 3, ustring16("x")), nullptr);
+	EXPECT_EQ(list.findById(3)->name.toUTF8_std(), "held");
+	ASSERT_EQ(logger.lines.size(), 2u);
+	EXPECT_EQ(logger.lines[0].text, "attributes");
+	EXPECT_EQ(logger.lines[0].level, irr::ELL_WARNING);
+	setWorldLogger(nullptr);
 }
 
 TEST(AttributeList, CounterWrappingOntoTakenIdsTakesTheNextFreeOne)

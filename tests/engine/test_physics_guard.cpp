@@ -9,6 +9,8 @@
 #include "engine/CPhysicsManager.h"
 #include "engine/PhysicsGuard.h"
 #include "engine/SEventQueryCallback.h"
+#include "engine/WorldLog.h"
+#include "support/CRecordingLogger.h"
 
 // Every case here runs inside the test process on Box2D built with its asserts
 // on: a value that slipped through the guard aborts the whole run.
@@ -317,9 +319,15 @@ TEST(PhysicsGuard, HostileCallsOnABody)
 
 TEST(PhysicsGuard, PixelsPerUnitZeroAndNaNGravityAreRefused)
 {
+	test::CRecordingLogger logger;
+	setWorldLogger(&logger);
 	CPhysicsManager physics;
 	physics.setPixelsPerUnit(0);
 	EXPECT_EQ(physics.getPixelsPerUnit(), 16);
+	ASSERT_EQ(logger.lines.size(), 1u);
+	EXPECT_EQ(logger.lines[0].text, "script");
+	EXPECT_EQ(logger.lines[0].level, irr::ELL_WARNING);
+	setWorldLogger(nullptr);
 	physics.setPixelsPerUnit(32);
 	EXPECT_EQ(physics.getPixelsPerUnit(), 32);
 	physics.setGravity(irr::core::vector2df(0.0f, 9.0f));
