@@ -1,0 +1,24 @@
+#ifndef ORV_ENGINE_C_STATIC_IMAGE_H_INCLUDED
+#define ORV_ENGINE_C_STATIC_IMAGE_H_INCLUDED
+
+#include "engine/CImage.h"
+
+namespace orv {
+
+//! An image whose picture is the file its name names in the device's file system.
+class CStaticImage : public CImage
+{
+public:
+	CStaticImage(irr::IrrlichtDevice* device, const irr::core::ustring16& name)
+		: CImage(device, name)
+	{
+	}
+
+	EImageType getType() const override { return EIT_STATIC; }
+	//! The file's picture; null when there is no such file or no loader reads it.
+	irr::video::IImage* compose() override;
+};
+
+} // namespace orv
+
+#endif
