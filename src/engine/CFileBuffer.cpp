@@ -25,8 +25,12 @@ bool CFileBuffer::load(irr::io::IFileSystem* fileSystem, const irr::core::ustrin
 	irr::io::IReadFile* file = fileSystem->createAndOpenFile(fileName.toUTF8_s());
 	if (!file)
 		return false;
-	FileName = fileName;
 	const long size = file->getSize();
+	if (size < 0 || static_cast<unsigned long>(size) > MAX_FILE_SIZE) {
+		file->drop();
+		return false;
+	}
+	FileName = fileName;
 	std::vector<irr::u8> bytes(size > 0 ? static_cast<size_t>(size) : 0);
 	irr::s32 got = 0;
 	if (!bytes.empty())

@@ -20,6 +20,10 @@ namespace orv {
 class CFileBuffer
 {
 public:
+	//! Larger files are refused: nothing the client reads whole is that big,
+	//! and some files (a folder opened by name) report absurd sizes.
+	static const irr::u32 MAX_FILE_SIZE = 256u << 20;
+
 	CFileBuffer() = default;
 	//! A copy of [data, data + count); reads start at the first byte.
 	CFileBuffer(const irr::u8* data, irr::u32 count);
@@ -27,8 +31,8 @@ public:
 	CFileBuffer(irr::io::IFileSystem* fileSystem, const irr::core::ustring16& fileName);
 
 	//! Replaces the bytes with the whole file and reads from its start.
-	/** False without a file system or when the file cannot be opened; the
-	    bytes are then left as they were. */
+	/** False without a file system, when the file cannot be opened or is
+	    larger than MAX_FILE_SIZE; the bytes are then left as they were. */
 	bool load(irr::io::IFileSystem* fileSystem, const irr::core::ustring16& fileName);
 	//! Writes every byte to the buffer's file, replacing what it held.
 	/** False without a file system, when the file cannot be created or when

@@ -7,6 +7,7 @@
 #include "engine/CGameEngine.h"
 #include "engine/CGameEventReceiver.h"
 #include "engine/CLevelLoader.h"
+#include "engine/EngineTeardown.h"
 #include "support/engine_fixture.h"
 
 using orv::test::CEngineSandbox;
@@ -64,7 +65,8 @@ TEST(EngineStart, StartedEngineIsReadyForTheFrameLoop)
 	EXPECT_EQ(engine.getVideoDriver()->getScreenSize(), irr::core::dimension2du(800, 600))
 		<< "an unusable side opens the default window";
 	EXPECT_EQ(engine.getProgramDirectory(), irr::core::ustring16(sandbox.folder().path().c_str()).toWCHAR_s());
-	EXPECT_EQ(std::filesystem::current_path().string() + "/", sandbox.folder().path());
+	std::error_code noDirectory;
+	EXPECT_EQ(std::filesystem::current_path(noDirectory).string() + "/", sandbox.folder().path());
 	EXPECT_FALSE(engine.isOnline());
 	EXPECT_FALSE(engine.isGameRunning());
 	EXPECT_EQ(engine.getPlayerObject(), nullptr);
@@ -122,4 +124,51 @@ TEST(EngineStart, QueuedInputWaitsWhileNoGameRuns)
 	EXPECT_TRUE(engine.update());
 	EXPECT_EQ(engine.getEventQueue().size(), 1u);
 	EXPECT_EQ(engine.getLastFrameTime(), before);
+}
+
+namespace {
+
+// Irrlicht hands every log line to the device's receiver as well.
+struct SLogCollector : irr::IEventReceiver
+{
+	std::vector<std::string> lines;
+	bool OnEvent(const irr::SEvent& event) override
+	{
+		if (event.EventType == irr::EET_LOG_TEXT_EVENT)
+			lines.push_back(event.LogEvent.Text);
+		return false;
+	}
+};
+
+} // namespace
+
+TEST(EngineStart, SettingsThatCannotBeReadOrWrittenAreSurvivedAndLogged)
+{
+	// A folder in the settings file's place: it opens, but cannot be read
+	// as a file nor replaced by one.
+	orv::test::CTempFolder folder;
+	std::filesystem::create_directory(folder.path() + "settings.ini");
+	orv::SEngineLaunch launch;
+	launch.programDirectory = irr::core::ustring16(folder.path().c_str()).toWCHAR_s();
+	launch.nullDevice = true;
+	orv::CGameEngine::setLaunch(launch);
+	std::error_code noDirectory;
+	std::filesystem::path previous = std::filesystem::current_path(noDirectory);
+	if (noDirectory)
+		previous = std::filesystem::temp_directory_path();
+	orv::CGameEngine* engine = orv::CGameEngine::getInstance();
+	ASSERT_TRUE(engine->init());
+	EXPECT_EQ(engine->getSettings().findSection("Window")->get("driver"), irr::core::ustring16("opengl"));
+
+	SLogCollector log;
+	engine->getDevice()->setEventReceiver(&log);
+	orv::tearDownSingletons();
+	orv::CGameEngine::setLaunch(orv::SEngineLaunch());
+	std::filesystem::current_path(previous);
+
+	bool logged = false;
+	for (const std::string& line : log.lines)
+		logged = logged || line.find("Could not write settings.ini") != std::string::npos;
+	EXPECT_TRUE(logged);
+	EXPECT_TRUE(std::filesystem::is_directory(folder.path() + "settings.ini"));
 }

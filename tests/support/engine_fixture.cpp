@@ -59,7 +59,11 @@ CEngineSandbox::CEngineSandbox(const SandboxFiles& files)
 {
 	for (const auto& file : files)
 		Folder.write(file.first, file.second);
-	PreviousDirectory = fs::current_path().string();
+	// An earlier test may have left the process in a folder that is gone.
+	std::error_code noDirectory;
+	PreviousDirectory = fs::current_path(noDirectory).string();
+	if (noDirectory)
+		PreviousDirectory = fs::temp_directory_path().string();
 
 	SEngineLaunch launch;
 	launch.programDirectory = irr::core::ustring16(Folder.path().c_str()).toWCHAR_s();
