@@ -1,8 +1,7 @@
 #ifndef ORV_TESTS_NET_NET_TEST_SUPPORT_H_INCLUDED
 #define ORV_TESTS_NET_NET_TEST_SUPPORT_H_INCLUDED
 
-// Small doubles for the receive path: a logger that keeps its lines, a parser that keeps its
-// packets, a host that keeps what the handlers asked of it, and a block writer that scrambles and
+// Small doubles for the receive path: a parser that keeps its packets, a host that keeps what the handlers asked of it, and a block writer that scrambles and
 // compresses the way a server does.
 
 #include "net/CFileTransfers.h"
@@ -11,7 +10,6 @@
 #include "net/CParserSlot.h"
 #include "net/INetParseHost.h"
 
-#include <ILogger.h>
 #include <bzlib.h>
 #include <zlib.h>
 
@@ -20,7 +18,7 @@
 
 namespace orv
 {
-namespace test
+namespace rxtest
 {
 
 typedef std::vector<irr::u8> Bytes;
@@ -34,39 +32,6 @@ inline Bytes concat(std::initializer_list<Bytes> parts)
         all.insert(all.end(), part.begin(), part.end());
     return all;
 }
-
-struct SLogLine
-{
-    std::string channel;
-    std::string message;
-    irr::ELOG_LEVEL level;
-};
-
-class CRecordingLogger : public irr::ILogger
-{
-public:
-    std::vector<SLogLine> Lines;
-
-    irr::ELOG_LEVEL getLogLevel() const override { return irr::ELL_DEBUG; }
-    void setLogLevel(irr::ELOG_LEVEL) override {}
-    void log(const irr::c8* text, irr::ELOG_LEVEL ll) override { Lines.push_back({text, "", ll}); }
-    void log(const irr::c8* text, const irr::c8* hint, irr::ELOG_LEVEL ll) override
-    {
-        Lines.push_back({text, hint, ll});
-    }
-    void log(const irr::c8* text, const wchar_t* hint, irr::ELOG_LEVEL ll) override
-    {
-        Lines.push_back({text, irr::core::stringc(hint).c_str(), ll});
-    }
-    void log(const wchar_t* text, const wchar_t* hint, irr::ELOG_LEVEL ll) override
-    {
-        Lines.push_back({irr::core::stringc(text).c_str(), irr::core::stringc(hint).c_str(), ll});
-    }
-    void log(const wchar_t* text, irr::ELOG_LEVEL ll) override
-    {
-        Lines.push_back({irr::core::stringc(text).c_str(), "", ll});
-    }
-};
 
 //! Keeps every packet it is handed, as it was handed.
 class CRecordingParser : public CNetParse
@@ -176,7 +141,7 @@ public:
     Bytes bzip2Block(const Bytes& frames) { return block(4, bzip2(frames)); }
 };
 
-} // namespace test
+} // namespace rxtest
 } // namespace orv
 
 #endif

@@ -13,7 +13,7 @@
 #include <iterator>
 
 using namespace orv;
-using namespace orv::test;
+using namespace orv::rxtest;
 namespace fs = std::filesystem;
 
 namespace

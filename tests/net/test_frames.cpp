@@ -1,6 +1,7 @@
 // Cutting the server's stream into blocks and frames: what reaches the parser after each receive.
 
 #include "NetTestSupport.h"
+#include "support/CRecordingLogger.h"
 
 #include "net/CFrameDispatcher.h"
 #include "net/CReceiveStream.h"
@@ -10,7 +11,8 @@
 #include <functional>
 
 using namespace orv;
-using namespace orv::test;
+using namespace orv::rxtest;
+using orv::test::CRecordingLogger;
 
 namespace
 {
@@ -156,13 +158,13 @@ TEST_P(FramesTest, DispatchesWhatIsComplete)
     EXPECT_EQ(stream.getDecodedSize(), 0u);
     if (c.errorLine)
     {
-        ASSERT_EQ(logger.Lines.size(), 1u);
-        EXPECT_EQ(logger.Lines[0].channel, "net");
-        EXPECT_EQ(logger.Lines[0].message, c.errorLine);
-        EXPECT_EQ(logger.Lines[0].level, irr::ELL_ERROR);
+        ASSERT_EQ(logger.lines.size(), 1u);
+        EXPECT_EQ(logger.lines[0].text, "net");
+        EXPECT_EQ(logger.lines[0].hint, c.errorLine);
+        EXPECT_EQ(logger.lines[0].level, irr::ELL_ERROR);
     }
     else
-        EXPECT_TRUE(logger.Lines.empty());
+        EXPECT_TRUE(logger.lines.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Stream, FramesTest, ::testing::ValuesIn(Cases),

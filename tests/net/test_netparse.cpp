@@ -12,7 +12,7 @@
 #include <gtest/gtest.h>
 
 using namespace orv;
-using namespace orv::test;
+using namespace orv::rxtest;
 
 namespace
 {
