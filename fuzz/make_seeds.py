@@ -18,9 +18,9 @@ SERVER = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests",
                       "test_server.py")
 
 
-def file_specs(transfer, kind, name, data_spec):
+def file_packets(transfer, kind, name, data):
     return ["u16:2+u16:%d+u8:%d+text:%s" % (transfer, kind, name),
-            "u16:3+u16:%d+%s" % (transfer, data_spec),
+            "u16:3+u16:%d+%s" % (transfer, data),
             "u16:4+u16:%d" % transfer]
 
 
@@ -28,15 +28,15 @@ HOSTILE = ["..%2Fx", "a%2F..%2F..%2Fx", "%2Fetc%2Fx", "..", "", "a%2F%2Fb", "a%5
 
 SCENARIOS = {
     "login_and_game": [
-        "block kind=zlib " + " ".join(file_specs(1, 0, "tree.png", "rand:200")),
-        "block kind=bzip2 " + " ".join(file_specs(2, 1, "walk.gani", "rep:40:47414E49303030310A")),
+        "block kind=zlib " + " ".join(file_packets(1, 0, "tree.png", "rand:200")),
+        "block kind=bzip2 " + " ".join(file_packets(2, 1, "walk.gani", "rep:40:47414E49303030310A")),
         "block kind=none u16:5+text:2D u16:1+text:game%20error u16:0",
         "block kind=zlib " + " ".join("u16:%d+u32:7+u8:1+text:x" % i for i in range(6, 19)),
     ],
     "hostile": [
         "block kind=zlib " + " ".join(
-            spec for i, name in enumerate(HOSTILE) for spec in file_specs(i + 1, 0, name, "text:evil"))
-        + " " + " ".join(file_specs(99, 5, "x.png", "text:kind")),
+            packet for i, name in enumerate(HOSTILE) for packet in file_packets(i + 1, 0, name, "text:evil"))
+        + " " + " ".join(file_packets(99, 5, "x.png", "text:kind")),
     ],
     "broken": [
         "frames kind=none hex:0112+u16:1",
