@@ -491,3 +491,63 @@ TEST(PhysicsGuard, WorldChangesInsideBeginContactWaitForTheStep)
 	}
 	onContact = nullptr;
 }
+
+// Box2D also reports EndContact from inside SetType, DestroyFixture and
+// DestroyBody, while it walks the very contact list a second change would
+// free: such changes wait until the outer one returns.
+TEST(PhysicsGuard, WorldChangesInsideAnEndContactOfAnotherChangeWait)
+{
+	struct Case
+	{
+		const char* name;
+		std::function<void(CPhysicsManager&, b2Body*& a, b2Body*& b)> outer;
+		std::function<void(CPhysicsManager&, b2Body*& a, b2Body*& b)> inner;
+		int bodies;
+	};
+	static b2CircleShape circle;
+	circle.m_radius = 0.25f;
+	const Case cases[] = {
+		{"type change ends a contact whose script destroys the other body",
+			[](CPhysicsManager& p, b2Body*& a, b2Body*&) { p.setType(a, b2_staticBody); },
+			[](CPhysicsManager& p, b2Body*&, b2Body*& b) { p.destroyBody(b); }, 1},
+		{"fixture removal ends a contact whose script changes both types",
+			[](CPhysicsManager& p, b2Body*& a, b2Body*&) { p.destroyFixture(a, a->GetFixtureList()); },
+			[](CPhysicsManager& p, b2Body*& a, b2Body*& b) {
+				p.setType(b, b2_staticBody);
+				p.setType(a, b2_kinematicBody);
+			},
+			2},
+		{"fixture removal ends a contact whose script destroys the same body",
+			[](CPhysicsManager& p, b2Body*& a, b2Body*&) { p.destroyFixture(a, a->GetFixtureList()); },
+			[](CPhysicsManager& p, b2Body*& a, b2Body*&) { p.destroyBody(a); }, 1},
+	};
+	int objects[2];
+	for (const Case& c : cases)
+	{
+		SCOPED_TRACE(c.name);
+		CPhysicsManager physics;
+		physics.setContactCallbacks(nullptr, runContactAction, nullptr);
+		b2Body* a = nullptr;
+		b2Body* b = nullptr;
+		physics.createBody(a, bodyAt(0, 0, b2_dynamicBody));
+		physics.createBody(b, bodyAt(0.3f, 0, b2_dynamicBody));
+		CPhysicsManager::setBodyObject(a, reinterpret_cast<CSceneObject*>(&objects[0]));
+		CPhysicsManager::setBodyObject(b, reinterpret_cast<CSceneObject*>(&objects[1]));
+		physics.createFixture(a, fixtureOf(circle));
+		physics.createFixture(b, fixtureOf(circle));
+		physics.update(1.0f / 60.0f + 0.001f); // now touching
+
+		bool ran = false;
+		onContact = [&] {
+			ran = true;
+			EXPECT_TRUE(physics.isLocked());
+			c.inner(physics, a, b);
+		};
+		c.outer(physics, a, b);
+		EXPECT_TRUE(ran);
+		EXPECT_FALSE(physics.isLocked());
+		EXPECT_EQ(physics.getWorld()->GetBodyCount(), c.bodies);
+		physics.update(0.1f);
+	}
+	onContact = nullptr;
+}
