@@ -76,6 +76,9 @@ CGameEngine::~CGameEngine()
 	delete PlayReceiver;
 	PlayReceiver = nullptr;
 
+	// Their teardown calls into the script engine, which goes with the host.
+	destroyScripts();
+
 	if (Device) {
 		Device->getSceneManager()->clear();
 		// The receiver is gone; the device must not call it while it closes.

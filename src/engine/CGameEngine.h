@@ -32,6 +32,11 @@ class IConsumer;
 namespace net {
 class CSocket;
 }
+namespace script {
+class CScriptManager;
+class CScriptModule;
+struct SScriptBinding;
+} // namespace script
 struct SWindowChoice;
 
 //! How the next engine starts. The program never changes it; tests use it to
@@ -126,6 +131,12 @@ public:
 	//! than 0, the consumers of kind 0 as kind 0; all see the same packet.
 	void notifyConsumers(irr::s32 kind, net::packet& data);
 
+	// The script host (CGameEngine_scripts.cpp); null before init.
+	script::CScriptManager* getScriptManager() const { return ScriptManager; }
+	//! The "client" module, borrowed from the script manager.
+	script::CScriptModule* getClientModule() const { return ClientModule; }
+	script::SScriptBinding* getClientBinding() const { return ClientBinding; }
+
 	ScriptEventQueue& getEventQueue() { return EventQueue; }
 	//! Appends a copy at the back of the event queue.
 	void queueEvent(const SScriptEvent& event) { EventQueue.push_back(event); }
@@ -150,6 +161,11 @@ private:
 	void readSettings();
 	bool createWindowDevice(const SWindowChoice& choice);
 	void writeSettings();
+	// Start-up steps 22 to 26: the script host, the engine's own script
+	// types, the "client" module and binding, the callback table.
+	void initScripts();
+	// The "client" binding, then the script host (teardown).
+	void destroyScripts();
 
 	CIniFile Settings;
 	irr::u8 Online;
@@ -172,6 +188,9 @@ private:
 	CParserSlot Parsers;
 	CFileTransfers FileTransfers;
 	std::map<irr::s32, std::set<IConsumer*>> Consumers;
+	script::CScriptManager* ScriptManager = nullptr;
+	script::CScriptModule* ClientModule = nullptr;
+	script::SScriptBinding* ClientBinding = nullptr;
 	ScriptEventQueue EventQueue;
 	irr::u8 KeyStates[KEY_STATE_COUNT];
 };

@@ -12,6 +12,9 @@
 #include "engine/CFileBuffer.h"
 #include "engine/CGameEventReceiver.h"
 #include "engine/CLevelLoader.h"
+#include "engine/CObjectManager.h"
+#include "engine/CPhysicsManager.h"
+#include "engine/ContactCallbacks.h"
 #include "engine/SWindowChoice.h"
 
 namespace orv {
@@ -75,11 +78,21 @@ bool CGameEngine::init()
 	// 13-15. Parser, socket and ciphers.
 	initNetwork();
 
+	// 17. Contacts reach the scripts of the objects involved.
+	CPhysicsManager::getInstance()->setContactCallbacks(onBeginContact, onEndContact, onSolveContact);
+
 	// 20. The play-time receiver, installed only when a game starts.
 	PlayReceiver = new CGameEventReceiver();
 
 	// 21. No key is held.
 	std::memset(KeyStates, 0, sizeof(KeyStates));
+
+	// 22-26. Scripts.
+	initScripts();
+
+	// 27. The default class exists before any level or package names one.
+	if (CObjectManager* objects = CObjectManager::getInstance())
+		objects->getObjectClass(ScriptManager, "blank");
 
 	// 28. Frame time starts now.
 	LastFrameTime = Device->getTimer()->getTime();

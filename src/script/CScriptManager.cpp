@@ -1,5 +1,8 @@
 #include "script/CScriptManager.h"
 
+#include "script/CScriptModule.h"
+#include "script/SceneObjectTypes.h"
+#include "script/WorldManagersAPI.h"
 #include "script/bindings/ScriptTypes.h"
 
 #include <angelscript.h>
@@ -46,8 +49,74 @@ CScriptManager::CScriptManager(irr::ILogger *logger)
 
 CScriptManager::~CScriptManager()
 {
+	// The map's references go first, in name order; a module that reaches
+	// zero discards its engine module while the engine still lives.
+	std::map<irr::core::ustring16, CScriptModule *> modules;
+	modules.swap(Modules);
+	for (auto &entry : modules)
+		entry.second->drop();
+	// Whatever is still held elsewhere must not reach the engine once it is gone.
+	detachAllModules();
 	if (Engine)
 		Engine->ShutDownAndRelease();
+	Engine = nullptr;
+}
+
+CScriptModule *CScriptManager::getModule(const irr::core::ustring16 &name)
+{
+	auto found = Modules.find(name);
+	if (found != Modules.end())
+		return found->second;
+	CScriptModule *module = new CScriptModule(name, this, ESMK_ENGINE);
+	Modules.emplace(name, module);
+	return module;
+}
+
+void CScriptManager::addCallback(irr::u32 id, ScriptCallbackArgDecoder decoder, bool resolveModules,
+	irr::core::stringc declaration)
+{
+	SScriptCallbackDecl &entry = Callbacks[id];
+	entry.Declaration = declaration;
+	entry.Decoder = decoder;
+	if (resolveModules)
+		resolveAllCallbacks();
+}
+
+void CScriptManager::resolveAllCallbacks()
+{
+	for (auto &entry : Modules)
+		entry.second->resolveCallbacks();
+}
+
+const SScriptCallbackDecl *CScriptManager::findCallback(irr::u32 id) const
+{
+	auto found = Callbacks.find(id);
+	return found == Callbacks.end() ? nullptr : &found->second;
+}
+
+void CScriptManager::releaseScripts()
+{
+	detachAllModules();
+	if (Engine)
+		Engine->GarbageCollect(asGC_FULL_CYCLE);
+}
+
+void CScriptManager::rememberModule(CScriptModule *module)
+{
+	BoundModules.insert(module);
+}
+
+void CScriptManager::forgetModule(CScriptModule *module)
+{
+	BoundModules.erase(module);
+}
+
+void CScriptManager::detachAllModules()
+{
+	std::set<CScriptModule *> modules;
+	modules.swap(BoundModules);
+	for (CScriptModule *module : modules)
+		module->detach();
 }
 
 void CScriptManager::init()
@@ -64,6 +133,18 @@ void CScriptManager::init()
 	Engine->SetEngineProperty(asEP_PROPERTY_ACCESSOR_MODE, 2);
 	Engine->SetMessageCallback(asMETHOD(CScriptManager, messageCallback), this, asCALL_THISCALL);
 	registerAddOnsAndValueTypes(Engine);
+	registerWorldTypes();
+}
+
+void CScriptManager::registerWorldTypes()
+{
+	registerSceneObjectEnums(Engine);
+	// Each a single object of the application, reached through its global.
+	Engine->RegisterObjectType("ObjectManager", 0, asOBJ_REF | asOBJ_NOHANDLE);
+	Engine->RegisterObjectType("PhysicsManager", 0, asOBJ_REF | asOBJ_NOHANDLE);
+	registerSceneObjectAPI(Engine);
+	registerObjectManagerAPI(Engine);
+	registerPhysicsManagerAPI(Engine);
 }
 
 void CScriptManager::messageCallback(const asSMessageInfo &message)

@@ -4,12 +4,36 @@
 
 #include <irrlicht.h>
 
+#include <map>
+#include <set>
+
+#include "base/ustring16.h"
+
 namespace AngelScript {
 class asIScriptEngine;
+class asIScriptContext;
 struct asSMessageInfo;
 } // namespace AngelScript
 
+namespace orv::net {
+class packet;
+}
+
 namespace orv::script {
+
+class CScriptModule;
+
+// Sets a prepared callback's arguments from index 1 on (0 is `self`), reading
+// them from the packet's read position.
+typedef void (*ScriptCallbackArgDecoder)(AngelScript::asIScriptContext *context, net::packet &arguments);
+
+struct SScriptCallbackDecl
+{
+	irr::core::stringc Declaration;
+	ScriptCallbackArgDecoder Decoder = nullptr;
+};
+
+typedef std::map<irr::u32, SScriptCallbackDecl> ScriptCallbackTable;
 
 // Construction steps 2 to 4 on any engine: the array add-on with "array<T>" as
 // the default array type, the math add-on, then every value type. Script
@@ -32,11 +56,45 @@ public:
 	// The engine's message sink: one line per message on channel "script".
 	void messageCallback(const AngelScript::asSMessageInfo &message);
 
+	// The module of that name, made (and bound to this manager) on first use.
+	// Borrowed: the manager keeps the only reference unless the caller grabs.
+	CScriptModule *getModule(const irr::core::ustring16 &name);
+
+	// Enters or replaces the callback of the id. Modules see the change when
+	// they resolve again: at once for all of them when resolveModules is set.
+	void addCallback(irr::u32 id, ScriptCallbackArgDecoder decoder, bool resolveModules,
+		irr::core::stringc declaration);
+	// Resolves every module of the name map, in name order.
+	void resolveAllCallbacks();
+
+	const ScriptCallbackTable &getCallbacks() const { return Callbacks; }
+	// Null when the table has no entry for the id.
+	const SScriptCallbackDecl *findCallback(irr::u32 id) const;
+	irr::u32 callbackCount() const { return static_cast<irr::u32>(Callbacks.size()); }
+
+	// The first step of the program's teardown: every module bound to this
+	// manager loses its engine module (their globals let go of what they
+	// held) and a full garbage collection runs, so no script keeps a scene
+	// object alive once the object manager lets its objects go. The modules
+	// stay usable objects but run nothing any more.
+	void releaseScripts();
+
+	// Kept by the modules themselves, so the manager can detach every module
+	// still bound to it when scripts are released or it is destroyed.
+	void rememberModule(CScriptModule *module);
+	void forgetModule(CScriptModule *module);
+
 private:
 	void init();
+	// Steps 5 to 9 of the set-up: the world's types and their API.
+	void registerWorldTypes();
+	void detachAllModules();
 
 	irr::ILogger *Logger;
 	AngelScript::asIScriptEngine *Engine;
+	std::map<irr::core::ustring16, CScriptModule *> Modules;
+	ScriptCallbackTable Callbacks;
+	std::set<CScriptModule *> BoundModules;
 };
 
 } // namespace orv::script

@@ -1,0 +1,49 @@
+#include "engine/CGameEngine.h"
+
+#include <angelscript.h>
+
+#include "script/CScriptManager.h"
+#include "script/CScriptModule.h"
+#include "script/SScriptBinding.h"
+#include "script/ScriptCallbacks.h"
+
+namespace orv {
+
+using namespace AngelScript;
+
+void CGameEngine::initScripts()
+{
+	// 22. The host, logging into the device's logger.
+	ScriptManager = new script::CScriptManager(Device->getLogger());
+
+	// 23. The engine's own single objects, reached through their globals.
+	if (asIScriptEngine* engine = ScriptManager->getEngine()) {
+		engine->RegisterObjectType("GameEngine", 0, asOBJ_REF | asOBJ_NOHANDLE);
+		engine->RegisterObjectType("CameraManager", 0, asOBJ_REF | asOBJ_NOHANDLE);
+		engine->RegisterObjectType("GUIEngine", 0, asOBJ_REF | asOBJ_NOHANDLE);
+		engine->RegisterObjectType("GUICollection", 0, asOBJ_REF);
+	}
+
+	// 25. The "client" module exists before the callback table is filled, so
+	// it resolves no callback until code is loaded into it.
+	ClientModule = ScriptManager->getModule("client");
+	ClientBinding = new script::SScriptBinding();
+	ClientBinding->setModule(ClientModule);
+
+	// 26. The twelve callbacks.
+	script::registerScriptCallbacks(*ScriptManager);
+}
+
+void CGameEngine::destroyScripts()
+{
+	// 6. The "client" binding lets go of its context and module.
+	delete ClientBinding;
+	ClientBinding = nullptr;
+	ClientModule = nullptr;
+
+	// 7. The host, with every module it still holds and the script engine.
+	delete ScriptManager;
+	ScriptManager = nullptr;
+}
+
+} // namespace orv

@@ -1,0 +1,81 @@
+#pragma once
+// One compiled unit of script code and the function id of every callback it
+// defines.
+
+#include <IReferenceCounted.h>
+#include <irrString.h>
+#include <irrTypes.h>
+
+#include <vector>
+
+#include "base/ustring16.h"
+
+namespace AngelScript {
+class asIScriptModule;
+}
+
+namespace orv::script {
+
+class CScriptManager;
+
+// Who owns a module. Each kind has its own range of names inside the script
+// engine, so a class that happens to be called "client" or "scene_object_5"
+// never discards the engine's or an object's code.
+enum EScriptModuleKind
+{
+	ESMK_ENGINE = 0, // the modules the manager hands out by name ("client")
+	ESMK_CLASS,      // an object class's module, named after the class
+	ESMK_OBJECT      // a scene object's own module, "scene_object_" + id
+};
+
+class CScriptModule : public virtual irr::IReferenceCounted
+{
+public:
+	// The count starts at 1, held by the maker. A manager binds the module at
+	// once (see setManager).
+	CScriptModule(const irr::core::ustring16 &name, CScriptManager *manager, EScriptModuleKind kind);
+	~CScriptModule() override;
+
+	CScriptModule(const CScriptModule &) = delete;
+	CScriptModule &operator=(const CScriptModule &) = delete;
+
+	// Binds the module to the manager's engine with a fresh, empty engine
+	// module (the one held before is discarded), then resolves the callbacks.
+	// Null detaches the module from every engine.
+	void setManager(CScriptManager *manager);
+
+	// Replaces the module's code by this one section and builds it; compile
+	// messages reach the manager's log. Nothing happens on an unbound module.
+	void load(const irr::core::ustring16 &code, const irr::core::ustring16 &sectionName);
+
+	// Looks every callback of the manager's table up in the module's code;
+	// missing ones hold asNO_FUNCTION (-6).
+	void resolveCallbacks();
+
+	const irr::core::stringc &getName() const { return ModuleName; }
+	// The name the script engine knows the module by.
+	const irr::core::stringc &getEngineModuleName() const { return EngineModuleName; }
+	EScriptModuleKind getKind() const { return Kind; }
+	CScriptManager *getScriptManager() const { return ScriptManager; }
+	AngelScript::asIScriptModule *getEngineModule() const { return EngineModule; }
+	const std::vector<irr::s32> &getCallbackIds() const { return CallbackIds; }
+	// asNO_FUNCTION for an id the module has no function for or that lies
+	// beyond its table.
+	irr::s32 getCallbackId(irr::u32 callbackId) const;
+
+	// The manager's teardown: the engine module is discarded and the module
+	// forgets the manager; what still holds the module may drop it later.
+	void detach();
+
+private:
+	void discardEngineModule();
+
+	std::vector<irr::s32> CallbackIds;
+	irr::core::stringc ModuleName;
+	CScriptManager *ScriptManager;
+	AngelScript::asIScriptModule *EngineModule;
+	EScriptModuleKind Kind;
+	irr::core::stringc EngineModuleName;
+};
+
+} // namespace orv::script

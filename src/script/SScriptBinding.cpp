@@ -1,0 +1,156 @@
+#include "script/SScriptBinding.h"
+
+#include "script/CScriptManager.h"
+#include "script/CScriptModule.h"
+
+#include <angelscript.h>
+
+namespace orv::script {
+
+using namespace AngelScript;
+
+namespace {
+
+const irr::u32 SOLVE_CONTACT_ID = 4;
+
+} // namespace
+
+SScriptBinding::~SScriptBinding()
+{
+	release();
+}
+
+void SScriptBinding::setModule(CScriptModule *module)
+{
+	if (!module)
+		return;
+	// The new reference first: the old module may be the same one.
+	module->grab();
+	if (BoundModule)
+		BoundModule->drop();
+	BoundModule = module;
+	if (Context)
+		Context->Release();
+	Context = nullptr;
+	if (module->getEngineModule())
+		Context = module->getEngineModule()->GetEngine()->CreateContext();
+}
+
+void SScriptBinding::release()
+{
+	if (Context)
+		Context->Release();
+	Context = nullptr;
+	if (BoundModule)
+		BoundModule->drop();
+	BoundModule = nullptr;
+}
+
+namespace {
+
+// The context and module of one delivery, held for its whole length: a
+// script may remove its own object, and with it this binding, before the
+// delivery ends.
+struct SHeld
+{
+	SHeld(asIScriptContext *context, CScriptModule *module)
+		: Context(context)
+		, Module(module)
+	{
+		Context->AddRef();
+		Module->grab();
+	}
+	~SHeld()
+	{
+		Module->drop();
+		Context->Release();
+	}
+	SHeld(const SHeld &) = delete;
+	SHeld &operator=(const SHeld &) = delete;
+
+	asIScriptContext *Context;
+	CScriptModule *Module;
+};
+
+// Prepares, decodes and executes; the script's answer lands in *result when
+// given and the call finished.
+void run(const SHeld &held, irr::u32 callbackId, irr::s32 functionId, net::packet &arguments, CSceneObject *self,
+	bool *result)
+{
+	asIScriptContext *context = held.Context;
+	asIScriptFunction *function = context->GetEngine()->GetFunctionById(functionId);
+	if (!function)
+		return;
+	const bool nested = context->GetState() == asEXECUTION_ACTIVE;
+	if (nested && context->PushState() < 0)
+		return;
+
+	if (context->Prepare(function) >= 0)
+	{
+		context->SetArgObject(0, self);
+		CScriptManager *manager = held.Module->getScriptManager();
+		const SScriptCallbackDecl *entry = manager ? manager->findCallback(callbackId) : nullptr;
+		if (entry && entry->Decoder)
+			entry->Decoder(context, arguments);
+		if (context->Execute() == asEXECUTION_FINISHED)
+		{
+			if (result)
+				*result = context->GetReturnByte() != 0;
+		}
+		else
+		{
+			// An exception keeps the stack for inspection, and with it every
+			// handle the script held; nobody inspects it here.
+			context->Unprepare();
+		}
+	}
+
+	if (nested)
+		context->PopState();
+}
+
+} // namespace
+
+void SScriptBinding::callCallback(irr::u32 callbackId, net::packet arguments, CSceneObject *self)
+{
+	if (!Context || !BoundModule)
+		return;
+	const irr::s32 functionId = BoundModule->getCallbackId(callbackId);
+	if (functionId == asNO_FUNCTION)
+		return;
+	SHeld held(Context, BoundModule);
+	run(held, callbackId, functionId, arguments, self, nullptr);
+}
+
+bool SScriptBinding::callOnSolveContact(net::packet &arguments, CSceneObject *self)
+{
+	if (!Context || !BoundModule)
+		return false;
+	const irr::s32 functionId = BoundModule->getCallbackId(SOLVE_CONTACT_ID);
+	if (functionId == asNO_FUNCTION)
+		return false;
+	bool result = false;
+	SHeld held(Context, BoundModule);
+	run(held, SOLVE_CONTACT_ID, functionId, arguments, self, &result);
+	return result;
+}
+
+void SScriptBinding::runQueuedEvents(ScriptEventQueue &queue, CSceneObject *self)
+{
+	if (!Context || !BoundModule)
+		return;
+	SHeld held(Context, BoundModule);
+	// Only the records there at the start: a script may queue more (a
+	// deque's push_back keeps its elements but not its iterators).
+	const size_t count = queue.size();
+	for (size_t i = 0; i < count && i < queue.size(); ++i)
+	{
+		SScriptEvent &event = queue[i];
+		event.arguments.setReadPosition(0);
+		const irr::s32 functionId = held.Module->getCallbackId(event.callbackId);
+		if (functionId != asNO_FUNCTION)
+			run(held, event.callbackId, functionId, event.arguments, self, nullptr);
+	}
+}
+
+} // namespace orv::script

@@ -1,0 +1,54 @@
+#pragma once
+// A module paired with a script context: runs the module's callbacks for one
+// object, the object as `self`, the further arguments decoded from a packet.
+
+#include <irrTypes.h>
+
+#include "engine/SScriptEvent.h"
+#include "net/packet.h"
+
+namespace AngelScript {
+class asIScriptContext;
+}
+
+namespace orv {
+class CSceneObject;
+}
+
+namespace orv::script {
+
+class CScriptModule;
+
+struct SScriptBinding
+{
+	SScriptBinding() = default;
+	~SScriptBinding();
+	SScriptBinding(const SScriptBinding &) = delete;
+	SScriptBinding &operator=(const SScriptBinding &) = delete;
+
+	// Holds the module (null changes nothing) with a new context when the
+	// module has an engine module, else none.
+	void setModule(CScriptModule *module);
+	// Lets go of the context and the module.
+	void release();
+
+	// Runs the callback when the module defines it; the packet is this call's
+	// own and goes with it. A call that arrives while the binding's context is
+	// still running (an event an object sends to itself) runs nested in it.
+	void callCallback(irr::u32 callbackId, net::packet arguments, CSceneObject *self);
+	// OnSolveContact's answer; false when it does not run.
+	bool callOnSolveContact(net::packet &arguments, CSceneObject *self);
+	// Every record the module has a callback for, front to back, each read
+	// from its first byte. The records are left as they are: the same queue
+	// goes on to other bindings.
+	void runQueuedEvents(ScriptEventQueue &queue, CSceneObject *self);
+
+	CScriptModule *getModule() const { return BoundModule; }
+	AngelScript::asIScriptContext *getContext() const { return Context; }
+
+private:
+	CScriptModule *BoundModule = nullptr;
+	AngelScript::asIScriptContext *Context = nullptr;
+};
+
+} // namespace orv::script

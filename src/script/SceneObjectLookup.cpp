@@ -1,0 +1,15 @@
+#include "script/SceneObjectLookup.h"
+
+#include "engine/CObjectManager.h"
+
+namespace orv::script {
+
+CSceneObject *findSceneObject(irr::u32 id)
+{
+	if (id == 0)
+		return nullptr;
+	CObjectManager *manager = CObjectManager::getExistingInstance();
+	return manager ? manager->getSceneObject(id) : nullptr;
+}
+
+} // namespace orv::script

@@ -1,0 +1,16 @@
+#pragma once
+// The script faces of the object manager ("Objects") and the physics
+// manager ("Physics"); their types are declared by the script manager.
+
+namespace AngelScript {
+class asIScriptEngine;
+}
+
+namespace orv::script {
+
+// Both make their manager when it does not exist yet: the global property
+// is bound to it.
+void registerObjectManagerAPI(AngelScript::asIScriptEngine *engine);
+void registerPhysicsManagerAPI(AngelScript::asIScriptEngine *engine);
+
+} // namespace orv::script
