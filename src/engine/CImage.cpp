@@ -68,16 +68,26 @@ void CImage::removeTextures(irr::core::array<ITexture*>& textures)
 
 bool CImage::createTextures()
 {
+	return createTextures(STextureLimits());
+}
+
+bool CImage::createTextures(const STextureLimits& wanted)
+{
 	irr::video::IVideoDriver* driver = Device ? Device->getVideoDriver() : nullptr;
 	if (!driver)
 		return false;
+	STextureLimits limits = driverLimits(driver);
+	limits.NonPowerOfTwo = limits.NonPowerOfTwo && wanted.NonPowerOfTwo;
+	limits.NonSquare = limits.NonSquare && wanted.NonSquare;
+	if (wanted.MaxEdge != 0 && (limits.MaxEdge == 0 || wanted.MaxEdge < limits.MaxEdge))
+		limits.MaxEdge = wanted.MaxEdge;
 
 	IImage* picture = compose();
 	if (!picture)
 		return false;
 
 	const irr::core::dimension2du pictureSize = picture->getDimension();
-	const STextureLayout layout = computeTextureLayout(pictureSize, driverLimits(driver));
+	const STextureLayout layout = computeTextureLayout(pictureSize, limits);
 	if (!hasPixelData(picture) || !isImageSizeAllowed(pictureSize.Width, pictureSize.Height) ||
 		!isImageSizeAllowed(layout.PieceSize.Width, layout.PieceSize.Height)) {
 		warn("Image too large; it gets no textures:");

@@ -6,6 +6,7 @@
 #include <irrTypes.h>
 
 #include "base/ustring16.h"
+#include "engine/TextureLayout.h"
 
 namespace irr {
 class IrrlichtDevice;
@@ -50,6 +51,10 @@ public:
 	//! cannot be composed, is too large, or whose textures the driver refuses
 	//! changes nothing and tells nobody; the result says which.
 	bool createTextures();
+	//! The same for a driver that accepts less than it reports (and for
+	//! callers that want smaller pieces): what neither the limits nor the
+	//! driver accept is not used.
+	bool createTextures(const STextureLimits& limits);
 
 	//! Row-major, top row first.
 	const irr::core::array<irr::video::ITexture*>& getTextures() const { return Textures; }

@@ -9,6 +9,7 @@
 #include "engine/ImageSizeGuard.h"
 #include "engine/PictureCopy.h"
 #include "engine/TextureLayout.h"
+#include "support/CMemoryImage.h"
 #include "support/engine_fixture.h"
 
 namespace orv {
@@ -17,34 +18,7 @@ namespace {
 using irr::core::dimension2du;
 using irr::video::IImage;
 using irr::video::SColor;
-
-// A picture held in memory, counting how often it is composed.
-class CMemoryImage : public CImage
-{
-public:
-	CMemoryImage(irr::IrrlichtDevice* device, const char* name, IImage* picture)
-		: CImage(device, name)
-		, Picture(picture)
-	{
-		if (Picture)
-			Picture->grab();
-	}
-	~CMemoryImage() override
-	{
-		if (Picture)
-			Picture->drop();
-	}
-	IImage* compose() override
-	{
-		++Composed;
-		if (Picture)
-			Picture->grab();
-		return Picture;
-	}
-
-	IImage* Picture;
-	int Composed = 0;
-};
+using test::CMemoryImage;
 
 class NullDriverImages : public ::testing::Test
 {
@@ -62,9 +36,7 @@ protected:
 	IImage* picture(irr::u32 width, irr::u32 height, SColor colour = SColor(255, 40, 80, 120),
 		irr::video::ECOLOR_FORMAT format = irr::video::ECF_A8R8G8B8)
 	{
-		IImage* image = driver->createImage(format, dimension2du(width, height));
-		image->fill(colour);
-		return image;
+		return test::createFilledPicture(driver, width, height, colour, format);
 	}
 
 	irr::IrrlichtDevice* device = nullptr;
@@ -277,8 +249,7 @@ TEST_F(NullDriverImages, RebuildingReplacesTheTexturesAndDeletingRemovesThem)
 		EXPECT_EQ(image.getTexture(1), nullptr);
 
 		// A picture that cannot be composed any more keeps the old textures.
-		image.Picture->drop();
-		image.Picture = nullptr;
+		image.setPicture(nullptr);
 		EXPECT_FALSE(image.createTextures());
 		EXPECT_EQ(image.getTextures().size(), 1u);
 	}
