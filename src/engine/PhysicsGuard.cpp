@@ -145,6 +145,19 @@ bool isWithin(const b2Vec2& v, f32 limit)
 	return isWithin(v.x, limit) && isWithin(v.y, limit);
 }
 
+b2BodyType bodyTypeFromNumber(irr::s32 number)
+{
+	switch (number)
+	{
+	case 1:
+		return b2_kinematicBody;
+	case 2:
+		return b2_dynamicBody;
+	default:
+		return b2_staticBody;
+	}
+}
+
 EShapeFit fitCircle(b2CircleShape& out, f32 radius, const b2Vec2& center)
 {
 	if (!isWithin(radius, PHYSICS_MAX_SHAPE_COORDINATE) || radius < 0.0f ||

@@ -27,6 +27,10 @@ bool isFiniteVector(const b2Vec2& v);
 bool isWithin(const b2Vec2& v, irr::f32 limit);
 bool isWithin(irr::f32 value, irr::f32 limit);
 
+//! The Box2D type of a script's body type number: 1 kinematic, 2 dynamic,
+//! every other number static.
+b2BodyType bodyTypeFromNumber(irr::s32 number);
+
 //! How a shape builder met its input.
 enum EShapeFit
 {

@@ -160,6 +160,19 @@ TEST(PhysicsGuard, HostileSizesAreRefusedBeforeTheyReachBox2D)
 	}
 }
 
+TEST(PhysicsGuard, BodyTypeNumbers)
+{
+	struct Case
+	{
+		irr::s32 number;
+		b2BodyType type;
+	};
+	const Case cases[] = {{0, b2_staticBody}, {1, b2_kinematicBody}, {2, b2_dynamicBody}, {3, b2_staticBody},
+		{7, b2_staticBody}, {-1, b2_staticBody}};
+	for (const Case& c : cases)
+		EXPECT_EQ(bodyTypeFromNumber(c.number), c.type) << c.number;
+}
+
 TEST(PhysicsGuard, EdgesAreTwoSidedAndKeepTheirGhosts)
 {
 	b2EdgeShape edge;
