@@ -132,6 +132,10 @@ public:
 	static CSceneObject* getBodyObject(const b2Body* body);
 	static void setBodyObject(b2Body* body, CSceneObject* object);
 
+	//! The debug view: the fixtures of every scene object, in ascending id,
+	//! whose image was drawn this frame and that has a body. Nothing without
+	//! a driver.
+	void debugDraw(irr::video::IVideoDriver* driver) const;
 	//! Draws the fixtures of one body at a position in pixels: polygons in red,
 	//! edges and chains in white, circles not at all.
 	void debugDrawBody(irr::video::IVideoDriver* driver, const b2Body* body,

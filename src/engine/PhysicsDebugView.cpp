@@ -5,7 +5,9 @@
 #include <IVideoDriver.h>
 #include <SMaterial.h>
 
+#include "engine/CObjectManager.h"
 #include "engine/CPhysicsManager.h"
+#include "engine/CSceneObject.h"
 
 using irr::f32;
 using irr::u16;
@@ -85,6 +87,19 @@ bool buildFixtureDebugLines(const b2Fixture& fixture, const vector3df& position,
 		out.indices.push_back(0);
 	}
 	return true;
+}
+
+void CPhysicsManager::debugDraw(irr::video::IVideoDriver* driver) const
+{
+	const CObjectManager* objects = CObjectManager::getExistingInstance();
+	if (!driver || !objects)
+		return;
+	for (const auto& entry : objects->getSceneObjects())
+	{
+		const CSceneObject* object = entry.second;
+		if (object && object->isDrawnThisFrame() && object->Physics.body)
+			debugDrawBody(driver, object->Physics.body, object->getPosition());
+	}
 }
 
 void CPhysicsManager::debugDrawBody(irr::video::IVideoDriver* driver, const b2Body* body,

@@ -5,7 +5,9 @@
 
 #include <irrlicht.h>
 
+#include "engine/CObjectManager.h"
 #include "engine/CPhysicsManager.h"
+#include "engine/CSceneObject.h"
 #include "engine/ContactArguments.h"
 #include "engine/PhysicsDebugView.h"
 #include "engine/PhysicsGuard.h"
@@ -388,4 +390,43 @@ TEST(PhysicsManager, SingletonIsMadeOnFirstUseAndGoneAfterDestroy)
 	EXPECT_EQ(CPhysicsManager::getExistingInstance(), nullptr);
 	CPhysicsManager::destroyInstance();
 	EXPECT_EQ(CPhysicsManager::getExistingInstance(), nullptr);
+}
+
+TEST(PhysicsManager, DebugViewShowsDrawnObjectsWithBodiesOnly)
+{
+	CObjectManager::destroyInstance();
+	CPhysicsManager::destroyInstance();
+	CObjectManager* objects = CObjectManager::getInstance();
+	ASSERT_NE(objects->getObjectClass(nullptr, irr::core::ustring16("blank")), nullptr);
+	CPhysicsManager* physics = CPhysicsManager::getInstance();
+	b2PolygonShape box;
+	fitBox(box, 1.0f, 1.0f, b2Vec2(0, 0), 0.0f);
+	b2FixtureDef def;
+	def.shape = &box;
+	struct Case
+	{
+		irr::u32 id;
+		bool drawn;
+	};
+	const Case cases[] = {{1, true}, {2, false}, {3, true}};
+	for (const Case& c : cases)
+	{
+		CSceneObject* object = objects->createSceneObject(c.id, 0, irr::core::ustring16());
+		ASSERT_NE(object, nullptr);
+		object->setDrawnThisFrame(c.drawn);
+		physics->createFixture(object->Physics.body, def);
+	}
+	physics->destroyBody(objects->getSceneObject(3)->Physics.body); // drawn, but without a body
+
+	irr::IrrlichtDevice* device = irr::createDevice(irr::video::EDT_NULL);
+	ASSERT_NE(device, nullptr);
+	irr::video::IVideoDriver* driver = device->getVideoDriver();
+	driver->beginScene();
+	physics->debugDraw(driver);
+	physics->debugDraw(nullptr);
+	driver->endScene();
+	EXPECT_EQ(driver->getPrimitiveCountDrawn(0), 4u); // object 1's box alone
+	device->drop();
+	CObjectManager::destroyInstance();
+	CPhysicsManager::destroyInstance();
 }
