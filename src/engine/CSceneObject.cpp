@@ -155,11 +155,16 @@ void CSceneObject::syncFromBody(CSceneObject* object)
 		const f32 ppu = static_cast<f32>(physics->getPixelsPerUnit());
 		if (object->isEngineAttributeChanged(EP_X) || object->isEngineAttributeChanged(EP_Y))
 		{
+			// While the world is locked this waits; the angle is read when it
+			// runs, so a turn queued before it is kept.
 			const vector3df p = object->getPosition();
-			physics->setTransform(body, b2Vec2(p.X / ppu, p.Y / ppu), body->GetAngle());
+			const b2Vec2 position(p.X / ppu, p.Y / ppu);
+			physics->runWhenUnlocked([physics, body, position] {
+				if (physics->isLiveBody(body))
+					physics->setTransform(body, position, body->GetAngle());
+			});
 		}
-		// The transform may have waited for the world; what follows reads the
-		// body as it is now.
+		// What follows reads the body as it is now, moved or still waiting.
 		const b2Vec2 velocity = body->GetLinearVelocity();
 		updateFloat(*object, EP_VELOCITY_X, velocity.x);
 		updateFloat(*object, EP_VELOCITY_Y, velocity.y);

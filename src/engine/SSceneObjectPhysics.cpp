@@ -67,12 +67,7 @@ void SSceneObjectPhysics::setType(EBodyType type)
 	b2Body* live = getLiveBody();
 	if (!live)
 		return;
-	b2BodyType bodyType = b2_staticBody;
-	if (type == EBT_KINETIC)
-		bodyType = b2_kinematicBody;
-	else if (type == EBT_DYNAMIC)
-		bodyType = b2_dynamicBody;
-	CPhysicsManager::getInstance()->setType(live, bodyType);
+	CPhysicsManager::getInstance()->setType(live, bodyTypeFromNumber(type));
 }
 
 f32 SSceneObjectPhysics::getRotation() const
@@ -84,8 +79,16 @@ f32 SSceneObjectPhysics::getRotation() const
 void SSceneObjectPhysics::setRotation(f32 degrees)
 {
 	b2Body* live = getLiveBody();
-	if (live)
-		CPhysicsManager::getInstance()->setTransform(live, live->GetPosition(), degrees * RADIANS_PER_DEGREE);
+	if (!live)
+		return;
+	// While the world is locked this waits; the position is read when it runs,
+	// so a move queued before it is kept.
+	CPhysicsManager* physics = CPhysicsManager::getInstance();
+	const f32 angle = degrees * RADIANS_PER_DEGREE;
+	physics->runWhenUnlocked([physics, live, angle] {
+		if (physics->isLiveBody(live))
+			physics->setTransform(live, live->GetPosition(), angle);
+	});
 }
 
 void SSceneObjectPhysics::addCollisionCircle(f32 radius, const vector2df& center, f32 density, f32 friction,
