@@ -9,6 +9,7 @@
 #include <IVideoDriver.h>
 #include <irrlicht.h>
 
+#include "engine/CCameraManager.h"
 #include "engine/CFileBuffer.h"
 #include "engine/CGameEventReceiver.h"
 #include "engine/CLevelLoader.h"
@@ -74,6 +75,9 @@ bool CGameEngine::init()
 
 	// 10. The video driver.
 	VideoDriver = Device->getVideoDriver();
+
+	// 11. The camera, made for this device.
+	CCameraManager::getInstance()->init(Device);
 
 	// 13-15. Parser, socket and ciphers.
 	initNetwork();

@@ -1,5 +1,6 @@
 #include "engine/EngineTeardown.h"
 
+#include "engine/CCameraManager.h"
 #include "engine/CGameEngine.h"
 #include "engine/CLevelLoader.h"
 #include "engine/CObjectManager.h"
@@ -18,6 +19,7 @@ void tearDownSingletons()
 			scripts->releaseScripts();
 	CObjectManager::destroyInstance();
 	CPhysicsManager::destroyInstance();
+	CCameraManager::destroyInstance();
 	CLevelLoader::destroyInstance();
 	CGameEngine::destroyInstance();
 }
