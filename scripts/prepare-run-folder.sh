@@ -5,4 +5,5 @@ set -e
 cd "$(dirname "$0")/.."
 BUILD="${1:-build}"
 mkdir -p "$BUILD"
-cp -R content/. "$BUILD"/
+# .keep only holds the folder in git.
+find content -mindepth 1 -maxdepth 1 ! -name .keep -exec cp -R {} "$BUILD"/ \;

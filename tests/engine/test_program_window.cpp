@@ -1,5 +1,4 @@
 #include <chrono>
-#include <regex>
 #include <string>
 #include <thread>
 
@@ -24,6 +23,21 @@ const std::string LANGUAGE_DEFAULTS = "[Language]\r\nlanguage = English\r\n";
 const int START_TIMEOUT_MS = 60000;
 const int EXIT_TIMEOUT_MS = 60000;
 
+// The driver name inside "Orv 0.0.1 [<driver>] FPS: <digits>"; empty when
+// the caption has another shape.
+std::string driverOfCaption(const std::string& caption)
+{
+	const std::string head = "Orv 0.0.1 [";
+	const std::string middle = "] FPS: ";
+	const std::string::size_type end = caption.rfind(middle);
+	if (caption.compare(0, head.size(), head) != 0 || end == std::string::npos || end <= head.size())
+		return std::string();
+	const std::string rate = caption.substr(end + middle.size());
+	if (rate.empty() || rate.find_first_not_of("0123456789") != std::string::npos)
+		return std::string();
+	return caption.substr(head.size(), end - head.size());
+}
+
 } // namespace
 
 TEST(ProgramWindow, DrawsRedShowsTheRateAndClosesLikeAWindowManagerAsks)
@@ -34,16 +48,16 @@ TEST(ProgramWindow, DrawsRedShowsTheRateAndClosesLikeAWindowManagerAsks)
 		const char* settings; // null: no settings.ini
 		const char* driverWord;
 		std::string expectedSettings;
+		bool warnsOfDx9;
 	};
 	const Case cases[] = {
 		{"OpenGL, fresh install", nullptr, "OpenGL",
-			FONT_DEFAULTS + LANGUAGE_DEFAULTS + "[Window]\r\ndriver = opengl\r\nheight = 600\r\nwidth = 800\r\n"},
+			FONT_DEFAULTS + LANGUAGE_DEFAULTS + "[Window]\r\ndriver = opengl\r\nheight = 600\r\nwidth = 800\r\n", false},
 		{"software renderer", "[Window]\ndriver = software\n", "Burning",
-			"[Window]\r\ndriver = software\r\nheight = 600\r\nwidth = 800\r\n" + FONT_DEFAULTS + LANGUAGE_DEFAULTS},
+			"[Window]\r\ndriver = software\r\nheight = 600\r\nwidth = 800\r\n" + FONT_DEFAULTS + LANGUAGE_DEFAULTS, false},
 		{"dx9 draws with OpenGL", "[Window]\ndriver = dx9\n", "OpenGL",
-			"[Window]\r\ndriver = dx9\r\nheight = 600\r\nwidth = 800\r\n" + FONT_DEFAULTS + LANGUAGE_DEFAULTS},
+			"[Window]\r\ndriver = dx9\r\nheight = 600\r\nwidth = 800\r\n" + FONT_DEFAULTS + LANGUAGE_DEFAULTS, true},
 	};
-	const std::regex caption("Orv 0\\.0\\.1 \\[(.+)\\] FPS: [0-9]+");
 
 	for (const Case& c : cases) {
 		SCOPED_TRACE(c.name);
@@ -60,10 +74,10 @@ TEST(ProgramWindow, DrawsRedShowsTheRateAndClosesLikeAWindowManagerAsks)
 
 		// A few frames later the picture is there.
 		std::this_thread::sleep_for(std::chrono::milliseconds(500));
-		std::smatch match;
 		const std::string name = x11::windowName(server.display(), window);
-		ASSERT_TRUE(std::regex_match(name, match, caption)) << name;
-		EXPECT_NE(match[1].str().find(c.driverWord), std::string::npos) << name;
+		const std::string driver = driverOfCaption(name);
+		ASSERT_FALSE(driver.empty()) << name;
+		EXPECT_NE(driver.find(c.driverWord), std::string::npos) << name;
 		EXPECT_EQ(x11::centrePixel(server.display(), window), "#FF0000");
 
 		ASSERT_TRUE(x11::sendDeleteWindow(server.display(), window));
@@ -71,6 +85,7 @@ TEST(ProgramWindow, DrawsRedShowsTheRateAndClosesLikeAWindowManagerAsks)
 		ASSERT_TRUE(client.waitForExit(EXIT_TIMEOUT_MS, exitCode)) << client.log();
 		EXPECT_EQ(exitCode, 0) << client.log();
 		EXPECT_EQ(folder.read("settings.ini"), BOM + c.expectedSettings);
+		EXPECT_EQ(client.log().find("Direct3D 9 is not available") != std::string::npos, c.warnsOfDx9) << client.log();
 	}
 }
 
