@@ -1,6 +1,7 @@
 #ifndef ORV_ENGINE_SSCENEOBJECTPHYSICS_H
 #define ORV_ENGINE_SSCENEOBJECTPHYSICS_H
 
+#include <type_traits>
 #include <vector>
 
 #include <irrTypes.h>
@@ -88,6 +89,9 @@ struct SSceneObjectPhysics
 	//! The body when it is alive in the world, else null.
 	b2Body* getLiveBody() const;
 };
+
+// Scripts hold copies as plain bytes.
+static_assert(std::is_trivially_copyable<SSceneObjectPhysics>::value, "the physics record is copied as bytes");
 
 } // namespace orv
 

@@ -163,3 +163,26 @@ TEST_F(ObjectManagerTest, AnObjectOutlivingTheWorldEndsWithoutMakingOne)
 	EXPECT_TRUE(held->drop());
 	EXPECT_EQ(CPhysicsManager::getExistingInstance(), nullptr);
 }
+
+TEST_F(ObjectManagerTest, OnlyStaticAndAnimatedObjectsKeepAnImage)
+{
+	struct Case
+	{
+		irr::u32 type;
+		bool keeps;
+	};
+	const Case cases[] = {{0, false}, {1, true}, {2, true}, {3, false}};
+	irr::u32 id = 1;
+	for (const Case& c : cases)
+	{
+		SCOPED_TRACE(c.type);
+		CSceneObject* object = objects->createSceneObject(id++, c.type, "");
+		object->setImage("tree.png");
+		EXPECT_EQ(object->getImage(), ustring16(c.keeps ? "tree.png" : ""));
+		EXPECT_EQ(object->isEngineAttributeChanged(EP_IMAGE), c.keeps);
+		EXPECT_EQ(object->getEngineAttribute(EP_IMAGE)->getString(), ustring16(c.keeps ? "tree.png" : ""));
+		object->getChangedEngineAttributes().clear();
+		object->setImage("tree.png");
+		EXPECT_TRUE(object->getChangedEngineAttributes().empty());
+	}
+}
