@@ -62,6 +62,8 @@ private:
 	friend class CAnimation;
 
 	void showSprites(irr::u32 frame, irr::u32 direction, bool visible);
+	// The move to the next frame once the current one has lasted its time.
+	void step(irr::u32 timeMs);
 	void playFrameSounds(irr::u32 frame);
 
 	CAnimation* Animation = nullptr;

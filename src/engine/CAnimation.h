@@ -83,10 +83,8 @@ public:
 	typedef std::map<irr::u32, SAnimationSprite> SpriteMap;
 
 	//! Reads the file of that name through the file system, taking images
-	//! and sounds from the engine. Throws std::runtime_error when the file is
-	//! missing, does not begin with "GANI0001", or holds nothing after it.
-	CAnimation(const irr::core::ustring16& name, irr::io::IFileSystem* fileSystem);
-	//! The same with another source of images and sounds.
+	//! and sounds from the content. Throws std::runtime_error when the file
+	//! is missing, does not begin with "GANI0001", or holds nothing after it.
 	CAnimation(const irr::core::ustring16& name, irr::io::IFileSystem* fileSystem, IAnimationContent& content);
 	~CAnimation();
 	CAnimation(const CAnimation&) = delete;
