@@ -21,7 +21,9 @@ void CGameEngine::initScripts()
 		engine->RegisterObjectType("GameEngine", 0, asOBJ_REF | asOBJ_NOHANDLE);
 		engine->RegisterObjectType("CameraManager", 0, asOBJ_REF | asOBJ_NOHANDLE);
 		engine->RegisterObjectType("GUIEngine", 0, asOBJ_REF | asOBJ_NOHANDLE);
-		engine->RegisterObjectType("GUICollection", 0, asOBJ_REF);
+		// "GUICollection" (asOBJ_REF) comes with the GUI wrappers: a reference
+		// type without its counting behaviours makes the whole configuration
+		// invalid, and no script would build.
 	}
 
 	// 25. The "client" module exists before the callback table is filled, so

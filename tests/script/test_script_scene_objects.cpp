@@ -11,6 +11,7 @@
 #include "engine/CSceneObject.h"
 #include "engine/CStaticSceneObject.h"
 #include "engine/CTiledSceneObject.h"
+#include "engine/ContactCallbacks.h"
 #include "engine/EngineAttributes.h"
 #include "script/CScriptManager.h"
 #include "script/CScriptModule.h"
@@ -273,6 +274,60 @@ void main()
 	b2Body* body = object(4)->Physics.body;
 	// The point (0, 16) px is (0, 1) units: cross((0, 1), (4, 0)) = -4.
 	EXPECT_NEAR(body->GetAngularVelocity(), -4.0f / body->GetInertia(), 1e-5f);
+}
+
+TEST_F(ScriptSceneObjects, HostileCallsFromBeginContact)
+{
+	// Box2D is locked while contacts run scripts; none of this may abort.
+	const char* code = R"AS(
+string trace;
+void OnBeginContact(SceneObject@+ self, SceneObject@+ other)
+{
+	trace += "begin;";
+	self.Physics.add_collision_circle(0.25, vector2df(0, 0));
+	float huge = 1e38f;
+	huge *= 10;
+	self.Physics.add_collision_circle(sqrt(-1.0f), vector2df(0, 0));
+	self.Physics.add_collision_box(vector2df(huge, 1), vector2df(0, 0));
+	self.Physics.add_collision_polygon(array<vector2df> = {vector2df(0, 0)});
+	self.Physics.add_collision_polygon(array<vector2df> = {vector2df(0, 0), vector2df(1, 0)});
+	self.Physics.add_collision_polygon(array<vector2df> = {vector2df(0, 0), vector2df(1, 0), vector2df(2, 0)});
+	array<vector2df> many;
+	for (int i = 0; i < 9; ++i)
+		many.insertLast(vector2df(cos(i * 0.7), sin(i * 0.7)));
+	self.Physics.add_collision_polygon(many);
+	self.Physics.add_collision_edge(vector2df(0, 0), vector2df(0, 0));
+	self.Physics.Type = EBT_STATIC;
+	self.Physics.Rotation = 30;
+	self.Rotation = 45;
+	self.Position = vector3df(64, 0, 0);
+	self.Scale = vector2df(0, 1);
+	self.Physics.apply_force(vector2df(1, 0), vector2df(0, 0));
+	Physics.PixelsPerUnit = 0;
+}
+bool OnSolveContact(SceneObject@+ self, SceneObject@+ other, vector2df normal, vector2df self_point, vector2df other_point)
+{
+	trace += "solve;";
+	self.Physics.add_collision_box(vector2df(0, 0), vector2df(0, 0));
+	return true;
+}
+)AS";
+	CSceneObject* a = object(4);
+	CSceneObject* b = world.makeObject(5, ESOT_DEFAULT, "q");
+	for (CSceneObject* o : {a, b}) {
+		o->Physics.owner = true;
+		o->Physics.addCollisionCircle(1.0f, irr::core::vector2df(0, 0));
+		o->Physics.setType(EBT_DYNAMIC);
+		world.load(o->getModule(), code);
+	}
+	CPhysicsManager::getInstance()->setContactCallbacks(onBeginContact, onEndContact, onSolveContact);
+	for (int i = 0; i < 4; ++i)
+		CPhysicsManager::getInstance()->update(1.0f / 30.0f);
+	const std::string traces = world.globalString(a->getModule(), "trace") + world.globalString(b->getModule(), "trace");
+	EXPECT_NE(traces.find("begin;"), std::string::npos);
+	EXPECT_NE(traces.find("solve;"), std::string::npos);
+	EXPECT_TRUE(world.errors().empty());
+	EXPECT_EQ(CPhysicsManager::getInstance()->getPixelsPerUnit(), 16);
 }
 
 } // namespace
