@@ -147,6 +147,12 @@ void CScriptManager::registerWorldTypes()
 	registerPhysicsManagerAPI(Engine);
 }
 
+void CScriptManager::log(const char *text, irr::ELOG_LEVEL level) const
+{
+	if (Logger)
+		Logger->log("script", text, level);
+}
+
 void CScriptManager::messageCallback(const asSMessageInfo &message)
 {
 	const char *kind = "INFO";

@@ -55,6 +55,8 @@ public:
 
 	// The engine's message sink: one line per message on channel "script".
 	void messageCallback(const AngelScript::asSMessageInfo &message);
+	// One line of the host's own on channel "script".
+	void log(const char *text, irr::ELOG_LEVEL level) const;
 
 	// The module of that name, made (and bound to this manager) on first use.
 	// Borrowed: the manager keeps the only reference unless the caller grabs.

@@ -12,6 +12,10 @@ using namespace AngelScript;
 namespace {
 
 const irr::u32 SOLVE_CONTACT_ID = 4;
+// Deliveries into a context that is still running, one inside the other. A
+// script that keeps sending events to itself would otherwise recurse until
+// the native stack runs out.
+const asUINT MAX_NESTED_DELIVERIES = 32;
 
 } // namespace
 
@@ -82,8 +86,19 @@ void run(const SHeld &held, irr::u32 callbackId, irr::s32 functionId, net::packe
 	if (!function)
 		return;
 	const bool nested = context->GetState() == asEXECUTION_ACTIVE;
-	if (nested && context->PushState() < 0)
-		return;
+	if (nested)
+	{
+		asUINT depth = 0;
+		context->IsNested(&depth);
+		if (depth >= MAX_NESTED_DELIVERIES)
+		{
+			if (CScriptManager *manager = held.Module->getScriptManager())
+				manager->log("A callback was dropped: too many deliveries inside one another.", irr::ELL_WARNING);
+			return;
+		}
+		if (context->PushState() < 0)
+			return;
+	}
 
 	if (context->Prepare(function) >= 0)
 	{

@@ -18,6 +18,7 @@ namespace {
 
 using namespace orv;
 using orv::test::CScriptWorld;
+using AngelScript::asIScriptModule;
 
 typedef std::vector<irr::u8> Bytes;
 
@@ -169,6 +170,28 @@ void OnEvent(SceneObject@+ self, SceneObject@+ sender, string event, string data
 	self->getBinding()->callCallback(11, std::move(arguments), self);
 	EXPECT_EQ(world.globalString(self->getModule(), "trace"), "outer(inner())");
 	EXPECT_TRUE(world.errors().empty());
+}
+
+TEST_F(ScriptCallbacks, EndlessSelfEventsStopAtADepth)
+{
+	world.load(self->getModule(), R"AS(
+int depth = 0;
+int deepest = 0;
+void OnEvent(SceneObject@+ self, SceneObject@+ sender, string event, string data, vector2df origin, float range)
+{
+	++depth;
+	if (depth > deepest)
+		deepest = depth;
+	sendToSelf(self, "again");
+	--depth;
+}
+)AS");
+	self->getBinding()->callCallback(11, net::packet::fromU32(1), self);
+	asIScriptModule* module = self->getModule()->getEngineModule();
+	const int deepest = *static_cast<int*>(module->GetAddressOfGlobalVar(module->GetGlobalVarIndexByName("deepest")));
+	EXPECT_GT(deepest, 1);
+	EXPECT_LE(deepest, 64);
+	EXPECT_EQ(self->getReferenceCount(), 1);
 }
 
 TEST_F(ScriptCallbacks, OneQueueServesEveryBinding)
