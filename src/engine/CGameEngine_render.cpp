@@ -4,6 +4,8 @@
 #include <ISceneManager.h>
 #include <IVideoDriver.h>
 
+#include "engine/CPhysicsManager.h"
+
 namespace orv {
 
 namespace {
@@ -25,6 +27,11 @@ void CGameEngine::render()
 	VideoDriver->beginScene(true, true, CLEAR_COLOUR);
 	Device->getSceneManager()->drawAll();
 	Device->getGUIEnvironment()->drawAll();
+
+	// Asked every frame, so the setting can change while the game runs.
+	if (isDebugDrawOn())
+		if (CPhysicsManager* physics = CPhysicsManager::getInstance())
+			physics->debugDraw(VideoDriver);
 
 	// The caption is rebuilt only when the rate changed.
 	const irr::s32 frameRate = VideoDriver->getFPS();

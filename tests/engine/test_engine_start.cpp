@@ -107,6 +107,7 @@ TEST(EngineStart, DebugDrawOnlyForExactlyOn)
 		CEngineSandbox sandbox(orv::test::SandboxFiles{{"settings.ini", c.file}});
 		ASSERT_TRUE(sandbox.started());
 		EXPECT_EQ(sandbox.engine()->isDebugDrawOn(), c.expected) << c.file;
+		sandbox.engine()->render();
 	}
 }
 
