@@ -7,7 +7,7 @@
 //   ASSERT_TRUE(server.start());
 //   socket.init("127.0.0.1", server.getPortText().c_str()); socket.connect();
 //   server.ok("accept 1 2");
-//   server.ok("block u16:5+str:2D");          // one block, one frame
+//   server.ok("block u16:5+text:2D");         // one block, one frame
 //   std::string reply = server.command("recv 1 0"); // "ok 1 0001..." or "error timeout 0"
 //
 // The process ends with stop() or the destructor.

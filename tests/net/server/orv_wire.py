@@ -393,6 +393,55 @@ def read_login(packet):
     return {"key": key, "user": user.decode("latin-1"), "password": password.decode("latin-1")}
 
 
+ENGINE_ATTRIBUTES_ID = 5
+CLASS_ATTRIBUTES_ID = 4
+
+
+def read_value(reader):
+    """One typed attribute value: a type byte, then 1 int and 2 uint as a
+    width byte and that many big-endian bytes, 3 f32, 4 f64, 5 a wire string;
+    type 0 carries nothing. Gives (type, value)."""
+    kind = reader.u8()
+    if kind in (1, 2):
+        width = reader.u8()
+        if width < 1 or width > 8 or reader.left() < width:
+            raise WireError("integer value of width %d" % width)
+        value = reader.uint(width)
+        if kind == 1 and value >= 1 << (8 * width - 1):
+            value -= 1 << (8 * width)
+        return kind, value
+    if kind == 3:
+        if reader.left() < 4:
+            raise WireError("float value cut short")
+        return kind, reader.f32()
+    if kind == 4:
+        if reader.left() < 8:
+            raise WireError("double value cut short")
+        return kind, reader.f64()
+    if kind == 5:
+        return kind, reader.string()
+    if kind == 0:
+        return kind, None
+    raise WireError("value of type %d" % kind)
+
+
+def read_attribute_changes(packet):
+    """A client's attribute-change packet: id 5 (engine attributes, u8 ids) or
+    4 (class attributes, u16 ids), the u32 object id, then (id, value) to the
+    end. Gives (packet id, object id, [(attribute id, type, value), ...])."""
+    reader = PacketReader(packet)
+    packet_id = reader.u16()
+    if packet_id not in (ENGINE_ATTRIBUTES_ID, CLASS_ATTRIBUTES_ID) or reader.left() < 4:
+        raise WireError("not an attribute-change packet: %s" % bytes(packet).hex())
+    object_id = reader.u32()
+    entries = []
+    while reader.left():
+        attribute = reader.u8() if packet_id == ENGINE_ATTRIBUTES_ID else reader.u16()
+        kind, value = read_value(reader)
+        entries.append((attribute, kind, value))
+    return packet_id, object_id, entries
+
+
 def login_packet(key, user, password):
     """The login packet a client with that key sends (for checking it byte by byte)."""
     def text(s):

@@ -37,7 +37,7 @@ Data specs (SPEC): one token of fields joined by "+", giving bytes:
     rand:N[:S]   N random bytes (seed S, default 1)
     file:PATH    the contents of a file
     -            nothing
-Example: the parser-mode packet "2D" is u16:5+str:2D.
+Example: the parser-mode packet "2D" is u16:5+text:2D.
 
 Options (KEY=VALUE tokens before the specs):
     kind=auto|none|zlib|bzip2|N   compression type of the block; auto picks
@@ -68,6 +68,11 @@ a test which pumps the client on its own thread is never blocked by them)
                               arrived and takes all unread ones:
                               ok COUNT HEX... ("-" is an empty packet);
                               error timeout AVAILABLE otherwise (nothing taken)
+    recvattrs [N] [TIMEOUT]   like recv, each packet read as an attribute
+                              change (id 5 or 4): ok COUNT PACKET... with
+                              PACKET = ID:OBJECT:ENTRY,ENTRY... ("-" when no
+                              entry) and ENTRY = ATTRIBUTE=TYPE/VALUE (floats
+                              with repr, texts %XX-escaped)
     login [TIMEOUT]           takes the next unread client packet, which must
                               be a login: ok KEY USER_HEX PASSWORD_HEX
     recvblock [TIMEOUT]       the next unread client block as it was on the
@@ -434,6 +439,25 @@ class TestServer:
         taken = link.packets[link.read_packets:]
         link.read_packets = len(link.packets)
         return " ".join([str(len(taken))] + [hex_or_dash(p) for p in taken])
+
+    def cmd_recvattrs(self, args):
+        taken = self.cmd_recv(args).split()[1:]
+        out = []
+        for packet_hex in taken:
+            try:
+                packet_id, object_id, entries = wire.read_attribute_changes(
+                    b"" if packet_hex == "-" else bytes.fromhex(packet_hex))
+            except wire.WireError as error:
+                raise CommandError(str(error))
+            shown = []
+            for attribute, kind, value in entries:
+                if kind == 5:
+                    value = urllib.parse.quote(value, safe="")
+                elif kind in (3, 4):
+                    value = repr(value)
+                shown.append("%d=%d/%s" % (attribute, kind, value))
+            out.append("%d:%d:%s" % (packet_id, object_id, ",".join(shown) or "-"))
+        return " ".join([str(len(out))] + out)
 
     def cmd_login(self, args):
         link = self.link()

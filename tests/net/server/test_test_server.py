@@ -116,6 +116,21 @@ class Exchange(unittest.TestCase):
         time.sleep(0.2)
         self.assertEqual("ok 1 block%20of%20unknown%20type%209", self.command("errors"))
 
+    def test_attribute_changes_are_read_back(self):
+        client = socket.create_connection(("127.0.0.1", self.port))
+        self.addCleanup(client.close)
+        self.assertEqual("ok 1", self.command("accept 1 5"))
+        mine_out = wire.Cipher(0)
+        engine = (wire.u16(5) + wire.u32(7) + wire.u8(2) + wire.u8(3) + wire.f32(1.5) +
+                  wire.u8(14) + wire.u8(5) + wire.wire_string("a b") + wire.u8(13) + wire.u8(1) + wire.u8(1) +
+                  wire.u8(0xFF))
+        changes = wire.u16(4) + wire.u32(7) + wire.u16(300) + wire.u8(4) + wire.f64(0.25)
+        client.sendall(wire.encode_block(wire.frames(engine, changes, wire.u16(4) + wire.u32(8)), mine_out))
+        self.assertEqual("ok 3 5:7:2=3/1.5,14=5/a%20b,13=1/-1 4:7:300=4/0.25 4:8:-",
+                         self.command("recvattrs 3 5"))
+        client.sendall(wire.encode_block(wire.frames(wire.u16(5) + wire.u32(1) + wire.u8(2) + wire.u8(9)), mine_out))
+        self.assertEqual("error value of type 9", self.command("recvattrs 1 5"))
+
     def test_closing_either_way_is_reported(self):
         client = socket.create_connection(("127.0.0.1", self.port))
         self.assertEqual("ok 1", self.command("accept 1 5"))
