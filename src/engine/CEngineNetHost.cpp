@@ -34,4 +34,14 @@ void CEngineNetHost::setGameRunning(bool running) { Engine.setGameRunning(runnin
 
 void CEngineNetHost::replaceParser(CNetParse* next) { Engine.getParsers().replace(next); }
 
+script::CScriptManager* CEngineNetHost::getScriptManager() { return Engine.getScriptManager(); }
+
+script::CScriptModule* CEngineNetHost::getClientModule() { return Engine.getClientModule(); }
+
+CAttributeList* CEngineNetHost::getServerAttributes() { return &Engine.getServerAttributes(); }
+
+CSceneObject* CEngineNetHost::getPlayerObject() { return Engine.getPlayerObject(); }
+
+void CEngineNetHost::setPlayerObject(CSceneObject* object) { Engine.setPlayerObject(object); }
+
 } // namespace orv

@@ -22,6 +22,11 @@ public:
     void setOnline(bool online) override;
     void setGameRunning(bool running) override;
     void replaceParser(CNetParse* next) override;
+    script::CScriptManager* getScriptManager() override;
+    script::CScriptModule* getClientModule() override;
+    CAttributeList* getServerAttributes() override;
+    CSceneObject* getPlayerObject() override;
+    void setPlayerObject(CSceneObject* object) override;
 
 private:
     CGameEngine& Engine;

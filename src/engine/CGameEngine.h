@@ -9,6 +9,7 @@
 #include <irrString.h>
 #include <irrTypes.h>
 
+#include "engine/CAttributeList.h"
 #include "engine/CIniFile.h"
 #include "engine/SScriptEvent.h"
 #include "engine/CEngineNetHost.h"
@@ -137,6 +138,9 @@ public:
 	script::CScriptModule* getClientModule() const { return ClientModule; }
 	script::SScriptBinding* getClientBinding() const { return ClientBinding; }
 
+	//! Attributes the server defines for the whole game; scripts read them when they look.
+	CAttributeList& getServerAttributes() { return ServerAttributes; }
+
 	ScriptEventQueue& getEventQueue() { return EventQueue; }
 	//! Appends a copy at the back of the event queue.
 	void queueEvent(const SScriptEvent& event) { EventQueue.push_back(event); }
@@ -191,6 +195,7 @@ private:
 	script::CScriptManager* ScriptManager = nullptr;
 	script::CScriptModule* ClientModule = nullptr;
 	script::SScriptBinding* ClientBinding = nullptr;
+	CAttributeList ServerAttributes;
 	ScriptEventQueue EventQueue;
 	irr::u8 KeyStates[KEY_STATE_COUNT];
 };

@@ -4,6 +4,10 @@
 #include "base/ustring16.h"
 #include "net/packet.h"
 
+#include <ILogger.h>
+
+#include <string>
+
 namespace orv
 {
 
@@ -39,23 +43,28 @@ public:
     virtual bool onFileData(net::packet& packet);
     virtual bool onFileEnd(net::packet& packet);
     virtual bool onSwitchParser(net::packet& packet) { return onIgnored(packet); }
-    virtual bool onMainScript(net::packet& packet) { return true; }
-    virtual bool onAddClass(net::packet& packet) { return true; }
-    virtual bool onAddClassAttribute(net::packet& packet) { return true; }
-    virtual bool onClassScript(net::packet& packet) { return true; }
-    virtual bool onAddServerAttribute(net::packet& packet) { return true; }
-    virtual bool onChangeServerProperty(net::packet& packet) { return true; }
-    virtual bool onAddObject(net::packet& packet) { return true; }
-    virtual bool onDeleteObject(net::packet& packet) { return true; }
-    virtual bool onChangeObjectAttribute(net::packet& packet) { return true; }
-    virtual bool onSyncObject(net::packet& packet) { return true; }
-    virtual bool onObjectScript(net::packet& packet) { return true; }
-    virtual bool onSetPlayer(net::packet& packet) { return true; }
-    virtual bool onPhysicsShape(net::packet& packet) { return true; }
+    // Classes, attributes and script code (CNetParse_classes.cpp).
+    virtual bool onMainScript(net::packet& packet);
+    virtual bool onAddClass(net::packet& packet);
+    virtual bool onAddClassAttribute(net::packet& packet);
+    virtual bool onClassScript(net::packet& packet);
+    virtual bool onAddServerAttribute(net::packet& packet);
+    virtual bool onChangeServerProperty(net::packet& packet);
+    // Objects and their shapes (CNetParse_objects.cpp).
+    virtual bool onAddObject(net::packet& packet);
+    virtual bool onDeleteObject(net::packet& packet);
+    virtual bool onChangeObjectAttribute(net::packet& packet);
+    virtual bool onSyncObject(net::packet& packet);
+    virtual bool onObjectScript(net::packet& packet);
+    virtual bool onSetPlayer(net::packet& packet);
+    virtual bool onPhysicsShape(net::packet& packet);
 
 protected:
     //! The rest of the packet as text: the reading that every "rest of the packet" field uses.
     static irr::core::ustring16 readRest(net::packet& packet) { return packet.readChars(packet.getSize()); }
+
+    //! One line on the device's logger: the channel word as its text, the message as its hint.
+    void log(const char* channel, const std::string& message, irr::ELOG_LEVEL level = irr::ELL_INFORMATION);
 
     INetParseHost& Host;
 

@@ -4,11 +4,20 @@
 #include <IrrlichtDevice.h>
 #include <irrString.h>
 
+#include "base/ustring16.h"
+
 namespace orv
 {
 
 class CNetParse;
 class CFileTransfers;
+class CAttributeList;
+class CSceneObject;
+namespace script
+{
+class CScriptManager;
+class CScriptModule;
+} // namespace script
 
 //! What the packet handlers act on beyond the packet itself.
 /** The engine answers in the program; tests, the fuzzer and the benchmark bring hosts of their own,
@@ -39,6 +48,26 @@ public:
     //! Takes ownership of the parser that serves from the next frame on.
     /** Called from a handler, the parser running it stays alive until that handler returned. */
     virtual void replaceParser(CNetParse* next) = 0;
+
+    // The world the class, attribute, script and object packets build. A host without one (the
+    // receive-path doubles) answers null and changes nothing.
+
+    //! Classes and objects get their modules from it; null without scripts.
+    virtual script::CScriptManager* getScriptManager() { return nullptr; }
+
+    //! The module of the client's own script code.
+    virtual script::CScriptModule* getClientModule() { return nullptr; }
+
+    virtual CAttributeList* getServerAttributes() { return nullptr; }
+
+    //! Makes the object and puts it into the scene; nothing for id 0 or an unknown class.
+    virtual void createSceneObject(irr::u32 id, irr::u8 type, const irr::core::ustring16& className) {}
+
+    //! Takes the object out of the scene and the registry; false when no object has the id.
+    virtual bool removeSceneObject(irr::u32 id) { return false; }
+
+    virtual CSceneObject* getPlayerObject() { return nullptr; }
+    virtual void setPlayerObject(CSceneObject* object) {}
 };
 
 } // namespace orv

@@ -1,0 +1,127 @@
+// What the server defines for the client to run: its own script code, object classes with their
+// attributes and code, and the server-wide attributes with their values.
+
+#include "net/CNetParse.h"
+
+#include "engine/CAttributeList.h"
+#include "engine/CObjectClass.h"
+#include "engine/CObjectManager.h"
+#include "net/INetParseHost.h"
+#include "script/CScriptModule.h"
+
+#include <string>
+
+namespace orv
+{
+
+namespace
+{
+
+const irr::core::ustring16 SECTION_MAIN("main");
+
+std::string decimal(irr::u64 value) { return std::to_string(value); }
+
+//! The type byte of the value at the read position, for the line that tells why it was refused.
+unsigned typeAhead(const net::packet& packet)
+{
+    return packet.getBytesLeft() ? packet.getData()[packet.getReadPosition()] : 0u;
+}
+
+} // namespace
+
+void CNetParse::log(const char* channel, const std::string& message, irr::ELOG_LEVEL level)
+{
+    irr::IrrlichtDevice* device = Host.getDevice();
+    if (device && device->getLogger())
+        device->getLogger()->log(channel, message.c_str(), level);
+}
+
+bool CNetParse::onMainScript(net::packet& packet)
+{
+    const irr::core::ustring16 code = readRest(packet);
+    if (script::CScriptModule* module = Host.getClientModule())
+        module->load(code, SECTION_MAIN);
+    return true;
+}
+
+bool CNetParse::onAddClass(net::packet& packet)
+{
+    const irr::core::ustring16 name = readRest(packet);
+    if (CObjectManager* objects = CObjectManager::getInstance())
+        objects->getObjectClass(Host.getScriptManager(), name);
+    log("class", "Adding class: " + name.toUTF8_std());
+    return true;
+}
+
+bool CNetParse::onAddClassAttribute(net::packet& packet)
+{
+    const irr::u8 length = packet.readU8();
+    const irr::core::ustring16 className = packet.readChars(length);
+    const irr::u16 id = packet.readU16();
+    const irr::core::ustring16 name = readRest(packet);
+
+    CObjectManager* objects = CObjectManager::getInstance();
+    CObjectClass* objectClass = objects ? objects->findObjectClass(className) : nullptr;
+    if (!objectClass)
+        return true;
+    // An id another name holds is refused and logged by the list; nothing was added then.
+    if (!objectClass->getAttributes().getOrAdd(name, id))
+        return true;
+    log("attributes", "Adding attribute " + name.toUTF8_std() + " (" + decimal(id) + "), to class: " +
+                          className.toUTF8_std());
+    return true;
+}
+
+bool CNetParse::onClassScript(net::packet& packet)
+{
+    const irr::u8 length = packet.readU8();
+    const irr::core::ustring16 className = packet.readChars(length);
+    const irr::core::ustring16 code = readRest(packet);
+
+    CObjectManager* objects = CObjectManager::getInstance();
+    CObjectClass* objectClass = objects ? objects->findObjectClass(className) : nullptr;
+    if (objectClass && objectClass->getModule())
+        objectClass->getModule()->load(code, SECTION_MAIN);
+    return true;
+}
+
+bool CNetParse::onAddServerAttribute(net::packet& packet)
+{
+    const irr::u16 id = packet.readU16();
+    const irr::core::ustring16 name = readRest(packet);
+
+    CAttributeList* attributes = Host.getServerAttributes();
+    if (!attributes || !attributes->getOrAdd(name, id))
+        return true;
+    log("attributes", "Adding server attribute " + name.toUTF8_std() + " (" + decimal(id) + ")");
+    return true;
+}
+
+bool CNetParse::onChangeServerProperty(net::packet& packet)
+{
+    CAttributeList* attributes = Host.getServerAttributes();
+    if (!attributes)
+        return true;
+    // A lone byte is no id: read as one it would give id 0 and leave the byte to be read as a value.
+    while (packet.getBytesLeft() >= 2)
+    {
+        const irr::u16 id = packet.readU16();
+        SAttribute* attribute = attributes->findById(id);
+        if (!attribute)
+            break;
+        const unsigned type = typeAhead(packet);
+        // The bytes behind a value that cannot be read are no longer known to be attribute ids.
+        if (!attribute->readValue(packet))
+        {
+            log("attributes", "Refused server prop " + attribute->name.toUTF8_std() + "(" + decimal(id) +
+                                  "): type (" + decimal(type) + "); the rest of the packet is ignored.",
+                irr::ELL_WARNING);
+            break;
+        }
+        log("attributes", "Changing server prop " + attribute->name.toUTF8_std() + "(" + decimal(id) +
+                              "): type (" + decimal(static_cast<irr::u32>(attribute->type)) + ")");
+    }
+    return true;
+}
+
+} // namespace orv
