@@ -5,6 +5,8 @@
 #include <IVideoDriver.h>
 #include <IrrlichtDevice.h>
 
+#include "engine/ContentPath.h"
+
 namespace orv {
 
 irr::video::IImage* CStaticImage::compose()
@@ -12,7 +14,7 @@ irr::video::IImage* CStaticImage::compose()
 	irr::IrrlichtDevice* device = getDevice();
 	if (!device || !device->getFileSystem() || !device->getVideoDriver())
 		return nullptr;
-	irr::io::IReadFile* file = device->getFileSystem()->createAndOpenFile(getName().toUTF8_s());
+	irr::io::IReadFile* file = openContentFile(device->getFileSystem(), getName());
 	if (!file)
 		return nullptr;
 	irr::video::IImage* picture = device->getVideoDriver()->createImageFromFile(file);

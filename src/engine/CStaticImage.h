@@ -5,7 +5,8 @@
 
 namespace orv {
 
-//! An image whose picture is the file its name names in the device's file system.
+//! An image whose picture is the file its name names in the device's file
+//! system, found as content names are ('\\' as '/', any case on disk).
 class CStaticImage : public CImage
 {
 public:

@@ -269,6 +269,15 @@ TEST_F(NullDriverImages, StaticImageReadsItsFile)
 	EXPECT_EQ(image.getSize(), dimension2du(20, 10));
 	EXPECT_EQ(image.getPieceSize(), dimension2du(32, 32));
 
+	// Content made on Windows names its files with backslashes and in any case.
+	const irr::io::path previous = device->getFileSystem()->getWorkingDirectory();
+	ASSERT_TRUE(device->getFileSystem()->changeWorkingDirectoryTo(folder.path().c_str()));
+	CStaticImage windowsName(device, "Sub\\PIC.png");
+	folder.write("sub/pic.png", folder.read("pic.png"));
+	EXPECT_TRUE(windowsName.createTextures());
+	EXPECT_EQ(windowsName.getSize(), dimension2du(20, 10));
+	device->getFileSystem()->changeWorkingDirectoryTo(previous);
+
 	folder.write("not-a-picture.png", "nothing here");
 	struct Case
 	{
