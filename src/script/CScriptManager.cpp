@@ -78,6 +78,9 @@ void CScriptManager::addCallback(irr::u32 id, ScriptCallbackArgDecoder decoder, 
 	SScriptCallbackDecl &entry = Callbacks[id];
 	entry.Declaration = declaration;
 	entry.Decoder = decoder;
+	if (id >= CallbackSlots.size())
+		CallbackSlots.resize(id + 1, nullptr);
+	CallbackSlots[id] = &entry;
 	if (resolveModules)
 		resolveAllCallbacks();
 }
@@ -90,8 +93,7 @@ void CScriptManager::resolveAllCallbacks()
 
 const SScriptCallbackDecl *CScriptManager::findCallback(irr::u32 id) const
 {
-	auto found = Callbacks.find(id);
-	return found == Callbacks.end() ? nullptr : &found->second;
+	return id < CallbackSlots.size() ? CallbackSlots[id] : nullptr;
 }
 
 void CScriptManager::releaseScripts()

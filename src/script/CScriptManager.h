@@ -6,6 +6,7 @@
 
 #include <map>
 #include <set>
+#include <vector>
 
 #include "base/ustring16.h"
 
@@ -97,6 +98,8 @@ private:
 	std::map<irr::core::ustring16, CScriptModule *> Modules;
 	ScriptCallbackTable Callbacks;
 	std::set<CScriptModule *> BoundModules;
+	// The table's entries by id, for the lookup every delivery makes.
+	std::vector<const SScriptCallbackDecl *> CallbackSlots;
 };
 
 } // namespace orv::script
