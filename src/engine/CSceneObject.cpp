@@ -53,6 +53,8 @@ CSceneObject::CSceneObject(u32 id, CObjectClass* objectClass)
 	, Class(objectClass)
 {
 	setEngineAttributeDefaults(EngineAttributes);
+	for (s32 id = EP_LEVEL; id <= EP_IMAGE; ++id)
+		EngineAttributeById[id] = EngineAttributes.findById(static_cast<irr::u16>(id));
 
 	if (Class)
 	{
@@ -66,7 +68,8 @@ CSceneObject::CSceneObject(u32 id, CObjectClass* objectClass)
 
 	b2BodyDef def;
 	def.userData.pointer = reinterpret_cast<uintptr_t>(this);
-	CPhysicsManager::getInstance()->createBody(Physics.body, def);
+	CPhysicsManager::getInstance()->createBody(Body, def);
+	Physics.body = Body;
 }
 
 CSceneObject::~CSceneObject()
@@ -78,13 +81,23 @@ CSceneObject::~CSceneObject()
 	}
 	// The world may be gone already at the end of the program; the body went with it.
 	if (CPhysicsManager* physics = CPhysicsManager::getExistingInstance())
-		physics->destroyBody(Physics.body);
+		physics->destroyBody(Body);
+	Body = nullptr;
 	Physics.body = nullptr;
 	Binding.reset();
 }
 
+b2Body* CSceneObject::getBody() const
+{
+	// The world may have gone before the object (the end of the program).
+	const CPhysicsManager* physics = CPhysicsManager::getExistingInstance();
+	return physics && physics->isLiveBody(Body) ? Body : nullptr;
+}
+
 SAttribute* CSceneObject::getEngineAttribute(s32 id) const
 {
+	if (id >= EP_LEVEL && id <= EP_IMAGE)
+		return EngineAttributeById[id];
 	if (id < 0 || id > 0xFFFF)
 		return nullptr;
 	return EngineAttributes.findById(static_cast<irr::u16>(id));
@@ -107,12 +120,16 @@ void CSceneObject::setPosition(const vector3df& position)
 
 f32 CSceneObject::getRotation() const
 {
-	return Physics.getRotation();
+	SSceneObjectPhysics own;
+	own.body = getBody();
+	return own.getRotation();
 }
 
 void CSceneObject::setRotation(f32 degrees)
 {
-	Physics.setRotation(degrees);
+	SSceneObjectPhysics own;
+	own.body = getBody();
+	own.setRotation(degrees);
 }
 
 vector2df CSceneObject::getScale() const
@@ -141,14 +158,17 @@ void CSceneObject::setScale(const vector2df& scale)
 	}
 	if (!changedX && !changedY)
 		return;
-	scaleFixtures(Physics.getLiveBody(), scale.X / old.X, scale.Y / old.Y);
+	scaleFixtures(getBody(), scale.X / old.X, scale.Y / old.Y);
 }
 
 void CSceneObject::syncFromBody(CSceneObject* object)
 {
 	if (!object)
 		return;
-	b2Body* body = object->Physics.getLiveBody();
+	// A body that waited for the world, or a record a script overwrote,
+	// becomes the object's own again.
+	b2Body* body = object->getBody();
+	object->Physics.body = body;
 	if (object->Physics.owner && body)
 	{
 		CPhysicsManager* physics = CPhysicsManager::getInstance();
@@ -182,7 +202,7 @@ void CSceneObject::syncPositionFromBody(CSceneObject* object)
 {
 	if (!object)
 		return;
-	if (const b2Body* body = object->Physics.getLiveBody())
+	if (const b2Body* body = object->getBody())
 	{
 		const f32 ppu = static_cast<f32>(CPhysicsManager::getInstance()->getPixelsPerUnit());
 		const b2Vec2 position = body->GetPosition();

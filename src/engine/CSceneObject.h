@@ -11,6 +11,7 @@
 
 #include "base/ustring16.h"
 #include "engine/CAttributeList.h"
+#include "engine/EngineAttributes.h"
 #include "engine/SSceneObjectPhysics.h"
 
 namespace orv {
@@ -90,7 +91,8 @@ public:
 	const CAttributeList& getClassAttributes() const { return ClassAttributes; }
 	CAttributeList& getEngineAttributes() { return EngineAttributes; }
 	const CAttributeList& getEngineAttributes() const { return EngineAttributes; }
-	//! The engine attribute of that id; always there for the EP_ ids.
+	//! The engine attribute of that id; always there for the EP_ ids, which
+	//! the list never drops.
 	SAttribute* getEngineAttribute(irr::s32 id) const;
 
 	std::set<irr::u16>& getChangedClassAttributes() { return ChangedClassAttributes; }
@@ -120,8 +122,14 @@ public:
 	//! where the body is made, before the first.
 	irr::core::vector2df getLastBodyPosition() const { return LastBodyPosition; }
 
+	//! The object's own body: null while it waits for a locked world, and
+	//! once the world has gone.
+	b2Body* getBody() const;
+
 	//! The body and the owner flag. A public field: scripts reach it as the
-	//! property "Physics" by its offset, the same in every kind.
+	//! property "Physics" by its offset, the same in every kind. Scripts may
+	//! overwrite it; the object keeps its own body apart and puts it back
+	//! into this record at every syncFromBody.
 	SSceneObjectPhysics Physics;
 
 private:
@@ -133,6 +141,9 @@ private:
 	irr::u32 Id;
 	CAttributeList ClassAttributes;
 	CAttributeList EngineAttributes;
+	// The EP_ attributes by id, looked up once: the synchronisations read
+	// them for every object every frame.
+	SAttribute* EngineAttributeById[EP_IMAGE + 1] = {};
 	AttributeChangeCallback OnAttributeChange = nullptr;
 	std::set<irr::u16> ChangedClassAttributes;
 	std::set<irr::s32> ChangedEngineAttributes;
@@ -144,6 +155,9 @@ private:
 	SceneObjectCallback OnSync = nullptr;
 	SceneObjectCallback OnNodeSync = nullptr;
 	irr::core::vector2df LastBodyPosition{0.0f, 0.0f};
+	// The slot the physics manager fills and empties; the body's user data is
+	// this object.
+	b2Body* Body = nullptr;
 };
 
 } // namespace orv

@@ -159,6 +159,7 @@ TEST_F(ObjectManagerTest, AnObjectOutlivingTheWorldEndsWithoutMakingOne)
 	CObjectManager::destroyInstance();
 	CPhysicsManager::destroyInstance();
 	EXPECT_EQ(held->Physics.getLiveBody(), nullptr);
+	EXPECT_EQ(held->getBody(), nullptr);
 	EXPECT_EQ(held->getRotation(), 0.0f);
 	EXPECT_TRUE(held->drop());
 	EXPECT_EQ(CPhysicsManager::getExistingInstance(), nullptr);

@@ -621,7 +621,34 @@ TEST_F(SceneObjectPhysicsTest, WorldChangesInsideBeginContactWaitForTheStep)
 	EXPECT_EQ(CObjectManager::getInstance()->getSceneObject(2), nullptr);
 	CSceneObject* late = CObjectManager::getInstance()->getSceneObject(99);
 	ASSERT_NE(late, nullptr);
-	EXPECT_NE(late->Physics.getLiveBody(), nullptr);
+	// Its body came after the step; the record shows it from the next synchronisation.
+	ASSERT_NE(late->getBody(), nullptr);
+	CSceneObject::syncFromBody(late);
+	EXPECT_EQ(late->Physics.getLiveBody(), late->getBody());
 	EXPECT_EQ(physics->getWorld()->GetBodyCount(), 2);
 	touched = nullptr;
+}
+
+TEST_F(SceneObjectPhysicsTest, AnOverwrittenRecordGetsTheObjectsOwnBodyBack)
+{
+	CSceneObject* object = make(1);
+	CSceneObject* other = make(2);
+	b2Body* own = object->getBody();
+	struct Case
+	{
+		const char* name;
+		b2Body* written;
+	};
+	const Case cases[] = {{"a script's own empty record", nullptr}, {"another object's record", other->getBody()}};
+	for (const Case& c : cases)
+	{
+		SCOPED_TRACE(c.name);
+		object->Physics.body = c.written;
+		CSceneObject::syncFromBody(object);
+		EXPECT_EQ(object->Physics.body, own);
+	}
+	object->Physics.body = other->getBody();
+	CObjectManager::getInstance()->remove(1);
+	EXPECT_EQ(physics->getWorld()->GetBodyCount(), 1);
+	EXPECT_EQ(physics->getWorld()->GetBodyList(), other->getBody());
 }
