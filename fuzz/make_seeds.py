@@ -33,6 +33,27 @@ SCENARIOS = {
         "block kind=none u16:5+text:2D u16:1+text:game%20error u16:0",
         "block kind=zlib " + " ".join("u16:%d+u32:7+u8:1+text:x" % i for i in range(6, 19)),
     ],
+    "world": [
+        "block kind=zlib u16:10+u16:1+text:round u16:11+u16:1+u8:2+int:7+u16:1+u8:3+f32:1.5+u16:1+u8:5+str:hi "
+        "u16:7+text:ball u16:8+u8:4+text:ball+u16:3+text:hp "
+        "u16:9+u8:4+text:ball+text:int%20n%3B%20void%20Update(SceneObject%40%2B%20s%2C%20uint%20t)%20%7B%20n%2B%2B%3B%20%7D "
+        "u16:6+text:void%20Created(SceneObject%40%2B%20s)%20%7B%7D "
+        "u16:12+u32:5+u8:1+text:ball u16:12+u32:6+u8:2+text: u16:12+u32:7+u8:3+text:ball",
+        "block u16:14+u32:5+u16:3+u8:3+f32:2.5 u16:15+u32:5+u8:2+u8:3+f32:160+u8:3+u8:3+f32:320+u8:14+u8:5+str:a.png "
+        "u16:16+u32:5+text:void%20Created(SceneObject%40%2B%20s)%20%7B%20s.Position%20%3D%20vector3df(1%2C2%2C0)%3B%20%7D "
+        "u16:17+u32:5 u16:18+u32:5+u8:0+f32:1 u16:18+u32:5+u8:1+f32:1+f32:2 "
+        "u16:18+u32:5+u8:2+f32:0+f32:0+f32:2+f32:0+f32:0+f32:2",
+        "block u16:5+text:2D u16:13+u32:6 u16:13+u32:5 u16:13+u32:99",
+    ],
+    "world_hostile": [
+        "block u16:12+u32:5+u8:0+text: u16:12+u32:5+u8:1+text: u16:12+u32:0+u8:0+text: u16:12+u32:8+u8:4+text: "
+        "u16:10+u16:1+text:a u16:10+u16:1+text:b u16:11+u16:1+u8:9+u16:1 u16:11+u8:1 "
+        "u16:14+u32:5+u16:0+u8:9 u16:15+u32:5+u8:2+u8:3+f32:nan+u8:5+u8:3+f32:0+u8:99 "
+        "u16:18+u32:5+u8:2+f32:1 u16:18+u32:5+u8:2+f32:0+f32:0+f32:1+f32:1+f32:2+f32:2 "
+        "u16:18+u32:5+u8:2+f32:nan+f32:0+f32:1+f32:0+f32:0+f32:1 u16:18+u32:5+u8:0+f32:-1 "
+        "u16:18+u32:5+u8:1+f32:inf+f32:1 u16:18+u32:5+u8:2+" + "+".join("f32:%d" % i for i in range(20)) +
+        " u16:18+u32:5+u8:7 u16:17+u32:5 u16:13+u32:5 u16:16+u32:5+text:",
+    ],
     "hostile": [
         "block kind=zlib " + " ".join(
             packet for i, name in enumerate(HOSTILE) for packet in file_packets(i + 1, 0, name, "text:evil"))
