@@ -1,3 +1,4 @@
+#include <filesystem>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -37,6 +38,7 @@ class AnimationFileTest : public ::testing::Test
 protected:
 	void SetUp() override
 	{
+		previousDirectory = std::filesystem::current_path();
 		device = irr::createDevice(irr::video::EDT_NULL);
 		ASSERT_NE(device, nullptr);
 		device->getFileSystem()->changeWorkingDirectoryTo(folder.path().c_str());
@@ -45,6 +47,8 @@ protected:
 	{
 		if (device)
 			device->drop();
+		// The file system changed the process's directory to the folder, which goes.
+		std::filesystem::current_path(previousDirectory);
 	}
 
 	// Null when the construction threw.
@@ -58,6 +62,7 @@ protected:
 		}
 	}
 
+	std::filesystem::path previousDirectory;
 	test::CTempFolder folder;
 	irr::IrrlichtDevice* device = nullptr;
 	CRecordingContent content;
