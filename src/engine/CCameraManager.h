@@ -69,7 +69,7 @@ public:
 	//! Follows the object's scene node, taking a reference to the object; an
 	//! object without a node (or null) leaves everything as it was.
 	void setFollowed(CSceneObject* object);
-	const irr::core::rectf& getViewLimit() const { return ViewLimit; }
+	irr::core::rectf getViewLimit() const { return ViewLimit; }
 	void setViewLimit(const irr::core::rectf& limit) { ViewLimit = limit; }
 
 	irr::scene::ICameraSceneNode* getCamera() const { return Camera; }

@@ -81,6 +81,7 @@ CGameEngine::~CGameEngine()
 
 	if (Device) {
 		Device->getSceneManager()->clear();
+		destroyWorldCaches();
 		// The receiver is gone; the device must not call it while it closes.
 		Device->setEventReceiver(nullptr);
 		Device->drop();

@@ -3,6 +3,7 @@
 
 #include <map>
 #include <set>
+#include <vector2d.h>
 
 #include <EDriverTypes.h>
 #include <IrrlichtDevice.h>
@@ -28,10 +29,15 @@ class ISceneNode;
 namespace orv {
 
 class CSceneObject;
+class CAnimation;
+class CImage;
 class CGameEventReceiver;
 class IConsumer;
 namespace net {
 class CSocket;
+}
+namespace audio {
+class IAudioSource;
 }
 namespace script {
 class CScriptManager;
@@ -132,6 +138,35 @@ public:
 	//! than 0, the consumers of kind 0 as kind 0; all see the same packet.
 	void notifyConsumers(irr::s32 kind, net::packet& data);
 
+	// World services (CGameEngine_world.cpp).
+	//! A copy of the program directory.
+	irr::core::stringw getWorkingDirectory() const { return ProgramDirectory; }
+	//! The animation of that .gani file, read on first request; null when it
+	//! cannot be read, and null again on every later request.
+	CAnimation* getAnimation(const irr::core::ustring16& name);
+	//! The cached image of that name, whatever its type; otherwise a new one of
+	//! the type (1 static, 2 tiled) with its textures built; null for another type.
+	CImage* getImage(irr::u32 type, const irr::core::ustring16& name);
+	//! The cached image of that name, else a new static one.
+	CImage* findImage(const irr::core::ustring16& name);
+	//! The sound of that file, made on first request; null (and cached) while
+	//! the client has no audio.
+	audio::IAudioSource* getSound(const irr::core::ustring16& fileName);
+	//! Gives an object of the object manager its scene node and sets it up to
+	//! follow its body; an object already in the scene is left as it is.
+	CSceneObject* addSceneObject(CSceneObject* object);
+	//! The object manager's object of that id (made when absent), in the scene;
+	//! null when none could be made.
+	CSceneObject* createSceneObject(irr::u32 id, irr::u32 type, const irr::core::ustring16& className);
+	//! Takes the object out of the scene and out of the object manager; false
+	//! for id 0 or an unknown id.
+	bool removeSceneObject(irr::u32 id);
+	//! Hands OnEvent at once to the own scripts of the objects whose shapes
+	//! touch the circle (pixels); the number of deliveries, one per touching
+	//! fixture. A null sender travels as id 0.
+	irr::u32 sendEvent(CSceneObject* sender, const irr::core::ustring16& event, const irr::core::ustring16& data,
+		const irr::core::vector2df& origin, irr::f32 range);
+
 	// The script host (CGameEngine_scripts.cpp); null before init.
 	script::CScriptManager* getScriptManager() const { return ScriptManager; }
 	//! The "client" module, borrowed from the script manager.
@@ -168,6 +203,8 @@ private:
 	// Start-up steps 22 to 26: the script host, the engine's own script
 	// types, the "client" module and binding, the callback table.
 	void initScripts();
+	// Destructor steps 9 and 10: the cached animations and images.
+	void destroyWorldCaches();
 	// The "client" binding, then the script host (teardown).
 	void destroyScripts();
 
@@ -191,6 +228,9 @@ private:
 	net::CSendQueue SendQueue;
 	CParserSlot Parsers;
 	CFileTransfers FileTransfers;
+	std::map<irr::core::ustring16, CAnimation*> Animations;
+	std::map<irr::core::ustring16, CImage*> Images;
+	std::map<irr::core::ustring16, audio::IAudioSource*> Sounds;
 	std::map<irr::s32, std::set<IConsumer*>> Consumers;
 	script::CScriptManager* ScriptManager = nullptr;
 	script::CScriptModule* ClientModule = nullptr;

@@ -4,6 +4,8 @@
 
 #include "script/CScriptManager.h"
 #include "script/CScriptModule.h"
+#include "script/CameraManagerAPI.h"
+#include "script/GameEngineAPI.h"
 #include "script/SScriptBinding.h"
 #include "script/ScriptCallbacks.h"
 
@@ -24,6 +26,10 @@ void CGameEngine::initScripts()
 		// "GUICollection" (asOBJ_REF) comes with the GUI wrappers: a reference
 		// type without its counting behaviours makes the whole configuration
 		// invalid, and no script would build.
+
+		// 24. The script faces of the engine and the camera.
+		script::registerGameEngineAPI(engine);
+		script::registerCameraManagerAPI(engine);
 	}
 
 	// 25. The "client" module exists before the callback table is filled, so

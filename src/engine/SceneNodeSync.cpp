@@ -1,0 +1,103 @@
+#include "engine/SceneNodeSync.h"
+
+#include "engine/C2DImageSceneNode.h"
+#include "engine/CAnimatedSpriteSceneNode.h"
+#include "engine/CAnimation.h"
+#include "engine/CGameEngine.h"
+#include "engine/CSceneObject.h"
+#include "engine/EngineAttributes.h"
+
+namespace orv {
+
+namespace {
+
+struct SChanges
+{
+	bool position;
+	bool scale;
+	bool image;
+	bool rotation;
+};
+
+SChanges changesOf(const CSceneObject* object)
+{
+	SChanges changes;
+	changes.position = object->isEngineAttributeChanged(EP_X) || object->isEngineAttributeChanged(EP_Y) ||
+		object->isEngineAttributeChanged(EP_Z);
+	changes.scale = object->isEngineAttributeChanged(EP_SCALE_X) || object->isEngineAttributeChanged(EP_SCALE_Y);
+	changes.image = object->isEngineAttributeChanged(EP_IMAGE);
+	changes.rotation = object->isEngineAttributeChanged(EP_ROTATION);
+	return changes;
+}
+
+irr::f32 value(const CSceneObject* object, irr::s32 id)
+{
+	return object->getEngineAttribute(id)->getFloat();
+}
+
+irr::scene::ISceneNode* nodeOf(CSceneObject* object, irr::scene::ESCENE_NODE_TYPE type)
+{
+	CGameEngine* engine = CGameEngine::peekInstance();
+	if (!engine)
+		return nullptr;
+	const auto found = engine->getSceneNodes().find(object);
+	if (found == engine->getSceneNodes().end() || !found->second || found->second->getType() != type)
+		return nullptr;
+	return found->second;
+}
+
+void syncPlacement(CSceneObject* object, irr::scene::ISceneNode* node, const SChanges& changes)
+{
+	if (changes.position)
+		node->setPosition(irr::core::vector3df(value(object, EP_X), value(object, EP_Y), -value(object, EP_Z)));
+	if (changes.scale)
+		node->setScale(irr::core::vector3df(value(object, EP_SCALE_X), value(object, EP_SCALE_Y), 1.0f));
+}
+
+void syncRotation(CSceneObject* object, irr::scene::ISceneNode* node, const SChanges& changes)
+{
+	if (changes.rotation)
+		node->setRotation(irr::core::vector3df(0.0f, 0.0f, -value(object, EP_ROTATION)));
+}
+
+} // namespace
+
+void syncImageNode(CSceneObject* object)
+{
+	if (!object)
+		return;
+	const SChanges changes = changesOf(object);
+	C2DImageSceneNode* node = static_cast<C2DImageSceneNode*>(nodeOf(object, C2DImageSceneNode::NODE_TYPE));
+	if (!node)
+		return;
+	syncPlacement(object, node, changes);
+	if (changes.image)
+		if (CImage* image = CGameEngine::peekInstance()->findImage(object->getEngineAttribute(EP_IMAGE)->getString()))
+			node->setImage(image);
+	syncRotation(object, node, changes);
+}
+
+void syncAnimatedNode(CSceneObject* object)
+{
+	if (!object)
+		return;
+	const SChanges changes = changesOf(object);
+	CAnimatedSpriteSceneNode* node =
+		static_cast<CAnimatedSpriteSceneNode*>(nodeOf(object, CAnimatedSpriteSceneNode::NODE_TYPE));
+	if (!node)
+		return;
+	syncPlacement(object, node, changes);
+	if (changes.image) {
+		CAnimation* animation =
+			CGameEngine::peekInstance()->getAnimation(object->getEngineAttribute(EP_IMAGE)->getString());
+		if (animation)
+			animation->applyToNode(node, object);
+	} else {
+		node->setSceneObject(object);
+	}
+	syncRotation(object, node, changes);
+}
+
+void syncNoNode(CSceneObject*) {}
+
+} // namespace orv

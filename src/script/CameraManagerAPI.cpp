@@ -1,0 +1,57 @@
+#include "script/CameraManagerAPI.h"
+
+#include "engine/CCameraManager.h"
+#include "engine/CSceneObject.h"
+
+#include <angelscript.h>
+
+namespace orv::script {
+
+using namespace AngelScript;
+
+namespace {
+
+CSceneObject *getFollow(CCameraManager *camera)
+{
+	CSceneObject *followed = camera->getFollowed();
+	if (followed)
+		followed->grab();
+	return followed;
+}
+
+// The camera takes a reference of its own when it follows; the handle's
+// reference was the script's, given to this call.
+void setFollow(CSceneObject *object, CCameraManager *camera)
+{
+	camera->setFollowed(object);
+	if (object)
+		object->drop();
+}
+
+} // namespace
+
+void registerCameraManagerAPI(asIScriptEngine *engine)
+{
+	engine->RegisterObjectMethod("CameraManager", "float get_FarZ() const", asMETHOD(CCameraManager, getFarZ),
+		asCALL_THISCALL);
+	engine->RegisterObjectMethod("CameraManager", "void set_FarZ(const float)", asMETHOD(CCameraManager, setFarZ),
+		asCALL_THISCALL);
+	engine->RegisterObjectMethod("CameraManager", "vector3df get_Position() const",
+		asMETHOD(CCameraManager, getPosition), asCALL_THISCALL);
+	engine->RegisterObjectMethod("CameraManager", "void set_Position(const vector3df &in)",
+		asMETHOD(CCameraManager, setPosition), asCALL_THISCALL);
+	engine->RegisterObjectMethod("CameraManager", "SceneObject@ get_Follow() const", asFUNCTION(getFollow),
+		asCALL_CDECL_OBJLAST);
+	engine->RegisterObjectMethod("CameraManager", "void set_Follow(SceneObject@)", asFUNCTION(setFollow),
+		asCALL_CDECL_OBJLAST);
+	engine->RegisterObjectMethod("CameraManager", "rectf get_ViewLimit() const",
+		asMETHOD(CCameraManager, getViewLimit), asCALL_THISCALL);
+	engine->RegisterObjectMethod("CameraManager", "void set_ViewLimit(const rectf &in)",
+		asMETHOD(CCameraManager, setViewLimit), asCALL_THISCALL);
+	engine->RegisterObjectProperty("CameraManager", "bool KeepOrthographic",
+		asOFFSET(CCameraManager, KeepOrthographic));
+	engine->RegisterObjectProperty("CameraManager", "bool UseViewLimit", asOFFSET(CCameraManager, UseViewLimit));
+	engine->RegisterGlobalProperty("CameraManager Camera", CCameraManager::getInstance());
+}
+
+} // namespace orv::script
