@@ -1,4 +1,5 @@
 #include "script/SceneObjectTypes.h"
+#include "script/SceneObjectKindsAPI.h"
 
 #include "engine/CAnimatedSceneObject.h"
 #include "engine/CSceneObject.h"
@@ -96,9 +97,9 @@ void registerSceneObjectAPI(asIScriptEngine *engine)
 {
 	registerSceneObjectPhysicsAPI(engine);
 	registerSceneObjectBase<CSceneObject>(engine, "SceneObject");
-	registerSceneObjectBase<CStaticSceneObject>(engine, "StaticSceneObject");
-	registerSceneObjectBase<CAnimatedSceneObject>(engine, "AnimatedSceneObject");
-	registerSceneObjectBase<CTiledSceneObject>(engine, "TiledSceneObject");
+	registerStaticSceneObjectAPI(engine);
+	registerAnimatedSceneObjectAPI(engine);
+	registerTiledSceneObjectAPI(engine);
 
 	engine->RegisterObjectMethod("SceneObject", "StaticSceneObject@ opCast()",
 		asFUNCTION(castToStaticSceneObject), asCALL_CDECL_OBJLAST);
