@@ -1,11 +1,13 @@
 #pragma once
 // What every value-type registrar shares: the declaration text stream, the
-// type flags, the one empty destructor, the companion type names and the one
-// guard against integer divisions that would trap.
+// type flags, the constructor from arguments, the one empty destructor, the
+// natives of plain operators and of opCmp, the companion type names and the
+// one guard against integer divisions that would trap.
 
 #include <angelscript.h>
 #include <irrTypes.h>
 
+#include <new>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -62,8 +64,27 @@ asDWORD valueTypeFlags(EValueCopy copy)
 	return flags;
 }
 
+// The constructor of every value type built straight from its arguments; the
+// argument types are named in full, since they are the script's calling
+// convention and cannot be deduced.
+template <class T, class... Args> void constructValue(Args... args, void *memory)
+{
+	if (memory)
+		new (memory) T(args...);
+}
+
 // The destructor of every value type that owns nothing.
 void destroyValue(void *memory);
+
+// Operators whose native is the type's own C++ operator, returned by value.
+template <class A, class B = A> A addValues(const A &a, const B &b) { return a + b; }
+template <class A, class B = A> A subtractValues(const A &a, const B &b) { return a - b; }
+template <class A, class B = A> A multiplyValues(const A &a, const B &b) { return a * b; }
+template <class A> bool equalValues(const A &a, const A &b) { return a == b; }
+
+// The answer opCmp gives: negative when a sorts first, positive when after,
+// zero otherwise, a NaN among them.
+template <class K> int compareOrder(const K &a, const K &b) { return a < b ? -1 : (b < a ? 1 : 0); }
 
 // Sets a script exception on the active context; the native then returns
 // without touching its operands.

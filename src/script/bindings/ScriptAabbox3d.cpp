@@ -4,7 +4,6 @@
 #include <irrlicht.h>
 
 #include <cstddef>
-#include <new>
 
 namespace orv::script {
 
@@ -17,32 +16,6 @@ using irr::core::aabbox3d;
 using irr::core::line3d;
 using irr::core::vector3d;
 
-template <class T> void constructBox(void *memory)
-{
-	if (memory)
-		new (memory) aabbox3d<T>();
-}
-
-template <class T> void constructBoxFromCoordinates(T minX, T minY, T minZ, T maxX, T maxY, T maxZ, void *memory)
-{
-	if (memory)
-		new (memory) aabbox3d<T>(minX, minY, minZ, maxX, maxY, maxZ);
-}
-
-template <class T> void constructBoxFromPoint(const vector3d<T> &point, void *memory)
-{
-	if (memory)
-		new (memory) aabbox3d<T>(point);
-}
-
-template <class T> void constructBoxFromEdges(const vector3d<T> &minEdge, const vector3d<T> &maxEdge, void *memory)
-{
-	if (memory)
-		new (memory) aabbox3d<T>(minEdge, maxEdge);
-}
-
-template <class T> bool equalsBox(const aabbox3d<T> &box, const aabbox3d<T> &other) { return box == other; }
-
 template <class T> void registerBox(asIScriptEngine *engine, const char *typeName)
 {
 	using B = aabbox3d<T>;
@@ -51,15 +24,15 @@ template <class T> void registerBox(asIScriptEngine *engine, const char *typeNam
 	const SDeclNames names{typeName, scalarName<T>(), vectorName, {}};
 
 	const SBehaviourRow behaviours[] = {
-		{asBEHAVE_CONSTRUCT, "void f()", asFUNCTION(constructBox<T>)},
-		{asBEHAVE_CONSTRUCT, "void f(@S, @S, @S, @S, @S, @S)", asFUNCTION(constructBoxFromCoordinates<T>)},
-		{asBEHAVE_CONSTRUCT, "void f(const @V &in)", asFUNCTION(constructBoxFromPoint<T>)},
-		{asBEHAVE_CONSTRUCT, "void f(const @V &in, const @V &in)", asFUNCTION(constructBoxFromEdges<T>)},
+		{asBEHAVE_CONSTRUCT, "void f()", asFUNCTION(constructValue<B>)},
+		{asBEHAVE_CONSTRUCT, "void f(@S, @S, @S, @S, @S, @S)", asFUNCTION((constructValue<B, T, T, T, T, T, T>))},
+		{asBEHAVE_CONSTRUCT, "void f(const @V &in)", asFUNCTION((constructValue<B, const V &>))},
+		{asBEHAVE_CONSTRUCT, "void f(const @V &in, const @V &in)", asFUNCTION((constructValue<B, const V &, const V &>))},
 		{asBEHAVE_DESTRUCT, "void f()", asFUNCTION(destroyValue)},
 	};
 
 	const SMethodRow methods[] = {
-		{"bool opEquals(const @T &in) const", asFUNCTION(equalsBox<T>), asCALL_CDECL_OBJFIRST},
+		{"bool opEquals(const @T &in) const", asFUNCTION(equalValues<B>), asCALL_CDECL_OBJFIRST},
 		{"void addInternalBox(const @T &in)", asMETHOD(B, addInternalBox), asCALL_THISCALL},
 		{"void addInternalPoint(const @V &in)", asMETHODPR(B, addInternalPoint, (const V &), void), asCALL_THISCALL},
 		{"void addInternalPoint(@S, @S, @S)", asMETHODPR(B, addInternalPoint, (T, T, T), void), asCALL_THISCALL},

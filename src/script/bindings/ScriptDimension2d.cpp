@@ -4,7 +4,7 @@
 
 #include <dimension2d.h>
 
-#include <new>
+#include <type_traits>
 
 namespace orv::script {
 
@@ -18,19 +18,6 @@ struct SDimensionNatives
 {
 	using D = irr::core::dimension2d<T>;
 
-	static void construct(void *memory)
-	{
-		if (memory)
-			new (memory) D();
-	}
-	static void constructFrom(T width, T height, void *memory)
-	{
-		if (memory)
-			new (memory) D(width, height);
-	}
-
-	static D mul(const D &self, const T &scale) { return D(self.Width * scale, self.Height * scale); }
-	static D add(const D &self, const D &other) { return D(self.Width + other.Width, self.Height + other.Height); }
 	static D div(const D &self, const T &scale)
 	{
 		if (!checkDivision(self.Width, scale) || !checkDivision(self.Height, scale))
@@ -43,7 +30,6 @@ struct SDimensionNatives
 			self /= scale;
 		return self;
 	}
-	static bool equals(const D &self, const D &other) { return self == other; }
 
 	// Irrlicht doubles a power of two until it reaches the side, which never
 	// ends for sides above 2^31 (negative integers among them), and reads a
@@ -84,15 +70,18 @@ void registerDimension2d(asIScriptEngine *engine, const char *type)
 	const char *s = scalarName<T>();
 	CDeclStream d;
 
-	engine->RegisterObjectBehaviour(type, asBEHAVE_CONSTRUCT, "void f()", asFUNCTION(N::construct), asCALL_CDECL_OBJLAST);
+	engine->RegisterObjectBehaviour(type, asBEHAVE_CONSTRUCT, "void f()", asFUNCTION(constructValue<D>),
+		asCALL_CDECL_OBJLAST);
 	engine->RegisterObjectBehaviour(type, asBEHAVE_CONSTRUCT, d("void f(", s, ", ", s, ")"),
-		asFUNCTION(N::constructFrom), asCALL_CDECL_OBJLAST);
+		asFUNCTION((constructValue<D, T, T>)), asCALL_CDECL_OBJLAST);
 	engine->RegisterObjectBehaviour(type, asBEHAVE_DESTRUCT, "void f()", asFUNCTION(destroyValue), asCALL_CDECL_OBJLAST);
 
-	engine->RegisterObjectMethod(type, d(type, " opMul(const ", s, " &in) const"), asFUNCTION(N::mul), asCALL_CDECL_OBJFIRST);
+	engine->RegisterObjectMethod(type, d(type, " opMul(const ", s, " &in) const"), asFUNCTION((multiplyValues<D, T>)),
+		asCALL_CDECL_OBJFIRST);
 	engine->RegisterObjectMethod(type, d(type, "& opMulAssign(const ", s, " &in)"),
 		asMETHODPR(D, operator*=, (const T &), D &), asCALL_THISCALL);
-	engine->RegisterObjectMethod(type, d(type, " opAdd(const ", type, " &in) const"), asFUNCTION(N::add), asCALL_CDECL_OBJFIRST);
+	engine->RegisterObjectMethod(type, d(type, " opAdd(const ", type, " &in) const"), asFUNCTION(addValues<D>),
+		asCALL_CDECL_OBJFIRST);
 	engine->RegisterObjectMethod(type, d(type, "& opAddAssign(const ", type, " &in)"),
 		asMETHODPR(D, operator+=, (const D &), D &), asCALL_THISCALL);
 	engine->RegisterObjectMethod(type, d(type, " opDiv(const ", s, " &in) const"), asFUNCTION(N::div), asCALL_CDECL_OBJFIRST);
@@ -104,7 +93,7 @@ void registerDimension2d(asIScriptEngine *engine, const char *type)
 			asFUNCTION(N::divAssign), asCALL_CDECL_OBJFIRST);
 	engine->RegisterObjectMethod(type, d(type, "& opAssign(const ", type, " &in)"),
 		asMETHODPR(D, operator=, (const D &), D &), asCALL_THISCALL);
-	engine->RegisterObjectMethod(type, d("bool opEquals(const ", type, " &in) const"), asFUNCTION(N::equals),
+	engine->RegisterObjectMethod(type, d("bool opEquals(const ", type, " &in) const"), asFUNCTION(equalValues<D>),
 		asCALL_CDECL_OBJFIRST);
 
 	engine->RegisterObjectMethod(type, d(s, " getArea() const"), asMETHOD(D, getArea), asCALL_THISCALL);

@@ -4,7 +4,6 @@
 #include <irrlicht.h>
 
 #include <cstddef>
-#include <new>
 #include <type_traits>
 
 namespace orv::script {
@@ -17,34 +16,6 @@ using irr::f64;
 using irr::s32;
 using irr::core::line2d;
 using irr::core::vector2d;
-
-template <class T> void constructLine(void *memory)
-{
-	if (memory)
-		new (memory) line2d<T>();
-}
-
-template <class T> void copyConstructLine(const line2d<T> &other, void *memory)
-{
-	if (memory)
-		new (memory) line2d<T>(other);
-}
-
-template <class T> void constructLineFromPoints(const vector2d<T> &start, const vector2d<T> &end, void *memory)
-{
-	if (memory)
-		new (memory) line2d<T>(start, end);
-}
-
-template <class T> void constructLineFromCoordinates(T xa, T ya, T xb, T yb, void *memory)
-{
-	if (memory)
-		new (memory) line2d<T>(xa, ya, xb, yb);
-}
-
-template <class T> line2d<T> addLineVector(const line2d<T> &line, const vector2d<T> &v) { return line + v; }
-template <class T> line2d<T> subtractLineVector(const line2d<T> &line, const vector2d<T> &v) { return line - v; }
-template <class T> bool equalsLine(const line2d<T> &line, const line2d<T> &other) { return line == other; }
 
 // Irrlicht's length has the scalar's type; scripts were promised f64.
 template <class T> f64 getLineLength(const line2d<T> *line) { return line->getLength(); }
@@ -79,19 +50,19 @@ template <class T> void registerLine2d(asIScriptEngine *engine, const char *type
 	const SDeclNames names{typeName, scalarName<T>(), vectorName, {}};
 
 	const SBehaviourRow behaviours[] = {
-		{asBEHAVE_CONSTRUCT, "void f()", asFUNCTION(constructLine<T>)},
-		{asBEHAVE_CONSTRUCT, "void f(const @T &in)", asFUNCTION(copyConstructLine<T>)},
-		{asBEHAVE_CONSTRUCT, "void f(const @V &in, const @V &in)", asFUNCTION(constructLineFromPoints<T>)},
-		{asBEHAVE_CONSTRUCT, "void f(@S, @S, @S, @S)", asFUNCTION(constructLineFromCoordinates<T>)},
+		{asBEHAVE_CONSTRUCT, "void f()", asFUNCTION(constructValue<L>)},
+		{asBEHAVE_CONSTRUCT, "void f(const @T &in)", asFUNCTION((constructValue<L, const L &>))},
+		{asBEHAVE_CONSTRUCT, "void f(const @V &in, const @V &in)", asFUNCTION((constructValue<L, const V &, const V &>))},
+		{asBEHAVE_CONSTRUCT, "void f(@S, @S, @S, @S)", asFUNCTION((constructValue<L, T, T, T, T>))},
 		{asBEHAVE_DESTRUCT, "void f()", asFUNCTION(destroyValue)},
 	};
 
 	const SMethodRow methods[] = {
-		{"@T opAdd(const @V &in) const", asFUNCTION(addLineVector<T>), asCALL_CDECL_OBJFIRST},
+		{"@T opAdd(const @V &in) const", asFUNCTION((addValues<L, V>)), asCALL_CDECL_OBJFIRST},
 		{"@T& opAddAssign(const @V &in)", asMETHODPR(L, operator+=, (const V &), L &), asCALL_THISCALL},
-		{"@T opSub(const @V &in) const", asFUNCTION(subtractLineVector<T>), asCALL_CDECL_OBJFIRST},
+		{"@T opSub(const @V &in) const", asFUNCTION((subtractValues<L, V>)), asCALL_CDECL_OBJFIRST},
 		{"@T& opSubAssign(const @V &in)", asMETHODPR(L, operator-=, (const V &), L &), asCALL_THISCALL},
-		{"bool opEquals(const @T &in)", asFUNCTION(equalsLine<T>), asCALL_CDECL_OBJFIRST},
+		{"bool opEquals(const @T &in)", asFUNCTION(equalValues<L>), asCALL_CDECL_OBJFIRST},
 		{"f64 getAngleWith(const @T &in) const", asMETHOD(L, getAngleWith), asCALL_THISCALL},
 		{"@V getClosestPoint(const @V &in) const", asFUNCTION(getClosestPointOnSegment<T>), asCALL_CDECL_OBJLAST},
 		{"f64 getLength() const", asFUNCTION(getLineLength<T>), asCALL_CDECL_OBJLAST},

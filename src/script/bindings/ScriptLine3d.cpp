@@ -5,7 +5,6 @@
 
 #include <cstddef>
 #include <cstring>
-#include <new>
 #include <type_traits>
 
 namespace orv::script {
@@ -18,34 +17,6 @@ using irr::f64;
 using irr::s32;
 using irr::core::line3d;
 using irr::core::vector3d;
-
-template <class T> void constructLine(void *memory)
-{
-	if (memory)
-		new (memory) line3d<T>();
-}
-
-template <class T> void copyConstructLine(const line3d<T> &other, void *memory)
-{
-	if (memory)
-		new (memory) line3d<T>(other);
-}
-
-template <class T> void constructLineFromCoordinates(T xa, T ya, T za, T xb, T yb, T zb, void *memory)
-{
-	if (memory)
-		new (memory) line3d<T>(xa, ya, za, xb, yb, zb);
-}
-
-template <class T> void constructLineFromPoints(const vector3d<T> &start, const vector3d<T> &end, void *memory)
-{
-	if (memory)
-		new (memory) line3d<T>(start, end);
-}
-
-template <class T> line3d<T> addLineVector(const line3d<T> &line, const vector3d<T> &v) { return line + v; }
-template <class T> line3d<T> subtractLineVector(const line3d<T> &line, const vector3d<T> &v) { return line - v; }
-template <class T> bool equalsLine(const line3d<T> &line, const line3d<T> &other) { return line == other; }
 
 // The integer line divides its vector by its whole-number length, which a
 // point (or a length whose square wraps to zero) makes a division by zero.
@@ -82,19 +53,19 @@ template <class T> void registerLine3d(asIScriptEngine *engine, const char *type
 	const SDeclNames names{typeName, scalarName<T>(), vectorName, {}};
 
 	const SBehaviourRow behaviours[] = {
-		{asBEHAVE_CONSTRUCT, "void f()", asFUNCTION(constructLine<T>)},
-		{asBEHAVE_CONSTRUCT, "void f(const @T &in)", asFUNCTION(copyConstructLine<T>)},
-		{asBEHAVE_CONSTRUCT, "void f(@S, @S, @S, @S, @S, @S)", asFUNCTION(constructLineFromCoordinates<T>)},
-		{asBEHAVE_CONSTRUCT, "void f(const @V &in, const @V &in)", asFUNCTION(constructLineFromPoints<T>)},
+		{asBEHAVE_CONSTRUCT, "void f()", asFUNCTION(constructValue<L>)},
+		{asBEHAVE_CONSTRUCT, "void f(const @T &in)", asFUNCTION((constructValue<L, const L &>))},
+		{asBEHAVE_CONSTRUCT, "void f(@S, @S, @S, @S, @S, @S)", asFUNCTION((constructValue<L, T, T, T, T, T, T>))},
+		{asBEHAVE_CONSTRUCT, "void f(const @V &in, const @V &in)", asFUNCTION((constructValue<L, const V &, const V &>))},
 		{asBEHAVE_DESTRUCT, "void f()", asFUNCTION(destroyValue)},
 	};
 
 	const SMethodRow methods[] = {
-		{"@T opAdd(const @V &in) const", asFUNCTION(addLineVector<T>), asCALL_CDECL_OBJFIRST},
+		{"@T opAdd(const @V &in) const", asFUNCTION((addValues<L, V>)), asCALL_CDECL_OBJFIRST},
 		{"@T& opAddAssign(const @V &in)", asMETHODPR(L, operator+=, (const V &), L &), asCALL_THISCALL},
-		{"@T opSub(const @V &in) const", asFUNCTION(subtractLineVector<T>), asCALL_CDECL_OBJFIRST},
+		{"@T opSub(const @V &in) const", asFUNCTION((subtractValues<L, V>)), asCALL_CDECL_OBJFIRST},
 		{"@T& opSubAssign(const @V &in)", asMETHODPR(L, operator-=, (const V &), L &), asCALL_THISCALL},
-		{"bool opEquals(const @T &in) const", asFUNCTION(equalsLine<T>), asCALL_CDECL_OBJFIRST},
+		{"bool opEquals(const @T &in) const", asFUNCTION(equalValues<L>), asCALL_CDECL_OBJFIRST},
 		{"@V getClosestPoint(const @V &in) const", asFUNCTION(getClosestPoint<T>), asCALL_CDECL_OBJLAST},
 		{"bool getIntersectionWithSphere(@V, @S, f64 &out) const", asFUNCTION(getIntersectionWithSphere<T>),
 			asCALL_CDECL_OBJLAST},

@@ -30,12 +30,6 @@ M *zeroMatrix(void *memory)
 	return matrix;
 }
 
-void constructMatrix4(void *memory)
-{
-	if (memory)
-		new (memory) M();
-}
-
 void constructMatrix4Kind(int kind, void *memory)
 {
 	if (!memory)
@@ -43,12 +37,6 @@ void constructMatrix4Kind(int kind, void *memory)
 	M *matrix = zeroMatrix(memory);
 	if (kind != M::EM4CONST_NOTHING && kind != M::EM4CONST_COPY)
 		matrix->makeIdentity();
-}
-
-void copyConstructMatrix4(const M &other, void *memory)
-{
-	if (memory)
-		new (memory) M(other);
 }
 
 void constructMatrix4FromMatrix(const M &other, int kind, void *memory)
@@ -69,10 +57,6 @@ void constructMatrix4FromMatrix(const M &other, int kind, void *memory)
 		break;
 	}
 }
-
-M multiplyMatrix4(const M &matrix, const M &other) { return matrix * other; }
-M addMatrix4(const M &matrix, const M &other) { return matrix + other; }
-M subtractMatrix4(const M &matrix, const M &other) { return matrix - other; }
 
 bool equalsMatrix4(const M &matrix, const M &other)
 {
@@ -116,9 +100,9 @@ void registerMatrix4(asIScriptEngine *engine)
 	const SDeclNames names{"matrix4", "f32", vectorName, {}};
 
 	const SBehaviourRow behaviours[] = {
-		{asBEHAVE_CONSTRUCT, "void f()", asFUNCTION(constructMatrix4)},
+		{asBEHAVE_CONSTRUCT, "void f()", asFUNCTION(constructValue<M>)},
 		{asBEHAVE_CONSTRUCT, "void f(matrix4_eConstructor)", asFUNCTION(constructMatrix4Kind)},
-		{asBEHAVE_CONSTRUCT, "void f(const @T &in)", asFUNCTION(copyConstructMatrix4)},
+		{asBEHAVE_CONSTRUCT, "void f(const @T &in)", asFUNCTION((constructValue<M, const M &>))},
 		{asBEHAVE_CONSTRUCT, "void f(const @T &in, matrix4_eConstructor)", asFUNCTION(constructMatrix4FromMatrix)},
 		{asBEHAVE_DESTRUCT, "void f()", asFUNCTION(destroyValue)},
 	};
@@ -132,11 +116,11 @@ void registerMatrix4(asIScriptEngine *engine)
 	const bool unsafeOnly = true;
 	const SMethodRow methods[] = {
 		{"@T& opAssign(const @T &in)", asMETHODPR(M, operator=, (const M &), M &), asCALL_THISCALL},
-		{"@T opMul(const @T &in) const", asFUNCTION(multiplyMatrix4), asCALL_CDECL_OBJFIRST},
+		{"@T opMul(const @T &in) const", asFUNCTION(multiplyValues<M>), asCALL_CDECL_OBJFIRST},
 		{"@T& opMulAssign(const @T &in)", asMETHODPR(M, operator*=, (const M &), M &), asCALL_THISCALL},
-		{"@T opAdd(const @T &in) const", asFUNCTION(addMatrix4), asCALL_CDECL_OBJFIRST},
+		{"@T opAdd(const @T &in) const", asFUNCTION(addValues<M>), asCALL_CDECL_OBJFIRST},
 		{"@T& opAddAssign(const @T &in)", asMETHODPR(M, operator+=, (const M &), M &), asCALL_THISCALL},
-		{"@T opSub(const @T &in) const", asFUNCTION(subtractMatrix4), asCALL_CDECL_OBJFIRST},
+		{"@T opSub(const @T &in) const", asFUNCTION(subtractValues<M>), asCALL_CDECL_OBJFIRST},
 		{"@T& opSubAssign(const @T &in)", asMETHODPR(M, operator-=, (const M &), M &), asCALL_THISCALL},
 		{"bool opEquals(const @T &in) const", asFUNCTION(equalsMatrix4), asCALL_CDECL_OBJFIRST},
 		{"const @S& opIndex(u32) const", asFUNCTION(indexMatrix4), asCALL_CDECL_OBJLAST},

@@ -4,7 +4,6 @@
 #include <irrlicht.h>
 
 #include <cstddef>
-#include <new>
 
 namespace orv::script {
 
@@ -17,71 +16,36 @@ using irr::core::dimension2d;
 using irr::core::rect;
 using irr::core::vector2d;
 
-template <class T> void constructRect(void *memory)
-{
-	if (memory)
-		new (memory) rect<T>();
-}
-
-template <class T> void constructRectFromCoordinates(T x, T y, T x2, T y2, void *memory)
-{
-	if (memory)
-		new (memory) rect<T>(x, y, x2, y2);
-}
-
-template <class T>
-void constructRectFromPositionAndSize(const vector2d<T> &position, const dimension2d<T> &size, void *memory)
-{
-	if (memory)
-		new (memory) rect<T>(position, size);
-}
-
-template <class T>
-void constructRectFromCorners(const vector2d<T> &upperLeft, const vector2d<T> &lowerRight, void *memory)
-{
-	if (memory)
-		new (memory) rect<T>(upperLeft, lowerRight);
-}
-
-template <class T> rect<T> addRectVector(const rect<T> &r, const vector2d<T> &v) { return r + v; }
-template <class T> rect<T> subtractRectVector(const rect<T> &r, const vector2d<T> &v) { return r - v; }
-template <class T> bool equalsRect(const rect<T> &r, const rect<T> &other) { return r == other; }
-
 // Orders by area; an area that is not a number orders as equal.
 template <class T> int compareRect(const rect<T> &r, const rect<T> &other)
 {
-	const T area = r.getHeight() * r.getWidth();
-	const T otherArea = other.getHeight() * other.getWidth();
-	if (area < otherArea)
-		return -1;
-	if (area > otherArea)
-		return 1;
-	return 0;
+	return compareOrder(r.getHeight() * r.getWidth(), other.getHeight() * other.getWidth());
 }
 
 template <class T> void registerRect(asIScriptEngine *engine, const char *typeName)
 {
 	using R = rect<T>;
 	using V = vector2d<T>;
+	using D = dimension2d<T>;
 	const std::string vectorName = getVector2dTypeName(scalarName<T>());
 	const std::string dimensionName = getDimension2dTypeName(scalarName<T>());
 	const SDeclNames names{typeName, scalarName<T>(), vectorName, dimensionName};
 
 	const SBehaviourRow behaviours[] = {
-		{asBEHAVE_CONSTRUCT, "void f()", asFUNCTION(constructRect<T>)},
-		{asBEHAVE_CONSTRUCT, "void f(@S, @S, @S, @S)", asFUNCTION(constructRectFromCoordinates<T>)},
-		{asBEHAVE_CONSTRUCT, "void f(const @V &in, const @D &in)", asFUNCTION(constructRectFromPositionAndSize<T>)},
-		{asBEHAVE_CONSTRUCT, "void f(const @V &in, const @V &in)", asFUNCTION(constructRectFromCorners<T>)},
+		{asBEHAVE_CONSTRUCT, "void f()", asFUNCTION(constructValue<R>)},
+		{asBEHAVE_CONSTRUCT, "void f(@S, @S, @S, @S)", asFUNCTION((constructValue<R, T, T, T, T>))},
+		{asBEHAVE_CONSTRUCT, "void f(const @V &in, const @D &in)", asFUNCTION((constructValue<R, const V &, const D &>))},
+		{asBEHAVE_CONSTRUCT, "void f(const @V &in, const @V &in)", asFUNCTION((constructValue<R, const V &, const V &>))},
 		{asBEHAVE_DESTRUCT, "void f()", asFUNCTION(destroyValue)},
 	};
 
 	// opCmp answers int so that the relational operators reach it.
 	const SMethodRow methods[] = {
-		{"@T opAdd(const @V&in) const", asFUNCTION(addRectVector<T>), asCALL_CDECL_OBJFIRST},
+		{"@T opAdd(const @V&in) const", asFUNCTION((addValues<R, V>)), asCALL_CDECL_OBJFIRST},
 		{"@T& opAddAssign(const @V&in)", asMETHODPR(R, operator+=, (const V &), R &), asCALL_THISCALL},
-		{"@T opSub(const @V&in) const", asFUNCTION(subtractRectVector<T>), asCALL_CDECL_OBJFIRST},
+		{"@T opSub(const @V&in) const", asFUNCTION((subtractValues<R, V>)), asCALL_CDECL_OBJFIRST},
 		{"@T& opSubAssign(const @V&in)", asMETHODPR(R, operator-=, (const V &), R &), asCALL_THISCALL},
-		{"bool opEquals(const @T &in) const", asFUNCTION(equalsRect<T>), asCALL_CDECL_OBJFIRST},
+		{"bool opEquals(const @T &in) const", asFUNCTION(equalValues<R>), asCALL_CDECL_OBJFIRST},
 		{"int opCmp(const @T &in) const", asFUNCTION(compareRect<T>), asCALL_CDECL_OBJFIRST},
 		{"void addInternalPoint(const @V &in)", asMETHODPR(R, addInternalPoint, (const V &), void), asCALL_THISCALL},
 		{"void addInternalPoint(@S, @S)", asMETHODPR(R, addInternalPoint, (T, T), void), asCALL_THISCALL},

@@ -23,29 +23,7 @@ void constructSColorZero(void *memory)
 		new (memory) SColor(0u);
 }
 
-void constructSColor(u32 value, void *memory)
-{
-	if (memory)
-		new (memory) SColor(value);
-}
-
-void constructSColorFromChannels(u32 alpha, u32 red, u32 green, u32 blue, void *memory)
-{
-	if (memory)
-		new (memory) SColor(alpha, red, green, blue);
-}
-
-SColor addSColor(const SColor &colour, const SColor &other) { return colour + other; }
-bool equalsSColor(const SColor &colour, const SColor &other) { return colour == other; }
-
-int compareSColor(const SColor &colour, const SColor &other)
-{
-	if (colour.color < other.color)
-		return -1;
-	if (colour.color > other.color)
-		return 1;
-	return 0;
-}
+int compareSColor(const SColor &colour, const SColor &other) { return compareOrder(colour.color, other.color); }
 
 } // namespace
 
@@ -55,15 +33,15 @@ void registerSColor(asIScriptEngine *engine)
 
 	const SBehaviourRow behaviours[] = {
 		{asBEHAVE_CONSTRUCT, "void f()", asFUNCTION(constructSColorZero)},
-		{asBEHAVE_CONSTRUCT, "void f(u32)", asFUNCTION(constructSColor)},
-		{asBEHAVE_CONSTRUCT, "void f(u32, u32, u32, u32)", asFUNCTION(constructSColorFromChannels)},
+		{asBEHAVE_CONSTRUCT, "void f(u32)", asFUNCTION((constructValue<SColor, u32>))},
+		{asBEHAVE_CONSTRUCT, "void f(u32, u32, u32, u32)", asFUNCTION((constructValue<SColor, u32, u32, u32, u32>))},
 		{asBEHAVE_DESTRUCT, "void f()", asFUNCTION(destroyValue)},
 	};
 
 	// opCmp answers int so that the relational operators reach it.
 	const SMethodRow methods[] = {
-		{"SColor opAdd(const SColor &in) const", asFUNCTION(addSColor), asCALL_CDECL_OBJFIRST},
-		{"bool opEquals(const SColor &in) const", asFUNCTION(equalsSColor), asCALL_CDECL_OBJFIRST},
+		{"SColor opAdd(const SColor &in) const", asFUNCTION(addValues<SColor>), asCALL_CDECL_OBJFIRST},
+		{"bool opEquals(const SColor &in) const", asFUNCTION(equalValues<SColor>), asCALL_CDECL_OBJFIRST},
 		{"int opCmp(const SColor &in) const", asFUNCTION(compareSColor), asCALL_CDECL_OBJFIRST},
 		{"u32 getAlpha() const", asMETHOD(SColor, getAlpha), asCALL_THISCALL},
 		{"u32 getAverage() const", asMETHOD(SColor, getAverage), asCALL_THISCALL},

@@ -62,16 +62,6 @@ public:
 
 CStringFactory StringFactory;
 
-void constructString(void *memory)
-{
-	new (memory) ustring16();
-}
-
-void copyConstructString(const ustring16 &other, void *memory)
-{
-	new (memory) ustring16(other);
-}
-
 // Numbers become text through the narrow string, read back as UTF-8; the
 // digits, sign and point are plain ASCII. The formatting itself is ustring16's,
 // which prints INT_MIN and any double in full.
@@ -102,17 +92,6 @@ void destructString(void *memory)
 	static_cast<ustring16 *>(memory)->~ustring16();
 }
 
-// A full three-way order by code units, so that <, <=, > and >= work in
-// scripts: negative when the object sorts first, positive when after.
-int compareString(const ustring16 &self, const ustring16 &other)
-{
-	if (self < other)
-		return -1;
-	if (other < self)
-		return 1;
-	return 0;
-}
-
 // The members whose declarations leave out a trailing parameter get the
 // member's own default here; a direct binding would pass garbage for it.
 s32 findLastFromEnd(const ustring16 &self, uchar32_t c)
@@ -135,8 +114,8 @@ ustring16 trimmedCopy(const ustring16 &self)
 }
 
 const SBehaviourRow Behaviours[] = {
-	{asBEHAVE_CONSTRUCT, "void f()", asFUNCTION(constructString)},
-	{asBEHAVE_CONSTRUCT, "void f(const string &in)", asFUNCTION(copyConstructString)},
+	{asBEHAVE_CONSTRUCT, "void f()", asFUNCTION(constructValue<ustring16>)},
+	{asBEHAVE_CONSTRUCT, "void f(const string &in)", asFUNCTION((constructValue<ustring16, const ustring16 &>))},
 	{asBEHAVE_CONSTRUCT, "void f(double)", asFUNCTION(constructStringFromDouble)},
 	{asBEHAVE_CONSTRUCT, "void f(int)", asFUNCTION(constructStringFromInt)},
 	{asBEHAVE_CONSTRUCT, "void f(uint)", asFUNCTION(constructStringFromUInt)},
@@ -162,7 +141,8 @@ const SMethodRow Methods[] = {
 	{"string& opAddAssign(uint)", asMETHODPR(ustring16, operator+=, (uchar32_t), ustring16 &), THIS},
 	{"string& opAddAssign(double)", asMETHODPR(ustring16, operator+=, (double), ustring16 &), THIS},
 	{"bool opEquals(const string &in) const", asFUNCTION(equalsString), OBJFIRST},
-	{"int opCmp(const string &in) const", asFUNCTION(compareString), OBJFIRST},
+	// A full three-way order by code units, so that <, <=, > and >= work.
+	{"int opCmp(const string &in) const", asFUNCTION(compareOrder<ustring16>), OBJFIRST},
 	{"uint size() const", asMETHOD(ustring16, size), THIS},
 	{"bool empty() const", asMETHOD(ustring16, empty), THIS},
 	{"bool equalsn(const string &in, uint) const", asMETHOD(ustring16, equalsn), THIS},

@@ -14,12 +14,6 @@ struct SVector2dNatives : SVectorNatives<irr::core::vector2d<T>>
 {
 	using V = irr::core::vector2d<T>;
 
-	static void constructFrom(T x, T y, void *memory)
-	{
-		if (memory)
-			new (memory) V(x, y);
-	}
-
 	// Irrlicht's default centre is the origin.
 	static V &rotateAboutOrigin(f64 degrees, V &self) { return self.rotateBy(degrees); }
 };
@@ -32,59 +26,9 @@ void registerVector2d(asIScriptEngine *engine, const char *type)
 	const char *s = scalarName<T>();
 	CDeclStream d;
 
-	engine->RegisterObjectBehaviour(type, asBEHAVE_CONSTRUCT, "void f()", asFUNCTION(N::construct), asCALL_CDECL_OBJLAST);
-	engine->RegisterObjectBehaviour(type, asBEHAVE_CONSTRUCT, d("void f(const ", type, "&in)"),
-		asFUNCTION(N::constructCopy), asCALL_CDECL_OBJLAST);
-	engine->RegisterObjectBehaviour(type, asBEHAVE_CONSTRUCT, d("void f(", s, ")"), asFUNCTION(N::constructScalar),
-		asCALL_CDECL_OBJLAST);
-	engine->RegisterObjectBehaviour(type, asBEHAVE_CONSTRUCT, d("void f(", s, ", ", s, ")"), asFUNCTION(N::constructFrom),
-		asCALL_CDECL_OBJLAST);
-	engine->RegisterObjectBehaviour(type, asBEHAVE_DESTRUCT, "void f()", asFUNCTION(destroyValue), asCALL_CDECL_OBJLAST);
-
-	engine->RegisterObjectMethod(type, d(type, "& opAssign(const ", type, " &in)"),
-		asMETHODPR(V, operator=, (const V &), V &), asCALL_THISCALL);
-	engine->RegisterObjectMethod(type, d(type, " opMul(const ", type, " &in) const"), asFUNCTION(N::mul), asCALL_CDECL_OBJFIRST);
-	engine->RegisterObjectMethod(type, d(type, " opMul(const ", s, " &in) const"), asFUNCTION(N::mulScalar),
-		asCALL_CDECL_OBJFIRST);
-	engine->RegisterObjectMethod(type, d(type, "& opMulAssign(const ", type, " &in)"),
-		asMETHODPR(V, operator*=, (const V &), V &), asCALL_THISCALL);
-	engine->RegisterObjectMethod(type, d(type, "& opMulAssign(const ", s, ")"), asMETHODPR(V, operator*=, (T), V &),
-		asCALL_THISCALL);
-	engine->RegisterObjectMethod(type, d(type, " opAdd(const ", type, " &in) const"), asFUNCTION(N::add), asCALL_CDECL_OBJFIRST);
-	engine->RegisterObjectMethod(type, d(type, " opAdd(const ", s, " &in) const"), asFUNCTION(N::addScalar),
-		asCALL_CDECL_OBJFIRST);
-	engine->RegisterObjectMethod(type, d(type, "& opAddAssign(const ", type, " &in)"),
-		asMETHODPR(V, operator+=, (const V &), V &), asCALL_THISCALL);
-	engine->RegisterObjectMethod(type, d(type, "& opAddAssign(const ", s, ")"), asMETHODPR(V, operator+=, (T), V &),
-		asCALL_THISCALL);
-	engine->RegisterObjectMethod(type, d(type, " opSub(const ", type, " &in) const"), asFUNCTION(N::sub), asCALL_CDECL_OBJFIRST);
-	engine->RegisterObjectMethod(type, d(type, " opSub(const ", s, " &in) const"), asFUNCTION(N::subScalar),
-		asCALL_CDECL_OBJFIRST);
-	engine->RegisterObjectMethod(type, d(type, "& opSubAssign(const ", type, " &in)"),
-		asMETHODPR(V, operator-=, (const V &), V &), asCALL_THISCALL);
-	engine->RegisterObjectMethod(type, d(type, "& opSubAssign(const ", s, ")"), asMETHODPR(V, operator-=, (T), V &),
-		asCALL_THISCALL);
-	engine->RegisterObjectMethod(type, d(type, " opDiv(const ", type, " &in) const"), asFUNCTION(N::div), asCALL_CDECL_OBJFIRST);
-	engine->RegisterObjectMethod(type, d(type, " opDiv(const ", s, " &in) const"), asFUNCTION(N::divScalar),
-		asCALL_CDECL_OBJFIRST);
-	if constexpr (std::is_floating_point_v<T>)
-	{
-		engine->RegisterObjectMethod(type, d(type, "& opDivAssign(const ", type, " &in)"),
-			asMETHODPR(V, operator/=, (const V &), V &), asCALL_THISCALL);
-		engine->RegisterObjectMethod(type, d(type, "& opDivAssign(const ", s, ")"), asMETHODPR(V, operator/=, (T), V &),
-			asCALL_THISCALL);
-	}
-	else
-	{
-		engine->RegisterObjectMethod(type, d(type, "& opDivAssign(const ", type, " &in)"), asFUNCTION(N::divAssign),
-			asCALL_CDECL_OBJFIRST);
-		engine->RegisterObjectMethod(type, d(type, "& opDivAssign(const ", s, ")"), asFUNCTION(N::divAssignScalar),
-			asCALL_CDECL_OBJFIRST);
-	}
-	engine->RegisterObjectMethod(type, d("bool opEquals(const ", type, " &in) const"), asFUNCTION(N::equals),
-		asCALL_CDECL_OBJFIRST);
-	engine->RegisterObjectMethod(type, d("int opCmp(const ", type, " &in) const"), asFUNCTION(N::compare),
-		asCALL_CDECL_OBJFIRST);
+	registerVectorBehaviours<V>(engine, type, d("void f(", s, ", ", s, ")"),
+		asFUNCTION((constructValue<V, T, T>)));
+	registerVectorOperators<V>(engine, type);
 
 	engine->RegisterObjectMethod(type, d(s, " dotProduct(const ", type, " &in)"), asMETHOD(V, dotProduct), asCALL_THISCALL);
 	engine->RegisterObjectMethod(type, d("bool equals(const ", type, " &in) const"), asMETHOD(V, equals), asCALL_THISCALL);

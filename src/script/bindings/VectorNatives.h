@@ -1,14 +1,14 @@
 #pragma once
-// The plain-function side of the 2D and 3D vector bindings: constructors,
-// value-returning operators, comparison, and the integer divisions that must
-// raise a script exception instead of trapping.
+// What the 2D and 3D vector bindings share: their behaviours, their operators,
+// and the integer divisions that must raise a script exception instead of
+// trapping.
 
 #include "script/bindings/GeometryRegistrar.h"
 
 #include <vector2d.h>
 #include <vector3d.h>
 
-#include <new>
+#include <type_traits>
 
 namespace orv::script {
 
@@ -29,28 +29,6 @@ struct SVectorNatives
 {
 	using T = decltype(V::X);
 
-	static void construct(void *memory)
-	{
-		if (memory)
-			new (memory) V();
-	}
-	static void constructCopy(const V &other, void *memory)
-	{
-		if (memory)
-			new (memory) V(other);
-	}
-	static void constructScalar(T n, void *memory)
-	{
-		if (memory)
-			new (memory) V(n);
-	}
-
-	static V mul(const V &a, const V &b) { return a * b; }
-	static V mulScalar(const V &a, const T &s) { return a * s; }
-	static V add(const V &a, const V &b) { return a + b; }
-	static V addScalar(const V &a, const T &s) { return a + s; }
-	static V sub(const V &a, const V &b) { return a - b; }
-	static V subScalar(const V &a, const T &s) { return a - s; }
 	static V div(const V &a, const V &b) { return checkComponentDivision(a, b) ? a / b : a; }
 	// Irrlicht's own scalar division: the 3D float form multiplies by the
 	// reciprocal, the 2D float form divides, the integer forms divide.
@@ -71,7 +49,87 @@ struct SVectorNatives
 	}
 
 	static bool equals(const V &a, const V &b) { return a.equals(b); }
-	static int compare(const V &a, const V &b) { return a < b ? -1 : (b < a ? 1 : 0); }
 };
+
+// The behaviours of both vectors; only the constructor from every component
+// differs between 2D and 3D, so its declaration and native come from the caller.
+template <class V>
+void registerVectorBehaviours(asIScriptEngine *engine, const char *type, const char *fromComponentsDeclaration,
+	const AngelScript::asSFuncPtr &fromComponents)
+{
+	using namespace AngelScript;
+	using T = decltype(V::X);
+	const char *s = scalarName<T>();
+	CDeclStream d;
+
+	engine->RegisterObjectBehaviour(type, asBEHAVE_CONSTRUCT, "void f()", asFUNCTION(constructValue<V>),
+		asCALL_CDECL_OBJLAST);
+	engine->RegisterObjectBehaviour(type, asBEHAVE_CONSTRUCT, d("void f(const ", type, "&in)"),
+		asFUNCTION((constructValue<V, const V &>)), asCALL_CDECL_OBJLAST);
+	engine->RegisterObjectBehaviour(type, asBEHAVE_CONSTRUCT, d("void f(", s, ")"), asFUNCTION((constructValue<V, T>)),
+		asCALL_CDECL_OBJLAST);
+	engine->RegisterObjectBehaviour(type, asBEHAVE_CONSTRUCT, fromComponentsDeclaration, fromComponents,
+		asCALL_CDECL_OBJLAST);
+	engine->RegisterObjectBehaviour(type, asBEHAVE_DESTRUCT, "void f()", asFUNCTION(destroyValue), asCALL_CDECL_OBJLAST);
+}
+
+// The operators of both vectors, from opAssign to opCmp.
+template <class V>
+void registerVectorOperators(asIScriptEngine *engine, const char *type)
+{
+	using namespace AngelScript;
+	using N = SVectorNatives<V>;
+	using T = decltype(V::X);
+	const char *s = scalarName<T>();
+	CDeclStream d;
+
+	engine->RegisterObjectMethod(type, d(type, "& opAssign(const ", type, " &in)"),
+		asMETHODPR(V, operator=, (const V &), V &), asCALL_THISCALL);
+	engine->RegisterObjectMethod(type, d(type, " opMul(const ", type, " &in) const"), asFUNCTION(multiplyValues<V>),
+		asCALL_CDECL_OBJFIRST);
+	engine->RegisterObjectMethod(type, d(type, " opMul(const ", s, " &in) const"), asFUNCTION((multiplyValues<V, T>)),
+		asCALL_CDECL_OBJFIRST);
+	engine->RegisterObjectMethod(type, d(type, "& opMulAssign(const ", type, " &in)"),
+		asMETHODPR(V, operator*=, (const V &), V &), asCALL_THISCALL);
+	engine->RegisterObjectMethod(type, d(type, "& opMulAssign(const ", s, ")"), asMETHODPR(V, operator*=, (T), V &),
+		asCALL_THISCALL);
+	engine->RegisterObjectMethod(type, d(type, " opAdd(const ", type, " &in) const"), asFUNCTION(addValues<V>),
+		asCALL_CDECL_OBJFIRST);
+	engine->RegisterObjectMethod(type, d(type, " opAdd(const ", s, " &in) const"), asFUNCTION((addValues<V, T>)),
+		asCALL_CDECL_OBJFIRST);
+	engine->RegisterObjectMethod(type, d(type, "& opAddAssign(const ", type, " &in)"),
+		asMETHODPR(V, operator+=, (const V &), V &), asCALL_THISCALL);
+	engine->RegisterObjectMethod(type, d(type, "& opAddAssign(const ", s, ")"), asMETHODPR(V, operator+=, (T), V &),
+		asCALL_THISCALL);
+	engine->RegisterObjectMethod(type, d(type, " opSub(const ", type, " &in) const"), asFUNCTION(subtractValues<V>),
+		asCALL_CDECL_OBJFIRST);
+	engine->RegisterObjectMethod(type, d(type, " opSub(const ", s, " &in) const"), asFUNCTION((subtractValues<V, T>)),
+		asCALL_CDECL_OBJFIRST);
+	engine->RegisterObjectMethod(type, d(type, "& opSubAssign(const ", type, " &in)"),
+		asMETHODPR(V, operator-=, (const V &), V &), asCALL_THISCALL);
+	engine->RegisterObjectMethod(type, d(type, "& opSubAssign(const ", s, ")"), asMETHODPR(V, operator-=, (T), V &),
+		asCALL_THISCALL);
+	engine->RegisterObjectMethod(type, d(type, " opDiv(const ", type, " &in) const"), asFUNCTION(N::div), asCALL_CDECL_OBJFIRST);
+	engine->RegisterObjectMethod(type, d(type, " opDiv(const ", s, " &in) const"), asFUNCTION(N::divScalar),
+		asCALL_CDECL_OBJFIRST);
+	if constexpr (std::is_floating_point_v<T>)
+	{
+		engine->RegisterObjectMethod(type, d(type, "& opDivAssign(const ", type, " &in)"),
+			asMETHODPR(V, operator/=, (const V &), V &), asCALL_THISCALL);
+		engine->RegisterObjectMethod(type, d(type, "& opDivAssign(const ", s, ")"), asMETHODPR(V, operator/=, (T), V &),
+			asCALL_THISCALL);
+	}
+	else
+	{
+		engine->RegisterObjectMethod(type, d(type, "& opDivAssign(const ", type, " &in)"), asFUNCTION(N::divAssign),
+			asCALL_CDECL_OBJFIRST);
+		engine->RegisterObjectMethod(type, d(type, "& opDivAssign(const ", s, ")"), asFUNCTION(N::divAssignScalar),
+			asCALL_CDECL_OBJFIRST);
+	}
+	engine->RegisterObjectMethod(type, d("bool opEquals(const ", type, " &in) const"), asFUNCTION(N::equals),
+		asCALL_CDECL_OBJFIRST);
+	engine->RegisterObjectMethod(type, d("int opCmp(const ", type, " &in) const"), asFUNCTION(compareOrder<V>),
+		asCALL_CDECL_OBJFIRST);
+}
 
 } // namespace orv::script
