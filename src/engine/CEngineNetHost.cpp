@@ -40,6 +40,13 @@ script::CScriptModule* CEngineNetHost::getClientModule() { return Engine.getClie
 
 CAttributeList* CEngineNetHost::getServerAttributes() { return &Engine.getServerAttributes(); }
 
+void CEngineNetHost::createSceneObject(irr::u32 id, irr::u8 type, const irr::core::ustring16& className)
+{
+    Engine.createSceneObject(id, type, className);
+}
+
+bool CEngineNetHost::removeSceneObject(irr::u32 id) { return Engine.removeSceneObject(id); }
+
 CSceneObject* CEngineNetHost::getPlayerObject() { return Engine.getPlayerObject(); }
 
 void CEngineNetHost::setPlayerObject(CSceneObject* object) { Engine.setPlayerObject(object); }

@@ -25,6 +25,8 @@ public:
     script::CScriptManager* getScriptManager() override;
     script::CScriptModule* getClientModule() override;
     CAttributeList* getServerAttributes() override;
+    void createSceneObject(irr::u32 id, irr::u8 type, const irr::core::ustring16& className) override;
+    bool removeSceneObject(irr::u32 id) override;
     CSceneObject* getPlayerObject() override;
     void setPlayerObject(CSceneObject* object) override;
 

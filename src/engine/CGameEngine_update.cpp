@@ -6,6 +6,7 @@
 #include <ITimer.h>
 
 #include "engine/AttributeWire.h"
+#include "engine/CCameraManager.h"
 #include "engine/CObjectClass.h"
 #include "engine/CObjectManager.h"
 #include "engine/CPhysicsManager.h"
@@ -161,6 +162,10 @@ bool CGameEngine::update()
 		physics->update(static_cast<irr::f32>(now - LastFrameTime) / 1000.0f);
 
 	writeBackAndSend(*this, *objects, ids);
+
+	// Before its init the camera has no device and stays where it is.
+	if (CCameraManager* camera = CCameraManager::getInstance())
+		camera->update();
 
 	LastFrameTime = Device->getTimer()->getTime();
 	return true;

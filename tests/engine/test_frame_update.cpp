@@ -1,0 +1,149 @@
+// The game part of the frame update on the real engine: scripts in their order, the physics step,
+// the write-back of moved bodies and what becomes of changed attributes.
+
+#include "engine/CObjectClass.h"
+#include "engine/CObjectManager.h"
+#include "engine/CPhysicsManager.h"
+#include "engine/CSceneObject.h"
+#include "engine/EngineAttributes.h"
+#include "net/CNetParse.h"
+#include "script/CScriptModule.h"
+#include "support/engine_fixture.h"
+
+#include <ITimer.h>
+#include <angelscript.h>
+#include <box2d/box2d.h>
+
+#include <string>
+
+using namespace orv;
+
+namespace
+{
+
+class FrameUpdate : public test::EngineTest
+{
+protected:
+    static CObjectManager& objects() { return *CObjectManager::getInstance(); }
+
+    CSceneObject* make(irr::u32 id, const char* className = "")
+    {
+        return engine().createSceneObject(id, ESOT_DEFAULT, className);
+    }
+
+    //! A frame that is 100 ms after the last one: the physics manager steps its limit of 5.
+    void frame()
+    {
+        engine().setLastFrameTime(engine().getDevice()->getTimer()->getTime() - 100);
+        ASSERT_TRUE(engine().update());
+    }
+
+    static std::string text(CSceneObject* object, const char* name)
+    {
+        const SAttribute* a = object->getClassAttributes().findByName(name);
+        return a ? a->getString().toUTF8_std() : "";
+    }
+};
+
+TEST_F(FrameUpdate, WorldStandsStillWhileNoGameRuns)
+{
+    CSceneObject* ball = make(5);
+    ball->Physics.setType(EBT_DYNAMIC);
+    CPhysicsManager::getInstance()->setGravity({0.0f, 10.0f});
+    SScriptEvent key;
+    key.callbackId = ESEI_KEY_PRESS;
+    engine().queueEvent(key);
+    const irr::u32 last = engine().getLastFrameTime();
+
+    engine().setGameRunning(false);
+    ASSERT_TRUE(engine().update());
+    EXPECT_EQ(engine().getEventQueue().size(), 1u) << "input waits for the game";
+    EXPECT_EQ(ball->Physics.getLiveBody()->GetPosition().y, 0.0f);
+    EXPECT_EQ(engine().getLastFrameTime(), last);
+}
+
+TEST_F(FrameUpdate, FallingBodyIsWrittenBackAndOfflineChangesAreForgotten)
+{
+    CSceneObject* ball = make(5);
+    CSceneObject* loose = make(6);
+    loose->Physics.owner = false;
+    for (CSceneObject* o : {ball, loose})
+    {
+        o->Physics.setType(EBT_DYNAMIC);
+        o->Physics.addCollisionCircle(1.0f, {0.0f, 0.0f});
+    }
+    CPhysicsManager::getInstance()->setGravity({0.0f, 10.0f});
+    loose->markEngineAttributeChanged(EP_IMAGE);
+    engine().setGameRunning(true);
+
+    float lastY = 0.0f;
+    for (int i = 0; i < 3; ++i)
+    {
+        frame();
+        const float y = ball->getEngineAttribute(EP_Y)->getFloat();
+        EXPECT_GT(y, lastY) << "frame " << i;
+        EXPECT_FLOAT_EQ(y, ball->Physics.getLiveBody()->GetPosition().y * 16.0f);
+        lastY = y;
+        EXPECT_TRUE(ball->getChangedEngineAttributes().empty()) << "forgotten offline";
+        EXPECT_TRUE(engine().getSendQueue().getFrames().empty());
+    }
+    EXPECT_GT(loose->Physics.getLiveBody()->GetPosition().y, 0.0f) << "its body falls all the same";
+    EXPECT_EQ(loose->getEngineAttribute(EP_Y)->getFloat(), 0.0f) << "but is never written back";
+    EXPECT_EQ(loose->getChangedEngineAttributes(), (std::set<irr::s32>{EP_IMAGE}));
+}
+
+TEST_F(FrameUpdate, ScriptsRunInTheirOrder)
+{
+    // Every module writes into one attribute of object 1, which all of them can reach.
+    const char* recorder = "void note(const string &in what) { SceneObject@ r = Objects.get_scene_object(1);"
+                           " r.set_attribute(\"log\", r.get_attribute_string(\"log\") + what + \" \"); }\n";
+    engine().getClientModule()->load(irr::core::ustring16(
+        (std::string(recorder) + "void Update(SceneObject@+ self, uint t) { note(\"client\"); }\n"
+                                 "void OnKeyPress(SceneObject@+ self, EKEY_CODE k) { note(\"key\"); }")
+            .c_str()), "main");
+    CObjectClass* rec = objects().getObjectClass(engine().getScriptManager(), "rec");
+    rec->getAttributes().setString("log", -1, "");
+    rec->getModule()->load(irr::core::ustring16((std::string(recorder) +
+        "void Update(SceneObject@+ self, uint t) { note(\"c\" + self.get_attribute_string(\"n\")); }").c_str()),
+        "main");
+    rec->getAttributes().setString("n", -1, "");
+    for (irr::u32 id : {3u, 1u, 2u})
+    {
+        CSceneObject* o = make(id, "rec");
+        ASSERT_NE(o, nullptr);
+        o->getClassAttributes().findByName("n")->setString(irr::core::ustring16(std::to_string(id).c_str()));
+        o->getModule()->load(irr::core::ustring16((std::string(recorder) +
+            "void Update(SceneObject@+ self, uint t) { note(\"o\" + self.get_attribute_string(\"n\")); }").c_str()),
+            "main");
+    }
+    SScriptEvent key;
+    key.callbackId = ESEI_KEY_PRESS;
+    key.arguments = net::packet::fromU8(65);
+    engine().queueEvent(key);
+    engine().setGameRunning(true);
+    frame();
+    EXPECT_EQ(text(objects().getSceneObject(1), "log"), "key client c1 o1 c1 o1 c2 o2 c2 o2 c3 o3 c3 o3 ");
+    EXPECT_TRUE(engine().getEventQueue().empty());
+}
+
+TEST_F(FrameUpdate, RemovedPlayerIsNeverHandedToAScript)
+{
+    engine().getClientModule()->load("int seen = 0; void Update(SceneObject@+ self, uint t) { if (self !is null) seen++; }",
+        "main");
+    CSceneObject* player = make(5);
+    engine().setPlayerObject(player);
+    engine().setGameRunning(true);
+    frame();
+    // Gone from the registry by a way that does not know about the player.
+    objects().remove(5);
+    frame();
+    frame();
+    EXPECT_EQ(engine().getPlayerObject(), nullptr);
+    AngelScript::asIScriptModule* m = engine().getClientModule()->getEngineModule();
+    ASSERT_NE(m, nullptr);
+    const int index = m->GetGlobalVarIndexByName("seen");
+    ASSERT_GE(index, 0);
+    EXPECT_EQ(*static_cast<int*>(m->GetAddressOfGlobalVar(index)), 1);
+}
+
+} // namespace
