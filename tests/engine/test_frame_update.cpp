@@ -126,6 +126,26 @@ TEST_F(FrameUpdate, ScriptsRunInTheirOrder)
     EXPECT_TRUE(engine().getEventQueue().empty());
 }
 
+TEST_F(FrameUpdate, ObjectsMadeDuringTheLoopWaitForTheNextFrame)
+{
+    CObjectClass* counted = objects().getObjectClass(engine().getScriptManager(), "counted");
+    counted->getModule()->load("int visits = 0; void Update(SceneObject@+ self, uint t) { visits++; }", "main");
+    CObjectClass* spawner = objects().getObjectClass(engine().getScriptManager(), "spawner");
+    spawner->getModule()->load(
+        "void Update(SceneObject@+ self, uint t) { Engine.create_sceneobject(\"counted\", ESOT_DEFAULT); }", "main");
+    make(1, "spawner");
+    engine().setGameRunning(true);
+
+    const int expected[] = {0, 4, 12};
+    for (int visits : expected)
+    {
+        frame();
+        AngelScript::asIScriptModule* m = counted->getModule()->getEngineModule();
+        EXPECT_EQ(*static_cast<int*>(m->GetAddressOfGlobalVar(m->GetGlobalVarIndexByName("visits"))), visits);
+    }
+    EXPECT_EQ(objects().getSceneObjects().size(), 7u);
+}
+
 TEST_F(FrameUpdate, RemovedPlayerIsNeverHandedToAScript)
 {
     engine().getClientModule()->load("int seen = 0; void Update(SceneObject@+ self, uint t) { if (self !is null) seen++; }",
