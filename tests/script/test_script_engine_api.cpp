@@ -9,7 +9,9 @@
 #include "engine/CCameraManager.h"
 #include "engine/CGameEngine.h"
 #include "engine/CObjectManager.h"
+#include "engine/CPhysicsManager.h"
 #include "engine/CSceneObject.h"
+#include "engine/EngineAttributes.h"
 #include "script/CScriptManager.h"
 #include "script/CScriptModule.h"
 #include "support/engine_fixture.h"
@@ -118,6 +120,41 @@ void main() {}
 	EXPECT_TRUE(call("bool online()"));
 	EXPECT_EQ(objects->getSceneObjects().size(), 5u);
 	engine().setOnline(false);
+}
+
+TEST_F(EngineScriptAPI, NoObjectIsMadeWhileTheWorldSteps)
+{
+	const char* const script = "int made = 0; int refused = 0;\n"
+							   "void OnBeginContact(SceneObject@+ self, SceneObject@+ other) {\n"
+							   "  if (Engine.create_sceneobject(\"blank\", ESOT_STATIC) is null) refused++; else made++; }\n";
+	std::vector<CSceneObject*> balls;
+	for (irr::u32 id : {1u, 2u}) {
+		CSceneObject* ball = engine().createSceneObject(id, ESOT_DEFAULT, "");
+		ball->Physics.addCollisionCircle(1.0f, irr::core::vector2df(0, 0));
+		ball->Physics.setType(EBT_DYNAMIC);
+		ball->Physics.setVelocity(irr::core::vector2df(id == 1 ? 10.0f : -10.0f, 0));
+		ball->getEngineAttribute(EP_X)->setFloat(id == 1 ? 0.0f : 48.0f);
+		ball->markEngineAttributeChanged(EP_X);
+		CSceneObject::syncFromBody(ball);
+		ball->getModule()->load(script, "main");
+		balls.push_back(ball);
+	}
+	CLogRecorder recorder;
+	engine().getDevice()->setEventReceiver(&recorder);
+	for (int i = 0; i < 10; ++i)
+		CPhysicsManager::getInstance()->update(1.0f / 30.0f);
+	engine().getDevice()->setEventReceiver(nullptr);
+
+	int refused = 0;
+	for (CSceneObject* ball : balls) {
+		AngelScript::asIScriptModule* code = ball->getModule()->getEngineModule();
+		EXPECT_EQ(*static_cast<int*>(code->GetAddressOfGlobalVar(code->GetGlobalVarIndexByName("made"))), 0);
+		refused += *static_cast<int*>(code->GetAddressOfGlobalVar(code->GetGlobalVarIndexByName("refused")));
+	}
+	EXPECT_GE(refused, 1);
+	EXPECT_EQ(objects->getSceneObjects().size(), 2u);
+	ASSERT_FALSE(recorder.Lines.empty());
+	EXPECT_EQ(recorder.Lines[0], "script: create_sceneobject is refused while the physics world steps.");
 }
 
 TEST_F(EngineScriptAPI, KeysLogEventsAndThePlayer)
