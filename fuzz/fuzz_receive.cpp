@@ -6,6 +6,7 @@
 // and frames are split at every place a socket can split them.
 
 #include "engine/CGameEngine.h"
+#include "engine/CObjectManager.h"
 #include "net/CFrameDispatcher.h"
 #include "net/CReceiveStream.h"
 #include "net/LoginPacket.h"
@@ -18,6 +19,7 @@
 #include <random>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace
 {
@@ -61,6 +63,21 @@ struct SWorld
         fs::remove_all(root, error);
     }
 };
+
+//! Takes out what one input built, so the next starts with an empty world (classes stay: nothing
+//! removes them, and they hold no object).
+void clearWorld(orv::CGameEngine& engine)
+{
+    std::vector<irr::u32> ids;
+    if (orv::CObjectManager* objects = orv::CObjectManager::getExistingInstance())
+        for (const auto& entry : objects->getSceneObjects())
+            ids.push_back(entry.first);
+    for (const irr::u32 id : ids)
+        engine.removeSceneObject(id);
+    engine.setPlayerObject(nullptr);
+    engine.getServerAttributes() = orv::CAttributeList();
+    engine.getEventQueue().clear();
+}
 
 SWorld& world()
 {
@@ -110,6 +127,17 @@ extern "C" int LLVMFuzzerTestOneInput(const irr::u8* data, std::size_t size)
         stream.append(data + pos, std::min(chunk, size - pos));
         stream.process(dispatcher);
     }
+
+    // A game the input started runs two frames of its world: scripts, the step, the write-back.
+    // Offline, so the network step leaves the stream alone.
+    if (engine.isGameRunning())
+    {
+        engine.setOnline(false);
+        engine.update();
+        engine.update();
+        engine.setOnline(true);
+    }
+    clearWorld(engine);
 
     engine.getDevice()->getGUIEnvironment()->clear();
     checkConfinement(w);
