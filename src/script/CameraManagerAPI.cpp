@@ -5,6 +5,8 @@
 
 #include <angelscript.h>
 
+#include <cstddef>
+
 namespace orv::script {
 
 using namespace AngelScript;
@@ -48,9 +50,15 @@ void registerCameraManagerAPI(asIScriptEngine *engine)
 		asMETHOD(CCameraManager, getViewLimit), asCALL_THISCALL);
 	engine->RegisterObjectMethod("CameraManager", "void set_ViewLimit(const rectf &in)",
 		asMETHOD(CCameraManager, setViewLimit), asCALL_THISCALL);
+	// asOFFSET reaches the member through a made-up pointer, which clang's
+	// vptr check follows into unmapped memory; offsetof computes it outright.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Winvalid-offsetof"
 	engine->RegisterObjectProperty("CameraManager", "bool KeepOrthographic",
-		asOFFSET(CCameraManager, KeepOrthographic));
-	engine->RegisterObjectProperty("CameraManager", "bool UseViewLimit", asOFFSET(CCameraManager, UseViewLimit));
+		static_cast<int>(offsetof(CCameraManager, KeepOrthographic)));
+	engine->RegisterObjectProperty("CameraManager", "bool UseViewLimit",
+		static_cast<int>(offsetof(CCameraManager, UseViewLimit)));
+#pragma GCC diagnostic pop
 	engine->RegisterGlobalProperty("CameraManager Camera", CCameraManager::getInstance());
 }
 
