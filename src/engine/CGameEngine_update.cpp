@@ -1,6 +1,7 @@
 #include "engine/CGameEngine.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include <ITimer.h>
@@ -21,14 +22,35 @@ namespace {
 const irr::u16 PACKET_CLASS_ATTRIBUTES = 4;
 const irr::u16 PACKET_ENGINE_ATTRIBUTES = 5;
 
-//! The ids of the objects at this moment. Scripts may add and remove objects
-//! while a loop runs, so loops walk this copy and look every object up again.
-void snapshotIds(const CObjectManager& objects, std::vector<irr::u32>& ids)
+//! The objects, by id, at one revision of the registry. Scripts may add and
+//! remove objects while a loop runs, so loops walk this copy; an entry's
+//! object is taken as it stands only while the registry is unchanged since,
+//! else its id is looked up again.
+struct SObjectSnapshot
 {
-	ids.clear();
-	ids.reserve(objects.getSceneObjects().size());
+	std::vector<std::pair<irr::u32, CSceneObject*>> entries;
+	irr::u64 revision = 0;
+};
+
+//! The registry's nodes lie scattered over the heap, and walking thousands
+//! of them costs about as much as the frame's script calls: a snapshot that
+//! is still current (mostly the last frame's) is kept.
+void takeSnapshot(const CObjectManager& objects, SObjectSnapshot& snapshot)
+{
+	if (snapshot.revision == objects.getRevision())
+		return;
+	snapshot.entries.clear();
+	snapshot.entries.reserve(objects.getSceneObjects().size());
 	for (const auto& entry : objects.getSceneObjects())
-		ids.push_back(entry.first);
+		snapshot.entries.emplace_back(entry.first, entry.second);
+	snapshot.revision = objects.getRevision();
+}
+
+//! The registry's object of the entry's id now; null once it has left.
+CSceneObject* currentObject(const CObjectManager& objects, const SObjectSnapshot& snapshot,
+	const std::pair<irr::u32, CSceneObject*>& entry)
+{
+	return snapshot.revision == objects.getRevision() ? entry.second : objects.getSceneObject(entry.first);
 }
 
 //! The player pointer holds no reference: once its object has left the
@@ -45,7 +67,7 @@ void forgetRemovedPlayer(CGameEngine& engine, const CObjectManager& objects)
 		engine.setPlayerObject(nullptr);
 }
 
-void runScripts(CGameEngine& engine, CObjectManager& objects, std::vector<irr::u32>& ids)
+void runScripts(CGameEngine& engine, CObjectManager& objects, SObjectSnapshot& snapshot)
 {
 	ScriptEventQueue& queue = engine.getEventQueue();
 	SScriptEvent update;
@@ -55,10 +77,10 @@ void runScripts(CGameEngine& engine, CObjectManager& objects, std::vector<irr::u
 	if (script::SScriptBinding* client = engine.getClientBinding())
 		client->runQueuedEvents(queue, engine.getPlayerObject());
 
-	snapshotIds(objects, ids);
-	for (const irr::u32 id : ids)
+	takeSnapshot(objects, snapshot);
+	for (const auto& entry : snapshot.entries)
 	{
-		CSceneObject* object = objects.getSceneObject(id);
+		CSceneObject* object = currentObject(objects, snapshot, entry);
 		if (!object)
 			continue;
 		// Its own script may remove it; the visit finishes on a live object.
@@ -102,14 +124,15 @@ net::packet buildChangePacket(irr::u16 packetId, irr::u32 objectId, const IdSet&
 	return out;
 }
 
-void writeBackAndSend(CGameEngine& engine, CObjectManager& objects, std::vector<irr::u32>& ids)
+void writeBackAndSend(CGameEngine& engine, CObjectManager& objects, SObjectSnapshot& snapshot)
 {
 	// Offline the packets would be dropped unsent: they are not built at all.
 	const bool online = engine.isOnline();
-	snapshotIds(objects, ids);
-	for (const irr::u32 id : ids)
+	takeSnapshot(objects, snapshot);
+	for (const auto& entry : snapshot.entries)
 	{
-		CSceneObject* object = objects.getSceneObject(id);
+		const irr::u32 id = entry.first;
+		CSceneObject* object = currentObject(objects, snapshot, entry);
 		if (!object || !object->Physics.owner)
 			continue;
 		object->grab();
@@ -150,18 +173,19 @@ bool CGameEngine::update()
 	CObjectManager* objects = CObjectManager::getInstance();
 	if (!objects)
 		return true;
-	// Kept between frames so the loops do not allocate every frame.
-	static std::vector<irr::u32> ids;
+	// Kept between frames so the loops neither allocate nor walk the
+	// registry while it stays the same.
+	static SObjectSnapshot snapshot;
 
 	forgetRemovedPlayer(*this, *objects);
-	runScripts(*this, *objects, ids);
+	runScripts(*this, *objects, snapshot);
 
 	// The time since the last frame, in fixed steps; the physics manager keeps the rest.
 	const irr::u32 now = Device->getTimer()->getTime();
 	if (CPhysicsManager* physics = CPhysicsManager::getInstance())
 		physics->update(static_cast<irr::f32>(now - LastFrameTime) / 1000.0f);
 
-	writeBackAndSend(*this, *objects, ids);
+	writeBackAndSend(*this, *objects, snapshot);
 
 	// Before its init the camera has no device and stays where it is.
 	if (CCameraManager* camera = CCameraManager::getInstance())

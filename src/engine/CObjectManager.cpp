@@ -47,6 +47,12 @@ CObjectManager* CObjectManager::getExistingInstance()
 	return instance;
 }
 
+irr::u64 CObjectManager::nextRevision()
+{
+	static irr::u64 last = 0;
+	return ++last;
+}
+
 void CObjectManager::destroyInstance()
 {
 	// The pointer goes first: destructors of the objects must not reach a
@@ -60,6 +66,7 @@ CObjectManager::~CObjectManager()
 {
 	ObjectMap objects;
 	objects.swap(Objects);
+	Revision = nextRevision();
 	for (auto& entry : objects)
 	{
 		CSceneObject* object = entry.second;
@@ -105,6 +112,7 @@ CSceneObject* CObjectManager::createSceneObject(u32 id, u32 type, const ustring1
 		// lets go of the stray one instead of pulling it from under its holders.
 		CSceneObject* stray = found->second;
 		Objects.erase(found);
+		Revision = nextRevision();
 		stray->drop();
 	}
 
@@ -112,6 +120,7 @@ CSceneObject* CObjectManager::createSceneObject(u32 id, u32 type, const ustring1
 	if (!object)
 		return nullptr;
 	Objects[id] = object;
+	Revision = nextRevision();
 	return object;
 }
 
@@ -133,6 +142,7 @@ bool CObjectManager::remove(u32 id)
 	CSceneObject* object = found->second;
 	// Out of the map first: the object's destructor may look itself up.
 	Objects.erase(found);
+	Revision = nextRevision();
 	object->drop();
 	return true;
 }

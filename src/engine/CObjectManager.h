@@ -63,10 +63,17 @@ public:
 	const ClassMap& getObjectClasses() const { return Classes; }
 	//! Ascending id; every entry holds an object.
 	const ObjectMap& getSceneObjects() const { return Objects; }
+	//! Changes whenever an object joins or leaves, and no two managers share
+	//! a value: a copy of the objects taken at one revision is current for as
+	//! long as the revision stays.
+	irr::u64 getRevision() const { return Revision; }
 
 private:
+	static irr::u64 nextRevision();
+
 	ClassMap Classes;
 	ObjectMap Objects;
+	irr::u64 Revision = nextRevision();
 };
 
 } // namespace orv

@@ -7,6 +7,7 @@
 #include "engine/CSceneObject.h"
 #include "engine/EngineAttributes.h"
 #include "net/CNetParse.h"
+#include "script/CScriptManager.h"
 #include "script/CScriptModule.h"
 #include "support/engine_fixture.h"
 
@@ -144,6 +145,40 @@ TEST_F(FrameUpdate, ObjectsMadeDuringTheLoopWaitForTheNextFrame)
         EXPECT_EQ(*static_cast<int*>(m->GetAddressOfGlobalVar(m->GetGlobalVarIndexByName("visits"))), visits);
     }
     EXPECT_EQ(objects().getSceneObjects().size(), 7u);
+}
+
+void removeObject(irr::u32 id)
+{
+    CObjectManager::getInstance()->remove(id);
+}
+
+TEST_F(FrameUpdate, ObjectsRemovedDuringTheLoopAreNotVisited)
+{
+    ASSERT_GE(engine().getScriptManager()->getEngine()->RegisterGlobalFunction("void removeObject(uint id)",
+                  AngelScript::asFUNCTION(removeObject), AngelScript::asCALL_CDECL),
+        0);
+    CObjectClass* counted = objects().getObjectClass(engine().getScriptManager(), "counted");
+    counted->getModule()->load("int visits = 0; void Update(SceneObject@+ self, uint t) { visits++; }", "main");
+    CObjectClass* remover = objects().getObjectClass(engine().getScriptManager(), "remover");
+    // Object 3 leaves before its turn, object 1 (already visited) at the same time.
+    remover->getModule()->load("void Update(SceneObject@+ self, uint t) { removeObject(3); removeObject(1); }",
+        "main");
+    make(1, "counted");
+    make(2, "remover");
+    make(3, "counted");
+    make(4, "counted");
+    engine().setGameRunning(true);
+
+    // Two Update calls an object and frame: the queue's and the direct one.
+    const int expected[] = {4, 6, 8};
+    for (int visits : expected)
+    {
+        frame();
+        AngelScript::asIScriptModule* m = counted->getModule()->getEngineModule();
+        EXPECT_EQ(*static_cast<int*>(m->GetAddressOfGlobalVar(m->GetGlobalVarIndexByName("visits"))), visits);
+    }
+    EXPECT_EQ(objects().getSceneObject(1), nullptr);
+    EXPECT_EQ(objects().getSceneObjects().size(), 2u);
 }
 
 TEST_F(FrameUpdate, RemovedPlayerIsNeverHandedToAScript)
