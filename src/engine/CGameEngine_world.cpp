@@ -18,6 +18,7 @@
 #include "engine/EngineAttributes.h"
 #include "engine/SEventQueryCallback.h"
 #include "engine/SceneNodeSync.h"
+#include "engine/TiledMapImage.h"
 #include "script/CScriptModule.h"
 #include "script/SScriptBinding.h"
 
@@ -184,20 +185,8 @@ CSceneObject* CGameEngine::addSceneObject(CSceneObject* object)
 		SceneNodes[object] = node;
 		node->setSceneObject(object);
 		node->drop();
-		CTiledSceneObject* tiled = static_cast<CTiledSceneObject*>(object);
-		if (!tiled->getTileset().empty()) {
-			CImage* tileset = findImage(tiled->getTileset());
-			ustring16 mapName("TiledObject_");
-			mapName += ustring16(irr::core::stringc(object->getId()));
-			// A picture file that happens to carry the map's name is no map.
-			CTiledImage* map = dynamic_cast<CTiledImage*>(getImage(EIT_TILED, mapName));
-			if (map) {
-				map->setMap(tileset, tiled->getTileWidth(), tiled->getTileHeight(), tiled->getColumns(),
-					tiled->getRows(), tiled->getTiles());
-				map->createTextures();
-				node->setImage(map);
-			}
-		}
+		if (CImage* map = buildTiledMapImage(*this, *static_cast<CTiledSceneObject*>(object)))
+			node->setImage(map);
 		break;
 	}
 	default:

@@ -5,7 +5,9 @@
 #include "engine/CAnimation.h"
 #include "engine/CGameEngine.h"
 #include "engine/CSceneObject.h"
+#include "engine/CTiledSceneObject.h"
 #include "engine/EngineAttributes.h"
+#include "engine/TiledMapImage.h"
 
 namespace orv {
 
@@ -60,6 +62,22 @@ void syncRotation(CSceneObject* object, irr::scene::ISceneNode* node, const SCha
 		node->setRotation(irr::core::vector3df(0.0f, 0.0f, -value(object, EP_ROTATION)));
 }
 
+void syncImage(CSceneObject* object, C2DImageSceneNode* node)
+{
+	CGameEngine* engine = CGameEngine::peekInstance();
+	if (object->getType() == ESOT_TILED) {
+		// A tiled object names no image: its tile fields changed, and its map
+		// is composed again from them. A node already showing the map rebuilt
+		// when the new textures were announced.
+		CImage* map = buildTiledMapImage(*engine, *static_cast<CTiledSceneObject*>(object));
+		if (map && map != node->getImage())
+			node->setImage(map);
+		return;
+	}
+	if (CImage* image = engine->findImage(object->getEngineAttribute(EP_IMAGE)->getString()))
+		node->setImage(image);
+}
+
 } // namespace
 
 void syncImageNode(CSceneObject* object)
@@ -72,8 +90,7 @@ void syncImageNode(CSceneObject* object)
 		return;
 	syncPlacement(object, node, changes);
 	if (changes.image)
-		if (CImage* image = CGameEngine::peekInstance()->findImage(object->getEngineAttribute(EP_IMAGE)->getString()))
-			node->setImage(image);
+		syncImage(object, node);
 	syncRotation(object, node, changes);
 }
 

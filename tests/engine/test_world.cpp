@@ -16,6 +16,7 @@
 #include "engine/CTiledSceneObject.h"
 #include "engine/EngineAttributes.h"
 #include "engine/SceneNodeSync.h"
+#include "script/CScriptManager.h"
 #include "script/CScriptModule.h"
 #include "support/CMemoryImage.h"
 #include "support/engine_fixture.h"
@@ -194,6 +195,92 @@ TEST_F(WorldTest, ATiledObjectMadeAgainShowsItsNewTiles)
 			textures = engine().getVideoDriver()->getTextureCount();
 		EXPECT_EQ(engine().getVideoDriver()->getTextureCount(), textures);
 		EXPECT_TRUE(engine().removeSceneObject(12));
+	}
+}
+
+TEST_F(WorldTest, AScriptMadeMapIsComposedAtTheNextFrame)
+{
+	// Left tile green, right tile blue.
+	irr::video::IImage* tileset =
+		test::createFilledPicture(engine().getVideoDriver(), 32, 16, irr::video::SColor(255, 0, 255, 0));
+	for (irr::u32 y = 0; y < 16; ++y)
+		for (irr::u32 x = 16; x < 32; ++x)
+			tileset->setPixel(x, y, irr::video::SColor(255, 0, 0, 255));
+	ASSERT_TRUE(engine().getVideoDriver()->writeImageToFile(tileset, (sandbox->folder().path() + "tiles.png").c_str()));
+	tileset->drop();
+
+	CTiledSceneObject* map = nullptr;
+	struct SHandleRelease
+	{
+		CTiledSceneObject*& held;
+		~SHandleRelease()
+		{
+			if (held)
+				held->drop();
+		}
+	} release{map};
+	AngelScript::asIScriptEngine* scripts = engine().getScriptManager()->getEngine();
+	ASSERT_GE(scripts->RegisterGlobalProperty("TiledSceneObject@ map", &map), 0);
+	AngelScript::asIScriptModule* module = scripts->GetModule("map test", AngelScript::asGM_ALWAYS_CREATE);
+	module->AddScriptSection("map", R"AS(
+void make() {
+	@map = cast<TiledSceneObject>(Engine.create_sceneobject("", ESOT_TILED));
+	map.Tileset = "tiles.png";
+	map.Tileset_Tile_Dimension = dimension2di(16, 16);
+	map.Tile_Dimension = dimension2di(3, 2);
+	array<uint8> tiles = {0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0};
+	@map.Tiles = tiles;
+}
+void shrink() {
+	map.Tile_Dimension = dimension2di(2, 1);
+	array<uint8> tiles = {1, 0, 0, 0};
+	@map.Tiles = tiles;
+}
+void spoil() { array<uint8> tiles = {0, 0, 0}; @map.Tiles = tiles; }
+)AS");
+	ASSERT_GE(module->Build(), 0);
+	engine().setGameRunning(true);
+
+	struct Case
+	{
+		const char* function;
+		irr::core::dimension2du size;
+		bool composes;
+		irr::video::SColor firstCell;
+	};
+	// In order; tile bytes that do not fit the map leave the last good textures.
+	const Case cases[] = {
+		{"void make()", {48, 32}, true, irr::video::SColor(255, 0, 255, 0)},
+		{"void shrink()", {32, 16}, true, irr::video::SColor(255, 0, 0, 255)},
+		{"void spoil()", {32, 16}, false, irr::video::SColor()},
+	};
+	irr::u32 textureCount = 0;
+	for (const Case& c : cases) {
+		SCOPED_TRACE(c.function);
+		AngelScript::asIScriptContext* context = scripts->CreateContext();
+		context->Prepare(module->GetFunctionByDecl(c.function));
+		EXPECT_EQ(context->Execute(), AngelScript::asEXECUTION_FINISHED);
+		context->Release();
+		ASSERT_NE(map, nullptr);
+		ASSERT_TRUE(engine().update());
+
+		C2DImageSceneNode* node = static_cast<C2DImageSceneNode*>(nodeOf(map));
+		CImage* shown = node ? node->getImage() : nullptr;
+		ASSERT_NE(shown, nullptr);
+		EXPECT_EQ(shown->getName(), ustring16("TiledObject_") + ustring16(irr::core::stringc(map->getId())));
+		EXPECT_EQ(shown->getTextures().size(), 1u);
+		EXPECT_EQ(node->getMeshBufferCount(), 1u);
+		EXPECT_EQ(shown->getSize(), c.size);
+		EXPECT_EQ(node->getBoundingBox().MaxEdge.X, c.size.Width / 2.0f);
+		irr::video::IImage* picture = shown->compose();
+		EXPECT_EQ(picture != nullptr, c.composes);
+		if (picture) {
+			EXPECT_EQ(picture->getPixel(0, 0), c.firstCell);
+			picture->drop();
+		}
+		if (textureCount == 0)
+			textureCount = engine().getVideoDriver()->getTextureCount();
+		EXPECT_EQ(engine().getVideoDriver()->getTextureCount(), textureCount) << "old textures replaced";
 	}
 }
 
