@@ -12,8 +12,6 @@
 #include <irrlicht.h>
 
 #include "engine/CGameEngine.h"
-#include "engine/CObjectManager.h"
-#include "engine/CTiledSceneObject.h"
 #include "engine/EngineTeardown.h"
 #include "script/CScriptManager.h"
 #include "support/XServer.h"
@@ -81,6 +79,14 @@ void main()
 	a.set_attribute("hero.tga", "hero.tga");
 	check(a.set_animation("walk.gani"), "animation");
 	a.Position = vector3df(150, 90, 10);
+
+	TiledSceneObject@ m = cast<TiledSceneObject>(Engine.create_sceneobject("", ESOT_TILED));
+	m.Tileset = "tiles.tga";
+	m.Tileset_Tile_Dimension = dimension2di(16, 16);
+	m.Tile_Dimension = dimension2di(2, 1);
+	array<uint8> tiles = {0, 0, 1, 0};
+	@m.Tiles = tiles;
+	m.Position = vector3df(40, 50, 10);
 
 	@Camera.Follow = s;
 }
@@ -165,17 +171,6 @@ TEST(SceneOnScreen, ScriptMadeSceneIsDrawnWhereTheCameraPutsIt)
 		ASSERT_TRUE(engine && engine->init());
 		engine->getDevice()->getGUIEnvironment()->clear();
 		engine->setGameRunning(true);
-
-		// The map: its tiles must be in place when it enters the scene.
-		CSceneObject* map = CObjectManager::getInstance()->createSceneObject(500, ESOT_TILED, "");
-		ASSERT_NE(map, nullptr);
-		CTiledSceneObject* tiled = static_cast<CTiledSceneObject*>(map);
-		tiled->setTileset("tiles.tga");
-		tiled->setTileSize(16, 16);
-		tiled->setMapSize(2, 1);
-		tiled->getTiles() = {0, 0, 1, 0};
-		engine->addSceneObject(map);
-		map->setPosition(irr::core::vector3df(40, 50, 10));
 
 		asIScriptEngine* scripts = engine->getScriptManager()->getEngine();
 		scripts->RegisterGlobalFunction("bool check(bool, const string &in)", asFUNCTION(scriptCheck), asCALL_CDECL);
