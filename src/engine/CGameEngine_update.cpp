@@ -57,14 +57,25 @@ CSceneObject* currentObject(const CObjectManager& objects, const SObjectSnapshot
 //! registry it may be gone, so it is dropped before any script could see it.
 void forgetRemovedPlayer(CGameEngine& engine, const CObjectManager& objects)
 {
+	// Found once, it stays registered while the registry does not change:
+	// the walk is left for the frames after a change.
+	static CSceneObject* confirmed = nullptr;
+	static irr::u64 confirmedRevision = 0;
 	CSceneObject* player = engine.getPlayerObject();
 	if (!player)
+		return;
+	if (player == confirmed && confirmedRevision == objects.getRevision())
 		return;
 	const auto& map = objects.getSceneObjects();
 	const bool registered = std::any_of(map.begin(), map.end(),
 		[player](const CObjectManager::ObjectMap::value_type& entry) { return entry.second == player; });
 	if (!registered)
+	{
 		engine.setPlayerObject(nullptr);
+		return;
+	}
+	confirmed = player;
+	confirmedRevision = objects.getRevision();
 }
 
 void runScripts(CGameEngine& engine, CObjectManager& objects, SObjectSnapshot& snapshot)
