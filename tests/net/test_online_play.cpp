@@ -86,15 +86,7 @@ protected:
 
     bool pumpUntil(const std::function<bool()>& done, int timeoutMs = 5000)
     {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-        while (std::chrono::steady_clock::now() < end)
-        {
-            engine().update();
-            if (done())
-                return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        return false;
+        return orv::test::pumpUntil(engine(), done, timeoutMs);
     }
 
     //! One frame about 20 ms after the last, so the world steps at least once.

@@ -1,5 +1,8 @@
 #include "engine_fixture.h"
 
+#include <chrono>
+#include <thread>
+
 #include <unistd.h>
 
 #include <cstdlib>
@@ -102,6 +105,19 @@ void EngineTest::SetUp()
 void EngineTest::TearDown()
 {
 	sandbox.reset();
+}
+
+bool pumpUntil(CGameEngine& engine, const std::function<bool()>& done, int timeoutMs)
+{
+	const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+	while (std::chrono::steady_clock::now() < end)
+	{
+		engine.update();
+		if (done())
+			return true;
+		std::this_thread::sleep_for(std::chrono::milliseconds(5));
+	}
+	return false;
 }
 
 } // namespace test

@@ -1,6 +1,7 @@
 #ifndef ORV_TESTS_SUPPORT_ENGINE_FIXTURE_H_INCLUDED
 #define ORV_TESTS_SUPPORT_ENGINE_FIXTURE_H_INCLUDED
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -77,6 +78,10 @@ protected:
 
 	std::unique_ptr<CEngineSandbox> sandbox;
 };
+
+//! Runs the engine's frame update until done() holds or the time runs out;
+//! for tests that wait on a peer over a real socket.
+bool pumpUntil(CGameEngine& engine, const std::function<bool()>& done, int timeoutMs = 5000);
 
 } // namespace test
 } // namespace orv
