@@ -31,7 +31,7 @@ namespace
 
 int loginKey() { return 0x2B; }
 
-//! A text for a data spec: everything but letters and digits %XX-escaped.
+//! A text for a data field of the test server: everything but letters and digits %XX-escaped.
 std::string escaped(const std::string& text)
 {
     std::string out;

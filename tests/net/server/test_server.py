@@ -23,7 +23,7 @@ is kept for the commands below. When a client packet with id 1 (the login)
 arrives, both ciphers switch to its key after its block, as a real server
 does ("autokey off" stops that).
 
-Data specs (SPEC): one token of fields joined by "+", giving bytes:
+Data fields (DATA): one token of fields joined by "+", giving bytes:
     ABCD01       bare hex            hex:ABCD      hex
     u8:N u16:N u24:N u32:N u40:N u48:N u56:N u64:N
                  big-endian integers (decimal, 0x.. hex, or negative)
@@ -39,7 +39,7 @@ Data specs (SPEC): one token of fields joined by "+", giving bytes:
     -            nothing
 Example: the parser-mode packet "2D" is u16:5+text:2D.
 
-Options (KEY=VALUE tokens before the specs):
+Options (KEY=VALUE tokens before the data):
     kind=auto|none|zlib|bzip2|N   compression type of the block; auto picks
                                   it by size as the client does (default)
     chunk=N delay=MS              write the bytes in pieces of N bytes with a
@@ -50,15 +50,15 @@ a test which pumps the client on its own thread is never blocked by them)
     port                      ok PORT
     accept [N] [TIMEOUT]      waits until N connections (default 1) were
                               accepted in all: ok N
-    block [opts] SPEC...      one block holding one frame per SPEC (each SPEC
+    block [opts] DATA...      one block holding one frame per DATA (each DATA
                               one packet): ok BYTES
-    frames [opts] SPEC        one block whose decompressed content is SPEC as
+    frames [opts] DATA        one block whose decompressed content is DATA as
                               given (hand-made frames; width bytes up to 255)
-    corrupt kind=N SPEC       a block of type N whose payload is SPEC,
+    corrupt kind=N DATA       a block of type N whose payload is DATA,
                               scrambled but not compressed (a corrupt zlib or
                               bzip2 block, or an unknown type)
-    raw [chunk/delay] SPEC    SPEC on the wire as it is; the ciphers do not run
-    encode [key=K] [kind=..] SPEC...
+    raw [chunk/delay] DATA    DATA on the wire as it is; the ciphers do not run
+    encode [key=K] [kind=..] DATA...
                               sends nothing: the block a peer whose cipher
                               was just reset to key K (default 0) writes for
                               these packets, as golden bytes: ok HEX
@@ -114,7 +114,7 @@ class CommandError(Exception):
     pass
 
 
-# --- data specs -------------------------------------------------------------
+# --- data fields -------------------------------------------------------------
 
 INT_FIELDS = {"u8": 1, "u16": 2, "u24": 3, "u32": 4, "u40": 5, "u48": 6, "u56": 7, "u64": 8}
 
@@ -171,7 +171,7 @@ def parse_field(field):
     raise CommandError("unknown field %s" % field)
 
 
-def parse_spec(token):
+def parse_fields(token):
     return b"".join(parse_field(field) for field in token.split("+"))
 
 
@@ -391,30 +391,30 @@ class TestServer:
         return str(len(self.links))
 
     def send_block(self, args, make):
-        options, specs = split_options(args)
+        options, parts = split_options(args)
         link = self.link()
-        data = make(link, options, [parse_spec(spec) for spec in specs])
+        data = make(link, options, [parse_fields(data_token) for data_token in parts])
         return str(link.write(data, options["chunk"], options["delay"]))
 
     def cmd_block(self, args):
         return self.send_block(args, lambda link, o, packets: link.connection.encode(packets, o["kind"]))
 
     def cmd_frames(self, args):
-        return self.send_block(args, lambda link, o, specs: link.connection.encode_raw(b"".join(specs), o["kind"]))
+        return self.send_block(args, lambda link, o, parts: link.connection.encode_raw(b"".join(parts), o["kind"]))
 
     def cmd_corrupt(self, args):
-        def make(link, options, specs):
+        def make(link, options, parts):
             if options["kind"] is None:
                 raise CommandError("corrupt needs kind=")
-            return link.connection.encode_raw(b"".join(specs), options["kind"], compressed=False)
+            return link.connection.encode_raw(b"".join(parts), options["kind"], compressed=False)
         return self.send_block(args, make)
 
     def cmd_raw(self, args):
-        return self.send_block(args, lambda link, o, specs: b"".join(specs))
+        return self.send_block(args, lambda link, o, parts: b"".join(parts))
 
     def cmd_encode(self, args):
-        options, specs = split_options(args)
-        packets = [parse_spec(spec) for spec in specs]
+        options, parts = split_options(args)
+        packets = [parse_fields(data_token) for data_token in parts]
         return wire.encode_block(wire.frames(*packets), wire.Cipher(options["key"]), options["kind"]).hex()
 
     def cmd_key(self, args):

@@ -1,4 +1,4 @@
-"""The test server itself: its data specs, and one scripted exchange with a
+"""The test server itself: its data fields, and one scripted exchange with a
 client written here from orv_wire, so that end-to-end failures point at the
 client and not at the server."""
 
@@ -15,7 +15,7 @@ import orv_wire as wire  # noqa: E402
 import test_server  # noqa: E402
 
 
-class DataSpecs(unittest.TestCase):
+class DataFields(unittest.TestCase):
     def test_fields(self):
         cases = [
             ("0a0B", b"\x0a\x0b"),
@@ -34,20 +34,20 @@ class DataSpecs(unittest.TestCase):
             ("int:-1", b"\x08" + b"\xff" * 8),
             ("zeros:3+rep:2:ab01", b"\0\0\0\xab\x01\xab\x01"),
         ]
-        for spec, expected in cases:
-            with self.subTest(spec=spec):
-                self.assertEqual(expected, test_server.parse_spec(spec))
+        for data_token, expected in cases:
+            with self.subTest(data_token=data_token):
+                self.assertEqual(expected, test_server.parse_fields(data_token))
 
     def test_random_bytes_follow_their_seed(self):
-        self.assertEqual(test_server.parse_spec("rand:50:7"), test_server.parse_spec("rand:50:7"))
-        self.assertNotEqual(test_server.parse_spec("rand:50:7"), test_server.parse_spec("rand:50:8"))
-        self.assertEqual(300, len(test_server.parse_spec("rand:300")))
+        self.assertEqual(test_server.parse_fields("rand:50:7"), test_server.parse_fields("rand:50:7"))
+        self.assertNotEqual(test_server.parse_fields("rand:50:7"), test_server.parse_fields("rand:50:8"))
+        self.assertEqual(300, len(test_server.parse_fields("rand:300")))
 
     def test_bad_fields_are_refused(self):
-        for spec in ["u9:1", "hex:zz", "u8:x", "file:/no/such/file", "int:9:1"]:
-            with self.subTest(spec=spec):
+        for data_token in ["u9:1", "hex:zz", "u8:x", "file:/no/such/file", "int:9:1"]:
+            with self.subTest(data_token=data_token):
                 with self.assertRaises(test_server.CommandError):
-                    test_server.parse_spec(spec)
+                    test_server.parse_fields(data_token)
 
 
 class Exchange(unittest.TestCase):
@@ -98,7 +98,7 @@ class Exchange(unittest.TestCase):
         for line in ["block u16:5+str:2D u16:0", "block kind=bzip2 u16:3+rand:100",
                      "frames 0102+0001+00", "block chunk=3 delay=1 u16:17+u32:9"]:
             self.assertTrue(self.command(line).startswith("ok "), line)
-        self.assertEqual([b"\x00\x05\x01\x022D", b"\x00\x00", b"\x00\x03" + test_server.parse_spec("rand:100"),
+        self.assertEqual([b"\x00\x05\x01\x022D", b"\x00\x00", b"\x00\x03" + test_server.parse_fields("rand:100"),
                           b"\x00\x01", b"", b"\x00\x11\x00\x00\x00\x09"],
                          self.read_blocks(client, reader, 6))
 
