@@ -1,8 +1,8 @@
 #include "engine/CIniFile.h"
 
-#include <climits>
 #include <string>
 
+#include "base/LeadingInteger.h"
 #include "engine/CFileBuffer.h"
 
 namespace orv {
@@ -62,25 +62,7 @@ void CIniSection::set(const ustring16& key, const ustring16& value)
 
 irr::s32 CIniSection::getNumber(const ustring16& key) const
 {
-	const ustring16 value = get(key);
-	const std::u16string& text = value.toUTF16_std();
-	size_t i = 0;
-	while (i < text.size() && (text[i] == u' ' || (text[i] >= u'\t' && text[i] <= u'\r')))
-		++i;
-	bool negative = false;
-	if (i < text.size() && (text[i] == u'+' || text[i] == u'-'))
-		negative = text[i++] == u'-';
-	long long number = 0;
-	for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
-		number = number * 10 + (text[i] - u'0');
-		if (number > static_cast<long long>(INT_MAX) + 1)
-			number = static_cast<long long>(INT_MAX) + 1;
-	}
-	if (negative)
-		number = -number;
-	if (number > INT_MAX)
-		number = INT_MAX;
-	return static_cast<irr::s32>(number);
+	return readLeadingInteger(get(key));
 }
 
 void CIniSection::setNumber(const ustring16& key, irr::s32 number)
