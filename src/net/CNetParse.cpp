@@ -11,6 +11,12 @@
 namespace orv
 {
 
+const irr::core::ustring16& CNetParse::scriptSection()
+{
+    static const irr::core::ustring16 section("main");
+    return section;
+}
+
 const CNetParse::Handler CNetParse::Handlers[CNetParse::HandlerCount] = {
     &CNetParse::onIgnored,           &CNetParse::onServerError,
     &CNetParse::onFileStart,         &CNetParse::onFileData,

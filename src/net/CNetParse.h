@@ -63,6 +63,15 @@ protected:
     //! The rest of the packet as text: the reading that every "rest of the packet" field uses.
     static irr::core::ustring16 readRest(net::packet& packet) { return packet.readChars(packet.getSize()); }
 
+    //! The type byte of the value at the read position, for the line that tells why it was refused.
+    static unsigned typeAhead(const net::packet& packet)
+    {
+        return packet.getBytesLeft() ? packet.getData()[packet.getReadPosition()] : 0u;
+    }
+
+    //! The section name under which server-sent code is compiled.
+    static const irr::core::ustring16& scriptSection();
+
     //! One line on the device's logger: the channel word as its text, the message as its hint.
     void log(const char* channel, const std::string& message, irr::ELOG_LEVEL level = irr::ELL_INFORMATION);
 

@@ -17,15 +17,7 @@ namespace orv
 namespace
 {
 
-const irr::core::ustring16 SECTION_MAIN("main");
 
-std::string decimal(irr::u64 value) { return std::to_string(value); }
-
-//! The type byte of the value at the read position, for the line that tells why it was refused.
-unsigned typeAhead(const net::packet& packet)
-{
-    return packet.getBytesLeft() ? packet.getData()[packet.getReadPosition()] : 0u;
-}
 
 } // namespace
 
@@ -40,7 +32,7 @@ bool CNetParse::onMainScript(net::packet& packet)
 {
     const irr::core::ustring16 code = readRest(packet);
     if (script::CScriptModule* module = Host.getClientModule())
-        module->load(code, SECTION_MAIN);
+        module->load(code, scriptSection());
     return true;
 }
 
@@ -67,7 +59,7 @@ bool CNetParse::onAddClassAttribute(net::packet& packet)
     // An id another name holds is refused and logged by the list; nothing was added then.
     if (!objectClass->getAttributes().getOrAdd(name, id))
         return true;
-    log("attributes", "Adding attribute " + name.toUTF8_std() + " (" + decimal(id) + "), to class: " +
+    log("attributes", "Adding attribute " + name.toUTF8_std() + " (" + std::to_string(id) + "), to class: " +
                           className.toUTF8_std());
     return true;
 }
@@ -81,7 +73,7 @@ bool CNetParse::onClassScript(net::packet& packet)
     CObjectManager* objects = CObjectManager::getInstance();
     CObjectClass* objectClass = objects ? objects->findObjectClass(className) : nullptr;
     if (objectClass && objectClass->getModule())
-        objectClass->getModule()->load(code, SECTION_MAIN);
+        objectClass->getModule()->load(code, scriptSection());
     return true;
 }
 
@@ -93,7 +85,7 @@ bool CNetParse::onAddServerAttribute(net::packet& packet)
     CAttributeList* attributes = Host.getServerAttributes();
     if (!attributes || !attributes->getOrAdd(name, id))
         return true;
-    log("attributes", "Adding server attribute " + name.toUTF8_std() + " (" + decimal(id) + ")");
+    log("attributes", "Adding server attribute " + name.toUTF8_std() + " (" + std::to_string(id) + ")");
     return true;
 }
 
@@ -113,13 +105,13 @@ bool CNetParse::onChangeServerProperty(net::packet& packet)
         // The bytes behind a value that cannot be read are no longer known to be attribute ids.
         if (!attribute->readValue(packet))
         {
-            log("attributes", "Refused server prop " + attribute->name.toUTF8_std() + "(" + decimal(id) +
-                                  "): type (" + decimal(type) + "); the rest of the packet is ignored.",
+            log("attributes", "Refused server prop " + attribute->name.toUTF8_std() + "(" + std::to_string(id) +
+                                  "): type (" + std::to_string(type) + "); the rest of the packet is ignored.",
                 irr::ELL_WARNING);
             break;
         }
-        log("attributes", "Changing server prop " + attribute->name.toUTF8_std() + "(" + decimal(id) +
-                              "): type (" + decimal(static_cast<irr::u32>(attribute->type)) + ")");
+        log("attributes", "Changing server prop " + attribute->name.toUTF8_std() + "(" + std::to_string(id) +
+                              "): type (" + std::to_string(static_cast<irr::u32>(attribute->type)) + ")");
     }
     return true;
 }

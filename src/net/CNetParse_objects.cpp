@@ -23,7 +23,6 @@ namespace orv
 namespace
 {
 
-const irr::core::ustring16 SECTION_MAIN("main");
 
 enum EShapeKind : irr::u8
 {
@@ -32,12 +31,6 @@ enum EShapeKind : irr::u8
     ESK_POLYGON = 2
 };
 
-std::string decimal(irr::u64 value) { return std::to_string(value); }
-
-unsigned typeAhead(const net::packet& packet)
-{
-    return packet.getBytesLeft() ? packet.getData()[packet.getReadPosition()] : 0u;
-}
 
 //! The object the packet's leading id names; null for id 0 and for ids without an object.
 CSceneObject* readObject(net::packet& packet)
@@ -80,7 +73,7 @@ bool CNetParse::onAddObject(net::packet& packet)
     CObjectManager* objects = CObjectManager::getInstance();
     if (objects && !objects->getSceneObject(id))
         Host.createSceneObject(id, type, className);
-    log("object", "Adding type " + decimal(type) + " object (" + decimal(id) + ") of class: " +
+    log("object", "Adding type " + std::to_string(type) + " object (" + std::to_string(id) + ") of class: " +
                       className.toUTF8_std());
     return true;
 }
@@ -93,7 +86,7 @@ bool CNetParse::onDeleteObject(net::packet& packet)
     if (player && player->getId() == id)
         Host.setPlayerObject(nullptr);
     const bool removed = Host.removeSceneObject(id);
-    log("object", "Deleting object (" + decimal(id) + ")" + (removed ? "" : " - Failure, invalid ID."));
+    log("object", "Deleting object (" + std::to_string(id) + ")" + (removed ? "" : " - Failure, invalid ID."));
     return true;
 }
 
@@ -112,15 +105,15 @@ bool CNetParse::onChangeObjectAttribute(net::packet& packet)
         const unsigned type = typeAhead(packet);
         if (!attribute->readValue(packet))
         {
-            log("attributes", "Refused object (" + decimal(object->getId()) + ") attribute " +
-                                  attribute->name.toUTF8_std() + " (" + decimal(id) + "): type (" + decimal(type) +
+            log("attributes", "Refused object (" + std::to_string(object->getId()) + ") attribute " +
+                                  attribute->name.toUTF8_std() + " (" + std::to_string(id) + "): type (" + std::to_string(type) +
                                   "); the rest of the packet is ignored.",
                 irr::ELL_WARNING);
             break;
         }
-        log("attributes", "Changing object (" + decimal(object->getId()) + ") attribute " +
-                              attribute->name.toUTF8_std() + " (" + decimal(id) + "): type (" +
-                              decimal(static_cast<irr::u32>(attribute->type)) + ")");
+        log("attributes", "Changing object (" + std::to_string(object->getId()) + ") attribute " +
+                              attribute->name.toUTF8_std() + " (" + std::to_string(id) + "): type (" +
+                              std::to_string(static_cast<irr::u32>(attribute->type)) + ")");
     }
     return true;
 }
@@ -141,8 +134,8 @@ bool CNetParse::onSyncObject(net::packet& packet)
         const unsigned type = typeAhead(packet);
         if (!attribute->readValue(packet))
         {
-            log("attributes", "Refused object (" + decimal(object->getId()) + ") engine attribute " +
-                                  attribute->name.toUTF8_std() + " (" + decimal(id) + "): type (" + decimal(type) +
+            log("attributes", "Refused object (" + std::to_string(object->getId()) + ") engine attribute " +
+                                  attribute->name.toUTF8_std() + " (" + std::to_string(id) + "): type (" + std::to_string(type) +
                                   "); the rest of the packet is ignored.",
                 irr::ELL_WARNING);
             break;
@@ -164,7 +157,7 @@ bool CNetParse::onObjectScript(net::packet& packet)
         return true;
     // Created may remove the object it runs on.
     object->grab();
-    object->getModule()->load(code, SECTION_MAIN);
+    object->getModule()->load(code, scriptSection());
     if (script::SScriptBinding* binding = object->getBinding())
         binding->callCallback(script::ESC_CREATED, net::packet(), object);
     object->drop();
@@ -218,8 +211,8 @@ bool CNetParse::onPhysicsShape(net::packet& packet)
 
     if (fit == ESF_REFUSED)
     {
-        log("object", "Refused collision shape of kind " + decimal(kind) + " for object (" +
-                          decimal(object->getId()) + "): a size or point is out of range.",
+        log("object", "Refused collision shape of kind " + std::to_string(kind) + " for object (" +
+                          std::to_string(object->getId()) + "): a size or point is out of range.",
             irr::ELL_WARNING);
         return true;
     }
