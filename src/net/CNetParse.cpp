@@ -11,6 +11,13 @@
 namespace orv
 {
 
+void CNetParse::log(const char* channel, const std::string& message, irr::ELOG_LEVEL level)
+{
+    irr::IrrlichtDevice* device = Host.getDevice();
+    if (device && device->getLogger())
+        device->getLogger()->log(channel, message.c_str(), level);
+}
+
 const irr::core::ustring16& CNetParse::scriptSection()
 {
     static const irr::core::ustring16 section("main");
@@ -32,13 +39,6 @@ const CNetParse::Handler CNetParse::Handlers[CNetParse::HandlerCount] = {
 
 namespace
 {
-
-void logNet(INetParseHost& host, const std::string& message, irr::ELOG_LEVEL level)
-{
-    irr::IrrlichtDevice* device = host.getDevice();
-    if (device && device->getLogger())
-        device->getLogger()->log("net", message.c_str(), level);
-}
 
 //! A server's name as it may go to the console: control characters would let it write there.
 std::string printable(std::string text)
@@ -77,10 +77,10 @@ bool CNetParse::onFileStart(net::packet& packet)
     const EFileTransferResult result =
         Host.getFileTransfers().start(id, kind, name, Host.getDownloadRoot().c_str());
     if (result == EFTR_BAD_KIND)
-        logNet(Host, "Refused file transfer " + std::to_string(id) + ": kind " + std::to_string(kind) +
+        log("net", "Refused file transfer " + std::to_string(id) + ": kind " + std::to_string(kind) +
                          " has no download folder.", irr::ELL_WARNING);
     else if (result == EFTR_BAD_NAME)
-        logNet(Host, "Refused file transfer " + std::to_string(id) + ": the name \"" + printable(name) +
+        log("net", "Refused file transfer " + std::to_string(id) + ": the name \"" + printable(name) +
                          "\" would leave the download folder.", irr::ELL_WARNING);
     return true;
 }
@@ -90,7 +90,7 @@ bool CNetParse::onFileData(net::packet& packet)
     const irr::u16 id = packet.readU16();
     const net::packet bytes = packet.readPacket(packet.getBytesLeft());
     if (Host.getFileTransfers().append(id, bytes.getData(), bytes.getSize()) == EFTR_TOO_LARGE)
-        logNet(Host, "Dropped file transfer " + std::to_string(id) + ": the file exceeds 64 MiB.",
+        log("net", "Dropped file transfer " + std::to_string(id) + ": the file exceeds 64 MiB.",
                irr::ELL_WARNING);
     return true;
 }
@@ -102,7 +102,7 @@ bool CNetParse::onFileEnd(net::packet& packet)
     const std::string path = transfers.getPath(id);
     irr::IrrlichtDevice* device = Host.getDevice();
     if (transfers.finish(id, device ? device->getFileSystem() : nullptr) == EFTR_WRITE_FAILED)
-        logNet(Host, "Could not write the downloaded file " + printable(path) + ".", irr::ELL_ERROR);
+        log("net", "Could not write the downloaded file " + printable(path) + ".", irr::ELL_ERROR);
     return true;
 }
 

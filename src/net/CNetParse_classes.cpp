@@ -14,20 +14,6 @@
 namespace orv
 {
 
-namespace
-{
-
-
-
-} // namespace
-
-void CNetParse::log(const char* channel, const std::string& message, irr::ELOG_LEVEL level)
-{
-    irr::IrrlichtDevice* device = Host.getDevice();
-    if (device && device->getLogger())
-        device->getLogger()->log(channel, message.c_str(), level);
-}
-
 bool CNetParse::onMainScript(net::packet& packet)
 {
     const irr::core::ustring16 code = readRest(packet);

@@ -23,14 +23,12 @@ namespace orv
 namespace
 {
 
-
 enum EShapeKind : irr::u8
 {
     ESK_CIRCLE = 0,
     ESK_BOX = 1,
     ESK_POLYGON = 2
 };
-
 
 //! The object the packet's leading id names; null for id 0 and for ids without an object.
 CSceneObject* readObject(net::packet& packet)
