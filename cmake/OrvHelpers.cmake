@@ -1,5 +1,6 @@
 # orv_add_library(NAME [LINKS ...]): one static library from the .cpp files of
-# the calling folder. New files join without touching the CMakeLists.
+# the calling folder. New files join without touching the CMakeLists. The
+# library and its folder are recorded for orv_check_layers.
 function(orv_add_library name)
   cmake_parse_arguments(ARG "" "" "LINKS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
@@ -9,6 +10,9 @@ function(orv_add_library name)
   add_library(${name} STATIC ${sources})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
   target_link_libraries(${name} PUBLIC ${ARG_LINKS})
+  file(RELATIVE_PATH folder ${PROJECT_SOURCE_DIR}/src ${CMAKE_CURRENT_SOURCE_DIR})
+  set_property(GLOBAL APPEND PROPERTY ORV_LIBRARIES ${name})
+  set_property(GLOBAL PROPERTY ORV_FOLDER_${name} ${folder})
 endfunction()
 
 # orv_add_test_folder(NAME [LINKS ...]): one GoogleTest executable from the

@@ -6,10 +6,10 @@
 // and frames are split at every place a socket can split them.
 
 #include "engine/CGameEngine.h"
-#include "engine/CObjectManager.h"
 #include "net/CFrameDispatcher.h"
 #include "net/CReceiveStream.h"
 #include "net/LoginPacket.h"
+#include "world/CObjectManager.h"
 
 #include <IGUIEnvironment.h>
 

@@ -1,5 +1,4 @@
-#ifndef ORV_ENGINE_C_ENGINE_NET_HOST_H_INCLUDED
-#define ORV_ENGINE_C_ENGINE_NET_HOST_H_INCLUDED
+#pragma once
 
 #include "net/INetParseHost.h"
 
@@ -35,5 +34,3 @@ private:
 };
 
 } // namespace orv
-
-#endif

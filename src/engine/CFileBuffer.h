@@ -1,5 +1,4 @@
-#ifndef ORV_ENGINE_C_FILE_BUFFER_H_INCLUDED
-#define ORV_ENGINE_C_FILE_BUFFER_H_INCLUDED
+#pragma once
 
 #include <vector>
 
@@ -58,5 +57,3 @@ private:
 };
 
 } // namespace orv
-
-#endif

@@ -9,18 +9,35 @@
 
 #include "engine/CGameEventReceiver.h"
 #include "platform/ProgramDirectory.h"
+#include "world/WorldLog.h"
 
 namespace orv {
 
 namespace {
 CGameEngine* engineInstance = nullptr;
 SEngineLaunch engineLaunch;
+
+irr::ILogger* engineLogger()
+{
+	irr::IrrlichtDevice* device = engineInstance ? engineInstance->getDevice() : nullptr;
+	return device ? device->getLogger() : nullptr;
+}
+
+// The layers below reach the process's engine only through these.
+void publish(CGameEngine* engine)
+{
+	setSceneHost(engine);
+	script::setGameHost(engine);
+	setWorldLoggerSource(engine ? engineLogger : nullptr);
+}
 } // namespace
 
 CGameEngine* CGameEngine::getInstance()
 {
-	if (!engineInstance)
+	if (!engineInstance) {
 		engineInstance = new (std::nothrow) CGameEngine();
+		publish(engineInstance);
+	}
 	return engineInstance;
 }
 
@@ -35,6 +52,7 @@ void CGameEngine::destroyInstance()
 	// half-destroyed engine through it.
 	CGameEngine* engine = engineInstance;
 	engineInstance = nullptr;
+	publish(nullptr);
 	delete engine;
 }
 

@@ -1,8 +1,6 @@
-#ifndef ORV_ENGINE_C_GAME_ENGINE_H_INCLUDED
-#define ORV_ENGINE_C_GAME_ENGINE_H_INCLUDED
+#pragma once
 
 #include <map>
-#include <set>
 #include <vector2d.h>
 
 #include <EDriverTypes.h>
@@ -10,21 +8,18 @@
 #include <irrString.h>
 #include <irrTypes.h>
 
-#include "engine/CAttributeList.h"
-#include "engine/CIniFile.h"
-#include "engine/SScriptEvent.h"
+#include "base/packet.h"
 #include "engine/CEngineNetHost.h"
+#include "engine/CIniFile.h"
 #include "net/CFileTransfers.h"
 #include "net/CPacketCipher.h"
 #include "net/CParserSlot.h"
 #include "net/CSendQueue.h"
-#include "net/packet.h"
-
-namespace irr {
-namespace scene {
-class ISceneNode;
-}
-} // namespace irr
+#include "scene/ISceneHost.h"
+#include "script/SScriptEvent.h"
+#include "script/api/IGameHost.h"
+#include "world/CAttributeList.h"
+#include "world/CConsumerRegistry.h"
 
 namespace orv {
 
@@ -58,8 +53,9 @@ struct SEngineLaunch
 };
 
 //! The application object: the device, the settings, the network state, the
-//! caches, the script host and the input state, one per process.
-class CGameEngine
+//! caches, the script host and the input state, one per process. It is the
+//! host the scene and the script API reach while it is the process's engine.
+class CGameEngine final : public ISceneHost, public script::IGameHost
 {
 public:
 	//! Irrlicht key codes 0 to 254 have a state; 255 (KEY_NONE) and up have none.
@@ -77,7 +73,7 @@ public:
 	static const SEngineLaunch& getLaunch();
 
 	CGameEngine();
-	~CGameEngine();
+	~CGameEngine() override;
 	CGameEngine(const CGameEngine&) = delete;
 	CGameEngine& operator=(const CGameEngine&) = delete;
 
@@ -89,7 +85,7 @@ public:
 	//! Draws one frame.
 	void render();
 
-	irr::IrrlichtDevice* getDevice() const { return Device; }
+	irr::IrrlichtDevice* getDevice() const override { return Device; }
 	irr::video::IVideoDriver* getVideoDriver() const { return VideoDriver; }
 	CIniFile& getSettings() { return Settings; }
 	//! [Physics] debug_draw is exactly "on"; read afresh on every call.
@@ -98,18 +94,18 @@ public:
 	//! root of downloaded files.
 	const irr::core::stringw& getProgramDirectory() const { return ProgramDirectory; }
 
-	bool isOnline() const { return Online != 0; }
+	bool isOnline() const override { return Online != 0; }
 	void setOnline(bool online) { Online = online ? 1 : 0; }
 	bool isGameRunning() const { return GameRunning != 0; }
 	void setGameRunning(bool running) { GameRunning = running ? 1 : 0; }
 
-	CSceneObject* getPlayerObject() const { return PlayerObject; }
-	void setPlayerObject(CSceneObject* object) { PlayerObject = object; }
-	std::map<CSceneObject*, irr::scene::ISceneNode*>& getSceneNodes() { return SceneNodes; }
+	CSceneObject* getPlayerObject() const override { return PlayerObject; }
+	void setPlayerObject(CSceneObject* object) override { PlayerObject = object; }
+	SceneNodeMap& getSceneNodes() override { return SceneNodes; }
 
 	CGameEventReceiver* getPlayReceiver() const { return PlayReceiver; }
 
-	irr::u32 getLastFrameTime() const { return LastFrameTime; }
+	irr::u32 getLastFrameTime() const override { return LastFrameTime; }
 	void setLastFrameTime(irr::u32 timeMs) { LastFrameTime = timeMs; }
 
 	net::CPacketCipher& getIncomingCipher() { return IncomingCipher; }
@@ -129,26 +125,23 @@ public:
 	//! A received block (compression byte and payload) in place; false when it yields nothing.
 	bool decompressBlock(net::packet& block);
 
-	// Consumer notifications (CGameEngine_consumers.cpp).
-	//! Enters the consumer under the kind; once per kind however often it comes.
-	void registerConsumer(irr::s32 kind, IConsumer* consumer);
-	//! Takes the consumer out of every kind.
-	void unregisterConsumer(IConsumer* consumer);
-	//! The consumers of the kind receive the data, then, for a kind other
-	//! than 0, the consumers of kind 0 as kind 0; all see the same packet.
-	void notifyConsumers(irr::s32 kind, net::packet& data);
+	// Consumer notifications, through the engine's registry.
+	CConsumerRegistry& getConsumers() override { return Consumers; }
+	void registerConsumer(irr::s32 kind, IConsumer* consumer) { Consumers.registerConsumer(kind, consumer); }
+	void unregisterConsumer(IConsumer* consumer) { Consumers.unregisterConsumer(consumer); }
+	void notifyConsumers(irr::s32 kind, net::packet& data) { Consumers.notifyConsumers(kind, data); }
 
 	// World services (CGameEngine_world.cpp).
 	//! A copy of the program directory.
 	irr::core::stringw getWorkingDirectory() const { return ProgramDirectory; }
 	//! The animation of that .gani file, read on first request; null when it
 	//! cannot be read, and null again on every later request.
-	CAnimation* getAnimation(const irr::core::ustring16& name);
+	CAnimation* getAnimation(const irr::core::ustring16& name) override;
 	//! The cached image of that name, whatever its type; otherwise a new one of
 	//! the type (1 static, 2 tiled) with its textures built; null for another type.
-	CImage* getImage(irr::u32 type, const irr::core::ustring16& name);
+	CImage* getImage(irr::u32 type, const irr::core::ustring16& name) override;
 	//! The cached image of that name, else a new static one.
-	CImage* findImage(const irr::core::ustring16& name);
+	CImage* findImage(const irr::core::ustring16& name) override;
 	//! The sound of that file, made on first request; null (and cached) while
 	//! the client has no audio.
 	audio::IAudioSource* getSound(const irr::core::ustring16& fileName);
@@ -157,7 +150,7 @@ public:
 	CSceneObject* addSceneObject(CSceneObject* object);
 	//! The object manager's object of that id (made when absent), in the scene;
 	//! null when none could be made.
-	CSceneObject* createSceneObject(irr::u32 id, irr::u32 type, const irr::core::ustring16& className);
+	CSceneObject* createSceneObject(irr::u32 id, irr::u32 type, const irr::core::ustring16& className) override;
 	//! Takes the object out of the scene and out of the object manager; false
 	//! for id 0 or an unknown id.
 	bool removeSceneObject(irr::u32 id);
@@ -165,7 +158,7 @@ public:
 	//! touch the circle (pixels); the number of deliveries, one per touching
 	//! fixture. A null sender travels as id 0.
 	irr::u32 sendEvent(CSceneObject* sender, const irr::core::ustring16& event, const irr::core::ustring16& data,
-		const irr::core::vector2df& origin, irr::f32 range);
+		const irr::core::vector2df& origin, irr::f32 range) override;
 
 	// The script host (CGameEngine_scripts.cpp); null before init.
 	script::CScriptManager* getScriptManager() const { return ScriptManager; }
@@ -181,7 +174,7 @@ public:
 	void queueEvent(const SScriptEvent& event) { EventQueue.push_back(event); }
 
 	//! Whether the key is held; false for codes without a state.
-	bool isKeyDown(irr::u32 keyCode) const { return keyCode < KEY_STATE_COUNT && KeyStates[keyCode] != 0; }
+	bool isKeyDown(irr::u32 keyCode) const override { return keyCode < KEY_STATE_COUNT && KeyStates[keyCode] != 0; }
 	//! Codes without a state are ignored.
 	void setKeyState(irr::u32 keyCode, bool down)
 	{
@@ -211,7 +204,7 @@ private:
 	CIniFile Settings;
 	irr::u8 Online;
 	CSceneObject* PlayerObject;
-	std::map<CSceneObject*, irr::scene::ISceneNode*> SceneNodes;
+	SceneNodeMap SceneNodes;
 	CGameEventReceiver* PlayReceiver;
 	irr::u8 GameRunning;
 	irr::IrrlichtDevice* Device;
@@ -231,7 +224,7 @@ private:
 	std::map<irr::core::ustring16, CAnimation*> Animations;
 	std::map<irr::core::ustring16, CImage*> Images;
 	std::map<irr::core::ustring16, audio::IAudioSource*> Sounds;
-	std::map<irr::s32, std::set<IConsumer*>> Consumers;
+	CConsumerRegistry Consumers;
 	script::CScriptManager* ScriptManager = nullptr;
 	script::CScriptModule* ClientModule = nullptr;
 	script::SScriptBinding* ClientBinding = nullptr;
@@ -241,5 +234,3 @@ private:
 };
 
 } // namespace orv
-
-#endif

@@ -9,14 +9,14 @@
 #include <IVideoDriver.h>
 #include <irrlicht.h>
 
-#include "engine/CCameraManager.h"
 #include "engine/CFileBuffer.h"
 #include "engine/CGameEventReceiver.h"
-#include "engine/CLevelLoader.h"
-#include "engine/CObjectManager.h"
-#include "engine/CPhysicsManager.h"
-#include "engine/ContactCallbacks.h"
 #include "engine/SWindowChoice.h"
+#include "level/CLevelLoader.h"
+#include "scene/CCameraManager.h"
+#include "world/CObjectManager.h"
+#include "world/CPhysicsManager.h"
+#include "world/ContactCallbacks.h"
 
 namespace orv {
 

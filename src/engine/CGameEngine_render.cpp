@@ -4,7 +4,7 @@
 #include <ISceneManager.h>
 #include <IVideoDriver.h>
 
-#include "engine/CPhysicsManager.h"
+#include "world/CPhysicsManager.h"
 
 namespace orv {
 

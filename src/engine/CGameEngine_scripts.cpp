@@ -4,10 +4,11 @@
 
 #include "script/CScriptManager.h"
 #include "script/CScriptModule.h"
-#include "script/CameraManagerAPI.h"
-#include "script/GameEngineAPI.h"
 #include "script/SScriptBinding.h"
-#include "script/ScriptCallbacks.h"
+#include "script/api/CameraManagerAPI.h"
+#include "script/api/GameEngineAPI.h"
+#include "script/api/ScriptCallbackTable.h"
+#include "script/api/WorldAPI.h"
 
 namespace orv {
 
@@ -15,8 +16,8 @@ using namespace AngelScript;
 
 void CGameEngine::initScripts()
 {
-	// 22. The host, logging into the device's logger.
-	ScriptManager = new script::CScriptManager(Device->getLogger());
+	// 22. The host, logging into the device's logger, with the world's types.
+	ScriptManager = new script::CScriptManager(Device->getLogger(), script::registerWorldAPI);
 
 	// 23. The engine's own single objects, reached through their globals.
 	if (asIScriptEngine* engine = ScriptManager->getEngine()) {
@@ -28,7 +29,7 @@ void CGameEngine::initScripts()
 		// invalid, and no script would build.
 
 		// 24. The script faces of the engine and the camera.
-		script::registerGameEngineAPI(engine);
+		script::registerGameEngineAPI(engine, this);
 		script::registerCameraManagerAPI(engine);
 	}
 

@@ -6,14 +6,14 @@
 
 #include <ITimer.h>
 
-#include "engine/AttributeWire.h"
-#include "engine/CCameraManager.h"
-#include "engine/CObjectClass.h"
-#include "engine/CObjectManager.h"
-#include "engine/CPhysicsManager.h"
-#include "engine/CSceneObject.h"
+#include "scene/CCameraManager.h"
 #include "script/SScriptBinding.h"
 #include "script/ScriptCallbacks.h"
+#include "world/AttributeWire.h"
+#include "world/CObjectClass.h"
+#include "world/CObjectManager.h"
+#include "world/CPhysicsManager.h"
+#include "world/CSceneObject.h"
 
 namespace orv {
 

@@ -6,21 +6,21 @@
 #include <ISceneManager.h>
 #include <box2d/box2d.h>
 
-#include "engine/C2DImageSceneNode.h"
-#include "engine/CAnimatedSpriteSceneNode.h"
-#include "engine/CAnimation.h"
-#include "engine/CObjectManager.h"
-#include "engine/CPhysicsManager.h"
-#include "engine/CSceneObject.h"
-#include "engine/CStaticImage.h"
-#include "engine/CTiledImage.h"
-#include "engine/CTiledSceneObject.h"
-#include "engine/EngineAttributes.h"
-#include "engine/SEventQueryCallback.h"
-#include "engine/SceneNodeSync.h"
-#include "engine/TiledMapImage.h"
+#include "scene/C2DImageSceneNode.h"
+#include "scene/CAnimatedSpriteSceneNode.h"
+#include "scene/CAnimation.h"
+#include "scene/CStaticImage.h"
+#include "scene/CTiledImage.h"
+#include "scene/SceneNodeSync.h"
+#include "scene/TiledMapImage.h"
 #include "script/CScriptModule.h"
 #include "script/SScriptBinding.h"
+#include "world/CObjectManager.h"
+#include "world/CPhysicsManager.h"
+#include "world/CSceneObject.h"
+#include "world/CTiledSceneObject.h"
+#include "world/EngineAttributes.h"
+#include "world/SEventQueryCallback.h"
 
 namespace orv {
 

@@ -1,5 +1,4 @@
-#ifndef ORV_ENGINE_C_GAME_EVENT_RECEIVER_H_INCLUDED
-#define ORV_ENGINE_C_GAME_EVENT_RECEIVER_H_INCLUDED
+#pragma once
 
 #include <IEventReceiver.h>
 
@@ -18,5 +17,3 @@ public:
 };
 
 } // namespace orv
-
-#endif

@@ -1,5 +1,4 @@
-#ifndef ORV_ENGINE_C_INI_FILE_H_INCLUDED
-#define ORV_ENGINE_C_INI_FILE_H_INCLUDED
+#pragma once
 
 #include <map>
 #include <memory>
@@ -84,5 +83,3 @@ private:
 };
 
 } // namespace orv
-
-#endif

@@ -1,11 +1,11 @@
 #include "engine/EngineTeardown.h"
 
-#include "engine/CCameraManager.h"
 #include "engine/CGameEngine.h"
-#include "engine/CLevelLoader.h"
-#include "engine/CObjectManager.h"
-#include "engine/CPhysicsManager.h"
+#include "level/CLevelLoader.h"
+#include "scene/CCameraManager.h"
 #include "script/CScriptManager.h"
+#include "world/CObjectManager.h"
+#include "world/CPhysicsManager.h"
 
 namespace orv {
 

@@ -1,5 +1,4 @@
-#ifndef ORV_ENGINE_ENGINE_TEARDOWN_H_INCLUDED
-#define ORV_ENGINE_ENGINE_TEARDOWN_H_INCLUDED
+#pragma once
 
 namespace orv {
 
@@ -9,5 +8,3 @@ namespace orv {
 void tearDownSingletons();
 
 } // namespace orv
-
-#endif

@@ -1,5 +1,4 @@
-#ifndef ORV_ENGINE_S_WINDOW_CHOICE_H_INCLUDED
-#define ORV_ENGINE_S_WINDOW_CHOICE_H_INCLUDED
+#pragma once
 
 #include <EDriverTypes.h>
 #include <dimension2d.h>
@@ -24,5 +23,3 @@ struct SWindowChoice
 SWindowChoice chooseWindow(const CIniSection& window);
 
 } // namespace orv
-
-#endif

@@ -1,8 +1,7 @@
-#ifndef ORV_NET_C_NET_PARSE_H_INCLUDED
-#define ORV_NET_C_NET_PARSE_H_INCLUDED
+#pragma once
 
+#include "base/packet.h"
 #include "base/ustring16.h"
-#include "net/packet.h"
 
 #include <ILogger.h>
 
@@ -82,5 +81,3 @@ private:
 };
 
 } // namespace orv
-
-#endif

@@ -3,11 +3,11 @@
 
 #include "net/CNetParse.h"
 
-#include "engine/CAttributeList.h"
-#include "engine/CObjectClass.h"
-#include "engine/CObjectManager.h"
 #include "net/INetParseHost.h"
 #include "script/CScriptModule.h"
+#include "world/CAttributeList.h"
+#include "world/CObjectClass.h"
+#include "world/CObjectManager.h"
 
 #include <string>
 

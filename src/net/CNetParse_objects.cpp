@@ -3,14 +3,14 @@
 
 #include "net/CNetParse.h"
 
-#include "engine/CObjectManager.h"
-#include "engine/CPhysicsManager.h"
-#include "engine/CSceneObject.h"
-#include "engine/PhysicsGuard.h"
 #include "net/INetParseHost.h"
 #include "script/CScriptModule.h"
 #include "script/SScriptBinding.h"
 #include "script/ScriptCallbacks.h"
+#include "world/CObjectManager.h"
+#include "world/CPhysicsManager.h"
+#include "world/CSceneObject.h"
+#include "world/PhysicsGuard.h"
 
 #include <box2d/box2d.h>
 

@@ -1,9 +1,8 @@
-#ifndef ORV_NET_C_PACKET_CIPHER_H
-#define ORV_NET_C_PACKET_CIPHER_H
+#pragma once
 
 #include <irrTypes.h>
 
-#include "net/packet.h"
+#include "base/packet.h"
 
 namespace orv {
 namespace net {
@@ -46,5 +45,3 @@ struct CPacketCipher
 
 } // end namespace net
 } // end namespace orv
-
-#endif

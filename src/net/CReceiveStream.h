@@ -1,7 +1,6 @@
-#ifndef ORV_NET_C_RECEIVE_STREAM_H_INCLUDED
-#define ORV_NET_C_RECEIVE_STREAM_H_INCLUDED
+#pragma once
 
-#include "net/packet.h"
+#include "base/packet.h"
 
 #include <cstddef>
 
@@ -65,5 +64,3 @@ private:
 
 } // namespace net
 } // namespace orv
-
-#endif

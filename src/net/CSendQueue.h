@@ -7,9 +7,9 @@
 
 #include <irrTypes.h>
 
+#include "base/packet.h"
 #include "net/CPacketCipher.h"
 #include "net/EPacketCompression.h"
-#include "net/packet.h"
 
 namespace irr {
 class ILogger;

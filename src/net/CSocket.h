@@ -7,8 +7,8 @@
 #include <irrString.h>
 #include <irrTypes.h>
 
+#include "base/packet.h"
 #include "net/ISocket.h"
-#include "net/packet.h"
 #include "platform/Sockets.h"
 
 namespace orv {

@@ -4,7 +4,7 @@
 
 #include <irrTypes.h>
 
-#include "net/packet.h"
+#include "base/packet.h"
 
 namespace orv {
 namespace net {

@@ -5,7 +5,7 @@
 #include <irrString.h>
 #include <irrTypes.h>
 
-#include "net/packet.h"
+#include "base/packet.h"
 
 namespace orv {
 namespace net {

@@ -1,7 +1,6 @@
-#ifndef ORV_NET_COMPRESSION_H
-#define ORV_NET_COMPRESSION_H
+#pragma once
 
-#include "net/packet.h"
+#include "base/packet.h"
 
 namespace orv {
 namespace net {
@@ -25,5 +24,3 @@ const char* describeBzip2Failure(int result);
 
 } // end namespace net
 } // end namespace orv
-
-#endif

@@ -1,8 +1,7 @@
-#ifndef ORV_NET_DECODE_BLOCK_H_INCLUDED
-#define ORV_NET_DECODE_BLOCK_H_INCLUDED
+#pragma once
 
+#include "base/packet.h"
 #include "net/CPacketCipher.h"
-#include "net/packet.h"
 
 #include <ILogger.h>
 
@@ -19,5 +18,3 @@ bool decodeBlock(CPacketCipher& cipher, packet& block, irr::ILogger* logger);
 
 } // namespace net
 } // namespace orv
-
-#endif

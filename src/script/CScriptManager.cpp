@@ -1,8 +1,6 @@
 #include "script/CScriptManager.h"
 
 #include "script/CScriptModule.h"
-#include "script/SceneObjectTypes.h"
-#include "script/WorldManagersAPI.h"
 #include "script/bindings/ScriptTypes.h"
 
 #include <angelscript.h>
@@ -40,11 +38,11 @@ void registerAddOnsAndValueTypes(asIScriptEngine *engine)
 	registerMathTypes(engine);
 }
 
-CScriptManager::CScriptManager(irr::ILogger *logger)
+CScriptManager::CScriptManager(irr::ILogger *logger, ScriptApiRegistrar registerApi)
 	: Logger(logger)
 	, Engine(nullptr)
 {
-	init();
+	init(registerApi);
 }
 
 CScriptManager::~CScriptManager()
@@ -121,7 +119,7 @@ void CScriptManager::detachAllModules()
 		module->detach();
 }
 
-void CScriptManager::init()
+void CScriptManager::init(ScriptApiRegistrar registerApi)
 {
 	Engine = asCreateScriptEngine(ANGELSCRIPT_VERSION);
 	if (!Engine)
@@ -135,18 +133,8 @@ void CScriptManager::init()
 	Engine->SetEngineProperty(asEP_PROPERTY_ACCESSOR_MODE, 2);
 	Engine->SetMessageCallback(asMETHOD(CScriptManager, messageCallback), this, asCALL_THISCALL);
 	registerAddOnsAndValueTypes(Engine);
-	registerWorldTypes();
-}
-
-void CScriptManager::registerWorldTypes()
-{
-	registerSceneObjectEnums(Engine);
-	// Each a single object of the application, reached through its global.
-	Engine->RegisterObjectType("ObjectManager", 0, asOBJ_REF | asOBJ_NOHANDLE);
-	Engine->RegisterObjectType("PhysicsManager", 0, asOBJ_REF | asOBJ_NOHANDLE);
-	registerSceneObjectAPI(Engine);
-	registerObjectManagerAPI(Engine);
-	registerPhysicsManagerAPI(Engine);
+	if (registerApi)
+		registerApi(Engine);
 }
 
 void CScriptManager::log(const char *text, irr::ELOG_LEVEL level) const

@@ -1,6 +1,6 @@
 #pragma once
 // The client's one script host: owns the AngelScript engine and sets it up
-// with the add-ons, the value types and the engine objects' script API.
+// with the add-ons, the value types and whatever script API its maker adds.
 
 #include <irrlicht.h>
 
@@ -36,6 +36,10 @@ struct SScriptCallbackDecl
 
 typedef std::map<irr::u32, SScriptCallbackDecl> ScriptCallbackTable;
 
+// Registers the types and functions of a script API the host does not know
+// itself (the world's, in the program).
+typedef void (*ScriptApiRegistrar)(AngelScript::asIScriptEngine *engine);
+
 // Construction steps 2 to 4 on any engine: the array add-on with "array<T>" as
 // the default array type, the math add-on, then every value type. Script
 // tests build their engines with it so they see exactly what the client sees.
@@ -45,7 +49,8 @@ class CScriptManager
 {
 public:
 	// The logger is borrowed, not grabbed; it receives the engine's messages.
-	explicit CScriptManager(irr::ILogger *logger);
+	// The registrar, when given, adds its API once the value types are in.
+	explicit CScriptManager(irr::ILogger *logger, ScriptApiRegistrar registerApi = nullptr);
 	~CScriptManager();
 
 	CScriptManager(const CScriptManager &) = delete;
@@ -88,9 +93,7 @@ public:
 	void forgetModule(CScriptModule *module);
 
 private:
-	void init();
-	// Steps 5 to 9 of the set-up: the world's types and their API.
-	void registerWorldTypes();
+	void init(ScriptApiRegistrar registerApi);
 	void detachAllModules();
 
 	irr::ILogger *Logger;

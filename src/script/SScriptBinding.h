@@ -4,8 +4,8 @@
 
 #include <irrTypes.h>
 
-#include "engine/SScriptEvent.h"
-#include "net/packet.h"
+#include "base/packet.h"
+#include "script/SScriptEvent.h"
 
 namespace AngelScript {
 class asIScriptContext;

@@ -1,12 +1,10 @@
 #pragma once
-// The twelve script callbacks the client calls by number, with the decoders
-// that turn a packet into each one's further arguments.
+// The twelve script callbacks the client calls by number. Their declarations
+// and argument decoders are entered by the script API (ScriptCallbackTable).
 
 #include <irrTypes.h>
 
 namespace orv::script {
-
-class CScriptManager;
 
 enum EScriptCallback : irr::u32
 {
@@ -24,9 +22,5 @@ enum EScriptCallback : irr::u32
 	ESC_EVENT = 11,
 	ESC_COUNT = 12
 };
-
-// Enters the twelve callbacks into the manager's table, without resolving
-// any module.
-void registerScriptCallbacks(CScriptManager &manager);
 
 } // namespace orv::script

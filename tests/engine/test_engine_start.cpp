@@ -6,8 +6,8 @@
 
 #include "engine/CGameEngine.h"
 #include "engine/CGameEventReceiver.h"
-#include "engine/CLevelLoader.h"
 #include "engine/EngineTeardown.h"
+#include "level/CLevelLoader.h"
 #include "support/engine_fixture.h"
 
 using orv::test::CEngineSandbox;

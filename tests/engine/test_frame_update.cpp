@@ -1,15 +1,15 @@
 // The game part of the frame update on the real engine: scripts in their order, the physics step,
 // the write-back of moved bodies and what becomes of changed attributes.
 
-#include "engine/CObjectClass.h"
-#include "engine/CObjectManager.h"
-#include "engine/CPhysicsManager.h"
-#include "engine/CSceneObject.h"
-#include "engine/EngineAttributes.h"
+#include "world/CObjectClass.h"
 #include "net/CNetParse.h"
 #include "script/CScriptManager.h"
 #include "script/CScriptModule.h"
 #include "support/engine_fixture.h"
+#include "world/CObjectManager.h"
+#include "world/CPhysicsManager.h"
+#include "world/CSceneObject.h"
+#include "world/EngineAttributes.h"
 
 #include <ITimer.h>
 #include <angelscript.h>

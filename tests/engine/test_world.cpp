@@ -5,21 +5,21 @@
 #include <gtest/gtest.h>
 #include <irrlicht.h>
 
-#include "engine/C2DImageSceneNode.h"
-#include "engine/CAnimatedSpriteSceneNode.h"
-#include "engine/CCameraManager.h"
-#include "engine/CObjectManager.h"
-#include "engine/CPhysicsManager.h"
-#include "engine/CSceneObject.h"
-#include "engine/CStaticImage.h"
-#include "engine/CTiledImage.h"
-#include "engine/CTiledSceneObject.h"
-#include "engine/EngineAttributes.h"
-#include "engine/SceneNodeSync.h"
+#include "scene/C2DImageSceneNode.h"
+#include "scene/CAnimatedSpriteSceneNode.h"
+#include "scene/CCameraManager.h"
+#include "scene/CStaticImage.h"
+#include "scene/CTiledImage.h"
+#include "scene/SceneNodeSync.h"
 #include "script/CScriptManager.h"
 #include "script/CScriptModule.h"
 #include "support/CMemoryImage.h"
 #include "support/engine_fixture.h"
+#include "world/CObjectManager.h"
+#include "world/CPhysicsManager.h"
+#include "world/CSceneObject.h"
+#include "world/CTiledSceneObject.h"
+#include "world/EngineAttributes.h"
 
 namespace orv {
 namespace {

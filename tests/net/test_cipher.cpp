@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "base/packet.h"
 #include "net/CPacketCipher.h"
-#include "net/packet.h"
 #include "wire_vectors.h"
 
 using orv::net::CPacketCipher;

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "base/packet.h"
 #include "net/CPacketCipher.h"
 #include "net/compression.h"
-#include "net/packet.h"
 #include "wire_vectors.h"
 
 using namespace orv::net;

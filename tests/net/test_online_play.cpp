@@ -2,17 +2,17 @@
 // attributes, scripts, objects and their shapes, names the player and starts the game; the engine
 // runs its frames on the null device and sends back what its objects changed.
 
-#include "engine/CObjectClass.h"
-#include "engine/CObjectManager.h"
-#include "engine/CPhysicsManager.h"
-#include "engine/CSceneObject.h"
-#include "engine/EngineAttributes.h"
+#include "world/CObjectClass.h"
 #include "net/CNetParse.h"
 #include "net/CSocket.h"
 #include "net/LoginPacket.h"
 #include "script/CScriptModule.h"
 #include "support/CTestServer.h"
 #include "support/engine_fixture.h"
+#include "world/CObjectManager.h"
+#include "world/CPhysicsManager.h"
+#include "world/CSceneObject.h"
+#include "world/EngineAttributes.h"
 
 #include <angelscript.h>
 #include <box2d/box2d.h>

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "net/packet.h"
+#include "base/packet.h"
 
 using orv::net::packet;
 using irr::core::ustring16;

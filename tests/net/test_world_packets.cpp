@@ -1,14 +1,14 @@
 // The class, attribute, script, object and shape packets on the real engine: its script host, its
 // Box2D world and the null device, each packet dispatched as the server's frame would be.
 
-#include "engine/CObjectClass.h"
-#include "engine/CObjectManager.h"
-#include "engine/CPhysicsManager.h"
-#include "engine/CSceneObject.h"
-#include "engine/EngineAttributes.h"
+#include "world/CObjectClass.h"
 #include "net/CNetParse.h"
 #include "script/CScriptModule.h"
 #include "support/engine_fixture.h"
+#include "world/CObjectManager.h"
+#include "world/CPhysicsManager.h"
+#include "world/CSceneObject.h"
+#include "world/EngineAttributes.h"
 
 #include <angelscript.h>
 #include <box2d/box2d.h>

@@ -1,10 +1,9 @@
-#ifndef ORV_TESTS_SUPPORT_C_MEMORY_IMAGE_H_INCLUDED
-#define ORV_TESTS_SUPPORT_C_MEMORY_IMAGE_H_INCLUDED
+#pragma once
 
 #include <IImage.h>
 #include <IVideoDriver.h>
 
-#include "engine/CImage.h"
+#include "scene/CImage.h"
 
 namespace orv {
 namespace test {
@@ -55,5 +54,3 @@ inline irr::video::IImage* createFilledPicture(irr::video::IVideoDriver* driver,
 
 } // namespace test
 } // namespace orv
-
-#endif

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "net/packet.h"
+#include "base/packet.h"
 
 namespace orv {
 namespace test {

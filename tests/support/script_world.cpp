@@ -3,14 +3,16 @@
 #include <angelscript.h>
 #include <gtest/gtest.h>
 
-#include "engine/CObjectManager.h"
-#include "engine/CPhysicsManager.h"
-#include "engine/CSceneObject.h"
-#include "net/packet.h"
+#include "base/packet.h"
 #include "script/CScriptManager.h"
 #include "script/CScriptModule.h"
 #include "script/SScriptBinding.h"
 #include "script/ScriptCallbacks.h"
+#include "script/api/ScriptCallbackTable.h"
+#include "script/api/WorldAPI.h"
+#include "world/CObjectManager.h"
+#include "world/CPhysicsManager.h"
+#include "world/CSceneObject.h"
 
 namespace orv {
 namespace test {
@@ -53,7 +55,7 @@ void sendToSelf(CSceneObject* self, const ustring16& event)
 CScriptWorld::CScriptWorld()
 {
 	current = this;
-	Scripts = new script::CScriptManager(&Logger);
+	Scripts = new script::CScriptManager(&Logger, script::registerWorldAPI);
 	registerScriptCallbacks(*Scripts);
 	asIScriptEngine* e = Scripts->getEngine();
 	e->RegisterGlobalFunction("void check(bool, const string &in)", asFUNCTION(check), asCALL_CDECL);

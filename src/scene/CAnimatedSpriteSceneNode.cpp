@@ -1,0 +1,151 @@
+#include "scene/CAnimatedSpriteSceneNode.h"
+
+#include <ITimer.h>
+#include <IrrlichtDevice.h>
+
+#include "scene/CAnimation.h"
+#include "scene/FrameSound.h"
+#include "scene/ISceneHost.h"
+#include "world/CSceneObject.h"
+
+namespace orv {
+
+namespace {
+
+irr::u32 deviceTime()
+{
+	ISceneHost* host = getSceneHost();
+	if (!host || !host->getDevice())
+		return 0;
+	return host->getDevice()->getTimer()->getTime();
+}
+
+} // namespace
+
+CAnimatedSpriteSceneNode::CAnimatedSpriteSceneNode(irr::scene::ISceneNode* parent,
+	irr::scene::ISceneManager* manager, irr::s32 id, const irr::core::vector3df& position,
+	const irr::core::vector3df& rotation, const irr::core::vector3df& scale)
+	: irr::scene::ISceneNode(parent, manager, id, position, rotation, scale)
+{
+}
+
+CAnimatedSpriteSceneNode::~CAnimatedSpriteSceneNode()
+{
+	// The animation may already have left the cache at teardown, so the
+	// sprites go without a restart.
+	for (auto& frame : Frames)
+		for (auto& direction : frame)
+			for (irr::scene::ISceneNode* sprite : direction)
+				sprite->remove();
+}
+
+void CAnimatedSpriteSceneNode::showSprites(irr::u32 frame, irr::u32 direction, bool visible)
+{
+	if (frame >= Frames.size() || direction >= Frames[frame].size())
+		return;
+	for (irr::scene::ISceneNode* sprite : Frames[frame][direction])
+		sprite->setVisible(visible);
+}
+
+void CAnimatedSpriteSceneNode::restartAnimation()
+{
+	if (!Animation)
+		return;
+	showSprites(CurrentFrame, Direction, false);
+	NextFrameTime = 0;
+	CurrentFrame = 0;
+	if (!Animation->getFrames().empty()) {
+		showSprites(0, Direction, true);
+		NextFrameTime = deviceTime() + Animation->getFrames()[0].duration;
+	}
+}
+
+void CAnimatedSpriteSceneNode::clearFrames()
+{
+	CurrentFrame = 0;
+	for (auto& frame : Frames)
+		for (auto& direction : frame)
+			for (irr::scene::ISceneNode* sprite : direction)
+				sprite->remove();
+	Frames.clear();
+	Stopped = true;
+	restartAnimation();
+}
+
+void CAnimatedSpriteSceneNode::setDirection(irr::u32 direction)
+{
+	const irr::u32 old = Direction;
+	Direction = direction;
+	if (CurrentFrame >= Frames.size())
+		return;
+	for (irr::u32 frame = 0; frame < Frames.size(); ++frame)
+		showSprites(frame, old, false);
+	showSprites(CurrentFrame, Direction, true);
+}
+
+void CAnimatedSpriteSceneNode::OnAnimate(irr::u32 timeMs)
+{
+	updateAbsolutePosition();
+	if (!Stopped && Animation && timeMs > NextFrameTime)
+		step(timeMs);
+	irr::scene::ISceneNode::OnAnimate(timeMs);
+}
+
+void CAnimatedSpriteSceneNode::step(irr::u32 timeMs)
+{
+	const std::vector<SAnimationFrame>& frames = Animation->getFrames();
+	const irr::u32 previous = CurrentFrame;
+	CurrentFrame = previous + 1;
+	if (CurrentFrame >= frames.size()) {
+		if (Animation->isLooping()) {
+			CurrentFrame = 0;
+			if (frames.empty())
+				return;
+		} else if (!Animation->getSetBackTo().empty()) {
+			ISceneHost* host = getSceneHost();
+			CAnimation* next = host ? host->getAnimation(Animation->getSetBackTo()) : nullptr;
+			if (next) {
+				next->applyToNode(this, SceneObject);
+				return;
+			}
+			// A follow-up that cannot be loaded ends the animation as if it
+			// had none.
+			CurrentFrame = previous;
+			Stopped = true;
+			return;
+		} else {
+			CurrentFrame = previous;
+			Stopped = true;
+			return;
+		}
+	}
+
+	showSprites(previous, Direction, false);
+	showSprites(CurrentFrame, Direction, true);
+	NextFrameTime = timeMs + frames[CurrentFrame].duration;
+	playFrameSounds(CurrentFrame);
+}
+
+void CAnimatedSpriteSceneNode::playFrameSounds(irr::u32 frame)
+{
+	const std::vector<SFrameSound>& sounds = Animation->getFrames()[frame].sounds;
+	if (sounds.empty())
+		return;
+
+	// The player hears its own animation without position.
+	bool flat = false;
+	if (ISceneHost* host = getSceneHost()) {
+		CSceneObject* player = host->getPlayerObject();
+		if (player && player->getType() == ESOT_ANIMATED) {
+			auto found = host->getSceneNodes().find(player);
+			flat = found != host->getSceneNodes().end() && found->second == this;
+		}
+	}
+	const irr::core::vector3df at = getAbsolutePosition();
+	for (const SFrameSound& sound : sounds)
+		if (sound.source)
+			playFrameSound(sound.source, flat,
+				irr::core::vector3df(at.X + static_cast<irr::f32>(sound.x), at.Y + static_cast<irr::f32>(sound.y), 10.0f));
+}
+
+} // namespace orv

@@ -1,0 +1,221 @@
+#include "scene/CAnimation.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <stdexcept>
+#include <string>
+
+#include <IFileSystem.h>
+#include <IReadFile.h>
+
+#include "base/LeadingInteger.h"
+#include "scene/ContentPath.h"
+
+namespace orv {
+
+namespace {
+
+const char MAGIC[] = "GANI0001";
+const size_t MAGIC_SIZE = 8;
+const irr::u32 DEFAULT_DURATION_MS = 50;
+
+// Words point into the file's text.
+struct SWord
+{
+	const char* begin;
+	size_t length;
+
+	irr::s32 number() const { return readLeadingInteger(begin, length); }
+	irr::core::ustring16 text() const { return irr::core::ustring16(begin, static_cast<irr::u32>(length)); }
+	bool is(const char* keyword) const
+	{
+		return length == std::strlen(keyword) && std::memcmp(begin, keyword, length) == 0;
+	}
+};
+
+typedef std::vector<SWord> Words;
+
+// Runs of separators count as one; no empty words.
+Words splitWords(const std::string& line, bool commasToo)
+{
+	Words words;
+	size_t i = 0;
+	while (i < line.size()) {
+		while (i < line.size() && (line[i] == ' ' || (commasToo && line[i] == ',')))
+			++i;
+		const size_t begin = i;
+		while (i < line.size() && line[i] != ' ' && !(commasToo && line[i] == ','))
+			++i;
+		if (i > begin)
+			words.push_back({line.data() + begin, i - begin});
+	}
+	return words;
+}
+
+std::vector<std::string> splitLines(const std::string& text)
+{
+	std::vector<std::string> lines;
+	size_t begin = 0;
+	for (size_t i = 0; i <= text.size(); ++i) {
+		if (i == text.size() || text[i] == '\r' || text[i] == '\n') {
+			if (i > begin)
+				lines.push_back(text.substr(begin, i - begin));
+			begin = i + 1;
+		}
+	}
+	return lines;
+}
+
+irr::s32 clampToS32(long long value)
+{
+	if (value > std::numeric_limits<irr::s32>::max())
+		return std::numeric_limits<irr::s32>::max();
+	if (value < std::numeric_limits<irr::s32>::min())
+		return std::numeric_limits<irr::s32>::min();
+	return static_cast<irr::s32>(value);
+}
+
+// "WAIT n" lasts n + 1 steps of 50 ms; below zero there is nothing to wait.
+irr::u32 waitDuration(irr::s32 steps)
+{
+	const long long ms = (static_cast<long long>(steps) + 1) * DEFAULT_DURATION_MS;
+	if (ms < 0)
+		return 0;
+	if (ms > std::numeric_limits<irr::u32>::max())
+		return std::numeric_limits<irr::u32>::max();
+	return static_cast<irr::u32>(ms);
+}
+
+SAnimationFrame newFrame(irr::u32 directionCount)
+{
+	SAnimationFrame frame;
+	frame.directions.resize(directionCount);
+	frame.duration = DEFAULT_DURATION_MS;
+	return frame;
+}
+
+} // namespace
+
+CAnimation::CAnimation(
+	const irr::core::ustring16& name, irr::io::IFileSystem* fileSystem, IAnimationContent& content)
+	: Name(name)
+{
+	load(fileSystem, content);
+}
+
+CAnimation::~CAnimation() = default;
+
+void CAnimation::load(irr::io::IFileSystem* fileSystem, IAnimationContent& content)
+{
+	irr::io::IReadFile* file = openContentFile(fileSystem, Name);
+	if (!file)
+		throw std::runtime_error("animation file not found");
+
+	char magic[MAGIC_SIZE] = {};
+	const bool magicRead = file->read(magic, MAGIC_SIZE) == static_cast<irr::s32>(MAGIC_SIZE);
+	if (!magicRead || std::memcmp(magic, MAGIC, MAGIC_SIZE) != 0) {
+		file->drop();
+		throw std::runtime_error("not an animation file");
+	}
+	const bool parsed = parse(file, content);
+	file->drop();
+	if (!parsed)
+		throw std::runtime_error("empty animation file");
+}
+
+bool CAnimation::parse(irr::io::IReadFile* file, IAnimationContent& content)
+{
+	const long remaining = file->getSize() - file->getPos();
+	if (remaining <= 0)
+		return false;
+	std::string text(static_cast<size_t>(remaining), '\0');
+	text.resize(static_cast<size_t>(std::max<irr::s32>(0, file->read(&text[0], static_cast<irr::u32>(remaining)))));
+	if (text.empty())
+		return false;
+
+	DirectionCount = 4;
+	bool inBlock = false;
+	SAnimationFrame frame;
+	irr::u32 direction = 0;
+	irr::u32 completedFrames = 0;
+
+	for (const std::string& line : splitLines(text)) {
+		if (inBlock) {
+			const Words words = splitWords(line, true);
+			if (words.empty())
+				continue;
+			const SWord& first = words[0];
+			if (first.is("ANIEND")) {
+				inBlock = false;
+			} else if (first.is("WAIT")) {
+				if (words.size() >= 2)
+					frame.duration = waitDuration(words[1].number());
+			} else if (first.is("PLAYSOUND")) {
+				if (words.size() >= 2) {
+					SFrameSound sound;
+					sound.source = content.getSound(words[1].text());
+					sound.x = words.size() >= 3 ? words[2].number() : 0;
+					sound.y = words.size() >= 4 ? words[3].number() : 0;
+					frame.sounds.push_back(sound);
+				}
+			} else {
+				std::vector<SSpritePlacement>& placements = frame.directions[direction];
+				for (size_t i = 0; i + 3 <= words.size(); i += 3) {
+					const irr::u32 id = static_cast<irr::u32>(words[i].number());
+					if (Sprites.count(id))
+						placements.push_back({words[i].text(), words[i + 1].text(), words[i + 2].text()});
+				}
+				if (++direction >= frame.directions.size()) {
+					Frames.push_back(std::move(frame));
+					++completedFrames;
+					frame = newFrame(DirectionCount);
+					direction = 0;
+				}
+			}
+			continue;
+		}
+
+		const Words words = splitWords(line, false);
+		if (words.empty())
+			continue;
+		const SWord& first = words[0];
+		if (first.is("SPRITE")) {
+			if (words.size() < 8)
+				continue;
+			SAnimationSprite sprite;
+			sprite.image = content.findImage(words[2].text());
+			const irr::s32 x = words[3].number();
+			const irr::s32 y = words[4].number();
+			sprite.rect = irr::core::rect<irr::s32>(x, y, clampToS32(static_cast<long long>(x) + words[5].number()),
+				clampToS32(static_cast<long long>(y) + words[6].number()));
+			Sprites[static_cast<irr::u32>(words[1].number())] = sprite;
+		} else if (first.is("LOOP")) {
+			Loop = true;
+		} else if (first.is("CONTINUOUS")) {
+			Continuous = true;
+		} else if (first.is("SINGLEDIRECTION")) {
+			DirectionCount = 1;
+		} else if (first.is("SETBACKTO")) {
+			SetBackTo = irr::core::ustring16();
+			if (words.size() < 2)
+				continue;
+			for (size_t i = 1; i < words.size(); ++i) {
+				if (i > 1)
+					SetBackTo += ' ';
+				SetBackTo += words[i].text();
+			}
+			SetBackTo += irr::core::ustring16(".gani");
+		} else if (first.is("ANI")) {
+			inBlock = true;
+			frame = newFrame(DirectionCount);
+			direction = 0;
+		}
+	}
+
+	if (completedFrames == 1)
+		Continuous = true;
+	return true;
+}
+
+} // namespace orv

@@ -1,0 +1,138 @@
+#include "world/CAttributeList.h"
+
+#include <string>
+
+#include "base/packet.h"
+#include "world/WorldLog.h"
+
+using irr::s32;
+using irr::u16;
+using irr::u32;
+
+namespace orv {
+
+SAttribute* CAttributeList::findByName(const irr::core::ustring16& name) const
+{
+	if (name.empty())
+		return nullptr;
+	for (const auto& entry : Attributes)
+		if (entry.second->name == name)
+			return entry.second.get();
+	return nullptr;
+}
+
+SAttribute* CAttributeList::findById(u16 id) const
+{
+	const auto found = Attributes.find(id);
+	return found == Attributes.end() ? nullptr : found->second.get();
+}
+
+SAttribute* CAttributeList::getOrAdd(const irr::core::ustring16& name, s32 id)
+{
+	if (SAttribute* existing = findByName(name))
+		return existing;
+
+	u16 key;
+	if (id == -1)
+	{
+		if (Attributes.size() > 0xFFFF)
+		{
+			logWorld("attributes", "No free attribute id left.", irr::ELL_WARNING);
+			return nullptr;
+		}
+		// The counter may run into ids that were given explicitly; those stay
+		// with their attributes and the new one takes the next id nobody holds.
+		key = NextFreeId;
+		while (Attributes.count(key))
+			++key;
+		NextFreeId = static_cast<u16>(key + 1);
+	}
+	else
+	{
+		key = static_cast<u16>(id);
+		if (Attributes.count(key))
+		{
+			const std::string message = "Attribute " + name.toUTF8_std() + " refused: id " +
+				std::to_string(key) + " belongs to " + Attributes[key]->name.toUTF8_std() + ".";
+			logWorld("attributes", message.c_str(), irr::ELL_WARNING);
+			return nullptr;
+		}
+	}
+
+	std::unique_ptr<SAttribute> attribute(new SAttribute());
+	attribute->id = key;
+	attribute->name = name;
+	SAttribute* result = attribute.get();
+	Attributes[key] = std::move(attribute);
+	return result;
+}
+
+SAttribute* CAttributeList::setString(const irr::core::ustring16& name, s32 id, const irr::core::ustring16& text)
+{
+	SAttribute* attribute = getOrAdd(name, id);
+	if (attribute)
+		attribute->setString(text);
+	return attribute;
+}
+
+bool CAttributeList::insert(std::unique_ptr<SAttribute> attribute)
+{
+	if (!attribute || Attributes.count(attribute->id) || findByName(attribute->name))
+		return false;
+	const u16 key = attribute->id;
+	Attributes[key] = std::move(attribute);
+	return true;
+}
+
+void CAttributeList::copyFrom(const CAttributeList& source)
+{
+	if (&source == this)
+		return;
+	Attributes.clear();
+	for (const auto& entry : source.Attributes)
+	{
+		const SAttribute& from = *entry.second;
+		SAttribute* to = nullptr;
+		switch (from.type)
+		{
+		case EAT_INT:
+			if ((to = getOrAdd(from.name, from.id)))
+				to->setInt(from.getInt());
+			break;
+		case EAT_UINT:
+			if ((to = getOrAdd(from.name, from.id)))
+				to->setUInt(from.getUInt());
+			break;
+		case EAT_FLOAT:
+			if ((to = getOrAdd(from.name, from.id)))
+				to->setFloat(from.getFloat());
+			break;
+		case EAT_DOUBLE:
+			if ((to = getOrAdd(from.name, from.id)))
+				to->setDouble(from.getDouble());
+			break;
+		case EAT_STRING:
+			setString(from.name, from.id, from.getString());
+			break;
+		default:
+			break;
+		}
+	}
+	NextFreeId = source.NextFreeId;
+}
+
+bool CAttributeList::readValues(net::packet& data, AttributeChangeCallback onChange)
+{
+	while (data.getBytesLeft() > 0)
+	{
+		const u16 id = data.readU8();
+		SAttribute* attribute = findById(id);
+		if (!attribute || !attribute->readValue(data))
+			return false;
+		if (onChange)
+			onChange(id, data);
+	}
+	return true;
+}
+
+} // namespace orv

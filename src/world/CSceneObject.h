@@ -1,0 +1,162 @@
+#pragma once
+
+#include <memory>
+#include <set>
+
+#include <IReferenceCounted.h>
+#include <irrTypes.h>
+#include <vector2d.h>
+#include <vector3d.h>
+
+#include "base/ustring16.h"
+#include "world/CAttributeList.h"
+#include "world/EngineAttributes.h"
+#include "world/SSceneObjectPhysics.h"
+
+namespace orv {
+
+class CObjectClass;
+class CSceneObject;
+namespace script {
+class CScriptModule;
+struct SScriptBinding;
+} // namespace script
+
+//! Kinds of scene object; the numbers travel on the wire and in levels.
+enum ESceneObjectType : irr::s32
+{
+	ESOT_DEFAULT = 0,
+	ESOT_STATIC = 1,
+	ESOT_ANIMATED = 2,
+	ESOT_TILED = 3,
+	ESOT_COUNT = 4
+};
+
+//! A hook that receives the object (the synchronisation and node-sync callbacks).
+typedef void (*SceneObjectCallback)(CSceneObject* object);
+
+//! The entity of the game world: an id, the class and engine attributes, a
+//! script module of its own, a Box2D body and the hooks that keep its scene
+//! node in step.
+/** Only the object manager makes scene objects; it holds the first
+    reference, and whoever else keeps an object grabs it. The body lives as
+    long as the object; the object is its body's user data. Positions in the
+    engine attributes are pixels, the body works in physics units. */
+class CSceneObject : public virtual irr::IReferenceCounted
+{
+public:
+	//! Copies the class's attributes (when a class is given), fills the engine
+	//! attributes and makes the body: static, at the origin, or none while the
+	//! world steps (it then comes once the step is over).
+	CSceneObject(irr::u32 id, CObjectClass* objectClass);
+	~CSceneObject() override;
+	CSceneObject(const CSceneObject&) = delete;
+	CSceneObject& operator=(const CSceneObject&) = delete;
+
+	virtual ESceneObjectType getType() const { return ESOT_DEFAULT; }
+	//! (EP_X, EP_Y, EP_Z) in pixels.
+	virtual irr::core::vector3df getPosition() const;
+	//! Only once the object is in the scene (owner flag set): writes and marks
+	//! each component that differs. The body follows at the next syncFromBody.
+	virtual void setPosition(const irr::core::vector3df& position);
+	//! The body's angle in degrees (0 without a body); EP_ROTATION is not read.
+	virtual irr::f32 getRotation() const;
+	//! Turns the body, keeping its position; EP_ROTATION is not written.
+	virtual void setRotation(irr::f32 degrees);
+	//! (EP_SCALE_X, EP_SCALE_Y).
+	virtual irr::core::vector2df getScale() const;
+	//! Writes and marks each component that differs and rebuilds every fixture
+	//! scaled by new over old. A component of 0 or not finite changes nothing.
+	virtual void setScale(const irr::core::vector2df& scale);
+	//! Empty text for objects without an image.
+	virtual irr::core::ustring16 getImage() const { return irr::core::ustring16(); }
+	//! Ignored by objects without an image.
+	virtual void setImage(const irr::core::ustring16&) {}
+
+	//! Moves an owned body to changed position attributes and mirrors its
+	//! velocity, force, torque and rotation into the attributes; then, owned
+	//! or not, calls the synchronisation callback.
+	static void syncFromBody(CSceneObject* object);
+	//! Writes a moved body into EP_X and EP_Y, then calls the node-sync callback.
+	static void syncPositionFromBody(CSceneObject* object);
+
+	irr::u32 getId() const { return Id; }
+	//! Not owned; null for objects made without a class or after the object
+	//! manager has gone.
+	CObjectClass* getObjectClass() const { return Class; }
+	void clearObjectClass() { Class = nullptr; }
+
+	CAttributeList& getClassAttributes() { return ClassAttributes; }
+	const CAttributeList& getClassAttributes() const { return ClassAttributes; }
+	CAttributeList& getEngineAttributes() { return EngineAttributes; }
+	const CAttributeList& getEngineAttributes() const { return EngineAttributes; }
+	//! The engine attribute of that id; always there for the EP_ ids, which
+	//! the list never drops.
+	SAttribute* getEngineAttribute(irr::s32 id) const;
+
+	std::set<irr::u16>& getChangedClassAttributes() { return ChangedClassAttributes; }
+	std::set<irr::s32>& getChangedEngineAttributes() { return ChangedEngineAttributes; }
+	const std::set<irr::s32>& getChangedEngineAttributes() const { return ChangedEngineAttributes; }
+	void markEngineAttributeChanged(irr::s32 id) { ChangedEngineAttributes.insert(id); }
+	bool isEngineAttributeChanged(irr::s32 id) const { return ChangedEngineAttributes.count(id) != 0; }
+
+	//! The own module "scene_object_" + id; null when scripts are not set up.
+	script::CScriptModule* getModule() const { return Module; }
+	//! The own module with its context; null when scripts are not set up.
+	script::SScriptBinding* getBinding() const { return Binding.get(); }
+
+	bool isVisible() const { return Visible != 0; }
+	void setVisible(bool visible) { Visible = visible ? 1 : 0; }
+	bool isDrawnThisFrame() const { return DrawnThisFrame != 0; }
+	void setDrawnThisFrame(bool drawn) { DrawnThisFrame = drawn ? 1 : 0; }
+
+	AttributeChangeCallback getAttributeChangeCallback() const { return OnAttributeChange; }
+	void setAttributeChangeCallback(AttributeChangeCallback callback) { OnAttributeChange = callback; }
+	SceneObjectCallback getSyncCallback() const { return OnSync; }
+	void setSyncCallback(SceneObjectCallback callback) { OnSync = callback; }
+	SceneObjectCallback getNodeSyncCallback() const { return OnNodeSync; }
+	void setNodeSyncCallback(SceneObjectCallback callback) { OnNodeSync = callback; }
+
+	//! Physics units, as the last syncPositionFromBody saw it; the origin,
+	//! where the body is made, before the first.
+	irr::core::vector2df getLastBodyPosition() const { return LastBodyPosition; }
+
+	//! The object's own body: null while it waits for a locked world, and
+	//! once the world has gone.
+	b2Body* getBody() const;
+
+	//! The body and the owner flag. A public field: scripts reach it as the
+	//! property "Physics" by its offset, the same in every kind. Scripts may
+	//! overwrite it; the object keeps its own body apart and puts it back
+	//! into this record at every syncFromBody.
+	SSceneObjectPhysics Physics;
+
+private:
+	struct SBindingDeleter
+	{
+		void operator()(script::SScriptBinding* binding) const;
+	};
+
+	irr::u32 Id;
+	CAttributeList ClassAttributes;
+	CAttributeList EngineAttributes;
+	// The EP_ attributes by id, looked up once: the synchronisations read
+	// them for every object every frame.
+	SAttribute* EngineAttributeById[EP_IMAGE + 1] = {};
+	AttributeChangeCallback OnAttributeChange = nullptr;
+	std::set<irr::u16> ChangedClassAttributes;
+	std::set<irr::s32> ChangedEngineAttributes;
+	script::CScriptModule* Module = nullptr;
+	std::unique_ptr<script::SScriptBinding, SBindingDeleter> Binding;
+	irr::u8 Visible = 1;
+	irr::u8 DrawnThisFrame = 0;
+	CObjectClass* Class;
+	SceneObjectCallback OnSync = nullptr;
+	SceneObjectCallback OnNodeSync = nullptr;
+	irr::core::vector2df LastBodyPosition{0.0f, 0.0f};
+	// The slot the physics manager fills and empties; the body's user data is
+	// this object.
+	b2Body* Body = nullptr;
+};
+
+} // namespace orv

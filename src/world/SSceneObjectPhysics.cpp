@@ -1,0 +1,224 @@
+#include "world/SSceneObjectPhysics.h"
+
+#include <box2d/box2d.h>
+
+#include "world/CPhysicsManager.h"
+#include "world/PhysicsGuard.h"
+#include "world/WorldLog.h"
+
+using irr::f32;
+using irr::core::vector2df;
+
+namespace orv {
+
+namespace {
+
+// Degrees and radians as the server and its scripts convert them: these
+// exact floats, not the double constants.
+const f32 RADIANS_PER_DEGREE = 0.017453292f;
+const f32 DEGREES_PER_RADIAN = 57.29578f;
+
+b2Vec2 toB2(const vector2df& v)
+{
+	return b2Vec2(v.X, v.Y);
+}
+
+void refuseShape(const char* what)
+{
+	logWorld("script", what, irr::ELL_WARNING);
+}
+
+void addFixture(b2Body* body, const b2Shape& shape, f32 density, f32 friction, f32 restitution)
+{
+	b2FixtureDef def;
+	def.shape = &shape;
+	def.density = density;
+	def.friction = friction;
+	def.restitution = restitution;
+	CPhysicsManager::getInstance()->createFixture(body, def);
+}
+
+} // namespace
+
+b2Body* SSceneObjectPhysics::getLiveBody() const
+{
+	const CPhysicsManager* physics = CPhysicsManager::getExistingInstance();
+	return physics && physics->isLiveBody(body) ? body : nullptr;
+}
+
+EBodyType SSceneObjectPhysics::getType() const
+{
+	const b2Body* live = getLiveBody();
+	if (!live)
+		return EBT_STATIC;
+	switch (live->GetType())
+	{
+	case b2_kinematicBody:
+		return EBT_KINETIC;
+	case b2_dynamicBody:
+		return EBT_DYNAMIC;
+	default:
+		return EBT_STATIC;
+	}
+}
+
+void SSceneObjectPhysics::setType(EBodyType type)
+{
+	b2Body* live = getLiveBody();
+	if (!live)
+		return;
+	CPhysicsManager::getInstance()->setType(live, bodyTypeFromNumber(type));
+}
+
+f32 SSceneObjectPhysics::getRotation() const
+{
+	const b2Body* live = getLiveBody();
+	return live ? live->GetAngle() * DEGREES_PER_RADIAN : 0.0f;
+}
+
+void SSceneObjectPhysics::setRotation(f32 degrees)
+{
+	b2Body* live = getLiveBody();
+	if (!live)
+		return;
+	// While the world is locked this waits; the position is read when it runs,
+	// so a move queued before it is kept.
+	CPhysicsManager* physics = CPhysicsManager::getInstance();
+	const f32 angle = degrees * RADIANS_PER_DEGREE;
+	physics->runWhenUnlocked([physics, live, angle] {
+		if (physics->isLiveBody(live))
+			physics->setTransform(live, live->GetPosition(), angle);
+	});
+}
+
+void SSceneObjectPhysics::addCollisionCircle(f32 radius, const vector2df& center, f32 density, f32 friction,
+	f32 restitution)
+{
+	b2Body* live = getLiveBody();
+	if (!live)
+		return;
+	b2CircleShape circle;
+	if (fitCircle(circle, radius, toB2(center)) == ESF_REFUSED)
+		return refuseShape("Collision circle refused: its radius or centre is out of range.");
+	addFixture(live, circle, density, friction, restitution);
+}
+
+void SSceneObjectPhysics::addCollisionBox(const vector2df& dimension, const vector2df& center, f32 angle,
+	f32 density, f32 friction, f32 restitution)
+{
+	b2Body* live = getLiveBody();
+	if (!live)
+		return;
+	b2PolygonShape box;
+	if (fitBox(box, dimension.X, dimension.Y, toB2(center), angle) == ESF_REFUSED)
+		return refuseShape("Collision box refused: its size, centre or angle is out of range.");
+	addFixture(live, box, density, friction, restitution);
+}
+
+void SSceneObjectPhysics::addCollisionPolygon(const std::vector<vector2df>& points, f32 density, f32 friction,
+	f32 restitution)
+{
+	b2Body* live = getLiveBody();
+	if (!live || points.empty())
+		return;
+	std::vector<b2Vec2> vertices;
+	vertices.reserve(points.size());
+	for (const vector2df& p : points)
+		vertices.push_back(toB2(p));
+	b2PolygonShape polygon;
+	const EShapeFit fit = fitPolygon(polygon, vertices.data(), static_cast<irr::u32>(vertices.size()));
+	if (fit == ESF_REFUSED)
+		return refuseShape("Collision polygon refused: a point is out of range.");
+	if (fit == ESF_FALLBACK_BOX)
+		refuseShape("Collision polygon has no area; a box of half-extents 1 stands in for it.");
+	addFixture(live, polygon, density, friction, restitution);
+}
+
+void SSceneObjectPhysics::addCollisionEdge(const vector2df& vertex1, const vector2df& vertex2, bool hasGhostBefore,
+	bool hasGhostAfter, const vector2df& ghostBefore, const vector2df& ghostAfter, f32 density, f32 friction,
+	f32 restitution)
+{
+	b2Body* live = getLiveBody();
+	if (!live)
+		return;
+	const b2Vec2 before = toB2(ghostBefore);
+	const b2Vec2 after = toB2(ghostAfter);
+	b2EdgeShape edge;
+	if (fitEdge(edge, toB2(vertex1), toB2(vertex2), hasGhostBefore ? &before : nullptr,
+			hasGhostAfter ? &after : nullptr) == ESF_REFUSED)
+		return refuseShape("Collision edge refused: a vertex is out of range or the edge has no length.");
+	addFixture(live, edge, density, friction, restitution);
+}
+
+void SSceneObjectPhysics::applyImpulse(const vector2df& impulse, const vector2df& pointPixels)
+{
+	b2Body* live = getLiveBody();
+	if (!live)
+		return;
+	CPhysicsManager* physics = CPhysicsManager::getInstance();
+	const f32 ppu = static_cast<f32>(physics->getPixelsPerUnit());
+	physics->applyLinearImpulse(live, toB2(impulse), b2Vec2(pointPixels.X / ppu, pointPixels.Y / ppu));
+}
+
+void SSceneObjectPhysics::applyForce(const vector2df& force, const vector2df& pointPixels)
+{
+	b2Body* live = getLiveBody();
+	if (!live)
+		return;
+	CPhysicsManager* physics = CPhysicsManager::getInstance();
+	const f32 ppu = static_cast<f32>(physics->getPixelsPerUnit());
+	physics->applyForce(live, toB2(force), b2Vec2(pointPixels.X / ppu, pointPixels.Y / ppu));
+}
+
+f32 SSceneObjectPhysics::getLinearDampening() const
+{
+	const b2Body* live = getLiveBody();
+	return live ? live->GetLinearDamping() : 0.0f;
+}
+
+void SSceneObjectPhysics::setLinearDampening(f32 dampening)
+{
+	if (b2Body* live = getLiveBody())
+		CPhysicsManager::getInstance()->setLinearDamping(live, dampening);
+}
+
+f32 SSceneObjectPhysics::getAngularDampening() const
+{
+	const b2Body* live = getLiveBody();
+	return live ? live->GetAngularDamping() : 0.0f;
+}
+
+void SSceneObjectPhysics::setAngularDampening(f32 dampening)
+{
+	if (b2Body* live = getLiveBody())
+		CPhysicsManager::getInstance()->setAngularDamping(live, dampening);
+}
+
+bool SSceneObjectPhysics::getFixedRotation() const
+{
+	const b2Body* live = getLiveBody();
+	return live && live->IsFixedRotation();
+}
+
+void SSceneObjectPhysics::setFixedRotation(bool fixed)
+{
+	if (b2Body* live = getLiveBody())
+		CPhysicsManager::getInstance()->setFixedRotation(live, fixed);
+}
+
+vector2df SSceneObjectPhysics::getVelocity() const
+{
+	const b2Body* live = getLiveBody();
+	if (!live)
+		return vector2df(0.0f, 0.0f);
+	const b2Vec2 v = live->GetLinearVelocity();
+	return vector2df(v.x, v.y);
+}
+
+void SSceneObjectPhysics::setVelocity(const vector2df& velocity)
+{
+	if (b2Body* live = getLiveBody())
+		CPhysicsManager::getInstance()->setLinearVelocity(live, toB2(velocity));
+}
+
+} // namespace orv

@@ -1,0 +1,205 @@
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <irrlicht.h>
+
+#include "engine_fixture.h"
+#include "scene/C2DImageSceneNode.h"
+#include "scene/CAnimatedSpriteSceneNode.h"
+#include "scene/CAnimation.h"
+#include "scene/CImage.h"
+#include "world/CAnimatedSceneObject.h"
+#include "world/CObjectManager.h"
+
+using namespace orv;
+
+namespace {
+
+const irr::u32 START_MS = 1000;
+
+// Frames of 50 ms unless a WAIT says otherwise.
+const test::SandboxFiles ANIMATIONS = {
+	{"three.gani", "GANI0001SPRITE 1 a.png 0 0 32 32 x\nSINGLEDIRECTION\nANI\n1 0 0\n1 1 0\n1 2 0\nANIEND\n"},
+	{"loop.gani", "GANI0001SPRITE 1 a.png 0 0 32 32 x\nSINGLEDIRECTION\nLOOP\nANI\n1 0 0\n1 1 0\nANIEND\n"},
+	{"back.gani", "GANI0001SPRITE 1 a.png 0 0 32 32 x\nSINGLEDIRECTION\nSETBACKTO idle\nANI\n1 0 0\n1 1 0\nANIEND\n"},
+	{"idle.gani", "GANI0001SPRITE 1 a.png 0 0 32 32 x\nSINGLEDIRECTION\nANI\n1 0 0\n1 5 5\nANIEND\n"},
+	{"lost.gani", "GANI0001SPRITE 1 a.png 0 0 32 32 x\nSINGLEDIRECTION\nSETBACKTO nowhere\nANI\n1 0 0\n1 1 0\nANIEND\n"},
+	{"four.gani", "GANI0001SPRITE 1 a.png 0 0 32 32 x\nANI\n1 0 0\n1 0 1\n1 0 2\n1 0 3\nWAIT 1\n1 1 0\n1 1 1\n1 1 2\n"
+	              "1 1 3\nANIEND\n"},
+	{"steady.gani", "GANI0001SPRITE 1 a.png 0 0 32 32 x\nSINGLEDIRECTION\nCONTINUOUS\nANI\n1 0 0\n1 1 0\nANIEND\n"},
+	{"empty.gani", "GANI0001LOOP\n"},
+	{"emptyend.gani", "GANI0001\n"},
+};
+
+class SpriteNodeTest : public test::EngineTest
+{
+protected:
+	void SetUp() override
+	{
+		sandbox = std::make_unique<test::CEngineSandbox>(ANIMATIONS);
+		ASSERT_TRUE(sandbox->started());
+		timer = engine().getDevice()->getTimer();
+		timer->stop();
+		timer->setTime(START_MS);
+		irr::scene::ISceneManager* scene = engine().getDevice()->getSceneManager();
+		node = new CAnimatedSpriteSceneNode(scene->getRootSceneNode(), scene);
+	}
+	void TearDown() override
+	{
+		if (node) {
+			node->remove();
+			node->drop();
+		}
+		test::EngineTest::TearDown();
+	}
+
+	bool apply(const char* name, CSceneObject* object = nullptr)
+	{
+		CAnimation* animation = engine().getAnimation(name);
+		if (!animation || !animation->applyToNode(node, object))
+			return false;
+		node->setStopped(false);
+		return true;
+	}
+
+	// The frame.direction lists with a shown sprite, then "stopped" when so.
+	std::string shown() const
+	{
+		std::ostringstream out;
+		const CAnimatedSpriteSceneNode::FrameNodes& frames = node->getFrameNodes();
+		for (size_t f = 0; f < frames.size(); ++f)
+			for (size_t d = 0; d < frames[f].size(); ++d)
+				for (irr::scene::ISceneNode* sprite : frames[f][d])
+					if (sprite->isVisible()) {
+						out << f << "." << d << " ";
+						break;
+					}
+		if (node->isStopped())
+			out << "stopped";
+		return out.str();
+	}
+
+	irr::ITimer* timer = nullptr;
+	CAnimatedSpriteSceneNode* node = nullptr;
+};
+
+// 't' animates at a time, 'd' turns to a direction, 'a' applies the same
+// animation again; then the shown lists are compared.
+struct SStep
+{
+	char action;
+	irr::u32 value;
+	const char* shown;
+};
+
+} // namespace
+
+TEST_F(SpriteNodeTest, PlaysFramesAtTheirTimes)
+{
+	struct Case
+	{
+		const char* animation;
+		std::vector<SStep> steps;
+	};
+	const Case cases[] = {
+		{"three.gani",
+			{{'t', 1050, "0.0 "}, {'t', 1051, "1.0 "}, {'t', 1101, "1.0 "}, {'t', 1200, "2.0 "},
+				{'t', 1300, "2.0 stopped"}, {'t', 9000, "2.0 stopped"}}},
+		{"loop.gani", {{'t', 1051, "1.0 "}, {'t', 1102, "0.0 "}, {'t', 1153, "1.0 "}}},
+		{"back.gani", {{'t', 1051, "1.0 "}, {'t', 1102, "0.0 stopped"}, {'t', 1200, "0.0 stopped"}}},
+		{"lost.gani", {{'t', 1051, "1.0 "}, {'t', 1102, "1.0 stopped"}, {'t', 1200, "1.0 stopped"}}},
+		{"four.gani",
+			{{'d', 2, "0.2 "}, {'t', 1051, "1.2 "}, {'d', 3, "1.3 "}, {'t', 1152, "1.3 stopped"},
+				{'d', 7, "stopped"}, {'d', 0, "1.0 stopped"}}},
+		{"steady.gani", {{'t', 1051, "1.0 "}, {'a', 0, "0.0 "}, {'t', 1050, "0.0 "}, {'t', 1051, "1.0 "}}},
+		{"three.gani", {{'t', 1051, "1.0 "}, {'a', 0, "1.0 "}}},
+		{"empty.gani", {{'t', 2000, ""}, {'t', 3000, ""}}},
+		{"emptyend.gani", {{'t', 2000, "stopped"}}},
+	};
+	for (const Case& c : cases) {
+		timer->setTime(START_MS);
+		node->clearFrames();
+		node->setDirection(0);
+		ASSERT_TRUE(apply(c.animation)) << c.animation;
+		for (const SStep& step : c.steps) {
+			if (step.action == 't') {
+				timer->setTime(step.value);
+				node->OnAnimate(step.value);
+			} else if (step.action == 'd') {
+				node->setDirection(step.value);
+			} else {
+				timer->setTime(START_MS);
+				apply(c.animation);
+			}
+			EXPECT_EQ(shown(), step.shown) << c.animation << " after " << step.action << " " << step.value;
+		}
+		// The next case starts from another animation.
+		apply("empty.gani");
+	}
+}
+
+TEST_F(SpriteNodeTest, SetBackSwitchesToTheFollowUpAnimation)
+{
+	ASSERT_TRUE(apply("back.gani"));
+	node->OnAnimate(1051);
+	node->OnAnimate(1102);
+	EXPECT_EQ(node->getAnimation(), engine().getAnimation("idle.gani"));
+	EXPECT_EQ(engine().getAnimation("nowhere.gani"), nullptr);
+}
+
+TEST_F(SpriteNodeTest, PlacesSpritesAroundTheNodeOrigin)
+{
+	sandbox->folder().write("place.gani",
+		"GANI0001SPRITE 1 a.png 0 0 32 32 x\nSPRITE 2 a.png 10 20 8 4 y\nSINGLEDIRECTION\nANI\n"
+		"1 0 0 9 0 0 2 100 -10\nANIEND\n");
+	ASSERT_TRUE(apply("place.gani"));
+	const auto& sprites = node->getFrameNodes().at(0).at(0);
+	ASSERT_EQ(sprites.size(), 2u) << "the undefined sprite 9 makes no node";
+
+	struct Case
+	{
+		size_t index;
+		irr::core::vector3df position;
+		irr::core::recti source;
+	};
+	const Case cases[] = {
+		{0, {-8.0f, -32.0f, 0.0f}, {0, 0, 32, 32}},
+		{1, {80.0f, -56.0f, 1.0f}, {10, 20, 18, 24}},
+	};
+	for (const Case& c : cases) {
+		C2DImageSceneNode* sprite = static_cast<C2DImageSceneNode*>(sprites[c.index]);
+		EXPECT_EQ(sprite->getParent(), node);
+		EXPECT_EQ(sprite->getPosition(), c.position) << c.index;
+		EXPECT_EQ(sprite->getSourceRect(), c.source) << c.index;
+		EXPECT_EQ(sprite->getImage(), engine().findImage("a.png"));
+	}
+	EXPECT_EQ(node->getChildren().size(), 2u);
+	node->clearFrames();
+	EXPECT_TRUE(node->getChildren().empty());
+}
+
+TEST_F(SpriteNodeTest, ObjectClassAttributesChooseSpritesPositionsAndImages)
+{
+	sandbox->folder().write("body.gani",
+		"GANI0001SPRITE 0 head.png 0 0 16 16 y\nSPRITE 1 body.png 0 0 32 32 x\nSINGLEDIRECTION\nANI\n"
+		"BODY LEFT 0 0 0 0\nANIEND\n");
+	CSceneObject* object = CObjectManager::getInstance()->createSceneObject(40, ESOT_ANIMATED, "");
+	ASSERT_NE(object, nullptr);
+	CAttributeList& attributes = object->getClassAttributes();
+	attributes.setString("BODY", -1, "1");
+	attributes.setString("LEFT", -1, "16");
+	attributes.setString("body.png", -1, "skins/red.png");
+
+	ASSERT_TRUE(apply("body.gani", object));
+	const auto& sprites = node->getFrameNodes().at(0).at(0);
+	ASSERT_EQ(sprites.size(), 1u) << "head.png has no attribute on the object, so sprite 0 is not shown";
+	C2DImageSceneNode* sprite = static_cast<C2DImageSceneNode*>(sprites[0]);
+	EXPECT_EQ(sprite->getPosition(), irr::core::vector3df(8.0f, -32.0f, 0.0f));
+	EXPECT_EQ(sprite->getImage(), engine().findImage("skins/red.png"));
+	EXPECT_EQ(sprite->getSceneObject(), object);
+	EXPECT_EQ(node->getSceneObject(), object);
+	node->clearFrames();
+	CObjectManager::getInstance()->remove(40);
+}
