@@ -34,10 +34,13 @@ class FileTransferTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        Root = fs::temp_directory_path() /
-               ("orv-downloads-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(Root);
+        // The root sits in a folder of its own, so a file escaping it is seen
+        // there and nothing else in the temporary folder can look like one.
+        Sandbox = fs::temp_directory_path() /
+                  ("orv-downloads-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        Root = Sandbox / "root";
+        fs::remove_all(Sandbox);
         fs::create_directories(Root / "images" / "downloads");
         fs::create_directories(Root / "ani");
         irr::SIrrlichtCreationParameters params;
@@ -53,7 +56,7 @@ protected:
     {
         if (Device)
             Device->drop();
-        fs::remove_all(Root);
+        fs::remove_all(Sandbox);
     }
 
     void feed(const std::vector<Bytes>& packets)
@@ -79,6 +82,7 @@ protected:
         return all;
     }
 
+    fs::path Sandbox;
     fs::path Root;
     irr::IrrlichtDevice* Device = nullptr;
     CTestNetHost Host;
