@@ -15,7 +15,7 @@ class CTranslationFormatter
 {
 public:
 	//! How many pointers from `c_str` are valid at once.
-	static const u32 RING_SIZE = 8;
+	static constexpr u32 RING_SIZE = 8;
 
 	//! The text with the placeholders "{{%" and "}}".
 	explicit CTranslationFormatter(const core::ustring16& text);

@@ -1,0 +1,292 @@
+#include "text/CGUIFreetypeFont.h"
+
+#include <IFileSystem.h>
+#include <IGUIEnvironment.h>
+#include <ILogger.h>
+#include <IReadFile.h>
+#include <IVideoDriver.h>
+#include <IrrlichtDevice.h>
+
+#include "text/CGUIFreetypeGlyphPage.h"
+#include "text/CodePoint.h"
+#include "text/SGUIFreetypeFace.h"
+
+namespace irr {
+namespace gui {
+
+CGUIFreetypeFont* CGUIFreetypeFont::create(IrrlichtDevice* device, const io::path& fileName, u32 pixelSize)
+{
+	if (!device || !openFreetypeLibrary())
+		return 0;
+	CGUIFreetypeFont* font = new CGUIFreetypeFont(device->getGUIEnvironment());
+	font->Device = device;
+	if (!font->load(fileName, pixelSize)) {
+		font->drop();
+		return 0;
+	}
+	return font;
+}
+
+CGUIFreetypeFont::CGUIFreetypeFont(IGUIEnvironment* environment)
+	: Environment(environment)
+{
+	if (Environment)
+		Driver = Environment->getVideoDriver();
+	if (Driver)
+		Driver->grab();
+	setInvisibleCharacters(core::ustring16(" "));
+}
+
+CGUIFreetypeFont::~CGUIFreetypeFont()
+{
+	resetGlyphs();
+	Glyphs.clear();
+	if (SharedFace)
+		releaseSharedFace(FileName);
+	else
+		closeFreetypeLibraryWhenUnused();
+	if (Driver)
+		Driver->drop();
+}
+
+void CGUIFreetypeFont::log(const core::stringc& message, ELOG_LEVEL level) const
+{
+	if (Device && Device->getLogger())
+		Device->getLogger()->log("CGUIFreetypeFont", message.c_str(), level);
+}
+
+bool CGUIFreetypeFont::load(const io::path& fileName, u32 pixelSize)
+{
+	if (!Environment || !Driver || fileName.empty())
+		return false;
+	if (pixelSize == 0) {
+		log("Font size 0 is not valid.");
+		return false;
+	}
+	const u32 usedSize = core::clamp(pixelSize, MIN_PIXEL_SIZE, MAX_PIXEL_SIZE);
+	if (usedSize != pixelSize)
+		log(core::stringc("Font size ") + core::stringc(pixelSize) + " is out of range; using " +
+				core::stringc(usedSize) + ".",
+			ELL_WARNING);
+
+	PixelSize = usedSize;
+	FileName = fileName;
+	Monochrome = false;
+	Transparency = true;
+	updateLoadFlags();
+	log(core::stringc("Creating new font: ") + fileName + " " + core::stringc(PixelSize) + "pt " + "+antialias " +
+		"+transparency");
+
+	SGUIFreetypeFace* face = findSharedFace(fileName);
+	if (face) {
+		face->grab();
+	} else {
+		face = new SGUIFreetypeFace();
+		addSharedFace(fileName, face);
+		if (!openFace(*face)) {
+			removeSharedFace(fileName);
+			face->drop();
+			return false;
+		}
+	}
+	SharedFace = face;
+	Face = face->Face;
+	if (!setFacePixelSize(*face, PixelSize)) {
+		log("FT_Set_Pixel_Sizes failed.");
+		return false;
+	}
+	SizeMetrics = Face->size->metrics;
+
+	CellSize = computeGlyphCellSize(Face, PixelSize);
+	if (planGlyphPage(PixelSize, CellSize, MaxPageSize, Driver->getMaxTextureSize()).getCellCount() == 0) {
+		log("The glyphs of this size do not fit a page texture.");
+		return false;
+	}
+
+	Glyphs.assign(Face->num_glyphs > 0 ? static_cast<size_t>(Face->num_glyphs) : 0, SGUIFreetypeGlyph());
+
+	const u32 batchSize = BatchSize;
+	BatchSize = PRELOAD_CHARACTERS;
+	getGlyphIndexByChar(0);
+	BatchSize = batchSize;
+	return true;
+}
+
+bool CGUIFreetypeFont::openFace(SGUIFreetypeFace& face) const
+{
+	FT_Library library = openFreetypeLibrary();
+	io::IFileSystem* fileSystem = Environment->getFileSystem();
+	if (!fileSystem) {
+		if (!library || FT_New_Face(library, core::stringc(FileName).c_str(), 0, &face.Face) != 0) {
+			face.Face = 0;
+			log("FT_New_Face failed.");
+			return false;
+		}
+		return true;
+	}
+	io::IReadFile* file = fileSystem->createAndOpenFile(FileName);
+	if (!file) {
+		log("Failed to open the file.");
+		return false;
+	}
+	const long size = file->getSize();
+	face.FileBytes.resize(size > 0 ? static_cast<size_t>(size) : 0);
+	const s32 read = face.FileBytes.empty() ? 0 : file->read(face.FileBytes.data(), static_cast<u32>(size));
+	file->drop();
+	if (read < 0 || static_cast<size_t>(read) != face.FileBytes.size()) {
+		log("Failed to open the file.");
+		return false;
+	}
+	if (!library || FT_New_Memory_Face(library, face.FileBytes.data(), static_cast<FT_Long>(face.FileBytes.size()), 0,
+						&face.Face) != 0) {
+		face.Face = 0;
+		log("FT_New_Memory_Face failed.");
+		return false;
+	}
+	return true;
+}
+
+void CGUIFreetypeFont::updateLoadFlags()
+{
+	LoadFlags = FT_LOAD_RENDER;
+	if (!isHinting())
+		LoadFlags |= FT_LOAD_NO_HINTING;
+	if (!isAutoHinting())
+		LoadFlags |= FT_LOAD_NO_AUTOHINT;
+	if (isMonochrome())
+		LoadFlags |= FT_LOAD_MONOCHROME | FT_LOAD_TARGET_MONO | FT_LOAD_NO_HINTING;
+}
+
+void CGUIFreetypeFont::setTransparency(bool transparency)
+{
+	Transparency = transparency;
+	resetGlyphs();
+}
+
+void CGUIFreetypeFont::setMonochrome(bool monochrome)
+{
+	Monochrome = monochrome;
+	resetGlyphs();
+}
+
+void CGUIFreetypeFont::setHinting(bool hinting, bool autoHinting)
+{
+	Hinting = hinting;
+	AutoHinting = autoHinting;
+	resetGlyphs();
+}
+
+void CGUIFreetypeFont::resetGlyphs()
+{
+	for (SGUIFreetypeGlyph& glyph : Glyphs) {
+		if (glyph.Surface)
+			glyph.Surface->drop();
+		glyph = SGUIFreetypeGlyph();
+	}
+	for (u32 i = 0; i < Pages.size(); ++i)
+		delete Pages[i];
+	Pages.clear();
+	updateLoadFlags();
+}
+
+void CGUIFreetypeFont::useFaceSize() const
+{
+	if (SharedFace)
+		setFacePixelSize(*SharedFace, PixelSize);
+}
+
+u32 CGUIFreetypeFont::getGlyphIndexByChar(core::uchar32_t c) const
+{
+	if (!Face)
+		return 0;
+	u32 index = FT_Get_Char_Index(Face, c);
+	if (index == 0)
+		index = FT_Get_Char_Index(Face, REPLACEMENT_CHARACTER);
+	if (index >= Glyphs.size())
+		return 0;
+	if (index != 0 && Glyphs[index].Loaded)
+		return index;
+
+	const u32 half = BatchSize / 2;
+	const u32 first = c > half ? c - half : 0;
+	for (u32 k = first; k - first < BatchSize; ++k) {
+		const u32 neighbour = FT_Get_Char_Index(Face, k);
+		if (neighbour != 0 && neighbour < Glyphs.size() && !Glyphs[neighbour].Loaded)
+			preloadGlyph(neighbour);
+	}
+	// The batch is centred on the character, so a U+FFFD standing in for it
+	// usually lies outside.
+	if (index != 0 && !Glyphs[index].Loaded)
+		preloadGlyph(index);
+	return index;
+}
+
+void CGUIFreetypeFont::preloadGlyph(u32 glyphIndex) const
+{
+	SGUIFreetypeGlyph& glyph = Glyphs[glyphIndex];
+	if (glyph.Loaded)
+		return;
+	useFaceSize();
+	if (FT_Load_Glyph(Face, glyphIndex, LoadFlags) != 0)
+		return;
+	const FT_GlyphSlot slot = Face->glyph;
+	const FT_Bitmap& bitmap = slot->bitmap;
+
+	CGUIFreetypeGlyphPage* page = Pages.empty() ? 0 : Pages.getLast();
+	if (!page || page->getAvailableSlots() == 0)
+		page = createGlyphPage(static_cast<FT_Pixel_Mode>(bitmap.pixel_mode));
+	if (!page)
+		return;
+
+	glyph.PageIndex = Pages.size() - 1;
+	glyph.Advance = slot->advance;
+	glyph.Offset = core::vector2di(slot->bitmap_left, slot->bitmap_top);
+	const core::vector2di corner = page->takeCell().UpperLeftCorner;
+	const core::dimension2du size(core::min_(bitmap.width, CellSize.Width), core::min_(bitmap.rows, CellSize.Height));
+	glyph.SourceRect = core::recti(corner, corner + core::vector2di(size.Width, size.Height));
+	glyph.Surface = createGlyphSurface(Driver, bitmap, size);
+	glyph.Loaded = true;
+	page->addPendingGlyph(glyphIndex);
+}
+
+CGUIFreetypeGlyphPage* CGUIFreetypeFont::createGlyphPage(FT_Pixel_Mode pixelMode) const
+{
+	const SGlyphPageGrid grid = planGlyphPage(PixelSize, CellSize, MaxPageSize, Driver->getMaxTextureSize());
+	if (grid.getCellCount() == 0)
+		return 0;
+	const char* family = Face->family_name ? Face->family_name : "";
+	const char* style = Face->style_name ? Face->style_name : "";
+	const io::path name = io::path("TTFontGlyphPage_") + family + "." + style + "." + io::path(PixelSize) + "_" +
+		io::path(Pages.size());
+	CGUIFreetypeGlyphPage* page = new CGUIFreetypeGlyphPage(Driver, name, grid);
+	if (!page->createPageTexture(pixelMode)) {
+		delete page;
+		return 0;
+	}
+	Pages.push_back(page);
+	return page;
+}
+
+void CGUIFreetypeFont::uploadDirtyPages() const
+{
+	for (u32 i = 0; i < Pages.size(); ++i)
+		Pages[i]->updateTexture(Glyphs);
+}
+
+const SGUIFreetypeGlyph* CGUIFreetypeFont::getGlyph(u32 glyphIndex) const
+{
+	return glyphIndex < Glyphs.size() ? &Glyphs[glyphIndex] : 0;
+}
+
+const SGlyphPageGrid* CGUIFreetypeFont::getPageGrid(u32 index) const
+{
+	return index < Pages.size() ? &Pages[index]->getGrid() : 0;
+}
+
+video::ITexture* CGUIFreetypeFont::getPageTextureByIndex(u32 index) const
+{
+	return index < Pages.size() ? Pages[index]->getTexture() : 0;
+}
+
+} // namespace gui
+} // namespace irr
