@@ -12,6 +12,13 @@ bool isSet(const core::dimension2du& size)
 	return size.Width != 0 && size.Height != 0;
 }
 
+const u32 LARGEST_PAGE_SIDE = 4096;
+
+u32 cellsAlong(u32 side, u32 cell)
+{
+	return cell ? side / cell : 0;
+}
+
 // 26.6 pixels, rounded up to whole pixels.
 u32 ceilPixels(FT_Pos value)
 {
@@ -38,7 +45,7 @@ u32 getGlyphPageSide(u32 pixelSize)
 		return 1024;
 	if (pixelSize <= 168)
 		return 2048;
-	return 4096;
+	return LARGEST_PAGE_SIDE;
 }
 
 core::dimension2du computeGlyphCellSize(FT_Face face, u32 pixelSize)
@@ -68,14 +75,17 @@ SGlyphPageGrid planGlyphPage(u32 pixelSize, const core::dimension2du& cellSize, 
 	else if (isSet(driverLimit))
 		limit = driverLimit;
 
-	const u32 side = getGlyphPageSide(pixelSize);
+	u32 side = getGlyphPageSide(pixelSize);
+	// The sides suit cells of the pixel size; larger cells get larger pages,
+	// so that the characters a new font renders still share one page.
+	while (side < LARGEST_PAGE_SIDE &&
+		cellsAlong(side, cellSize.Width) * cellsAlong(side, cellSize.Height) < MIN_CELLS_PER_PAGE)
+		side *= 2;
 	SGlyphPageGrid grid;
 	grid.PageSize = side > limit.Width || side > limit.Height ? limit : core::dimension2du(side, side);
 	grid.CellSize = cellSize;
-	if (cellSize.Width != 0 && cellSize.Height != 0) {
-		grid.Columns = grid.PageSize.Width / cellSize.Width;
-		grid.Rows = grid.PageSize.Height / cellSize.Height;
-	}
+	grid.Columns = cellsAlong(grid.PageSize.Width, cellSize.Width);
+	grid.Rows = cellsAlong(grid.PageSize.Height, cellSize.Height);
 	if (grid.Columns == 0 || grid.Rows == 0)
 		grid.Columns = grid.Rows = 0;
 	return grid;

@@ -14,6 +14,9 @@ namespace gui {
 
 //! Page side when neither the font nor the driver names a limit.
 const u32 DEFAULT_MAX_PAGE_SIDE = 1024;
+//! A page holds at least this many cells when the limit allows: the
+//! characters a new font renders then share one page, one draw call.
+const u32 MIN_CELLS_PER_PAGE = 128;
 
 //! The grid of one page texture.
 struct SGlyphPageGrid
@@ -37,8 +40,8 @@ u32 getGlyphPageSide(u32 pixelSize);
 //! smaller than the pixel size.
 core::dimension2du computeGlyphCellSize(FT_Face face, u32 pixelSize);
 
-//! A page of the side for the pixel size, or of the limit itself when the
-//! side exceeds it. The limit is the font's own when both its sides are set,
+//! A page of the side for the pixel size, doubled (up to 4096) until it holds
+//! MIN_CELLS_PER_PAGE cells, or of the limit itself when the side exceeds it. The limit is the font's own when both its sides are set,
 //! else the driver's when both are set, else DEFAULT_MAX_PAGE_SIDE square.
 //! No columns or rows when the cell does not fit the page.
 SGlyphPageGrid planGlyphPage(u32 pixelSize, const core::dimension2du& cellSize, const core::dimension2du& fontLimit,

@@ -176,7 +176,11 @@ TEST(GlyphPagePlan, PageSidesFollowThePixelSizeWithinTheLimit)
 	const dimension2du none(0, 0);
 	const Case cases[] = {
 		{14, {14, 14}, none, {16384, 16384}, {256, 256}, 18 * 18},
-		{21, {22, 30}, none, {16384, 16384}, {256, 256}, 11 * 8},
+		// Cells larger than the pixel size: the page doubles until 128 fit.
+		{21, {22, 30}, none, {16384, 16384}, {512, 512}, 23 * 17},
+		{14, {41, 25}, none, {16384, 16384}, {512, 512}, 12 * 20},
+		{14, {41, 25}, {256, 256}, {16384, 16384}, {256, 256}, 6 * 10},
+		{43, {122, 74}, none, {16384, 16384}, {2048, 2048}, 16 * 27},
 		{22, {22, 22}, none, {16384, 16384}, {512, 512}, 23 * 23},
 		{43, {43, 43}, none, {16384, 16384}, {1024, 1024}, 23 * 23},
 		{85, {85, 85}, none, {16384, 16384}, {2048, 2048}, 24 * 24},
@@ -209,11 +213,13 @@ TEST_F(FontStoreTest, EveryGlyphFitsItsOwnCell)
 	};
 	const dimension2du none(0, 0);
 	const Case cases[] = {
-		{DEJAVU_SANS, 14, none, {256, 256}},
-		{DEJAVU_SERIF, 14, none, {256, 256}},
-		{FREE_SANS, 14, none, {256, 256}},
-		{DEJAVU_SANS, 22, none, {512, 512}},
-		{DEJAVU_SANS, 43, none, {1024, 1024}},
+		// Their widest glyphs make cells wider than the pixel size, so the
+		// pages are larger than 256 x 256 at 14 px.
+		{DEJAVU_SANS, 14, none, {512, 512}},
+		{DEJAVU_SERIF, 14, none, {512, 512}},
+		{FREE_SANS, 14, none, {512, 512}},
+		{DEJAVU_SANS, 22, none, {1024, 1024}},
+		{DEJAVU_SANS, 43, none, {2048, 2048}},
 		{DEJAVU_SANS, 14, {128, 192}, {128, 192}},
 	};
 	for (const Case& c : cases) {
