@@ -1,13 +1,13 @@
 #!/bin/sh
 # Installs the Debian packages the client needs; with "test" also the test tools.
-# Safe to run again: apt-get skips what is already there.
+# Safe to run again: apt-get skips what is already there. The run folder's GUI
+# font comes from fonts-dejavu-core; the tests use it and FreeFont too.
 set -e
 RUNTIME="build-essential cmake pkg-config libirrlicht-dev angelscript-dev libbox2d-dev \
   libfreetype-dev zlib1g-dev libbz2-dev libvorbisidec-dev libopenal-dev libboost-dev \
-  libboost-system-dev libutfcpp-dev libx11-dev"
+  libboost-system-dev libutfcpp-dev libx11-dev fonts-dejavu-core"
 TEST="googletest libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth x11-apps x11-utils imagemagick \
-  libgl1-mesa-dri mesa-utils clang libclang-rt-14-dev python3 libopenal1 valgrind \
-  fonts-dejavu-core fonts-freefont-ttf"
+  libgl1-mesa-dri mesa-utils clang libclang-rt-14-dev python3 libopenal1 valgrind fonts-freefont-ttf"
 PKGS="$RUNTIME"
 [ "$1" = "test" ] && PKGS="$RUNTIME $TEST"
 SUDO=""

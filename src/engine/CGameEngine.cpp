@@ -9,6 +9,7 @@
 
 #include "engine/CGameEventReceiver.h"
 #include "platform/ProgramDirectory.h"
+#include "text/CGUIFreetypeFont.h"
 #include "world/WorldLog.h"
 
 namespace orv {
@@ -89,6 +90,12 @@ CGameEngine::~CGameEngine()
 {
 	writeSettings();
 
+	// The skin keeps its own reference until the GUI goes with the device.
+	if (Font) {
+		Font->drop();
+		Font = nullptr;
+	}
+
 	destroyNetwork();
 
 	delete PlayReceiver;
@@ -106,6 +113,8 @@ CGameEngine::~CGameEngine()
 		Device = nullptr;
 		VideoDriver = nullptr;
 	}
+
+	irr::stringtable::CStringTable::clearTables(StringTables);
 }
 
 void CGameEngine::writeSettings()

@@ -18,8 +18,15 @@
 #include "scene/ISceneHost.h"
 #include "script/SScriptEvent.h"
 #include "script/api/IGameHost.h"
+#include "text/CStringTable.h"
 #include "world/CAttributeList.h"
 #include "world/CConsumerRegistry.h"
+
+namespace irr {
+namespace gui {
+class CGUIFreetypeFont;
+}
+} // namespace irr
 
 namespace orv {
 
@@ -105,6 +112,13 @@ public:
 
 	CGameEventReceiver* getPlayReceiver() const { return PlayReceiver; }
 
+	//! The TrueType font the GUI skin draws with; null when it did not load
+	//! (the skin then keeps Irrlicht's built-in font).
+	irr::gui::CGUIFreetypeFont* getFont() const { return Font; }
+	//! Every loaded translation table by language; the current one is
+	//! irr::stringtable::CStringTable::getActiveTable.
+	const irr::stringtable::StringTableMap& getStringTables() const { return StringTables; }
+
 	irr::u32 getLastFrameTime() const override { return LastFrameTime; }
 	void setLastFrameTime(irr::u32 timeMs) { LastFrameTime = timeMs; }
 
@@ -184,6 +198,10 @@ public:
 
 private:
 	bool createFileSystemDevice();
+	// Start-up step 12: the GUI skin's font from the [Font] settings.
+	void initFont();
+	// Start-up step 18: the tables of "translations", the current one by [Language].
+	void initStringTables();
 	// Start-up steps 13 to 15: parser, socket, ciphers.
 	void initNetwork();
 	// Closes and frees the socket (teardown).
@@ -229,6 +247,8 @@ private:
 	script::CScriptModule* ClientModule = nullptr;
 	script::SScriptBinding* ClientBinding = nullptr;
 	CAttributeList ServerAttributes;
+	irr::stringtable::StringTableMap StringTables;
+	irr::gui::CGUIFreetypeFont* Font = nullptr;
 	ScriptEventQueue EventQueue;
 	irr::u8 KeyStates[KEY_STATE_COUNT];
 };

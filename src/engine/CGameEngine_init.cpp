@@ -14,6 +14,7 @@
 #include "engine/SWindowChoice.h"
 #include "level/CLevelLoader.h"
 #include "scene/CCameraManager.h"
+#include "text/CGUIFreetypeFont.h"
 #include "world/CObjectManager.h"
 #include "world/CPhysicsManager.h"
 #include "world/ContactCallbacks.h"
@@ -79,11 +80,17 @@ bool CGameEngine::init()
 	// 11. The camera, made for this device.
 	CCameraManager::getInstance()->init(Device);
 
+	// 12. The GUI's font.
+	initFont();
+
 	// 13-15. Parser, socket and ciphers.
 	initNetwork();
 
 	// 17. Contacts reach the scripts of the objects involved.
 	CPhysicsManager::getInstance()->setContactCallbacks(onBeginContact, onEndContact, onSolveContact);
+
+	// 18. Translations, before the first GUI text.
+	initStringTables();
 
 	// 20. The play-time receiver, installed only when a game starts.
 	PlayReceiver = new CGameEventReceiver();
@@ -135,6 +142,26 @@ void CGameEngine::readSettings()
 	setDefault(window, "driver", "opengl");
 	setDefaultNumber(window, "height", 600);
 	setDefaultNumber(window, "width", 800);
+}
+
+void CGameEngine::initFont()
+{
+	const CIniSection* settings = Settings.getSection("Font");
+	const irr::io::path file = irr::io::path("fonts/") + settings->get("default").toUTF8_s();
+	// A negative size is no size; the font refuses 0.
+	const irr::s32 size = settings->getNumber("default_size");
+	Font = irr::gui::CGUIFreetypeFont::create(Device, file, size > 0 ? static_cast<irr::u32>(size) : 0);
+	// Without it the skin keeps Irrlicht's built-in font: a null font would
+	// leave every GUI text undrawn.
+	if (Font)
+		Device->getGUIEnvironment()->getSkin()->setFont(Font, irr::gui::EGDF_DEFAULT);
+}
+
+void CGameEngine::initStringTables()
+{
+	irr::stringtable::CStringTable::loadDirectory(StringTables, "translations", Device->getFileSystem(),
+		Device->getLogger());
+	irr::stringtable::CStringTable::setActiveLanguage(StringTables, Settings.getSection("Language")->get("language"));
 }
 
 bool CGameEngine::createWindowDevice(const SWindowChoice& choice)
