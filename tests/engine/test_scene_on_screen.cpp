@@ -1,5 +1,3 @@
-#include <dlfcn.h>
-
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -52,20 +50,6 @@ std::string solidTga(int width, int height, SRgb left, SRgb right)
 	return bytes;
 }
 
-std::string run(const std::string& command)
-{
-	std::string out;
-	FILE* pipe = ::popen(command.c_str(), "r");
-	if (!pipe)
-		return out;
-	char buffer[4096];
-	size_t n;
-	while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-		out.append(buffer, n);
-	::pclose(pipe);
-	return out;
-}
-
 // The scene the script makes, in world pixels. The camera follows the static
 // object, so world (x, y) lands on screen (x - 100 + WIDTH / 2, y - 50 + HEIGHT / 2).
 const char* const SCENE_SCRIPT = R"(
@@ -99,15 +83,6 @@ bool scriptCheck(bool ok, const irr::core::ustring16& what)
 	return ok;
 }
 
-// Mesa unloads its driver when the display closes, and the leak checker
-// cannot name what an unloaded library left behind, so its suppressions
-// would not match: the GL libraries stay mapped for the whole run.
-void keepGraphicsLibrariesLoaded()
-{
-	for (const char* library : {"libGLX_mesa.so.0", "libglapi.so.0", "/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so"})
-		::dlopen(library, RTLD_NOW | RTLD_GLOBAL | RTLD_NODELETE);
-}
-
 // Ends the engine and its world however the test leaves.
 struct SEngineEnd
 {
@@ -138,7 +113,7 @@ TEST(SceneOnScreen, ScriptMadeSceneIsDrawnWhereTheCameraPutsIt)
 		const char* driver;
 	};
 	const Case cases[] = {{"software"}, {"opengl"}};
-	keepGraphicsLibrariesLoaded();
+	test::keepGraphicsLibrariesLoaded();
 	const SPixel pixels[] = {
 		{"clear colour", 5, 5, {255, 0, 0}},
 		{"static image at the camera's centre", 160, 120, {255, 0, 255}},
@@ -193,8 +168,9 @@ TEST(SceneOnScreen, ScriptMadeSceneIsDrawnWhereTheCameraPutsIt)
 		const std::string artifacts = std::string(ORV_BINARY_DIR) + "/tests/artifacts/";
 		std::filesystem::create_directories(artifacts);
 		const std::string shot = artifacts + "scene_on_screen_" + c.driver + ".png";
-		run("xwd -display " + server.display() + " -id " + std::to_string(window) + " -silent | convert xwd:- " + shot);
-		const std::string rgb = run("convert " + shot + " -depth 8 rgb:-");
+		test::runCommand("xwd -display " + server.display() + " -id " + std::to_string(window) +
+			" -silent | convert xwd:- " + shot);
+		const std::string rgb = test::runCommand("convert " + shot + " -depth 8 rgb:-");
 		ASSERT_GE(rgb.size(), static_cast<size_t>(WIDTH * HEIGHT * 3)) << "no screenshot at " << shot;
 
 		for (const SPixel& p : pixels) {

@@ -1,8 +1,5 @@
 #include "TestWindow.h"
 
-#include <dlfcn.h>
-
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 
@@ -13,29 +10,9 @@ namespace test {
 
 namespace {
 
-std::string runCommand(const std::string& command)
-{
-	std::string output;
-	FILE* pipe = ::popen(command.c_str(), "r");
-	if (!pipe)
-		return output;
-	char buffer[4096];
-	size_t got;
-	while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-		output.append(buffer, got);
-	::pclose(pipe);
-	return output;
-}
-
 int windowCount = 0;
 
 } // namespace
-
-void keepGraphicsLibrariesLoaded()
-{
-	for (const char* library : {"libGLX_mesa.so.0", "libglapi.so.0", "/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so"})
-		::dlopen(library, RTLD_NOW | RTLD_GLOBAL | RTLD_NODELETE);
-}
 
 CTestWindow::CTestWindow(irr::video::E_DRIVER_TYPE driver, irr::u32 width, irr::u32 height)
 	: Caption("Orv test window " + std::to_string(++windowCount))

@@ -57,10 +57,5 @@ private:
 	std::string Caption;
 };
 
-//! Mesa unloads its driver when a display closes, and the leak checker cannot
-//! name what an unloaded library left behind, so its suppressions would not
-//! match: the GL libraries stay mapped for the whole run.
-void keepGraphicsLibrariesLoaded();
-
 } // namespace test
 } // namespace orv

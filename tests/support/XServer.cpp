@@ -1,5 +1,6 @@
 #include "XServer.h"
 
+#include <dlfcn.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -71,13 +72,15 @@ std::string nameOf(Display* display, Window window)
 	return name;
 }
 
+} // namespace
+
 std::string runCommand(const std::string& command)
 {
 	std::string output;
 	FILE* pipe = ::popen(command.c_str(), "r");
 	if (!pipe)
 		return output;
-	char buffer[256];
+	char buffer[4096];
 	size_t got;
 	while ((got = fread(buffer, 1, sizeof(buffer), pipe)) > 0)
 		output.append(buffer, got);
@@ -85,7 +88,11 @@ std::string runCommand(const std::string& command)
 	return output;
 }
 
-} // namespace
+void keepGraphicsLibrariesLoaded()
+{
+	for (const char* library : {"libGLX_mesa.so.0", "libglapi.so.0", "/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so"})
+		::dlopen(library, RTLD_NOW | RTLD_GLOBAL | RTLD_NODELETE);
+}
 
 CXvfb::CXvfb()
 {

@@ -27,6 +27,14 @@ private:
 	std::string Display;
 };
 
+//! The standard output of a shell command; empty when it cannot run.
+std::string runCommand(const std::string& command);
+
+//! Mesa unloads its driver when a display closes, and the leak checker cannot
+//! name what an unloaded library left behind, so its suppressions would not
+//! match: the GL libraries stay mapped for the whole run.
+void keepGraphicsLibrariesLoaded();
+
 //! Asks the X server as a window manager or a user would; every call opens
 //! its own connection to the display. Windows are X ids, 0 for none.
 namespace x11 {

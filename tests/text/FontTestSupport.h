@@ -12,6 +12,7 @@
 #include <irrlicht.h>
 
 #include "text/CGUIFreetypeFont.h"
+#include "text/SGUIFreetypeFace.h"
 
 namespace orv {
 namespace test {
@@ -44,6 +45,35 @@ public:
 				return true;
 		return false;
 	}
+};
+
+//! Fonts on the null driver: textures report 0 x 0 and do not lock, so glyph
+//! pictures never leave their pages' waiting lists. Every font a test makes
+//! must be gone at its end, and FreeType closed with the last.
+class NullDeviceFontTest : public ::testing::Test
+{
+protected:
+	void SetUp() override
+	{
+		device = irr::createDevice(irr::video::EDT_NULL, irr::core::dimension2du(640, 480), 16, false, false, false,
+			&log);
+		ASSERT_NE(device, nullptr);
+	}
+	void TearDown() override
+	{
+		EXPECT_EQ(irr::gui::getSharedFaceCount(), 0u) << "a font was not dropped";
+		EXPECT_FALSE(irr::gui::isFreetypeLibraryOpen());
+		if (device)
+			device->drop();
+	}
+
+	irr::gui::CGUIFreetypeFont* create(const std::string& path, irr::u32 size)
+	{
+		return irr::gui::CGUIFreetypeFont::create(device, path.c_str(), size);
+	}
+
+	CLogKeeper log;
+	irr::IrrlichtDevice* device = nullptr;
 };
 
 //! Fonts are dropped however a test leaves.

@@ -14,24 +14,7 @@ using namespace orv::test;
 
 namespace {
 
-class FontLayoutTest : public ::testing::Test
-{
-protected:
-	void SetUp() override
-	{
-		device = irr::createDevice(irr::video::EDT_NULL, dimension2du(640, 480), 16, false, false, false, &log);
-		ASSERT_NE(device, nullptr);
-	}
-	void TearDown() override
-	{
-		if (device)
-			device->drop();
-	}
-	CGUIFreetypeFont* create(const char* path, irr::u32 size) { return CGUIFreetypeFont::create(device, path, size); }
-
-	CLogKeeper log;
-	irr::IrrlichtDevice* device = nullptr;
-};
+typedef NullDeviceFontTest FontLayoutTest;
 
 irr::s32 widthOf(const CGUIFreetypeFont& font, const wchar_t* text)
 {

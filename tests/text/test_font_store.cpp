@@ -24,32 +24,7 @@ std::string fileBytes(const char* path)
 	return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// The null driver: textures report 0 x 0 and do not lock, so glyph pictures
-// never leave their pages' waiting lists.
-class FontStoreTest : public ::testing::Test
-{
-protected:
-	void SetUp() override
-	{
-		device = irr::createDevice(irr::video::EDT_NULL, dimension2du(640, 480), 16, false, false, false, &log);
-		ASSERT_NE(device, nullptr);
-	}
-	void TearDown() override
-	{
-		EXPECT_EQ(irr::gui::getSharedFaceCount(), 0u) << "a font was not dropped";
-		EXPECT_FALSE(irr::gui::isFreetypeLibraryOpen());
-		if (device)
-			device->drop();
-	}
-
-	CGUIFreetypeFont* create(const std::string& path, irr::u32 size)
-	{
-		return CGUIFreetypeFont::create(device, path.c_str(), size);
-	}
-
-	CLogKeeper log;
-	irr::IrrlichtDevice* device = nullptr;
-};
+typedef NullDeviceFontTest FontStoreTest;
 
 } // namespace
 
