@@ -290,6 +290,41 @@ EShapeFit fitEdge(b2EdgeShape& out, const b2Vec2& v1, const b2Vec2& v2, const b2
 	return ESF_EXACT;
 }
 
+EShapeFit fitOneSidedEdge(b2EdgeShape& out, const b2Vec2& ghostBefore, const b2Vec2& v1, const b2Vec2& v2,
+	const b2Vec2& ghostAfter)
+{
+	const EShapeFit fit = fitEdge(out, v1, v2, &ghostBefore, &ghostAfter);
+	if (fit == ESF_EXACT)
+		out.m_oneSided = true;
+	return fit;
+}
+
+EShapeFit fitContentCircle(b2CircleShape& out, f32 radius, const b2Vec2& center)
+{
+	// NaN fails the comparison as well.
+	if (!(radius > 0.0f))
+		return ESF_REFUSED;
+	return fitCircle(out, radius, center);
+}
+
+EShapeFit fitContentBox(b2PolygonShape& out, f32 halfWidth, f32 halfHeight, const b2Vec2& center, f32 angle)
+{
+	if (!(halfWidth > 0.0f) || !(halfHeight > 0.0f))
+		return ESF_REFUSED;
+	return fitBox(out, halfWidth, halfHeight, center, angle);
+}
+
+EShapeFit fitContentPolygon(b2PolygonShape& out, const b2Vec2* points, u32 count)
+{
+	if (count < 3 || count > b2_maxPolygonVertices)
+		return ESF_REFUSED;
+	b2PolygonShape fitted;
+	if (fitPolygon(fitted, points, count) != ESF_EXACT)
+		return ESF_REFUSED;
+	out = fitted;
+	return ESF_EXACT;
+}
+
 bool isShapeUsable(const b2Shape& shape, bool needsMass)
 {
 	const f32 limit = PHYSICS_MAX_SHAPE_COORDINATE;

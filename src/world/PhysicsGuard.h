@@ -57,6 +57,24 @@ EShapeFit fitPolygon(b2PolygonShape& out, const b2Vec2* points, irr::u32 count);
 EShapeFit fitEdge(b2EdgeShape& out, const b2Vec2& v1, const b2Vec2& v2, const b2Vec2* ghostBefore,
 	const b2Vec2* ghostAfter);
 
+//! A one-sided edge from v1 to v2 between its two ghost vertices, as Box2D's
+//! SetOneSided makes it: it collides only from the side its normal faces,
+//! the right of v1 to v2. Refused as fitEdge refuses.
+EShapeFit fitOneSidedEdge(b2EdgeShape& out, const b2Vec2& ghostBefore, const b2Vec2& v1, const b2Vec2& v2,
+	const b2Vec2& ghostAfter);
+
+// A level describes its shapes outright: nothing stands in for a shape it got
+// wrong, and a shape without size is a mistake rather than a massless sensor.
+// These refuse (ESF_REFUSED) what the fits above would bend into a shape.
+
+//! A circle of a radius above 0, as fitCircle takes it.
+EShapeFit fitContentCircle(b2CircleShape& out, irr::f32 radius, const b2Vec2& center);
+//! A box of half-extents above 0, as fitBox takes it.
+EShapeFit fitContentBox(b2PolygonShape& out, irr::f32 halfWidth, irr::f32 halfHeight, const b2Vec2& center,
+	irr::f32 angle);
+//! 3 to 8 points whose hull has area; never the fallback box.
+EShapeFit fitContentPolygon(b2PolygonShape& out, const b2Vec2* points, irr::u32 count);
+
 //! A shape Box2D can collide with; when needsMass (density above 0) its mass
 //! must be computable too.
 bool isShapeUsable(const b2Shape& shape, bool needsMass);

@@ -140,6 +140,21 @@ TEST(PhysicsGuard, HostileSizesAreRefusedBeforeTheyReachBox2D)
 		{"zero edge", [&](b2Shape*& s) { s = &edge; return fitEdge(edge, b2Vec2(1, 1), b2Vec2(1, 1), nullptr, nullptr); }, ESF_REFUSED, false},
 		{"NaN edge", [&](b2Shape*& s) { s = &edge; return fitEdge(edge, b2Vec2(0, NaN), b2Vec2(1, 0), nullptr, nullptr); }, ESF_REFUSED, false},
 		{"edge with NaN ghost", [&](b2Shape*& s) { const b2Vec2 g(NaN, 0); s = &edge; return fitEdge(edge, b2Vec2(0, 0), b2Vec2(1, 0), &g, nullptr); }, ESF_REFUSED, false},
+		// Content shapes: nothing without size, nothing stood in for.
+		{"content circle", [&](b2Shape*& s) { s = &circle; return fitContentCircle(circle, 0.5f, b2Vec2(1, 0)); }, ESF_EXACT, true},
+		{"content circle of radius 0", [&](b2Shape*& s) { s = &circle; return fitContentCircle(circle, 0.0f, origin); }, ESF_REFUSED, false},
+		{"content NaN circle", [&](b2Shape*& s) { s = &circle; return fitContentCircle(circle, NaN, origin); }, ESF_REFUSED, false},
+		{"content circle at infinity", [&](b2Shape*& s) { s = &circle; return fitContentCircle(circle, 1.0f, b2Vec2(Inf, 0)); }, ESF_REFUSED, false},
+		{"content box", [&](b2Shape*& s) { s = &box; return fitContentBox(box, 1.0f, 2.0f, origin, 0.3f); }, ESF_EXACT, true},
+		{"content flat box", [&](b2Shape*& s) { s = &box; return fitContentBox(box, 1.0f, 0.0f, origin, 0.0f); }, ESF_REFUSED, false},
+		{"content NaN box", [&](b2Shape*& s) { s = &box; return fitContentBox(box, NaN, 1.0f, origin, 0.0f); }, ESF_REFUSED, false},
+		{"content triangle", [&](b2Shape*& s) { const b2Vec2 p[] = {{0, 0}, {1, 0}, {0, 1}}; s = &box; return fitContentPolygon(box, p, 3); }, ESF_EXACT, true},
+		{"content polygon of two points", [&](b2Shape*& s) { const b2Vec2 p[] = {{0, 0}, {1, 0}}; s = &box; return fitContentPolygon(box, p, 2); }, ESF_REFUSED, false},
+		{"content collinear polygon", [&](b2Shape*& s) { const b2Vec2 p[] = {{0, 0}, {1, 0}, {2, 0}}; s = &box; return fitContentPolygon(box, p, 3); }, ESF_REFUSED, false},
+		{"content polygon of nine points", [&](b2Shape*& s) { const b2Vec2 p[] = {{0, 0}, {1, 0}, {2, 1}, {2, 2}, {1, 3}, {0, 3}, {-1, 2}, {-1, 1}, {0, 0.5f}}; s = &box; return fitContentPolygon(box, p, 9); }, ESF_REFUSED, false},
+		{"one-sided edge", [&](b2Shape*& s) { s = &edge; return fitOneSidedEdge(edge, b2Vec2(-1, 0), b2Vec2(0, 0), b2Vec2(1, 0), b2Vec2(2, 0)); }, ESF_EXACT, true},
+		{"one-sided zero edge", [&](b2Shape*& s) { s = &edge; return fitOneSidedEdge(edge, b2Vec2(-1, 0), b2Vec2(1, 1), b2Vec2(1, 1), b2Vec2(2, 0)); }, ESF_REFUSED, false},
+		{"one-sided edge with NaN ghost", [&](b2Shape*& s) { s = &edge; return fitOneSidedEdge(edge, b2Vec2(-1, 0), b2Vec2(0, 0), b2Vec2(1, 0), b2Vec2(NaN, 0)); }, ESF_REFUSED, false},
 	};
 	for (const Case& c : cases)
 	{
@@ -182,6 +197,17 @@ TEST(PhysicsGuard, EdgesAreTwoSidedAndKeepTheirGhosts)
 	EXPECT_EQ(edge.m_vertex0.x, -1.0f);
 	EXPECT_EQ(edge.m_vertex3.y, 1.0f);
 	EXPECT_FLOAT_EQ(edge.m_radius, b2_polygonRadius);
+}
+
+TEST(PhysicsGuard, OneSidedEdgesKeepBothGhosts)
+{
+	b2EdgeShape edge;
+	ASSERT_EQ(fitOneSidedEdge(edge, b2Vec2(-1, 0), b2Vec2(0, 0), b2Vec2(1, 0), b2Vec2(2, 1)), ESF_EXACT);
+	EXPECT_TRUE(edge.m_oneSided);
+	EXPECT_EQ(edge.m_vertex0, b2Vec2(-1, 0));
+	EXPECT_EQ(edge.m_vertex1, b2Vec2(0, 0));
+	EXPECT_EQ(edge.m_vertex2, b2Vec2(1, 0));
+	EXPECT_EQ(edge.m_vertex3, b2Vec2(2, 1));
 }
 
 TEST(PhysicsGuard, HostileCallsOnABody)
