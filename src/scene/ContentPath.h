@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstddef>
+#include <string>
+
 #include <path.h>
 
 #include "base/ustring16.h"
@@ -24,5 +27,11 @@ irr::io::path resolveContentPath(irr::io::IFileSystem* fileSystem, const irr::co
 //! The content file of that name opened for reading (the caller drops it),
 //! or null.
 irr::io::IReadFile* openContentFile(irr::io::IFileSystem* fileSystem, const irr::core::ustring16& name);
+
+//! Every byte of the content file of that name. False, with `bytes` empty,
+//! when it does not open, is empty, cannot be read whole or holds more than
+//! maxBytes.
+bool readContentFile(irr::io::IFileSystem* fileSystem, const irr::core::ustring16& name, std::string& bytes,
+	size_t maxBytes);
 
 } // namespace orv
