@@ -120,7 +120,7 @@ public:
 	const irr::stringtable::StringTableMap& getStringTables() const { return StringTables; }
 
 	irr::u32 getLastFrameTime() const override { return LastFrameTime; }
-	void setLastFrameTime(irr::u32 timeMs) { LastFrameTime = timeMs; }
+	void setLastFrameTime(irr::u32 timeMs) override { LastFrameTime = timeMs; }
 
 	net::CPacketCipher& getIncomingCipher() { return IncomingCipher; }
 	net::packet& getReceiveBuffer() { return ReceiveBuffer; }

@@ -11,6 +11,7 @@
 
 #include "engine/CFileBuffer.h"
 #include "engine/CGameEventReceiver.h"
+#include "engine/LevelCallbacks.h"
 #include "engine/SWindowChoice.h"
 #include "level/CLevelLoader.h"
 #include "scene/CCameraManager.h"
@@ -46,8 +47,11 @@ void setDefaultNumber(CIniSection* section, const char* key, irr::s32 value)
 
 bool CGameEngine::init()
 {
-	// 1. The level loader record.
-	CLevelLoader::getInstance();
+	// 1. The level loader record, with the engine's callbacks.
+	if (CLevelLoader* levels = CLevelLoader::getInstance()) {
+		levels->onObjectLoaded = onObjectLoaded;
+		levels->onClassCreated = onClassCreated;
+	}
 
 	// 2-3. A window-less device, only to reach the file system.
 	if (!createFileSystemDevice())

@@ -1,12 +1,24 @@
 #include "level/CLevelLoader.h"
 
+#include <algorithm>
 #include <new>
+
+#include <IFileSystem.h>
+#include <IReadFile.h>
+#include <ITimer.h>
+#include <IrrlichtDevice.h>
+
+#include "base/XmlReader.h"
+#include "level/LevelNodes.h"
+#include "scene/ContentPath.h"
 
 namespace orv {
 
 namespace {
+
 CLevelLoader* levelLoaderInstance = nullptr;
-}
+
+} // namespace
 
 CLevelLoader* CLevelLoader::getInstance()
 {
@@ -24,6 +36,82 @@ void CLevelLoader::destroyInstance()
 {
 	delete levelLoaderInstance;
 	levelLoaderInstance = nullptr;
+}
+
+void CLevelLoader::log(const char* channel, const std::string& message, irr::ELOG_LEVEL level) const
+{
+	if (device && device->getLogger())
+		device->getLogger()->log(channel, message.c_str(), level);
+}
+
+irr::u32 CLevelLoader::now() const
+{
+	return device && device->getTimer() ? device->getTimer()->getRealTime() : 0;
+}
+
+void CLevelLoader::loadLevel(irr::IrrlichtDevice* levelDevice, const irr::core::ustring16& path)
+{
+	device = levelDevice;
+	if (!device || !device->getFileSystem())
+		return;
+	const irr::u32 start = now();
+	const std::string name = path.toUTF8_std();
+	irr::io::IFileSystem* fileSystem = device->getFileSystem();
+
+	const irr::io::path resolved = resolveContentPath(fileSystem, path);
+	irr::io::path fullPath = fileSystem->getAbsolutePath(resolved);
+	fileSystem->flattenFilename(fullPath);
+	// A level that includes itself, or loads itself from a script while it
+	// is read, would read on until the stack ran out.
+	const bool beingRead = std::any_of(Reading.begin(), Reading.end(),
+		[&](const SOpenLevel& open) { return open.fullPath == fullPath; });
+	if (beingRead)
+		return log("level", "Level " + name + " is already being read; it is not read again inside itself.",
+			irr::ELL_WARNING);
+	if (Reading.size() >= MAX_NESTING)
+		return log("level", "Level " + name + " is not read: levels are read at most 16 inside one another.",
+			irr::ELL_WARNING);
+
+	irr::io::IReadFile* file = fileSystem->createAndOpenFile(resolved);
+	irr::io::IXMLReaderUTF8* reader = file ? createXmlReader(fileSystem, file, device->getLogger()) : nullptr;
+	if (file)
+		file->drop();
+	if (!reader)
+		return log("level", "Failed to open level for loading: " + name, irr::ELL_INFORMATION);
+
+	Reading.push_back({fullPath, name});
+	bool versionRefused = false;
+	while (!versionRefused && reader->read()) {
+		if (isElement(*reader, "orvlevel")) {
+			versionRefused = reader->getAttributeValueAsInt("version") != 1;
+		} else if (isElement(*reader, "sceneobjects")) {
+			// An empty element has no end tag to stop at.
+			if (!reader->isEmptyElement())
+				loadSceneObjects(*reader);
+		} else if (isElement(*reader, "include")) {
+			const char* included = attributeText(*reader, "file");
+			// Relative to the working directory, like every content path.
+			if (included[0] != 0)
+				loadLevel(device, irr::core::ustring16(included));
+		}
+	}
+	Reading.pop_back();
+	reader->drop();
+
+	if (versionRefused)
+		log("level", "Level " + name + " is of an unknown version.", irr::ELL_INFORMATION);
+	else
+		log("level", "Level " + name + " loaded in " + std::to_string(now() - start) + "ms.", irr::ELL_INFORMATION);
+}
+
+void CLevelLoader::loadSceneObjects(Reader& reader)
+{
+	while (reader.read()) {
+		if (isElement(reader, "object"))
+			loadObject(reader);
+		else if (isElementEnd(reader, "sceneobjects"))
+			return;
+	}
 }
 
 } // namespace orv

@@ -1,5 +1,21 @@
 #pragma once
 
+// Levels: XML files with the root "orvlevel" that list scene objects with
+// their attributes, tile maps, scripts and collision shapes. The loader reads
+// a file in one flat pass and hands every finished object to the engine
+// through its object-loaded callback.
+
+#include <string>
+#include <vector>
+
+#include <ILogger.h>
+#include <IXMLReader.h>
+#include <irrTypes.h>
+#include <path.h>
+#include <vector2d.h>
+
+#include "base/ustring16.h"
+
 namespace irr {
 class IrrlichtDevice;
 }
@@ -8,19 +24,42 @@ namespace orv {
 
 class CSceneObject;
 class CObjectClass;
+class CTiledSceneObject;
+namespace script {
+class CScriptModule;
+}
 
-//! The level loader's record: a process singleton made on first use and
-//! freed only by the program's teardown.
-struct CLevelLoader
+//! The level loader: a process singleton made on first use and freed only
+//! by the program's teardown.
+class CLevelLoader
 {
+public:
 	typedef void (*ObjectLoadedCallback)(CSceneObject* object);
 	typedef void (*ClassCreatedCallback)(CObjectClass* objectClass);
 
+	//! Level files read inside one another at most: includes, and levels a
+	//! script loads while another is read. Deeper ones are refused.
+	static const irr::u32 MAX_NESTING = 16;
+	//! Tile maps of more columns or rows are refused.
+	static const irr::s32 MAX_MAP_TILES = 4096;
+	//! Tiles wider or higher, in pixels, are refused.
+	static const irr::s32 MAX_TILE_PIXELS = 1024;
+
 	//! Both may be null: a loader made outside the engine's start-up has none.
+	//! Called for each object at its end tag (after its children), to put it
+	//! into the scene.
 	ObjectLoadedCallback onObjectLoaded = nullptr;
+	//! Called for each class a level names that did not exist; the class was
+	//! made without scripts.
 	ClassCreatedCallback onClassCreated = nullptr;
-	//! Set by each load; not owned.
+	//! Set by each load: its file system, timer and logger. Not owned.
 	irr::IrrlichtDevice* device = nullptr;
+
+	//! Reads the level file (a content path) and makes its objects, an
+	//! "include" reading the named level at that point. A file that does not
+	//! open, or one already being read, or one past MAX_NESTING, makes
+	//! nothing; a file that stops early keeps what it made.
+	void loadLevel(irr::IrrlichtDevice* levelDevice, const irr::core::ustring16& path);
 
 	//! The record, made on first use.
 	static CLevelLoader* getInstance();
@@ -28,6 +67,39 @@ struct CLevelLoader
 	static CLevelLoader* peekInstance();
 	//! Frees the record; the pointer becomes null.
 	static void destroyInstance();
+
+private:
+	typedef irr::io::IXMLReaderUTF8 Reader;
+
+	//! A level file being read; each include stacks one more.
+	struct SOpenLevel
+	{
+		irr::io::path fullPath; // resolved and absolute: what tells two files apart
+		std::string name;       // as the level or the script wrote it, for messages
+	};
+
+	// The elements, each read from its start node up to its end tag. A
+	// reader that runs out first ends them all.
+	void loadSceneObjects(Reader& reader);
+	void loadObject(Reader& reader);
+	//! True when the object's end tag was reached.
+	bool loadSceneObject(Reader& reader, CSceneObject& object);
+	void loadProperty(Reader& reader, CSceneObject& object);
+	void loadAttribute(Reader& reader, CSceneObject& object);
+	void loadTileset(Reader& reader, CTiledSceneObject& object);
+	void loadTileData(Reader& reader, CTiledSceneObject& object);
+	void loadScript(Reader& reader, script::CScriptModule* module);
+	void loadScriptFile(const irr::core::ustring16& path, script::CScriptModule* module);
+	void loadCollision(Reader& reader, CSceneObject& object);
+	void loadBlockingTiles(Reader& reader, CSceneObject& object);
+	std::vector<irr::core::vector2df> loadPolygon(Reader& reader);
+
+	void log(const char* channel, const std::string& message, irr::ELOG_LEVEL level) const;
+	//! A warning on "level" that names the file being read and the object.
+	void warn(const CSceneObject& object, const std::string& message) const;
+	irr::u32 now() const;
+
+	std::vector<SOpenLevel> Reading;
 };
 
 } // namespace orv

@@ -132,6 +132,28 @@ CSceneObject* CObjectManager::getSceneObject(u32 id) const
 	return found == Objects.end() ? nullptr : found->second;
 }
 
+u32 CObjectManager::getNextFreeId() const
+{
+	if (Objects.empty())
+		return 1;
+	const u32 largest = Objects.rbegin()->first;
+	if (largest != 0xFFFFFFFFu)
+		return largest + 1;
+	u32 candidate = 1;
+	for (const auto& entry : Objects)
+	{
+		if (entry.first > candidate)
+			return candidate;
+		if (entry.first == candidate)
+		{
+			if (candidate == 0xFFFFFFFFu)
+				return 0;
+			++candidate;
+		}
+	}
+	return candidate;
+}
+
 bool CObjectManager::remove(u32 id)
 {
 	if (id == 0)

@@ -55,6 +55,9 @@ public:
 	CSceneObject* createSceneObject(irr::u32 id, irr::u32 type, const irr::core::ustring16& className);
 	//! The object of that id or null.
 	CSceneObject* getSceneObject(irr::u32 id) const;
+	//! The id for a new object: one above the largest in use, 1 for none;
+	//! when that would wrap, the lowest free id; 0 when every id is taken.
+	irr::u32 getNextFreeId() const;
 	//! Unregisters the object and drops the manager's reference; unknown ids
 	//! and id 0 change nothing. True when an object was registered.
 	bool remove(irr::u32 id);

@@ -114,8 +114,10 @@ void CPhysicsManager::update(f32 seconds)
 		World->Step(STEP_SECONDS, 10, 10);
 		World->ClearForces();
 		Forces.clear();
-		runQueued();
+		// Taken before the queue runs: a queued operation may restart the
+		// clock (a level loaded from a contact) and must find it as it leaves it.
 		Accumulator = static_cast<f32>(static_cast<f64>(Accumulator) - 1.0 / 60.0);
+		runQueued();
 		++steps;
 	}
 }

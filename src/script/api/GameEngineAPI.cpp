@@ -1,8 +1,10 @@
 #include "script/api/GameEngineAPI.h"
 
 #include <ILogger.h>
+#include <ITimer.h>
 #include <IrrlichtDevice.h>
 
+#include "level/CLevelLoader.h"
 #include "script/api/IGameHost.h"
 #include "world/CObjectManager.h"
 #include "world/CPhysicsManager.h"
@@ -40,26 +42,24 @@ irr::u32 sendEvent(CSceneObject *sender, const ustring16 &event, const ustring16
 	return engine->sendEvent(sender, event, data, origin, range);
 }
 
-// One above the largest id in use; when that would wrap to 0, the lowest
-// free id. 0 when every id is taken.
-irr::u32 nextFreeId(const CObjectManager::ObjectMap &objects)
+void loadLevel(const ustring16 &name, IGameHost *engine)
 {
-	if (objects.empty())
-		return 1;
-	const irr::u32 largest = objects.rbegin()->first;
-	if (largest != 0xFFFFFFFFu)
-		return largest + 1;
-	irr::u32 candidate = 1;
-	for (const auto &entry : objects) {
-		if (entry.first > candidate)
-			return candidate;
-		if (entry.first == candidate) {
-			if (candidate == 0xFFFFFFFFu)
-				return 0;
-			++candidate;
-		}
-	}
-	return candidate;
+	const auto load = [engine, name] {
+		if (CLevelLoader *levels = CLevelLoader::getInstance())
+			levels->loadLevel(engine->getDevice(), name);
+		// The time spent loading is not simulated.
+		if (irr::IrrlichtDevice *device = engine->getDevice())
+			engine->setLastFrameTime(device->getTimer()->getTime());
+		if (CPhysicsManager *physics = CPhysicsManager::getExistingInstance())
+			physics->setAccumulator(0.0f);
+	};
+	// A contact callback runs inside the step, where no body may be made:
+	// the level comes once the step is over.
+	CPhysicsManager *physics = CPhysicsManager::getInstance();
+	if (physics && physics->isLocked())
+		physics->runWhenUnlocked(load);
+	else
+		load();
 }
 
 CSceneObject *createSceneObject(const ustring16 &className, irr::s32 type, IGameHost *engine)
@@ -75,7 +75,7 @@ CSceneObject *createSceneObject(const ustring16 &className, irr::s32 type, IGame
 	CObjectManager *objects = CObjectManager::getInstance();
 	if (!objects)
 		return nullptr;
-	const irr::u32 id = nextFreeId(objects->getSceneObjects());
+	const irr::u32 id = objects->getNextFreeId();
 	if (id == 0)
 		return nullptr;
 	CSceneObject *object = engine->createSceneObject(id, static_cast<irr::u32>(type), className);
@@ -117,6 +117,8 @@ void registerGameEngineAPI(asIScriptEngine *engine, IGameHost *host)
 	engine->RegisterObjectMethod("GameEngine",
 		"u32 send_event(SceneObject@+, const string &in, const string &in, const vector2df &in, float)",
 		asFUNCTION(sendEvent), asCALL_CDECL_OBJLAST);
+	engine->RegisterObjectMethod("GameEngine", "void load_level(const string& in)", asFUNCTION(loadLevel),
+		asCALL_CDECL_OBJLAST);
 	engine->RegisterObjectMethod("GameEngine", "SceneObject@ create_sceneobject(const string& in, ESceneObjectType)",
 		asFUNCTION(createSceneObject), asCALL_CDECL_OBJLAST);
 	// The Player property through accessors, so that references are counted.

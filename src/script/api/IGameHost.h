@@ -27,6 +27,8 @@ public:
 	virtual irr::IrrlichtDevice* getDevice() const = 0;
 	//! The device time the last frame ended at, milliseconds.
 	virtual irr::u32 getLastFrameTime() const = 0;
+	//! Restarts the frame clock: the next frame steps from this time.
+	virtual void setLastFrameTime(irr::u32 timeMs) = 0;
 	virtual bool isKeyDown(irr::u32 keyCode) const = 0;
 	virtual bool isOnline() const = 0;
 
