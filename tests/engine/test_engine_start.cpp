@@ -76,6 +76,8 @@ TEST(EngineStart, StartedEngineIsReadyForTheFrameLoop)
 		EXPECT_FALSE(engine.isKeyDown(key)) << key;
 	EXPECT_TRUE(engine.getEventQueue().empty());
 	ASSERT_NE(orv::CLevelLoader::peekInstance(), nullptr);
+	EXPECT_NE(orv::CLevelLoader::peekInstance()->onObjectLoaded, nullptr);
+	EXPECT_NE(orv::CLevelLoader::peekInstance()->onClassCreated, nullptr);
 	EXPECT_EQ(engine.getDevice()->getSceneManager()->getParameters()->getAttributeAsBool("Allow_ZWrite_On_Transparent"),
 		true);
 	EXPECT_FALSE(engine.isDebugDrawOn());

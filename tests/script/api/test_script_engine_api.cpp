@@ -238,4 +238,20 @@ void main() {}
 	EXPECT_TRUE(call("bool limits()"));
 }
 
+TEST_F(EngineScriptAPI, LoadLevelLoadsAtOnceAndRestartsTheClock)
+{
+	sandbox->folder().write("one.xml", "<orvlevel version=\"1\"><sceneobjects><object/></sceneobjects></orvlevel>");
+	irr::ITimer* timer = engine().getDevice()->getTimer();
+	timer->stop();
+	timer->setTime(5000);
+	engine().setLastFrameTime(1000);
+	CPhysicsManager::getInstance()->setAccumulator(0.05f);
+	load("void main() { Engine.load_level(\"one.xml\"); Engine.load_level(\"none.xml\"); }");
+	call("void main()");
+	EXPECT_EQ(objects->getSceneObjects().size(), 1u);
+	EXPECT_EQ(engine().getLastFrameTime(), 5000u) << "the time spent loading is not simulated";
+	EXPECT_EQ(CPhysicsManager::getInstance()->getAccumulator(), 0.0f);
+	timer->start();
+}
+
 } // namespace

@@ -1,0 +1,150 @@
+// The level reader under libFuzzer: XML levels, text levels and blocking-tiles files read by the
+// real engine, started on the null device in a folder of its own, every object made joining the
+// scene and running its Created.
+//
+// Input: [kind byte][file]. Kind % 3 picks what the file is: 0 an XML level, loaded itself; 1 a
+// text level, the map of a tiled object whose blocking tiles are fixed; 2 a blocking-tiles file,
+// laid over a fixed text level's map.
+
+#include "engine/CGameEngine.h"
+#include "level/CLevelLoader.h"
+#include "world/CObjectManager.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+namespace fs = std::filesystem;
+
+const char* const TEXT_LEVEL_HOST =
+    "<orvlevel version=\"1\"><sceneobjects><object type=\"tiled\"><tileset tile_w=\"16\" tile_h=\"16\" "
+    "file=\"tiles.png\"/><tiledata file=\"fuzzed.txt\"/><collision><blocking_tiles file=\"block.txt\"/>"
+    "</collision></object></sceneobjects></orvlevel>\n";
+
+const char* const BLOCKING_TILES_HOST =
+    "<orvlevel version=\"1\"><sceneobjects><object type=\"tiled\"><tileset tile_w=\"8\" tile_h=\"16\" "
+    "file=\"tiles.png\"/><tiledata file=\"board.txt\"/><collision type=\"dynamic\"><blocking_tiles "
+    "file=\"fuzzed.txt\"/></collision></object></sceneobjects></orvlevel>\n";
+
+//! A board that shows many tiles: each row a run of its own.
+std::string fixedBoard()
+{
+    const char* alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string board = "GLEVNW01\n";
+    for (int y = 0; y < 64; ++y)
+    {
+        std::string code;
+        for (int x = 0; x < 64; ++x)
+        {
+            code += alphabet[(x * 7 + y) % 4];
+            code += alphabet[(x * y + y) % 64];
+        }
+        board += "BOARD 0 " + std::to_string(y) + " 64 0 " + code + "\n";
+    }
+    return board;
+}
+
+void writeFile(const fs::path& path, const char* data, std::size_t size)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(data, static_cast<std::streamsize>(size));
+}
+
+void writeFile(const fs::path& path, const std::string& text) { writeFile(path, text.data(), text.size()); }
+
+struct SWorld
+{
+    fs::path root;
+    orv::CGameEngine* engine = nullptr;
+
+    SWorld()
+    {
+        root = fs::temp_directory_path() / ("orv-fuzz-level-" + std::to_string(std::random_device()()));
+        fs::remove_all(root);
+        fs::create_directories(root);
+        writeFile(root / "text.xml", TEXT_LEVEL_HOST);
+        writeFile(root / "blocking.xml", BLOCKING_TILES_HOST);
+        writeFile(root / "board.txt", fixedBoard());
+        writeFile(root / "block.txt", std::string("0,0,1,0\n2,1,3,3,0,2,1,1"));
+        writeFile(root / "script.as", std::string("int n = 0;\nvoid Created(SceneObject@+ self) { n++; }\n"));
+
+        orv::SEngineLaunch launch;
+        launch.programDirectory = irr::core::stringw((root.string() + "/").c_str());
+        launch.nullDevice = true;
+        orv::CGameEngine::setLaunch(launch);
+        engine = orv::CGameEngine::getInstance();
+        if (!engine || !engine->init())
+        {
+            std::fprintf(stderr, "the engine does not start on the null device\n");
+            std::abort();
+        }
+        engine->getDevice()->getLogger()->setLogLevel(irr::ELL_NONE);
+    }
+    ~SWorld()
+    {
+        orv::CGameEngine::destroyInstance();
+        std::error_code error;
+        fs::remove_all(root, error);
+    }
+};
+
+SWorld& world()
+{
+    static SWorld instance;
+    return instance;
+}
+
+//! Takes out what one input built, the classes it named included, so that every input starts
+//! from the world the engine's start-up left.
+void clearWorld(orv::CGameEngine& engine)
+{
+    std::vector<irr::u32> ids;
+    if (orv::CObjectManager* objects = orv::CObjectManager::getExistingInstance())
+        for (const auto& entry : objects->getSceneObjects())
+            ids.push_back(entry.first);
+    for (const irr::u32 id : ids)
+        engine.removeSceneObject(id);
+    engine.setPlayerObject(nullptr);
+    orv::CObjectManager::destroyInstance();
+    if (orv::CObjectManager* objects = orv::CObjectManager::getInstance())
+        objects->getObjectClass(engine.getScriptManager(), "blank");
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const irr::u8* data, std::size_t size)
+{
+    if (size < 1)
+        return 0;
+    SWorld& w = world();
+    orv::CGameEngine& engine = *w.engine;
+    const char* file = reinterpret_cast<const char*>(data + 1);
+    const std::size_t fileSize = size - 1;
+
+    const char* level = "level.xml";
+    switch (data[0] % 3)
+    {
+    case 0:
+        writeFile(w.root / "level.xml", file, fileSize);
+        break;
+    case 1:
+        writeFile(w.root / "fuzzed.txt", file, fileSize);
+        level = "text.xml";
+        break;
+    default:
+        writeFile(w.root / "fuzzed.txt", file, fileSize);
+        level = "blocking.xml";
+        break;
+    }
+    orv::CLevelLoader::getInstance()->loadLevel(engine.getDevice(), level);
+
+    clearWorld(engine);
+    return 0;
+}
