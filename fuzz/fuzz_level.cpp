@@ -6,17 +6,12 @@
 // text level, the map of a tiled object whose blocking tiles are fixed; 2 a blocking-tiles file,
 // laid over a fixed text level's map.
 
-#include "engine/CGameEngine.h"
+#include "FuzzEngine.h"
 #include "level/CLevelLoader.h"
-#include "world/CObjectManager.h"
 
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <string>
-#include <vector>
 
 namespace
 {
@@ -66,33 +61,15 @@ struct SWorld
 
     SWorld()
     {
-        root = fs::temp_directory_path() / ("orv-fuzz-level-" + std::to_string(std::random_device()()));
-        fs::remove_all(root);
-        fs::create_directories(root);
+        root = orv::fuzz::makeFolder("orv-fuzz-level-");
         writeFile(root / "text.xml", TEXT_LEVEL_HOST);
         writeFile(root / "blocking.xml", BLOCKING_TILES_HOST);
         writeFile(root / "board.txt", fixedBoard());
         writeFile(root / "block.txt", std::string("0,0,1,0\n2,1,3,3,0,2,1,1"));
         writeFile(root / "script.as", std::string("int n = 0;\nvoid Created(SceneObject@+ self) { n++; }\n"));
-
-        orv::SEngineLaunch launch;
-        launch.programDirectory = irr::core::stringw((root.string() + "/").c_str());
-        launch.nullDevice = true;
-        orv::CGameEngine::setLaunch(launch);
-        engine = orv::CGameEngine::getInstance();
-        if (!engine || !engine->init())
-        {
-            std::fprintf(stderr, "the engine does not start on the null device\n");
-            std::abort();
-        }
-        engine->getDevice()->getLogger()->setLogLevel(irr::ELL_NONE);
+        engine = &orv::fuzz::startEngine(root);
     }
-    ~SWorld()
-    {
-        orv::CGameEngine::destroyInstance();
-        std::error_code error;
-        fs::remove_all(root, error);
-    }
+    ~SWorld() { orv::fuzz::stopEngine(root); }
 };
 
 SWorld& world()
@@ -105,13 +82,7 @@ SWorld& world()
 //! from the world the engine's start-up left.
 void clearWorld(orv::CGameEngine& engine)
 {
-    std::vector<irr::u32> ids;
-    if (orv::CObjectManager* objects = orv::CObjectManager::getExistingInstance())
-        for (const auto& entry : objects->getSceneObjects())
-            ids.push_back(entry.first);
-    for (const irr::u32 id : ids)
-        engine.removeSceneObject(id);
-    engine.setPlayerObject(nullptr);
+    orv::fuzz::removeObjects(engine);
     orv::CObjectManager::destroyInstance();
     if (orv::CObjectManager* objects = orv::CObjectManager::getInstance())
         objects->getObjectClass(engine.getScriptManager(), "blank");

@@ -5,18 +5,16 @@
 // the key byte; the stream arrives in pieces of 1 to 64 bytes (chosen by the chunk byte), so blocks
 // and frames are split at every place a socket can split them.
 
-#include "engine/CGameEngine.h"
+#include "FuzzEngine.h"
 #include "net/CFrameDispatcher.h"
 #include "net/CReceiveStream.h"
 #include "net/LoginPacket.h"
-#include "world/CObjectManager.h"
 
 #include <IGUIEnvironment.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <random>
 #include <set>
 #include <string>
 #include <vector>
@@ -37,44 +35,22 @@ struct SWorld
 
     SWorld()
     {
-        root = fs::temp_directory_path() / ("orv-fuzz-" + std::to_string(std::random_device()()));
-        fs::remove_all(root);
+        root = orv::fuzz::makeFolder("orv-fuzz-");
         fs::create_directories(root / "images" / "downloads");
         fs::create_directories(root / "ani");
-        orv::SEngineLaunch launch;
-        launch.programDirectory = irr::core::stringw((root.string() + "/").c_str());
-        launch.nullDevice = true;
-        orv::CGameEngine::setLaunch(launch);
-        engine = orv::CGameEngine::getInstance();
-        if (!engine || !engine->init())
-        {
-            std::fprintf(stderr, "the engine does not start on the null device\n");
-            std::abort();
-        }
-        engine->getDevice()->getLogger()->setLogLevel(irr::ELL_NONE);
+        engine = &orv::fuzz::startEngine(root);
         orv::net::setLoginKeySource(keyOfInput);
         for (const auto& entry : fs::directory_iterator(root))
             expected.insert(entry.path().filename().string());
     }
-    ~SWorld()
-    {
-        orv::CGameEngine::destroyInstance();
-        std::error_code error;
-        fs::remove_all(root, error);
-    }
+    ~SWorld() { orv::fuzz::stopEngine(root); }
 };
 
 //! Takes out what one input built, so the next starts with an empty world (classes stay: nothing
 //! removes them, and they hold no object).
 void clearWorld(orv::CGameEngine& engine)
 {
-    std::vector<irr::u32> ids;
-    if (orv::CObjectManager* objects = orv::CObjectManager::getExistingInstance())
-        for (const auto& entry : objects->getSceneObjects())
-            ids.push_back(entry.first);
-    for (const irr::u32 id : ids)
-        engine.removeSceneObject(id);
-    engine.setPlayerObject(nullptr);
+    orv::fuzz::removeObjects(engine);
     engine.getServerAttributes() = orv::CAttributeList();
     engine.getEventQueue().clear();
 }

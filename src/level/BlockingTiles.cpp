@@ -26,7 +26,10 @@ const u8 CELL_OPEN = 0;
 const u8 CELL_BLOCKING = 1;
 const u8 CELL_COVERED = 2; // blocking, and inside a box already
 
+// Massless: the map's body keeps the mass it had. Filter and skin are Box2D's defaults.
+const f32 BLOCKING_DENSITY = 0.0f;
 const f32 BLOCKING_FRICTION = 0.2f;
+const f32 BLOCKING_RESTITUTION = 0.0f;
 
 bool isSeparator(char c)
 {
@@ -199,15 +202,6 @@ struct STilePlacement
 	}
 };
 
-void addFixture(b2Body* body, const b2Shape& shape)
-{
-	// Box2D's fixture defaults otherwise: density 0, no restitution, category 1.
-	b2FixtureDef def;
-	def.shape = &shape;
-	def.friction = BLOCKING_FRICTION;
-	CPhysicsManager::getInstance()->createFixture(body, def);
-}
-
 void warn(irr::ILogger* logger, const char* message)
 {
 	if (logger)
@@ -265,8 +259,7 @@ void buildBlockingTiles(CTiledSceneObject& object, irr::io::IFileSystem* fileSys
 	CPhysicsManager* physics = CPhysicsManager::getInstance();
 	if (!physics || physics->getPixelsPerUnit() == 0)
 		return warn(logger, "Error loading blocking_tiles: Pixels per unit is 0.");
-	b2Body* body = object.getBody();
-	if (!body)
+	if (!object.getBody())
 		return;
 
 	std::string text;
@@ -289,13 +282,13 @@ void buildBlockingTiles(CTiledSceneObject& object, irr::io::IFileSystem* fileSys
 		b2PolygonShape polygon;
 		if (fitBox(polygon, box.halfExtents.X * place.tileX, box.halfExtents.Y * place.tileY, place(box.center),
 				0.0f) == ESF_EXACT)
-			addFixture(body, polygon);
+			object.Physics.addFittedShape(polygon, BLOCKING_DENSITY, BLOCKING_FRICTION, BLOCKING_RESTITUTION);
 	}
 	for (const SBlockingEdge& edge : shapes.edges) {
 		b2EdgeShape shape;
 		if (fitOneSidedEdge(shape, place(edge.ghostBefore), place(edge.from), place(edge.to),
 				place(edge.ghostAfter)) == ESF_EXACT)
-			addFixture(body, shape);
+			object.Physics.addFittedShape(shape, BLOCKING_DENSITY, BLOCKING_FRICTION, BLOCKING_RESTITUTION);
 	}
 }
 

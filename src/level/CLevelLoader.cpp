@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <new>
+#include <string>
 
 #include <IFileSystem.h>
 #include <IReadFile.h>
@@ -69,7 +70,9 @@ void CLevelLoader::loadLevel(irr::IrrlichtDevice* levelDevice, const irr::core::
 		return log("level", "Level " + name + " is already being read; it is not read again inside itself.",
 			irr::ELL_WARNING);
 	if (Reading.size() >= MAX_NESTING)
-		return log("level", "Level " + name + " is not read: levels are read at most 16 inside one another.",
+		return log("level",
+			"Level " + name + " is not read: levels are read at most " + std::to_string(MAX_NESTING) +
+				" inside one another.",
 			irr::ELL_WARNING);
 
 	irr::io::IReadFile* file = fileSystem->createAndOpenFile(resolved);

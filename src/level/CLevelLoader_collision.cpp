@@ -9,7 +9,6 @@
 #include "level/BlockingTiles.h"
 #include "level/LevelNodes.h"
 #include "level/LevelVector.h"
-#include "world/CPhysicsManager.h"
 #include "world/CSceneObject.h"
 #include "world/CTiledSceneObject.h"
 #include "world/PhysicsGuard.h"
@@ -38,15 +37,7 @@ vector2df vectorOf(const irr::io::IXMLReaderUTF8& reader, const char* name, bool
 
 void addFixture(CSceneObject& object, const b2Shape& shape)
 {
-	b2Body* body = object.getBody();
-	if (!body)
-		return;
-	b2FixtureDef def;
-	def.shape = &shape;
-	def.density = LEVEL_SHAPE_DENSITY;
-	def.friction = LEVEL_SHAPE_FRICTION;
-	def.restitution = LEVEL_SHAPE_RESTITUTION;
-	CPhysicsManager::getInstance()->createFixture(body, def);
+	object.Physics.addFittedShape(shape, LEVEL_SHAPE_DENSITY, LEVEL_SHAPE_FRICTION, LEVEL_SHAPE_RESTITUTION);
 }
 
 } // namespace

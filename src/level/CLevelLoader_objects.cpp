@@ -99,11 +99,6 @@ std::string trimmed(const char* text)
 	return std::string(begin, end);
 }
 
-bool isWithin(s32 value, s32 largest)
-{
-	return value > 0 && value <= largest;
-}
-
 //! Holds the object for as long as the loader works on it: the scripts it
 //! runs may remove it from the object manager.
 class CHeldObject
@@ -124,6 +119,16 @@ void CLevelLoader::warn(const CSceneObject& object, const std::string& message) 
 {
 	const std::string file = Reading.empty() ? std::string() : Reading.back().name;
 	log("level", "Level " + file + ", object (" + std::to_string(object.getId()) + "): " + message, irr::ELL_WARNING);
+}
+
+bool CLevelLoader::isSizeAccepted(const CSceneObject& object, const char* what, s32 width, s32 height, s32 largest,
+	const char* unit, const char* ignored) const
+{
+	if (width > 0 && width <= largest && height > 0 && height <= largest)
+		return true;
+	warn(object, std::string("a ") + what + " size of " + std::to_string(width) + " x " + std::to_string(height) + " " +
+			unit + " is refused (1 to " + std::to_string(largest) + "); the " + ignored + " is ignored.");
+	return false;
 }
 
 void CLevelLoader::loadObject(Reader& reader)
@@ -238,9 +243,8 @@ void CLevelLoader::loadTileset(Reader& reader, CTiledSceneObject& object)
 {
 	const s32 width = reader.getAttributeValueAsInt("tile_w");
 	const s32 height = reader.getAttributeValueAsInt("tile_h");
-	if (!isWithin(width, MAX_TILE_PIXELS) || !isWithin(height, MAX_TILE_PIXELS))
-		return warn(object, "a tile size of " + std::to_string(width) + " x " + std::to_string(height) +
-				" pixels is refused (1 to " + std::to_string(MAX_TILE_PIXELS) + "); the tileset is ignored.");
+	if (!isSizeAccepted(object, "tile", width, height, MAX_TILE_PIXELS, "pixels", "tileset"))
+		return;
 	object.setTileSize(static_cast<u32>(width), static_cast<u32>(height));
 	object.setTileset(ustring16(attributeText(reader, "file")));
 }
@@ -249,9 +253,8 @@ void CLevelLoader::loadTileData(Reader& reader, CTiledSceneObject& object)
 {
 	const s32 width = reader.getAttributeValueAsInt("width");
 	const s32 height = reader.getAttributeValueAsInt("height");
-	if (!isWithin(width, MAX_MAP_TILES) || !isWithin(height, MAX_MAP_TILES))
-		return warn(object, "a map size of " + std::to_string(width) + " x " + std::to_string(height) +
-				" tiles is refused (1 to " + std::to_string(MAX_MAP_TILES) + "); the tile data is ignored.");
+	if (!isSizeAccepted(object, "map", width, height, MAX_MAP_TILES, "tiles", "tile data"))
+		return;
 	bool warned = false;
 	while (reader.read()) {
 		if (isElementEnd(reader, "tiledata"))

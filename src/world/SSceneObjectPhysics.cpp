@@ -28,22 +28,25 @@ void refuseShape(const char* what)
 	logWorld("script", what, irr::ELL_WARNING);
 }
 
-void addFixture(b2Body* body, const b2Shape& shape, f32 density, f32 friction, f32 restitution)
-{
-	b2FixtureDef def;
-	def.shape = &shape;
-	def.density = density;
-	def.friction = friction;
-	def.restitution = restitution;
-	CPhysicsManager::getInstance()->createFixture(body, def);
-}
-
 } // namespace
 
 b2Body* SSceneObjectPhysics::getLiveBody() const
 {
 	const CPhysicsManager* physics = CPhysicsManager::getExistingInstance();
 	return physics && physics->isLiveBody(body) ? body : nullptr;
+}
+
+void SSceneObjectPhysics::addFittedShape(const b2Shape& shape, f32 density, f32 friction, f32 restitution)
+{
+	b2Body* live = getLiveBody();
+	if (!live)
+		return;
+	b2FixtureDef def;
+	def.shape = &shape;
+	def.density = density;
+	def.friction = friction;
+	def.restitution = restitution;
+	CPhysicsManager::getInstance()->createFixture(live, def);
 }
 
 EBodyType SSceneObjectPhysics::getType() const
@@ -100,7 +103,7 @@ void SSceneObjectPhysics::addCollisionCircle(f32 radius, const vector2df& center
 	b2CircleShape circle;
 	if (fitCircle(circle, radius, toB2(center)) == ESF_REFUSED)
 		return refuseShape("Collision circle refused: its radius or centre is out of range.");
-	addFixture(live, circle, density, friction, restitution);
+	addFittedShape(circle, density, friction, restitution);
 }
 
 void SSceneObjectPhysics::addCollisionBox(const vector2df& dimension, const vector2df& center, f32 angle,
@@ -112,7 +115,7 @@ void SSceneObjectPhysics::addCollisionBox(const vector2df& dimension, const vect
 	b2PolygonShape box;
 	if (fitBox(box, dimension.X, dimension.Y, toB2(center), angle) == ESF_REFUSED)
 		return refuseShape("Collision box refused: its size, centre or angle is out of range.");
-	addFixture(live, box, density, friction, restitution);
+	addFittedShape(box, density, friction, restitution);
 }
 
 void SSceneObjectPhysics::addCollisionPolygon(const std::vector<vector2df>& points, f32 density, f32 friction,
@@ -131,7 +134,7 @@ void SSceneObjectPhysics::addCollisionPolygon(const std::vector<vector2df>& poin
 		return refuseShape("Collision polygon refused: a point is out of range.");
 	if (fit == ESF_FALLBACK_BOX)
 		refuseShape("Collision polygon has no area; a box of half-extents 1 stands in for it.");
-	addFixture(live, polygon, density, friction, restitution);
+	addFittedShape(polygon, density, friction, restitution);
 }
 
 void SSceneObjectPhysics::addCollisionEdge(const vector2df& vertex1, const vector2df& vertex2, bool hasGhostBefore,
@@ -147,7 +150,7 @@ void SSceneObjectPhysics::addCollisionEdge(const vector2df& vertex1, const vecto
 	if (fitEdge(edge, toB2(vertex1), toB2(vertex2), hasGhostBefore ? &before : nullptr,
 			hasGhostAfter ? &after : nullptr) == ESF_REFUSED)
 		return refuseShape("Collision edge refused: a vertex is out of range or the edge has no length.");
-	addFixture(live, edge, density, friction, restitution);
+	addFittedShape(edge, density, friction, restitution);
 }
 
 void SSceneObjectPhysics::applyImpulse(const vector2df& impulse, const vector2df& pointPixels)

@@ -7,6 +7,7 @@
 #include <vector2d.h>
 
 class b2Body;
+class b2Shape;
 
 namespace orv {
 
@@ -67,6 +68,9 @@ struct SSceneObjectPhysics
 		bool hasGhostBefore, bool hasGhostAfter, const irr::core::vector2df& ghostBefore,
 		const irr::core::vector2df& ghostAfter, irr::f32 density = DEFAULT_SHAPE_DENSITY,
 		irr::f32 friction = DEFAULT_SHAPE_FRICTION, irr::f32 restitution = DEFAULT_SHAPE_RESTITUTION);
+
+	//! A shape the physics guard has fitted already, as a fixture of that material.
+	void addFittedShape(const b2Shape& shape, irr::f32 density, irr::f32 friction, irr::f32 restitution);
 
 	//! The point is pixels; the impulse physics units. Only a dynamic body reacts.
 	void applyImpulse(const irr::core::vector2df& impulse, const irr::core::vector2df& pointPixels);
