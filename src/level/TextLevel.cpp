@@ -33,14 +33,13 @@ public:
 
 	bool next(SPiece& line)
 	{
-		if (Position > Size || (Position == Size && !PendingLast))
+		// A break at the very end leaves no line behind it; an empty text is one empty line.
+		if (Position > Size || (Position == Size && Size != 0))
 			return false;
 		size_t end = Position;
 		while (end < Size && Text[end] != '\r' && Text[end] != '\n')
 			++end;
 		line = SPiece{Text + Position, end - Position};
-		// A break at the very end leaves no line behind it.
-		PendingLast = false;
 		Position = end + 1;
 		return true;
 	}
@@ -49,7 +48,6 @@ private:
 	const char* Text;
 	size_t Size;
 	size_t Position = 0;
-	bool PendingLast = true;
 };
 
 //! Words split at every single space; two spaces in a row give an empty one.
