@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "level/BlockingTiles.h"
 #include "level_fixture.h"
 #include "script/SScriptBinding.h"
 #include "world/CObjectClass.h"
@@ -430,6 +431,23 @@ TEST_F(LevelTest, BlockingTilesGiveTheMapOneSidedEdgesAndBoxes)
 	EXPECT_TRUE(fixtures(object(2)).empty());
 	EXPECT_TRUE(fixtures(object(3)).empty());
 	EXPECT_TRUE(fixtures(object(4)).empty());
+}
+
+TEST_F(LevelTest, BlockingTilesRefuseTileBytesThatDoNotMatchTheMap)
+{
+	// Levels always set both together; a script may not.
+	write("block.txt", "0,0");
+	auto* map = static_cast<CTiledSceneObject*>(objects().createSceneObject(1, ESOT_TILED, ""));
+	ASSERT_NE(map, nullptr);
+	map->setTileSize(16, 16);
+	map->setMapSize(3, 3);
+	map->getTiles().assign(2, 0);
+	buildBlockingTiles(*map, engine().getDevice()->getFileSystem(), "block.txt", engine().getDevice()->getLogger());
+	EXPECT_TRUE(fixtures(map).empty());
+	EXPECT_EQ(log.count("xml: Error loading blocking_tiles: The tile data does not match the map size."), 1u);
+	map->getTiles().assign(18, 0);
+	buildBlockingTiles(*map, engine().getDevice()->getFileSystem(), "block.txt", engine().getDevice()->getLogger());
+	EXPECT_EQ(fixtures(map).size(), 1u) << "the whole map is one box";
 }
 
 TEST_F(LevelTest, EveryPrefixOfALevelLoadsTheObjectsBeforeTheCut)
