@@ -11,6 +11,7 @@
 #include "audio/DecoderFactories.h"
 #include "audio/ILogger.h"
 #include "audio/IPluginManager.h"
+#include "platform/ThreadName.h"
 
 namespace orv {
 namespace audio {
@@ -18,6 +19,8 @@ namespace audio {
 namespace {
 
 const std::chrono::milliseconds UPDATE_PAUSE(1);
+// As the system's thread lists show it.
+const char* const AUDIO_THREAD_NAME = "orv-audio";
 // The device is left to OpenAL's own choice of rate.
 const int DEFAULT_OUTPUT_FREQUENCY = -1;
 const int DEFAULT_EFFECT_SLOTS = 4;
@@ -53,6 +56,7 @@ SManagerSet& managerSet()
 
 void audioUpdateThread(SManagerSet* set)
 {
+	platform::setCurrentThreadName(AUDIO_THREAD_NAME);
 	while (set->Running.load()) {
 		{
 			CAudioLock lock(set->Mutex);

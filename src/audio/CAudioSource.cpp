@@ -313,6 +313,12 @@ bool CAudioSource::update()
 	CAudioLock lock(Mutex);
 	if (!Valid)
 		return true;
+	// Only a playing source uses up blocks or stops by itself; the others
+	// cost the audio thread nothing but this test.
+	if (LastState != AL_PLAYING) {
+		notify(EE_UPDATE);
+		return true;
+	}
 	bool filled = true;
 	ALint processed = 0;
 	alGetSourcei(Source, AL_BUFFERS_PROCESSED, &processed);

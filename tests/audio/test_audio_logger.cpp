@@ -32,7 +32,7 @@ TEST(AudioLogger, LevelsBelowTheMinimumAreDropped)
 		case ELL_CRITICAL: logger->logCritical("Test", "line %d", 1); break;
 		}
 		EXPECT_EQ(log.has(c.level, "line 1"), c.delivered) << c.minimum << " " << c.level;
-		EXPECT_EQ(log.lines.size(), c.delivered ? 1u : 0u);
+		EXPECT_EQ(log.lines().size(), c.delivered ? 1u : 0u);
 	}
 	EXPECT_EQ(logger->getLogLevel(), ELL_INFO);
 }
@@ -57,9 +57,9 @@ TEST(AudioLogger, LongMessagesAreCutTo2047Characters)
 	CAudioLogCapture log;
 	const std::string text(3000, 'x');
 	getLogger()->logInfo("Test", "%s", text.c_str());
-	ASSERT_EQ(log.lines.size(), 1u);
-	EXPECT_EQ(log.lines[0].message, text.substr(0, 2047));
-	EXPECT_EQ(log.senders[0], "Test");
+	ASSERT_EQ(log.lines().size(), 1u);
+	EXPECT_EQ(log.lines()[0].message, text.substr(0, 2047));
+	EXPECT_EQ(log.senders()[0], "Test");
 }
 
 TEST(AudioLogger, ReceiversByName)
@@ -75,7 +75,7 @@ TEST(AudioLogger, ReceiversByName)
 	testing::internal::CaptureStdout();
 	logger->logInfo("Test", "only once");
 	EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-	EXPECT_EQ(capture.lines.size(), 2u); // under both of its names
+	EXPECT_EQ(capture.lines().size(), 2u); // under both of its names
 
 	logger->registerLogReceiver(console, "Console");
 	logger->unregisterLogReceiver("Missing");

@@ -6,6 +6,7 @@
 #include <AL/al.h>
 #include <AL/alc.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstring>
 #include <functional>
@@ -36,7 +37,8 @@ bool waitFor(const std::function<bool()>& condition, int milliseconds = 3000)
 
 struct SCountingHandler : ISourceEventHandler
 {
-	int updates = 0, releases = 0, plays = 0, stops = 0, pauses = 0;
+	// Counted on the audio thread too.
+	std::atomic<int> updates{0}, releases{0}, plays{0}, stops{0}, pauses{0};
 	void onUpdate() override { ++updates; }
 	void onRelease() override { ++releases; }
 	void onPlay() override { ++plays; }
@@ -255,7 +257,7 @@ TEST_F(AudioSource, SettersReachOpenAL)
 		CAudioLogCapture log;
 		c.set(c.value);
 		EXPECT_FLOAT_EQ(c.get(), c.expected) << c.name;
-		EXPECT_TRUE(log.lines.empty()) << c.name;
+		EXPECT_TRUE(log.lines().empty()) << c.name;
 	}
 
 	struct VectorCase

@@ -147,14 +147,16 @@ CAudioLogCapture::~CAudioLogCapture()
 
 bool CAudioLogCapture::OnLogMessage(const char* sender, const char* message, audio::ELogLevel level, float)
 {
-	lines.push_back({level, message});
-	senders.push_back(sender);
+	std::lock_guard<std::mutex> lock(Mutex);
+	Lines.push_back({level, message});
+	Senders.push_back(sender);
 	return true;
 }
 
 bool CAudioLogCapture::has(audio::ELogLevel level, const std::string& message) const
 {
-	for (const SAudioLogLine& line : lines)
+	std::lock_guard<std::mutex> lock(Mutex);
+	for (const SAudioLogLine& line : Lines)
 		if (line.level == level && line.message == message)
 			return true;
 	return false;
@@ -162,11 +164,24 @@ bool CAudioLogCapture::has(audio::ELogLevel level, const std::string& message) c
 
 size_t CAudioLogCapture::countStartingWith(const std::string& prefix) const
 {
+	std::lock_guard<std::mutex> lock(Mutex);
 	size_t count = 0;
-	for (const SAudioLogLine& line : lines)
+	for (const SAudioLogLine& line : Lines)
 		if (line.message.compare(0, prefix.size(), prefix) == 0)
 			++count;
 	return count;
+}
+
+std::vector<SAudioLogLine> CAudioLogCapture::lines() const
+{
+	std::lock_guard<std::mutex> lock(Mutex);
+	return Lines;
+}
+
+std::vector<std::string> CAudioLogCapture::senders() const
+{
+	std::lock_guard<std::mutex> lock(Mutex);
+	return Senders;
 }
 
 } // namespace test

@@ -3,6 +3,7 @@
 // files, and a log receiver that keeps what the library says.
 
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -55,8 +56,8 @@ struct SAudioLogLine
 	std::string message;
 };
 
-//! Keeps every delivered line while it lives, and the logger's level at
-//! debug when asked; restores both afterwards.
+//! Keeps every delivered line while it lives, from whichever thread logs,
+//! with the logger's minimum level as asked; restores the level afterwards.
 class CAudioLogCapture : public audio::ILogReceiver
 {
 public:
@@ -68,11 +69,15 @@ public:
 	bool has(audio::ELogLevel level, const std::string& message) const;
 	//! Lines that begin with the prefix.
 	size_t countStartingWith(const std::string& prefix) const;
-
-	std::vector<SAudioLogLine> lines;
-	std::vector<std::string> senders;
+	//! A copy of the lines so far.
+	std::vector<SAudioLogLine> lines() const;
+	//! The sender of every line so far.
+	std::vector<std::string> senders() const;
 
 private:
+	mutable std::mutex Mutex;
+	std::vector<SAudioLogLine> Lines;
+	std::vector<std::string> Senders;
 	audio::ELogLevel PreviousLevel;
 };
 
