@@ -1,11 +1,14 @@
 #pragma once
 
+#include <cstdint>
+
 namespace orv {
 namespace audio {
 
 //! Layout of the PCM a decoder delivers: interleaved samples, 16-bit ones
-//! signed little-endian.
-enum AudioFormat
+//! signed little-endian. Any 32-bit value may arrive from a caller; the
+//! fixed type makes holding one defined, and isKnownFormat tells them apart.
+enum AudioFormat : int32_t
 {
 	MONO8 = 0,
 	STEREO8 = 1,

@@ -65,5 +65,13 @@ using AudioMap = std::map<K, V, std::less<K>, CAudioAllocator<std::pair<const K,
 template <class K>
 using AudioSet = std::set<K, std::less<K>, CAudioAllocator<K>>;
 
+//! The pointer a registry keeps under a key, or null when it has none.
+template <class Map>
+typename Map::mapped_type findOrNull(const Map& map, const typename Map::key_type& key)
+{
+	const auto found = map.find(key);
+	return found == map.end() ? nullptr : found->second;
+}
+
 } // namespace audio
 } // namespace orv

@@ -110,8 +110,7 @@ void CAudioManager::update()
 IAudioSource* CAudioManager::findSource(const char* name)
 {
 	CAudioLock lock(Mutex);
-	const auto found = SourceIndex.find(utf8ToWide(name));
-	return found == SourceIndex.end() ? nullptr : found->second;
+	return findOrNull(SourceIndex, utf8ToWide(name));
 }
 
 void CAudioManager::releaseAllSources()
@@ -211,24 +210,24 @@ IAudioSource* CAudioManager::create(const char* name, const char* fileName, bool
 	const AudioWString wideName = utf8ToWide(name);
 	const AudioWString wideFile = utf8ToWide(fileName);
 	const AudioWString extension = getExtension(wideFile);
-	const auto decoderEntry = Decoders.find(extension);
-	if (decoderEntry == Decoders.end() || !decoderEntry->second) {
+	IAudioDecoderFactory* const decoders = findOrNull(Decoders, extension);
+	if (!decoders) {
 		getLogger()->logError(SENDER, "Failed to create Audio Source (%s): No decoder could be found for (.%s).",
 		                      wideToUtf8(wideName), wideToUtf8(extension));
 		return nullptr;
 	}
 	for (const auto& entry : DataSourceOrder) {
-		const auto factory = DataSources.find(entry.second);
-		if (factory == DataSources.end() || !factory->second)
+		IDataSourceFactory* const factory = findOrNull(DataSources, entry.second);
+		if (!factory)
 			continue;
-		IDataSource* data = factory->second->createDataSource(wideToUtf8(wideFile), stream);
+		IDataSource* data = factory->createDataSource(wideToUtf8(wideFile), stream);
 		if (!data)
 			continue;
 		if (!data->isValid()) {
 			data->drop();
 			continue;
 		}
-		IAudioDecoder* decoder = decoderEntry->second->createAudioDecoder(data);
+		IAudioDecoder* decoder = decoders->createAudioDecoder(data);
 		data->drop();
 		if (!decoder || !decoder->isValid()) {
 			getLogger()->logError(SENDER, "Failed to create Audio Source (%s): Audio data could not be decoded by (.%s) decoder.",
@@ -256,8 +255,8 @@ IAudioSource* CAudioManager::createFromDecoderFactory(const char* name, const ch
 {
 	CAudioLock lock(Mutex);
 	const AudioWString wideName = utf8ToWide(name);
-	const auto decoderEntry = Decoders.find(extension);
-	if (decoderEntry == Decoders.end() || !decoderEntry->second) {
+	IAudioDecoderFactory* const decoders = findOrNull(Decoders, extension);
+	if (!decoders) {
 		getLogger()->logError(SENDER, "Failed to create Audio Source (%s): Codec (.%s) is not supported.",
 		                      wideToUtf8(wideName), wideToUtf8(extension));
 		return nullptr;
@@ -275,9 +274,9 @@ IAudioSource* CAudioManager::createFromDecoderFactory(const char* name, const ch
 	}
 	// A raw source needs its rate and layout, which only the raw factory
 	// takes; a plug-in's factory under "raw" gets the plain call.
-	CRawAudioDecoderFactory* rawFactory = raw ? dynamic_cast<CRawAudioDecoderFactory*>(decoderEntry->second) : nullptr;
+	CRawAudioDecoderFactory* rawFactory = raw ? dynamic_cast<CRawAudioDecoderFactory*>(decoders) : nullptr;
 	IAudioDecoder* decoder = rawFactory ? rawFactory->createAudioDecoder(memory, frequency, format)
-	                                    : decoderEntry->second->createAudioDecoder(memory);
+	                                    : decoders->createAudioDecoder(memory);
 	memory->drop();
 	if (!decoder) {
 		getLogger()->logError(SENDER, "Failed to create Audio Source (%s): Could not allocate enough memory for decoder.",
@@ -338,8 +337,7 @@ bool CAudioManager::isAudioDecoderRegistered(const char* extension)
 IAudioDecoderFactory* CAudioManager::getAudioDecoderFactory(const char* extension)
 {
 	CAudioLock lock(Mutex);
-	const auto found = Decoders.find(utf8ToWide(extension));
-	return found == Decoders.end() ? nullptr : found->second;
+	return findOrNull(Decoders, utf8ToWide(extension));
 }
 
 void CAudioManager::unregisterAllAudioDecoders()
@@ -389,8 +387,7 @@ bool CAudioManager::isDataSourceRegistered(const char* name)
 IDataSourceFactory* CAudioManager::getDataSourceFactory(const char* name)
 {
 	CAudioLock lock(Mutex);
-	const auto found = DataSources.find(utf8ToWide(name));
-	return found == DataSources.end() ? nullptr : found->second;
+	return findOrNull(DataSources, utf8ToWide(name));
 }
 
 void CAudioManager::unregisterAllDataSources()

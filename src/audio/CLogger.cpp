@@ -91,8 +91,7 @@ bool CLogger::isLogReceiverRegistered(const char* name)
 ILogReceiver* CLogger::getLogReceiver(const char* name)
 {
 	CAudioLock lock(Mutex);
-	const auto found = Receivers.find(utf8ToWide(name));
-	return found == Receivers.end() ? nullptr : found->second;
+	return findOrNull(Receivers, utf8ToWide(name));
 }
 
 ILogger* getLogger()

@@ -77,8 +77,7 @@ bool CPluginManager::isPluginInstalled(const char* name)
 
 IPluginModule* CPluginManager::getPlugin(const char* name)
 {
-	const auto found = Modules.find(utf8ToWide(name));
-	return found == Modules.end() ? nullptr : found->second;
+	return findOrNull(Modules, utf8ToWide(name));
 }
 
 unsigned CPluginManager::getPluginCount()

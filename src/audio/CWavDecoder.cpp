@@ -54,7 +54,7 @@ bool readTag(IDataSource* source, const char* expected)
 
 } // namespace
 
-CWavDecoder::CWavDecoder(IDataSource* source) : IAudioDecoder(source)
+CWavDecoder::CWavDecoder(IDataSource* source) : CPcmDecoder(source)
 {
 	Valid = Source && Source->isValid() && parse();
 }
@@ -115,9 +115,9 @@ bool CWavDecoder::parse()
 	return haveFormat && haveData && Source->seek(static_cast<int>(DataOffset), false);
 }
 
-int CWavDecoder::getBytesPerSecond() const
+double CWavDecoder::getBytesPerSecond() const
 {
-	return clampToInt(int64_t(SampleRate) * Channels * (BitsPerSample / 8));
+	return double(SampleRate) * Channels * (BitsPerSample / 8);
 }
 
 int CWavDecoder::getFrameBytes() const
@@ -169,38 +169,6 @@ bool CWavDecoder::setPosition(int position, bool relative)
 bool CWavDecoder::seek(float seconds, bool relative)
 {
 	return setPosition(truncateToInt(double(SampleRate) * seconds * Channels * (BitsPerSample / 8)), relative);
-}
-
-float CWavDecoder::getTotalTime()
-{
-	const int rate = getBytesPerSecond();
-	return Source && rate > 0 ? float(Source->getSize()) / float(rate) : 0.0f;
-}
-
-int CWavDecoder::getTotalSize()
-{
-	return Source ? Source->getSize() : 0;
-}
-
-int CWavDecoder::getCompressedSize()
-{
-	return getTotalSize();
-}
-
-float CWavDecoder::getCurrentTime()
-{
-	const int rate = getBytesPerSecond();
-	return Source && rate > 0 ? float(Source->getCurrentPos()) / float(rate) : 0.0f;
-}
-
-int CWavDecoder::getCurrentPosition()
-{
-	return Source ? Source->getCurrentPos() : 0;
-}
-
-int CWavDecoder::getCurrentCompressedPosition()
-{
-	return getCurrentPosition();
 }
 
 } // namespace audio

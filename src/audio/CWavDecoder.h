@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "audio/IAudioDecoder.h"
+#include "audio/CPcmDecoder.h"
 
 namespace orv {
 namespace audio {
@@ -10,28 +10,22 @@ namespace audio {
 //! RIFF WAVE files of PCM, 1 or 2 channels of 8 or 16 bits (the extensible
 //! form included). The chunks are walked in any order; a data chunk longer
 //! than the file ends with the file.
-class CWavDecoder : public IAudioDecoder
+class CWavDecoder : public CPcmDecoder
 {
 public:
 	explicit CWavDecoder(IDataSource* source);
 
 	AudioFormat getFormat() override;
 	int getFrequency() override { return static_cast<int>(SampleRate); }
-	bool isSeekable() override { return true; }
 	bool isValid() override { return Valid; }
 	//! Reads within the data chunk only.
 	int read(void* output, int bytes) override;
 	//! A byte position of the source, kept inside the data chunk and moved
 	//! back to the start of its sample frame.
 	bool setPosition(int position, bool relative) override;
+	//! Times count from the start of the file, header included, as the
+	//! times the base class gives do.
 	bool seek(float seconds, bool relative) override;
-	//! Times count from the start of the file, header included, as seek does.
-	float getTotalTime() override;
-	int getTotalSize() override;
-	int getCompressedSize() override;
-	float getCurrentTime() override;
-	int getCurrentPosition() override;
-	int getCurrentCompressedPosition() override;
 
 	//! Byte offset of the first sample.
 	uint32_t getDataOffset() const { return DataOffset; }
@@ -41,7 +35,7 @@ public:
 private:
 	bool parse();
 	bool readFormat(uint32_t chunkSize);
-	int getBytesPerSecond() const;
+	double getBytesPerSecond() const override;
 	int getFrameBytes() const;
 	int64_t getDataEnd() const { return int64_t(DataOffset) + DataSize; }
 

@@ -5,6 +5,9 @@
 
 #include <dirent.h>
 
+#include <chrono>
+#include <thread>
+
 #include "AudioTestSupport.h"
 #include "audio/IAudioManager.h"
 
@@ -27,6 +30,15 @@ int threadCount()
 		closedir(tasks);
 	}
 	return count;
+}
+
+// The count once it settles: a joined thread may still be listed for a
+// moment while the system reaps it. A count that stays off fails.
+int settledThreadCount(int expected)
+{
+	for (int i = 0; i < 2000 && threadCount() != expected; ++i)
+		std::this_thread::sleep_for(std::chrono::milliseconds(1));
+	return threadCount();
 }
 
 } // namespace
@@ -60,22 +72,22 @@ TEST(AudioNoDevice, OneThreadWhileAnyManagerLives)
 	// A first round, so that helper threads of the runtime (a sanitizer's)
 	// already exist when counting starts.
 	destroyAudioManager(createAudioManager());
-	const int before = threadCount();
+	const int before = settledThreadCount(threadCount());
 	IAudioManager* first = createAudioManager();
-	EXPECT_EQ(threadCount(), before + 1);
+	EXPECT_EQ(settledThreadCount(before + 1), before + 1);
 	IAudioManager* second = createAudioManager();
-	EXPECT_EQ(threadCount(), before + 1);
+	EXPECT_EQ(settledThreadCount(before + 1), before + 1);
 	destroyAudioManager(first);
-	EXPECT_EQ(threadCount(), before + 1);
+	EXPECT_EQ(settledThreadCount(before + 1), before + 1);
 	destroyAudioManager(second);
-	EXPECT_EQ(threadCount(), before);
+	EXPECT_EQ(settledThreadCount(before), before);
 
 	// Made again at once after the last went: still only one.
 	for (int i = 0; i < 20; ++i) {
 		IAudioManager* again = createAudioManager();
-		EXPECT_EQ(threadCount(), before + 1);
+		EXPECT_EQ(settledThreadCount(before + 1), before + 1);
 		destroyAudioManager(again);
-		EXPECT_EQ(threadCount(), before);
+		EXPECT_EQ(settledThreadCount(before), before);
 	}
 	destroyAudioManager(nullptr);
 }
