@@ -15,6 +15,12 @@ function(orv_add_library name)
   set_property(GLOBAL PROPERTY ORV_FOLDER_${name} ${folder})
 endfunction()
 
+# Every engine starts an audio manager: the tests (and the clients they start)
+# get OpenAL's null device, which mixes without a sound card. Discovered
+# tests take one variable only (a second one would be read as a property
+# name); the source folder is compiled into the tests.
+set(ORV_TEST_AUDIO_OUTPUT "ALSOFT_DRIVERS=null")
+
 # orv_add_test_folder(NAME [LINKS ...]): one GoogleTest executable from the
 # test_*.cpp files of the calling folder, each test registered with CTest.
 function(orv_add_test_folder name)
@@ -29,5 +35,5 @@ function(orv_add_test_folder name)
   gtest_discover_tests(${name}
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests
     DISCOVERY_TIMEOUT 60
-    PROPERTIES LABELS "${ARG_LABELS}" ENVIRONMENT "ORV_SOURCE_DIR=${PROJECT_SOURCE_DIR};ORV_BINARY_DIR=${CMAKE_BINARY_DIR}")
+    PROPERTIES LABELS "${ARG_LABELS}" ENVIRONMENT "${ORV_TEST_AUDIO_OUTPUT}")
 endfunction()

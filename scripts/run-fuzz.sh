@@ -1,32 +1,38 @@
 #!/bin/sh
-# Builds the fuzzers with clang (ASan and UBSan) and runs them: the receive
-# path for FUZZ_SECONDS (60 by default) from a seed corpus of the test
-# server's streams, then the level reader for LEVEL_FUZZ_SECONDS (30 by
-# default) from the level seeds in fuzz/level_seeds.
+# Builds the fuzzers with clang (ASan and UBSan) and runs each from its seeds:
+# the receive path for FUZZ_SECONDS (60 by default), then the level reader and
+# the audio decoders for LEVEL_FUZZ_SECONDS and AUDIO_FUZZ_SECONDS (30 each).
 # Usage: scripts/run-fuzz.sh [build folder]
 set -e
 cd "$(dirname "$0")/.."
 BUILD="${1:-build-fuzz}"
-SECONDS_TO_RUN="${FUZZ_SECONDS:-60}"
-LEVEL_SECONDS_TO_RUN="${LEVEL_FUZZ_SECONDS:-30}"
 
 CC=clang CXX=clang++ cmake -S . -B "$BUILD" -DORV_FUZZ=ON -DORV_TESTS=OFF -DORV_BENCH=OFF >/dev/null
-cmake --build "$BUILD" -j3 --target fuzz_receive fuzz_level
+cmake --build "$BUILD" -j3 --target fuzz_receive fuzz_level fuzz_audio_decoders
 
 # Absolute: the engine under test makes its own folder the working directory.
 FUZZ_DIR="$(cd "$BUILD" && pwd)/fuzz"
-CORPUS="$FUZZ_DIR/corpus"
-python3 fuzz/make_seeds.py "$CORPUS"
-# The level fuzzer adds what it finds to a copy, never to the seeds kept here.
-LEVEL_CORPUS="$FUZZ_DIR/level-corpus"
-mkdir -p "$LEVEL_CORPUS"
-cp fuzz/level_seeds/* "$LEVEL_CORPUS"/
 
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
 export LSAN_OPTIONS="suppressions=$(pwd)/tests/lsan.supp"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+
+# run_fuzzer NAME SECONDS MAX_LEN CORPUS [options]: what a fuzzer finds goes
+# into its corpus in the build folder, never into the seeds kept here.
+run_fuzzer() {
+	name="$1" seconds="$2" max_len="$3" corpus="$4"
+	shift 4
+	"$FUZZ_DIR/$name" -max_total_time="$seconds" -max_len="$max_len" -rss_limit_mb=4096 \
+		-print_final_stats=1 "$@" "$corpus"
+}
+
+python3 fuzz/make_seeds.py "$FUZZ_DIR/corpus"
 # The decompressors print every refused block on stdout; crashes still reach stderr.
-"$FUZZ_DIR/fuzz_receive" -max_total_time="$SECONDS_TO_RUN" -max_len=70000 -rss_limit_mb=4096 \
-	-close_fd_mask=1 -print_final_stats=1 "$CORPUS"
-"$FUZZ_DIR/fuzz_level" -max_total_time="$LEVEL_SECONDS_TO_RUN" -max_len=65536 -rss_limit_mb=4096 -timeout=20 \
-	-close_fd_mask=1 -print_final_stats=1 "$LEVEL_CORPUS"
+run_fuzzer fuzz_receive "${FUZZ_SECONDS:-60}" 70000 "$FUZZ_DIR/corpus" -close_fd_mask=1
+
+mkdir -p "$FUZZ_DIR/level-corpus"
+cp fuzz/level_seeds/* "$FUZZ_DIR/level-corpus"/
+run_fuzzer fuzz_level "${LEVEL_FUZZ_SECONDS:-30}" 65536 "$FUZZ_DIR/level-corpus" -timeout=20 -close_fd_mask=1
+
+fuzz/make_audio_seeds.sh "$FUZZ_DIR/audio_corpus"
+run_fuzzer fuzz_audio_decoders "${AUDIO_FUZZ_SECONDS:-30}" 100000 "$FUZZ_DIR/audio_corpus"

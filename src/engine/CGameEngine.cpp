@@ -7,6 +7,7 @@
 #include <ILogger.h>
 #include <ISceneManager.h>
 
+#include "audio/IAudioManager.h"
 #include "engine/CGameEventReceiver.h"
 #include "platform/ProgramDirectory.h"
 #include "text/CGUIFreetypeFont.h"
@@ -89,6 +90,15 @@ CGameEngine::CGameEngine()
 CGameEngine::~CGameEngine()
 {
 	writeSettings();
+
+	// The audio thread ends here, before anything it could reach goes.
+	if (AudioManager) {
+		AudioManager->releaseAllSources();
+		AudioManager->shutdown();
+		audio::destroyAudioManager(AudioManager);
+		AudioManager = nullptr;
+		Listener = nullptr;
+	}
 
 	// The skin keeps its own reference until the GUI goes with the device.
 	if (Font) {

@@ -39,7 +39,9 @@ namespace net {
 class CSocket;
 }
 namespace audio {
+class IAudioManager;
 class IAudioSource;
+class IListener;
 }
 namespace script {
 class CScriptManager;
@@ -176,6 +178,8 @@ public:
 
 	// The script host (CGameEngine_scripts.cpp); null before init.
 	script::CScriptManager* getScriptManager() const { return ScriptManager; }
+	//! The audio manager made at start-up; null only when none could be made.
+	audio::IAudioManager* getAudioManager() const { return AudioManager; }
 	//! The "client" module, borrowed from the script manager.
 	script::CScriptModule* getClientModule() const { return ClientModule; }
 	script::SScriptBinding* getClientBinding() const { return ClientBinding; }
@@ -211,6 +215,8 @@ private:
 	void readSettings();
 	bool createWindowDevice(const SWindowChoice& choice);
 	void writeSettings();
+	// Render step 5: the listener at the player's node, a little off it.
+	void placeListener();
 	// Start-up steps 22 to 26: the script host, the engine's own script
 	// types, the "client" module and binding, the callback table.
 	void initScripts();
@@ -241,6 +247,10 @@ private:
 	CFileTransfers FileTransfers;
 	std::map<irr::core::ustring16, CAnimation*> Animations;
 	std::map<irr::core::ustring16, CImage*> Images;
+	// Null only when no manager could be made at all; the listener is the
+	// manager's.
+	audio::IAudioManager* AudioManager = nullptr;
+	audio::IListener* Listener = nullptr;
 	std::map<irr::core::ustring16, audio::IAudioSource*> Sounds;
 	CConsumerRegistry Consumers;
 	script::CScriptManager* ScriptManager = nullptr;

@@ -9,6 +9,7 @@
 #include <IVideoDriver.h>
 #include <irrlicht.h>
 
+#include "audio/IAudioManager.h"
 #include "engine/CFileBuffer.h"
 #include "engine/CGameEventReceiver.h"
 #include "engine/LevelCallbacks.h"
@@ -89,6 +90,11 @@ bool CGameEngine::init()
 
 	// 13-15. Parser, socket and ciphers.
 	initNetwork();
+
+	// 16. Sound. Without a device the manager still comes, and every sound
+	// made through it fails.
+	AudioManager = audio::createAudioManager();
+	Listener = AudioManager ? AudioManager->getListener() : nullptr;
 
 	// 17. Contacts reach the scripts of the objects involved.
 	CPhysicsManager::getInstance()->setContactCallbacks(onBeginContact, onEndContact, onSolveContact);

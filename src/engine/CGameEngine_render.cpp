@@ -4,6 +4,7 @@
 #include <ISceneManager.h>
 #include <IVideoDriver.h>
 
+#include "audio/IListener.h"
 #include "world/CPhysicsManager.h"
 
 namespace orv {
@@ -11,6 +12,8 @@ namespace orv {
 namespace {
 const wchar_t* const VERSION_TEXT = L"0.0.1";
 const irr::video::SColor CLEAR_COLOUR(0xFFFF0000);
+// Where the listener stands from the player's node, in pixels.
+const irr::core::vector3df LISTENER_OFFSET(1.0f, 2.0f, 0.0f);
 } // namespace
 
 bool CGameEngine::isDebugDrawOn() const
@@ -46,7 +49,20 @@ void CGameEngine::render()
 		LastFrameRate = frameRate;
 	}
 
+	placeListener();
+
 	VideoDriver->endScene();
+}
+
+void CGameEngine::placeListener()
+{
+	if (!Listener || !PlayerObject)
+		return;
+	irr::core::vector3df at(0.0f, 0.0f, 0.0f);
+	const auto node = SceneNodes.find(PlayerObject);
+	if (node != SceneNodes.end() && node->second)
+		at = node->second->getAbsolutePosition();
+	Listener->setPosition(audio::CVector3(at.X + LISTENER_OFFSET.X, at.Y + LISTENER_OFFSET.Y, at.Z + LISTENER_OFFSET.Z));
 }
 
 } // namespace orv

@@ -1,16 +1,22 @@
 #include "engine/CGameEngine.h"
 
+#include "engine/CFileBuffer.h"
+
 #include <unordered_set>
 #include <vector>
 
+#include <IReadFile.h>
 #include <ISceneManager.h>
 #include <box2d/box2d.h>
+
+#include "audio/IAudioManager.h"
 
 #include "scene/C2DImageSceneNode.h"
 #include "scene/CAnimatedSpriteSceneNode.h"
 #include "scene/CAnimation.h"
 #include "scene/CStaticImage.h"
 #include "scene/CTiledImage.h"
+#include "scene/ContentPath.h"
 #include "scene/SceneNodeSync.h"
 #include "scene/TiledMapImage.h"
 #include "script/CScriptModule.h"
@@ -138,10 +144,29 @@ audio::IAudioSource* CGameEngine::getSound(const ustring16& fileName)
 	const auto found = Sounds.find(fileName);
 	if (found != Sounds.end())
 		return found->second;
-	// The client plays no sound yet: every file gives no source, remembered
-	// like any other failure.
-	Sounds[fileName] = nullptr;
-	return nullptr;
+	// Whatever the outcome, it is kept: a sound that failed once is not
+	// tried again.
+	audio::IAudioSource*& cached = Sounds[fileName];
+	if (!AudioManager || !Device)
+		return nullptr;
+	irr::io::IReadFile* file = openContentFile(Device->getFileSystem(), fileName);
+	if (!file)
+		return nullptr;
+	const std::string name = fileName.toUTF8_std();
+	const std::string::size_type dot = name.rfind('.');
+	const long size = file->getSize();
+	// A sound is read whole: one larger than any the client reads whole is
+	// refused, as is a size the audio library cannot count.
+	if (dot == std::string::npos || size < 0 || static_cast<unsigned long>(size) > CFileBuffer::MAX_FILE_SIZE) {
+		file->drop();
+		return nullptr;
+	}
+	std::vector<char> bytes(static_cast<size_t>(size));
+	const irr::s32 read = bytes.empty() ? 0 : file->read(bytes.data(), static_cast<irr::u32>(size));
+	file->drop();
+	cached = AudioManager->createFromMemory(name.c_str(), bytes.data(), read < 0 ? 0 : read,
+	                                        name.substr(dot + 1).c_str());
+	return cached;
 }
 
 CSceneObject* CGameEngine::addSceneObject(CSceneObject* object)

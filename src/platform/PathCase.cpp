@@ -1,6 +1,7 @@
 #include "platform/PathCase.h"
 
-#include <dirent.h>
+#include "platform/FolderListing.h"
+
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -24,24 +25,6 @@ bool equalIgnoringCase(const std::string& a, const std::string& b)
 		if (lowerAscii(a[i]) != lowerAscii(b[i]))
 			return false;
 	return true;
-}
-
-// The entries of a folder in name order, "." and ".." left out; empty when
-// it cannot be read.
-std::vector<std::string> listFolder(const std::string& folder)
-{
-	std::vector<std::string> names;
-	DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
-	if (!dir)
-		return names;
-	while (const dirent* entry = ::readdir(dir)) {
-		const std::string name(entry->d_name);
-		if (name != "." && name != "..")
-			names.push_back(name);
-	}
-	::closedir(dir);
-	std::sort(names.begin(), names.end());
-	return names;
 }
 
 } // namespace

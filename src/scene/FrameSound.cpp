@@ -1,11 +1,34 @@
 #include "scene/FrameSound.h"
 
+#include "audio/IAudioSource.h"
+
 namespace orv {
 
-// No audio library is built in yet, so the engine's sound cache never hands
-// out a source and no frame sound reaches this point.
-void playFrameSound(audio::IAudioSource*, bool, const irr::core::vector3df&)
+namespace {
+
+// How far a positioned frame sound carries: strength is the reciprocal of
+// OpenAL's rolloff.
+const float FRAME_SOUND_STRENGTH = 20.0f;
+const float FRAME_SOUND_VOLUME = 1.0f;
+// Pixels within which it is not attenuated.
+const float FRAME_SOUND_MIN_DISTANCE = 5.0f;
+
+} // namespace
+
+void playFrameSound(audio::IAudioSource* source, bool flat, const irr::core::vector3df& position)
 {
+	if (!source)
+		return;
+	// One source per file: a sound still playing starts over.
+	if (source->isPlaying())
+		source->stop();
+	if (flat) {
+		source->play2d(false);
+		return;
+	}
+	source->play3d(audio::CVector3(position.X, position.Y, position.Z), FRAME_SOUND_STRENGTH, false);
+	source->setVolume(FRAME_SOUND_VOLUME);
+	source->setMinDistance(FRAME_SOUND_MIN_DISTANCE);
 }
 
 } // namespace orv

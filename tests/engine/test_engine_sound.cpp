@@ -1,0 +1,217 @@
+// The engine's sound: the cache of sources by file, frame sounds of
+// animations, the listener at the player. Tests run on OpenAL's null device;
+// the captured case runs once more through the wave writer, in a process of
+// its own (see tests/engine/CMakeLists.txt).
+
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <thread>
+
+#include <gtest/gtest.h>
+#include <irrlicht.h>
+
+#include "AudioTestSupport.h"
+#include "audio/IAudioManager.h"
+#include "scene/CAnimatedSpriteSceneNode.h"
+#include "support/engine_fixture.h"
+#include "world/CObjectManager.h"
+#include "world/CSceneObject.h"
+#include "world/EngineAttributes.h"
+
+namespace orv {
+namespace {
+
+using irr::core::ustring16;
+
+std::string asText(const test::Bytes& bytes)
+{
+	return std::string(bytes.begin(), bytes.end());
+}
+
+std::string toneWav(double seconds)
+{
+	test::SWavSpec spec;
+	spec.rate = 22050;
+	spec.frames = static_cast<uint32_t>(seconds * spec.rate);
+	test::Bytes wav = test::makeWav(spec);
+	const test::Bytes tone = test::makeTone(440.0, seconds, 22050, 1);
+	std::copy(tone.begin(), tone.end(), wav.begin() + test::wavDataOffset(spec));
+	return asText(wav);
+}
+
+// A loop of two frames of 50 ms: frame 0 is silent, frame 1 plays the tone
+// 3 pixels right of the node and 4 below.
+const char* const SOUNDING_ANIMATION = "GANI0001\nSPRITE 1 pic.png 0 0 8 8 body\nSINGLEDIRECTION\nLOOP\nANI\n"
+                                       "1 0 0\nPLAYSOUND tone.wav 3 4\n1 0 0\nANIEND\n";
+
+class EngineSoundTest : public test::EngineTest
+{
+protected:
+	void SetUp() override
+	{
+		test::EngineTest::SetUp();
+		sandbox->folder().write("tone.wav", toneWav(0.3));
+		sandbox->folder().write("walk.gani", SOUNDING_ANIMATION);
+	}
+
+	CSceneObject* makeWalker(irr::u32 id, float x, float y)
+	{
+		CSceneObject* object = CObjectManager::getInstance()->createSceneObject(id, ESOT_ANIMATED, "");
+		object->getEngineAttribute(EP_IMAGE)->setString("walk.gani");
+		object->getEngineAttribute(EP_X)->setFloat(x);
+		object->getEngineAttribute(EP_Y)->setFloat(y);
+		engine().addSceneObject(object);
+		return object;
+	}
+
+	CAnimatedSpriteSceneNode* nodeOf(CSceneObject* object)
+	{
+		const auto found = engine().getSceneNodes().find(object);
+		return found == engine().getSceneNodes().end() ? nullptr : static_cast<CAnimatedSpriteSceneNode*>(found->second);
+	}
+
+	// Steps the node's animation to its next frame, each time a second later.
+	void stepFrame(CAnimatedSpriteSceneNode* node)
+	{
+		if (clock == 0)
+			clock = engine().getDevice()->getTimer()->getTime();
+		clock += 1000;
+		node->OnAnimate(clock);
+	}
+
+	irr::u32 clock = 0;
+
+	audio::IAudioSource* tone() { return engine().getSound("tone.wav"); }
+};
+
+} // namespace
+
+TEST_F(EngineSoundTest, CacheMakesEachSoundOnceAndKeepsFailures)
+{
+	ASSERT_NE(engine().getAudioManager(), nullptr);
+	sandbox->folder().write("tune.ogg", asText(test::readFixture("mono_440.ogg")));
+	sandbox->folder().write("noextension", toneWav(0.1));
+	sandbox->folder().write("broken.wav", "not a wave file at all, not even close to one");
+	sandbox->folder().write("loud.WAV", toneWav(0.1));
+	sandbox->folder().write("sounds/step.wav", toneWav(0.1));
+
+	struct Case
+	{
+		const char* name;
+		bool made;
+	} cases[] = {
+		{"tone.wav", true},       {"tune.ogg", true},    {"sounds/step.wav", true}, {"SOUNDS\\STEP.wav", true},
+		{"missing.wav", false},   {"noextension", false}, {"broken.wav", false},
+		// The extension picks the decoder exactly as written.
+		{"loud.WAV", false},
+	};
+	for (const Case& c : cases) {
+		audio::IAudioSource* first = engine().getSound(c.name);
+		EXPECT_EQ(first != nullptr, c.made) << c.name;
+		EXPECT_EQ(engine().getSound(c.name), first) << c.name;
+		if (first)
+			EXPECT_EQ(engine().getAudioManager()->findSource(c.name), first) << c.name;
+	}
+	// A failure is remembered: the file is not read again.
+	sandbox->folder().write("broken.wav", toneWav(0.1));
+	EXPECT_EQ(engine().getSound("broken.wav"), nullptr);
+}
+
+TEST_F(EngineSoundTest, ListenerStandsAtThePlayer)
+{
+	audio::IListener* listener = engine().getAudioManager()->getListener();
+	engine().render();
+	// No player: the listener is not moved.
+	EXPECT_EQ(listener->getPosition(), audio::CVector3());
+
+	CSceneObject* walker = makeWalker(7, 100.0f, 50.0f);
+	engine().setPlayerObject(walker);
+	nodeOf(walker)->setPosition(irr::core::vector3df(100.0f, 50.0f, 3.0f));
+	nodeOf(walker)->updateAbsolutePosition();
+	engine().render();
+	EXPECT_EQ(listener->getPosition(), audio::CVector3(101.0f, 52.0f, 3.0f));
+
+	// A player without a node hears from (1, 2, 0).
+	CSceneObject* bare = CObjectManager::getInstance()->createSceneObject(8, ESOT_DEFAULT, "");
+	engine().setPlayerObject(bare);
+	engine().render();
+	EXPECT_EQ(listener->getPosition(), audio::CVector3(1.0f, 2.0f, 0.0f));
+	engine().setPlayerObject(nullptr);
+}
+
+TEST_F(EngineSoundTest, FrameSoundsPlayWhereTheirFrameShows)
+{
+	CSceneObject* other = makeWalker(3, 0.0f, 0.0f);
+	CAnimatedSpriteSceneNode* node = nodeOf(other);
+	ASSERT_NE(node, nullptr);
+	node->setPosition(irr::core::vector3df(40.0f, 30.0f, 0.0f));
+	node->updateAbsolutePosition();
+	ASSERT_NE(tone(), nullptr);
+
+	// Frame 0 has no sound: a fresh start stays silent.
+	EXPECT_FALSE(tone()->isPlaying());
+	stepFrame(node);
+	EXPECT_TRUE(tone()->isPlaying());
+	EXPECT_EQ(tone()->getPosition(), audio::CVector3(43.0f, 34.0f, 10.0f));
+	EXPECT_FLOAT_EQ(tone()->getStrength(), 20.0f);
+	EXPECT_FLOAT_EQ(tone()->getVolume(), 1.0f);
+	EXPECT_FLOAT_EQ(tone()->getMinDistance(), 5.0f);
+
+	// The player's own animation plays flat, from the listener's place.
+	engine().setPlayerObject(other);
+	stepFrame(node);
+	stepFrame(node);
+	EXPECT_TRUE(tone()->isPlaying());
+	EXPECT_EQ(tone()->getPosition(), audio::CVector3());
+	engine().setPlayerObject(nullptr);
+}
+
+TEST_F(EngineSoundTest, CapturedFrameSoundStartsWithItsFrame)
+{
+	const char* capturePath = std::getenv("WAVEOUT");
+	if (!capturePath || !std::getenv("ALSOFT_CONF"))
+		GTEST_SKIP() << "runs only as registered with the wave writer";
+	CSceneObject* walker = makeWalker(5, 0.0f, 0.0f);
+	engine().setPlayerObject(walker);
+	ASSERT_NE(tone(), nullptr);
+
+	// Silence first, then the frame with the sound.
+	const auto opened = std::chrono::steady_clock::now();
+	std::this_thread::sleep_for(std::chrono::milliseconds(400));
+	const double stepAt = std::chrono::duration<double>(std::chrono::steady_clock::now() - opened).count();
+	stepFrame(nodeOf(walker));
+	std::this_thread::sleep_for(std::chrono::milliseconds(500));
+	engine().setPlayerObject(nullptr);
+	// The engine's teardown closes the device, which completes the file.
+	sandbox->tearDown();
+
+	std::ifstream in(capturePath, std::ios::binary);
+	const test::Bytes bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+	// Stereo 16-bit at 44100 Hz from byte 68 (the writer's extensible header).
+	const size_t frames = bytes.size() > 68 ? (bytes.size() - 68) / 4 : 0;
+	size_t firstLoud = frames;
+	double sumLeft = 0, sumRight = 0;
+	for (size_t i = 0; i < frames; ++i) {
+		int16_t left, right;
+		std::memcpy(&left, &bytes[68 + 4 * i], 2);
+		std::memcpy(&right, &bytes[68 + 4 * i + 2], 2);
+		if (std::abs(left) > 1000 && firstLoud == frames)
+			firstLoud = i;
+		sumLeft += double(left) * left;
+		sumRight += double(right) * right;
+	}
+	ASSERT_LT(firstLoud, frames) << "nothing was heard";
+	const double onset = double(firstLoud) / 44100.0;
+	// The device opened before the clock here started, so the onset comes at
+	// or a little after the step, never before it.
+	EXPECT_GE(onset, stepAt - 0.05);
+	EXPECT_LT(onset, stepAt + 0.3);
+	EXPECT_NEAR(sumLeft / sumRight, 1.0, 0.05);
+}
+
+} // namespace orv
