@@ -113,10 +113,16 @@ void CScriptManager::forgetModule(CScriptModule *module)
 
 void CScriptManager::detachAllModules()
 {
-	std::set<CScriptModule *> modules;
-	modules.swap(BoundModules);
+	// Each detach may free objects whose own modules are further down the
+	// list; every module is held until the walk is over.
+	const std::vector<CScriptModule *> modules(BoundModules.begin(), BoundModules.end());
+	BoundModules.clear();
+	for (CScriptModule *module : modules)
+		module->grab();
 	for (CScriptModule *module : modules)
 		module->detach();
+	for (CScriptModule *module : modules)
+		module->drop();
 }
 
 void CScriptManager::init(ScriptApiRegistrar registerApi)

@@ -77,7 +77,7 @@ void CScriptModule::load(const irr::core::ustring16 &code, const irr::core::ustr
 	if (EngineModule->GetFunctionCount() != 0)
 	{
 		asIScriptEngine *engine = EngineModule->GetEngine();
-		engine->DiscardModule(EngineModuleName.c_str());
+		discardEngineModule();
 		EngineModule = engine->GetModule(EngineModuleName.c_str(), asGM_ALWAYS_CREATE);
 	}
 	EngineModule->AddScriptSection(section.c_str(), codeUtf8.c_str(), codeUtf8.size(), 0);
@@ -117,8 +117,12 @@ void CScriptModule::discardEngineModule()
 {
 	if (!EngineModule)
 		return;
-	EngineModule->GetEngine()->DiscardModule(EngineModuleName.c_str());
+	// Forgotten before the discard: the module's globals let go of what they
+	// held, and an object freed by that drops its own module, which must not
+	// discard the same engine module a second time.
+	asIScriptEngine *engine = EngineModule->GetEngine();
 	EngineModule = nullptr;
+	engine->DiscardModule(EngineModuleName.c_str());
 }
 
 } // namespace orv::script

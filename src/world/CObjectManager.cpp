@@ -165,6 +165,8 @@ bool CObjectManager::remove(u32 id)
 	// Out of the map first: the object's destructor may look itself up.
 	Objects.erase(found);
 	Revision = nextRevision();
+	// A script may keep it alive; it must not go on colliding meanwhile.
+	object->leaveWorld();
 	object->drop();
 	return true;
 }

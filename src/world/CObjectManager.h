@@ -58,8 +58,9 @@ public:
 	//! The id for a new object: one above the largest in use, 1 for none;
 	//! when that would wrap, the lowest free id; 0 when every id is taken.
 	irr::u32 getNextFreeId() const;
-	//! Unregisters the object and drops the manager's reference; unknown ids
-	//! and id 0 change nothing. True when an object was registered.
+	//! Unregisters the object, takes it out of the physics world and drops
+	//! the manager's reference; unknown ids and id 0 change nothing. True
+	//! when an object was registered.
 	bool remove(irr::u32 id);
 
 	const ClassMap& getObjectClasses() const { return Classes; }

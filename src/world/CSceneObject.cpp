@@ -87,6 +87,18 @@ CSceneObject::~CSceneObject()
 	Binding.reset();
 }
 
+void CSceneObject::leaveWorld()
+{
+	if (CPhysicsManager* physics = CPhysicsManager::getExistingInstance())
+		physics->destroyBody(Body);
+	Body = nullptr;
+	Physics.body = nullptr;
+	Physics.owner = false;
+	OnAttributeChange = nullptr;
+	OnSync = nullptr;
+	OnNodeSync = nullptr;
+}
+
 b2Body* CSceneObject::getBody() const
 {
 	// The world may have gone before the object (the end of the program).

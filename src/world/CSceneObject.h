@@ -121,9 +121,15 @@ public:
 	//! where the body is made, before the first.
 	irr::core::vector2df getLastBodyPosition() const { return LastBodyPosition; }
 
-	//! The object's own body: null while it waits for a locked world, and
-	//! once the world has gone.
+	//! The object's own body: null while it waits for a locked world, once
+	//! the object has left the world, and once the world has gone.
 	b2Body* getBody() const;
+
+	//! The object manager's removal: the body is destroyed (once the world is
+	//! free, when it steps) and the object stops following it, so whoever
+	//! still holds the object holds something that no longer collides, moves
+	//! or reaches a scene node.
+	void leaveWorld();
 
 	//! The body and the owner flag. A public field: scripts reach it as the
 	//! property "Physics" by its offset, the same in every kind. Scripts may

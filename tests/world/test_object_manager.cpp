@@ -127,7 +127,9 @@ TEST_F(ObjectManagerTest, RemovalWhileHeldKeepsTheObjectUntilItsLastDrop)
 	object->grab();
 	EXPECT_TRUE(objects->remove(3));
 	EXPECT_EQ(objects->getSceneObject(3), nullptr);
-	EXPECT_EQ(bodies(), 1);
+	// The holder keeps the object, not its place in the world.
+	EXPECT_EQ(bodies(), 0);
+	EXPECT_EQ(object->getBody(), nullptr);
 	EXPECT_EQ(object->getId(), 3u);
 	EXPECT_EQ(object->getType(), ESOT_TILED);
 	EXPECT_TRUE(object->drop());
