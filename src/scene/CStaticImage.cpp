@@ -6,6 +6,7 @@
 #include <IrrlichtDevice.h>
 
 #include "scene/ContentPath.h"
+#include "scene/PictureLoad.h"
 
 namespace orv {
 
@@ -17,8 +18,13 @@ irr::video::IImage* CStaticImage::compose()
 	irr::io::IReadFile* file = openContentFile(device->getFileSystem(), getName());
 	if (!file)
 		return nullptr;
-	irr::video::IImage* picture = device->getVideoDriver()->createImageFromFile(file);
+	const char* refusal = nullptr;
+	irr::video::IImage* picture = loadPicture(device, file, refusal);
 	file->drop();
+	if (refusal) {
+		const irr::core::stringc line = irr::core::stringc("Picture refused (") + refusal + "):";
+		warn(line.c_str());
+	}
 	return picture;
 }
 

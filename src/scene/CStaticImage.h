@@ -15,7 +15,8 @@ public:
 	}
 
 	EImageType getType() const override { return EIT_STATIC; }
-	//! The file's picture; null when there is no such file or no loader reads it.
+	//! The file's picture; null when there is no such file, the image header
+	//! guard refuses it (logged as a warning), or its loader fails.
 	irr::video::IImage* compose() override;
 };
 

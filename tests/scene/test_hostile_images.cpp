@@ -1,0 +1,293 @@
+// Picture files a hostile server or package could send: each is refused with a
+// warning and no texture, before Irrlicht's loader would read or write past
+// its buffers; real pictures of every format still load.
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <irrlicht.h>
+
+#include "scene/CStaticImage.h"
+#include "scene/ImageHeaderGuard.h"
+#include "support/CMemoryImage.h"
+#include "support/engine_fixture.h"
+
+namespace orv {
+namespace {
+
+using irr::core::dimension2du;
+
+std::string le16(irr::u32 v)
+{
+	return {char(v & 0xFF), char(v >> 8 & 0xFF)};
+}
+std::string le32(irr::u32 v)
+{
+	return le16(v & 0xFFFF) + le16(v >> 16);
+}
+std::string be16(irr::u32 v)
+{
+	return {char(v >> 8 & 0xFF), char(v & 0xFF)};
+}
+std::string be32(irr::u32 v)
+{
+	return be16(v >> 16) + be16(v & 0xFFFF);
+}
+
+// The signature and an IHDR chunk of that size; nothing after.
+std::string pngHeader(irr::u32 width, irr::u32 height)
+{
+	return std::string("\x89PNG\r\n\x1a\n", 8) + be32(13) + "IHDR" + be32(width) + be32(height) +
+		std::string("\x08\x06\x00\x00\x00", 5) + be32(0);
+}
+
+struct SBmp
+{
+	irr::u32 width = 2, height = 2, bits = 24, offset = 54, compression = 0, dataBytes = 0;
+	std::string palette;
+	std::string pixels = std::string(16, '\x40');
+
+	std::string bytes() const
+	{
+		const std::string body = palette + pixels;
+		return "BM" + le32(54 + irr::u32(body.size())) + le32(0) + le32(offset) + le32(40) + le32(width) +
+			le32(height) + le16(1) + le16(bits) + le32(compression) + le32(dataBytes) + le32(0) + le32(0) +
+			le32(0) + le32(0) + body;
+	}
+};
+
+struct STga
+{
+	irr::u8 mapType = 0, type = 2, mapEntryBits = 0, bits = 32;
+	irr::u16 mapLength = 0, width = 2, height = 2;
+	std::string map;
+	std::string pixels = std::string(16, '\x40');
+
+	std::string bytes() const
+	{
+		return std::string{0, char(mapType), char(type)} + le16(0) + le16(mapLength) + char(mapEntryBits) +
+			le16(0) + le16(0) + le16(width) + le16(height) + char(bits) + char(0x20) + map + pixels;
+	}
+};
+
+// Irrlicht hands every log line to the device's receiver as well.
+struct SLogCollector : irr::IEventReceiver
+{
+	std::vector<std::string> lines;
+	bool OnEvent(const irr::SEvent& event) override
+	{
+		if (event.EventType != irr::EET_LOG_TEXT_EVENT)
+			return false;
+		lines.push_back(event.LogEvent.Text);
+		return true;
+	}
+};
+
+class HostileImages : public ::testing::Test
+{
+protected:
+	void SetUp() override
+	{
+		device = irr::createDevice(irr::video::EDT_NULL);
+		ASSERT_NE(device, nullptr);
+		device->getLogger()->setLogLevel(irr::ELL_WARNING);
+		device->setEventReceiver(&log);
+		driver = device->getVideoDriver();
+	}
+	void TearDown() override
+	{
+		device->setEventReceiver(nullptr);
+		device->drop();
+	}
+
+	// Irrlicht's own writer's file of a small picture in that format.
+	std::string written(const char* extension, irr::u32 width = 20, irr::u32 height = 10)
+	{
+		irr::video::IImage* source = test::createFilledPicture(driver, width, height);
+		const std::string path = folder.path() + "written." + extension;
+		EXPECT_TRUE(driver->writeImageToFile(source, path.c_str())) << extension;
+		source->drop();
+		return folder.read(std::string("written.") + extension);
+	}
+
+	irr::IrrlichtDevice* device = nullptr;
+	irr::video::IVideoDriver* driver = nullptr;
+	SLogCollector log;
+	test::CTempFolder folder;
+};
+
+TEST_F(HostileImages, RealPicturesOfEachFormatLoadWhateverTheirName)
+{
+	// A run packet of four pixels, then a raw packet of two.
+	STga runs;
+	runs.type = 10;
+	runs.width = 3;
+	runs.pixels = std::string("\x83", 1) + "\x01\x02\x03\x04" + "\x01" + std::string(8, '\x09');
+	struct Case
+	{
+		const char* name;
+		std::string bytes;
+		dimension2du size;
+	} cases[] = {
+		{"a.png", written("png"), {20, 10}},
+		{"a.jpg", written("jpg"), {20, 10}},
+		{"a.bmp", written("bmp"), {20, 10}},
+		{"a.tga", written("tga"), {20, 10}},
+		{"runs.tga", runs.bytes(), {3, 2}},
+		{"a.bmp.png", written("bmp"), {20, 10}},
+		{"a.png.tga", written("png"), {20, 10}},
+		{"a.jpg.bmp", written("jpg"), {20, 10}},
+	};
+	for (const Case& c : cases) {
+		folder.write(c.name, c.bytes);
+		CStaticImage image(device, (folder.path() + c.name).c_str());
+		EXPECT_TRUE(image.createTextures()) << c.name;
+		EXPECT_EQ(image.getSize(), c.size) << c.name;
+	}
+	EXPECT_TRUE(log.lines.empty()) << log.lines.front();
+}
+
+TEST_F(HostileImages, PicturesThatWouldCrashTheLoadersAreRefused)
+{
+	SBmp badOffset;
+	badOffset.offset = 10;
+	SBmp offsetPastEnd;
+	offsetPastEnd.offset = 5000;
+	SBmp hugeBmp;
+	hugeBmp.width = 100000;
+	hugeBmp.height = 100000;
+	SBmp topDown;
+	topDown.height = irr::u32(-2);
+	SBmp runLength;
+	runLength.bits = 8;
+	runLength.compression = 1;
+	runLength.offset = 54 + 1024;
+	runLength.palette = std::string(1024, '\0');
+	runLength.pixels = std::string("\xFF\x01\xFF\x01\x00\x01", 6);
+	SBmp shortPalette;
+	shortPalette.bits = 8;
+	shortPalette.offset = 54 + 8;
+	shortPalette.palette = std::string(8, '\0');
+	shortPalette.pixels = std::string("\x01\x00\x00\x00\x00\xC8\x00\x00", 8);
+	SBmp shortPixels;
+	shortPixels.width = 64;
+	SBmp hugeDataSize;
+	hugeDataSize.dataBytes = 0xFFFFFFF0u;
+
+	STga hugeTga;
+	hugeTga.width = 65535;
+	hugeTga.height = 65535;
+	STga shortTga;
+	shortTga.width = 64;
+	STga runsPastEnd;
+	runsPastEnd.type = 10;
+	runsPastEnd.pixels = std::string("\xFF\x01\x02\x03\x04", 5);
+	STga runsCutShort;
+	runsCutShort.type = 10;
+	runsCutShort.pixels = std::string("\x81\x01\x02\x03\x04", 5);
+	STga mapIndexPastMap;
+	mapIndexPastMap.type = 1;
+	mapIndexPastMap.bits = 8;
+	mapIndexPastMap.mapType = 1;
+	mapIndexPastMap.mapEntryBits = 24;
+	mapIndexPastMap.mapLength = 2;
+	mapIndexPastMap.map = std::string(6, '\x10');
+	mapIndexPastMap.pixels = std::string("\x00\x01\x07\x00", 4);
+	STga fifteenBits;
+	fifteenBits.bits = 15;
+
+	const std::string jpeg = written("jpg");
+	const std::string wideJpeg = written("jpg", 21846, 2);
+	std::string segmentPastEnd = jpeg.substr(0, 2) + "\xFF\xE0" + be16(60000) + "JFIF";
+	struct Case
+	{
+		const char* name;
+		std::string bytes;
+	} cases[] = {
+		{"huge.png", pngHeader(100000, 100000)},
+		{"wide.png", pngHeader(16385, 1)},
+		{"empty.png", pngHeader(0, 10)},
+		{"short.png", pngHeader(20, 10).substr(0, 20)},
+		{"huge.bmp", hugeBmp.bytes()},
+		{"top-down.bmp", topDown.bytes()},
+		{"bad-offset.bmp", badOffset.bytes()},
+		{"offset-past-end.bmp", offsetPastEnd.bytes()},
+		{"run-length.bmp", runLength.bytes()},
+		{"short-palette.bmp", shortPalette.bytes()},
+		{"short-pixels.bmp", shortPixels.bytes()},
+		{"huge-data-size.bmp", hugeDataSize.bytes()},
+		{"short.bmp", SBmp().bytes().substr(0, 30)},
+		{"huge.tga", hugeTga.bytes()},
+		{"short.tga", shortTga.bytes()},
+		{"runs-past-end.tga", runsPastEnd.bytes()},
+		{"runs-cut-short.tga", runsCutShort.bytes()},
+		{"map-index.tga", mapIndexPastMap.bytes()},
+		{"fifteen-bits.tga", fifteenBits.bytes()},
+		{"header-only.tga", STga().bytes().substr(0, 12)},
+		{"cut.jpg", jpeg.substr(0, jpeg.size() / 2)},
+		{"no-end.jpg", jpeg.substr(0, jpeg.size() - 2)},
+		{"segment-past-end.jpg", segmentPastEnd},
+		{"wide.jpg", wideJpeg},
+		// Renamed: the bytes decide, not the name.
+		{"bad-offset.png", badOffset.bytes()},
+		{"huge.jpg", hugeTga.bytes()},
+		{"not-a-picture.png", "nothing here"},
+		{"a.pcx", written("pcx")},
+		{"a.ppm", written("ppm")},
+		{"empty.tga", ""},
+	};
+	for (const Case& c : cases) {
+		SCOPED_TRACE(c.name);
+		folder.write(c.name, c.bytes);
+		log.lines.clear();
+		CStaticImage image(device, (folder.path() + c.name).c_str());
+		EXPECT_FALSE(image.createTextures());
+		EXPECT_TRUE(image.getTextures().empty());
+		EXPECT_EQ(log.lines.size(), 1u);
+		const std::string line = log.lines.empty() ? std::string() : log.lines[0];
+		EXPECT_EQ(line.find("core: Picture refused ("), 0u) << line;
+		EXPECT_NE(line.find(c.name), std::string::npos) << line;
+	}
+}
+
+TEST(ImageHeaderGuard, ReadsFormatAndSizeFromTheHeader)
+{
+	const std::string png = pngHeader(300, 200);
+	SBmp bmp;
+	bmp.width = 5;
+	bmp.height = 3;
+	bmp.pixels = std::string(48, '\0');
+	STga tga;
+	tga.width = 7;
+	tga.pixels = std::string(7 * 2 * 4, '\0');
+	struct Case
+	{
+		const char* name;
+		std::string bytes;
+		bool namedTga;
+		EPictureFormat format;
+		irr::u32 width, height;
+	} cases[] = {
+		{"png", png, false, EPF_PNG, 300, 200},
+		{"bmp", bmp.bytes(), false, EPF_BMP, 5, 3},
+		{"tga by name", tga.bytes(), true, EPF_TGA, 7, 2},
+		{"tga by footer", tga.bytes() + std::string(8, '\0') + std::string("TRUEVISION-XFILE.", 18), false, EPF_TGA,
+			7, 2},
+		{"tga without either", tga.bytes(), false, EPF_NONE, 0, 0},
+	};
+	for (const Case& c : cases) {
+		SPictureHeader header;
+		const char* refusal = nullptr;
+		const bool accepted = checkPictureBytes(reinterpret_cast<const irr::u8*>(c.bytes.data()), c.bytes.size(),
+			c.namedTga, header, refusal);
+		EXPECT_EQ(accepted, c.format != EPF_NONE) << c.name;
+		EXPECT_EQ(accepted, refusal == nullptr) << c.name;
+		EXPECT_EQ(header.Format, c.format) << c.name;
+		EXPECT_EQ(header.Width, c.width) << c.name;
+		EXPECT_EQ(header.Height, c.height) << c.name;
+	}
+}
+
+} // namespace
+} // namespace orv
