@@ -1,6 +1,7 @@
 #include "script/CScriptManager.h"
 
 #include "script/CScriptModule.h"
+#include "script/ScriptBudget.h"
 #include "script/bindings/ScriptTypes.h"
 
 #include <angelscript.h>
@@ -137,6 +138,8 @@ void CScriptManager::init(ScriptApiRegistrar registerApi)
 	}
 	// Lets the get_X / set_X declarations of the bindings act as properties.
 	Engine->SetEngineProperty(asEP_PROPERTY_ACCESSOR_MODE, 2);
+	setUpScriptBudget(Engine);
+	Engine->SetContextCallbacks(requestContext, returnContext, this);
 	Engine->SetMessageCallback(asMETHOD(CScriptManager, messageCallback), this, asCALL_THISCALL);
 	registerAddOnsAndValueTypes(Engine);
 	if (registerApi)
@@ -171,6 +174,29 @@ void CScriptManager::messageCallback(const asSMessageInfo &message)
 	line += message.message ? message.message : "";
 	if (Logger)
 		Logger->log("script", line.c_str(), level);
+
+	if (Building && message.type == asMSGTYPE_ERROR)
+		Building->reportFailure("did not build: " + std::string(message.section ? message.section : "") + " (r " +
+			std::to_string(message.row) + ", c " + std::to_string(message.col) + ") : " +
+			(message.message ? message.message : ""));
+}
+
+asIScriptContext *CScriptManager::requestContext(asIScriptEngine *engine, void *)
+{
+	asIScriptContext *context = engine->CreateContext();
+	if (context)
+	{
+		watchScriptTime(context);
+		getScriptClock(context)->start();
+	}
+	return context;
+}
+
+void CScriptManager::returnContext(asIScriptEngine *, asIScriptContext *context, void *manager)
+{
+	if (CScriptModule *building = static_cast<CScriptManager *>(manager)->Building)
+		building->reportRunFailure(context);
+	context->Release();
 }
 
 } // namespace orv::script

@@ -63,6 +63,10 @@ public:
 	void messageCallback(const AngelScript::asSMessageInfo &message);
 	// One line of the host's own on channel "script".
 	void log(const char *text, irr::ELOG_LEVEL level) const;
+	// While a module builds, the engine's error messages and a failed run of
+	// its globals' initialisers are reported by that module as well.
+	void beginBuild(CScriptModule *module) { Building = module; }
+	void endBuild() { Building = nullptr; }
 
 	// The module of that name, made (and bound to this manager) on first use.
 	// Borrowed: the manager keeps the only reference unless the caller grabs.
@@ -93,6 +97,12 @@ public:
 	void forgetModule(CScriptModule *module);
 
 private:
+	// The contexts the engine asks for itself (globals' initialisers, the
+	// array add-on's comparisons) are held to the run budget as well.
+	static AngelScript::asIScriptContext *requestContext(AngelScript::asIScriptEngine *engine, void *manager);
+	static void returnContext(AngelScript::asIScriptEngine *engine, AngelScript::asIScriptContext *context,
+		void *manager);
+
 	void init(ScriptApiRegistrar registerApi);
 	void detachAllModules();
 
@@ -103,6 +113,7 @@ private:
 	std::set<CScriptModule *> BoundModules;
 	// The table's entries by id, for the lookup every delivery makes.
 	std::vector<const SScriptCallbackDecl *> CallbackSlots;
+	CScriptModule *Building = nullptr;
 };
 
 } // namespace orv::script

@@ -1,6 +1,8 @@
 #include "script/CScriptModule.h"
 
 #include "script/CScriptManager.h"
+#include "script/ScriptBudget.h"
+#include "script/ScriptSourceGuard.h"
 
 #include <angelscript.h>
 
@@ -70,19 +72,74 @@ void CScriptModule::load(const irr::core::ustring16 &code, const irr::core::ustr
 		return;
 	const irr::core::stringc codeUtf8 = code.toUTF8_s();
 	const irr::core::stringc section = sectionName.toUTF8_s();
+	Reported.clear();
 
 	// A module builds from the sections added since its last build, but the
 	// old functions would linger until then; a fresh module holds the new
 	// code only.
 	if (EngineModule->GetFunctionCount() != 0)
+		emptyEngineModule();
+
+	if (measureBracketNesting(codeUtf8.c_str(), codeUtf8.size()) > SCRIPT_MAX_NESTING)
 	{
-		asIScriptEngine *engine = EngineModule->GetEngine();
-		discardEngineModule();
-		EngineModule = engine->GetModule(EngineModuleName.c_str(), asGM_ALWAYS_CREATE);
+		reportFailure("refused: brackets nested deeper than " + std::to_string(SCRIPT_MAX_NESTING));
+		resolveCallbacks();
+		return;
 	}
+
+	if (ScriptManager)
+		ScriptManager->beginBuild(this);
 	EngineModule->AddScriptSection(section.c_str(), codeUtf8.c_str(), codeUtf8.size(), 0);
-	EngineModule->Build();
+	// Code whose globals could not be set up would run on half of them.
+	if (EngineModule->Build() == asINIT_GLOBAL_VARS_FAILED)
+		emptyEngineModule();
+	if (ScriptManager)
+		ScriptManager->endBuild();
 	resolveCallbacks();
+}
+
+void CScriptModule::emptyEngineModule()
+{
+	asIScriptEngine *engine = EngineModule->GetEngine();
+	discardEngineModule();
+	EngineModule = engine->GetModule(EngineModuleName.c_str(), asGM_ALWAYS_CREATE);
+}
+
+std::string CScriptModule::describe() const
+{
+	const char *kind = Kind == ESMK_CLASS ? "class" : Kind == ESMK_OBJECT ? "object" : "module";
+	return std::string(kind) + " \"" + ModuleName.c_str() + "\"";
+}
+
+void CScriptModule::reportRunFailure(asIScriptContext *context)
+{
+	const auto where = [](const char *section, int row, int column) {
+		return std::string(section ? section : "") + " (r " + std::to_string(row) + ", c " + std::to_string(column) +
+			")";
+	};
+	const asEContextState state = context->GetState();
+	if (state == asEXECUTION_EXCEPTION)
+	{
+		int column = 0;
+		const char *section = nullptr;
+		const int row = context->GetExceptionLineNumber(&column, &section);
+		const char *message = context->GetExceptionString();
+		reportFailure("stopped at " + where(section, row, column) + " : " + (message ? message : ""));
+	}
+	else if (const SScriptRunClock *clock = getScriptClock(context); state == asEXECUTION_ABORTED && clock &&
+			 clock->RanOut)
+	{
+		reportFailure("stopped at " + where(clock->Section, clock->Row, clock->Column) + " : out of time after " +
+			std::to_string(SCRIPT_RUN_BUDGET_MS) + " ms");
+	}
+}
+
+void CScriptModule::reportFailure(const std::string &what)
+{
+	const std::string line = "Script of " + describe() + " " + what;
+	if (!ScriptManager || !Reported.insert(line).second)
+		return;
+	ScriptManager->log(line.c_str(), irr::ELL_ERROR);
 }
 
 void CScriptModule::resolveCallbacks()

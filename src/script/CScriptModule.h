@@ -6,13 +6,16 @@
 #include <irrString.h>
 #include <irrTypes.h>
 
+#include <set>
+#include <string>
 #include <vector>
 
 #include "base/ustring16.h"
 
 namespace AngelScript {
+class asIScriptContext;
 class asIScriptModule;
-}
+} // namespace AngelScript
 
 namespace orv::script {
 
@@ -45,7 +48,10 @@ public:
 	void setManager(CScriptManager *manager);
 
 	// Replaces the module's code by this one section and builds it; compile
-	// messages reach the manager's log. Nothing happens on an unbound module.
+	// messages reach the manager's log, and each error once more naming the
+	// module. Code nested too deeply is refused unbuilt, and a failed build
+	// or global initialiser leaves the module without the code's functions.
+	// Nothing happens on an unbound module.
 	void load(const irr::core::ustring16 &code, const irr::core::ustring16 &sectionName);
 
 	// Looks every callback of the manager's table up in the module's code;
@@ -67,8 +73,21 @@ public:
 	// forgets the manager; what still holds the module may drop it later.
 	void detach();
 
+	// Who the code belongs to, for the log: module "client", class "ball",
+	// object "scene_object_5".
+	std::string describe() const;
+	// Logs "Script of <module> <what>" on "script" at error level, unless the
+	// same line was logged since the code was last loaded: a callback that
+	// fails every frame fails in one line.
+	void reportFailure(const std::string &what);
+	// Reports why a run of this module's code on the context ended early: the
+	// exception, or the budget its clock saw run out. Nothing otherwise.
+	void reportRunFailure(AngelScript::asIScriptContext *context);
+
 private:
 	void discardEngineModule();
+	// A fresh, empty engine module of the same name in place of one with code.
+	void emptyEngineModule();
 
 	std::vector<irr::s32> CallbackIds;
 	irr::core::stringc ModuleName;
@@ -76,6 +95,7 @@ private:
 	AngelScript::asIScriptModule *EngineModule;
 	EScriptModuleKind Kind;
 	irr::core::stringc EngineModuleName;
+	std::set<std::string> Reported;
 };
 
 } // namespace orv::script

@@ -2,6 +2,7 @@
 
 #include "script/CScriptManager.h"
 #include "script/CScriptModule.h"
+#include "script/ScriptBudget.h"
 
 #include <angelscript.h>
 
@@ -38,6 +39,8 @@ void SScriptBinding::setModule(CScriptModule *module)
 	Context = nullptr;
 	if (module->getEngineModule())
 		Context = module->getEngineModule()->GetEngine()->CreateContext();
+	if (Context)
+		watchScriptTime(Context);
 }
 
 void SScriptBinding::release()
@@ -107,6 +110,10 @@ void run(const SHeld &held, irr::u32 callbackId, irr::s32 functionId, net::packe
 		const SScriptCallbackDecl *entry = manager ? manager->findCallback(callbackId) : nullptr;
 		if (entry && entry->Decoder)
 			entry->Decoder(context, arguments);
+		// A run nested in another shares the outer run's time.
+		if (!nested)
+			if (SScriptRunClock *clock = getScriptClock(context))
+				clock->start();
 		if (context->Execute() == asEXECUTION_FINISHED)
 		{
 			if (result)
@@ -114,8 +121,9 @@ void run(const SHeld &held, irr::u32 callbackId, irr::s32 functionId, net::packe
 		}
 		else
 		{
+			held.Module->reportRunFailure(context);
 			// An exception keeps the stack for inspection, and with it every
-			// handle the script held; nobody inspects it here.
+			// handle the script held; it has been read.
 			context->Unprepare();
 		}
 	}

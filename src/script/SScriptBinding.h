@@ -35,6 +35,8 @@ struct SScriptBinding
 	// Runs the callback when the module defines it; the packet is this call's
 	// own and goes with it. A call that arrives while the binding's context is
 	// still running (an event an object sends to itself) runs nested in it.
+	// Every run is held to the script budget; an exception or a run out of
+	// time ends that run alone, and is logged once by the module.
 	void callCallback(irr::u32 callbackId, net::packet arguments, CSceneObject *self);
 	// OnSolveContact's answer; false when it does not run.
 	bool callOnSolveContact(net::packet &arguments, CSceneObject *self);

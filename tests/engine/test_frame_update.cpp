@@ -16,6 +16,7 @@
 #include <box2d/box2d.h>
 
 #include <string>
+#include <vector>
 
 using namespace orv;
 
@@ -125,6 +126,45 @@ TEST_F(FrameUpdate, ScriptsRunInTheirOrder)
     frame();
     EXPECT_EQ(text(objects().getSceneObject(1), "log"), "key client c1 o1 c1 o1 c2 o2 c2 o2 c3 o3 c3 o3 ");
     EXPECT_TRUE(engine().getEventQueue().empty());
+}
+
+//! Keeps the device's log lines as Irrlicht hands them on ("channel: message").
+struct SLogLines : irr::IEventReceiver
+{
+    std::vector<std::string> lines;
+    bool OnEvent(const irr::SEvent& event) override
+    {
+        if (event.EventType != irr::EET_LOG_TEXT_EVENT)
+            return false;
+        lines.push_back(event.LogEvent.Text);
+        return true;
+    }
+};
+
+TEST_F(FrameUpdate, AStuckUpdateEndsWithinItsBudgetAndTheGameGoesOn)
+{
+    SLogLines log;
+    engine().getDevice()->getLogger()->setLogLevel(irr::ELL_ERROR);
+    engine().getDevice()->setEventReceiver(&log);
+    engine().getClientModule()->load("int updates = 0; void Update(SceneObject@+ self, uint t) { updates++; }", "main");
+    CSceneObject* stuck = make(5);
+    stuck->getModule()->load(
+        "int updates = 0;\nvoid Update(SceneObject@+ self, uint t) { if (updates++ == 0) while (true) {} }", "main");
+    engine().setGameRunning(true);
+    frame();
+    frame();
+    engine().getDevice()->setEventReceiver(nullptr);
+
+    const auto updates = [](script::CScriptModule* module) {
+        AngelScript::asIScriptModule* m = module->getEngineModule();
+        return *static_cast<int*>(m->GetAddressOfGlobalVar(m->GetGlobalVarIndexByName("updates")));
+    };
+    EXPECT_EQ(updates(engine().getClientModule()), 2);
+    EXPECT_EQ(updates(stuck->getModule()), 4);
+    ASSERT_EQ(log.lines.size(), 1u) << testing::PrintToString(log.lines);
+    EXPECT_EQ(log.lines[0].find("script: Script of object \"scene_object_5\" stopped at main (r 2, c "), 0u)
+        << log.lines[0];
+    EXPECT_NE(log.lines[0].find("out of time after 1000 ms"), std::string::npos) << log.lines[0];
 }
 
 TEST_F(FrameUpdate, ObjectsMadeDuringTheLoopWaitForTheNextFrame)

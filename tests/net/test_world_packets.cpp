@@ -13,6 +13,7 @@
 #include <angelscript.h>
 #include <box2d/box2d.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <functional>
@@ -63,13 +64,14 @@ const float NaN = std::numeric_limits<float>::quiet_NaN();
 struct CLogReceiver : irr::IEventReceiver
 {
     std::vector<std::string> lines;
+    bool keepScriptLines = false;
     bool OnEvent(const irr::SEvent& event) override
     {
         if (event.EventType != irr::EET_LOG_TEXT_EVENT)
             return false;
         const std::string line = event.LogEvent.Text;
-        // Build messages of the script engine are not what these tests look at.
-        if (line.rfind("script:", 0) != 0)
+        // Build messages of the script engine are not what most tests look at.
+        if (keepScriptLines || line.rfind("script:", 0) != 0)
             lines.push_back(line);
         return true;
     }
@@ -243,6 +245,42 @@ TEST_F(WorldPackets, ClassCodeReachesObjectsAlreadyMade)
     engine().setGameRunning(true);
     engine().update();
     EXPECT_EQ(global(findClass("ball")->getModule(), "hits"), 2) << "from the queue and once directly";
+}
+
+TEST_F(WorldPackets, DeeplyNestedCodeIsRefusedInEveryScriptPacket)
+{
+    const std::string good = "void Created(SceneObject@+ self) {}";
+    const std::string nested = "void Created(SceneObject@+ self) { int x = " + std::string(10000, '(') + "1" +
+                               std::string(10000, ')') + "; }";
+    send({P(7).text("ball"), P(12).u32(5).u8(0).text("ball")});
+    struct Case
+    {
+        const char* name;
+        std::function<P(const std::string&)> packet;
+        script::CScriptModule* module;
+        const char* line;
+    } cases[] = {
+        {"client", [](const std::string& code) { return P(6).text(code); }, engine().getClientModule(),
+         "script: Script of module \"client\" refused: brackets nested deeper than 256"},
+        {"class", [](const std::string& code) { return P(9).name("ball").text(code); },
+         findClass("ball")->getModule(), "script: Script of class \"ball\" refused: brackets nested deeper than 256"},
+        {"object", [](const std::string& code) { return P(16).u32(5).text(code); }, object(5)->getModule(),
+         "script: Script of object \"scene_object_5\" refused: brackets nested deeper than 256"},
+    };
+    CLogReceiver all;
+    all.keepScriptLines = true;
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        send(c.packet(good));
+        ASSERT_NE(c.module->getCallbackId(1), AngelScript::asNO_FUNCTION);
+        engine().getDevice()->setEventReceiver(&all);
+        all.lines.clear();
+        send(c.packet(nested));
+        engine().getDevice()->setEventReceiver(&log);
+        EXPECT_EQ(c.module->getCallbackId(1), AngelScript::asNO_FUNCTION) << "the old code is gone, the new refused";
+        EXPECT_EQ(std::count(all.lines.begin(), all.lines.end(), c.line), 1) << testing::PrintToString(all.lines);
+    }
 }
 
 // --- objects ---------------------------------------------------------------------------------

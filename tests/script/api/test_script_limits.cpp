@@ -1,0 +1,207 @@
+// What script code a server or a package sends may cost the client: failures
+// are logged once naming the module, runs end within their budget, and code
+// nested past what the compiler survives is refused before it compiles.
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include <angelscript.h>
+#include <gtest/gtest.h>
+
+#include "base/packet.h"
+#include "script/CScriptManager.h"
+#include "script/CScriptModule.h"
+#include "script/SScriptBinding.h"
+#include "script/ScriptCallbacks.h"
+#include "script/ScriptSourceGuard.h"
+#include "support/script_world.h"
+#include "world/CObjectClass.h"
+#include "world/CObjectManager.h"
+#include "world/CSceneObject.h"
+
+namespace orv {
+namespace {
+
+using test::CScriptWorld;
+
+std::string repeat(const std::string& text, size_t count)
+{
+	std::string all;
+	for (size_t i = 0; i < count; ++i)
+		all += text;
+	return all;
+}
+
+size_t countOf(const std::vector<std::string>& lines, const std::string& line)
+{
+	return static_cast<size_t>(std::count(lines.begin(), lines.end(), line));
+}
+
+// Loads code that may fail to build, which CScriptWorld::load would count as
+// a test failure.
+void loadAnyway(script::CScriptModule* module, const std::string& code)
+{
+	module->load(irr::core::ustring16(code), "main");
+}
+
+TEST(ScriptLimits, FailuresAreLoggedOnceNamingModuleSectionAndLine)
+{
+	CScriptWorld world;
+	CSceneObject* object = world.makeObject(5, 0, "five");
+	script::CScriptModule* client = world.scripts().getModule("client");
+	script::CScriptModule* blank = CObjectManager::getInstance()->findObjectClass("blank")->getModule();
+	struct Case
+	{
+		script::CScriptModule* module;
+		std::string code;
+		std::string line;
+	} cases[] = {
+		{object->getModule(), "void Created(SceneObject@+ self)\n{\n  SceneObject@ none;\n  none.get_type();\n}\n",
+			"Script of object \"scene_object_5\" stopped at main (r 4, c 3) : Null pointer access"},
+		{client, "int[] a;\nvoid Created(SceneObject@+ self) { a[3] = 1; }\n",
+			"Script of module \"client\" stopped at main (r 2, c 36) : Index out of bounds"},
+		{blank, "void Created(SceneObject@+ self) { int x = y; }\n",
+			"Script of class \"blank\" did not build: main (r 1, c 44) : No matching symbol 'y'"},
+		{client, "int[] a;\nint b = a[1];\nvoid Created(SceneObject@+ self) {}\n",
+			"Script of module \"client\" stopped at main (r 2, c 5) : Index out of bounds"},
+	};
+	for (const Case& c : cases) {
+		SCOPED_TRACE(c.line);
+		for (int load = 0; load < 2; ++load) {
+			const std::vector<std::string> before = world.errors();
+			loadAnyway(c.module, c.code);
+			script::SScriptBinding binding;
+			binding.setModule(c.module);
+			for (int call = 0; call < 3; ++call)
+				binding.callCallback(script::ESC_CREATED, net::packet(), nullptr);
+			std::vector<std::string> logged = world.errors();
+			logged.erase(logged.begin(), logged.begin() + static_cast<long>(before.size()));
+			EXPECT_EQ(countOf(logged, c.line), 1u) << "load " << load << ", logged:\n"
+												   << testing::PrintToString(logged);
+		}
+	}
+	// A failed initialiser leaves the module without the code's functions.
+	EXPECT_EQ(client->getCallbackId(script::ESC_CREATED), AngelScript::asNO_FUNCTION);
+}
+
+TEST(ScriptLimits, HangingAndRecursingRunsEndAndTheNextRunGoesOn)
+{
+	struct Case
+	{
+		const char* name;
+		const char* body;
+		const char* ending;
+	} cases[] = {
+		{"endless loop", "while (true) {}", "out of time after 1000 ms"},
+		{"loop in a call", "spin();", "out of time after 1000 ms"},
+		{"endless recursion", "dive(0);", "Stack overflow"},
+		{"branching recursion", "fan(64);", "out of time after 1000 ms"},
+	};
+	for (const Case& c : cases) {
+		SCOPED_TRACE(c.name);
+		CScriptWorld world;
+		CSceneObject* object = world.makeObject(1, 0, "a");
+		world.load(object->getModule(), std::string("int updates = 0; bool stuck = false;\n"
+													"void spin() { for (;;) {} }\n"
+													"int dive(int n) { return dive(n + 1) + 1; }\n"
+													"int fan(int n) { return n == 0 ? 1 : fan(n - 1) + fan(n - 1); }\n"
+													"void Update(SceneObject@+ self, uint t) {\n"
+													"  if (!stuck) { stuck = true; ") +
+				c.body + " }\n  updates++; }\n");
+		script::SScriptBinding* binding = object->getBinding();
+		for (int call = 0; call < 3; ++call)
+			binding->callCallback(script::ESC_UPDATE, net::packet(), object);
+
+		AngelScript::asIScriptModule* module = object->getModule()->getEngineModule();
+		EXPECT_EQ(*static_cast<int*>(module->GetAddressOfGlobalVar(module->GetGlobalVarIndexByName("updates"))), 2);
+		const std::vector<std::string> errors = world.errors();
+		ASSERT_EQ(errors.size(), 1u) << testing::PrintToString(errors);
+		EXPECT_EQ(errors[0].find("Script of object \"scene_object_1\" stopped at main (r "), 0u) << errors[0];
+		EXPECT_NE(errors[0].find(c.ending), std::string::npos) << errors[0];
+		EXPECT_EQ(object->getReferenceCount(), 1) << "the ended run let go of its handles";
+	}
+}
+
+TEST(ScriptLimits, HangingInitialiserEndsTheLoad)
+{
+	CScriptWorld world;
+	script::CScriptModule* client = world.scripts().getModule("client");
+	loadAnyway(client, "int forever() { while (true) {} return 0; }\n"
+					   "int x = forever();\n"
+					   "void Created(SceneObject@+ self) {}\n");
+	EXPECT_EQ(client->getCallbackId(script::ESC_CREATED), AngelScript::asNO_FUNCTION);
+	const std::vector<std::string> errors = world.errors();
+	EXPECT_EQ(std::count_if(errors.begin(), errors.end(),
+				  [](const std::string& e) {
+					  return e.find("Script of module \"client\" stopped at main (r 1, c ") == 0 &&
+						  e.find("out of time after 1000 ms") != std::string::npos;
+				  }),
+		1)
+		<< testing::PrintToString(errors);
+
+	// The module takes code again as usual.
+	world.load(client, "int created = 0; void Created(SceneObject@+ self) { created++; }");
+	EXPECT_GE(client->getCallbackId(script::ESC_CREATED), 0);
+}
+
+TEST(ScriptLimits, DeepNestingIsRefusedBeforeItCompiles)
+{
+	const std::string head = "void Created(SceneObject@+ self) { ";
+	struct Case
+	{
+		const char* name;
+		std::string code;
+		bool builds;
+	} cases[] = {
+		{"10,000 parentheses", head + "int x = " + repeat("(", 10000) + "1" + repeat(")", 10000) + "; }", false},
+		{"10,000 blocks", head + repeat("{", 10000) + repeat("}", 10000) + " }", false},
+		{"mixed brackets", head + "int[] a = {1}; int x = " + repeat("a[(", 200) + "0" + repeat(")]", 200) + "; }",
+			false},
+		{"unclosed", head + repeat("(", 300), false},
+		{"at the limit", head + "int x = " + repeat("(", 255) + "1" + repeat(")", 255) + "; }", true},
+		{"in strings and comments",
+			head + "string s = \"" + repeat("(", 1000) + "\"; s = '" + repeat("[", 1000) + "'; /* " +
+				repeat("{", 1000) + " */ // " + repeat("(", 1000) + "\n }",
+			true},
+	};
+	for (const Case& c : cases) {
+		SCOPED_TRACE(c.name);
+		CScriptWorld world;
+		script::CScriptModule* client = world.scripts().getModule("client");
+		world.load(client, "void Created(SceneObject@+ self) {}");
+		loadAnyway(client, c.code);
+		EXPECT_EQ(client->getCallbackId(script::ESC_CREATED) >= 0, c.builds);
+		const std::vector<std::string> errors = world.errors();
+		const std::string refused = "Script of module \"client\" refused: brackets nested deeper than 256";
+		EXPECT_EQ(countOf(errors, refused), c.builds ? 0u : 1u) << testing::PrintToString(errors);
+	}
+}
+
+TEST(ScriptSourceGuard, CountsBracketsOutsideStringsAndComments)
+{
+	struct Case
+	{
+		std::string code;
+		irr::u32 nesting;
+	} cases[] = {
+		{"", 0},
+		{"f(a[1], {2})", 2},
+		{"((()))", 3},
+		{")))(((", 3},
+		{"\"(((\" ()", 1},
+		{"'[[[' ()", 1},
+		{"\"a\\\"(((\" ()", 1},
+		{"\"\"\"(( \" ((\"\"\" ()", 1},
+		{"// (((\n()", 1},
+		{"/* ((( */ ()", 1},
+		{"/* ((( ", 0},
+		{"\"((( ", 0},
+		{"({[({[", 6},
+	};
+	for (const Case& c : cases)
+		EXPECT_EQ(script::measureBracketNesting(c.code.data(), c.code.size()), c.nesting) << c.code;
+}
+
+} // namespace
+} // namespace orv
