@@ -50,6 +50,7 @@ def seeds():
     yield "grey.png", 0, png(3, 3, 0, 1)
     for bits in (1, 4, 8, 16, 24, 32):
         yield "%d.bmp" % bits, 0, bmp(5, 3, bits)
+        yield "%d-even.bmp" % bits, 0, bmp(4, 2, bits)
     yield "rgb.tga", 1, tga(3, 2, 2, 24, bytes(range(18)))
     yield "rgba.tga", 1, tga(2, 2, 2, 32, bytes(range(16)))
     yield "grey.tga", 1, tga(4, 2, 3, 8, bytes(range(8)))

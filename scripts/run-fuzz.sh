@@ -19,12 +19,13 @@ export LSAN_OPTIONS="suppressions=$(pwd)/tests/lsan.supp"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 
 # run_fuzzer NAME SECONDS MAX_LEN CORPUS [options]: what a fuzzer finds goes
-# into its corpus in the build folder, never into the seeds kept here.
+# into its corpus in the build folder, never into the seeds kept here, and
+# the input of a crash beside it, not into the working tree.
 run_fuzzer() {
 	name="$1" seconds="$2" max_len="$3" corpus="$4"
 	shift 4
 	"$FUZZ_DIR/$name" -max_total_time="$seconds" -max_len="$max_len" -rss_limit_mb=4096 \
-		-print_final_stats=1 "$@" "$corpus"
+		-print_final_stats=1 -artifact_prefix="$FUZZ_DIR/" "$@" "$corpus"
 }
 
 python3 fuzz/make_seeds.py "$FUZZ_DIR/corpus"

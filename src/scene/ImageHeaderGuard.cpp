@@ -192,8 +192,11 @@ bool checkBmp(const CBytes& in, SPictureHeader& header, const char*& refusal)
 
 	const u64 rowBytes = (u64(width) * bits + 7) / 8;
 	const u64 lineBytes = (rowBytes + 3) / 4 * 4;
-	const u64 pixelBytes = lineBytes * height;
-	if (!in.has(offset, pixelBytes))
+	// Irrlicht steps from one 16-bit row to the next in pixels and adds the
+	// row's padding as pixels too, so it reads twice the padding.
+	const u64 stride = bits == 16 ? rowBytes + 2 * (lineBytes - rowBytes) : lineBytes;
+	const u64 readBytes = stride * (height - 1) + rowBytes;
+	if (!in.has(offset, readBytes))
 		return refuse(refusal, SHORT_DATA);
 	// Irrlicht's buffer for the pixels: the declared size rounded up to four
 	// (wrapping in 32 bits), or the rest of the file for 0. The rows are read
@@ -201,7 +204,7 @@ bool checkBmp(const CBytes& in, SPictureHeader& header, const char*& refusal)
 	u32 buffer = dataBytes + (4 - dataBytes % 4) % 4;
 	if (buffer == 0)
 		buffer = static_cast<u32>(in.size() - offset);
-	if (buffer < pixelBytes || buffer > in.size() - offset + 3)
+	if (buffer < readBytes || buffer > in.size() - offset + 3)
 		return refuse(refusal, BAD_HEADER);
 	if ((bits == 4 || bits == 8) &&
 		!indicesWithin(in, offset, lineBytes, width, height, bits, (offset - HEADER_BYTES) / 4))

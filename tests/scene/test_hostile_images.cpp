@@ -174,6 +174,12 @@ TEST_F(HostileImages, PicturesThatWouldCrashTheLoadersAreRefused)
 	shortPixels.width = 64;
 	SBmp hugeDataSize;
 	hugeDataSize.dataBytes = 0xFFFFFFF0u;
+	// Irrlicht reads the two bytes of padding of each row as two pixels.
+	SBmp oddSixteenBits;
+	oddSixteenBits.width = 5;
+	oddSixteenBits.height = 3;
+	oddSixteenBits.bits = 16;
+	oddSixteenBits.pixels = std::string(36, '\x40');
 
 	STga hugeTga;
 	hugeTga.width = 65535;
@@ -217,6 +223,7 @@ TEST_F(HostileImages, PicturesThatWouldCrashTheLoadersAreRefused)
 		{"short-palette.bmp", shortPalette.bytes()},
 		{"short-pixels.bmp", shortPixels.bytes()},
 		{"huge-data-size.bmp", hugeDataSize.bytes()},
+		{"odd-sixteen-bits.bmp", oddSixteenBits.bytes()},
 		{"short.bmp", SBmp().bytes().substr(0, 30)},
 		{"huge.tga", hugeTga.bytes()},
 		{"short.tga", shortTga.bytes()},
