@@ -41,10 +41,18 @@ bool makeSubfolders(const std::string& folder, const std::string& path)
 
 } // namespace
 
+void CFileTransfers::forget(std::map<irr::u16, STransfer>::iterator transfer)
+{
+    HeldBytes -= transfer->second.bytes.size();
+    Open.erase(transfer);
+}
+
 EFileTransferResult CFileTransfers::start(irr::u16 id, irr::u8 kind, const std::string& nameUtf8,
                                           const std::string& root)
 {
-    Open.erase(id);
+    const auto reused = Open.find(id);
+    if (reused != Open.end())
+        forget(reused);
     const char* folder = folderOfKind(kind);
     if (!folder)
         return EFTR_BAD_KIND;
@@ -67,10 +75,16 @@ EFileTransferResult CFileTransfers::append(irr::u16 id, const irr::u8* data, irr
     std::vector<irr::u8>& bytes = found->second.bytes;
     if (size > MaxSize - bytes.size())
     {
-        Open.erase(found);
+        forget(found);
         return EFTR_TOO_LARGE;
     }
+    if (size > MaxTotalSize - HeldBytes)
+    {
+        forget(found);
+        return EFTR_ALL_TOO_LARGE;
+    }
     bytes.insert(bytes.end(), data, data + size);
+    HeldBytes += size;
     return EFTR_OK;
 }
 
@@ -80,6 +94,7 @@ EFileTransferResult CFileTransfers::finish(irr::u16 id, irr::io::IFileSystem* fi
     if (found == Open.end())
         return EFTR_UNKNOWN_ID;
     const STransfer transfer = std::move(found->second);
+    HeldBytes -= transfer.bytes.size();
     Open.erase(found);
 
     if (!fileSystem || !makeSubfolders(transfer.folder, transfer.path))

@@ -22,6 +22,8 @@ enum EFileTransferResult
     EFTR_UNKNOWN_ID,
     //! The transfer grew beyond MaxSize and was forgotten.
     EFTR_TOO_LARGE,
+    //! The open transfers together would have held more than MaxTotalSize; this one was forgotten.
+    EFTR_ALL_TOO_LARGE,
     //! The file could not be written; the transfer is forgotten all the same.
     EFTR_WRITE_FAILED
 };
@@ -33,7 +35,9 @@ class CFileTransfers
 {
 public:
     //! Bytes one transfer may hold.
-    static const irr::u32 MaxSize = 64u << 20;
+    static constexpr irr::u32 MaxSize = 64u << 20;
+    //! Bytes all open transfers may hold together: a server may open 65,536 of them.
+    static constexpr irr::u32 MaxTotalSize = 256u << 20;
 
     //! Opens a transfer of a file named \p nameUtf8 in the folder of \p kind below \p root.
     /** An unfinished transfer under the same id is dropped first, also when the new one is refused. */
@@ -49,8 +53,14 @@ public:
     std::string getPath(irr::u16 id) const;
 
     std::size_t getOpenCount() const { return Open.size(); }
+    //! Bytes the open transfers hold together.
+    irr::u64 getHeldBytes() const { return HeldBytes; }
 
-    void clear() { Open.clear(); }
+    void clear()
+    {
+        Open.clear();
+        HeldBytes = 0;
+    }
 
 private:
     struct STransfer
@@ -60,7 +70,10 @@ private:
         std::vector<irr::u8> bytes;
     };
 
+    void forget(std::map<irr::u16, STransfer>::iterator transfer);
+
     std::map<irr::u16, STransfer> Open;
+    irr::u64 HeldBytes = 0;
 };
 
 } // namespace orv

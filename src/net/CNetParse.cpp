@@ -89,9 +89,14 @@ bool CNetParse::onFileData(net::packet& packet)
 {
     const irr::u16 id = packet.readU16();
     const net::packet bytes = packet.readPacket(packet.getBytesLeft());
-    if (Host.getFileTransfers().append(id, bytes.getData(), bytes.getSize()) == EFTR_TOO_LARGE)
+    const EFileTransferResult result = Host.getFileTransfers().append(id, bytes.getData(), bytes.getSize());
+    if (result == EFTR_TOO_LARGE)
         log("net", "Dropped file transfer " + std::to_string(id) + ": the file exceeds 64 MiB.",
                irr::ELL_WARNING);
+    else if (result == EFTR_ALL_TOO_LARGE)
+        log("net", "Dropped file transfer " + std::to_string(id) +
+                       ": the open transfers together would exceed 256 MiB.",
+            irr::ELL_WARNING);
     return true;
 }
 

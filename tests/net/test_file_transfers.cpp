@@ -194,4 +194,34 @@ TEST_F(FileTransferTest, ATransferAbove64MiBIsDropped)
     EXPECT_EQ(transfers.append(1, chunk.data(), 1), EFTR_UNKNOWN_ID);
 }
 
+TEST_F(FileTransferTest, OpenTransfersTogetherStayWithin256MiB)
+{
+    CFileTransfers transfers;
+    const Bytes chunk(8u << 20, 'z');
+    const auto fill = [&](irr::u16 id, int chunks) {
+        for (int i = 0; i < chunks; ++i)
+            ASSERT_EQ(transfers.append(id, chunk.data(), static_cast<irr::u32>(chunk.size())), EFTR_OK) << id;
+    };
+    // Four files just under the limit of one, then a fifth up to the limit of all.
+    for (irr::u16 id = 1; id <= 5; ++id)
+        ASSERT_EQ(transfers.start(id, 0, "f" + std::to_string(id) + ".png", Host.Root), EFTR_OK);
+    for (irr::u16 id = 1; id <= 4; ++id)
+        fill(id, 7);
+    fill(5, 4);
+    EXPECT_EQ(transfers.getHeldBytes(), CFileTransfers::MaxTotalSize);
+
+    EXPECT_EQ(transfers.append(5, chunk.data(), 1), EFTR_ALL_TOO_LARGE);
+    EXPECT_EQ(transfers.getOpenCount(), 4u) << "only the transfer that would pass the limit goes";
+    EXPECT_EQ(transfers.getHeldBytes(), 4u * 7u * (8u << 20));
+
+    // A start under a used id drops that transfer's bytes and makes room.
+    ASSERT_EQ(transfers.start(1, 0, "again.png", Host.Root), EFTR_OK);
+    fill(6, 0);
+    EXPECT_EQ(transfers.append(6, chunk.data(), 1), EFTR_UNKNOWN_ID);
+    fill(1, 8);
+    EXPECT_EQ(transfers.getHeldBytes(), 3u * 7u * (8u << 20) + 8u * (8u << 20));
+    transfers.clear();
+    EXPECT_EQ(transfers.getHeldBytes(), 0u);
+}
+
 } // namespace
