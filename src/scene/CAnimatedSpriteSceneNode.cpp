@@ -1,5 +1,7 @@
 #include "scene/CAnimatedSpriteSceneNode.h"
 
+#include <limits>
+
 #include <ITimer.h>
 #include <IrrlichtDevice.h>
 
@@ -11,6 +13,14 @@
 namespace orv {
 
 namespace {
+
+// A frame that lasts the longest a WAIT can say ends at the end of time, not
+// at a wrapped time already past.
+irr::u32 frameEnd(irr::u32 timeMs, irr::u32 durationMs)
+{
+	return durationMs > std::numeric_limits<irr::u32>::max() - timeMs ? std::numeric_limits<irr::u32>::max()
+																	   : timeMs + durationMs;
+}
 
 irr::u32 deviceTime()
 {
@@ -56,7 +66,7 @@ void CAnimatedSpriteSceneNode::restartAnimation()
 	CurrentFrame = 0;
 	if (!Animation->getFrames().empty()) {
 		showSprites(0, Direction, true);
-		NextFrameTime = deviceTime() + Animation->getFrames()[0].duration;
+		NextFrameTime = frameEnd(deviceTime(), Animation->getFrames()[0].duration);
 	}
 }
 
@@ -122,7 +132,7 @@ void CAnimatedSpriteSceneNode::step(irr::u32 timeMs)
 
 	showSprites(previous, Direction, false);
 	showSprites(CurrentFrame, Direction, true);
-	NextFrameTime = timeMs + frames[CurrentFrame].duration;
+	NextFrameTime = frameEnd(timeMs, frames[CurrentFrame].duration);
 	playFrameSounds(CurrentFrame);
 }
 

@@ -11,6 +11,7 @@
 
 #include "base/LeadingInteger.h"
 #include "scene/ContentPath.h"
+#include "world/WorldLog.h"
 
 namespace orv {
 
@@ -19,6 +20,11 @@ namespace {
 const char MAGIC[] = "GANI0001";
 const size_t MAGIC_SIZE = 8;
 const irr::u32 DEFAULT_DURATION_MS = 50;
+// Every placement becomes a scene node of every object that plays the
+// animation, and every frame a list per direction: a few MB of text would
+// otherwise make hundreds of MB of nodes.
+const size_t MAX_PLACEMENTS = 65536;
+const size_t MAX_FRAMES = 65536;
 
 // Words point into the file's text.
 struct SWord
@@ -27,7 +33,14 @@ struct SWord
 	size_t length;
 
 	irr::s32 number() const { return readLeadingInteger(begin, length); }
-	irr::core::ustring16 text() const { return irr::core::ustring16(begin, static_cast<irr::u32>(length)); }
+	// The format is one byte per character (Latin-1), not UTF-8.
+	irr::core::ustring16 text() const
+	{
+		std::u16string units(length, u'\0');
+		for (size_t i = 0; i < length; ++i)
+			units[i] = static_cast<unsigned char>(begin[i]);
+		return irr::core::ustring16(units);
+	}
 	bool is(const char* keyword) const
 	{
 		return length == std::strlen(keyword) && std::memcmp(begin, keyword, length) == 0;
@@ -139,6 +152,9 @@ bool CAnimation::parse(irr::io::IReadFile* file, IAnimationContent& content)
 	SAnimationFrame frame;
 	irr::u32 direction = 0;
 	irr::u32 completedFrames = 0;
+	size_t placementCount = 0;
+	bool placementsDropped = false;
+	bool framesDropped = false;
 
 	for (const std::string& line : splitLines(text)) {
 		if (inBlock) {
@@ -163,11 +179,20 @@ bool CAnimation::parse(irr::io::IReadFile* file, IAnimationContent& content)
 				std::vector<SSpritePlacement>& placements = frame.directions[direction];
 				for (size_t i = 0; i + 3 <= words.size(); i += 3) {
 					const irr::u32 id = static_cast<irr::u32>(words[i].number());
-					if (Sprites.count(id))
-						placements.push_back({words[i].text(), words[i + 1].text(), words[i + 2].text()});
+					if (!Sprites.count(id))
+						continue;
+					if (placementCount == MAX_PLACEMENTS) {
+						placementsDropped = true;
+						break;
+					}
+					placements.push_back({words[i].text(), words[i + 1].text(), words[i + 2].text()});
+					++placementCount;
 				}
 				if (++direction >= frame.directions.size()) {
-					Frames.push_back(std::move(frame));
+					if (Frames.size() < MAX_FRAMES)
+						Frames.push_back(std::move(frame));
+					else
+						framesDropped = true;
 					++completedFrames;
 					frame = newFrame(DirectionCount);
 					direction = 0;
@@ -215,7 +240,17 @@ bool CAnimation::parse(irr::io::IReadFile* file, IAnimationContent& content)
 
 	if (completedFrames == 1)
 		Continuous = true;
+	if (placementsDropped)
+		warn("Animation has more than 65536 sprite placements; the rest are dropped:");
+	if (framesDropped)
+		warn("Animation has more than 65536 frames; the rest are dropped:");
 	return true;
+}
+
+void CAnimation::warn(const char* what) const
+{
+	const std::string line = std::string(what) + " \"" + Name.toUTF8_std() + "\"";
+	logWorld("core", line.c_str(), irr::ELL_WARNING);
 }
 
 } // namespace orv

@@ -90,7 +90,8 @@ public:
 	CAnimation& operator=(const CAnimation&) = delete;
 
 	//! Reads the text behind the magic from the file's current position;
-	//! false only when nothing follows.
+	//! false only when nothing follows. Sprite placements and frames past
+	//! 65,536 of each are dropped with a warning.
 	bool parse(irr::io::IReadFile* file, IAnimationContent& content);
 
 	//! Applies the animation to the node for the object (which may be null),
@@ -110,6 +111,8 @@ public:
 
 private:
 	void load(irr::io::IFileSystem* fileSystem, IAnimationContent& content);
+	//! One warning line on "core" naming the animation.
+	void warn(const char* what) const;
 
 	irr::core::ustring16 Name;
 	irr::u32 DirectionCount = 4;

@@ -9,6 +9,8 @@
 
 #include "engine_fixture.h"
 #include "scene/CAnimation.h"
+#include "support/CRecordingLogger.h"
+#include "world/WorldLog.h"
 
 using namespace orv;
 
@@ -203,6 +205,60 @@ TEST_F(AnimationFileTest, AsksTheEngineForImagesAndSoundsByName)
 	EXPECT_EQ(content.images, std::vector<std::string>{"img/hero.png"});
 	EXPECT_EQ(content.sounds, std::vector<std::string>{"snd/step.wav"});
 	EXPECT_EQ(animation->getName().toUTF8_std(), "a.gani");
+}
+
+TEST_F(AnimationFileTest, TextIsOneBytePerCharacter)
+{
+	std::unique_ptr<CAnimation> animation = load("a.gani", "GANI0001SPRITE 1 caf\xE9.png 0 0 1 1 x\n"
+														   "SETBACKTO \xFC" "ber\nSINGLEDIRECTION\nANI\nPLAYSOUND \xA9.wav 0 0\n"
+														   "1 \xB5 0\nANIEND\n");
+	ASSERT_NE(animation, nullptr);
+	EXPECT_EQ(content.images, std::vector<std::string>{"caf\u00e9.png"});
+	EXPECT_EQ(content.sounds, std::vector<std::string>{"\u00a9.wav"});
+	EXPECT_EQ(animation->getSetBackTo().toUTF8_std(), "\u00fcber.gani");
+	ASSERT_EQ(animation->getFrames().size(), 1u);
+	EXPECT_EQ(animation->getFrames()[0].directions[0].at(0).x.toUTF8_std(), "\u00b5");
+}
+
+TEST_F(AnimationFileTest, PlacementsAndFramesStopAtTheirCaps)
+{
+	test::CRecordingLogger logger;
+	setWorldLogger(&logger);
+	std::string oneFrame = SPRITE1 + "SINGLEDIRECTION\nANI\n";
+	for (int i = 0; i < 70000; ++i)
+		oneFrame += "1 0 0 ";
+	std::string manyFrames = "GANI0001SINGLEDIRECTION\nANI\n";
+	for (int i = 0; i < 70000; ++i)
+		manyFrames += "x\n";
+	struct Case
+	{
+		const char* name;
+		std::string bytes;
+		size_t frames;
+		size_t placements;
+		const char* warning;
+	} cases[] = {
+		{"placements.gani", "GANI0001" + oneFrame + "\nANIEND\n", 1, 65536,
+			"Animation has more than 65536 sprite placements; the rest are dropped: \"placements.gani\""},
+		{"frames.gani", manyFrames, 65536, 0,
+			"Animation has more than 65536 frames; the rest are dropped: \"frames.gani\""},
+	};
+	for (const Case& c : cases) {
+		SCOPED_TRACE(c.name);
+		logger.lines.clear();
+		std::unique_ptr<CAnimation> animation = load(c.name, c.bytes);
+		ASSERT_NE(animation, nullptr);
+		size_t placements = 0;
+		for (const SAnimationFrame& frame : animation->getFrames())
+			placements += frame.directions[0].size();
+		EXPECT_EQ(animation->getFrames().size(), c.frames);
+		EXPECT_EQ(placements, c.placements);
+		ASSERT_EQ(logger.lines.size(), 1u);
+		EXPECT_EQ(logger.lines[0].text, "core");
+		EXPECT_EQ(logger.lines[0].hint, c.warning);
+		EXPECT_EQ(logger.lines[0].level, irr::ELL_WARNING);
+	}
+	setWorldLogger(nullptr);
 }
 
 TEST_F(AnimationFileTest, FindsContentNamedWithBackslashesOrAnotherCase)

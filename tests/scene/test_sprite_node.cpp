@@ -10,6 +10,7 @@
 #include "scene/CAnimatedSpriteSceneNode.h"
 #include "scene/CAnimation.h"
 #include "scene/CImage.h"
+#include "support/CMemoryImage.h"
 #include "world/CAnimatedSceneObject.h"
 #include "world/CObjectManager.h"
 
@@ -29,6 +30,8 @@ const test::SandboxFiles ANIMATIONS = {
 	{"four.gani", "GANI0001SPRITE 1 a.png 0 0 32 32 x\nANI\n1 0 0\n1 0 1\n1 0 2\n1 0 3\nWAIT 1\n1 1 0\n1 1 1\n1 1 2\n"
 	              "1 1 3\nANIEND\n"},
 	{"steady.gani", "GANI0001SPRITE 1 a.png 0 0 32 32 x\nSINGLEDIRECTION\nCONTINUOUS\nANI\n1 0 0\n1 1 0\nANIEND\n"},
+	{"huge.gani", "GANI0001SPRITE 1 a.png 0 0 32 32 x\nSINGLEDIRECTION\nANI\n1 0 0\nWAIT 99999999999\n1 1 0\n1 2 0\n"
+	              "ANIEND\n"},
 	{"empty.gani", "GANI0001LOOP\n"},
 	{"emptyend.gani", "GANI0001\n"},
 };
@@ -115,6 +118,9 @@ TEST_F(SpriteNodeTest, PlaysFramesAtTheirTimes)
 				{'d', 7, "stopped"}, {'d', 0, "1.0 stopped"}}},
 		{"steady.gani", {{'t', 1051, "1.0 "}, {'a', 0, "0.0 "}, {'t', 1050, "0.0 "}, {'t', 1051, "1.0 "}}},
 		{"three.gani", {{'t', 1051, "1.0 "}, {'a', 0, "1.0 "}}},
+		// The longest WAIT lasts until the clock's end instead of wrapping past it.
+		{"huge.gani", {{'t', 1051, "1.0 "}, {'t', 1102, "1.0 "}, {'t', 4000000000u, "1.0 "},
+			{'t', 4294967295u, "1.0 "}}},
 		{"empty.gani", {{'t', 2000, ""}, {'t', 3000, ""}}},
 		{"emptyend.gani", {{'t', 2000, "stopped"}}},
 	};
@@ -138,6 +144,21 @@ TEST_F(SpriteNodeTest, PlaysFramesAtTheirTimes)
 		// The next case starts from another animation.
 		apply("empty.gani");
 	}
+}
+
+TEST_F(SpriteNodeTest, LatinOneNamesFindTheirFiles)
+{
+	irr::video::IImage* picture = test::createFilledPicture(engine().getVideoDriver(), 8, 4);
+	ASSERT_TRUE(engine().getVideoDriver()->writeImageToFile(picture,
+		(sandbox->folder().path() + "caf\u00e9.png").c_str()));
+	picture->drop();
+	sandbox->folder().write("latin.gani", "GANI0001SPRITE 1 caf\xE9.png 0 0 8 4 x\nSINGLEDIRECTION\nANI\n1 0 0\nANIEND\n");
+	CAnimation* animation = engine().getAnimation("latin.gani");
+	ASSERT_NE(animation, nullptr);
+	const CImage* image = animation->getSprites().at(1).image;
+	ASSERT_NE(image, nullptr);
+	EXPECT_EQ(image->getSize(), irr::core::dimension2du(8, 4));
+	EXPECT_EQ(image->getTextures().size(), 1u);
 }
 
 TEST_F(SpriteNodeTest, SetBackSwitchesToTheFollowUpAnimation)
