@@ -66,10 +66,15 @@ bool CGameEventReceiver::OnEvent(const irr::SEvent& event)
 	CGameEngine* engine = CGameEngine::getInstance();
 	if (!engine)
 		return false;
-	if (event.EventType == irr::EET_KEY_INPUT_EVENT)
-		onKey(*engine, event.KeyInput);
-	else if (event.EventType == irr::EET_MOUSE_INPUT_EVENT)
+	if (event.EventType == irr::EET_KEY_INPUT_EVENT) {
+		// A key let go while no game runs is still let go.
+		if (!engine->isGameRunning())
+			engine->setKeyState(event.KeyInput.Key, event.KeyInput.PressedDown);
+		else
+			onKey(*engine, event.KeyInput);
+	} else if (event.EventType == irr::EET_MOUSE_INPUT_EVENT && engine->isGameRunning()) {
 		onMouse(*engine, event.MouseInput);
+	}
 	return false;
 }
 

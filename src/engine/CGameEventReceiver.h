@@ -6,7 +6,10 @@ namespace orv {
 
 //! The window's input during play: keeps the engine's key states and queues
 //! key presses and mouse input for the scripts.
-/** Never consumes an event, so the GUI and the scene still see every one. */
+/** Never consumes an event, so the GUI and the scene still see every one.
+    While no game runs (the receiver stays installed after a lost
+    connection) it only keeps the key states: nothing would take the records
+    off the queue. */
 class CGameEventReceiver : public irr::IEventReceiver
 {
 public:

@@ -122,7 +122,10 @@ TEST(EngineStart, QueuedInputWaitsWhileNoGameRuns)
 	press.EventType = irr::EET_KEY_INPUT_EVENT;
 	press.KeyInput.Key = irr::KEY_KEY_A;
 	press.KeyInput.PressedDown = true;
+	// Queued while the game ran, then the game stopped.
+	engine.setGameRunning(true);
 	engine.getPlayReceiver()->OnEvent(press);
+	engine.setGameRunning(false);
 	const irr::u32 before = engine.getLastFrameTime();
 	EXPECT_TRUE(engine.update());
 	EXPECT_EQ(engine.getEventQueue().size(), 1u);

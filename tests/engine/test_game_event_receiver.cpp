@@ -95,6 +95,7 @@ TEST_F(GameEventReceiverTest, QueuesInputAndKeepsKeyStates)
 	orv::CGameEngine& engine = this->engine();
 	orv::CGameEventReceiver* receiver = engine.getPlayReceiver();
 	ASSERT_NE(receiver, nullptr);
+	engine.setGameRunning(true);
 	for (const Case& c : cases) {
 		engine.getEventQueue().clear();
 		engine.setKeyState(irr::KEY_KEY_A, false);
@@ -110,4 +111,25 @@ TEST_F(GameEventReceiverTest, QueuesInputAndKeepsKeyStates)
 		EXPECT_EQ(engine.isKeyDown(irr::KEY_KEY_A), c.expectedKeyADown) << c.name;
 		EXPECT_FALSE(engine.isKeyDown(irr::KEY_NONE)) << c.name;
 	}
+}
+
+TEST_F(GameEventReceiverTest, NothingIsQueuedWhileNoGameRuns)
+{
+	// After a lost connection the receiver stays installed with the game stopped.
+	orv::CGameEngine& engine = this->engine();
+	orv::CGameEventReceiver* receiver = engine.getPlayReceiver();
+	engine.setGameRunning(false);
+	for (int i = 0; i < 5000; ++i) {
+		receiver->OnEvent(mouse(irr::EMIE_MOUSE_MOVED, i, i));
+		receiver->OnEvent(mouse(irr::EMIE_LMOUSE_PRESSED_DOWN, i, i));
+		receiver->OnEvent(key(irr::KEY_KEY_A, true));
+	}
+	EXPECT_TRUE(engine.getEventQueue().empty());
+	EXPECT_TRUE(engine.isKeyDown(irr::KEY_KEY_A)) << "key states are still kept";
+	receiver->OnEvent(key(irr::KEY_KEY_A, false));
+	EXPECT_FALSE(engine.isKeyDown(irr::KEY_KEY_A));
+
+	engine.setGameRunning(true);
+	receiver->OnEvent(key(irr::KEY_KEY_A, true));
+	EXPECT_EQ(engine.getEventQueue().size(), 1u);
 }
