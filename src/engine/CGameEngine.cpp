@@ -6,11 +6,13 @@
 #include <IFileSystem.h>
 #include <ILogger.h>
 #include <ISceneManager.h>
+#include <ITimer.h>
 
 #include "audio/IAudioManager.h"
 #include "engine/CGameEventReceiver.h"
 #include "platform/ProgramDirectory.h"
 #include "text/CGUIFreetypeFont.h"
+#include "world/CPhysicsManager.h"
 #include "world/WorldLog.h"
 
 namespace orv {
@@ -125,6 +127,17 @@ CGameEngine::~CGameEngine()
 	}
 
 	irr::stringtable::CStringTable::clearTables(StringTables);
+}
+
+void CGameEngine::setGameRunning(bool running)
+{
+	if (running && !GameRunning) {
+		if (Device)
+			LastFrameTime = Device->getTimer()->getTime();
+		if (CPhysicsManager* physics = CPhysicsManager::getExistingInstance())
+			physics->setAccumulator(0.0f);
+	}
+	GameRunning = running ? 1 : 0;
 }
 
 void CGameEngine::writeSettings()

@@ -106,7 +106,9 @@ public:
 	bool isOnline() const override { return Online != 0; }
 	void setOnline(bool online) { Online = online ? 1 : 0; }
 	bool isGameRunning() const { return GameRunning != 0; }
-	void setGameRunning(bool running) { GameRunning = running ? 1 : 0; }
+	//! A game that starts (the "2D" switch, offline play) takes the frame
+	//! time now, so its first frame does not simulate the time before it.
+	void setGameRunning(bool running);
 
 	CSceneObject* getPlayerObject() const override { return PlayerObject; }
 	void setPlayerObject(CSceneObject* object) override { PlayerObject = object; }

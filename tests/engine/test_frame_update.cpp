@@ -15,6 +15,7 @@
 #include <angelscript.h>
 #include <box2d/box2d.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -165,6 +166,48 @@ TEST_F(FrameUpdate, AStuckUpdateEndsWithinItsBudgetAndTheGameGoesOn)
     EXPECT_EQ(log.lines[0].find("script: Script of object \"scene_object_5\" stopped at main (r 2, c "), 0u)
         << log.lines[0];
     EXPECT_NE(log.lines[0].find("out of time after 1000 ms"), std::string::npos) << log.lines[0];
+}
+
+TEST_F(FrameUpdate, TheFirstFrameOfAGameSimulatesOnlyTheTimeSinceItBegan)
+{
+    struct Case
+    {
+        const char* name;
+        std::function<void(CGameEngine&)> begin;
+    } cases[] = {
+        {"the 2D switch",
+         [](CGameEngine& e) {
+             const irr::u8 bytes[] = {0, 5, '2', 'D'};
+             net::packet mode = net::packet::fromBytes(bytes, bytes + sizeof(bytes));
+             e.getParsers().dispatch(mode);
+             // No server behind it: the frames run offline.
+             e.setOnline(false);
+         }},
+        {"offline play", [](CGameEngine& e) { e.setGameRunning(true); }},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        sandbox.reset();
+        sandbox.reset(new test::CEngineSandbox());
+        ASSERT_TRUE(sandbox->started());
+        irr::ITimer* timer = engine().getDevice()->getTimer();
+        timer->stop();
+        engine().getClientModule()->load("uint first = 0; void Update(SceneObject@+ self, uint t) { if (first == 0) first = t; }",
+                                         "main");
+        // 700 ms on the login screen.
+        timer->setTime(engine().getLastFrameTime() + 700);
+        ASSERT_TRUE(engine().update());
+        c.begin(engine());
+        ASSERT_TRUE(engine().isGameRunning());
+        timer->setTime(timer->getTime() + 20);
+        ASSERT_TRUE(engine().update());
+
+        AngelScript::asIScriptModule* m = engine().getClientModule()->getEngineModule();
+        EXPECT_EQ(*static_cast<irr::u32*>(m->GetAddressOfGlobalVar(m->GetGlobalVarIndexByName("first"))), 20u);
+        EXPECT_NEAR(CPhysicsManager::getInstance()->getAccumulator(), 0.020f - CPhysicsManager::STEP_SECONDS, 1e-4f)
+            << "one step, not five";
+    }
 }
 
 TEST_F(FrameUpdate, ObjectsMadeDuringTheLoopWaitForTheNextFrame)
