@@ -132,6 +132,7 @@ void CCameraManager::update()
 
 	Camera->setPosition(vector3df(x, y, 0.0f));
 	Camera->setTarget(vector3df(x, y, -100.0f));
+	Camera->updateAbsolutePosition();
 }
 
 irr::f32 CCameraManager::getFarZ() const
@@ -177,6 +178,9 @@ void CCameraManager::setPosition(const vector3df& position)
 		return;
 	stopFollowing();
 	Camera->setPosition(position);
+	// The absolute position is what reads back; the scene would bring it up
+	// to date only when it next draws.
+	Camera->updateAbsolutePosition();
 }
 
 CSceneObject* CCameraManager::getFollowed() const

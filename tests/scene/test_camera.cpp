@@ -144,6 +144,20 @@ TEST_F(CameraTest, FollowsWithinTheViewLimit)
 	EXPECT_FLOAT_EQ(view.MaxEdge.Y - view.MinEdge.Y, 600.0f);
 }
 
+TEST_F(CameraTest, PositionReadsBackWhatWasSetBeforeTheSceneDraws)
+{
+	const vector3df positions[] = {{10, 20, 0}, {-5, 3, 7}, {0, 0, 0}, {1e6f, -1e6f, 0}};
+	for (const vector3df& position : positions) {
+		camera->setPosition(position);
+		EXPECT_EQ(camera->getPosition(), position);
+	}
+	// A followed node's place reads back right after the camera's update.
+	CSceneObject* followed = placed(7, vector3df(120, 80, 0));
+	camera->setFollowed(followed);
+	camera->update();
+	EXPECT_EQ(camera->getPosition(), vector3df(120, 80, 0));
+}
+
 TEST_F(CameraTest, StopsFollowingARemovedObjectOrANewPosition)
 {
 	CSceneObject* followed = placed(7, vector3df(120, 80, 0));
