@@ -5,6 +5,7 @@
 #include "net/CNetParse.h"
 #include "script/CScriptManager.h"
 #include "script/CScriptModule.h"
+#include "support/CLogLines.h"
 #include "support/engine_fixture.h"
 #include "world/CObjectManager.h"
 #include "world/CPhysicsManager.h"
@@ -129,22 +130,9 @@ TEST_F(FrameUpdate, ScriptsRunInTheirOrder)
     EXPECT_TRUE(engine().getEventQueue().empty());
 }
 
-//! Keeps the device's log lines as Irrlicht hands them on ("channel: message").
-struct SLogLines : irr::IEventReceiver
-{
-    std::vector<std::string> lines;
-    bool OnEvent(const irr::SEvent& event) override
-    {
-        if (event.EventType != irr::EET_LOG_TEXT_EVENT)
-            return false;
-        lines.push_back(event.LogEvent.Text);
-        return true;
-    }
-};
-
 TEST_F(FrameUpdate, AStuckUpdateEndsWithinItsBudgetAndTheGameGoesOn)
 {
-    SLogLines log;
+    test::CLogLines log;
     engine().getDevice()->getLogger()->setLogLevel(irr::ELL_ERROR);
     engine().getDevice()->setEventReceiver(&log);
     engine().getClientModule()->load("int updates = 0; void Update(SceneObject@+ self, uint t) { updates++; }", "main");

@@ -11,33 +11,13 @@
 
 #include "level/CLevelLoader.h"
 #include "script/CScriptModule.h"
+#include "support/CLogLines.h"
 #include "support/engine_fixture.h"
 #include "world/CObjectManager.h"
 #include "world/CSceneObject.h"
 
 namespace orv {
 namespace test {
-
-struct CLogLines : irr::IEventReceiver
-{
-	std::vector<std::string> lines;
-
-	bool OnEvent(const irr::SEvent& event) override
-	{
-		if (event.EventType != irr::EET_LOG_TEXT_EVENT)
-			return false;
-		lines.push_back(event.LogEvent.Text);
-		return true;
-	}
-	//! Lines that begin with the text.
-	size_t count(const std::string& start) const
-	{
-		size_t n = 0;
-		for (const std::string& line : lines)
-			n += line.rfind(start, 0) == 0;
-		return n;
-	}
-};
 
 class LevelTest : public EngineTest
 {

@@ -10,6 +10,7 @@
 
 #include "scene/CStaticImage.h"
 #include "scene/ImageHeaderGuard.h"
+#include "support/CLogLines.h"
 #include "support/CMemoryImage.h"
 #include "support/engine_fixture.h"
 
@@ -71,19 +72,6 @@ struct STga
 	}
 };
 
-// Irrlicht hands every log line to the device's receiver as well.
-struct SLogCollector : irr::IEventReceiver
-{
-	std::vector<std::string> lines;
-	bool OnEvent(const irr::SEvent& event) override
-	{
-		if (event.EventType != irr::EET_LOG_TEXT_EVENT)
-			return false;
-		lines.push_back(event.LogEvent.Text);
-		return true;
-	}
-};
-
 class HostileImages : public ::testing::Test
 {
 protected:
@@ -113,7 +101,7 @@ protected:
 
 	irr::IrrlichtDevice* device = nullptr;
 	irr::video::IVideoDriver* driver = nullptr;
-	SLogCollector log;
+	test::CLogLines log;
 	test::CTempFolder folder;
 };
 
