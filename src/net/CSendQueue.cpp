@@ -81,14 +81,24 @@ void CSendQueue::flush()
 	if (!socket || socket->getState() == ESS_DISCONNECTED)
 		return;
 
-	packet block = takeBlock();
-	if (block.isEmpty() || cipher.generation != 0)
+	// Block after block while frames wait and the socket keeps up: one block
+	// a step would fall behind for good once a frame queues more than a block.
+	do
 	{
-		if (!buffer.isEmpty())
+		packet block = takeBlock();
+		if (block.isEmpty() || cipher.generation != 0)
+		{
+			if (!buffer.isEmpty())
+				sendBuffer();
+			return;
+		}
+		if (appendBlock(std::move(block)) || !buffer.isEmpty())
 			sendBuffer();
-		return;
-	}
+	} while (!frames.empty() && buffer.isEmpty());
+}
 
+bool CSendQueue::appendBlock(packet block)
+{
 	irr::u8 type = compressionForSize(block.getSize());
 	if (type != EPC_NONE)
 	{
@@ -110,9 +120,7 @@ void CSendQueue::flush()
 				block.getSize(), MaxPayloadSize);
 			logger->log("net", message, irr::ELL_ERROR);
 		}
-		if (!buffer.isEmpty())
-			sendBuffer();
-		return;
+		return false;
 	}
 
 	cipher.setWordsForCompression(type);
@@ -122,7 +130,7 @@ void CSendQueue::flush()
 	buffer.append(packet::fromU8(static_cast<irr::u8>(length & 0xFF)));
 	buffer.append(packet::fromU8(type));
 	buffer.append(std::move(payload));
-	sendBuffer();
+	return true;
 }
 
 void CSendQueue::sendBuffer()

@@ -1,6 +1,6 @@
 #pragma once
 // The outgoing half of the connection: frames wait here until a flush joins
-// them into one block, compresses and scrambles it, and hands it to the
+// them into blocks, compresses and scrambles each, and hands them to the
 // socket. Whatever the socket does not take waits for the next flush.
 
 #include <deque>
@@ -46,7 +46,10 @@ public:
 	// Queues every whole frame of `frames`, from its read position on.
 	void push(packet frames);
 
-	// Sends at most one new block, plus whatever was still waiting.
+	// Forms a block behind whatever was still waiting and offers it all to
+	// the socket; then block after block while frames wait and the socket
+	// took every byte. What it does not take ends the flush, and the frames
+	// behind it stay queued.
 	void flush();
 
 	// Offers the waiting bytes to the socket and forgets those it took.
@@ -67,6 +70,9 @@ public:
 
 private:
 	packet takeBlock();
+	// Compresses, scrambles and frames one joined block into the send buffer;
+	// false when it was too large for its length field (logged and dropped).
+	bool appendBlock(packet block);
 
 	ISocket* socket;
 	std::deque<packet> frames;

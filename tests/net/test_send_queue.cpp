@@ -10,6 +10,7 @@
 #include "net/CPacketCipher.h"
 #include "net/CSendQueue.h"
 #include "net/ISocket.h"
+#include "net/compression.h"
 #include "support/CFakeSocket.h"
 #include "support/CRecordingLogger.h"
 #include "support/SentBlocks.h"
@@ -39,6 +40,39 @@ packet frameOfSize(irr::u32 size, bool random, irr::u32 seed = 1)
 std::string bytesOf(const packet& p)
 {
 	return std::string(reinterpret_cast<const char*>(p.getData()), p.getSize());
+}
+
+// The wire bytes of a flush that forms at most one block a call, called until
+// no frame is left: frames joined in order while the block holds less than
+// 0xC000 and the next fits within 0xF000 (one larger frame alone), plain up to
+// 55 bytes, zlib up to 8,192, bzip2 above, the head scrambled, the length and
+// type in front.
+std::string oneBlockAtATime(std::vector<packet> frames)
+{
+	CPacketCipher cipher;
+	std::string wire;
+	size_t next = 0;
+	while (next < frames.size())
+	{
+		packet block;
+		if (frames[next].getSize() > 0xF000)
+			block.append(frames[next++]);
+		while (block.getSize() < 0xC000 && next < frames.size() && block.getSize() + frames[next].getSize() <= 0xF000)
+			block.append(frames[next++]);
+		irr::u8 type = 0;
+		if (block.getSize() > 0x2000)
+			type = orv::net::compressBzip2(block) ? 4 : 0;
+		else if (block.getSize() > 0x37)
+			type = orv::net::compressZlib(block) ? 2 : 0;
+		cipher.setWordsForCompression(type);
+		const packet payload = cipher.applyCopy(block);
+		const irr::u32 length = payload.getSize() + 1;
+		wire += char(length >> 8);
+		wire += char(length & 0xFF);
+		wire += char(type);
+		wire += bytesOf(payload);
+	}
+	return wire;
 }
 
 struct CQueueFixture
@@ -275,4 +309,57 @@ TEST(SendQueue, SwitchedOffCipherTakesFramesButSendsOnlyWhatWaited)
 
 	f.queue.resetCipher(0);
 	EXPECT_EQ(0u, f.queue.getCipher().generation);
+}
+
+TEST(SendQueue, FlushSendsBlockAfterBlockAsTheOneBlockFlushWould)
+{
+	struct Case
+	{
+		const char* name;
+		// Runs of frames: how many, of what size.
+		std::vector<std::pair<irr::u32, irr::u32>> frames;
+		// Bytes the socket takes on the first flush; later flushes take all.
+		irr::u32 firstTake;
+		size_t blocks;
+	} cases[] = {
+		{"one small frame", {{1, 30}}, ~0u, 1},
+		{"small frames making several blocks", {{4000, 37}, {2000, 61}}, ~0u, 6},
+		{"a frame above 0xF000 goes alone", {{300, 40}, {1, 62000}, {300, 40}}, ~0u, 3},
+		{"the socket takes part of the first block", {{4000, 37}}, 1000, 4},
+		{"the socket takes nothing", {{4000, 37}}, 0, 4},
+	};
+	for (const Case& c : cases)
+	{
+		SCOPED_TRACE(c.name);
+		CQueueFixture f;
+		std::vector<packet> frames;
+		irr::u32 seed = 1;
+		for (const auto& run : c.frames)
+			for (irr::u32 i = 0; i < run.first; ++i, ++seed)
+				frames.push_back(frameOfSize(run.second, seed % 2 == 0, seed)); // every other one random
+		for (const packet& frame : frames)
+			f.queue.push(frame);
+		const std::string expected = oneBlockAtATime(frames);
+		CPacketCipher reader;
+		const std::vector<orv::test::SSentBlock> expectedBlocks = orv::test::decodeSentBlocks(expected, reader);
+		ASSERT_EQ(c.blocks, expectedBlocks.size());
+
+		f.socket.takeLimit = c.firstTake;
+		f.queue.flush();
+		if (c.firstTake != ~0u)
+		{
+			EXPECT_EQ(c.firstTake, f.socket.received.size());
+			const irr::u32 firstBlock = 3 + ((irr::u8(expected[0]) << 8) | irr::u8(expected[1])) - 1;
+			EXPECT_EQ(firstBlock - c.firstTake, f.queue.getSendBuffer().getSize()) << "the rest of the first block waits";
+			irr::u32 queued = 0;
+			for (const packet& frame : f.queue.getFrames())
+				queued += frame.getSize();
+			EXPECT_EQ(frames.size() * 37 - expectedBlocks[0].bytes.size(), queued) << "the frames behind it wait";
+			f.socket.takeLimit = ~0u;
+			f.queue.flush();
+		}
+		EXPECT_FALSE(f.queue.hasPending());
+		EXPECT_EQ(expected.size(), f.socket.received.size());
+		EXPECT_TRUE(expected == f.socket.received) << "the blocks differ from those of one block a flush";
+	}
 }
