@@ -6,6 +6,8 @@
 
 #include <angelscript.h>
 
+#include <string>
+
 namespace orv::script {
 
 using namespace AngelScript;
@@ -25,6 +27,15 @@ const char *kindPrefix(EScriptModuleKind kind)
 	}
 }
 
+// Every module object has an engine module of its own: one left over under
+// the same name (an object's module still held after its object left) can
+// neither discard the new one's code nor be discarded under its feet.
+irr::u64 nextInstance()
+{
+	static irr::u64 last = 0;
+	return ++last;
+}
+
 } // namespace
 
 CScriptModule::CScriptModule(const irr::core::ustring16 &name, CScriptManager *manager, EScriptModuleKind kind)
@@ -35,6 +46,7 @@ CScriptModule::CScriptModule(const irr::core::ustring16 &name, CScriptManager *m
 {
 	EngineModuleName = kindPrefix(kind);
 	EngineModuleName += ModuleName;
+	EngineModuleName += ("#" + std::to_string(nextInstance())).c_str();
 	if (manager)
 		setManager(manager);
 }
@@ -57,18 +69,30 @@ void CScriptModule::setManager(CScriptManager *manager)
 			manager->rememberModule(this);
 	}
 	ScriptManager = manager;
-	if (!manager || !manager->getEngine())
+	if (!isBound())
 	{
 		CallbackIds.clear();
+		AnyCallback = false;
 		return;
 	}
-	EngineModule = manager->getEngine()->GetModule(EngineModuleName.c_str(), asGM_ALWAYS_CREATE);
 	resolveCallbacks();
+}
+
+bool CScriptModule::isBound() const
+{
+	return ScriptManager && ScriptManager->getEngine();
+}
+
+asIScriptModule *CScriptModule::getEngineModule()
+{
+	if (!EngineModule && isBound())
+		EngineModule = ScriptManager->getEngine()->GetModule(EngineModuleName.c_str(), asGM_ALWAYS_CREATE);
+	return EngineModule;
 }
 
 void CScriptModule::load(const irr::core::ustring16 &code, const irr::core::ustring16 &sectionName)
 {
-	if (!EngineModule)
+	if (!isBound())
 		return;
 	const irr::core::stringc codeUtf8 = code.toUTF8_s();
 	const irr::core::stringc section = sectionName.toUTF8_s();
@@ -77,8 +101,8 @@ void CScriptModule::load(const irr::core::ustring16 &code, const irr::core::ustr
 	// A module builds from the sections added since its last build, but the
 	// old functions would linger until then; a fresh module holds the new
 	// code only.
-	if (EngineModule->GetFunctionCount() != 0)
-		emptyEngineModule();
+	if (EngineModule && EngineModule->GetFunctionCount() != 0)
+		discardEngineModule();
 
 	if (measureBracketNesting(codeUtf8.c_str(), codeUtf8.size()) > SCRIPT_MAX_NESTING)
 	{
@@ -87,22 +111,19 @@ void CScriptModule::load(const irr::core::ustring16 &code, const irr::core::ustr
 		return;
 	}
 
+	asIScriptModule *module = getEngineModule();
+	if (!module)
+		return;
 	if (ScriptManager)
 		ScriptManager->beginBuild(this);
-	EngineModule->AddScriptSection(section.c_str(), codeUtf8.c_str(), codeUtf8.size(), 0);
-	// Code whose globals could not be set up would run on half of them.
-	if (EngineModule->Build() == asINIT_GLOBAL_VARS_FAILED)
-		emptyEngineModule();
+	module->AddScriptSection(section.c_str(), codeUtf8.c_str(), codeUtf8.size(), 0);
+	// Code whose globals could not be set up would run on half of them; a
+	// module without an engine module holds no function.
+	if (module->Build() == asINIT_GLOBAL_VARS_FAILED)
+		discardEngineModule();
 	if (ScriptManager)
 		ScriptManager->endBuild();
 	resolveCallbacks();
-}
-
-void CScriptModule::emptyEngineModule()
-{
-	asIScriptEngine *engine = EngineModule->GetEngine();
-	discardEngineModule();
-	EngineModule = engine->GetModule(EngineModuleName.c_str(), asGM_ALWAYS_CREATE);
 }
 
 std::string CScriptModule::describe() const
@@ -146,6 +167,8 @@ void CScriptModule::resolveCallbacks()
 {
 	const irr::u32 count = ScriptManager ? ScriptManager->callbackCount() : 0;
 	CallbackIds.assign(count, asNO_FUNCTION);
+	AnyCallback = false;
+	// An engine module not made yet holds no function.
 	if (!EngineModule)
 		return;
 	for (const auto &entry : ScriptManager->getCallbacks())
@@ -154,7 +177,10 @@ void CScriptModule::resolveCallbacks()
 			continue;
 		asIScriptFunction *function = EngineModule->GetFunctionByDecl(entry.second.Declaration.c_str());
 		if (function)
+		{
 			CallbackIds[entry.first] = function->GetId();
+			AnyCallback = true;
+		}
 	}
 }
 
@@ -167,6 +193,7 @@ void CScriptModule::detach()
 {
 	discardEngineModule();
 	CallbackIds.clear();
+	AnyCallback = false;
 	ScriptManager = nullptr;
 }
 
@@ -176,10 +203,11 @@ void CScriptModule::discardEngineModule()
 		return;
 	// Forgotten before the discard: the module's globals let go of what they
 	// held, and an object freed by that drops its own module, which must not
-	// discard the same engine module a second time.
-	asIScriptEngine *engine = EngineModule->GetEngine();
+	// discard the same engine module a second time. By the pointer: a discard
+	// by name searches every module.
+	asIScriptModule *module = EngineModule;
 	EngineModule = nullptr;
-	engine->DiscardModule(EngineModuleName.c_str());
+	module->Discard();
 }
 
 } // namespace orv::script

@@ -42,10 +42,12 @@ public:
 	CScriptModule(const CScriptModule &) = delete;
 	CScriptModule &operator=(const CScriptModule &) = delete;
 
-	// Binds the module to the manager's engine with a fresh, empty engine
-	// module (the one held before is discarded), then resolves the callbacks.
-	// Null detaches the module from every engine.
+	// Binds the module to the manager's engine, empty (the engine module held
+	// before is discarded), then resolves the callbacks. Null detaches the
+	// module from every engine.
 	void setManager(CScriptManager *manager);
+	// Bound to a manager that has a script engine.
+	bool isBound() const;
 
 	// Replaces the module's code by this one section and builds it; compile
 	// messages reach the manager's log, and each error once more naming the
@@ -63,11 +65,17 @@ public:
 	const irr::core::stringc &getEngineModuleName() const { return EngineModuleName; }
 	EScriptModuleKind getKind() const { return Kind; }
 	CScriptManager *getScriptManager() const { return ScriptManager; }
-	AngelScript::asIScriptModule *getEngineModule() const { return EngineModule; }
+	// The engine module of a bound module, made on first request; null while
+	// unbound. A module without code has none before it is asked for: the
+	// script engine finds modules by a search over all of them, and a world of
+	// objects that never get code of their own would pay it once per object.
+	AngelScript::asIScriptModule *getEngineModule();
 	const std::vector<irr::s32> &getCallbackIds() const { return CallbackIds; }
 	// asNO_FUNCTION for an id the module has no function for or that lies
 	// beyond its table.
 	irr::s32 getCallbackId(irr::u32 callbackId) const;
+	// Whether any callback resolved to a function.
+	bool hasCallbacks() const { return AnyCallback; }
 
 	// The manager's teardown: the engine module is discarded and the module
 	// forgets the manager; what still holds the module may drop it later.
@@ -86,8 +94,6 @@ public:
 
 private:
 	void discardEngineModule();
-	// A fresh, empty engine module of the same name in place of one with code.
-	void emptyEngineModule();
 
 	std::vector<irr::s32> CallbackIds;
 	irr::core::stringc ModuleName;
@@ -96,6 +102,7 @@ private:
 	EScriptModuleKind Kind;
 	irr::core::stringc EngineModuleName;
 	std::set<std::string> Reported;
+	bool AnyCallback = false;
 };
 
 } // namespace orv::script

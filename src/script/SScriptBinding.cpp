@@ -37,8 +37,8 @@ void SScriptBinding::setModule(CScriptModule *module)
 	if (Context)
 		Context->Release();
 	Context = nullptr;
-	if (module->getEngineModule())
-		Context = module->getEngineModule()->GetEngine()->CreateContext();
+	if (module->isBound())
+		Context = module->getScriptManager()->getEngine()->CreateContext();
 	if (Context)
 		watchScriptTime(Context);
 }
@@ -160,7 +160,9 @@ bool SScriptBinding::callOnSolveContact(net::packet &arguments, CSceneObject *se
 
 void SScriptBinding::runQueuedEvents(ScriptEventQueue &queue, CSceneObject *self)
 {
-	if (!Context || !BoundModule)
+	// Most objects have no code of their own: they are passed over without
+	// touching the context.
+	if (!Context || !BoundModule || !BoundModule->hasCallbacks())
 		return;
 	SHeld held(Context, BoundModule);
 	// Only the records there at the start: a script may queue more (a

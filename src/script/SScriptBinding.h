@@ -27,7 +27,7 @@ struct SScriptBinding
 	SScriptBinding &operator=(const SScriptBinding &) = delete;
 
 	// Holds the module (null changes nothing) with a new context when the
-	// module has an engine module, else none.
+	// module is bound to a script engine, else none.
 	void setModule(CScriptModule *module);
 	// Lets go of the context and the module.
 	void release();
