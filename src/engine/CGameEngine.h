@@ -112,7 +112,12 @@ public:
 
 	CSceneObject* getPlayerObject() const override { return PlayerObject; }
 	void setPlayerObject(CSceneObject* object) override { PlayerObject = object; }
-	SceneNodeMap& getSceneNodes() override { return SceneNodes; }
+	SceneNodeMap& getSceneNodes() override
+	{
+		++SceneNodesRevision;
+		return SceneNodes;
+	}
+	irr::scene::ISceneNode* findSceneNode(CSceneObject* object) override;
 
 	CGameEventReceiver* getPlayReceiver() const { return PlayReceiver; }
 
@@ -231,6 +236,9 @@ private:
 	irr::u8 Online;
 	CSceneObject* PlayerObject;
 	SceneNodeMap SceneNodes;
+	// Moves on with every change of SceneNodes; objects remember their node
+	// under it.
+	irr::u64 SceneNodesRevision = 1;
 	CGameEventReceiver* PlayReceiver;
 	irr::u8 GameRunning;
 	irr::IrrlichtDevice* Device;

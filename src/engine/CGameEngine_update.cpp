@@ -53,6 +53,24 @@ CSceneObject* currentObject(const CObjectManager& objects, const SObjectSnapshot
 	return snapshot.revision == objects.getRevision() ? entry.second : objects.getSceneObject(entry.first);
 }
 
+//! How far ahead a walk asks for an object's record, and for what its
+//! synchronisation reads (which needs the record).
+const size_t RECORD_AHEAD = 8;
+const size_t SYNC_AHEAD = 4;
+
+//! Starts loading what the walk at entry i will soon need. Only while the
+//! registry is unchanged: an entry's object may be gone after a change.
+void prefetchAhead(const CObjectManager& objects, const SObjectSnapshot& snapshot, size_t i,
+	CSceneObject::ESyncPhase phase)
+{
+	if (snapshot.revision != objects.getRevision())
+		return;
+	if (i + RECORD_AHEAD < snapshot.entries.size())
+		CSceneObject::prefetchRecord(snapshot.entries[i + RECORD_AHEAD].second);
+	if (i + SYNC_AHEAD < snapshot.entries.size())
+		snapshot.entries[i + SYNC_AHEAD].second->prefetchSync(phase);
+}
+
 //! The player pointer holds no reference: once its object has left the
 //! registry it may be gone, so it is dropped before any script could see it.
 void forgetRemovedPlayer(CGameEngine& engine, const CObjectManager& objects)
@@ -89,16 +107,17 @@ void runScripts(CGameEngine& engine, CObjectManager& objects, SObjectSnapshot& s
 		client->runQueuedEvents(queue, engine.getPlayerObject());
 
 	takeSnapshot(objects, snapshot);
-	for (const auto& entry : snapshot.entries)
+	for (size_t i = 0; i < snapshot.entries.size(); ++i)
 	{
-		CSceneObject* object = currentObject(objects, snapshot, entry);
+		prefetchAhead(objects, snapshot, i, CSceneObject::ESP_MOTION);
+		CSceneObject* object = currentObject(objects, snapshot, snapshot.entries[i]);
 		if (!object)
 			continue;
 		// Its own script may remove it; the visit finishes on a live object.
 		object->grab();
 		CObjectClass* objectClass = object->getObjectClass();
 		script::SScriptBinding* classBinding = objectClass ? objectClass->getBinding() : nullptr;
-		script::SScriptBinding* ownBinding = object->getBinding();
+		script::SScriptBinding* ownBinding = object->getBindingWithCallbacks();
 		if (classBinding)
 			classBinding->runQueuedEvents(queue, object);
 		if (ownBinding)
@@ -116,9 +135,8 @@ void runScripts(CGameEngine& engine, CObjectManager& objects, SObjectSnapshot& s
 
 //! One entry per id, ascending (the sets are ordered), in the id width the
 //! packet uses; ids without an attribute add nothing.
-template <typename IdSet, typename WriteId>
-net::packet buildChangePacket(irr::u16 packetId, irr::u32 objectId, const IdSet& ids, const CAttributeList& list,
-	WriteId writeId)
+template <typename IdSet, typename Find, typename WriteId>
+net::packet buildChangePacket(irr::u16 packetId, irr::u32 objectId, const IdSet& ids, Find find, WriteId writeId)
 {
 	net::packet out = net::packet::fromU16(packetId);
 	out.append(net::packet::fromU32(objectId));
@@ -126,7 +144,7 @@ net::packet buildChangePacket(irr::u16 packetId, irr::u32 objectId, const IdSet&
 	{
 		if (id < 0 || id > 0xFFFF)
 			continue;
-		const SAttribute* attribute = list.findById(static_cast<irr::u16>(id));
+		const SAttribute* attribute = find(id);
 		if (!attribute)
 			continue;
 		out.append(writeId(id));
@@ -140,24 +158,25 @@ void writeBackAndSend(CGameEngine& engine, CObjectManager& objects, SObjectSnaps
 	// Offline the packets would be dropped unsent: they are not built at all.
 	const bool online = engine.isOnline();
 	takeSnapshot(objects, snapshot);
-	for (const auto& entry : snapshot.entries)
+	for (size_t i = 0; i < snapshot.entries.size(); ++i)
 	{
-		const irr::u32 id = entry.first;
-		CSceneObject* object = currentObject(objects, snapshot, entry);
+		prefetchAhead(objects, snapshot, i, CSceneObject::ESP_POSITION);
+		const irr::u32 id = snapshot.entries[i].first;
+		CSceneObject* object = currentObject(objects, snapshot, snapshot.entries[i]);
 		if (!object || !object->Physics.owner)
 			continue;
 		object->grab();
 		CSceneObject::syncPositionFromBody(object);
 
-		std::set<irr::s32>& engineIds = object->getChangedEngineAttributes();
-		std::set<irr::u16>& classIds = object->getChangedClassAttributes();
+		AttributeIdSet<irr::s32>& engineIds = object->getChangedEngineAttributes();
+		AttributeIdSet<irr::u16>& classIds = object->getChangedClassAttributes();
 		if (online && !engineIds.empty())
 			engine.sendPacket(buildChangePacket(PACKET_ENGINE_ATTRIBUTES, id, engineIds,
-				object->getEngineAttributes(),
+				[object](irr::s32 attributeId) { return object->getEngineAttribute(attributeId); },
 				[](irr::s32 attributeId) { return net::packet::fromU8(static_cast<irr::u8>(attributeId)); }));
 		if (online && !classIds.empty())
 			engine.sendPacket(buildChangePacket(PACKET_CLASS_ATTRIBUTES, id, classIds,
-				object->getClassAttributes(),
+				[object](irr::u16 attributeId) { return object->getClassAttributes().findById(attributeId); },
 				[](irr::u16 attributeId) { return net::packet::fromU16(attributeId); }));
 		engineIds.clear();
 		classIds.clear();

@@ -169,6 +169,17 @@ audio::IAudioSource* CGameEngine::getSound(const ustring16& fileName)
 	return cached;
 }
 
+irr::scene::ISceneNode* CGameEngine::findSceneNode(CSceneObject* object)
+{
+	irr::scene::ISceneNode* node = nullptr;
+	if (!object || object->recallSceneNode(SceneNodesRevision, node))
+		return node;
+	const auto found = SceneNodes.find(object);
+	node = found == SceneNodes.end() ? nullptr : found->second;
+	object->rememberSceneNode(node, SceneNodesRevision);
+	return node;
+}
+
 CSceneObject* CGameEngine::addSceneObject(CSceneObject* object)
 {
 	if (!object || !Device)
@@ -218,6 +229,7 @@ CSceneObject* CGameEngine::addSceneObject(CSceneObject* object)
 		object->setNodeSyncCallback(syncNoNode);
 		break;
 	}
+	++SceneNodesRevision;
 
 	if (script::CScriptModule* module = object->getModule())
 		module->resolveCallbacks();
@@ -249,6 +261,7 @@ bool CGameEngine::removeSceneObject(irr::u32 id)
 		if (node->second)
 			node->second->remove();
 		SceneNodes.erase(node);
+		++SceneNodesRevision;
 	}
 	if (PlayerObject == object)
 		PlayerObject = nullptr;

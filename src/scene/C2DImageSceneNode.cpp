@@ -189,6 +189,7 @@ void C2DImageSceneNode::rebuildMesh()
 
 	MasterVertices.clear();
 	dropMeshBuffers();
+	VerticesCurrent = false;
 
 	const irr::core::dimension2du& pieceSize = Image->getPieceSize();
 	const irr::core::dimension2du& size = Image->getSize();
@@ -249,8 +250,9 @@ void C2DImageSceneNode::rebuildMesh()
 
 void C2DImageSceneNode::updateVertices()
 {
-	if (MeshBuffers.empty())
+	if (MeshBuffers.empty() || VerticesCurrent)
 		return;
+	VerticesCurrent = true;
 	const f32 halfWidth = (f32(SourceRect.LowerRightCorner.X) - f32(SourceRect.UpperLeftCorner.X)) / 2.0f;
 	const f32 halfHeight = (f32(SourceRect.LowerRightCorner.Y) - f32(SourceRect.UpperLeftCorner.Y)) / 2.0f;
 	const irr::core::vector3df centre(halfWidth, halfHeight, 0.0f);

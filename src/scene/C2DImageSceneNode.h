@@ -87,6 +87,10 @@ private:
 	irr::core::vector3df Origin{0.0f, 0.0f, 0.0f};
 	bool OriginUnset = true;
 	irr::core::array<irr::scene::IMeshBuffer*> MeshBuffers;
+	// The vertices hold the centred master vertices of the last rebuild. The
+	// transform moves the node, not them: placing a moving node every frame
+	// must not mark its buffers for upload again.
+	bool VerticesCurrent = false;
 	CImage* Image;
 	CSceneObject* SceneObject = nullptr;
 	// The registry that holds this node; a later one is not asked.

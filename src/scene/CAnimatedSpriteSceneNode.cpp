@@ -146,10 +146,8 @@ void CAnimatedSpriteSceneNode::playFrameSounds(irr::u32 frame)
 	bool flat = false;
 	if (ISceneHost* host = getSceneHost()) {
 		CSceneObject* player = host->getPlayerObject();
-		if (player && player->getType() == ESOT_ANIMATED) {
-			auto found = host->getSceneNodes().find(player);
-			flat = found != host->getSceneNodes().end() && found->second == this;
-		}
+		if (player && player->getType() == ESOT_ANIMATED)
+			flat = host->findSceneNode(player) == this;
 	}
 	const irr::core::vector3df at = getAbsolutePosition();
 	for (const SFrameSound& sound : sounds)

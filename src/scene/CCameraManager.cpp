@@ -193,15 +193,15 @@ void CCameraManager::setFollowed(CSceneObject* object)
 	ISceneHost* host = getSceneHost();
 	if (!hasCamera() || !object || !host)
 		return;
-	const auto found = host->getSceneNodes().find(object);
-	if (found == host->getSceneNodes().end() || !found->second)
+	irr::scene::ISceneNode* node = host->findSceneNode(object);
+	if (!node)
 		return;
 	// Taken before the old ones go: following the same object again must not free it.
 	object->grab();
-	found->second->grab();
+	node->grab();
 	stopFollowing();
 	FollowedObject = object;
-	FollowedNode = found->second;
+	FollowedNode = node;
 }
 
 bool CCameraManager::consume(irr::s32 kind, net::packet& data)

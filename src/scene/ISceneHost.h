@@ -2,7 +2,7 @@
 // What the scene's images, nodes and camera ask of the application that keeps
 // them: its device, its caches, its map of object nodes and its consumers.
 
-#include <map>
+#include <unordered_map>
 
 #include <irrTypes.h>
 
@@ -22,8 +22,9 @@ class CConsumerRegistry;
 class CImage;
 class CSceneObject;
 
-//! Each object in the scene and its node.
-typedef std::map<CSceneObject*, irr::scene::ISceneNode*> SceneNodeMap;
+//! Each object in the scene and its node; every moving object looks its node
+//! up every frame.
+typedef std::unordered_map<CSceneObject*, irr::scene::ISceneNode*> SceneNodeMap;
 
 //! The application as the scene sees it; the engine answers in the program.
 class ISceneHost
@@ -35,7 +36,12 @@ public:
 	virtual irr::IrrlichtDevice* getDevice() const = 0;
 	//! Where images announce new textures and the camera hears of removed objects.
 	virtual CConsumerRegistry& getConsumers() = 0;
+	//! For changing the map; a caller that only looks asks findSceneNode. A
+	//! reference taken here is not kept across a frame: every call counts as
+	//! a change of the map.
 	virtual SceneNodeMap& getSceneNodes() = 0;
+	//! The object's node in the map; null without one.
+	virtual irr::scene::ISceneNode* findSceneNode(CSceneObject* object) = 0;
 	//! Not owned; null while there is none.
 	virtual CSceneObject* getPlayerObject() const = 0;
 

@@ -42,10 +42,8 @@ irr::scene::ISceneNode* nodeOf(CSceneObject* object, irr::scene::ESCENE_NODE_TYP
 	ISceneHost* host = getSceneHost();
 	if (!host)
 		return nullptr;
-	const auto found = host->getSceneNodes().find(object);
-	if (found == host->getSceneNodes().end() || !found->second || found->second->getType() != type)
-		return nullptr;
-	return found->second;
+	irr::scene::ISceneNode* node = host->findSceneNode(object);
+	return node && node->getType() == type ? node : nullptr;
 }
 
 void syncPlacement(CSceneObject* object, irr::scene::ISceneNode* node, const SChanges& changes)

@@ -38,6 +38,8 @@ irr::u64 nextInstance()
 
 } // namespace
 
+irr::u64 CScriptModule::CallbacksRevision = 1;
+
 CScriptModule::CScriptModule(const irr::core::ustring16 &name, CScriptManager *manager, EScriptModuleKind kind)
 	: ModuleName(name.toUTF8_s())
 	, ScriptManager(nullptr)
@@ -73,6 +75,7 @@ void CScriptModule::setManager(CScriptManager *manager)
 	{
 		CallbackIds.clear();
 		AnyCallback = false;
+		++CallbacksRevision;
 		return;
 	}
 	resolveCallbacks();
@@ -168,6 +171,7 @@ void CScriptModule::resolveCallbacks()
 	const irr::u32 count = ScriptManager ? ScriptManager->callbackCount() : 0;
 	CallbackIds.assign(count, asNO_FUNCTION);
 	AnyCallback = false;
+	++CallbacksRevision;
 	// An engine module not made yet holds no function.
 	if (!EngineModule)
 		return;
@@ -194,6 +198,7 @@ void CScriptModule::detach()
 	discardEngineModule();
 	CallbackIds.clear();
 	AnyCallback = false;
+	++CallbacksRevision;
 	ScriptManager = nullptr;
 }
 

@@ -76,6 +76,9 @@ public:
 	irr::s32 getCallbackId(irr::u32 callbackId) const;
 	// Whether any callback resolved to a function.
 	bool hasCallbacks() const { return AnyCallback; }
+	// Moves on whenever the callbacks of any module change: what holds an
+	// answer of hasCallbacks may keep it while this stays.
+	static irr::u64 getCallbacksRevision() { return CallbacksRevision; }
 
 	// The manager's teardown: the engine module is discarded and the module
 	// forgets the manager; what still holds the module may drop it later.
@@ -103,6 +106,7 @@ private:
 	irr::core::stringc EngineModuleName;
 	std::set<std::string> Reported;
 	bool AnyCallback = false;
+	static irr::u64 CallbacksRevision;
 };
 
 } // namespace orv::script

@@ -76,6 +76,8 @@ void CPhysicsManager::destroyInstance()
 
 CPhysicsManager::CPhysicsManager()
 {
+	static irr::u64 lastSerial = 0;
+	WorldSerial = ++lastSerial;
 	World = new b2World(b2Vec2(0.0f, 0.0f));
 	World->SetContactListener(this);
 }
@@ -112,7 +114,9 @@ void CPhysicsManager::update(f32 seconds)
 	while (Accumulator > STEP_SECONDS && steps < MAX_STEPS_PER_UPDATE)
 	{
 		World->Step(STEP_SECONDS, 10, 10);
-		World->ClearForces();
+		// The step clears them itself unless told not to.
+		if (!World->GetAutoClearForces())
+			World->ClearForces();
 		Forces.clear();
 		// Taken before the queue runs: a queued operation may restart the
 		// clock (a level loaded from a contact) and must find it as it leaves it.

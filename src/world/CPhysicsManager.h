@@ -82,6 +82,8 @@ public:
 	void setPixelsPerUnit(irr::u8 pixelsPerUnit);
 
 	b2World* getWorld() const { return World; }
+	//! Tells this manager's world from those of managers before it.
+	irr::u64 getWorldSerial() const { return WorldSerial; }
 	//! True while a change would have to wait (inside a step or inside the
 	//! callbacks of another change).
 	bool isLocked() const;
@@ -161,6 +163,7 @@ private:
 	PhysicsContactCallback OnEnd = nullptr;
 	PhysicsSolveCallback OnSolve = nullptr;
 	b2World* World = nullptr;
+	irr::u64 WorldSerial;
 	irr::f32 Accumulator = 0.0f;
 	irr::u8 PixelsPerUnit = 16;
 

@@ -5,6 +5,7 @@
 
 #include <box2d/box2d.h>
 
+#include "base/Prefetch.h"
 #include "script/CScriptModule.h"
 #include "script/SScriptBinding.h"
 #include "world/CObjectClass.h"
@@ -49,8 +50,8 @@ void CSceneObject::SBindingDeleter::operator()(script::SScriptBinding* binding) 
 }
 
 CSceneObject::CSceneObject(u32 id, CObjectClass* objectClass)
-	: Id(id)
-	, Class(objectClass)
+	: Class(objectClass)
+	, Id(id)
 {
 	setEngineAttributeDefaults(EngineAttributes);
 	for (s32 id = EP_LEVEL; id <= EP_IMAGE; ++id)
@@ -68,7 +69,9 @@ CSceneObject::CSceneObject(u32 id, CObjectClass* objectClass)
 
 	b2BodyDef def;
 	def.userData.pointer = reinterpret_cast<uintptr_t>(this);
-	CPhysicsManager::getInstance()->createBody(Body, def);
+	CPhysicsManager* physics = CPhysicsManager::getInstance();
+	BodyWorld = physics->getWorldSerial();
+	physics->createBody(Body, def);
 	Physics.body = Body;
 }
 
@@ -99,11 +102,46 @@ void CSceneObject::leaveWorld()
 	OnNodeSync = nullptr;
 }
 
+script::SScriptBinding* CSceneObject::getBindingWithCallbacks() const
+{
+	const irr::u64 revision = script::CScriptModule::getCallbacksRevision();
+	if (OwnCallbacksRevision != revision)
+	{
+		OwnCallbacks = Module && Module->hasCallbacks();
+		OwnCallbacksRevision = revision;
+	}
+	return OwnCallbacks ? Binding.get() : nullptr;
+}
+
+void CSceneObject::prefetchRecord(const CSceneObject* object)
+{
+	// The fields every frame reads, up to the attribute table; only addresses
+	// are taken here, nothing of the object is read.
+	const char* first = reinterpret_cast<const char*>(object);
+	const char* end = reinterpret_cast<const char*>(object->EngineAttributeById + EP_IMAGE + 1);
+	prefetchRange(first, static_cast<unsigned>(end - first));
+}
+
+void CSceneObject::prefetchSync(ESyncPhase phase) const
+{
+	prefetchRange(Body, 128);
+	// The node's placement lies past its first lines; a remembered node that
+	// has gone since is only an address, never read here.
+	if (phase == ESP_POSITION)
+		prefetchRange(RememberedNode, 256);
+	const s32 first = phase == ESP_MOTION ? EP_VELOCITY_X : EP_X;
+	const s32 last = phase == ESP_MOTION ? EP_ROTATION : EP_Z;
+	for (s32 id = first; id <= last; ++id)
+		prefetch(EngineAttributeById[id]);
+}
+
 b2Body* CSceneObject::getBody() const
 {
-	// The world may have gone before the object (the end of the program).
+	// The world may have gone before the object (the end of the program). The
+	// manager fills the slot when it makes the body and empties it when it
+	// destroys it, so a slot of the present world holds a live body or none.
 	const CPhysicsManager* physics = CPhysicsManager::getExistingInstance();
-	return physics && physics->isLiveBody(Body) ? Body : nullptr;
+	return physics && physics->getWorldSerial() == BodyWorld ? Body : nullptr;
 }
 
 SAttribute* CSceneObject::getEngineAttribute(s32 id) const

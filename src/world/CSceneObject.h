@@ -1,7 +1,6 @@
 #pragma once
 
 #include <memory>
-#include <set>
 
 #include <IReferenceCounted.h>
 #include <irrTypes.h>
@@ -9,9 +8,16 @@
 #include <vector3d.h>
 
 #include "base/ustring16.h"
+#include "world/AttributeIdSet.h"
 #include "world/CAttributeList.h"
 #include "world/EngineAttributes.h"
 #include "world/SSceneObjectPhysics.h"
+
+namespace irr {
+namespace scene {
+class ISceneNode;
+}
+} // namespace irr
 
 namespace orv {
 
@@ -94,9 +100,9 @@ public:
 	//! the list never drops.
 	SAttribute* getEngineAttribute(irr::s32 id) const;
 
-	std::set<irr::u16>& getChangedClassAttributes() { return ChangedClassAttributes; }
-	std::set<irr::s32>& getChangedEngineAttributes() { return ChangedEngineAttributes; }
-	const std::set<irr::s32>& getChangedEngineAttributes() const { return ChangedEngineAttributes; }
+	AttributeIdSet<irr::u16>& getChangedClassAttributes() { return ChangedClassAttributes; }
+	AttributeIdSet<irr::s32>& getChangedEngineAttributes() { return ChangedEngineAttributes; }
+	const AttributeIdSet<irr::s32>& getChangedEngineAttributes() const { return ChangedEngineAttributes; }
 	void markEngineAttributeChanged(irr::s32 id) { ChangedEngineAttributes.insert(id); }
 	bool isEngineAttributeChanged(irr::s32 id) const { return ChangedEngineAttributes.count(id) != 0; }
 
@@ -104,6 +110,10 @@ public:
 	script::CScriptModule* getModule() const { return Module; }
 	//! The own module with its context; null when scripts are not set up.
 	script::SScriptBinding* getBinding() const { return Binding.get(); }
+	//! The own binding when its module defines any callback, else null. Every
+	//! object is asked every frame and most have no code of their own: the
+	//! answer is kept until the callbacks of some module change.
+	script::SScriptBinding* getBindingWithCallbacks() const;
 
 	bool isVisible() const { return Visible != 0; }
 	void setVisible(bool visible) { Visible = visible ? 1 : 0; }
@@ -116,6 +126,36 @@ public:
 	void setSyncCallback(SceneObjectCallback callback) { OnSync = callback; }
 	SceneObjectCallback getNodeSyncCallback() const { return OnNodeSync; }
 	void setNodeSyncCallback(SceneObjectCallback callback) { OnNodeSync = callback; }
+
+	//! The scene node the engine's map held for the object at a revision of
+	//! the map, kept with the object, so finding it every frame does not
+	//! search the map. Only the engine writes it.
+	void rememberSceneNode(irr::scene::ISceneNode* node, irr::u64 mapRevision)
+	{
+		RememberedNode = node;
+		RememberedNodeRevision = mapRevision;
+	}
+	//! False when nothing is remembered for that revision of the map.
+	bool recallSceneNode(irr::u64 mapRevision, irr::scene::ISceneNode*& node) const
+	{
+		node = RememberedNode;
+		return RememberedNodeRevision == mapRevision && mapRevision != 0;
+	}
+
+	//! What a synchronisation reads, for prefetching a few objects ahead.
+	enum ESyncPhase
+	{
+		//! syncFromBody: the body's motion into the motion attributes.
+		ESP_MOTION,
+		//! syncPositionFromBody and the node: the body's position into x and y.
+		ESP_POSITION
+	};
+	//! Starts loading the object's own record and what that synchronisation
+	//! will read, without waiting for any of it.
+	void prefetchSync(ESyncPhase phase) const;
+	//! Starts loading the object's own record only; cheap enough to run
+	//! further ahead than prefetchSync, which reads it.
+	static void prefetchRecord(const CSceneObject* object);
 
 	//! Physics units, as the last syncPositionFromBody saw it; the origin,
 	//! where the body is made, before the first.
@@ -143,26 +183,32 @@ private:
 		void operator()(script::SScriptBinding* binding) const;
 	};
 
-	irr::u32 Id;
-	CAttributeList ClassAttributes;
-	CAttributeList EngineAttributes;
-	// The EP_ attributes by id, looked up once: the synchronisations read
-	// them for every object every frame.
-	SAttribute* EngineAttributeById[EP_IMAGE + 1] = {};
-	AttributeChangeCallback OnAttributeChange = nullptr;
-	std::set<irr::u16> ChangedClassAttributes;
-	std::set<irr::s32> ChangedEngineAttributes;
-	script::CScriptModule* Module = nullptr;
+	// What every frame reads of every object comes first, close together;
+	// the lists, read rarely, go behind.
+	b2Body* Body = nullptr;
+	// The world the slot belongs to: a body pointer outlives a world that went.
+	irr::u64 BodyWorld = 0;
+	CObjectClass* Class;
 	std::unique_ptr<script::SScriptBinding, SBindingDeleter> Binding;
+	script::CScriptModule* Module = nullptr;
+	mutable irr::u64 OwnCallbacksRevision = 0;
+	mutable bool OwnCallbacks = false;
 	irr::u8 Visible = 1;
 	irr::u8 DrawnThisFrame = 0;
-	CObjectClass* Class;
+	irr::u32 Id;
 	SceneObjectCallback OnSync = nullptr;
 	SceneObjectCallback OnNodeSync = nullptr;
 	irr::core::vector2df LastBodyPosition{0.0f, 0.0f};
-	// The slot the physics manager fills and empties; the body's user data is
-	// this object.
-	b2Body* Body = nullptr;
+	irr::scene::ISceneNode* RememberedNode = nullptr;
+	irr::u64 RememberedNodeRevision = 0;
+	AttributeIdSet<irr::s32> ChangedEngineAttributes;
+	// The EP_ attributes by id, looked up once: the synchronisations read
+	// them for every object every frame.
+	SAttribute* EngineAttributeById[EP_IMAGE + 1] = {};
+	AttributeIdSet<irr::u16> ChangedClassAttributes;
+	AttributeChangeCallback OnAttributeChange = nullptr;
+	CAttributeList ClassAttributes;
+	CAttributeList EngineAttributes;
 };
 
 } // namespace orv

@@ -152,28 +152,28 @@ void SAttribute::setInt(s64 value)
 {
 	intValue = static_cast<u64>(value);
 	type = EAT_INT;
-	textValue = irr::core::ustring16();
+	forgetText();
 }
 
 void SAttribute::setUInt(u64 value)
 {
 	intValue = value;
 	type = EAT_UINT;
-	textValue = irr::core::ustring16();
+	forgetText();
 }
 
 void SAttribute::setFloat(f32 value)
 {
 	floatValue = value;
 	type = EAT_FLOAT;
-	textValue = irr::core::ustring16();
+	forgetText();
 }
 
 void SAttribute::setDouble(f64 value)
 {
 	doubleValue = value;
 	type = EAT_DOUBLE;
-	textValue = irr::core::ustring16();
+	forgetText();
 }
 
 void SAttribute::setString(const irr::core::ustring16& text)

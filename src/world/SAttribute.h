@@ -55,6 +55,15 @@ struct SAttribute
 	//! the value began and gives false: the bytes behind such a value cannot be
 	//! told apart from the value any more.
 	bool readValue(net::packet& data);
+
+private:
+	// Lets go of the text of an earlier string value. Numbers are set for
+	// every object every frame: an empty text is left as it is.
+	void forgetText()
+	{
+		if (!textValue.empty())
+			textValue = irr::core::ustring16();
+	}
 };
 
 } // namespace orv

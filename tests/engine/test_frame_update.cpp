@@ -93,7 +93,7 @@ TEST_F(FrameUpdate, FallingBodyIsWrittenBackAndOfflineChangesAreForgotten)
     }
     EXPECT_GT(loose->Physics.getLiveBody()->GetPosition().y, 0.0f) << "its body falls all the same";
     EXPECT_EQ(loose->getEngineAttribute(EP_Y)->getFloat(), 0.0f) << "but is never written back";
-    EXPECT_EQ(loose->getChangedEngineAttributes(), (std::set<irr::s32>{EP_IMAGE}));
+    EXPECT_EQ(loose->getChangedEngineAttributes(), (orv::AttributeIdSet<irr::s32>{EP_IMAGE}));
 }
 
 TEST_F(FrameUpdate, ScriptsRunInTheirOrder)

@@ -303,7 +303,7 @@ TEST_F(SceneObjectPhysicsTest, SyncFromBodyMovesMarkedPositionsAndMirrorsMotion)
 	EXPECT_EQ(synced, 1);
 
 	object->setPosition(vector3df(160, 0, 0));
-	EXPECT_EQ(object->getChangedEngineAttributes(), std::set<irr::s32>({EP_X}));
+	EXPECT_EQ(object->getChangedEngineAttributes(), orv::AttributeIdSet<irr::s32>({EP_X}));
 	body->SetLinearVelocity(b2Vec2(0, -2));
 	body->SetTransform(body->GetPosition(), b2_pi / 2);
 	physics->applyForce(body, b2Vec2(1, 0), b2Vec2(0, 1));
@@ -316,7 +316,7 @@ TEST_F(SceneObjectPhysicsTest, SyncFromBodyMovesMarkedPositionsAndMirrorsMotion)
 	EXPECT_FLOAT_EQ(attribute(object, EP_ROTATION), -90.0f);
 	EXPECT_FLOAT_EQ(object->getRotation(), 90.0f);
 	EXPECT_EQ(object->getChangedEngineAttributes(),
-		std::set<irr::s32>({EP_X, EP_VELOCITY_Y, EP_FORCE_X, EP_TORQUE, EP_ROTATION}));
+		orv::AttributeIdSet<irr::s32>({EP_X, EP_VELOCITY_Y, EP_FORCE_X, EP_TORQUE, EP_ROTATION}));
 
 	// A position attribute changed without a mark leaves the body alone.
 	object->getChangedEngineAttributes().clear();
@@ -349,7 +349,7 @@ TEST_F(SceneObjectPhysicsTest, SyncPositionFromBodyWritesMovesAndAlwaysSyncsTheN
 	{
 		const char* name;
 		b2Vec2 body;
-		std::set<irr::s32> marked;
+		orv::AttributeIdSet<irr::s32> marked;
 		float x, y;
 	};
 	const Case cases[] = {
@@ -381,7 +381,7 @@ TEST_F(SceneObjectPhysicsTest, PositionAndScaleAttributes)
 
 	object->Physics.owner = true;
 	object->setPosition(vector3df(0, 5, 0));
-	EXPECT_EQ(object->getChangedEngineAttributes(), std::set<irr::s32>({EP_Y}));
+	EXPECT_EQ(object->getChangedEngineAttributes(), orv::AttributeIdSet<irr::s32>({EP_Y}));
 	object->getChangedEngineAttributes().clear();
 	object->setPosition(vector3df(0, 5, 0));
 	EXPECT_TRUE(object->getChangedEngineAttributes().empty());
@@ -392,7 +392,7 @@ TEST_F(SceneObjectPhysicsTest, PositionAndScaleAttributes)
 	EXPECT_TRUE(object->getChangedEngineAttributes().empty());
 	object->setScale(vector2df(1, 3)); // a body without fixtures takes only the attributes
 	EXPECT_EQ(object->getScale(), vector2df(1, 3));
-	EXPECT_EQ(object->getChangedEngineAttributes(), std::set<irr::s32>({EP_SCALE_Y}));
+	EXPECT_EQ(object->getChangedEngineAttributes(), orv::AttributeIdSet<irr::s32>({EP_SCALE_Y}));
 }
 
 TEST_F(SceneObjectPhysicsTest, ScaleRebuildsEveryFixtureScaled)

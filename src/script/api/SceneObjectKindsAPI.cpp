@@ -46,11 +46,10 @@ CAnimatedSpriteSceneNode *findSpriteNode(CSceneObject *object)
 	ISceneHost *host = getSceneHost();
 	if (!host)
 		return nullptr;
-	auto found = host->getSceneNodes().find(object);
-	if (found == host->getSceneNodes().end() || !found->second ||
-		found->second->getType() != CAnimatedSpriteSceneNode::NODE_TYPE)
+	irr::scene::ISceneNode *node = host->findSceneNode(object);
+	if (!node || node->getType() != CAnimatedSpriteSceneNode::NODE_TYPE)
 		return nullptr;
-	return static_cast<CAnimatedSpriteSceneNode *>(found->second);
+	return static_cast<CAnimatedSpriteSceneNode *>(node);
 }
 
 irr::u32 getAnimatedDirection(const CAnimatedSceneObject *object)

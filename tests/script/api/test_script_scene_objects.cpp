@@ -155,7 +155,7 @@ void main()
 )AS");
 	CSceneObject* image = object(1);
 	EXPECT_TRUE(image->Physics.owner);
-	EXPECT_EQ(image->getChangedEngineAttributes(), (std::set<irr::s32>{EP_X, EP_Y, EP_Z, EP_SCALE_X, EP_SCALE_Y}));
+	EXPECT_EQ(image->getChangedEngineAttributes(), (orv::AttributeIdSet<irr::s32>{EP_X, EP_Y, EP_Z, EP_SCALE_X, EP_SCALE_Y}));
 	EXPECT_NEAR(image->Physics.body->GetAngle(), 1.5707964f, 1e-5f);
 }
 
