@@ -9,17 +9,17 @@ namespace net
 
 bool CFrameDispatcher::decodeBlock(const irr::u8* block, std::size_t size, packet& decoded)
 {
-    packet bytes = packet::fromBytes(block, block + size);
-    if (!net::decodeBlock(Cipher, bytes, Logger))
-        return false;
-    decoded.appendBytes(bytes.getData(), bytes.getSize());
-    return true;
+    return decodeBlockInto(Cipher, block, static_cast<irr::u32>(size), Payload, decoded, Logger);
 }
 
 void CFrameDispatcher::dispatchFrame(const irr::u8* frame, std::size_t size)
 {
-    packet bytes = packet::fromBytes(frame, frame + size);
-    Parsers.dispatch(bytes);
+    // One packet for every frame of the stream: its room is kept, and a handler that takes the
+    // bytes away leaves it empty for the next.
+    Frame.clear();
+    Frame.appendBytes(frame, static_cast<irr::u32>(size));
+    Frame.setReadPosition(0);
+    Parsers.dispatch(Frame);
 }
 
 void CFrameDispatcher::reportStreamError(const char* message)

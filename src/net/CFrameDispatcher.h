@@ -30,6 +30,8 @@ private:
     CPacketCipher& Cipher;
     CParserSlot& Parsers;
     irr::ILogger* Logger;
+    packet Payload;
+    packet Frame;
 };
 
 } // namespace net

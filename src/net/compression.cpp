@@ -1,7 +1,6 @@
 #include "net/compression.h"
 
 #include <cstdio>
-#include <cstdlib>
 
 #include <bzlib.h>
 #include <zlib.h>
@@ -12,17 +11,6 @@ namespace net {
 namespace {
 
 const unsigned int OUTPUT_SIZE = 0xFFFF;
-
-// The output room of one call, freed on every way out.
-struct SOutputBuffer
-{
-	SOutputBuffer() : bytes(static_cast<irr::u8*>(std::malloc(OUTPUT_SIZE))) {}
-	~SOutputBuffer() { std::free(bytes); }
-	SOutputBuffer(const SOutputBuffer&) = delete;
-	SOutputBuffer& operator=(const SOutputBuffer&) = delete;
-
-	irr::u8* bytes;
-};
 
 void printFailure(const char* message)
 {
@@ -64,33 +52,23 @@ const char* describeBzip2Failure(int result)
 
 namespace {
 
-// An empty packet hands the library no data pointer at all.
-const irr::u8* input(const packet& data)
-{
-	return data.isEmpty() ? nullptr : data.getData();
-}
-
-void replace(packet& data, const irr::u8* bytes, irr::u32 count)
-{
-	data.clear();
-	data.appendBytes(bytes, count);
-}
-
 enum EKind
 {
 	EK_ZLIB,
 	EK_BZIP2
 };
 
-bool run(packet& data, EKind kind, bool compress)
+// Runs the library on [data, data + size) and appends the result to `out`,
+// which is left as it was on failure. The output goes straight into `out`:
+// a received stream passes through here block after block.
+bool run(const irr::u8* data, irr::u32 size, EKind kind, bool compress, packet& out)
 {
-	SOutputBuffer out;
-	if (!out.bytes)
-	{
-		if (!compress)
-			printFailure(kind == EK_ZLIB ? describeZlibFailure(Z_MEM_ERROR) : describeBzip2Failure(BZ_MEM_ERROR));
-		return false;
-	}
+	// An empty input hands the library no data pointer at all.
+	if (size == 0)
+		data = nullptr;
+	const irr::u32 before = out.getSize();
+	out.resize(before + OUTPUT_SIZE);
+	irr::u8* target = out.getData() + before;
 
 	unsigned int produced = OUTPUT_SIZE;
 	bool ok;
@@ -98,8 +76,8 @@ bool run(packet& data, EKind kind, bool compress)
 	{
 		uLongf length = OUTPUT_SIZE;
 		const int result = compress
-			? compress2(out.bytes, &length, input(data), data.getSize(), Z_DEFAULT_COMPRESSION)
-			: uncompress(out.bytes, &length, input(data), data.getSize());
+			? compress2(target, &length, data, size, Z_DEFAULT_COMPRESSION)
+			: uncompress(target, &length, data, size);
 		ok = result == Z_OK;
 		if (!ok && !compress)
 			printFailure(describeZlibFailure(result));
@@ -108,27 +86,45 @@ bool run(packet& data, EKind kind, bool compress)
 	else
 	{
 		// bzlib takes non-const input pointers but does not write through them.
-		char* source = const_cast<char*>(reinterpret_cast<const char*>(input(data)));
-		char* dest = reinterpret_cast<char*>(out.bytes);
+		char* source = const_cast<char*>(reinterpret_cast<const char*>(data));
+		char* dest = reinterpret_cast<char*>(target);
 		const int result = compress
-			? BZ2_bzBuffToBuffCompress(dest, &produced, source, data.getSize(), 1, 0, 0)
-			: BZ2_bzBuffToBuffDecompress(dest, &produced, source, data.getSize(), 0, 0);
+			? BZ2_bzBuffToBuffCompress(dest, &produced, source, size, 1, 0, 0)
+			: BZ2_bzBuffToBuffDecompress(dest, &produced, source, size, 0, 0);
 		ok = result == BZ_OK;
 		if (!ok && !compress)
 			printFailure(describeBzip2Failure(result));
 	}
-	if (!ok)
+	out.resize(ok ? before + produced : before);
+	return ok;
+}
+
+// In place: the packet holds the result and reads from its first byte.
+bool runInPlace(packet& data, EKind kind, bool compress)
+{
+	packet out;
+	if (!run(data.getData(), data.getSize(), kind, compress, out))
 		return false;
-	replace(data, out.bytes, produced);
+	data = std::move(out);
 	return true;
 }
 
 } // end anonymous namespace
 
-bool compressZlib(packet& data) { return run(data, EK_ZLIB, true); }
-bool compressBzip2(packet& data) { return run(data, EK_BZIP2, true); }
-bool decompressZlib(packet& data) { return run(data, EK_ZLIB, false); }
-bool decompressBzip2(packet& data) { return run(data, EK_BZIP2, false); }
+bool compressZlib(packet& data) { return runInPlace(data, EK_ZLIB, true); }
+bool compressBzip2(packet& data) { return runInPlace(data, EK_BZIP2, true); }
+bool decompressZlib(packet& data) { return runInPlace(data, EK_ZLIB, false); }
+bool decompressBzip2(packet& data) { return runInPlace(data, EK_BZIP2, false); }
+
+bool decompressZlibInto(const irr::u8* data, irr::u32 size, packet& out)
+{
+	return run(data, size, EK_ZLIB, false, out);
+}
+
+bool decompressBzip2Into(const irr::u8* data, irr::u32 size, packet& out)
+{
+	return run(data, size, EK_BZIP2, false, out);
+}
 
 } // end namespace net
 } // end namespace orv

@@ -16,6 +16,10 @@ bool compressZlib(packet& data);
 bool compressBzip2(packet& data);
 bool decompressZlib(packet& data);
 bool decompressBzip2(packet& data);
+//! The same from raw bytes, the result appended to `out`; `out` is left as it
+//! was on failure.
+bool decompressZlibInto(const irr::u8* data, irr::u32 size, packet& out);
+bool decompressBzip2Into(const irr::u8* data, irr::u32 size, packet& out);
 
 //! The line a failed decompression prints for a library result; null for
 //! results that print nothing.

@@ -16,5 +16,11 @@ namespace net
     compression type (logged on "net") or a failed decompression (printed by the decompressor). */
 bool decodeBlock(CPacketCipher& cipher, packet& block, irr::ILogger* logger);
 
+//! The same on a block read where it lies, its frames' bytes appended to \p out (left as it was
+//! when the block yields nothing). \p scratch holds the descrambled payload on its way to the
+//! decompressor; a stream reuses it from block to block.
+bool decodeBlockInto(CPacketCipher& cipher, const irr::u8* block, irr::u32 size, packet& scratch, packet& out,
+                     irr::ILogger* logger);
+
 } // namespace net
 } // namespace orv
