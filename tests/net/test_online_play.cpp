@@ -19,6 +19,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <functional>
@@ -100,6 +101,17 @@ protected:
     {
         server.ok("block u16:5+text:2D");
         ASSERT_TRUE(pumpUntil([&] { return engine().isGameRunning(); }));
+    }
+
+    //! Flushes, as network steps would, until the socket took every byte; no frame runs meanwhile.
+    bool flushAll()
+    {
+        for (int i = 0; i < 5000 && engine().getSendQueue().hasPending(); ++i)
+        {
+            engine().getSendQueue().flush();
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return !engine().getSendQueue().hasPending();
     }
 
     //! The attribute-change packets the server has taken so far, as it reads them.
@@ -232,6 +244,70 @@ TEST_F(OnlinePlay, FallingObjectIsSentEveryFrameItMoves)
     EXPECT_EQ(withY, moves);
     EXPECT_GT(object(7)->Physics.getLiveBody()->GetPosition().y, 0.0f) << "the loose body falls too";
     EXPECT_EQ(object(7)->getEngineAttribute(orv::EP_Y)->getFloat(), 0.0f);
+}
+
+TEST_F(OnlinePlay, EveryAttributePacketOfABurstOfTenThousandMovingObjectsReachesTheServer)
+{
+    const irr::u32 count = 10000;
+    const int frames = 3;
+    connectAndLogin();
+    // Made by the server in blocks of a thousand objects.
+    for (irr::u32 first = 1; first <= count; first += 1000)
+    {
+        std::string block = "block";
+        for (irr::u32 id = first; id < first + 1000; ++id)
+            block += " u16:12+u32:" + std::to_string(id) + "+u8:0+text:";
+        server.ok(block);
+    }
+    ASSERT_TRUE(pumpUntil([&] { return objects().getSceneObjects().size() == count; }, 30000));
+    // The server's shapes carry no mass; these fall, side by side.
+    orv::CPhysicsManager::getInstance()->setGravity(irr::core::vector2df(0.0f, 10.0f));
+    for (irr::u32 id = 1; id <= count; ++id)
+    {
+        object(id)->Physics.addCollisionCircle(0.4f, irr::core::vector2df(0.0f, 0.0f));
+        object(id)->Physics.setType(orv::EBT_DYNAMIC);
+        object(id)->setPosition(irr::core::vector3df(static_cast<float>(id % 100) * 32.0f,
+                                                     static_cast<float>(id / 100) * 32.0f, 0.0f));
+    }
+    startGame();
+    // What the frames so far sent is put aside: the server reads up to a marker behind it.
+    engine().sendPacket(orv::net::packet::fromU16(5).append(orv::net::packet::fromU32(0xFFFFFFFF)));
+    ASSERT_TRUE(flushAll());
+    std::string aside;
+    for (int i = 0; i < 600 && aside.find("0005ffffffff") == std::string::npos; ++i)
+    {
+        aside += server.command("recv 1 0.1");
+    }
+    ASSERT_NE(aside.find("0005ffffffff"), std::string::npos) << "the marker never came";
+
+    for (int i = 0; i < frames; ++i)
+    {
+        frame();
+        // The frame's network step sent all that waited: only its own packets wait now.
+        EXPECT_LE(engine().getSendQueue().getFrames().size(), count) << "frame " << i;
+    }
+    // The last frame's packets leave with the next network step; then nothing may stay behind.
+    ASSERT_TRUE(flushAll());
+    EXPECT_TRUE(engine().getSendQueue().getFrames().empty());
+
+    const std::string reply = server.command("recvattrs " + std::to_string(count * frames) + " 60", 90000);
+    const std::vector<std::string> words = CTestServer::words(reply);
+    ASSERT_GE(words.size(), 2u) << reply.substr(0, 200);
+    ASSERT_EQ(words[0], "ok") << reply.substr(0, 200);
+    ASSERT_EQ(std::stoul(words[1]), count * frames) << "every object is sent once a frame";
+    std::vector<int> sentPerObject(count + 1, 0);
+    for (size_t w = 2; w < words.size(); ++w)
+    {
+        const std::string& packet = words[w];
+        ASSERT_EQ(packet.rfind("5:", 0), 0u) << packet;
+        const irr::u32 id = static_cast<irr::u32>(std::stoul(packet.substr(2)));
+        ASSERT_TRUE(id >= 1 && id <= count) << packet;
+        ++sentPerObject[id];
+        EXPECT_NE(packet.find("3=3/"), std::string::npos) << packet << ": the fall moves y";
+    }
+    EXPECT_EQ(std::count(sentPerObject.begin() + 1, sentPerObject.end(), frames), static_cast<long>(count));
+    EXPECT_EQ(server.command("recv 1 0"), "error timeout 0") << "nothing more came";
+    EXPECT_NE(server.ok("errors").find("0"), std::string::npos);
 }
 
 TEST_F(OnlinePlay, HostilePacketsLeaveTheClientRunningAndConnected)
