@@ -16,6 +16,7 @@
 #include "engine/SWindowChoice.h"
 #include "level/CLevelLoader.h"
 #include "scene/CCameraManager.h"
+#include "scene/CImageBatch.h"
 #include "text/CGUIFreetypeFont.h"
 #include "world/CObjectManager.h"
 #include "world/CPhysicsManager.h"
@@ -78,6 +79,8 @@ bool CGameEngine::init()
 
 	// 9. Scene parameters.
 	Device->getSceneManager()->getParameters()->setAttribute("Allow_ZWrite_On_Transparent", true);
+	// Image nodes of one texture go to the driver together.
+	CImageBatch::install(Device->getSceneManager());
 
 	// 10. The video driver.
 	VideoDriver = Device->getVideoDriver();

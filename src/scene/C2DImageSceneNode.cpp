@@ -8,6 +8,7 @@
 
 #include "base/packet.h"
 #include "scene/CImage.h"
+#include "scene/CImageBatch.h"
 #include "scene/ISceneHost.h"
 #include "world/CConsumerRegistry.h"
 #include "world/CSceneObject.h"
@@ -97,11 +98,21 @@ void C2DImageSceneNode::render()
 	if (!driver || !SceneManager->getActiveCamera())
 		return;
 
-	for (irr::u32 i = 0; i < MeshBuffers.size(); ++i) {
-		driver->setMaterial(MeshBuffers[i]->getMaterial());
-		driver->setTransform(irr::video::ETS_WORLD, AbsoluteTransformation);
-		driver->drawMeshBuffer(MeshBuffers[i]);
+	// Inside a scene with a batch, the quads join it; the debug box would
+	// have to follow them at once, so such a node draws itself.
+	CImageBatch* batch = (DebugDataVisible & irr::scene::EDS_BBOX) ? nullptr : CImageBatch::find(SceneManager);
+	if (batch && batch->isCollecting()) {
+		for (irr::u32 i = 0; i < MeshBuffers.size(); ++i)
+			batch->add(MeshBuffers[i]->getMaterial(), AbsoluteTransformation,
+				static_cast<const S3DVertex*>(MeshBuffers[i]->getVertices()));
+		if (SceneObject)
+			SceneObject->setDrawnThisFrame(true);
+		return;
 	}
+
+	for (irr::u32 i = 0; i < MeshBuffers.size(); ++i)
+		CImageBatch::drawQuad(driver, MeshBuffers[i]->getMaterial(), AbsoluteTransformation,
+			static_cast<const S3DVertex*>(MeshBuffers[i]->getVertices()));
 
 	if (DebugDataVisible & irr::scene::EDS_BBOX) {
 		irr::video::SMaterial plain;

@@ -208,6 +208,15 @@ std::string centrePixel(const std::string& displayName, unsigned long window)
 	return text.substr(hash, 7);
 }
 
+std::string screenshotRgb(const std::string& displayName, unsigned long window, const std::string& savedAs)
+{
+	const std::string grab = "xwd -display " + displayName + " -id " + std::to_string(window) + " -silent";
+	if (savedAs.empty())
+		return runCommand(grab + " | convert xwd:- -depth 8 rgb:- 2>/dev/null");
+	runCommand(grab + " | convert xwd:- " + savedAs + " 2>/dev/null");
+	return runCommand("convert " + savedAs + " -depth 8 rgb:- 2>/dev/null");
+}
+
 } // namespace x11
 
 } // namespace test

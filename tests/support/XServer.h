@@ -54,6 +54,11 @@ bool sendDeleteWindow(const std::string& display, unsigned long window);
 //! the X server takes (xwd, read by ImageMagick); empty on failure.
 std::string centrePixel(const std::string& display, unsigned long window);
 
+//! The window's pixels as the X server has them (xwd, read by ImageMagick):
+//! rows top to bottom, three bytes (red, green, blue) a pixel; empty on
+//! failure. When `savedAs` is given the screenshot is also written there as PNG.
+std::string screenshotRgb(const std::string& display, unsigned long window, const std::string& savedAs = "");
+
 } // namespace x11
 
 } // namespace test
