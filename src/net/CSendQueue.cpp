@@ -1,11 +1,14 @@
 #include "net/CSendQueue.h"
 
 #include <cstdio>
+#include <iterator>
+#include <new>
 
 #include <ILogger.h>
 
 #include "net/ISocket.h"
 #include "net/compression.h"
+#include "platform/CParallelJobs.h"
 
 namespace orv {
 namespace net {
@@ -31,31 +34,72 @@ irr::u8 compressionForSize(irr::u32 size)
 	return EPC_NONE;
 }
 
+// Whole frames of `bytes` from its read position on, each one packet, in order.
+template <typename Add> void cutFrames(packet& bytes, Add add)
+{
+	while (bytes.getBytesLeft() > 0)
+	{
+		const irr::u32 start = bytes.getReadPosition();
+		const irr::u8 width = bytes.readU8();
+		if (width > maxFrameWidth)
+			return;
+		if (bytes.getBytesLeft() < width)
+			return;
+		const irr::u64 length = bytes.readInt(width);
+		// A frame cut short would make the server read our next frames as
+		// its body; it never leaves.
+		if (length > bytes.getBytesLeft())
+			return;
+		const irr::u32 end = bytes.getReadPosition() + static_cast<irr::u32>(length);
+		add(packet::fromBytes(bytes.getData() + start, bytes.getData() + end));
+		bytes.setReadPosition(end);
+	}
+}
+
 } // namespace
+
+struct CSendQueue::SBlock
+{
+	// The joined frames, plain.
+	packet frames;
+	// Their compressed form, when the size calls for it and it fits a block.
+	packet compressed;
+	irr::u8 type = EPC_NONE;
+
+	// Runs on any thread: touches nothing but the block.
+	void compress()
+	{
+		type = compressionForSize(frames.getSize());
+		if (type == EPC_NONE)
+			return;
+		// A result that does not fit a block is no better than a failure:
+		// the plain frames may still fit.
+		bool fits = false;
+		try
+		{
+			compressed = frames;
+			fits = orv::net::compress(type, compressed) && compressed.getSize() <= MaxPayloadSize;
+		}
+		catch (const std::bad_alloc&)
+		{
+		}
+		if (!fits)
+		{
+			type = EPC_NONE;
+			compressed.clear();
+		}
+	}
+};
 
 CSendQueue::CSendQueue() : socket(nullptr), logger(nullptr)
 {
 }
 
-void CSendQueue::push(packet frames)
+CSendQueue::~CSendQueue() = default;
+
+void CSendQueue::push(packet bytes)
 {
-	while (frames.getBytesLeft() > 0)
-	{
-		const irr::u32 start = frames.getReadPosition();
-		const irr::u8 width = frames.readU8();
-		if (width > maxFrameWidth)
-			return;
-		if (frames.getBytesLeft() < width)
-			return;
-		const irr::u64 length = frames.readInt(width);
-		// A frame cut short would make the server read our next frames as
-		// its body; it never leaves.
-		if (length > frames.getBytesLeft())
-			return;
-		const irr::u32 end = frames.getReadPosition() + static_cast<irr::u32>(length);
-		this->frames.push_back(packet::fromBytes(frames.getData() + start, frames.getData() + end));
-		frames.setReadPosition(end);
-	}
+	cutFrames(bytes, [this](packet frame) { frames.push_back(std::move(frame)); });
 }
 
 packet CSendQueue::takeBlock()
@@ -76,59 +120,103 @@ packet CSendQueue::takeBlock()
 	return block;
 }
 
+std::vector<CSendQueue::SBlock> CSendQueue::takeBlocks()
+{
+	std::vector<SBlock> blocks;
+	// More than one only when the frames fill more than one: each further
+	// block has a helper of its own.
+	const size_t most = 1 + (jobs ? jobs->getHelperCount() : platform::CParallelJobs::suggestedHelpers(MaxHelpers));
+	while (blocks.size() < most)
+	{
+		packet joined = takeBlock();
+		if (joined.isEmpty())
+			break;
+		blocks.emplace_back();
+		blocks.back().frames = std::move(joined);
+	}
+	if (blocks.size() > 1 && !jobs)
+		jobs.reset(new platform::CParallelJobs(platform::CParallelJobs::suggestedHelpers(MaxHelpers)));
+	if (blocks.size() > 1)
+		jobs->run(static_cast<unsigned>(blocks.size()), [&blocks](unsigned i) { blocks[i].compress(); });
+	else if (!blocks.empty())
+		blocks.front().compress();
+	return blocks;
+}
+
+void CSendQueue::putBack(std::vector<SBlock>& blocks, size_t first)
+{
+	std::deque<packet> waiting;
+	for (size_t i = first; i < blocks.size(); ++i)
+		cutFrames(blocks[i].frames, [&waiting](packet frame) { waiting.push_back(std::move(frame)); });
+	frames.insert(frames.begin(), std::make_move_iterator(waiting.begin()), std::make_move_iterator(waiting.end()));
+}
+
 void CSendQueue::flush()
 {
 	if (!socket || socket->getState() == ESS_DISCONNECTED)
 		return;
+	if (cipher.generation != 0)
+	{
+		// Switched off, the cipher lets no block out: the frames of one go.
+		takeBlock();
+		if (!buffer.isEmpty())
+			sendBuffer();
+		return;
+	}
 
 	// Block after block while frames wait and the socket keeps up: one block
 	// a step would fall behind for good once a frame queues more than a block.
-	do
+	// Blocks are formed ahead, compressed side by side and sent in order; those
+	// the socket was not ready for turn back into the frames they were.
+	bool first = true;
+	while (first || (!frames.empty() && buffer.isEmpty()))
 	{
-		packet block = takeBlock();
-		if (block.isEmpty() || cipher.generation != 0)
+		std::vector<SBlock> blocks = takeBlocks();
+		if (blocks.empty())
 		{
 			if (!buffer.isEmpty())
 				sendBuffer();
 			return;
 		}
-		if (appendBlock(std::move(block)) || !buffer.isEmpty())
-			sendBuffer();
-	} while (!frames.empty() && buffer.isEmpty());
+		size_t sent = 0;
+		for (; sent < blocks.size(); ++sent)
+		{
+			if (!first && !buffer.isEmpty())
+				break;
+			first = false;
+			if (appendBlock(blocks[sent]) || !buffer.isEmpty())
+				sendBuffer();
+		}
+		if (sent < blocks.size())
+		{
+			putBack(blocks, sent);
+			return;
+		}
+	}
 }
 
-bool CSendQueue::appendBlock(packet block)
+bool CSendQueue::appendBlock(SBlock& block)
 {
-	irr::u8 type = compressionForSize(block.getSize());
-	if (type != EPC_NONE)
-	{
-		// A result that does not fit a block is no better than a failure:
-		// the plain frames may still fit.
-		packet compressed = block;
-		if (compress(type, compressed) && compressed.getSize() <= MaxPayloadSize)
-			block = std::move(compressed);
-		else
-			type = EPC_NONE;
-	}
-	if (block.getSize() > MaxPayloadSize)
+	packet& bytes = block.type == EPC_NONE ? block.frames : block.compressed;
+	if (bytes.getSize() > MaxPayloadSize)
 	{
 		if (logger)
 		{
 			char message[128];
 			std::snprintf(message, sizeof(message),
 				"Dropped an outgoing block of %u bytes: a block carries at most %u.",
-				block.getSize(), MaxPayloadSize);
+				bytes.getSize(), MaxPayloadSize);
 			logger->log("net", message, irr::ELL_ERROR);
 		}
 		return false;
 	}
 
-	cipher.setWordsForCompression(type);
-	packet payload = cipher.applyCopy(std::move(block));
+	cipher.setWordsForCompression(block.type);
+	packet payload = cipher.applyCopy(std::move(bytes));
 	const irr::u32 length = payload.getSize() + 1;
 	buffer.append(packet::fromU8(static_cast<irr::u8>((length >> 8) & 0xFF)));
 	buffer.append(packet::fromU8(static_cast<irr::u8>(length & 0xFF)));
-	buffer.append(packet::fromU8(type));
+	buffer.append(packet::fromU8(block.type));
 	buffer.append(std::move(payload));
 	return true;
 }

@@ -4,6 +4,8 @@
 // socket. Whatever the socket does not take waits for the next flush.
 
 #include <deque>
+#include <memory>
+#include <vector>
 
 #include <irrTypes.h>
 
@@ -16,6 +18,9 @@ class ILogger;
 }
 
 namespace orv {
+namespace platform {
+class CParallelJobs;
+}
 namespace net {
 
 class ISocket;
@@ -33,8 +38,14 @@ public:
 	static const irr::u32 MaxZlibSize = 0x2000;
 	// The 16-bit length counts the type byte too.
 	static const irr::u32 MaxPayloadSize = 0xFFFE;
+	// Threads that compress further blocks of one flush beside the caller;
+	// bzip2 takes milliseconds a block.
+	static const unsigned MaxHelpers = 3;
 
 	CSendQueue();
+	~CSendQueue();
+	CSendQueue(const CSendQueue&) = delete;
+	CSendQueue& operator=(const CSendQueue&) = delete;
 
 	// Not owned. Frames queue up while there is none or it is disconnected.
 	void setSocket(ISocket* value) { socket = value; }
@@ -69,16 +80,24 @@ public:
 	const packet& getSendBuffer() const { return buffer; }
 
 private:
+	struct SBlock;
+
 	packet takeBlock();
-	// Compresses, scrambles and frames one joined block into the send buffer;
-	// false when it was too large for its length field (logged and dropped).
-	bool appendBlock(packet block);
+	// As many blocks as there are threads to compress them, compressed.
+	std::vector<SBlock> takeBlocks();
+	// The frames of blocks[first] on go back to the front of the queue.
+	void putBack(std::vector<SBlock>& blocks, size_t first);
+	// Scrambles and frames one block into the send buffer; false when it was
+	// too large for its length field (logged and dropped).
+	bool appendBlock(SBlock& block);
 
 	ISocket* socket;
 	std::deque<packet> frames;
 	packet buffer;
 	CPacketCipher cipher;
 	irr::ILogger* logger;
+	// Started when a flush first forms more than one block.
+	std::unique_ptr<platform::CParallelJobs> jobs;
 };
 
 } // namespace net
