@@ -17,7 +17,7 @@
 
 #include "engine/CGameEngine.h"
 #include "engine/EngineTeardown.h"
-#include "net/CNetParse.h"
+#include "support/ServerPackets.h"
 #include "world/CObjectManager.h"
 
 using namespace orv;
@@ -28,20 +28,6 @@ namespace {
 
 const irr::u32 COUNTS[] = {5000, 10000, 20000};
 const int ROUNDS = 3;
-
-net::packet bytesOf(std::initializer_list<net::packet> parts)
-{
-	net::packet all;
-	for (const net::packet& part : parts)
-		all.append(part);
-	return all;
-}
-
-void dispatch(CGameEngine& engine, net::packet packet)
-{
-	packet.setReadPosition(0);
-	engine.getParsers().get()->parse(packet);
-}
 
 //! Seconds to make `count` objects in a fresh engine; negative when it does not start.
 double makeObjects(irr::u32 count)
@@ -58,17 +44,11 @@ double makeObjects(irr::u32 count)
 	if (engine && engine->init()) {
 		engine->getDevice()->getLogger()->setLogLevel(irr::ELL_NONE);
 		// One class with code.
-		dispatch(*engine, bytesOf({net::packet::fromU16(7), net::packet::fromText("mover")}));
-		dispatch(*engine, bytesOf({net::packet::fromU16(9), net::packet::fromU8(5), net::packet::fromText("mover"),
-			net::packet::fromText("void Update(SceneObject@+ self, uint t) {}")}));
+		bench::defineMover(*engine);
 
 		const Clock::time_point start = Clock::now();
 		for (irr::u32 id = 1; id <= count; ++id) {
-			dispatch(*engine, bytesOf({net::packet::fromU16(12), net::packet::fromU32(id), net::packet::fromU8(1),
-				net::packet::fromText("mover")}));
-			dispatch(*engine, bytesOf({net::packet::fromU16(15), net::packet::fromU32(id), net::packet::fromU8(2),
-				net::packet::fromU8(3), net::packet::fromFloat(static_cast<float>(id % 100) * 32.0f), net::packet::fromU8(3),
-				net::packet::fromU8(3), net::packet::fromFloat(static_cast<float>(id / 100) * 32.0f)}));
+			bench::addMover(*engine, id, 1, static_cast<float>(id % 100) * 32.0f, static_cast<float>(id / 100) * 32.0f);
 		}
 		seconds = std::chrono::duration<double>(Clock::now() - start).count();
 		if (CObjectManager::getInstance()->getSceneObjects().size() != count)

@@ -29,6 +29,7 @@
 #include "engine/CGameEngine.h"
 #include "engine/EngineTeardown.h"
 #include "net/CNetParse.h"
+#include "support/ServerPackets.h"
 #include "net/CSocket.h"
 #include "script/CScriptModule.h"
 #include "world/CObjectClass.h"
@@ -93,20 +94,6 @@ private:
 	std::atomic<unsigned long long> Bytes{0};
 };
 
-net::packet bytesOf(std::initializer_list<net::packet> parts)
-{
-	net::packet all;
-	for (const net::packet& part : parts)
-		all.append(part);
-	return all;
-}
-
-void dispatch(CGameEngine& engine, net::packet packet)
-{
-	packet.setReadPosition(0);
-	engine.getParsers().get()->parse(packet);
-}
-
 double median(std::vector<double> values)
 {
 	std::sort(values.begin(), values.end());
@@ -156,16 +143,10 @@ int main()
 	engine->setGameRunning(true);
 
 	// The server's world: a class with an empty Update, the objects and their circles.
-	dispatch(*engine, bytesOf({net::packet::fromU16(7), net::packet::fromText("mover")}));
-	dispatch(*engine, bytesOf({net::packet::fromU16(9), net::packet::fromU8(5), net::packet::fromText("mover"),
-		net::packet::fromText("void Update(SceneObject@+ self, uint t) {}")}));
+	bench::defineMover(*engine);
 	CPhysicsManager::getInstance()->setGravity(irr::core::vector2df(0.0f, 10.0f));
 	for (irr::u32 id = 1; id <= OBJECT_COUNT; ++id) {
-		dispatch(*engine, bytesOf({net::packet::fromU16(12), net::packet::fromU32(id), net::packet::fromU8(0),
-			net::packet::fromText("mover")}));
-		dispatch(*engine, bytesOf({net::packet::fromU16(15), net::packet::fromU32(id), net::packet::fromU8(2),
-			net::packet::fromU8(3), net::packet::fromFloat(static_cast<float>(id % 100) * 32.0f),
-			net::packet::fromU8(3), net::packet::fromU8(3), net::packet::fromFloat(static_cast<float>(id / 100) * 32.0f)}));
+		bench::addMover(*engine, id, 0, static_cast<float>(id % 100) * 32.0f, static_cast<float>(id / 100) * 32.0f);
 		CSceneObject* object = CObjectManager::getInstance()->getSceneObject(id);
 		// The server's shapes carry no mass; these fall.
 		object->Physics.addCollisionCircle(0.4f, irr::core::vector2df(0.0f, 0.0f));
@@ -204,7 +185,7 @@ int main()
 	// Rounds of online frames, then of offline ones, each frame side by side with the bare work,
 	// so a busy moment of the machine hurts all of them alike.
 	net::CSendQueue& queue = engine->getSendQueue();
-	const net::packet marker = bytesOf({net::packet::fromU8(1), net::packet::fromU8(2), net::packet::fromU16(0xFFFE)});
+	const net::packet marker = bench::bytesOf({net::packet::fromU8(1), net::packet::fromU8(2), net::packet::fromU16(0xFFFE)});
 	std::vector<double> online, offline, steps, bare;
 	double queuedBytes = 0.0;
 	size_t mostLeftBehind = 0;
