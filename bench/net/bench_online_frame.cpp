@@ -201,8 +201,9 @@ int main()
 			engine->update();
 			online.push_back(millisecondsSince(start));
 			const std::deque<net::packet>& frames = queue.getFrames();
-			const auto found = std::find(frames.begin(), frames.end(), marker);
-			const auto fresh = found == frames.end() ? frames.begin() : found + 1;
+			// The newest marker: markers of earlier frames may still wait in front of it.
+			const auto found = std::find(frames.rbegin(), frames.rend(), marker);
+			const auto fresh = found == frames.rend() ? frames.begin() : found.base();
 			for (auto f = fresh; f != frames.end(); ++f)
 				queuedBytes += f->getSize();
 			mostLeftBehind = std::max(mostLeftBehind, static_cast<size_t>(fresh - frames.begin()));

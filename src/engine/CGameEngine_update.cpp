@@ -53,9 +53,8 @@ CSceneObject* currentObject(const CObjectManager& objects, const SObjectSnapshot
 	return snapshot.revision == objects.getRevision() ? entry.second : objects.getSceneObject(entry.first);
 }
 
-//! How far ahead a walk asks for an object's record, and for what its
-//! synchronisation reads (which needs the record).
-const size_t RECORD_AHEAD = 8;
+//! How many objects ahead a walk asks for what an object's synchronisation
+//! will read.
 const size_t SYNC_AHEAD = 4;
 
 //! Starts loading what the walk at entry i will soon need. Only while the
@@ -63,11 +62,7 @@ const size_t SYNC_AHEAD = 4;
 void prefetchAhead(const CObjectManager& objects, const SObjectSnapshot& snapshot, size_t i,
 	CSceneObject::ESyncPhase phase)
 {
-	if (snapshot.revision != objects.getRevision())
-		return;
-	if (i + RECORD_AHEAD < snapshot.entries.size())
-		CSceneObject::prefetchRecord(snapshot.entries[i + RECORD_AHEAD].second);
-	if (i + SYNC_AHEAD < snapshot.entries.size())
+	if (snapshot.revision == objects.getRevision() && i + SYNC_AHEAD < snapshot.entries.size())
 		snapshot.entries[i + SYNC_AHEAD].second->prefetchSync(phase);
 }
 

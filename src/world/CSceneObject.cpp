@@ -113,17 +113,10 @@ script::SScriptBinding* CSceneObject::getBindingWithCallbacks() const
 	return OwnCallbacks ? Binding.get() : nullptr;
 }
 
-void CSceneObject::prefetchRecord(const CSceneObject* object)
-{
-	// The fields every frame reads, up to the attribute table; only addresses
-	// are taken here, nothing of the object is read.
-	const char* first = reinterpret_cast<const char*>(object);
-	const char* end = reinterpret_cast<const char*>(object->EngineAttributeById + EP_IMAGE + 1);
-	prefetchRange(first, static_cast<unsigned>(end - first));
-}
-
 void CSceneObject::prefetchSync(ESyncPhase phase) const
 {
+	// The reference count lies in the virtual base, at the end of the object.
+	prefetch(static_cast<const irr::IReferenceCounted*>(this));
 	prefetchRange(Body, 128);
 	// The node's placement lies past its first lines; a remembered node that
 	// has gone since is only an address, never read here.

@@ -150,12 +150,9 @@ public:
 		//! syncPositionFromBody and the node: the body's position into x and y.
 		ESP_POSITION
 	};
-	//! Starts loading the object's own record and what that synchronisation
-	//! will read, without waiting for any of it.
+	//! Starts loading what that synchronisation will read: the reference
+	//! count, the body, the attributes and the node, without waiting for them.
 	void prefetchSync(ESyncPhase phase) const;
-	//! Starts loading the object's own record only; cheap enough to run
-	//! further ahead than prefetchSync, which reads it.
-	static void prefetchRecord(const CSceneObject* object);
 
 	//! Physics units, as the last syncPositionFromBody saw it; the origin,
 	//! where the body is made, before the first.
@@ -185,6 +182,8 @@ private:
 
 	// What every frame reads of every object comes first, close together;
 	// the lists, read rarely, go behind.
+	// The slot the physics manager fills and empties; the body's user data is
+	// this object.
 	b2Body* Body = nullptr;
 	// The world the slot belongs to: a body pointer outlives a world that went.
 	irr::u64 BodyWorld = 0;
