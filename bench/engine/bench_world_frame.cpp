@@ -31,6 +31,8 @@
 #include "world/CPhysicsManager.h"
 #include "world/CSceneObject.h"
 
+#include "support/NoAudioDevice.h"
+
 using namespace orv;
 using namespace AngelScript;
 namespace fs = std::filesystem;
@@ -176,6 +178,7 @@ struct SWorldBench
 
 int main()
 {
+	bench::withoutAudioDevice();
 	SWorldBench bench;
 	if (!bench.start())
 	{

@@ -29,6 +29,7 @@
 #include "engine/CGameEngine.h"
 #include "engine/EngineTeardown.h"
 #include "net/CNetParse.h"
+#include "support/NoAudioDevice.h"
 #include "support/ServerPackets.h"
 #include "net/CSocket.h"
 #include "script/CScriptModule.h"
@@ -120,6 +121,7 @@ void prepareFrame(CGameEngine& engine)
 
 int main()
 {
+	bench::withoutAudioDevice();
 	const fs::path root = fs::temp_directory_path() / ("orv-bench-" + std::to_string(std::random_device()()));
 	fs::create_directories(root);
 	SEngineLaunch launch;

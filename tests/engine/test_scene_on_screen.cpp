@@ -1,13 +1,11 @@
-#include <dlfcn.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
-#include <filesystem>
 #include <string>
 #include <thread>
 
@@ -19,10 +17,10 @@
 #include "engine/EngineTeardown.h"
 #include "scene/CCameraManager.h"
 #include "scene/CImageBatch.h"
-#include "world/CSceneObject.h"
 #include "script/CScriptManager.h"
 #include "support/XServer.h"
 #include "support/engine_fixture.h"
+#include "world/CSceneObject.h"
 
 using namespace orv;
 using namespace AngelScript;
@@ -133,15 +131,6 @@ bool scriptCheck(bool ok, const irr::core::ustring16& what)
 	return ok;
 }
 
-// Mesa unloads its driver when the display closes, and the leak checker
-// cannot name what an unloaded library left behind, so its suppressions
-// would not match: the GL libraries stay mapped for the whole run.
-void keepGraphicsLibrariesLoaded()
-{
-	for (const char* library : {"libGLX_mesa.so.0", "libglapi.so.0", "/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so"})
-		::dlopen(library, RTLD_NOW | RTLD_GLOBAL | RTLD_NODELETE);
-}
-
 // Ends the engine and its world however the test leaves.
 struct SEngineEnd
 {
@@ -217,7 +206,7 @@ TEST(SceneOnScreen, ScriptMadeSceneIsDrawnWhereTheCameraPutsIt)
 		const char* driver;
 	};
 	const Case cases[] = {{"software"}, {"opengl"}};
-	keepGraphicsLibrariesLoaded();
+	test::keepGraphicsLibrariesLoaded();
 	const SPixel pixels[] = {
 		{"clear colour", 5, 5, {255, 0, 0}},
 		{"static image at the camera's centre", 160, 120, {255, 0, 255}},
@@ -278,7 +267,7 @@ TEST(SceneOnScreen, OverlappingSemiTransparentImagesOfTwoTexturesLookTheSameBatc
 		const char* driver;
 	};
 	const Case cases[] = {{"software"}, {"opengl"}};
-	keepGraphicsLibrariesLoaded();
+	test::keepGraphicsLibrariesLoaded();
 	// Alpha steps across the images: fully opaque, just under it, half, none.
 	const int alphas[] = {255, 254, 253, 200, 128, 0};
 	const auto alphaAt = [&](int x, int y) { return alphas[(x / 3 + y / 4) % 6]; };
