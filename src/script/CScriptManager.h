@@ -5,7 +5,7 @@
 #include <irrlicht.h>
 
 #include <map>
-#include <set>
+#include <unordered_set>
 #include <vector>
 
 #include "base/ustring16.h"
@@ -110,7 +110,8 @@ private:
 	AngelScript::asIScriptEngine *Engine;
 	std::map<irr::core::ustring16, CScriptModule *> Modules;
 	ScriptCallbackTable Callbacks;
-	std::set<CScriptModule *> BoundModules;
+	// Every object's own module enters here: found without a search.
+	std::unordered_set<CScriptModule *> BoundModules;
 	// The table's entries by id, for the lookup every delivery makes.
 	std::vector<const SScriptCallbackDecl *> CallbackSlots;
 	CScriptModule *Building = nullptr;

@@ -1,5 +1,7 @@
 #include "world/EngineAttributes.h"
 
+#include <vector>
+
 namespace orv {
 
 namespace {
@@ -29,13 +31,29 @@ const SEngineAttributeRow engineAttributes[] = {
 	{EP_IMAGE, "EP_IMAGE", EAT_STRING, 0.0f},
 };
 
+const size_t ROW_COUNT = sizeof(engineAttributes) / sizeof(engineAttributes[0]);
+
+// Converted once: every scene object takes a copy of each.
+const irr::core::ustring16* rowNames()
+{
+	static const std::vector<irr::core::ustring16> names = [] {
+		std::vector<irr::core::ustring16> made;
+		for (const SEngineAttributeRow& row : engineAttributes)
+			made.emplace_back(row.name);
+		return made;
+	}();
+	return names.data();
+}
+
 } // namespace
 
 void setEngineAttributeDefaults(CAttributeList& list)
 {
-	for (const SEngineAttributeRow& row : engineAttributes)
+	const irr::core::ustring16* names = rowNames();
+	for (size_t i = 0; i < ROW_COUNT; ++i)
 	{
-		SAttribute* attribute = list.getOrAdd(irr::core::ustring16(row.name), row.id);
+		const SEngineAttributeRow& row = engineAttributes[i];
+		SAttribute* attribute = list.getOrAdd(names[i], row.id);
 		if (!attribute)
 			continue;
 		switch (row.type)
