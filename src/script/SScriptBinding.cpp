@@ -41,6 +41,7 @@ void SScriptBinding::setModule(CScriptModule *module)
 		Context = module->getScriptManager()->getEngine()->CreateContext();
 	if (Context)
 		watchScriptTime(Context);
+	Clock = Context ? getScriptClock(Context) : nullptr;
 }
 
 void SScriptBinding::release()
@@ -48,6 +49,7 @@ void SScriptBinding::release()
 	if (Context)
 		Context->Release();
 	Context = nullptr;
+	Clock = nullptr;
 	if (BoundModule)
 		BoundModule->drop();
 	BoundModule = nullptr;
@@ -60,9 +62,10 @@ namespace {
 // delivery ends.
 struct SHeld
 {
-	SHeld(asIScriptContext *context, CScriptModule *module)
+	SHeld(asIScriptContext *context, CScriptModule *module, SScriptRunClock *clock)
 		: Context(context)
 		, Module(module)
+		, Clock(clock)
 	{
 		Context->AddRef();
 		Module->grab();
@@ -77,6 +80,8 @@ struct SHeld
 
 	asIScriptContext *Context;
 	CScriptModule *Module;
+	// The context's clock, found once: looking it up takes a lock.
+	SScriptRunClock *Clock;
 };
 
 // Prepares, decodes and executes; the script's answer lands in *result when
@@ -111,9 +116,8 @@ void run(const SHeld &held, irr::u32 callbackId, irr::s32 functionId, net::packe
 		if (entry && entry->Decoder)
 			entry->Decoder(context, arguments);
 		// A run nested in another shares the outer run's time.
-		if (!nested)
-			if (SScriptRunClock *clock = getScriptClock(context))
-				clock->start();
+		if (!nested && held.Clock)
+			held.Clock->start();
 		if (context->Execute() == asEXECUTION_FINISHED)
 		{
 			if (result)
@@ -141,7 +145,7 @@ void SScriptBinding::callCallback(irr::u32 callbackId, net::packet arguments, CS
 	const irr::s32 functionId = BoundModule->getCallbackId(callbackId);
 	if (functionId == asNO_FUNCTION)
 		return;
-	SHeld held(Context, BoundModule);
+	SHeld held(Context, BoundModule, Clock);
 	run(held, callbackId, functionId, arguments, self, nullptr);
 }
 
@@ -153,7 +157,7 @@ bool SScriptBinding::callOnSolveContact(net::packet &arguments, CSceneObject *se
 	if (functionId == asNO_FUNCTION)
 		return false;
 	bool result = false;
-	SHeld held(Context, BoundModule);
+	SHeld held(Context, BoundModule, Clock);
 	run(held, SOLVE_CONTACT_ID, functionId, arguments, self, &result);
 	return result;
 }
@@ -164,7 +168,7 @@ void SScriptBinding::runQueuedEvents(ScriptEventQueue &queue, CSceneObject *self
 	// touching the context.
 	if (!Context || !BoundModule || !BoundModule->hasCallbacks())
 		return;
-	SHeld held(Context, BoundModule);
+	SHeld held(Context, BoundModule, Clock);
 	// Only the records there at the start: a script may queue more (a
 	// deque's push_back keeps its elements but not its iterators).
 	const size_t count = queue.size();

@@ -18,6 +18,7 @@ class CSceneObject;
 namespace orv::script {
 
 class CScriptModule;
+struct SScriptRunClock;
 
 struct SScriptBinding
 {
@@ -51,6 +52,8 @@ struct SScriptBinding
 private:
 	CScriptModule *BoundModule = nullptr;
 	AngelScript::asIScriptContext *Context = nullptr;
+	// The context's run clock, which lives as long as the context.
+	SScriptRunClock *Clock = nullptr;
 };
 
 } // namespace orv::script
