@@ -42,7 +42,9 @@ struct CParallelJobs::SState
 	void helper()
 	{
 		std::unique_lock<std::mutex> held(Lock);
-		unsigned long long seen = Batch;
+		// Counted from before any batch: a helper that starts late still
+		// joins the batch that is running.
+		unsigned long long seen = 0;
 		for (;;)
 		{
 			Work.wait(held, [&] { return Stopping || Batch != seen; });
