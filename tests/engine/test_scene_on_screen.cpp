@@ -1,5 +1,4 @@
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -12,43 +11,19 @@
 #include "engine/CGameEngine.h"
 #include "engine/EngineTeardown.h"
 #include "script/CScriptManager.h"
+#include "support/TestPictures.h"
 #include "support/XServer.h"
 #include "support/engine_fixture.h"
 
 using namespace orv;
 using namespace AngelScript;
+using test::SRgb;
+using test::solidTga;
 
 namespace {
 
 const int WIDTH = 320;
 const int HEIGHT = 240;
-
-struct SRgb
-{
-	int r, g, b;
-};
-
-// An uncompressed 32-bit TGA of one colour, fully opaque.
-std::string solidTga(int width, int height, SRgb left, SRgb right)
-{
-	std::string bytes(18, '\0');
-	bytes[2] = 2;
-	bytes[12] = static_cast<char>(width & 0xFF);
-	bytes[13] = static_cast<char>(width >> 8);
-	bytes[14] = static_cast<char>(height & 0xFF);
-	bytes[15] = static_cast<char>(height >> 8);
-	bytes[16] = 32;
-	bytes[17] = 0x28; // top-left origin, 8 alpha bits
-	for (int y = 0; y < height; ++y)
-		for (int x = 0; x < width; ++x) {
-			const SRgb& c = x < width / 2 ? left : right;
-			bytes += static_cast<char>(c.b);
-			bytes += static_cast<char>(c.g);
-			bytes += static_cast<char>(c.r);
-			bytes += static_cast<char>(0xFF);
-		}
-	return bytes;
-}
 
 // The scene the script makes, in world pixels. The camera follows the static
 // object, so world (x, y) lands on screen (x - 100 + WIDTH / 2, y - 50 + HEIGHT / 2).
@@ -104,15 +79,76 @@ struct SPixel
 	SRgb colour;
 };
 
+// Starts the engine on the driver in a private X server, with the files in
+// its folder, runs the script's main() in a running game, draws some frames
+// and returns the window's screenshot (kept as an artifact named after the
+// shot and the driver).
+test::SScreenshot drawScript(const char* driver, const test::SandboxFiles& files, const char* script,
+	const std::string& shotName)
+{
+	test::CXvfb server;
+	EXPECT_TRUE(server.isRunning());
+	if (!server.isRunning())
+		return test::SScreenshot();
+	::setenv("DISPLAY", server.display().c_str(), 1);
+
+	test::CTempFolder folder;
+	folder.write("settings.ini", std::string("[Window]\ndriver = ") + driver + "\nwidth = " + std::to_string(WIDTH) +
+		"\nheight = " + std::to_string(HEIGHT) + "\n");
+	for (const auto& file : files)
+		folder.write(file.first, file.second);
+	SEngineEnd end;
+	SEngineLaunch launch;
+	launch.programDirectory = irr::core::ustring16(folder.path().c_str()).toWCHAR_s();
+	CGameEngine::setLaunch(launch);
+	CGameEngine* engine = CGameEngine::getInstance();
+	EXPECT_TRUE(engine && engine->init());
+	if (!engine || !engine->getDevice())
+		return test::SScreenshot();
+	engine->getDevice()->getGUIEnvironment()->clear();
+	engine->setGameRunning(true);
+
+	asIScriptEngine* scripts = engine->getScriptManager()->getEngine();
+	scripts->RegisterGlobalFunction("bool check(bool, const string &in)", asFUNCTION(scriptCheck), asCALL_CDECL);
+	AngelScript::asIScriptModule* module = scripts->GetModule("scene test", AngelScript::asGM_ALWAYS_CREATE);
+	module->AddScriptSection("scene", script);
+	EXPECT_GE(module->Build(), 0);
+	AngelScript::asIScriptContext* context = scripts->CreateContext();
+	context->Prepare(module->GetFunctionByDecl("void main()"));
+	EXPECT_EQ(context->Execute(), AngelScript::asEXECUTION_FINISHED);
+	context->Release();
+
+	for (int frame = 0; frame < 20; ++frame) {
+		EXPECT_TRUE(engine->update());
+		engine->render();
+		std::this_thread::sleep_for(std::chrono::milliseconds(20));
+	}
+
+	const unsigned long window = test::x11::waitForWindow(server.display(), "Orv 0.0.1 [", 10000);
+	EXPECT_NE(window, 0u);
+	const test::SScreenshot shot = test::x11::screenshot(server.display(), window, shotName + "_" + driver);
+	EXPECT_FALSE(shot.empty()) << "no screenshot";
+	return shot;
+}
+
+void expectPixels(const test::SScreenshot& shot, const SPixel* begin, const SPixel* end)
+{
+	if (shot.empty() || shot.width != WIDTH || shot.height != HEIGHT)
+		return;
+	for (const SPixel* p = begin; p != end; ++p) {
+		const SRgb seen = shot.at(p->x, p->y);
+		EXPECT_TRUE(test::nearColour(seen, p->colour))
+			<< p->what << " at (" << p->x << ", " << p->y << ") is (" << seen.r << ", " << seen.g << ", " << seen.b
+			<< ")";
+	}
+}
+
+const char* const DRIVERS[] = {"software", "opengl"};
+
 } // namespace
 
 TEST(SceneOnScreen, ScriptMadeSceneIsDrawnWhereTheCameraPutsIt)
 {
-	struct Case
-	{
-		const char* driver;
-	};
-	const Case cases[] = {{"software"}, {"opengl"}};
 	test::keepGraphicsLibrariesLoaded();
 	const SPixel pixels[] = {
 		{"clear colour", 5, 5, {255, 0, 0}},
@@ -123,65 +159,46 @@ TEST(SceneOnScreen, ScriptMadeSceneIsDrawnWhereTheCameraPutsIt)
 		{"sprite, its (24, 48) on the node", 218, 168, {255, 255, 0}},
 		{"outside the sprite", 230, 168, {255, 0, 0}},
 	};
+	const test::SandboxFiles files = {
+		{"magenta.tga", solidTga(32, 32, {255, 0, 255}, {255, 0, 255})},
+		{"tiles.tga", solidTga(32, 16, {0, 255, 0}, {0, 0, 255})},
+		{"hero.tga", solidTga(16, 16, {255, 255, 0}, {255, 255, 0})},
+		{"walk.gani", "GANI0001SPRITE 1 hero.tga 0 0 16 16 body\nSINGLEDIRECTION\nLOOP\nANI\n1 24 48\nANIEND\n"},
+	};
+	for (const char* driver : DRIVERS) {
+		SCOPED_TRACE(driver);
+		expectPixels(drawScript(driver, files, SCENE_SCRIPT, "scene_on_screen"), std::begin(pixels),
+			std::end(pixels));
+	}
+}
 
-	for (const Case& c : cases) {
-		SCOPED_TRACE(c.driver);
-		test::CXvfb server;
-		ASSERT_TRUE(server.isRunning());
-		::setenv("DISPLAY", server.display().c_str(), 1);
-
-		test::CTempFolder folder;
-		folder.write("settings.ini", std::string("[Window]\ndriver = ") + c.driver + "\nwidth = " +
-			std::to_string(WIDTH) + "\nheight = " + std::to_string(HEIGHT) + "\n");
-		folder.write("magenta.tga", solidTga(32, 32, {255, 0, 255}, {255, 0, 255}));
-		folder.write("tiles.tga", solidTga(32, 16, {0, 255, 0}, {0, 0, 255}));
-		folder.write("hero.tga", solidTga(16, 16, {255, 255, 0}, {255, 255, 0}));
-		folder.write("walk.gani", "GANI0001SPRITE 1 hero.tga 0 0 16 16 body\nSINGLEDIRECTION\nLOOP\nANI\n1 24 48\n"
-		                          "ANIEND\n");
-		SEngineEnd end;
-		SEngineLaunch launch;
-		launch.programDirectory = irr::core::ustring16(folder.path().c_str()).toWCHAR_s();
-		CGameEngine::setLaunch(launch);
-		CGameEngine* engine = CGameEngine::getInstance();
-		ASSERT_TRUE(engine && engine->init());
-		engine->getDevice()->getGUIEnvironment()->clear();
-		engine->setGameRunning(true);
-
-		asIScriptEngine* scripts = engine->getScriptManager()->getEngine();
-		scripts->RegisterGlobalFunction("bool check(bool, const string &in)", asFUNCTION(scriptCheck), asCALL_CDECL);
-		AngelScript::asIScriptModule* module = scripts->GetModule("scene test", AngelScript::asGM_ALWAYS_CREATE);
-		module->AddScriptSection("scene", SCENE_SCRIPT);
-		ASSERT_GE(module->Build(), 0);
-		AngelScript::asIScriptContext* context = scripts->CreateContext();
-		context->Prepare(module->GetFunctionByDecl("void main()"));
-		EXPECT_EQ(context->Execute(), AngelScript::asEXECUTION_FINISHED);
-		context->Release();
-
-		for (int frame = 0; frame < 20; ++frame) {
-			ASSERT_TRUE(engine->update());
-			engine->render();
-			std::this_thread::sleep_for(std::chrono::milliseconds(20));
-		}
-
-		const unsigned long window = test::x11::waitForWindow(server.display(), "Orv 0.0.1 [", 10000);
-		ASSERT_NE(window, 0u);
-		const std::string artifacts = std::string(ORV_BINARY_DIR) + "/tests/artifacts/";
-		std::filesystem::create_directories(artifacts);
-		const std::string shot = artifacts + "scene_on_screen_" + c.driver + ".png";
-		test::runCommand("xwd -display " + server.display() + " -id " + std::to_string(window) +
-			" -silent | convert xwd:- " + shot);
-		const std::string rgb = test::runCommand("convert " + shot + " -depth 8 rgb:-");
-		ASSERT_GE(rgb.size(), static_cast<size_t>(WIDTH * HEIGHT * 3)) << "no screenshot at " << shot;
-
-		for (const SPixel& p : pixels) {
-			const size_t at = (static_cast<size_t>(p.y) * WIDTH + p.x) * 3;
-			const SRgb seen = {static_cast<unsigned char>(rgb[at]), static_cast<unsigned char>(rgb[at + 1]),
-				static_cast<unsigned char>(rgb[at + 2])};
-			// The software renderer may keep fewer bits a channel.
-			const bool near = std::abs(seen.r - p.colour.r) < 16 && std::abs(seen.g - p.colour.g) < 16 &&
-				std::abs(seen.b - p.colour.b) < 16;
-			EXPECT_TRUE(near) << p.what << " at (" << p.x << ", " << p.y << ") is (" << seen.r << ", " << seen.g
-			                  << ", " << seen.b << "); screenshot " << shot;
-		}
+// A picture whose left half is green and right half blue, shown whole and,
+// beside it, only its right half; a text over it.
+TEST(SceneOnScreen, ScriptGUIImagesDrawTheirSourceRectangle)
+{
+	test::keepGraphicsLibrariesLoaded();
+	const char* const script = R"(
+void main()
+{
+	GUI.create_image("halves.tga", vector2di(20, 30));
+	GUIImage@ part = GUI.create_image("halves.tga", vector2di(120, 30));
+	part.SourceRect = recti(32, 0, 64, 32);
+	check(part.SourceRect == recti(32, 0, 64, 32), "source rectangle");
+	GUIImage@ outside = GUI.create_image("halves.tga", vector2di(220, 30));
+	outside.SourceRect = recti(100, 100, 200, 200);
+}
+)";
+	const SPixel pixels[] = {
+		{"whole picture, left half", 30, 40, {0, 255, 0}},
+		{"whole picture, right half", 70, 40, {0, 0, 255}},
+		{"right half only, its first column", 122, 40, {0, 0, 255}},
+		{"right half only, its last column", 150, 40, {0, 0, 255}},
+		{"right half only, nothing behind it", 156, 40, {255, 0, 0}},
+		{"a rectangle outside the picture draws nothing", 230, 40, {255, 0, 0}},
+	};
+	const test::SandboxFiles files = {{"halves.tga", solidTga(64, 32, {0, 255, 0}, {0, 0, 255})}};
+	for (const char* driver : DRIVERS) {
+		SCOPED_TRACE(driver);
+		expectPixels(drawScript(driver, files, script, "gui_source_rect"), std::begin(pixels), std::end(pixels));
 	}
 }

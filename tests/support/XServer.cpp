@@ -4,6 +4,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -13,6 +14,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <thread>
 
@@ -208,7 +210,29 @@ std::string centrePixel(const std::string& displayName, unsigned long window)
 	return text.substr(hash, 7);
 }
 
+SScreenshot screenshot(const std::string& displayName, unsigned long window, const std::string& artifact)
+{
+	SScreenshot shot;
+	{
+		DisplayPtr display = openDisplay(displayName);
+		XWindowAttributes attributes;
+		if (!display || !XGetWindowAttributes(display.get(), window, &attributes))
+			return shot;
+		shot.width = attributes.width;
+		shot.height = attributes.height;
+	}
+	const std::string capture = "xwd -display " + displayName + " -id " + std::to_string(window) + " -silent";
+	shot.rgb = runCommand(capture + " | convert xwd:- -depth 8 rgb:- 2>/dev/null");
+	if (!artifact.empty()) {
+		const std::string folder = std::string(ORV_BINARY_DIR) + "/tests/artifacts/";
+		std::filesystem::create_directories(folder);
+		runCommand(capture + " | convert xwd:- " + folder + artifact + ".png 2>/dev/null");
+	}
+	return shot;
+}
+
 } // namespace x11
+
 
 } // namespace test
 } // namespace orv

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "support/TestPictures.h"
+
 namespace orv {
 namespace test {
 
@@ -54,7 +56,13 @@ bool sendDeleteWindow(const std::string& display, unsigned long window);
 //! the X server takes (xwd, read by ImageMagick); empty on failure.
 std::string centrePixel(const std::string& display, unsigned long window);
 
+//! The window's picture as the X server has it (empty on failure), also
+//! written as a PNG named `artifact` under the build's tests/artifacts
+//! folder when that is not empty.
+SScreenshot screenshot(const std::string& display, unsigned long window, const std::string& artifact = std::string());
+
 } // namespace x11
+
 
 } // namespace test
 } // namespace orv

@@ -1,0 +1,147 @@
+#include "frontend/CClassDefinitionReader.h"
+
+#include <IFileSystem.h>
+#include <IReadFile.h>
+#include <IrrlichtDevice.h>
+
+#include <vector>
+
+#include "base/XmlReader.h"
+#include "frontend/XmlText.h"
+#include "script/CScriptModule.h"
+#include "world/CObjectClass.h"
+#include "world/CObjectManager.h"
+#include "world/SAttribute.h"
+
+namespace orv {
+
+using irr::core::ustring16;
+
+namespace {
+
+const int CLASSES_VERSION = 1;
+//! The section every loaded piece of script code goes in.
+const char* const SCRIPT_SECTION = "main";
+//! No script of a package comes near this; a larger file is not read.
+const long MAX_SCRIPT_FILE_SIZE = 16L << 20;
+
+// Sets the attribute from the "value" text as its type name says; any other
+// type name leaves it as it is.
+void setTypedValue(SAttribute& attribute, const char* type, irr::io::IXMLReaderUTF8* reader)
+{
+	if (std::strcmp(type, "string") == 0)
+		attribute.setString(attributeText(reader, "value"));
+	else if (std::strcmp(type, "float") == 0)
+		attribute.setFloat(reader->getAttributeValueAsFloat("value"));
+	else if (std::strcmp(type, "int") == 0)
+		attribute.setInt(static_cast<irr::s32>(reader->getAttributeValueAsInt("value")));
+}
+
+} // namespace
+
+CClassDefinitionReader::CClassDefinitionReader(irr::IrrlichtDevice* device, script::CScriptManager* scripts)
+	: Device(device)
+	, Scripts(scripts)
+{
+}
+
+void CClassDefinitionReader::read(const irr::io::path& fileName)
+{
+	if (!Device)
+		return;
+	Reader = createXmlReader(Device->getFileSystem(), fileName, Device->getLogger());
+	if (!Reader)
+		return;
+
+	while (Reader->read()) {
+		if (isElement(Reader, "orvclasses")) {
+			if (Reader->getAttributeValueAsInt("version") != CLASSES_VERSION)
+				break;
+		} else if (isElement(Reader, "objectclasses") && !Reader->isEmptyElement()) {
+			readClasses();
+		}
+	}
+
+	Reader->drop();
+	Reader = nullptr;
+}
+
+void CClassDefinitionReader::readClasses()
+{
+	CObjectManager* objects = CObjectManager::getInstance();
+	if (!objects)
+		return;
+	while (Reader->read() && !isElementEnd(Reader, "objectclasses")) {
+		if (!isElement(Reader, "class"))
+			continue;
+		const ustring16 name = attributeText(Reader, "name");
+		CObjectClass* objectClass = objects->findObjectClass(name);
+		// A new class comes with a fresh, empty module: every callback absent
+		// until code comes.
+		if (!objectClass)
+			objectClass = objects->getObjectClass(Scripts, name);
+		if (!objectClass)
+			continue;
+		if (!Reader->isEmptyElement())
+			readClass(*objectClass);
+	}
+}
+
+void CClassDefinitionReader::readClass(CObjectClass& objectClass)
+{
+	while (Reader->read() && !isElementEnd(Reader, "class")) {
+		if (isElement(Reader, "attribute")) {
+			readAttribute(objectClass);
+		} else if (isElement(Reader, "script")) {
+			if (!Reader->isEmptyElement())
+				readScriptText(objectClass);
+			else
+				readScriptFile(attributeText(Reader, "file"), objectClass.getModule());
+			if (script::CScriptModule* module = objectClass.getModule())
+				module->resolveCallbacks();
+		}
+	}
+}
+
+void CClassDefinitionReader::readAttribute(CObjectClass& objectClass)
+{
+	// A new attribute takes the list's next free id and starts as EAT_UINT 0;
+	// one named before keeps its id.
+	SAttribute* attribute = objectClass.getAttributes().getOrAdd(attributeText(Reader, "name"), -1);
+	if (!attribute)
+		return;
+	const char* type = Reader->getAttributeValueSafe("type");
+	setTypedValue(*attribute, *type ? type : "string", Reader);
+}
+
+void CClassDefinitionReader::readScriptText(CObjectClass& objectClass)
+{
+	while (Reader->read() && !isElementEnd(Reader, "script")) {
+		if (Reader->getNodeType() != irr::io::EXN_CDATA)
+			continue;
+		ustring16 code(Reader->getNodeData());
+		code.trim(xmlWhitespace());
+		if (script::CScriptModule* module = objectClass.getModule())
+			module->load(code, SCRIPT_SECTION);
+	}
+}
+
+void CClassDefinitionReader::readScriptFile(const ustring16& fileName, script::CScriptModule* module)
+{
+	irr::io::IReadFile* file = Device->getFileSystem()->createAndOpenFile(fileName.toUTF8_s());
+	if (!file)
+		return;
+	const long size = file->getSize();
+	if (size <= 0 || size > MAX_SCRIPT_FILE_SIZE) {
+		file->drop();
+		return;
+	}
+	std::vector<char> bytes(static_cast<size_t>(size));
+	const irr::s32 got = file->read(bytes.data(), static_cast<irr::u32>(size));
+	file->drop();
+	if (got <= 0 || !module)
+		return;
+	module->load(ustring16(bytes.data(), static_cast<irr::u32>(got)), SCRIPT_SECTION);
+}
+
+} // namespace orv

@@ -1,0 +1,34 @@
+#include "support/TestPictures.h"
+
+#include <cstdlib>
+
+namespace orv::test {
+
+std::string solidTga(int width, int height, SRgb left, SRgb right)
+{
+	std::string bytes(18, '\0');
+	bytes[2] = 2;
+	bytes[12] = static_cast<char>(width & 0xFF);
+	bytes[13] = static_cast<char>(width >> 8);
+	bytes[14] = static_cast<char>(height & 0xFF);
+	bytes[15] = static_cast<char>(height >> 8);
+	bytes[16] = 32;
+	bytes[17] = 0x28; // top-left origin, 8 alpha bits
+	for (int y = 0; y < height; ++y)
+		for (int x = 0; x < width; ++x) {
+			const SRgb& c = x < width / 2 ? left : right;
+			bytes += static_cast<char>(c.b);
+			bytes += static_cast<char>(c.g);
+			bytes += static_cast<char>(c.r);
+			bytes += static_cast<char>(0xFF);
+		}
+	return bytes;
+}
+
+bool nearColour(SRgb seen, SRgb expected)
+{
+	return std::abs(seen.r - expected.r) < 16 && std::abs(seen.g - expected.g) < 16 &&
+		std::abs(seen.b - expected.b) < 16;
+}
+
+} // namespace orv::test
