@@ -1,12 +1,9 @@
 #include "frontend/CClassDefinitionReader.h"
 
-#include <IFileSystem.h>
-#include <IReadFile.h>
 #include <IrrlichtDevice.h>
 
-#include <vector>
-
 #include "base/XmlReader.h"
+#include "frontend/TextFile.h"
 #include "frontend/XmlText.h"
 #include "script/CScriptModule.h"
 #include "world/CObjectClass.h"
@@ -22,8 +19,6 @@ namespace {
 const int CLASSES_VERSION = 1;
 //! The section every loaded piece of script code goes in.
 const char* const SCRIPT_SECTION = "main";
-//! No script of a package comes near this; a larger file is not read.
-const long MAX_SCRIPT_FILE_SIZE = 16L << 20;
 
 // Sets the attribute from the "value" text as its type name says; any other
 // type name leaves it as it is.
@@ -128,20 +123,9 @@ void CClassDefinitionReader::readScriptText(CObjectClass& objectClass)
 
 void CClassDefinitionReader::readScriptFile(const ustring16& fileName, script::CScriptModule* module)
 {
-	irr::io::IReadFile* file = Device->getFileSystem()->createAndOpenFile(fileName.toUTF8_s());
-	if (!file)
-		return;
-	const long size = file->getSize();
-	if (size <= 0 || size > MAX_SCRIPT_FILE_SIZE) {
-		file->drop();
-		return;
-	}
-	std::vector<char> bytes(static_cast<size_t>(size));
-	const irr::s32 got = file->read(bytes.data(), static_cast<irr::u32>(size));
-	file->drop();
-	if (got <= 0 || !module)
-		return;
-	module->load(ustring16(bytes.data(), static_cast<irr::u32>(got)), SCRIPT_SECTION);
+	ustring16 code;
+	if (module && readTextFile(Device->getFileSystem(), fileName.toUTF8_s(), code))
+		module->load(code, SCRIPT_SECTION);
 }
 
 } // namespace orv
