@@ -5,6 +5,7 @@
 #include "script/api/CGUIImage.h"
 #include "script/api/CGUIStaticText.h"
 #include "script/api/RefCasts.h"
+#include "script/bindings/ValueTypeRows.h"
 
 #include <angelscript.h>
 
@@ -77,15 +78,21 @@ void registerReferenceCounting(asIScriptEngine *engine, const char *type)
 		asMETHODPR(irr::IReferenceCounted, drop, () const, bool), asCALL_THISCALL);
 }
 
+void registerRows(asIScriptEngine *engine, const char *type, std::initializer_list<SMethodRow> rows)
+{
+	for (const SMethodRow &row : rows)
+		engine->RegisterObjectMethod(type, row.Declaration, row.Function, row.CallConv);
+}
+
 void registerGUICollectionAPI(asIScriptEngine *engine)
 {
 	registerReferenceCounting(engine, "GUICollection");
-	engine->RegisterObjectMethod("GUICollection", "bool add_element(GUIElement@ element)",
-		asFUNCTION(addToCollection), asCALL_CDECL_OBJLAST);
-	engine->RegisterObjectMethod("GUICollection", "void remove_element(GUIElement@ element)",
-		asFUNCTION(removeFromCollection), asCALL_CDECL_OBJLAST);
-	engine->RegisterObjectMethod("GUICollection", "void set_visibility(bool visible)",
-		asMETHOD(CGUICollection, setVisibility), asCALL_THISCALL);
+	registerRows(engine, "GUICollection",
+		{
+			{"bool add_element(GUIElement@ element)", asFUNCTION(addToCollection), asCALL_CDECL_OBJLAST},
+			{"void remove_element(GUIElement@ element)", asFUNCTION(removeFromCollection), asCALL_CDECL_OBJLAST},
+			{"void set_visibility(bool visible)", asMETHOD(CGUICollection, setVisibility), asCALL_THISCALL},
+		});
 }
 
 // The kinds derive from CGUIElement alone, so a handle of any of them points
@@ -93,57 +100,49 @@ void registerGUICollectionAPI(asIScriptEngine *engine)
 void registerGUIElementBase(asIScriptEngine *engine, const char *type)
 {
 	registerReferenceCounting(engine, type);
-	engine->RegisterObjectMethod(type, "EGUIType get_type() const", asMETHOD(CGUIElement, getType),
-		asCALL_THISCALL);
-	engine->RegisterObjectMethod(type, "vector2di get_Position() const", asMETHOD(CGUIElement, getPosition),
-		asCALL_THISCALL);
-	engine->RegisterObjectMethod(type, "void set_Position(const vector2di &in position)",
-		asMETHOD(CGUIElement, setPosition), asCALL_THISCALL);
-	engine->RegisterObjectMethod(type, "bool get_Visible() const", asMETHOD(CGUIElement, isVisible),
-		asCALL_THISCALL);
-	engine->RegisterObjectMethod(type, "void set_Visible(bool)", asMETHOD(CGUIElement, setVisible),
-		asCALL_THISCALL);
+	registerRows(engine, type,
+		{
+			{"EGUIType get_type() const", asMETHOD(CGUIElement, getType), asCALL_THISCALL},
+			{"vector2di get_Position() const", asMETHOD(CGUIElement, getPosition), asCALL_THISCALL},
+			{"void set_Position(const vector2di &in position)", asMETHOD(CGUIElement, setPosition),
+				asCALL_THISCALL},
+			{"bool get_Visible() const", asMETHOD(CGUIElement, isVisible), asCALL_THISCALL},
+			{"void set_Visible(bool)", asMETHOD(CGUIElement, setVisible), asCALL_THISCALL},
+		});
 }
 
 void registerGUIImageAPI(asIScriptEngine *engine)
 {
 	registerGUIElementBase(engine, "GUIImage");
-	engine->RegisterObjectMethod("GUIImage", "recti get_SourceRect() const", asMETHOD(CGUIImage, getSourceRect),
-		asCALL_THISCALL);
-	engine->RegisterObjectMethod("GUIImage", "void set_SourceRect(const recti &in rectangle)",
-		asMETHOD(CGUIImage, setSourceRect), asCALL_THISCALL);
-	engine->RegisterObjectMethod("GUIImage", "string get_Image() const", asMETHOD(CGUIImage, getImage),
-		asCALL_THISCALL);
-	engine->RegisterObjectMethod("GUIImage", "void set_Image(const string &in image)",
-		asMETHOD(CGUIImage, setImage), asCALL_THISCALL);
+	registerRows(engine, "GUIImage",
+		{
+			{"recti get_SourceRect() const", asMETHOD(CGUIImage, getSourceRect), asCALL_THISCALL},
+			{"void set_SourceRect(const recti &in rectangle)", asMETHOD(CGUIImage, setSourceRect),
+				asCALL_THISCALL},
+			{"string get_Image() const", asMETHOD(CGUIImage, getImage), asCALL_THISCALL},
+			{"void set_Image(const string &in image)", asMETHOD(CGUIImage, setImage), asCALL_THISCALL},
+		});
 }
 
 void registerGUIStaticTextAPI(asIScriptEngine *engine)
 {
-	const char *type = "GUIStaticText";
-	registerGUIElementBase(engine, type);
-	engine->RegisterObjectMethod(type, "string get_Text() const", asMETHOD(CGUIStaticText, getText),
-		asCALL_THISCALL);
-	engine->RegisterObjectMethod(type, "void set_Text(const string &in)", asMETHOD(CGUIStaticText, setText),
-		asCALL_THISCALL);
-	engine->RegisterObjectMethod(type, "SColor get_Color() const", asMETHOD(CGUIStaticText, getColor),
-		asCALL_THISCALL);
-	engine->RegisterObjectMethod(type, "void set_Color(const SColor &in color)",
-		asMETHOD(CGUIStaticText, setColor), asCALL_THISCALL);
-	engine->RegisterObjectMethod(type, "SColor get_BackgroundColor() const",
-		asMETHOD(CGUIStaticText, getBackgroundColor), asCALL_THISCALL);
-	engine->RegisterObjectMethod(type, "void set_BackgroundColor(const SColor &in color)",
-		asMETHOD(CGUIStaticText, setBackgroundColor), asCALL_THISCALL);
-	engine->RegisterObjectMethod(type, "bool get_Background() const", asMETHOD(CGUIStaticText, getBackground),
-		asCALL_THISCALL);
-	engine->RegisterObjectMethod(type, "void set_Background(bool)", asMETHOD(CGUIStaticText, setBackground),
-		asCALL_THISCALL);
-	engine->RegisterObjectMethod(type, "bool get_Border() const", asMETHOD(CGUIStaticText, getBorder),
-		asCALL_THISCALL);
-	engine->RegisterObjectMethod(type, "void set_Border(bool)", asMETHOD(CGUIStaticText, setBorder),
-		asCALL_THISCALL);
-	engine->RegisterObjectMethod(type, "void set_alignment(EGUI_ALIGNMENT horizontal, EGUI_ALIGNMENT vertical)",
-		asMETHOD(CGUIStaticText, setAlignment), asCALL_THISCALL);
+	registerGUIElementBase(engine, "GUIStaticText");
+	registerRows(engine, "GUIStaticText",
+		{
+			{"string get_Text() const", asMETHOD(CGUIStaticText, getText), asCALL_THISCALL},
+			{"void set_Text(const string &in)", asMETHOD(CGUIStaticText, setText), asCALL_THISCALL},
+			{"SColor get_Color() const", asMETHOD(CGUIStaticText, getColor), asCALL_THISCALL},
+			{"void set_Color(const SColor &in color)", asMETHOD(CGUIStaticText, setColor), asCALL_THISCALL},
+			{"SColor get_BackgroundColor() const", asMETHOD(CGUIStaticText, getBackgroundColor), asCALL_THISCALL},
+			{"void set_BackgroundColor(const SColor &in color)", asMETHOD(CGUIStaticText, setBackgroundColor),
+				asCALL_THISCALL},
+			{"bool get_Background() const", asMETHOD(CGUIStaticText, getBackground), asCALL_THISCALL},
+			{"void set_Background(bool)", asMETHOD(CGUIStaticText, setBackground), asCALL_THISCALL},
+			{"bool get_Border() const", asMETHOD(CGUIStaticText, getBorder), asCALL_THISCALL},
+			{"void set_Border(bool)", asMETHOD(CGUIStaticText, setBorder), asCALL_THISCALL},
+			{"void set_alignment(EGUI_ALIGNMENT horizontal, EGUI_ALIGNMENT vertical)",
+				asMETHOD(CGUIStaticText, setAlignment), asCALL_THISCALL},
+		});
 }
 
 } // namespace
@@ -159,18 +158,17 @@ void registerGUITypes(asIScriptEngine *engine)
 
 void registerGUIEngineAPI(asIScriptEngine *engine)
 {
-	engine->RegisterObjectMethod("GUIEngine", "GUICollection@ create_collection()",
-		asMETHOD(CGUIEngine, createCollection), asCALL_THISCALL);
-	engine->RegisterObjectMethod("GUIEngine", "GUIImage@ create_image(const string &in filename)",
-		asFUNCTION(createImageAtOrigin), asCALL_CDECL_OBJLAST);
-	engine->RegisterObjectMethod("GUIEngine",
-		"GUIImage@ create_image(const string &in filename, const vector2di &in position)",
-		asMETHOD(CGUIEngine, createImage), asCALL_THISCALL);
-	engine->RegisterObjectMethod("GUIEngine",
-		"GUIStaticText@ create_statictext(const string &in text, const recti &in rectangle)",
-		asMETHOD(CGUIEngine, createStaticText), asCALL_THISCALL);
-	engine->RegisterObjectMethod("GUIEngine", "bool remove_element(GUIElement@ element)",
-		asFUNCTION(removeFromEngine), asCALL_CDECL_OBJLAST);
+	registerRows(engine, "GUIEngine",
+		{
+			{"GUICollection@ create_collection()", asMETHOD(CGUIEngine, createCollection), asCALL_THISCALL},
+			{"GUIImage@ create_image(const string &in filename)", asFUNCTION(createImageAtOrigin),
+				asCALL_CDECL_OBJLAST},
+			{"GUIImage@ create_image(const string &in filename, const vector2di &in position)",
+				asMETHOD(CGUIEngine, createImage), asCALL_THISCALL},
+			{"GUIStaticText@ create_statictext(const string &in text, const recti &in rectangle)",
+				asMETHOD(CGUIEngine, createStaticText), asCALL_THISCALL},
+			{"bool remove_element(GUIElement@ element)", asFUNCTION(removeFromEngine), asCALL_CDECL_OBJLAST},
+		});
 	engine->RegisterGlobalProperty("GUIEngine GUI", CGUIEngine::getInstance());
 	registerGUICollectionAPI(engine);
 }
@@ -180,14 +178,15 @@ void registerGUIMethods(asIScriptEngine *engine)
 	registerGUIElementBase(engine, "GUIElement");
 	registerGUIImageAPI(engine);
 	registerGUIStaticTextAPI(engine);
-	engine->RegisterObjectMethod("GUIElement", "GUIImage@ opCast()",
-		asFUNCTION((castDown<CGUIImage, CGUIElement>)), asCALL_CDECL_OBJLAST);
-	engine->RegisterObjectMethod("GUIElement", "GUIStaticText@ opCast()",
-		asFUNCTION((castDown<CGUIStaticText, CGUIElement>)), asCALL_CDECL_OBJLAST);
-	engine->RegisterObjectMethod("GUIImage", "GUIElement@ opImplCast()",
-		asFUNCTION((castUp<CGUIElement, CGUIImage>)), asCALL_CDECL_OBJLAST);
-	engine->RegisterObjectMethod("GUIStaticText", "GUIElement@ opImplCast()",
-		asFUNCTION((castUp<CGUIElement, CGUIStaticText>)), asCALL_CDECL_OBJLAST);
+	registerRows(engine, "GUIElement",
+		{
+			{"GUIImage@ opCast()", asFUNCTION((castDown<CGUIImage, CGUIElement>)), asCALL_CDECL_OBJLAST},
+			{"GUIStaticText@ opCast()", asFUNCTION((castDown<CGUIStaticText, CGUIElement>)), asCALL_CDECL_OBJLAST},
+		});
+	registerRows(engine, "GUIImage",
+		{{"GUIElement@ opImplCast()", asFUNCTION((castUp<CGUIElement, CGUIImage>)), asCALL_CDECL_OBJLAST}});
+	registerRows(engine, "GUIStaticText",
+		{{"GUIElement@ opImplCast()", asFUNCTION((castUp<CGUIElement, CGUIStaticText>)), asCALL_CDECL_OBJLAST}});
 }
 
 } // namespace orv::script
