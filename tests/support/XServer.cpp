@@ -186,28 +186,46 @@ bool sendDeleteWindow(const std::string& displayName, unsigned long window)
 	return sent != 0;
 }
 
-std::string centrePixel(const std::string& displayName, unsigned long window)
+std::string pixel(const std::string& displayName, unsigned long window, int x, int y)
 {
-	int width = 0, height = 0;
-	{
-		DisplayPtr display = openDisplay(displayName);
-		if (!display)
-			return std::string();
-		XWindowAttributes attributes;
-		if (!XGetWindowAttributes(display.get(), window, &attributes))
-			return std::string();
-		width = attributes.width;
-		height = attributes.height;
-	}
 	const std::string command = "xwd -display " + displayName + " -id " + std::to_string(window) +
-		" -silent | convert xwd:- -crop 1x1+" + std::to_string(width / 2) + "+" + std::to_string(height / 2) +
-		" txt:- 2>/dev/null";
+		" -silent | convert xwd:- -crop 1x1+" + std::to_string(x) + "+" + std::to_string(y) + " txt:- 2>/dev/null";
 	const std::string text = runCommand(command);
 	// The first line is ImageMagick's own header, which holds a '#' too.
 	const std::string::size_type hash = text.find('#', text.find('\n'));
 	if (hash == std::string::npos || hash + 7 > text.size())
 		return std::string();
 	return text.substr(hash, 7);
+}
+
+bool click(const std::string& displayName, unsigned long window, int x, int y)
+{
+	DisplayPtr display = openDisplay(displayName);
+	if (!display)
+		return false;
+	XEvent event;
+	std::memset(&event, 0, sizeof(event));
+	event.xmotion.type = MotionNotify;
+	event.xmotion.window = window;
+	event.xmotion.x = x;
+	event.xmotion.y = y;
+	bool sent = XSendEvent(display.get(), window, True, PointerMotionMask, &event) != 0;
+	for (int type : {ButtonPress, ButtonRelease}) {
+		std::memset(&event, 0, sizeof(event));
+		event.xbutton.type = type;
+		event.xbutton.window = window;
+		event.xbutton.button = Button1;
+		event.xbutton.x = x;
+		event.xbutton.y = y;
+		event.xbutton.state = type == ButtonRelease ? Button1Mask : 0;
+		event.xbutton.same_screen = True;
+		sent = XSendEvent(display.get(), window, True, type == ButtonPress ? ButtonPressMask : ButtonReleaseMask,
+				   &event) != 0 &&
+			sent;
+		XSync(display.get(), False);
+		std::this_thread::sleep_for(std::chrono::milliseconds(50));
+	}
+	return sent;
 }
 
 SScreenshot screenshot(const std::string& displayName, unsigned long window, const std::string& artifact)

@@ -52,9 +52,13 @@ std::string windowName(const std::string& display, unsigned long window);
 //! ClientMessage carrying WM_DELETE_WINDOW.
 bool sendDeleteWindow(const std::string& display, unsigned long window);
 
-//! The colour "#RRGGBB" of the window's centre pixel in a screenshot that
+//! The colour "#RRGGBB" of the window's pixel (x, y) in a screenshot that
 //! the X server takes (xwd, read by ImageMagick); empty on failure.
-std::string centrePixel(const std::string& display, unsigned long window);
+std::string pixel(const std::string& display, unsigned long window, int x, int y);
+
+//! A left button press and release at (x, y) of the window, as the X
+//! server would deliver them.
+bool click(const std::string& display, unsigned long window, int x, int y);
 
 //! The window's picture as the X server has it (empty on failure), also
 //! written as a PNG named `artifact` under the build's tests/artifacts

@@ -29,6 +29,8 @@ protected:
 		sandbox.reset(new test::CEngineSandbox({{"red.tga", test::solidTga(8, 4, {255, 0, 0}, {255, 0, 0})},
 			{"blue.tga", test::solidTga(8, 4, {0, 0, 255}, {0, 0, 255})}}));
 		ASSERT_TRUE(sandbox->started());
+		// As a game starts: the login screen goes.
+		engine().getDevice()->getGUIEnvironment()->clear();
 		module = engine().getScriptManager()->getModule("gui_test");
 	}
 
