@@ -30,6 +30,7 @@ const SRgb GRASS = {72, 160, 64};
 const SRgb DIRT = {128, 84, 48};
 const SRgb CRATE = {184, 124, 60};
 const SRgb CRATE_EDGE = {112, 68, 28};
+const SRgb SHIRT = {200, 48, 48};
 
 // The Offline tab's upper-left corner in the window: the login window at
 // (30, 30), its tab control at (10, 30) in it, the tabs below their 32-pixel
@@ -47,6 +48,15 @@ int crateTop(const test::SScreenshot& shot, int x, int fromY, int toY)
 	for (int y = fromY; y < toY; ++y)
 		if (test::nearColour(shot.at(x, y), CRATE) || test::nearColour(shot.at(x, y), CRATE_EDGE))
 			return y;
+	return -1;
+}
+
+// The first column from the left, between the two, where the row shows a crate.
+int crateLeft(const test::SScreenshot& shot, int y, int fromX, int toX)
+{
+	for (int x = fromX; x < toX; ++x)
+		if (test::nearColour(shot.at(x, y), CRATE) || test::nearColour(shot.at(x, y), CRATE_EDGE))
+			return x;
 	return -1;
 }
 
@@ -106,6 +116,7 @@ TEST(FrontEndWindow, LoginScreenShowsAndPlayShowsTheSampleLevelFalling)
 		{"ground of the tile map", 402, 399, DIRT},
 		{"grass on the ground", 402, 318, GRASS},
 		{"the crate that rests on the ground", 292, 300, CRATE},
+		{"the hero's shirt", 400, 300, SHIRT},
 	};
 	for (const Case& c : cases)
 		EXPECT_TRUE(test::nearColour(later.at(c.x, c.y), c.colour)) << c.what << " is " << describe(later.at(c.x, c.y));
@@ -115,6 +126,17 @@ TEST(FrontEndWindow, LoginScreenShowsAndPlayShowsTheSampleLevelFalling)
 	const int after = crateTop(later, 672, 150, 320);
 	EXPECT_GT(after, before);
 	EXPECT_NEAR(after, 284, 2);
+
+	// The right arrow walks the hero right; the camera keeps it in the
+	// middle, so the crate resting on the ground goes left.
+	ASSERT_TRUE(x11::key(server.display(), window, "Right", true));
+	std::this_thread::sleep_for(std::chrono::milliseconds(600));
+	ASSERT_TRUE(x11::key(server.display(), window, "Right", false));
+	std::this_thread::sleep_for(std::chrono::milliseconds(300));
+	const test::SScreenshot walked = x11::screenshot(server.display(), window, "front_end_sample_walked");
+	ASSERT_TRUE(fullWindow(walked));
+	EXPECT_LT(crateLeft(walked, 300, 100, 400) + 20, crateLeft(later, 300, 100, 400));
+	EXPECT_TRUE(test::nearColour(walked.at(400, 300), SHIRT)) << describe(walked.at(400, 300));
 
 	ASSERT_TRUE(x11::sendDeleteWindow(server.display(), window));
 	int exitCode = -1;

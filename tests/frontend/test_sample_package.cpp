@@ -64,6 +64,9 @@ TEST(SamplePackage, DescribesItselfAndItsClassesPicturesAndAnimationsLoad)
 	CObjectClass* hero = objects->findObjectClass("hero");
 	ASSERT_NE(hero, nullptr);
 	EXPECT_NE(hero->getAttributes().findByName("speed"), nullptr);
+	// Sprites draw the picture their class names under the picture's name.
+	ASSERT_NE(hero->getAttributes().findByName("hero.png"), nullptr);
+	EXPECT_EQ(hero->getAttributes().findByName("hero.png")->getString().toUTF8_std(), "hero.png");
 	EXPECT_GE(hero->getModule()->getCallbackId(script::ESC_UPDATE), 0) << "hero.as did not build";
 
 	for (const char* picture : {"logo.png", "tiles.png", "crate.png", "hero.png"}) {

@@ -228,6 +228,25 @@ bool click(const std::string& displayName, unsigned long window, int x, int y)
 	return sent;
 }
 
+bool key(const std::string& displayName, unsigned long window, const char* keyName, bool down)
+{
+	DisplayPtr display = openDisplay(displayName);
+	const KeySym symbol = XStringToKeysym(keyName);
+	if (!display || symbol == NoSymbol)
+		return false;
+	XEvent event;
+	std::memset(&event, 0, sizeof(event));
+	event.xkey.type = down ? KeyPress : KeyRelease;
+	event.xkey.window = window;
+	event.xkey.root = DefaultRootWindow(display.get());
+	event.xkey.keycode = XKeysymToKeycode(display.get(), symbol);
+	event.xkey.same_screen = True;
+	const bool sent =
+		XSendEvent(display.get(), window, True, down ? KeyPressMask : KeyReleaseMask, &event) != 0;
+	XSync(display.get(), False);
+	return sent;
+}
+
 SScreenshot screenshot(const std::string& displayName, unsigned long window, const std::string& artifact)
 {
 	SScreenshot shot;

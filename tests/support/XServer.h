@@ -60,6 +60,9 @@ std::string pixel(const std::string& display, unsigned long window, int x, int y
 //! server would deliver them.
 bool click(const std::string& display, unsigned long window, int x, int y);
 
+//! A key of that X name ("Right", "a") going down or up in the window.
+bool key(const std::string& display, unsigned long window, const char* keyName, bool down);
+
 //! The window's picture as the X server has it (empty on failure), also
 //! written as a PNG named `artifact` under the build's tests/artifacts
 //! folder when that is not empty.
