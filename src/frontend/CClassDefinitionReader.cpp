@@ -2,10 +2,11 @@
 
 #include <IrrlichtDevice.h>
 
+#include "base/XmlNodes.h"
 #include "base/XmlReader.h"
 #include "frontend/TextFile.h"
-#include "frontend/XmlText.h"
 #include "script/CScriptModule.h"
+#include "world/AttributeXml.h"
 #include "world/CObjectClass.h"
 #include "world/CObjectManager.h"
 #include "world/SAttribute.h"
@@ -19,18 +20,6 @@ namespace {
 const int CLASSES_VERSION = 1;
 //! The section every loaded piece of script code goes in.
 const char* const SCRIPT_SECTION = "main";
-
-// Sets the attribute from the "value" text as its type name says; any other
-// type name leaves it as it is.
-void setTypedValue(SAttribute& attribute, const char* type, irr::io::IXMLReaderUTF8* reader)
-{
-	if (std::strcmp(type, "string") == 0)
-		attribute.setString(attributeText(reader, "value"));
-	else if (std::strcmp(type, "float") == 0)
-		attribute.setFloat(reader->getAttributeValueAsFloat("value"));
-	else if (std::strcmp(type, "int") == 0)
-		attribute.setInt(static_cast<irr::s32>(reader->getAttributeValueAsInt("value")));
-}
 
 } // namespace
 
@@ -49,10 +38,10 @@ void CClassDefinitionReader::read(const irr::io::path& fileName)
 		return;
 
 	while (Reader->read()) {
-		if (isElement(Reader, "orvclasses")) {
+		if (isElement(*Reader, "orvclasses")) {
 			if (Reader->getAttributeValueAsInt("version") != CLASSES_VERSION)
 				break;
-		} else if (isElement(Reader, "objectclasses") && !Reader->isEmptyElement()) {
+		} else if (isElement(*Reader, "objectclasses") && !Reader->isEmptyElement()) {
 			readClasses();
 		}
 	}
@@ -66,10 +55,10 @@ void CClassDefinitionReader::readClasses()
 	CObjectManager* objects = CObjectManager::getInstance();
 	if (!objects)
 		return;
-	while (Reader->read() && !isElementEnd(Reader, "objectclasses")) {
-		if (!isElement(Reader, "class"))
+	while (Reader->read() && !isElementEnd(*Reader, "objectclasses")) {
+		if (!isElement(*Reader, "class"))
 			continue;
-		const ustring16 name = attributeText(Reader, "name");
+		const ustring16 name = attributeText(*Reader, "name");
 		CObjectClass* objectClass = objects->findObjectClass(name);
 		// A new class comes with a fresh, empty module: every callback absent
 		// until code comes.
@@ -84,14 +73,14 @@ void CClassDefinitionReader::readClasses()
 
 void CClassDefinitionReader::readClass(CObjectClass& objectClass)
 {
-	while (Reader->read() && !isElementEnd(Reader, "class")) {
-		if (isElement(Reader, "attribute")) {
+	while (Reader->read() && !isElementEnd(*Reader, "class")) {
+		if (isElement(*Reader, "attribute")) {
 			readAttribute(objectClass);
-		} else if (isElement(Reader, "script")) {
+		} else if (isElement(*Reader, "script")) {
 			if (!Reader->isEmptyElement())
 				readScriptText(objectClass);
 			else
-				readScriptFile(attributeText(Reader, "file"), objectClass.getModule());
+				readScriptFile(attributeText(*Reader, "file"), objectClass.getModule());
 			if (script::CScriptModule* module = objectClass.getModule())
 				module->resolveCallbacks();
 		}
@@ -102,20 +91,18 @@ void CClassDefinitionReader::readAttribute(CObjectClass& objectClass)
 {
 	// A new attribute takes the list's next free id and starts as EAT_UINT 0;
 	// one named before keeps its id.
-	SAttribute* attribute = objectClass.getAttributes().getOrAdd(attributeText(Reader, "name"), -1);
-	if (!attribute)
-		return;
-	const char* type = Reader->getAttributeValueSafe("type");
-	setTypedValue(*attribute, *type ? type : "string", Reader);
+	SAttribute* attribute = objectClass.getAttributes().getOrAdd(ustring16(attributeText(*Reader, "name")), -1);
+	if (attribute)
+		setValueFromXml(*attribute, *Reader);
 }
 
 void CClassDefinitionReader::readScriptText(CObjectClass& objectClass)
 {
-	while (Reader->read() && !isElementEnd(Reader, "script")) {
+	while (Reader->read() && !isElementEnd(*Reader, "script")) {
 		if (Reader->getNodeType() != irr::io::EXN_CDATA)
 			continue;
 		ustring16 code(Reader->getNodeData());
-		code.trim(xmlWhitespace());
+		code.trim();
 		if (script::CScriptModule* module = objectClass.getModule())
 			module->load(code, SCRIPT_SECTION);
 	}

@@ -2,8 +2,8 @@
 
 #include <IrrlichtDevice.h>
 
+#include "base/XmlNodes.h"
 #include "base/XmlReader.h"
-#include "frontend/XmlText.h"
 
 namespace orv {
 
@@ -26,16 +26,16 @@ SPackageInfo CPackageReader::read(irr::io::IReadFile* file)
 		return info;
 
 	while (Reader->read()) {
-		if (isElement(Reader, "orvpackage")) {
+		if (isElement(*Reader, "orvpackage")) {
 			if (Reader->getAttributeValueAsInt("version") != PACKAGE_VERSION)
 				break;
-		} else if (isElement(Reader, "package")) {
+		} else if (isElement(*Reader, "package")) {
 			// Without both attributes its children are read as the outer
 			// loop's nodes, which ignores them.
 			if (!Reader->getAttributeValue("name") || !Reader->getAttributeValue("version"))
 				continue;
-			info.Name = attributeText(Reader, "name");
-			info.Version = attributeText(Reader, "version");
+			info.Name = attributeText(*Reader, "name");
+			info.Version = attributeText(*Reader, "version");
 			// An empty element has no children and no end tag to stop at.
 			if (!Reader->isEmptyElement())
 				readPackage(info);
@@ -49,25 +49,25 @@ SPackageInfo CPackageReader::read(irr::io::IReadFile* file)
 
 void CPackageReader::readPackage(SPackageInfo& info)
 {
-	while (Reader->read() && !isElementEnd(Reader, "package")) {
-		if (isElement(Reader, "logo"))
-			info.LogoFile = attributeText(Reader, "file");
-		else if (isElement(Reader, "objectclass"))
-			info.ObjectClassFile = attributeText(Reader, "file");
-		else if (isElement(Reader, "clientscript"))
-			info.ClientScriptFile = attributeText(Reader, "file");
-		else if (isElement(Reader, "description") && !Reader->isEmptyElement())
+	while (Reader->read() && !isElementEnd(*Reader, "package")) {
+		if (isElement(*Reader, "logo"))
+			info.LogoFile = attributeText(*Reader, "file");
+		else if (isElement(*Reader, "objectclass"))
+			info.ObjectClassFile = attributeText(*Reader, "file");
+		else if (isElement(*Reader, "clientscript"))
+			info.ClientScriptFile = attributeText(*Reader, "file");
+		else if (isElement(*Reader, "description") && !Reader->isEmptyElement())
 			readDescription(info);
 	}
 }
 
 void CPackageReader::readDescription(SPackageInfo& info)
 {
-	while (Reader->read() && !isElementEnd(Reader, "description")) {
+	while (Reader->read() && !isElementEnd(*Reader, "description")) {
 		const irr::io::EXML_NODE type = Reader->getNodeType();
 		if (type == irr::io::EXN_TEXT || type == irr::io::EXN_CDATA) {
 			info.Description = irr::core::ustring16(Reader->getNodeData());
-			info.Description.trim(xmlWhitespace());
+			info.Description.trim();
 		}
 	}
 }
