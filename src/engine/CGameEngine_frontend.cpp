@@ -33,7 +33,7 @@ void CGameEngine::returnToLoginScreen()
 	gui->addMessageBox(translated("Error").c_str(), translated("Lost connection to the server.").c_str(), true,
 		irr::gui::EMBF_OK, nullptr, ELSI_CONNECTION_ERROR, nullptr);
 	Parsers.replace(new CNetParse_Login(NetHost));
-	GameRunning = 0;
+	setGameRunning(false);
 }
 
 void CGameEngine::destroyReceivers()
@@ -77,8 +77,8 @@ void CGameEngine::resetSession()
 void CGameEngine::startOfflineGame()
 {
 	Device->setEventReceiver(PlayReceiver);
-	Online = 0;
-	GameRunning = 1;
+	setOnline(false);
+	setGameRunning(true);
 }
 
 int CGameEngine::connect(const irr::core::stringc& host, const irr::core::stringc& port)

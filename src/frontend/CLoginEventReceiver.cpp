@@ -8,6 +8,7 @@
 #include "frontend/PackageList.h"
 #include "frontend/TextFile.h"
 #include "frontend/Translated.h"
+#include "scene/PictureLoad.h"
 #include "script/SScriptBinding.h"
 #include "script/CScriptModule.h"
 #include "script/ScriptCallbacks.h"
@@ -100,14 +101,19 @@ void CLoginEventReceiver::showPackage()
 		return;
 	// The shown logo goes first, so reselecting a package loads its own again.
 	dropLogo();
-	irr::video::IVideoDriver* driver = Screen.Device->getVideoDriver();
-	if (irr::video::IImage* picture = driver->createImageFromFile(file)) {
-		irr::video::ITexture* texture =
-			driver->addTexture(logoTextureName(*package, Host.getProgramDirectory()), picture);
-		picture->drop();
-		Screen.PackageLogo->setImage(texture);
-	}
+	// A package's picture is checked like every other before a loader sees it.
+	const char* refusal = nullptr;
+	irr::video::IImage* picture = loadPicture(Screen.Device, file, refusal);
 	file->drop();
+	const irr::io::path name = logoTextureName(*package, Host.getProgramDirectory());
+	if (refusal) {
+		const irr::core::stringc line = irr::core::stringc("Picture refused (") + refusal + "): \"" + name + "\"";
+		Screen.Device->getLogger()->log("core", line.c_str(), irr::ELL_WARNING);
+	}
+	if (!picture)
+		return;
+	Screen.PackageLogo->setImage(Screen.Device->getVideoDriver()->addTexture(name, picture));
+	picture->drop();
 }
 
 void CLoginEventReceiver::dropLogo()
