@@ -5,11 +5,12 @@ set -e
 cd "$(dirname "$0")/.."
 BUILD="${1:-build}"
 mkdir -p "$BUILD"
-# .keep only holds the folder in git.
-find content -mindepth 1 -maxdepth 1 ! -name .keep -exec cp -R {} "$BUILD"/ \;
+# settings.ini is the client's to write once it exists; a fresh folder's
+# settings name the GUI font below.
+find content -mindepth 1 -maxdepth 1 ! -name settings.ini -exec cp -R {} "$BUILD"/ \;
+[ -e "$BUILD/settings.ini" ] || cp content/settings.ini "$BUILD/settings.ini"
 # No package ships the default GUI font, code2001.ttf: the run folder gets
-# DejaVu Sans with its licence, and a fresh folder's settings point at it.
+# DejaVu Sans from Debian's fonts-dejavu-core, with its licence.
 mkdir -p "$BUILD/fonts"
 cp /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf "$BUILD/fonts/"
 cp /usr/share/doc/fonts-dejavu-core/copyright "$BUILD/fonts/DejaVuSans.copyright"
-[ -e "$BUILD/settings.ini" ] || printf '[Font]\r\ndefault = DejaVuSans.ttf\r\n' > "$BUILD/settings.ini"

@@ -110,8 +110,7 @@ CGameEngine::~CGameEngine()
 
 	destroyNetwork();
 
-	delete PlayReceiver;
-	PlayReceiver = nullptr;
+	destroyReceivers();
 
 	// Their teardown calls into the script engine, which goes with the host.
 	destroyScripts();
@@ -119,8 +118,6 @@ CGameEngine::~CGameEngine()
 	if (Device) {
 		Device->getSceneManager()->clear();
 		destroyWorldCaches();
-		// The receiver is gone; the device must not call it while it closes.
-		Device->setEventReceiver(nullptr);
 		Device->drop();
 		Device = nullptr;
 		VideoDriver = nullptr;

@@ -11,6 +11,7 @@
 #include "base/packet.h"
 #include "engine/CEngineNetHost.h"
 #include "engine/CIniFile.h"
+#include "frontend/IFrontendHost.h"
 #include "net/CFileTransfers.h"
 #include "net/CPacketCipher.h"
 #include "net/CParserSlot.h"
@@ -34,6 +35,7 @@ class CSceneObject;
 class CAnimation;
 class CImage;
 class CGameEventReceiver;
+class CLoginEventReceiver;
 class IConsumer;
 namespace net {
 class CSocket;
@@ -64,7 +66,7 @@ struct SEngineLaunch
 //! The application object: the device, the settings, the network state, the
 //! caches, the script host and the input state, one per process. It is the
 //! host the scene and the script API reach while it is the process's engine.
-class CGameEngine final : public ISceneHost, public script::IGameHost
+class CGameEngine final : public ISceneHost, public script::IGameHost, public IFrontendHost
 {
 public:
 	//! Irrlicht key codes 0 to 254 have a state; 255 (KEY_NONE) and up have none.
@@ -101,7 +103,7 @@ public:
 	bool isDebugDrawOn() const;
 	//! The executable's folder, ending in '/': the working directory and the
 	//! root of downloaded files.
-	const irr::core::stringw& getProgramDirectory() const { return ProgramDirectory; }
+	const irr::core::stringw& getProgramDirectory() const override { return ProgramDirectory; }
 
 	bool isOnline() const override { return Online != 0; }
 	void setOnline(bool online) { Online = online ? 1 : 0; }
@@ -120,13 +122,14 @@ public:
 	irr::scene::ISceneNode* findSceneNode(CSceneObject* object) override;
 
 	CGameEventReceiver* getPlayReceiver() const { return PlayReceiver; }
+	CLoginEventReceiver* getLoginReceiver() const { return LoginReceiver; }
 
 	//! The TrueType font the GUI skin draws with; null when it did not load
 	//! (the skin then keeps Irrlicht's built-in font).
 	irr::gui::CGUIFreetypeFont* getFont() const { return Font; }
 	//! Every loaded translation table by language; the current one is
 	//! irr::stringtable::CStringTable::getActiveTable.
-	const irr::stringtable::StringTableMap& getStringTables() const { return StringTables; }
+	const irr::stringtable::StringTableMap& getStringTables() const override { return StringTables; }
 
 	irr::u32 getLastFrameTime() const override { return LastFrameTime; }
 	void setLastFrameTime(irr::u32 timeMs) override { LastFrameTime = timeMs; }
@@ -144,7 +147,9 @@ public:
 	//! Frames the packet for the send queue; dropped while offline or when empty.
 	void sendPacket(net::packet packet);
 	//! Starts a clean connection's login exchange on a socket that just connected.
-	void sendLogin(const irr::core::stringw& userName, const irr::core::stringw& password);
+	void sendLogin(const irr::core::stringw& userName, const irr::core::stringw& password) override;
+	//! Connects the socket to the server; 0 when it connected.
+	int connect(const irr::core::stringc& host, const irr::core::stringc& port) override;
 	//! A received block (compression byte and payload) in place; false when it yields nothing.
 	bool decompressBlock(net::packet& block);
 
@@ -184,12 +189,24 @@ public:
 		const irr::core::vector2df& origin, irr::f32 range) override;
 
 	// The script host (CGameEngine_scripts.cpp); null before init.
-	script::CScriptManager* getScriptManager() const { return ScriptManager; }
+	script::CScriptManager* getScriptManager() const override { return ScriptManager; }
 	//! The audio manager made at start-up; null only when none could be made.
 	audio::IAudioManager* getAudioManager() const { return AudioManager; }
 	//! The "client" module, borrowed from the script manager.
 	script::CScriptModule* getClientModule() const { return ClientModule; }
-	script::SScriptBinding* getClientBinding() const { return ClientBinding; }
+	script::SScriptBinding* getClientBinding() const override { return ClientBinding; }
+
+	// The front end (CGameEngine_frontend.cpp).
+	//! The [Language] language setting.
+	void setLanguageSetting(const irr::core::ustring16& language) override;
+	//! Forgets whatever an earlier game left: its objects, classes, server
+	//! attributes, player, queued events, the client script and the GUI
+	//! elements its scripts made.
+	void resetSession() override;
+	//! The play-time receiver takes the events, offline, the game running.
+	void startOfflineGame() override;
+	//! The device timer's time becomes the last frame's.
+	void resetFrameTime() override;
 
 	//! Attributes the server defines for the whole game; scripts read them when they look.
 	CAttributeList& getServerAttributes() { return ServerAttributes; }
@@ -219,6 +236,12 @@ private:
 	void destroyNetwork();
 	// The network step of update; false when the connection is lost and the frame ends here.
 	bool updateNetwork();
+	// Start-up step 19: the login screen, its receiver installed.
+	void initLoginScreen();
+	// A lost game: the login screen with its message, the login phase, the game stopped.
+	void returnToLoginScreen();
+	// Teardown: no receiver is called any more, and the login screen's goes.
+	void destroyReceivers();
 	void readSettings();
 	bool createWindowDevice(const SWindowChoice& choice);
 	void writeSettings();
@@ -240,6 +263,7 @@ private:
 	// under it.
 	irr::u64 SceneNodesRevision = 1;
 	CGameEventReceiver* PlayReceiver;
+	CLoginEventReceiver* LoginReceiver = nullptr;
 	irr::u8 GameRunning;
 	irr::IrrlichtDevice* Device;
 	irr::video::IVideoDriver* VideoDriver;

@@ -105,6 +105,9 @@ bool CGameEngine::init()
 	// 18. Translations, before the first GUI text.
 	initStringTables();
 
+	// 19. The login screen, its receiver taking the events.
+	initLoginScreen();
+
 	// 20. The play-time receiver, installed only when a game starts.
 	PlayReceiver = new CGameEventReceiver();
 

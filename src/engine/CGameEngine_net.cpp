@@ -7,7 +7,6 @@
 #include "net/LoginPacket.h"
 #include "net/decodeBlock.h"
 
-#include <IGUIEnvironment.h>
 #include <ILogger.h>
 #include <ITimer.h>
 
@@ -51,14 +50,9 @@ bool CGameEngine::updateNetwork()
     if (!Socket || Socket->getState() == net::ESS_DISCONNECTED)
     {
         LastFrameTime = Device->getTimer()->getTime();
+        // Once: the game stops, so later frames only keep the clock.
         if (GameRunning)
-        {
-            // The login screen comes back with the front end; the message and the parser are ours.
-            Device->getGUIEnvironment()->addMessageBox(L"Error", L"Lost connection to the server.", true,
-                                                       irr::gui::EMBF_OK, nullptr, 160, nullptr);
-            Parsers.replace(new CNetParse_Login(NetHost));
-            GameRunning = 0;
-        }
+            returnToLoginScreen();
         return false;
     }
 

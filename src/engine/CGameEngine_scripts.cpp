@@ -5,7 +5,9 @@
 #include "script/CScriptManager.h"
 #include "script/CScriptModule.h"
 #include "script/SScriptBinding.h"
+#include "script/api/CGUIEngine.h"
 #include "script/api/CameraManagerAPI.h"
+#include "script/api/GUIAPI.h"
 #include "script/api/GameEngineAPI.h"
 #include "script/api/ScriptCallbackTable.h"
 #include "script/api/WorldAPI.h"
@@ -24,13 +26,14 @@ void CGameEngine::initScripts()
 		engine->RegisterObjectType("GameEngine", 0, asOBJ_REF | asOBJ_NOHANDLE);
 		engine->RegisterObjectType("CameraManager", 0, asOBJ_REF | asOBJ_NOHANDLE);
 		engine->RegisterObjectType("GUIEngine", 0, asOBJ_REF | asOBJ_NOHANDLE);
-		// "GUICollection" (asOBJ_REF) comes with the GUI wrappers: a reference
-		// type without its counting behaviours makes the whole configuration
-		// invalid, and no script would build.
+		engine->RegisterObjectType("GUICollection", 0, asOBJ_REF);
 
-		// 24. The script faces of the engine and the camera.
+		// 24. The script faces of the GUI, the engine and the camera.
+		script::registerGUITypes(engine);
 		script::registerGameEngineAPI(engine, this);
 		script::registerCameraManagerAPI(engine);
+		script::registerGUIEngineAPI(engine);
+		script::registerGUIMethods(engine);
 	}
 
 	// 25. The "client" module exists before the callback table is filled, so
@@ -53,6 +56,10 @@ void CGameEngine::destroyScripts()
 	// 7. The host, with every module it still holds and the script engine.
 	delete ScriptManager;
 	ScriptManager = nullptr;
+
+	// No script holds a GUI element any more; the list lets go of its own
+	// while their GUI environment still exists.
+	gui::CGUIEngine::getInstance()->clear();
 }
 
 } // namespace orv

@@ -10,7 +10,7 @@
 #include <IrrlichtDevice.h>
 
 #include "base/XmlReader.h"
-#include "level/LevelNodes.h"
+#include "base/XmlNodes.h"
 #include "scene/ContentPath.h"
 
 namespace orv {

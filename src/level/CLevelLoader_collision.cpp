@@ -7,7 +7,7 @@
 #include <box2d/box2d.h>
 
 #include "level/BlockingTiles.h"
-#include "level/LevelNodes.h"
+#include "base/XmlNodes.h"
 #include "level/LevelVector.h"
 #include "world/CSceneObject.h"
 #include "world/CTiledSceneObject.h"

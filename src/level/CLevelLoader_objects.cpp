@@ -5,12 +5,13 @@
 
 #include <IrrlichtDevice.h>
 
-#include "level/LevelNodes.h"
+#include "base/XmlNodes.h"
 #include "level/TextLevel.h"
 #include "level/TileCode.h"
 #include "scene/ContentPath.h"
 #include "scene/ImageSizeGuard.h"
 #include "script/CScriptModule.h"
+#include "world/AttributeXml.h"
 #include "world/CObjectClass.h"
 #include "world/CObjectManager.h"
 #include "world/CSceneObject.h"
@@ -52,25 +53,6 @@ s32 propertyId(const char* name)
 		if (std::strcmp(name, property.name) == 0)
 			return property.id;
 	return -1;
-}
-
-//! The "type" of a property or attribute element; a missing one is "string".
-const char* valueTypeOf(const irr::io::IXMLReaderUTF8& reader)
-{
-	const char* type = attributeText(reader, "type");
-	return type[0] != 0 ? type : "string";
-}
-
-//! Stores the element's "value" as the type text says; any other type text
-//! leaves the attribute as it is.
-void setValue(SAttribute& attribute, const char* type, const irr::io::IXMLReaderUTF8& reader)
-{
-	if (std::strcmp(type, "string") == 0)
-		attribute.setString(ustring16(attributeText(reader, "value")));
-	else if (std::strcmp(type, "float") == 0)
-		attribute.setFloat(reader.getAttributeValueAsFloat("value"));
-	else if (std::strcmp(type, "int") == 0)
-		attribute.setInt(static_cast<irr::s64>(reader.getAttributeValueAsInt("value")));
 }
 
 bool isSpace(char c)
@@ -225,7 +207,7 @@ void CLevelLoader::loadProperty(Reader& reader, CSceneObject& object)
 	if (id < 0)
 		return;
 	if (SAttribute* attribute = object.getEngineAttribute(id))
-		setValue(*attribute, valueTypeOf(reader), reader);
+		setValueFromXml(*attribute, reader);
 	// Marked whatever the type: the first synchronisation then looks at it.
 	object.markEngineAttributeChanged(id);
 }
@@ -235,7 +217,7 @@ void CLevelLoader::loadAttribute(Reader& reader, CSceneObject& object)
 	SAttribute* attribute = object.getClassAttributes().getOrAdd(ustring16(attributeText(reader, "name")), -1);
 	if (!attribute)
 		return;
-	setValue(*attribute, valueTypeOf(reader), reader);
+	setValueFromXml(*attribute, reader);
 	object.getChangedClassAttributes().insert(attribute->id);
 }
 

@@ -64,6 +64,11 @@ void CObjectManager::destroyInstance()
 
 CObjectManager::~CObjectManager()
 {
+	clear();
+}
+
+void CObjectManager::clear()
+{
 	ObjectMap objects;
 	objects.swap(Objects);
 	Revision = nextRevision();

@@ -35,9 +35,7 @@ public:
 	static void destroyInstance();
 
 	CObjectManager() = default;
-	//! Drops the reference to every object in ascending id, then frees the
-	//! classes in name order. An object that is still held elsewhere lives on
-	//! without its class.
+	//! Lets go of every object and class (see clear).
 	~CObjectManager();
 	CObjectManager(const CObjectManager&) = delete;
 	CObjectManager& operator=(const CObjectManager&) = delete;
@@ -62,6 +60,11 @@ public:
 	//! the manager's reference; unknown ids and id 0 change nothing. True
 	//! when an object was registered.
 	bool remove(irr::u32 id);
+
+	//! Drops the reference to every object in ascending id, then frees the
+	//! classes in name order. An object that is still held elsewhere lives on
+	//! without its class. The manager stays in use, empty.
+	void clear();
 
 	const ClassMap& getObjectClasses() const { return Classes; }
 	//! Ascending id; every entry holds an object.

@@ -1,11 +1,7 @@
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <functional>
-#include <map>
-#include <memory>
 #include <string>
 #include <thread>
 
@@ -15,88 +11,21 @@
 
 #include "engine/CGameEngine.h"
 #include "engine/EngineTeardown.h"
-#include "scene/CCameraManager.h"
 #include "scene/CImageBatch.h"
 #include "script/CScriptManager.h"
+#include "support/TestPictures.h"
 #include "support/XServer.h"
 #include "support/engine_fixture.h"
-#include "world/CSceneObject.h"
 
 using namespace orv;
 using namespace AngelScript;
+using test::SRgb;
+using test::solidTga;
 
 namespace {
 
 const int WIDTH = 320;
 const int HEIGHT = 240;
-
-struct SRgb
-{
-	int r, g, b;
-};
-
-// An uncompressed 32-bit TGA; the function gives each pixel's colour and alpha.
-std::string tga(int width, int height, const std::function<SRgb(int x, int y)>& colour,
-	const std::function<int(int x, int y)>& alpha)
-{
-	std::string bytes(18, '\0');
-	bytes[2] = 2;
-	bytes[12] = static_cast<char>(width & 0xFF);
-	bytes[13] = static_cast<char>(width >> 8);
-	bytes[14] = static_cast<char>(height & 0xFF);
-	bytes[15] = static_cast<char>(height >> 8);
-	bytes[16] = 32;
-	bytes[17] = 0x28; // top-left origin, 8 alpha bits
-	for (int y = 0; y < height; ++y)
-		for (int x = 0; x < width; ++x) {
-			const SRgb c = colour(x, y);
-			bytes += static_cast<char>(c.b);
-			bytes += static_cast<char>(c.g);
-			bytes += static_cast<char>(c.r);
-			bytes += static_cast<char>(alpha(x, y));
-		}
-	return bytes;
-}
-
-// Fully opaque, the left half in one colour and the right half in another.
-std::string solidTga(int width, int height, SRgb left, SRgb right)
-{
-	return tga(
-		width, height, [&](int x, int) { return x < width / 2 ? left : right; }, [](int, int) { return 0xFF; });
-}
-
-// Draws frames with the image nodes batched or each by itself, then takes the
-// window's screenshot from the X server.
-std::string drawAndShoot(CGameEngine& engine, const std::string& display, bool batched, const std::string& shot)
-{
-	CImageBatch::setEnabled(batched);
-	for (int frame = 0; frame < 10; ++frame) {
-		engine.update();
-		engine.render();
-		std::this_thread::sleep_for(std::chrono::milliseconds(20));
-	}
-	CImageBatch::setEnabled(true);
-	const unsigned long window = test::x11::waitForWindow(display, "Orv 0.0.1 [", 10000);
-	return window ? test::x11::screenshotRgb(display, window, shot) : std::string();
-}
-
-size_t differingPixels(const std::string& a, const std::string& b)
-{
-	if (a.size() != b.size())
-		return std::max(a.size(), b.size()) / 3;
-	size_t count = 0;
-	for (size_t i = 0; i + 2 < a.size(); i += 3)
-		if (a.compare(i, 3, b, i, 3) != 0)
-			++count;
-	return count;
-}
-
-std::string artifact(const std::string& name)
-{
-	const std::string folder = std::string(ORV_BINARY_DIR) + "/tests/artifacts/";
-	std::filesystem::create_directories(folder);
-	return folder + name;
-}
 
 // The scene the script makes, in world pixels. The camera follows the static
 // object, so world (x, y) lands on screen (x - 100 + WIDTH / 2, y - 50 + HEIGHT / 2).
@@ -145,51 +74,6 @@ struct SEngineEnd
 	}
 };
 
-// A private X server, a folder with the window settings for the driver and
-// the given files, and the engine started there with its front end cleared
-// and a game running. Torn down in reverse: the engine first.
-struct SWindowedEngine
-{
-	test::CXvfb server;
-	test::CTempFolder folder;
-	std::unique_ptr<SEngineEnd> end;
-	CGameEngine* engine = nullptr;
-
-	bool start(const char* driver, const std::map<std::string, std::string>& files)
-	{
-		if (!server.isRunning())
-			return false;
-		::setenv("DISPLAY", server.display().c_str(), 1);
-		folder.write("settings.ini", std::string("[Window]\ndriver = ") + driver + "\nwidth = " +
-			std::to_string(WIDTH) + "\nheight = " + std::to_string(HEIGHT) + "\n");
-		for (const auto& file : files)
-			folder.write(file.first, file.second);
-		end.reset(new SEngineEnd);
-		SEngineLaunch launch;
-		launch.programDirectory = irr::core::ustring16(folder.path().c_str()).toWCHAR_s();
-		CGameEngine::setLaunch(launch);
-		engine = CGameEngine::getInstance();
-		if (!engine || !engine->init())
-			return false;
-		engine->getDevice()->getGUIEnvironment()->clear();
-		engine->setGameRunning(true);
-		return true;
-	}
-
-	// The batched picture, after checking that drawing each node by itself
-	// gives the same one pixel for pixel. Screenshots are kept as artifacts.
-	std::string shootBatchedAndSingle(const std::string& name)
-	{
-		const std::string shot = artifact(name + ".png");
-		const std::string batched = drawAndShoot(*engine, server.display(), true, shot);
-		EXPECT_GE(batched.size(), static_cast<size_t>(WIDTH * HEIGHT * 3)) << "no screenshot at " << shot;
-		const std::string single = artifact(name + "_unbatched.png");
-		EXPECT_EQ(differingPixels(batched, drawAndShoot(*engine, server.display(), false, single)), 0u)
-			<< "batched " << shot << " against each node by itself " << single;
-		return batched;
-	}
-};
-
 struct SPixel
 {
 	const char* what;
@@ -197,15 +81,100 @@ struct SPixel
 	SRgb colour;
 };
 
+size_t differingPixels(const test::SScreenshot& a, const test::SScreenshot& b)
+{
+	if (a.width != b.width || a.height != b.height || a.rgb.size() != b.rgb.size())
+		return static_cast<size_t>(std::max(a.width * a.height, b.width * b.height));
+	size_t count = 0;
+	for (size_t i = 0; i + 2 < a.rgb.size(); i += 3)
+		if (a.rgb.compare(i, 3, b.rgb, i, 3) != 0)
+			++count;
+	return count;
+}
+
+// Starts the engine on the driver in a private X server, with the files in
+// its folder, runs the script's main() in a running game, draws some frames
+// and returns the window's screenshot (kept as an artifact named after the
+// shot and the driver). A second screenshot with every image node drawn by
+// itself instead of in batches must match it pixel for pixel.
+test::SScreenshot drawScript(const char* driver, const test::SandboxFiles& files, const char* script,
+	const std::string& shotName)
+{
+	test::CXvfb server;
+	EXPECT_TRUE(server.isRunning());
+	if (!server.isRunning())
+		return test::SScreenshot();
+	::setenv("DISPLAY", server.display().c_str(), 1);
+
+	test::CTempFolder folder;
+	folder.write("settings.ini", std::string("[Window]\ndriver = ") + driver + "\nwidth = " + std::to_string(WIDTH) +
+		"\nheight = " + std::to_string(HEIGHT) + "\n");
+	for (const auto& file : files)
+		folder.write(file.first, file.second);
+	SEngineEnd end;
+	SEngineLaunch launch;
+	launch.programDirectory = irr::core::ustring16(folder.path().c_str()).toWCHAR_s();
+	CGameEngine::setLaunch(launch);
+	CGameEngine* engine = CGameEngine::getInstance();
+	EXPECT_TRUE(engine && engine->init());
+	if (!engine || !engine->getDevice())
+		return test::SScreenshot();
+	engine->getDevice()->getGUIEnvironment()->clear();
+	engine->setGameRunning(true);
+
+	asIScriptEngine* scripts = engine->getScriptManager()->getEngine();
+	scripts->RegisterGlobalFunction("bool check(bool, const string &in)", asFUNCTION(scriptCheck), asCALL_CDECL);
+	AngelScript::asIScriptModule* module = scripts->GetModule("scene test", AngelScript::asGM_ALWAYS_CREATE);
+	module->AddScriptSection("scene", script);
+	EXPECT_GE(module->Build(), 0);
+	AngelScript::asIScriptContext* context = scripts->CreateContext();
+	context->Prepare(module->GetFunctionByDecl("void main()"));
+	EXPECT_EQ(context->Execute(), AngelScript::asEXECUTION_FINISHED);
+	context->Release();
+
+	for (int frame = 0; frame < 20; ++frame) {
+		EXPECT_TRUE(engine->update());
+		engine->render();
+		std::this_thread::sleep_for(std::chrono::milliseconds(20));
+	}
+
+	const unsigned long window = test::x11::waitForWindow(server.display(), "Orv 0.0.1 [", 10000);
+	EXPECT_NE(window, 0u);
+	const test::SScreenshot shot = test::x11::screenshot(server.display(), window, shotName + "_" + driver);
+	EXPECT_FALSE(shot.empty()) << "no screenshot";
+
+	CImageBatch::setEnabled(false);
+	for (int frame = 0; frame < 5; ++frame) {
+		engine->update();
+		engine->render();
+		std::this_thread::sleep_for(std::chrono::milliseconds(20));
+	}
+	CImageBatch::setEnabled(true);
+	const test::SScreenshot single =
+		test::x11::screenshot(server.display(), window, shotName + "_" + driver + "_unbatched");
+	EXPECT_EQ(differingPixels(shot, single), 0u) << "batched against each node by itself: see the artifacts "
+												 << shotName << "_" << driver << "[_unbatched]";
+	return shot;
+}
+
+void expectPixels(const test::SScreenshot& shot, const SPixel* begin, const SPixel* end)
+{
+	if (shot.empty() || shot.width != WIDTH || shot.height != HEIGHT)
+		return;
+	for (const SPixel* p = begin; p != end; ++p) {
+		const SRgb seen = shot.at(p->x, p->y);
+		EXPECT_TRUE(test::nearColour(seen, p->colour))
+			<< p->what << " at (" << p->x << ", " << p->y << ") is (" << seen.r << ", " << seen.g << ", " << seen.b
+			<< ")";
+	}
+}
+
+const char* const DRIVERS[] = {"software", "opengl"};
+
 } // namespace
 
 TEST(SceneOnScreen, ScriptMadeSceneIsDrawnWhereTheCameraPutsIt)
 {
-	struct Case
-	{
-		const char* driver;
-	};
-	const Case cases[] = {{"software"}, {"opengl"}};
 	test::keepGraphicsLibrariesLoaded();
 	const SPixel pixels[] = {
 		{"clear colour", 5, 5, {255, 0, 0}},
@@ -216,97 +185,87 @@ TEST(SceneOnScreen, ScriptMadeSceneIsDrawnWhereTheCameraPutsIt)
 		{"sprite, its (24, 48) on the node", 218, 168, {255, 255, 0}},
 		{"outside the sprite", 230, 168, {255, 0, 0}},
 	};
-
-	for (const Case& c : cases) {
-		SCOPED_TRACE(c.driver);
-		SWindowedEngine window;
-		ASSERT_TRUE(window.start(c.driver,
-			{{"magenta.tga", solidTga(32, 32, {255, 0, 255}, {255, 0, 255})},
-				{"tiles.tga", solidTga(32, 16, {0, 255, 0}, {0, 0, 255})},
-				{"hero.tga", solidTga(16, 16, {255, 255, 0}, {255, 255, 0})},
-				{"walk.gani", "GANI0001SPRITE 1 hero.tga 0 0 16 16 body\nSINGLEDIRECTION\nLOOP\nANI\n1 24 48\n"
-							  "ANIEND\n"}}));
-		CGameEngine* engine = window.engine;
-
-		asIScriptEngine* scripts = engine->getScriptManager()->getEngine();
-		scripts->RegisterGlobalFunction("bool check(bool, const string &in)", asFUNCTION(scriptCheck), asCALL_CDECL);
-		AngelScript::asIScriptModule* module = scripts->GetModule("scene test", AngelScript::asGM_ALWAYS_CREATE);
-		module->AddScriptSection("scene", SCENE_SCRIPT);
-		ASSERT_GE(module->Build(), 0);
-		AngelScript::asIScriptContext* context = scripts->CreateContext();
-		context->Prepare(module->GetFunctionByDecl("void main()"));
-		EXPECT_EQ(context->Execute(), AngelScript::asEXECUTION_FINISHED);
-		context->Release();
-
-		for (int frame = 0; frame < 10; ++frame) {
-			ASSERT_TRUE(engine->update());
-			engine->render();
-			std::this_thread::sleep_for(std::chrono::milliseconds(20));
-		}
-
-		const std::string rgb = window.shootBatchedAndSingle(std::string("scene_on_screen_") + c.driver);
-		ASSERT_GE(rgb.size(), static_cast<size_t>(WIDTH * HEIGHT * 3));
-
-		for (const SPixel& p : pixels) {
-			const size_t at = (static_cast<size_t>(p.y) * WIDTH + p.x) * 3;
-			const SRgb seen = {static_cast<unsigned char>(rgb[at]), static_cast<unsigned char>(rgb[at + 1]),
-				static_cast<unsigned char>(rgb[at + 2])};
-			// The software renderer may keep fewer bits a channel.
-			const bool near = std::abs(seen.r - p.colour.r) < 16 && std::abs(seen.g - p.colour.g) < 16 &&
-				std::abs(seen.b - p.colour.b) < 16;
-			EXPECT_TRUE(near) << p.what << " at (" << p.x << ", " << p.y << ") is (" << seen.r << ", " << seen.g
-			                  << ", " << seen.b << ")";
-		}
+	const test::SandboxFiles files = {
+		{"magenta.tga", solidTga(32, 32, {255, 0, 255}, {255, 0, 255})},
+		{"tiles.tga", solidTga(32, 16, {0, 255, 0}, {0, 0, 255})},
+		{"hero.tga", solidTga(16, 16, {255, 255, 0}, {255, 255, 0})},
+		{"walk.gani", "GANI0001SPRITE 1 hero.tga 0 0 16 16 body\nSINGLEDIRECTION\nLOOP\nANI\n1 24 48\nANIEND\n"},
+	};
+	for (const char* driver : DRIVERS) {
+		SCOPED_TRACE(driver);
+		expectPixels(drawScript(driver, files, SCENE_SCRIPT, "scene_on_screen"), std::begin(pixels),
+			std::end(pixels));
 	}
 }
 
+// A picture whose left half is green and right half blue, shown whole and,
+// beside it, only its right half; a text over it.
+TEST(SceneOnScreen, ScriptGUIImagesDrawTheirSourceRectangle)
+{
+	test::keepGraphicsLibrariesLoaded();
+	const char* const script = R"(
+void main()
+{
+	GUI.create_image("halves.tga", vector2di(20, 30));
+	GUIImage@ part = GUI.create_image("halves.tga", vector2di(120, 30));
+	part.SourceRect = recti(32, 0, 64, 32);
+	check(part.SourceRect == recti(32, 0, 64, 32), "source rectangle");
+	GUIImage@ outside = GUI.create_image("halves.tga", vector2di(220, 30));
+	outside.SourceRect = recti(100, 100, 200, 200);
+}
+)";
+	const SPixel pixels[] = {
+		{"whole picture, left half", 30, 40, {0, 255, 0}},
+		{"whole picture, right half", 70, 40, {0, 0, 255}},
+		{"right half only, its first column", 122, 40, {0, 0, 255}},
+		{"right half only, its last column", 150, 40, {0, 0, 255}},
+		{"right half only, nothing behind it", 156, 40, {255, 0, 0}},
+		{"a rectangle outside the picture draws nothing", 230, 40, {255, 0, 0}},
+	};
+	const test::SandboxFiles files = {{"halves.tga", solidTga(64, 32, {0, 255, 0}, {0, 0, 255})}};
+	for (const char* driver : DRIVERS) {
+		SCOPED_TRACE(driver);
+		expectPixels(drawScript(driver, files, script, "gui_source_rect"), std::begin(pixels), std::end(pixels));
+	}
+}
+
+// Images of two textures taking turns, each nearer the camera than the one
+// before and overlapping it; alpha steps from opaque through just under it and
+// half to none, odd and even sizes, whole and fractional positions.
 TEST(SceneOnScreen, OverlappingSemiTransparentImagesOfTwoTexturesLookTheSameBatched)
 {
-	struct Case
-	{
-		const char* driver;
-	};
-	const Case cases[] = {{"software"}, {"opengl"}};
 	test::keepGraphicsLibrariesLoaded();
-	// Alpha steps across the images: fully opaque, just under it, half, none.
 	const int alphas[] = {255, 254, 253, 200, 128, 0};
 	const auto alphaAt = [&](int x, int y) { return alphas[(x / 3 + y / 4) % 6]; };
-
-	for (const Case& c : cases) {
-		SCOPED_TRACE(c.driver);
-		// Odd and even sizes, so some edges fall on pixel centres.
-		SWindowedEngine window;
-		ASSERT_TRUE(window.start(c.driver,
-			{{"warm.tga", tga(
-							  24, 24, [](int x, int y) { return SRgb{255, 8 * x, 8 * y}; }, alphaAt)},
-				{"cold.tga", tga(
-								 31, 17, [](int x, int y) { return SRgb{4 * y, 6 * x, 255}; }, alphaAt)}}));
-		CGameEngine* engine = window.engine;
-
-		// A row of images, the two textures taking turns, each nearer the
-		// camera than the one before it and overlapping it.
-		struct SPlaced
-		{
-			float x, y;
-		};
-		const SPlaced places[] = {{100, 100}, {110, 104}, {121.5f, 97}, {130, 110.5f}, {139.25f, 101}, {150, 106},
-			{158, 99.75f}, {167, 103}, {176.5f, 108.5f}, {186, 100}, {100, 140}, {112, 146}};
-		CSceneObject* first = nullptr;
-		for (size_t i = 0; i < std::size(places); ++i) {
-			CSceneObject* object = engine->createSceneObject(static_cast<irr::u32>(i + 1), ESOT_STATIC, "");
-			ASSERT_NE(object, nullptr);
-			object->setImage(i % 2 ? "cold.tga" : "warm.tga");
-			object->setPosition(irr::core::vector3df(places[i].x, places[i].y, 20.0f - static_cast<float>(i)));
-			if (!first)
-				first = object;
-		}
-		CCameraManager::getInstance()->setFollowed(first);
-
-		const std::string batched = window.shootBatchedAndSingle(std::string("overlapping_") + c.driver);
-		ASSERT_GE(batched.size(), static_cast<size_t>(WIDTH * HEIGHT * 3));
-		// The images are there at all: the camera's centre shows the first one
-		// or what covers it, not the clear colour.
-		const size_t centre = (static_cast<size_t>(HEIGHT / 2) * WIDTH + WIDTH / 2) * 3;
-		EXPECT_FALSE(batched[centre] == '\xFF' && batched[centre + 1] == 0 && batched[centre + 2] == 0);
+	const test::SandboxFiles files = {
+		{"warm.tga", test::tga(
+						 24, 24, [](int x, int y) { return SRgb{255, 8 * x, 8 * y}; }, alphaAt)},
+		{"cold.tga", test::tga(
+						 31, 17, [](int x, int y) { return SRgb{4 * y, 6 * x, 255}; }, alphaAt)},
+	};
+	const char* const script = R"(
+void main()
+{
+	array<float> xs = {100, 110, 121.5, 130, 139.25, 150, 158, 167, 176.5, 186, 100, 112};
+	array<float> ys = {100, 104, 97, 110.5, 101, 106, 99.75, 103, 108.5, 100, 140, 146};
+	SceneObject@ first;
+	for (uint i = 0; i < xs.length(); ++i)
+	{
+		StaticSceneObject@ s = cast<StaticSceneObject>(Engine.create_sceneobject("", ESOT_STATIC));
+		s.Image = i % 2 == 0 ? "warm.tga" : "cold.tga";
+		s.Position = vector3df(xs[i], ys[i], 20 - float(i));
+		if (i == 0)
+			@first = s;
+	}
+	@Camera.Follow = first;
+}
+)";
+	// The first image at the camera's centre, or what covers it: not the clear colour.
+	const SPixel pixels[] = {{"the images are drawn", 160, 120, {255, 0, 0}}};
+	for (const char* driver : DRIVERS) {
+		SCOPED_TRACE(driver);
+		const test::SScreenshot shot = drawScript(driver, files, script, "overlapping_images");
+		ASSERT_FALSE(shot.empty());
+		EXPECT_FALSE(test::nearColour(shot.at(pixels[0].x, pixels[0].y), pixels[0].colour)) << pixels[0].what;
 	}
 }

@@ -1,7 +1,6 @@
 #include "TestWindow.h"
 
 #include <cstdlib>
-#include <filesystem>
 
 #include <irrlicht.h>
 
@@ -42,23 +41,12 @@ CTestWindow::~CTestWindow()
 
 SScreenshot CTestWindow::screenshot(const std::string& artifact)
 {
-	SScreenshot shot;
 	if (!Device)
-		return shot;
+		return SScreenshot();
 	const unsigned long window = x11::waitForWindow(Server.display(), Caption, 10000);
 	if (!window)
-		return shot;
-	const irr::core::dimension2du size = Device->getVideoDriver()->getScreenSize();
-	shot.width = static_cast<int>(size.Width);
-	shot.height = static_cast<int>(size.Height);
-	const std::string capture = "xwd -display " + Server.display() + " -id " + std::to_string(window) + " -silent";
-	shot.rgb = runCommand(capture + " | convert xwd:- -depth 8 rgb:-");
-	if (!artifact.empty()) {
-		const std::string folder = std::string(ORV_BINARY_DIR) + "/tests/artifacts/";
-		std::filesystem::create_directories(folder);
-		runCommand(capture + " | convert xwd:- " + folder + artifact + ".png");
-	}
-	return shot;
+		return SScreenshot();
+	return x11::screenshot(Server.display(), window, artifact);
 }
 
 } // namespace test

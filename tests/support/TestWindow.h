@@ -13,27 +13,6 @@
 namespace orv {
 namespace test {
 
-struct SRgb
-{
-	int r, g, b;
-};
-
-//! A screenshot: 8-bit RGB, rows top down.
-struct SScreenshot
-{
-	int width = 0;
-	int height = 0;
-	std::string rgb;
-
-	bool empty() const { return rgb.size() < static_cast<size_t>(width) * height * 3 || width <= 0; }
-	SRgb at(int x, int y) const
-	{
-		const size_t i = (static_cast<size_t>(y) * width + x) * 3;
-		return {static_cast<unsigned char>(rgb[i]), static_cast<unsigned char>(rgb[i + 1]),
-			static_cast<unsigned char>(rgb[i + 2])};
-	}
-};
-
 class CTestWindow
 {
 public:

@@ -4,6 +4,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -13,6 +14,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <thread>
 
@@ -184,22 +186,10 @@ bool sendDeleteWindow(const std::string& displayName, unsigned long window)
 	return sent != 0;
 }
 
-std::string centrePixel(const std::string& displayName, unsigned long window)
+std::string pixel(const std::string& displayName, unsigned long window, int x, int y)
 {
-	int width = 0, height = 0;
-	{
-		DisplayPtr display = openDisplay(displayName);
-		if (!display)
-			return std::string();
-		XWindowAttributes attributes;
-		if (!XGetWindowAttributes(display.get(), window, &attributes))
-			return std::string();
-		width = attributes.width;
-		height = attributes.height;
-	}
 	const std::string command = "xwd -display " + displayName + " -id " + std::to_string(window) +
-		" -silent | convert xwd:- -crop 1x1+" + std::to_string(width / 2) + "+" + std::to_string(height / 2) +
-		" txt:- 2>/dev/null";
+		" -silent | convert xwd:- -crop 1x1+" + std::to_string(x) + "+" + std::to_string(y) + " txt:- 2>/dev/null";
 	const std::string text = runCommand(command);
 	// The first line is ImageMagick's own header, which holds a '#' too.
 	const std::string::size_type hash = text.find('#', text.find('\n'));
@@ -208,16 +198,78 @@ std::string centrePixel(const std::string& displayName, unsigned long window)
 	return text.substr(hash, 7);
 }
 
-std::string screenshotRgb(const std::string& displayName, unsigned long window, const std::string& savedAs)
+bool click(const std::string& displayName, unsigned long window, int x, int y)
 {
-	const std::string grab = "xwd -display " + displayName + " -id " + std::to_string(window) + " -silent";
-	if (savedAs.empty())
-		return runCommand(grab + " | convert xwd:- -depth 8 rgb:- 2>/dev/null");
-	runCommand(grab + " | convert xwd:- " + savedAs + " 2>/dev/null");
-	return runCommand("convert " + savedAs + " -depth 8 rgb:- 2>/dev/null");
+	DisplayPtr display = openDisplay(displayName);
+	if (!display)
+		return false;
+	XEvent event;
+	std::memset(&event, 0, sizeof(event));
+	event.xmotion.type = MotionNotify;
+	event.xmotion.window = window;
+	event.xmotion.x = x;
+	event.xmotion.y = y;
+	bool sent = XSendEvent(display.get(), window, True, PointerMotionMask, &event) != 0;
+	for (int type : {ButtonPress, ButtonRelease}) {
+		std::memset(&event, 0, sizeof(event));
+		event.xbutton.type = type;
+		event.xbutton.window = window;
+		event.xbutton.button = Button1;
+		event.xbutton.x = x;
+		event.xbutton.y = y;
+		event.xbutton.state = type == ButtonRelease ? Button1Mask : 0;
+		event.xbutton.same_screen = True;
+		sent = XSendEvent(display.get(), window, True, type == ButtonPress ? ButtonPressMask : ButtonReleaseMask,
+				   &event) != 0 &&
+			sent;
+		XSync(display.get(), False);
+		std::this_thread::sleep_for(std::chrono::milliseconds(50));
+	}
+	return sent;
+}
+
+bool key(const std::string& displayName, unsigned long window, const char* keyName, bool down)
+{
+	DisplayPtr display = openDisplay(displayName);
+	const KeySym symbol = XStringToKeysym(keyName);
+	if (!display || symbol == NoSymbol)
+		return false;
+	XEvent event;
+	std::memset(&event, 0, sizeof(event));
+	event.xkey.type = down ? KeyPress : KeyRelease;
+	event.xkey.window = window;
+	event.xkey.root = DefaultRootWindow(display.get());
+	event.xkey.keycode = XKeysymToKeycode(display.get(), symbol);
+	event.xkey.same_screen = True;
+	const bool sent =
+		XSendEvent(display.get(), window, True, down ? KeyPressMask : KeyReleaseMask, &event) != 0;
+	XSync(display.get(), False);
+	return sent;
+}
+
+SScreenshot screenshot(const std::string& displayName, unsigned long window, const std::string& artifact)
+{
+	SScreenshot shot;
+	{
+		DisplayPtr display = openDisplay(displayName);
+		XWindowAttributes attributes;
+		if (!display || !XGetWindowAttributes(display.get(), window, &attributes))
+			return shot;
+		shot.width = attributes.width;
+		shot.height = attributes.height;
+	}
+	const std::string capture = "xwd -display " + displayName + " -id " + std::to_string(window) + " -silent";
+	shot.rgb = runCommand(capture + " | convert xwd:- -depth 8 rgb:- 2>/dev/null");
+	if (!artifact.empty()) {
+		const std::string folder = std::string(ORV_BINARY_DIR) + "/tests/artifacts/";
+		std::filesystem::create_directories(folder);
+		runCommand(capture + " | convert xwd:- " + folder + artifact + ".png 2>/dev/null");
+	}
+	return shot;
 }
 
 } // namespace x11
+
 
 } // namespace test
 } // namespace orv

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "support/TestPictures.h"
+
 namespace orv {
 namespace test {
 
@@ -50,16 +52,24 @@ std::string windowName(const std::string& display, unsigned long window);
 //! ClientMessage carrying WM_DELETE_WINDOW.
 bool sendDeleteWindow(const std::string& display, unsigned long window);
 
-//! The colour "#RRGGBB" of the window's centre pixel in a screenshot that
+//! The colour "#RRGGBB" of the window's pixel (x, y) in a screenshot that
 //! the X server takes (xwd, read by ImageMagick); empty on failure.
-std::string centrePixel(const std::string& display, unsigned long window);
+std::string pixel(const std::string& display, unsigned long window, int x, int y);
 
-//! The window's pixels as the X server has them (xwd, read by ImageMagick):
-//! rows top to bottom, three bytes (red, green, blue) a pixel; empty on
-//! failure. When `savedAs` is given the screenshot is also written there as PNG.
-std::string screenshotRgb(const std::string& display, unsigned long window, const std::string& savedAs = "");
+//! A left button press and release at (x, y) of the window, as the X
+//! server would deliver them.
+bool click(const std::string& display, unsigned long window, int x, int y);
+
+//! A key of that X name ("Right", "a") going down or up in the window.
+bool key(const std::string& display, unsigned long window, const char* keyName, bool down);
+
+//! The window's picture as the X server has it (empty on failure), also
+//! written as a PNG named `artifact` under the build's tests/artifacts
+//! folder when that is not empty.
+SScreenshot screenshot(const std::string& display, unsigned long window, const std::string& artifact = std::string());
 
 } // namespace x11
+
 
 } // namespace test
 } // namespace orv

@@ -1,4 +1,5 @@
 #include "script/api/SceneObjectTypes.h"
+#include "script/api/RefCasts.h"
 #include "script/api/SceneObjectKindsAPI.h"
 
 #include "world/CAnimatedSceneObject.h"
@@ -41,22 +42,6 @@ const SEnumRow ENUMS[] = {
 };
 
 const char *const KIND_TYPES[] = {"StaticSceneObject", "AnimatedSceneObject", "TiledSceneObject"};
-
-// A failed cast takes no reference; a successful one hands one over.
-template <class T> T *castDown(CSceneObject *object)
-{
-	T *kind = dynamic_cast<T *>(object);
-	if (kind)
-		kind->grab();
-	return kind;
-}
-
-template <class T> CSceneObject *castUp(T *object)
-{
-	if (object)
-		object->grab();
-	return object;
-}
 
 } // namespace
 
@@ -108,11 +93,11 @@ void registerSceneObjectAPI(asIScriptEngine *engine)
 	engine->RegisterObjectMethod("SceneObject", "TiledSceneObject@ opCast()",
 		asFUNCTION(castToTiledSceneObject), asCALL_CDECL_OBJLAST);
 	engine->RegisterObjectMethod("StaticSceneObject", "SceneObject@ opImplCast()",
-		asFUNCTION(castUp<CStaticSceneObject>), asCALL_CDECL_OBJLAST);
+		asFUNCTION((castUp<CSceneObject, CStaticSceneObject>)), asCALL_CDECL_OBJLAST);
 	engine->RegisterObjectMethod("AnimatedSceneObject", "SceneObject@ opImplCast()",
-		asFUNCTION(castUp<CAnimatedSceneObject>), asCALL_CDECL_OBJLAST);
+		asFUNCTION((castUp<CSceneObject, CAnimatedSceneObject>)), asCALL_CDECL_OBJLAST);
 	engine->RegisterObjectMethod("TiledSceneObject", "SceneObject@ opImplCast()",
-		asFUNCTION(castUp<CTiledSceneObject>), asCALL_CDECL_OBJLAST);
+		asFUNCTION((castUp<CSceneObject, CTiledSceneObject>)), asCALL_CDECL_OBJLAST);
 }
 
 } // namespace orv::script

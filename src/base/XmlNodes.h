@@ -1,7 +1,7 @@
 #pragma once
 
-// How the level readers recognise the nodes of Irrlicht's XML reader: names
-// are compared exactly, case included.
+// How the readers of levels, packages and class definitions recognise the
+// nodes of Irrlicht's XML reader: names are compared exactly, case included.
 
 #include <cstring>
 
