@@ -8,24 +8,19 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
-#include <random>
 #include <string>
 #include <vector>
 
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <ILogger.h>
-
 #include "engine/CGameEngine.h"
-#include "engine/EngineTeardown.h"
+#include "support/FreshEngine.h"
 #include "support/NoAudioDevice.h"
 #include "support/ServerPackets.h"
 #include "world/CObjectManager.h"
 
 using namespace orv;
-namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
 namespace {
@@ -36,34 +31,17 @@ const int ROUNDS = 5;
 //! Seconds to make `count` objects in a fresh engine; negative when it does not start.
 double makeObjects(irr::u32 count)
 {
-	const fs::path root = fs::temp_directory_path() / ("orv-bench-create-" + std::to_string(std::random_device()()));
-	fs::create_directories(root);
-	const fs::path previous = fs::current_path();
-	SEngineLaunch launch;
-	launch.programDirectory = irr::core::stringw((root.string() + "/").c_str());
-	launch.nullDevice = true;
-	CGameEngine::setLaunch(launch);
-	CGameEngine* engine = CGameEngine::getInstance();
-	double seconds = -1.0;
-	if (engine && engine->init()) {
-		engine->getDevice()->getLogger()->setLogLevel(irr::ELL_NONE);
-		// One class with code.
-		bench::defineMover(*engine);
-
-		const Clock::time_point start = Clock::now();
-		for (irr::u32 id = 1; id <= count; ++id) {
-			bench::addMover(*engine, id, 1, static_cast<float>(id % 100) * 32.0f, static_cast<float>(id / 100) * 32.0f);
-		}
-		seconds = std::chrono::duration<double>(Clock::now() - start).count();
-		if (CObjectManager::getInstance()->getSceneObjects().size() != count)
-			seconds = -1.0;
-	}
-	tearDownSingletons();
-	CGameEngine::setLaunch(SEngineLaunch());
-	std::error_code ignored;
-	fs::current_path(previous, ignored);
-	fs::remove_all(root, ignored);
-	return seconds;
+	bench::CFreshEngine fresh("create");
+	CGameEngine* engine = fresh.start();
+	if (!engine)
+		return -1.0;
+	// One class with code.
+	bench::defineMover(*engine);
+	const Clock::time_point start = Clock::now();
+	for (irr::u32 id = 1; id <= count; ++id)
+		bench::addMover(*engine, id, 1, static_cast<float>(id % 100) * 32.0f, static_cast<float>(id / 100) * 32.0f);
+	const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+	return CObjectManager::getInstance()->getSceneObjects().size() == count ? seconds : -1.0;
 }
 
 // makeObjects in a child process: every count starts from the same fresh heap,

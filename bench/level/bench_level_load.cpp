@@ -16,21 +16,18 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <random>
 #include <string>
 #include <vector>
 
-#include <ILogger.h>
-
 #include "engine/CGameEngine.h"
-#include "engine/EngineTeardown.h"
 #include "level/CLevelLoader.h"
 #include "world/CObjectManager.h"
 
+#include "support/FreshEngine.h"
+
 using namespace orv;
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -95,33 +92,19 @@ std::string levelText(const std::string& objects)
 //! Seconds to load the level in a fresh engine; negative when the engine does not start.
 double secondsToLoad(const std::string& level, bool withScripts, size_t& objectCount)
 {
-	const fs::path folder = fs::temp_directory_path() / ("orv-bench-level-" + std::to_string(std::random_device()()));
-	fs::create_directories(folder);
-	const fs::path previousDirectory = fs::current_path();
-	std::ofstream(folder / "level.xml", std::ios::binary) << level;
-	std::ofstream(folder / "block.txt", std::ios::binary) << "1,0\n";
-
-	SEngineLaunch launch;
-	launch.programDirectory = irr::core::ustring16((folder.string() + "/").c_str()).toWCHAR_s();
-	launch.nullDevice = true;
-	CGameEngine::setLaunch(launch);
-	CGameEngine* engine = CGameEngine::getInstance();
-	double seconds = -1.0;
-	if (engine && engine->init()) {
-		engine->getDevice()->getLogger()->setLogLevel(irr::ELL_NONE);
-		// Classes the level names then stay without a module, and so do their objects.
-		if (!withScripts)
-			CLevelLoader::getInstance()->onClassCreated = nullptr;
-		const Clock::time_point start = Clock::now();
-		CLevelLoader::getInstance()->loadLevel(engine->getDevice(), "level.xml");
-		seconds = std::chrono::duration<double>(Clock::now() - start).count();
-		objectCount = CObjectManager::getInstance()->getSceneObjects().size();
-	}
-	tearDownSingletons();
-	CGameEngine::setLaunch(SEngineLaunch());
-	std::error_code ignored;
-	fs::current_path(previousDirectory, ignored);
-	fs::remove_all(folder, ignored);
+	bench::CFreshEngine fresh("level");
+	std::ofstream(fresh.folder() / "level.xml", std::ios::binary) << level;
+	std::ofstream(fresh.folder() / "block.txt", std::ios::binary) << "1,0\n";
+	CGameEngine* engine = fresh.start();
+	if (!engine)
+		return -1.0;
+	// Classes the level names then stay without a module, and so do their objects.
+	if (!withScripts)
+		CLevelLoader::getInstance()->onClassCreated = nullptr;
+	const Clock::time_point start = Clock::now();
+	CLevelLoader::getInstance()->loadLevel(engine->getDevice(), "level.xml");
+	const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+	objectCount = CObjectManager::getInstance()->getSceneObjects().size();
 	return seconds;
 }
 
