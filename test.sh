@@ -9,7 +9,4 @@ JOBS="${ORV_JOBS:-$(nproc)}"
 cmake -S . -B build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORV_SANITIZE=ON -DORV_BENCH=OFF
 cmake --build build-test -j"$JOBS"
 ./scripts/prepare-run-folder.sh build-test
-export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1"
-export LSAN_OPTIONS="suppressions=$(pwd)/tests/lsan.supp:print_suppressions=0"
-export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-ctest --test-dir build-test --output-on-failure -j"$JOBS" --timeout 300
+./scripts/run-suite.sh

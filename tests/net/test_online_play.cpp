@@ -85,7 +85,7 @@ protected:
         server.ok("login 5");
     }
 
-    bool pumpUntil(const std::function<bool()>& done, int timeoutMs = 5000)
+    bool pumpUntil(const std::function<bool()>& done, int timeoutMs = orv::test::kGenerousTimeoutMs)
     {
         return orv::test::pumpUntil(engine(), done, timeoutMs);
     }
@@ -114,20 +114,33 @@ protected:
         return !engine().getSendQueue().hasPending();
     }
 
-    //! The attribute-change packets the server has taken so far, as it reads them.
-    std::vector<std::string> changesSent(double waitSeconds = 0.3)
+    //! The attribute-change packets the server has taken so far, as it reads them. A marker
+    //! frame goes out behind them: once the server has read it, it has read all before it.
+    std::vector<std::string> changesSent()
     {
-        server.ok("written");
-        std::this_thread::sleep_for(std::chrono::milliseconds(static_cast<int>(waitSeconds * 1000)));
+        const std::string marker = "5:4294967295:-";
+        engine().sendPacket(orv::net::packet::fromU16(5).append(orv::net::packet::fromU32(0xFFFFFFFF)));
+        EXPECT_TRUE(flushAll());
         std::vector<std::string> all;
-        const std::string reply = server.command("recvattrs 1 0");
-        const std::vector<std::string> words = CTestServer::words(reply);
-        if (words.size() < 2 || words[0] != "ok")
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (std::find(all.begin(), all.end(), marker) == all.end())
         {
-            EXPECT_EQ(reply, "error timeout 0") << "the server could not read what came";
-            return all;
+            if (std::chrono::steady_clock::now() > deadline)
+            {
+                ADD_FAILURE() << "the marker never came";
+                return all;
+            }
+            const std::string reply = server.command("recvattrs 1 1");
+            const std::vector<std::string> words = CTestServer::words(reply);
+            if (words.size() >= 2 && words[0] == "ok")
+                all.insert(all.end(), words.begin() + 2, words.end());
+            else if (reply.rfind("error timeout", 0) != 0)
+            {
+                ADD_FAILURE() << "the server could not read what came: " << reply;
+                return all;
+            }
         }
-        all.assign(words.begin() + 2, words.end());
+        all.erase(std::find(all.begin(), all.end(), marker), all.end());
         return all;
     }
 
@@ -216,7 +229,7 @@ TEST_F(OnlinePlay, FallingObjectIsSentEveryFrameItMoves)
     startGame();
     // What the frames so far queued goes out now and is put aside: the count starts here.
     engine().getSendQueue().flush();
-    changesSent(0.1);
+    changesSent();
     ASSERT_EQ(object(6)->Physics.getType(), orv::EBT_DYNAMIC);
     ASSERT_EQ(orv::CPhysicsManager::getInstance()->getGravity(), irr::core::vector2df(0.0f, 10.0f));
 

@@ -68,7 +68,7 @@ protected:
         return server.ok("login 5");
     }
 
-    bool pumpUntil(const std::function<bool()>& done, int timeoutMs = 5000)
+    bool pumpUntil(const std::function<bool()>& done, int timeoutMs = orv::test::kGenerousTimeoutMs)
     {
         return orv::test::pumpUntil(engine(), done, timeoutMs);
     }

@@ -12,6 +12,7 @@
 #include "net/CSocket.h"
 #include "net/LoginPacket.h"
 #include "support/CTestServer.h"
+#include "support/WaitUntil.h"
 
 using orv::net::packet;
 using orv::test::CTestServer;
@@ -95,18 +96,16 @@ TEST(SendToServer, ServerBytesArriveAndAServerCloseIsSeen)
 	ASSERT_TRUE(c.open());
 	c.server.ok("raw 0003000102");
 	std::string got;
-	for (int i = 0; i < 200 && got.size() < 5; ++i)
-	{
+	orv::test::waitUntil([&] {
 		got += bytesOf(c.socket.receive());
-		std::this_thread::sleep_for(std::chrono::milliseconds(10));
-	}
+		return got.size() >= 5;
+	});
 	EXPECT_EQ(std::string("\x00\x03\x00\x01\x02", 5), got);
 
 	c.server.ok("close");
-	for (int i = 0; i < 200 && c.socket.getState() != orv::net::ESS_DISCONNECTED; ++i)
-	{
+	orv::test::waitUntil([&] {
 		c.socket.receive();
-		std::this_thread::sleep_for(std::chrono::milliseconds(10));
-	}
+		return c.socket.getState() == orv::net::ESS_DISCONNECTED;
+	});
 	EXPECT_EQ(orv::net::ESS_DISCONNECTED, c.socket.getState());
 }

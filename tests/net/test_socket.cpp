@@ -10,6 +10,7 @@
 
 #include "net/CSocket.h"
 #include "support/LoopbackPeer.h"
+#include "support/WaitUntil.h"
 
 using orv::net::CSocket;
 using orv::net::packet;
@@ -36,17 +37,15 @@ std::string portText(unsigned port)
 }
 
 
-// Polls until something arrives or the socket closes, for at most two seconds.
+// Polls until something arrives or the socket closes.
 packet receiveSoon(CSocket& socket)
 {
-	for (int i = 0; i < 200; ++i)
-	{
-		packet got = socket.receive();
-		if (!got.isEmpty() || socket.getState() == orv::net::ESS_DISCONNECTED)
-			return got;
-		std::this_thread::sleep_for(std::chrono::milliseconds(10));
-	}
-	return packet();
+	packet got;
+	orv::test::waitUntil([&] {
+		got = socket.receive();
+		return !got.isEmpty() || socket.getState() == orv::net::ESS_DISCONNECTED;
+	});
+	return got;
 }
 
 } // namespace
@@ -201,11 +200,10 @@ TEST(Socket, SendingToAClosedPeerReportsAndDoesNotKillTheProcess)
 	// The first write may still be taken; the peer's reset then fails a later one.
 	testing::internal::CaptureStdout();
 	const packet chunk = packet::fromBytes(nullptr, nullptr).append(packet::fromU64(~0ull));
-	for (int i = 0; i < 200 && socket.getState() != orv::net::ESS_DISCONNECTED; ++i)
-	{
+	orv::test::waitUntil([&] {
 		socket.send(chunk);
-		std::this_thread::sleep_for(std::chrono::milliseconds(5));
-	}
+		return socket.getState() == orv::net::ESS_DISCONNECTED;
+	});
 	const std::string printed = testing::internal::GetCapturedStdout();
 	EXPECT_EQ(orv::net::ESS_DISCONNECTED, socket.getState());
 	const bool pipe = printed.rfind("net - Connection lost!  Reason: EPIPE\n", 0) == 0;

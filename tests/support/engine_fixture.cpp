@@ -109,15 +109,10 @@ void EngineTest::TearDown()
 
 bool pumpUntil(CGameEngine& engine, const std::function<bool()>& done, int timeoutMs)
 {
-	const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-	while (std::chrono::steady_clock::now() < end)
-	{
+	return waitUntil([&] {
 		engine.update();
-		if (done())
-			return true;
-		std::this_thread::sleep_for(std::chrono::milliseconds(5));
-	}
-	return false;
+		return done();
+	}, timeoutMs);
 }
 
 } // namespace test

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/CGameEngine.h"
+#include "support/WaitUntil.h"
 
 namespace orv {
 namespace test {
@@ -81,7 +82,7 @@ protected:
 
 //! Runs the engine's frame update until done() holds or the time runs out;
 //! for tests that wait on a peer over a real socket.
-bool pumpUntil(CGameEngine& engine, const std::function<bool()>& done, int timeoutMs = 5000);
+bool pumpUntil(CGameEngine& engine, const std::function<bool()>& done, int timeoutMs = kGenerousTimeoutMs);
 
 } // namespace test
 } // namespace orv

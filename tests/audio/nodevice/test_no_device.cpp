@@ -36,7 +36,8 @@ int threadCount()
 // moment while the system reaps it. A count that stays off fails.
 int settledThreadCount(int expected)
 {
-	for (int i = 0; i < 2000 && threadCount() != expected; ++i)
+	const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+	while (threadCount() != expected && std::chrono::steady_clock::now() < deadline)
 		std::this_thread::sleep_for(std::chrono::milliseconds(1));
 	return threadCount();
 }
