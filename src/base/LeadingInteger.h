@@ -1,5 +1,4 @@
-#ifndef ORV_BASE_LEADING_INTEGER_H_INCLUDED
-#define ORV_BASE_LEADING_INTEGER_H_INCLUDED
+#pragma once
 
 #include <cstddef>
 
@@ -16,5 +15,3 @@ irr::s32 readLeadingInteger(const char* text, size_t length);
 irr::s32 readLeadingInteger(const irr::core::ustring16& text);
 
 } // namespace orv
-
-#endif

@@ -1,5 +1,4 @@
-#ifndef ORV_BASE_NUMBER_TEXT_H
-#define ORV_BASE_NUMBER_TEXT_H
+#pragma once
 
 #include <cstddef>
 
@@ -20,5 +19,3 @@ size_t formatUnsigned(unsigned long long value, char* out);
 size_t formatDecimal(double value, char* out);
 
 } // namespace orv
-
-#endif

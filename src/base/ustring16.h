@@ -1,5 +1,4 @@
-#ifndef ORV_BASE_USTRING16_H
-#define ORV_BASE_USTRING16_H
+#pragma once
 
 #include <cstddef>
 #include <cstring>
@@ -183,5 +182,3 @@ inline ustring16 operator+(const char* left, const ustring16& right)
 
 } // end namespace core
 } // end namespace irr
-
-#endif

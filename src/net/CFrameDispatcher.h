@@ -1,5 +1,4 @@
-#ifndef ORV_NET_C_FRAME_DISPATCHER_H_INCLUDED
-#define ORV_NET_C_FRAME_DISPATCHER_H_INCLUDED
+#pragma once
 
 #include "net/CParserSlot.h"
 #include "net/CPacketCipher.h"
@@ -36,5 +35,3 @@ private:
 
 } // namespace net
 } // namespace orv
-
-#endif

@@ -1,5 +1,4 @@
-#ifndef ORV_NET_C_NET_PARSE_2D_H_INCLUDED
-#define ORV_NET_C_NET_PARSE_2D_H_INCLUDED
+#pragma once
 
 #include "net/CNetParse.h"
 
@@ -18,5 +17,3 @@ public:
 };
 
 } // namespace orv
-
-#endif

@@ -1,5 +1,4 @@
-#ifndef ORV_NET_C_PARSER_SLOT_H_INCLUDED
-#define ORV_NET_C_PARSER_SLOT_H_INCLUDED
+#pragma once
 
 #include "net/CNetParse.h"
 
@@ -28,5 +27,3 @@ private:
 };
 
 } // namespace orv
-
-#endif

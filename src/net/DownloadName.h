@@ -1,5 +1,4 @@
-#ifndef ORV_NET_DOWNLOAD_NAME_H_INCLUDED
-#define ORV_NET_DOWNLOAD_NAME_H_INCLUDED
+#pragma once
 
 #include <string>
 
@@ -16,5 +15,3 @@ bool isSafeDownloadName(const std::string& utf8);
 
 } // namespace net
 } // namespace orv
-
-#endif

@@ -1,5 +1,4 @@
-#ifndef ORV_NET_I_NET_PARSE_HOST_H_INCLUDED
-#define ORV_NET_I_NET_PARSE_HOST_H_INCLUDED
+#pragma once
 
 #include <IrrlichtDevice.h>
 #include <irrString.h>
@@ -71,5 +70,3 @@ public:
 };
 
 } // namespace orv
-
-#endif

@@ -1,5 +1,4 @@
-#ifndef ORV_PLATFORM_PATH_CASE_H_INCLUDED
-#define ORV_PLATFORM_PATH_CASE_H_INCLUDED
+#pragma once
 
 #include <string>
 
@@ -21,5 +20,3 @@ bool findPathIgnoringCase(const std::string& path, std::string& found);
 
 } // namespace platform
 } // namespace orv
-
-#endif

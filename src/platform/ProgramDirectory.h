@@ -1,5 +1,4 @@
-#ifndef ORV_PLATFORM_PROGRAM_DIRECTORY_H_INCLUDED
-#define ORV_PLATFORM_PROGRAM_DIRECTORY_H_INCLUDED
+#pragma once
 
 #include <string>
 
@@ -19,5 +18,3 @@ std::string folderOfPath(const std::string& path);
 
 } // namespace platform
 } // namespace orv
-
-#endif

@@ -1,5 +1,4 @@
-#ifndef ORV_TESTS_NET_NET_TEST_SUPPORT_H_INCLUDED
-#define ORV_TESTS_NET_NET_TEST_SUPPORT_H_INCLUDED
+#pragma once
 
 // Small doubles for the receive path: a parser that keeps its packets, a host that keeps what the handlers asked of it, and a block writer that scrambles and
 // compresses the way a server does.
@@ -143,5 +142,3 @@ public:
 
 } // namespace rxtest
 } // namespace orv
-
-#endif

@@ -1,5 +1,4 @@
-#ifndef ORV_TESTS_SUPPORT_CLIENT_PROCESS_H_INCLUDED
-#define ORV_TESTS_SUPPORT_CLIENT_PROCESS_H_INCLUDED
+#pragma once
 
 #include <string>
 
@@ -34,5 +33,3 @@ private:
 
 } // namespace test
 } // namespace orv
-
-#endif

@@ -1,5 +1,4 @@
-#ifndef ORV_TESTS_SUPPORT_X_SERVER_H_INCLUDED
-#define ORV_TESTS_SUPPORT_X_SERVER_H_INCLUDED
+#pragma once
 
 #include <string>
 
@@ -73,5 +72,3 @@ SScreenshot screenshot(const std::string& display, unsigned long window, const s
 
 } // namespace test
 } // namespace orv
-
-#endif

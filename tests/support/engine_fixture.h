@@ -1,5 +1,4 @@
-#ifndef ORV_TESTS_SUPPORT_ENGINE_FIXTURE_H_INCLUDED
-#define ORV_TESTS_SUPPORT_ENGINE_FIXTURE_H_INCLUDED
+#pragma once
 
 #include <functional>
 #include <map>
@@ -86,5 +85,3 @@ bool pumpUntil(CGameEngine& engine, const std::function<bool()>& done, int timeo
 
 } // namespace test
 } // namespace orv
-
-#endif
