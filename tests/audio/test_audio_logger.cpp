@@ -83,3 +83,48 @@ TEST(AudioLogger, ReceiversByName)
 	EXPECT_EQ(logger->getLogReceiver("Missing"), nullptr);
 	EXPECT_EQ(logger->getLogReceiver("Console"), console);
 }
+
+namespace {
+
+// Counts what it hears, and may change the receivers while it hears it.
+struct SListChangingReceiver : ILogReceiver
+{
+	int lines = 0;
+	std::string unregisters;
+	bool OnLogMessage(const char*, const char*, ELogLevel, float) override
+	{
+		++lines;
+		if (!unregisters.empty())
+			getLogger()->unregisterLogReceiver(unregisters.c_str());
+		return true;
+	}
+};
+
+} // namespace
+
+TEST(AudioLogger, ReceiversMayUnregisterWhileHearing)
+{
+	struct Case
+	{
+		const char* name;
+		const char* unregisters;
+		int firstLines;
+		int secondLines;
+	} cases[] = {
+		{"itself", "A first", 1, 2},
+		{"the one after it", "B second", 2, 0},
+	};
+	ILogger* logger = getLogger();
+	for (const Case& c : cases) {
+		SListChangingReceiver first, second;
+		first.unregisters = c.unregisters;
+		logger->registerLogReceiver(&first, "A first");
+		logger->registerLogReceiver(&second, "B second");
+		logger->logInfo("Test", "one");
+		logger->logInfo("Test", "two");
+		EXPECT_EQ(first.lines, c.firstLines) << c.name;
+		EXPECT_EQ(second.lines, c.secondLines) << c.name;
+		logger->unregisterLogReceiver("A first");
+		logger->unregisterLogReceiver("B second");
+	}
+}

@@ -67,6 +67,10 @@ TEST(AudioWavDecoder, HeadersAcceptedAndRefused)
 	floatExtensible.formatTag = 3;
 	SWavSpec rateZero = spec(1, 16);
 	rateZero.rate = 0;
+	SWavSpec rateTooHigh = spec(1, 16);
+	rateTooHigh.rate = 0x80000000u;
+	SWavSpec rateHighest = spec(1, 16);
+	rateHighest.rate = 0x7FFFFFFFu;
 
 	struct Case
 	{
@@ -91,6 +95,8 @@ TEST(AudioWavDecoder, HeadersAcceptedAndRefused)
 		{"three channels", spec(3, 16), false, STEREO16, 0},
 		{"24 bits", spec(1, 24), false, STEREO16, 0},
 		{"rate 0", rateZero, false, MONO16, 0},
+		{"rate above INT_MAX", rateTooHigh, false, MONO16, 0},
+		{"rate INT_MAX", rateHighest, true, MONO16, 200},
 	};
 	for (const Case& c : cases) {
 		CWavDecoder* decoder = static_cast<CWavDecoder*>(decoderOver(getWavDecoderFactory(), makeWav(c.spec)));

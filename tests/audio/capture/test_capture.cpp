@@ -75,10 +75,24 @@ protected:
 		ASSERT_NE(Manager, nullptr);
 	}
 
+	void TearDown() override
+	{
+		destroyAudioManager(Manager);
+		for (IAudioSource* source : Held)
+			source->drop();
+	}
+
+	// The caller's reference, dropped at the end of the test.
+	IAudioSource* held(IAudioSource* source)
+	{
+		if (source)
+			Held.push_back(source);
+		return source;
+	}
 	IAudioSource* tone(double seconds)
 	{
 		const Bytes pcm = orv::test::makeTone(440.0, seconds, 22050, 1);
-		return Manager->createFromRaw("tone", pcm.data(), static_cast<int>(pcm.size()), 22050, MONO16);
+		return held(Manager->createFromRaw("tone", pcm.data(), static_cast<int>(pcm.size()), 22050, MONO16));
 	}
 
 	// Ends the device, which completes the file, and reads it.
@@ -90,6 +104,7 @@ protected:
 	}
 
 	IAudioManager* Manager = nullptr;
+	std::vector<IAudioSource*> Held;
 };
 
 } // namespace
@@ -125,7 +140,7 @@ TEST_F(AudioCapture, LouderOnTheRight3D)
 TEST_F(AudioCapture, StreamedOggLastsItsLength)
 {
 	const std::string path = orv::test::fixturePath("three_seconds.ogg");
-	IAudioSource* source = Manager->create("three", path.c_str(), true);
+	IAudioSource* source = held(Manager->create("three", path.c_str(), true));
 	ASSERT_NE(source, nullptr);
 	EXPECT_TRUE(source->play2d(false));
 	waitUntilStopped(source, 10);
