@@ -23,27 +23,16 @@ class AudioManager : public testing::Test
 {
 protected:
 	void SetUp() override { Manager = createAudioManager(); }
-	void TearDown() override
-	{
-		destroyAudioManager(Manager);
-		for (IAudioSource* source : Held)
-			source->drop();
-	}
+	void TearDown() override { destroyAudioManager(Manager); }
 
-	// The caller's reference, dropped at the end of the test.
-	IAudioSource* held(IAudioSource* source)
-	{
-		if (source)
-			Held.push_back(source);
-		return source;
-	}
+	IAudioSource* held(IAudioSource* source) { return Held.hold(source); }
 	IAudioSource* fromMemory(const char* name, const Bytes& bytes, const char* extension)
 	{
 		return held(Manager->createFromMemory(name, bytes.data(), static_cast<int>(bytes.size()), extension));
 	}
 
 	IAudioManager* Manager = nullptr;
-	std::vector<IAudioSource*> Held;
+	orv::test::CHeldSources Held;
 };
 
 // Records which names the manager asked for, and gives nothing.

@@ -86,21 +86,9 @@ protected:
 		Manager = createAudioManager();
 		ASSERT_NE(alcGetCurrentContext(), nullptr);
 	}
-	// The test's references go after the manager: a source outlives it.
-	void TearDown() override
-	{
-		destroyAudioManager(Manager);
-		for (IAudioSource* source : Held)
-			source->drop();
-	}
+	void TearDown() override { destroyAudioManager(Manager); }
 
-	// The caller's reference, dropped at the end of the test.
-	IAudioSource* held(IAudioSource* source)
-	{
-		if (source)
-			Held.push_back(source);
-		return source;
-	}
+	IAudioSource* held(IAudioSource* source) { return Held.hold(source); }
 	IAudioSource* wav(const SWavSpec& spec)
 	{
 		const Bytes bytes = makeWav(spec);
@@ -119,7 +107,7 @@ protected:
 	}
 
 	IAudioManager* Manager = nullptr;
-	std::vector<IAudioSource*> Held;
+	orv::test::CHeldSources Held;
 };
 
 SWavSpec shortSound()

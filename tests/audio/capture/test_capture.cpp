@@ -75,20 +75,9 @@ protected:
 		ASSERT_NE(Manager, nullptr);
 	}
 
-	void TearDown() override
-	{
-		destroyAudioManager(Manager);
-		for (IAudioSource* source : Held)
-			source->drop();
-	}
+	void TearDown() override { destroyAudioManager(Manager); }
 
-	// The caller's reference, dropped at the end of the test.
-	IAudioSource* held(IAudioSource* source)
-	{
-		if (source)
-			Held.push_back(source);
-		return source;
-	}
+	IAudioSource* held(IAudioSource* source) { return Held.hold(source); }
 	IAudioSource* tone(double seconds)
 	{
 		const Bytes pcm = orv::test::makeTone(440.0, seconds, 22050, 1);
@@ -104,7 +93,7 @@ protected:
 	}
 
 	IAudioManager* Manager = nullptr;
-	std::vector<IAudioSource*> Held;
+	orv::test::CHeldSources Held;
 };
 
 } // namespace
