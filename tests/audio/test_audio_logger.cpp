@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "AudioTestSupport.h"
 #include "audio/CConsoleLogReceiver.h"
@@ -90,12 +91,12 @@ namespace {
 struct SListChangingReceiver : ILogReceiver
 {
 	int lines = 0;
-	std::string unregisters;
+	std::vector<std::string> unregisters;
 	bool OnLogMessage(const char*, const char*, ELogLevel, float) override
 	{
 		++lines;
-		if (!unregisters.empty())
-			getLogger()->unregisterLogReceiver(unregisters.c_str());
+		for (const std::string& name : unregisters)
+			getLogger()->unregisterLogReceiver(name.c_str());
 		return true;
 	}
 };
@@ -107,12 +108,13 @@ TEST(AudioLogger, ReceiversMayUnregisterWhileHearing)
 	struct Case
 	{
 		const char* name;
-		const char* unregisters;
+		std::vector<std::string> unregisters;
 		int firstLines;
 		int secondLines;
 	} cases[] = {
-		{"itself", "A first", 1, 2},
-		{"the one after it", "B second", 2, 0},
+		{"itself", {"A first"}, 1, 2},
+		{"the one after it", {"B second"}, 2, 0},
+		{"both", {"A first", "B second"}, 1, 0},
 	};
 	ILogger* logger = getLogger();
 	for (const Case& c : cases) {
