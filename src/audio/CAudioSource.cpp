@@ -66,7 +66,7 @@ CAudioSource::~CAudioSource()
 	{
 		CScope scope(*this);
 		// The names are deleted in their own context; an ended context took
-		// them with it.
+		// them with it, and another context's errors are not ours to clear.
 		if (HaveSource) {
 			alSourceStop(Source);
 			alSourcei(Source, AL_BUFFER, 0);
@@ -74,7 +74,8 @@ CAudioSource::~CAudioSource()
 		}
 		if (HaveBuffers)
 			alDeleteBuffers(BLOCK_COUNT, Buffers);
-		alGetError();
+		if (HaveSource || HaveBuffers)
+			alGetError();
 		if (Decoder)
 			Decoder->drop();
 		Decoder = nullptr;

@@ -181,7 +181,8 @@ int COggDecoder::getCompressedSize()
 double COggDecoder::getCurrentSeconds()
 {
 	// Tremor's own time is off by the earlier links' length past the first
-	// link of a chain, and divides by a rate it does not check; the sample
+	// link of a chain, and without a sample position it looks for the link
+	// before the first and divides by whatever rate lies there. Its sample
 	// position is right, so the time comes from that, link by link.
 	ogg_int64_t samples = ov_pcm_tell(&File);
 	if (samples < 0)
