@@ -36,9 +36,10 @@ IAudioDecoder* makeDecoder(uint8_t kind, uint8_t format, IDataSource* source)
 
 void exercise(IAudioDecoder* decoder, uint8_t seed)
 {
-	static std::vector<char> block(BLOCK_SIZE);
 	if (!decoder)
 		return;
+	// Fresh for every input: nothing one input left may shape the next.
+	std::vector<char> block(BLOCK_SIZE);
 	decoder->getFormat();
 	decoder->getFrequency();
 	decoder->getTotalTime();

@@ -5,6 +5,7 @@
 
 #include "audio/AudioText.h"
 #include "audio/CAudioSource.h"
+#include "audio/CContextScope.h"
 #include "audio/CMemorySource.h"
 #include "audio/DecoderFactories.h"
 #include "audio/ILogger.h"
@@ -26,6 +27,7 @@ const int CONTEXT_ATTRIBUTE_COUNT = 6;
 
 bool CAudioManager::checkError()
 {
+	CContextScope scope(Context);
 	// Without a current context every AL call fails on its own account:
 	// only the device's own error is worth naming then.
 	if (alcGetCurrentContext()) {
@@ -67,7 +69,9 @@ bool CAudioManager::initialize(const char* deviceName, int outputFrequency, int)
 		Device = nullptr;
 		return false;
 	}
-	if (!alcMakeContextCurrent(Context)) {
+	// The first context becomes the process's current one, as OpenAL users
+	// expect; every manager's own work sets its own context on its thread.
+	if (!alcGetCurrentContext() && !alcMakeContextCurrent(Context)) {
 		getLogger()->logError(SENDER, "Failed to make OpenAL Context current.");
 		checkError();
 		alcDestroyContext(Context);
@@ -76,6 +80,18 @@ bool CAudioManager::initialize(const char* deviceName, int outputFrequency, int)
 		Device = nullptr;
 		return false;
 	}
+	Shared = new CAudioContext(Context);
+	if (!Shared) {
+		getLogger()->logError(SENDER, "Failed to Create OpenAL Context.");
+		forgetCurrentContext(Context);
+		alcDestroyContext(Context);
+		alcCloseDevice(Device);
+		Context = nullptr;
+		Device = nullptr;
+		return false;
+	}
+	Listener.setContext(Context);
+	CContextScope scope(Context);
 	getLogger()->logInfo(SENDER, "OpenAL Version: %s", textOrEmpty(alGetString(AL_VERSION)));
 	getLogger()->logInfo(SENDER, "Vendor: %s", textOrEmpty(alGetString(AL_VENDOR)));
 	getLogger()->logInfo(SENDER, "Renderer: %s", textOrEmpty(alGetString(AL_RENDERER)));
@@ -90,7 +106,12 @@ void CAudioManager::shutdown()
 	if (!Initialised)
 		return;
 	releaseAllSources();
-	alcMakeContextCurrent(nullptr);
+	// Sources that callers still hold learn that their names went with it.
+	Shared->end();
+	Shared->drop();
+	Shared = nullptr;
+	Listener.setContext(nullptr);
+	forgetCurrentContext(Context);
 	alcDestroyContext(Context);
 	Context = nullptr;
 	alcCloseDevice(Device);
@@ -185,12 +206,15 @@ void CAudioManager::registerSource(const AudioWString& name, IAudioSource* sourc
 {
 	if (!name.empty())
 		SourceIndex[name] = source;
+	// The set's own reference: a caller's drop cannot free a source that the
+	// audio thread still streams.
+	source->grab();
 	Sources.push_back(source);
 }
 
 IAudioSource* CAudioManager::makeSource(IAudioDecoder* decoder, const char* name)
 {
-	CAudioSource* source = new CAudioSource(decoder, Context);
+	CAudioSource* source = new CAudioSource(decoder, Shared);
 	decoder->drop();
 	if (!source) {
 		getLogger()->logError(SENDER, "Failed to create Audio Source (%s): Could not allocate enough memory.", name);

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "audio/CAudioAllocator.h"
+#include "audio/CAudioContext.h"
 #include "audio/CAudioMutex.h"
 #include "audio/CListener.h"
 #include "audio/CMemoryOverride.h"
@@ -62,6 +63,8 @@ private:
 
 	CAudioMutex Mutex;
 	ALCcontext* Context = nullptr;
+	// What the sources hold of the context; ended by shutdown.
+	CAudioContext* Shared = nullptr;
 	ALCdevice* Device = nullptr;
 	bool Initialised = false;
 	AudioMap<AudioWString, IAudioSource*> SourceIndex;

@@ -1,5 +1,7 @@
 #include "audio/CAudioSource.h"
 
+#include <algorithm>
+
 #include "audio/ILogger.h"
 #include "audio/OpenALText.h"
 
@@ -28,13 +30,25 @@ ALenum toOpenALFormat(AudioFormat format)
 
 } // namespace
 
-CAudioSource::CAudioSource(IAudioDecoder* decoder, ALCcontext* context) : Context(context), Decoder(decoder)
+CAudioSource::CScope::CScope(CAudioSource& source) : Lock(source.Mutex), Context(source.enterContext()) {}
+
+CAudioSource::CAudioSource(IAudioDecoder* decoder, ALCcontext* context)
+	: CAudioSource(decoder, context ? new CAudioContext(context) : nullptr, false)
 {
-	CAudioLock lock(Mutex);
+}
+
+CAudioSource::CAudioSource(IAudioDecoder* decoder, CAudioContext* context) : CAudioSource(decoder, context, true) {}
+
+CAudioSource::CAudioSource(IAudioDecoder* decoder, CAudioContext* context, bool shared)
+	: Context(context), Decoder(decoder)
+{
+	if (Context && shared)
+		Context->grab();
 	if (Decoder)
 		Decoder->grab();
+	CScope scope(*this);
 	// Without a context OpenAL has nothing to make the names in.
-	if (!Decoder || !Context)
+	if (!Decoder || !Context || !Context->get())
 		return;
 	// An error left by an earlier call is not this source's.
 	alGetError();
@@ -50,24 +64,43 @@ CAudioSource::CAudioSource(IAudioDecoder* decoder, ALCcontext* context) : Contex
 CAudioSource::~CAudioSource()
 {
 	{
-		CAudioLock lock(Mutex);
-		// Names belong to their context: only while it is current are they
-		// ours to delete (a destroyed context took them with it).
-		if (Context && alcGetCurrentContext() == Context) {
-			if (HaveSource) {
-				alSourceStop(Source);
-				alSourcei(Source, AL_BUFFER, 0);
-				alDeleteSources(1, &Source);
-			}
-			if (HaveBuffers)
-				alDeleteBuffers(BLOCK_COUNT, Buffers);
-			alGetError();
+		CScope scope(*this);
+		// The names are deleted in their own context; an ended context took
+		// them with it, and another context's errors are not ours to clear.
+		if (HaveSource) {
+			alSourceStop(Source);
+			alSourcei(Source, AL_BUFFER, 0);
+			alDeleteSources(1, &Source);
 		}
+		if (HaveBuffers)
+			alDeleteBuffers(BLOCK_COUNT, Buffers);
+		if (HaveSource || HaveBuffers)
+			alGetError();
 		if (Decoder)
 			Decoder->drop();
 		Decoder = nullptr;
 		Handlers.clear();
 	}
+	if (Context)
+		Context->drop();
+}
+
+ALCcontext* CAudioSource::enterContext()
+{
+	ALCcontext* const context = Context ? Context->get() : nullptr;
+	if (!context && (HaveSource || HaveBuffers)) {
+		HaveSource = HaveBuffers = false;
+		Source = 0;
+		for (ALuint& buffer : Buffers)
+			buffer = 0;
+		Valid = false;
+	}
+	return context;
+}
+
+bool CAudioSource::isValid()
+{
+	return Valid && Context && Context->get();
 }
 
 bool CAudioSource::checkError()
@@ -84,6 +117,7 @@ bool CAudioSource::checkError()
 
 ALint CAudioSource::getState()
 {
+	CScope scope(*this);
 	ALint state = 0;
 	if (HaveSource)
 		alGetSourcei(Source, AL_SOURCE_STATE, &state);
@@ -92,8 +126,13 @@ ALint CAudioSource::getState()
 
 void CAudioSource::notify(EEvent event)
 {
-	CAudioLock lock(Mutex);
-	for (ISourceEventHandler* handler : Handlers) {
+	CScope scope(*this);
+	// A handler may unregister itself or another one: the walk goes over a
+	// copy, and skips a handler that left the list meanwhile.
+	const AudioVector<ISourceEventHandler*> handlers(Handlers.begin(), Handlers.end());
+	for (ISourceEventHandler* handler : handlers) {
+		if (std::find(Handlers.begin(), Handlers.end(), handler) == Handlers.end())
+			continue;
 		switch (event) {
 		case EE_UPDATE: handler->onUpdate(); break;
 		case EE_RELEASE: handler->onRelease(); break;
@@ -141,9 +180,11 @@ bool CAudioSource::fillBuffer(ALuint buffer)
 			continue;
 		}
 		const int taken = got > capacity - collected ? capacity - collected : got;
-		// A partial frame only comes at the end of the data; it is left out.
-		collected += taken - taken % frame;
-		sinceRewind += taken;
+		// A partial frame only comes at the end of the data; it is left out,
+		// and a loop over less than one frame has found nothing.
+		const int whole = taken - taken % frame;
+		collected += whole;
+		sinceRewind += whole;
 	}
 	if (collected == 0)
 		return false;
@@ -177,7 +218,7 @@ void CAudioSource::announceEnd()
 
 bool CAudioSource::play()
 {
-	CAudioLock lock(Mutex);
+	CScope scope(*this);
 	if (!HaveSource)
 		return false;
 	const ALint state = getState();
@@ -209,7 +250,7 @@ bool CAudioSource::play()
 
 bool CAudioSource::play2d(const bool& toLoop)
 {
-	CAudioLock lock(Mutex);
+	CScope scope(*this);
 	alSourcei(Source, AL_SOURCE_RELATIVE, AL_TRUE);
 	// Relative to the listener and at its place: a sound last played in 3D
 	// must not stay panned.
@@ -223,7 +264,7 @@ bool CAudioSource::play2d(const bool& toLoop)
 
 bool CAudioSource::play3d(const CVector3& position, const float& strength, const bool& toLoop)
 {
-	CAudioLock lock(Mutex);
+	CScope scope(*this);
 	alSourcei(Source, AL_SOURCE_RELATIVE, AL_FALSE);
 	setPosition(position);
 	setStrength(strength);
@@ -235,7 +276,7 @@ bool CAudioSource::play3d(const CVector3& position, const float& strength, const
 
 void CAudioSource::pause()
 {
-	CAudioLock lock(Mutex);
+	CScope scope(*this);
 	alSourcePause(Source);
 	checkError();
 	getLogger()->logDebug(SENDER, "Source paused.");
@@ -245,7 +286,7 @@ void CAudioSource::pause()
 
 void CAudioSource::stop()
 {
-	CAudioLock lock(Mutex);
+	CScope scope(*this);
 	alSourceStop(Source);
 	unqueueAll(false);
 	if (Decoder)
@@ -258,13 +299,13 @@ void CAudioSource::stop()
 
 void CAudioSource::loop(const bool& toLoop)
 {
-	CAudioLock lock(Mutex);
+	CScope scope(*this);
 	Looping = toLoop;
 }
 
 bool CAudioSource::seek(const float& seconds, bool relative)
 {
-	CAudioLock lock(Mutex);
+	CScope scope(*this);
 	if (Decoder && Decoder->isSeekable())
 		return Decoder->seek(seconds, relative);
 	return false;
@@ -274,43 +315,43 @@ bool CAudioSource::seek(const float& seconds, bool relative)
 // questions wait for the lock.
 float CAudioSource::getTotalTime()
 {
-	CAudioLock lock(Mutex);
+	CScope scope(*this);
 	return Decoder ? Decoder->getTotalTime() : 0.0f;
 }
 
 int CAudioSource::getTotalSize()
 {
-	CAudioLock lock(Mutex);
+	CScope scope(*this);
 	return Decoder ? Decoder->getTotalSize() : 0;
 }
 
 int CAudioSource::getCompressedSize()
 {
-	CAudioLock lock(Mutex);
+	CScope scope(*this);
 	return Decoder ? Decoder->getCompressedSize() : 0;
 }
 
 float CAudioSource::getCurrentTime()
 {
-	CAudioLock lock(Mutex);
+	CScope scope(*this);
 	return Decoder ? Decoder->getCurrentTime() : 0.0f;
 }
 
 int CAudioSource::getCurrentPosition()
 {
-	CAudioLock lock(Mutex);
+	CScope scope(*this);
 	return Decoder ? Decoder->getCurrentPosition() : 0;
 }
 
 int CAudioSource::getCurrentCompressedPosition()
 {
-	CAudioLock lock(Mutex);
+	CScope scope(*this);
 	return Decoder ? Decoder->getCurrentCompressedPosition() : 0;
 }
 
 bool CAudioSource::update()
 {
-	CAudioLock lock(Mutex);
+	CScope scope(*this);
 	if (!Valid)
 		return true;
 	// Only a playing source uses up blocks or stops by itself; the others
@@ -351,7 +392,7 @@ bool CAudioSource::update()
 
 void CAudioSource::release()
 {
-	CAudioLock lock(Mutex);
+	CScope scope(*this);
 	if (HaveSource) {
 		alSourceStop(Source);
 		unqueueAll(true);
@@ -384,20 +425,21 @@ bool CAudioSource::isStopped()
 
 void CAudioSource::setFloat(ALenum parameter, float value)
 {
-	CAudioLock lock(Mutex);
+	CScope scope(*this);
 	alSourcef(Source, parameter, value);
 	checkError();
 }
 
 void CAudioSource::setVector(ALenum parameter, const CVector3& value)
 {
-	CAudioLock lock(Mutex);
+	CScope scope(*this);
 	alSource3f(Source, parameter, value.x, value.y, value.z);
 	checkError();
 }
 
 float CAudioSource::getFloat(ALenum parameter)
 {
+	CScope scope(*this);
 	ALfloat value = 0.0f;
 	alGetSourcef(Source, parameter, &value);
 	return value;
@@ -405,6 +447,7 @@ float CAudioSource::getFloat(ALenum parameter)
 
 CVector3 CAudioSource::getVector(ALenum parameter)
 {
+	CScope scope(*this);
 	ALfloat value[3] = {0.0f, 0.0f, 0.0f};
 	alGetSourcefv(Source, parameter, value);
 	return CVector3(value[0], value[1], value[2]);
@@ -429,7 +472,7 @@ void CAudioSource::setDopplerVelocity(const CVector3& velocity) { setVector(SOUR
 
 void CAudioSource::move(const CVector3& position)
 {
-	CAudioLock lock(Mutex);
+	CScope scope(*this);
 	const CVector3 velocity = position - getVector(AL_POSITION);
 	alSource3f(Source, AL_VELOCITY, velocity.x, velocity.y, velocity.z);
 	alSource3f(Source, AL_POSITION, position.x, position.y, position.z);
@@ -459,21 +502,21 @@ CVector3 CAudioSource::getDopplerVelocity() { return getVector(SOURCE_DOPPLER_VE
 
 void CAudioSource::registerEventHandler(ISourceEventHandler* handler)
 {
-	CAudioLock lock(Mutex);
+	CScope scope(*this);
 	if (handler)
 		Handlers.push_back(handler);
 }
 
 void CAudioSource::unregisterEventHandler(ISourceEventHandler* handler)
 {
-	CAudioLock lock(Mutex);
+	CScope scope(*this);
 	if (handler)
 		Handlers.remove(handler);
 }
 
 void CAudioSource::unregisterAllEventHandlers()
 {
-	CAudioLock lock(Mutex);
+	CScope scope(*this);
 	Handlers.clear();
 }
 

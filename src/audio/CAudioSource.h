@@ -6,7 +6,9 @@
 #include <atomic>
 
 #include "audio/CAudioAllocator.h"
+#include "audio/CAudioContext.h"
 #include "audio/CAudioMutex.h"
+#include "audio/CContextScope.h"
 #include "audio/IAudioDecoder.h"
 #include "audio/IAudioSource.h"
 
@@ -22,10 +24,12 @@ public:
 	static const int BLOCK_SIZE = 65536;
 	static const int BLOCK_COUNT = 3;
 
-	//! Takes a reference on the decoder. Without a decoder, without a
-	//! context, or when OpenAL cannot make the source and blocks, the source
-	//! is not valid.
+	//! Takes a reference on the decoder, and on the manager's context in
+	//! the second form. Without a decoder, without a context, or when OpenAL
+	//! cannot make the source and blocks, the source is not valid; nor is it
+	//! once the manager has ended the context.
 	CAudioSource(IAudioDecoder* decoder, ALCcontext* context);
+	CAudioSource(IAudioDecoder* decoder, CAudioContext* context);
 	~CAudioSource() override;
 
 	bool play() override;
@@ -46,7 +50,7 @@ public:
 	bool update() override;
 	void release() override;
 
-	bool isValid() override { return Valid; }
+	bool isValid() override;
 	bool isPlaying() override;
 	bool isPaused() override;
 	bool isStopped() override;
@@ -92,6 +96,21 @@ public:
 	void unregisterAllEventHandlers() override;
 
 private:
+	// The lock, and the source's own context for OpenAL, for one operation.
+	class CScope
+	{
+	public:
+		explicit CScope(CAudioSource& source);
+
+	private:
+		CAudioLock Lock;
+		CContextScope Context;
+	};
+
+	CAudioSource(IAudioDecoder* decoder, CAudioContext* context, bool shared);
+	// The context to work in; null once ended, which also forgets the names.
+	ALCcontext* enterContext();
+
 	enum EEvent
 	{
 		EE_UPDATE,
@@ -113,7 +132,7 @@ private:
 	CVector3 getVector(ALenum parameter);
 
 	CAudioMutex Mutex;
-	ALCcontext* Context;
+	CAudioContext* Context;
 	ALuint Buffers[BLOCK_COUNT] = {};
 	ALuint Source = 0;
 	bool HaveBuffers = false;

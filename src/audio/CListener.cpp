@@ -2,11 +2,22 @@
 
 #include <AL/al.h>
 
+#include "audio/CContextScope.h"
+
 namespace orv {
 namespace audio {
 
+void CListener::setContext(ALCcontext* context)
+{
+	CAudioLock lock(Mutex);
+	Context = context;
+}
+
 void CListener::sendOrientation()
 {
+	CContextScope scope(Context);
+	if (!Context)
+		return;
 	const ALfloat orientation[6] = {Direction.x, Direction.y, Direction.z, UpVector.x, UpVector.y, UpVector.z};
 	alListenerfv(AL_ORIENTATION, orientation);
 }
@@ -15,7 +26,9 @@ void CListener::setPosition(const CVector3& pos)
 {
 	CAudioLock lock(Mutex);
 	Position = pos;
-	alListener3f(AL_POSITION, pos.x, pos.y, pos.z);
+	CContextScope scope(Context);
+	if (Context)
+		alListener3f(AL_POSITION, pos.x, pos.y, pos.z);
 }
 
 void CListener::setDirection(const CVector3& dir)
@@ -36,14 +49,18 @@ void CListener::setVelocity(const CVector3& vel)
 {
 	CAudioLock lock(Mutex);
 	Velocity = vel;
-	alListener3f(AL_VELOCITY, vel.x, vel.y, vel.z);
+	CContextScope scope(Context);
+	if (Context)
+		alListener3f(AL_VELOCITY, vel.x, vel.y, vel.z);
 }
 
 void CListener::setMasterVolume(const float& volume)
 {
 	CAudioLock lock(Mutex);
 	MasterVolume = volume;
-	alListenerf(AL_GAIN, volume);
+	CContextScope scope(Context);
+	if (Context)
+		alListenerf(AL_GAIN, volume);
 }
 
 void CListener::move(const CVector3& pos)
@@ -51,6 +68,9 @@ void CListener::move(const CVector3& pos)
 	CAudioLock lock(Mutex);
 	Velocity = pos - Position;
 	Position = pos;
+	CContextScope scope(Context);
+	if (!Context)
+		return;
 	alListener3f(AL_POSITION, Position.x, Position.y, Position.z);
 	alListener3f(AL_VELOCITY, Velocity.x, Velocity.y, Velocity.z);
 }

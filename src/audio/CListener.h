@@ -1,12 +1,15 @@
 #pragma once
 
+#include <AL/alc.h>
+
 #include "audio/CAudioMutex.h"
 #include "audio/IListener.h"
 
 namespace orv {
 namespace audio {
 
-//! Starts at OpenAL's own defaults, which are therefore not sent.
+//! Starts at OpenAL's own defaults, which are therefore not sent. Without
+//! its manager's context the values are kept and reach no OpenAL.
 class CListener : public IListener
 {
 public:
@@ -22,6 +25,9 @@ public:
 	CVector3 getVelocity() override;
 	float getMasterVolume() override;
 
+	//! The context the values go to; null before it opens and after it ends.
+	void setContext(ALCcontext* context);
+
 private:
 	void sendOrientation();
 
@@ -31,6 +37,7 @@ private:
 	CVector3 UpVector{0.0f, 1.0f, 0.0f};
 	CVector3 Velocity{0.0f, 0.0f, 0.0f};
 	float MasterVolume = 1.0f;
+	ALCcontext* Context = nullptr;
 };
 
 } // namespace audio

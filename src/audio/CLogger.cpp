@@ -39,8 +39,11 @@ void CLogger::deliver(ELogLevel level, const char* sender, const char* format, v
 	const float elapsed = std::chrono::duration<float>(std::chrono::steady_clock::now() - StartTime).count();
 	// vsnprintf cuts at MESSAGE_SIZE - 1 characters and always terminates.
 	std::vsnprintf(Message, MESSAGE_SIZE, format ? format : "", arguments);
-	for (const auto& entry : Receivers)
-		if (entry.second)
+	// A receiver may unregister itself or another one: the walk goes over a
+	// copy, and skips a receiver that is no longer under its name.
+	const AudioVector<std::pair<AudioWString, ILogReceiver*>> receivers(Receivers.begin(), Receivers.end());
+	for (const auto& entry : receivers)
+		if (entry.second && findOrNull(Receivers, entry.first) == entry.second)
 			entry.second->OnLogMessage(sender ? sender : "", Message, level, elapsed);
 }
 

@@ -61,18 +61,28 @@ COggDecoder::COggDecoder(IDataSource* source) : IAudioDecoder(source)
 	Opened = ov_open_callbacks(Source, &File, nullptr, 0, Callbacks) == 0;
 	if (!Opened)
 		return;
-	// Every link must fit a layout; a later six-channel link would otherwise
-	// be played as stereo noise.
+	// Every link must fit a layout, and have a rate and samples that Tremor
+	// divides by; a later six-channel link would otherwise be played as
+	// stereo noise.
 	const long links = ov_streams(&File);
 	Valid = links > 0;
 	for (long i = 0; i < links && Valid; ++i) {
 		const vorbis_info* info = ov_info(&File, static_cast<int>(i));
-		Valid = info && (info->channels == 1 || info->channels == 2) && info->rate > 0;
+		Valid = info && (info->channels == 1 || info->channels == 2) && info->rate > 0 &&
+		        (!ov_seekable(&File) || ov_pcm_total(&File, static_cast<int>(i)) > 0);
+	}
+	if (!Valid) {
+		// A refused stream is closed at once: every later question then
+		// gets Tremor's answer for a stream not open, and no division by a
+		// rate of 0.
+		ov_clear(&File);
+		Opened = false;
+		return;
 	}
 	// Tremor opens a chained stream with the last link's setup in place;
 	// decoding the first link with it gives the wrong sound. A seek to the
 	// start sets the first link up.
-	if (Valid && ov_seekable(&File))
+	if (ov_seekable(&File))
 		ov_raw_seek(&File, 0);
 }
 
@@ -85,7 +95,12 @@ COggDecoder::~COggDecoder()
 int COggDecoder::getChannels()
 {
 	const vorbis_info* info = Valid ? ov_info(&File, -1) : nullptr;
-	return info ? info->channels : 1;
+	return info && info->channels > 0 ? info->channels : 1;
+}
+
+int COggDecoder::getFrameBytes()
+{
+	return 2 * getChannels();
 }
 
 AudioFormat COggDecoder::getFormat()
@@ -119,7 +134,7 @@ int COggDecoder::read(void* output, int bytes)
 			got = ov_read(&File, static_cast<char*>(output), bytes, &link);
 	}
 	if (got > 0)
-		DecodedFrames += got / (2 * getChannels());
+		DecodedFrames += got / getFrameBytes();
 	return static_cast<int>(got);
 }
 
@@ -166,16 +181,22 @@ int COggDecoder::getCompressedSize()
 double COggDecoder::getCurrentSeconds()
 {
 	// Tremor's own time is off by the earlier links' length past the first
-	// link of a chain; its sample position is right, so the time comes from
-	// that, link by link.
+	// link of a chain, and without a sample position it looks for the link
+	// before the first and divides by whatever rate lies there. Its sample
+	// position is right, so the time comes from that, link by link.
 	ogg_int64_t samples = ov_pcm_tell(&File);
-	const long links = ov_streams(&File);
-	if (samples < 0 || !isSeekable() || links < 1)
-		return double(ov_time_tell(&File)) / 1000.0;
+	if (samples < 0)
+		return double(OV_EINVAL) / 1000.0;
+	// Unseekable, Tremor knows the current link only.
+	const long links = isSeekable() ? ov_streams(&File) : 1;
 	double seconds = 0.0;
 	for (long i = 0; i < links; ++i) {
-		const ogg_int64_t linkSamples = ov_pcm_total(&File, static_cast<int>(i));
-		const double rate = double(ov_info(&File, static_cast<int>(i))->rate);
+		const int link = isSeekable() ? static_cast<int>(i) : -1;
+		const vorbis_info* info = ov_info(&File, link);
+		if (!info || info->rate <= 0)
+			return seconds;
+		const double rate = double(info->rate);
+		const ogg_int64_t linkSamples = ov_pcm_total(&File, link);
 		if (samples < linkSamples || i == links - 1 || linkSamples < 0)
 			return seconds + double(samples) / rate;
 		samples -= linkSamples;

@@ -8,7 +8,8 @@ namespace orv {
 namespace audio {
 
 //! Ogg Vorbis through Tremor, as 16-bit PCM. Streams of more than two
-//! channels are refused: no layout of ours carries them.
+//! channels are refused: no layout of ours carries them; so is a link
+//! without a rate, channels or samples.
 class COggDecoder : public IAudioDecoder
 {
 public:
@@ -33,6 +34,7 @@ public:
 
 private:
 	int getChannels();
+	int getFrameBytes();
 	double getCurrentSeconds();
 
 	ov_callbacks Callbacks;

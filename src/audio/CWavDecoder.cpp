@@ -1,5 +1,6 @@
 #include "audio/CWavDecoder.h"
 
+#include <climits>
 #include <cstring>
 
 #include "audio/ClampedNumber.h"
@@ -78,7 +79,9 @@ bool CWavDecoder::readFormat(uint32_t chunkSize)
 	} else if (tag != FORMAT_PCM) {
 		return false;
 	}
-	return (Channels == 1 || Channels == 2) && (BitsPerSample == 8 || BitsPerSample == 16) && SampleRate > 0;
+	// OpenAL takes the rate as a signed int.
+	return (Channels == 1 || Channels == 2) && (BitsPerSample == 8 || BitsPerSample == 16) && SampleRate > 0 &&
+	       SampleRate <= uint32_t(INT_MAX);
 }
 
 bool CWavDecoder::parse()

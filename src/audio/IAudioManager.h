@@ -12,8 +12,10 @@ namespace audio {
 //! One OpenAL device and context with the sources made through it, its
 //! listener, and its registries of decoders by extension, data sources by
 //! name and priority, and event handlers. All texts are UTF-8.
-/** Sources made here belong to the manager: the caller does not drop them;
-    they end through releaseSource, releaseAllSources or shutdown. */
+/** A source made here comes with a reference for the caller, who drops it
+    when done with it, and the manager holds one of its own while the source
+    is in its set (until releaseSource, releaseAllSources or shutdown), so
+    either may let go first. */
 class IAudioManager
 {
 public:

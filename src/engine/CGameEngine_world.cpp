@@ -330,6 +330,10 @@ void CGameEngine::destroyWorldCaches()
 	for (auto& entry : Images)
 		delete entry.second;
 	Images.clear();
+	// The audio manager holds its own reference to each while it lists it.
+	for (auto& entry : Sounds)
+		if (entry.second)
+			entry.second->drop();
 	Sounds.clear();
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "AudioTestSupport.h"
 #include "audio/CConsoleLogReceiver.h"
@@ -82,4 +83,50 @@ TEST(AudioLogger, ReceiversByName)
 	EXPECT_FALSE(logger->isLogReceiverRegistered("Missing"));
 	EXPECT_EQ(logger->getLogReceiver("Missing"), nullptr);
 	EXPECT_EQ(logger->getLogReceiver("Console"), console);
+}
+
+namespace {
+
+// Counts what it hears, and may change the receivers while it hears it.
+struct SListChangingReceiver : ILogReceiver
+{
+	int lines = 0;
+	std::vector<std::string> unregisters;
+	bool OnLogMessage(const char*, const char*, ELogLevel, float) override
+	{
+		++lines;
+		for (const std::string& name : unregisters)
+			getLogger()->unregisterLogReceiver(name.c_str());
+		return true;
+	}
+};
+
+} // namespace
+
+TEST(AudioLogger, ReceiversMayUnregisterWhileHearing)
+{
+	struct Case
+	{
+		const char* name;
+		std::vector<std::string> unregisters;
+		int firstLines;
+		int secondLines;
+	} cases[] = {
+		{"itself", {"A first"}, 1, 2},
+		{"the one after it", {"B second"}, 2, 0},
+		{"both", {"A first", "B second"}, 1, 0},
+	};
+	ILogger* logger = getLogger();
+	for (const Case& c : cases) {
+		SListChangingReceiver first, second;
+		first.unregisters = c.unregisters;
+		logger->registerLogReceiver(&first, "A first");
+		logger->registerLogReceiver(&second, "B second");
+		logger->logInfo("Test", "one");
+		logger->logInfo("Test", "two");
+		EXPECT_EQ(first.lines, c.firstLines) << c.name;
+		EXPECT_EQ(second.lines, c.secondLines) << c.name;
+		logger->unregisterLogReceiver("A first");
+		logger->unregisterLogReceiver("B second");
+	}
 }

@@ -25,12 +25,14 @@ protected:
 	void SetUp() override { Manager = createAudioManager(); }
 	void TearDown() override { destroyAudioManager(Manager); }
 
+	IAudioSource* held(IAudioSource* source) { return Held.hold(source); }
 	IAudioSource* fromMemory(const char* name, const Bytes& bytes, const char* extension)
 	{
-		return Manager->createFromMemory(name, bytes.data(), static_cast<int>(bytes.size()), extension);
+		return held(Manager->createFromMemory(name, bytes.data(), static_cast<int>(bytes.size()), extension));
 	}
 
 	IAudioManager* Manager = nullptr;
+	orv::test::CHeldSources Held;
 };
 
 // Records which names the manager asked for, and gives nothing.
@@ -102,7 +104,7 @@ TEST_F(AudioManager, SuccessesAreLogged)
 	EXPECT_NE(fromMemory("wave", makeWav(SWavSpec()), "wav"), nullptr);
 	EXPECT_NE(fromMemory("tune", readFixture("mono_440.ogg"), "ogg"), nullptr);
 	const Bytes pcm(1000, 0);
-	EXPECT_NE(Manager->createFromRaw("pcm", pcm.data(), 1000, 8000, MONO8), nullptr);
+	EXPECT_NE(held(Manager->createFromRaw("pcm", pcm.data(), 1000, 8000, MONO8)), nullptr);
 	EXPECT_TRUE(log.has(ELL_INFO, "Audio Source (wave) successfully created from memory."));
 	EXPECT_TRUE(log.has(ELL_INFO, "Audio Source (tune) successfully created from memory."));
 	EXPECT_TRUE(log.has(ELL_INFO, "Audio Source (pcm) successfully created from raw data."));
@@ -134,7 +136,7 @@ TEST_F(AudioManager, CreateFromFiles)
 	CAudioLogCapture log;
 	const std::string path = orv::test::fixturePath("mono_440.ogg");
 	for (bool stream : {false, true}) {
-		IAudioSource* source = Manager->create("file", path.c_str(), stream);
+		IAudioSource* source = held(Manager->create("file", path.c_str(), stream));
 		ASSERT_NE(source, nullptr);
 		EXPECT_NEAR(source->getTotalTime(), 1.0f, 0.01f);
 	}

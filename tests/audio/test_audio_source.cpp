@@ -11,6 +11,7 @@
 #include <cstring>
 #include <functional>
 #include <thread>
+#include <vector>
 
 #include "AudioTestSupport.h"
 #include "audio/CAudioSource.h"
@@ -87,16 +88,17 @@ protected:
 	}
 	void TearDown() override { destroyAudioManager(Manager); }
 
+	IAudioSource* held(IAudioSource* source) { return Held.hold(source); }
 	IAudioSource* wav(const SWavSpec& spec)
 	{
 		const Bytes bytes = makeWav(spec);
-		return Manager->createFromMemory("wav", bytes.data(), static_cast<int>(bytes.size()), "wav");
+		return held(Manager->createFromMemory("wav", bytes.data(), static_cast<int>(bytes.size()), "wav"));
 	}
 	// 8-bit mono at 8000 Hz: one second is 8000 bytes.
 	IAudioSource* raw(int seconds)
 	{
 		const Bytes bytes(static_cast<size_t>(8000 * seconds), 0);
-		return Manager->createFromRaw("raw", bytes.data(), static_cast<int>(bytes.size()), 8000, MONO8);
+		return held(Manager->createFromRaw("raw", bytes.data(), static_cast<int>(bytes.size()), 8000, MONO8));
 	}
 	// A source over a decoder of the test's, outside the manager.
 	CAudioSource* over(IAudioDecoder* decoder)
@@ -105,6 +107,7 @@ protected:
 	}
 
 	IAudioManager* Manager = nullptr;
+	orv::test::CHeldSources Held;
 };
 
 SWavSpec shortSound()
@@ -331,7 +334,7 @@ TEST_F(AudioSource, InvalidWithoutDecoderOrContext)
 	EXPECT_FALSE(noDecoder->isValid());
 	noDecoder->drop();
 	CFixedDecoder* decoder = new CFixedDecoder(0);
-	CAudioSource* noContext = new CAudioSource(decoder, nullptr);
+	CAudioSource* noContext = new CAudioSource(decoder, static_cast<ALCcontext*>(nullptr));
 	EXPECT_FALSE(noContext->isValid());
 	EXPECT_EQ(decoder->getReferenceCount(), 2);
 	noContext->drop();
@@ -376,4 +379,133 @@ TEST_F(AudioSource, ListenerKeepsAndSendsItsPlace)
 	alGetListenerf(AL_GAIN, &gain);
 	EXPECT_FLOAT_EQ(gain, 0.25f);
 	EXPECT_FLOAT_EQ(listener->getMasterVolume(), 0.25f);
+}
+
+TEST_F(AudioSource, LoopOverLessThanOneFrameEnds)
+{
+	SWavSpec oneByte;
+	oneByte.frames = 0;
+	oneByte.oddDataSize = true;
+	// Brings the file to a RIFF size the decoder accepts.
+	oneByte.listChunkFirst = true;
+	const Bytes wavBytes = makeWav(oneByte);
+	const char raw[3] = {1, 2, 3};
+	struct Case
+	{
+		const char* name;
+		std::function<IAudioSource*()> make;
+	} cases[] = {
+		{"WAV of one byte, 16-bit mono",
+		 [&] { return Manager->createFromMemory("w", wavBytes.data(), static_cast<int>(wavBytes.size()), "wav"); }},
+		{"raw byte, 16-bit mono", [&] { return Manager->createFromRaw("r", raw, 1, 8000, MONO16); }},
+		{"raw three bytes, 16-bit stereo", [&] { return Manager->createFromRaw("s", raw, 3, 8000, STEREO16); }},
+	};
+	for (const Case& c : cases) {
+		CAudioLogCapture log(ELL_DEBUG);
+		IAudioSource* source = held(c.make());
+		ASSERT_NE(source, nullptr) << c.name;
+		SCountingHandler handler;
+		source->registerEventHandler(&handler);
+		source->loop(true);
+		EXPECT_TRUE(source->play()) << c.name;
+		EXPECT_EQ(log.countStartingWith("Buffered"), 0u) << c.name;
+		// The audio thread gets the source's lock and announces the end.
+		EXPECT_TRUE(waitFor([&] { return handler.stops >= 1; }, 30000)) << c.name;
+		source->unregisterEventHandler(&handler);
+	}
+}
+
+// Registered first, it changes the handler list from inside a notification.
+struct SListChangingHandler : SCountingHandler
+{
+	std::function<void()> onStopAction;
+	void onStop() override
+	{
+		SCountingHandler::onStop();
+		if (onStopAction)
+			onStopAction();
+	}
+};
+
+TEST_F(AudioSource, HandlersMayChangeTheListWhileNotified)
+{
+	struct Case
+	{
+		const char* name;
+		std::function<void(IAudioSource*, SListChangingHandler&, SCountingHandler&)> change;
+		int firstStops;
+		int secondStops;
+	} cases[] = {
+		{"removes itself", [](IAudioSource* s, SListChangingHandler& self, SCountingHandler&) {
+			 s->unregisterEventHandler(&self);
+		 }, 1, 2},
+		{"removes the next one", [](IAudioSource* s, SListChangingHandler&, SCountingHandler& next) {
+			 s->unregisterEventHandler(&next);
+		 }, 2, 0},
+		{"removes every one", [](IAudioSource* s, SListChangingHandler&, SCountingHandler&) {
+			 s->unregisterAllEventHandlers();
+		 }, 1, 0},
+	};
+	for (const Case& c : cases) {
+		IAudioSource* source = raw(1);
+		ASSERT_NE(source, nullptr);
+		SListChangingHandler first;
+		SCountingHandler second;
+		first.onStopAction = [&] { c.change(source, first, second); };
+		source->registerEventHandler(&first);
+		source->registerEventHandler(&second);
+		source->stop();
+		source->stop();
+		EXPECT_EQ(first.stops, c.firstStops) << c.name;
+		EXPECT_EQ(second.stops, c.secondStops) << c.name;
+		source->unregisterAllEventHandlers();
+	}
+}
+
+TEST_F(AudioSource, ManagerStreamsASourceItsCallerDropped)
+{
+	const Bytes pcm(8000 * 30, 0);
+	IAudioSource* source = Manager->createFromRaw("dropped", pcm.data(), static_cast<int>(pcm.size()), 8000, MONO8);
+	ASSERT_NE(source, nullptr);
+	SCountingHandler handler;
+	source->registerEventHandler(&handler);
+	EXPECT_TRUE(source->play());
+	source->drop();
+	// The audio thread goes on updating it on the manager's reference.
+	const int before = handler.updates;
+	EXPECT_TRUE(waitFor([&] { return handler.updates > before + 20; }, 30000));
+	ASSERT_EQ(Manager->findSource("dropped"), source);
+	Manager->releaseSource(source);
+	EXPECT_EQ(Manager->findSource("dropped"), nullptr);
+}
+
+TEST_F(AudioSource, AnotherManagerLeavesThisOnesSourcesPlaying)
+{
+	CAudioLogCapture log;
+	// 48 kHz 16-bit stereo: a block lasts a third of a second.
+	const Bytes pcm(48000 * 4 * 10, 0);
+	IAudioSource* source =
+	    held(Manager->createFromRaw("first", pcm.data(), static_cast<int>(pcm.size()), 48000, STEREO16));
+	ASSERT_NE(source, nullptr);
+	source->loop(true);
+	ASSERT_TRUE(source->play());
+
+	IAudioManager* second = createAudioManager();
+	IAudioSource* other = second->createFromRaw("second", pcm.data(), static_cast<int>(pcm.size()), 48000, STEREO16);
+	ASSERT_NE(other, nullptr);
+	EXPECT_TRUE(other->play());
+	destroyAudioManager(second);
+	// A source that outlives its manager is no longer valid, and harmless.
+	EXPECT_FALSE(other->isValid());
+	EXPECT_FALSE(other->play());
+	other->drop();
+
+	EXPECT_TRUE(source->isPlaying());
+	// Its blocks still finish and are refilled from the decoder.
+	const int queued = source->getCurrentPosition();
+	EXPECT_TRUE(waitFor([&] { return source->getCurrentPosition() != queued; }, 30000));
+	source->stop();
+	EXPECT_TRUE(source->play());
+	EXPECT_TRUE(source->isPlaying());
+	EXPECT_EQ(log.countStartingWith("OpenAL Error"), 0u);
 }

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <utility>
+#include <vector>
 
 #include "AudioTestSupport.h"
 #include "audio/CMemorySource.h"
@@ -36,6 +39,47 @@ Bytes decodeAll(IAudioDecoder* decoder, int chunk = 4096)
 	return out;
 }
 
+// The CRC of an Ogg page: polynomial 0x04C11DB7, MSB first, over the page
+// with its CRC field zeroed.
+uint32_t oggPageCrc(const Bytes& page, size_t start, size_t length)
+{
+	uint32_t crc = 0;
+	for (size_t i = 0; i < length; ++i) {
+		const uint8_t byte = (i >= 22 && i < 26) ? 0 : static_cast<uint8_t>(page[start + i]);
+		crc ^= uint32_t(byte) << 24;
+		for (int bit = 0; bit < 8; ++bit)
+			crc = (crc & 0x80000000u) ? (crc << 1) ^ 0x04C11DB7u : crc << 1;
+	}
+	return crc;
+}
+
+// The chained fixture with bytes of its second link's identification header
+// changed (offsets into that packet), the page's CRC made right again so
+// that the damage reaches the Vorbis layer.
+Bytes chainedWithSecondHeader(const std::vector<std::pair<size_t, uint8_t>>& changes)
+{
+	Bytes bytes = readFixture("chained.ogg");
+	size_t page = 0;
+	for (size_t i = 1; i + 27 < bytes.size(); ++i)
+		if (std::memcmp(&bytes[i], "OggS", 4) == 0 && (bytes[i + 5] & 0x02)) {
+			page = i;
+			break;
+		}
+	if (page == 0)
+		return Bytes();
+	const size_t segments = static_cast<uint8_t>(bytes[page + 26]);
+	size_t body = 0;
+	for (size_t i = 0; i < segments; ++i)
+		body += static_cast<uint8_t>(bytes[page + 27 + i]);
+	const size_t header = 27 + segments;
+	for (const auto& change : changes)
+		bytes[page + header + change.first] = static_cast<char>(change.second);
+	const uint32_t crc = oggPageCrc(bytes, page, header + body);
+	for (int i = 0; i < 4; ++i)
+		bytes[page + 22 + i] = static_cast<char>((crc >> (8 * i)) & 0xFF);
+	return bytes;
+}
+
 SWavSpec spec(uint16_t channels, uint16_t bits)
 {
 	SWavSpec s;
@@ -67,6 +111,10 @@ TEST(AudioWavDecoder, HeadersAcceptedAndRefused)
 	floatExtensible.formatTag = 3;
 	SWavSpec rateZero = spec(1, 16);
 	rateZero.rate = 0;
+	SWavSpec rateTooHigh = spec(1, 16);
+	rateTooHigh.rate = 0x80000000u;
+	SWavSpec rateHighest = spec(1, 16);
+	rateHighest.rate = 0x7FFFFFFFu;
 
 	struct Case
 	{
@@ -91,6 +139,8 @@ TEST(AudioWavDecoder, HeadersAcceptedAndRefused)
 		{"three channels", spec(3, 16), false, STEREO16, 0},
 		{"24 bits", spec(1, 24), false, STEREO16, 0},
 		{"rate 0", rateZero, false, MONO16, 0},
+		{"rate above INT_MAX", rateTooHigh, false, MONO16, 0},
+		{"rate INT_MAX", rateHighest, true, MONO16, 200},
 	};
 	for (const Case& c : cases) {
 		CWavDecoder* decoder = static_cast<CWavDecoder*>(decoderOver(getWavDecoderFactory(), makeWav(c.spec)));
@@ -245,6 +295,33 @@ TEST(AudioOggDecoder, Refusals)
 	EXPECT_EQ(none->getCompressedSize(), OV_EINVAL);
 	EXPECT_LT(none->getTotalTime(), 0.0f);
 	none->drop();
+}
+
+TEST(AudioOggDecoder, LinksWithoutRateOrChannelsAreRefused)
+{
+	// In the identification packet: channels at 11, the rate's four bytes
+	// from 12.
+	struct Case
+	{
+		const char* name;
+		std::vector<std::pair<size_t, uint8_t>> changes;
+		bool valid;
+	} cases[] = {
+		{"unchanged", {{11, 1}}, true},
+		{"no channels", {{11, 0}}, false},
+		{"rate 0", {{12, 0}, {13, 0}, {14, 0}, {15, 0}}, false},
+	};
+	for (const Case& c : cases) {
+		const Bytes bytes = chainedWithSecondHeader(c.changes);
+		ASSERT_FALSE(bytes.empty());
+		IAudioDecoder* decoder = decoderOver(getOggDecoderFactory(), bytes);
+		EXPECT_EQ(decoder->isValid(), c.valid) << c.name;
+		// Nothing divides by the missing rate.
+		decoder->getTotalTime();
+		decoder->getCurrentTime();
+		decoder->seek(0.5f, true);
+		decoder->drop();
+	}
 }
 
 TEST(AudioOggDecoder, CutStreamsDecodeWhatTheyHold)

@@ -12,6 +12,9 @@
 #include <string>
 #include <thread>
 
+#include <AL/alc.h>
+#define AL_ALEXT_PROTOTYPES
+#include <AL/alext.h>
 #include <gtest/gtest.h>
 #include <irrlicht.h>
 
@@ -27,6 +30,17 @@ namespace orv {
 namespace {
 
 using irr::core::ustring16;
+
+// Seconds of sound the device has mixed, which the wave writer has written:
+// the clock of the captured file's own samples.
+double mixedSeconds()
+{
+	ALCdevice* device = alcGetContextsDevice(alcGetCurrentContext());
+	ALCint64SOFT nanoseconds = 0;
+	if (device)
+		alcGetInteger64vSOFT(device, ALC_DEVICE_CLOCK_SOFT, 1, &nanoseconds);
+	return double(nanoseconds) / 1e9;
+}
 
 std::string asText(const test::Bytes& bytes)
 {
@@ -180,12 +194,21 @@ TEST_F(EngineSoundTest, CapturedFrameSoundStartsWithItsFrame)
 	engine().setPlayerObject(walker);
 	ASSERT_NE(tone(), nullptr);
 
-	// Silence first, then the frame with the sound.
-	const auto opened = std::chrono::steady_clock::now();
-	std::this_thread::sleep_for(std::chrono::milliseconds(400));
-	const double stepAt = std::chrono::duration<double>(std::chrono::steady_clock::now() - opened).count();
+	// Silence first, then the frame with the sound. The step's time is read
+	// in the device's clock, the one the file's samples count in, so a slow
+	// start or a busy machine moves both alike.
+	ASSERT_TRUE(alcIsExtensionPresent(alcGetContextsDevice(alcGetCurrentContext()), "ALC_SOFT_device_clock"));
+	const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+	while (mixedSeconds() < 0.4 && std::chrono::steady_clock::now() < deadline)
+		std::this_thread::sleep_for(std::chrono::milliseconds(10));
+	const double stepFrom = mixedSeconds();
 	stepFrame(nodeOf(walker));
-	std::this_thread::sleep_for(std::chrono::milliseconds(500));
+	const double stepTo = mixedSeconds();
+	ASSERT_GT(stepFrom, 0.0) << "the device's clock does not run";
+	// The tone is written whole before the file closes.
+	const double end = stepTo + 0.6;
+	while (mixedSeconds() < end && std::chrono::steady_clock::now() < deadline)
+		std::this_thread::sleep_for(std::chrono::milliseconds(10));
 	engine().setPlayerObject(nullptr);
 	// The engine's teardown closes the device, which completes the file.
 	sandbox->tearDown();
@@ -207,10 +230,9 @@ TEST_F(EngineSoundTest, CapturedFrameSoundStartsWithItsFrame)
 	}
 	ASSERT_LT(firstLoud, frames) << "nothing was heard";
 	const double onset = double(firstLoud) / 44100.0;
-	// The device opened before the clock here started, so the onset comes at
-	// or a little after the step, never before it.
-	EXPECT_GE(onset, stepAt - 0.05);
-	EXPECT_LT(onset, stepAt + 0.3);
+	// The onset comes with the step or a little after it, never before.
+	EXPECT_GE(onset, stepFrom - 0.05) << "step at " << stepFrom << " to " << stepTo;
+	EXPECT_LT(onset, stepTo + 0.3) << "step at " << stepFrom << " to " << stepTo;
 	EXPECT_NEAR(sumLeft / sumRight, 1.0, 0.05);
 }
 

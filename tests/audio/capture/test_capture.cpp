@@ -76,10 +76,13 @@ protected:
 		ASSERT_NE(Manager, nullptr);
 	}
 
+	void TearDown() override { destroyAudioManager(Manager); }
+
+	IAudioSource* held(IAudioSource* source) { return Held.hold(source); }
 	IAudioSource* tone(double seconds)
 	{
 		const Bytes pcm = orv::test::makeTone(440.0, seconds, 22050, 1);
-		return Manager->createFromRaw("tone", pcm.data(), static_cast<int>(pcm.size()), 22050, MONO16);
+		return held(Manager->createFromRaw("tone", pcm.data(), static_cast<int>(pcm.size()), 22050, MONO16));
 	}
 
 	// Ends the device, which completes the file, and reads it.
@@ -91,6 +94,7 @@ protected:
 	}
 
 	IAudioManager* Manager = nullptr;
+	orv::test::CHeldSources Held;
 };
 
 } // namespace
@@ -126,7 +130,7 @@ TEST_F(AudioCapture, LouderOnTheRight3D)
 TEST_F(AudioCapture, StreamedOggLastsItsLength)
 {
 	const std::string path = orv::test::fixturePath("three_seconds.ogg");
-	IAudioSource* source = Manager->create("three", path.c_str(), true);
+	IAudioSource* source = held(Manager->create("three", path.c_str(), true));
 	ASSERT_NE(source, nullptr);
 	EXPECT_TRUE(source->play2d(false));
 	waitUntilStopped(source);

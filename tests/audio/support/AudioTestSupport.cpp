@@ -184,5 +184,18 @@ std::vector<std::string> CAudioLogCapture::senders() const
 	return Senders;
 }
 
+CHeldSources::~CHeldSources()
+{
+	for (audio::IAudioSource* source : Sources)
+		source->drop();
+}
+
+audio::IAudioSource* CHeldSources::hold(audio::IAudioSource* source)
+{
+	if (source)
+		Sources.push_back(source);
+	return source;
+}
+
 } // namespace test
 } // namespace orv

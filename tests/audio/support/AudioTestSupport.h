@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "audio/IAudioSource.h"
 #include "audio/ILogger.h"
 
 namespace orv {
@@ -48,6 +49,19 @@ Bytes makeTone(double hz, double seconds, int rate, int channels);
 //! A committed fixture from tests/audio/fixtures.
 Bytes readFixture(const std::string& name);
 std::string fixturePath(const std::string& name);
+
+//! The caller's references to the sources a test made through a manager,
+//! dropped when the test's fixture goes, after the manager they outlive.
+class CHeldSources
+{
+public:
+	~CHeldSources();
+	//! The source, whose reference is now held; null stays null.
+	audio::IAudioSource* hold(audio::IAudioSource* source);
+
+private:
+	std::vector<audio::IAudioSource*> Sources;
+};
 
 //! One line the library logged.
 struct SAudioLogLine
