@@ -16,8 +16,8 @@ using irr::u64;
 using irr::u8;
 using irr::video::SColor;
 
-// A channel under its mask scaled to 0-255 and rounded, as viewers scale it; a missing
-// alpha channel is opaque.
+// A channel under its mask widened to 8 bits by repeating its bits, as
+// viewers widen it; a missing alpha channel is opaque.
 u32 channel(u32 value, u32 mask)
 {
 	if (mask == 0)
@@ -25,8 +25,15 @@ u32 channel(u32 value, u32 mask)
 	u32 shift = 0;
 	while ((mask >> shift & 1) == 0)
 		++shift;
-	const u32 top = mask >> shift;
-	return (((value & mask) >> shift) * 255 + top / 2) / top;
+	u32 width = 0;
+	while (shift + width < 32 && (mask >> (shift + width) & 1) != 0)
+		++width;
+	const u32 bits = (value & mask) >> shift;
+	u32 widened = 0;
+	u32 filled = 0;
+	for (; filled < 8; filled += width)
+		widened = widened << width | bits;
+	return widened >> (filled - 8);
 }
 
 // Every converted picture is written into one of these, row 0 on top.

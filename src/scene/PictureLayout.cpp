@@ -128,7 +128,9 @@ bool bmpHasAlpha(const CPictureBytes& in, const SBmpLayout& layout)
 const char* playBmpRuns(const CPictureBytes& in, const SBmpLayout& layout, u8* indices)
 {
 	// What a stream skips would stay unwritten: a delta that moves, or a line
-	// or the picture ended early, refuses it.
+	// or the picture ended early, refuses it. Writers code a row's padding
+	// too; those pixels are dropped.
+	const u64 padded = layout.LineBytes;
 	u64 pos = layout.PixelStart;
 	u64 x = 0;
 	u64 y = 0;
@@ -138,38 +140,35 @@ const char* playBmpRuns(const CPictureBytes& in, const SBmpLayout& layout, u8* i
 		const u8 count = in.at(pos);
 		const u8 code = in.at(pos + 1);
 		pos += 2;
-		if (count > 0) {
-			if (y >= layout.Height || count > layout.Width - x)
+		const bool run = count > 0;
+		const bool literal = count == 0 && code > 2;
+		if (run || literal) {
+			const u64 pixels = run ? count : code;
+			if (y >= layout.Height || pixels > padded - x || (literal && !in.has(pos, pixels)))
 				return refusals::SHORT_DATA;
-			if (code >= layout.PaletteEntries)
-				return refusals::BAD_PALETTE;
-			for (u8 i = 0; i < count; ++i, ++x) {
-				if (indices)
-					indices[y * layout.Width + x] = code;
-			}
-		} else if (code == 0) {
-			if (x != layout.Width)
-				return refusals::SHORT_DATA;
-			x = 0;
-			++y;
-		} else if (code == 1) {
-			const bool filled = (y == layout.Height && x == 0) || (y + 1 == layout.Height && x == layout.Width);
-			return filled ? nullptr : refusals::SHORT_DATA;
-		} else if (code == 2) {
-			if (!in.has(pos, 2) || in.at(pos) != 0 || in.at(pos + 1) != 0)
-				return refusals::SHORT_DATA;
-			pos += 2;
-		} else {
-			if (y >= layout.Height || code > layout.Width - x || !in.has(pos, code))
-				return refusals::SHORT_DATA;
-			for (u8 i = 0; i < code; ++i, ++x) {
-				const u8 index = in.at(pos + i);
+			for (u64 i = 0; i < pixels; ++i, ++x) {
+				const u8 index = run ? code : in.at(pos + i);
+				if (x >= layout.Width)
+					continue;
 				if (index >= layout.PaletteEntries)
 					return refusals::BAD_PALETTE;
 				if (indices)
 					indices[y * layout.Width + x] = index;
 			}
-			pos += (code + 1u) / 2 * 2;
+			if (literal)
+				pos += (pixels + 1) / 2 * 2;
+		} else if (code == 0) {
+			if (x < layout.Width)
+				return refusals::SHORT_DATA;
+			x = 0;
+			++y;
+		} else if (code == 1) {
+			const bool filled = (y == layout.Height && x == 0) || (y + 1 == layout.Height && x >= layout.Width);
+			return filled ? nullptr : refusals::SHORT_DATA;
+		} else {
+			if (!in.has(pos, 2) || in.at(pos) != 0 || in.at(pos + 1) != 0)
+				return refusals::SHORT_DATA;
+			pos += 2;
 		}
 	}
 }
