@@ -8,30 +8,19 @@
 #include <gtest/gtest.h>
 #include <irrlicht.h>
 
-#include "scene/ImageHeaderGuard.h"
+#include "PictureFields.h"
+
 #include "scene/PictureLoad.h"
 
 namespace orv {
 namespace {
 
 using irr::u32;
+using test::be16;
+using test::be32;
+using test::le16;
+using test::le32;
 
-std::string le16(u32 v)
-{
-	return {char(v & 0xFF), char(v >> 8 & 0xFF)};
-}
-std::string le32(u32 v)
-{
-	return le16(v & 0xFFFF) + le16(v >> 16);
-}
-std::string be16(u32 v)
-{
-	return {char(v >> 8 & 0xFF), char(v & 0xFF)};
-}
-std::string be32(u32 v)
-{
-	return be16(v >> 16) + be16(v & 0xFFFF);
-}
 std::string bytes(std::initializer_list<int> values)
 {
 	std::string made;

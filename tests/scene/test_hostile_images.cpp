@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 #include <irrlicht.h>
 
+#include "PictureFields.h"
+
 #include "scene/CStaticImage.h"
 #include "scene/ImageHeaderGuard.h"
 #include "support/CLogLines.h"
@@ -18,23 +20,10 @@ namespace orv {
 namespace {
 
 using irr::core::dimension2du;
-
-std::string le16(irr::u32 v)
-{
-	return {char(v & 0xFF), char(v >> 8 & 0xFF)};
-}
-std::string le32(irr::u32 v)
-{
-	return le16(v & 0xFFFF) + le16(v >> 16);
-}
-std::string be16(irr::u32 v)
-{
-	return {char(v >> 8 & 0xFF), char(v & 0xFF)};
-}
-std::string be32(irr::u32 v)
-{
-	return be16(v >> 16) + be16(v & 0xFFFF);
-}
+using test::be16;
+using test::be32;
+using test::le16;
+using test::le32;
 
 // The signature and an IHDR chunk of that size; nothing after.
 std::string pngHeader(irr::u32 width, irr::u32 height)
