@@ -9,7 +9,9 @@
 // its 32- and 16-bit arithmetic, data offsets before the header's end, run
 // lengths past the picture, palette indices past the palette, and JPEG
 // streams that end early all make them read or write outside their buffers.
-// Only the formats checked here are handed on, each to its own loader.
+// Only the formats checked here are handed on, each to its own loader; the
+// BMPs and TGAs that loader would draw wrong are marked for the client's own
+// conversion, which reads them through the same checked layout.
 namespace orv {
 
 //! The picture formats the client reads.
