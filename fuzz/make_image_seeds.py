@@ -28,19 +28,46 @@ def png(width, height, colour_type, channels):
             chunk(b"IEND", b""))
 
 
-def bmp(width, height, bits):
-    palette = b"".join(struct.pack("<BBBB", i, 255 - i, i // 2, 0) for i in range(256)) if bits <= 8 else b""
+def bmp(width, height, bits, info=40, compression=0, pixels=None, masks=b"", colours=256):
+    palette = b"".join(struct.pack("<BBBB", i, 255 - i, i // 2, 0) for i in range(colours)) if bits <= 8 else b""
     row = (width * bits + 7) // 8
     line = (row + 3) // 4 * 4
-    pixels = bytes((i * 5) & (0x0F if bits == 4 else 0xFF) for i in range(line * height))
-    offset = 54 + len(palette)
-    return (b"BM" + struct.pack("<IIII", offset + len(pixels), 0, offset, 40) +
-            struct.pack("<IIHHIIIIII", width, height, 1, bits, 0, len(pixels), 0, 0, 0, 0) + palette + pixels)
+    if pixels is None:
+        pixels = bytes((i * 5) & (0x0F if bits == 4 else 0xFF) for i in range(line * abs(height)))
+    header = struct.pack("<IiiHHIIIIII", info, width, height, 1, bits, compression, len(pixels), 0, 0,
+                         len(palette) // 4, 0) + masks
+    header += bytes(max(0, info - len(header)))
+    offset = 14 + len(header) + len(palette)
+    return b"BM" + struct.pack("<III", offset + len(pixels), 0, offset) + header + palette + pixels
 
 
-def tga(width, height, kind, bits, pixels, colour_map=b"", map_length=0, map_bits=0):
+def pcx(width, height, planes, data, palette=b""):
+    line = (width + 1) // 2 * 2
+    header = struct.pack("<BBBBHHHHHH", 10, 5, 1, 8, 0, 0, width - 1, height - 1, 72, 72) + bytes(48)
+    header += struct.pack("<BBHH", 0, planes, line, 1)
+    header += bytes(128 - len(header))
+    return header + data + ((b"\x0c" + palette.ljust(768, b"\0")) if planes == 1 else b"")
+
+
+def sgi(width, height, channels, runs):
+    header = struct.pack(">HBBHHHHII", 474, 1 if runs else 0, 1, 3, width, height, channels, 0, 255)
+    header += bytes(512 - len(header))
+    rows = [bytes((x * 40 + y * 7 + c * 60) & 0xFF for x in range(width)) for c in range(channels)
+            for y in range(height)]
+    if not runs:
+        return header + b"".join(rows)
+    packed = [bytes([0x80 | width]) + row + b"\0" for row in rows]
+    starts, at = [], 512 + 8 * len(rows)
+    for row in packed:
+        starts.append(at)
+        at += len(row)
+    return (header + b"".join(struct.pack(">I", s) for s in starts) +
+            b"".join(struct.pack(">I", len(row)) for row in packed) + b"".join(packed))
+
+
+def tga(width, height, kind, bits, pixels, colour_map=b"", map_length=0, map_bits=0, descriptor=0x20):
     header = struct.pack("<BBBHHBHHHHBB", 0, 1 if colour_map else 0, kind, 0, map_length, map_bits, 0, 0,
-                         width, height, bits, 0x20)
+                         width, height, bits, descriptor)
     return header + colour_map + pixels
 
 
@@ -51,6 +78,24 @@ def seeds():
     for bits in (1, 4, 8, 16, 24, 32):
         yield "%d.bmp" % bits, 0, bmp(5, 3, bits)
         yield "%d-even.bmp" % bits, 0, bmp(4, 2, bits)
+    yield "v5-8.bmp", 0, bmp(5, 3, 8, info=124)
+    yield "v4-4.bmp", 0, bmp(5, 3, 4, info=108, colours=16)
+    yield "inverted-1.bmp", 0, bmp(9, 2, 1, colours=2)
+    yield "top-down.bmp", 0, bmp(3, -2, 24)
+    yield "no-alpha-32.bmp", 0, bmp(2, 2, 32, pixels=bytes([9, 8, 7, 0] * 4))
+    yield "runs-8.bmp", 0, bmp(5, 2, 8, compression=1, colours=4,
+                               pixels=bytes([0, 3, 0, 1, 2, 0, 2, 3, 0, 0, 4, 1, 1, 0, 0, 0, 0, 1]))
+    yield "fields-16.bmp", 0, bmp(3, 2, 16, compression=3, masks=struct.pack("<III", 0xF800, 0x7E0, 0x1F))
+    yield "fields-32.bmp", 0, bmp(2, 2, 32, info=124, compression=3,
+                                  masks=struct.pack("<IIII", 0xFF0000, 0xFF00, 0xFF, 0xFF000000))
+    yield "map-32.tga", 1, tga(2, 2, 1, 8, bytes([0, 1, 1, 0]), bytes(range(8)), 2, 32)
+    yield "right.tga", 1, tga(3, 2, 2, 24, bytes(range(18)), descriptor=0x30)
+    yield "runs-right.tga", 1, tga(3, 2, 10, 24, b"\x82" + bytes(3) + b"\x02" + bytes(9), descriptor=0x10)
+    yield "no-alpha-16.tga", 1, tga(2, 2, 2, 16, bytes(range(8)), descriptor=0x20)
+    yield "palette.pcx", 0, pcx(3, 2, 1, bytes([0, 1, 2, 0, 0xC3, 3, 0]), bytes(range(48)))
+    yield "rgb.pcx", 0, pcx(3, 1, 3, bytes([0xC1, 255, 0, 0, 0, 0, 0xC1, 255, 0, 0, 0, 0, 0xC1, 255, 0]))
+    yield "runs.sgi", 0, sgi(3, 2, 3, True)
+    yield "rgba.sgi", 0, sgi(2, 2, 4, False)
     yield "rgb.tga", 1, tga(3, 2, 2, 24, bytes(range(18)))
     yield "rgba.tga", 1, tga(2, 2, 2, 32, bytes(range(16)))
     yield "grey.tga", 1, tga(4, 2, 3, 8, bytes(range(8)))

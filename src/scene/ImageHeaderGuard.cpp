@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "scene/ImageSizeGuard.h"
+#include "scene/PictureLayout.h"
 
 namespace orv {
 
@@ -13,32 +14,10 @@ using irr::u32;
 using irr::u64;
 using irr::u8;
 
-const char* const NOT_A_PICTURE = "not a picture format the client reads";
-const char* const BAD_HEADER = "its header is short or inconsistent";
-const char* const BAD_SIZE = "its size is 0 or above the limit";
-const char* const SHORT_DATA = "its pixel data is short";
-const char* const BAD_PALETTE = "its pixels name colours its palette lacks";
+using namespace refusals;
 
-// Every read is checked against the end first: a field beyond it refuses
-// the picture, it is never read.
-class CBytes
-{
-public:
-	CBytes(const u8* data, std::size_t size) : Data(data), Size(size) {}
-
-	u64 size() const { return Size; }
-	bool has(u64 offset, u64 count) const { return offset <= Size && count <= Size - offset; }
-	u8 at(u64 offset) const { return Data[offset]; }
-	const u8* from(u64 offset) const { return Data + offset; }
-	u16 le16(u64 offset) const { return u16(at(offset) | at(offset + 1) << 8); }
-	u32 le32(u64 offset) const { return u32(le16(offset)) | u32(le16(offset + 2)) << 16; }
-	u16 be16(u64 offset) const { return u16(at(offset) << 8 | at(offset + 1)); }
-	u32 be32(u64 offset) const { return u32(be16(offset)) << 16 | be16(offset + 2); }
-
-private:
-	const u8* Data;
-	u64 Size;
-};
+const char* const PCX_KIND = "a kind of PCX the client does not read";
+const char* const SGI_KIND = "a kind of SGI picture the client does not read";
 
 bool refuse(const char*& refusal, const char* reason)
 {
@@ -56,17 +35,15 @@ bool accept(SPictureHeader& header, EPictureFormat format, u64 width, u64 height
 	return true;
 }
 
-// The palette indices the loader will look up, row by row: one byte each at
-// 8 bits, the high nibble first at 4 bits.
-bool indicesWithin(const CBytes& in, u64 start, u64 lineBytes, u64 width, u64 height, u32 bits, u64 entries)
+// The palette indices the loader will look up, row by row.
+bool indicesWithin(const CPictureBytes& in, u64 start, u64 lineBytes, u64 width, u64 height, u32 bits, u64 entries)
 {
 	if (entries >= (u64(1) << bits))
 		return true;
 	for (u64 y = 0; y < height; ++y) {
 		const u64 row = start + y * lineBytes;
 		for (u64 x = 0; x < width; ++x) {
-			const u8 index = bits == 8 ? in.at(row + x)
-									   : u8(x % 2 == 0 ? in.at(row + x / 2) >> 4 : in.at(row + x / 2) & 0x0F);
+			const u8 index = readBmpIndex(in, row, x, bits);
 			if (index >= entries)
 				return false;
 		}
@@ -76,7 +53,7 @@ bool indicesWithin(const CBytes& in, u64 start, u64 lineBytes, u64 width, u64 he
 
 const u8 PNG_SIGNATURE[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
 
-bool checkPng(const CBytes& in, SPictureHeader& header, const char*& refusal)
+bool checkPng(const CPictureBytes& in, SPictureHeader& header, const char*& refusal)
 {
 	// The signature, then the IHDR chunk, which must come first: its length
 	// (13), its type, the width and the height. libpng checks the rest.
@@ -95,7 +72,7 @@ bool isJpegRestartMarker(u8 marker)
 	return marker >= 0xD0 && marker <= 0xD7;
 }
 
-bool checkJpeg(const CBytes& in, SPictureHeader& header, const char*& refusal)
+bool checkJpeg(const CPictureBytes& in, SPictureHeader& header, const char*& refusal)
 {
 	// Irrlicht hands libjpeg the file once, gives it nothing when it asks for
 	// more and skips by subtracting, so a segment or a scan that ends past
@@ -164,137 +141,200 @@ bool checkJpeg(const CBytes& in, SPictureHeader& header, const char*& refusal)
 	return accept(header, EPF_JPEG, width, height, refusal);
 }
 
-bool checkBmp(const CBytes& in, SPictureHeader& header, const char*& refusal)
+bool isBlackThenWhite(const CPictureBytes& in, const SBmpLayout& layout)
 {
-	// The file header and the 40-byte info header, as Irrlicht reads them.
-	const u64 HEADER_BYTES = 54;
-	if (!in.has(0, HEADER_BYTES))
-		return refuse(refusal, BAD_HEADER);
-	const u32 offset = in.le32(10);
-	const u32 infoBytes = in.le32(14);
-	const u32 width = in.le32(18);
-	const u32 height = in.le32(22);
-	const u16 bits = in.le16(28);
-	const u32 compression = in.le32(30);
-	const u32 dataBytes = in.le32(34);
-	// Irrlicht takes everything between the header and the pixels for the
-	// palette; an offset inside the header makes that a negative size.
-	if (infoBytes < 40 || offset < HEADER_BYTES || offset > in.size())
-		return refuse(refusal, BAD_HEADER);
-	// Its run-length decoders write past their picture on ordinary data.
-	if (compression != 0)
-		return refuse(refusal, "a compressed BMP");
-	if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
-		return refuse(refusal, BAD_HEADER);
-	// A top-down picture's negative height reads as a huge one.
-	if (!isImageSizeAllowed(width, height))
-		return refuse(refusal, BAD_SIZE);
+	const u64 p = layout.PaletteStart;
+	return in.le16(p) == 0 && in.at(p + 2) == 0 && in.le16(p + 4) == 0xFFFF && in.at(p + 6) == 0xFF;
+}
 
-	const u64 rowBytes = (u64(width) * bits + 7) / 8;
-	const u64 lineBytes = (rowBytes + 3) / 4 * 4;
-	// Irrlicht steps from one 16-bit row to the next in pixels and adds the
-	// row's padding as pixels too, so it reads twice the padding.
-	const u64 stride = bits == 16 ? rowBytes + 2 * (lineBytes - rowBytes) : lineBytes;
-	const u64 readBytes = stride * (height - 1) + rowBytes;
-	if (!in.has(offset, readBytes))
-		return refuse(refusal, SHORT_DATA);
+// What Irrlicht's loader draws wrong: it reads the palette from byte 54,
+// ignores a 1-bit palette, takes the unused bits of 16 and 32 bits for
+// alpha, reads a 16-bit row's padding twice, has no top-down rows and no
+// bitfields, and its run-length decoders write past their picture. Those
+// pictures are converted by the client instead.
+bool needsConversion(const CPictureBytes& in, const SBmpLayout& layout)
+{
+	if (layout.InfoBytes != 40 || layout.Bitfields || layout.Compression != BMP_RGB || layout.TopDown ||
+		layout.Bits == 16)
+		return true;
+	if (layout.Bits == 1)
+		return layout.PaletteEntries >= 2 && !isBlackThenWhite(in, layout);
+	return layout.Bits == 32 && !bmpHasAlpha(in, layout);
+}
+
+// What Irrlicht's own loader reads of a plain BMP, checked as it reads it.
+bool checkPlainBmp(const CPictureBytes& in, const SBmpLayout& layout, const char*& refusal)
+{
+	const u64 HEADER_BYTES = 54;
+	const u32 bits = layout.Bits;
+	const u64 rowBytes = (u64(layout.Width) * bits + 7) / 8;
+	const u64 readBytes = layout.LineBytes * (layout.Height - 1) + rowBytes;
 	// Irrlicht's buffer for the pixels: the declared size rounded up to four
 	// (wrapping in 32 bits), or the rest of the file for 0. The rows are read
 	// from it whatever its size.
+	const u32 dataBytes = in.le32(34);
 	u32 buffer = dataBytes + (4 - dataBytes % 4) % 4;
 	if (buffer == 0)
-		buffer = static_cast<u32>(in.size() - offset);
-	if (buffer < readBytes || buffer > in.size() - offset + 3)
+		buffer = static_cast<u32>(in.size() - layout.PixelStart);
+	if (buffer < readBytes || buffer > in.size() - layout.PixelStart + 3)
 		return refuse(refusal, BAD_HEADER);
 	if ((bits == 4 || bits == 8) &&
-		!indicesWithin(in, offset, lineBytes, width, height, bits, (offset - HEADER_BYTES) / 4))
+		!indicesWithin(in, layout.PixelStart, layout.LineBytes, layout.Width, layout.Height, bits,
+			(layout.PixelStart - HEADER_BYTES) / 4))
 		return refuse(refusal, BAD_PALETTE);
-	return accept(header, EPF_BMP, width, height, refusal);
+	return true;
+}
+
+bool checkBmp(const CPictureBytes& in, SPictureHeader& header, const char*& refusal)
+{
+	SBmpLayout layout;
+	if (const char* reason = readBmpLayout(in, layout))
+		return refuse(refusal, reason);
+	header.Convert = needsConversion(in, layout);
+	if (!header.Convert && !checkPlainBmp(in, layout, refusal))
+		return false;
+	if (header.Convert && layout.Bits <= 8 && layout.Compression == BMP_RGB &&
+		!indicesWithin(in, layout.PixelStart, layout.LineBytes, layout.Width, layout.Height, layout.Bits,
+			layout.PaletteEntries))
+		return refuse(refusal, BAD_PALETTE);
+	return accept(header, EPF_BMP, layout.Width, layout.Height, refusal);
 }
 
 // The footer of a TGA 2.0 file, terminator included, as Irrlicht compares it.
 const char TGA_SIGNATURE[18] = "TRUEVISION-XFILE.";
 
-bool hasTgaFooter(const CBytes& in)
+bool hasTgaFooter(const CPictureBytes& in)
 {
 	return in.size() >= 26 && std::memcmp(in.from(in.size() - 18), TGA_SIGNATURE, 18) == 0;
 }
 
-// Irrlicht's decoder writes every packet whole, also past the picture's end.
-bool runsFillPicture(const CBytes& in, u64 pos, u64 pictureBytes, u64 pixelBytes)
-{
-	u64 written = 0;
-	while (written < pictureBytes) {
-		if (!in.has(pos, 1))
-			return false;
-		const u8 packet = in.at(pos++);
-		const u64 pixels = packet < 128 ? packet + 1u : packet - 127u;
-		const u64 stored = packet < 128 ? pixels * pixelBytes : pixelBytes;
-		if (!in.has(pos, stored) || pixels * pixelBytes > pictureBytes - written)
-			return false;
-		pos += stored;
-		written += pixels * pixelBytes;
-	}
-	return true;
-}
-
-bool checkTga(const CBytes& in, bool named, SPictureHeader& header, const char*& refusal)
+bool checkTga(const CPictureBytes& in, bool named, SPictureHeader& header, const char*& refusal)
 {
 	if (!named && !hasTgaFooter(in))
 		return refuse(refusal, NOT_A_PICTURE);
-	if (!in.has(0, 18))
-		return refuse(refusal, BAD_HEADER);
-	const u8 idBytes = in.at(0);
-	const u8 mapType = in.at(1);
-	const u8 type = in.at(2);
-	const u16 mapLength = in.le16(5);
-	const u8 mapEntryBits = in.at(7);
-	const u16 width = in.le16(12);
-	const u16 height = in.le16(14);
-	const u8 bits = in.at(16);
+	STgaLayout layout;
+	if (const char* reason = readTgaLayout(in, layout))
+		return refuse(refusal, reason);
+	// Irrlicht scrambles 32-bit colour-map entries, ignores a right-hand
+	// origin and takes the top bit of 16 bits for alpha even when the
+	// attribute bits say there is none.
+	header.Convert = (layout.Type == 1 && layout.MapEntryBits == 32) || (layout.Descriptor & 0x10) != 0 ||
+		(layout.Bits == 16 && (layout.Descriptor & 0x0F) == 0);
+	return accept(header, EPF_TGA, layout.Width, layout.Height, refusal);
+}
 
-	// What Irrlicht decodes: colour-mapped (1) and grey (3) at 8 bits, true
-	// colour plain (2) or run-length coded (10) at 16, 24 or 32 bits.
-	const bool trueColour = bits == 16 || bits == 24 || bits == 32;
-	bool readable = false;
-	if (type == 1)
-		readable = bits == 8 && mapType == 1 && mapLength > 0 &&
-			(mapEntryBits == 16 || mapEntryBits == 24 || mapEntryBits == 32);
-	else if (type == 3)
-		readable = bits == 8;
-	else if (type == 2 || type == 10)
-		readable = trueColour;
-	if (mapType > 1 || !readable)
+// Version 5, run-length coded, 8 bits in one plane with the 256-colour
+// palette at the end or in three planes of red, green and blue: what
+// Irrlicht's loader reads right. Its decoder does not stop at its buffer's
+// end, so every run must end inside its scan line.
+bool checkPcx(const CPictureBytes& in, SPictureHeader& header, const char*& refusal)
+{
+	const u64 HEADER_BYTES = 128;
+	const u64 PALETTE_BYTES = 769;
+	if (!in.has(0, HEADER_BYTES))
 		return refuse(refusal, BAD_HEADER);
+	if (in.at(3) != 8 || (in.at(65) != 1 && in.at(65) != 3))
+		return refuse(refusal, PCX_KIND);
+	const u32 planes = in.at(65);
+	const u32 left = in.le16(4), top = in.le16(6), right = in.le16(8), bottom = in.le16(10);
+	const u32 lineBytes = in.le16(66);
+	if (right < left || bottom < top || lineBytes < right - left + 1)
+		return refuse(refusal, BAD_HEADER);
+	const u64 width = right - left + 1;
+	const u64 height = bottom - top + 1;
 	if (!isImageSizeAllowed(width, height))
 		return refuse(refusal, BAD_SIZE);
-
-	const u64 mapBytes = mapType ? u64(mapEntryBits / 8) * mapLength : 0;
-	if (!in.has(18, idBytes + mapBytes))
-		return refuse(refusal, BAD_HEADER);
-	const u64 start = 18 + idBytes + mapBytes;
-	const u64 pixelBytes = bits / 8;
-	const u64 pictureBytes = u64(width) * height * pixelBytes;
-	if (type == 10) {
-		if (!runsFillPicture(in, start, pictureBytes, pixelBytes))
-			return refuse(refusal, SHORT_DATA);
-	} else {
-		if (!in.has(start, pictureBytes))
-			return refuse(refusal, SHORT_DATA);
-		if (type == 1 && !indicesWithin(in, start, width, width, height, 8, mapLength))
-			return refuse(refusal, BAD_PALETTE);
+	u64 end = in.size();
+	if (planes == 1) {
+		if (!in.has(HEADER_BYTES, PALETTE_BYTES) || in.at(in.size() - PALETTE_BYTES) != 0x0C)
+			return refuse(refusal, BAD_HEADER);
+		end -= PALETTE_BYTES;
 	}
-	return accept(header, EPF_TGA, width, height, refusal);
+	const u64 scanLine = u64(lineBytes) * planes;
+	const u64 total = scanLine * height;
+	u64 pos = HEADER_BYTES;
+	for (u64 written = 0; written < total;) {
+		if (pos >= end)
+			return refuse(refusal, SHORT_DATA);
+		const u8 code = in.at(pos++);
+		u64 count = 1;
+		if ((code & 0xC0) == 0xC0) {
+			count = code & 0x3F;
+			if (pos++ >= end)
+				return refuse(refusal, SHORT_DATA);
+		}
+		if (count > scanLine - written % scanLine)
+			return refuse(refusal, SHORT_DATA);
+		written += count;
+	}
+	return accept(header, EPF_PCX, width, height, refusal);
+}
+
+// One SGI row of run-length packets: exactly the row's pixels, each packet
+// and the closing empty one inside the row's bytes.
+bool sgiRowFills(const CPictureBytes& in, u64 start, u64 length, u64 width)
+{
+	if (!in.has(start, length))
+		return false;
+	const u64 end = start + length;
+	u64 pixels = 0;
+	for (u64 pos = start; pos < end;) {
+		const u8 code = in.at(pos++);
+		const u64 count = code & 0x7F;
+		if (count == 0)
+			return pixels == width;
+		const u64 stored = (code & 0x80) ? count : 1;
+		if (stored > end - pos || count > width - pixels)
+			return false;
+		pos += stored;
+		pixels += count;
+	}
+	return false;
+}
+
+// One byte a channel, RGB or RGBA, plain or run-length coded: what
+// Irrlicht's loader reads right. It makes grey pictures blue.
+bool checkSgi(const CPictureBytes& in, SPictureHeader& header, const char*& refusal)
+{
+	const u64 HEADER_BYTES = 512;
+	if (!in.has(0, HEADER_BYTES))
+		return refuse(refusal, BAD_HEADER);
+	const u8 storage = in.at(2);
+	const u16 dimension = in.be16(4);
+	const u64 width = in.be16(6);
+	const u64 height = in.be16(8);
+	const u64 channels = in.be16(10);
+	if (storage > 1 || dimension < 1 || dimension > 3 || in.be32(104) != 0)
+		return refuse(refusal, BAD_HEADER);
+	if (in.at(3) != 1 || dimension != 3 || (channels != 3 && channels != 4))
+		return refuse(refusal, SGI_KIND);
+	if (!isImageSizeAllowed(width, height))
+		return refuse(refusal, BAD_SIZE);
+	const u64 rows = height * channels;
+	if (storage == 0) {
+		if (!in.has(HEADER_BYTES, rows * width))
+			return refuse(refusal, SHORT_DATA);
+		return accept(header, EPF_SGI, width, height, refusal);
+	}
+	if (!in.has(HEADER_BYTES, rows * 8))
+		return refuse(refusal, SHORT_DATA);
+	for (u64 row = 0; row < rows; ++row) {
+		const u64 start = in.be32(HEADER_BYTES + 4 * row);
+		const u64 length = in.be32(HEADER_BYTES + 4 * (rows + row));
+		if (start < HEADER_BYTES + rows * 8 || !sgiRowFills(in, start, length, width))
+			return refuse(refusal, SHORT_DATA);
+	}
+	return accept(header, EPF_SGI, width, height, refusal);
 }
 
 } // namespace
 
-bool checkPictureBytes(const u8* bytes, std::size_t size, bool namedTga, SPictureHeader& header,
-	const char*& refusal)
+bool checkPictureBytes(
+	const u8* bytes, std::size_t size, bool namedTga, SPictureHeader& header, const char*& refusal)
 {
 	header = SPictureHeader();
 	refusal = nullptr;
-	const CBytes in(bytes, bytes ? size : 0);
+	const CPictureBytes in(bytes, size);
 	if (in.size() > PICTURE_MAX_FILE_BYTES)
 		return refuse(refusal, BAD_SIZE);
 	if (in.has(0, 8) && std::memcmp(in.from(0), PNG_SIGNATURE, 8) == 0)
@@ -303,6 +343,11 @@ bool checkPictureBytes(const u8* bytes, std::size_t size, bool namedTga, SPictur
 		return checkJpeg(in, header, refusal);
 	if (in.has(0, 2) && in.at(0) == 'B' && in.at(1) == 'M')
 		return checkBmp(in, header, refusal);
+	// No TGA has a colour-map type above 1 in its second byte.
+	if (in.has(0, 3) && in.at(0) == 0x0A && in.at(1) == 5 && in.at(2) == 1)
+		return checkPcx(in, header, refusal);
+	if (in.has(0, 2) && in.be16(0) == 474)
+		return checkSgi(in, header, refusal);
 	return checkTga(in, namedTga, header, refusal);
 }
 
@@ -317,6 +362,10 @@ const char* getPictureExtension(EPictureFormat format)
 		return "bmp";
 	case EPF_TGA:
 		return "tga";
+	case EPF_PCX:
+		return "pcx";
+	case EPF_SGI:
+		return "rgb";
 	default:
 		return "";
 	}

@@ -11,6 +11,7 @@
 #include <coreutil.h>
 
 #include "scene/ImageHeaderGuard.h"
+#include "scene/PictureConvert.h"
 
 namespace orv {
 
@@ -49,6 +50,9 @@ irr::video::IImage* loadPicture(irr::IrrlichtDevice* device, irr::io::IReadFile*
 	if (!checkPictureBytes(bytes.data(), bytes.size(), namedTga, header, refusal))
 		return nullptr;
 
+	if (header.Convert)
+		return createConvertedPicture(device->getVideoDriver(), bytes.data(), bytes.size(), header.Format);
+
 	const irr::io::path name = irr::io::path("picture.") + getPictureExtension(header.Format);
 	irr::video::IImageLoader* loader = findLoader(device->getVideoDriver(), name);
 	if (!loader)
@@ -64,6 +68,8 @@ irr::video::IImage* loadPicture(irr::IrrlichtDevice* device, irr::io::IReadFile*
 		refusal = "its loader disagrees with its header";
 		return nullptr;
 	}
+	if (header.Format == EPF_SGI)
+		mendSgiChannels(picture);
 	return picture;
 }
 
