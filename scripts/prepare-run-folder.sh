@@ -15,42 +15,50 @@ CONTENT="${2:-content}"
 MANIFEST="$BUILD/.bundled-content.md5"
 mkdir -p "$BUILD"
 
-checksum() {
-	md5sum < "$1" | cut -d' ' -f1
-}
-
-# What the manifest says was laid as that file; empty when nothing was.
-laid() {
-	[ -f "$MANIFEST" ] || return 0
-	awk -v name="$1" '{ sum = $1; sub(/^[^ ]+  /, ""); if ($0 == name) print sum }' "$MANIFEST"
-}
-
-NEXT="$MANIFEST.new"
-: > "$NEXT"
+TMP="$(mktemp -d)"
+trap 'rm -rf "$TMP"' EXIT
+touch "$MANIFEST"
 # settings.ini is the client's to write once it exists.
-(cd "$CONTENT" && find . -type f ! -path ./settings.ini | sed 's|^\./||' | sort) | while IFS= read -r name; do
-	source="$CONTENT/$name"
-	target="$BUILD/$name"
-	bundled="$(checksum "$source")"
-	before="$(laid "$name")"
-	if [ ! -e "$target" ]; then
-		mkdir -p "$(dirname "$target")"
-		cp "$source" "$target"
-		before="$bundled"
-	else
-		current="$(checksum "$target")"
-		if [ "$current" = "$bundled" ]; then
-			before="$bundled"
-		elif [ -n "$before" ] && [ "$current" = "$before" ]; then
-			cp "$source" "$target"
-			before="$bundled"
-		else
-			echo "Kept $target: it was changed in the run folder; the bundled one is $source."
-		fi
-	fi
-	[ -z "$before" ] || printf '%s  %s\n' "$before" "$name" >> "$NEXT"
-done
-mv "$NEXT" "$MANIFEST"
+(cd "$CONTENT" && find . -type f ! -path ./settings.ini | sed 's|^\./||' | sort) > "$TMP/names"
+(cd "$CONTENT" && tr '\n' '\0' < "$TMP/names" | xargs -0 -r md5sum) > "$TMP/bundled"
+(cd "$BUILD" && tr '\n' '\0' < "$TMP/names" | xargs -0 -r md5sum 2>/dev/null || true) > "$TMP/current"
+
+# One line of md5sum is the checksum, two spaces and the name. For every
+# bundled file: copy it when the run folder lacks it or still holds what was
+# laid, keep it when the author changed it; the next manifest names what the
+# run folder now holds of the content.
+awk -v plan="$TMP/plan" -v manifest="$TMP/manifest" '
+	function name() { return substr($0, 35) }
+	FILENAME == ARGV[1] { laid[name()] = $1; next }
+	FILENAME == ARGV[2] { current[name()] = $1; next }
+	{
+		n = name()
+		if (!(n in current) || current[n] != $1 && (n in laid) && current[n] == laid[n]) {
+			print "copy " n > plan
+			print $1 "  " n > manifest
+		} else if (current[n] == $1) {
+			print $1 "  " n > manifest
+		} else {
+			print "keep " n > plan
+			if (n in laid)
+				print laid[n] "  " n > manifest
+		}
+	}' "$MANIFEST" "$TMP/current" "$TMP/bundled"
+touch "$TMP/plan" "$TMP/manifest"
+
+while IFS= read -r line; do
+	name="${line#* }"
+	case "$line" in
+	copy\ *)
+		mkdir -p "$(dirname "$BUILD/$name")"
+		cp "$CONTENT/$name" "$BUILD/$name"
+		;;
+	keep\ *)
+		echo "Kept $BUILD/$name: it was changed in the run folder; the bundled one is $CONTENT/$name."
+		;;
+	esac
+done < "$TMP/plan"
+mv "$TMP/manifest" "$MANIFEST"
 
 [ -e "$BUILD/settings.ini" ] || cp "$CONTENT/settings.ini" "$BUILD/settings.ini"
 # No package ships the default GUI font, code2001.ttf: the run folder gets
