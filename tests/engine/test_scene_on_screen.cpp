@@ -95,10 +95,10 @@ size_t differingPixels(const test::SScreenshot& a, const test::SScreenshot& b)
 // Starts the engine on the driver in a private X server, with the files in
 // its folder, runs the script's main() in a running game, draws some frames
 // and returns the window's screenshot (kept as an artifact named after the
-// shot and the driver). A second screenshot with every image node drawn by
-// itself instead of in batches must match it pixel for pixel.
+// shot and the driver). For a still scene, a second screenshot with every
+// image quad drawn by itself instead of in batches must match it pixel for pixel.
 test::SScreenshot drawScript(const char* driver, const test::SandboxFiles& files, const char* script,
-	const std::string& shotName)
+	const std::string& shotName, bool still = true)
 {
 	test::CXvfb server;
 	EXPECT_TRUE(server.isRunning());
@@ -142,6 +142,8 @@ test::SScreenshot drawScript(const char* driver, const test::SandboxFiles& files
 	EXPECT_NE(window, 0u);
 	const test::SScreenshot shot = test::x11::screenshot(server.display(), window, shotName + "_" + driver);
 	EXPECT_FALSE(shot.empty()) << "no screenshot";
+	if (!still)
+		return shot;
 
 	CImageBatch::setEnabled(false);
 	for (int frame = 0; frame < 5; ++frame) {
@@ -267,5 +269,55 @@ void main()
 		const test::SScreenshot shot = drawScript(driver, files, script, "overlapping_images");
 		ASSERT_FALSE(shot.empty());
 		EXPECT_FALSE(test::nearColour(shot.at(pixels[0].x, pixels[0].y), pixels[0].colour)) << pixels[0].what;
+	}
+}
+
+// Pictures whose bodies fall onto a floor, in front of a large picture the
+// camera follows: every driver draws them in their own colour. The scene
+// manager puts the falling ones, off to the side, before the large one.
+TEST(SceneOnScreen, MovingImagesInFrontOfALargeOneShowOnEveryDriver)
+{
+	test::keepGraphicsLibrariesLoaded();
+	const SRgb sky = {104, 176, 232};
+	const SRgb crate = {184, 124, 60};
+	const test::SandboxFiles files = {
+		{"sky.tga", solidTga(32, 32, sky, sky)},
+		{"crate.tga", solidTga(32, 32, crate, crate)},
+	};
+	const char* const script = R"(
+void main()
+{
+	Physics.Gravity = vector2df(0, 20);
+	StaticSceneObject@ back = cast<StaticSceneObject>(Engine.create_sceneobject("", ESOT_STATIC));
+	back.Image = "sky.tga";
+	back.Position = vector3df(160, 120, 30);
+	back.Scale = vector2df(12, 8);
+	SceneObject@ floor = Engine.create_sceneobject("", ESOT_STATIC);
+	floor.Position = vector3df(160, 200, 10);
+	floor.Physics.add_collision_box(vector2df(12, 0.5f), vector2df(0, 0));
+	array<float> xs = {60, 140, 220};
+	for (uint i = 0; i < xs.length(); ++i)
+	{
+		StaticSceneObject@ s = cast<StaticSceneObject>(Engine.create_sceneobject("", ESOT_STATIC));
+		s.Image = "crate.tga";
+		s.Position = vector3df(xs[i], 20 + 30 * float(i), 10);
+		s.Physics.Type = EBT_DYNAMIC;
+		s.Physics.add_collision_box(vector2df(1, 1), vector2df(0, 0));
+	}
+	@Camera.Follow = back;
+}
+)";
+	for (const char* driver : DRIVERS) {
+		SCOPED_TRACE(driver);
+		const test::SScreenshot shot = drawScript(driver, files, script, "moving_images", false);
+		ASSERT_FALSE(shot.empty());
+		EXPECT_TRUE(test::nearColour(shot.at(300, 120), sky));
+		// Wherever each one is by now, its column shows it.
+		for (int x : {60, 140, 220}) {
+			int rows = 0;
+			for (int y = 0; y < HEIGHT; ++y)
+				rows += test::nearColour(shot.at(x, y), crate) ? 1 : 0;
+			EXPECT_GE(rows, 24) << "the picture falling at column " << x;
+		}
 	}
 }
