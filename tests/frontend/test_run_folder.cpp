@@ -54,8 +54,9 @@ TEST(RunFolder, ASecondLayOutKeepsTheAuthorsFilesAndBringsTheContentsNewOnes)
 			content.write(c.name, c.bundledFirst);
 	ASSERT_TRUE(layOut(content, run));
 	for (const Case& c : cases) {
-		if (c.bundledFirst)
+		if (c.bundledFirst) {
 			EXPECT_EQ(run.read(c.name), c.bundledFirst) << c.what;
+		}
 		if (c.authorWrites)
 			run.write(c.name, c.authorWrites);
 		if (c.bundledSecond)
