@@ -91,12 +91,16 @@ int clearPixels(const test::SScreenshot& shot)
 	return count;
 }
 
-// The client in a run folder as ./run.sh lays it, its window, and Play
-// pressed on the sample package once the login screen shows.
+// The client in a run folder as ./run.sh lays it (with the driver named,
+// when one is), its window, and Play pressed on the sample package once the
+// login screen shows.
 class CSampleRun
 {
 public:
-	CSampleRun() : Prepared(prepare(Folder)), Client(Folder.path(), Server.display()) {}
+	explicit CSampleRun(const char* driver = nullptr)
+		: Driver(driver ? driver : "default"), Prepared(prepare(Folder, driver)), Client(Folder.path(), Server.display())
+	{
+	}
 
 	//! True when the login screen showed and the level came up after Play.
 	bool playSample()
@@ -106,10 +110,11 @@ public:
 		Window = x11::waitForWindow(Server.display(), "Orv 0.0.1 [", TIMEOUT_MS);
 		if (!Window)
 			return false;
-		Login = wait([](const test::SScreenshot& shot) { return showsLogin(shot); }, "front_end_login_screen");
+		Login = wait([](const test::SScreenshot& shot) { return showsLogin(shot); }, "front_end_login_screen_" + Driver);
 		if (!showsLogin(Login) || !x11::click(Server.display(), Window, PLAY_X, PLAY_Y))
 			return false;
-		return showsLevel(wait([](const test::SScreenshot& shot) { return showsLevel(shot); }, "front_end_sample_started"));
+		return showsLevel(
+			wait([](const test::SScreenshot& shot) { return showsLevel(shot); }, "front_end_sample_started_" + Driver));
 	}
 
 	test::SScreenshot wait(const std::function<bool(const test::SScreenshot&)>& ready, const std::string& artifact)
@@ -134,18 +139,19 @@ public:
 	const test::SScreenshot& login() const { return Login; }
 
 private:
-	static bool prepare(const test::CTempFolder& folder)
+	static bool prepare(const test::CTempFolder& folder, const char* driver)
 	{
+		if (driver)
+			folder.write("settings.ini", std::string("[Window]\ndriver = ") + driver + "\n");
 		const std::string command = std::string(ORV_SOURCE_DIR) + "/scripts/prepare-run-folder.sh '" +
 			folder.path() + "' >/dev/null 2>&1";
 		return std::system(command.c_str()) == 0;
 	}
 
-	// The login window over the red clear colour, the sample's logo in the
-	// Offline tab (its grass band 95 pixels down the picture).
+	// The login window over the red clear colour.
 	static bool showsLogin(const test::SScreenshot& shot)
 	{
-		return test::nearColour(shot.at(10, 10), CLEAR) && test::nearColour(shot.at(LOGO_X + 20, LOGO_Y + 95), GRASS);
+		return test::nearColour(shot.at(10, 10), CLEAR) && !test::nearColour(shot.at(400, 300), CLEAR);
 	}
 
 	// The tile map's sky where the login window stood.
@@ -154,6 +160,7 @@ private:
 		return test::nearColour(shot.at(402, 106), SKY) && test::nearColour(shot.at(402, 399), DIRT);
 	}
 
+	std::string Driver;
 	test::CXvfb Server;
 	test::CTempFolder Folder;
 	bool Prepared;
@@ -168,19 +175,19 @@ TEST(FrontEndWindow, LoginScreenShowsAndPlayShowsTheSampleLevelFalling)
 {
 	CSampleRun run;
 	ASSERT_TRUE(run.playSample()) << run.log();
-	EXPECT_FALSE(test::nearColour(run.login().at(400, 300), CLEAR));
+	// The sample's logo in the Offline tab: its grass band 95 pixels down the picture.
+	EXPECT_TRUE(test::nearColour(run.login().at(LOGO_X + 20, LOGO_Y + 95), GRASS))
+		<< describe(run.login().at(LOGO_X + 20, LOGO_Y + 95));
 
 	// The camera follows the hero at world (400, 464), the centre of the
 	// window. The crate the level places at world (680, 380), its top at row
 	// 200 of the window, falls onto the ground.
-	const int crateStartTop = 200;
 	const int crateRestTop = 284;
 	const test::SScreenshot later = run.wait([&](const test::SScreenshot& shot) {
 		return std::abs(crateTop(shot, 672, 150, 320) - crateRestTop) <= 2;
 	}, "front_end_sample_crate_landed");
 	ASSERT_TRUE(fullWindow(later)) << run.log();
 	EXPECT_NEAR(crateTop(later, 672, 150, 320), crateRestTop, 2);
-	EXPECT_GT(crateRestTop, crateStartTop);
 
 	struct Case
 	{
@@ -213,12 +220,10 @@ TEST(FrontEndWindow, LoginScreenShowsAndPlayShowsTheSampleLevelFalling)
 }
 
 // The hero walks to the world's left edge and then to its right edge; the
-// walls hold it and the camera never shows what lies beyond the world.
+// walls hold it and the camera never shows what lies beyond the world, and
+// every driver draws the hero over the map wherever the camera has it.
 TEST(FrontEndWindow, TheSampleHeroStaysInTheWorldAndTheCameraShowsNothingBeyond)
 {
-	CSampleRun run;
-	ASSERT_TRUE(run.playSample()) << run.log();
-
 	struct Case
 	{
 		const char* key;
@@ -231,19 +236,23 @@ TEST(FrontEndWindow, TheSampleHeroStaysInTheWorldAndTheCameraShowsNothingBeyond)
 		{"Left", [](int x) { return x >= 0 && x < 120; }, "front_end_sample_left_edge"},
 		{"Right", [](int x) { return x > 560; }, "front_end_sample_right_edge"},
 	};
-	for (const Case& c : cases) {
-		SCOPED_TRACE(c.key);
-		ASSERT_TRUE(run.key(c.key, true));
-		int worstClear = 0;
-		const test::SScreenshot edge = run.wait([&](const test::SScreenshot& shot) {
-			worstClear = std::max(worstClear, clearPixels(shot));
-			return c.atEdge(shirtColumn(shot, 300));
-		}, c.artifact);
-		ASSERT_TRUE(run.key(c.key, false));
-		EXPECT_TRUE(c.atEdge(shirtColumn(edge, 300))) << "the hero did not reach the edge: see " << c.artifact;
-		EXPECT_EQ(worstClear, 0) << "the window showed the clear colour: see " << c.artifact;
-		EXPECT_EQ(clearPixels(edge), 0);
+	for (const char* driver : {"opengl", "software"}) {
+		SCOPED_TRACE(driver);
+		CSampleRun run(driver);
+		ASSERT_TRUE(run.playSample()) << run.log();
+		for (const Case& c : cases) {
+			SCOPED_TRACE(c.key);
+			const std::string artifact = std::string(c.artifact) + "_" + driver;
+			ASSERT_TRUE(run.key(c.key, true));
+			int worstClear = 0;
+			const test::SScreenshot edge = run.wait([&](const test::SScreenshot& shot) {
+				worstClear = std::max(worstClear, clearPixels(shot));
+				return c.atEdge(shirtColumn(shot, 300));
+			}, artifact);
+			ASSERT_TRUE(run.key(c.key, false));
+			EXPECT_TRUE(c.atEdge(shirtColumn(edge, 300))) << "the hero did not reach the edge: see " << artifact;
+			EXPECT_EQ(worstClear, 0) << "the window showed the clear colour: see " << artifact;
+		}
+		EXPECT_EQ(run.close(), 0) << run.log();
 	}
-
-	EXPECT_EQ(run.close(), 0) << run.log();
 }

@@ -21,8 +21,10 @@ void Created(SceneObject@+ self)
 	@Engine.Player = self;
 	@Camera.Follow = self;
 	// The camera never looks past the world's edges: the tile map covers
-	// (0, 0) to (960, 768) pixels.
-	Camera.ViewLimit = rectf(0, 0, 960, 768);
+	// (0, 0) to (960, 768) pixels. The limit stops a pixel short on the right
+	// and at the bottom, where the software renderer leaves the last column
+	// and row of a picture out.
+	Camera.ViewLimit = rectf(0, 0, 959, 767);
 	Camera.UseViewLimit = true;
 
 	// No friction, so that walking into a wall in the air does not hold the
