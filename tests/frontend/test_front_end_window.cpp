@@ -81,14 +81,26 @@ int shirtColumn(const test::SScreenshot& shot, int y)
 	return -1;
 }
 
-// How many pixels show the red clear colour, that is, nothing of the world.
-int clearPixels(const test::SScreenshot& shot)
+// The longest run of pixels in a row or a column that shows the red clear
+// colour, that is, nothing of the world. What lies beyond the world shows as
+// a band along the window's side; the software renderer may leave a lone
+// pixel out where two triangles of a picture meet.
+int longestClearRun(const test::SScreenshot& shot)
 {
-	int count = 0;
-	for (int y = 0; y < shot.height; ++y)
-		for (int x = 0; x < shot.width; ++x)
-			count += test::nearColour(shot.at(x, y), CLEAR) ? 1 : 0;
-	return count;
+	int longest = 0;
+	for (int pass = 0; pass < 2; ++pass) {
+		const int lines = pass == 0 ? shot.height : shot.width;
+		const int length = pass == 0 ? shot.width : shot.height;
+		for (int line = 0; line < lines; ++line) {
+			int run = 0;
+			for (int i = 0; i < length; ++i) {
+				const SRgb seen = pass == 0 ? shot.at(i, line) : shot.at(line, i);
+				run = test::nearColour(seen, CLEAR) ? run + 1 : 0;
+				longest = std::max(longest, run);
+			}
+		}
+	}
+	return longest;
 }
 
 // The client in a run folder as ./run.sh lays it (with the driver named,
@@ -216,6 +228,16 @@ TEST(FrontEndWindow, LoginScreenShowsAndPlayShowsTheSampleLevelFalling)
 	EXPECT_LT(crateLeft(walked, 300, 0, 400) + 20, crateLeftBefore);
 	EXPECT_NE(shirtColumn(walked, 300), -1) << "the hero left the middle row";
 
+	// Up jumps from the ground: the camera keeps the hero in the middle, so
+	// the sky shows under its feet, more than a tile below where the grass
+	// was, until it lands.
+	const auto airborne = [](const test::SScreenshot& shot) { return test::nearColour(shot.at(402, 340), SKY); };
+	const auto landed = [](const test::SScreenshot& shot) { return test::nearColour(shot.at(402, 318), GRASS); };
+	ASSERT_TRUE(run.key("Up", true));
+	EXPECT_TRUE(airborne(run.wait(airborne, "front_end_sample_jumped"))) << "the hero did not jump";
+	ASSERT_TRUE(run.key("Up", false));
+	EXPECT_TRUE(landed(run.wait(landed, "front_end_sample_landed"))) << "the hero did not land";
+
 	EXPECT_EQ(run.close(), 0) << run.log();
 }
 
@@ -246,12 +268,12 @@ TEST(FrontEndWindow, TheSampleHeroStaysInTheWorldAndTheCameraShowsNothingBeyond)
 			ASSERT_TRUE(run.key(c.key, true));
 			int worstClear = 0;
 			const test::SScreenshot edge = run.wait([&](const test::SScreenshot& shot) {
-				worstClear = std::max(worstClear, clearPixels(shot));
+				worstClear = std::max(worstClear, longestClearRun(shot));
 				return c.atEdge(shirtColumn(shot, 300));
 			}, artifact);
 			ASSERT_TRUE(run.key(c.key, false));
 			EXPECT_TRUE(c.atEdge(shirtColumn(edge, 300))) << "the hero did not reach the edge: see " << artifact;
-			EXPECT_EQ(worstClear, 0) << "the window showed the clear colour: see " << artifact;
+			EXPECT_LE(worstClear, 1) << "the window showed the clear colour: see " << artifact;
 		}
 		EXPECT_EQ(run.close(), 0) << run.log();
 	}
