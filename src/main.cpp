@@ -1,8 +1,14 @@
+#include <cstdio>
+
 #include "engine/CGameEngine.h"
 #include "engine/EngineTeardown.h"
 
 int main()
 {
+	// The console is the client's diagnostics: into a file or a pipe too,
+	// each line goes out when it is complete, not when the program ends.
+	std::setvbuf(stdout, nullptr, _IOLBF, BUFSIZ);
+
 	orv::CGameEngine* engine = nullptr;
 	try {
 		engine = orv::CGameEngine::getInstance();

@@ -37,6 +37,8 @@ bool CAudioManager::checkError()
 			return true;
 		}
 	}
+	if (!Device)
+		return false;
 	const ALCenum error = alcGetError(Device);
 	if (error != ALC_NO_ERROR) {
 		getLogger()->logError(SENDER, "OpenAL Error: %s.", getALCErrorText(Device, error));
@@ -58,7 +60,11 @@ bool CAudioManager::initialize(const char* deviceName, int outputFrequency, int)
 	Device = alcOpenDevice(deviceName);
 	if (!Device) {
 		getLogger()->logError(SENDER, "Failed to Create OpenAL Device.");
-		checkError();
+		// Without a device there is no device error to name; what OpenAL
+		// keeps for a failed open reads as a shortage of memory, which
+		// would mislead. Taken out, so no later check reports it either.
+		alcGetError(nullptr);
+		getLogger()->logWarning(SENDER, "No sound device was found; the game runs without sound.");
 		return false;
 	}
 	Context = alcCreateContext(Device, attributes);

@@ -1,5 +1,6 @@
 #include "scene/CImageBatch.h"
 
+#include <algorithm>
 #include <map>
 
 #include <ICameraSceneNode.h>
@@ -41,8 +42,6 @@ void CImageBatch::install(irr::scene::ISceneManager* manager)
 
 CImageBatch* CImageBatch::find(const irr::scene::ISceneManager* manager)
 {
-	if (!enabled)
-		return nullptr;
 	const auto found = installed().find(manager);
 	return found == installed().end() ? nullptr : found->second;
 }
@@ -93,15 +92,38 @@ void CImageBatch::add(const irr::video::SMaterial& material, const irr::core::ma
 	const SPlacedQuad placed(transform, quad);
 	if (HasView && !isInView(placed))
 		return;
-	if (!Vertices.empty() && (material != Material || Vertices.size() + 4 > MAX_VERTICES))
-		flush();
-	if (Vertices.empty())
-		Material = material;
+	if (Materials.empty() || Materials.back() != material)
+		Materials.push_back(material);
+	irr::core::vector3df centre;
 	for (const irr::video::S3DVertex& vertex : placed.vertices)
-		Vertices.push_back(vertex);
+		centre += vertex.Pos;
+	centre *= 0.25f;
+	Held.push_back({(centre - ViewOrigin).dotProduct(ViewDirection), static_cast<irr::u32>(Materials.size() - 1),
+		static_cast<irr::u32>(Quads.size())});
+	Quads.push_back(placed);
 }
 
 void CImageBatch::flush()
+{
+	if (Held.empty())
+		return;
+	std::stable_sort(Held.begin(), Held.end(), [](const SHeld& a, const SHeld& b) { return a.depth > b.depth; });
+	for (const SHeld& held : Held) {
+		const irr::video::SMaterial& material = Materials[held.material];
+		if (!Vertices.empty() && (!enabled || material != Material || Vertices.size() + 4 > MAX_VERTICES))
+			drawMerged();
+		if (Vertices.empty())
+			Material = material;
+		for (const irr::video::S3DVertex& vertex : Quads[held.quad].vertices)
+			Vertices.push_back(vertex);
+	}
+	drawMerged();
+	Held.clear();
+	Quads.clear();
+	Materials.clear();
+}
+
+void CImageBatch::drawMerged()
 {
 	if (Vertices.empty())
 		return;
@@ -132,12 +154,18 @@ void CImageBatch::draw(irr::video::IVideoDriver* driver, const irr::video::SMate
 
 void CImageBatch::OnPreRender(irr::core::array<irr::scene::ISceneNode*>&)
 {
+	Held.clear();
+	Quads.clear();
+	Materials.clear();
 	Vertices.set_used(0);
 	Collecting = true;
 	const irr::scene::ICameraSceneNode* camera = Manager->getActiveCamera();
 	HasView = camera && camera->getViewFrustum();
 	if (HasView)
 		View = camera->getViewFrustum()->getBoundingBox();
+	// Without a camera every quad has the same depth and keeps its place.
+	ViewOrigin = camera ? camera->getAbsolutePosition() : irr::core::vector3df();
+	ViewDirection = camera ? (camera->getTarget() - ViewOrigin).normalize() : irr::core::vector3df();
 }
 
 void CImageBatch::OnPostRender()

@@ -1,6 +1,4 @@
-#include <chrono>
 #include <string>
-#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -72,8 +70,14 @@ TEST(ProgramWindow, DrawsRedShowsTheRateAndClosesLikeAWindowManagerAsks)
 		const unsigned long window = x11::waitForWindow(server.display(), "Orv 0.0.1 [", START_TIMEOUT_MS);
 		ASSERT_NE(window, 0u) << client.log();
 
-		// A few frames later the picture is there.
-		std::this_thread::sleep_for(std::chrono::milliseconds(500));
+		// A few frames later the picture is there; the console's lines reach
+		// the log file while the client runs, not only at its exit.
+		EXPECT_TRUE(orv::test::waitUntil([&] {
+			return x11::pixel(server.display(), window, 10, 10) == "#FF0000" &&
+				!driverOfCaption(x11::windowName(server.display(), window)).empty();
+		}, START_TIMEOUT_MS));
+		EXPECT_TRUE(orv::test::waitUntil([&] { return client.log().find("Irrlicht Engine version") != std::string::npos; },
+			START_TIMEOUT_MS)) << "nothing in the log while the client runs";
 		const std::string name = x11::windowName(server.display(), window);
 		const std::string driver = driverOfCaption(name);
 		ASSERT_FALSE(driver.empty()) << name;

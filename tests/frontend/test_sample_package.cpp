@@ -21,6 +21,15 @@ namespace {
 using namespace orv;
 namespace fs = std::filesystem;
 
+bool readFile(const fs::path& path, std::string& bytes)
+{
+	std::ifstream in(path, std::ios::binary);
+	std::ostringstream text;
+	text << in.rdbuf();
+	bytes = text.str();
+	return bool(in);
+}
+
 // The package folder as the repository bundles it.
 test::SandboxFiles bundledPackages()
 {
@@ -29,10 +38,7 @@ test::SandboxFiles bundledPackages()
 	for (const auto& entry : fs::recursive_directory_iterator(content / "package")) {
 		if (!entry.is_regular_file())
 			continue;
-		std::ifstream in(entry.path(), std::ios::binary);
-		std::ostringstream bytes;
-		bytes << in.rdbuf();
-		files[fs::relative(entry.path(), content).string()] = bytes.str();
+		readFile(entry.path(), files[fs::relative(entry.path(), content).string()]);
 	}
 	return files;
 }
@@ -67,7 +73,17 @@ TEST(SamplePackage, DescribesItselfAndItsClassesPicturesAndAnimationsLoad)
 	// Sprites draw the picture their class names under the picture's name.
 	ASSERT_NE(hero->getAttributes().findByName("hero.png"), nullptr);
 	EXPECT_EQ(hero->getAttributes().findByName("hero.png")->getString().toUTF8_std(), "hero.png");
-	EXPECT_GE(hero->getModule()->getCallbackId(script::ESC_UPDATE), 0) << "hero.as did not build";
+	EXPECT_NE(hero->getAttributes().findByName("jump"), nullptr);
+
+	// The level gives the hero object hero.as: it builds, with every callback the hero lives by.
+	std::string heroScript;
+	ASSERT_TRUE(readFile(fs::path(ORV_SOURCE_DIR) / "content/package/Sample/hero.as", heroScript));
+	script::CScriptModule* module = new script::CScriptModule("hero test", engine.getScriptManager(), script::ESMK_OBJECT);
+	module->load(irr::core::ustring16(heroScript.c_str()), "hero.as");
+	module->resolveCallbacks();
+	for (irr::u32 callback : {script::ESC_CREATED, script::ESC_UPDATE, script::ESC_SOLVE_CONTACT, script::ESC_END_CONTACT})
+		EXPECT_GE(module->getCallbackId(callback), 0) << "hero.as lacks callback " << callback;
+	module->drop();
 
 	for (const char* picture : {"logo.png", "tiles.png", "crate.png", "hero.png"}) {
 		CImage* image = engine.findImage(picture);

@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <thread>
 
@@ -264,6 +265,32 @@ SScreenshot screenshot(const std::string& displayName, unsigned long window, con
 		const std::string folder = std::string(ORV_BINARY_DIR) + "/tests/artifacts/";
 		std::filesystem::create_directories(folder);
 		runCommand(capture + " | convert xwd:- " + folder + artifact + ".png 2>/dev/null");
+	}
+	return shot;
+}
+
+SScreenshot waitForScreenshot(const std::string& displayName, unsigned long window,
+	const std::function<bool(const SScreenshot&)>& ready, int timeoutMs, const std::string& artifact)
+{
+	const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+	SScreenshot shot;
+	do {
+		shot = screenshot(displayName, window);
+		if (!shot.empty() && ready(shot))
+			break;
+		std::this_thread::sleep_for(std::chrono::milliseconds(50));
+	} while (std::chrono::steady_clock::now() < deadline);
+	if (!artifact.empty() && !shot.empty()) {
+		const std::string folder = std::string(ORV_BINARY_DIR) + "/tests/artifacts/";
+		std::filesystem::create_directories(folder);
+		const std::string raw = folder + artifact + ".rgb";
+		{
+			std::ofstream out(raw, std::ios::binary);
+			out.write(shot.rgb.data(), static_cast<std::streamsize>(shot.rgb.size()));
+		}
+		runCommand("convert -size " + std::to_string(shot.width) + "x" + std::to_string(shot.height) +
+			" -depth 8 rgb:" + raw + " " + folder + artifact + ".png 2>/dev/null");
+		std::filesystem::remove(raw);
 	}
 	return shot;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "support/TestPictures.h"
@@ -66,6 +67,14 @@ bool key(const std::string& display, unsigned long window, const char* keyName, 
 //! written as a PNG named `artifact` under the build's tests/artifacts
 //! folder when that is not empty.
 SScreenshot screenshot(const std::string& display, unsigned long window, const std::string& artifact = std::string());
+
+//! Screenshots of the window, one after another, until one satisfies the
+//! condition or the timeout passes: the last one taken (empty when none
+//! could be), also written as the artifact when that is not empty. The
+//! timeout only ends a broken run; the condition decides.
+SScreenshot waitForScreenshot(const std::string& display, unsigned long window,
+	const std::function<bool(const SScreenshot&)>& ready, int timeoutMs,
+	const std::string& artifact = std::string());
 
 } // namespace x11
 

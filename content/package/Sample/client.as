@@ -6,6 +6,6 @@ void Created(SceneObject@+ self)
 	Physics.Gravity = vector2df(0, 20);
 	Engine.load_level("sample_level.xml");
 
-	GUIStaticText@ help = GUI.create_statictext("Arrow keys: walk", recti(12, 10, 300, 30));
+	GUIStaticText@ help = GUI.create_statictext("Arrow keys: walk, Up: jump", recti(12, 10, 300, 30));
 	help.Color = SColor(0xFFFFFFFF);
 }

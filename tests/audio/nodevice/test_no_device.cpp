@@ -50,7 +50,9 @@ TEST(AudioNoDevice, ManagerIsMadeAndEverySoundFails)
 	IAudioManager* manager = createAudioManager();
 	ASSERT_NE(manager, nullptr);
 	EXPECT_TRUE(log.has(ELL_ERROR, "Failed to Create OpenAL Device."));
-	EXPECT_EQ(log.countStartingWith("OpenAL Error: "), 1u);
+	// Said once and plainly, not as an error state OpenAL keeps after the failed open.
+	EXPECT_EQ(log.countStartingWith("No sound device was found; the game runs without sound."), 1u);
+	EXPECT_EQ(log.countStartingWith("OpenAL Error: "), 0u);
 	for (const SAudioLogLine& line : log.lines())
 		EXPECT_EQ(line.message.find("(null)"), std::string::npos) << line.message;
 
