@@ -1,6 +1,7 @@
 #ifndef ORV_NET_I_NET_PARSE_HOST_H_INCLUDED
 #define ORV_NET_I_NET_PARSE_HOST_H_INCLUDED
 
+#include <IGUIEnvironment.h>
 #include <IrrlichtDevice.h>
 #include <irrString.h>
 
@@ -37,6 +38,14 @@ public:
 
     //! Closes the connection to the server at once.
     virtual void closeConnection() = 0;
+
+    //! The login phase is over: the login screen and what it holds leave with every GUI element.
+    virtual void leaveLoginScreen()
+    {
+        if (irr::IrrlichtDevice* device = getDevice())
+            if (device->getGUIEnvironment())
+                device->getGUIEnvironment()->clear();
+    }
 
     //! Makes the play-time receiver the device's event receiver.
     virtual void installPlayReceiver() = 0;
