@@ -100,6 +100,7 @@ void CLoginEventReceiver::showPackage()
 	if (!file)
 		return;
 	// The shown logo goes first, so reselecting a package loads its own again.
+	Screen.PackageLogo->setImage(nullptr);
 	dropLogo();
 	// A package's picture is checked like every other before a loader sees it.
 	const char* refusal = nullptr;
@@ -119,8 +120,8 @@ void CLoginEventReceiver::showPackage()
 
 void CLoginEventReceiver::dropLogo()
 {
-	if (Screen.PackageLogo)
-		Screen.PackageLogo->setImage(nullptr);
+	// Only the driver is asked: the element may have gone with a GUI cleared
+	// before, and one that lives lets go of the texture when it goes itself.
 	if (!Logo)
 		return;
 	Screen.Device->getVideoDriver()->removeTexture(Logo);

@@ -41,7 +41,7 @@ private:
 	void play();
 	bool login();
 	void chooseLanguage();
-	// Takes the logo's texture off the element and out of the driver.
+	// Takes the logo's texture out of the driver.
 	void dropLogo();
 
 	IFrontendHost& Host;
