@@ -12,8 +12,6 @@
 #include <string>
 
 #include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <ISceneManager.h>
 
@@ -21,6 +19,7 @@
 #include "scene/CAnimatedSpriteSceneNode.h"
 #include "scene/CAnimation.h"
 #include "support/FreshEngine.h"
+#include "support/InChild.h"
 #include "support/NoAudioDevice.h"
 
 using namespace orv;
@@ -41,11 +40,6 @@ double peakMiB()
 	rusage usage{};
 	getrusage(RUSAGE_SELF, &usage);
 	return static_cast<double>(usage.ru_maxrss) / 1024.0;
-}
-
-void writeFile(const std::filesystem::path& path, const std::string& bytes)
-{
-	std::ofstream(path, std::ios::binary) << bytes;
 }
 
 SFigures readLines()
@@ -84,7 +78,7 @@ SFigures playPlacements()
 		std::string text = "GANI0001SPRITE 1 a.png 0 0 32 32 x\nLOOP\nANI\n";
 		for (int line = 0; line < 65536; ++line)
 			text += "1 0 0\n";
-		writeFile(fresh.folder() / "many.gani", text + "ANIEND\n");
+		std::ofstream(fresh.folder() / "many.gani", std::ios::binary) << text << "ANIEND\n";
 	}
 	CGameEngine* engine = fresh.start();
 	if (!engine)
@@ -116,36 +110,13 @@ SFigures playPlacements()
 	return figures;
 }
 
-//! The measure in a child process, so each starts from the same fresh heap and peak.
-SFigures inChild(SFigures (*measure)())
-{
-	SFigures figures;
-	int channel[2];
-	if (pipe(channel) != 0)
-		return figures;
-	const pid_t child = fork();
-	if (child == 0) {
-		close(channel[0]);
-		const SFigures made = measure();
-		const bool written = write(channel[1], &made, sizeof made) == static_cast<ssize_t>(sizeof made);
-		_exit(written ? 0 : 1);
-	}
-	close(channel[1]);
-	if (child < 0 || read(channel[0], &figures, sizeof figures) != static_cast<ssize_t>(sizeof figures))
-		figures = SFigures();
-	close(channel[0]);
-	if (child > 0)
-		waitpid(child, nullptr, 0);
-	return figures;
-}
-
 } // namespace
 
 int main()
 {
 	bench::withoutAudioDevice();
-	const SFigures lines = inChild(readLines);
-	const SFigures objects = inChild(playPlacements);
+	const SFigures lines = bench::inChild(readLines, SFigures());
+	const SFigures objects = bench::inChild(playPlacements, SFigures());
 	if (lines.seconds < 0.0 || objects.seconds < 0.0) {
 		std::fprintf(stderr, "bench_animation_memory: an animation could not be read\n");
 		return 1;

@@ -35,6 +35,14 @@ protected:
 		click(screen().LoginButton);
 	}
 
+	// Logs in to the server and waits until it has the login packet.
+	void loginAndWait(CTestServer& server, const wchar_t* user)
+	{
+		loginTo(server.getPortText(), user);
+		server.ok("accept 1 5");
+		server.ok("login 5");
+	}
+
 	// Clicks the OK button of the message box of that id.
 	void closeMessage(irr::s32 id)
 	{
@@ -137,9 +145,7 @@ TEST_F(LoginOnline, ASecondLoginClickKeepsWhatTheServerSentSoFar)
 {
 	CTestServer server;
 	ASSERT_TRUE(server.start());
-	loginTo(server.getPortText(), L"ann");
-	server.ok("accept 1 5");
-	server.ok("login 5");
+	loginAndWait(server, L"ann");
 	server.ok("block u16:10+u16:1+text:round u16:7+text:ball u16:12+u32:5+u8:0+text:ball u16:17+u32:5");
 	ASSERT_TRUE(pumpUntil([&] { return engine().getPlayerObject() != nullptr; }));
 
@@ -169,9 +175,7 @@ TEST_F(LoginOnline, EverySessionTakesItsLogoTextureWithIt)
 		SCOPED_TRACE(session);
 		CTestServer server;
 		ASSERT_TRUE(server.start());
-		loginTo(server.getPortText(), L"ann");
-		server.ok("accept 1 5");
-		server.ok("login 5");
+		loginAndWait(server, L"ann");
 		server.ok("block u16:5+text:2D");
 		ASSERT_TRUE(pumpUntil([&] { return engine().isGameRunning(); }));
 		EXPECT_EQ(driver->getTextureCount(), onScreen - 1) << "the logo goes with the screen";
