@@ -1,5 +1,4 @@
-#ifndef ORV_NET_C_FILE_TRANSFERS_H_INCLUDED
-#define ORV_NET_C_FILE_TRANSFERS_H_INCLUDED
+#pragma once
 
 #include <IFileSystem.h>
 #include <irrTypes.h>
@@ -96,5 +95,3 @@ private:
 };
 
 } // namespace orv
-
-#endif

@@ -1,5 +1,4 @@
-#ifndef ORV_NET_I_NET_PARSE_HOST_H_INCLUDED
-#define ORV_NET_I_NET_PARSE_HOST_H_INCLUDED
+#pragma once
 
 #include <IGUIEnvironment.h>
 #include <IrrlichtDevice.h>
@@ -80,5 +79,3 @@ public:
 };
 
 } // namespace orv
-
-#endif
