@@ -1,15 +1,17 @@
 #!/bin/sh
 # Builds the fuzzers with clang (ASan and UBSan) and runs each from its seeds:
 # the receive path for FUZZ_SECONDS (60 by default), then the level reader,
-# the audio decoders and the image path for LEVEL_FUZZ_SECONDS,
-# AUDIO_FUZZ_SECONDS and IMAGE_FUZZ_SECONDS (30 each).
+# the audio decoders, the image path, the .gani reader and the string-table
+# reader for LEVEL_FUZZ_SECONDS, AUDIO_FUZZ_SECONDS, IMAGE_FUZZ_SECONDS,
+# GANI_FUZZ_SECONDS and STRING_TABLE_FUZZ_SECONDS (30 each).
 # Usage: scripts/run-fuzz.sh [build folder]
 set -e
 cd "$(dirname "$0")/.."
 BUILD="${1:-build-fuzz}"
 
 CC=clang CXX=clang++ cmake -S . -B "$BUILD" -DORV_FUZZ=ON -DORV_TESTS=OFF -DORV_BENCH=OFF >/dev/null
-cmake --build "$BUILD" -j3 --target fuzz_receive fuzz_level fuzz_audio_decoders fuzz_image
+cmake --build "$BUILD" -j3 --target fuzz_receive fuzz_level fuzz_audio_decoders fuzz_image fuzz_gani \
+	fuzz_string_table
 
 # Absolute: the engine under test makes its own folder the working directory.
 FUZZ_DIR="$(cd "$BUILD" && pwd)/fuzz"
@@ -41,3 +43,14 @@ run_fuzzer fuzz_audio_decoders "${AUDIO_FUZZ_SECONDS:-30}" 100000 "$FUZZ_DIR/aud
 
 python3 fuzz/make_image_seeds.py "$FUZZ_DIR/image-corpus"
 run_fuzzer fuzz_image "${IMAGE_FUZZ_SECONDS:-30}" 65536 "$FUZZ_DIR/image-corpus" -close_fd_mask=1
+
+# The bundled animations, each behind a direction and a step count.
+mkdir -p "$FUZZ_DIR/gani-corpus"
+for file in content/package/Sample/*.gani; do
+	{ printf '\002\040'; cat "$file"; } >"$FUZZ_DIR/gani-corpus/$(basename "$file" .gani)"
+done
+run_fuzzer fuzz_gani "${GANI_FUZZ_SECONDS:-30}" 65536 "$FUZZ_DIR/gani-corpus" -close_fd_mask=1
+
+mkdir -p "$FUZZ_DIR/string-table-corpus"
+cp content/translations/*.irrst "$FUZZ_DIR/string-table-corpus"/
+run_fuzzer fuzz_string_table "${STRING_TABLE_FUZZ_SECONDS:-30}" 65536 "$FUZZ_DIR/string-table-corpus"

@@ -11,11 +11,9 @@
 #include <string>
 #include <vector>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include "engine/CGameEngine.h"
 #include "support/FreshEngine.h"
+#include "support/InChild.h"
 #include "support/NoAudioDevice.h"
 #include "support/ServerPackets.h"
 #include "world/CObjectManager.h"
@@ -44,30 +42,6 @@ double makeObjects(irr::u32 count)
 	return CObjectManager::getInstance()->getSceneObjects().size() == count ? seconds : -1.0;
 }
 
-// makeObjects in a child process: every count starts from the same fresh heap,
-// not from what the count before it left (freed, fragmented or given back).
-double makeObjectsInChild(irr::u32 count)
-{
-	int channel[2];
-	if (pipe(channel) != 0)
-		return -1.0;
-	const pid_t child = fork();
-	if (child == 0) {
-		close(channel[0]);
-		const double seconds = makeObjects(count);
-		const bool written = write(channel[1], &seconds, sizeof seconds) == static_cast<ssize_t>(sizeof seconds);
-		_exit(written ? 0 : 1);
-	}
-	close(channel[1]);
-	double seconds = -1.0;
-	if (child < 0 || read(channel[0], &seconds, sizeof seconds) != static_cast<ssize_t>(sizeof seconds))
-		seconds = -1.0;
-	close(channel[0]);
-	if (child > 0)
-		waitpid(child, nullptr, 0);
-	return seconds;
-}
-
 } // namespace
 
 int main()
@@ -78,7 +52,9 @@ int main()
 	std::vector<double> best(std::size(COUNTS), 1e30);
 	for (int round = 0; round < ROUNDS; ++round)
 		for (size_t i = 0; i < std::size(COUNTS); ++i) {
-			const double seconds = makeObjectsInChild(COUNTS[i]);
+			// Every count starts from the same fresh heap, not from what the count
+			// before it left (freed, fragmented or given back).
+			const double seconds = bench::inChild([&] { return makeObjects(COUNTS[i]); }, -1.0);
 			if (seconds < 0.0) {
 				std::fprintf(stderr, "bench_object_creation: the objects could not be made\n");
 				return 1;

@@ -22,6 +22,8 @@ void CEngineNetHost::closeConnection()
         socket->destroy();
 }
 
+void CEngineNetHost::leaveLoginScreen() { Engine.leaveLoginScreen(); }
+
 void CEngineNetHost::installPlayReceiver()
 {
     if (Engine.getDevice())

@@ -17,6 +17,7 @@ public:
     irr::core::stringc getDownloadRoot() override;
     CFileTransfers& getFileTransfers() override;
     void closeConnection() override;
+    void leaveLoginScreen() override;
     void installPlayReceiver() override;
     void setOnline(bool online) override;
     void setGameRunning(bool running) override;

@@ -123,6 +123,8 @@ public:
 
 	CGameEventReceiver* getPlayReceiver() const { return PlayReceiver; }
 	CLoginEventReceiver* getLoginReceiver() const { return LoginReceiver; }
+	//! The switch to the game phase: the login screen goes with every GUI element.
+	void leaveLoginScreen();
 
 	//! The TrueType font the GUI skin draws with; null when it did not load
 	//! (the skin then keeps Irrlicht's built-in font).
@@ -150,6 +152,7 @@ public:
 	void sendLogin(const irr::core::stringw& userName, const irr::core::stringw& password) override;
 	//! Connects the socket to the server; 0 when it connected.
 	int connect(const irr::core::stringc& host, const irr::core::stringc& port) override;
+	bool isConnected() const override;
 	//! A received block (compression byte and payload) in place; false when it yields nothing.
 	bool decompressBlock(net::packet& block);
 

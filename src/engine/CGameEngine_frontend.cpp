@@ -24,10 +24,20 @@ void CGameEngine::initLoginScreen()
 	buildLoginScreen(Device, *LoginReceiver);
 }
 
+void CGameEngine::leaveLoginScreen()
+{
+	if (LoginReceiver)
+		LoginReceiver->leaveScreen();
+	Device->getGUIEnvironment()->clear();
+}
+
 void CGameEngine::returnToLoginScreen()
 {
 	irr::gui::IGUIEnvironment* gui = Device->getGUIEnvironment();
-	// What the game's scripts put on screen goes with the game.
+	// What the game's scripts put on screen goes with the game, and so does
+	// whatever is left of a screen before.
+	if (LoginReceiver)
+		LoginReceiver->leaveScreen();
 	gui->clear();
 	buildLoginScreen(Device, *LoginReceiver);
 	gui->addMessageBox(translated("Error").c_str(), translated("Lost connection to the server.").c_str(), true,
@@ -87,6 +97,11 @@ int CGameEngine::connect(const irr::core::stringc& host, const irr::core::string
 		return net::ESR_SOCKET_FAILED;
 	Socket->init(host, port);
 	return Socket->connect();
+}
+
+bool CGameEngine::isConnected() const
+{
+	return Socket && Socket->getState() != net::ESS_DISCONNECTED;
 }
 
 void CGameEngine::resetFrameTime()

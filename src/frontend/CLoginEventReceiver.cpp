@@ -100,6 +100,7 @@ void CLoginEventReceiver::showPackage()
 	if (!file)
 		return;
 	// The shown logo goes first, so reselecting a package loads its own again.
+	Screen.PackageLogo->setImage(nullptr);
 	dropLogo();
 	// A package's picture is checked like every other before a loader sees it.
 	const char* refusal = nullptr;
@@ -112,17 +113,27 @@ void CLoginEventReceiver::showPackage()
 	}
 	if (!picture)
 		return;
-	Screen.PackageLogo->setImage(Screen.Device->getVideoDriver()->addTexture(name, picture));
+	Logo = Screen.Device->getVideoDriver()->addTexture(name, picture);
+	Screen.PackageLogo->setImage(Logo);
 	picture->drop();
 }
 
 void CLoginEventReceiver::dropLogo()
 {
-	irr::video::ITexture* texture = Screen.PackageLogo->getImage();
-	if (!texture)
+	// Only the driver is asked: the element may have gone with a GUI cleared
+	// before, and one that lives lets go of the texture when it goes itself.
+	if (!Logo)
 		return;
-	Screen.PackageLogo->setImage(nullptr);
-	Screen.Device->getVideoDriver()->removeTexture(texture);
+	Screen.Device->getVideoDriver()->removeTexture(Logo);
+	Logo = nullptr;
+}
+
+void CLoginEventReceiver::leaveScreen()
+{
+	dropLogo();
+	irr::IrrlichtDevice* device = Screen.Device;
+	Screen = SLoginScreen();
+	Screen.Device = device;
 }
 
 void CLoginEventReceiver::play()
@@ -131,7 +142,8 @@ void CLoginEventReceiver::play()
 	if (!package)
 		return;
 	irr::IrrlichtDevice* device = Screen.Device;
-	dropLogo();
+	// The screen goes; none of its elements may be touched after this.
+	leaveScreen();
 	// What an earlier, lost game left must not leak into this one.
 	Host.resetSession();
 	// From now on the package's files are found by their names alone.
@@ -140,10 +152,7 @@ void CLoginEventReceiver::play()
 	device->getLogger()->log("core", "Starting 2D offline game.", irr::ELL_INFORMATION);
 
 	const SPackageInfo info = package->Info;
-	// The screen goes; none of its elements may be touched after this.
 	device->getGUIEnvironment()->clear();
-	Screen = SLoginScreen();
-	Screen.Device = device;
 	Host.startOfflineGame();
 
 	CClassDefinitionReader(device, Host.getScriptManager()).read(info.ObjectClassFile.toUTF8_s());
@@ -166,6 +175,10 @@ bool CLoginEventReceiver::login()
 	if (!host || !port || !userName || !password)
 		return false;
 
+	// A second click while the server answers the first login: what it has
+	// sent so far stays, and its answer decides what follows.
+	if (Host.isConnected())
+		return true;
 	Host.resetSession();
 	if (Host.connect(lowBytes(host), lowBytes(port)) != 0) {
 		irr::gui::IGUIWindow* box = Screen.Device->getGUIEnvironment()->addMessageBox(translated("Error").c_str(),

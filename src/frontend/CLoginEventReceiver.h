@@ -6,6 +6,12 @@
 
 #include "frontend/SLoginScreen.h"
 
+namespace irr {
+namespace video {
+class ITexture;
+}
+} // namespace irr
+
 namespace orv {
 
 class IFrontendHost;
@@ -21,6 +27,10 @@ public:
 	bool OnEvent(const irr::SEvent& event) override;
 
 	IFrontendHost& getHost() const { return Host; }
+	//! The screen goes: its logo leaves the driver, and none of its elements
+	//! is touched again until it is built anew. Called before the GUI is
+	//! cleared, on every way out of the screen.
+	void leaveScreen();
 	SLoginScreen& getScreen() { return Screen; }
 	const SLoginScreen& getScreen() const { return Screen; }
 
@@ -31,11 +41,14 @@ private:
 	void play();
 	bool login();
 	void chooseLanguage();
-	// Takes the logo's texture off the element and out of the driver.
+	// Takes the logo's texture out of the driver.
 	void dropLogo();
 
 	IFrontendHost& Host;
 	SLoginScreen Screen;
+	// The logo texture added to the driver for the screen; the driver keeps
+	// it under its name until it is removed.
+	irr::video::ITexture* Logo = nullptr;
 };
 
 } // namespace orv

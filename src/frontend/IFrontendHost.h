@@ -44,6 +44,8 @@ public:
 	virtual void startOfflineGame() = 0;
 	//! Connects the socket to the server; 0 when it connected.
 	virtual int connect(const irr::core::stringc& host, const irr::core::stringc& port) = 0;
+	//! A connection to a server is open: a login is on its way or a game runs.
+	virtual bool isConnected() const = 0;
 	//! Enters online mode and queues the login packet.
 	virtual void sendLogin(const irr::core::stringw& userName, const irr::core::stringw& password) = 0;
 	//! The first game frame does not count the time spent on the screen.

@@ -5,6 +5,7 @@
 #include <IWriteFile.h>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -41,9 +42,16 @@ bool makeSubfolders(const std::string& folder, const std::string& path)
 
 } // namespace
 
+std::size_t CFileTransfers::heldBy(const STransfer& transfer)
+{
+    // A tree node holds three links and a colour beside its value.
+    constexpr std::size_t entryBytes = sizeof(std::pair<const irr::u16, STransfer>) + 4 * sizeof(void*);
+    return entryBytes + transfer.path.capacity() + transfer.bytes.capacity();
+}
+
 void CFileTransfers::forget(std::map<irr::u16, STransfer>::iterator transfer)
 {
-    HeldBytes -= transfer->second.bytes.size();
+    HeldBytes -= heldBy(transfer->second);
     Open.erase(transfer);
 }
 
@@ -58,12 +66,18 @@ EFileTransferResult CFileTransfers::start(irr::u16 id, irr::u8 kind, const std::
         return EFTR_BAD_KIND;
     if (!net::isSafeDownloadName(nameUtf8))
         return EFTR_BAD_NAME;
+    if (Open.size() >= Limits.openTransfers)
+        return EFTR_TOO_MANY;
 
-    std::string name = nameUtf8;
-    std::replace(name.begin(), name.end(), '\\', '/');
-    STransfer& transfer = Open[id];
-    transfer.folder = root + folder;
-    transfer.path = transfer.folder + name;
+    STransfer transfer;
+    transfer.folderLength = root.size() + std::strlen(folder);
+    transfer.path.reserve(transfer.folderLength + nameUtf8.size());
+    transfer.path.append(root).append(folder).append(nameUtf8);
+    std::replace(transfer.path.begin() + static_cast<std::ptrdiff_t>(transfer.folderLength), transfer.path.end(),
+                 '\\', '/');
+    if (heldBy(transfer) > Limits.totalBytes - HeldBytes)
+        return EFTR_ALL_TOO_LARGE;
+    HeldBytes += heldBy(Open[id] = std::move(transfer));
     return EFTR_OK;
 }
 
@@ -73,18 +87,28 @@ EFileTransferResult CFileTransfers::append(irr::u16 id, const irr::u8* data, irr
     if (found == Open.end())
         return EFTR_UNKNOWN_ID;
     std::vector<irr::u8>& bytes = found->second.bytes;
-    if (size > MaxSize - bytes.size())
+    if (size > Limits.fileBytes - bytes.size())
     {
         forget(found);
         return EFTR_TOO_LARGE;
     }
-    if (size > MaxTotalSize - HeldBytes)
+    const std::size_t needed = bytes.size() + size;
+    if (needed > bytes.capacity())
     {
-        forget(found);
-        return EFTR_ALL_TOO_LARGE;
+        // The vector grows by doubling as usual, but never past what the limits leave it, so its
+        // whole allocation is counted and a file may still fill the room that is left exactly.
+        const std::size_t rest = HeldBytes - bytes.capacity();
+        const std::size_t room = std::min(Limits.fileBytes, Limits.totalBytes - rest);
+        if (needed > room)
+        {
+            forget(found);
+            return EFTR_ALL_TOO_LARGE;
+        }
+        const std::size_t before = bytes.capacity();
+        bytes.reserve(std::min(std::max(needed, 2 * before), room));
+        HeldBytes += bytes.capacity() - before;
     }
     bytes.insert(bytes.end(), data, data + size);
-    HeldBytes += size;
     return EFTR_OK;
 }
 
@@ -94,10 +118,10 @@ EFileTransferResult CFileTransfers::finish(irr::u16 id, irr::io::IFileSystem* fi
     if (found == Open.end())
         return EFTR_UNKNOWN_ID;
     const STransfer transfer = std::move(found->second);
-    HeldBytes -= transfer.bytes.size();
+    HeldBytes -= heldBy(transfer);
     Open.erase(found);
 
-    if (!fileSystem || !makeSubfolders(transfer.folder, transfer.path))
+    if (!fileSystem || !makeSubfolders(transfer.path.substr(0, transfer.folderLength), transfer.path))
         return EFTR_WRITE_FAILED;
     irr::io::IWriteFile* file = fileSystem->createAndWriteFile(transfer.path.c_str(), false);
     if (!file)

@@ -3,6 +3,7 @@
 #include <IFileSystem.h>
 #include <irrTypes.h>
 
+#include <cstddef>
 #include <map>
 #include <string>
 #include <vector>
@@ -19,12 +20,27 @@ enum EFileTransferResult
     EFTR_BAD_NAME,
     //! No transfer is open under the id.
     EFTR_UNKNOWN_ID,
-    //! The transfer grew beyond MaxSize and was forgotten.
+    //! The transfer grew beyond its limit of bytes and was forgotten.
     EFTR_TOO_LARGE,
-    //! The open transfers together would have held more than MaxTotalSize; this one was forgotten.
+    //! The open transfers together would have held more than their limit; this one was forgotten,
+    //! or, at its start, not opened.
     EFTR_ALL_TOO_LARGE,
+    //! As many transfers as the limit allows are open already; nothing was opened.
+    EFTR_TOO_MANY,
     //! The file could not be written; the transfer is forgotten all the same.
     EFTR_WRITE_FAILED
+};
+
+//! What the open transfers may hold; a server may open 65,536 of them, each named by up to a whole
+//! packet.
+struct SFileTransferLimits
+{
+    //! Data bytes of one file.
+    std::size_t fileBytes = 64u << 20;
+    //! Everything the open transfers hold together: data, names and bookkeeping.
+    std::size_t totalBytes = 256u << 20;
+    //! Transfers open at once; a server sends its files a few at a time.
+    std::size_t openTransfers = 1024;
 };
 
 //! The files the server is sending, by 16-bit transfer id, from their start packet to their end packet.
@@ -33,10 +49,7 @@ enum EFileTransferResult
 class CFileTransfers
 {
 public:
-    //! Bytes one transfer may hold.
-    static constexpr irr::u32 MaxSize = 64u << 20;
-    //! Bytes all open transfers may hold together: a server may open 65,536 of them.
-    static constexpr irr::u32 MaxTotalSize = 256u << 20;
+    explicit CFileTransfers(const SFileTransferLimits& limits = SFileTransferLimits()) : Limits(limits) {}
 
     //! Opens a transfer of a file named \p nameUtf8 in the folder of \p kind below \p root.
     /** An unfinished transfer under the same id is dropped first, also when the new one is refused. */
@@ -51,9 +64,10 @@ public:
     //! The full path a transfer writes to, empty when none is open under the id.
     std::string getPath(irr::u16 id) const;
 
+    const SFileTransferLimits& getLimits() const { return Limits; }
     std::size_t getOpenCount() const { return Open.size(); }
-    //! Bytes the open transfers hold together.
-    irr::u64 getHeldBytes() const { return HeldBytes; }
+    //! Bytes the open transfers hold together, their names and bookkeeping included.
+    std::size_t getHeldBytes() const { return HeldBytes; }
 
     void clear()
     {
@@ -64,15 +78,20 @@ public:
 private:
     struct STransfer
     {
-        std::string folder;
+        //! The download folder, then the name.
         std::string path;
+        std::size_t folderLength = 0;
         std::vector<irr::u8> bytes;
     };
 
+    //! What a transfer holds in memory: its map entry, its path's and its bytes' allocations.
+    static std::size_t heldBy(const STransfer& transfer);
+
     void forget(std::map<irr::u16, STransfer>::iterator transfer);
 
+    SFileTransferLimits Limits;
     std::map<irr::u16, STransfer> Open;
-    irr::u64 HeldBytes = 0;
+    std::size_t HeldBytes = 0;
 };
 
 } // namespace orv

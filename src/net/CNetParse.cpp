@@ -49,6 +49,20 @@ std::string printable(std::string text)
     return text;
 }
 
+//! Which limit of the open transfers a refusal met.
+std::string limitPassed(EFileTransferResult result, const SFileTransferLimits& limits)
+{
+    switch (result)
+    {
+    case EFTR_TOO_LARGE:
+        return "the file exceeds " + std::to_string(limits.fileBytes >> 20) + " MiB.";
+    case EFTR_ALL_TOO_LARGE:
+        return "the open transfers together would exceed " + std::to_string(limits.totalBytes >> 20) + " MiB.";
+    default:
+        return std::to_string(limits.openTransfers) + " transfers are open already.";
+    }
+}
+
 } // namespace
 
 bool CNetParse::parse(net::packet& packet)
@@ -74,14 +88,17 @@ bool CNetParse::onFileStart(net::packet& packet)
     const irr::u16 id = packet.readU16();
     const irr::u8 kind = packet.readU8();
     const std::string name = readRest(packet).toUTF8_std();
-    const EFileTransferResult result =
-        Host.getFileTransfers().start(id, kind, name, Host.getDownloadRoot().c_str());
+    CFileTransfers& transfers = Host.getFileTransfers();
+    const EFileTransferResult result = transfers.start(id, kind, name, Host.getDownloadRoot().c_str());
     if (result == EFTR_BAD_KIND)
         log("net", "Refused file transfer " + std::to_string(id) + ": kind " + std::to_string(kind) +
                          " has no download folder.", irr::ELL_WARNING);
     else if (result == EFTR_BAD_NAME)
         log("net", "Refused file transfer " + std::to_string(id) + ": the name \"" + printable(name) +
                          "\" would leave the download folder.", irr::ELL_WARNING);
+    else if (result != EFTR_OK)
+        log("net", "Refused file transfer " + std::to_string(id) + ": " + limitPassed(result, transfers.getLimits()),
+            irr::ELL_WARNING);
     return true;
 }
 
@@ -89,13 +106,10 @@ bool CNetParse::onFileData(net::packet& packet)
 {
     const irr::u16 id = packet.readU16();
     const net::packet bytes = packet.readPacket(packet.getBytesLeft());
-    const EFileTransferResult result = Host.getFileTransfers().append(id, bytes.getData(), bytes.getSize());
-    if (result == EFTR_TOO_LARGE)
-        log("net", "Dropped file transfer " + std::to_string(id) + ": the file exceeds 64 MiB.",
-               irr::ELL_WARNING);
-    else if (result == EFTR_ALL_TOO_LARGE)
-        log("net", "Dropped file transfer " + std::to_string(id) +
-                       ": the open transfers together would exceed 256 MiB.",
+    CFileTransfers& transfers = Host.getFileTransfers();
+    const EFileTransferResult result = transfers.append(id, bytes.getData(), bytes.getSize());
+    if (result == EFTR_TOO_LARGE || result == EFTR_ALL_TOO_LARGE)
+        log("net", "Dropped file transfer " + std::to_string(id) + ": " + limitPassed(result, transfers.getLimits()),
             irr::ELL_WARNING);
     return true;
 }

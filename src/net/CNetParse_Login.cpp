@@ -24,8 +24,7 @@ bool CNetParse_Login::onSwitchParser(net::packet& packet)
     irr::IrrlichtDevice* device = Host.getDevice();
     if (device && device->getLogger())
         device->getLogger()->log("net", "Switching parser to 2D mode.", irr::ELL_INFORMATION);
-    if (device && device->getGUIEnvironment())
-        device->getGUIEnvironment()->clear();
+    Host.leaveLoginScreen();
     Host.installPlayReceiver();
     Host.setOnline(true);
     // The host keeps this parser alive until the handler returned; nothing of it is touched after.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <IGUIEnvironment.h>
 #include <IrrlichtDevice.h>
 #include <irrString.h>
 
@@ -36,6 +37,14 @@ public:
 
     //! Closes the connection to the server at once.
     virtual void closeConnection() = 0;
+
+    //! The login phase is over: the login screen and what it holds leave with every GUI element.
+    virtual void leaveLoginScreen()
+    {
+        if (irr::IrrlichtDevice* device = getDevice())
+            if (device->getGUIEnvironment())
+                device->getGUIEnvironment()->clear();
+    }
 
     //! Makes the play-time receiver the device's event receiver.
     virtual void installPlayReceiver() = 0;

@@ -5,6 +5,7 @@
 #include <ITimer.h>
 #include <IrrlichtDevice.h>
 
+#include "scene/AnimationMemory.h"
 #include "scene/CAnimation.h"
 #include "scene/FrameSound.h"
 #include "scene/ISceneHost.h"
@@ -43,29 +44,38 @@ CAnimatedSpriteSceneNode::~CAnimatedSpriteSceneNode()
 {
 	// The animation may already have left the cache at teardown, so the
 	// sprites go without a restart.
-	for (auto& frame : Frames)
-		for (auto& direction : frame)
-			for (irr::scene::ISceneNode* sprite : direction)
-				sprite->remove();
+	hide();
 }
 
-void CAnimatedSpriteSceneNode::showSprites(irr::u32 frame, irr::u32 direction, bool visible)
+void CAnimatedSpriteSceneNode::hide()
 {
-	if (frame >= Frames.size() || direction >= Frames[frame].size())
+	for (irr::scene::ISceneNode* sprite : Shown)
+		sprite->remove();
+	Shown.clear();
+	giveAnimationMemory(ShownBytes);
+	ShownBytes = 0;
+}
+
+void CAnimatedSpriteSceneNode::show(irr::u32 frame, irr::u32 direction)
+{
+	hide();
+	if (!Applied || !Animation || frame >= Animation->getFrames().size() ||
+		direction >= Animation->getFrames()[frame].directions.size())
 		return;
-	for (irr::scene::ISceneNode* sprite : Frames[frame][direction])
-		sprite->setVisible(visible);
+	ShownFrame = frame;
+	ShownDirection = direction;
+	Animation->makeSprites(*this, frame, direction);
 }
 
 void CAnimatedSpriteSceneNode::restartAnimation()
 {
 	if (!Animation)
 		return;
-	showSprites(CurrentFrame, Direction, false);
+	hide();
 	NextFrameTime = 0;
 	CurrentFrame = 0;
 	if (!Animation->getFrames().empty()) {
-		showSprites(0, Direction, true);
+		show(0, Direction);
 		NextFrameTime = frameEnd(deviceTime(), Animation->getFrames()[0].duration);
 	}
 }
@@ -73,24 +83,18 @@ void CAnimatedSpriteSceneNode::restartAnimation()
 void CAnimatedSpriteSceneNode::clearFrames()
 {
 	CurrentFrame = 0;
-	for (auto& frame : Frames)
-		for (auto& direction : frame)
-			for (irr::scene::ISceneNode* sprite : direction)
-				sprite->remove();
-	Frames.clear();
+	hide();
+	Applied = false;
 	Stopped = true;
 	restartAnimation();
 }
 
 void CAnimatedSpriteSceneNode::setDirection(irr::u32 direction)
 {
-	const irr::u32 old = Direction;
 	Direction = direction;
-	if (CurrentFrame >= Frames.size())
+	if (!Applied || !Animation || CurrentFrame >= Animation->getFrames().size())
 		return;
-	for (irr::u32 frame = 0; frame < Frames.size(); ++frame)
-		showSprites(frame, old, false);
-	showSprites(CurrentFrame, Direction, true);
+	show(CurrentFrame, Direction);
 }
 
 void CAnimatedSpriteSceneNode::OnAnimate(irr::u32 timeMs)
@@ -130,8 +134,7 @@ void CAnimatedSpriteSceneNode::step(irr::u32 timeMs)
 		}
 	}
 
-	showSprites(previous, Direction, false);
-	showSprites(CurrentFrame, Direction, true);
+	show(CurrentFrame, Direction);
 	NextFrameTime = frameEnd(timeMs, frames[CurrentFrame].duration);
 	playFrameSounds(CurrentFrame);
 }

@@ -9,18 +9,16 @@ namespace orv {
 class CAnimation;
 class CSceneObject;
 
-//! The scene node of an animated scene object: one hidden image node per
-//! placed sprite, for every frame and direction of its animation, of which it
-//! shows those of the current frame and direction.
+//! The scene node of an animated scene object: it plays a shared animation
+//! and shows the sprites of the current frame and direction as image nodes,
+//! made when that frame and direction are shown and removed when they go.
 /** Reference counted like every Irrlicht node. The sprite nodes are its
-    children; the lists below hold no reference of their own. */
+    children; the list below holds no reference of its own. Each object
+    thus holds its playback state and one frame's sprites, not a copy of
+    the whole animation. */
 class CAnimatedSpriteSceneNode : public irr::scene::ISceneNode
 {
 public:
-	//! frames[frame][direction] lists that direction's sprite nodes in
-	//! placement order.
-	typedef std::vector<std::vector<std::vector<irr::scene::ISceneNode*>>> FrameNodes;
-
 	//! Irrlicht's node type of these nodes ('ospr').
 	static const irr::scene::ESCENE_NODE_TYPE NODE_TYPE =
 		static_cast<irr::scene::ESCENE_NODE_TYPE>(MAKE_IRR_ID('o', 's', 'p', 'r'));
@@ -48,25 +46,40 @@ public:
 
 	//! Back to frame 0, shown in the current direction, its time counted from now.
 	void restartAnimation();
-	//! Removes every sprite child and stops.
+	//! Removes every sprite child and stops; nothing shows until an
+	//! animation is applied again.
 	void clearFrames();
-	//! Hides the old direction in every frame and shows the current frame in the new one.
+	//! Shows the current frame in the new direction instead of the old one.
 	void setDirection(irr::u32 direction);
 	irr::u32 getDirection() const { return Direction; }
 	irr::u32 getCurrentFrame() const { return CurrentFrame; }
 	irr::u32 getNextFrameTime() const { return NextFrameTime; }
-	const FrameNodes& getFrameNodes() const { return Frames; }
+	//! The sprite nodes shown, in placement order; empty when nothing shows.
+	const std::vector<irr::scene::ISceneNode*>& getShownSprites() const { return Shown; }
+	//! The frame and direction the shown sprites are of.
+	irr::u32 getShownFrame() const { return ShownFrame; }
+	irr::u32 getShownDirection() const { return ShownDirection; }
 
 private:
 	friend class CAnimation;
 
-	void showSprites(irr::u32 frame, irr::u32 direction, bool visible);
+	// Replaces the shown sprites by those of that frame and direction, when
+	// the applied animation has them.
+	void show(irr::u32 frame, irr::u32 direction);
+	void hide();
 	// The move to the next frame once the current one has lasted its time.
 	void step(irr::u32 timeMs);
 	void playFrameSounds(irr::u32 frame);
 
 	CAnimation* Animation = nullptr;
-	FrameNodes Frames;
+	// False after clearFrames, until the next apply: the animation stays
+	// known but shows nothing.
+	bool Applied = false;
+	std::vector<irr::scene::ISceneNode*> Shown;
+	irr::u32 ShownFrame = 0;
+	irr::u32 ShownDirection = 0;
+	// Taken from the bound of all animations for the shown sprites.
+	size_t ShownBytes = 0;
 	bool Stopped = true;
 	irr::core::aabbox3d<irr::f32> Box{-1.0f, -1.0f, -1.0f, 1.0f, 1.0f, 1.0f};
 	irr::u32 NextFrameTime = 0;

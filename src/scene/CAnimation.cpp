@@ -10,6 +10,7 @@
 #include <IReadFile.h>
 
 #include "base/LeadingInteger.h"
+#include "scene/AnimationMemory.h"
 #include "scene/ContentPath.h"
 #include "world/WorldLog.h"
 
@@ -25,6 +26,10 @@ const irr::u32 DEFAULT_DURATION_MS = 50;
 // otherwise make hundreds of MB of nodes.
 const size_t MAX_PLACEMENTS = 65536;
 const size_t MAX_FRAMES = 65536;
+const size_t MAX_SPRITES = 65536;
+// Each object holds the sprite nodes of the frame it shows; a frame of more
+// would cost megabytes on every object that plays it.
+const size_t MAX_PLACEMENTS_PER_DIRECTION = 4096;
 
 // Words point into the file's text.
 struct SWord
@@ -49,35 +54,37 @@ struct SWord
 
 typedef std::vector<SWord> Words;
 
-// Runs of separators count as one; no empty words.
-Words splitWords(const std::string& line, bool commasToo)
+// Runs of separators count as one; no empty words. The words point into the
+// line, which points into the file's text: nothing is copied.
+void splitWords(const char* begin, const char* end, bool commasToo, Words& words)
 {
-	Words words;
-	size_t i = 0;
-	while (i < line.size()) {
-		while (i < line.size() && (line[i] == ' ' || (commasToo && line[i] == ',')))
+	words.clear();
+	const auto separates = [commasToo](char c) { return c == ' ' || (commasToo && c == ','); };
+	const char* i = begin;
+	while (i < end) {
+		while (i < end && separates(*i))
 			++i;
-		const size_t begin = i;
-		while (i < line.size() && line[i] != ' ' && !(commasToo && line[i] == ','))
+		const char* word = i;
+		while (i < end && !separates(*i))
 			++i;
-		if (i > begin)
-			words.push_back({line.data() + begin, i - begin});
+		if (i > word)
+			words.push_back({word, static_cast<size_t>(i - word)});
 	}
-	return words;
 }
 
-std::vector<std::string> splitLines(const std::string& text)
+// The next line of [at, end) without its ending, skipping empty ones; false
+// at the end of the text.
+bool nextLine(const char*& at, const char* end, const char*& lineBegin, const char*& lineEnd)
 {
-	std::vector<std::string> lines;
-	size_t begin = 0;
-	for (size_t i = 0; i <= text.size(); ++i) {
-		if (i == text.size() || text[i] == '\r' || text[i] == '\n') {
-			if (i > begin)
-				lines.push_back(text.substr(begin, i - begin));
-			begin = i + 1;
-		}
-	}
-	return lines;
+	while (at < end && (*at == '\r' || *at == '\n'))
+		++at;
+	if (at == end)
+		return false;
+	lineBegin = at;
+	while (at < end && *at != '\r' && *at != '\n')
+		++at;
+	lineEnd = at;
+	return true;
 }
 
 irr::s32 clampToS32(long long value)
@@ -108,6 +115,28 @@ SAnimationFrame newFrame(irr::u32 directionCount)
 	return frame;
 }
 
+// What the text of a placement holds beside the placement itself.
+size_t textBytes(const irr::core::ustring16& text)
+{
+	return sizeof(std::u16string) + 2 * static_cast<size_t>(text.size_raw());
+}
+
+// What a finished frame holds: itself, its lists and the placements' texts.
+size_t frameBytes(const SAnimationFrame& frame)
+{
+	size_t bytes = sizeof(SAnimationFrame) + frame.directions.capacity() * sizeof(frame.directions[0]) +
+		frame.sounds.capacity() * sizeof(SFrameSound);
+	for (const std::vector<SSpritePlacement>& placements : frame.directions) {
+		bytes += placements.capacity() * sizeof(SSpritePlacement);
+		for (const SSpritePlacement& placement : placements)
+			bytes += textBytes(placement.sprite) + textBytes(placement.x) + textBytes(placement.y);
+	}
+	return bytes;
+}
+
+// A sprite's entry in the map: the value and the tree node's links.
+const size_t SPRITE_BYTES = sizeof(std::pair<const irr::u32, SAnimationSprite>) + 4 * sizeof(void*);
+
 } // namespace
 
 CAnimation::CAnimation(
@@ -117,7 +146,7 @@ CAnimation::CAnimation(
 	load(fileSystem, content);
 }
 
-CAnimation::~CAnimation() = default;
+CAnimation::~CAnimation() { giveAnimationMemory(HeldBytes); }
 
 void CAnimation::load(irr::io::IFileSystem* fileSystem, IAnimationContent& content)
 {
@@ -154,11 +183,20 @@ bool CAnimation::parse(irr::io::IReadFile* file, IAnimationContent& content)
 	irr::u32 completedFrames = 0;
 	size_t placementCount = 0;
 	bool placementsDropped = false;
+	bool directionPlacementsDropped = false;
 	bool framesDropped = false;
+	bool spritesDropped = false;
+	// Once the bound of all animations refused, nothing more is asked of it.
+	bool memoryFull = false;
+	Words words;
 
-	for (const std::string& line : splitLines(text)) {
+	const char* at = text.data();
+	const char* const end = at + text.size();
+	const char* lineBegin = nullptr;
+	const char* lineEnd = nullptr;
+	while (nextLine(at, end, lineBegin, lineEnd)) {
 		if (inBlock) {
-			const Words words = splitWords(line, true);
+			splitWords(lineBegin, lineEnd, true, words);
 			if (words.empty())
 				continue;
 			const SWord& first = words[0];
@@ -185,14 +223,25 @@ bool CAnimation::parse(irr::io::IReadFile* file, IAnimationContent& content)
 						placementsDropped = true;
 						break;
 					}
+					if (placements.size() == MAX_PLACEMENTS_PER_DIRECTION) {
+						directionPlacementsDropped = true;
+						break;
+					}
 					placements.push_back({words[i].text(), words[i + 1].text(), words[i + 2].text()});
 					++placementCount;
 				}
 				if (++direction >= frame.directions.size()) {
-					if (Frames.size() < MAX_FRAMES)
-						Frames.push_back(std::move(frame));
-					else
+					if (Frames.size() >= MAX_FRAMES) {
 						framesDropped = true;
+					} else if (!memoryFull) {
+						const size_t bytes = frameBytes(frame);
+						if (takeAnimationMemory(bytes)) {
+							HeldBytes += bytes;
+							Frames.push_back(std::move(frame));
+						} else {
+							memoryFull = true;
+						}
+					}
 					++completedFrames;
 					frame = newFrame(DirectionCount);
 					direction = 0;
@@ -201,20 +250,33 @@ bool CAnimation::parse(irr::io::IReadFile* file, IAnimationContent& content)
 			continue;
 		}
 
-		const Words words = splitWords(line, false);
+		splitWords(lineBegin, lineEnd, false, words);
 		if (words.empty())
 			continue;
 		const SWord& first = words[0];
 		if (first.is("SPRITE")) {
 			if (words.size() < 8)
 				continue;
-			SAnimationSprite sprite;
-			sprite.image = content.findImage(words[2].text());
+			const irr::u32 id = static_cast<irr::u32>(words[1].number());
+			auto sprite = Sprites.find(id);
+			if (sprite == Sprites.end()) {
+				if (Sprites.size() >= MAX_SPRITES) {
+					spritesDropped = true;
+					continue;
+				}
+				if (memoryFull || !takeAnimationMemory(SPRITE_BYTES)) {
+					memoryFull = true;
+					continue;
+				}
+				HeldBytes += SPRITE_BYTES;
+				sprite = Sprites.emplace(id, SAnimationSprite()).first;
+			}
+			sprite->second.image = content.findImage(words[2].text());
 			const irr::s32 x = words[3].number();
 			const irr::s32 y = words[4].number();
-			sprite.rect = irr::core::rect<irr::s32>(x, y, clampToS32(static_cast<long long>(x) + words[5].number()),
+			sprite->second.rect = irr::core::rect<irr::s32>(x, y,
+				clampToS32(static_cast<long long>(x) + words[5].number()),
 				clampToS32(static_cast<long long>(y) + words[6].number()));
-			Sprites[static_cast<irr::u32>(words[1].number())] = sprite;
 		} else if (first.is("LOOP")) {
 			Loop = true;
 		} else if (first.is("CONTINUOUS")) {
@@ -242,8 +304,12 @@ bool CAnimation::parse(irr::io::IReadFile* file, IAnimationContent& content)
 		Continuous = true;
 	if (placementsDropped)
 		warn("Animation has more than 65536 sprite placements; the rest are dropped:");
+	if (directionPlacementsDropped)
+		warn("Animation has more than 4096 sprite placements in one direction of a frame; the rest are dropped:");
 	if (framesDropped)
 		warn("Animation has more than 65536 frames; the rest are dropped:");
+	if (spritesDropped)
+		warn("Animation has more than 65536 sprites; the rest are dropped:");
 	return true;
 }
 

@@ -75,7 +75,9 @@ public:
 //! placements per facing direction, their durations and sounds, and what
 //! follows the last frame.
 /** Not reference counted: the engine's animation cache owns every animation
-    and deletes it at teardown. Immutable once constructed. */
+    and deletes it at teardown. Immutable once constructed, and shared by
+    every node that plays it: a node makes sprite nodes only for the frame
+    it shows. What it holds counts against the bound of AnimationMemory.h. */
 class CAnimation
 {
 public:
@@ -90,14 +92,20 @@ public:
 	CAnimation& operator=(const CAnimation&) = delete;
 
 	//! Reads the text behind the magic from the file's current position;
-	//! false only when nothing follows. Sprite placements and frames past
-	//! 65,536 of each are dropped with a warning.
+	//! false only when nothing follows. Sprites, sprite placements and frames
+	//! past 65,536 of each, and placements past 4,096 in one direction of a
+	//! frame, are dropped with a warning; so is what the bound of all
+	//! animations refuses.
 	bool parse(irr::io::IReadFile* file, IAnimationContent& content);
 
 	//! Applies the animation to the node for the object (which may be null),
-	//! making the node's sprite children; see CAnimatedSpriteSceneNode. Always
-	//! true; a caller that wants the node to play clears its stopped flag.
+	//! showing its first frame; see CAnimatedSpriteSceneNode. Always true; a
+	//! caller that wants the node to play clears its stopped flag.
 	bool applyToNode(CAnimatedSpriteSceneNode* node, CSceneObject* object);
+
+	//! Makes the node's sprite children of one direction of one frame, for
+	//! the node's object, as long as the bound of all animations allows.
+	void makeSprites(CAnimatedSpriteSceneNode& node, irr::u32 frame, irr::u32 direction) const;
 
 	const irr::core::ustring16& getName() const { return Name; }
 	//! 4, or 1 after "SINGLEDIRECTION".
@@ -108,6 +116,8 @@ public:
 	const irr::core::ustring16& getSetBackTo() const { return SetBackTo; }
 	const std::vector<SAnimationFrame>& getFrames() const { return Frames; }
 	const SpriteMap& getSprites() const { return Sprites; }
+	//! What its frames and sprites hold, taken from the bound of all animations.
+	size_t getHeldBytes() const { return HeldBytes; }
 
 private:
 	void load(irr::io::IFileSystem* fileSystem, IAnimationContent& content);
@@ -121,6 +131,7 @@ private:
 	irr::core::ustring16 SetBackTo;
 	std::vector<SAnimationFrame> Frames;
 	SpriteMap Sprites;
+	size_t HeldBytes = 0;
 };
 
 } // namespace orv

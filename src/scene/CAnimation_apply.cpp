@@ -1,6 +1,7 @@
 #include "scene/CAnimation.h"
 
 #include "base/LeadingInteger.h"
+#include "scene/AnimationMemory.h"
 #include "scene/C2DImageSceneNode.h"
 #include "scene/CAnimatedSpriteSceneNode.h"
 #include "scene/CImage.h"
@@ -35,6 +36,10 @@ CImage* placementImage(const SAnimationSprite& sprite, const CSceneObject* objec
 	return attribute ? host->findImage(attribute->getString()) : nullptr;
 }
 
+// An image node with what Irrlicht allocates beside it: its place in the
+// parent's list of children and its name.
+const size_t SPRITE_NODE_BYTES = sizeof(C2DImageSceneNode) + 64;
+
 } // namespace
 
 bool CAnimation::applyToNode(CAnimatedSpriteSceneNode* node, CSceneObject* object)
@@ -48,44 +53,43 @@ bool CAnimation::applyToNode(CAnimatedSpriteSceneNode* node, CSceneObject* objec
 	node->setSceneObject(object);
 	node->Animation = this;
 	node->clearFrames();
-
-	node->Frames.resize(Frames.size());
-	for (size_t f = 0; f < Frames.size(); ++f) {
-		const SAnimationFrame& frame = Frames[f];
-		node->Frames[f].resize(frame.directions.size());
-		for (size_t d = 0; d < frame.directions.size(); ++d) {
-			const std::vector<SSpritePlacement>& placements = frame.directions[d];
-			for (size_t i = 0; i < placements.size(); ++i) {
-				const SSpritePlacement& placement = placements[i];
-				auto sprite = Sprites.find(static_cast<irr::u32>(placementNumber(placement.sprite, object)));
-				if (sprite == Sprites.end())
-					continue;
-				const irr::s32 x = placementNumber(placement.x, object);
-				const irr::s32 y = placementNumber(placement.y, object);
-				CImage* image = placementImage(sprite->second, object);
-				if (!image)
-					continue;
-
-				const irr::core::rect<irr::s32>& r = sprite->second.rect;
-				C2DImageSceneNode* spriteNode = new C2DImageSceneNode(image, node, node->getSceneManager());
-				// (24, 48) of the animation's coordinates is the node's
-				// origin; later placements lie above earlier ones.
-				const irr::f64 width = static_cast<irr::f64>(r.LowerRightCorner.X) - r.UpperLeftCorner.X;
-				const irr::f64 height = static_cast<irr::f64>(r.LowerRightCorner.Y) - r.UpperLeftCorner.Y;
-				spriteNode->setPosition(irr::core::vector3df(static_cast<irr::f32>(x + width * 0.5 - 24.0),
-					static_cast<irr::f32>(y + height * 0.5 - 48.0), static_cast<irr::f32>(i)));
-				spriteNode->setSourceRect(
-					r.UpperLeftCorner.X, r.UpperLeftCorner.Y, r.LowerRightCorner.X, r.LowerRightCorner.Y);
-				spriteNode->setVisible(false);
-				spriteNode->setSceneObject(object);
-				spriteNode->drop();
-				node->Frames[f][d].push_back(spriteNode);
-			}
-		}
-	}
-
+	node->Applied = true;
 	node->restartAnimation();
 	return true;
+}
+
+void CAnimation::makeSprites(CAnimatedSpriteSceneNode& node, irr::u32 frame, irr::u32 direction) const
+{
+	CSceneObject* object = node.SceneObject;
+	const std::vector<SSpritePlacement>& placements = Frames[frame].directions[direction];
+	for (size_t i = 0; i < placements.size(); ++i) {
+		const SSpritePlacement& placement = placements[i];
+		auto sprite = Sprites.find(static_cast<irr::u32>(placementNumber(placement.sprite, object)));
+		if (sprite == Sprites.end())
+			continue;
+		const irr::s32 x = placementNumber(placement.x, object);
+		const irr::s32 y = placementNumber(placement.y, object);
+		CImage* image = placementImage(sprite->second, object);
+		if (!image)
+			continue;
+		if (!takeAnimationMemory(SPRITE_NODE_BYTES))
+			return;
+		node.ShownBytes += SPRITE_NODE_BYTES;
+
+		const irr::core::rect<irr::s32>& r = sprite->second.rect;
+		C2DImageSceneNode* spriteNode = new C2DImageSceneNode(image, &node, node.getSceneManager());
+		// (24, 48) of the animation's coordinates is the node's origin; later
+		// placements lie above earlier ones.
+		const irr::f64 width = static_cast<irr::f64>(r.LowerRightCorner.X) - r.UpperLeftCorner.X;
+		const irr::f64 height = static_cast<irr::f64>(r.LowerRightCorner.Y) - r.UpperLeftCorner.Y;
+		spriteNode->setPosition(irr::core::vector3df(static_cast<irr::f32>(x + width * 0.5 - 24.0),
+			static_cast<irr::f32>(y + height * 0.5 - 48.0), static_cast<irr::f32>(i)));
+		spriteNode->setSourceRect(
+			r.UpperLeftCorner.X, r.UpperLeftCorner.Y, r.LowerRightCorner.X, r.LowerRightCorner.Y);
+		spriteNode->setSceneObject(object);
+		spriteNode->drop();
+		node.Shown.push_back(spriteNode);
+	}
 }
 
 } // namespace orv

@@ -16,6 +16,7 @@
 #include "support/LoopbackPeer.h"
 #include "support/login_screen.h"
 #include "world/CObjectManager.h"
+#include "world/CSceneObject.h"
 
 namespace {
 
@@ -32,6 +33,14 @@ protected:
 		screen().UsernameBox->setText(user);
 		static_cast<irr::gui::IGUITabControl*>(screen().TabOnline->getParent())->setActiveTab(screen().TabOnline);
 		click(screen().LoginButton);
+	}
+
+	// Logs in to the server and waits until it has the login packet.
+	void loginAndWait(CTestServer& server, const wchar_t* user)
+	{
+		loginTo(server.getPortText(), user);
+		server.ok("accept 1 5");
+		server.ok("login 5");
 	}
 
 	// Clicks the OK button of the message box of that id.
@@ -130,6 +139,53 @@ TEST_F(LoginOnline, ALostServerBringsTheScreenBackOnceAndTheNextLoginStartsClean
 	second.ok("block u16:5+text:2D");
 	ASSERT_TRUE(pumpUntil([&] { return engine().isGameRunning(); }));
 	EXPECT_TRUE(root()->getChildren().empty());
+}
+
+TEST_F(LoginOnline, ASecondLoginClickKeepsWhatTheServerSentSoFar)
+{
+	CTestServer server;
+	ASSERT_TRUE(server.start());
+	loginAndWait(server, L"ann");
+	server.ok("block u16:10+u16:1+text:round u16:7+text:ball u16:12+u32:5+u8:0+text:ball u16:17+u32:5");
+	ASSERT_TRUE(pumpUntil([&] { return engine().getPlayerObject() != nullptr; }));
+
+	// The server has not answered with the game phase yet.
+	click(screen().LoginButton);
+	for (int frame = 0; frame < 3; ++frame)
+		engine().update();
+	EXPECT_EQ(countId(ELSI_CONNECTION_ERROR), 0) << "the connection stays as it is";
+	ASSERT_NE(engine().getPlayerObject(), nullptr);
+	EXPECT_EQ(engine().getPlayerObject()->getId(), 5u);
+	EXPECT_NE(CObjectManager::getInstance()->findObjectClass("ball"), nullptr);
+	EXPECT_EQ(CObjectManager::getInstance()->getSceneObjects().size(), 1u);
+	EXPECT_EQ(engine().getServerAttributes().size(), 1u);
+
+	server.ok("block u16:5+text:2D");
+	ASSERT_TRUE(pumpUntil([&] { return engine().isGameRunning(); }));
+	ASSERT_NE(engine().getPlayerObject(), nullptr);
+	EXPECT_EQ(engine().getPlayerObject()->getId(), 5u);
+}
+
+TEST_F(LoginOnline, EverySessionTakesItsLogoTextureWithIt)
+{
+	irr::video::IVideoDriver* driver = device()->getVideoDriver();
+	ASSERT_NE(screen().PackageLogo->getImage(), nullptr) << "the first package's logo shows";
+	const irr::u32 onScreen = driver->getTextureCount();
+	for (int session = 0; session < 3; ++session) {
+		SCOPED_TRACE(session);
+		CTestServer server;
+		ASSERT_TRUE(server.start());
+		loginAndWait(server, L"ann");
+		server.ok("block u16:5+text:2D");
+		ASSERT_TRUE(pumpUntil([&] { return engine().isGameRunning(); }));
+		EXPECT_EQ(driver->getTextureCount(), onScreen - 1) << "the logo goes with the screen";
+
+		server.stop();
+		ASSERT_TRUE(pumpUntil([&] { return !engine().isGameRunning(); }));
+		ASSERT_NE(screen().PackageLogo->getImage(), nullptr);
+		EXPECT_EQ(driver->getTextureCount(), onScreen);
+		closeMessage(ELSI_CONNECTION_ERROR);
+	}
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "NetTestSupport.h"
 
 #include "net/CNetParse_2D.h"
+#include "support/CLogLines.h"
 
 #include <irrlicht.h>
 
@@ -194,34 +195,98 @@ TEST_F(FileTransferTest, ATransferAbove64MiBIsDropped)
     EXPECT_EQ(transfers.append(1, chunk.data(), 1), EFTR_UNKNOWN_ID);
 }
 
-TEST_F(FileTransferTest, OpenTransfersTogetherStayWithin256MiB)
+// One step on transfers with small limits: 's' starts a transfer named by `size` letters, 'a' appends
+// `size` bytes, 'e' ends it.
+struct SLimitStep
 {
-    CFileTransfers transfers;
-    const Bytes chunk(8u << 20, 'z');
-    const auto fill = [&](irr::u16 id, int chunks) {
-        for (int i = 0; i < chunks; ++i)
-            ASSERT_EQ(transfers.append(id, chunk.data(), static_cast<irr::u32>(chunk.size())), EFTR_OK) << id;
-    };
-    // Four files just under the limit of one, then a fifth up to the limit of all.
-    for (irr::u16 id = 1; id <= 5; ++id)
-        ASSERT_EQ(transfers.start(id, 0, "f" + std::to_string(id) + ".png", Host.Root), EFTR_OK);
-    for (irr::u16 id = 1; id <= 4; ++id)
-        fill(id, 7);
-    fill(5, 4);
-    EXPECT_EQ(transfers.getHeldBytes(), CFileTransfers::MaxTotalSize);
+    char action;
+    irr::u16 id;
+    std::size_t size;
+    EFileTransferResult result;
+};
 
-    EXPECT_EQ(transfers.append(5, chunk.data(), 1), EFTR_ALL_TOO_LARGE);
-    EXPECT_EQ(transfers.getOpenCount(), 4u) << "only the transfer that would pass the limit goes";
-    EXPECT_EQ(transfers.getHeldBytes(), 4u * 7u * (8u << 20));
+struct LimitCase
+{
+    const char* name;
+    std::vector<SLimitStep> steps;
+    std::size_t open;
+};
 
-    // A start under a used id drops that transfer's bytes and makes room.
-    ASSERT_EQ(transfers.start(1, 0, "again.png", Host.Root), EFTR_OK);
-    fill(6, 0);
-    EXPECT_EQ(transfers.append(6, chunk.data(), 1), EFTR_UNKNOWN_ID);
-    fill(1, 8);
-    EXPECT_EQ(transfers.getHeldBytes(), 3u * 7u * (8u << 20) + 8u * (8u << 20));
-    transfers.clear();
-    EXPECT_EQ(transfers.getHeldBytes(), 0u);
+const SFileTransferLimits SmallLimits = {1000, 8000, 4};
+
+const LimitCase LimitCases[] = {
+    {"long names count against the total", {{'s', 1, 3000, EFTR_OK}, {'s', 2, 3000, EFTR_OK}, {'s', 3, 3000, EFTR_ALL_TOO_LARGE}}, 2},
+    {"a name alone above the total opens nothing", {{'s', 1, 9000, EFTR_ALL_TOO_LARGE}}, 0},
+    {"bounded number of open transfers",
+     {{'s', 1, 1, EFTR_OK}, {'s', 2, 1, EFTR_OK}, {'s', 3, 1, EFTR_OK}, {'s', 4, 1, EFTR_OK}, {'s', 5, 1, EFTR_TOO_MANY},
+      {'s', 4, 1, EFTR_OK}, {'e', 1, 0, EFTR_OK}, {'s', 5, 1, EFTR_OK}},
+     4},
+    {"names leave less room for data",
+     {{'s', 1, 3400, EFTR_OK}, {'s', 2, 3400, EFTR_OK}, {'s', 3, 1, EFTR_OK}, {'a', 3, 200, EFTR_OK},
+      {'a', 3, 700, EFTR_ALL_TOO_LARGE}, {'s', 4, 1, EFTR_OK}, {'a', 4, 200, EFTR_OK}},
+     3},
+    {"many small pieces fill a file to its limit",
+     {{'s', 1, 1, EFTR_OK}, {'a', 1, 1, EFTR_OK}, {'a', 1, 3, EFTR_OK}, {'a', 1, 100, EFTR_OK}, {'a', 1, 896, EFTR_OK},
+      {'a', 1, 1, EFTR_TOO_LARGE}},
+     0},
+    {"a start under a used id makes room",
+     {{'s', 1, 3000, EFTR_OK}, {'s', 2, 3000, EFTR_OK}, {'s', 1, 1, EFTR_OK}, {'s', 3, 3000, EFTR_OK}}, 3},
+};
+
+TEST_F(FileTransferTest, EverythingATransferHoldsCountsAgainstTheLimits)
+{
+    for (const LimitCase& c : LimitCases)
+    {
+        CFileTransfers transfers(SmallLimits);
+        std::map<irr::u16, std::size_t> sizes;
+        for (const SLimitStep& step : c.steps)
+        {
+            EFileTransferResult result = EFTR_OK;
+            if (step.action == 's')
+            {
+                result = transfers.start(step.id, 0, std::string(step.size, 'n'), Host.Root);
+                sizes[step.id] = step.size;
+            }
+            else if (step.action == 'a')
+            {
+                const Bytes bytes(step.size, 'd');
+                result = transfers.append(step.id, bytes.data(), static_cast<irr::u32>(bytes.size()));
+                sizes[step.id] += step.size;
+            }
+            else
+            {
+                result = transfers.finish(step.id, Device->getFileSystem());
+            }
+            if (result != EFTR_OK)
+                sizes.erase(step.id);
+            EXPECT_EQ(result, step.result) << c.name << ": " << step.action << " " << step.id;
+            std::size_t least = 0;
+            for (const auto& held : sizes)
+                least += held.second;
+            EXPECT_LE(transfers.getHeldBytes(), SmallLimits.totalBytes) << c.name;
+            EXPECT_GE(transfers.getHeldBytes(), least) << c.name;
+        }
+        EXPECT_EQ(transfers.getOpenCount(), c.open) << c.name;
+        transfers.clear();
+        EXPECT_EQ(transfers.getHeldBytes(), 0u) << c.name;
+    }
+}
+
+TEST_F(FileTransferTest, RefusedStartsAreLoggedOnNet)
+{
+    Host.Transfers = CFileTransfers(SmallLimits);
+    test::CLogLines lines;
+    Device->setEventReceiver(&lines);
+    Device->getLogger()->setLogLevel(irr::ELL_WARNING);
+    std::vector<Bytes> packets{start(9, 1, std::string(9000, 'n'))};
+    for (irr::u16 id = 1; id <= 6; ++id)
+        packets.push_back(start(id, 0, "f" + std::to_string(id)));
+    feed(packets);
+    Device->setEventReceiver(nullptr);
+    EXPECT_EQ(Host.Transfers.getOpenCount(), 4u);
+    EXPECT_EQ(lines.count("net: Refused file transfer 5: 4 transfers are open already."), 1u);
+    EXPECT_EQ(lines.count("net: Refused file transfer 6: 4 transfers are open already."), 1u);
+    EXPECT_EQ(lines.count("net: Refused file transfer 9: the open transfers together would exceed"), 1u);
 }
 
 } // namespace

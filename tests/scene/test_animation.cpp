@@ -224,24 +224,39 @@ TEST_F(AnimationFileTest, PlacementsAndFramesStopAtTheirCaps)
 {
 	test::CRecordingLogger logger;
 	setWorldLogger(&logger);
+	std::string twentyFrames = SPRITE1 + "SINGLEDIRECTION\nANI\n";
+	for (int line = 0; line < 20; ++line) {
+		for (int i = 0; i < 3500; ++i)
+			twentyFrames += "1 0 0 ";
+		twentyFrames += "\n";
+	}
 	std::string oneFrame = SPRITE1 + "SINGLEDIRECTION\nANI\n";
-	for (int i = 0; i < 70000; ++i)
+	for (int i = 0; i < 5000; ++i)
 		oneFrame += "1 0 0 ";
 	std::string manyFrames = "GANI0001SINGLEDIRECTION\nANI\n";
 	for (int i = 0; i < 70000; ++i)
 		manyFrames += "x\n";
+	std::string manySprites = "GANI0001";
+	for (int i = 0; i < 70000; ++i)
+		manySprites += "SPRITE " + std::to_string(i) + " a.png 0 0 1 1 x\n";
 	struct Case
 	{
 		const char* name;
 		std::string bytes;
 		size_t frames;
 		size_t placements;
+		size_t sprites;
 		const char* warning;
 	} cases[] = {
-		{"placements.gani", "GANI0001" + oneFrame + "\nANIEND\n", 1, 65536,
+		{"placements.gani", "GANI0001" + twentyFrames + "ANIEND\n", 20, 65536, 1,
 			"Animation has more than 65536 sprite placements; the rest are dropped: \"placements.gani\""},
-		{"frames.gani", manyFrames, 65536, 0,
+		{"direction.gani", "GANI0001" + oneFrame + "\nANIEND\n", 1, 4096, 1,
+			"Animation has more than 4096 sprite placements in one direction of a frame; the rest are dropped: "
+			"\"direction.gani\""},
+		{"frames.gani", manyFrames, 65536, 0, 0,
 			"Animation has more than 65536 frames; the rest are dropped: \"frames.gani\""},
+		{"sprites.gani", manySprites, 0, 0, 65536,
+			"Animation has more than 65536 sprites; the rest are dropped: \"sprites.gani\""},
 	};
 	for (const Case& c : cases) {
 		SCOPED_TRACE(c.name);
@@ -253,6 +268,7 @@ TEST_F(AnimationFileTest, PlacementsAndFramesStopAtTheirCaps)
 			placements += frame.directions[0].size();
 		EXPECT_EQ(animation->getFrames().size(), c.frames);
 		EXPECT_EQ(placements, c.placements);
+		EXPECT_EQ(animation->getSprites().size(), c.sprites);
 		ASSERT_EQ(logger.lines.size(), 1u);
 		EXPECT_EQ(logger.lines[0].text, "core");
 		EXPECT_EQ(logger.lines[0].hint, c.warning);

@@ -10,9 +10,12 @@
 #include "scene/CAnimatedSpriteSceneNode.h"
 #include "scene/CAnimation.h"
 #include "scene/CImage.h"
+#include "scene/AnimationMemory.h"
 #include "support/CMemoryImage.h"
+#include "support/CRecordingLogger.h"
 #include "world/CAnimatedSceneObject.h"
 #include "world/CObjectManager.h"
+#include "world/WorldLog.h"
 
 using namespace orv;
 
@@ -55,6 +58,9 @@ protected:
 			node->remove();
 			node->drop();
 		}
+		// A test that set a bound of its own may have ended early.
+		setAnimationMemoryLimit(DEFAULT_ANIMATION_MEMORY_LIMIT);
+		setWorldLogger(nullptr);
 		test::EngineTest::TearDown();
 	}
 
@@ -71,14 +77,11 @@ protected:
 	std::string shown() const
 	{
 		std::ostringstream out;
-		const CAnimatedSpriteSceneNode::FrameNodes& frames = node->getFrameNodes();
-		for (size_t f = 0; f < frames.size(); ++f)
-			for (size_t d = 0; d < frames[f].size(); ++d)
-				for (irr::scene::ISceneNode* sprite : frames[f][d])
-					if (sprite->isVisible()) {
-						out << f << "." << d << " ";
-						break;
-					}
+		for (irr::scene::ISceneNode* sprite : node->getShownSprites())
+			if (sprite->isVisible()) {
+				out << node->getShownFrame() << "." << node->getShownDirection() << " ";
+				break;
+			}
 		if (node->isStopped())
 			out << "stopped";
 		return out.str();
@@ -176,7 +179,7 @@ TEST_F(SpriteNodeTest, PlacesSpritesAroundTheNodeOrigin)
 		"GANI0001SPRITE 1 a.png 0 0 32 32 x\nSPRITE 2 a.png 10 20 8 4 y\nSINGLEDIRECTION\nANI\n"
 		"1 0 0 9 0 0 2 100 -10\nANIEND\n");
 	ASSERT_TRUE(apply("place.gani"));
-	const auto& sprites = node->getFrameNodes().at(0).at(0);
+	const auto& sprites = node->getShownSprites();
 	ASSERT_EQ(sprites.size(), 2u) << "the undefined sprite 9 makes no node";
 
 	struct Case
@@ -214,7 +217,7 @@ TEST_F(SpriteNodeTest, ObjectClassAttributesChooseSpritesPositionsAndImages)
 	attributes.setString("body.png", -1, "skins/red.png");
 
 	ASSERT_TRUE(apply("body.gani", object));
-	const auto& sprites = node->getFrameNodes().at(0).at(0);
+	const auto& sprites = node->getShownSprites();
 	ASSERT_EQ(sprites.size(), 1u) << "head.png has no attribute on the object, so sprite 0 is not shown";
 	C2DImageSceneNode* sprite = static_cast<C2DImageSceneNode*>(sprites[0]);
 	EXPECT_EQ(sprite->getPosition(), irr::core::vector3df(8.0f, -32.0f, 0.0f));
@@ -223,4 +226,103 @@ TEST_F(SpriteNodeTest, ObjectClassAttributesChooseSpritesPositionsAndImages)
 	EXPECT_EQ(node->getSceneObject(), object);
 	node->clearFrames();
 	CObjectManager::getInstance()->remove(40);
+}
+
+namespace {
+
+// An animation of one sprite placed once in each direction of every frame:
+// `frames` frames of four directions.
+std::string oneSpriteEachDirection(int frames)
+{
+	std::string text = "GANI0001SPRITE 1 a.png 0 0 32 32 x\nLOOP\nANI\n";
+	for (int line = 0; line < 4 * frames; ++line)
+		text += "1 0 0\n";
+	return text + "ANIEND\n";
+}
+
+} // namespace
+
+TEST_F(SpriteNodeTest, ObjectsShareTheAnimationAndHoldOnlyTheFrameTheyShow)
+{
+	// 65,536 placements: every object once held an image node for each.
+	sandbox->folder().write("many.gani", oneSpriteEachDirection(16384));
+	CAnimation* animation = engine().getAnimation("many.gani");
+	ASSERT_NE(animation, nullptr);
+	const size_t parsed = getAnimationMemoryHeld();
+	irr::scene::ISceneManager* scene = engine().getDevice()->getSceneManager();
+	std::vector<CAnimatedSpriteSceneNode*> nodes;
+	for (int i = 0; i < 10; ++i) {
+		nodes.push_back(new CAnimatedSpriteSceneNode(scene->getRootSceneNode(), scene));
+		ASSERT_TRUE(animation->applyToNode(nodes.back(), nullptr));
+		nodes.back()->setStopped(false);
+	}
+	// Each plays on its own: the first steps twice, the second turns.
+	nodes[0]->OnAnimate(1051);
+	nodes[0]->OnAnimate(1102);
+	nodes[1]->setDirection(3);
+
+	struct Case
+	{
+		size_t node;
+		irr::u32 frame;
+		irr::u32 direction;
+	};
+	const Case cases[] = {{0, 2, 0}, {1, 0, 3}, {2, 0, 0}, {9, 0, 0}};
+	for (const Case& c : cases) {
+		const CAnimatedSpriteSceneNode* node = nodes[c.node];
+		EXPECT_EQ(node->getCurrentFrame(), c.frame) << c.node;
+		EXPECT_EQ(node->getShownFrame(), c.frame) << c.node;
+		EXPECT_EQ(node->getShownDirection(), c.direction) << c.node;
+		EXPECT_EQ(node->getChildren().size(), 1u) << c.node;
+	}
+	const size_t sprites = getAnimationMemoryHeld() - parsed;
+	EXPECT_GT(sprites, 0u);
+	EXPECT_LE(sprites, 10 * 4096u) << "ten objects hold ten sprite nodes";
+	for (CAnimatedSpriteSceneNode* node : nodes) {
+		node->remove();
+		node->drop();
+	}
+	EXPECT_EQ(getAnimationMemoryHeld(), parsed);
+}
+
+TEST_F(SpriteNodeTest, AllAnimationsTogetherStayWithinTheirBound)
+{
+	test::CRecordingLogger logger;
+	setWorldLogger(&logger);
+	sandbox->folder().write("wide.gani", "GANI0001SPRITE 1 a.png 0 0 32 32 x\nSINGLEDIRECTION\nANI\n"
+										 "1 0 0 1 1 0 1 2 0 1 3 0 1 4 0 1 5 0 1 6 0 1 7 0 1 8 0 1 9 0\nANIEND\n");
+	ASSERT_TRUE(apply("wide.gani"));
+	ASSERT_EQ(node->getShownSprites().size(), 10u);
+	const size_t tenSprites = getAnimationMemoryHeld();
+	node->clearFrames();
+	const size_t parsed = getAnimationMemoryHeld();
+	const size_t sprite = (tenSprites - parsed) / 10;
+	ASSERT_GT(sprite, 0u);
+	// Room for 25 sprite nodes, and for no animation file more.
+	setAnimationMemoryLimit(parsed + 25 * sprite);
+
+	irr::scene::ISceneManager* scene = engine().getDevice()->getSceneManager();
+	CAnimation* animation = engine().getAnimation("wide.gani");
+	const size_t expected[] = {10, 10, 5, 0};
+	std::vector<CAnimatedSpriteSceneNode*> nodes;
+	for (size_t shown : expected) {
+		nodes.push_back(new CAnimatedSpriteSceneNode(scene->getRootSceneNode(), scene));
+		animation->applyToNode(nodes.back(), nullptr);
+		EXPECT_EQ(nodes.back()->getShownSprites().size(), shown);
+	}
+	sandbox->folder().write("more.gani", "GANI0001SPRITE 1 a.png 0 0 32 32 x\nSINGLEDIRECTION\nANI\n1 0 0\nANIEND\n");
+	ASSERT_NE(engine().getAnimation("more.gani"), nullptr);
+	EXPECT_TRUE(engine().getAnimation("more.gani")->getFrames().empty()) << "its frame does not fit";
+	EXPECT_LE(getAnimationMemoryHeld(), getAnimationMemoryLimit());
+	size_t warnings = 0;
+	for (const test::SLoggedLine& line : logger.lines)
+		warnings += line.text == "core" && line.level == irr::ELL_WARNING;
+	EXPECT_EQ(warnings, 1u);
+
+	for (CAnimatedSpriteSceneNode* created : nodes) {
+		created->remove();
+		created->drop();
+	}
+	EXPECT_EQ(getAnimationMemoryHeld(), parsed + engine().getAnimation("more.gani")->getHeldBytes());
+	setWorldLogger(nullptr);
 }

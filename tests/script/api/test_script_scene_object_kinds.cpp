@@ -154,6 +154,8 @@ TEST_F(SceneObjectKindsTest, AnimationAndDirectionDriveTheSpriteNode)
 
 	ASSERT_TRUE(runner.runScript("void main() { a.Direction = 2; }"));
 	EXPECT_EQ(node->getDirection(), 2u);
-	EXPECT_TRUE(node->getFrameNodes()[0][2][0]->isVisible());
-	EXPECT_FALSE(node->getFrameNodes()[0][0][0]->isVisible());
+	ASSERT_EQ(node->getShownSprites().size(), 1u);
+	EXPECT_EQ(node->getShownFrame(), 0u);
+	EXPECT_EQ(node->getShownDirection(), 2u);
+	EXPECT_TRUE(node->getShownSprites()[0]->isVisible());
 }
