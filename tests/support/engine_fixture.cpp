@@ -115,16 +115,5 @@ bool pumpUntil(CGameEngine& engine, const std::function<bool()>& done, int timeo
 	}, timeoutMs);
 }
 
-bool waitUntil(const std::function<bool()>& done, int timeoutMs)
-{
-	const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-	do {
-		if (done())
-			return true;
-		std::this_thread::sleep_for(std::chrono::milliseconds(20));
-	} while (std::chrono::steady_clock::now() < end);
-	return done();
-}
-
 } // namespace test
 } // namespace orv

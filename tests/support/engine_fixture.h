@@ -83,9 +83,5 @@ protected:
 //! for tests that wait on a peer over a real socket.
 bool pumpUntil(CGameEngine& engine, const std::function<bool()>& done, int timeoutMs = kGenerousTimeoutMs);
 
-//! Asks done() again and again until it holds (true) or the time runs out
-//! (false); for tests that wait on another process.
-bool waitUntil(const std::function<bool()>& done, int timeoutMs);
-
 } // namespace test
 } // namespace orv
