@@ -128,13 +128,6 @@ void CSceneObject::prefetchSync(ESyncPhase phase) const
 		prefetch(EngineAttributeById[id]);
 }
 
-void CSceneObject::prefetchFields() const
-{
-	const char* first = reinterpret_cast<const char*>(this);
-	const char* end = reinterpret_cast<const char*>(&EngineAttributeById[EP_IMAGE] + 1);
-	prefetchRange(first, static_cast<unsigned>(end - first));
-}
-
 b2Body* CSceneObject::getBody() const
 {
 	// The world may have gone before the object (the end of the program). The

@@ -153,10 +153,6 @@ public:
 	//! Starts loading what that synchronisation will read: the reference
 	//! count, the body, the attributes and the node, without waiting for them.
 	void prefetchSync(ESyncPhase phase) const;
-	//! Starts loading the object's own fields that prefetchSync and the
-	//! synchronisations read: asked for some objects earlier, prefetchSync
-	//! finds them in the cache and does not wait.
-	void prefetchFields() const;
 
 	//! Physics units, as the last syncPositionFromBody saw it; the origin,
 	//! where the body is made, before the first.
