@@ -74,7 +74,12 @@ public:
 	u32 size() const;
 	//! Number of UTF-16 code units.
 	u32 size_raw() const { return static_cast<u32>(units().size()); }
-	bool empty() const { return units().empty(); }
+	// Attributes ask for every number they store; it reads the pointer alone.
+	bool empty() const
+	{
+		const std::u16string* p = body();
+		return !p || p->empty();
+	}
 	//! The character at an index, 0 past the end.
 	uchar32_t charAt(u32 index) const;
 	//! The last character, 0 when empty.

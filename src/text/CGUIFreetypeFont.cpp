@@ -1,5 +1,7 @@
 #include "text/CGUIFreetypeFont.h"
 
+#include <algorithm>
+
 #include <IFileSystem.h>
 #include <IGUIEnvironment.h>
 #include <ILogger.h>
@@ -97,8 +99,7 @@ bool CGUIFreetypeFont::load(const io::path& fileName, u32 pixelSize)
 	}
 	SizeMetrics = Face->size->metrics;
 
-	CellSize = computeGlyphCellSize(Face, PixelSize);
-	if (planGlyphPage(PixelSize, CellSize, MaxPageSize, Driver->getMaxTextureSize()).getCellCount() == 0) {
+	if (!CGlyphPageShelves(planPageSize()).fitsEmptyPage(core::dimension2du(PixelSize, PixelSize))) {
 		log("The glyphs of this size do not fit a page texture.");
 		return false;
 	}
@@ -209,56 +210,95 @@ u32 CGUIFreetypeFont::getGlyphIndexByChar(core::uchar32_t c) const
 
 	const u32 half = BatchSize / 2;
 	const u32 first = c > half ? c - half : 0;
+	std::vector<u32> batch;
 	for (u32 k = first; k - first < BatchSize; ++k) {
 		const u32 neighbour = FT_Get_Char_Index(Face, k);
-		if (neighbour != 0 && neighbour < Glyphs.size() && !Glyphs[neighbour].Loaded)
-			preloadGlyph(neighbour);
+		if (neighbour != 0 && neighbour < Glyphs.size())
+			batch.push_back(neighbour);
 	}
 	// The batch is centred on the character, so a U+FFFD standing in for it
 	// usually lies outside.
-	if (index != 0 && !Glyphs[index].Loaded)
-		preloadGlyph(index);
+	if (index != 0)
+		batch.push_back(index);
+	loadGlyphs(batch);
 	return index;
 }
 
-void CGUIFreetypeFont::preloadGlyph(u32 glyphIndex) const
+void CGUIFreetypeFont::loadGlyphs(const std::vector<u32>& glyphIndices) const
 {
-	SGUIFreetypeGlyph& glyph = Glyphs[glyphIndex];
-	if (glyph.Loaded)
-		return;
+	struct SRendered
+	{
+		u32 Index;
+		FT_Pixel_Mode PixelMode;
+	};
+	std::vector<SRendered> rendered;
+	for (u32 index : glyphIndices) {
+		// Characters may share a glyph.
+		const bool seen = std::any_of(
+			rendered.begin(), rendered.end(), [index](const SRendered& done) { return done.Index == index; });
+		FT_Pixel_Mode pixelMode;
+		if (!Glyphs[index].Loaded && !seen && renderGlyph(index, pixelMode))
+			rendered.push_back({index, pixelMode});
+	}
+	std::stable_sort(rendered.begin(), rendered.end(), [this](const SRendered& a, const SRendered& b) {
+		return Glyphs[a.Index].SourceRect.getHeight() > Glyphs[b.Index].SourceRect.getHeight();
+	});
+	for (const SRendered& glyph : rendered)
+		placeGlyph(glyph.Index, glyph.PixelMode);
+}
+
+bool CGUIFreetypeFont::renderGlyph(u32 glyphIndex, FT_Pixel_Mode& pixelMode) const
+{
 	useFaceSize();
 	if (FT_Load_Glyph(Face, glyphIndex, LoadFlags) != 0)
-		return;
+		return false;
 	const FT_GlyphSlot slot = Face->glyph;
 	const FT_Bitmap& bitmap = slot->bitmap;
-
-	CGUIFreetypeGlyphPage* page = Pages.empty() ? 0 : Pages.getLast();
-	if (!page || page->getAvailableSlots() == 0)
-		page = createGlyphPage(static_cast<FT_Pixel_Mode>(bitmap.pixel_mode));
-	if (!page)
-		return;
-
-	glyph.PageIndex = Pages.size() - 1;
+	SGUIFreetypeGlyph& glyph = Glyphs[glyphIndex];
 	glyph.Advance = slot->advance;
 	glyph.Offset = core::vector2di(slot->bitmap_left, slot->bitmap_top);
-	const core::vector2di corner = page->takeCell().UpperLeftCorner;
-	const core::dimension2du size(core::min_(bitmap.width, CellSize.Width), core::min_(bitmap.rows, CellSize.Height));
-	glyph.SourceRect = core::recti(corner, corner + core::vector2di(size.Width, size.Height));
+	const core::dimension2du page = planPageSize();
+	const core::dimension2du size(core::min_(bitmap.width, page.Width - core::min_(page.Width, GLYPH_GAP)),
+		core::min_(bitmap.rows, page.Height - core::min_(page.Height, GLYPH_GAP)));
+	glyph.SourceRect = core::recti(0, 0, static_cast<s32>(size.Width), static_cast<s32>(size.Height));
 	glyph.Surface = createGlyphSurface(Driver, bitmap, size);
+	pixelMode = static_cast<FT_Pixel_Mode>(bitmap.pixel_mode);
+	return true;
+}
+
+void CGUIFreetypeFont::placeGlyph(u32 glyphIndex, FT_Pixel_Mode pixelMode) const
+{
+	SGUIFreetypeGlyph& glyph = Glyphs[glyphIndex];
+	const core::dimension2du size(glyph.SourceRect.getWidth(), glyph.SourceRect.getHeight());
+	core::vector2di corner;
+	CGUIFreetypeGlyphPage* page = Pages.empty() ? 0 : Pages.getLast();
+	if (!page || !page->takeRoom(size, corner)) {
+		page = createGlyphPage(pixelMode);
+		if (!page || !page->takeRoom(size, corner)) {
+			if (glyph.Surface)
+				glyph.Surface->drop();
+			glyph = SGUIFreetypeGlyph();
+			return;
+		}
+	}
+	glyph.PageIndex = Pages.size() - 1;
+	glyph.SourceRect = core::recti(corner, size);
 	glyph.Loaded = true;
 	page->addPendingGlyph(glyphIndex);
 }
 
+core::dimension2du CGUIFreetypeFont::planPageSize() const
+{
+	return planGlyphPageSize(PixelSize, MaxPageSize, Driver->getMaxTextureSize());
+}
+
 CGUIFreetypeGlyphPage* CGUIFreetypeFont::createGlyphPage(FT_Pixel_Mode pixelMode) const
 {
-	const SGlyphPageGrid grid = planGlyphPage(PixelSize, CellSize, MaxPageSize, Driver->getMaxTextureSize());
-	if (grid.getCellCount() == 0)
-		return 0;
 	const char* family = Face->family_name ? Face->family_name : "";
 	const char* style = Face->style_name ? Face->style_name : "";
 	const io::path name = io::path("TTFontGlyphPage_") + family + "." + style + "." + io::path(PixelSize) + "_" +
 		io::path(Pages.size());
-	CGUIFreetypeGlyphPage* page = new CGUIFreetypeGlyphPage(Driver, name, grid);
+	CGUIFreetypeGlyphPage* page = new CGUIFreetypeGlyphPage(Driver, name, planPageSize());
 	if (!page->createPageTexture(pixelMode)) {
 		delete page;
 		return 0;
@@ -278,9 +318,9 @@ const SGUIFreetypeGlyph* CGUIFreetypeFont::getGlyph(u32 glyphIndex) const
 	return glyphIndex < Glyphs.size() ? &Glyphs[glyphIndex] : 0;
 }
 
-const SGlyphPageGrid* CGUIFreetypeFont::getPageGrid(u32 index) const
+core::dimension2du CGUIFreetypeFont::getPageSize(u32 index) const
 {
-	return index < Pages.size() ? &Pages[index]->getGrid() : 0;
+	return index < Pages.size() ? Pages[index]->getSize() : core::dimension2du(0, 0);
 }
 
 video::ITexture* CGUIFreetypeFont::getPageTextureByIndex(u32 index) const

@@ -16,7 +16,6 @@
 #include <path.h>
 
 #include "base/ustring16.h"
-#include "text/GlyphPageGrid.h"
 #include "text/SGUIFreetypeGlyph.h"
 
 namespace irr {
@@ -114,10 +113,8 @@ public:
 	//! The record of a glyph index, null past the face's glyphs.
 	const SGUIFreetypeGlyph* getGlyph(u32 glyphIndex) const;
 	u32 getPageCount() const { return Pages.size(); }
-	//! The grid a page was made with (null past the last).
-	const SGlyphPageGrid* getPageGrid(u32 index) const;
-	//! The cell every glyph of this font gets.
-	const core::dimension2du& getCellSize() const { return CellSize; }
+	//! The size of a page texture (0 x 0 past the last).
+	core::dimension2du getPageSize(u32 index) const;
 	//! The face's ascender in whole pixels.
 	s32 getAscender() const { return static_cast<s32>(SizeMetrics.ascender / 64); }
 
@@ -133,8 +130,15 @@ private:
 	void updateLoadFlags();
 	// Sets the shared face to this font's size when another font changed it.
 	void useFaceSize() const;
-	void preloadGlyph(u32 glyphIndex) const;
+	// Renders the glyphs that are not loaded yet and packs them, tallest
+	// first, which leaves the least room unused on the shelves.
+	void loadGlyphs(const std::vector<u32>& glyphIndices) const;
+	// Renders one glyph into its Surface, cut to a new page; false when FreeType fails.
+	bool renderGlyph(u32 glyphIndex, FT_Pixel_Mode& pixelMode) const;
+	// Finds room on the last page or a new one; without room the picture is dropped.
+	void placeGlyph(u32 glyphIndex, FT_Pixel_Mode pixelMode) const;
 	CGUIFreetypeGlyphPage* createGlyphPage(FT_Pixel_Mode pixelMode) const;
+	core::dimension2du planPageSize() const;
 
 	// Layout of a text given as code points (text/CGUIFreetypeFont_layout.cpp).
 	template <typename Char> core::dimension2d<u32> measure(const Char* text, size_t length) const;
@@ -170,7 +174,6 @@ private:
 	FT_Face Face = 0;
 	FT_Size_Metrics SizeMetrics = {};
 	FT_Int32 LoadFlags = 0;
-	core::dimension2du CellSize;
 	// Text operations are const in IGUIFont, yet they render glyphs.
 	mutable core::array<CGUIFreetypeGlyphPage*> Pages;
 	// Indexed by glyph index; index 0 (no glyph) is never loaded.

@@ -52,7 +52,7 @@ void CGUIFreetypeFont::draw(const core::stringw& text, const core::rect<s32>& po
 			}
 			pen += kerningOfPair(c, glyph.Index, previous, previousGlyph);
 			const SGUIFreetypeGlyph& record = Glyphs[glyph.Index];
-			// A glyph FreeType could not render, or that found no page, has no cell.
+			// A glyph FreeType could not render, or that found no page, is not loaded.
 			if (record.Loaded && record.PageIndex < Pages.size()) {
 				CGUIFreetypeGlyphPage* page = Pages[record.PageIndex];
 				page->RenderPositions.push_back(

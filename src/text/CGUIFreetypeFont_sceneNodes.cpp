@@ -137,7 +137,7 @@ core::array<scene::ISceneNode*> CGUIFreetypeFont::createTextSceneNode(const wcha
 			continue;
 		const CGUIFreetypeGlyphPage* page = Pages[record.PageIndex];
 		// The page's planned size: a null driver's textures report none.
-		const core::dimension2du& pageSize = page->getGrid().PageSize;
+		const core::dimension2du& pageSize = page->getSize();
 		const f32 left = record.SourceRect.UpperLeftCorner.X / static_cast<f32>(pageSize.Width);
 		const f32 right = left + record.SourceRect.getWidth() / static_cast<f32>(pageSize.Width);
 		const f32 top = record.SourceRect.UpperLeftCorner.Y / static_cast<f32>(pageSize.Height);

@@ -10,10 +10,10 @@ namespace irr {
 namespace gui {
 
 CGUIFreetypeGlyphPage::CGUIFreetypeGlyphPage(video::IVideoDriver* driver, const io::path& name,
-	const SGlyphPageGrid& grid)
+	const core::dimension2du& size)
 	: Driver(driver)
 	, Name(name)
-	, Grid(grid)
+	, Shelves(size)
 {
 }
 
@@ -35,7 +35,7 @@ bool CGUIFreetypeGlyphPage::createPageTexture(FT_Pixel_Mode pixelMode)
 		return false;
 	const bool mipMaps = Driver->getTextureCreationFlag(video::ETCF_CREATE_MIP_MAPS);
 	Driver->setTextureCreationFlag(video::ETCF_CREATE_MIP_MAPS, false);
-	Texture = Driver->addTexture(Grid.PageSize, Name,
+	Texture = Driver->addTexture(Shelves.getPageSize(), Name,
 		pixelMode == FT_PIXEL_MODE_MONO ? video::ECF_A1R5G5B5 : video::ECF_A8R8G8B8);
 	Driver->setTextureCreationFlag(video::ETCF_CREATE_MIP_MAPS, mipMaps);
 	if (!Texture)
@@ -49,12 +49,9 @@ bool CGUIFreetypeGlyphPage::createPageTexture(FT_Pixel_Mode pixelMode)
 	return true;
 }
 
-core::recti CGUIFreetypeGlyphPage::takeCell()
+bool CGUIFreetypeGlyphPage::takeRoom(const core::dimension2du& size, core::vector2di& corner)
 {
-	const core::vector2di corner = Grid.getCellCorner(UsedSlots);
-	++UsedSlots;
-	Dirty = true;
-	return core::recti(corner, corner);
+	return Shelves.place(size, corner);
 }
 
 void CGUIFreetypeGlyphPage::addPendingGlyph(u32 glyphIndex)
@@ -103,8 +100,8 @@ void CGUIFreetypeGlyphPage::updateTexture(std::vector<SGUIFreetypeGlyph>& glyphs
 		if (!glyph.Loaded || !glyph.Surface)
 			continue;
 		const core::dimension2du surface = glyph.Surface->getDimension();
-		const core::recti part(0, 0, static_cast<s32>(std::min(surface.Width, Grid.CellSize.Width)),
-			static_cast<s32>(std::min(surface.Height, Grid.CellSize.Height)));
+		const core::recti part(0, 0, std::min(static_cast<s32>(surface.Width), glyph.SourceRect.getWidth()),
+			std::min(static_cast<s32>(surface.Height), glyph.SourceRect.getHeight()));
 		glyph.Surface->copyTo(target, glyph.SourceRect.UpperLeftCorner, part);
 		glyph.Surface->drop();
 		glyph.Surface = 0;

@@ -1,5 +1,5 @@
 #pragma once
-// One texture of a font's glyph pictures, a grid of cells filled in order.
+// One texture of a font's glyph pictures, packed in shelves.
 // Glyph pictures wait in the page until text is about to be drawn, then all
 // go into the texture under one lock.
 
@@ -11,7 +11,7 @@
 #include <rect.h>
 #include <vector2d.h>
 
-#include "text/GlyphPageGrid.h"
+#include "text/GlyphPageShelves.h"
 #include "text/SGUIFreetypeGlyph.h"
 
 namespace irr {
@@ -25,8 +25,8 @@ namespace gui {
 class CGUIFreetypeGlyphPage
 {
 public:
-	//! A page of that grid whose texture is not made yet; the driver is not grabbed.
-	CGUIFreetypeGlyphPage(video::IVideoDriver* driver, const io::path& name, const SGlyphPageGrid& grid);
+	//! A page of that size whose texture is not made yet; the driver is not grabbed.
+	CGUIFreetypeGlyphPage(video::IVideoDriver* driver, const io::path& name, const core::dimension2du& size);
 	//! Removes the texture from the driver.
 	~CGUIFreetypeGlyphPage();
 	CGUIFreetypeGlyphPage(const CGUIFreetypeGlyphPage&) = delete;
@@ -37,17 +37,15 @@ public:
 	bool createPageTexture(FT_Pixel_Mode pixelMode);
 
 	video::ITexture* getTexture() const { return Texture; }
-	const SGlyphPageGrid& getGrid() const { return Grid; }
-	u32 getAvailableSlots() const { return Grid.getCellCount() - UsedSlots; }
-	u32 getUsedSlots() const { return UsedSlots; }
+	const core::dimension2du& getSize() const { return Shelves.getPageSize(); }
 	bool isDirty() const { return Dirty; }
 
-	//! The next free cell (there must be one), marked used.
-	core::recti takeCell();
+	//! Room for a picture of that size (see CGlyphPageShelves::place).
+	bool takeRoom(const core::dimension2du& size, core::vector2di& corner);
 	//! The glyph's Surface goes into the texture at the next upload.
 	void addPendingGlyph(u32 glyphIndex);
 	//! Copies every pending glyph of `glyphs` (indexed by glyph index) into
-	//! the texture, each cut to its cell, and drops its Surface. A texture
+	//! the texture, each cut to its SourceRect, and drops its Surface. A texture
 	//! that cannot be locked keeps them waiting.
 	void updateTexture(std::vector<SGUIFreetypeGlyph>& glyphs);
 
@@ -66,8 +64,7 @@ private:
 	video::ITexture* Texture = 0;
 	video::IVideoDriver* Driver;
 	io::path Name;
-	SGlyphPageGrid Grid;
-	u32 UsedSlots = 0;
+	CGlyphPageShelves Shelves;
 	bool Dirty = false;
 	std::vector<u32> PendingGlyphs;
 };

@@ -19,11 +19,11 @@ namespace gui {
 
 struct SGUIFreetypeGlyph
 {
-	//! Rendered and given a cell; set even when FreeType gave no picture.
+	//! Rendered and given room on a page; set even when FreeType gave no picture.
 	bool Loaded = false;
 	u32 PageIndex = 0;
-	//! The picture in the page texture: the cell's corner to the corner plus
-	//! the bitmap's width and rows (never beyond the cell).
+	//! The picture in the page texture: its corner to the corner plus the
+	//! bitmap's width and rows (cut only where a page is smaller).
 	core::rect<s32> SourceRect;
 	//! FreeType's bitmap left and bitmap top.
 	core::vector2di Offset;

@@ -400,12 +400,18 @@ void CPhysicsManager::setAngularDamping(b2Body* body, f32 damping)
 
 b2Vec2 CPhysicsManager::getAccumulatedForce(const b2Body* body) const
 {
+	// Every object's sync asks, and mostly nothing pushes: the empty map is
+	// not even hashed.
+	if (Forces.empty())
+		return b2Vec2(0.0f, 0.0f);
 	const auto found = Forces.find(body);
 	return found == Forces.end() ? b2Vec2(0.0f, 0.0f) : found->second.force;
 }
 
 f32 CPhysicsManager::getAccumulatedTorque(const b2Body* body) const
 {
+	if (Forces.empty())
+		return 0.0f;
 	const auto found = Forces.find(body);
 	return found == Forces.end() ? 0.0f : found->second.torque;
 }

@@ -1,7 +1,7 @@
 #include <filesystem>
 #include <fstream>
-#include <set>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 #include <irrlicht.h>
@@ -9,7 +9,7 @@
 #include "FontTestSupport.h"
 #include "support/engine_fixture.h"
 #include "text/CGUIFreetypeGlyphPage.h"
-#include "text/GlyphPageGrid.h"
+#include "text/GlyphPageShelves.h"
 #include "text/SGUIFreetypeFace.h"
 
 using irr::core::dimension2du;
@@ -142,42 +142,97 @@ TEST(GlyphPagePlan, PageSidesFollowThePixelSizeWithinTheLimit)
 	struct Case
 	{
 		irr::u32 pixelSize;
-		dimension2du cell;
 		dimension2du fontLimit;
 		dimension2du driverLimit;
 		dimension2du page;
-		irr::u32 cells;
 	};
 	const dimension2du none(0, 0);
+	const dimension2du large(16384, 16384);
 	const Case cases[] = {
-		{14, {14, 14}, none, {16384, 16384}, {256, 256}, 18 * 18},
-		// Cells larger than the pixel size: the page doubles until 128 fit.
-		{21, {22, 30}, none, {16384, 16384}, {512, 512}, 23 * 17},
-		{14, {41, 25}, none, {16384, 16384}, {512, 512}, 12 * 20},
-		{14, {41, 25}, {256, 256}, {16384, 16384}, {256, 256}, 6 * 10},
-		{43, {122, 74}, none, {16384, 16384}, {2048, 2048}, 16 * 27},
-		{22, {22, 22}, none, {16384, 16384}, {512, 512}, 23 * 23},
-		{43, {43, 43}, none, {16384, 16384}, {1024, 1024}, 23 * 23},
-		{85, {85, 85}, none, {16384, 16384}, {2048, 2048}, 24 * 24},
-		{169, {169, 169}, none, {16384, 16384}, {4096, 4096}, 24 * 24},
+		{14, none, large, {256, 256}},
+		{21, none, large, {256, 256}},
+		{22, none, large, {512, 512}},
+		{43, none, large, {1024, 1024}},
+		{85, none, large, {2048, 2048}},
+		{256, none, large, {2048, 2048}},
 		// A driver that names no limit: 1024 x 1024.
-		{169, {169, 169}, none, none, {1024, 1024}, 6 * 6},
+		{169, none, none, {1024, 1024}},
 		// The font's own limit wins, its own width and height kept.
-		{43, {43, 43}, {512, 256}, {16384, 16384}, {512, 256}, 11 * 5},
-		{14, {14, 14}, {512, 256}, {16384, 16384}, {256, 256}, 18 * 18},
-		{22, {22, 22}, {0, 256}, {128, 128}, {128, 128}, 5 * 5},
-		// A cell larger than the page: no page at all.
-		{200, {300, 200}, none, {256, 256}, {256, 256}, 0},
+		{43, {512, 256}, large, {512, 256}},
+		{14, {512, 256}, large, {256, 256}},
+		{22, {0, 256}, {128, 128}, {128, 128}},
 	};
 	for (const Case& c : cases) {
 		SCOPED_TRACE(c.pixelSize);
-		const irr::gui::SGlyphPageGrid grid = irr::gui::planGlyphPage(c.pixelSize, c.cell, c.fontLimit, c.driverLimit);
-		EXPECT_EQ(grid.PageSize, c.page);
-		EXPECT_EQ(grid.getCellCount(), c.cells);
+		EXPECT_EQ(irr::gui::planGlyphPageSize(c.pixelSize, c.fontLimit, c.driverLimit), c.page);
 	}
 }
 
-TEST_F(FontStoreTest, EveryGlyphFitsItsOwnCell)
+TEST(GlyphPageShelves, PicturesTakeTheShortestShelfWithRoomAndKeepAGap)
+{
+	struct Case
+	{
+		dimension2du picture;
+		bool placed;
+		irr::core::vector2di corner;
+	};
+	// One page of 10 x 10, filled in this order.
+	const Case cases[] = {
+		{{4, 4}, true, {0, 0}},
+		// A shelf 5 high (picture and gap) takes a lower picture beside the first.
+		{{4, 2}, true, {5, 0}},
+		// Full row: a new shelf below.
+		{{3, 3}, true, {0, 5}},
+		// The 4-high shelf is the shortest with room.
+		{{2, 2}, true, {4, 5}},
+		{{2, 3}, true, {7, 5}},
+		// Nothing is left that is 3 high.
+		{{1, 3}, false, {0, 0}},
+		// Larger than the page with its gap.
+		{{10, 1}, false, {0, 0}},
+		// Empty pictures take nothing.
+		{{0, 5}, true, {0, 0}},
+		// Both shelves are full, and one row below is too little for a picture and its gap.
+		{{1, 1}, false, {0, 0}},
+	};
+	irr::gui::CGlyphPageShelves shelves(dimension2du(10, 10));
+	int step = 0;
+	for (const Case& c : cases) {
+		SCOPED_TRACE(step++);
+		irr::core::vector2di corner(-1, -1);
+		ASSERT_EQ(shelves.place(c.picture, corner), c.placed);
+		if (c.placed)
+			EXPECT_EQ(corner, c.corner);
+	}
+}
+
+namespace {
+
+// The glyph's rectangle with the gap right of and below it.
+irr::core::recti withGap(const irr::core::recti& source)
+{
+	return irr::core::recti(source.UpperLeftCorner,
+		source.LowerRightCorner + irr::core::vector2di(irr::gui::GLYPH_GAP, irr::gui::GLYPH_GAP));
+}
+
+bool overlap(const irr::core::recti& a, const irr::core::recti& b)
+{
+	return a.UpperLeftCorner.X < b.LowerRightCorner.X && b.UpperLeftCorner.X < a.LowerRightCorner.X &&
+		a.UpperLeftCorner.Y < b.LowerRightCorner.Y && b.UpperLeftCorner.Y < a.LowerRightCorner.Y;
+}
+
+// Bytes of every page texture of a grey font.
+size_t pageBytes(const CGUIFreetypeFont& font)
+{
+	size_t bytes = 0;
+	for (irr::u32 i = 0; i < font.getPageCount(); ++i)
+		bytes += static_cast<size_t>(font.getPageSize(i).getArea()) * 4;
+	return bytes;
+}
+
+} // namespace
+
+TEST_F(FontStoreTest, GlyphsLieWholeOnTheirPagesApartFromEachOther)
 {
 	struct Case
 	{
@@ -188,14 +243,14 @@ TEST_F(FontStoreTest, EveryGlyphFitsItsOwnCell)
 	};
 	const dimension2du none(0, 0);
 	const Case cases[] = {
-		// Their widest glyphs make cells wider than the pixel size, so the
-		// pages are larger than 256 x 256 at 14 px.
-		{DEJAVU_SANS, 14, none, {512, 512}},
-		{DEJAVU_SERIF, 14, none, {512, 512}},
-		{FREE_SANS, 14, none, {512, 512}},
-		{DEJAVU_SANS, 22, none, {1024, 1024}},
-		{DEJAVU_SANS, 43, none, {2048, 2048}},
-		{DEJAVU_SANS, 14, {128, 192}, {128, 192}},
+		{DEJAVU_SANS, 14, none, {256, 256}},
+		{DEJAVU_SERIF, 14, none, {256, 256}},
+		{FREE_SANS, 14, none, {256, 256}},
+		{DEJAVU_SANS, 22, none, {512, 512}},
+		{DEJAVU_SANS, 43, none, {1024, 1024}},
+		// Small pages: the glyphs spread over several.
+		{DEJAVU_SANS, 14, {128, 64}, {128, 64}},
+		{DEJAVU_SANS, 60, {256, 256}, {256, 256}},
 	};
 	for (const Case& c : cases) {
 		SCOPED_TRACE(std::string(c.path) + " " + std::to_string(c.pixelSize));
@@ -209,34 +264,62 @@ TEST_F(FontStoreTest, EveryGlyphFitsItsOwnCell)
 			font->getGlyphIndexByChar(c + 128);
 
 		CFreetypeReference reference(c.path, c.pixelSize);
-		const dimension2du cell = font->getCellSize();
-		std::set<std::pair<irr::u32, irr::u32>> usedCells;
+		std::vector<std::vector<irr::core::recti>> placed(font->getPageCount());
 		irr::u32 loaded = 0;
 		for (irr::u32 index = 1; font->getGlyph(index); ++index) {
 			const irr::gui::SGUIFreetypeGlyph& glyph = *font->getGlyph(index);
 			if (!glyph.Loaded)
 				continue;
 			++loaded;
-			const irr::gui::SGlyphPageGrid* grid = font->getPageGrid(glyph.PageIndex);
-			ASSERT_NE(grid, nullptr);
-			EXPECT_EQ(grid->PageSize, c.page);
-			const irr::core::vector2di corner = glyph.SourceRect.UpperLeftCorner;
-			const irr::u32 column = static_cast<irr::u32>(corner.X) / cell.Width;
-			const irr::u32 row = static_cast<irr::u32>(corner.Y) / cell.Height;
-			ASSERT_EQ(irr::core::vector2di(column * cell.Width, row * cell.Height), corner);
-			EXPECT_TRUE(usedCells.insert({glyph.PageIndex, row * grid->Columns + column}).second)
-				<< "glyph " << index << " shares a cell";
-			EXPECT_LE(glyph.SourceRect.LowerRightCorner.X, static_cast<irr::s32>(corner.X + cell.Width));
-			EXPECT_LE(glyph.SourceRect.LowerRightCorner.Y, static_cast<irr::s32>(corner.Y + cell.Height));
-			EXPECT_LE(static_cast<irr::u32>(glyph.SourceRect.LowerRightCorner.X), grid->PageSize.Width);
-			EXPECT_LE(static_cast<irr::u32>(glyph.SourceRect.LowerRightCorner.Y), grid->PageSize.Height);
+			ASSERT_LT(glyph.PageIndex, font->getPageCount());
+			const dimension2du page = font->getPageSize(glyph.PageIndex);
+			EXPECT_EQ(page, c.page);
+			const irr::core::recti room = withGap(glyph.SourceRect);
+			EXPECT_GE(room.UpperLeftCorner.X, 0);
+			EXPECT_GE(room.UpperLeftCorner.Y, 0);
+			EXPECT_LE(room.LowerRightCorner.X, static_cast<irr::s32>(page.Width));
+			EXPECT_LE(room.LowerRightCorner.Y, static_cast<irr::s32>(page.Height));
 			// Nothing of FreeType's picture is cut off.
 			const SFreetypeGlyph expected = reference.renderGlyphIndex(index);
 			EXPECT_EQ(glyph.SourceRect.getWidth(), expected.width) << "glyph " << index;
 			EXPECT_EQ(glyph.SourceRect.getHeight(), expected.rows) << "glyph " << index;
 			EXPECT_EQ(glyph.Offset, irr::core::vector2di(expected.left, expected.top)) << "glyph " << index;
+			if (glyph.SourceRect.getArea() == 0)
+				continue;
+			for (const irr::core::recti& other : placed[glyph.PageIndex])
+				ASSERT_FALSE(overlap(room, other)) << "glyph " << index << " touches another";
+			placed[glyph.PageIndex].push_back(room);
 		}
 		EXPECT_GT(loaded, 300u);
+	}
+}
+
+TEST_F(FontStoreTest, PagesHoldWhatTheirTextNeedsAndLittleMore)
+{
+	struct Case
+	{
+		irr::u32 pixelSize;
+		irr::u32 lastCharacter;
+		irr::u32 pages;
+		size_t maxBytes;
+	};
+	const size_t MiB = 1024 * 1024;
+	const Case cases[] = {
+		// ASCII.
+		{14, 127, 1, 256 * 256 * 4},
+		// Latin-1.
+		{14, 256, 1, 256 * 256 * 4},
+		{256, 256, 2, 32 * MiB},
+	};
+	for (const Case& c : cases) {
+		SCOPED_TRACE(std::to_string(c.pixelSize) + " px to " + std::to_string(c.lastCharacter));
+		SFontHolder font(create(DEJAVU_SANS, c.pixelSize));
+		ASSERT_TRUE(font);
+		// One at a time, as text asks for them, after the first batch.
+		for (irr::u32 ch = 0; ch < c.lastCharacter; ++ch)
+			font->getGlyphIndexByChar(ch);
+		EXPECT_EQ(font->getPageCount(), c.pages);
+		EXPECT_LE(pageBytes(*font.font), c.maxBytes);
 	}
 }
 
