@@ -25,7 +25,7 @@ using orv::test::makeWav;
 
 namespace {
 
-bool waitFor(const std::function<bool()>& condition, int milliseconds = 3000)
+bool waitFor(const std::function<bool()>& condition, int milliseconds = 30000)
 {
 	const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
 	while (std::chrono::steady_clock::now() < end) {

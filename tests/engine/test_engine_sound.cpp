@@ -31,17 +31,6 @@ namespace {
 
 using irr::core::ustring16;
 
-// Seconds of sound the device has mixed, which the wave writer has written:
-// the clock of the captured file's own samples.
-double mixedSeconds()
-{
-	ALCdevice* device = alcGetContextsDevice(alcGetCurrentContext());
-	ALCint64SOFT nanoseconds = 0;
-	if (device)
-		alcGetInteger64vSOFT(device, ALC_DEVICE_CLOCK_SOFT, 1, &nanoseconds);
-	return double(nanoseconds) / 1e9;
-}
-
 std::string asText(const test::Bytes& bytes)
 {
 	return std::string(bytes.begin(), bytes.end());
@@ -199,15 +188,15 @@ TEST_F(EngineSoundTest, CapturedFrameSoundStartsWithItsFrame)
 	// start or a busy machine moves both alike.
 	ASSERT_TRUE(alcIsExtensionPresent(alcGetContextsDevice(alcGetCurrentContext()), "ALC_SOFT_device_clock"));
 	const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-	while (mixedSeconds() < 0.4 && std::chrono::steady_clock::now() < deadline)
+	while (test::mixedSeconds() < 0.4 && std::chrono::steady_clock::now() < deadline)
 		std::this_thread::sleep_for(std::chrono::milliseconds(10));
-	const double stepFrom = mixedSeconds();
+	const double stepFrom = test::mixedSeconds();
 	stepFrame(nodeOf(walker));
-	const double stepTo = mixedSeconds();
+	const double stepTo = test::mixedSeconds();
 	ASSERT_GT(stepFrom, 0.0) << "the device's clock does not run";
 	// The tone is written whole before the file closes.
 	const double end = stepTo + 0.6;
-	while (mixedSeconds() < end && std::chrono::steady_clock::now() < deadline)
+	while (test::mixedSeconds() < end && std::chrono::steady_clock::now() < deadline)
 		std::this_thread::sleep_for(std::chrono::milliseconds(10));
 	engine().setPlayerObject(nullptr);
 	// The engine's teardown closes the device, which completes the file.

@@ -55,14 +55,17 @@ double rms(const std::vector<int16_t>& samples)
 	return samples.empty() ? 0.0 : std::sqrt(sum / samples.size());
 }
 
-// The deadline only ends a broken run; a busy machine plays no faster.
+// Waits until the source has stopped and the writer has written a tenth of
+// a second past it, by the device's own clock; the deadline only ends a
+// broken run.
 void waitUntilStopped(IAudioSource* source)
 {
 	const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
 	while (!source->isStopped() && std::chrono::steady_clock::now() < end)
 		std::this_thread::sleep_for(std::chrono::milliseconds(5));
-	// Let the writer take the last mixed samples.
-	std::this_thread::sleep_for(std::chrono::milliseconds(100));
+	const double stoppedAt = orv::test::mixedSeconds();
+	while (orv::test::mixedSeconds() < stoppedAt + 0.1 && std::chrono::steady_clock::now() < end)
+		std::this_thread::sleep_for(std::chrono::milliseconds(5));
 }
 
 class AudioCapture : public testing::Test

@@ -1,5 +1,9 @@
 #include "AudioTestSupport.h"
 
+#include <AL/alc.h>
+#define AL_ALEXT_PROTOTYPES
+#include <AL/alext.h>
+
 #include <cmath>
 #include <fstream>
 #include <iterator>
@@ -195,6 +199,15 @@ audio::IAudioSource* CHeldSources::hold(audio::IAudioSource* source)
 	if (source)
 		Sources.push_back(source);
 	return source;
+}
+
+double mixedSeconds()
+{
+	ALCdevice* device = alcGetContextsDevice(alcGetCurrentContext());
+	ALCint64SOFT nanoseconds = 0;
+	if (device)
+		alcGetInteger64vSOFT(device, ALC_DEVICE_CLOCK_SOFT, 1, &nanoseconds);
+	return double(nanoseconds) / 1e9;
 }
 
 } // namespace test

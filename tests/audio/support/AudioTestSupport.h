@@ -50,6 +50,10 @@ Bytes makeTone(double hz, double seconds, int rate, int channels);
 Bytes readFixture(const std::string& name);
 std::string fixturePath(const std::string& name);
 
+//! Seconds of sound the current context's device has mixed; through the wave
+//! writer, the clock of the captured file's own samples (0 without a device).
+double mixedSeconds();
+
 //! The caller's references to the sources a test made through a manager,
 //! dropped when the test's fixture goes, after the manager they outlive.
 class CHeldSources
