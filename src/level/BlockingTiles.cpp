@@ -1,5 +1,6 @@
 #include "level/BlockingTiles.h"
 
+#include <algorithm>
 #include <string>
 
 #include <ILogger.h>
@@ -96,8 +97,11 @@ private:
 	// would leave a seam in the outline. Indices are used as written, also
 	// where at the map's sides they reach into the next or previous row.
 	bool isRejected(s64 tl, s64 tr, s64 bl, s64 br) const;
+	//! Records the box of those corners and covers its cells.
+	void addBox(SBlockingShapes& shapes, s64 tl, s64 tr, s64 bl);
 
 	std::vector<u8>& Cells;
+	std::vector<u32> Down; // uncovered cells straight down from each, this pass
 };
 
 bool CBlockingGrid::isRejected(s64 tl, s64 tr, s64 bl, s64 br) const
@@ -124,41 +128,64 @@ bool CBlockingGrid::isRejected(s64 tl, s64 tr, s64 bl, s64 br) const
 
 u32 CBlockingGrid::mergePass(SBlockingShapes& shapes)
 {
-	u32 made = 0;
-	for (s64 i = 0; i < N; ++i) {
-		if (!blocking(i))
-			continue;
-		const s64 tl = i;
-		s64 tr = tl;
-		while (column(tr) < W - 1 && blocking(tr + 1))
-			++tr;
-		s64 bl = tl;
-		s64 br = tr;
-		while (bl + W < N) {
-			bool whole = true;
-			for (s64 j = bl + W; j <= br + W && whole; ++j)
-				whole = blocking(j);
-			if (!whole)
-				break;
-			bl += W;
-			br += W;
-		}
-		if (isRejected(tl, tr, bl, br))
-			continue;
+	// A rectangle grows right along its row's run of uncovered cells, then
+	// down while every cell below its span is uncovered: its height is the
+	// least count of uncovered cells straight down from its span. Boxes made
+	// earlier in the pass cover only cells at or after their own corner, so
+	// these counts, taken once at the start, stay true for every cell still
+	// uncovered; and every corner of one run shares that run's end. That
+	// keeps a pass linear in the cells instead of growing each rectangle anew.
+	std::vector<u32>& down = Down;
+	down.resize(static_cast<size_t>(N));
+	for (s64 i = N - 1; i >= 0; --i)
+		down[static_cast<size_t>(i)] = blocking(i) ? 1 + (i + W < N ? down[static_cast<size_t>(i + W)] : 0) : 0;
 
-		const s64 columns = tr - tl + 1;
-		const s64 rows = (bl - tl) / W + 1;
-		SBlockingBox box;
-		box.halfExtents = vector2df(columns / 2.0f, rows / 2.0f);
-		box.center = vector2df(static_cast<f32>(column(tl)) + box.halfExtents.X,
-			static_cast<f32>(row(tl)) + box.halfExtents.Y);
-		shapes.boxes.push_back(box);
-		for (s64 r = tl; r <= bl; r += W)
-			for (s64 j = r; j < r + columns; ++j)
-				Cells[static_cast<size_t>(j)] = CELL_COVERED;
-		++made;
+	std::vector<u32> spanDown;
+	u32 made = 0;
+	for (s64 start = 0; start < N; start += W) {
+		s64 c = 0;
+		while (c < W) {
+			if (!blocking(start + c)) {
+				++c;
+				continue;
+			}
+			s64 last = c;
+			while (last + 1 < W && blocking(start + last + 1))
+				++last;
+			// The least count from each corner of the run to its end.
+			spanDown.assign(static_cast<size_t>(last - c + 1), 0);
+			u32 least = down[static_cast<size_t>(start + last)];
+			for (s64 j = last; j >= c; --j) {
+				least = std::min(least, down[static_cast<size_t>(start + j)]);
+				spanDown[static_cast<size_t>(j - c)] = least;
+			}
+			const s64 tr = start + last;
+			for (s64 j = c; j <= last; ++j) {
+				const s64 tl = start + j;
+				const s64 below = static_cast<s64>(spanDown[static_cast<size_t>(j - c)] - 1) * W;
+				if (isRejected(tl, tr, tl + below, tr + below))
+					continue;
+				addBox(shapes, tl, tr, tl + below);
+				++made;
+				break;
+			}
+			c = last + 1;
+		}
 	}
 	return made;
+}
+
+void CBlockingGrid::addBox(SBlockingShapes& shapes, s64 tl, s64 tr, s64 bl)
+{
+	const s64 columns = tr - tl + 1;
+	const s64 rows = (bl - tl) / W + 1;
+	SBlockingBox box;
+	box.halfExtents = vector2df(columns / 2.0f, rows / 2.0f);
+	box.center =
+		vector2df(static_cast<f32>(column(tl)) + box.halfExtents.X, static_cast<f32>(row(tl)) + box.halfExtents.Y);
+	shapes.boxes.push_back(box);
+	for (s64 r = tl; r <= bl; r += W)
+		std::fill(Cells.begin() + r, Cells.begin() + r + columns, CELL_COVERED);
 }
 
 void CBlockingGrid::addEdges(SBlockingShapes& shapes) const
