@@ -1,15 +1,16 @@
 #!/bin/sh
 # Builds the fuzzers with clang (ASan and UBSan) and runs each from its seeds:
 # the receive path for FUZZ_SECONDS (60 by default), then the level reader,
-# the audio decoders and the image path for LEVEL_FUZZ_SECONDS,
-# AUDIO_FUZZ_SECONDS and IMAGE_FUZZ_SECONDS (30 each).
+# the audio decoders, the image path and the package list for
+# LEVEL_FUZZ_SECONDS, AUDIO_FUZZ_SECONDS, IMAGE_FUZZ_SECONDS and
+# PACKAGE_FUZZ_SECONDS (30 each).
 # Usage: scripts/run-fuzz.sh [build folder]
 set -e
 cd "$(dirname "$0")/.."
 BUILD="${1:-build-fuzz}"
 
 CC=clang CXX=clang++ cmake -S . -B "$BUILD" -DORV_FUZZ=ON -DORV_TESTS=OFF -DORV_BENCH=OFF >/dev/null
-cmake --build "$BUILD" -j3 --target fuzz_receive fuzz_level fuzz_audio_decoders fuzz_image
+cmake --build "$BUILD" -j3 --target fuzz_receive fuzz_level fuzz_audio_decoders fuzz_image fuzz_package_list
 
 # Absolute: the engine under test makes its own folder the working directory.
 FUZZ_DIR="$(cd "$BUILD" && pwd)/fuzz"
@@ -41,3 +42,6 @@ run_fuzzer fuzz_audio_decoders "${AUDIO_FUZZ_SECONDS:-30}" 100000 "$FUZZ_DIR/aud
 
 python3 fuzz/make_image_seeds.py "$FUZZ_DIR/image-corpus"
 run_fuzzer fuzz_image "${IMAGE_FUZZ_SECONDS:-30}" 65536 "$FUZZ_DIR/image-corpus" -close_fd_mask=1
+
+python3 fuzz/make_package_seeds.py "$FUZZ_DIR/package-corpus"
+run_fuzzer fuzz_package_list "${PACKAGE_FUZZ_SECONDS:-30}" 65536 "$FUZZ_DIR/package-corpus" -timeout=20 -close_fd_mask=1
