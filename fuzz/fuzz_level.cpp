@@ -10,7 +10,6 @@
 #include "level/CLevelLoader.h"
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 namespace
@@ -46,13 +45,7 @@ std::string fixedBoard()
     return board;
 }
 
-void writeFile(const fs::path& path, const char* data, std::size_t size)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(data, static_cast<std::streamsize>(size));
-}
-
-void writeFile(const fs::path& path, const std::string& text) { writeFile(path, text.data(), text.size()); }
+using orv::fuzz::writeFile;
 
 struct SWorld
 {

@@ -15,7 +15,6 @@
 #include <IReadFile.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -32,13 +31,7 @@ const char* const CLASSES =
     "<orvclasses version=\"1\"><objectclasses><class name=\"crate\"><attribute name=\"size\" "
     "type=\"int\" value=\"3\"/><script file=\"crate.as\"/></class></objectclasses></orvclasses>\n";
 
-void writeFile(const fs::path& path, const char* data, std::size_t size)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(data, static_cast<std::streamsize>(size));
-}
-
-void writeFile(const fs::path& path, const std::string& text) { writeFile(path, text.data(), text.size()); }
+using orv::fuzz::writeFile;
 
 struct SWorld
 {
