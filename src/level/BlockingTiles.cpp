@@ -101,6 +101,8 @@ private:
 	void addBox(SBlockingShapes& shapes, s64 tl, s64 tr, s64 bl);
 
 	std::vector<u8>& Cells;
+	std::vector<u32> Uncovered; // blocking cells no box covers yet, ascending
+	bool Listed = false;
 	std::vector<u32> Down; // uncovered cells straight down from each, this pass
 };
 
@@ -134,44 +136,57 @@ u32 CBlockingGrid::mergePass(SBlockingShapes& shapes)
 	// earlier in the pass cover only cells at or after their own corner, so
 	// these counts, taken once at the start, stay true for every cell still
 	// uncovered; and every corner of one run shares that run's end. That
-	// keeps a pass linear in the cells instead of growing each rectangle anew.
-	std::vector<u32>& down = Down;
-	down.resize(static_cast<size_t>(N));
-	for (s64 i = N - 1; i >= 0; --i)
-		down[static_cast<size_t>(i)] = blocking(i) ? 1 + (i + W < N ? down[static_cast<size_t>(i + W)] : 0) : 0;
+	// keeps a pass linear in the cells instead of growing each rectangle anew,
+	// and a later pass visits only the cells the earlier ones left uncovered.
+	if (!Listed) {
+		for (s64 i = 0; i < N; ++i)
+			if (blocking(i))
+				Uncovered.push_back(static_cast<u32>(i));
+		Down.resize(static_cast<size_t>(N));
+		Listed = true;
+	}
+	for (size_t k = Uncovered.size(); k-- > 0;) {
+		const s64 i = Uncovered[k];
+		Down[static_cast<size_t>(i)] =
+			1 + (i + W < N && Cells[static_cast<size_t>(i + W)] == CELL_BLOCKING ? Down[static_cast<size_t>(i + W)] : 0);
+	}
 
 	std::vector<u32> spanDown;
 	u32 made = 0;
-	for (s64 start = 0; start < N; start += W) {
-		s64 c = 0;
-		while (c < W) {
-			if (!blocking(start + c)) {
-				++c;
-				continue;
-			}
-			s64 last = c;
-			while (last + 1 < W && blocking(start + last + 1))
-				++last;
-			// The least count from each corner of the run to its end.
-			spanDown.assign(static_cast<size_t>(last - c + 1), 0);
-			u32 least = down[static_cast<size_t>(start + last)];
-			for (s64 j = last; j >= c; --j) {
-				least = std::min(least, down[static_cast<size_t>(start + j)]);
-				spanDown[static_cast<size_t>(j - c)] = least;
-			}
-			const s64 tr = start + last;
-			for (s64 j = c; j <= last; ++j) {
-				const s64 tl = start + j;
-				const s64 below = static_cast<s64>(spanDown[static_cast<size_t>(j - c)] - 1) * W;
-				if (isRejected(tl, tr, tl + below, tr + below))
-					continue;
-				addBox(shapes, tl, tr, tl + below);
-				++made;
-				break;
-			}
-			c = last + 1;
+	size_t k = 0;
+	while (k < Uncovered.size()) {
+		const s64 first = Uncovered[k];
+		if (!blocking(first)) {
+			++k;
+			continue;
 		}
+		const s64 rowEnd = first - column(first) + W;
+		size_t last = k;
+		while (last + 1 < Uncovered.size() && Uncovered[last + 1] == Uncovered[last] + 1 &&
+			Uncovered[last + 1] < rowEnd && Cells[Uncovered[last + 1]] == CELL_BLOCKING)
+			++last;
+		// The least count from each corner of the run to its end.
+		spanDown.assign(last - k + 1, 0);
+		u32 least = Down[Uncovered[last]];
+		for (size_t j = last + 1; j-- > k;) {
+			least = std::min(least, Down[Uncovered[j]]);
+			spanDown[j - k] = least;
+		}
+		const s64 tr = Uncovered[last];
+		for (size_t j = k; j <= last; ++j) {
+			const s64 tl = Uncovered[j];
+			const s64 below = static_cast<s64>(spanDown[j - k] - 1) * W;
+			if (isRejected(tl, tr, tl + below, tr + below))
+				continue;
+			addBox(shapes, tl, tr, tl + below);
+			++made;
+			break;
+		}
+		k = last + 1;
 	}
+	Uncovered.erase(std::remove_if(Uncovered.begin(), Uncovered.end(),
+						[this](u32 i) { return Cells[i] != CELL_BLOCKING; }),
+		Uncovered.end());
 	return made;
 }
 
