@@ -76,4 +76,14 @@ inline void removeObjects(CGameEngine& engine)
     engine.setPlayerObject(nullptr);
 }
 
+//! Takes out what one input built, the classes it named included, so that every input starts
+//! from the world the engine's start-up left.
+inline void clearWorld(CGameEngine& engine)
+{
+    removeObjects(engine);
+    CObjectManager::destroyInstance();
+    if (CObjectManager* objects = CObjectManager::getInstance())
+        objects->getObjectClass(engine.getScriptManager(), "blank");
+}
+
 } // namespace orv::fuzz

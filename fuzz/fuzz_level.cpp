@@ -71,16 +71,6 @@ SWorld& world()
     return instance;
 }
 
-//! Takes out what one input built, the classes it named included, so that every input starts
-//! from the world the engine's start-up left.
-void clearWorld(orv::CGameEngine& engine)
-{
-    orv::fuzz::removeObjects(engine);
-    orv::CObjectManager::destroyInstance();
-    if (orv::CObjectManager* objects = orv::CObjectManager::getInstance())
-        objects->getObjectClass(engine.getScriptManager(), "blank");
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const irr::u8* data, std::size_t size)
@@ -109,6 +99,6 @@ extern "C" int LLVMFuzzerTestOneInput(const irr::u8* data, std::size_t size)
     }
     orv::CLevelLoader::getInstance()->loadLevel(engine.getDevice(), level);
 
-    clearWorld(engine);
+    orv::fuzz::clearWorld(engine);
     return 0;
 }

@@ -76,16 +76,6 @@ void readWhole(irr::io::IFileArchive* archive, const irr::core::ustring16& name)
     file->drop();
 }
 
-//! Takes out what one input made, so that every input starts from the engine's start-up.
-void clearWorld(orv::CGameEngine& engine)
-{
-    orv::clearPackageList();
-    orv::fuzz::removeObjects(engine);
-    orv::CObjectManager::destroyInstance();
-    if (orv::CObjectManager* objects = orv::CObjectManager::getInstance())
-        objects->getObjectClass(engine.getScriptManager(), "blank");
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const irr::u8* data, std::size_t size)
@@ -131,6 +121,7 @@ extern "C" int LLVMFuzzerTestOneInput(const irr::u8* data, std::size_t size)
         fileSystem->removeFileArchive(entry.Archive);
     }
 
-    clearWorld(engine);
+    orv::clearPackageList();
+    orv::fuzz::clearWorld(engine);
     return 0;
 }
