@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
@@ -23,6 +24,18 @@ inline std::filesystem::path makeFolder(const char* prefix)
     std::filesystem::remove_all(folder);
     std::filesystem::create_directories(folder);
     return folder;
+}
+
+//! Replaces the file with the bytes.
+inline void writeFile(const std::filesystem::path& path, const char* data, std::size_t size)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(data, static_cast<std::streamsize>(size));
+}
+
+inline void writeFile(const std::filesystem::path& path, const std::string& text)
+{
+    writeFile(path, text.data(), text.size());
 }
 
 //! The engine started in the folder, which becomes its working directory, with its log off. A
@@ -61,6 +74,16 @@ inline void removeObjects(CGameEngine& engine)
     for (const irr::u32 id : ids)
         engine.removeSceneObject(id);
     engine.setPlayerObject(nullptr);
+}
+
+//! Takes out what one input built, the classes it named included, so that every input starts
+//! from the world the engine's start-up left.
+inline void clearWorld(CGameEngine& engine)
+{
+    removeObjects(engine);
+    CObjectManager::destroyInstance();
+    if (CObjectManager* objects = CObjectManager::getInstance())
+        objects->getObjectClass(engine.getScriptManager(), "blank");
 }
 
 } // namespace orv::fuzz

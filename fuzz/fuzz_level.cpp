@@ -10,7 +10,6 @@
 #include "level/CLevelLoader.h"
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 namespace
@@ -46,13 +45,7 @@ std::string fixedBoard()
     return board;
 }
 
-void writeFile(const fs::path& path, const char* data, std::size_t size)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(data, static_cast<std::streamsize>(size));
-}
-
-void writeFile(const fs::path& path, const std::string& text) { writeFile(path, text.data(), text.size()); }
+using orv::fuzz::writeFile;
 
 struct SWorld
 {
@@ -76,16 +69,6 @@ SWorld& world()
 {
     static SWorld instance;
     return instance;
-}
-
-//! Takes out what one input built, the classes it named included, so that every input starts
-//! from the world the engine's start-up left.
-void clearWorld(orv::CGameEngine& engine)
-{
-    orv::fuzz::removeObjects(engine);
-    orv::CObjectManager::destroyInstance();
-    if (orv::CObjectManager* objects = orv::CObjectManager::getInstance())
-        objects->getObjectClass(engine.getScriptManager(), "blank");
 }
 
 } // namespace
@@ -116,6 +99,6 @@ extern "C" int LLVMFuzzerTestOneInput(const irr::u8* data, std::size_t size)
     }
     orv::CLevelLoader::getInstance()->loadLevel(engine.getDevice(), level);
 
-    clearWorld(engine);
+    orv::fuzz::clearWorld(engine);
     return 0;
 }

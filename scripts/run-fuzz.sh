@@ -1,9 +1,10 @@
 #!/bin/sh
 # Builds the fuzzers with clang (ASan and UBSan) and runs each from its seeds:
 # the receive path for FUZZ_SECONDS (60 by default), then the level reader,
-# the audio decoders, the image path, the .gani reader and the string-table
-# reader for LEVEL_FUZZ_SECONDS, AUDIO_FUZZ_SECONDS, IMAGE_FUZZ_SECONDS,
-# GANI_FUZZ_SECONDS and STRING_TABLE_FUZZ_SECONDS (30 each).
+# the audio decoders, the image path, the .gani reader, the string-table
+# reader and the package list for LEVEL_FUZZ_SECONDS, AUDIO_FUZZ_SECONDS,
+# IMAGE_FUZZ_SECONDS, GANI_FUZZ_SECONDS, STRING_TABLE_FUZZ_SECONDS and
+# PACKAGE_FUZZ_SECONDS (30 each).
 # Usage: scripts/run-fuzz.sh [build folder]
 set -e
 cd "$(dirname "$0")/.."
@@ -11,7 +12,7 @@ BUILD="${1:-build-fuzz}"
 
 CC=clang CXX=clang++ cmake -S . -B "$BUILD" -DORV_FUZZ=ON -DORV_TESTS=OFF -DORV_BENCH=OFF >/dev/null
 cmake --build "$BUILD" -j3 --target fuzz_receive fuzz_level fuzz_audio_decoders fuzz_image fuzz_gani \
-	fuzz_string_table
+	fuzz_string_table fuzz_package_list
 
 # Absolute: the engine under test makes its own folder the working directory.
 FUZZ_DIR="$(cd "$BUILD" && pwd)/fuzz"
@@ -54,3 +55,6 @@ run_fuzzer fuzz_gani "${GANI_FUZZ_SECONDS:-30}" 65536 "$FUZZ_DIR/gani-corpus" -c
 mkdir -p "$FUZZ_DIR/string-table-corpus"
 cp content/translations/*.irrst "$FUZZ_DIR/string-table-corpus"/
 run_fuzzer fuzz_string_table "${STRING_TABLE_FUZZ_SECONDS:-30}" 65536 "$FUZZ_DIR/string-table-corpus"
+
+python3 fuzz/make_package_seeds.py "$FUZZ_DIR/package-corpus"
+run_fuzzer fuzz_package_list "${PACKAGE_FUZZ_SECONDS:-30}" 65536 "$FUZZ_DIR/package-corpus" -timeout=20 -close_fd_mask=1

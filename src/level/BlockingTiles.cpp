@@ -1,5 +1,6 @@
 #include "level/BlockingTiles.h"
 
+#include <algorithm>
 #include <string>
 
 #include <ILogger.h>
@@ -96,8 +97,13 @@ private:
 	// would leave a seam in the outline. Indices are used as written, also
 	// where at the map's sides they reach into the next or previous row.
 	bool isRejected(s64 tl, s64 tr, s64 bl, s64 br) const;
+	//! Records the box of those corners and covers its cells.
+	void addBox(SBlockingShapes& shapes, s64 tl, s64 tr, s64 bl);
 
 	std::vector<u8>& Cells;
+	std::vector<u32> Uncovered; // blocking cells no box covers yet, ascending
+	bool Listed = false;
+	std::vector<u32> Down; // uncovered cells straight down from each, this pass
 };
 
 bool CBlockingGrid::isRejected(s64 tl, s64 tr, s64 bl, s64 br) const
@@ -124,41 +130,77 @@ bool CBlockingGrid::isRejected(s64 tl, s64 tr, s64 bl, s64 br) const
 
 u32 CBlockingGrid::mergePass(SBlockingShapes& shapes)
 {
-	u32 made = 0;
-	for (s64 i = 0; i < N; ++i) {
-		if (!blocking(i))
-			continue;
-		const s64 tl = i;
-		s64 tr = tl;
-		while (column(tr) < W - 1 && blocking(tr + 1))
-			++tr;
-		s64 bl = tl;
-		s64 br = tr;
-		while (bl + W < N) {
-			bool whole = true;
-			for (s64 j = bl + W; j <= br + W && whole; ++j)
-				whole = blocking(j);
-			if (!whole)
-				break;
-			bl += W;
-			br += W;
-		}
-		if (isRejected(tl, tr, bl, br))
-			continue;
-
-		const s64 columns = tr - tl + 1;
-		const s64 rows = (bl - tl) / W + 1;
-		SBlockingBox box;
-		box.halfExtents = vector2df(columns / 2.0f, rows / 2.0f);
-		box.center = vector2df(static_cast<f32>(column(tl)) + box.halfExtents.X,
-			static_cast<f32>(row(tl)) + box.halfExtents.Y);
-		shapes.boxes.push_back(box);
-		for (s64 r = tl; r <= bl; r += W)
-			for (s64 j = r; j < r + columns; ++j)
-				Cells[static_cast<size_t>(j)] = CELL_COVERED;
-		++made;
+	// A rectangle grows right along its row's run of uncovered cells, then
+	// down while every cell below its span is uncovered: its height is the
+	// least count of uncovered cells straight down from its span. Boxes made
+	// earlier in the pass cover only cells at or after their own corner, so
+	// these counts, taken once at the start, stay true for every cell still
+	// uncovered; and every corner of one run shares that run's end. That
+	// keeps a pass linear in the cells instead of growing each rectangle anew,
+	// and a later pass visits only the cells the earlier ones left uncovered.
+	if (!Listed) {
+		for (s64 i = 0; i < N; ++i)
+			if (blocking(i))
+				Uncovered.push_back(static_cast<u32>(i));
+		Down.resize(static_cast<size_t>(N));
+		Listed = true;
 	}
+	for (size_t k = Uncovered.size(); k-- > 0;) {
+		const s64 i = Uncovered[k];
+		Down[static_cast<size_t>(i)] =
+			1 + (i + W < N && Cells[static_cast<size_t>(i + W)] == CELL_BLOCKING ? Down[static_cast<size_t>(i + W)] : 0);
+	}
+
+	std::vector<u32> spanDown;
+	u32 made = 0;
+	size_t k = 0;
+	while (k < Uncovered.size()) {
+		const s64 first = Uncovered[k];
+		if (!blocking(first)) {
+			++k;
+			continue;
+		}
+		const s64 rowEnd = first - column(first) + W;
+		size_t last = k;
+		while (last + 1 < Uncovered.size() && Uncovered[last + 1] == Uncovered[last] + 1 &&
+			Uncovered[last + 1] < rowEnd && Cells[Uncovered[last + 1]] == CELL_BLOCKING)
+			++last;
+		// The least count from each corner of the run to its end.
+		spanDown.assign(last - k + 1, 0);
+		u32 least = Down[Uncovered[last]];
+		for (size_t j = last + 1; j-- > k;) {
+			least = std::min(least, Down[Uncovered[j]]);
+			spanDown[j - k] = least;
+		}
+		const s64 tr = Uncovered[last];
+		for (size_t j = k; j <= last; ++j) {
+			const s64 tl = Uncovered[j];
+			const s64 below = static_cast<s64>(spanDown[j - k] - 1) * W;
+			if (isRejected(tl, tr, tl + below, tr + below))
+				continue;
+			addBox(shapes, tl, tr, tl + below);
+			++made;
+			break;
+		}
+		k = last + 1;
+	}
+	Uncovered.erase(std::remove_if(Uncovered.begin(), Uncovered.end(),
+						[this](u32 i) { return Cells[i] != CELL_BLOCKING; }),
+		Uncovered.end());
 	return made;
+}
+
+void CBlockingGrid::addBox(SBlockingShapes& shapes, s64 tl, s64 tr, s64 bl)
+{
+	const s64 columns = tr - tl + 1;
+	const s64 rows = (bl - tl) / W + 1;
+	SBlockingBox box;
+	box.halfExtents = vector2df(columns / 2.0f, rows / 2.0f);
+	box.center =
+		vector2df(static_cast<f32>(column(tl)) + box.halfExtents.X, static_cast<f32>(row(tl)) + box.halfExtents.Y);
+	shapes.boxes.push_back(box);
+	for (s64 r = tl; r <= bl; r += W)
+		std::fill(Cells.begin() + r, Cells.begin() + r + columns, CELL_COVERED);
 }
 
 void CBlockingGrid::addEdges(SBlockingShapes& shapes) const

@@ -74,6 +74,18 @@ void CLevelLoader::loadLevel(irr::IrrlichtDevice* levelDevice, const irr::core::
 			"Level " + name + " is not read: levels are read at most " + std::to_string(MAX_NESTING) +
 				" inside one another.",
 			irr::ELL_WARNING);
+	if (Reading.empty()) {
+		IncludedLevels = 0;
+		IncludesRefused = false;
+	} else if (IncludedLevels >= MAX_INCLUDED_LEVELS) {
+		if (IncludesRefused)
+			return;
+		IncludesRefused = true;
+		return log("level",
+			"Level " + name + " is not read: one level reads at most " + std::to_string(MAX_INCLUDED_LEVELS) +
+				" others inside it.",
+			irr::ELL_WARNING);
+	}
 
 	irr::io::IReadFile* file = fileSystem->createAndOpenFile(resolved);
 	irr::io::IXMLReaderUTF8* reader = file ? createXmlReader(fileSystem, file, device->getLogger()) : nullptr;
@@ -82,6 +94,8 @@ void CLevelLoader::loadLevel(irr::IrrlichtDevice* levelDevice, const irr::core::
 	if (!reader)
 		return log("level", "Failed to open level for loading: " + name, irr::ELL_INFORMATION);
 
+	if (!Reading.empty())
+		++IncludedLevels;
 	Reading.push_back({fullPath, name});
 	bool versionRefused = false;
 	while (!versionRefused && reader->read()) {

@@ -40,6 +40,10 @@ public:
 	//! Level files read inside one another at most: includes, and levels a
 	//! script loads while another is read. Deeper ones are refused.
 	static const irr::u32 MAX_NESTING = 16;
+	//! Level files one load reads inside its first at most, repeats counted:
+	//! a few files that each include the next several times would otherwise
+	//! read billions. Further ones are refused with one warning.
+	static const irr::u32 MAX_INCLUDED_LEVELS = 256;
 	//! Tile maps of more columns or rows are refused.
 	static const irr::s32 MAX_MAP_TILES = 4096;
 	//! Tiles wider or higher, in pixels, are refused.
@@ -57,8 +61,8 @@ public:
 
 	//! Reads the level file (a content path) and makes its objects, an
 	//! "include" reading the named level at that point. A file that does not
-	//! open, or one already being read, or one past MAX_NESTING, makes
-	//! nothing; a file that stops early keeps what it made.
+	//! open, or one already being read, or one past MAX_NESTING or
+	//! MAX_INCLUDED_LEVELS, makes nothing; a file that stops early keeps what it made.
 	void loadLevel(irr::IrrlichtDevice* levelDevice, const irr::core::ustring16& path);
 
 	//! The record, made on first use.
@@ -104,6 +108,10 @@ private:
 	irr::u32 now() const;
 
 	std::vector<SOpenLevel> Reading;
+	//! Of the load that began with an empty stack: files read inside it so
+	//! far, and whether the bound has been reported.
+	irr::u32 IncludedLevels = 0;
+	bool IncludesRefused = false;
 };
 
 } // namespace orv

@@ -217,6 +217,49 @@ TEST_F(LevelTest, IncludesLoadInPlaceAndNeverInsideThemselves)
 	EXPECT_EQ(log.count("level: Failed to open level for loading: c20.xml"), 0u);
 }
 
+TEST_F(LevelTest, OneLoadReadsABoundedNumberOfIncludesAndTheRestOfItsFile)
+{
+	const auto obj = [](int n) {
+		return "<sceneobjects><object><property name=\"image\" value=\"" + std::to_string(n) +
+			"\"/></object></sceneobjects>\n";
+	};
+	const auto level = [](const std::string& body) { return "<orvlevel version=\"1\">" + body + "</orvlevel>"; };
+	const auto include = [](const std::string& file) { return "<include file=\"" + file + "\"/>\n"; };
+	// Sixteen files, each including the next four times: 4^15 reads unbounded.
+	for (int i = 0; i < 16; ++i) {
+		std::string body = obj(i);
+		for (int k = 0; k < 4 && i < 15; ++k)
+			body += include("f" + std::to_string(i + 1) + ".xml");
+		write("f" + std::to_string(i) + ".xml", level(body + (i == 0 ? obj(99) : "")));
+	}
+	write("repeats.xml", level(include("f15.xml") + include("f15.xml") + include("f15.xml") + obj(99)));
+	struct Case
+	{
+		const char* file;
+		size_t objects; // made by the load
+		size_t warnings;
+	};
+	const Case cases[] = {
+		// The first file, every included one up to the bound, and the first file's last object.
+		{"f0.xml", 1 + CLevelLoader::MAX_INCLUDED_LEVELS + 1, 1},
+		{"repeats.xml", 4, 0},
+		// The count starts again with every load.
+		{"f0.xml", 1 + CLevelLoader::MAX_INCLUDED_LEVELS + 1, 1},
+	};
+	for (const Case& c : cases) {
+		SCOPED_TRACE(c.file);
+		clearObjects();
+		log.lines.clear();
+		load(c.file);
+		ASSERT_EQ(objectCount(), c.objects);
+		EXPECT_EQ(objects().getSceneObjects().rbegin()->second->getEngineAttribute(EP_IMAGE)->getUInt(), 99u);
+		size_t warnings = 0;
+		for (const std::string& line : log.lines)
+			warnings += line.find("others inside it") != std::string::npos;
+		EXPECT_EQ(warnings, c.warnings);
+	}
+}
+
 TEST_F(LevelTest, BadShapesAreSkippedWithAWarning)
 {
 	struct Case
