@@ -147,8 +147,13 @@ void CLoginEventReceiver::play()
 	// What an earlier, lost game left must not leak into this one.
 	Host.resetSession();
 	// From now on the package's files are found by their names alone.
-	if (package->Archive)
-		device->getFileSystem()->addFileArchive(package->Archive);
+	// Irrlicht takes no reference when it mounts an archive, but drops one
+	// when it lets it go: the mount gets a reference of its own.
+	if (package->Archive) {
+		package->Archive->grab();
+		if (!device->getFileSystem()->addFileArchive(package->Archive))
+			package->Archive->drop();
+	}
 	device->getLogger()->log("core", "Starting 2D offline game.", irr::ELL_INFORMATION);
 
 	const SPackageInfo info = package->Info;
