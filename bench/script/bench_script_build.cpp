@@ -5,6 +5,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -14,10 +16,7 @@
 
 #include "script/CScriptManager.h"
 #include "script/CScriptModule.h"
-#include "script/api/ScriptCallbackTable.h"
-#include "script/api/WorldAPI.h"
-#include "world/CObjectManager.h"
-#include "world/CPhysicsManager.h"
+#include "support/FreshEngine.h"
 
 using namespace orv;
 using namespace AngelScript;
@@ -64,21 +63,21 @@ std::string ordinaryScript(int lines)
 	return code;
 }
 
+// The program's script host, with every part of the script API.
 struct SHost
 {
 	SHost()
+		: fresh("script-build")
 	{
-		scripts = new script::CScriptManager(nullptr, script::registerWorldAPI);
-		script::registerScriptCallbacks(*scripts);
+		CGameEngine* engine = fresh.start();
+		scripts = engine ? engine->getScriptManager() : nullptr;
+		if (!scripts) {
+			std::fprintf(stderr, "the engine does not start on the null device\n");
+			std::exit(1);
+		}
 	}
-	~SHost()
-	{
-		scripts->releaseScripts();
-		CObjectManager::destroyInstance();
-		CPhysicsManager::destroyInstance();
-		delete scripts;
-	}
-	script::CScriptManager* scripts;
+	bench::CFreshEngine fresh;
+	script::CScriptManager* scripts = nullptr;
 };
 
 void buildEach(benchmark::State& state, const std::vector<std::string>& sources)

@@ -144,8 +144,9 @@ public:
 				++Conditionals;
 			break;
 		case ETK_WORD:
-			if (isWord(token, "if") || isWord(token, "else") || isWord(token, "while") || isWord(token, "for") ||
-				isWord(token, "do")) {
+			// `else if` is one level.
+			if ((isWord(token, "if") && !AfterElse) || isWord(token, "else") || isWord(token, "while") ||
+				isWord(token, "for") || isWord(token, "do")) {
 				++Frames.back().Chain;
 				++ChainTotal;
 			} else if (isWord(token, "and") || isWord(token, "or") || isWord(token, "xor") || isWord(token, "not") ||
@@ -163,6 +164,7 @@ public:
 			}
 			break;
 		}
+		AfterElse = isWord(token, "else");
 		return judge();
 	}
 
@@ -219,6 +221,7 @@ private:
 	std::size_t OperatorsAround = 0;
 	irr::u32 Operators = 0;
 	irr::u32 Conditionals = 0;
+	bool AfterElse = false;
 	std::string Why;
 };
 
