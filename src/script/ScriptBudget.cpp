@@ -36,8 +36,9 @@ void onScriptLine(asIScriptContext* context, SScriptRunClock* clock)
 	// A run nested in this one may have spent the frame's time.
 	if (now < clock->Deadline && !budget.frameSpent())
 		return;
-	// A run nested in this one shares its clock: once it is out, the outer
-	// run is aborted at its next look as well.
+	// Runs this one is nested in share its deadline: once it is out, they
+	// are aborted at their next line as well.
+	clock->LinesUntilLook = 0;
 	clock->RanOut = true;
 	clock->FrameRanOut = budget.InFrame && (budget.FrameSpent || now >= budget.FrameDeadline);
 	if (clock->FrameRanOut)
@@ -54,7 +55,9 @@ void SScriptRunClock::start()
 	if (Budget->ActiveRuns++ == 0)
 		Budget->RunDeadline = now + std::chrono::milliseconds(Budget->RunMs);
 	Deadline = Budget->InFrame ? std::min(Budget->RunDeadline, Budget->FrameDeadline) : Budget->RunDeadline;
-	LinesUntilLook = LINES_BETWEEN_LOOKS;
+	// A run that starts out of time ends on its first line: deliveries that
+	// start one another would otherwise never reach a look.
+	LinesUntilLook = now < Deadline ? LINES_BETWEEN_LOOKS : 0;
 	RanOut = false;
 	FrameRanOut = false;
 	Section = nullptr;
