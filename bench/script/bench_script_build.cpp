@@ -58,7 +58,7 @@ std::string ordinaryScript(int lines)
 		code += "\tfor (uint k = 0; k < values.length(); ++k)\n\t\ttotal += values[k] * " + n + " - x / 3;\n";
 		code += "\tif (name == \"a" + n + "\" || x > " + n + ")\n\t\treturn x + 1;\n";
 		code += "\telse if (x < 0)\n\t\treturn -x;\n";
-		code += "\tstring s = name + \"-\" + x;\n\treturn total + int(s.length());\n}\n";
+		code += "\tstring s = name + \"-\" + x;\n\treturn total + int(s.size());\n}\n";
 	}
 	return code;
 }
