@@ -2,14 +2,16 @@
 # Builds the fuzzers with clang (ASan and UBSan) and runs each from its seeds:
 # the receive path for FUZZ_SECONDS (60 by default), then the level reader,
 # the audio decoders and the image path for LEVEL_FUZZ_SECONDS,
-# AUDIO_FUZZ_SECONDS and IMAGE_FUZZ_SECONDS (30 each).
+# AUDIO_FUZZ_SECONDS and IMAGE_FUZZ_SECONDS, and the script build and
+# delivery paths for SCRIPT_FUZZ_SECONDS (30 each).
 # Usage: scripts/run-fuzz.sh [build folder]
 set -e
 cd "$(dirname "$0")/.."
 BUILD="${1:-build-fuzz}"
 
 CC=clang CXX=clang++ cmake -S . -B "$BUILD" -DORV_FUZZ=ON -DORV_TESTS=OFF -DORV_BENCH=OFF >/dev/null
-cmake --build "$BUILD" -j3 --target fuzz_receive fuzz_level fuzz_audio_decoders fuzz_image
+cmake --build "$BUILD" -j3 --target fuzz_receive fuzz_level fuzz_audio_decoders fuzz_image \
+	fuzz_script_build fuzz_script_delivery
 
 # Absolute: the engine under test makes its own folder the working directory.
 FUZZ_DIR="$(cd "$BUILD" && pwd)/fuzz"
@@ -41,3 +43,9 @@ run_fuzzer fuzz_audio_decoders "${AUDIO_FUZZ_SECONDS:-30}" 100000 "$FUZZ_DIR/aud
 
 python3 fuzz/make_image_seeds.py "$FUZZ_DIR/image-corpus"
 run_fuzzer fuzz_image "${IMAGE_FUZZ_SECONDS:-30}" 65536 "$FUZZ_DIR/image-corpus" -close_fd_mask=1
+
+for name in fuzz_script_build fuzz_script_delivery; do
+	mkdir -p "$FUZZ_DIR/$name-corpus"
+	cp fuzz/script_seeds/* "$FUZZ_DIR/$name-corpus"/
+	run_fuzzer "$name" "${SCRIPT_FUZZ_SECONDS:-30}" 65536 "$FUZZ_DIR/$name-corpus" -dict=fuzz/script.dict -timeout=20
+done
