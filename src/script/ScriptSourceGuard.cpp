@@ -164,8 +164,13 @@ public:
 			}
 			break;
 		}
+		// `&+` in a parameter's type fails an assertion in the compiler,
+		// which ends the program; in an expression it means no more than `&`.
+		if (AfterAmpersand && token.Kind == ETK_OPERATOR && token.Text[0] == '+')
+			Why = "'+' after '&'";
+		AfterAmpersand = token.Kind == ETK_OPERATOR && token.Text[0] == '&';
 		AfterElse = isWord(token, "else");
-		return judge();
+		return Why.empty() && judge();
 	}
 
 	const std::string& why() const { return Why; }
@@ -222,6 +227,7 @@ private:
 	irr::u32 Operators = 0;
 	irr::u32 Conditionals = 0;
 	bool AfterElse = false;
+	bool AfterAmpersand = false;
 	std::string Why;
 };
 

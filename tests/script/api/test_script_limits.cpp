@@ -225,6 +225,8 @@ TEST(ScriptLimits, CodeTheCompilerCannotSurviveIsRefusedAndTheNextBuilds)
 		{"nested conditionals", head + "bool c = true; int b = " + repeat("c ? (", 100) + "2" +
 				repeat(") : 1", 100) + "; }",
 			conditionals},
+		{"&+ in a parameter", "void OnEvent(SceneObject&+ self) {}\n" + head + "}", "'+' after '&'"},
+		{"& + in an expression", head + "int a = 1 & + 1; }", "'+' after '&'"},
 		{"1,000 else ifs", head + "int c = 0; if (c == 0) {}" + repeat(" else if (c == 1) {}", 1000) + " }", ""},
 		{"1,000 nested ifs", head + "bool c = false; " + repeat("if (c) ", 1000) + "{} }", ""},
 		{"250 terms", "int a = 1;\nint b = a" + repeat(" + a", 250) + ";\n" + head + "}", ""},
