@@ -4,7 +4,8 @@
 # the audio decoders, the image path, the .gani reader, the string-table
 # reader and the package list for LEVEL_FUZZ_SECONDS, AUDIO_FUZZ_SECONDS,
 # IMAGE_FUZZ_SECONDS, GANI_FUZZ_SECONDS, STRING_TABLE_FUZZ_SECONDS and
-# PACKAGE_FUZZ_SECONDS (30 each).
+# PACKAGE_FUZZ_SECONDS, and the script build and delivery paths for
+# SCRIPT_FUZZ_SECONDS (30 each).
 # Usage: scripts/run-fuzz.sh [build folder]
 set -e
 cd "$(dirname "$0")/.."
@@ -12,7 +13,7 @@ BUILD="${1:-build-fuzz}"
 
 CC=clang CXX=clang++ cmake -S . -B "$BUILD" -DORV_FUZZ=ON -DORV_TESTS=OFF -DORV_BENCH=OFF >/dev/null
 cmake --build "$BUILD" -j3 --target fuzz_receive fuzz_level fuzz_audio_decoders fuzz_image fuzz_gani \
-	fuzz_string_table fuzz_package_list
+	fuzz_string_table fuzz_package_list fuzz_script_build fuzz_script_delivery
 
 # Absolute: the engine under test makes its own folder the working directory.
 FUZZ_DIR="$(cd "$BUILD" && pwd)/fuzz"
@@ -58,3 +59,9 @@ run_fuzzer fuzz_string_table "${STRING_TABLE_FUZZ_SECONDS:-30}" 65536 "$FUZZ_DIR
 
 python3 fuzz/make_package_seeds.py "$FUZZ_DIR/package-corpus"
 run_fuzzer fuzz_package_list "${PACKAGE_FUZZ_SECONDS:-30}" 65536 "$FUZZ_DIR/package-corpus" -timeout=20 -close_fd_mask=1
+
+for name in fuzz_script_build fuzz_script_delivery; do
+	mkdir -p "$FUZZ_DIR/$name-corpus"
+	cp fuzz/script_seeds/* "$FUZZ_DIR/$name-corpus"/
+	run_fuzzer "$name" "${SCRIPT_FUZZ_SECONDS:-30}" 65536 "$FUZZ_DIR/$name-corpus" -dict=fuzz/script.dict -timeout=20
+done

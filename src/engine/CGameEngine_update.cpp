@@ -7,6 +7,7 @@
 #include <ITimer.h>
 
 #include "scene/CCameraManager.h"
+#include "script/CScriptManager.h"
 #include "script/SScriptBinding.h"
 #include "script/ScriptCallbacks.h"
 #include "world/AttributeWire.h"
@@ -18,6 +19,27 @@
 namespace orv {
 
 namespace {
+
+// Every script run of one frame, input and packets included, shares the
+// frame's script budget.
+struct SScriptFrame
+{
+	explicit SScriptFrame(script::CScriptManager* scripts)
+		: Scripts(scripts)
+	{
+		if (Scripts)
+			Scripts->beginFrame();
+	}
+	~SScriptFrame()
+	{
+		if (Scripts)
+			Scripts->endFrame();
+	}
+	SScriptFrame(const SScriptFrame&) = delete;
+	SScriptFrame& operator=(const SScriptFrame&) = delete;
+
+	script::CScriptManager* Scripts;
+};
 
 const irr::u16 PACKET_CLASS_ATTRIBUTES = 4;
 const irr::u16 PACKET_ENGINE_ATTRIBUTES = 5;
@@ -183,6 +205,7 @@ void writeBackAndSend(CGameEngine& engine, CObjectManager& objects, SObjectSnaps
 
 bool CGameEngine::update()
 {
+	const SScriptFrame scriptFrame(ScriptManager);
 	// Window messages; input reaches the installed receiver now.
 	if (!Device || !Device->run() || !VideoDriver)
 		return false;

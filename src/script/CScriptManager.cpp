@@ -194,9 +194,31 @@ asIScriptContext *CScriptManager::requestContext(asIScriptEngine *engine, void *
 
 void CScriptManager::returnContext(asIScriptEngine *, asIScriptContext *context, void *manager)
 {
+	getScriptClock(context)->stop();
 	if (CScriptModule *building = static_cast<CScriptManager *>(manager)->Building)
 		building->reportRunFailure(context);
 	context->Release();
+}
+
+void CScriptManager::beginFrame()
+{
+	if (SScriptBudget *budget = Engine ? getScriptBudget(Engine) : nullptr)
+		beginScriptFrame(*budget);
+}
+
+void CScriptManager::endFrame()
+{
+	if (SScriptBudget *budget = Engine ? getScriptBudget(Engine) : nullptr)
+		endScriptFrame(*budget);
+}
+
+void CScriptManager::setBudgets(irr::u32 runMs, irr::u32 frameMs)
+{
+	if (SScriptBudget *budget = Engine ? getScriptBudget(Engine) : nullptr)
+	{
+		budget->RunMs = runMs;
+		budget->FrameMs = frameMs;
+	}
 }
 
 } // namespace orv::script

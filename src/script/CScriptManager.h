@@ -68,6 +68,14 @@ public:
 	void beginBuild(CScriptModule *module) { Building = module; }
 	void endBuild() { Building = nullptr; }
 
+	// The engine's frame: the script work between the two shares one frame's
+	// budget. Runs outside a frame have their run budget only.
+	void beginFrame();
+	void endFrame();
+	// The run and frame budgets in milliseconds, for tests and tools that
+	// need them to end runs in a known order.
+	void setBudgets(irr::u32 runMs, irr::u32 frameMs);
+
 	// The module of that name, made (and bound to this manager) on first use.
 	// Borrowed: the manager keeps the only reference unless the caller grabs.
 	CScriptModule *getModule(const irr::core::ustring16 &name);

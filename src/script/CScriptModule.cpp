@@ -100,6 +100,10 @@ void CScriptModule::load(const irr::core::ustring16 &code, const irr::core::ustr
 	const irr::core::stringc codeUtf8 = code.toUTF8_s();
 	const irr::core::stringc section = sectionName.toUTF8_s();
 	Reported.clear();
+	// New code gets a new chance.
+	SetAside = false;
+	LastFrameOutOfTime = 0;
+	FramesOutOfTime = 0;
 
 	// A module builds from the sections added since its last build, but the
 	// old functions would linger until then; a fresh module holds the new
@@ -107,9 +111,10 @@ void CScriptModule::load(const irr::core::ustring16 &code, const irr::core::ustr
 	if (EngineModule && EngineModule->GetFunctionCount() != 0)
 		discardEngineModule();
 
-	if (measureBracketNesting(codeUtf8.c_str(), codeUtf8.size()) > SCRIPT_MAX_NESTING)
+	// Every build comes here: the compiler must not see what it cannot survive.
+	if (const std::string why = checkScriptSource(codeUtf8.c_str(), codeUtf8.size()); !why.empty())
 	{
-		reportFailure("refused: brackets nested deeper than " + std::to_string(SCRIPT_MAX_NESTING));
+		reportFailure("refused: " + why);
 		resolveCallbacks();
 		return;
 	}
@@ -153,9 +158,24 @@ void CScriptModule::reportRunFailure(asIScriptContext *context)
 	else if (const SScriptRunClock *clock = getScriptClock(context); state == asEXECUTION_ABORTED && clock &&
 			 clock->RanOut)
 	{
-		reportFailure("stopped at " + where(clock->Section, clock->Row, clock->Column) + " : out of time after " +
-			std::to_string(SCRIPT_RUN_BUDGET_MS) + " ms");
+		const SScriptBudget &budget = *clock->Budget;
+		reportFailure("stopped at " + where(clock->Section, clock->Row, clock->Column) +
+			(clock->FrameRanOut ? " : out of the frame's script time of " + std::to_string(budget.FrameMs) + " ms"
+								: " : out of time after " + std::to_string(budget.RunMs) + " ms"));
 	}
+}
+
+void CScriptModule::noteOutOfTime(irr::u64 frame)
+{
+	if (frame == 0 || frame == LastFrameOutOfTime || SetAside)
+		return;
+	FramesOutOfTime = frame == LastFrameOutOfTime + 1 ? FramesOutOfTime + 1 : 1;
+	LastFrameOutOfTime = frame;
+	if (FramesOutOfTime < SCRIPT_SET_ASIDE_FRAMES)
+		return;
+	SetAside = true;
+	reportFailure("set aside: its runs ran out of time " + std::to_string(SCRIPT_SET_ASIDE_FRAMES) +
+		" frames in a row");
 }
 
 void CScriptModule::reportFailure(const std::string &what)

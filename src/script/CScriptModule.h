@@ -95,6 +95,12 @@ public:
 	// exception, or the budget its clock saw run out. Nothing otherwise.
 	void reportRunFailure(AngelScript::asIScriptContext *context);
 
+	// Counts a run of this module that ran out of time in that frame (0: not
+	// in a frame). Runs that do so in SCRIPT_SET_ASIDE_FRAMES frames in a row
+	// set the module aside: its callbacks are skipped until it gets new code.
+	void noteOutOfTime(irr::u64 frame);
+	bool isSetAside() const { return SetAside; }
+
 private:
 	void discardEngineModule();
 
@@ -106,6 +112,9 @@ private:
 	irr::core::stringc EngineModuleName;
 	std::set<std::string> Reported;
 	bool AnyCallback = false;
+	bool SetAside = false;
+	irr::u64 LastFrameOutOfTime = 0;
+	irr::u32 FramesOutOfTime = 0;
 	static irr::u64 CallbacksRevision;
 };
 

@@ -90,6 +90,10 @@ void run(const SHeld &held, irr::u32 callbackId, irr::s32 functionId, net::packe
 	bool *result)
 {
 	asIScriptContext *context = held.Context;
+	SScriptRunClock *clock = held.Clock;
+	// A module set aside, or a frame whose script time is gone, runs nothing.
+	if (held.Module->isSetAside() || (clock && clock->Budget->frameSpent()))
+		return;
 	asIScriptFunction *function = context->GetEngine()->GetFunctionById(functionId);
 	if (!function)
 		return;
@@ -100,8 +104,8 @@ void run(const SHeld &held, irr::u32 callbackId, irr::s32 functionId, net::packe
 		context->IsNested(&depth);
 		if (depth >= MAX_NESTED_DELIVERIES)
 		{
-			if (CScriptManager *manager = held.Module->getScriptManager())
-				manager->log("A callback was dropped: too many deliveries inside one another.", irr::ELL_WARNING);
+			// Once per code: a script that keeps doing so would flood the log.
+			held.Module->reportFailure("dropped a callback: too many deliveries inside one another");
 			return;
 		}
 		if (context->PushState() < 0)
@@ -115,10 +119,12 @@ void run(const SHeld &held, irr::u32 callbackId, irr::s32 functionId, net::packe
 		const SScriptCallbackDecl *entry = manager ? manager->findCallback(callbackId) : nullptr;
 		if (entry && entry->Decoder)
 			entry->Decoder(context, arguments);
-		// A run nested in another shares the outer run's time.
-		if (!nested && held.Clock)
-			held.Clock->start();
-		if (context->Execute() == asEXECUTION_FINISHED)
+		if (clock)
+			clock->start();
+		const int state = context->Execute();
+		if (clock)
+			clock->stop();
+		if (state == asEXECUTION_FINISHED)
 		{
 			if (result)
 				*result = context->GetReturnByte() != 0;
@@ -126,9 +132,14 @@ void run(const SHeld &held, irr::u32 callbackId, irr::s32 functionId, net::packe
 		else
 		{
 			held.Module->reportRunFailure(context);
+			if (clock && clock->RanOut)
+				held.Module->noteOutOfTime(clock->Budget->InFrame ? clock->Budget->Frame : 0);
 			// An exception keeps the stack for inspection, and with it every
-			// handle the script held; it has been read.
-			context->Unprepare();
+			// handle the script held; it has been read. A nested run's stack
+			// goes with PopState: unpreparing it as well would free what the
+			// outer run still holds.
+			if (!nested)
+				context->Unprepare();
 		}
 	}
 

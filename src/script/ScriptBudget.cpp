@@ -1,5 +1,7 @@
 #include "script/ScriptBudget.h"
 
+#include <algorithm>
+
 #include <angelscript.h>
 
 namespace orv::script {
@@ -9,12 +11,19 @@ using namespace AngelScript;
 namespace {
 
 const irr::u32 LINES_BETWEEN_LOOKS = 256;
-// The slot of a context's user data that holds its clock.
+// The slots of a context's and the engine's user data that hold the clock
+// and the budget.
 const asPWORD CLOCK_DATA = 0x4F525643;
+const asPWORD BUDGET_DATA = 0x4F525642;
 
 void endClock(asIScriptContext* context)
 {
 	delete getScriptClock(context);
+}
+
+void endBudget(asIScriptEngine* engine)
+{
+	delete getScriptBudget(engine);
 }
 
 void onScriptLine(asIScriptContext* context, SScriptRunClock* clock)
@@ -22,11 +31,18 @@ void onScriptLine(asIScriptContext* context, SScriptRunClock* clock)
 	if (clock->LinesUntilLook-- > 0)
 		return;
 	clock->LinesUntilLook = LINES_BETWEEN_LOOKS;
-	if (std::chrono::steady_clock::now() < clock->Deadline)
+	SScriptBudget& budget = *clock->Budget;
+	const ScriptClock::time_point now = ScriptClock::now();
+	// A run nested in this one may have spent the frame's time.
+	if (now < clock->Deadline && !budget.frameSpent())
 		return;
-	// A run nested in this one shares its clock: once it is out, the outer
-	// run is aborted at its next look as well.
+	// Runs this one is nested in share its deadline: once it is out, they
+	// are aborted at their next line as well.
+	clock->LinesUntilLook = 0;
 	clock->RanOut = true;
+	clock->FrameRanOut = budget.InFrame && (budget.FrameSpent || now >= budget.FrameDeadline);
+	if (clock->FrameRanOut)
+		budget.FrameSpent = true;
 	clock->Row = context->GetLineNumber(0, &clock->Column, &clock->Section);
 	context->Abort();
 }
@@ -35,23 +51,57 @@ void onScriptLine(asIScriptContext* context, SScriptRunClock* clock)
 
 void SScriptRunClock::start()
 {
-	Deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(SCRIPT_RUN_BUDGET_MS);
-	LinesUntilLook = LINES_BETWEEN_LOOKS;
+	const ScriptClock::time_point now = ScriptClock::now();
+	if (Budget->ActiveRuns++ == 0)
+		Budget->RunDeadline = now + std::chrono::milliseconds(Budget->RunMs);
+	Deadline = Budget->InFrame ? std::min(Budget->RunDeadline, Budget->FrameDeadline) : Budget->RunDeadline;
+	// A run that starts out of time ends on its first line: deliveries that
+	// start one another would otherwise never reach a look.
+	LinesUntilLook = now < Deadline ? LINES_BETWEEN_LOOKS : 0;
 	RanOut = false;
+	FrameRanOut = false;
 	Section = nullptr;
 	Row = 0;
 	Column = 0;
+}
+
+void SScriptRunClock::stop()
+{
+	if (Budget->ActiveRuns > 0)
+		--Budget->ActiveRuns;
 }
 
 void setUpScriptBudget(asIScriptEngine* engine)
 {
 	engine->SetEngineProperty(asEP_MAX_CALL_STACK_SIZE, SCRIPT_MAX_CALL_DEPTH);
 	engine->SetContextUserDataCleanupCallback(endClock, CLOCK_DATA);
+	engine->SetEngineUserDataCleanupCallback(endBudget, BUDGET_DATA);
+	delete static_cast<SScriptBudget*>(engine->SetUserData(new SScriptBudget(), BUDGET_DATA));
+}
+
+SScriptBudget* getScriptBudget(asIScriptEngine* engine)
+{
+	return static_cast<SScriptBudget*>(engine->GetUserData(BUDGET_DATA));
+}
+
+void beginScriptFrame(SScriptBudget& budget)
+{
+	++budget.Frame;
+	budget.InFrame = true;
+	budget.FrameSpent = false;
+	budget.FrameDeadline = ScriptClock::now() + std::chrono::milliseconds(budget.FrameMs);
+}
+
+void endScriptFrame(SScriptBudget& budget)
+{
+	budget.InFrame = false;
+	budget.FrameSpent = false;
 }
 
 void watchScriptTime(asIScriptContext* context)
 {
 	SScriptRunClock* clock = new SScriptRunClock();
+	clock->Budget = getScriptBudget(context->GetEngine());
 	delete static_cast<SScriptRunClock*>(context->SetUserData(clock, CLOCK_DATA));
 	context->SetLineCallback(asFUNCTION(onScriptLine), clock, asCALL_CDECL);
 }

@@ -1,7 +1,7 @@
 #pragma once
-// What one run of script code may take, so that code a server or a package
-// sends cannot stop the client: script time and calls in one another. A run
-// is a callback, or the initialisers of a module's globals.
+// What script code a server or a package sends may take, so that it cannot
+// stop the client: script time per run and per frame, and calls in one
+// another. A run is a callback, or the initialisers of a module's globals.
 
 #include <chrono>
 
@@ -17,30 +17,72 @@ namespace orv::script {
 //! Script time one run may take. The game waits for every callback, so a
 //! run that takes longer is aborted and the frame goes on without it.
 const irr::u32 SCRIPT_RUN_BUDGET_MS = 1000;
+//! Script time all runs of one frame may take together; once it is gone the
+//! running script is aborted and the frame's further callbacks are skipped.
+const irr::u32 SCRIPT_FRAME_BUDGET_MS = 250;
+//! Frames in a row in which a module's runs ran out of time before the
+//! module is set aside.
+const irr::u32 SCRIPT_SET_ASIDE_FRAMES = 3;
 //! Script calls one run may nest; endless recursion ends in a "Stack
-//! overflow" exception instead of eating memory until the budget ends it.
-const irr::u32 SCRIPT_MAX_CALL_DEPTH = 10000;
+//! overflow" exception. Low enough that a script reaches it well within the
+//! run budget (a call costs more the deeper the stack), high enough for any
+//! recursion that game code needs.
+const irr::u32 SCRIPT_MAX_CALL_DEPTH = 3000;
+
+typedef std::chrono::steady_clock ScriptClock;
+
+//! The engine's share of the budget: the frame's time, and the time of the
+//! outermost run, which every run nested in it shares (a delivery into
+//! another object's context does not start a fresh budget).
+struct SScriptBudget
+{
+	irr::u32 RunMs = SCRIPT_RUN_BUDGET_MS;
+	irr::u32 FrameMs = SCRIPT_FRAME_BUDGET_MS;
+	//! Counts the frames begun. Runs outside a frame have their run budget only.
+	irr::u64 Frame = 0;
+	bool InFrame = false;
+	//! Set once the frame's time ran out; cleared by the next frame.
+	bool FrameSpent = false;
+	ScriptClock::time_point FrameDeadline;
+	//! Runs going on, one inside the other.
+	irr::u32 ActiveRuns = 0;
+	ScriptClock::time_point RunDeadline;
+
+	//! The frame's time is gone: nothing more runs in this frame.
+	bool frameSpent() const { return InFrame && FrameSpent; }
+};
 
 //! The clock of the run a context is in; its line callback reads it.
 struct SScriptRunClock
 {
-	//! Starts a run: the budget counts from now.
+	//! Starts a run: it ends by the budget of the outermost run going on, or
+	//! the frame's, whichever comes first. Each start has its stop.
 	void start();
+	void stop();
 
-	std::chrono::steady_clock::time_point Deadline;
+	SScriptBudget* Budget = nullptr;
+	ScriptClock::time_point Deadline;
 	//! Lines left before the clock is read again: reading it on every line
 	//! would slow tight loops for nothing.
 	irr::u32 LinesUntilLook = 0;
-	//! Set once the budget ran out and the run was aborted, with where.
+	//! Set once the budget ran out and the run was aborted, with where and
+	//! whether it was the frame's time.
 	bool RanOut = false;
+	bool FrameRanOut = false;
 	const char* Section = nullptr;
 	int Row = 0;
 	int Column = 0;
 };
 
-//! Sets the engine up for budgeted runs: the call depth limit, and the end
-//! of the clocks its contexts carry.
+//! Sets the engine up for budgeted runs: the call depth limit, its budget
+//! and the end of the clocks its contexts carry.
 void setUpScriptBudget(AngelScript::asIScriptEngine* engine);
+//! The engine's budget; null for an engine that was not set up for it.
+SScriptBudget* getScriptBudget(AngelScript::asIScriptEngine* engine);
+
+//! The frame's script work lies between these two.
+void beginScriptFrame(SScriptBudget& budget);
+void endScriptFrame(SScriptBudget& budget);
 
 //! Gives the context a clock of its own, which lives as long as the context
 //! (a run may outlive whoever started it), and the line callback that aborts

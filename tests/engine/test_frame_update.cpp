@@ -5,6 +5,7 @@
 #include "net/CNetParse.h"
 #include "script/CScriptManager.h"
 #include "script/CScriptModule.h"
+#include "script/ScriptBudget.h"
 #include "support/CLogLines.h"
 #include "support/engine_fixture.h"
 #include "world/CObjectManager.h"
@@ -135,6 +136,9 @@ TEST_F(FrameUpdate, AStuckUpdateEndsWithinItsBudgetAndTheGameGoesOn)
     test::CLogLines log;
     engine().getDevice()->getLogger()->setLogLevel(irr::ELL_ERROR);
     engine().getDevice()->setEventReceiver(&log);
+    // The run's budget alone: the frame's, which would end the frame's
+    // other callbacks too, cannot come first.
+    engine().getScriptManager()->setBudgets(1000, 600000);
     engine().getClientModule()->load("int updates = 0; void Update(SceneObject@+ self, uint t) { updates++; }", "main");
     CSceneObject* stuck = make(5);
     stuck->getModule()->load(
@@ -143,6 +147,7 @@ TEST_F(FrameUpdate, AStuckUpdateEndsWithinItsBudgetAndTheGameGoesOn)
     frame();
     frame();
     engine().getDevice()->setEventReceiver(nullptr);
+    engine().getScriptManager()->setBudgets(script::SCRIPT_RUN_BUDGET_MS, script::SCRIPT_FRAME_BUDGET_MS);
 
     const auto updates = [](script::CScriptModule* module) {
         AngelScript::asIScriptModule* m = module->getEngineModule();

@@ -13,6 +13,7 @@
 #include "script/CScriptManager.h"
 #include "script/CScriptModule.h"
 #include "script/SScriptBinding.h"
+#include "script/ScriptBudget.h"
 #include "script/ScriptCallbacks.h"
 #include "script/ScriptSourceGuard.h"
 #include "support/script_world.h"
@@ -31,6 +32,15 @@ std::string repeat(const std::string& text, size_t count)
 	for (size_t i = 0; i < count; ++i)
 		all += text;
 	return all;
+}
+
+// Functions sum0, sum1 ... each returning a sum of that many terms.
+std::string sums(size_t functions, size_t terms)
+{
+	std::string code;
+	for (size_t i = 0; i < functions; ++i)
+		code += "int sum" + std::to_string(i) + "(int a) { return a" + repeat(" + a", terms) + "; }\n";
+	return code;
 }
 
 size_t countOf(const std::vector<std::string>& lines, const std::string& line)
@@ -87,20 +97,24 @@ TEST(ScriptLimits, FailuresAreLoggedOnceNamingModuleSectionAndLine)
 
 TEST(ScriptLimits, HangingAndRecursingRunsEndAndTheNextRunGoesOn)
 {
+	// The recursion's time budget only ends a broken run: the nesting cap
+	// comes first whatever the machine's speed.
 	struct Case
 	{
 		const char* name;
 		const char* body;
 		const char* ending;
+		irr::u32 runMs;
 	} cases[] = {
-		{"endless loop", "while (true) {}", "out of time after 1000 ms"},
-		{"loop in a call", "spin();", "out of time after 1000 ms"},
-		{"endless recursion", "dive(0);", "Stack overflow"},
-		{"branching recursion", "fan(64);", "out of time after 1000 ms"},
+		{"endless loop", "while (true) {}", "out of time after 1000 ms", 1000},
+		{"loop in a call", "spin();", "out of time after 1000 ms", 1000},
+		{"endless recursion", "dive(0);", "Stack overflow", 600000},
+		{"branching recursion", "fan(64);", "out of time after 1000 ms", 1000},
 	};
 	for (const Case& c : cases) {
 		SCOPED_TRACE(c.name);
 		CScriptWorld world;
+		world.scripts().setBudgets(c.runMs, script::SCRIPT_FRAME_BUDGET_MS);
 		CSceneObject* object = world.makeObject(1, 0, "a");
 		world.load(object->getModule(), std::string("int updates = 0; bool stuck = false;\n"
 													"void spin() { for (;;) {} }\n"
@@ -175,6 +189,76 @@ TEST(ScriptLimits, DeepNestingIsRefusedBeforeItCompiles)
 		const std::vector<std::string> errors = world.errors();
 		const std::string refused = "Script of module \"client\" refused: brackets nested deeper than 256";
 		EXPECT_EQ(countOf(errors, refused), c.builds ? 0u : 1u) << testing::PrintToString(errors);
+	}
+}
+
+// Code that would overflow the compiler's native stack or keep it busy for
+// seconds, against ordinary code of the same kinds at the bounds. Refused
+// code leaves one line, and the module takes its next code as usual.
+TEST(ScriptLimits, CodeTheCompilerCannotSurviveIsRefusedAndTheNextBuilds)
+{
+	const std::string head = "void Created(SceneObject@+ self) { ";
+	const std::string nesting = "statements nested deeper than 1024";
+	const std::string operators = "a statement with more than 256 operators";
+	const std::string conditionals = "a statement with more than 64 conditional operators";
+	struct Case
+	{
+		const char* name;
+		std::string code;
+		std::string refusal; // empty: builds
+	} cases[] = {
+		{"11,700 else ifs", head + "int c = 0; if (c == 0) {}" + repeat(" else if (c == 1) {}", 11700) + " }",
+			nesting},
+		{"else ifs without blocks", head + "int c = 0; if (c == 0) c = 1;" + repeat(" else if (c == 1) c = 2;", 2000) +
+				" }",
+			nesting},
+		{"11,700 nested ifs", head + "bool c = false; " + repeat("if (c) ", 11700) + "{} }", nesting},
+		{"15,000 nested whiles", head + "bool c = false; " + repeat("while (c) ", 15000) + "{} }", nesting},
+		{"nested ifs in blocks", head + "bool c = false; " + repeat("{ if (c) if (c) if (c) if (c) ", 250) + "{}" +
+				repeat(" }", 250) + " }",
+			nesting},
+		{"12,700 chained assignments", head + "int a; a" + repeat(" = a", 12700) + " = 1; }", operators},
+		{"5,000 terms", "int a = 1;\nint b = a" + repeat(" + a", 5000) + ";\n" + head + "}", operators},
+		{"50,000 signs", head + "int a = " + repeat("-", 50000) + "1; }", operators},
+		{"4,000 conditionals", "bool c = true;\nint b = " + repeat("c ? 1 : ", 4000) + "2;\n" + head + "}",
+			conditionals},
+		{"nested conditionals", head + "bool c = true; int b = " + repeat("c ? (", 100) + "2" +
+				repeat(") : 1", 100) + "; }",
+			conditionals},
+		{"&+ in a parameter", "void OnEvent(SceneObject&+ self) {}\n" + head + "}", "'+' after '&'"},
+		{"& + in an expression", head + "int a = 1 & + 1; }", "'+' after '&'"},
+		{"1,000 else ifs", head + "int c = 0; if (c == 0) {}" + repeat(" else if (c == 1) {}", 1000) + " }", ""},
+		{"1,000 nested ifs", head + "bool c = false; " + repeat("if (c) ", 1000) + "{} }", ""},
+		{"250 terms", "int a = 1;\nint b = a" + repeat(" + a", 250) + ";\n" + head + "}", ""},
+		{"250 chained assignments", head + "int a; a" + repeat(" = a", 250) + " = 1; }", ""},
+		{"60 conditionals", "bool c = true;\nint b = " + repeat("c ? 1 : ", 60) + "2;\n" + head + "}", ""},
+		{"10,000 negative numbers", "int[] a = {" + repeat("-1, ", 10000) + "-1};\n" + head + "}", ""},
+		{"200 statements of 200 operators", sums(200, 200) + head + "}", ""},
+		{"deep brackets and statements", head + "int a = 0; " + repeat("{ if (a == 0) ", 250) + "a = 1;" +
+				repeat(" }", 250) + " }",
+			""},
+	};
+	for (const Case& c : cases) {
+		SCOPED_TRACE(c.name);
+		CScriptWorld world;
+		CSceneObject* object = world.makeObject(1, 0, "a");
+		script::CScriptModule* modules[] = {world.scripts().getModule("client"),
+			CObjectManager::getInstance()->findObjectClass("blank")->getModule(), object->getModule()};
+		for (script::CScriptModule* module : modules) {
+			const size_t before = world.errors().size();
+			loadAnyway(module, c.code);
+			std::vector<std::string> logged = world.errors();
+			logged.erase(logged.begin(), logged.begin() + static_cast<long>(before));
+			if (c.refusal.empty()) {
+				EXPECT_TRUE(logged.empty()) << testing::PrintToString(logged);
+				EXPECT_GE(module->getCallbackId(script::ESC_CREATED), 0);
+				continue;
+			}
+			EXPECT_EQ(logged, std::vector<std::string>{"Script of " + module->describe() + " refused: " + c.refusal});
+			EXPECT_EQ(module->getCallbackId(script::ESC_CREATED), AngelScript::asNO_FUNCTION);
+			world.load(module, "void Created(SceneObject@+ self) {}");
+			EXPECT_GE(module->getCallbackId(script::ESC_CREATED), 0);
+		}
 	}
 }
 

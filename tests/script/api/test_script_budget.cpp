@@ -1,0 +1,217 @@
+// Script time across runs: a run nested in another ends without harm to the
+// outer one, deliveries that feed each other end with the outermost run's
+// budget, and modules whose runs spend the frame's time are set aside one
+// after the other until the frame runs its ordinary scripts again. Budgets
+// are set so that only the one under test can fire.
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include <angelscript.h>
+#include <gtest/gtest.h>
+
+#include "base/packet.h"
+#include "script/CScriptManager.h"
+#include "script/CScriptModule.h"
+#include "script/SScriptBinding.h"
+#include "script/ScriptBudget.h"
+#include "script/ScriptCallbacks.h"
+#include "support/script_world.h"
+#include "world/CObjectManager.h"
+#include "world/CSceneObject.h"
+
+namespace orv {
+namespace {
+
+using namespace AngelScript;
+using test::CScriptWorld;
+
+// Budgets that only a broken run reaches.
+const irr::u32 NEVER_MS = 600000;
+const irr::u32 SHORT_MS = 20;
+
+// Delivers OnEvent to the object of that id at once, nested in the running
+// script when there is one.
+void deliverTo(irr::u32 id, const irr::core::ustring16& event)
+{
+	CSceneObject* target = CObjectManager::getInstance()->getSceneObject(id);
+	if (!target || !target->getBinding())
+		return;
+	net::packet arguments = net::packet::fromU32(id);
+	arguments.append(net::packet::fromFloat(0.0f)).append(net::packet::fromFloat(0.0f));
+	arguments.append(net::packet::fromFloat(0.0f));
+	arguments.append(net::packet::fromString(event)).append(net::packet::fromString(irr::core::ustring16()));
+	target->getBinding()->callCallback(script::ESC_EVENT, std::move(arguments), target);
+}
+
+void registerDeliverTo(CScriptWorld& world)
+{
+	world.engine()->RegisterGlobalFunction("void deliverTo(uint, const string &in)", asFUNCTION(deliverTo),
+		asCALL_CDECL);
+}
+
+int globalInt(script::CScriptModule* module, const char* name)
+{
+	asIScriptModule* code = module->getEngineModule();
+	return *static_cast<int*>(code->GetAddressOfGlobalVar(code->GetGlobalVarIndexByName(name)));
+}
+
+size_t countContaining(const std::vector<std::string>& lines, const std::string& part)
+{
+	return static_cast<size_t>(std::count_if(
+		lines.begin(), lines.end(), [&part](const std::string& line) { return line.find(part) != std::string::npos; }));
+}
+
+const char* const ON_EVENT = "void OnEvent(SceneObject@+ self, SceneObject@+ sender, string event, string data, "
+							 "vector2df origin, float range)\n";
+
+TEST(ScriptBudget, AnEndedNestedRunLeavesTheOuterRunWhole)
+{
+	struct Case
+	{
+		const char* name;
+		irr::u32 target; // the object the nested delivery goes to
+		const char* onEvent;
+		const char* ending;
+	} cases[] = {
+		{"loop nested in its own run", 1, "{ while (true) {} }", "out of time after 20 ms"},
+		{"exception nested in its own run", 1, "{ array<int> a; a[1] = 0; }", "Index out of bounds"},
+		{"loop nested in another's run", 2, "{ while (true) {} }", "out of time after 20 ms"},
+		{"exception nested in another's run", 2, "{ SceneObject@ none; none.get_type(); }", "Null pointer access"},
+	};
+	for (const Case& c : cases) {
+		SCOPED_TRACE(c.name);
+		CScriptWorld world;
+		registerDeliverTo(world);
+		world.scripts().setBudgets(SHORT_MS, NEVER_MS);
+		CSceneObject* objects[] = {world.makeObject(1, 0, "a"), world.makeObject(2, 0, "b")};
+		const std::string code = std::string("int updates = 0;\n") +
+			"void Update(SceneObject@+ self, uint t) {\n"
+			"  SceneObject@ held = self; vector2df v(1, 2); string s = \"kept\";\n"
+			"  deliverTo(" + std::to_string(c.target) + ", \"spin\");\n"
+			"  check(held is self && v.X == 1 && s == \"kept\", \"the outer run's locals\");\n"
+			"  updates++;\n}\n" + ON_EVENT + c.onEvent + "\n";
+		for (CSceneObject* object : objects)
+			world.load(object->getModule(), code);
+		for (int call = 0; call < 3; ++call)
+			objects[0]->getBinding()->callCallback(script::ESC_UPDATE, net::packet(), objects[0]);
+
+		EXPECT_TRUE(world.failedChecks().empty()) << testing::PrintToString(world.failedChecks());
+		// The outer run, sharing the budget, may end on it as well.
+		const std::vector<std::string> errors = world.errors();
+		EXPECT_GE(errors.size(), 1u);
+		EXPECT_EQ(countContaining(errors, c.ending), errors.size()) << testing::PrintToString(errors);
+		for (CSceneObject* object : objects)
+			EXPECT_EQ(object->getReferenceCount(), 1) << "every ended run let go of its handles";
+		// The outer run goes on to its end, or is aborted by the budget it shares.
+		EXPECT_LE(globalInt(objects[0]->getModule(), "updates"), 3);
+		// The contexts are sound: the next run of either goes through.
+		const std::string plain = "int updates = 0;\nvoid Update(SceneObject@+ self, uint t) { updates++; }\n";
+		for (CSceneObject* object : objects) {
+			world.load(object->getModule(), plain);
+			object->getBinding()->callCallback(script::ESC_UPDATE, net::packet(), object);
+			EXPECT_EQ(globalInt(object->getModule(), "updates"), 1);
+		}
+	}
+}
+
+// Two objects that pass every event on to each other twice: only the budget
+// ends the deliveries, which the nested runs in the other object's context
+// share whether a frame is going on or not.
+TEST(ScriptBudget, ObjectsThatReBroadcastToEachOtherEndWithOneBudget)
+{
+	struct Case
+	{
+		const char* name;
+		bool inFrame;
+		irr::u32 runMs;
+		irr::u32 frameMs;
+		const char* ending;
+	} cases[] = {
+		{"outside a frame", false, SHORT_MS, NEVER_MS, "out of time after 20 ms"},
+		{"in a frame", true, NEVER_MS, SHORT_MS, "out of the frame's script time of 20 ms"},
+	};
+	for (const Case& c : cases) {
+		SCOPED_TRACE(c.name);
+		CScriptWorld world;
+		registerDeliverTo(world);
+		world.scripts().setBudgets(c.runMs, c.frameMs);
+		CSceneObject* objects[] = {world.makeObject(1, 0, "a"), world.makeObject(2, 0, "b")};
+		for (irr::u32 i = 0; i < 2; ++i)
+			world.load(objects[i]->getModule(), std::string("int received = 0;\n") + ON_EVENT + "{ received++; deliverTo(" +
+					std::to_string(2 - i) + ", event); deliverTo(" + std::to_string(2 - i) + ", event); }\n");
+		if (c.inFrame)
+			world.scripts().beginFrame();
+		deliverTo(1, "ping");
+		if (c.inFrame)
+			world.scripts().endFrame();
+
+		const std::vector<std::string> errors = world.errors();
+		EXPECT_GE(countContaining(errors, c.ending), 1u) << testing::PrintToString(errors);
+		EXPECT_LE(countContaining(errors, "dropped a callback: too many deliveries inside one another"), 2u);
+		EXPECT_GT(globalInt(objects[1]->getModule(), "received"), 0);
+		for (CSceneObject* object : objects)
+			EXPECT_EQ(object->getReferenceCount(), 1);
+	}
+}
+
+// Five objects whose Update never ends, and one ordinary one after them:
+// each frame the first spinner not yet set aside spends the frame's time,
+// the frame's later callbacks are skipped, and after SCRIPT_SET_ASIDE_FRAMES
+// such frames the spinner is set aside; then the next one. New code brings
+// a module back.
+TEST(ScriptBudget, SpinningUpdatesAreSetAsideAndTheFrameRecovers)
+{
+	const irr::u32 spinners = 5;
+	CScriptWorld world;
+	world.scripts().setBudgets(NEVER_MS, SHORT_MS);
+	std::vector<CSceneObject*> objects;
+	for (irr::u32 id = 1; id <= spinners + 1; ++id) {
+		objects.push_back(world.makeObject(id, 0, "o"));
+		world.load(objects.back()->getModule(),
+			std::string("int updates = 0;\nvoid Update(SceneObject@+ self, uint t) { updates++; ") +
+				(id <= spinners ? "while (true) {} " : "") + "}\n");
+	}
+	const auto frame = [&] {
+		world.scripts().beginFrame();
+		for (CSceneObject* object : objects)
+			object->getBinding()->callCallback(script::ESC_UPDATE, net::packet(), object);
+		world.scripts().endFrame();
+	};
+	const auto setAside = [&] {
+		return static_cast<irr::u32>(std::count_if(objects.begin(), objects.begin() + spinners,
+			[](CSceneObject* object) { return object->getModule()->isSetAside(); }));
+	};
+
+	std::vector<irr::u32> setAsideByFrame;
+	for (irr::u32 f = 0; f < spinners * script::SCRIPT_SET_ASIDE_FRAMES; ++f) {
+		frame();
+		setAsideByFrame.push_back(setAside());
+	}
+	for (irr::u32 f = 0; f < setAsideByFrame.size(); ++f)
+		EXPECT_EQ(setAsideByFrame[f], (f + 1) / script::SCRIPT_SET_ASIDE_FRAMES) << "after frame " << f + 1;
+	EXPECT_EQ(globalInt(objects[spinners]->getModule(), "updates"), 0) << "every frame so far was spent";
+
+	// The frames that follow run the ordinary script, and no spinner.
+	frame();
+	frame();
+	EXPECT_EQ(globalInt(objects[spinners]->getModule(), "updates"), 2);
+	for (irr::u32 i = 0; i < spinners; ++i)
+		EXPECT_EQ(globalInt(objects[i]->getModule(), "updates"), static_cast<int>(script::SCRIPT_SET_ASIDE_FRAMES));
+	const std::vector<std::string> errors = world.errors();
+	for (irr::u32 id = 1; id <= spinners; ++id)
+		EXPECT_EQ(countContaining(errors, "Script of object \"scene_object_" + std::to_string(id) +
+					  "\" set aside: its runs ran out of time 3 frames in a row"),
+			1u)
+			<< testing::PrintToString(errors);
+
+	// New code gives the module a new chance.
+	world.load(objects[0]->getModule(), "int updates = 0;\nvoid Update(SceneObject@+ self, uint t) { updates++; }\n");
+	EXPECT_FALSE(objects[0]->getModule()->isSetAside());
+	frame();
+	EXPECT_EQ(globalInt(objects[0]->getModule(), "updates"), 1);
+}
+
+} // namespace
+} // namespace orv
