@@ -32,7 +32,7 @@ void onScriptLine(asIScriptContext* context, SScriptRunClock* clock)
 		return;
 	clock->LinesUntilLook = LINES_BETWEEN_LOOKS;
 	SScriptBudget& budget = *clock->Budget;
-	const ScriptClock::time_point now = ScriptClock::now();
+	const ScriptClock::time_point now = budget.now();
 	// A run nested in this one may have spent the frame's time.
 	if (now < clock->Deadline && !budget.frameSpent())
 		return;
@@ -49,9 +49,51 @@ void onScriptLine(asIScriptContext* context, SScriptRunClock* clock)
 
 } // namespace
 
+ScriptClock::time_point SScriptBudget::now() const
+{
+	ScriptClock::duration spent = Counted;
+	if (counting())
+		spent += ScriptClock::now() - SpanStart;
+	return ScriptClock::time_point(spent);
+}
+
+void SScriptBudget::beginActivity(bool isRun)
+{
+	const ScriptClock::time_point real = ScriptClock::now();
+	if (counting())
+		Counted += real - SpanStart;
+	Activities.push_back(isRun);
+	SpanStart = real;
+}
+
+void SScriptBudget::endActivity()
+{
+	if (Activities.empty())
+		return;
+	const ScriptClock::time_point real = ScriptClock::now();
+	if (counting())
+		Counted += real - SpanStart;
+	Activities.pop_back();
+	SpanStart = real;
+}
+
+CScriptEngineWork::CScriptEngineWork(asIScriptEngine* engine)
+	: Budget(engine ? getScriptBudget(engine) : nullptr)
+{
+	if (Budget)
+		Budget->beginActivity(false);
+}
+
+CScriptEngineWork::~CScriptEngineWork()
+{
+	if (Budget)
+		Budget->endActivity();
+}
+
 void SScriptRunClock::start()
 {
-	const ScriptClock::time_point now = ScriptClock::now();
+	Budget->beginActivity(true);
+	const ScriptClock::time_point now = Budget->now();
 	if (Budget->ActiveRuns++ == 0)
 		Budget->RunDeadline = now + std::chrono::milliseconds(Budget->RunMs);
 	Deadline = Budget->InFrame ? std::min(Budget->RunDeadline, Budget->FrameDeadline) : Budget->RunDeadline;
@@ -69,6 +111,7 @@ void SScriptRunClock::stop()
 {
 	if (Budget->ActiveRuns > 0)
 		--Budget->ActiveRuns;
+	Budget->endActivity();
 }
 
 void setUpScriptBudget(asIScriptEngine* engine)
@@ -89,7 +132,7 @@ void beginScriptFrame(SScriptBudget& budget)
 	++budget.Frame;
 	budget.InFrame = true;
 	budget.FrameSpent = false;
-	budget.FrameDeadline = ScriptClock::now() + std::chrono::milliseconds(budget.FrameMs);
+	budget.FrameDeadline = budget.now() + std::chrono::milliseconds(budget.FrameMs);
 }
 
 void endScriptFrame(SScriptBudget& budget)

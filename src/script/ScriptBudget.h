@@ -4,6 +4,7 @@
 // another. A run is a callback, or the initialisers of a module's globals.
 
 #include <chrono>
+#include <vector>
 
 #include <irrTypes.h>
 
@@ -33,9 +34,19 @@ typedef std::chrono::steady_clock ScriptClock;
 
 //! The engine's share of the budget: the frame's time, and the time of the
 //! outermost run, which every run nested in it shares (a delivery into
-//! another object's context does not start a fresh budget).
+//! another object's context does not start a fresh budget). Deadlines are
+//! read on the script clock, which runs only while a script does: the
+//! engine's own work of a frame (physics, drawing, packets, a level a script
+//! loads) is no script time, however long a slow machine takes for it.
 struct SScriptBudget
 {
+	//! The script clock now.
+	ScriptClock::time_point now() const;
+	//! A run or a piece of engine work begins inside whatever goes on; the
+	//! script clock runs while the innermost one is a run. Each has its end.
+	void beginActivity(bool isRun);
+	void endActivity();
+
 	irr::u32 RunMs = SCRIPT_RUN_BUDGET_MS;
 	irr::u32 FrameMs = SCRIPT_FRAME_BUDGET_MS;
 	//! Counts the frames begun. Runs outside a frame have their run budget only.
@@ -50,6 +61,30 @@ struct SScriptBudget
 
 	//! The frame's time is gone: nothing more runs in this frame.
 	bool frameSpent() const { return InFrame && FrameSpent; }
+
+private:
+	bool counting() const { return !Activities.empty() && Activities.back(); }
+
+	//! Script time before the span that is open while a run is innermost.
+	ScriptClock::duration Counted{0};
+	ScriptClock::time_point SpanStart;
+	//! What goes on, innermost last: true for a run, false for engine work.
+	std::vector<bool> Activities;
+};
+
+//! Engine work a script asks for, a level loaded, say, is no script time;
+//! scripts it runs (objects' Created) count again. Does nothing for an
+//! engine without a budget.
+class CScriptEngineWork
+{
+public:
+	explicit CScriptEngineWork(AngelScript::asIScriptEngine* engine);
+	~CScriptEngineWork();
+	CScriptEngineWork(const CScriptEngineWork&) = delete;
+	CScriptEngineWork& operator=(const CScriptEngineWork&) = delete;
+
+private:
+	SScriptBudget* Budget;
 };
 
 //! The clock of the run a context is in; its line callback reads it.

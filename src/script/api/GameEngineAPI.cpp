@@ -5,6 +5,7 @@
 #include <IrrlichtDevice.h>
 
 #include "level/CLevelLoader.h"
+#include "script/ScriptBudget.h"
 #include "script/api/IGameHost.h"
 #include "world/CObjectManager.h"
 #include "world/CPhysicsManager.h"
@@ -45,6 +46,9 @@ irr::u32 sendEvent(CSceneObject *sender, const ustring16 &event, const ustring16
 void loadLevel(const ustring16 &name, IGameHost *engine)
 {
 	const auto load = [engine, name] {
+		// Only the Created scripts of its objects count as script time.
+		AngelScript::asIScriptContext *context = AngelScript::asGetActiveContext();
+		const CScriptEngineWork work(context ? context->GetEngine() : nullptr);
 		if (CLevelLoader *levels = CLevelLoader::getInstance())
 			levels->loadLevel(engine->getDevice(), name);
 		// The time spent loading is not simulated.

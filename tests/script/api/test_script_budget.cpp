@@ -5,7 +5,9 @@
 // are set so that only the one under test can fire.
 
 #include <algorithm>
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <angelscript.h>
@@ -211,6 +213,46 @@ TEST(ScriptBudget, SpinningUpdatesAreSetAsideAndTheFrameRecovers)
 	EXPECT_FALSE(objects[0]->getModule()->isSetAside());
 	frame();
 	EXPECT_EQ(globalInt(objects[0]->getModule(), "updates"), 1);
+}
+
+} // namespace
+} // namespace orv
+
+namespace orv {
+namespace {
+
+// The script clock stands still while the innermost activity is engine work
+// or nothing runs, and goes on in a run nested in engine work: a slow machine
+// spends longer on a level, never more of a script's budget.
+TEST(ScriptClock, RunsOnlyWhileAScriptIsInnermost)
+{
+	script::SScriptBudget budget;
+	const auto realTimePasses = [] { std::this_thread::sleep_for(std::chrono::milliseconds(5)); };
+	const auto standsStill = [&](const char* what) {
+		const script::ScriptClock::time_point before = budget.now();
+		realTimePasses();
+		EXPECT_EQ(budget.now(), before) << what;
+	};
+	const auto goesOn = [&](const char* what) {
+		const script::ScriptClock::time_point before = budget.now();
+		realTimePasses();
+		EXPECT_GT(budget.now(), before) << what;
+	};
+	standsStill("nothing runs");
+	budget.beginActivity(true);
+	goesOn("a run");
+	budget.beginActivity(false);
+	standsStill("engine work inside the run");
+	budget.beginActivity(true);
+	goesOn("a run inside the engine work");
+	budget.endActivity();
+	standsStill("back in the engine work");
+	budget.endActivity();
+	goesOn("back in the outer run");
+	budget.endActivity();
+	standsStill("all ended");
+	budget.endActivity();
+	standsStill("an end too many");
 }
 
 } // namespace
