@@ -1,11 +1,11 @@
 #include "script/CScriptManager.h"
 
 #include "script/CScriptModule.h"
+#include "script/ScriptArray.h"
 #include "script/ScriptBudget.h"
 #include "script/bindings/ScriptTypes.h"
 
 #include <angelscript.h>
-#include <scriptarray.h>
 #include <scriptmath.h>
 
 #include <cstring>
@@ -26,8 +26,7 @@ bool isPortableBuild()
 
 void registerAddOnsAndValueTypes(asIScriptEngine *engine)
 {
-	// The add-on picks its native or generic registration by the same test.
-	RegisterScriptArray(engine, false);
+	registerScriptArray(engine);
 	engine->RegisterDefaultArrayType("array<T>");
 
 	if (isPortableBuild())

@@ -148,4 +148,32 @@ TEST(ScriptString, Methods)
 	runCases(methodCases);
 }
 
+// Joining a string to itself doubles it: each way of doing so stops at the
+// length bound with an exception, the string as it was; growth below the
+// bound is untouched.
+TEST(ScriptString, GrowthStopsAtTheLengthBound)
+{
+	struct GrowthCase
+	{
+		const char *name;
+		const char *grow; // one step, repeated until it raises
+	} cases[] = {
+		{"+=", "s += s;"},
+		{"+", "s = s + s;"},
+		{"append", "s.append(s);"},
+		{"append part", "s.append(s, s.size());"},
+		{"insert", "s.insert(s, 1);"},
+		{"replace", "s.replace(\"a\", s);"},
+	};
+	for (const GrowthCase &c : cases) {
+		SCOPED_TRACE(c.name);
+		CScriptRunner runner;
+		ASSERT_TRUE(runner.build(std::string("string s = \"ab\"; uint before = 0;\n"
+											 "void main() { for (int i = 0; i < 64; ++i) { before = s.size(); ") +
+			c.grow + " } }\nvoid kept() { check(s.size() == before && before > 1000000, \"kept: \" + before); }\n"));
+		EXPECT_EQ(runner.runForException(), "Too large string size");
+		EXPECT_TRUE(runner.run("void kept()"));
+	}
+}
+
 } // namespace

@@ -4,6 +4,7 @@
 
 #include "base/ustring16.h"
 #include "script/bindings/ScriptStringConcat.h"
+#include "script/bindings/ScriptStringLimit.h"
 #include "script/bindings/ValueTypeRows.h"
 
 #include <angelscript.h>
@@ -113,6 +114,32 @@ ustring16 trimmedCopy(const ustring16 &self)
 	return copy;
 }
 
+// The members that take a whole string grow by up to its length.
+ustring16 &addAssignString(ustring16 &self, const ustring16 &other)
+{
+	return mayGrowString(self, other.size_raw()) ? self += other : self;
+}
+
+ustring16 &appendString(ustring16 &self, const ustring16 &other)
+{
+	return mayGrowString(self, other.size_raw()) ? self.append(other) : self;
+}
+
+ustring16 &appendStringPart(ustring16 &self, const ustring16 &other, u32 length)
+{
+	return mayGrowString(self, other.size_raw()) ? self.append(other, length) : self;
+}
+
+ustring16 &insertString(ustring16 &self, const ustring16 &other, u32 pos)
+{
+	return mayGrowString(self, other.size_raw()) ? self.insert(other, pos) : self;
+}
+
+ustring16 &replaceString(ustring16 &self, const ustring16 &what, const ustring16 &with)
+{
+	return mayGrowString(self, replacementGrowth(self, what, with)) ? self.replace(what, with) : self;
+}
+
 const SBehaviourRow Behaviours[] = {
 	{asBEHAVE_CONSTRUCT, "void f()", asFUNCTION(constructValue<ustring16>)},
 	{asBEHAVE_CONSTRUCT, "void f(const string &in)", asFUNCTION((constructValue<ustring16, const ustring16 &>))},
@@ -134,7 +161,7 @@ const SMethodRow Methods[] = {
 	{"string opAdd(uint) const", asFUNCTION(addStringUInt), OBJFIRST},
 	{"string opAdd(float) const", asFUNCTION(addStringFloat), OBJFIRST},
 	{"string opAdd(double) const", asFUNCTION(addStringDouble), OBJFIRST},
-	{"string& opAddAssign(const string &in)", asMETHODPR(ustring16, operator+=, (const ustring16 &), ustring16 &), THIS},
+	{"string& opAddAssign(const string &in)", asFUNCTION(addAssignString), OBJFIRST},
 	{"string& opAddAssign(int8)", asMETHODPR(ustring16, operator+=, (char), ustring16 &), THIS},
 	{"string& opAddAssign(int16)", asMETHODPR(ustring16, operator+=, (short), ustring16 &), THIS},
 	{"string& opAddAssign(uint16)", asMETHODPR(ustring16, operator+=, (unsigned short), ustring16 &), THIS},
@@ -147,8 +174,8 @@ const SMethodRow Methods[] = {
 	{"bool empty() const", asMETHOD(ustring16, empty), THIS},
 	{"bool equalsn(const string &in, uint) const", asMETHOD(ustring16, equalsn), THIS},
 	{"string& append(uint)", asMETHODPR(ustring16, append, (uchar32_t), ustring16 &), THIS},
-	{"string& append(const string &in)", asMETHODPR(ustring16, append, (const ustring16 &), ustring16 &), THIS},
-	{"string& append(const string &in, uint)", asMETHODPR(ustring16, append, (const ustring16 &, u32), ustring16 &), THIS},
+	{"string& append(const string &in)", asFUNCTION(appendString), OBJFIRST},
+	{"string& append(const string &in, uint)", asFUNCTION(appendStringPart), OBJFIRST},
 	{"void reserve(uint)", asMETHOD(ustring16, reserve), THIS},
 	{"int findFirst(uint) const", asMETHOD(ustring16, findFirst), THIS},
 	{"int findNext(uint, u32) const", asMETHOD(ustring16, findNext), THIS},
@@ -157,8 +184,7 @@ const SMethodRow Methods[] = {
 	{"int find(const string &in str, u32 start = 0) const", asMETHOD(ustring16, find), THIS},
 	{"string subString(uint begin, uint length) const", asMETHOD(ustring16, subString), THIS},
 	{"string& replace(uint toReplace, uint replaceWith)", asMETHODPR(ustring16, replace, (uchar32_t, uchar32_t), ustring16 &), THIS},
-	{"string& replace(const string &in toReplace, const string &in replaceWith)",
-		asMETHODPR(ustring16, replace, (const ustring16 &, const ustring16 &), ustring16 &), THIS},
+	{"string& replace(const string &in toReplace, const string &in replaceWith)", asFUNCTION(replaceString), OBJFIRST},
 	{"string& remove(uint c)", asMETHODPR(ustring16, remove, (uchar32_t), ustring16 &), THIS},
 	{"string& remove(const string &in toRemove)", asMETHODPR(ustring16, remove, (const ustring16 &), ustring16 &), THIS},
 	{"string& removeChars(const string &in characters)", asMETHOD(ustring16, removeChars), THIS},
@@ -169,7 +195,7 @@ const SMethodRow Methods[] = {
 	{"string& validate()", asMETHOD(ustring16, validate), THIS},
 	{"uint lastChar() const", asMETHOD(ustring16, lastChar), THIS},
 	{"string& insert(uint c, u32 pos)", asMETHODPR(ustring16, insert, (uchar32_t, u32), ustring16 &), THIS},
-	{"string& insert(const string &in c, u32 pos)", asMETHODPR(ustring16, insert, (const ustring16 &, u32), ustring16 &), THIS},
+	{"string& insert(const string &in c, u32 pos)", asFUNCTION(insertString), OBJFIRST},
 };
 
 } // namespace

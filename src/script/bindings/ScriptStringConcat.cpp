@@ -1,4 +1,5 @@
 #include "script/bindings/ScriptStringConcat.h"
+#include "script/bindings/ScriptStringLimit.h"
 
 namespace orv::script {
 
@@ -20,7 +21,7 @@ ustring16 withNumber(const ustring16 &self, Number number)
 
 ustring16 addString(const ustring16 &self, const ustring16 &other)
 {
-	return self + other;
+	return mayGrowString(self, other.size_raw()) ? self + other : ustring16();
 }
 
 ustring16 addStringInt16(const ustring16 &self, short number)

@@ -158,6 +158,39 @@ TEST(ScriptBudget, ObjectsThatReBroadcastToEachOtherEndWithOneBudget)
 	}
 }
 
+// A sort calls the script back from inside a native call; a comparison that
+// never ends is stopped by the run's budget like any other loop, and the
+// array and the context come out sound.
+TEST(ScriptBudget, ASortWhoseComparisonSpinsEndsWithTheRun)
+{
+	struct Case
+	{
+		const char* name;
+		const char* sort;
+	} cases[] = {
+		{"own less", "held.sort(function(x, y) { while (true) {} return x < y; });"},
+		{"opCmp", "array<S@> s = {S(), S()}; s.sortAsc();"},
+	};
+	for (const Case& c : cases) {
+		SCOPED_TRACE(c.name);
+		CScriptWorld world;
+		world.scripts().setBudgets(SHORT_MS, NEVER_MS);
+		CSceneObject* object = world.makeObject(1, 0, "o");
+		world.load(object->getModule(),
+			std::string("class S { int opCmp(const S &in) const { while (true) {} return 0; } }\n"
+						"array<int> held = {3, 1, 2};\nint updates = 0;\n"
+						"void Update(SceneObject@+ self, uint t) { updates++; ") +
+				c.sort + " }\n");
+		object->getBinding()->callCallback(script::ESC_UPDATE, net::packet(), object);
+
+		EXPECT_EQ(countContaining(world.errors(), "out of time after 20 ms"), 1u) << testing::PrintToString(world.errors());
+		EXPECT_EQ(object->getReferenceCount(), 1);
+		world.load(object->getModule(), "int updates = 0;\nvoid Update(SceneObject@+ self, uint t) { updates++; }\n");
+		object->getBinding()->callCallback(script::ESC_UPDATE, net::packet(), object);
+		EXPECT_EQ(globalInt(object->getModule(), "updates"), 1);
+	}
+}
+
 // Five objects whose Update never ends, and one ordinary one after them:
 // each frame the first spinner not yet set aside spends the frame's time,
 // the frame's later callbacks are skipped, and after SCRIPT_SET_ASIDE_FRAMES

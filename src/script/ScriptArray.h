@@ -1,0 +1,21 @@
+#pragma once
+// "array<T>": the array add-on, registered with the client's own sorts and
+// with bounds on how large one call can make an array.
+
+#include <angelscript.h>
+
+namespace orv::script {
+
+//! The most bytes one array's elements may take: 16M ints, 8M handles.
+//! Growing an array allocates and fills it in one native call that no script
+//! budget can interrupt, so its size bounds that call's time and memory.
+const AngelScript::asUINT MAX_SCRIPT_ARRAY_BYTES = 64u << 20;
+//! The most elements of an object type (not handles) one array may hold:
+//! each is constructed, and may own memory of its own, one by one.
+const AngelScript::asUINT MAX_SCRIPT_ARRAY_OBJECTS = 1u << 20;
+
+//! Registers the add-on on `engine` with those swaps. Returns the number of
+//! swaps the add-on's declarations did not match (0 when all took).
+int registerScriptArray(AngelScript::asIScriptEngine *engine);
+
+} // namespace orv::script
