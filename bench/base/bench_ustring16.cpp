@@ -73,6 +73,22 @@ BENCHMARK(fromUtf8_utfcpp)->Unit(benchmark::kMicrosecond);
 BENCHMARK(toUtf8_ustring16)->Unit(benchmark::kMicrosecond);
 BENCHMARK(toUtf8_utfcpp)->Unit(benchmark::kMicrosecond);
 
+// A script's worst case for searching: a long pattern that matches all but
+// its last character at every position of a long text.
+void findNearMiss(benchmark::State& state)
+{
+	const size_t length = static_cast<size_t>(state.range(0));
+	const irr::core::ustring16 text(std::string(length, 'a').c_str());
+	const irr::core::ustring16 pattern((std::string(length / 2, 'a') + "b").c_str());
+	for (auto _ : state) {
+		irr::core::ustring16 copy(text);
+		benchmark::DoNotOptimize(copy.find(pattern));
+		copy.replace(pattern, irr::core::ustring16("x"));
+		benchmark::DoNotOptimize(copy.removeChars(text));
+	}
+}
+BENCHMARK(findNearMiss)->Arg(1 << 20)->Arg(1 << 24)->Unit(benchmark::kMillisecond);
+
 // Keeps each run's time per iteration so the ratios can be printed at the end.
 class CRatioReporter : public benchmark::ConsoleReporter
 {

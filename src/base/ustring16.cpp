@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <iterator>
+#include <vector>
 
 #include <utf8.h>
 
@@ -48,6 +49,78 @@ uchar32_t decodeAt(const std::u16string& units, size_t& i)
 	}
 	return u;
 }
+
+// Finds a pattern in time linear in text and pattern (Knuth-Morris-Pratt).
+// Scripts choose both, and comparing the pattern afresh at every position
+// of a long text takes hours for a long pattern that almost matches.
+// Matches fall on character boundaries: well-formed text never starts a
+// pattern with the second half of a surrogate pair.
+class CUnitSearch
+{
+public:
+	//! The pattern must not be empty.
+	explicit CUnitSearch(const std::u16string& pattern)
+		: Pattern(pattern)
+		, Border(pattern.size(), 0)
+	{
+		for (size_t i = 1, k = 0; i < Pattern.size(); ++i) {
+			while (k > 0 && Pattern[i] != Pattern[k])
+				k = Border[k - 1];
+			if (Pattern[i] == Pattern[k])
+				++k;
+			Border[i] = k;
+		}
+	}
+
+	//! Where the first match at or after `from` starts, or npos.
+	size_t next(const std::u16string& text, size_t from) const
+	{
+		size_t k = 0;
+		for (size_t i = from; i < text.size(); ++i) {
+			while (k > 0 && text[i] != Pattern[k])
+				k = Border[k - 1];
+			if (text[i] == Pattern[k])
+				++k;
+			if (k == Pattern.size())
+				return i + 1 - k;
+		}
+		return std::u16string::npos;
+	}
+
+private:
+	const std::u16string& Pattern;
+	std::vector<size_t> Border; // longest proper border of each prefix
+};
+
+// The characters of a list, looked up in constant time for the basic plane:
+// a list as long as the text would make a scan of the list per character
+// quadratic.
+class CCharacterSet
+{
+public:
+	explicit CCharacterSet(const ustring16& list)
+		: Basic(0x10000, false)
+	{
+		const std::u16string& units = list.toUTF16_std();
+		for (size_t i = 0; i < units.size();) {
+			const uchar32_t c = decodeAt(units, i);
+			if (c < 0x10000)
+				Basic[c] = true;
+			else
+				Astral.push_back(c);
+		}
+		std::sort(Astral.begin(), Astral.end());
+	}
+
+	bool holds(uchar32_t c) const
+	{
+		return c < 0x10000 ? Basic[c] : std::binary_search(Astral.begin(), Astral.end(), c);
+	}
+
+private:
+	std::vector<bool> Basic;
+	std::u32string Astral;
+};
 
 template <class Char>
 size_t lengthOf(const Char* text)
@@ -532,21 +605,22 @@ s32 ustring16::find(const ustring16& str, u32 start) const
 	size_t i = unitOffset(start);
 	if (i == std::u16string::npos)
 		return -1;
-	for (s32 index = static_cast<s32>(start); i < Units.size(); ++index) {
-		if (Units.compare(i, str.units().size(), str.units()) == 0)
-			return index;
+	const size_t at = CUnitSearch(str.units()).next(Units, i);
+	if (at == std::u16string::npos)
+		return -1;
+	s32 index = static_cast<s32>(start);
+	for (; i < at; ++index)
 		decodeAt(Units, i);
-	}
-	return -1;
+	return index;
 }
 
 s32 ustring16::findFirstCharNotInList(const ustring16& list) const
 {
 	const std::u16string& Units = units();
-	const std::u32string set = list.toUTF32_s();
+	const CCharacterSet set(list);
 	size_t i = 0;
 	for (s32 index = 0; i < Units.size(); ++index)
-		if (set.find(decodeAt(Units, i)) == std::u32string::npos)
+		if (!set.holds(decodeAt(Units, i)))
 			return index;
 	return -1;
 }
@@ -554,11 +628,11 @@ s32 ustring16::findFirstCharNotInList(const ustring16& list) const
 s32 ustring16::findLastCharNotInList(const ustring16& list) const
 {
 	const std::u16string& Units = units();
-	const std::u32string set = list.toUTF32_s();
+	const CCharacterSet set(list);
 	s32 found = -1;
 	size_t i = 0;
 	for (s32 index = 0; i < Units.size(); ++index)
-		if (set.find(decodeAt(Units, i)) == std::u32string::npos)
+		if (!set.holds(decodeAt(Units, i)))
 			found = index;
 	return found;
 }
@@ -593,19 +667,15 @@ ustring16& ustring16::replace(const ustring16& toReplace, const ustring16& repla
 	std::u16string& Units = units();
 	if (toReplace.units().empty())
 		return *this;
+	const CUnitSearch search(toReplace.units());
 	std::u16string result;
 	result.reserve(Units.size());
 	size_t i = 0;
-	while (i < Units.size()) {
-		if (Units.compare(i, toReplace.units().size(), toReplace.units()) == 0) {
-			result += replaceWith.units();
-			i += toReplace.units().size();
-		} else {
-			const size_t from = i;
-			decodeAt(Units, i);
-			result.append(Units, from, i - from);
-		}
+	for (size_t at; (at = search.next(Units, i)) != std::u16string::npos; i = at + toReplace.units().size()) {
+		result.append(Units, i, at - i);
+		result += replaceWith.units();
 	}
+	result.append(Units, i, std::u16string::npos);
 	Units.swap(result);
 	return *this;
 }
@@ -627,13 +697,13 @@ ustring16& ustring16::remove(const ustring16& toRemove)
 ustring16& ustring16::removeChars(const ustring16& characters)
 {
 	std::u16string& Units = units();
-	const std::u32string set = characters.toUTF32_s();
+	const CCharacterSet set(characters);
 	std::u16string result;
 	result.reserve(Units.size());
 	size_t i = 0;
 	while (i < Units.size()) {
 		const size_t from = i;
-		if (set.find(decodeAt(Units, i)) == std::u32string::npos)
+		if (!set.holds(decodeAt(Units, i)))
 			result.append(Units, from, i - from);
 	}
 	Units.swap(result);

@@ -249,6 +249,9 @@ const SearchCase searchCases[] = {
 	{"find empty", [](const ustring16& s) { return s.find(ustring16()); }, -1},
 	{"find past end", [](const ustring16& s) { return s.find(ustring16("a"), 9); }, -1},
 	{"find longer than text", [](const ustring16& s) { return s.find(ustring16("b\xF0\x9F\x98\x80" "c")); }, -1},
+	{"find after a partial match", [](const ustring16&) { return ustring16("aaab").find(ustring16("aab")); }, 1},
+	{"find where a border restarts", [](const ustring16&) { return ustring16("abaabab").find(ustring16("abab")); }, 3},
+	{"find past a pair", [](const ustring16&) { return ustring16("\xF0\x9F\x98\x80\xF0\x9F\x98\x80x").find(ustring16("x")); }, 2},
 };
 
 TEST(UString16, SearchesByCharacterIndex)
@@ -289,9 +292,16 @@ const EditCase editCases[] = {
 	{"replace text", "aXXbXX", [](ustring16& s) { s.replace(ustring16("XX"), ustring16("-")); }, "a-b-"},
 	{"replace no overlap", "aaa", [](ustring16& s) { s.replace(ustring16("aa"), ustring16("b")); }, "ba"},
 	{"replace empty text", "ab", [](ustring16& s) { s.replace(ustring16(), ustring16("x")); }, "ab"},
+	{"replace after partial matches", "aabaab", [](ustring16& s) { s.replace(ustring16("aab"), ustring16("-")); }, "--"},
+	{"replace overlapping borders", "abababab", [](ustring16& s) { s.replace(ustring16("abab"), ustring16("x")); }, "xx"},
+	{"replace around pairs", "\xF0\x9F\x98\x80" "a\xF0\x9F\x98\x80", [](ustring16& s) { s.replace(ustring16("a"), ustring16("bc")); },
+		"\xF0\x9F\x98\x80" "bc\xF0\x9F\x98\x80"},
+	{"replace a pair", "a\xF0\x9F\x98\x80" "a", [](ustring16& s) { s.replace(ustring16("\xF0\x9F\x98\x80"), ustring16("")); }, "aa"},
 	{"remove char", "banana", [](ustring16& s) { s.remove(U'a'); }, "bnn"},
 	{"remove text", "banana", [](ustring16& s) { s.remove(ustring16("an")); }, "ba"},
 	{"removeChars", "b-a_n", [](ustring16& s) { s.removeChars(ustring16("-_")); }, "ban"},
+	{"removeChars unsorted list", "zebra", [](ustring16& s) { s.removeChars(ustring16("zra")); }, "eb"},
+	{"trim given several", "yxxaxbyx", [](ustring16& s) { s.trim(ustring16("yx")); }, "axb"},
 	{"trim default", " \t\r\nab c\n\t ", [](ustring16& s) { s.trim(); }, "ab c"},
 	{"trim all", " \t ", [](ustring16& s) { s.trim(); }, ""},
 	{"trim given", "xxaxbxx", [](ustring16& s) { s.trim(ustring16("x")); }, "axb"},
