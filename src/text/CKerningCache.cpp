@@ -16,7 +16,8 @@ u32 keyOf(u32 leftGlyph, u32 rightGlyph)
 	return leftGlyph << 16 | rightGlyph;
 }
 
-u32 slotOf(u32 key)
+// The first slot of the key's bucket.
+u32 bucketOf(u32 key)
 {
 	// The glyphs of one script have neighbouring indices; a full mix of the
 	// bits spreads their pairs as well as random keys would be.
@@ -25,8 +26,9 @@ u32 slotOf(u32 key)
 	key ^= key >> 15;
 	key *= 0x846CA68Bu;
 	key ^= key >> 16;
-	static_assert((CKerningCache::SLOTS & (CKerningCache::SLOTS - 1)) == 0, "a mask picks the slot");
-	return key & (CKerningCache::SLOTS - 1);
+	const u32 buckets = CKerningCache::SLOTS / CKerningCache::BUCKET_SLOTS;
+	static_assert((buckets & (buckets - 1)) == 0, "a mask picks the bucket");
+	return (key & (buckets - 1)) * CKerningCache::BUCKET_SLOTS;
 }
 
 bool fitsSlot(s32 value)
@@ -41,11 +43,13 @@ bool CKerningCache::find(u32 leftGlyph, u32 rightGlyph, core::vector2di& kerning
 	if (Slots.empty() || leftGlyph > MAX_KEPT_GLYPH || rightGlyph > MAX_KEPT_GLYPH)
 		return false;
 	const u32 key = keyOf(leftGlyph, rightGlyph);
-	const SSlot& slot = Slots[slotOf(key)];
-	if (slot.Key != key)
-		return false;
-	kerning.set(slot.X, slot.Y);
-	return true;
+	const SSlot* bucket = &Slots[bucketOf(key)];
+	for (u32 i = 0; i < BUCKET_SLOTS; ++i)
+		if (bucket[i].Key == key) {
+			kerning.set(bucket[i].X, bucket[i].Y);
+			return true;
+		}
+	return false;
 }
 
 void CKerningCache::store(u32 leftGlyph, u32 rightGlyph, const core::vector2di& kerning)
@@ -55,7 +59,10 @@ void CKerningCache::store(u32 leftGlyph, u32 rightGlyph, const core::vector2di& 
 	if (Slots.empty())
 		Slots.assign(SLOTS, SSlot{EMPTY_KEY, 0, 0});
 	const u32 key = keyOf(leftGlyph, rightGlyph);
-	Slots[slotOf(key)] = SSlot{key, static_cast<s16>(kerning.X), static_cast<s16>(kerning.Y)};
+	SSlot* bucket = &Slots[bucketOf(key)];
+	for (u32 i = BUCKET_SLOTS - 1; i > 0; --i)
+		bucket[i] = bucket[i - 1];
+	bucket[0] = SSlot{key, static_cast<s16>(kerning.X), static_cast<s16>(kerning.Y)};
 }
 
 } // namespace gui

@@ -1,9 +1,10 @@
 #pragma once
 // Pair kerning of one font as FreeType answered it. Text is laid out again
 // for every draw, and asking FreeType for every pair costs more than the
-// rest of the layout together. A direct-mapped table of fixed size: a pair
-// that lands on a taken slot replaces the pair there, so memory stays
-// bounded whatever the text.
+// rest of the layout together. A table of fixed size whose pairs hash to
+// buckets of two slots: a new pair takes the first slot, the pair there moves
+// to the second and the one there is forgotten, so memory stays bounded
+// whatever the text.
 
 #include <vector>
 
@@ -17,6 +18,7 @@ class CKerningCache
 public:
 	//! Slots of the table, taken on the first store.
 	static constexpr u32 SLOTS = 1u << 14;
+	static constexpr u32 BUCKET_SLOTS = 2;
 
 	//! The kerning stored for the pair of glyph indices, false when none is.
 	bool find(u32 leftGlyph, u32 rightGlyph, core::vector2di& kerning) const;

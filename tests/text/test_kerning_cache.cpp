@@ -68,7 +68,7 @@ TEST(KerningCache, APairNeverAnswersForTheOneItReplaced)
 			++kept;
 			ASSERT_EQ(found, kerningOf(left, right)) << left << ", " << right;
 		}
-	// Every slot holds the last pair stored into it, and most slots got one.
+	// No slot holds more than one pair, and most slots got one.
 	EXPECT_LE(kept, CKerningCache::SLOTS);
 	EXPECT_GT(kept, CKerningCache::SLOTS / 2);
 	vector2di found;
