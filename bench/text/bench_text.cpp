@@ -155,12 +155,38 @@ irr::u32 matchingPixelSize(irr::IrrlichtDevice* device, const char* fontFile, co
 	return best;
 }
 
-std::string describe(const SCoverage& coverage)
+const char* formatName(irr::video::ECOLOR_FORMAT format)
 {
-	char text[128];
-	std::snprintf(text, sizeof text, "%.2f million px of glyph quads a frame, strings %.0f x %.0f px on average",
-		coverage.quadPixels / 1e6, coverage.width, coverage.height);
+	switch (format) {
+	case irr::video::ECF_A1R5G5B5:
+		return "A1R5G5B5";
+	case irr::video::ECF_R5G6B5:
+		return "R5G6B5";
+	case irr::video::ECF_R8G8B8:
+		return "R8G8B8";
+	case irr::video::ECF_A8R8G8B8:
+		return "A8R8G8B8";
+	default:
+		return "another format";
+	}
+}
+
+std::string describe(const SCoverage& coverage, const irr::video::ITexture* texture)
+{
+	char text[192];
+	std::snprintf(text, sizeof text,
+		"%.2f million px of glyph quads a frame, strings %.0f x %.0f px on average, glyphs from a %u x %u %s texture",
+		coverage.quadPixels / 1e6, coverage.width, coverage.height, texture ? texture->getSize().Width : 0,
+		texture ? texture->getSize().Height : 0, texture ? formatName(texture->getColorFormat()) : "no");
 	return text;
+}
+
+const irr::video::ITexture* bitmapTexture(irr::gui::IGUIFont* font)
+{
+	if (font->getType() != irr::gui::EGFT_BITMAP)
+		return 0;
+	irr::gui::IGUISpriteBank* bank = static_cast<irr::gui::IGUIFontBitmap*>(font)->getSpriteBank();
+	return bank && bank->getTextureCount() ? bank->getTexture(0) : 0;
 }
 
 // Bytes of every page texture, as the driver holds them.
@@ -246,6 +272,9 @@ int main(int argc, char** argv)
 		guiSize = std::max(guiSize, framesPerSecond(device, font, lines));
 	}
 	const std::string pages = pageSizes(*font);
+	const std::string bitmapDrawn = describe(bitmapCoverage, bitmapTexture(builtIn));
+	const std::string matchedDrawn = describe(matchedCoverage, matched->getPageTextureByIndex(0));
+	const std::string guiDrawn = describe(guiCoverage, font->getPageTextureByIndex(0));
 	matched->drop();
 	font->drop();
 
@@ -265,14 +294,15 @@ int main(int argc, char** argv)
 	std::printf("%d strings of %d glyphs a frame, %u x %u, OpenGL, best of %d rounds; both fonts draw the same "
 		"strings, one glyph quad a character, one image batch a string\n",
 		STRINGS, GLYPHS, SCREEN_WIDTH, SCREEN_HEIGHT, ROUNDS);
-	std::printf("built-in bitmap font: %s\n", describe(bitmapCoverage).c_str());
+	std::printf("built-in bitmap font: %s\n", bitmapDrawn.c_str());
 	std::printf("TrueType font: %s at %u px, the size whose quads cover about as many pixels: %s\n", fontFile,
-		matchedSize, describe(matchedCoverage).c_str());
+		matchedSize, matchedDrawn.c_str());
 	std::printf("TrueType font: %.1f frames/s, %.2f ms/frame\n", trueType, 1000.0 / trueType);
 	std::printf("built-in bitmap font: %.1f frames/s, %.2f ms/frame\n", bitmap, 1000.0 / bitmap);
 	std::printf("time ratio TrueType / bitmap font: %.2f (goal: at most 1.1)\n", bitmap / trueType);
-	std::printf("TrueType font at the GUI's %u px (%s): %.1f frames/s, %.2f ms/frame, time ratio to the bitmap font %.2f\n",
-		PIXEL_SIZE, describe(guiCoverage).c_str(), guiSize, 1000.0 / guiSize, bitmap / guiSize);
+	std::printf("TrueType font at the GUI's %u px (%s): %.1f frames/s, %.2f ms/frame, "
+				"time ratio to the bitmap font %.2f\n",
+		PIXEL_SIZE, guiDrawn.c_str(), guiSize, 1000.0 / guiSize, bitmap / guiSize);
 	std::printf("pages at %u px: %s\n", PIXEL_SIZE, pages.c_str());
 	std::printf("page memory at %u px (MiB): %.1f for Latin-1 in %s (goal: at most 32)\n", LARGEST_PIXEL_SIZE,
 		largestMebibytes, largestPages.c_str());
