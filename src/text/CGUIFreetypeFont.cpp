@@ -196,23 +196,16 @@ void CGUIFreetypeFont::useFaceSize() const
 		setFacePixelSize(*SharedFace, PixelSize);
 }
 
-u32 CGUIFreetypeFont::faceGlyphIndex(core::uchar32_t c) const
+u32 CGUIFreetypeFont::lookUpFaceGlyph(core::uchar32_t c) const
 {
-	// No face maps a character to this index: FreeType's indices are below num_glyphs.
-	const u32 notAsked = 0xFFFFFFFFu;
-	u32* known = 0;
-	if (c < CHAR_TABLE_END) {
-		if (CharGlyphs.empty())
-			CharGlyphs.assign(CHAR_TABLE_END, notAsked);
-		known = &CharGlyphs[c];
-		if (*known != notAsked)
-			return *known;
-	}
 	u32 index = FT_Get_Char_Index(Face, c);
 	if (index == 0)
 		index = FT_Get_Char_Index(Face, REPLACEMENT_CHARACTER);
-	if (known)
-		*known = index;
+	if (c < CHAR_TABLE_END) {
+		if (CharGlyphs.empty())
+			CharGlyphs.assign(CHAR_TABLE_END, NOT_LOOKED_UP);
+		CharGlyphs[c] = index;
+	}
 	return index;
 }
 
@@ -220,7 +213,7 @@ u32 CGUIFreetypeFont::getGlyphIndexByChar(core::uchar32_t c) const
 {
 	if (!Face)
 		return 0;
-	const u32 index = faceGlyphIndex(c);
+	const u32 index = c < CharGlyphs.size() && CharGlyphs[c] != NOT_LOOKED_UP ? CharGlyphs[c] : lookUpFaceGlyph(c);
 	if (index >= Glyphs.size())
 		return 0;
 	if (index != 0 && Glyphs[index].Loaded)
