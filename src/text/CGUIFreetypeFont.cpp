@@ -196,13 +196,24 @@ void CGUIFreetypeFont::useFaceSize() const
 		setFacePixelSize(*SharedFace, PixelSize);
 }
 
+u32 CGUIFreetypeFont::lookUpFaceGlyph(core::uchar32_t c) const
+{
+	u32 index = FT_Get_Char_Index(Face, c);
+	if (index == 0)
+		index = FT_Get_Char_Index(Face, REPLACEMENT_CHARACTER);
+	if (c < CHAR_TABLE_END) {
+		if (CharGlyphs.empty())
+			CharGlyphs.assign(CHAR_TABLE_END, NOT_LOOKED_UP);
+		CharGlyphs[c] = index;
+	}
+	return index;
+}
+
 u32 CGUIFreetypeFont::getGlyphIndexByChar(core::uchar32_t c) const
 {
 	if (!Face)
 		return 0;
-	u32 index = FT_Get_Char_Index(Face, c);
-	if (index == 0)
-		index = FT_Get_Char_Index(Face, REPLACEMENT_CHARACTER);
+	const u32 index = c < CharGlyphs.size() && CharGlyphs[c] != NOT_LOOKED_UP ? CharGlyphs[c] : lookUpFaceGlyph(c);
 	if (index >= Glyphs.size())
 		return 0;
 	if (index != 0 && Glyphs[index].Loaded)

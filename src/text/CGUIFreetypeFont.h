@@ -16,6 +16,7 @@
 #include <path.h>
 
 #include "base/ustring16.h"
+#include "text/CKerningCache.h"
 #include "text/SGUIFreetypeGlyph.h"
 
 namespace irr {
@@ -157,6 +158,11 @@ private:
 	core::vector2di kerningOfPair(core::uchar32_t thisLetter, u32 thisGlyph, core::uchar32_t previousLetter,
 		u32 previousGlyph) const;
 	bool isInvisible(core::uchar32_t c) const;
+	// Asks FreeType for the face's glyph of a character, else of U+FFFD, else
+	// 0, and keeps the answer in CharGlyphs; nothing rendered.
+	u32 lookUpFaceGlyph(core::uchar32_t c) const;
+	// FreeType's kerning of a pair of glyphs in whole pixels.
+	core::vector2di pairKerning(u32 previousGlyph, u32 thisGlyph) const;
 
 	bool Monochrome = false;
 	bool Transparency = true;
@@ -178,6 +184,14 @@ private:
 	mutable core::array<CGUIFreetypeGlyphPage*> Pages;
 	// Indexed by glyph index; index 0 (no glyph) is never loaded.
 	mutable std::vector<SGUIFreetypeGlyph> Glyphs;
+	// lookUpFaceGlyph of the characters below CHAR_TABLE_END, filled as text
+	// asks: FreeType's character map is searched once per character, not once
+	// per draw. The alphabets of two-byte UTF-8 lie below it.
+	static constexpr core::uchar32_t CHAR_TABLE_END = 0x800;
+	// No face has this glyph index: FreeType's indices are below num_glyphs.
+	static constexpr u32 NOT_LOOKED_UP = 0xFFFFFFFFu;
+	mutable std::vector<u32> CharGlyphs;
+	mutable CKerningCache PairKernings;
 	s32 KerningWidth = 0;
 	s32 KerningHeight = 0;
 	core::ustring16 InvisibleChars;

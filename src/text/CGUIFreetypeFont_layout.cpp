@@ -60,18 +60,27 @@ core::vector2di CGUIFreetypeFont::kerningOfPair(core::uchar32_t thisLetter, u32 
 {
 	if (!Face || thisLetter == 0 || previousLetter == 0)
 		return core::vector2di(0, 0);
-	useFaceSize();
 	core::vector2di kerning(KerningWidth, KerningHeight);
-	if (FT_HAS_KERNING(Face)) {
-		FT_Vector pair = {0, 0};
-		if (FT_Get_Kerning(Face, previousGlyph, thisGlyph, FT_KERNING_DEFAULT, &pair) == 0) {
-			// Scalable faces answer in 26.6 pixels, bitmap faces in pixels.
-			if (FT_IS_SCALABLE(Face))
-				kerning += core::vector2di(static_cast<s32>(pair.x / 64), static_cast<s32>(pair.y / 64));
-			else
-				kerning += core::vector2di(static_cast<s32>(pair.x), static_cast<s32>(pair.y));
-		}
+	if (FT_HAS_KERNING(Face))
+		kerning += pairKerning(previousGlyph, thisGlyph);
+	return kerning;
+}
+
+core::vector2di CGUIFreetypeFont::pairKerning(u32 previousGlyph, u32 thisGlyph) const
+{
+	core::vector2di kerning(0, 0);
+	if (PairKernings.find(previousGlyph, thisGlyph, kerning))
+		return kerning;
+	useFaceSize();
+	FT_Vector pair = {0, 0};
+	if (FT_Get_Kerning(Face, previousGlyph, thisGlyph, FT_KERNING_DEFAULT, &pair) == 0) {
+		// Scalable faces answer in 26.6 pixels, bitmap faces in pixels.
+		if (FT_IS_SCALABLE(Face))
+			kerning.set(static_cast<s32>(pair.x / 64), static_cast<s32>(pair.y / 64));
+		else
+			kerning.set(static_cast<s32>(pair.x), static_cast<s32>(pair.y));
 	}
+	PairKernings.store(previousGlyph, thisGlyph, kerning);
 	return kerning;
 }
 

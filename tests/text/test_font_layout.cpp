@@ -2,11 +2,13 @@
 // particular font version is written down here.
 
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 #include <irrlicht.h>
 
 #include "FontTestSupport.h"
+#include "text/CKerningCache.h"
 
 using irr::core::dimension2du;
 using irr::gui::CGUIFreetypeFont;
@@ -82,6 +84,38 @@ TEST_F(FontLayoutTest, WidthIsTheCharactersPlusTheirKerning)
 	// With a letter missing there is no pair.
 	EXPECT_EQ(font->getKerningWidth(nullptr, L"A"), 0);
 	EXPECT_EQ(font->getKerningWidth(L"V"), 0);
+}
+
+TEST_F(FontLayoutTest, PairKerningIsFreetypesForEveryPairAndSize)
+{
+	// Two sizes of one file share a face; each font keeps the kerning of its own size.
+	SFontHolder small(create(DEJAVU_SANS, 14));
+	SFontHolder large(create(DEJAVU_SANS, 22));
+	ASSERT_TRUE(small && large);
+	const CFreetypeReference smallReference(DEJAVU_SANS, 14);
+	const CFreetypeReference largeReference(DEJAVU_SANS, 22);
+	// More pairs than the font keeps, so kept pairs give way to others; the
+	// letters beyond U+07FF are looked up apart from the rest.
+	std::vector<irr::u32> letters;
+	for (irr::u32 c = 0x21; c < 0x180; ++c)
+		if (FT_Get_Char_Index(smallReference.face(), c) != 0)
+			letters.push_back(c);
+	for (irr::u32 c : {0x2013u, 0x201Cu, 0x20ACu, 0xFB01u})
+		letters.push_back(c);
+	ASSERT_GT(letters.size() * letters.size(), 2 * irr::gui::CKerningCache::SLOTS);
+	int kerned = 0;
+	int wrong = 0;
+	for (int pass = 0; pass < 2; ++pass)
+		for (irr::u32 left : letters)
+			for (irr::u32 right : letters) {
+				const int smallPair = smallReference.kerning(left, right);
+				kerned += pass == 0 && smallPair != 0;
+				if (small->getKerningWidth(right, left) != smallPair ||
+					large->getKerningWidth(right, left) != largeReference.kerning(left, right))
+					++wrong;
+			}
+	EXPECT_GT(kerned, 100) << "the face kerns few of these pairs: the test proves little";
+	EXPECT_EQ(wrong, 0);
 }
 
 TEST_F(FontLayoutTest, CharacterFromPositionCountsRightEdges)

@@ -343,6 +343,37 @@ TEST_F(FontStoreTest, MissingCharactersFallBackToTheReplacementGlyph)
 	EXPECT_EQ(math->createCharImage(0x378), nullptr);
 }
 
+TEST_F(FontStoreTest, GlyphIndexIsFreetypesAsOftenAsItIsAsked)
+{
+	SFontHolder font(create(DEJAVU_SANS, 14));
+	ASSERT_TRUE(font);
+	CFreetypeReference reference(DEJAVU_SANS, 14);
+	const irr::u32 replacement = FT_Get_Char_Index(reference.face(), 0xFFFD);
+	struct Case
+	{
+		const char* name;
+		irr::u32 c;
+		bool missing;
+	};
+	const Case cases[] = {
+		{"the first character", 0, true},
+		{"a letter", 'g', false},
+		{"an unassigned code point among the letters", 0x378, true},
+		{"the last of two-byte UTF-8", 0x7FF, true},
+		{"past two-byte UTF-8", 0x800, true},
+		{"an en dash", 0x2013, false},
+		{"a ligature", 0xFB01, false},
+		{"the last code point", 0x10FFFF, true},
+	};
+	for (int pass = 0; pass < 2; ++pass)
+		for (const Case& c : cases) {
+			SCOPED_TRACE(c.name);
+			const irr::u32 own = FT_Get_Char_Index(reference.face(), c.c);
+			ASSERT_EQ(own == 0, c.missing);
+			EXPECT_EQ(font->getGlyphIndexByChar(c.c), c.missing ? replacement : own);
+		}
+}
+
 TEST_F(FontStoreTest, TextSceneNodesCutTheirGlyphsFromThePlannedPage)
 {
 	SFontHolder font(create(DEJAVU_SANS, 14));
