@@ -1,6 +1,8 @@
 #include "level/BlockingTiles.h"
 
 #include <algorithm>
+#include <functional>
+#include <queue>
 #include <string>
 
 #include <ILogger.h>
@@ -81,9 +83,9 @@ public:
 	bool blocked(s64 i) const { return value(i) != CELL_OPEN; }
 	bool blocking(s64 i) const { return value(i) == CELL_BLOCKING; }
 
-	//! One pass over the grid: every rectangle that passes the corner checks
-	//! becomes a box. The number of boxes made.
-	u32 mergePass(SBlockingShapes& shapes);
+	//! Passes over the grid until one makes no box. In each, every rectangle
+	//! that passes the corner checks becomes a box, in the order of its corner.
+	void merge(SBlockingShapes& shapes);
 	//! Edges along the open sides of the cells no box covers.
 	void addEdges(SBlockingShapes& shapes) const;
 
@@ -95,99 +97,155 @@ private:
 	// A rectangle whose corner meets a blocked neighbour is kept only where
 	// the blocked region goes on diagonally past it too; otherwise its edge
 	// would leave a seam in the outline. Indices are used as written, also
-	// where at the map's sides they reach into the next or previous row.
-	bool isRejected(s64 tl, s64 tr, s64 bl, s64 br) const;
-	//! Records the box of those corners and covers its cells.
+	// where at the map's sides they reach into the next or previous row. Each
+	// corner is judged alone, and only by which cells are blocked at all,
+	// which covering a cell does not change.
+	bool seamAtTopLeft(s64 tl) const;
+	bool seamAtTopRight(s64 tr) const;
+	bool seamAtBottomLeft(s64 bl) const;
+	bool seamAtBottomRight(s64 br) const;
+
+	//! Grows the rectangle of each corner of the run of uncovered cells
+	//! first..last in turn, up to the first one that becomes a box.
+	void mergeRun(SBlockingShapes& shapes, s64 first, s64 last);
+	//! Records the box of those corners, covers its cells and marks the runs
+	//! whose rectangles that changes.
 	void addBox(SBlockingShapes& shapes, s64 tl, s64 tr, s64 bl);
+	//! The cells above the new box count down to it now.
+	void lowerCountsAbove(s64 tl, s64 tr);
+	//! Has the run of cell i looked at again, the box at corner made it change.
+	void mark(s64 i, s64 corner);
 
 	std::vector<u8>& Cells;
-	std::vector<u32> Uncovered; // blocking cells no box covers yet, ascending
-	bool Listed = false;
-	std::vector<u32> Down; // uncovered cells straight down from each, this pass
+	std::vector<u32> Down;     // uncovered cells straight down from each uncovered cell
+	std::vector<u32> SpanDown; // the least of those from each corner of a run to its end
+	std::vector<u32> Climbing; // columns above a new box whose counts are still being lowered
+	std::vector<u32> Now;      // a cell of each run to look at again in this pass, ascending
+	std::vector<u32> Next;     // and in the next pass
+	std::priority_queue<u32, std::vector<u32>, std::greater<u32>> Ahead; // marked during this pass
+	bool FirstPass = true;
 };
 
-bool CBlockingGrid::isRejected(s64 tl, s64 tr, s64 bl, s64 br) const
+bool CBlockingGrid::seamAtTopLeft(s64 tl) const
 {
-	if (tl >= W && blocked(tl - W) && (tl - W < W || value(tl - W - 1) == CELL_OPEN))
-		return true;
-	if (tr >= W && blocked(tr - W) && value(tr - W + 1) == CELL_OPEN)
-		return true;
-	if (bl + W < N && blocked(bl + W) && (column(bl) == 0 || value(bl + W - 1) == CELL_OPEN))
-		return true;
-	if (br + W < N && blocked(br + W) && (br + W + 1 >= N || value(br + W + 1) == CELL_OPEN))
-		return true;
-	if (column(tl) > 0 && blocked(tl - 1) && (tl < W || value(tl - W - 1) == CELL_OPEN))
-		return true;
-	if (column(tr) < W - 1 && blocked(tr + 1) &&
-		(column(tr) == W - 2 || tr < W || value(tr - W + 1) == CELL_OPEN))
-		return true;
-	if (column(bl) > 0 && blocked(bl - 1) && (bl + W - 1 >= N || value(bl + W - 1) == CELL_OPEN))
-		return true;
-	if (column(br) < W - 1 && blocked(br + 1) && (br + W + 1 >= N || value(br + W + 1) == CELL_OPEN))
-		return true;
-	return false;
+	return (tl >= W && blocked(tl - W) && (tl - W < W || value(tl - W - 1) == CELL_OPEN)) ||
+		(column(tl) > 0 && blocked(tl - 1) && (tl < W || value(tl - W - 1) == CELL_OPEN));
 }
 
-u32 CBlockingGrid::mergePass(SBlockingShapes& shapes)
+bool CBlockingGrid::seamAtTopRight(s64 tr) const
+{
+	return (tr >= W && blocked(tr - W) && value(tr - W + 1) == CELL_OPEN) ||
+		(column(tr) < W - 1 && blocked(tr + 1) && (column(tr) == W - 2 || tr < W || value(tr - W + 1) == CELL_OPEN));
+}
+
+bool CBlockingGrid::seamAtBottomLeft(s64 bl) const
+{
+	return (bl + W < N && blocked(bl + W) && (column(bl) == 0 || value(bl + W - 1) == CELL_OPEN)) ||
+		(column(bl) > 0 && blocked(bl - 1) && (bl + W - 1 >= N || value(bl + W - 1) == CELL_OPEN));
+}
+
+bool CBlockingGrid::seamAtBottomRight(s64 br) const
+{
+	return (br + W < N && blocked(br + W) && (br + W + 1 >= N || value(br + W + 1) == CELL_OPEN)) ||
+		(column(br) < W - 1 && blocked(br + 1) && (br + W + 1 >= N || value(br + W + 1) == CELL_OPEN));
+}
+
+void CBlockingGrid::merge(SBlockingShapes& shapes)
 {
 	// A rectangle grows right along its row's run of uncovered cells, then
 	// down while every cell below its span is uncovered: its height is the
-	// least count of uncovered cells straight down from its span. Boxes made
-	// earlier in the pass cover only cells at or after their own corner, so
-	// these counts, taken once at the start, stay true for every cell still
-	// uncovered; and every corner of one run shares that run's end. That
-	// keeps a pass linear in the cells instead of growing each rectangle anew,
-	// and a later pass visits only the cells the earlier ones left uncovered.
-	if (!Listed) {
-		for (s64 i = 0; i < N; ++i)
-			if (blocking(i))
-				Uncovered.push_back(static_cast<u32>(i));
-		Down.resize(static_cast<size_t>(N));
-		Listed = true;
-	}
-	for (size_t k = Uncovered.size(); k-- > 0;) {
-		const s64 i = Uncovered[k];
-		Down[static_cast<size_t>(i)] =
-			1 + (i + W < N && Cells[static_cast<size_t>(i + W)] == CELL_BLOCKING ? Down[static_cast<size_t>(i + W)] : 0);
+	// least count of uncovered cells straight down from its span. Whether it
+	// becomes a box depends on nothing else, so a rejected rectangle stays
+	// rejected until a box covers a cell of its run or lowers a count under
+	// it. The first pass looks at every run; each box marks the runs it
+	// shortens and those above it whose counts it lowers, and the later
+	// passes look at the marked runs only, in the order a full pass would
+	// reach them. The work follows what the boxes change, not the number of
+	// passes times the map.
+	Down.resize(static_cast<size_t>(N));
+	for (s64 i = N; i-- > 0;) {
+		const size_t at = static_cast<size_t>(i);
+		Down[at] = Cells[at] == CELL_BLOCKING ? 1 + (i + W < N ? Down[at + static_cast<size_t>(W)] : 0) : 0;
 	}
 
-	std::vector<u32> spanDown;
-	u32 made = 0;
-	size_t k = 0;
-	while (k < Uncovered.size()) {
-		const s64 first = Uncovered[k];
-		if (!blocking(first)) {
-			++k;
-			continue;
-		}
-		const s64 rowEnd = first - column(first) + W;
-		size_t last = k;
-		while (last + 1 < Uncovered.size() && Uncovered[last + 1] == Uncovered[last] + 1 &&
-			Uncovered[last + 1] < rowEnd && Cells[Uncovered[last + 1]] == CELL_BLOCKING)
-			++last;
-		// The least count from each corner of the run to its end.
-		spanDown.assign(last - k + 1, 0);
-		u32 least = Down[Uncovered[last]];
-		for (size_t j = last + 1; j-- > k;) {
-			least = std::min(least, Down[Uncovered[j]]);
-			spanDown[j - k] = least;
-		}
-		const s64 tr = Uncovered[last];
-		for (size_t j = k; j <= last; ++j) {
-			const s64 tl = Uncovered[j];
-			const s64 below = static_cast<s64>(spanDown[j - k] - 1) * W;
-			if (isRejected(tl, tr, tl + below, tr + below))
+	for (s64 rowStart = 0; rowStart < N; rowStart += W) {
+		const s64 rowEnd = rowStart + W;
+		for (s64 i = rowStart; i < rowEnd; ++i) {
+			if (Cells[static_cast<size_t>(i)] != CELL_BLOCKING)
 				continue;
-			addBox(shapes, tl, tr, tl + below);
-			++made;
-			break;
+			s64 last = i;
+			while (last + 1 < rowEnd && Cells[static_cast<size_t>(last + 1)] == CELL_BLOCKING)
+				++last;
+			mergeRun(shapes, i, last);
+			i = last;
 		}
-		k = last + 1;
 	}
-	Uncovered.erase(std::remove_if(Uncovered.begin(), Uncovered.end(),
-						[this](u32 i) { return Cells[i] != CELL_BLOCKING; }),
-		Uncovered.end());
-	return made;
+	FirstPass = false;
+
+	while (!Next.empty()) {
+		std::sort(Next.begin(), Next.end());
+		Next.erase(std::unique(Next.begin(), Next.end()), Next.end());
+		Now.swap(Next);
+		Next.clear();
+		s64 done = -1; // the last cell of the runs this pass has looked at
+		size_t k = 0;
+		for (;;) {
+			s64 i;
+			if (!Ahead.empty() && (k == Now.size() || Ahead.top() < Now[k])) {
+				i = Ahead.top();
+				Ahead.pop();
+			} else if (k < Now.size()) {
+				i = Now[k++];
+			} else {
+				break;
+			}
+			if (i <= done || Cells[static_cast<size_t>(i)] != CELL_BLOCKING)
+				continue;
+			const s64 rowStart = i - column(i);
+			s64 first = i;
+			while (first > rowStart && Cells[static_cast<size_t>(first - 1)] == CELL_BLOCKING)
+				--first;
+			s64 last = i;
+			while (last + 1 < rowStart + W && Cells[static_cast<size_t>(last + 1)] == CELL_BLOCKING)
+				++last;
+			mergeRun(shapes, first, last);
+			done = last;
+		}
+	}
+}
+
+void CBlockingGrid::mergeRun(SBlockingShapes& shapes, s64 first, s64 last)
+{
+	// Every corner of one run shares that run's end.
+	if (seamAtTopRight(last))
+		return;
+	const size_t length = static_cast<size_t>(last - first + 1);
+	SpanDown.resize(length);
+	u32 least = Down[static_cast<size_t>(last)];
+	for (size_t j = length; j-- > 0;) {
+		least = std::min(least, Down[static_cast<size_t>(first) + j]);
+		SpanDown[j] = least;
+	}
+	for (size_t j = 0; j < length; ++j) {
+		const s64 tl = first + static_cast<s64>(j);
+		const s64 below = static_cast<s64>(SpanDown[j] - 1) * W;
+		if (seamAtTopLeft(tl) || seamAtBottomLeft(tl + below) || seamAtBottomRight(last + below))
+			continue;
+		addBox(shapes, tl, last, tl + below);
+		return;
+	}
+}
+
+void CBlockingGrid::mark(s64 i, s64 corner)
+{
+	// The first pass reaches every run anyway. A later one reaches a run
+	// below the corner it is at still; one at or above it waits for the next.
+	if (row(i) > row(corner)) {
+		if (!FirstPass)
+			Ahead.push(static_cast<u32>(i));
+	} else {
+		Next.push_back(static_cast<u32>(i));
+	}
 }
 
 void CBlockingGrid::addBox(SBlockingShapes& shapes, s64 tl, s64 tr, s64 bl)
@@ -199,8 +257,41 @@ void CBlockingGrid::addBox(SBlockingShapes& shapes, s64 tl, s64 tr, s64 bl)
 	box.center =
 		vector2df(static_cast<f32>(column(tl)) + box.halfExtents.X, static_cast<f32>(row(tl)) + box.halfExtents.Y);
 	shapes.boxes.push_back(box);
-	for (s64 r = tl; r <= bl; r += W)
+	for (s64 r = tl; r <= bl; r += W) {
 		std::fill(Cells.begin() + r, Cells.begin() + r + columns, CELL_COVERED);
+		// The run it cuts ends before it now; the cells after it keep their
+		// run's end and their counts.
+		if (column(r) > 0 && Cells[static_cast<size_t>(r - 1)] == CELL_BLOCKING)
+			mark(r - 1, tl);
+	}
+	lowerCountsAbove(tl, tr);
+}
+
+void CBlockingGrid::lowerCountsAbove(s64 tl, s64 tr)
+{
+	Climbing.clear();
+	for (s64 c = column(tl); c <= column(tr); ++c)
+		Climbing.push_back(static_cast<u32>(c));
+	for (s64 r = row(tl) - 1; r >= 0 && !Climbing.empty(); --r) {
+		const u32 count = static_cast<u32>(row(tl) - r);
+		size_t kept = 0;
+		s64 previous = -2;
+		for (const u32 c : Climbing) {
+			const s64 i = r * W + c;
+			if (Cells[static_cast<size_t>(i)] != CELL_BLOCKING)
+				continue;
+			Down[static_cast<size_t>(i)] = count;
+			// One mark at the end of each stretch of lowered cells: the
+			// corners whose rectangle it can change lie at or before it.
+			if (previous >= 0 && static_cast<s64>(c) != previous + 1)
+				mark(r * W + previous, tl);
+			previous = c;
+			Climbing[kept++] = c;
+		}
+		if (previous >= 0)
+			mark(r * W + previous, tl);
+		Climbing.resize(kept);
+	}
 }
 
 void CBlockingGrid::addEdges(SBlockingShapes& shapes) const
@@ -281,8 +372,7 @@ SBlockingShapes mergeBlockingTiles(u32 width, u32 height, std::vector<u8> cells)
 	if (width == 0 || height == 0 || cells.size() != static_cast<size_t>(width) * height)
 		return shapes;
 	CBlockingGrid grid(width, height, cells);
-	while (grid.mergePass(shapes) != 0) {
-	}
+	grid.merge(shapes);
 	grid.addEdges(shapes);
 	return shapes;
 }
