@@ -29,6 +29,14 @@ const u8 CELL_OPEN = 0;
 const u8 CELL_BLOCKING = 1;
 const u8 CELL_COVERED = 2; // blocking, and inside a box already
 
+// The sides of a cell.
+const unsigned SIDE_ABOVE = 1;
+const unsigned SIDE_BELOW = 2;
+const unsigned SIDE_LEFT = 4;
+const unsigned SIDE_RIGHT = 8;
+// How many sides each set of them holds.
+const u8 EDGES_OF_SIDES[16] = {0, 1, 1, 2, 1, 2, 2, 3, 1, 2, 2, 3, 2, 3, 3, 4};
+
 // Massless: the map's body keeps the mass it had. Filter and skin are Box2D's defaults.
 const f32 BLOCKING_DENSITY = 0.0f;
 const f32 BLOCKING_FRICTION = 0.2f;
@@ -65,7 +73,8 @@ u32 pieceValue(const char* begin, const char* end)
 }
 
 //! The grid being merged, with the index arithmetic the merge is written in.
-/** Indices are signed: the checks look at cells before and after a corner. */
+/** Indices are signed: the checks look at cells before and after a corner.
+    Columns travel beside the indices, so the merge divides once a run. */
 class CBlockingGrid
 {
 public:
@@ -77,11 +86,8 @@ public:
 	{
 	}
 
-	s64 column(s64 i) const { return i % W; }
-	s64 row(s64 i) const { return i / W; }
 	u8 value(s64 i) const { return i >= 0 && i < N ? Cells[static_cast<size_t>(i)] : CELL_OPEN; }
 	bool blocked(s64 i) const { return value(i) != CELL_OPEN; }
-	bool blocking(s64 i) const { return value(i) == CELL_BLOCKING; }
 
 	//! Passes over the grid until one makes no box. In each, every rectangle
 	//! that passes the corner checks becomes a box, in the order of its corner.
@@ -98,23 +104,24 @@ private:
 	// the blocked region goes on diagonally past it too; otherwise its edge
 	// would leave a seam in the outline. Indices are used as written, also
 	// where at the map's sides they reach into the next or previous row. Each
-	// corner is judged alone, and only by which cells are blocked at all,
-	// which covering a cell does not change.
-	bool seamAtTopLeft(s64 tl) const;
-	bool seamAtTopRight(s64 tr) const;
-	bool seamAtBottomLeft(s64 bl) const;
-	bool seamAtBottomRight(s64 br) const;
+	// corner (cell i in column c) is judged alone, and only by which cells
+	// are blocked at all, which covering a cell does not change.
+	bool seamAtTopLeft(s64 i, s64 c) const;
+	bool seamAtTopRight(s64 i, s64 c) const;
+	bool seamAtBottomLeft(s64 i, s64 c) const;
+	bool seamAtBottomRight(s64 i, s64 c) const;
 
-	//! Grows the rectangle of each corner of the run of uncovered cells
-	//! first..last in turn, up to the first one that becomes a box.
-	void mergeRun(SBlockingShapes& shapes, s64 first, s64 last);
-	//! Records the box of those corners, covers its cells and marks the runs
-	//! whose rectangles that changes.
-	void addBox(SBlockingShapes& shapes, s64 tl, s64 tr, s64 bl);
+	//! Grows the rectangle of each corner of the run of uncovered cells in
+	//! row r from column first to last in turn, up to the first one that
+	//! becomes a box.
+	void mergeRun(SBlockingShapes& shapes, s64 r, s64 first, s64 last);
+	//! Records the box of rows top..bottom and columns left..right, covers
+	//! its cells and marks the runs whose rectangles that changes.
+	void addBox(SBlockingShapes& shapes, s64 top, s64 bottom, s64 left, s64 right);
 	//! The cells above the new box count down to it now.
-	void lowerCountsAbove(s64 tl, s64 tr);
-	//! Has the run of cell i looked at again, the box at corner made it change.
-	void mark(s64 i, s64 corner);
+	void lowerCountsAbove(s64 top, s64 left, s64 right);
+	//! The sides of cell i, in that row and column, that face no blocked cell.
+	unsigned openSides(s64 i, s64 row, s64 column) const;
 
 	std::vector<u8>& Cells;
 	std::vector<u32> Down;     // uncovered cells straight down from each uncovered cell
@@ -126,28 +133,28 @@ private:
 	bool FirstPass = true;
 };
 
-bool CBlockingGrid::seamAtTopLeft(s64 tl) const
+bool CBlockingGrid::seamAtTopLeft(s64 i, s64 c) const
 {
-	return (tl >= W && blocked(tl - W) && (tl - W < W || value(tl - W - 1) == CELL_OPEN)) ||
-		(column(tl) > 0 && blocked(tl - 1) && (tl < W || value(tl - W - 1) == CELL_OPEN));
+	return (i >= W && blocked(i - W) && (i - W < W || value(i - W - 1) == CELL_OPEN)) ||
+		(c > 0 && blocked(i - 1) && (i < W || value(i - W - 1) == CELL_OPEN));
 }
 
-bool CBlockingGrid::seamAtTopRight(s64 tr) const
+bool CBlockingGrid::seamAtTopRight(s64 i, s64 c) const
 {
-	return (tr >= W && blocked(tr - W) && value(tr - W + 1) == CELL_OPEN) ||
-		(column(tr) < W - 1 && blocked(tr + 1) && (column(tr) == W - 2 || tr < W || value(tr - W + 1) == CELL_OPEN));
+	return (i >= W && blocked(i - W) && value(i - W + 1) == CELL_OPEN) ||
+		(c < W - 1 && blocked(i + 1) && (c == W - 2 || i < W || value(i - W + 1) == CELL_OPEN));
 }
 
-bool CBlockingGrid::seamAtBottomLeft(s64 bl) const
+bool CBlockingGrid::seamAtBottomLeft(s64 i, s64 c) const
 {
-	return (bl + W < N && blocked(bl + W) && (column(bl) == 0 || value(bl + W - 1) == CELL_OPEN)) ||
-		(column(bl) > 0 && blocked(bl - 1) && (bl + W - 1 >= N || value(bl + W - 1) == CELL_OPEN));
+	return (i + W < N && blocked(i + W) && (c == 0 || value(i + W - 1) == CELL_OPEN)) ||
+		(c > 0 && blocked(i - 1) && (i + W - 1 >= N || value(i + W - 1) == CELL_OPEN));
 }
 
-bool CBlockingGrid::seamAtBottomRight(s64 br) const
+bool CBlockingGrid::seamAtBottomRight(s64 i, s64 c) const
 {
-	return (br + W < N && blocked(br + W) && (br + W + 1 >= N || value(br + W + 1) == CELL_OPEN)) ||
-		(column(br) < W - 1 && blocked(br + 1) && (br + W + 1 >= N || value(br + W + 1) == CELL_OPEN));
+	return (i + W < N && blocked(i + W) && (i + W + 1 >= N || value(i + W + 1) == CELL_OPEN)) ||
+		(c < W - 1 && blocked(i + 1) && (i + W + 1 >= N || value(i + W + 1) == CELL_OPEN));
 }
 
 void CBlockingGrid::merge(SBlockingShapes& shapes)
@@ -168,16 +175,17 @@ void CBlockingGrid::merge(SBlockingShapes& shapes)
 		Down[at] = Cells[at] == CELL_BLOCKING ? 1 + (i + W < N ? Down[at + static_cast<size_t>(W)] : 0) : 0;
 	}
 
-	for (s64 rowStart = 0; rowStart < N; rowStart += W) {
-		const s64 rowEnd = rowStart + W;
-		for (s64 i = rowStart; i < rowEnd; ++i) {
-			if (Cells[static_cast<size_t>(i)] != CELL_BLOCKING)
+	const u8* cells = Cells.data();
+	for (s64 r = 0; r < H; ++r) {
+		const u8* row = cells + r * W;
+		for (s64 c = 0; c < W; ++c) {
+			if (row[c] != CELL_BLOCKING)
 				continue;
-			s64 last = i;
-			while (last + 1 < rowEnd && Cells[static_cast<size_t>(last + 1)] == CELL_BLOCKING)
+			s64 last = c;
+			while (last + 1 < W && row[last + 1] == CELL_BLOCKING)
 				++last;
-			mergeRun(shapes, i, last);
-			i = last;
+			mergeRun(shapes, r, c, last);
+			c = last;
 		}
 	}
 	FirstPass = false;
@@ -199,126 +207,141 @@ void CBlockingGrid::merge(SBlockingShapes& shapes)
 			} else {
 				break;
 			}
-			if (i <= done || Cells[static_cast<size_t>(i)] != CELL_BLOCKING)
+			if (i <= done || cells[i] != CELL_BLOCKING)
 				continue;
-			const s64 rowStart = i - column(i);
-			s64 first = i;
-			while (first > rowStart && Cells[static_cast<size_t>(first - 1)] == CELL_BLOCKING)
+			const s64 r = i / W;
+			const u8* row = cells + r * W;
+			s64 first = i - r * W;
+			while (first > 0 && row[first - 1] == CELL_BLOCKING)
 				--first;
-			s64 last = i;
-			while (last + 1 < rowStart + W && Cells[static_cast<size_t>(last + 1)] == CELL_BLOCKING)
+			s64 last = i - r * W;
+			while (last + 1 < W && row[last + 1] == CELL_BLOCKING)
 				++last;
-			mergeRun(shapes, first, last);
-			done = last;
+			mergeRun(shapes, r, first, last);
+			done = r * W + last;
 		}
 	}
 }
 
-void CBlockingGrid::mergeRun(SBlockingShapes& shapes, s64 first, s64 last)
+void CBlockingGrid::mergeRun(SBlockingShapes& shapes, s64 r, s64 first, s64 last)
 {
 	// Every corner of one run shares that run's end.
-	if (seamAtTopRight(last))
+	const s64 start = r * W;
+	if (seamAtTopRight(start + last, last))
 		return;
 	const size_t length = static_cast<size_t>(last - first + 1);
 	SpanDown.resize(length);
-	u32 least = Down[static_cast<size_t>(last)];
+	const u32* down = Down.data() + start + first;
+	u32 least = down[length - 1];
 	for (size_t j = length; j-- > 0;) {
-		least = std::min(least, Down[static_cast<size_t>(first) + j]);
+		least = std::min(least, down[j]);
 		SpanDown[j] = least;
 	}
-	for (size_t j = 0; j < length; ++j) {
-		const s64 tl = first + static_cast<s64>(j);
-		const s64 below = static_cast<s64>(SpanDown[j] - 1) * W;
-		if (seamAtTopLeft(tl) || seamAtBottomLeft(tl + below) || seamAtBottomRight(last + below))
+	for (s64 c = first; c <= last; ++c) {
+		const s64 bottom = r + SpanDown[static_cast<size_t>(c - first)] - 1;
+		if (seamAtTopLeft(start + c, c) || seamAtBottomLeft(bottom * W + c, c) ||
+			seamAtBottomRight(bottom * W + last, last))
 			continue;
-		addBox(shapes, tl, last, tl + below);
+		addBox(shapes, r, bottom, c, last);
 		return;
 	}
 }
 
-void CBlockingGrid::mark(s64 i, s64 corner)
+void CBlockingGrid::addBox(SBlockingShapes& shapes, s64 top, s64 bottom, s64 left, s64 right)
 {
-	// The first pass reaches every run anyway. A later one reaches a run
-	// below the corner it is at still; one at or above it waits for the next.
-	if (row(i) > row(corner)) {
-		if (!FirstPass)
-			Ahead.push(static_cast<u32>(i));
-	} else {
-		Next.push_back(static_cast<u32>(i));
-	}
-}
-
-void CBlockingGrid::addBox(SBlockingShapes& shapes, s64 tl, s64 tr, s64 bl)
-{
-	const s64 columns = tr - tl + 1;
-	const s64 rows = (bl - tl) / W + 1;
 	SBlockingBox box;
-	box.halfExtents = vector2df(columns / 2.0f, rows / 2.0f);
-	box.center =
-		vector2df(static_cast<f32>(column(tl)) + box.halfExtents.X, static_cast<f32>(row(tl)) + box.halfExtents.Y);
+	box.halfExtents = vector2df((right - left + 1) / 2.0f, (bottom - top + 1) / 2.0f);
+	box.center = vector2df(static_cast<f32>(left) + box.halfExtents.X, static_cast<f32>(top) + box.halfExtents.Y);
 	shapes.boxes.push_back(box);
-	for (s64 r = tl; r <= bl; r += W) {
-		std::fill(Cells.begin() + r, Cells.begin() + r + columns, CELL_COVERED);
+	for (s64 r = top; r <= bottom; ++r) {
+		u8* row = Cells.data() + r * W;
+		std::fill(row + left, row + right + 1, CELL_COVERED);
 		// The run it cuts ends before it now; the cells after it keep their
-		// run's end and their counts.
-		if (column(r) > 0 && Cells[static_cast<size_t>(r - 1)] == CELL_BLOCKING)
-			mark(r - 1, tl);
+		// run's end and their counts. A later pass still reaches a cut below
+		// the corner; a full pass reaches every run anyway.
+		if (left > 0 && row[left - 1] == CELL_BLOCKING) {
+			if (r == top)
+				Next.push_back(static_cast<u32>(r * W + left - 1));
+			else if (!FirstPass)
+				Ahead.push(static_cast<u32>(r * W + left - 1));
+		}
 	}
-	lowerCountsAbove(tl, tr);
+	lowerCountsAbove(top, left, right);
 }
 
-void CBlockingGrid::lowerCountsAbove(s64 tl, s64 tr)
+void CBlockingGrid::lowerCountsAbove(s64 top, s64 left, s64 right)
 {
 	Climbing.clear();
-	for (s64 c = column(tl); c <= column(tr); ++c)
+	for (s64 c = left; c <= right; ++c)
 		Climbing.push_back(static_cast<u32>(c));
-	for (s64 r = row(tl) - 1; r >= 0 && !Climbing.empty(); --r) {
-		const u32 count = static_cast<u32>(row(tl) - r);
+	for (s64 r = top - 1; r >= 0 && !Climbing.empty(); --r) {
+		const u32 count = static_cast<u32>(top - r);
+		const s64 start = r * W;
 		size_t kept = 0;
 		s64 previous = -2;
 		for (const u32 c : Climbing) {
-			const s64 i = r * W + c;
-			if (Cells[static_cast<size_t>(i)] != CELL_BLOCKING)
+			const size_t i = static_cast<size_t>(start + c);
+			if (Cells[i] != CELL_BLOCKING)
 				continue;
-			Down[static_cast<size_t>(i)] = count;
+			Down[i] = count;
 			// One mark at the end of each stretch of lowered cells: the
 			// corners whose rectangle it can change lie at or before it.
 			if (previous >= 0 && static_cast<s64>(c) != previous + 1)
-				mark(r * W + previous, tl);
+				Next.push_back(static_cast<u32>(start + previous));
 			previous = c;
 			Climbing[kept++] = c;
 		}
 		if (previous >= 0)
-			mark(r * W + previous, tl);
+			Next.push_back(static_cast<u32>(start + previous));
 		Climbing.resize(kept);
 	}
 }
 
+unsigned CBlockingGrid::openSides(s64 i, s64 row, s64 column) const
+{
+	return (row == 0 || !blocked(i - W) ? SIDE_ABOVE : 0) | (row == H - 1 || !blocked(i + W) ? SIDE_BELOW : 0) |
+		(column == 0 || !blocked(i - 1) ? SIDE_LEFT : 0) | (column == W - 1 || !blocked(i + 1) ? SIDE_RIGHT : 0);
+}
+
 void CBlockingGrid::addEdges(SBlockingShapes& shapes) const
 {
-	for (s64 i = 0; i < N; ++i) {
-		if (!blocking(i))
-			continue;
-		const f32 c = static_cast<f32>(column(i));
-		const f32 r = static_cast<f32>(row(i));
-		const bool above = row(i) > 0 && blocked(i - W);
-		const bool below = row(i) < H - 1 && blocked(i + W);
-		const bool left = column(i) > 0 && blocked(i - 1);
-		const bool right = column(i) < W - 1 && blocked(i + 1);
-		const auto at = [](f32 x, f32 y) { return vector2df(x, y); };
-		if (!above)
-			shapes.edges.push_back({left ? at(c - 1, r) : at(c, r + 1), at(c, r), at(c + 1, r),
-				right ? at(c + 2, r) : at(c + 1, r + 1)});
-		if (!below)
-			shapes.edges.push_back({right ? at(c + 2, r + 1) : at(c + 1, r), at(c + 1, r + 1), at(c, r + 1),
-				left ? at(c - 1, r + 1) : at(c, r)});
-		if (!left)
-			shapes.edges.push_back({below ? at(c, r + 2) : at(c + 1, r + 1), at(c, r + 1), at(c, r),
-				above ? at(c, r - 1) : at(c + 1, r)});
-		if (!right)
-			shapes.edges.push_back({above ? at(c + 1, r - 1) : at(c, r), at(c + 1, r), at(c + 1, r + 1),
-				below ? at(c + 1, r + 2) : at(c, r + 1)});
-	}
+	// Counted first: the edges of a large map are many, and growing the list
+	// step by step would copy them over and over.
+	size_t count = 0;
+	for (s64 row = 0; row < H; ++row)
+		for (s64 column = 0; column < W; ++column) {
+			const s64 i = row * W + column;
+			if (Cells[static_cast<size_t>(i)] == CELL_BLOCKING)
+				count += EDGES_OF_SIDES[openSides(i, row, column)];
+		}
+	shapes.edges.reserve(shapes.edges.size() + count);
+
+	for (s64 row = 0; row < H; ++row)
+		for (s64 column = 0; column < W; ++column) {
+			const s64 i = row * W + column;
+			if (Cells[static_cast<size_t>(i)] != CELL_BLOCKING)
+				continue;
+			const unsigned open = openSides(i, row, column);
+			const bool above = !(open & SIDE_ABOVE);
+			const bool below = !(open & SIDE_BELOW);
+			const bool left = !(open & SIDE_LEFT);
+			const bool right = !(open & SIDE_RIGHT);
+			const f32 c = static_cast<f32>(column);
+			const f32 r = static_cast<f32>(row);
+			const auto at = [](f32 x, f32 y) { return vector2df(x, y); };
+			if (!above)
+				shapes.edges.push_back({left ? at(c - 1, r) : at(c, r + 1), at(c, r), at(c + 1, r),
+					right ? at(c + 2, r) : at(c + 1, r + 1)});
+			if (!below)
+				shapes.edges.push_back({right ? at(c + 2, r + 1) : at(c + 1, r), at(c + 1, r + 1), at(c, r + 1),
+					left ? at(c - 1, r + 1) : at(c, r)});
+			if (!left)
+				shapes.edges.push_back({below ? at(c, r + 2) : at(c + 1, r + 1), at(c, r + 1), at(c, r),
+					above ? at(c, r - 1) : at(c + 1, r)});
+			if (!right)
+				shapes.edges.push_back({above ? at(c + 1, r - 1) : at(c, r), at(c + 1, r), at(c + 1, r + 1),
+					below ? at(c + 1, r + 2) : at(c, r + 1)});
+		}
 }
 
 //! Tile corners to the body's frame in physics units.
