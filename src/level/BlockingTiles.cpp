@@ -113,7 +113,9 @@ private:
 
 	//! Grows the rectangle of each corner of the run of uncovered cells in
 	//! row r from column first to last in turn, up to the first one that
-	//! becomes a box.
+	//! becomes a box. Every corner of a run shares the run's end, so the
+	//! caller checks that end once: it also needs no more of the run where
+	//! it fails.
 	void mergeRun(SBlockingShapes& shapes, s64 r, s64 first, s64 last);
 	//! Records the box of rows top..bottom and columns left..right, covers
 	//! its cells and marks the runs whose rectangles that changes.
@@ -127,9 +129,9 @@ private:
 	std::vector<u32> Down;     // uncovered cells straight down from each uncovered cell
 	std::vector<u32> SpanDown; // the least of those from each corner of a run to its end
 	std::vector<u32> Climbing; // columns above a new box whose counts are still being lowered
-	std::vector<u32> Now;      // a cell of each run to look at again in this pass, ascending
-	std::vector<u32> Next;     // and in the next pass
-	std::priority_queue<u32, std::vector<u32>, std::greater<u32>> Ahead; // marked during this pass
+	std::vector<size_t> Now;   // a cell of each run to look at again in this pass, ascending
+	std::vector<size_t> Next;  // and in the next pass
+	std::priority_queue<size_t, std::vector<size_t>, std::greater<size_t>> Ahead; // marked during this pass
 	bool FirstPass = true;
 };
 
@@ -184,7 +186,8 @@ void CBlockingGrid::merge(SBlockingShapes& shapes)
 			s64 last = c;
 			while (last + 1 < W && row[last + 1] == CELL_BLOCKING)
 				++last;
-			mergeRun(shapes, r, c, last);
+			if (!seamAtTopRight(r * W + last, last))
+				mergeRun(shapes, r, c, last);
 			c = last;
 		}
 	}
@@ -200,10 +203,10 @@ void CBlockingGrid::merge(SBlockingShapes& shapes)
 		for (;;) {
 			s64 i;
 			if (!Ahead.empty() && (k == Now.size() || Ahead.top() < Now[k])) {
-				i = Ahead.top();
+				i = static_cast<s64>(Ahead.top());
 				Ahead.pop();
 			} else if (k < Now.size()) {
-				i = Now[k++];
+				i = static_cast<s64>(Now[k++]);
 			} else {
 				break;
 			}
@@ -211,24 +214,23 @@ void CBlockingGrid::merge(SBlockingShapes& shapes)
 				continue;
 			const s64 r = i / W;
 			const u8* row = cells + r * W;
-			s64 first = i - r * W;
-			while (first > 0 && row[first - 1] == CELL_BLOCKING)
-				--first;
 			s64 last = i - r * W;
 			while (last + 1 < W && row[last + 1] == CELL_BLOCKING)
 				++last;
-			mergeRun(shapes, r, first, last);
 			done = r * W + last;
+			if (seamAtTopRight(done, last))
+				continue;
+			s64 first = i - r * W;
+			while (first > 0 && row[first - 1] == CELL_BLOCKING)
+				--first;
+			mergeRun(shapes, r, first, last);
 		}
 	}
 }
 
 void CBlockingGrid::mergeRun(SBlockingShapes& shapes, s64 r, s64 first, s64 last)
 {
-	// Every corner of one run shares that run's end.
 	const s64 start = r * W;
-	if (seamAtTopRight(start + last, last))
-		return;
 	const size_t length = static_cast<size_t>(last - first + 1);
 	SpanDown.resize(length);
 	const u32* down = Down.data() + start + first;
@@ -261,9 +263,9 @@ void CBlockingGrid::addBox(SBlockingShapes& shapes, s64 top, s64 bottom, s64 lef
 		// the corner; a full pass reaches every run anyway.
 		if (left > 0 && row[left - 1] == CELL_BLOCKING) {
 			if (r == top)
-				Next.push_back(static_cast<u32>(r * W + left - 1));
+				Next.push_back(static_cast<size_t>(r * W + left - 1));
 			else if (!FirstPass)
-				Ahead.push(static_cast<u32>(r * W + left - 1));
+				Ahead.push(static_cast<size_t>(r * W + left - 1));
 		}
 	}
 	lowerCountsAbove(top, left, right);
@@ -287,12 +289,12 @@ void CBlockingGrid::lowerCountsAbove(s64 top, s64 left, s64 right)
 			// One mark at the end of each stretch of lowered cells: the
 			// corners whose rectangle it can change lie at or before it.
 			if (previous >= 0 && static_cast<s64>(c) != previous + 1)
-				Next.push_back(static_cast<u32>(start + previous));
+				Next.push_back(static_cast<size_t>(start + previous));
 			previous = c;
 			Climbing[kept++] = c;
 		}
 		if (previous >= 0)
-			Next.push_back(static_cast<u32>(start + previous));
+			Next.push_back(static_cast<size_t>(start + previous));
 		Climbing.resize(kept);
 	}
 }
