@@ -74,7 +74,8 @@ u32 pieceValue(const char* begin, const char* end)
 
 //! The grid being merged, with the index arithmetic the merge is written in.
 /** Indices are signed: the checks look at cells before and after a corner.
-    Columns travel beside the indices, so the merge divides once a run. */
+    Rows and columns travel beside the indices, so that the merge divides at
+    most once a run. */
 class CBlockingGrid
 {
 public:
@@ -113,9 +114,8 @@ private:
 
 	//! Grows the rectangle of each corner of the run of uncovered cells in
 	//! row r from column first to last in turn, up to the first one that
-	//! becomes a box. Every corner of a run shares the run's end, so the
-	//! caller checks that end once: it also needs no more of the run where
-	//! it fails.
+	//! becomes a box. Every corner of a run shares the run's end: the caller
+	//! checks that corner once, before it looks for where the run starts.
 	void mergeRun(SBlockingShapes& shapes, s64 r, s64 first, s64 last);
 	//! Records the box of rows top..bottom and columns left..right, covers
 	//! its cells and marks the runs whose rectangles that changes.
