@@ -221,8 +221,9 @@ TEST(BlockingMerge, GivesTheReferenceBoxesAndEdgesOnRandomMaps)
 	}
 }
 
-// Hooks that interlock so that each box lets the next one above it pass its
-// corner checks only in the pass after: the passes grow with the map's side.
+// Tiles of hooks or combs that interlock so that each box lets the next one
+// above it pass its corner checks only in the pass after: the passes grow
+// with the map's side. Turned, the same tiles need few passes.
 TEST(BlockingMerge, GivesTheReferenceShapesOnMapsThatNeedManyPasses)
 {
 	const std::vector<const char*> hooks = {"...#", "##.#", "#.##", "#..."};
