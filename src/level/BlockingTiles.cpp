@@ -1,6 +1,8 @@
 #include "level/BlockingTiles.h"
 
 #include <algorithm>
+#include <functional>
+#include <queue>
 #include <string>
 
 #include <ILogger.h>
@@ -26,6 +28,14 @@ namespace {
 const u8 CELL_OPEN = 0;
 const u8 CELL_BLOCKING = 1;
 const u8 CELL_COVERED = 2; // blocking, and inside a box already
+
+// The sides of a cell.
+const unsigned SIDE_ABOVE = 1;
+const unsigned SIDE_BELOW = 2;
+const unsigned SIDE_LEFT = 4;
+const unsigned SIDE_RIGHT = 8;
+// How many sides each set of them holds.
+const u8 EDGES_OF_SIDES[16] = {0, 1, 1, 2, 1, 2, 2, 3, 1, 2, 2, 3, 2, 3, 3, 4};
 
 // Massless: the map's body keeps the mass it had. Filter and skin are Box2D's defaults.
 const f32 BLOCKING_DENSITY = 0.0f;
@@ -63,7 +73,9 @@ u32 pieceValue(const char* begin, const char* end)
 }
 
 //! The grid being merged, with the index arithmetic the merge is written in.
-/** Indices are signed: the checks look at cells before and after a corner. */
+/** Indices are signed: the checks look at cells before and after a corner.
+    Rows and columns travel beside the indices, so that the merge divides at
+    most once a run. */
 class CBlockingGrid
 {
 public:
@@ -75,15 +87,12 @@ public:
 	{
 	}
 
-	s64 column(s64 i) const { return i % W; }
-	s64 row(s64 i) const { return i / W; }
 	u8 value(s64 i) const { return i >= 0 && i < N ? Cells[static_cast<size_t>(i)] : CELL_OPEN; }
 	bool blocked(s64 i) const { return value(i) != CELL_OPEN; }
-	bool blocking(s64 i) const { return value(i) == CELL_BLOCKING; }
 
-	//! One pass over the grid: every rectangle that passes the corner checks
-	//! becomes a box. The number of boxes made.
-	u32 mergePass(SBlockingShapes& shapes);
+	//! Passes over the grid until one makes no box. In each, every rectangle
+	//! that passes the corner checks becomes a box, in the order of its corner.
+	void merge(SBlockingShapes& shapes);
 	//! Edges along the open sides of the cells no box covers.
 	void addEdges(SBlockingShapes& shapes) const;
 
@@ -95,139 +104,246 @@ private:
 	// A rectangle whose corner meets a blocked neighbour is kept only where
 	// the blocked region goes on diagonally past it too; otherwise its edge
 	// would leave a seam in the outline. Indices are used as written, also
-	// where at the map's sides they reach into the next or previous row.
-	bool isRejected(s64 tl, s64 tr, s64 bl, s64 br) const;
-	//! Records the box of those corners and covers its cells.
-	void addBox(SBlockingShapes& shapes, s64 tl, s64 tr, s64 bl);
+	// where at the map's sides they reach into the next or previous row. Each
+	// corner (cell i in column c) is judged alone, and only by which cells
+	// are blocked at all, which covering a cell does not change.
+	bool seamAtTopLeft(s64 i, s64 c) const;
+	bool seamAtTopRight(s64 i, s64 c) const;
+	bool seamAtBottomLeft(s64 i, s64 c) const;
+	bool seamAtBottomRight(s64 i, s64 c) const;
+
+	//! Grows the rectangle of each corner of the run of uncovered cells in
+	//! row r from column first to last in turn, up to the first one that
+	//! becomes a box. Every corner of a run shares the run's end: the caller
+	//! checks that corner once, before it looks for where the run starts.
+	void mergeRun(SBlockingShapes& shapes, s64 r, s64 first, s64 last);
+	//! Records the box of rows top..bottom and columns left..right, covers
+	//! its cells and marks the runs whose rectangles that changes.
+	void addBox(SBlockingShapes& shapes, s64 top, s64 bottom, s64 left, s64 right);
+	//! The cells above the new box count down to it now.
+	void lowerCountsAbove(s64 top, s64 left, s64 right);
+	//! The sides of cell i, in that row and column, that face no blocked cell.
+	unsigned openSides(s64 i, s64 row, s64 column) const;
 
 	std::vector<u8>& Cells;
-	std::vector<u32> Uncovered; // blocking cells no box covers yet, ascending
-	bool Listed = false;
-	std::vector<u32> Down; // uncovered cells straight down from each, this pass
+	std::vector<u32> Down;     // uncovered cells straight down from each uncovered cell
+	std::vector<u32> SpanDown; // the least of those from each corner of a run to its end
+	std::vector<u32> Climbing; // columns above a new box whose counts are still being lowered
+	std::vector<size_t> Now;   // a cell of each run to look at again in this pass, ascending
+	std::vector<size_t> Next;  // and in the next pass
+	std::priority_queue<size_t, std::vector<size_t>, std::greater<size_t>> Ahead; // marked during this pass
+	bool FirstPass = true;
 };
 
-bool CBlockingGrid::isRejected(s64 tl, s64 tr, s64 bl, s64 br) const
+bool CBlockingGrid::seamAtTopLeft(s64 i, s64 c) const
 {
-	if (tl >= W && blocked(tl - W) && (tl - W < W || value(tl - W - 1) == CELL_OPEN))
-		return true;
-	if (tr >= W && blocked(tr - W) && value(tr - W + 1) == CELL_OPEN)
-		return true;
-	if (bl + W < N && blocked(bl + W) && (column(bl) == 0 || value(bl + W - 1) == CELL_OPEN))
-		return true;
-	if (br + W < N && blocked(br + W) && (br + W + 1 >= N || value(br + W + 1) == CELL_OPEN))
-		return true;
-	if (column(tl) > 0 && blocked(tl - 1) && (tl < W || value(tl - W - 1) == CELL_OPEN))
-		return true;
-	if (column(tr) < W - 1 && blocked(tr + 1) &&
-		(column(tr) == W - 2 || tr < W || value(tr - W + 1) == CELL_OPEN))
-		return true;
-	if (column(bl) > 0 && blocked(bl - 1) && (bl + W - 1 >= N || value(bl + W - 1) == CELL_OPEN))
-		return true;
-	if (column(br) < W - 1 && blocked(br + 1) && (br + W + 1 >= N || value(br + W + 1) == CELL_OPEN))
-		return true;
-	return false;
+	return (i >= W && blocked(i - W) && (i - W < W || value(i - W - 1) == CELL_OPEN)) ||
+		(c > 0 && blocked(i - 1) && (i < W || value(i - W - 1) == CELL_OPEN));
 }
 
-u32 CBlockingGrid::mergePass(SBlockingShapes& shapes)
+bool CBlockingGrid::seamAtTopRight(s64 i, s64 c) const
+{
+	return (i >= W && blocked(i - W) && value(i - W + 1) == CELL_OPEN) ||
+		(c < W - 1 && blocked(i + 1) && (c == W - 2 || i < W || value(i - W + 1) == CELL_OPEN));
+}
+
+bool CBlockingGrid::seamAtBottomLeft(s64 i, s64 c) const
+{
+	return (i + W < N && blocked(i + W) && (c == 0 || value(i + W - 1) == CELL_OPEN)) ||
+		(c > 0 && blocked(i - 1) && (i + W - 1 >= N || value(i + W - 1) == CELL_OPEN));
+}
+
+bool CBlockingGrid::seamAtBottomRight(s64 i, s64 c) const
+{
+	return (i + W < N && blocked(i + W) && (i + W + 1 >= N || value(i + W + 1) == CELL_OPEN)) ||
+		(c < W - 1 && blocked(i + 1) && (i + W + 1 >= N || value(i + W + 1) == CELL_OPEN));
+}
+
+void CBlockingGrid::merge(SBlockingShapes& shapes)
 {
 	// A rectangle grows right along its row's run of uncovered cells, then
 	// down while every cell below its span is uncovered: its height is the
-	// least count of uncovered cells straight down from its span. Boxes made
-	// earlier in the pass cover only cells at or after their own corner, so
-	// these counts, taken once at the start, stay true for every cell still
-	// uncovered; and every corner of one run shares that run's end. That
-	// keeps a pass linear in the cells instead of growing each rectangle anew,
-	// and a later pass visits only the cells the earlier ones left uncovered.
-	if (!Listed) {
-		for (s64 i = 0; i < N; ++i)
-			if (blocking(i))
-				Uncovered.push_back(static_cast<u32>(i));
-		Down.resize(static_cast<size_t>(N));
-		Listed = true;
-	}
-	for (size_t k = Uncovered.size(); k-- > 0;) {
-		const s64 i = Uncovered[k];
-		Down[static_cast<size_t>(i)] =
-			1 + (i + W < N && Cells[static_cast<size_t>(i + W)] == CELL_BLOCKING ? Down[static_cast<size_t>(i + W)] : 0);
+	// least count of uncovered cells straight down from its span. Whether it
+	// becomes a box depends on nothing else, so a rejected rectangle stays
+	// rejected until a box covers a cell of its run or lowers a count under
+	// it. The first pass looks at every run; each box marks the runs it
+	// shortens and those above it whose counts it lowers, and the later
+	// passes look at the marked runs only, in the order a full pass would
+	// reach them. The work follows what the boxes change, not the number of
+	// passes times the map.
+	Down.resize(static_cast<size_t>(N));
+	for (s64 i = N; i-- > 0;) {
+		const size_t at = static_cast<size_t>(i);
+		Down[at] = Cells[at] == CELL_BLOCKING ? 1 + (i + W < N ? Down[at + static_cast<size_t>(W)] : 0) : 0;
 	}
 
-	std::vector<u32> spanDown;
-	u32 made = 0;
-	size_t k = 0;
-	while (k < Uncovered.size()) {
-		const s64 first = Uncovered[k];
-		if (!blocking(first)) {
-			++k;
-			continue;
-		}
-		const s64 rowEnd = first - column(first) + W;
-		size_t last = k;
-		while (last + 1 < Uncovered.size() && Uncovered[last + 1] == Uncovered[last] + 1 &&
-			Uncovered[last + 1] < rowEnd && Cells[Uncovered[last + 1]] == CELL_BLOCKING)
-			++last;
-		// The least count from each corner of the run to its end.
-		spanDown.assign(last - k + 1, 0);
-		u32 least = Down[Uncovered[last]];
-		for (size_t j = last + 1; j-- > k;) {
-			least = std::min(least, Down[Uncovered[j]]);
-			spanDown[j - k] = least;
-		}
-		const s64 tr = Uncovered[last];
-		for (size_t j = k; j <= last; ++j) {
-			const s64 tl = Uncovered[j];
-			const s64 below = static_cast<s64>(spanDown[j - k] - 1) * W;
-			if (isRejected(tl, tr, tl + below, tr + below))
+	const u8* cells = Cells.data();
+	for (s64 r = 0; r < H; ++r) {
+		const u8* row = cells + r * W;
+		for (s64 c = 0; c < W; ++c) {
+			if (row[c] != CELL_BLOCKING)
 				continue;
-			addBox(shapes, tl, tr, tl + below);
-			++made;
-			break;
+			s64 last = c;
+			while (last + 1 < W && row[last + 1] == CELL_BLOCKING)
+				++last;
+			if (!seamAtTopRight(r * W + last, last))
+				mergeRun(shapes, r, c, last);
+			c = last;
 		}
-		k = last + 1;
 	}
-	Uncovered.erase(std::remove_if(Uncovered.begin(), Uncovered.end(),
-						[this](u32 i) { return Cells[i] != CELL_BLOCKING; }),
-		Uncovered.end());
-	return made;
+	FirstPass = false;
+
+	while (!Next.empty()) {
+		std::sort(Next.begin(), Next.end());
+		Next.erase(std::unique(Next.begin(), Next.end()), Next.end());
+		Now.swap(Next);
+		Next.clear();
+		s64 done = -1; // the last cell of the runs this pass has looked at
+		size_t k = 0;
+		for (;;) {
+			s64 i;
+			if (!Ahead.empty() && (k == Now.size() || Ahead.top() < Now[k])) {
+				i = static_cast<s64>(Ahead.top());
+				Ahead.pop();
+			} else if (k < Now.size()) {
+				i = static_cast<s64>(Now[k++]);
+			} else {
+				break;
+			}
+			if (i <= done || cells[i] != CELL_BLOCKING)
+				continue;
+			const s64 r = i / W;
+			const u8* row = cells + r * W;
+			s64 last = i - r * W;
+			while (last + 1 < W && row[last + 1] == CELL_BLOCKING)
+				++last;
+			done = r * W + last;
+			if (seamAtTopRight(done, last))
+				continue;
+			s64 first = i - r * W;
+			while (first > 0 && row[first - 1] == CELL_BLOCKING)
+				--first;
+			mergeRun(shapes, r, first, last);
+		}
+	}
 }
 
-void CBlockingGrid::addBox(SBlockingShapes& shapes, s64 tl, s64 tr, s64 bl)
+void CBlockingGrid::mergeRun(SBlockingShapes& shapes, s64 r, s64 first, s64 last)
 {
-	const s64 columns = tr - tl + 1;
-	const s64 rows = (bl - tl) / W + 1;
+	const s64 start = r * W;
+	const size_t length = static_cast<size_t>(last - first + 1);
+	SpanDown.resize(length);
+	const u32* down = Down.data() + start + first;
+	u32 least = down[length - 1];
+	for (size_t j = length; j-- > 0;) {
+		least = std::min(least, down[j]);
+		SpanDown[j] = least;
+	}
+	for (s64 c = first; c <= last; ++c) {
+		const s64 bottom = r + SpanDown[static_cast<size_t>(c - first)] - 1;
+		if (seamAtTopLeft(start + c, c) || seamAtBottomLeft(bottom * W + c, c) ||
+			seamAtBottomRight(bottom * W + last, last))
+			continue;
+		addBox(shapes, r, bottom, c, last);
+		return;
+	}
+}
+
+void CBlockingGrid::addBox(SBlockingShapes& shapes, s64 top, s64 bottom, s64 left, s64 right)
+{
 	SBlockingBox box;
-	box.halfExtents = vector2df(columns / 2.0f, rows / 2.0f);
-	box.center =
-		vector2df(static_cast<f32>(column(tl)) + box.halfExtents.X, static_cast<f32>(row(tl)) + box.halfExtents.Y);
+	box.halfExtents = vector2df((right - left + 1) / 2.0f, (bottom - top + 1) / 2.0f);
+	box.center = vector2df(static_cast<f32>(left) + box.halfExtents.X, static_cast<f32>(top) + box.halfExtents.Y);
 	shapes.boxes.push_back(box);
-	for (s64 r = tl; r <= bl; r += W)
-		std::fill(Cells.begin() + r, Cells.begin() + r + columns, CELL_COVERED);
+	for (s64 r = top; r <= bottom; ++r) {
+		u8* row = Cells.data() + r * W;
+		std::fill(row + left, row + right + 1, CELL_COVERED);
+		// The run it cuts ends before it now; the cells after it keep their
+		// run's end and their counts. A later pass still reaches a cut below
+		// the corner; a full pass reaches every run anyway.
+		if (left > 0 && row[left - 1] == CELL_BLOCKING) {
+			if (r == top)
+				Next.push_back(static_cast<size_t>(r * W + left - 1));
+			else if (!FirstPass)
+				Ahead.push(static_cast<size_t>(r * W + left - 1));
+		}
+	}
+	lowerCountsAbove(top, left, right);
+}
+
+void CBlockingGrid::lowerCountsAbove(s64 top, s64 left, s64 right)
+{
+	Climbing.clear();
+	for (s64 c = left; c <= right; ++c)
+		Climbing.push_back(static_cast<u32>(c));
+	for (s64 r = top - 1; r >= 0 && !Climbing.empty(); --r) {
+		const u32 count = static_cast<u32>(top - r);
+		const s64 start = r * W;
+		size_t kept = 0;
+		s64 previous = -2;
+		for (const u32 c : Climbing) {
+			const size_t i = static_cast<size_t>(start + c);
+			if (Cells[i] != CELL_BLOCKING)
+				continue;
+			Down[i] = count;
+			// One mark at the end of each stretch of lowered cells: the
+			// corners whose rectangle it can change lie at or before it.
+			if (previous >= 0 && static_cast<s64>(c) != previous + 1)
+				Next.push_back(static_cast<size_t>(start + previous));
+			previous = c;
+			Climbing[kept++] = c;
+		}
+		if (previous >= 0)
+			Next.push_back(static_cast<size_t>(start + previous));
+		Climbing.resize(kept);
+	}
+}
+
+unsigned CBlockingGrid::openSides(s64 i, s64 row, s64 column) const
+{
+	return (row == 0 || !blocked(i - W) ? SIDE_ABOVE : 0) | (row == H - 1 || !blocked(i + W) ? SIDE_BELOW : 0) |
+		(column == 0 || !blocked(i - 1) ? SIDE_LEFT : 0) | (column == W - 1 || !blocked(i + 1) ? SIDE_RIGHT : 0);
 }
 
 void CBlockingGrid::addEdges(SBlockingShapes& shapes) const
 {
-	for (s64 i = 0; i < N; ++i) {
-		if (!blocking(i))
-			continue;
-		const f32 c = static_cast<f32>(column(i));
-		const f32 r = static_cast<f32>(row(i));
-		const bool above = row(i) > 0 && blocked(i - W);
-		const bool below = row(i) < H - 1 && blocked(i + W);
-		const bool left = column(i) > 0 && blocked(i - 1);
-		const bool right = column(i) < W - 1 && blocked(i + 1);
-		const auto at = [](f32 x, f32 y) { return vector2df(x, y); };
-		if (!above)
-			shapes.edges.push_back({left ? at(c - 1, r) : at(c, r + 1), at(c, r), at(c + 1, r),
-				right ? at(c + 2, r) : at(c + 1, r + 1)});
-		if (!below)
-			shapes.edges.push_back({right ? at(c + 2, r + 1) : at(c + 1, r), at(c + 1, r + 1), at(c, r + 1),
-				left ? at(c - 1, r + 1) : at(c, r)});
-		if (!left)
-			shapes.edges.push_back({below ? at(c, r + 2) : at(c + 1, r + 1), at(c, r + 1), at(c, r),
-				above ? at(c, r - 1) : at(c + 1, r)});
-		if (!right)
-			shapes.edges.push_back({above ? at(c + 1, r - 1) : at(c, r), at(c + 1, r), at(c + 1, r + 1),
-				below ? at(c + 1, r + 2) : at(c, r + 1)});
-	}
+	// Counted first: the edges of a large map are many, and growing the list
+	// step by step would copy them over and over.
+	size_t count = 0;
+	for (s64 row = 0; row < H; ++row)
+		for (s64 column = 0; column < W; ++column) {
+			const s64 i = row * W + column;
+			if (Cells[static_cast<size_t>(i)] == CELL_BLOCKING)
+				count += EDGES_OF_SIDES[openSides(i, row, column)];
+		}
+	shapes.edges.reserve(shapes.edges.size() + count);
+
+	for (s64 row = 0; row < H; ++row)
+		for (s64 column = 0; column < W; ++column) {
+			const s64 i = row * W + column;
+			if (Cells[static_cast<size_t>(i)] != CELL_BLOCKING)
+				continue;
+			const unsigned open = openSides(i, row, column);
+			const bool above = !(open & SIDE_ABOVE);
+			const bool below = !(open & SIDE_BELOW);
+			const bool left = !(open & SIDE_LEFT);
+			const bool right = !(open & SIDE_RIGHT);
+			const f32 c = static_cast<f32>(column);
+			const f32 r = static_cast<f32>(row);
+			const auto at = [](f32 x, f32 y) { return vector2df(x, y); };
+			if (!above)
+				shapes.edges.push_back({left ? at(c - 1, r) : at(c, r + 1), at(c, r), at(c + 1, r),
+					right ? at(c + 2, r) : at(c + 1, r + 1)});
+			if (!below)
+				shapes.edges.push_back({right ? at(c + 2, r + 1) : at(c + 1, r), at(c + 1, r + 1), at(c, r + 1),
+					left ? at(c - 1, r + 1) : at(c, r)});
+			if (!left)
+				shapes.edges.push_back({below ? at(c, r + 2) : at(c + 1, r + 1), at(c, r + 1), at(c, r),
+					above ? at(c, r - 1) : at(c + 1, r)});
+			if (!right)
+				shapes.edges.push_back({above ? at(c + 1, r - 1) : at(c, r), at(c + 1, r), at(c + 1, r + 1),
+					below ? at(c + 1, r + 2) : at(c, r + 1)});
+		}
 }
 
 //! Tile corners to the body's frame in physics units.
@@ -281,8 +397,7 @@ SBlockingShapes mergeBlockingTiles(u32 width, u32 height, std::vector<u8> cells)
 	if (width == 0 || height == 0 || cells.size() != static_cast<size_t>(width) * height)
 		return shapes;
 	CBlockingGrid grid(width, height, cells);
-	while (grid.mergePass(shapes) != 0) {
-	}
+	grid.merge(shapes);
 	grid.addEdges(shapes);
 	return shapes;
 }

@@ -1,7 +1,10 @@
 // The merge of blocking cells against the first way it was written, which
 // grows a rectangle anew from every cell on every pass: on random maps of
-// every density the two give the same boxes and edges, in the same order.
+// every density, on maps built to need a pass for every few rows, and on
+// the shapes at the ends of the range, the two give the same boxes and
+// edges, in the same order.
 
+#include <cstring>
 #include <random>
 #include <vector>
 
@@ -131,19 +134,54 @@ private:
 	std::vector<u8>& Cells;
 };
 
-SBlockingShapes referenceMerge(u32 width, u32 height, std::vector<u8> cells)
+//! The reference's shapes, and the passes it took, the last one making no box.
+SBlockingShapes referenceMerge(u32 width, u32 height, std::vector<u8> cells, u32* passes = nullptr)
 {
 	SBlockingShapes shapes;
 	CReferenceGrid grid(width, height, cells);
-	while (grid.mergePass(shapes) != 0) {
-	}
+	u32 count = 1;
+	while (grid.mergePass(shapes) != 0)
+		++count;
 	grid.addEdges(shapes);
+	if (passes)
+		*passes = count;
 	return shapes;
 }
 
 bool sameEdge(const SBlockingEdge& a, const SBlockingEdge& b)
 {
 	return a.ghostBefore == b.ghostBefore && a.from == b.from && a.to == b.to && a.ghostAfter == b.ghostAfter;
+}
+
+void expectReferenceShapes(u32 width, u32 height, const std::vector<u8>& cells)
+{
+	const SBlockingShapes expected = referenceMerge(width, height, cells);
+	const SBlockingShapes shapes = mergeBlockingTiles(width, height, cells);
+	ASSERT_EQ(shapes.boxes.size(), expected.boxes.size());
+	for (size_t i = 0; i < expected.boxes.size(); ++i) {
+		ASSERT_EQ(shapes.boxes[i].center, expected.boxes[i].center) << "box " << i;
+		ASSERT_EQ(shapes.boxes[i].halfExtents, expected.boxes[i].halfExtents) << "box " << i;
+	}
+	ASSERT_EQ(shapes.edges.size(), expected.edges.size());
+	for (size_t i = 0; i < expected.edges.size(); ++i)
+		ASSERT_TRUE(sameEdge(shapes.edges[i], expected.edges[i])) << "edge " << i;
+}
+
+//! A map tiled with a small pattern, '#' blocking, each band of its rows
+//! shifted `shift` columns further along than the band above, and turned
+//! by `turn`: 0 as drawn, 1 mirrored left to right, 2 upside down, 3 both.
+std::vector<u8> tiledMap(u32 width, u32 height, const std::vector<const char*>& tile, u32 shift, int turn)
+{
+	const u32 rows = static_cast<u32>(tile.size());
+	const u32 columns = static_cast<u32>(std::strlen(tile[0]));
+	std::vector<u8> cells(static_cast<size_t>(width) * height);
+	for (u32 r = 0; r < height; ++r)
+		for (u32 c = 0; c < width; ++c) {
+			const u32 x = turn & 1 ? width - 1 - c : c;
+			const u32 y = turn & 2 ? height - 1 - r : r;
+			cells[static_cast<size_t>(r) * width + c] = tile[y % rows][(x + shift * (y / rows)) % columns] == '#';
+		}
+	return cells;
 }
 
 TEST(BlockingMerge, GivesTheReferenceBoxesAndEdgesOnRandomMaps)
@@ -176,17 +214,82 @@ TEST(BlockingMerge, GivesTheReferenceBoxesAndEdgesOnRandomMaps)
 			for (u8& cell : cells)
 				cell = blocks(random) ? 1 : 0;
 			SCOPED_TRACE(testing::Message() << c.width << " x " << c.height << " map " << map);
-			const SBlockingShapes expected = referenceMerge(c.width, c.height, cells);
-			const SBlockingShapes shapes = mergeBlockingTiles(c.width, c.height, cells);
-			ASSERT_EQ(shapes.boxes.size(), expected.boxes.size());
-			for (size_t i = 0; i < expected.boxes.size(); ++i) {
-				ASSERT_EQ(shapes.boxes[i].center, expected.boxes[i].center) << "box " << i;
-				ASSERT_EQ(shapes.boxes[i].halfExtents, expected.boxes[i].halfExtents) << "box " << i;
-			}
-			ASSERT_EQ(shapes.edges.size(), expected.edges.size());
-			for (size_t i = 0; i < expected.edges.size(); ++i)
-				ASSERT_TRUE(sameEdge(shapes.edges[i], expected.edges[i])) << "edge " << i;
+			expectReferenceShapes(c.width, c.height, cells);
+			if (HasFatalFailure())
+				return;
 		}
+	}
+}
+
+// Tiles of hooks or combs that interlock so that each box lets the next one
+// above it pass its corner checks only in the pass after: the passes grow
+// with the map's side. Turned, the same tiles need few passes.
+TEST(BlockingMerge, GivesTheReferenceShapesOnMapsThatNeedManyPasses)
+{
+	const std::vector<const char*> hooks = {"...#", "##.#", "#.##", "#..."};
+	const std::vector<const char*> combs = {"...#.#", "##.###", "#.####", "#.##..", "####..", "##..##"};
+	struct Case
+	{
+		const char* name;
+		const std::vector<const char*>& tile;
+		u32 shift;
+		u32 side;
+		u32 leastPasses; // what the reference takes, so the map stays a hard one
+	};
+	const Case cases[] = {
+		{"hooks", hooks, 3, 16, 10},
+		{"hooks", hooks, 3, 64, 34},
+		{"hooks", hooks, 3, 131, 67},
+		{"combs", combs, 2, 64, 53},
+		{"combs", combs, 2, 130, 107},
+	};
+	for (const Case& c : cases)
+		for (int turn = 0; turn < 4; ++turn) {
+			SCOPED_TRACE(testing::Message() << c.name << " " << c.side << " turned " << turn);
+			const std::vector<u8> cells = tiledMap(c.side, c.side, c.tile, c.shift, turn);
+			if (turn == 0) {
+				u32 passes = 0;
+				referenceMerge(c.side, c.side, cells, &passes);
+				EXPECT_GE(passes, c.leastPasses);
+			}
+			expectReferenceShapes(c.side, c.side, cells);
+			if (HasFatalFailure())
+				return;
+		}
+}
+
+TEST(BlockingMerge, GivesTheReferenceShapesOnMapsAtTheEnds)
+{
+	const std::vector<const char*> all = {"#"};
+	const std::vector<const char*> none = {"."};
+	const std::vector<const char*> checkers = {"#.", ".#"};
+	const std::vector<const char*> stripes = {"##.", "#.#"};
+	struct Case
+	{
+		const char* name;
+		u32 width;
+		u32 height;
+		const std::vector<const char*>& tile;
+	};
+	const Case cases[] = {
+		{"one blocking cell", 1, 1, all},
+		{"one open cell", 1, 1, none},
+		{"a blocking row", 300, 1, all},
+		{"a blocking column", 1, 300, all},
+		{"a row of checkers", 301, 1, checkers},
+		{"a column of checkers", 1, 301, checkers},
+		{"two rows of checkers", 40, 2, checkers},
+		{"two columns of checkers", 2, 40, checkers},
+		{"a blocking map", 64, 48, all},
+		{"an open map", 64, 48, none},
+		{"checkers", 63, 64, checkers},
+		{"stripes", 50, 37, stripes},
+	};
+	for (const Case& c : cases) {
+		SCOPED_TRACE(c.name);
+		expectReferenceShapes(c.width, c.height, tiledMap(c.width, c.height, c.tile, 0, 0));
+		if (HasFatalFailure())
+			return;
 	}
 }
 
