@@ -201,8 +201,9 @@ TEST(GlyphPageShelves, PicturesTakeTheShortestShelfWithRoomAndKeepAGap)
 		SCOPED_TRACE(step++);
 		irr::core::vector2di corner(-1, -1);
 		ASSERT_EQ(shelves.place(c.picture, corner), c.placed);
-		if (c.placed)
+		if (c.placed) {
 			EXPECT_EQ(corner, c.corner);
+		}
 	}
 }
 
