@@ -25,6 +25,8 @@ namespace orv {
 namespace {
 
 const f32 DEGREES_PER_RADIAN = 57.29578f;
+// What placing a scene node reads lies within its first bytes.
+const unsigned NODE_SYNC_BYTES = 320;
 
 // Writes the float and marks the id when the value differs. A NaN attribute
 // always differs, so it is replaced.
@@ -118,14 +120,26 @@ void CSceneObject::prefetchSync(ESyncPhase phase) const
 	// The reference count lies in the virtual base, at the end of the object.
 	prefetch(static_cast<const irr::IReferenceCounted*>(this));
 	prefetchRange(Body, 128);
-	// The node's placement lies past its first lines; a remembered node that
-	// has gone since is only an address, never read here.
+	// The node's placement lies past its first lines, and an image node's
+	// mesh buffers right behind Irrlicht's fields; a remembered node that has
+	// gone since is only an address, never read here.
 	if (phase == ESP_POSITION)
-		prefetchRange(RememberedNode, 256);
+		prefetchRange(RememberedNode, NODE_SYNC_BYTES);
 	const s32 first = phase == ESP_MOTION ? EP_VELOCITY_X : EP_X;
 	const s32 last = phase == ESP_MOTION ? EP_ROTATION : EP_Z;
 	for (s32 id = first; id <= last; ++id)
 		prefetch(EngineAttributeById[id]);
+}
+
+void CSceneObject::prefetchFields() const
+{
+	// Up to the changed class attributes, the last field the frame's walks
+	// read; the object need not start on a cache line.
+	const char* first = reinterpret_cast<const char*>(this);
+	const char* last = reinterpret_cast<const char*>(&ChangedClassAttributes + 1) - 1;
+	for (const char* line = first; line < last; line += 64)
+		prefetch(line);
+	prefetch(last);
 }
 
 b2Body* CSceneObject::getBody() const

@@ -152,7 +152,12 @@ public:
 	};
 	//! Starts loading what that synchronisation will read: the reference
 	//! count, the body, the attributes and the node, without waiting for them.
+	//! It reads the object's own fields to find them: ask for those with
+	//! prefetchFields some objects earlier.
 	void prefetchSync(ESyncPhase phase) const;
+	//! Starts loading the object's own fields that every frame reads, from
+	//! the object's address alone: nothing of the object is read.
+	void prefetchFields() const;
 
 	//! Physics units, as the last syncPositionFromBody saw it; the origin,
 	//! where the body is made, before the first.
