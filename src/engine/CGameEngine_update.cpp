@@ -90,7 +90,7 @@ void prefetchAhead(const CObjectManager& objects, const SObjectSnapshot& snapsho
 	if (snapshot.revision != objects.getRevision())
 		return;
 	if (i + FIELDS_AHEAD < snapshot.entries.size())
-		snapshot.entries[i + FIELDS_AHEAD].second->prefetchFields();
+		snapshot.entries[i + FIELDS_AHEAD].second->prefetchFields(phase);
 	if (i + SYNC_AHEAD < snapshot.entries.size())
 		snapshot.entries[i + SYNC_AHEAD].second->prefetchSync(phase);
 }

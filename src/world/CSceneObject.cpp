@@ -52,8 +52,8 @@ void CSceneObject::SBindingDeleter::operator()(script::SScriptBinding* binding) 
 }
 
 CSceneObject::CSceneObject(u32 id, CObjectClass* objectClass)
-	: Class(objectClass)
-	, Id(id)
+	: Id(id)
+	, Class(objectClass)
 {
 	setEngineAttributeDefaults(EngineAttributes);
 	for (s32 id = EP_LEVEL; id <= EP_IMAGE; ++id)
@@ -131,15 +131,21 @@ void CSceneObject::prefetchSync(ESyncPhase phase) const
 		prefetch(EngineAttributeById[id]);
 }
 
-void CSceneObject::prefetchFields() const
+void CSceneObject::prefetchFields(ESyncPhase phase) const
 {
-	// Up to the changed class attributes, the last field the frame's walks
-	// read; the object need not start on a cache line.
-	const char* first = reinterpret_cast<const char*>(this);
-	const char* last = reinterpret_cast<const char*>(&ChangedClassAttributes + 1) - 1;
-	for (const char* line = first; line < last; line += 64)
-		prefetch(line);
-	prefetch(last);
+	// Lines 0 and 1 hold what both walks read, then each walk has its own.
+	prefetch(this);
+	prefetch(&ChangedEngineAttributes);
+	if (phase == ESP_MOTION)
+	{
+		prefetch(&EngineAttributeById[EP_VELOCITY_X]);
+		prefetch(&Class);
+	}
+	else
+	{
+		prefetch(&RememberedNode);
+		prefetch(&RememberedNodeRevision);
+	}
 }
 
 b2Body* CSceneObject::getBody() const
