@@ -158,9 +158,9 @@ void CSceneObject::prefetchSync(ESyncPhase phase) const
 	}
 	// Only addresses: neither the body nor a remembered node that has gone
 	// since is read here.
-	if (Body)
+	if (const b2Body* body = getBody())
 	{
-		const b2Vec2& position = Body->GetPosition();
+		const b2Vec2& position = body->GetPosition();
 		prefetch(&position.x);
 		prefetch(&position.y);
 	}
