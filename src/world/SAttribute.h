@@ -34,8 +34,10 @@ struct SAttribute
 	irr::core::ustring16 textValue;
 	irr::u64 intValue = 0; // signed for EAT_INT, unsigned for EAT_UINT
 	irr::f64 doubleValue = 0.0;
-	irr::u16 id = 0;
+	// The texts' pointers lie on 8-byte boundaries, where the leak checker
+	// looks for them.
 	irr::core::ustring16 name;
+	irr::u16 id = 0;
 
 	irr::s64 getInt() const;
 	irr::u64 getUInt() const;
