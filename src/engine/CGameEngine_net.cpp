@@ -77,7 +77,7 @@ void CGameEngine::sendPacket(net::packet packet)
 {
     if (!Online || packet.isEmpty())
         return;
-    SendQueue.push(net::makeFrame(packet));
+    SendQueue.pushPayload(packet);
 }
 
 void CGameEngine::sendLogin(const irr::core::stringw& userName, const irr::core::stringw& password)

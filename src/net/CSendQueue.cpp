@@ -7,6 +7,7 @@
 #include <ILogger.h>
 
 #include "net/ISocket.h"
+#include "net/LoginPacket.h"
 #include "net/compression.h"
 #include "platform/CParallelJobs.h"
 
@@ -100,6 +101,11 @@ CSendQueue::~CSendQueue() = default;
 void CSendQueue::push(packet bytes)
 {
 	cutFrames(bytes, [this](packet frame) { frames.push_back(std::move(frame)); });
+}
+
+void CSendQueue::pushPayload(const packet& payload)
+{
+	frames.push_back(makeFrame(payload));
 }
 
 packet CSendQueue::takeBlock()

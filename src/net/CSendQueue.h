@@ -56,6 +56,9 @@ public:
 
 	// Queues every whole frame of `frames`, from its read position on.
 	void push(packet frames);
+	// Queues the payload as one frame (makeFrame's). The engine sends a
+	// packet for every moving object every frame: this one is not cut again.
+	void pushPayload(const packet& payload);
 
 	// Forms a block behind whatever was still waiting and offers it all to
 	// the socket; then block after block while frames wait and the socket

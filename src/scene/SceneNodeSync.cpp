@@ -23,12 +23,30 @@ struct SChanges
 
 SChanges changesOf(const CSceneObject* object)
 {
-	SChanges changes;
-	changes.position = object->isEngineAttributeChanged(EP_X) || object->isEngineAttributeChanged(EP_Y) ||
-		object->isEngineAttributeChanged(EP_Z);
-	changes.scale = object->isEngineAttributeChanged(EP_SCALE_X) || object->isEngineAttributeChanged(EP_SCALE_Y);
-	changes.image = object->isEngineAttributeChanged(EP_IMAGE);
-	changes.rotation = object->isEngineAttributeChanged(EP_ROTATION);
+	// Every object is placed every frame and marks only a few ids: one walk
+	// over them, not a search for each id asked about.
+	SChanges changes{false, false, false, false};
+	for (const irr::s32 id : object->getChangedEngineAttributes()) {
+		switch (id) {
+		case EP_X:
+		case EP_Y:
+		case EP_Z:
+			changes.position = true;
+			break;
+		case EP_SCALE_X:
+		case EP_SCALE_Y:
+			changes.scale = true;
+			break;
+		case EP_IMAGE:
+			changes.image = true;
+			break;
+		case EP_ROTATION:
+			changes.rotation = true;
+			break;
+		default:
+			break;
+		}
+	}
 	return changes;
 }
 

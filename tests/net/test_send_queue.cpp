@@ -10,6 +10,7 @@
 #include "net/CPacketCipher.h"
 #include "net/CSendQueue.h"
 #include "net/ISocket.h"
+#include "net/LoginPacket.h"
 #include "net/compression.h"
 #include "support/CFakeSocket.h"
 #include "support/CRecordingLogger.h"
@@ -109,6 +110,40 @@ TEST(SendQueue, PushKeepsWholeFramesOnly)
 		for (const packet& frame : queue.getFrames())
 			queued.push_back(bytesOf(frame));
 		EXPECT_EQ(c.queued, queued);
+	}
+}
+
+// The engine's packets skip the cutting: each must queue as the one frame
+// that pushing its frame queues, whatever width its length takes.
+TEST(SendQueue, PushPayloadQueuesWhatPushingItsFrameQueues)
+{
+	struct Case
+	{
+		const char* name;
+		irr::u32 size;
+	} cases[] = {
+		{"empty", 0},
+		{"one byte", 1},
+		{"the largest of width 1", 0xFF},
+		{"the smallest of width 2", 0x100},
+		{"the largest of width 2", 0xFFFF},
+		{"width 3", 0x10000},
+	};
+	for (const Case& c : cases)
+	{
+		SCOPED_TRACE(c.name);
+		std::vector<irr::u8> bytes(c.size);
+		for (irr::u32 i = 0; i < c.size; ++i)
+			bytes[i] = irr::u8(i * 31 + 7);
+		const packet payload = packet::fromBytes(bytes.data(), bytes.data() + bytes.size());
+		CSendQueue direct;
+		direct.pushPayload(payload);
+		CSendQueue cut;
+		cut.push(orv::net::makeFrame(payload));
+		ASSERT_EQ(direct.getFrames().size(), 1u);
+		ASSERT_EQ(cut.getFrames().size(), 1u);
+		EXPECT_EQ(bytesOf(direct.getFrames().front()), bytesOf(cut.getFrames().front()));
+		EXPECT_EQ(direct.getFrames().front().getSize(), c.size + 1 + (c.size > 0xFFFF ? 3 : c.size > 0xFF ? 2 : 1));
 	}
 }
 
