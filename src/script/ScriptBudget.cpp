@@ -57,13 +57,14 @@ ScriptClock::time_point SScriptBudget::now() const
 	return ScriptClock::time_point(spent);
 }
 
-void SScriptBudget::beginActivity(bool isRun)
+ScriptClock::time_point SScriptBudget::beginActivity(bool isRun)
 {
 	const ScriptClock::time_point real = ScriptClock::now();
 	if (counting())
 		Counted += real - SpanStart;
 	Activities.push_back(isRun);
 	SpanStart = real;
+	return ScriptClock::time_point(Counted);
 }
 
 void SScriptBudget::endActivity()
@@ -92,8 +93,8 @@ CScriptEngineWork::~CScriptEngineWork()
 
 void SScriptRunClock::start()
 {
-	Budget->beginActivity(true);
-	const ScriptClock::time_point now = Budget->now();
+	// Every script call starts a run: the clock is read once to begin it.
+	const ScriptClock::time_point now = Budget->beginActivity(true);
 	if (Budget->ActiveRuns++ == 0)
 		Budget->RunDeadline = now + std::chrono::milliseconds(Budget->RunMs);
 	Deadline = Budget->InFrame ? std::min(Budget->RunDeadline, Budget->FrameDeadline) : Budget->RunDeadline;

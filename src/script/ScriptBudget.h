@@ -44,7 +44,8 @@ struct SScriptBudget
 	ScriptClock::time_point now() const;
 	//! A run or a piece of engine work begins inside whatever goes on; the
 	//! script clock runs while the innermost one is a run. Each has its end.
-	void beginActivity(bool isRun);
+	//! Returns the script clock as it begins.
+	ScriptClock::time_point beginActivity(bool isRun);
 	void endActivity();
 
 	irr::u32 RunMs = SCRIPT_RUN_BUDGET_MS;

@@ -117,8 +117,9 @@ TEST_F(EngineSoundTest, CacheMakesEachSoundOnceAndKeepsFailures)
 		audio::IAudioSource* first = engine().getSound(c.name);
 		EXPECT_EQ(first != nullptr, c.made) << c.name;
 		EXPECT_EQ(engine().getSound(c.name), first) << c.name;
-		if (first)
+		if (first) {
 			EXPECT_EQ(engine().getAudioManager()->findSource(c.name), first) << c.name;
+		}
 	}
 	// A failure is remembered: the file is not read again.
 	sandbox->folder().write("broken.wav", toneWav(0.1));

@@ -220,7 +220,9 @@ TEST(PhysicsManager, ContactCallbacksGetTheObjectsTheNormalAndThePoints)
 				EXPECT_EQ(swapped.first, call.first);
 			}
 			else if (i + 1 < calls.size())
+			{
 				EXPECT_NE(calls[i + 1].kind == 2 && calls[i + 1].object == call.other, true);
+			}
 		}
 		EXPECT_GT(solves, 0);
 		if (c.passesThrough)

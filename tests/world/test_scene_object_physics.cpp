@@ -456,8 +456,9 @@ TEST_F(SceneObjectPhysicsTest, ScaleRebuildsEveryFixtureScaled)
 	// Back to (1, 1) by the ratio of the new scale to the old one.
 	object->setScale(vector2df(1, 1));
 	for (const b2Fixture* f : fixtures(object))
-		if (f->GetType() == b2Shape::e_circle)
+		if (f->GetType() == b2Shape::e_circle) {
 			EXPECT_EQ(static_cast<const b2CircleShape*>(f->GetShape())->m_radius, 0.5f);
+		}
 }
 
 TEST_F(SceneObjectPhysicsTest, ChainsScaleToo)
@@ -570,8 +571,9 @@ TEST_F(SceneObjectPhysicsTest, HostileCallsLeaveTheProcessStanding)
 			ASSERT_EQ(made[0]->GetType(), b2Shape::e_polygon);
 			EXPECT_EQ(static_cast<const b2PolygonShape*>(made[0]->GetShape())->m_count, c.polygonVertices);
 		}
-		if (c.call == cases[11].call)
+		if (c.call == cases[11].call) {
 			EXPECT_EQ(object->getScale(), vector2df(1, 1));
+		}
 	}
 }
 

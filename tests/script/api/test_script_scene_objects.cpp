@@ -245,10 +245,12 @@ void main()
 		const b2EdgeShape* edge = static_cast<const b2EdgeShape*>(fixtures[3 + i]->GetShape());
 		EXPECT_EQ(edge->m_vertex1, edges[i].v1) << "edge " << i;
 		EXPECT_EQ(edge->m_vertex2, edges[i].v2) << "edge " << i;
-		if (i > 0)
+		if (i > 0) {
 			EXPECT_EQ(edge->m_vertex3, edges[i].v3) << "edge " << i;
-		if (i == 2)
+		}
+		if (i == 2) {
 			EXPECT_EQ(edge->m_vertex0, edges[i].v0) << "edge " << i;
+		}
 	}
 
 	EXPECT_EQ(body->GetType(), b2_dynamicBody);
