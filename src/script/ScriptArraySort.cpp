@@ -143,9 +143,12 @@ public:
 
 	~CComparisonCalls()
 	{
-		if (Nested)
+		if (Nested) {
 			Context->PopState();
-		else if (Context)
+			// A comparison the budget stopped ends the run that sorts, too.
+			if (Aborted)
+				Context->Abort();
+		} else if (Context)
 			Engine->ReturnContext(Context);
 		// Raised on the caller's run now that its state is back.
 		if (!Failure.empty())
@@ -175,7 +178,7 @@ public:
 			const char *message = Context->GetExceptionString();
 			Failure = message ? message : "";
 		}
-		// Aborted: the run's budget aborts the caller as well.
+		Aborted = state == asEXECUTION_ABORTED;
 		return false;
 	}
 
@@ -184,6 +187,7 @@ private:
 	asIScriptEngine *Engine = nullptr;
 	bool Nested = false;
 	bool Failed = false;
+	bool Aborted = false;
 	std::string Failure;
 };
 

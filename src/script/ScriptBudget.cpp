@@ -118,6 +118,9 @@ void SScriptRunClock::stop()
 void setUpScriptBudget(asIScriptEngine* engine)
 {
 	engine->SetEngineProperty(asEP_MAX_CALL_STACK_SIZE, SCRIPT_MAX_CALL_DEPTH);
+	// The line callback then runs where a run can go on for long, at loops
+	// and calls, not at every statement of every short callback.
+	engine->SetEngineProperty(asEP_BUILD_WITHOUT_LINE_CUES, true);
 	engine->SetContextUserDataCleanupCallback(endClock, CLOCK_DATA);
 	engine->SetEngineUserDataCleanupCallback(endBudget, BUDGET_DATA);
 	delete static_cast<SScriptBudget*>(engine->SetUserData(new SScriptBudget(), BUDGET_DATA));
