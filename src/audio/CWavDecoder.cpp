@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "audio/ClampedNumber.h"
+#include "base/ByteOrder.h"
 
 namespace orv {
 namespace audio {
@@ -34,7 +35,7 @@ bool readU16(IDataSource* source, uint16_t& value)
 	unsigned char b[2];
 	if (!readBytes(source, b, 2))
 		return false;
-	value = static_cast<uint16_t>(b[0] | (b[1] << 8));
+	value = readLE16(b);
 	return true;
 }
 
@@ -43,7 +44,7 @@ bool readU32(IDataSource* source, uint32_t& value)
 	unsigned char b[4];
 	if (!readBytes(source, b, 4))
 		return false;
-	value = b[0] | (b[1] << 8) | (b[2] << 16) | (uint32_t(b[3]) << 24);
+	value = readLE32(b);
 	return true;
 }
 

@@ -4,6 +4,7 @@
 
 #include <irrTypes.h>
 
+#include "base/ByteOrder.h"
 #include "base/ustring16.h"
 
 namespace orv {
@@ -144,7 +145,7 @@ inline irr::u16 packet::readU16()
 		return 0;
 	const irr::u8* p = Data + ReadPos;
 	ReadPos += 2;
-	return static_cast<irr::u16>((p[0] << 8) | p[1]);
+	return readBE16(p);
 }
 
 inline irr::u32 packet::readU24()
@@ -162,7 +163,7 @@ inline irr::u32 packet::readU32()
 		return 0;
 	const irr::u8* p = Data + ReadPos;
 	ReadPos += 4;
-	return (irr::u32(p[0]) << 24) | (irr::u32(p[1]) << 16) | (irr::u32(p[2]) << 8) | p[3];
+	return readBE32(p);
 }
 
 inline irr::u64 packet::readWide(irr::u32 width)

@@ -7,12 +7,18 @@
 
 #include <utf8.h>
 
+#include "base/ByteOrder.h"
 #include "base/NumberText.h"
 
 namespace irr {
 namespace core {
 
 namespace {
+
+using orv::readBE16;
+using orv::readBE32;
+using orv::readLE16;
+using orv::readLE32;
 
 const uchar32_t REPLACEMENT = 0xFFFD;
 const uchar32_t MAX_CODE_POINT = 0x10FFFF;
@@ -130,11 +136,6 @@ size_t lengthOf(const Char* text)
 		++n;
 	return n;
 }
-
-u32 readLE16(const unsigned char* p) { return p[0] | (p[1] << 8); }
-u32 readBE16(const unsigned char* p) { return (p[0] << 8) | p[1]; }
-u32 readLE32(const unsigned char* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<u32>(p[3]) << 24); }
-u32 readBE32(const unsigned char* p) { return (static_cast<u32>(p[0]) << 24) | (p[1] << 16) | (p[2] << 8) | p[3]; }
 
 } // namespace
 

@@ -7,6 +7,8 @@
 
 #include <IReadFile.h>
 
+#include "base/ByteOrder.h"
+
 namespace orv {
 
 namespace {
@@ -45,16 +47,6 @@ const u16 METHOD_DEFLATED = 8;
 // Deflate codes at most 258 bytes in two bits.
 const u64 DEFLATE_MAX_RATIO = 1032;
 const u64 DEFLATE_SLACK = 1024;
-
-u16 le16(const u8* p)
-{
-	return u16(p[0] | p[1] << 8);
-}
-
-u32 le32(const u8* p)
-{
-	return u32(le16(p)) | u32(le16(p + 2)) << 16;
-}
 
 // Reads of whole ranges only: a range past the end, or one the file returns
 // short, refuses the archive instead of leaving bytes unread.
@@ -109,11 +101,11 @@ bool findEnd(const CArchiveFile& in, u64& at, const char*& refusal)
 	if (!in.read(tailAt, tailBytes, tail.data()))
 		return refuse(refusal, BAD_END);
 	for (u64 i = tailBytes - END_BYTES + 1; i-- > 0;) {
-		if (le32(&tail[i]) != END_SIGNATURE)
+		if (readLE32(&tail[i]) != END_SIGNATURE)
 			continue;
 		at = tailAt + i;
 		// The comment reaches the end exactly.
-		if (i + END_BYTES + le16(&tail[i + 20]) != tailBytes)
+		if (i + END_BYTES + readLE16(&tail[i + 20]) != tailBytes)
 			return refuse(refusal, BAD_END);
 		return true;
 	}
@@ -141,19 +133,19 @@ bool checkLocal(const CArchiveFile& in, const std::vector<u8>& directory, u64 di
 	const char*& refusal)
 {
 	u8 header[LOCAL_BYTES];
-	if (!in.read(e.local, LOCAL_BYTES, header) || le32(header) != LOCAL_SIGNATURE)
+	if (!in.read(e.local, LOCAL_BYTES, header) || readLE32(header) != LOCAL_SIGNATURE)
 		return refuse(refusal, BAD_LOCAL);
-	const u16 nameBytes = le16(header + 26);
-	const u16 extraBytes = le16(header + 28);
-	if (le16(header + 6) != e.flags || le16(header + 8) != e.method || nameBytes != e.nameBytes)
+	const u16 nameBytes = readLE16(header + 26);
+	const u16 extraBytes = readLE16(header + 28);
+	if (readLE16(header + 6) != e.flags || readLE16(header + 8) != e.method || nameBytes != e.nameBytes)
 		return refuse(refusal, BAD_LOCAL);
 	std::vector<u8> name(nameBytes);
 	if (!in.read(e.local + LOCAL_BYTES, nameBytes, name.data()) ||
 		std::memcmp(name.data(), &directory[static_cast<size_t>(e.nameAt)], nameBytes) != 0)
 		return refuse(refusal, BAD_LOCAL);
-	const u32 crc = le32(header + 14);
-	const u32 compressed = le32(header + 18);
-	const u32 uncompressed = le32(header + 22);
+	const u32 crc = readLE32(header + 14);
+	const u32 compressed = readLE32(header + 18);
+	const u32 uncompressed = readLE32(header + 22);
 	// Written before their data, such entries may leave any of these 0.
 	const bool deferred = (e.flags & FLAG_DATA_DESCRIPTOR) != 0;
 	const auto agrees = [deferred](u32 local, u32 central) { return local == central || (deferred && local == 0); };
@@ -169,9 +161,9 @@ bool checkLocal(const CArchiveFile& in, const std::vector<u8>& directory, u64 di
 		const u64 room = std::min<u64>(sizeof descriptor, directoryAt - e.end);
 		if (!in.read(e.end, room, descriptor))
 			return refuse(refusal, BAD_LOCAL);
-		const u64 skip = room >= 4 && le32(descriptor) == DESCRIPTOR_SIGNATURE ? 4 : 0;
-		if (room < skip + 12 || le32(descriptor + skip) != e.crc || le32(descriptor + skip + 4) != e.compressed ||
-			le32(descriptor + skip + 8) != e.uncompressed)
+		const u64 skip = room >= 4 && readLE32(descriptor) == DESCRIPTOR_SIGNATURE ? 4 : 0;
+		if (room < skip + 12 || readLE32(descriptor + skip) != e.crc || readLE32(descriptor + skip + 4) != e.compressed ||
+			readLE32(descriptor + skip + 8) != e.uncompressed)
 			return refuse(refusal, BAD_LOCAL);
 		e.end += skip + 12;
 	}
@@ -197,7 +189,7 @@ bool checkWalk(const CArchiveFile& in, const std::vector<SEntry>& entries, const
 		u8 signature[4];
 		if (!in.read(at, sizeof signature, signature))
 			return refuse(refusal, BAD_LOCAL);
-		if (le32(signature) != LOCAL_SIGNATURE)
+		if (readLE32(signature) != LOCAL_SIGNATURE)
 			break;
 		const auto found = std::lower_bound(byOffset.begin(), byOffset.end(), std::make_pair(at, size_t(0)));
 		if (found == byOffset.end() || found->first != at)
@@ -227,7 +219,7 @@ bool isZipReaderFile(const irr::io::path& name, irr::io::IReadFile* file)
 	u8 start[4] = {};
 	if (!file || !file->seek(0) || file->read(start, sizeof start) != static_cast<irr::s32>(sizeof start))
 		return false;
-	return le32(start) == LOCAL_SIGNATURE || (start[0] == 0x1F && start[1] == 0x8B);
+	return readLE32(start) == LOCAL_SIGNATURE || (start[0] == 0x1F && start[1] == 0x8B);
 }
 
 bool checkZipArchive(irr::io::IReadFile* file, const char*& refusal)
@@ -248,12 +240,12 @@ bool checkZipArchive(irr::io::IReadFile* file, const char*& refusal)
 	u8 end[END_BYTES];
 	if (!in.read(endAt, END_BYTES, end))
 		return refuse(refusal, BAD_END);
-	const u16 count = le16(end + 10);
-	const u32 directoryBytes = le32(end + 12);
-	const u64 directoryAt = le32(end + 16);
+	const u16 count = readLE16(end + 10);
+	const u32 directoryBytes = readLE32(end + 12);
+	const u64 directoryAt = readLE32(end + 16);
 	// One disk only, and the directory right before the record: Irrlicht
 	// reads directory entries until it meets something else.
-	if (le16(end + 4) != 0 || le16(end + 6) != 0 || le16(end + 8) != count ||
+	if (readLE16(end + 4) != 0 || readLE16(end + 6) != 0 || readLE16(end + 8) != count ||
 		directoryAt + directoryBytes != endAt)
 		return refuse(refusal, BAD_END);
 	if (count > ZIP_MAX_ENTRIES)
@@ -270,18 +262,18 @@ bool checkZipArchive(irr::io::IReadFile* file, const char*& refusal)
 		if (directoryBytes - at < CENTRAL_BYTES)
 			return refuse(refusal, BAD_DIRECTORY);
 		const u8* p = &directory[static_cast<size_t>(at)];
-		if (le32(p) != CENTRAL_SIGNATURE)
+		if (readLE32(p) != CENTRAL_SIGNATURE)
 			return refuse(refusal, BAD_DIRECTORY);
-		e.flags = le16(p + 8);
-		e.method = le16(p + 10);
-		e.crc = le32(p + 16);
-		e.compressed = le32(p + 20);
-		e.uncompressed = le32(p + 24);
-		e.nameBytes = le16(p + 28);
-		const u64 rest = u64(e.nameBytes) + le16(p + 30) + le16(p + 32);
-		e.local = le32(p + 42);
+		e.flags = readLE16(p + 8);
+		e.method = readLE16(p + 10);
+		e.crc = readLE32(p + 16);
+		e.compressed = readLE32(p + 20);
+		e.uncompressed = readLE32(p + 24);
+		e.nameBytes = readLE16(p + 28);
+		const u64 rest = u64(e.nameBytes) + readLE16(p + 30) + readLE16(p + 32);
+		e.local = readLE32(p + 42);
 		e.nameAt = at + CENTRAL_BYTES;
-		if (le16(p + 34) != 0 || directoryBytes - at - CENTRAL_BYTES < rest)
+		if (readLE16(p + 34) != 0 || directoryBytes - at - CENTRAL_BYTES < rest)
 			return refuse(refusal, BAD_DIRECTORY);
 		if (e.nameBytes == 0 || e.nameBytes > ZIP_MAX_NAME_BYTES)
 			return refuse(refusal, BAD_NAME);

@@ -4,6 +4,8 @@
 
 #include <irrTypes.h>
 
+#include "base/ByteOrder.h"
+
 namespace orv {
 
 //! A picture file's bytes, read only after a check against the end: a field
@@ -20,10 +22,10 @@ public:
 	bool has(irr::u64 offset, irr::u64 count) const { return offset <= Size && count <= Size - offset; }
 	irr::u8 at(irr::u64 offset) const { return Data[offset]; }
 	const irr::u8* from(irr::u64 offset) const { return Data + offset; }
-	irr::u16 le16(irr::u64 offset) const { return irr::u16(at(offset) | at(offset + 1) << 8); }
-	irr::u32 le32(irr::u64 offset) const { return irr::u32(le16(offset)) | irr::u32(le16(offset + 2)) << 16; }
-	irr::u16 be16(irr::u64 offset) const { return irr::u16(at(offset) << 8 | at(offset + 1)); }
-	irr::u32 be32(irr::u64 offset) const { return irr::u32(be16(offset)) << 16 | be16(offset + 2); }
+	irr::u16 le16(irr::u64 offset) const { return readLE16(from(offset)); }
+	irr::u32 le32(irr::u64 offset) const { return readLE32(from(offset)); }
+	irr::u16 be16(irr::u64 offset) const { return readBE16(from(offset)); }
+	irr::u32 be32(irr::u64 offset) const { return readBE32(from(offset)); }
 
 private:
 	const irr::u8* Data;

@@ -5,6 +5,7 @@
 #include <IImage.h>
 #include <IVideoDriver.h>
 
+#include "base/ByteOrder.h"
 #include "scene/PictureLayout.h"
 
 namespace orv {
@@ -120,7 +121,7 @@ irr::video::IImage* convertBmp(irr::video::IVideoDriver* driver, const CPictureB
 SColor tgaColour(const u8* p, u32 bits, bool alpha)
 {
 	if (bits == 16) {
-		const u32 value = u32(p[0] | p[1] << 8);
+		const u32 value = readLE16(p);
 		return SColor(alpha ? channel(value, 0x8000) : 255, channel(value, 0x7C00), channel(value, 0x03E0),
 			channel(value, 0x001F));
 	}
