@@ -615,6 +615,18 @@ s32 ustring16::find(const ustring16& str, u32 start) const
 	return index;
 }
 
+u32 ustring16::count(const ustring16& str) const
+{
+	if (str.units().empty())
+		return 0;
+	const CUnitSearch search(str.units());
+	u32 found = 0;
+	for (size_t at = search.next(units(), 0); at != std::u16string::npos;
+		 at = search.next(units(), at + str.units().size()))
+		++found;
+	return found;
+}
+
 s32 ustring16::findFirstCharNotInList(const ustring16& list) const
 {
 	const std::u16string& Units = units();

@@ -129,6 +129,9 @@ public:
 	//! Index of the first occurrence of a text at or after start; -1 when absent
 	//! or when the text is empty.
 	s32 find(const ustring16& str, u32 start = 0) const;
+	//! Occurrences of a text as `replace` meets them: left to right, not
+	//! overlapping; 0 for an empty text.
+	u32 count(const ustring16& str) const;
 	//! Index of the first character not in `list`, -1 when none.
 	s32 findFirstCharNotInList(const ustring16& list) const;
 	//! Index of the last character not in `list`, -1 when none.

@@ -251,6 +251,9 @@ const SearchCase searchCases[] = {
 	{"find longer than text", [](const ustring16& s) { return s.find(ustring16("b\xF0\x9F\x98\x80" "c")); }, -1},
 	{"find after a partial match", [](const ustring16&) { return ustring16("aaab").find(ustring16("aab")); }, 1},
 	{"find where a border restarts", [](const ustring16&) { return ustring16("abaabab").find(ustring16("abab")); }, 3},
+	{"count as replace meets them", [](const ustring16&) { return s32(ustring16("aaaaa").count(ustring16("aa"))); }, 2},
+	{"count after borders", [](const ustring16&) { return s32(ustring16("abababab").count(ustring16("abab"))); }, 2},
+	{"count empty", [](const ustring16& s) { return s32(s.count(ustring16())); }, 0},
 	{"find past a pair", [](const ustring16&) { return ustring16("\xF0\x9F\x98\x80\xF0\x9F\x98\x80x").find(ustring16("x")); }, 2},
 };
 
