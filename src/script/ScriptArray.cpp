@@ -22,9 +22,7 @@ bool mayHold(asIScriptEngine *engine, int elementTypeId, asQWORD count, bool con
 	const bool isHandle = (elementTypeId & asTYPEID_OBJHANDLE) != 0;
 	if (isObject && !isHandle && constructsElements && count > MAX_SCRIPT_ARRAY_OBJECTS)
 		return false;
-	const asQWORD bytes =
-		isObject ? sizeof(void *) : static_cast<asQWORD>(engine->GetSizeOfPrimitiveType(elementTypeId));
-	return count * bytes <= MAX_SCRIPT_ARRAY_BYTES;
+	return count * scriptArrayElementBytes(engine, elementTypeId) <= MAX_SCRIPT_ARRAY_BYTES;
 }
 
 bool mayHold(const CScriptArray &array, asQWORD count, bool constructsElements = true)
@@ -130,6 +128,13 @@ SRegistrationSwap factory(int parameterCount, asGENFUNC_t replacement)
 }
 
 } // namespace
+
+asUINT scriptArrayElementBytes(asIScriptEngine *engine, int elementTypeId)
+{
+	if (elementTypeId & asTYPEID_MASK_OBJECT)
+		return sizeof(void *);
+	return static_cast<asUINT>(engine->GetSizeOfPrimitiveType(elementTypeId));
+}
 
 int registerScriptArray(asIScriptEngine *engine)
 {

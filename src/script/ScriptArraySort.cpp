@@ -1,5 +1,6 @@
 #include "script/ScriptArraySort.h"
 
+#include "script/ScriptArray.h"
 #include "script/bindings/GeometryRegistrar.h"
 
 #include <algorithm>
@@ -60,10 +61,7 @@ bool isPrimitive(int typeId)
 
 size_t elementSize(const CScriptArray &array)
 {
-	const int typeId = array.GetElementTypeId();
-	if (!isPrimitive(typeId))
-		return sizeof(void *);
-	return static_cast<size_t>(array.GetArrayObjectType()->GetEngine()->GetSizeOfPrimitiveType(typeId));
+	return scriptArrayElementBytes(array.GetArrayObjectType()->GetEngine(), array.GetElementTypeId());
 }
 
 template <typename T>
