@@ -97,8 +97,9 @@ TEST(PhysicsGuard, PolygonsAreWeldedAndHulledOrFallBackToTheUnitBox)
 		if (fit == ESF_REFUSED)
 			continue;
 		EXPECT_EQ(shape.m_count, c.vertexCount);
-		if (fit == ESF_FALLBACK_BOX)
+		if (fit == ESF_FALLBACK_BOX) {
 			EXPECT_FLOAT_EQ(shape.m_vertices[2].x, 1.0f);
+		}
 
 		CPhysicsManager physics;
 		b2Body* body = nullptr;
