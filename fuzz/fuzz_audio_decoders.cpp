@@ -26,11 +26,17 @@ const int MAX_READS = 400;
 
 IAudioDecoder* makeDecoder(uint8_t kind, uint8_t format, IDataSource* source)
 {
-	switch (kind % 4) {
-	case 0: return getWavDecoderFactory()->createAudioDecoder(source);
-	case 1: return getOggDecoderFactory()->createAudioDecoder(source);
-	case 2: return getRawDecoderFactory()->createAudioDecoder(source);
-	default: return getRawDecoderFactory()->createAudioDecoder(source, 8000 * (1 + format % 6), static_cast<AudioFormat>(format % 5));
+	switch (kind % 4)
+	{
+	case 0:
+		return getWavDecoderFactory()->createAudioDecoder(source);
+	case 1:
+		return getOggDecoderFactory()->createAudioDecoder(source);
+	case 2:
+		return getRawDecoderFactory()->createAudioDecoder(source);
+	default:
+		return getRawDecoderFactory()->createAudioDecoder(
+			source, 8000 * (1 + format % 6), static_cast<AudioFormat>(format % 5));
 	}
 }
 
@@ -46,15 +52,26 @@ void exercise(IAudioDecoder* decoder, uint8_t seed)
 	decoder->getTotalSize();
 	decoder->getCompressedSize();
 	uint32_t state = seed * 2654435761u + 1;
-	for (int i = 0; i < MAX_READS; ++i) {
+	for (int i = 0; i < MAX_READS; ++i)
+	{
 		state = state * 1103515245u + 12345u;
 		const int got = decoder->read(block.data(), 1 + static_cast<int>(state % BLOCK_SIZE));
-		switch ((state >> 16) % 8) {
-		case 0: decoder->setPosition(0, false); break;
-		case 1: decoder->seek(static_cast<float>((state >> 8) % 1000) / 100.0f, (state & 1) != 0); break;
-		case 2: decoder->setPosition(static_cast<int>(state >> 4) - (1 << 27), (state & 2) != 0); break;
-		case 3: decoder->seek(-1.0e12f, false); break;
-		default: break;
+		switch ((state >> 16) % 8)
+		{
+		case 0:
+			decoder->setPosition(0, false);
+			break;
+		case 1:
+			decoder->seek(static_cast<float>((state >> 8) % 1000) / 100.0f, (state & 1) != 0);
+			break;
+		case 2:
+			decoder->setPosition(static_cast<int>(state >> 4) - (1 << 27), (state & 2) != 0);
+			break;
+		case 3:
+			decoder->seek(-1.0e12f, false);
+			break;
+		default:
+			break;
 		}
 		decoder->getCurrentTime();
 		decoder->getCurrentPosition();
@@ -71,7 +88,8 @@ std::string writeTemporaryFile(const uint8_t* data, size_t size)
 	if (fd < 0)
 		return std::string();
 	size_t written = 0;
-	while (written < size) {
+	while (written < size)
+	{
 		const ssize_t n = write(fd, data + written, size - written);
 		if (n <= 0)
 			break;
@@ -99,10 +117,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 		decoder->drop();
 
 	// The same bytes streamed from a file, now and then.
-	if (seed % 8 == 0) {
+	if (seed % 8 == 0)
+	{
 		const std::string path = writeTemporaryFile(sound, static_cast<size_t>(length));
 		IDataSource* file = getFileSourceFactory()->createDataSource(path.c_str(), true);
-		if (file && file->isValid()) {
+		if (file && file->isValid())
+		{
 			IAudioDecoder* streamed = makeDecoder(kind, format, file);
 			exercise(streamed, seed);
 			if (streamed)

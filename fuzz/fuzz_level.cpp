@@ -12,93 +12,92 @@
 #include <filesystem>
 #include <string>
 
-namespace
-{
+namespace {
 
 namespace fs = std::filesystem;
 
 const char* const TEXT_LEVEL_HOST =
-    "<orvlevel version=\"1\"><sceneobjects><object type=\"tiled\"><tileset tile_w=\"16\" tile_h=\"16\" "
-    "file=\"tiles.png\"/><tiledata file=\"fuzzed.txt\"/><collision><blocking_tiles file=\"block.txt\"/>"
-    "</collision></object></sceneobjects></orvlevel>\n";
+	"<orvlevel version=\"1\"><sceneobjects><object type=\"tiled\"><tileset tile_w=\"16\" tile_h=\"16\" "
+	"file=\"tiles.png\"/><tiledata file=\"fuzzed.txt\"/><collision><blocking_tiles file=\"block.txt\"/>"
+	"</collision></object></sceneobjects></orvlevel>\n";
 
 const char* const BLOCKING_TILES_HOST =
-    "<orvlevel version=\"1\"><sceneobjects><object type=\"tiled\"><tileset tile_w=\"8\" tile_h=\"16\" "
-    "file=\"tiles.png\"/><tiledata file=\"board.txt\"/><collision type=\"dynamic\"><blocking_tiles "
-    "file=\"fuzzed.txt\"/></collision></object></sceneobjects></orvlevel>\n";
+	"<orvlevel version=\"1\"><sceneobjects><object type=\"tiled\"><tileset tile_w=\"8\" tile_h=\"16\" "
+	"file=\"tiles.png\"/><tiledata file=\"board.txt\"/><collision type=\"dynamic\"><blocking_tiles "
+	"file=\"fuzzed.txt\"/></collision></object></sceneobjects></orvlevel>\n";
 
 //! A board that shows many tiles: each row a run of its own.
 std::string fixedBoard()
 {
-    const char* alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string board = "GLEVNW01\n";
-    for (int y = 0; y < 64; ++y)
-    {
-        std::string code;
-        for (int x = 0; x < 64; ++x)
-        {
-            code += alphabet[(x * 7 + y) % 4];
-            code += alphabet[(x * y + y) % 64];
-        }
-        board += "BOARD 0 " + std::to_string(y) + " 64 0 " + code + "\n";
-    }
-    return board;
+	const char* alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+	std::string board = "GLEVNW01\n";
+	for (int y = 0; y < 64; ++y)
+	{
+		std::string code;
+		for (int x = 0; x < 64; ++x)
+		{
+			code += alphabet[(x * 7 + y) % 4];
+			code += alphabet[(x * y + y) % 64];
+		}
+		board += "BOARD 0 " + std::to_string(y) + " 64 0 " + code + "\n";
+	}
+	return board;
 }
 
 using orv::fuzz::writeFile;
 
 struct SWorld
 {
-    fs::path root;
-    orv::CGameEngine* engine = nullptr;
+	fs::path root;
+	orv::CGameEngine* engine = nullptr;
 
-    SWorld()
-    {
-        root = orv::fuzz::makeFolder("orv-fuzz-level-");
-        writeFile(root / "text.xml", TEXT_LEVEL_HOST);
-        writeFile(root / "blocking.xml", BLOCKING_TILES_HOST);
-        writeFile(root / "board.txt", fixedBoard());
-        writeFile(root / "block.txt", std::string("0,0,1,0\n2,1,3,3,0,2,1,1"));
-        writeFile(root / "script.as", std::string("int n = 0;\nvoid Created(SceneObject@+ self) { n++; }\n"));
-        engine = &orv::fuzz::startEngine(root);
-    }
-    ~SWorld() { orv::fuzz::stopEngine(root); }
+	SWorld()
+	{
+		root = orv::fuzz::makeFolder("orv-fuzz-level-");
+		writeFile(root / "text.xml", TEXT_LEVEL_HOST);
+		writeFile(root / "blocking.xml", BLOCKING_TILES_HOST);
+		writeFile(root / "board.txt", fixedBoard());
+		writeFile(root / "block.txt", std::string("0,0,1,0\n2,1,3,3,0,2,1,1"));
+		writeFile(root / "script.as", std::string("int n = 0;\nvoid Created(SceneObject@+ self) { n++; }\n"));
+		engine = &orv::fuzz::startEngine(root);
+	}
+	~SWorld() { orv::fuzz::stopEngine(root); }
 };
 
 SWorld& world()
 {
-    static SWorld instance;
-    return instance;
+	static SWorld instance;
+	return instance;
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const irr::u8* data, std::size_t size)
 {
-    if (size < 1)
-        return 0;
-    SWorld& w = world();
-    orv::CGameEngine& engine = *w.engine;
-    const char* file = reinterpret_cast<const char*>(data + 1);
-    const std::size_t fileSize = size - 1;
+	if (size < 1)
+		return 0;
+	SWorld& w = world();
+	orv::CGameEngine& engine = *w.engine;
+	const char* file = reinterpret_cast<const char*>(data + 1);
+	const std::size_t fileSize = size - 1;
 
-    const char* level = "level.xml";
-    switch (data[0] % 3)
-    {
-    case 0:
-        writeFile(w.root / "level.xml", file, fileSize);
-        break;
-    case 1:
-        writeFile(w.root / "fuzzed.txt", file, fileSize);
-        level = "text.xml";
-        break;
-    default:
-        writeFile(w.root / "fuzzed.txt", file, fileSize);
-        level = "blocking.xml";
-        break;
-    }
-    orv::CLevelLoader::getInstance()->loadLevel(engine.getDevice(), level);
+	const char* level = "level.xml";
+	switch (data[0] % 3)
+	{
+	case 0:
+		writeFile(w.root / "level.xml", file, fileSize);
+		break;
+	case 1:
+		writeFile(w.root / "fuzzed.txt", file, fileSize);
+		level = "text.xml";
+		break;
+	default:
+		writeFile(w.root / "fuzzed.txt", file, fileSize);
+		level = "blocking.xml";
+		break;
+	}
+	orv::CLevelLoader::getInstance()->loadLevel(engine.getDevice(), level);
 
-    orv::fuzz::clearWorld(engine);
-    return 0;
+	orv::fuzz::clearWorld(engine);
+	return 0;
 }

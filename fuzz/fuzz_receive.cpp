@@ -19,103 +19,105 @@
 #include <string>
 #include <vector>
 
-namespace
-{
+namespace {
 
 namespace fs = std::filesystem;
 
 irr::u8 nextKey = 0;
-int keyOfInput() { return nextKey; }
+int keyOfInput()
+{
+	return nextKey;
+}
 
 struct SWorld
 {
-    fs::path root;
-    std::set<std::string> expected;
-    orv::CGameEngine* engine = nullptr;
+	fs::path root;
+	std::set<std::string> expected;
+	orv::CGameEngine* engine = nullptr;
 
-    SWorld()
-    {
-        root = orv::fuzz::makeFolder("orv-fuzz-");
-        fs::create_directories(root / "images" / "downloads");
-        fs::create_directories(root / "ani");
-        engine = &orv::fuzz::startEngine(root);
-        orv::net::setLoginKeySource(keyOfInput);
-        for (const auto& entry : fs::directory_iterator(root))
-            expected.insert(entry.path().filename().string());
-    }
-    ~SWorld() { orv::fuzz::stopEngine(root); }
+	SWorld()
+	{
+		root = orv::fuzz::makeFolder("orv-fuzz-");
+		fs::create_directories(root / "images" / "downloads");
+		fs::create_directories(root / "ani");
+		engine = &orv::fuzz::startEngine(root);
+		orv::net::setLoginKeySource(keyOfInput);
+		for (const auto& entry : fs::directory_iterator(root))
+			expected.insert(entry.path().filename().string());
+	}
+	~SWorld() { orv::fuzz::stopEngine(root); }
 };
 
 //! Takes out what one input built, so the next starts with an empty world (classes stay: nothing
 //! removes them, and they hold no object).
 void clearWorld(orv::CGameEngine& engine)
 {
-    orv::fuzz::removeObjects(engine);
-    engine.getServerAttributes() = orv::CAttributeList();
-    engine.getEventQueue().clear();
+	orv::fuzz::removeObjects(engine);
+	engine.getServerAttributes() = orv::CAttributeList();
+	engine.getEventQueue().clear();
 }
 
 SWorld& world()
 {
-    static SWorld instance;
-    return instance;
+	static SWorld instance;
+	return instance;
 }
 
 //! Downloads go to the two folders and nowhere else: anything new beside them is an escape.
 void checkConfinement(const SWorld& w)
 {
-    for (const auto& entry : fs::directory_iterator(w.root))
-        if (!w.expected.count(entry.path().filename().string()))
-        {
-            std::fprintf(stderr, "download escaped its folder: %s\n", entry.path().c_str());
-            std::abort();
-        }
-    for (const auto& entry : fs::directory_iterator(w.root / "images"))
-        if (entry.path().filename() != "downloads")
-        {
-            std::fprintf(stderr, "download escaped its folder: %s\n", entry.path().c_str());
-            std::abort();
-        }
+	for (const auto& entry : fs::directory_iterator(w.root))
+		if (!w.expected.count(entry.path().filename().string()))
+		{
+			std::fprintf(stderr, "download escaped its folder: %s\n", entry.path().c_str());
+			std::abort();
+		}
+	for (const auto& entry : fs::directory_iterator(w.root / "images"))
+		if (entry.path().filename() != "downloads")
+		{
+			std::fprintf(stderr, "download escaped its folder: %s\n", entry.path().c_str());
+			std::abort();
+		}
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const irr::u8* data, std::size_t size)
 {
-    if (size < 2)
-        return 0;
-    SWorld& w = world();
-    orv::CGameEngine& engine = *w.engine;
+	if (size < 2)
+		return 0;
+	SWorld& w = world();
+	orv::CGameEngine& engine = *w.engine;
 
-    // A clean connection: login-phase parser, empty buffers, keystreams under the input's key. The
-    // login itself stays unsent (no socket is connected) and is dropped.
-    engine.setGameRunning(false);
-    nextKey = data[0];
-    engine.sendLogin(L"fuzz", L"");
-    engine.getSendQueue().clear();
+	// A clean connection: login-phase parser, empty buffers, keystreams under the input's key. The
+	// login itself stays unsent (no socket is connected) and is dropped.
+	engine.setGameRunning(false);
+	nextKey = data[0];
+	engine.sendLogin(L"fuzz", L"");
+	engine.getSendQueue().clear();
 
-    const std::size_t chunk = (data[1] & 63) + 1;
-    orv::net::CReceiveStream stream(engine.getReceiveBuffer(), engine.getDecodedBytes());
-    orv::net::CFrameDispatcher dispatcher(engine.getIncomingCipher(), engine.getParsers(),
-                                          engine.getDevice()->getLogger());
-    for (std::size_t pos = 2; pos < size; pos += chunk)
-    {
-        stream.append(data + pos, std::min(chunk, size - pos));
-        stream.process(dispatcher);
-    }
+	const std::size_t chunk = (data[1] & 63) + 1;
+	orv::net::CReceiveStream stream(engine.getReceiveBuffer(), engine.getDecodedBytes());
+	orv::net::CFrameDispatcher dispatcher(
+		engine.getIncomingCipher(), engine.getParsers(), engine.getDevice()->getLogger());
+	for (std::size_t pos = 2; pos < size; pos += chunk)
+	{
+		stream.append(data + pos, std::min(chunk, size - pos));
+		stream.process(dispatcher);
+	}
 
-    // A game the input started runs two frames of its world: scripts, the step, the write-back.
-    // Offline, so the network step leaves the stream alone.
-    if (engine.isGameRunning())
-    {
-        engine.setOnline(false);
-        engine.update();
-        engine.update();
-        engine.setOnline(true);
-    }
-    clearWorld(engine);
+	// A game the input started runs two frames of its world: scripts, the step, the write-back.
+	// Offline, so the network step leaves the stream alone.
+	if (engine.isGameRunning())
+	{
+		engine.setOnline(false);
+		engine.update();
+		engine.update();
+		engine.setOnline(true);
+	}
+	clearWorld(engine);
 
-    engine.getDevice()->getGUIEnvironment()->clear();
-    checkConfinement(w);
-    return 0;
+	engine.getDevice()->getGUIEnvironment()->clear();
+	checkConfinement(w);
+	return 0;
 }

@@ -16,19 +16,19 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    orv::script::CScriptManager scripts(nullptr, orv::script::registerWorldAPI);
-    orv::script::registerScriptCallbacks(scripts);
-    // Initialisers that spin end soon.
-    scripts.setBudgets(50, 50);
-    const std::string code(reinterpret_cast<const char*>(data), size);
-    orv::script::CScriptModule* client = scripts.getModule("client");
-    client->load(irr::core::ustring16(code.c_str()), "main");
-    // The module takes code again after whatever came before.
-    client->load(irr::core::ustring16("void Created(SceneObject@+ self) {}"), "main");
-    if (client->getCallbackId(1) < 0)
-        __builtin_trap();
-    scripts.releaseScripts();
-    orv::CObjectManager::destroyInstance();
-    orv::CPhysicsManager::destroyInstance();
-    return 0;
+	orv::script::CScriptManager scripts(nullptr, orv::script::registerWorldAPI);
+	orv::script::registerScriptCallbacks(scripts);
+	// Initialisers that spin end soon.
+	scripts.setBudgets(50, 50);
+	const std::string code(reinterpret_cast<const char*>(data), size);
+	orv::script::CScriptModule* client = scripts.getModule("client");
+	client->load(irr::core::ustring16(code.c_str()), "main");
+	// The module takes code again after whatever came before.
+	client->load(irr::core::ustring16("void Created(SceneObject@+ self) {}"), "main");
+	if (client->getCallbackId(1) < 0)
+		__builtin_trap();
+	scripts.releaseScripts();
+	orv::CObjectManager::destroyInstance();
+	orv::CPhysicsManager::destroyInstance();
+	return 0;
 }

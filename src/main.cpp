@@ -10,16 +10,20 @@ int main()
 	std::setvbuf(stdout, nullptr, _IOLBF, BUFSIZ);
 
 	orv::CGameEngine* engine = nullptr;
-	try {
+	try
+	{
 		engine = orv::CGameEngine::getInstance();
 		if (!engine || !engine->init())
 			return 1;
-	} catch (...) {
+	}
+	catch (...)
+	{
 		return 1;
 	}
 
 	engine->getDevice()->setWindowCaption(L"Orv Client");
-	while (engine->update()) {
+	while (engine->update())
+	{
 		engine->render();
 		engine->getDevice()->yield();
 	}

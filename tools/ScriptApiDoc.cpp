@@ -59,22 +59,28 @@ bool merge(std::istream& page, orv::script::CScriptManager& scripts, std::ostrea
 	bool good = true;
 	std::set<std::string> described;
 	std::string line;
-	while (std::getline(page, line)) {
+	while (std::getline(page, line))
+	{
 		std::istringstream words(line);
 		std::string directive, name;
 		words >> directive >> name;
-		if (directive == "@declaration") {
+		if (directive == "@declaration")
+		{
 			const auto found = callbacks.find(name);
-			if (found == callbacks.end()) {
+			if (found == callbacks.end())
+			{
 				std::cerr << "The client registers no callback " << name << ".\n";
 				good = false;
 				continue;
 			}
 			described.insert(name);
 			writeCode(out, found->second);
-		} else if (directive == "@global") {
+		}
+		else if (directive == "@global")
+		{
 			const std::string declaration = orv::tools::findGlobalPropertyDeclaration(engine, name);
-			if (declaration.empty()) {
+			if (declaration.empty())
+			{
 				std::cerr << "The client registers no global " << name << ".\n";
 				good = false;
 				continue;
@@ -82,14 +88,20 @@ bool merge(std::istream& page, orv::script::CScriptManager& scripts, std::ostrea
 			writeCode(out, declaration);
 			const std::string type = typeOfGlobal(declaration);
 			out << "\nIts methods and properties: [" << type << "](#" << orv::tools::typeAnchor(type) << ").\n";
-		} else if (directive == "@reference") {
+		}
+		else if (directive == "@reference")
+		{
 			orv::tools::writeScriptApiReference(engine, out);
-		} else {
+		}
+		else
+		{
 			out << line << "\n";
 		}
 	}
-	for (const auto& callback : callbacks) {
-		if (!described.count(callback.first)) {
+	for (const auto& callback : callbacks)
+	{
+		if (!described.count(callback.first))
+		{
 			std::cerr << "The callback " << callback.first << " has no @declaration in the template.\n";
 			good = false;
 		}
@@ -101,7 +113,8 @@ bool merge(std::istream& page, orv::script::CScriptManager& scripts, std::ostrea
 
 int main(int argc, char** argv)
 {
-	if (argc != 2 && argc != 3) {
+	if (argc != 2 && argc != 3)
+	{
 		std::cerr << "Usage: orv_api_doc OUTPUT [TEMPLATE]\n";
 		return 2;
 	}
@@ -109,7 +122,8 @@ int main(int argc, char** argv)
 	const fs::path output = fs::absolute(argv[1]);
 	const fs::path pageTemplate = fs::absolute(argc == 3 ? argv[2] : ORV_API_DOC_TEMPLATE);
 	std::ifstream page(pageTemplate);
-	if (!page) {
+	if (!page)
+	{
 		std::cerr << "Cannot read " << pageTemplate << ".\n";
 		return 1;
 	}
@@ -118,7 +132,8 @@ int main(int argc, char** argv)
 	std::random_device random;
 	const fs::path folder = fs::temp_directory_path() / ("orv-api-doc-" + std::to_string(random()));
 	std::error_code failed;
-	if (!fs::create_directory(folder, failed)) {
+	if (!fs::create_directory(folder, failed))
+	{
 		std::cerr << "Cannot make " << folder << ".\n";
 		return 1;
 	}
@@ -146,7 +161,8 @@ int main(int argc, char** argv)
 	std::ofstream out(output, std::ios::binary | std::ios::trunc);
 	out << text.str();
 	out.close();
-	if (!out) {
+	if (!out)
+	{
 		std::cerr << "Cannot write " << output << ".\n";
 		return 1;
 	}

@@ -18,10 +18,7 @@ struct SLine
 {
 	std::string name;
 	std::string text;
-	bool operator<(const SLine& other) const
-	{
-		return name != other.name ? name < other.name : text < other.text;
-	}
+	bool operator<(const SLine& other) const { return name != other.name ? name < other.name : text < other.text; }
 	bool operator==(const SLine& other) const { return name == other.name && text == other.text; }
 };
 typedef std::vector<SLine> Lines;
@@ -69,7 +66,8 @@ std::string typeName(const asITypeInfo* type)
 	if (subTypes == 0)
 		return qualified(type->GetNamespace(), name);
 	name += "<";
-	for (asUINT i = 0; i < subTypes; ++i) {
+	for (asUINT i = 0; i < subTypes; ++i)
+	{
 		if (i)
 			name += ", ";
 		name += type->GetSubType(i)->GetName();
@@ -120,7 +118,8 @@ void writeObjectType(asIScriptEngine& engine, const asITypeInfo* type, std::ostr
 	Lines constructors;
 	for (asUINT i = 0; i < type->GetFactoryCount(); ++i)
 		constructors.push_back(declarationOf(type->GetFactoryByIndex(i)));
-	for (asUINT i = 0; i < type->GetBehaviourCount(); ++i) {
+	for (asUINT i = 0; i < type->GetBehaviourCount(); ++i)
+	{
 		asEBehaviours behaviour;
 		const asIScriptFunction* function = type->GetBehaviourByIndex(i, &behaviour);
 		if (behaviour == asBEHAVE_CONSTRUCT || behaviour == asBEHAVE_LIST_CONSTRUCT)
@@ -146,16 +145,21 @@ void writeObjectType(asIScriptEngine& engine, const asITypeInfo* type, std::ostr
 	std::map<std::string, SAccessors> accessors;
 	Lines methods;
 	Lines operators;
-	for (asUINT i = 0; i < type->GetMethodCount(); ++i) {
+	for (asUINT i = 0; i < type->GetMethodCount(); ++i)
+	{
 		const asIScriptFunction* method = type->GetMethodByIndex(i);
 		std::string property;
 		bool isGetter = false;
-		if (accessorName(method, property, isGetter)) {
+		if (accessorName(method, property, isGetter))
+		{
 			SAccessors& entry = accessors[property];
-			if (isGetter) {
+			if (isGetter)
+			{
 				entry.read = true;
 				entry.type = engine.GetTypeDeclaration(method->GetReturnTypeId(), true);
-			} else {
+			}
+			else
+			{
 				int typeId = 0;
 				method->GetParam(0, &typeId);
 				entry.write = true;
@@ -166,10 +170,14 @@ void writeObjectType(asIScriptEngine& engine, const asITypeInfo* type, std::ostr
 		}
 		(isOperator(method->GetName()) ? operators : methods).push_back(declarationOf(method));
 	}
-	for (const auto& entry : accessors) {
+	for (const auto& entry : accessors)
+	{
 		const SAccessors& a = entry.second;
-		properties.push_back({entry.first, a.type + " " + entry.first +
-			(a.read && a.write ? " (read and write)" : a.read ? " (read only)" : " (write only)")});
+		properties.push_back({entry.first,
+			a.type + " " + entry.first +
+				(a.read && a.write ? " (read and write)"
+						: a.read   ? " (read only)"
+								   : " (write only)")});
 	}
 	writeList(out, "Properties", properties);
 	writeList(out, "Methods", methods);
@@ -186,7 +194,8 @@ void writeEnum(const asITypeInfo* type, std::ostream& out)
 {
 	out << "### " << typeName(type) << "\n\n| Name | Value |\n|---|---|\n";
 	std::vector<std::pair<int, std::string>> values;
-	for (asUINT i = 0; i < type->GetEnumValueCount(); ++i) {
+	for (asUINT i = 0; i < type->GetEnumValueCount(); ++i)
+	{
 		int value = 0;
 		const char* name = type->GetEnumValueByIndex(i, &value);
 		values.emplace_back(value, name);
@@ -197,11 +206,9 @@ void writeEnum(const asITypeInfo* type, std::ostream& out)
 	out << "\n";
 }
 
-template <typename Key>
-std::vector<std::pair<std::string, Key>> byName(std::vector<std::pair<std::string, Key>> items)
+template <typename Key> std::vector<std::pair<std::string, Key>> byName(std::vector<std::pair<std::string, Key>> items)
 {
-	std::sort(items.begin(), items.end(),
-		[](const auto& a, const auto& b) { return a.first < b.first; });
+	std::sort(items.begin(), items.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
 	return items;
 }
 
@@ -211,7 +218,8 @@ std::string typeAnchor(const std::string& typeName)
 {
 	// GitHub's rule for headings: lower case, spaces to dashes, punctuation gone.
 	std::string anchor;
-	for (char c : typeName) {
+	for (char c : typeName)
+	{
 		const unsigned char u = static_cast<unsigned char>(c);
 		if (std::isalnum(u) || c == '_' || c == '-')
 			anchor += static_cast<char>(std::tolower(u));
@@ -223,7 +231,8 @@ std::string typeAnchor(const std::string& typeName)
 
 std::string findGlobalPropertyDeclaration(asIScriptEngine& engine, const std::string& name)
 {
-	for (asUINT i = 0; i < engine.GetGlobalPropertyCount(); ++i) {
+	for (asUINT i = 0; i < engine.GetGlobalPropertyCount(); ++i)
+	{
 		const char* propertyName = nullptr;
 		const char* nameSpace = nullptr;
 		int typeId = 0;
@@ -245,13 +254,16 @@ void writeScriptApiReference(asIScriptEngine& engine, std::ostream& out)
 		types.emplace_back(typeName(engine.GetObjectTypeByIndex(i)), engine.GetObjectTypeByIndex(i));
 
 	Lines typedefs;
-	for (asUINT i = 0; i < engine.GetTypedefCount(); ++i) {
+	for (asUINT i = 0; i < engine.GetTypedefCount(); ++i)
+	{
 		const asITypeInfo* type = engine.GetTypedefByIndex(i);
-		typedefs.push_back({typeName(type), "typedef " +
-			std::string(engine.GetTypeDeclaration(type->GetTypedefTypeId(), true)) + " " + typeName(type)});
+		typedefs.push_back({typeName(type),
+			"typedef " + std::string(engine.GetTypeDeclaration(type->GetTypedefTypeId(), true)) + " " +
+				typeName(type)});
 	}
 	Lines funcdefs;
-	for (asUINT i = 0; i < engine.GetFuncdefCount(); ++i) {
+	for (asUINT i = 0; i < engine.GetFuncdefCount(); ++i)
+	{
 		const asITypeInfo* type = engine.GetFuncdefByIndex(i);
 		// A type's own function types are listed with that type.
 		if (!type->GetParentType())
@@ -261,7 +273,8 @@ void writeScriptApiReference(asIScriptEngine& engine, std::ostream& out)
 	for (asUINT i = 0; i < engine.GetGlobalFunctionCount(); ++i)
 		functions.push_back(declarationOf(engine.GetGlobalFunctionByIndex(i)));
 	Lines properties;
-	for (asUINT i = 0; i < engine.GetGlobalPropertyCount(); ++i) {
+	for (asUINT i = 0; i < engine.GetGlobalPropertyCount(); ++i)
+	{
 		const char* name = nullptr;
 		const char* nameSpace = nullptr;
 		engine.GetGlobalPropertyByIndex(i, &name, &nameSpace);

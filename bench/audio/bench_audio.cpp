@@ -49,7 +49,8 @@ void BM_OggThroughDecoder(benchmark::State& state)
 	const std::vector<char> file = sixtySeconds();
 	std::vector<char> pcm(READ_SIZE);
 	int64_t bytes = 0;
-	for (auto _ : state) {
+	for (auto _ : state)
+	{
 		CMemorySource* source = new CMemorySource(file.data(), static_cast<int>(file.size()));
 		COggDecoder* decoder = new COggDecoder(source);
 		source->drop();
@@ -97,7 +98,8 @@ void BM_OggBareTremor(benchmark::State& state)
 	const std::vector<char> file = sixtySeconds();
 	std::vector<char> pcm(READ_SIZE);
 	int64_t bytes = 0;
-	for (auto _ : state) {
+	for (auto _ : state)
+	{
 		SBareMemory memory{&file, 0};
 		OggVorbis_File vf;
 		ov_open_callbacks(&memory, &vf, nullptr, 0, ov_callbacks{bareRead, bareSeek, nullptr, bareTell});
@@ -120,7 +122,8 @@ void measureBareDecode()
 	OggVorbis_File vf;
 	ov_open_callbacks(&memory, &vf, nullptr, 0, ov_callbacks{bareRead, bareSeek, nullptr, bareTell});
 	int link = 0;
-	while (ov_read(&vf, pcm.data(), READ_SIZE, &link) > 0) {
+	while (ov_read(&vf, pcm.data(), READ_SIZE, &link) > 0)
+	{
 	}
 	ov_clear(&vf);
 	bareSecondsPerFile = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -132,7 +135,8 @@ double threadCpuSeconds(const char* name)
 {
 	DIR* tasks = opendir("/proc/self/task");
 	double seconds = -1.0;
-	while (const dirent* entry = tasks ? readdir(tasks) : nullptr) {
+	while (const dirent* entry = tasks ? readdir(tasks) : nullptr)
+	{
 		const std::string folder = std::string("/proc/self/task/") + entry->d_name;
 		std::string comm;
 		std::getline(std::ifstream(folder + "/comm"), comm);
@@ -157,9 +161,10 @@ void BM_AudioThreadWith32StreamingSources(benchmark::State& state)
 	getLogger()->setLogLevel(ELL_ERROR);
 	IAudioManager* manager = createAudioManager();
 	int playing = 0;
-	for (int i = 0; i < STREAMING_SOURCES; ++i) {
-		IAudioSource* source = manager->createFromMemory(("stream" + std::to_string(i)).c_str(), file.data(),
-		                                                 static_cast<int>(file.size()), "ogg");
+	for (int i = 0; i < STREAMING_SOURCES; ++i)
+	{
+		IAudioSource* source = manager->createFromMemory(
+			("stream" + std::to_string(i)).c_str(), file.data(), static_cast<int>(file.size()), "ogg");
 		if (source && state.range(0) && source->play2d(true))
 			++playing;
 		// The manager keeps streaming it on a reference of its own.
@@ -167,7 +172,8 @@ void BM_AudioThreadWith32StreamingSources(benchmark::State& state)
 			source->drop();
 	}
 	double share = 0.0;
-	for (auto _ : state) {
+	for (auto _ : state)
+	{
 		const double before = threadCpuSeconds("orv-audio");
 		const auto start = std::chrono::steady_clock::now();
 		std::this_thread::sleep_for(std::chrono::seconds(MEASURED_SECONDS));
@@ -192,7 +198,8 @@ class CRatioReporter : public benchmark::ConsoleReporter
 public:
 	void ReportRuns(const std::vector<Run>& runs) override
 	{
-		for (const Run& run : runs) {
+		for (const Run& run : runs)
+		{
 			if (run.benchmark_name() == "BM_OggThroughDecoder")
 				Decoder = run.GetAdjustedRealTime();
 			else if (run.benchmark_name() == "BM_OggBareTremor")

@@ -17,7 +17,7 @@ const std::string& mixedText()
 	static const std::string text = [] {
 		// ASCII, Latin-1, CJK and astral characters, as chat and level texts mix them.
 		const std::string piece = "Orv level 12: caf\xC3\xA9 \xE6\xBC\xA2\xE5\xAD\x97 "
-		                          "\xF0\x9F\x98\x80 na\xC3\xAFve r\xC3\xA9sum\xC3\xA9\n";
+								  "\xF0\x9F\x98\x80 na\xC3\xAFve r\xC3\xA9sum\xC3\xA9\n";
 		std::string out;
 		while (out.size() + piece.size() <= (1u << 20))
 			out += piece;
@@ -31,7 +31,8 @@ const std::string& mixedText()
 void fromUtf8_ustring16(benchmark::State& state)
 {
 	const std::string& text = mixedText();
-	for (auto _ : state) {
+	for (auto _ : state)
+	{
 		irr::core::ustring16 s(text);
 		benchmark::DoNotOptimize(s.c_str());
 	}
@@ -41,7 +42,8 @@ void fromUtf8_ustring16(benchmark::State& state)
 void fromUtf8_utfcpp(benchmark::State& state)
 {
 	const std::string& text = mixedText();
-	for (auto _ : state) {
+	for (auto _ : state)
+	{
 		std::u16string s = utf8::utf8to16(text);
 		benchmark::DoNotOptimize(s.data());
 	}
@@ -51,7 +53,8 @@ void fromUtf8_utfcpp(benchmark::State& state)
 void toUtf8_ustring16(benchmark::State& state)
 {
 	const irr::core::ustring16 s(mixedText());
-	for (auto _ : state) {
+	for (auto _ : state)
+	{
 		std::string out = s.toUTF8_std();
 		benchmark::DoNotOptimize(out.data());
 	}
@@ -61,7 +64,8 @@ void toUtf8_ustring16(benchmark::State& state)
 void toUtf8_utfcpp(benchmark::State& state)
 {
 	const std::u16string units = utf8::utf8to16(mixedText());
-	for (auto _ : state) {
+	for (auto _ : state)
+	{
 		std::string out = utf8::utf16to8(units);
 		benchmark::DoNotOptimize(out.data());
 	}
@@ -80,7 +84,8 @@ void findNearMiss(benchmark::State& state)
 	const size_t length = static_cast<size_t>(state.range(0));
 	const irr::core::ustring16 text(std::string(length, 'a').c_str());
 	const irr::core::ustring16 pattern((std::string(length / 2, 'a') + "b").c_str());
-	for (auto _ : state) {
+	for (auto _ : state)
+	{
 		irr::core::ustring16 copy(text);
 		benchmark::DoNotOptimize(copy.find(pattern));
 		copy.replace(pattern, irr::core::ustring16("x"));

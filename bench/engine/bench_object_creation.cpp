@@ -51,11 +51,13 @@ int main()
 	// the fastest round of each count is kept.
 	std::vector<double> best(std::size(COUNTS), 1e30);
 	for (int round = 0; round < ROUNDS; ++round)
-		for (size_t i = 0; i < std::size(COUNTS); ++i) {
+		for (size_t i = 0; i < std::size(COUNTS); ++i)
+		{
 			// Every count starts from the same fresh heap, not from what the count
 			// before it left (freed, fragmented or given back).
 			const double seconds = bench::inChild([&] { return makeObjects(COUNTS[i]); }, -1.0);
-			if (seconds < 0.0) {
+			if (seconds < 0.0)
+			{
 				std::fprintf(stderr, "bench_object_creation: the objects could not be made\n");
 				return 1;
 			}

@@ -106,8 +106,8 @@ struct SWorldBench
 				return false;
 			object->Physics.addCollisionCircle(0.4f, irr::core::vector2df(0, 0));
 			object->Physics.setType(EBT_DYNAMIC);
-			object->setPosition(irr::core::vector3df(static_cast<float>(i % 100) * 32.0f,
-				static_cast<float>(i / 100) * 32.0f, 0.0f));
+			object->setPosition(
+				irr::core::vector3df(static_cast<float>(i % 100) * 32.0f, static_cast<float>(i / 100) * 32.0f, 0.0f));
 			CSceneObject::syncFromBody(object);
 			object->getChangedEngineAttributes().clear();
 			objects.push_back(object);

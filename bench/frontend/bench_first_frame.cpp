@@ -55,7 +55,8 @@ Window findWindow(Display* display, const std::string& prefix)
 	Window root, parent, *children = nullptr;
 	unsigned int count = 0;
 	Window found = 0;
-	if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) {
+	if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count))
+	{
 		for (unsigned int i = 0; i < count && !found; ++i)
 			if (windowName(display, children[i]).compare(0, prefix.size(), prefix) == 0)
 				found = children[i];
@@ -80,13 +81,14 @@ void askToClose(Display* display, Window window)
 
 // Starts the program in its folder, waits for its drawn title, lets it run a
 // moment, closes it and reads its peak memory.
-SRun measure(Display* display, const std::vector<std::string>& command, const std::string& folder,
-	const std::string& drawnTitle)
+SRun measure(
+	Display* display, const std::vector<std::string>& command, const std::string& folder, const std::string& drawnTitle)
 {
 	SRun run;
 	const Clock::time_point start = Clock::now();
 	const pid_t pid = ::fork();
-	if (pid == 0) {
+	if (pid == 0)
+	{
 		if (::chdir(folder.c_str()) != 0)
 			::_exit(126);
 		std::freopen("/dev/null", "w", stdout);
@@ -102,22 +104,27 @@ SRun measure(Display* display, const std::vector<std::string>& command, const st
 		return run;
 
 	Window window = 0;
-	while (!window && Clock::now() - start < std::chrono::milliseconds(TIMEOUT_MS)) {
+	while (!window && Clock::now() - start < std::chrono::milliseconds(TIMEOUT_MS))
+	{
 		window = findWindow(display, drawnTitle);
 		if (!window)
 			std::this_thread::sleep_for(std::chrono::milliseconds(1));
 	}
-	if (window) {
+	if (window)
+	{
 		run.firstFrameMs = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 		std::this_thread::sleep_for(std::chrono::milliseconds(500));
 		askToClose(display, window);
-	} else {
+	}
+	else
+	{
 		::kill(pid, SIGKILL);
 	}
 	int status = 0;
 	rusage usage;
 	const Clock::time_point closing = Clock::now();
-	while (::wait4(pid, &status, WNOHANG, &usage) == 0) {
+	while (::wait4(pid, &status, WNOHANG, &usage) == 0)
+	{
 		if (Clock::now() - closing > std::chrono::milliseconds(TIMEOUT_MS))
 			::kill(pid, SIGKILL);
 		std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -135,15 +142,15 @@ double median(std::vector<double> values)
 void report(const char* what, const std::vector<SRun>& runs)
 {
 	std::vector<double> times, peaks;
-	for (const SRun& run : runs) {
+	for (const SRun& run : runs)
+	{
 		if (run.firstFrameMs >= 0)
 			times.push_back(run.firstFrameMs);
 		if (run.peakKiB >= 0)
 			peaks.push_back(static_cast<double>(run.peakKiB));
 	}
-	std::printf("%-34s first frame %8.1f ms (median of %zu, best %.1f)   peak memory %8.1f MiB\n", what,
-		median(times), times.size(), times.empty() ? -1.0 : *std::min_element(times.begin(), times.end()),
-		median(peaks) / 1024.0);
+	std::printf("%-34s first frame %8.1f ms (median of %zu, best %.1f)   peak memory %8.1f MiB\n", what, median(times),
+		times.size(), times.empty() ? -1.0 : *std::min_element(times.begin(), times.end()), median(peaks) / 1024.0);
 }
 
 } // namespace
@@ -152,7 +159,8 @@ int main(int argc, char** argv)
 {
 	const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : DEFAULT_RUNS;
 	Display* display = XOpenDisplay(nullptr);
-	if (!display) {
+	if (!display)
+	{
 		std::fprintf(stderr, "No X display: run it as xvfb-run -a %s\n", argv[0]);
 		return 1;
 	}
@@ -163,9 +171,10 @@ int main(int argc, char** argv)
 	const fs::path love = base / "love";
 	fs::create_directories(client);
 	fs::create_directories(love);
-	const std::string prepare =
-		std::string(ORV_SOURCE_DIR) + "/scripts/prepare-run-folder.sh '" + client.string() + "' >/dev/null";
-	if (std::system(prepare.c_str()) != 0) {
+	const std::string prepare = std::string(ORV_SOURCE_DIR) + "/scripts/prepare-run-folder.sh '" + client.string() +
+		"' >/dev/null";
+	if (std::system(prepare.c_str()) != 0)
+	{
 		std::fprintf(stderr, "Could not lay out the run folder.\n");
 		return 1;
 	}
@@ -179,7 +188,8 @@ int main(int argc, char** argv)
 										"  if not drawn then drawn = true; love.window.setTitle(\"drawn\") end\nend\n";
 
 	std::vector<SRun> orvRuns, loveRuns;
-	for (int i = 0; i < runs; ++i) {
+	for (int i = 0; i < runs; ++i)
+	{
 		orvRuns.push_back(measure(display, {(client / "orv").string()}, client.string(), "Orv 0.0.1 ["));
 		loveRuns.push_back(measure(display, {"love", love.string()}, love.string(), "drawn"));
 	}

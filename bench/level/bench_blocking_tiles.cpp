@@ -59,14 +59,15 @@ void measure(const char* name, const std::vector<irr::u8>& cells)
 {
 	std::vector<double> seconds;
 	SBlockingShapes shapes;
-	for (int round = 0; round < ROUNDS; ++round) {
+	for (int round = 0; round < ROUNDS; ++round)
+	{
 		const Clock::time_point start = Clock::now();
 		shapes = mergeBlockingTiles(SIDE, SIDE, cells);
 		seconds.push_back(std::chrono::duration<double>(Clock::now() - start).count());
 	}
 	std::sort(seconds.begin(), seconds.end());
-	std::printf("%-28s %8.3f s  %9zu boxes %9zu edges\n", name, seconds[ROUNDS / 2], shapes.boxes.size(),
-		shapes.edges.size());
+	std::printf(
+		"%-28s %8.3f s  %9zu boxes %9zu edges\n", name, seconds[ROUNDS / 2], shapes.boxes.size(), shapes.edges.size());
 }
 
 } // namespace

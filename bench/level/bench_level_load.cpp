@@ -46,7 +46,8 @@ std::string objectsText(int count)
 {
 	static const char* const classes[] = {"crate", "barrel", "rock", "tree"};
 	std::string text;
-	for (int i = 0; i < count; ++i) {
+	for (int i = 0; i < count; ++i)
+	{
 		text += "<object type=\"static\" class=\"";
 		text += classes[i % 4];
 		text += "\"><property name=\"x\" type=\"float\" value=\"" + std::to_string((i % 100) * 40) +
@@ -64,10 +65,12 @@ std::string tileMapText(bool blockingTiles)
 	static const char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 	std::mt19937 random(7);
 	std::string text = "<object type=\"tiled\" class=\"map\"><tileset tile_w=\"16\" tile_h=\"16\" file=\"tiles.png\"/>"
-					   "<tiledata width=\"" + std::to_string(MAP_SIZE) + "\" height=\"" + std::to_string(MAP_SIZE) +
-		"\">\n";
-	for (int row = 0; row < MAP_SIZE; ++row) {
-		for (int column = 0; column < MAP_SIZE; ++column) {
+					   "<tiledata width=\"" +
+		std::to_string(MAP_SIZE) + "\" height=\"" + std::to_string(MAP_SIZE) + "\">\n";
+	for (int row = 0; row < MAP_SIZE; ++row)
+	{
+		for (int column = 0; column < MAP_SIZE; ++column)
+		{
 			// Mostly open ground (tile "AA") with blocking walls ("AB") in runs and patches.
 			const bool wall = (row % 32 == 0 && column % 64 < 48) || (random() % 16 == 0);
 			text += 'A';
@@ -112,9 +115,11 @@ double medianSeconds(const std::string& level, const char* what, bool withScript
 {
 	std::vector<double> runs;
 	size_t objects = 0;
-	for (int round = 0; round < ROUNDS; ++round) {
+	for (int round = 0; round < ROUNDS; ++round)
+	{
 		const double seconds = secondsToLoad(level, withScripts, objects);
-		if (seconds < 0) {
+		if (seconds < 0)
+		{
 			std::fprintf(stderr, "the engine does not start on the null device\n");
 			std::exit(1);
 		}
@@ -133,10 +138,10 @@ int main()
 	const double half = medianSeconds(levelText(objectsText(5000) + map), "5,000 objects and a 1024 x 1024 map");
 	const double full = medianSeconds(levelText(objectsText(10000) + map), "10,000 objects and a 1024 x 1024 map");
 	std::printf("%-44s %8.2f   (2.00 is linear)\n", "growth from 5,000 to 10,000 objects", full / half);
-	const double halfBare =
-		medianSeconds(levelText(objectsText(5000) + map), "5,000 objects and the map, no scripts", false);
-	const double fullBare =
-		medianSeconds(levelText(objectsText(10000) + map), "10,000 objects and the map, no scripts", false);
+	const double halfBare = medianSeconds(
+		levelText(objectsText(5000) + map), "5,000 objects and the map, no scripts", false);
+	const double fullBare = medianSeconds(
+		levelText(objectsText(10000) + map), "10,000 objects and the map, no scripts", false);
 	std::printf("%-44s %8.2f   (2.00 is linear)\n", "growth without scripts", fullBare / halfBare);
 	medianSeconds(levelText(map), "the 1024 x 1024 map alone");
 	medianSeconds(levelText(tileMapText(true)), "the map with blocking tiles");

@@ -68,7 +68,8 @@ public:
 		Reader = std::thread([this] {
 			const int connection = accept(Listener, nullptr, nullptr);
 			char buffer[1 << 16];
-			for (;;) {
+			for (;;)
+			{
 				const ssize_t got = read(connection, buffer, sizeof buffer);
 				if (got <= 0)
 					break;
@@ -129,7 +130,8 @@ int main()
 	launch.nullDevice = true;
 	CGameEngine::setLaunch(launch);
 	CGameEngine* engine = CGameEngine::getInstance();
-	if (!engine || !engine->init()) {
+	if (!engine || !engine->init())
+	{
 		std::fprintf(stderr, "the engine does not start on the null device\n");
 		return 1;
 	}
@@ -137,7 +139,8 @@ int main()
 
 	CDrain drain;
 	net::CSocket* socket = engine->getSocket();
-	if (socket->init("127.0.0.1", std::to_string(drain.port()).c_str()) != 0 || socket->connect() != 0) {
+	if (socket->init("127.0.0.1", std::to_string(drain.port()).c_str()) != 0 || socket->connect() != 0)
+	{
 		std::fprintf(stderr, "no loopback connection\n");
 		return 1;
 	}
@@ -147,7 +150,8 @@ int main()
 	// The server's world: a class with an empty Update, the objects and their circles.
 	bench::defineMover(*engine);
 	CPhysicsManager::getInstance()->setGravity(irr::core::vector2df(0.0f, 10.0f));
-	for (irr::u32 id = 1; id <= OBJECT_COUNT; ++id) {
+	for (irr::u32 id = 1; id <= OBJECT_COUNT; ++id)
+	{
 		bench::addMover(*engine, id, 0, static_cast<float>(id % 100) * 32.0f, static_cast<float>(id / 100) * 32.0f);
 		CSceneObject* object = CObjectManager::getInstance()->getSceneObject(id);
 		// The server's shapes carry no mass; these fall.
@@ -157,7 +161,8 @@ int main()
 		object->markEngineAttributeChanged(3);
 	}
 
-	for (int i = 0; i < WARM_UP_FRAMES; ++i) {
+	for (int i = 0; i < WARM_UP_FRAMES; ++i)
+	{
 		prepareFrame(*engine);
 		engine->update();
 	}
@@ -175,7 +180,8 @@ int main()
 		world->Step(CPhysicsManager::STEP_SECONDS, 10, 10);
 		steps.push_back(millisecondsSince(start));
 		start = Clock::now();
-		for (irr::u32 call = 0; call < calls; ++call) {
+		for (irr::u32 call = 0; call < calls; ++call)
+		{
 			context->Prepare(update);
 			context->SetArgObject(0, self);
 			context->SetArgDWord(1, 0);
@@ -187,14 +193,17 @@ int main()
 	// Rounds of online frames, then of offline ones, each frame side by side with the bare work,
 	// so a busy moment of the machine hurts all of them alike.
 	net::CSendQueue& queue = engine->getSendQueue();
-	const net::packet marker = bench::bytesOf({net::packet::fromU8(1), net::packet::fromU8(2), net::packet::fromU16(0xFFFE)});
+	const net::packet marker = bench::bytesOf(
+		{net::packet::fromU8(1), net::packet::fromU8(2), net::packet::fromU16(0xFFFE)});
 	std::vector<double> online, offline, steps, bare;
 	double queuedBytes = 0.0;
 	size_t mostLeftBehind = 0;
 	const unsigned long long bytesBefore = drain.bytes();
-	for (int round = 0; round < ROUNDS; ++round) {
+	for (int round = 0; round < ROUNDS; ++round)
+	{
 		engine->setOnline(true);
-		for (int i = 0; i < FRAMES_PER_ROUND; ++i) {
+		for (int i = 0; i < FRAMES_PER_ROUND; ++i)
+		{
 			prepareFrame(*engine);
 			// A marker frame behind what waits: still queued after the update, it shows what of the
 			// earlier frames was left behind; gone, everything before this frame's own has left.
@@ -214,7 +223,8 @@ int main()
 		// What the last online frame queued leaves with the next network step.
 		queue.flush();
 		engine->setOnline(false);
-		for (int i = 0; i < FRAMES_PER_ROUND; ++i) {
+		for (int i = 0; i < FRAMES_PER_ROUND; ++i)
+		{
 			prepareFrame(*engine);
 			const Clock::time_point start = Clock::now();
 			engine->update();

@@ -90,7 +90,8 @@ SFigures playPlacements()
 	if (!animation)
 		return figures;
 	CAnimatedSpriteSceneNode* nodes[10];
-	for (CAnimatedSpriteSceneNode*& node : nodes) {
+	for (CAnimatedSpriteSceneNode*& node : nodes)
+	{
 		node = new CAnimatedSpriteSceneNode(scene->getRootSceneNode(), scene);
 		animation->applyToNode(node, nullptr);
 		node->setStopped(false);
@@ -102,7 +103,8 @@ SFigures playPlacements()
 	figures.seconds = std::chrono::duration<double>(Clock::now() - start).count();
 	figures.peakMiB = peakMiB() - before;
 	figures.heldMiB = static_cast<double>(getAnimationMemoryHeld()) / (1 << 20);
-	for (CAnimatedSpriteSceneNode* node : nodes) {
+	for (CAnimatedSpriteSceneNode* node : nodes)
+	{
 		figures.sprites += node->getChildren().size();
 		node->remove();
 		node->drop();
@@ -117,15 +119,16 @@ int main()
 	bench::withoutAudioDevice();
 	const SFigures lines = bench::inChild(readLines, SFigures());
 	const SFigures objects = bench::inChild(playPlacements, SFigures());
-	if (lines.seconds < 0.0 || objects.seconds < 0.0) {
+	if (lines.seconds < 0.0 || objects.seconds < 0.0)
+	{
 		std::fprintf(stderr, "bench_animation_memory: an animation could not be read\n");
 		return 1;
 	}
 	std::printf("64 MiB of \"a\" lines read as one animation:\n");
-	std::printf("  %8.3f s, peak memory +%.1f MiB, animation memory held %.1f MiB\n", lines.seconds,
-		lines.peakMiB, lines.heldMiB);
+	std::printf("  %8.3f s, peak memory +%.1f MiB, animation memory held %.1f MiB\n", lines.seconds, lines.peakMiB,
+		lines.heldMiB);
 	std::printf("65,536 placements (384 KB) played by 10 objects, 100 frames each:\n");
-	std::printf("  %8.3f s, peak memory +%.1f MiB, animation memory held %.1f MiB, %lu sprite nodes\n",
-		objects.seconds, objects.peakMiB, objects.heldMiB, objects.sprites);
+	std::printf("  %8.3f s, peak memory +%.1f MiB, animation memory held %.1f MiB, %lu sprite nodes\n", objects.seconds,
+		objects.peakMiB, objects.heldMiB, objects.sprites);
 	return 0;
 }

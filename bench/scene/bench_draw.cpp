@@ -56,22 +56,24 @@ irr::video::IImage* checkerPicture(irr::video::IVideoDriver* driver, irr::u32 wi
 	irr::video::IImage* picture = driver->createImage(irr::video::ECF_A8R8G8B8, dimension2du(width, height));
 	for (irr::u32 y = 0; y < height; ++y)
 		for (irr::u32 x = 0; x < width; ++x)
-			picture->setPixel(x, y, ((x / 8 + y / 8) % 2) ? irr::video::SColor(255, 200, 60, 60)
-														  : irr::video::SColor(128, 40, 40, 220));
+			picture->setPixel(x, y,
+				((x / 8 + y / 8) % 2) ? irr::video::SColor(255, 200, 60, 60) : irr::video::SColor(128, 40, 40, 220));
 	return picture;
 }
 
 template <typename Draw> double framesPerSecond(irr::IrrlichtDevice* device, Draw draw)
 {
 	irr::video::IVideoDriver* driver = device->getVideoDriver();
-	for (int frame = 0; frame < WARM_UP_FRAMES; ++frame) {
+	for (int frame = 0; frame < WARM_UP_FRAMES; ++frame)
+	{
 		device->run();
 		driver->beginScene(true, true, irr::video::SColor(255, 0, 0, 0));
 		draw();
 		driver->endScene();
 	}
 	const auto start = std::chrono::steady_clock::now();
-	for (int frame = 0; frame < MEASURED_FRAMES; ++frame) {
+	for (int frame = 0; frame < MEASURED_FRAMES; ++frame)
+	{
 		device->run();
 		driver->beginScene(true, true, irr::video::SColor(255, 0, 0, 0));
 		draw();
@@ -105,7 +107,8 @@ int measure(irr::IrrlichtDevice* device, const char* driverName)
 		byte = static_cast<irr::u8>(random() % 4);
 	orv::CTiledImage map(device, "TiledObject_1");
 	map.setMap(&tileset, TILE, TILE, MAP_CELLS, MAP_CELLS, tiles);
-	if (!map.createTextures()) {
+	if (!map.createTextures())
+	{
 		std::printf("bench_draw: the tile map got no textures\n");
 		return 1;
 	}
@@ -125,7 +128,8 @@ int measure(irr::IrrlichtDevice* device, const char* driverName)
 	orv::C2DImageSceneNode* mapNode = new orv::C2DImageSceneNode(&map, scene->getRootSceneNode(), scene);
 	mapNode->setPosition(vector3df(map.getSize().Width / 2.0f, map.getSize().Height / 2.0f, 10));
 	mapNode->drop();
-	for (const auto& place : places) {
+	for (const auto& place : places)
+	{
 		orv::C2DImageSceneNode* node = new orv::C2DImageSceneNode(&sprite, scene->getRootSceneNode(), scene);
 		node->setPosition(vector3df(place.X + 16.0f, place.Y + 16.0f, 0));
 		node->drop();
@@ -179,18 +183,21 @@ int main()
 		irr::video::E_DRIVER_TYPE type;
 		const char* name;
 	};
-	const SDriver drivers[] = {{irr::video::EDT_OPENGL, "OpenGL"}, {irr::video::EDT_BURNINGSVIDEO, "software renderer"}};
+	const SDriver drivers[] = {
+		{irr::video::EDT_OPENGL, "OpenGL"}, {irr::video::EDT_BURNINGSVIDEO, "software renderer"}};
 	int result = 0;
 	// The last window of a display closes only once the next is open: an X
 	// server left without clients resets and refuses the next for a moment.
 	irr::IrrlichtDevice* previous = nullptr;
-	for (const SDriver& driver : drivers) {
-		irr::IrrlichtDevice* device =
-			irr::createDevice(driver.type, dimension2du(SCREEN_WIDTH, SCREEN_HEIGHT), 32, false, false, false, nullptr);
+	for (const SDriver& driver : drivers)
+	{
+		irr::IrrlichtDevice* device = irr::createDevice(
+			driver.type, dimension2du(SCREEN_WIDTH, SCREEN_HEIGHT), 32, false, false, false, nullptr);
 		if (previous)
 			previous->drop();
 		previous = device;
-		if (!device) {
+		if (!device)
+		{
 			std::printf("bench_draw: no %s window (it needs an X display; try xvfb-run -a)\n", driver.name);
 			result = 1;
 			continue;

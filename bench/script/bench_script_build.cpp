@@ -35,7 +35,8 @@ std::string readFile(const std::string& path)
 std::vector<std::string> levelScripts(const std::string& level)
 {
 	std::vector<std::string> scripts;
-	for (size_t at = level.find("<![CDATA["); at != std::string::npos; at = level.find("<![CDATA[", at)) {
+	for (size_t at = level.find("<![CDATA["); at != std::string::npos; at = level.find("<![CDATA[", at))
+	{
 		at += 9;
 		const size_t end = level.find("]]>", at);
 		if (end == std::string::npos)
@@ -51,7 +52,8 @@ std::vector<std::string> levelScripts(const std::string& level)
 std::string ordinaryScript(int lines)
 {
 	std::string code = "int total = 0;\n";
-	for (int i = 0; i * 12 < lines; ++i) {
+	for (int i = 0; i * 12 < lines; ++i)
+	{
 		const std::string n = std::to_string(i);
 		code += "int step" + n + "(int x, const string &in name)\n{\n";
 		code += "\tint[] values = {1, 2, 3, x};\n";
@@ -66,12 +68,12 @@ std::string ordinaryScript(int lines)
 // The program's script host, with every part of the script API.
 struct SHost
 {
-	SHost()
-		: fresh("script-build")
+	SHost() : fresh("script-build")
 	{
 		CGameEngine* engine = fresh.start();
 		scripts = engine ? engine->getScriptManager() : nullptr;
-		if (!scripts) {
+		if (!scripts)
+		{
 			std::fprintf(stderr, "the engine does not start on the null device\n");
 			std::exit(1);
 		}
@@ -126,7 +128,8 @@ void BM_SortDescAscendingInts(benchmark::State& state)
 			context->SetArgDWord(0, argument);
 		return context->Execute() == asEXECUTION_FINISHED;
 	};
-	for (auto _ : state) {
+	for (auto _ : state)
+	{
 		state.PauseTiming();
 		call("void fill(uint)", static_cast<asUINT>(state.range(0)), true);
 		state.ResumeTiming();

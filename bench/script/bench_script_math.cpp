@@ -14,7 +14,7 @@ namespace {
 
 using namespace AngelScript;
 
-const char *Script = R"(
+const char* Script = R"(
 	void vectorAdd()
 	{
 		vector3df v;
@@ -45,13 +45,13 @@ const char *Script = R"(
 	}
 )";
 
-void printMessage(const asSMessageInfo *msg, void *)
+void printMessage(const asSMessageInfo* msg, void*)
 {
 	std::printf("%s (%d, %d): %s\n", msg->section, msg->row, msg->col, msg->message);
 }
 
 // Best of several runs, in milliseconds.
-double timeFunction(asIScriptContext *context, asIScriptFunction *function)
+double timeFunction(asIScriptContext* context, asIScriptFunction* function)
 {
 	double best = 1e300;
 	for (int run = 0; run < 5; ++run)
@@ -74,12 +74,12 @@ double timeFunction(asIScriptContext *context, asIScriptFunction *function)
 
 int main()
 {
-	asIScriptEngine *engine = asCreateScriptEngine(ANGELSCRIPT_VERSION);
+	asIScriptEngine* engine = asCreateScriptEngine(ANGELSCRIPT_VERSION);
 	engine->SetEngineProperty(asEP_PROPERTY_ACCESSOR_MODE, 2);
 	engine->SetMessageCallback(asFUNCTION(printMessage), nullptr, asCALL_CDECL);
 	orv::script::registerAddOnsAndValueTypes(engine);
 
-	asIScriptModule *module = engine->GetModule("bench", asGM_ALWAYS_CREATE);
+	asIScriptModule* module = engine->GetModule("bench", asGM_ALWAYS_CREATE);
 	module->AddScriptSection("bench", Script);
 	if (module->Build() < 0)
 	{
@@ -88,8 +88,8 @@ int main()
 		return 1;
 	}
 
-	asIScriptContext *context = engine->CreateContext();
-	const char *names[] = {"void vectorAdd()", "void doubleAdd()", "void singleDoubleAdd()", "void stringConcat()"};
+	asIScriptContext* context = engine->CreateContext();
+	const char* names[] = {"void vectorAdd()", "void doubleAdd()", "void singleDoubleAdd()", "void stringConcat()"};
 	double ms[4];
 	for (int i = 0; i < 4; ++i)
 	{

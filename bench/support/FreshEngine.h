@@ -20,7 +20,8 @@ class CFreshEngine
 public:
 	//! Makes the folder; `name` goes into its name.
 	explicit CFreshEngine(const std::string& name)
-		: Folder(std::filesystem::temp_directory_path() / ("orv-bench-" + name + "-" + std::to_string(std::random_device()())))
+		: Folder(std::filesystem::temp_directory_path() /
+			  ("orv-bench-" + name + "-" + std::to_string(std::random_device()())))
 		, PreviousDirectory(std::filesystem::current_path())
 	{
 		std::filesystem::create_directories(Folder);

@@ -10,14 +10,14 @@ namespace bench {
 
 //! The figures `measure` returns in the child; `failed` when the child
 //! cannot be started or does not answer. The figures must be plain bytes.
-template <typename T, typename Measure>
-T inChild(Measure measure, const T& failed)
+template <typename T, typename Measure> T inChild(Measure measure, const T& failed)
 {
 	int channel[2];
 	if (pipe(channel) != 0)
 		return failed;
 	const pid_t child = fork();
-	if (child == 0) {
+	if (child == 0)
+	{
 		close(channel[0]);
 		const T made = measure();
 		const bool written = write(channel[1], &made, sizeof made) == static_cast<ssize_t>(sizeof made);

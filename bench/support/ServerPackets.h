@@ -30,18 +30,20 @@ inline void dispatch(CGameEngine& engine, net::packet packet)
 inline void defineMover(CGameEngine& engine)
 {
 	dispatch(engine, bytesOf({net::packet::fromU16(7), net::packet::fromText("mover")}));
-	dispatch(engine, bytesOf({net::packet::fromU16(9), net::packet::fromU8(5), net::packet::fromText("mover"),
-		net::packet::fromText("void Update(SceneObject@+ self, uint t) {}")}));
+	dispatch(engine,
+		bytesOf({net::packet::fromU16(9), net::packet::fromU8(5), net::packet::fromText("mover"),
+			net::packet::fromText("void Update(SceneObject@+ self, uint t) {}")}));
 }
 
 //! An object of the class "mover" (packet 12) placed at x and y in pixels (packet 15).
 inline void addMover(CGameEngine& engine, irr::u32 id, irr::u8 type, irr::f32 x, irr::f32 y)
 {
-	dispatch(engine, bytesOf({net::packet::fromU16(12), net::packet::fromU32(id), net::packet::fromU8(type),
-		net::packet::fromText("mover")}));
-	dispatch(engine, bytesOf({net::packet::fromU16(15), net::packet::fromU32(id), net::packet::fromU8(2),
-		net::packet::fromU8(3), net::packet::fromFloat(x), net::packet::fromU8(3), net::packet::fromU8(3),
-		net::packet::fromFloat(y)}));
+	dispatch(engine,
+		bytesOf({net::packet::fromU16(12), net::packet::fromU32(id), net::packet::fromU8(type),
+			net::packet::fromText("mover")}));
+	dispatch(engine,
+		bytesOf({net::packet::fromU16(15), net::packet::fromU32(id), net::packet::fromU8(2), net::packet::fromU8(3),
+			net::packet::fromFloat(x), net::packet::fromU8(3), net::packet::fromU8(3), net::packet::fromFloat(y)}));
 }
 
 } // namespace bench

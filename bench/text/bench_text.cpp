@@ -55,7 +55,8 @@ std::vector<SLine> makeLines()
 	std::uniform_int_distribution<int> x(0, SCREEN_WIDTH - 300);
 	std::uniform_int_distribution<int> y(0, SCREEN_HEIGHT - 20);
 	std::vector<SLine> lines(STRINGS);
-	for (SLine& line : lines) {
+	for (SLine& line : lines)
+	{
 		for (int i = 0; i < GLYPHS; ++i)
 			line.text.append(alphabet[letter(random)]);
 		const irr::core::vector2di corner(x(random), y(random));
@@ -97,7 +98,8 @@ template <typename QuadArea>
 SCoverage coverageOf(irr::gui::IGUIFont* font, const std::vector<SLine>& lines, QuadArea quadArea)
 {
 	SCoverage coverage;
-	for (const SLine& line : lines) {
+	for (const SLine& line : lines)
+	{
 		for (irr::u32 i = 0; i < line.text.size(); ++i)
 			coverage.quadPixels += quadArea(line.text[i]);
 		const irr::core::dimension2du extent = font->getDimension(line.text.c_str());
@@ -120,8 +122,9 @@ SCoverage coverageOf(irr::gui::CGUIFreetypeFont* font, const std::vector<SLine>&
 // Zero pixels when the font is no bitmap font.
 SCoverage coverageOf(irr::gui::IGUIFont* font, const std::vector<SLine>& lines)
 {
-	irr::gui::IGUIFontBitmap* bitmap =
-		font->getType() == irr::gui::EGFT_BITMAP ? static_cast<irr::gui::IGUIFontBitmap*>(font) : 0;
+	irr::gui::IGUIFontBitmap* bitmap = font->getType() == irr::gui::EGFT_BITMAP
+		? static_cast<irr::gui::IGUIFontBitmap*>(font)
+		: 0;
 	return coverageOf(font, lines, [bitmap](wchar_t c) {
 		if (!bitmap || !bitmap->getSpriteBank())
 			return 0;
@@ -136,18 +139,20 @@ SCoverage coverageOf(irr::gui::IGUIFont* font, const std::vector<SLine>& lines)
 
 // The TrueType size whose glyph quads for the strings cover the pixel count
 // closest to `quadPixels`; 0 when no font of those sizes loads.
-irr::u32 matchingPixelSize(irr::IrrlichtDevice* device, const char* fontFile, const std::vector<SLine>& lines,
-	double quadPixels)
+irr::u32 matchingPixelSize(
+	irr::IrrlichtDevice* device, const char* fontFile, const std::vector<SLine>& lines, double quadPixels)
 {
 	irr::u32 best = 0;
 	double bestDifference = 0;
-	for (irr::u32 size = SMALLEST_MATCHED_SIZE; size <= PIXEL_SIZE; ++size) {
+	for (irr::u32 size = SMALLEST_MATCHED_SIZE; size <= PIXEL_SIZE; ++size)
+	{
 		irr::gui::CGUIFreetypeFont* font = irr::gui::CGUIFreetypeFont::create(device, fontFile, size);
 		if (!font)
 			continue;
 		const double difference = std::abs(coverageOf(font, lines).quadPixels - quadPixels);
 		font->drop();
-		if (best == 0 || difference < bestDifference) {
+		if (best == 0 || difference < bestDifference)
+		{
 			best = size;
 			bestDifference = difference;
 		}
@@ -157,7 +162,8 @@ irr::u32 matchingPixelSize(irr::IrrlichtDevice* device, const char* fontFile, co
 
 const char* formatName(irr::video::ECOLOR_FORMAT format)
 {
-	switch (format) {
+	switch (format)
+	{
 	case irr::video::ECF_A1R5G5B5:
 		return "A1R5G5B5";
 	case irr::video::ECF_R5G6B5:
@@ -193,7 +199,8 @@ const irr::video::ITexture* bitmapTexture(irr::gui::IGUIFont* font)
 double pageMebibytes(const irr::gui::CGUIFreetypeFont& font)
 {
 	double bytes = 0;
-	for (irr::u32 i = 0; i < font.getPageCount(); ++i) {
+	for (irr::u32 i = 0; i < font.getPageCount(); ++i)
+	{
 		const irr::video::ITexture* texture = font.getPageTextureByIndex(i);
 		const irr::u32 bits = texture ? irr::video::IImage::getBitsPerPixelFromFormat(texture->getColorFormat()) : 32;
 		bytes += static_cast<double>(font.getPageSize(i).getArea()) * bits / 8;
@@ -204,7 +211,8 @@ double pageMebibytes(const irr::gui::CGUIFreetypeFont& font)
 std::string pageSizes(const irr::gui::CGUIFreetypeFont& font)
 {
 	std::string sizes = std::to_string(font.getPageCount());
-	for (irr::u32 i = 0; i < font.getPageCount(); ++i) {
+	for (irr::u32 i = 0; i < font.getPageCount(); ++i)
+	{
 		const irr::core::dimension2du size = font.getPageSize(i);
 		sizes += (i == 0 ? " (" : ", ") + std::to_string(size.Width) + " x " + std::to_string(size.Height);
 	}
@@ -222,7 +230,8 @@ int main(int argc, char** argv)
 	parameters.Bits = 32;
 	parameters.LoggingLevel = irr::ELL_WARNING;
 	irr::IrrlichtDevice* device = irr::createDeviceEx(parameters);
-	if (!device) {
+	if (!device)
+	{
 		std::fprintf(stderr, "no OpenGL window: run under xvfb-run with a 24-bit screen\n");
 		return 1;
 	}
@@ -230,11 +239,13 @@ int main(int argc, char** argv)
 	// Creating the font renders characters 0 to 126; the first draw uploads them.
 	double creating = 0;
 	double uploading = 0;
-	for (int i = 0; i < FONT_CREATIONS; ++i) {
+	for (int i = 0; i < FONT_CREATIONS; ++i)
+	{
 		const auto start = std::chrono::steady_clock::now();
 		irr::gui::CGUIFreetypeFont* font = irr::gui::CGUIFreetypeFont::create(device, fontFile, PIXEL_SIZE);
 		const auto created = std::chrono::steady_clock::now();
-		if (!font) {
+		if (!font)
+		{
 			std::fprintf(stderr, "cannot load %s\n", fontFile);
 			device->drop();
 			return 1;
@@ -252,7 +263,8 @@ int main(int argc, char** argv)
 	const irr::u32 matchedSize = matchingPixelSize(device, fontFile, lines, bitmapCoverage.quadPixels);
 	irr::gui::CGUIFreetypeFont* matched = irr::gui::CGUIFreetypeFont::create(device, fontFile, matchedSize);
 	irr::gui::CGUIFreetypeFont* font = irr::gui::CGUIFreetypeFont::create(device, fontFile, PIXEL_SIZE);
-	if (!matched || !font) {
+	if (!matched || !font)
+	{
 		std::fprintf(stderr, "cannot load %s at %u and %u px\n", fontFile, matchedSize, PIXEL_SIZE);
 		if (matched)
 			matched->drop();
@@ -266,7 +278,8 @@ int main(int argc, char** argv)
 	double trueType = 0;
 	double bitmap = 0;
 	double guiSize = 0;
-	for (int round = 0; round < ROUNDS; ++round) {
+	for (int round = 0; round < ROUNDS; ++round)
+	{
 		trueType = std::max(trueType, framesPerSecond(device, matched, lines));
 		bitmap = std::max(bitmap, framesPerSecond(device, builtIn, lines));
 		guiSize = std::max(guiSize, framesPerSecond(device, font, lines));
@@ -282,7 +295,8 @@ int main(int argc, char** argv)
 	irr::gui::CGUIFreetypeFont* largest = irr::gui::CGUIFreetypeFont::create(device, fontFile, LARGEST_PIXEL_SIZE);
 	double largestMebibytes = 0;
 	std::string largestPages = "none";
-	if (largest) {
+	if (largest)
+	{
 		for (irr::u32 c = 0; c < LATIN_1_END; ++c)
 			largest->getGlyphIndexByChar(c);
 		largest->uploadDirtyPages();
@@ -292,7 +306,7 @@ int main(int argc, char** argv)
 	}
 
 	std::printf("%d strings of %d glyphs a frame, %u x %u, OpenGL, best of %d rounds; both fonts draw the same "
-		"strings, one glyph quad a character, one image batch a string\n",
+				"strings, one glyph quad a character, one image batch a string\n",
 		STRINGS, GLYPHS, SCREEN_WIDTH, SCREEN_HEIGHT, ROUNDS);
 	std::printf("built-in bitmap font: %s\n", bitmapDrawn.c_str());
 	std::printf("TrueType font: %s at %u px, the size whose quads cover about as many pixels: %s\n", fontFile,

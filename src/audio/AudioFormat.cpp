@@ -5,11 +5,16 @@ namespace audio {
 
 int getFrameSize(AudioFormat format)
 {
-	switch (format) {
-	case MONO8: return 1;
-	case STEREO8: return 2;
-	case MONO16: return 2;
-	default: return 4;
+	switch (format)
+	{
+	case MONO8:
+		return 1;
+	case STEREO8:
+		return 2;
+	case MONO16:
+		return 2;
+	default:
+		return 4;
 	}
 }
 

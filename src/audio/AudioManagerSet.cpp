@@ -57,7 +57,8 @@ SManagerSet& managerSet()
 void audioUpdateThread(SManagerSet* set)
 {
 	platform::setCurrentThreadName(AUDIO_THREAD_NAME);
-	while (set->Running.load()) {
+	while (set->Running.load())
+	{
 		{
 			CAudioLock lock(set->Mutex);
 			for (IAudioManager* manager : set->Managers)
@@ -92,11 +93,15 @@ IAudioManager* createAudioManager()
 	std::lock_guard<std::mutex> control(set.Control);
 	CAudioLock lock(set.Mutex);
 	set.Managers.insert(manager);
-	if (!set.Running && !set.Managers.empty()) {
+	if (!set.Running && !set.Managers.empty())
+	{
 		set.Running = true;
-		try {
+		try
+		{
 			set.Thread = std::thread(audioUpdateThread, &set);
-		} catch (const std::system_error&) {
+		}
+		catch (const std::system_error&)
+		{
 			// Sources then play only what play() queued.
 			set.Running = false;
 		}
@@ -117,7 +122,8 @@ void destroyAudioManager(IAudioManager* manager)
 			// Not in the set: already destroyed, or never ours.
 			if (set.Managers.erase(manager) == 0)
 				return;
-			if (set.Running && set.Managers.empty()) {
+			if (set.Running && set.Managers.empty())
+			{
 				set.Running = false;
 				ending = std::move(set.Thread);
 			}

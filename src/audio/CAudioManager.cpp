@@ -30,9 +30,11 @@ bool CAudioManager::checkError()
 	CContextScope scope(Context);
 	// Without a current context every AL call fails on its own account:
 	// only the device's own error is worth naming then.
-	if (alcGetCurrentContext()) {
+	if (alcGetCurrentContext())
+	{
 		const ALenum error = alGetError();
-		if (error != AL_NO_ERROR) {
+		if (error != AL_NO_ERROR)
+		{
 			getLogger()->logError(SENDER, "OpenAL Error: %s.", getALErrorText(error));
 			return true;
 		}
@@ -40,7 +42,8 @@ bool CAudioManager::checkError()
 	if (!Device)
 		return false;
 	const ALCenum error = alcGetError(Device);
-	if (error != ALC_NO_ERROR) {
+	if (error != ALC_NO_ERROR)
+	{
 		getLogger()->logError(SENDER, "OpenAL Error: %s.", getALCErrorText(Device, error));
 		return true;
 	}
@@ -53,12 +56,14 @@ bool CAudioManager::initialize(const char* deviceName, int outputFrequency, int)
 	if (Initialised)
 		return false;
 	ALCint attributes[CONTEXT_ATTRIBUTE_COUNT] = {};
-	if (outputFrequency > 0) {
+	if (outputFrequency > 0)
+	{
 		attributes[0] = ALC_FREQUENCY;
 		attributes[1] = outputFrequency;
 	}
 	Device = alcOpenDevice(deviceName);
-	if (!Device) {
+	if (!Device)
+	{
 		getLogger()->logError(SENDER, "Failed to Create OpenAL Device.");
 		// Without a device there is no device error to name; what OpenAL
 		// keeps for a failed open reads as a shortage of memory, which
@@ -68,7 +73,8 @@ bool CAudioManager::initialize(const char* deviceName, int outputFrequency, int)
 		return false;
 	}
 	Context = alcCreateContext(Device, attributes);
-	if (!Context) {
+	if (!Context)
+	{
 		getLogger()->logError(SENDER, "Failed to Create OpenAL Context.");
 		checkError();
 		alcCloseDevice(Device);
@@ -77,7 +83,8 @@ bool CAudioManager::initialize(const char* deviceName, int outputFrequency, int)
 	}
 	// The first context becomes the process's current one, as OpenAL users
 	// expect; every manager's own work sets its own context on its thread.
-	if (!alcGetCurrentContext() && !alcMakeContextCurrent(Context)) {
+	if (!alcGetCurrentContext() && !alcMakeContextCurrent(Context))
+	{
 		getLogger()->logError(SENDER, "Failed to make OpenAL Context current.");
 		checkError();
 		alcDestroyContext(Context);
@@ -87,7 +94,8 @@ bool CAudioManager::initialize(const char* deviceName, int outputFrequency, int)
 		return false;
 	}
 	Shared = new CAudioContext(Context);
-	if (!Shared) {
+	if (!Shared)
+	{
 		getLogger()->logError(SENDER, "Failed to Create OpenAL Context.");
 		forgetCurrentContext(Context);
 		alcDestroyContext(Context);
@@ -155,14 +163,17 @@ void CAudioManager::releaseSource(IAudioSource* source)
 	if (!source)
 		return;
 	CAudioLock lock(Mutex);
-	for (auto it = SourceIndex.begin(); it != SourceIndex.end(); ++it) {
-		if (it->second == source) {
+	for (auto it = SourceIndex.begin(); it != SourceIndex.end(); ++it)
+	{
+		if (it->second == source)
+		{
 			SourceIndex.erase(it);
 			break;
 		}
 	}
 	const auto listed = std::find(Sources.begin(), Sources.end(), source);
-	if (listed != Sources.end()) {
+	if (listed != Sources.end())
+	{
 		Sources.erase(listed);
 		source->drop();
 	}
@@ -193,13 +204,18 @@ void CAudioManager::enumerateDevices()
 	CAudioLock lock(Mutex);
 	ALCenum listName = 0;
 	ALCenum defaultName = 0;
-	if (alcIsExtensionPresent(nullptr, "ALC_ENUMERATE_ALL_EXT") == AL_TRUE) {
+	if (alcIsExtensionPresent(nullptr, "ALC_ENUMERATE_ALL_EXT") == AL_TRUE)
+	{
 		listName = ALC_ALL_DEVICES_SPECIFIER;
 		defaultName = ALC_DEFAULT_ALL_DEVICES_SPECIFIER;
-	} else if (alcIsExtensionPresent(nullptr, "ALC_ENUMERATION_EXT") == AL_TRUE) {
+	}
+	else if (alcIsExtensionPresent(nullptr, "ALC_ENUMERATION_EXT") == AL_TRUE)
+	{
 		listName = ALC_DEVICE_SPECIFIER;
 		defaultName = ALC_DEFAULT_DEVICE_SPECIFIER;
-	} else {
+	}
+	else
+	{
 		return;
 	}
 	// A run of terminated names, ended by an empty one.
@@ -222,11 +238,13 @@ IAudioSource* CAudioManager::makeSource(IAudioDecoder* decoder, const char* name
 {
 	CAudioSource* source = new CAudioSource(decoder, Shared);
 	decoder->drop();
-	if (!source) {
+	if (!source)
+	{
 		getLogger()->logError(SENDER, "Failed to create Audio Source (%s): Could not allocate enough memory.", name);
 		return nullptr;
 	}
-	if (!source->isValid()) {
+	if (!source->isValid())
+	{
 		source->drop();
 		getLogger()->logError(SENDER, "Failed to create Audio Source (%s): Error creating audio source.", name);
 		return nullptr;
@@ -241,27 +259,32 @@ IAudioSource* CAudioManager::create(const char* name, const char* fileName, bool
 	const AudioWString wideFile = utf8ToWide(fileName);
 	const AudioWString extension = getExtension(wideFile);
 	IAudioDecoderFactory* const decoders = findOrNull(Decoders, extension);
-	if (!decoders) {
+	if (!decoders)
+	{
 		getLogger()->logError(SENDER, "Failed to create Audio Source (%s): No decoder could be found for (.%s).",
-		                      wideToUtf8(wideName), wideToUtf8(extension));
+			wideToUtf8(wideName), wideToUtf8(extension));
 		return nullptr;
 	}
-	for (const auto& entry : DataSourceOrder) {
+	for (const auto& entry : DataSourceOrder)
+	{
 		IDataSourceFactory* const factory = findOrNull(DataSources, entry.second);
 		if (!factory)
 			continue;
 		IDataSource* data = factory->createDataSource(wideToUtf8(wideFile), stream);
 		if (!data)
 			continue;
-		if (!data->isValid()) {
+		if (!data->isValid())
+		{
 			data->drop();
 			continue;
 		}
 		IAudioDecoder* decoder = decoders->createAudioDecoder(data);
 		data->drop();
-		if (!decoder || !decoder->isValid()) {
-			getLogger()->logError(SENDER, "Failed to create Audio Source (%s): Audio data could not be decoded by (.%s) decoder.",
-			                      wideToUtf8(wideName), wideToUtf8(extension));
+		if (!decoder || !decoder->isValid())
+		{
+			getLogger()->logError(SENDER,
+				"Failed to create Audio Source (%s): Audio data could not be decoded by (.%s) decoder.",
+				wideToUtf8(wideName), wideToUtf8(extension));
 			if (decoder)
 				decoder->drop();
 			return nullptr;
@@ -270,53 +293,59 @@ IAudioSource* CAudioManager::create(const char* name, const char* fileName, bool
 		if (!source)
 			return nullptr;
 		registerSource(wideName, source);
-		getLogger()->logInfo(SENDER, "Audio Source (%s) created from file %s from Data Source %s.", wideToUtf8(wideName),
-		                     wideToUtf8(wideFile), wideToUtf8(entry.second));
+		getLogger()->logInfo(SENDER, "Audio Source (%s) created from file %s from Data Source %s.",
+			wideToUtf8(wideName), wideToUtf8(wideFile), wideToUtf8(entry.second));
 		return source;
 	}
 	getLogger()->logError(SENDER, "Failed to create Audio Source (%s): File could not be found (.%s).",
-	                      wideToUtf8(wideName), wideToUtf8(wideFile));
+		wideToUtf8(wideName), wideToUtf8(wideFile));
 	return nullptr;
 }
 
 IAudioSource* CAudioManager::createFromDecoderFactory(const char* name, const char* data, int length,
-                                                      const AudioWString& extension, bool raw, int frequency,
-                                                      AudioFormat format)
+	const AudioWString& extension, bool raw, int frequency, AudioFormat format)
 {
 	CAudioLock lock(Mutex);
 	const AudioWString wideName = utf8ToWide(name);
 	IAudioDecoderFactory* const decoders = findOrNull(Decoders, extension);
-	if (!decoders) {
+	if (!decoders)
+	{
 		getLogger()->logError(SENDER, "Failed to create Audio Source (%s): Codec (.%s) is not supported.",
-		                      wideToUtf8(wideName), wideToUtf8(extension));
+			wideToUtf8(wideName), wideToUtf8(extension));
 		return nullptr;
 	}
 	CMemorySource* memory = new CMemorySource(data, length);
-	if (!memory) {
-		getLogger()->logError(SENDER, "Failed to create Audio Source (%s): Could not allocate enough memory.",
-		                      wideToUtf8(wideName));
+	if (!memory)
+	{
+		getLogger()->logError(
+			SENDER, "Failed to create Audio Source (%s): Could not allocate enough memory.", wideToUtf8(wideName));
 		return nullptr;
 	}
-	if (!memory->isValid()) {
+	if (!memory->isValid())
+	{
 		memory->drop();
-		getLogger()->logError(SENDER, "Failed to create Audio Source (%s): Audio data is corrupt.", wideToUtf8(wideName));
+		getLogger()->logError(
+			SENDER, "Failed to create Audio Source (%s): Audio data is corrupt.", wideToUtf8(wideName));
 		return nullptr;
 	}
 	// A raw source needs its rate and layout, which only the raw factory
 	// takes; a plug-in's factory under "raw" gets the plain call.
 	CRawAudioDecoderFactory* rawFactory = raw ? dynamic_cast<CRawAudioDecoderFactory*>(decoders) : nullptr;
 	IAudioDecoder* decoder = rawFactory ? rawFactory->createAudioDecoder(memory, frequency, format)
-	                                    : decoders->createAudioDecoder(memory);
+										: decoders->createAudioDecoder(memory);
 	memory->drop();
-	if (!decoder) {
-		getLogger()->logError(SENDER, "Failed to create Audio Source (%s): Could not allocate enough memory for decoder.",
-		                      wideToUtf8(wideName));
+	if (!decoder)
+	{
+		getLogger()->logError(SENDER,
+			"Failed to create Audio Source (%s): Could not allocate enough memory for decoder.", wideToUtf8(wideName));
 		return nullptr;
 	}
-	if (!decoder->isValid()) {
+	if (!decoder->isValid())
+	{
 		decoder->drop();
-		getLogger()->logError(SENDER, "Failed to create Audio Source (%s): Audio data could not be decoded by (.%s) decoder.",
-		                      wideToUtf8(wideName), wideToUtf8(extension));
+		getLogger()->logError(SENDER,
+			"Failed to create Audio Source (%s): Audio data could not be decoded by (.%s) decoder.",
+			wideToUtf8(wideName), wideToUtf8(extension));
 		return nullptr;
 	}
 	IAudioSource* source = makeSource(decoder, wideToUtf8(wideName));
@@ -335,8 +364,8 @@ IAudioSource* CAudioManager::createFromMemory(const char* name, const char* data
 	return createFromDecoderFactory(name, data, length, utf8ToWide(extension), false, 0, MONO8);
 }
 
-IAudioSource* CAudioManager::createFromRaw(const char* name, const char* data, int length, int frequency,
-                                           AudioFormat format)
+IAudioSource* CAudioManager::createFromRaw(
+	const char* name, const char* data, int length, int frequency, AudioFormat format)
 {
 	return createFromDecoderFactory(name, data, length, u"raw", true, frequency, format);
 }
@@ -379,9 +408,7 @@ void CAudioManager::unregisterAllAudioDecoders()
 void CAudioManager::sortDataSources()
 {
 	std::stable_sort(DataSourceOrder.begin(), DataSourceOrder.end(),
-	                 [](const std::pair<int, AudioWString>& a, const std::pair<int, AudioWString>& b) {
-		                 return a.first > b.first;
-	                 });
+		[](const std::pair<int, AudioWString>& a, const std::pair<int, AudioWString>& b) { return a.first > b.first; });
 }
 
 bool CAudioManager::registerDataSource(IDataSourceFactory* factory, const char* name, int priority)
@@ -402,7 +429,7 @@ void CAudioManager::unregisterDataSource(const char* name)
 	if (DataSources.erase(key) != 0)
 		getLogger()->logInfo(SENDER, "Data Source named %s unregistered.", wideToUtf8(key));
 	const auto pair = std::find_if(DataSourceOrder.begin(), DataSourceOrder.end(),
-	                               [&key](const std::pair<int, AudioWString>& entry) { return entry.second == key; });
+		[&key](const std::pair<int, AudioWString>& entry) { return entry.second == key; });
 	if (pair != DataSourceOrder.end())
 		DataSourceOrder.erase(pair);
 	sortDataSources();

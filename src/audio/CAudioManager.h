@@ -30,7 +30,8 @@ public:
 
 	IAudioSource* create(const char* name, const char* fileName, bool stream) override;
 	IAudioSource* createFromMemory(const char* name, const char* data, int length, const char* extension) override;
-	IAudioSource* createFromRaw(const char* name, const char* data, int length, int frequency, AudioFormat format) override;
+	IAudioSource* createFromRaw(
+		const char* name, const char* data, int length, int frequency, AudioFormat format) override;
 
 	bool registerAudioDecoder(IAudioDecoderFactory* factory, const char* extension) override;
 	void unregisterAudioDecoder(const char* extension) override;
@@ -56,7 +57,7 @@ public:
 private:
 	bool checkError();
 	IAudioSource* createFromDecoderFactory(const char* name, const char* data, int length,
-	                                       const AudioWString& extension, bool raw, int frequency, AudioFormat format);
+		const AudioWString& extension, bool raw, int frequency, AudioFormat format);
 	IAudioSource* makeSource(IAudioDecoder* decoder, const char* name);
 	void registerSource(const AudioWString& name, IAudioSource* source);
 	void sortDataSources();

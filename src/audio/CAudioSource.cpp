@@ -20,27 +20,37 @@ const ALenum SOURCE_DOPPLER_VELOCITY = 0xC001;
 
 ALenum toOpenALFormat(AudioFormat format)
 {
-	switch (format) {
-	case STEREO8: return AL_FORMAT_STEREO8;
-	case MONO16: return AL_FORMAT_MONO16;
-	case STEREO16: return AL_FORMAT_STEREO16;
-	default: return AL_FORMAT_MONO8;
+	switch (format)
+	{
+	case STEREO8:
+		return AL_FORMAT_STEREO8;
+	case MONO16:
+		return AL_FORMAT_MONO16;
+	case STEREO16:
+		return AL_FORMAT_STEREO16;
+	default:
+		return AL_FORMAT_MONO8;
 	}
 }
 
 } // namespace
 
-CAudioSource::CScope::CScope(CAudioSource& source) : Lock(source.Mutex), Context(source.enterContext()) {}
+CAudioSource::CScope::CScope(CAudioSource& source) : Lock(source.Mutex), Context(source.enterContext())
+{
+}
 
 CAudioSource::CAudioSource(IAudioDecoder* decoder, ALCcontext* context)
 	: CAudioSource(decoder, context ? new CAudioContext(context) : nullptr, false)
 {
 }
 
-CAudioSource::CAudioSource(IAudioDecoder* decoder, CAudioContext* context) : CAudioSource(decoder, context, true) {}
+CAudioSource::CAudioSource(IAudioDecoder* decoder, CAudioContext* context) : CAudioSource(decoder, context, true)
+{
+}
 
 CAudioSource::CAudioSource(IAudioDecoder* decoder, CAudioContext* context, bool shared)
-	: Context(context), Decoder(decoder)
+	: Context(context)
+	, Decoder(decoder)
 {
 	if (Context && shared)
 		Context->grab();
@@ -54,7 +64,8 @@ CAudioSource::CAudioSource(IAudioDecoder* decoder, CAudioContext* context, bool 
 	alGetError();
 	alGenBuffers(BLOCK_COUNT, Buffers);
 	HaveBuffers = !checkError();
-	if (HaveBuffers) {
+	if (HaveBuffers)
+	{
 		alGenSources(1, &Source);
 		HaveSource = !checkError();
 	}
@@ -67,7 +78,8 @@ CAudioSource::~CAudioSource()
 		CScope scope(*this);
 		// The names are deleted in their own context; an ended context took
 		// them with it, and another context's errors are not ours to clear.
-		if (HaveSource) {
+		if (HaveSource)
+		{
 			alSourceStop(Source);
 			alSourcei(Source, AL_BUFFER, 0);
 			alDeleteSources(1, &Source);
@@ -88,7 +100,8 @@ CAudioSource::~CAudioSource()
 ALCcontext* CAudioSource::enterContext()
 {
 	ALCcontext* const context = Context ? Context->get() : nullptr;
-	if (!context && (HaveSource || HaveBuffers)) {
+	if (!context && (HaveSource || HaveBuffers))
+	{
 		HaveSource = HaveBuffers = false;
 		Source = 0;
 		for (ALuint& buffer : Buffers)
@@ -130,15 +143,27 @@ void CAudioSource::notify(EEvent event)
 	// A handler may unregister itself or another one: the walk goes over a
 	// copy, and skips a handler that left the list meanwhile.
 	const AudioVector<ISourceEventHandler*> handlers(Handlers.begin(), Handlers.end());
-	for (ISourceEventHandler* handler : handlers) {
+	for (ISourceEventHandler* handler : handlers)
+	{
 		if (std::find(Handlers.begin(), Handlers.end(), handler) == Handlers.end())
 			continue;
-		switch (event) {
-		case EE_UPDATE: handler->onUpdate(); break;
-		case EE_RELEASE: handler->onRelease(); break;
-		case EE_PLAY: handler->onPlay(); break;
-		case EE_STOP: handler->onStop(); break;
-		case EE_PAUSE: handler->onPause(); break;
+		switch (event)
+		{
+		case EE_UPDATE:
+			handler->onUpdate();
+			break;
+		case EE_RELEASE:
+			handler->onRelease();
+			break;
+		case EE_PLAY:
+			handler->onPlay();
+			break;
+		case EE_STOP:
+			handler->onStop();
+			break;
+		case EE_PAUSE:
+			handler->onPause();
+			break;
 		}
 	}
 }
@@ -157,19 +182,23 @@ bool CAudioSource::fillBuffer(ALuint buffer)
 	int errors = 0;
 	bool rewound = false;
 	int sinceRewind = 0;
-	while (collected < capacity) {
+	while (collected < capacity)
+	{
 		const int got = Decoder->read(block + collected, capacity - collected);
-		if (got < 0) {
+		if (got < 0)
+		{
 			++errors;
 			getLogger()->logDebug(SENDER, "Decoder returned an error: %i (%i of 3)", got, errors);
-			if (errors >= MAX_READ_ERRORS) {
+			if (errors >= MAX_READ_ERRORS)
+			{
 				stop();
 				StoppedByErrors = true;
 				break;
 			}
 			continue;
 		}
-		if (got == 0) {
+		if (got == 0)
+		{
 			// A loop that found nothing since its rewind would spin forever.
 			if (!Looping || (rewound && sinceRewind == 0))
 				break;
@@ -189,8 +218,8 @@ bool CAudioSource::fillBuffer(ALuint buffer)
 	if (collected == 0)
 		return false;
 	const int frequency = Decoder->getFrequency();
-	getLogger()->logDebug(SENDER, "Buffered %i bytes of data into buffer %i at %i hz.", collected,
-	                      static_cast<int>(buffer), frequency);
+	getLogger()->logDebug(
+		SENDER, "Buffered %i bytes of data into buffer %i at %i hz.", collected, static_cast<int>(buffer), frequency);
 	alBufferData(buffer, toOpenALFormat(format), block, collected, frequency);
 	return !checkError();
 }
@@ -199,7 +228,8 @@ void CAudioSource::unqueueAll(bool checkEach)
 {
 	ALint queued = 0;
 	alGetSourcei(Source, AL_BUFFERS_QUEUED, &queued);
-	for (ALint i = 0; i < queued; ++i) {
+	for (ALint i = 0; i < queued; ++i)
+	{
 		ALuint buffer = 0;
 		alSourceUnqueueBuffers(Source, 1, &buffer);
 		if (checkEach)
@@ -222,14 +252,18 @@ bool CAudioSource::play()
 	if (!HaveSource)
 		return false;
 	const ALint state = getState();
-	if (state == AL_PLAYING) {
+	if (state == AL_PLAYING)
+	{
 		// A playing queue cannot be refilled: start over.
 		stop();
-	} else if (state == AL_STOPPED && LastState == AL_PLAYING) {
+	}
+	else if (state == AL_STOPPED && LastState == AL_PLAYING)
+	{
 		// It ran out before the audio thread noticed; rewind as it would.
 		announceEnd();
 	}
-	if (state != AL_PAUSED) {
+	if (state != AL_PAUSED)
+	{
 		alSourcei(Source, AL_BUFFER, 0);
 		checkError();
 		StoppedByErrors = false;
@@ -356,7 +390,8 @@ bool CAudioSource::update()
 		return true;
 	// Only a playing source uses up blocks or stops by itself; the others
 	// cost the audio thread nothing but this test.
-	if (LastState != AL_PLAYING) {
+	if (LastState != AL_PLAYING)
+	{
 		notify(EE_UPDATE);
 		return true;
 	}
@@ -364,7 +399,8 @@ bool CAudioSource::update()
 	ALint processed = 0;
 	alGetSourcei(Source, AL_BUFFERS_PROCESSED, &processed);
 	StoppedByErrors = false;
-	for (ALint i = 0; i < processed && !StoppedByErrors; ++i) {
+	for (ALint i = 0; i < processed && !StoppedByErrors; ++i)
+	{
 		ALuint buffer = 0;
 		alSourceUnqueueBuffers(Source, 1, &buffer);
 		filled = fillBuffer(buffer);
@@ -375,15 +411,19 @@ bool CAudioSource::update()
 	notify(EE_UPDATE);
 
 	const ALint state = getState();
-	if (state == AL_STOPPED && LastState != AL_STOPPED) {
+	if (state == AL_STOPPED && LastState != AL_STOPPED)
+	{
 		ALint queued = 0;
 		alGetSourcei(Source, AL_BUFFERS_QUEUED, &queued);
 		// Stopped with fresh blocks queued: the thread came too late and
 		// OpenAL ran dry mid-sound. Go on rather than end it there.
-		if (LastState == AL_PLAYING && queued > 0) {
+		if (LastState == AL_PLAYING && queued > 0)
+		{
 			alSourcePlay(Source);
 			checkError();
-		} else {
+		}
+		else
+		{
 			announceEnd();
 		}
 	}
@@ -393,7 +433,8 @@ bool CAudioSource::update()
 void CAudioSource::release()
 {
 	CScope scope(*this);
-	if (HaveSource) {
+	if (HaveSource)
+	{
 		alSourceStop(Source);
 		unqueueAll(true);
 		alDeleteSources(1, &Source);
@@ -453,22 +494,70 @@ CVector3 CAudioSource::getVector(ALenum parameter)
 	return CVector3(value[0], value[1], value[2]);
 }
 
-void CAudioSource::setPosition(const CVector3& position) { setVector(AL_POSITION, position); }
-void CAudioSource::setVelocity(const CVector3& velocity) { setVector(AL_VELOCITY, velocity); }
-void CAudioSource::setDirection(const CVector3& direction) { setVector(AL_DIRECTION, direction); }
-void CAudioSource::setRolloffFactor(const float& rolloff) { setFloat(AL_ROLLOFF_FACTOR, rolloff); }
-void CAudioSource::setStrength(const float& strength) { setFloat(AL_ROLLOFF_FACTOR, strength > 0.0f ? 1.0f / strength : 0.0f); }
-void CAudioSource::setMinDistance(const float& distance) { setFloat(AL_REFERENCE_DISTANCE, distance); }
-void CAudioSource::setMaxDistance(const float& distance) { setFloat(AL_MAX_DISTANCE, distance); }
-void CAudioSource::setPitch(const float& pitch) { setFloat(AL_PITCH, pitch); }
-void CAudioSource::setVolume(const float& volume) { setFloat(AL_GAIN, volume); }
-void CAudioSource::setMinVolume(const float& volume) { setFloat(AL_MIN_GAIN, volume); }
-void CAudioSource::setMaxVolume(const float& volume) { setFloat(AL_MAX_GAIN, volume); }
-void CAudioSource::setInnerConeAngle(const float& angle) { setFloat(AL_CONE_INNER_ANGLE, angle); }
-void CAudioSource::setOuterConeAngle(const float& angle) { setFloat(AL_CONE_OUTER_ANGLE, angle); }
-void CAudioSource::setOuterConeVolume(const float& volume) { setFloat(AL_CONE_OUTER_GAIN, volume); }
-void CAudioSource::setDopplerStrength(const float& strength) { setFloat(SOURCE_DOPPLER_FACTOR, strength); }
-void CAudioSource::setDopplerVelocity(const CVector3& velocity) { setVector(SOURCE_DOPPLER_VELOCITY, velocity); }
+void CAudioSource::setPosition(const CVector3& position)
+{
+	setVector(AL_POSITION, position);
+}
+void CAudioSource::setVelocity(const CVector3& velocity)
+{
+	setVector(AL_VELOCITY, velocity);
+}
+void CAudioSource::setDirection(const CVector3& direction)
+{
+	setVector(AL_DIRECTION, direction);
+}
+void CAudioSource::setRolloffFactor(const float& rolloff)
+{
+	setFloat(AL_ROLLOFF_FACTOR, rolloff);
+}
+void CAudioSource::setStrength(const float& strength)
+{
+	setFloat(AL_ROLLOFF_FACTOR, strength > 0.0f ? 1.0f / strength : 0.0f);
+}
+void CAudioSource::setMinDistance(const float& distance)
+{
+	setFloat(AL_REFERENCE_DISTANCE, distance);
+}
+void CAudioSource::setMaxDistance(const float& distance)
+{
+	setFloat(AL_MAX_DISTANCE, distance);
+}
+void CAudioSource::setPitch(const float& pitch)
+{
+	setFloat(AL_PITCH, pitch);
+}
+void CAudioSource::setVolume(const float& volume)
+{
+	setFloat(AL_GAIN, volume);
+}
+void CAudioSource::setMinVolume(const float& volume)
+{
+	setFloat(AL_MIN_GAIN, volume);
+}
+void CAudioSource::setMaxVolume(const float& volume)
+{
+	setFloat(AL_MAX_GAIN, volume);
+}
+void CAudioSource::setInnerConeAngle(const float& angle)
+{
+	setFloat(AL_CONE_INNER_ANGLE, angle);
+}
+void CAudioSource::setOuterConeAngle(const float& angle)
+{
+	setFloat(AL_CONE_OUTER_ANGLE, angle);
+}
+void CAudioSource::setOuterConeVolume(const float& volume)
+{
+	setFloat(AL_CONE_OUTER_GAIN, volume);
+}
+void CAudioSource::setDopplerStrength(const float& strength)
+{
+	setFloat(SOURCE_DOPPLER_FACTOR, strength);
+}
+void CAudioSource::setDopplerVelocity(const CVector3& velocity)
+{
+	setVector(SOURCE_DOPPLER_VELOCITY, velocity);
+}
 
 void CAudioSource::move(const CVector3& position)
 {
@@ -479,26 +568,71 @@ void CAudioSource::move(const CVector3& position)
 	checkError();
 }
 
-CVector3 CAudioSource::getPosition() { return getVector(AL_POSITION); }
-CVector3 CAudioSource::getVelocity() { return getVector(AL_VELOCITY); }
-CVector3 CAudioSource::getDirection() { return getVector(AL_DIRECTION); }
-float CAudioSource::getRolloffFactor() { return getFloat(AL_ROLLOFF_FACTOR); }
+CVector3 CAudioSource::getPosition()
+{
+	return getVector(AL_POSITION);
+}
+CVector3 CAudioSource::getVelocity()
+{
+	return getVector(AL_VELOCITY);
+}
+CVector3 CAudioSource::getDirection()
+{
+	return getVector(AL_DIRECTION);
+}
+float CAudioSource::getRolloffFactor()
+{
+	return getFloat(AL_ROLLOFF_FACTOR);
+}
 float CAudioSource::getStrength()
 {
 	const float rolloff = getRolloffFactor();
 	return rolloff > 0.0f ? 1.0f / rolloff : 0.0f;
 }
-float CAudioSource::getMinDistance() { return getFloat(AL_REFERENCE_DISTANCE); }
-float CAudioSource::getMaxDistance() { return getFloat(AL_MAX_DISTANCE); }
-float CAudioSource::getPitch() { return getFloat(AL_PITCH); }
-float CAudioSource::getVolume() { return getFloat(AL_GAIN); }
-float CAudioSource::getMinVolume() { return getFloat(AL_MIN_GAIN); }
-float CAudioSource::getMaxVolume() { return getFloat(AL_MAX_GAIN); }
-float CAudioSource::getInnerConeAngle() { return getFloat(AL_CONE_INNER_ANGLE); }
-float CAudioSource::getOuterConeAngle() { return getFloat(AL_CONE_OUTER_ANGLE); }
-float CAudioSource::getOuterConeVolume() { return getFloat(AL_CONE_OUTER_GAIN); }
-float CAudioSource::getDopplerStrength() { return getFloat(SOURCE_DOPPLER_FACTOR); }
-CVector3 CAudioSource::getDopplerVelocity() { return getVector(SOURCE_DOPPLER_VELOCITY); }
+float CAudioSource::getMinDistance()
+{
+	return getFloat(AL_REFERENCE_DISTANCE);
+}
+float CAudioSource::getMaxDistance()
+{
+	return getFloat(AL_MAX_DISTANCE);
+}
+float CAudioSource::getPitch()
+{
+	return getFloat(AL_PITCH);
+}
+float CAudioSource::getVolume()
+{
+	return getFloat(AL_GAIN);
+}
+float CAudioSource::getMinVolume()
+{
+	return getFloat(AL_MIN_GAIN);
+}
+float CAudioSource::getMaxVolume()
+{
+	return getFloat(AL_MAX_GAIN);
+}
+float CAudioSource::getInnerConeAngle()
+{
+	return getFloat(AL_CONE_INNER_ANGLE);
+}
+float CAudioSource::getOuterConeAngle()
+{
+	return getFloat(AL_CONE_OUTER_ANGLE);
+}
+float CAudioSource::getOuterConeVolume()
+{
+	return getFloat(AL_CONE_OUTER_GAIN);
+}
+float CAudioSource::getDopplerStrength()
+{
+	return getFloat(SOURCE_DOPPLER_FACTOR);
+}
+CVector3 CAudioSource::getDopplerVelocity()
+{
+	return getVector(SOURCE_DOPPLER_VELOCITY);
+}
 
 void CAudioSource::registerEventHandler(ISourceEventHandler* handler)
 {

@@ -57,7 +57,8 @@ bool CFileSource::seek(int amount, bool relative)
 		return false;
 	const int64_t target = relative ? int64_t(getCurrentPos()) + amount : int64_t(amount);
 	// As for memory: a target outside the file stops at its nearer end.
-	if (target < 0 || target > Size) {
+	if (target < 0 || target > Size)
+	{
 		std::fseek(File, target < 0 ? 0 : Size, SEEK_SET);
 		return false;
 	}

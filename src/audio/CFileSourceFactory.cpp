@@ -24,7 +24,8 @@ IDataSource* CFileSourceFactory::createDataSource(const char* fileName, bool str
 	const int got = file->read(buffer, size);
 	CMemorySource* memory = new CMemorySource(buffer, got);
 	getMemoryProvider()->Deallocate(buffer);
-	if (memory && memory->isValid()) {
+	if (memory && memory->isValid())
+	{
 		file->drop();
 		return memory;
 	}

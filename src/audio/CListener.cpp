@@ -75,11 +75,26 @@ void CListener::move(const CVector3& pos)
 	alListener3f(AL_VELOCITY, Velocity.x, Velocity.y, Velocity.z);
 }
 
-CVector3 CListener::getPosition() { return Position; }
-CVector3 CListener::getDirection() { return Direction; }
-CVector3 CListener::getUpVector() { return UpVector; }
-CVector3 CListener::getVelocity() { return Velocity; }
-float CListener::getMasterVolume() { return MasterVolume; }
+CVector3 CListener::getPosition()
+{
+	return Position;
+}
+CVector3 CListener::getDirection()
+{
+	return Direction;
+}
+CVector3 CListener::getUpVector()
+{
+	return UpVector;
+}
+CVector3 CListener::getVelocity()
+{
+	return Velocity;
+}
+float CListener::getMasterVolume()
+{
+	return MasterVolume;
+}
 
 } // namespace audio
 } // namespace orv

@@ -10,18 +10,23 @@ namespace audio {
 
 const char* getLogLevelName(ELogLevel level)
 {
-	switch (level) {
-	case ELL_DEBUG: return "Debug";
-	case ELL_INFO: return "Information";
-	case ELL_WARNING: return "Warning";
-	case ELL_ERROR: return "Error";
-	case ELL_CRITICAL: return "Critical";
+	switch (level)
+	{
+	case ELL_DEBUG:
+		return "Debug";
+	case ELL_INFO:
+		return "Information";
+	case ELL_WARNING:
+		return "Warning";
+	case ELL_ERROR:
+		return "Error";
+	case ELL_CRITICAL:
+		return "Critical";
 	}
 	return "";
 }
 
-CLogger::CLogger()
-	: StartTime(std::chrono::steady_clock::now()), Message(), MinimumLevel(ELL_INFO)
+CLogger::CLogger() : StartTime(std::chrono::steady_clock::now()), Message(), MinimumLevel(ELL_INFO)
 {
 }
 
@@ -47,17 +52,32 @@ void CLogger::deliver(ELogLevel level, const char* sender, const char* format, v
 			entry.second->OnLogMessage(sender ? sender : "", Message, level, elapsed);
 }
 
-#define ORV_AUDIO_LOG_AT(level)                     \
-	va_list arguments;                              \
-	va_start(arguments, format);                    \
-	deliver(level, sender, format, arguments);      \
+#define ORV_AUDIO_LOG_AT(level)                                                                                        \
+	va_list arguments;                                                                                                 \
+	va_start(arguments, format);                                                                                       \
+	deliver(level, sender, format, arguments);                                                                         \
 	va_end(arguments)
 
-void CLogger::logCritical(const char* sender, const char* format, ...) { ORV_AUDIO_LOG_AT(ELL_CRITICAL); }
-void CLogger::logError(const char* sender, const char* format, ...) { ORV_AUDIO_LOG_AT(ELL_ERROR); }
-void CLogger::logWarning(const char* sender, const char* format, ...) { ORV_AUDIO_LOG_AT(ELL_WARNING); }
-void CLogger::logInfo(const char* sender, const char* format, ...) { ORV_AUDIO_LOG_AT(ELL_INFO); }
-void CLogger::logDebug(const char* sender, const char* format, ...) { ORV_AUDIO_LOG_AT(ELL_DEBUG); }
+void CLogger::logCritical(const char* sender, const char* format, ...)
+{
+	ORV_AUDIO_LOG_AT(ELL_CRITICAL);
+}
+void CLogger::logError(const char* sender, const char* format, ...)
+{
+	ORV_AUDIO_LOG_AT(ELL_ERROR);
+}
+void CLogger::logWarning(const char* sender, const char* format, ...)
+{
+	ORV_AUDIO_LOG_AT(ELL_WARNING);
+}
+void CLogger::logInfo(const char* sender, const char* format, ...)
+{
+	ORV_AUDIO_LOG_AT(ELL_INFO);
+}
+void CLogger::logDebug(const char* sender, const char* format, ...)
+{
+	ORV_AUDIO_LOG_AT(ELL_DEBUG);
+}
 
 #undef ORV_AUDIO_LOG_AT
 

@@ -37,11 +37,13 @@ bool CMemorySource::seek(int amount, bool relative)
 {
 	// 64 bits: a relative move must not wrap around.
 	const int64_t target = relative ? int64_t(Position) + amount : int64_t(amount);
-	if (target > Size) {
+	if (target > Size)
+	{
 		Position = Size;
 		return false;
 	}
-	if (target < 0) {
+	if (target < 0)
+	{
 		Position = 0;
 		return false;
 	}

@@ -27,11 +27,19 @@ size_t readCallback(void* buffer, size_t size, size_t count, void* source)
 int seekCallback(void* source, ogg_int64_t offset, int whence)
 {
 	IDataSource* data = static_cast<IDataSource*>(source);
-	switch (whence) {
-	case SEEK_SET: data->seek(clampToInt(offset), false); break;
-	case SEEK_CUR: data->seek(clampToInt(offset), true); break;
-	case SEEK_END: data->seek(clampToInt(int64_t(data->getSize()) + offset), false); break;
-	default: break;
+	switch (whence)
+	{
+	case SEEK_SET:
+		data->seek(clampToInt(offset), false);
+		break;
+	case SEEK_CUR:
+		data->seek(clampToInt(offset), true);
+		break;
+	case SEEK_END:
+		data->seek(clampToInt(int64_t(data->getSize()) + offset), false);
+		break;
+	default:
+		break;
 	}
 	return 0;
 }
@@ -66,12 +74,14 @@ COggDecoder::COggDecoder(IDataSource* source) : IAudioDecoder(source)
 	// stereo noise.
 	const long links = ov_streams(&File);
 	Valid = links > 0;
-	for (long i = 0; i < links && Valid; ++i) {
+	for (long i = 0; i < links && Valid; ++i)
+	{
 		const vorbis_info* info = ov_info(&File, static_cast<int>(i));
 		Valid = info && (info->channels == 1 || info->channels == 2) && info->rate > 0 &&
-		        (!ov_seekable(&File) || ov_pcm_total(&File, static_cast<int>(i)) > 0);
+			(!ov_seekable(&File) || ov_pcm_total(&File, static_cast<int>(i)) > 0);
 	}
-	if (!Valid) {
+	if (!Valid)
+	{
 		// A refused stream is closed at once: every later question then
 		// gets Tremor's answer for a stream not open, and no division by a
 		// rate of 0.
@@ -127,7 +137,8 @@ int COggDecoder::read(void* output, int bytes)
 		return 0;
 	int link = 0;
 	long got = ov_read(&File, static_cast<char*>(output), bytes, &link);
-	if (got == 0 && isSeekable() && DecodedFrames < ov_pcm_total(&File, -1)) {
+	if (got == 0 && isSeekable() && DecodedFrames < ov_pcm_total(&File, -1))
+	{
 		// Tremor stops at the start of a chained stream's next link; a seek
 		// to the first sample not yet decoded carries it over.
 		if (ov_pcm_seek(&File, DecodedFrames) == 0)
@@ -190,7 +201,8 @@ double COggDecoder::getCurrentSeconds()
 	// Unseekable, Tremor knows the current link only.
 	const long links = isSeekable() ? ov_streams(&File) : 1;
 	double seconds = 0.0;
-	for (long i = 0; i < links; ++i) {
+	for (long i = 0; i < links; ++i)
+	{
 		const int link = isSeekable() ? static_cast<int>(i) : -1;
 		const vorbis_info* info = ov_info(&File, link);
 		if (!info || info->rate <= 0)

@@ -22,12 +22,13 @@ bool isPluginFileName(const char* name)
 {
 	const size_t length = name ? std::strlen(name) : 0;
 	return length >= AFFIX_LENGTH && std::strncmp(name, PLUGIN_PREFIX, AFFIX_LENGTH) == 0 &&
-	       std::strncmp(name + length - AFFIX_LENGTH, PLUGIN_SUFFIX, AFFIX_LENGTH) == 0;
+		std::strncmp(name + length - AFFIX_LENGTH, PLUGIN_SUFFIX, AFFIX_LENGTH) == 0;
 }
 
 CPluginManager::~CPluginManager()
 {
-	for (const auto& entry : Libraries) {
+	for (const auto& entry : Libraries)
+	{
 		entry.first->drop();
 		platform::freeSharedLibrary(entry.second);
 	}
@@ -48,8 +49,8 @@ bool CPluginManager::loadPluginLibrary(const char* fileName, const char* name)
 	const platform::LibraryHandle library = platform::loadSharedLibrary(wideToUtf8Plugins(wide));
 	if (!library)
 		return false;
-	const GetPluginModuleFunction entry =
-		reinterpret_cast<GetPluginModuleFunction>(platform::findLibrarySymbol(library, PLUGIN_ENTRY_NAME));
+	const GetPluginModuleFunction entry = reinterpret_cast<GetPluginModuleFunction>(
+		platform::findLibrarySymbol(library, PLUGIN_ENTRY_NAME));
 	if (!entry)
 		return false;
 	IPluginModule* module = entry(PLUGIN_LIBRARY_VERSION);
@@ -95,14 +96,17 @@ void CPluginManager::uninstallPlugin(IPluginModule* module)
 {
 	if (!module)
 		return;
-	for (auto it = Modules.begin(); it != Modules.end(); ++it) {
-		if (it->second == module) {
+	for (auto it = Modules.begin(); it != Modules.end(); ++it)
+	{
+		if (it->second == module)
+		{
 			Modules.erase(it);
 			break;
 		}
 	}
 	const auto library = Libraries.find(module);
-	if (library != Libraries.end()) {
+	if (library != Libraries.end())
+	{
 		const platform::LibraryHandle handle = library->second;
 		Libraries.erase(library);
 		module->drop();

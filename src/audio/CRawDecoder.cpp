@@ -6,7 +6,9 @@ namespace orv {
 namespace audio {
 
 CRawDecoder::CRawDecoder(IDataSource* source, int frequency, AudioFormat format)
-	: CPcmDecoder(source), Frequency(frequency), Format(format)
+	: CPcmDecoder(source)
+	, Frequency(frequency)
+	, Format(format)
 {
 	// A rate of 0 has no time, and an unknown layout no frame size OpenAL
 	// would agree with.

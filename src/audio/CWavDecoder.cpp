@@ -22,8 +22,8 @@ const uint32_t BASIC_FORMAT_SIZE = 16;
 // of the real format.
 const uint32_t EXTENSIBLE_FORMAT_SIZE = 40;
 // KSDATAFORMAT_SUBTYPE_PCM: the format tag 1 in the first two bytes.
-const unsigned char PCM_SUBFORMAT[16] = {0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x10, 0x00,
-                                         0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+const unsigned char PCM_SUBFORMAT[16] = {
+	0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
 
 bool readBytes(IDataSource* source, void* out, int count)
 {
@@ -65,48 +65,55 @@ bool CWavDecoder::readFormat(uint32_t chunkSize)
 {
 	uint16_t tag = 0;
 	if (chunkSize < BASIC_FORMAT_SIZE || !readU16(Source, tag) || !readU16(Source, Channels) ||
-	    !readU32(Source, SampleRate) || !readU32(Source, ByteRate) || !readU16(Source, BlockAlign) ||
-	    !readU16(Source, BitsPerSample))
+		!readU32(Source, SampleRate) || !readU32(Source, ByteRate) || !readU16(Source, BlockAlign) ||
+		!readU16(Source, BitsPerSample))
 		return false;
-	if (tag == FORMAT_EXTENSIBLE) {
+	if (tag == FORMAT_EXTENSIBLE)
+	{
 		uint16_t extraSize = 0, validBits = 0;
 		uint32_t channelMask = 0;
 		unsigned char subFormat[16];
 		if (chunkSize < EXTENSIBLE_FORMAT_SIZE || !readU16(Source, extraSize) || !readU16(Source, validBits) ||
-		    !readU32(Source, channelMask) || !readBytes(Source, subFormat, 16))
+			!readU32(Source, channelMask) || !readBytes(Source, subFormat, 16))
 			return false;
 		if (std::memcmp(subFormat, PCM_SUBFORMAT, sizeof PCM_SUBFORMAT) != 0)
 			return false;
-	} else if (tag != FORMAT_PCM) {
+	}
+	else if (tag != FORMAT_PCM)
+	{
 		return false;
 	}
 	// OpenAL takes the rate as a signed int.
 	return (Channels == 1 || Channels == 2) && (BitsPerSample == 8 || BitsPerSample == 16) && SampleRate > 0 &&
-	       SampleRate <= uint32_t(INT_MAX);
+		SampleRate <= uint32_t(INT_MAX);
 }
 
 bool CWavDecoder::parse()
 {
 	uint32_t riffSize = 0;
 	if (!Source->seek(0, false) || !readTag(Source, "RIFF") || !readU32(Source, riffSize) ||
-	    static_cast<int32_t>(riffSize) < MINIMUM_RIFF_SIZE || !readTag(Source, "WAVE"))
+		static_cast<int32_t>(riffSize) < MINIMUM_RIFF_SIZE || !readTag(Source, "WAVE"))
 		return false;
 
 	const int64_t fileSize = Source->getSize();
 	bool haveFormat = false;
 	bool haveData = false;
 	int64_t chunkStart = Source->getCurrentPos();
-	while (!(haveFormat && haveData) && chunkStart + 8 <= fileSize) {
+	while (!(haveFormat && haveData) && chunkStart + 8 <= fileSize)
+	{
 		char id[4];
 		uint32_t size = 0;
 		if (!Source->seek(static_cast<int>(chunkStart), false) || !readBytes(Source, id, 4) || !readU32(Source, size))
 			return false;
 		const int64_t body = chunkStart + 8;
-		if (std::memcmp(id, "fmt ", 4) == 0 && !haveFormat) {
+		if (std::memcmp(id, "fmt ", 4) == 0 && !haveFormat)
+		{
 			if (!readFormat(size))
 				return false;
 			haveFormat = true;
-		} else if (std::memcmp(id, "data", 4) == 0 && !haveData) {
+		}
+		else if (std::memcmp(id, "data", 4) == 0 && !haveData)
+		{
 			DataOffset = static_cast<uint32_t>(body);
 			// A cut file keeps the samples it has.
 			DataSize = static_cast<uint32_t>(int64_t(size) < fileSize - body ? int64_t(size) : fileSize - body);
@@ -146,7 +153,8 @@ int CWavDecoder::read(void* output, int bytes)
 	int64_t position = Source->getCurrentPos();
 	if (position > getDataEnd())
 		return 0;
-	if (position < DataOffset) {
+	if (position < DataOffset)
+	{
 		Source->seek(static_cast<int>(DataOffset), false);
 		position = Source->getCurrentPos();
 	}

@@ -43,7 +43,8 @@ public:
 	//! extension (without the dot) picks the decoder.
 	virtual IAudioSource* createFromMemory(const char* name, const char* data, int length, const char* extension) = 0;
 	//! A source over a copy of headerless PCM of that rate and layout.
-	virtual IAudioSource* createFromRaw(const char* name, const char* data, int length, int frequency, AudioFormat format) = 0;
+	virtual IAudioSource* createFromRaw(
+		const char* name, const char* data, int length, int frequency, AudioFormat format) = 0;
 
 	virtual bool registerAudioDecoder(IAudioDecoderFactory* factory, const char* extension) = 0;
 	virtual void unregisterAudioDecoder(const char* extension) = 0;

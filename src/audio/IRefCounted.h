@@ -19,7 +19,8 @@ public:
 	//! True when this drop deleted the object.
 	bool drop()
 	{
-		if (--RefCount < 1) {
+		if (--RefCount < 1)
+		{
 			delete this;
 			return true;
 		}

@@ -10,15 +10,17 @@ irr::s32 readLeadingInteger(const char* text, size_t length)
 	while (i < length && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r')))
 		++i;
 	bool negative = false;
-	if (i < length && (text[i] == '+' || text[i] == '-')) {
+	if (i < length && (text[i] == '+' || text[i] == '-'))
+	{
 		negative = text[i] == '-';
 		++i;
 	}
 	// One past the largest magnitude is enough to know it saturates.
 	const long long limit = negative ? -static_cast<long long>(std::numeric_limits<irr::s32>::min())
-	                                 : std::numeric_limits<irr::s32>::max();
+									 : std::numeric_limits<irr::s32>::max();
 	long long magnitude = 0;
-	for (; i < length && text[i] >= '0' && text[i] <= '9'; ++i) {
+	for (; i < length && text[i] >= '0' && text[i] <= '9'; ++i)
+	{
 		magnitude = magnitude * 10 + (text[i] - '0');
 		if (magnitude > limit)
 			magnitude = limit;

@@ -8,7 +8,8 @@ size_t formatUnsigned(unsigned long long value, char* out)
 {
 	char reversed[INTEGER_TEXT_SIZE];
 	size_t count = 0;
-	do {
+	do
+	{
 		reversed[count++] = static_cast<char>('0' + value % 10);
 		value /= 10;
 	} while (value != 0);
@@ -30,7 +31,8 @@ size_t formatSigned(long long value, char* out)
 size_t formatDecimal(double value, char* out)
 {
 	int written = std::snprintf(out, DECIMAL_TEXT_SIZE, "%0.6f", value);
-	if (written < 0) {
+	if (written < 0)
+	{
 		out[0] = 0;
 		return 0;
 	}

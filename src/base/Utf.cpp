@@ -14,12 +14,16 @@ size_t encodedLength(char32_t c)
 size_t utf16ToUtf8Bounded(const char16_t* units, size_t count, char* out, size_t capacity)
 {
 	size_t written = 0;
-	for (size_t i = 0; i < count; ++i) {
+	for (size_t i = 0; i < count; ++i)
+	{
 		char32_t c = units[i];
-		if (c >= 0xD800 && c <= 0xDBFF && i + 1 < count && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF) {
+		if (c >= 0xD800 && c <= 0xDBFF && i + 1 < count && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF)
+		{
 			c = 0x10000 + ((c - 0xD800) << 10) + (units[i + 1] - 0xDC00);
 			++i;
-		} else if (c >= 0xD800 && c <= 0xDFFF) {
+		}
+		else if (c >= 0xD800 && c <= 0xDFFF)
+		{
 			c = REPLACEMENT_CHARACTER;
 		}
 		if (written + encodedLength(c) > capacity)

@@ -14,16 +14,19 @@ namespace orv {
 const char32_t REPLACEMENT_CHARACTER = 0xFFFD;
 
 //! Appends the UTF-16 form of `length` bytes of UTF-8 to any string of char16_t.
-template <class U16String>
-void appendUtf8AsUtf16(const char* text, size_t length, U16String& out)
+template <class U16String> void appendUtf8AsUtf16(const char* text, size_t length, U16String& out)
 {
 	const char* it = text;
 	const char* const end = text + length;
-	while (it < end) {
+	while (it < end)
+	{
 		char32_t c;
-		try {
+		try
+		{
 			c = static_cast<char32_t>(utf8::next(it, end));
-		} catch (const utf8::exception&) {
+		}
+		catch (const utf8::exception&)
+		{
 			// utf8::next leaves the iterator where it was on failure: skip the
 			// whole broken sequence as one character, the way its lead byte
 			// announces it, but never past a byte that starts a new one.
@@ -32,11 +35,14 @@ void appendUtf8AsUtf16(const char* text, size_t length, U16String& out)
 				++it;
 			c = REPLACEMENT_CHARACTER;
 		}
-		if (c >= 0x10000) {
+		if (c >= 0x10000)
+		{
 			c -= 0x10000;
 			out.push_back(static_cast<char16_t>(0xD800 + (c >> 10)));
 			out.push_back(static_cast<char16_t>(0xDC00 + (c & 0x3FF)));
-		} else {
+		}
+		else
+		{
 			out.push_back(static_cast<char16_t>(c));
 		}
 	}

@@ -88,7 +88,8 @@ SNodeEnd comment(const char* text, size_t size, size_t lt)
 	if (dashed && !contains(text, size, lt + 4, "-->"))
 		return NEVER_CLOSES;
 	int depth = 1;
-	for (size_t i = lt + 2; i < size; ++i) {
+	for (size_t i = lt + 2; i < size; ++i)
+	{
 		if (text[i] == '>')
 			--depth;
 		else if (text[i] == '<')
@@ -107,17 +108,20 @@ SNodeEnd openingTag(const char* text, size_t size, size_t lt)
 	size_t i = lt + 1;
 	while (i < size && text[i] != '>' && !isXmlSpace(text[i]))
 		++i;
-	for (;;) {
+	for (;;)
+	{
 		if (i >= size)
 			return NEVER_CLOSES;
 		const char c = text[i];
 		if (c == '>')
 			return {true, i + 1};
-		if (isXmlSpace(c)) {
+		if (isXmlSpace(c))
+		{
 			++i;
 			continue;
 		}
-		if (c == '/') {
+		if (c == '/')
+		{
 			// The reader steps over the character after the slash unread.
 			return i + 1 < size ? SNodeEnd{true, i + 2} : NEVER_CLOSES;
 		}
@@ -146,7 +150,8 @@ SNodeEnd markupAt(const char* text, size_t size, size_t lt)
 		return closingTag(text, size, lt);
 	if (next == '?')
 		return declaration(text, size, lt);
-	if (next == '!') {
+	if (next == '!')
+	{
 		const char third = lt + 2 < size ? text[lt + 2] : 0;
 		return third == '[' ? cdata(text, size, lt) : comment(text, size, lt);
 	}
@@ -177,7 +182,8 @@ bool hasWideByteOrderMark(const std::vector<char>& bytes)
 size_t readableXmlLength(const char* text, size_t size)
 {
 	size_t pos = 0;
-	while (pos < size && text[pos] != 0) {
+	while (pos < size && text[pos] != 0)
+	{
 		size_t lt = pos;
 		while (lt < size && text[lt] != '<' && text[lt] != 0)
 			++lt;
@@ -191,38 +197,42 @@ size_t readableXmlLength(const char* text, size_t size)
 	return size;
 }
 
-irr::io::IXMLReaderUTF8* createXmlReader(irr::io::IFileSystem* fileSystem, irr::io::IReadFile* file,
-	irr::ILogger* logger)
+irr::io::IXMLReaderUTF8* createXmlReader(
+	irr::io::IFileSystem* fileSystem, irr::io::IReadFile* file, irr::ILogger* logger)
 {
 	if (!fileSystem || !file)
 		return nullptr;
 	const irr::io::path& fileName = file->getFileName();
 	const long fileSize = file->getSize();
-	if (fileSize < 0 || static_cast<unsigned long>(fileSize) > MAX_XML_FILE_SIZE) {
+	if (fileSize < 0 || static_cast<unsigned long>(fileSize) > MAX_XML_FILE_SIZE)
+	{
 		logXml(logger, fileName, "file too large to read as XML");
 		return nullptr;
 	}
 	std::vector<char> bytes(static_cast<size_t>(fileSize));
 	file->seek(0);
-	if (!bytes.empty() && file->read(bytes.data(), bytes.size()) != static_cast<irr::s32>(bytes.size())) {
+	if (!bytes.empty() && file->read(bytes.data(), bytes.size()) != static_cast<irr::s32>(bytes.size()))
+	{
 		logXml(logger, fileName, "could not be read");
 		return nullptr;
 	}
-	if (hasWideByteOrderMark(bytes)) {
+	if (hasWideByteOrderMark(bytes))
+	{
 		irr::core::ustring16 wide;
 		wide.loadDataStream(bytes.data(), bytes.size());
 		const std::string utf8 = wide.toUTF8_std();
 		bytes.assign(utf8.begin(), utf8.end());
 	}
 	const size_t readable = readableXmlLength(bytes.data(), bytes.size());
-	if (readable < bytes.size()) {
+	if (readable < bytes.size())
+	{
 		logXml(logger, fileName, "read up to a construct that never closes");
 		bytes.resize(readable);
 	}
 	// Irrlicht's reader copies the text when it is made, so the memory file
 	// may borrow the bytes for that long only.
-	irr::io::IReadFile* memory = fileSystem->createMemoryReadFile(bytes.data(),
-		static_cast<irr::s32>(bytes.size()), fileName, false);
+	irr::io::IReadFile* memory = fileSystem->createMemoryReadFile(
+		bytes.data(), static_cast<irr::s32>(bytes.size()), fileName, false);
 	if (!memory)
 		return nullptr;
 	irr::io::IXMLReaderUTF8* reader = fileSystem->createXMLReaderUTF8(memory);
@@ -230,8 +240,8 @@ irr::io::IXMLReaderUTF8* createXmlReader(irr::io::IFileSystem* fileSystem, irr::
 	return reader;
 }
 
-irr::io::IXMLReaderUTF8* createXmlReader(irr::io::IFileSystem* fileSystem, const irr::io::path& fileName,
-	irr::ILogger* logger)
+irr::io::IXMLReaderUTF8* createXmlReader(
+	irr::io::IFileSystem* fileSystem, const irr::io::path& fileName, irr::ILogger* logger)
 {
 	if (!fileSystem)
 		return nullptr;

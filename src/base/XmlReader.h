@@ -35,10 +35,10 @@ size_t readableXmlLength(const char* text, size_t size);
 //! A file marked as UTF-16 or UTF-32 by its byte-order mark is read as UTF-8.
 //! A cut or an unreadable file is logged as a warning on "xml" naming the
 //! file; an unreadable or oversized file gives null.
-irr::io::IXMLReaderUTF8* createXmlReader(irr::io::IFileSystem* fileSystem, irr::io::IReadFile* file,
-	irr::ILogger* logger);
+irr::io::IXMLReaderUTF8* createXmlReader(
+	irr::io::IFileSystem* fileSystem, irr::io::IReadFile* file, irr::ILogger* logger);
 //! The same for a file opened by name; null when it does not open.
-irr::io::IXMLReaderUTF8* createXmlReader(irr::io::IFileSystem* fileSystem, const irr::io::path& fileName,
-	irr::ILogger* logger);
+irr::io::IXMLReaderUTF8* createXmlReader(
+	irr::io::IFileSystem* fileSystem, const irr::io::path& fileName, irr::ILogger* logger);
 
 } // namespace orv

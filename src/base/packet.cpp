@@ -113,14 +113,38 @@ packet packet::fromBytes(const irr::u8* first, const irr::u8* last)
 	return p;
 }
 
-packet packet::fromU8(irr::u8 value) { return bigEndian(value, 1); }
-packet packet::fromU16(irr::u16 value) { return bigEndian(value, 2); }
-packet packet::fromU24(irr::u32 value) { return bigEndian(value, 3); }
-packet packet::fromU32(irr::u32 value) { return bigEndian(value, 4); }
-packet packet::fromU40(irr::u64 value) { return bigEndian(value, 5); }
-packet packet::fromU48(irr::u64 value) { return bigEndian(value, 6); }
-packet packet::fromU56(irr::u64 value) { return bigEndian(value, 7); }
-packet packet::fromU64(irr::u64 value) { return bigEndian(value, 8); }
+packet packet::fromU8(irr::u8 value)
+{
+	return bigEndian(value, 1);
+}
+packet packet::fromU16(irr::u16 value)
+{
+	return bigEndian(value, 2);
+}
+packet packet::fromU24(irr::u32 value)
+{
+	return bigEndian(value, 3);
+}
+packet packet::fromU32(irr::u32 value)
+{
+	return bigEndian(value, 4);
+}
+packet packet::fromU40(irr::u64 value)
+{
+	return bigEndian(value, 5);
+}
+packet packet::fromU48(irr::u64 value)
+{
+	return bigEndian(value, 6);
+}
+packet packet::fromU56(irr::u64 value)
+{
+	return bigEndian(value, 7);
+}
+packet packet::fromU64(irr::u64 value)
+{
+	return bigEndian(value, 8);
+}
 
 packet packet::fromInt(irr::u8 width, irr::u64 value)
 {

@@ -106,7 +106,11 @@ public:
 	//! Drops the bytes before the read position, which becomes 0.
 	void removeRead() { removeFront(ReadPos); }
 	//! Empties the packet; the room stays.
-	void clear() { Size = 0; ReadPos = 0; }
+	void clear()
+	{
+		Size = 0;
+		ReadPos = 0;
+	}
 	//! Makes room for at least that many bytes in total.
 	void reserve(irr::u32 capacity);
 	//! Resizes the content; new bytes are 0. The read position is clamped.

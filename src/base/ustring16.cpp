@@ -23,9 +23,18 @@ using orv::readLE32;
 const uchar32_t REPLACEMENT = 0xFFFD;
 const uchar32_t MAX_CODE_POINT = 0x10FFFF;
 
-bool isHighSurrogate(uchar16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
-bool isLowSurrogate(uchar16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
-bool isSurrogate(uchar32_t c) { return c >= 0xD800 && c <= 0xDFFF; }
+bool isHighSurrogate(uchar16_t u)
+{
+	return u >= 0xD800 && u <= 0xDBFF;
+}
+bool isLowSurrogate(uchar16_t u)
+{
+	return u >= 0xDC00 && u <= 0xDFFF;
+}
+bool isSurrogate(uchar32_t c)
+{
+	return c >= 0xD800 && c <= 0xDFFF;
+}
 
 uchar32_t sanitize(uchar32_t c)
 {
@@ -35,9 +44,12 @@ uchar32_t sanitize(uchar32_t c)
 void pushCodePoint(std::u16string& units, uchar32_t c)
 {
 	c = sanitize(c);
-	if (c < 0x10000) {
+	if (c < 0x10000)
+	{
 		units.push_back(static_cast<uchar16_t>(c));
-	} else {
+	}
+	else
+	{
 		c -= 0x10000;
 		units.push_back(static_cast<uchar16_t>(0xD800 + (c >> 10)));
 		units.push_back(static_cast<uchar16_t>(0xDC00 + (c & 0x3FF)));
@@ -48,7 +60,8 @@ void pushCodePoint(std::u16string& units, uchar32_t c)
 uchar32_t decodeAt(const std::u16string& units, size_t& i)
 {
 	uchar16_t u = units[i++];
-	if (isHighSurrogate(u) && i < units.size() && isLowSurrogate(units[i])) {
+	if (isHighSurrogate(u) && i < units.size() && isLowSurrogate(units[i]))
+	{
 		uchar32_t c = 0x10000 + ((static_cast<uchar32_t>(u) - 0xD800) << 10) + (units[i] - 0xDC00);
 		++i;
 		return c;
@@ -65,11 +78,10 @@ class CUnitSearch
 {
 public:
 	//! The pattern must not be empty.
-	explicit CUnitSearch(const std::u16string& pattern)
-		: Pattern(pattern)
-		, Border(pattern.size(), 0)
+	explicit CUnitSearch(const std::u16string& pattern) : Pattern(pattern), Border(pattern.size(), 0)
 	{
-		for (size_t i = 1, k = 0; i < Pattern.size(); ++i) {
+		for (size_t i = 1, k = 0; i < Pattern.size(); ++i)
+		{
 			while (k > 0 && Pattern[i] != Pattern[k])
 				k = Border[k - 1];
 			if (Pattern[i] == Pattern[k])
@@ -82,7 +94,8 @@ public:
 	size_t next(const std::u16string& text, size_t from) const
 	{
 		size_t k = 0;
-		for (size_t i = from; i < text.size(); ++i) {
+		for (size_t i = from; i < text.size(); ++i)
+		{
 			while (k > 0 && text[i] != Pattern[k])
 				k = Border[k - 1];
 			if (text[i] == Pattern[k])
@@ -104,11 +117,11 @@ private:
 class CCharacterSet
 {
 public:
-	explicit CCharacterSet(const ustring16& list)
-		: Basic(0x10000, false)
+	explicit CCharacterSet(const ustring16& list) : Basic(0x10000, false)
 	{
 		const std::u16string& units = list.toUTF16_std();
-		for (size_t i = 0; i < units.size();) {
+		for (size_t i = 0; i < units.size();)
+		{
 			const uchar32_t c = decodeAt(units, i);
 			if (c < 0x10000)
 				Basic[c] = true;
@@ -128,8 +141,7 @@ private:
 	std::u32string Astral;
 };
 
-template <class Char>
-size_t lengthOf(const Char* text)
+template <class Char> size_t lengthOf(const Char* text)
 {
 	size_t n = 0;
 	while (text[n])
@@ -142,7 +154,8 @@ size_t lengthOf(const Char* text)
 std::u16string& ustring16::units()
 {
 	std::u16string* p = body();
-	if (!p) {
+	if (!p)
+	{
 		p = new std::u16string();
 		setBody(p);
 	}
@@ -169,7 +182,8 @@ ustring16::ustring16(ustring16&& other) noexcept
 
 ustring16& ustring16::operator=(const ustring16& other)
 {
-	if (this != &other) {
+	if (this != &other)
+	{
 		if (body())
 			*body() = other.units();
 		else if (!other.empty())
@@ -180,7 +194,8 @@ ustring16& ustring16::operator=(const ustring16& other)
 
 ustring16& ustring16::operator=(ustring16&& other) noexcept
 {
-	if (this != &other) {
+	if (this != &other)
+	{
 		delete body();
 		setBody(other.body());
 		other.setBody(nullptr);
@@ -227,12 +242,15 @@ ustring16::ustring16(const wchar_t* text)
 	if (!text)
 		return;
 	const size_t n = lengthOf(text);
-	if (sizeof(wchar_t) == 4) {
+	if (sizeof(wchar_t) == 4)
+	{
 		std::u16string& Units = units();
 		Units.reserve(n);
 		for (size_t i = 0; i < n; ++i)
 			pushCodePoint(Units, static_cast<uchar32_t>(text[i]));
-	} else {
+	}
+	else
+	{
 		const std::u16string wide(text, text + n);
 		appendUTF16(wide.data(), wide.data() + n);
 	}
@@ -243,8 +261,7 @@ ustring16::ustring16(const stringc& utf8)
 	appendUTF8(utf8.c_str(), utf8.c_str() + utf8.size());
 }
 
-ustring16::ustring16(const stringw& text)
-	: ustring16(text.c_str())
+ustring16::ustring16(const stringw& text) : ustring16(text.c_str())
 {
 }
 
@@ -279,11 +296,14 @@ void ustring16::appendUTF8(const char* begin, const char* end)
 	// A UTF-8 text never has more code units than bytes.
 	Units.resize(start + static_cast<size_t>(end - begin));
 	uchar16_t* out = &Units[0] + start;
-	try {
+	try
+	{
 		uchar16_t* last = utf8::utf8to16(begin, end, out);
 		Units.resize(static_cast<size_t>(last - Units.data()));
 		return;
-	} catch (const utf8::exception&) {
+	}
+	catch (const utf8::exception&)
+	{
 	}
 	// Rare path: rewrite the bytes with U+FFFD for every broken sequence.
 	std::string repaired;
@@ -299,14 +319,20 @@ void ustring16::appendUTF16(const uchar16_t* begin, const uchar16_t* end)
 {
 	std::u16string& Units = units();
 	Units.reserve(Units.size() + static_cast<size_t>(end - begin));
-	for (const uchar16_t* p = begin; p != end; ++p) {
-		if (isHighSurrogate(*p) && p + 1 != end && isLowSurrogate(p[1])) {
+	for (const uchar16_t* p = begin; p != end; ++p)
+	{
+		if (isHighSurrogate(*p) && p + 1 != end && isLowSurrogate(p[1]))
+		{
 			Units.push_back(p[0]);
 			Units.push_back(p[1]);
 			++p;
-		} else if (isHighSurrogate(*p) || isLowSurrogate(*p)) {
+		}
+		else if (isHighSurrogate(*p) || isLowSurrogate(*p))
+		{
 			Units.push_back(static_cast<uchar16_t>(REPLACEMENT));
-		} else {
+		}
+		else
+		{
 			Units.push_back(*p);
 		}
 	}
@@ -335,21 +361,26 @@ ustring16& ustring16::loadDataStream(const char* data, size_t length)
 		return *this;
 	const unsigned char* bytes = reinterpret_cast<const unsigned char*>(data);
 	// UTF-32 LE first: its mark begins with the UTF-16 LE mark.
-	if (length >= 4 && bytes[0] == 0xFF && bytes[1] == 0xFE && bytes[2] == 0 && bytes[3] == 0) {
+	if (length >= 4 && bytes[0] == 0xFF && bytes[1] == 0xFE && bytes[2] == 0 && bytes[3] == 0)
+	{
 		Units.reserve((length - 4) / 4);
 		size_t i = 4;
 		for (; i + 4 <= length; i += 4)
 			pushCodePoint(Units, readLE32(bytes + i));
 		if (i != length)
 			pushCodePoint(Units, REPLACEMENT);
-	} else if (length >= 4 && bytes[0] == 0 && bytes[1] == 0 && bytes[2] == 0xFE && bytes[3] == 0xFF) {
+	}
+	else if (length >= 4 && bytes[0] == 0 && bytes[1] == 0 && bytes[2] == 0xFE && bytes[3] == 0xFF)
+	{
 		Units.reserve((length - 4) / 4);
 		size_t i = 4;
 		for (; i + 4 <= length; i += 4)
 			pushCodePoint(Units, readBE32(bytes + i));
 		if (i != length)
 			pushCodePoint(Units, REPLACEMENT);
-	} else if (length >= 2 && ((bytes[0] == 0xFF && bytes[1] == 0xFE) || (bytes[0] == 0xFE && bytes[1] == 0xFF))) {
+	}
+	else if (length >= 2 && ((bytes[0] == 0xFF && bytes[1] == 0xFE) || (bytes[0] == 0xFE && bytes[1] == 0xFF)))
+	{
 		const bool little = bytes[0] == 0xFF;
 		std::u16string raw;
 		raw.reserve((length - 2) / 2);
@@ -359,9 +390,13 @@ ustring16& ustring16::loadDataStream(const char* data, size_t length)
 		appendUTF16(raw.data(), raw.data() + raw.size());
 		if (i != length)
 			pushCodePoint(Units, REPLACEMENT);
-	} else if (length >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) {
+	}
+	else if (length >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF)
+	{
 		appendUTF8(data + 3, data + length);
-	} else {
+	}
+	else
+	{
 		appendUTF8(data, data + length);
 	}
 	return *this;
@@ -373,11 +408,14 @@ std::string ustring16::toUTF8_std() const
 	// One code unit never needs more than three bytes.
 	std::string out(Units.size() * 3, '\0');
 	char* first = &out[0];
-	try {
+	try
+	{
 		char* last = utf8::utf16to8(Units.begin(), Units.end(), first);
 		out.resize(static_cast<size_t>(last - first));
 		return out;
-	} catch (const utf8::exception&) {
+	}
+	catch (const utf8::exception&)
+	{
 	}
 	// Unreachable while the content stays well-formed; kept as a safe fallback.
 	out.clear();
@@ -407,7 +445,8 @@ std::u32string ustring16::toUTF32_s() const
 std::wstring ustring16::toWCHAR_std() const
 {
 	const std::u16string& Units = units();
-	if (sizeof(wchar_t) == 4) {
+	if (sizeof(wchar_t) == 4)
+	{
 		std::wstring out;
 		out.reserve(Units.size());
 		size_t i = 0;
@@ -438,7 +477,8 @@ size_t ustring16::unitOffset(u32 index) const
 {
 	const std::u16string& Units = units();
 	size_t i = 0;
-	for (u32 n = 0; n < index; ++n) {
+	for (u32 n = 0; n < index; ++n)
+	{
 		if (i >= Units.size())
 			return std::u16string::npos;
 		decodeAt(Units, i);
@@ -494,12 +534,30 @@ ustring16& ustring16::operator+=(uchar32_t c)
 	return append(c);
 }
 
-ustring16& ustring16::operator+=(short number) { return *this += static_cast<long long>(number); }
-ustring16& ustring16::operator+=(unsigned short number) { return *this += static_cast<unsigned long long>(number); }
-ustring16& ustring16::operator+=(int number) { return *this += static_cast<long long>(number); }
-ustring16& ustring16::operator+=(unsigned int number) { return *this += static_cast<unsigned long long>(number); }
-ustring16& ustring16::operator+=(long number) { return *this += static_cast<long long>(number); }
-ustring16& ustring16::operator+=(unsigned long number) { return *this += static_cast<unsigned long long>(number); }
+ustring16& ustring16::operator+=(short number)
+{
+	return *this += static_cast<long long>(number);
+}
+ustring16& ustring16::operator+=(unsigned short number)
+{
+	return *this += static_cast<unsigned long long>(number);
+}
+ustring16& ustring16::operator+=(int number)
+{
+	return *this += static_cast<long long>(number);
+}
+ustring16& ustring16::operator+=(unsigned int number)
+{
+	return *this += static_cast<unsigned long long>(number);
+}
+ustring16& ustring16::operator+=(long number)
+{
+	return *this += static_cast<long long>(number);
+}
+ustring16& ustring16::operator+=(unsigned long number)
+{
+	return *this += static_cast<unsigned long long>(number);
+}
 
 ustring16& ustring16::operator+=(long long number)
 {
@@ -589,7 +647,8 @@ s32 ustring16::findLast(uchar32_t c, s32 start) const
 	const std::u16string& Units = units();
 	s32 found = -1;
 	size_t i = 0;
-	for (s32 index = 0; i < Units.size(); ++index) {
+	for (s32 index = 0; i < Units.size(); ++index)
+	{
 		if (start >= 0 && index > start)
 			break;
 		if (decodeAt(Units, i) == c)
@@ -684,7 +743,8 @@ ustring16& ustring16::replace(const ustring16& toReplace, const ustring16& repla
 	std::u16string result;
 	result.reserve(Units.size());
 	size_t i = 0;
-	for (size_t at; (at = search.next(Units, i)) != std::u16string::npos; i = at + toReplace.units().size()) {
+	for (size_t at; (at = search.next(Units, i)) != std::u16string::npos; i = at + toReplace.units().size())
+	{
 		result.append(Units, i, at - i);
 		result += replaceWith.units();
 	}
@@ -714,7 +774,8 @@ ustring16& ustring16::removeChars(const ustring16& characters)
 	std::u16string result;
 	result.reserve(Units.size());
 	size_t i = 0;
-	while (i < Units.size()) {
+	while (i < Units.size())
+	{
 		const size_t from = i;
 		if (!set.holds(decodeAt(Units, i)))
 			result.append(Units, from, i - from);
@@ -726,7 +787,8 @@ ustring16& ustring16::removeChars(const ustring16& characters)
 ustring16& ustring16::trim(const ustring16& whitespace)
 {
 	const s32 begin = findFirstCharNotInList(whitespace);
-	if (begin < 0) {
+	if (begin < 0)
+	{
 		*this = ustring16();
 		return *this;
 	}

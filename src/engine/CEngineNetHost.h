@@ -2,8 +2,7 @@
 
 #include "net/INetParseHost.h"
 
-namespace orv
-{
+namespace orv {
 
 class CGameEngine;
 
@@ -11,27 +10,27 @@ class CGameEngine;
 class CEngineNetHost : public INetParseHost
 {
 public:
-    explicit CEngineNetHost(CGameEngine& engine) : Engine(engine) {}
+	explicit CEngineNetHost(CGameEngine& engine) : Engine(engine) {}
 
-    irr::IrrlichtDevice* getDevice() override;
-    irr::core::stringc getDownloadRoot() override;
-    CFileTransfers& getFileTransfers() override;
-    void closeConnection() override;
-    void leaveLoginScreen() override;
-    void installPlayReceiver() override;
-    void setOnline(bool online) override;
-    void setGameRunning(bool running) override;
-    void replaceParser(CNetParse* next) override;
-    script::CScriptManager* getScriptManager() override;
-    script::CScriptModule* getClientModule() override;
-    CAttributeList* getServerAttributes() override;
-    void createSceneObject(irr::u32 id, irr::u8 type, const irr::core::ustring16& className) override;
-    bool removeSceneObject(irr::u32 id) override;
-    CSceneObject* getPlayerObject() override;
-    void setPlayerObject(CSceneObject* object) override;
+	irr::IrrlichtDevice* getDevice() override;
+	irr::core::stringc getDownloadRoot() override;
+	CFileTransfers& getFileTransfers() override;
+	void closeConnection() override;
+	void leaveLoginScreen() override;
+	void installPlayReceiver() override;
+	void setOnline(bool online) override;
+	void setGameRunning(bool running) override;
+	void replaceParser(CNetParse* next) override;
+	script::CScriptManager* getScriptManager() override;
+	script::CScriptModule* getClientModule() override;
+	CAttributeList* getServerAttributes() override;
+	void createSceneObject(irr::u32 id, irr::u8 type, const irr::core::ustring16& className) override;
+	bool removeSceneObject(irr::u32 id) override;
+	CSceneObject* getPlayerObject() override;
+	void setPlayerObject(CSceneObject* object) override;
 
 private:
-    CGameEngine& Engine;
+	CGameEngine& Engine;
 };
 
 } // namespace orv

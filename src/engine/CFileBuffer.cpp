@@ -12,8 +12,7 @@ CFileBuffer::CFileBuffer(const irr::u8* data, irr::u32 count)
 		Bytes.assign(data, data + count);
 }
 
-CFileBuffer::CFileBuffer(irr::io::IFileSystem* fileSystem, const irr::core::ustring16& fileName)
-	: FileName(fileName)
+CFileBuffer::CFileBuffer(irr::io::IFileSystem* fileSystem, const irr::core::ustring16& fileName) : FileName(fileName)
 {
 	load(fileSystem, fileName);
 }
@@ -26,7 +25,8 @@ bool CFileBuffer::load(irr::io::IFileSystem* fileSystem, const irr::core::ustrin
 	if (!file)
 		return false;
 	const long size = file->getSize();
-	if (size < 0 || static_cast<unsigned long>(size) > MAX_FILE_SIZE) {
+	if (size < 0 || static_cast<unsigned long>(size) > MAX_FILE_SIZE)
+	{
 		file->drop();
 		return false;
 	}

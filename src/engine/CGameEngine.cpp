@@ -38,7 +38,8 @@ void publish(CGameEngine* engine)
 
 CGameEngine* CGameEngine::getInstance()
 {
-	if (!engineInstance) {
+	if (!engineInstance)
+	{
 		engineInstance = new (std::nothrow) CGameEngine();
 		publish(engineInstance);
 	}
@@ -94,7 +95,8 @@ CGameEngine::~CGameEngine()
 	writeSettings();
 
 	// The audio thread ends here, before anything it could reach goes.
-	if (AudioManager) {
+	if (AudioManager)
+	{
 		AudioManager->releaseAllSources();
 		AudioManager->shutdown();
 		audio::destroyAudioManager(AudioManager);
@@ -103,7 +105,8 @@ CGameEngine::~CGameEngine()
 	}
 
 	// The skin keeps its own reference until the GUI goes with the device.
-	if (Font) {
+	if (Font)
+	{
 		Font->drop();
 		Font = nullptr;
 	}
@@ -115,7 +118,8 @@ CGameEngine::~CGameEngine()
 	// Their teardown calls into the script engine, which goes with the host.
 	destroyScripts();
 
-	if (Device) {
+	if (Device)
+	{
 		Device->getSceneManager()->clear();
 		destroyWorldCaches();
 		Device->drop();
@@ -128,7 +132,8 @@ CGameEngine::~CGameEngine()
 
 void CGameEngine::setGameRunning(bool running)
 {
-	if (running && !GameRunning) {
+	if (running && !GameRunning)
+	{
 		if (Device)
 			LastFrameTime = Device->getTimer()->getTime();
 		if (CPhysicsManager* physics = CPhysicsManager::getExistingInstance())

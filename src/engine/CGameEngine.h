@@ -44,7 +44,7 @@ namespace audio {
 class IAudioManager;
 class IAudioSource;
 class IListener;
-}
+} // namespace audio
 namespace script {
 class CScriptManager;
 class CScriptModule;

@@ -68,7 +68,8 @@ void CGameEngine::resetSession()
 	// The old client script lets go of whatever its globals held.
 	if (ClientModule && ScriptManager)
 		ClientModule->setManager(ScriptManager);
-	if (CObjectManager* objects = CObjectManager::getExistingInstance()) {
+	if (CObjectManager* objects = CObjectManager::getExistingInstance())
+	{
 		std::vector<irr::u32> ids;
 		for (const auto& entry : objects->getSceneObjects())
 			ids.push_back(entry.first);

@@ -50,7 +50,8 @@ void setDefaultNumber(CIniSection* section, const char* key, irr::s32 value)
 bool CGameEngine::init()
 {
 	// 1. The level loader record, with the engine's callbacks.
-	if (CLevelLoader* levels = CLevelLoader::getInstance()) {
+	if (CLevelLoader* levels = CLevelLoader::getInstance())
+	{
 		levels->onObjectLoaded = onObjectLoaded;
 		levels->onClassCreated = onClassCreated;
 	}
@@ -128,7 +129,8 @@ bool CGameEngine::init()
 
 bool CGameEngine::createFileSystemDevice()
 {
-	Device = irr::createDevice(irr::video::EDT_NULL, irr::core::dimension2du(640, 480), 16, false, false, false, nullptr);
+	Device = irr::createDevice(
+		irr::video::EDT_NULL, irr::core::dimension2du(640, 480), 16, false, false, false, nullptr);
 	if (!Device)
 		return false;
 
@@ -175,8 +177,8 @@ void CGameEngine::initFont()
 
 void CGameEngine::initStringTables()
 {
-	irr::stringtable::CStringTable::loadDirectory(StringTables, "translations", Device->getFileSystem(),
-		Device->getLogger());
+	irr::stringtable::CStringTable::loadDirectory(
+		StringTables, "translations", Device->getFileSystem(), Device->getLogger());
 	irr::stringtable::CStringTable::setActiveLanguage(StringTables, Settings.getSection("Language")->get("language"));
 }
 
@@ -186,8 +188,8 @@ bool CGameEngine::createWindowDevice(const SWindowChoice& choice)
 	if (!Device)
 		return false;
 	if (choice.dx9Replaced)
-		Device->getLogger()->log("core", "Direct3D 9 is not available on this platform; drawing with OpenGL.",
-			irr::ELL_WARNING);
+		Device->getLogger()->log(
+			"core", "Direct3D 9 is not available on this platform; drawing with OpenGL.", irr::ELL_WARNING);
 	return true;
 }
 

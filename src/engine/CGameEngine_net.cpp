@@ -10,86 +10,85 @@
 #include <ILogger.h>
 #include <ITimer.h>
 
-namespace orv
-{
+namespace orv {
 
 void CGameEngine::initNetwork()
 {
-    // 13. The login phase comes first.
-    Parsers.replace(new CNetParse_Login(NetHost));
+	// 13. The login phase comes first.
+	Parsers.replace(new CNetParse_Login(NetHost));
 
-    // 14. One TCP client socket for the whole run; it connects from the login screen.
-    Socket = new net::CSocket();
-    Socket->setDescription("net");
-    if (Socket->getState() == net::ESS_DISCONNECTED)
-    {
-        Socket->setProtocol(net::ESP_TCP);
-        Socket->setType(net::EST_CLIENT);
-    }
-    SendQueue.setSocket(Socket);
-    SendQueue.setLogger(Device ? Device->getLogger() : nullptr);
+	// 14. One TCP client socket for the whole run; it connects from the login screen.
+	Socket = new net::CSocket();
+	Socket->setDescription("net");
+	if (Socket->getState() == net::ESS_DISCONNECTED)
+	{
+		Socket->setProtocol(net::ESP_TCP);
+		Socket->setType(net::EST_CLIENT);
+	}
+	SendQueue.setSocket(Socket);
+	SendQueue.setLogger(Device ? Device->getLogger() : nullptr);
 
-    // 15. Both keystreams from their start.
-    IncomingCipher.reset(0);
-    SendQueue.resetCipher(0);
+	// 15. Both keystreams from their start.
+	IncomingCipher.reset(0);
+	SendQueue.resetCipher(0);
 }
 
 void CGameEngine::destroyNetwork()
 {
-    if (!Socket)
-        return;
-    if (Socket->getState() != net::ESS_DISCONNECTED)
-        Socket->destroy();
-    SendQueue.setSocket(nullptr);
-    delete Socket;
-    Socket = nullptr;
+	if (!Socket)
+		return;
+	if (Socket->getState() != net::ESS_DISCONNECTED)
+		Socket->destroy();
+	SendQueue.setSocket(nullptr);
+	delete Socket;
+	Socket = nullptr;
 }
 
 bool CGameEngine::updateNetwork()
 {
-    if (!Socket || Socket->getState() == net::ESS_DISCONNECTED)
-    {
-        LastFrameTime = Device->getTimer()->getTime();
-        // Once: the game stops, so later frames only keep the clock.
-        if (GameRunning)
-            returnToLoginScreen();
-        return false;
-    }
+	if (!Socket || Socket->getState() == net::ESS_DISCONNECTED)
+	{
+		LastFrameTime = Device->getTimer()->getTime();
+		// Once: the game stops, so later frames only keep the clock.
+		if (GameRunning)
+			returnToLoginScreen();
+		return false;
+	}
 
-    if (SendQueue.hasPending())
-        SendQueue.flush();
+	if (SendQueue.hasPending())
+		SendQueue.flush();
 
-    net::CReceiveStream stream(ReceiveBuffer, DecodedBytes);
-    const net::packet received = Socket->receive();
-    stream.append(received.getData(), received.getSize());
-    // Each frame meets the parser that is current when it comes up, so a switch serves the next one.
-    net::CFrameDispatcher dispatcher(IncomingCipher, Parsers, Device->getLogger());
-    stream.process(dispatcher);
-    return true;
+	net::CReceiveStream stream(ReceiveBuffer, DecodedBytes);
+	const net::packet received = Socket->receive();
+	stream.append(received.getData(), received.getSize());
+	// Each frame meets the parser that is current when it comes up, so a switch serves the next one.
+	net::CFrameDispatcher dispatcher(IncomingCipher, Parsers, Device->getLogger());
+	stream.process(dispatcher);
+	return true;
 }
 
 bool CGameEngine::decompressBlock(net::packet& block)
 {
-    return net::decodeBlock(IncomingCipher, block, Device ? Device->getLogger() : nullptr);
+	return net::decodeBlock(IncomingCipher, block, Device ? Device->getLogger() : nullptr);
 }
 
 void CGameEngine::sendPacket(net::packet packet)
 {
-    if (!Online || packet.isEmpty())
-        return;
-    SendQueue.pushPayload(packet);
+	if (!Online || packet.isEmpty())
+		return;
+	SendQueue.pushPayload(packet);
 }
 
 void CGameEngine::sendLogin(const irr::core::stringw& userName, const irr::core::stringw& password)
 {
-    Online = 1;
-    // Nothing of an earlier connection may leak into this one, before the keystreams start anew.
-    SendQueue.clear();
-    ReceiveBuffer.clear();
-    DecodedBytes.clear();
-    FileTransfers.clear();
-    Parsers.replace(new CNetParse_Login(NetHost));
-    net::sendLogin(SendQueue, IncomingCipher, userName, password);
+	Online = 1;
+	// Nothing of an earlier connection may leak into this one, before the keystreams start anew.
+	SendQueue.clear();
+	ReceiveBuffer.clear();
+	DecodedBytes.clear();
+	FileTransfers.clear();
+	Parsers.replace(new CNetParse_Login(NetHost));
+	net::sendLogin(SendQueue, IncomingCipher, userName, password);
 }
 
 } // namespace orv

@@ -38,7 +38,8 @@ void CGameEngine::render()
 
 	// The caption is rebuilt only when the rate changed.
 	const irr::s32 frameRate = VideoDriver->getFPS();
-	if (frameRate != LastFrameRate) {
+	if (frameRate != LastFrameRate)
+	{
 		irr::core::stringw caption(L"Orv ");
 		caption += VERSION_TEXT;
 		caption += L" [";
@@ -62,7 +63,8 @@ void CGameEngine::placeListener()
 	const auto node = SceneNodes.find(PlayerObject);
 	if (node != SceneNodes.end() && node->second)
 		at = node->second->getAbsolutePosition();
-	Listener->setPosition(audio::CVector3(at.X + LISTENER_OFFSET.X, at.Y + LISTENER_OFFSET.Y, at.Z + LISTENER_OFFSET.Z));
+	Listener->setPosition(
+		audio::CVector3(at.X + LISTENER_OFFSET.X, at.Y + LISTENER_OFFSET.Y, at.Z + LISTENER_OFFSET.Z));
 }
 
 } // namespace orv

@@ -22,7 +22,8 @@ void CGameEngine::initScripts()
 	ScriptManager = new script::CScriptManager(Device->getLogger(), script::registerWorldAPI);
 
 	// 23. The engine's own single objects, reached through their globals.
-	if (asIScriptEngine* engine = ScriptManager->getEngine()) {
+	if (asIScriptEngine* engine = ScriptManager->getEngine())
+	{
 		engine->RegisterObjectType("GameEngine", 0, asOBJ_REF | asOBJ_NOHANDLE);
 		engine->RegisterObjectType("CameraManager", 0, asOBJ_REF | asOBJ_NOHANDLE);
 		engine->RegisterObjectType("GUIEngine", 0, asOBJ_REF | asOBJ_NOHANDLE);

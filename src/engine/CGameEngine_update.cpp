@@ -24,8 +24,7 @@ namespace {
 // frame's script budget.
 struct SScriptFrame
 {
-	explicit SScriptFrame(script::CScriptManager* scripts)
-		: Scripts(scripts)
+	explicit SScriptFrame(script::CScriptManager* scripts) : Scripts(scripts)
 	{
 		if (Scripts)
 			Scripts->beginFrame();
@@ -69,8 +68,8 @@ void takeSnapshot(const CObjectManager& objects, SObjectSnapshot& snapshot)
 }
 
 //! The registry's object of the entry's id now; null once it has left.
-CSceneObject* currentObject(const CObjectManager& objects, const SObjectSnapshot& snapshot,
-	const std::pair<irr::u32, CSceneObject*>& entry)
+CSceneObject* currentObject(
+	const CObjectManager& objects, const SObjectSnapshot& snapshot, const std::pair<irr::u32, CSceneObject*>& entry)
 {
 	return snapshot.revision == objects.getRevision() ? entry.second : objects.getSceneObject(entry.first);
 }
@@ -84,8 +83,8 @@ const size_t FIELDS_AHEAD = 2 * SYNC_AHEAD;
 
 //! Starts loading what the walk at entry i will soon need. Only while the
 //! registry is unchanged: an entry's object may be gone after a change.
-void prefetchAhead(const CObjectManager& objects, const SObjectSnapshot& snapshot, size_t i,
-	CSceneObject::ESyncPhase phase)
+void prefetchAhead(
+	const CObjectManager& objects, const SObjectSnapshot& snapshot, size_t i, CSceneObject::ESyncPhase phase)
 {
 	if (snapshot.revision != objects.getRevision())
 		return;
@@ -195,11 +194,13 @@ void writeBackAndSend(CGameEngine& engine, CObjectManager& objects, SObjectSnaps
 		AttributeIdSet<irr::s32>& engineIds = object->getChangedEngineAttributes();
 		AttributeIdSet<irr::u16>& classIds = object->getChangedClassAttributes();
 		if (online && !engineIds.empty())
-			engine.sendPacket(buildChangePacket(PACKET_ENGINE_ATTRIBUTES, id, engineIds,
+			engine.sendPacket(buildChangePacket(
+				PACKET_ENGINE_ATTRIBUTES, id, engineIds,
 				[object](irr::s32 attributeId) { return object->getEngineAttribute(attributeId); },
 				[](irr::s32 attributeId) { return net::packet::fromU8(static_cast<irr::u8>(attributeId)); }));
 		if (online && !classIds.empty())
-			engine.sendPacket(buildChangePacket(PACKET_CLASS_ATTRIBUTES, id, classIds,
+			engine.sendPacket(buildChangePacket(
+				PACKET_CLASS_ATTRIBUTES, id, classIds,
 				[object](irr::u16 attributeId) { return object->getClassAttributes().findById(attributeId); },
 				[](irr::u16 attributeId) { return net::packet::fromU16(attributeId); }));
 		engineIds.clear();

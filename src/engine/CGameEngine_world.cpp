@@ -57,7 +57,8 @@ bool touchesCircle(const b2Fixture* fixture, const b2CircleShape& circle)
 	b2Manifold manifold;
 	manifold.pointCount = 0;
 	const b2Shape* shape = fixture->GetShape();
-	switch (shape->GetType()) {
+	switch (shape->GetType())
+	{
 	case b2Shape::e_circle:
 		b2CollideCircles(&manifold, static_cast<const b2CircleShape*>(shape), at, &circle, still);
 		return manifold.pointCount > 0;
@@ -67,10 +68,12 @@ bool touchesCircle(const b2Fixture* fixture, const b2CircleShape& circle)
 	case b2Shape::e_polygon:
 		b2CollidePolygonAndCircle(&manifold, static_cast<const b2PolygonShape*>(shape), at, &circle, still);
 		return manifold.pointCount > 0;
-	case b2Shape::e_chain: {
+	case b2Shape::e_chain:
+	{
 		// Edge by edge: a chain touches when one of its edges does.
 		const b2ChainShape* chain = static_cast<const b2ChainShape*>(shape);
-		for (irr::s32 i = 0; i < chain->GetChildCount(); ++i) {
+		for (irr::s32 i = 0; i < chain->GetChildCount(); ++i)
+		{
 			b2EdgeShape edge;
 			chain->GetChildEdge(&edge, i);
 			manifold.pointCount = 0;
@@ -100,11 +103,15 @@ CAnimation* CGameEngine::getAnimation(const ustring16& name)
 		return found->second;
 
 	CAnimation* animation = nullptr;
-	if (Device) {
+	if (Device)
+	{
 		CEngineAnimationContent content(*this);
-		try {
+		try
+		{
 			animation = new CAnimation(name, Device->getFileSystem(), content);
-		} catch (...) {
+		}
+		catch (...)
+		{
 			animation = nullptr;
 		}
 	}
@@ -157,15 +164,16 @@ audio::IAudioSource* CGameEngine::getSound(const ustring16& fileName)
 	const long size = file->getSize();
 	// A sound is read whole: one larger than any the client reads whole is
 	// refused, as is a size the audio library cannot count.
-	if (dot == std::string::npos || size < 0 || static_cast<unsigned long>(size) > CFileBuffer::MAX_FILE_SIZE) {
+	if (dot == std::string::npos || size < 0 || static_cast<unsigned long>(size) > CFileBuffer::MAX_FILE_SIZE)
+	{
 		file->drop();
 		return nullptr;
 	}
 	std::vector<char> bytes(static_cast<size_t>(size));
 	const irr::s32 read = bytes.empty() ? 0 : file->read(bytes.data(), static_cast<irr::u32>(size));
 	file->drop();
-	cached = AudioManager->createFromMemory(name.c_str(), bytes.data(), read < 0 ? 0 : read,
-	                                        name.substr(dot + 1).c_str());
+	cached = AudioManager->createFromMemory(
+		name.c_str(), bytes.data(), read < 0 ? 0 : read, name.substr(dot + 1).c_str());
 	return cached;
 }
 
@@ -192,8 +200,10 @@ CSceneObject* CGameEngine::addSceneObject(CSceneObject* object)
 	irr::scene::ISceneNode* root = scene->getRootSceneNode();
 	const ustring16 imageName = object->getEngineAttribute(EP_IMAGE)->getString();
 
-	switch (object->getType()) {
-	case ESOT_STATIC: {
+	switch (object->getType())
+	{
+	case ESOT_STATIC:
+	{
 		object->setNodeSyncCallback(syncImageNode);
 		C2DImageSceneNode* node = new C2DImageSceneNode(nullptr, root, scene);
 		SceneNodes[object] = node;
@@ -203,7 +213,8 @@ CSceneObject* CGameEngine::addSceneObject(CSceneObject* object)
 			node->setImage(findImage(imageName));
 		break;
 	}
-	case ESOT_ANIMATED: {
+	case ESOT_ANIMATED:
+	{
 		object->setNodeSyncCallback(syncAnimatedNode);
 		CAnimatedSpriteSceneNode* node = new CAnimatedSpriteSceneNode(root, scene);
 		SceneNodes[object] = node;
@@ -215,7 +226,8 @@ CSceneObject* CGameEngine::addSceneObject(CSceneObject* object)
 					node->setStopped(false);
 		break;
 	}
-	case ESOT_TILED: {
+	case ESOT_TILED:
+	{
 		object->setNodeSyncCallback(syncImageNode);
 		C2DImageSceneNode* node = new C2DImageSceneNode(nullptr, root, scene);
 		SceneNodes[object] = node;
@@ -257,7 +269,8 @@ bool CGameEngine::removeSceneObject(irr::u32 id)
 	// Held until the end: the manager's reference may be the last one.
 	object->grab();
 	const auto node = SceneNodes.find(object);
-	if (node != SceneNodes.end()) {
+	if (node != SceneNodes.end())
+	{
 		if (node->second)
 			node->second->remove();
 		SceneNodes.erase(node);
@@ -301,7 +314,8 @@ irr::u32 CGameEngine::sendEvent(CSceneObject* sender, const ustring16& event, co
 	// it is one fixture and receives once.
 	std::vector<CSceneObject*> receivers;
 	std::unordered_set<const b2Fixture*> seen;
-	for (b2Fixture* fixture : query.Fixtures) {
+	for (b2Fixture* fixture : query.Fixtures)
+	{
 		if (!seen.insert(fixture).second || !fixture->GetBody() || !touchesCircle(fixture, circle))
 			continue;
 		CSceneObject* object = CPhysicsManager::getBodyObject(fixture->GetBody());
@@ -312,8 +326,10 @@ irr::u32 CGameEngine::sendEvent(CSceneObject* sender, const ustring16& event, co
 	}
 
 	irr::u32 deliveries = 0;
-	for (CSceneObject* object : receivers) {
-		if (definesOnEvent(object)) {
+	for (CSceneObject* object : receivers)
+	{
+		if (definesOnEvent(object))
+		{
 			object->getBinding()->callCallback(CALLBACK_ON_EVENT, record, object);
 			++deliveries;
 		}

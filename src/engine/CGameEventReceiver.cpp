@@ -29,7 +29,8 @@ void onMouse(CGameEngine& engine, const irr::SEvent::SMouseInput& mouse)
 {
 	net::packet arguments = net::packet::fromU32(static_cast<irr::u32>(mouse.X));
 	arguments.append(net::packet::fromU32(static_cast<irr::u32>(mouse.Y)));
-	switch (mouse.Event) {
+	switch (mouse.Event)
+	{
 	case irr::EMIE_LMOUSE_PRESSED_DOWN:
 		queue(engine, ESEI_MOUSE_DOWN, std::move(arguments.append(net::packet::fromU8(0))));
 		break;
@@ -66,13 +67,16 @@ bool CGameEventReceiver::OnEvent(const irr::SEvent& event)
 	CGameEngine* engine = CGameEngine::getInstance();
 	if (!engine)
 		return false;
-	if (event.EventType == irr::EET_KEY_INPUT_EVENT) {
+	if (event.EventType == irr::EET_KEY_INPUT_EVENT)
+	{
 		// A key let go while no game runs is still let go.
 		if (!engine->isGameRunning())
 			engine->setKeyState(event.KeyInput.Key, event.KeyInput.PressedDown);
 		else
 			onKey(*engine, event.KeyInput);
-	} else if (event.EventType == irr::EET_MOUSE_INPUT_EVENT && engine->isGameRunning()) {
+	}
+	else if (event.EventType == irr::EET_MOUSE_INPUT_EVENT && engine->isGameRunning())
+	{
 		onMouse(*engine, event.MouseInput);
 	}
 	return false;

@@ -52,7 +52,8 @@ ustring16 CIniSection::get(const ustring16& key) const
 void CIniSection::set(const ustring16& key, const ustring16& value)
 {
 	const auto found = Values.find(key);
-	if (found != Values.end()) {
+	if (found != Values.end())
+	{
 		found->second = value;
 		return;
 	}
@@ -83,7 +84,8 @@ void CIniFile::parseText(const ustring16& text)
 	const std::u16string& units = text.toUTF16_std();
 	std::unique_ptr<CIniSection> reading;
 	size_t lineStart = 0;
-	while (lineStart < units.size()) {
+	while (lineStart < units.size())
+	{
 		size_t lineEnd = units.find_first_of(u"\r\n", lineStart);
 		if (lineEnd == std::u16string::npos)
 			lineEnd = units.size();
@@ -91,7 +93,8 @@ void CIniFile::parseText(const ustring16& text)
 		lineStart = lineEnd + 1;
 		if (line.empty())
 			continue;
-		if (line.front() == u'[' && line.back() == u']') {
+		if (line.front() == u'[' && line.back() == u']')
+		{
 			if (reading)
 				enter(std::move(reading));
 			reading.reset(new CIniSection(ustring16(line.substr(1, line.size() > 2 ? line.size() - 2 : 0))));
@@ -120,12 +123,15 @@ void CIniFile::enter(std::unique_ptr<CIniSection> section)
 std::vector<irr::u8> CIniFile::compose() const
 {
 	std::string text;
-	for (const std::vector<CIniSection*>* order : {&SectionOrder, &CreatedOrder}) {
-		for (const CIniSection* section : *order) {
+	for (const std::vector<CIniSection*>* order : {&SectionOrder, &CreatedOrder})
+	{
+		for (const CIniSection* section : *order)
+		{
 			text += '[';
 			appendOneLine(text, section->getName());
 			text += "]\r\n";
-			for (const ustring16& key : section->getKeyOrder()) {
+			for (const ustring16& key : section->getKeyOrder())
+			{
 				appendOneLine(text, key);
 				text += " = ";
 				appendOneLine(text, section->get(key));

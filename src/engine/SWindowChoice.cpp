@@ -15,12 +15,15 @@ SWindowChoice chooseWindow(const CIniSection& window)
 {
 	SWindowChoice choice;
 	const irr::core::ustring16 driver = window.get("driver");
-	if (driver == "dx9") {
+	if (driver == "dx9")
+	{
 		if (irr::IrrlichtDevice::isDriverSupported(irr::video::EDT_DIRECT3D9))
 			choice.driver = irr::video::EDT_DIRECT3D9;
 		else
 			choice.dx9Replaced = true;
-	} else if (driver == "software") {
+	}
+	else if (driver == "software")
+	{
 		choice.driver = irr::video::EDT_BURNINGSVIDEO;
 	}
 

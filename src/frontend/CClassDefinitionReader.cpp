@@ -37,11 +37,15 @@ void CClassDefinitionReader::read(const irr::io::path& fileName)
 	if (!Reader)
 		return;
 
-	while (Reader->read()) {
-		if (isElement(*Reader, "orvclasses")) {
+	while (Reader->read())
+	{
+		if (isElement(*Reader, "orvclasses"))
+		{
 			if (Reader->getAttributeValueAsInt("version") != CLASSES_VERSION)
 				break;
-		} else if (isElement(*Reader, "objectclasses") && !Reader->isEmptyElement()) {
+		}
+		else if (isElement(*Reader, "objectclasses") && !Reader->isEmptyElement())
+		{
 			readClasses();
 		}
 	}
@@ -55,7 +59,8 @@ void CClassDefinitionReader::readClasses()
 	CObjectManager* objects = CObjectManager::getInstance();
 	if (!objects)
 		return;
-	while (Reader->read() && !isElementEnd(*Reader, "objectclasses")) {
+	while (Reader->read() && !isElementEnd(*Reader, "objectclasses"))
+	{
 		if (!isElement(*Reader, "class"))
 			continue;
 		const ustring16 name = attributeText(*Reader, "name");
@@ -73,10 +78,14 @@ void CClassDefinitionReader::readClasses()
 
 void CClassDefinitionReader::readClass(CObjectClass& objectClass)
 {
-	while (Reader->read() && !isElementEnd(*Reader, "class")) {
-		if (isElement(*Reader, "attribute")) {
+	while (Reader->read() && !isElementEnd(*Reader, "class"))
+	{
+		if (isElement(*Reader, "attribute"))
+		{
 			readAttribute(objectClass);
-		} else if (isElement(*Reader, "script")) {
+		}
+		else if (isElement(*Reader, "script"))
+		{
 			if (!Reader->isEmptyElement())
 				readScriptText(objectClass);
 			else
@@ -98,7 +107,8 @@ void CClassDefinitionReader::readAttribute(CObjectClass& objectClass)
 
 void CClassDefinitionReader::readScriptText(CObjectClass& objectClass)
 {
-	while (Reader->read() && !isElementEnd(*Reader, "script")) {
+	while (Reader->read() && !isElementEnd(*Reader, "script"))
+	{
 		if (Reader->getNodeType() != irr::io::EXN_CDATA)
 			continue;
 		ustring16 code(Reader->getNodeData());

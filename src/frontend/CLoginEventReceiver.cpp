@@ -42,8 +42,7 @@ irr::io::path logoTextureName(const SPackageListEntry& package, const irr::core:
 
 } // namespace
 
-CLoginEventReceiver::CLoginEventReceiver(IFrontendHost& host)
-	: Host(host)
+CLoginEventReceiver::CLoginEventReceiver(IFrontendHost& host) : Host(host)
 {
 }
 
@@ -52,7 +51,8 @@ bool CLoginEventReceiver::OnEvent(const irr::SEvent& event)
 	if (event.EventType != irr::EET_GUI_EVENT || !event.GUIEvent.Caller)
 		return false;
 	const irr::s32 id = event.GUIEvent.Caller->getID();
-	switch (event.GUIEvent.EventType) {
+	switch (event.GUIEvent.EventType)
+	{
 	case irr::gui::EGET_LISTBOX_CHANGED:
 	case irr::gui::EGET_LISTBOX_SELECTED_AGAIN:
 		if (id != ELSI_PACKAGE_LIST)
@@ -60,7 +60,8 @@ bool CLoginEventReceiver::OnEvent(const irr::SEvent& event)
 		showPackage();
 		return true;
 	case irr::gui::EGET_BUTTON_CLICKED:
-		if (id == ELSI_PLAY) {
+		if (id == ELSI_PLAY)
+		{
 			play();
 			return true;
 		}
@@ -95,8 +96,8 @@ void CLoginEventReceiver::showPackage()
 	Screen.PackageVersion->setText(translated(package->Info.Version).c_str());
 	Screen.PackageDescription->setText(translated(package->Info.Description).c_str());
 
-	irr::io::IReadFile* file =
-		package->Archive ? package->Archive->createAndOpenFile(package->Info.LogoFile.toUTF8_s()) : nullptr;
+	irr::io::IReadFile* file = package->Archive ? package->Archive->createAndOpenFile(package->Info.LogoFile.toUTF8_s())
+												: nullptr;
 	if (!file)
 		return;
 	// The shown logo goes first, so reselecting a package loads its own again.
@@ -107,7 +108,8 @@ void CLoginEventReceiver::showPackage()
 	irr::video::IImage* picture = loadPicture(Screen.Device, file, refusal);
 	file->drop();
 	const irr::io::path name = logoTextureName(*package, Host.getProgramDirectory());
-	if (refusal) {
+	if (refusal)
+	{
 		const irr::core::stringc line = irr::core::stringc("Picture refused (") + refusal + "): \"" + name + "\"";
 		Screen.Device->getLogger()->log("core", line.c_str(), irr::ELL_WARNING);
 	}
@@ -149,7 +151,8 @@ void CLoginEventReceiver::play()
 	// From now on the package's files are found by their names alone.
 	// Irrlicht takes no reference when it mounts an archive, but drops one
 	// when it lets it go: the mount gets a reference of its own.
-	if (package->Archive) {
+	if (package->Archive)
+	{
 		package->Archive->grab();
 		if (!device->getFileSystem()->addFileArchive(package->Archive))
 			package->Archive->drop();
@@ -164,7 +167,8 @@ void CLoginEventReceiver::play()
 	ustring16 code;
 	readTextFile(device->getFileSystem(), info.ClientScriptFile.toUTF8_s(), code);
 	script::SScriptBinding* client = Host.getClientBinding();
-	if (client && client->getModule()) {
+	if (client && client->getModule())
+	{
 		client->getModule()->load(code, SCRIPT_SECTION);
 		client->callCallback(script::ESC_CREATED, net::packet(), nullptr);
 	}
@@ -185,7 +189,8 @@ bool CLoginEventReceiver::login()
 	if (Host.isConnected())
 		return true;
 	Host.resetSession();
-	if (Host.connect(lowBytes(host), lowBytes(port)) != 0) {
+	if (Host.connect(lowBytes(host), lowBytes(port)) != 0)
+	{
 		irr::gui::IGUIWindow* box = Screen.Device->getGUIEnvironment()->addMessageBox(translated("Error").c_str(),
 			translated("Could not connect to the server!").c_str(), true, irr::gui::EMBF_OK, Screen.Window,
 			ELSI_CONNECTION_ERROR, nullptr);

@@ -11,8 +11,7 @@ namespace {
 const int PACKAGE_VERSION = 1;
 }
 
-CPackageReader::CPackageReader(irr::IrrlichtDevice* device)
-	: Device(device)
+CPackageReader::CPackageReader(irr::IrrlichtDevice* device) : Device(device)
 {
 }
 
@@ -25,11 +24,15 @@ SPackageInfo CPackageReader::read(irr::io::IReadFile* file)
 	if (!Reader)
 		return info;
 
-	while (Reader->read()) {
-		if (isElement(*Reader, "orvpackage")) {
+	while (Reader->read())
+	{
+		if (isElement(*Reader, "orvpackage"))
+		{
 			if (Reader->getAttributeValueAsInt("version") != PACKAGE_VERSION)
 				break;
-		} else if (isElement(*Reader, "package")) {
+		}
+		else if (isElement(*Reader, "package"))
+		{
 			// Without both attributes its children are read as the outer
 			// loop's nodes, which ignores them.
 			if (!Reader->getAttributeValue("name") || !Reader->getAttributeValue("version"))
@@ -49,7 +52,8 @@ SPackageInfo CPackageReader::read(irr::io::IReadFile* file)
 
 void CPackageReader::readPackage(SPackageInfo& info)
 {
-	while (Reader->read() && !isElementEnd(*Reader, "package")) {
+	while (Reader->read() && !isElementEnd(*Reader, "package"))
+	{
 		if (isElement(*Reader, "logo"))
 			info.LogoFile = attributeText(*Reader, "file");
 		else if (isElement(*Reader, "objectclass"))
@@ -63,9 +67,11 @@ void CPackageReader::readPackage(SPackageInfo& info)
 
 void CPackageReader::readDescription(SPackageInfo& info)
 {
-	while (Reader->read() && !isElementEnd(*Reader, "description")) {
+	while (Reader->read() && !isElementEnd(*Reader, "description"))
+	{
 		const irr::io::EXML_NODE type = Reader->getNodeType();
-		if (type == irr::io::EXN_TEXT || type == irr::io::EXN_CDATA) {
+		if (type == irr::io::EXN_TEXT || type == irr::io::EXN_CDATA)
+		{
 			info.Description = irr::core::ustring16(Reader->getNodeData());
 			info.Description.trim();
 		}

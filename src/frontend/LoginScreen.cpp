@@ -49,7 +49,8 @@ IGUIEditBox* addEditBox(IGUIEnvironment* gui, const wchar_t* text, const recti& 
 void orderTabStops(std::initializer_list<IGUIElement*> elements)
 {
 	irr::s32 order = 0;
-	for (IGUIElement* element : elements) {
+	for (IGUIElement* element : elements)
+	{
 		element->setTabStop(true);
 		element->setTabOrder(order++);
 	}
@@ -83,8 +84,8 @@ void buildOnlineTab(IGUIEnvironment* gui, SLoginScreen& screen)
 	screen.ServerPortBox = addEditBox(gui, DEFAULT_PORT, recti(369, 346, 549, 376), tab);
 	screen.ServerHostLabel = addCentredLabel(gui, "Server Host", recti(149, 326, 329, 346), tab);
 	screen.ServerPortLabel = addCentredLabel(gui, "Server Port", recti(369, 326, 549, 346), tab);
-	orderTabStops({screen.NicknameBox, screen.UsernameBox, screen.PasswordBox, screen.LoginButton,
-		screen.ServerHostBox, screen.ServerPortBox});
+	orderTabStops({screen.NicknameBox, screen.UsernameBox, screen.PasswordBox, screen.LoginButton, screen.ServerHostBox,
+		screen.ServerPortBox});
 }
 
 void buildOptionsTab(IGUIEnvironment* gui, SLoginScreen& screen, const irr::stringtable::StringTableMap& tables)
@@ -97,7 +98,8 @@ void buildOptionsTab(IGUIEnvironment* gui, SLoginScreen& screen, const irr::stri
 	const irr::stringtable::CStringTable* active = irr::stringtable::CStringTable::getActiveTable();
 	irr::s32 selected = 0;
 	irr::s32 index = 0;
-	for (const auto& table : tables) {
+	for (const auto& table : tables)
+	{
 		screen.LanguageBox->addItem(table.first.toWCHAR_s().c_str(), 0);
 		if (active && table.first == active->getLanguageName())
 			selected = index;
@@ -136,7 +138,8 @@ void buildLoginScreen(irr::IrrlichtDevice* device, CLoginEventReceiver& receiver
 	receiver.getScreen() = screen;
 	device->setEventReceiver(&receiver);
 
-	if (screen.PackageList->getItemCount() > 0) {
+	if (screen.PackageList->getItemCount() > 0)
+	{
 		screen.PackageList->setSelected(0);
 		irr::SEvent changed;
 		changed.EventType = irr::EET_GUI_EVENT;

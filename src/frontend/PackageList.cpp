@@ -30,7 +30,8 @@ bool chooseArchiveType(irr::IrrlichtDevice* device, const irr::io::path& name, i
 	const bool zip = isZipReaderFile(name, file);
 	const bool refused = zip && !checkZipArchive(file, refusal);
 	file->drop();
-	if (refused) {
+	if (refused)
+	{
 		const irr::core::stringc line = irr::core::stringc("Package ") + name + " is not mounted: " + refusal + ".";
 		device->getLogger()->log("core", line.c_str(), irr::ELL_WARNING);
 		return false;
@@ -49,8 +50,7 @@ bool readEntry(irr::IrrlichtDevice* device, const irr::io::path& name, bool isFo
 	if (!isFolder && !chooseArchiveType(device, name, type))
 		return false;
 	irr::io::IFileArchive* archive = nullptr;
-	if (!fileSystem->addFileArchive(name, true, true, type, "", &archive) ||
-		!archive)
+	if (!fileSystem->addFileArchive(name, true, true, type, "", &archive) || !archive)
 		return false;
 	archive->grab();
 	fileSystem->removeFileArchive(archive);
@@ -59,7 +59,8 @@ bool readEntry(irr::IrrlichtDevice* device, const irr::io::path& name, bool isFo
 	entry.IsFolder = isFolder;
 	entry.Archive = archive;
 	// Opened through the archive itself, so only this package is searched.
-	if (irr::io::IReadFile* description = archive->createAndOpenFile("package.xml")) {
+	if (irr::io::IReadFile* description = archive->createAndOpenFile("package.xml"))
+	{
 		entry.Info = CPackageReader(device).read(description);
 		description->drop();
 	}
@@ -86,8 +87,8 @@ irr::io::path getPackageFolder(const irr::core::stringw& programDirectory)
 	return irr::core::ustring16(programDirectory).toUTF8_s() + "package";
 }
 
-void loadPackageList(irr::IrrlichtDevice* device, irr::gui::IGUIListBox* listBox,
-	const irr::core::stringw& programDirectory)
+void loadPackageList(
+	irr::IrrlichtDevice* device, irr::gui::IGUIListBox* listBox, const irr::core::stringw& programDirectory)
 {
 	if (listBox)
 		listBox->clear();
@@ -102,8 +103,10 @@ void loadPackageList(irr::IrrlichtDevice* device, irr::gui::IGUIListBox* listBox
 	if (!fileSystem->changeWorkingDirectoryTo(getPackageFolder(programDirectory)))
 		return;
 
-	if (irr::io::IFileList* files = fileSystem->createFileList()) {
-		for (irr::u32 i = 0; i < files->getFileCount(); ++i) {
+	if (irr::io::IFileList* files = fileSystem->createFileList())
+	{
+		for (irr::u32 i = 0; i < files->getFileCount(); ++i)
+		{
 			const irr::io::path& name = files->getFileName(i);
 			if (name.empty() || name[0] == '.')
 				continue;

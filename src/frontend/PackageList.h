@@ -50,8 +50,8 @@ irr::io::path getPackageFolder(const irr::core::stringw& programDirectory);
 //! gzip archive is left out with one warning naming it unless its structure
 //! passes checkZipArchive. A missing package folder gives no package.
 //! The file system's working directory is the same afterwards.
-void loadPackageList(irr::IrrlichtDevice* device, irr::gui::IGUIListBox* listBox,
-	const irr::core::stringw& programDirectory);
+void loadPackageList(
+	irr::IrrlichtDevice* device, irr::gui::IGUIListBox* listBox, const irr::core::stringw& programDirectory);
 
 //! The first package of that name, null when none has it.
 const SPackageListEntry* findPackage(const irr::core::ustring16& name);

@@ -78,10 +78,10 @@ struct SEntry
 	u32 crc = 0;
 	u32 compressed = 0;
 	u32 uncompressed = 0;
-	u64 local = 0;    // offset of the local header
-	u64 data = 0;     // of the entry's data
-	u64 end = 0;      // past its data and descriptor
-	u64 nameAt = 0;   // of the name within the directory bytes
+	u64 local = 0;  // offset of the local header
+	u64 data = 0;   // of the entry's data
+	u64 end = 0;    // past its data and descriptor
+	u64 nameAt = 0; // of the name within the directory bytes
 	u16 nameBytes = 0;
 };
 
@@ -100,7 +100,8 @@ bool findEnd(const CArchiveFile& in, u64& at, const char*& refusal)
 	const u64 tailAt = in.size() - tailBytes;
 	if (!in.read(tailAt, tailBytes, tail.data()))
 		return refuse(refusal, BAD_END);
-	for (u64 i = tailBytes - END_BYTES + 1; i-- > 0;) {
+	for (u64 i = tailBytes - END_BYTES + 1; i-- > 0;)
+	{
 		if (readLE32(&tail[i]) != END_SIGNATURE)
 			continue;
 		at = tailAt + i;
@@ -129,8 +130,8 @@ bool checkMethod(const SEntry& e, const char*& refusal)
 
 // The local header must repeat the directory's entry, and its data and
 // descriptor lie before the directory.
-bool checkLocal(const CArchiveFile& in, const std::vector<u8>& directory, u64 directoryAt, SEntry& e,
-	const char*& refusal)
+bool checkLocal(
+	const CArchiveFile& in, const std::vector<u8>& directory, u64 directoryAt, SEntry& e, const char*& refusal)
 {
 	u8 header[LOCAL_BYTES];
 	if (!in.read(e.local, LOCAL_BYTES, header) || readLE32(header) != LOCAL_SIGNATURE)
@@ -156,14 +157,15 @@ bool checkLocal(const CArchiveFile& in, const std::vector<u8>& directory, u64 di
 	e.end = e.data + e.compressed;
 	if (e.end > directoryAt)
 		return refuse(refusal, BAD_LOCAL);
-	if (e.flags & FLAG_DATA_DESCRIPTOR) {
+	if (e.flags & FLAG_DATA_DESCRIPTOR)
+	{
 		u8 descriptor[16];
 		const u64 room = std::min<u64>(sizeof descriptor, directoryAt - e.end);
 		if (!in.read(e.end, room, descriptor))
 			return refuse(refusal, BAD_LOCAL);
 		const u64 skip = room >= 4 && readLE32(descriptor) == DESCRIPTOR_SIGNATURE ? 4 : 0;
-		if (room < skip + 12 || readLE32(descriptor + skip) != e.crc || readLE32(descriptor + skip + 4) != e.compressed ||
-			readLE32(descriptor + skip + 8) != e.uncompressed)
+		if (room < skip + 12 || readLE32(descriptor + skip) != e.crc ||
+			readLE32(descriptor + skip + 4) != e.compressed || readLE32(descriptor + skip + 8) != e.uncompressed)
 			return refuse(refusal, BAD_LOCAL);
 		e.end += skip + 12;
 	}
@@ -185,7 +187,8 @@ bool checkWalk(const CArchiveFile& in, const std::vector<SEntry>& entries, const
 
 	u64 at = 0;
 	size_t met = 0;
-	for (;;) {
+	for (;;)
+	{
 		u8 signature[4];
 		if (!in.read(at, sizeof signature, signature))
 			return refuse(refusal, BAD_LOCAL);
@@ -211,7 +214,8 @@ bool isZipReaderFile(const irr::io::path& name, irr::io::IReadFile* file)
 {
 	irr::io::path lower = name;
 	lower.make_lower();
-	for (const char* extension : {".zip", ".pk3", ".gz", ".tgz"}) {
+	for (const char* extension : {".zip", ".pk3", ".gz", ".tgz"})
+	{
 		const irr::s32 length = static_cast<irr::s32>(std::strlen(extension));
 		if (lower.size() >= static_cast<u32>(length) && lower.subString(lower.size() - length, length) == extension)
 			return true;
@@ -258,7 +262,8 @@ bool checkZipArchive(irr::io::IReadFile* file, const char*& refusal)
 
 	std::vector<SEntry> entries(count);
 	u64 at = 0;
-	for (SEntry& e : entries) {
+	for (SEntry& e : entries)
+	{
 		if (directoryBytes - at < CENTRAL_BYTES)
 			return refuse(refusal, BAD_DIRECTORY);
 		const u8* p = &directory[static_cast<size_t>(at)];

@@ -62,7 +62,8 @@ u32 pieceValue(const char* begin, const char* end)
 	if (begin == end)
 		return 0;
 	u32 value = 0;
-	for (const char* p = begin; p < end; ++p) {
+	for (const char* p = begin; p < end; ++p)
+	{
 		if (*p < '0' || *p > '9')
 			return 0;
 		value = value * 10 + static_cast<u32>(*p - '0');
@@ -172,15 +173,18 @@ void CBlockingGrid::merge(SBlockingShapes& shapes)
 	// reach them. The work follows what the boxes change, not the number of
 	// passes times the map.
 	Down.resize(static_cast<size_t>(N));
-	for (s64 i = N; i-- > 0;) {
+	for (s64 i = N; i-- > 0;)
+	{
 		const size_t at = static_cast<size_t>(i);
 		Down[at] = Cells[at] == CELL_BLOCKING ? 1 + (i + W < N ? Down[at + static_cast<size_t>(W)] : 0) : 0;
 	}
 
 	const u8* cells = Cells.data();
-	for (s64 r = 0; r < H; ++r) {
+	for (s64 r = 0; r < H; ++r)
+	{
 		const u8* row = cells + r * W;
-		for (s64 c = 0; c < W; ++c) {
+		for (s64 c = 0; c < W; ++c)
+		{
 			if (row[c] != CELL_BLOCKING)
 				continue;
 			s64 last = c;
@@ -193,21 +197,28 @@ void CBlockingGrid::merge(SBlockingShapes& shapes)
 	}
 	FirstPass = false;
 
-	while (!Next.empty()) {
+	while (!Next.empty())
+	{
 		std::sort(Next.begin(), Next.end());
 		Next.erase(std::unique(Next.begin(), Next.end()), Next.end());
 		Now.swap(Next);
 		Next.clear();
 		s64 done = -1; // the last cell of the runs this pass has looked at
 		size_t k = 0;
-		for (;;) {
+		for (;;)
+		{
 			s64 i;
-			if (!Ahead.empty() && (k == Now.size() || Ahead.top() < Now[k])) {
+			if (!Ahead.empty() && (k == Now.size() || Ahead.top() < Now[k]))
+			{
 				i = static_cast<s64>(Ahead.top());
 				Ahead.pop();
-			} else if (k < Now.size()) {
+			}
+			else if (k < Now.size())
+			{
 				i = static_cast<s64>(Now[k++]);
-			} else {
+			}
+			else
+			{
 				break;
 			}
 			if (i <= done || cells[i] != CELL_BLOCKING)
@@ -235,11 +246,13 @@ void CBlockingGrid::mergeRun(SBlockingShapes& shapes, s64 r, s64 first, s64 last
 	SpanDown.resize(length);
 	const u32* down = Down.data() + start + first;
 	u32 least = down[length - 1];
-	for (size_t j = length; j-- > 0;) {
+	for (size_t j = length; j-- > 0;)
+	{
 		least = std::min(least, down[j]);
 		SpanDown[j] = least;
 	}
-	for (s64 c = first; c <= last; ++c) {
+	for (s64 c = first; c <= last; ++c)
+	{
 		const s64 bottom = r + SpanDown[static_cast<size_t>(c - first)] - 1;
 		if (seamAtTopLeft(start + c, c) || seamAtBottomLeft(bottom * W + c, c) ||
 			seamAtBottomRight(bottom * W + last, last))
@@ -255,13 +268,15 @@ void CBlockingGrid::addBox(SBlockingShapes& shapes, s64 top, s64 bottom, s64 lef
 	box.halfExtents = vector2df((right - left + 1) / 2.0f, (bottom - top + 1) / 2.0f);
 	box.center = vector2df(static_cast<f32>(left) + box.halfExtents.X, static_cast<f32>(top) + box.halfExtents.Y);
 	shapes.boxes.push_back(box);
-	for (s64 r = top; r <= bottom; ++r) {
+	for (s64 r = top; r <= bottom; ++r)
+	{
 		u8* row = Cells.data() + r * W;
 		std::fill(row + left, row + right + 1, CELL_COVERED);
 		// The run it cuts ends before it now; the cells after it keep their
 		// run's end and their counts. A later pass still reaches a cut below
 		// the corner; a full pass reaches every run anyway.
-		if (left > 0 && row[left - 1] == CELL_BLOCKING) {
+		if (left > 0 && row[left - 1] == CELL_BLOCKING)
+		{
 			if (r == top)
 				Next.push_back(static_cast<size_t>(r * W + left - 1));
 			else if (!FirstPass)
@@ -276,12 +291,14 @@ void CBlockingGrid::lowerCountsAbove(s64 top, s64 left, s64 right)
 	Climbing.clear();
 	for (s64 c = left; c <= right; ++c)
 		Climbing.push_back(static_cast<u32>(c));
-	for (s64 r = top - 1; r >= 0 && !Climbing.empty(); --r) {
+	for (s64 r = top - 1; r >= 0 && !Climbing.empty(); --r)
+	{
 		const u32 count = static_cast<u32>(top - r);
 		const s64 start = r * W;
 		size_t kept = 0;
 		s64 previous = -2;
-		for (const u32 c : Climbing) {
+		for (const u32 c : Climbing)
+		{
 			const size_t i = static_cast<size_t>(start + c);
 			if (Cells[i] != CELL_BLOCKING)
 				continue;
@@ -311,7 +328,8 @@ void CBlockingGrid::addEdges(SBlockingShapes& shapes) const
 	// step by step would copy them over and over.
 	size_t count = 0;
 	for (s64 row = 0; row < H; ++row)
-		for (s64 column = 0; column < W; ++column) {
+		for (s64 column = 0; column < W; ++column)
+		{
 			const s64 i = row * W + column;
 			if (Cells[static_cast<size_t>(i)] == CELL_BLOCKING)
 				count += EDGES_OF_SIDES[openSides(i, row, column)];
@@ -319,7 +337,8 @@ void CBlockingGrid::addEdges(SBlockingShapes& shapes) const
 	shapes.edges.reserve(shapes.edges.size() + count);
 
 	for (s64 row = 0; row < H; ++row)
-		for (s64 column = 0; column < W; ++column) {
+		for (s64 column = 0; column < W; ++column)
+		{
 			const s64 i = row * W + column;
 			if (Cells[static_cast<size_t>(i)] != CELL_BLOCKING)
 				continue;
@@ -374,11 +393,13 @@ BlockingTileSet readBlockingTileSet(const char* text, size_t size)
 	const char* end = text + size;
 	bool haveColumn = false;
 	u32 column = 0;
-	for (const char* p = text; p < end;) {
+	for (const char* p = text; p < end;)
+	{
 		const char* pieceEnd = p;
 		while (pieceEnd < end && !isSeparator(*pieceEnd))
 			++pieceEnd;
-		if (pieceEnd > p) {
+		if (pieceEnd > p)
+		{
 			const u32 value = pieceValue(p, pieceEnd) & 0xFF;
 			if (haveColumn)
 				blocking[column * 256 + value] = true;
@@ -402,8 +423,8 @@ SBlockingShapes mergeBlockingTiles(u32 width, u32 height, std::vector<u8> cells)
 	return shapes;
 }
 
-void buildBlockingTiles(CTiledSceneObject& object, irr::io::IFileSystem* fileSystem, const irr::core::ustring16& path,
-	irr::ILogger* logger)
+void buildBlockingTiles(
+	CTiledSceneObject& object, irr::io::IFileSystem* fileSystem, const irr::core::ustring16& path, irr::ILogger* logger)
 {
 	const std::vector<u8>& tiles = object.getTiles();
 	const u32 width = object.getColumns();
@@ -435,16 +456,18 @@ void buildBlockingTiles(CTiledSceneObject& object, irr::io::IFileSystem* fileSys
 	place.originX = -(static_cast<f32>(width) * place.tileX) / 2.0f;
 	place.originY = -(static_cast<f32>(height) * place.tileY) / 2.0f;
 
-	for (const SBlockingBox& box : shapes.boxes) {
+	for (const SBlockingBox& box : shapes.boxes)
+	{
 		b2PolygonShape polygon;
 		if (fitBox(polygon, box.halfExtents.X * place.tileX, box.halfExtents.Y * place.tileY, place(box.center),
 				0.0f) == ESF_EXACT)
 			object.Physics.addFittedShape(polygon, BLOCKING_DENSITY, BLOCKING_FRICTION, BLOCKING_RESTITUTION);
 	}
-	for (const SBlockingEdge& edge : shapes.edges) {
+	for (const SBlockingEdge& edge : shapes.edges)
+	{
 		b2EdgeShape shape;
-		if (fitOneSidedEdge(shape, place(edge.ghostBefore), place(edge.from), place(edge.to),
-				place(edge.ghostAfter)) == ESF_EXACT)
+		if (fitOneSidedEdge(shape, place(edge.ghostBefore), place(edge.from), place(edge.to), place(edge.ghostAfter)) ==
+			ESF_EXACT)
 			object.Physics.addFittedShape(shape, BLOCKING_DENSITY, BLOCKING_FRICTION, BLOCKING_RESTITUTION);
 	}
 }

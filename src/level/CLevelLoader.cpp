@@ -64,20 +64,23 @@ void CLevelLoader::loadLevel(irr::IrrlichtDevice* levelDevice, const irr::core::
 	fileSystem->flattenFilename(fullPath);
 	// A level that includes itself, or loads itself from a script while it
 	// is read, would read on until the stack ran out.
-	const bool beingRead = std::any_of(Reading.begin(), Reading.end(),
-		[&](const SOpenLevel& open) { return open.fullPath == fullPath; });
+	const bool beingRead = std::any_of(
+		Reading.begin(), Reading.end(), [&](const SOpenLevel& open) { return open.fullPath == fullPath; });
 	if (beingRead)
-		return log("level", "Level " + name + " is already being read; it is not read again inside itself.",
-			irr::ELL_WARNING);
+		return log(
+			"level", "Level " + name + " is already being read; it is not read again inside itself.", irr::ELL_WARNING);
 	if (Reading.size() >= MAX_NESTING)
 		return log("level",
 			"Level " + name + " is not read: levels are read at most " + std::to_string(MAX_NESTING) +
 				" inside one another.",
 			irr::ELL_WARNING);
-	if (Reading.empty()) {
+	if (Reading.empty())
+	{
 		IncludedLevels = 0;
 		IncludesRefused = false;
-	} else if (IncludedLevels >= MAX_INCLUDED_LEVELS) {
+	}
+	else if (IncludedLevels >= MAX_INCLUDED_LEVELS)
+	{
 		if (IncludesRefused)
 			return;
 		IncludesRefused = true;
@@ -98,14 +101,20 @@ void CLevelLoader::loadLevel(irr::IrrlichtDevice* levelDevice, const irr::core::
 		++IncludedLevels;
 	Reading.push_back({fullPath, name});
 	bool versionRefused = false;
-	while (!versionRefused && reader->read()) {
-		if (isElement(*reader, "orvlevel")) {
+	while (!versionRefused && reader->read())
+	{
+		if (isElement(*reader, "orvlevel"))
+		{
 			versionRefused = reader->getAttributeValueAsInt("version") != 1;
-		} else if (isElement(*reader, "sceneobjects")) {
+		}
+		else if (isElement(*reader, "sceneobjects"))
+		{
 			// An empty element has no end tag to stop at.
 			if (!reader->isEmptyElement())
 				loadSceneObjects(*reader);
-		} else if (isElement(*reader, "include")) {
+		}
+		else if (isElement(*reader, "include"))
+		{
 			const char* included = attributeText(*reader, "file");
 			// Relative to the working directory, like every content path.
 			if (included[0] != 0)
@@ -123,7 +132,8 @@ void CLevelLoader::loadLevel(irr::IrrlichtDevice* levelDevice, const irr::core::
 
 void CLevelLoader::loadSceneObjects(Reader& reader)
 {
-	while (reader.read()) {
+	while (reader.read())
+	{
 		if (isElement(reader, "object"))
 			loadObject(reader);
 		else if (isElementEnd(reader, "sceneobjects"))

@@ -99,8 +99,8 @@ private:
 	std::vector<irr::core::vector2df> loadPolygon(Reader& reader);
 
 	//! Both sizes from 1 to the largest; otherwise a warning that the element is ignored.
-	bool isSizeAccepted(const CSceneObject& object, const char* what, irr::s32 width, irr::s32 height,
-		irr::s32 largest, const char* unit, const char* ignored) const;
+	bool isSizeAccepted(const CSceneObject& object, const char* what, irr::s32 width, irr::s32 height, irr::s32 largest,
+		const char* unit, const char* ignored) const;
 
 	void log(const char* channel, const std::string& message, irr::ELOG_LEVEL level) const;
 	//! A warning on "level" that names the file being read and the object.

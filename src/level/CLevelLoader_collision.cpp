@@ -44,20 +44,24 @@ void addFixture(CSceneObject& object, const b2Shape& shape)
 
 void CLevelLoader::loadCollision(Reader& reader, CSceneObject& object)
 {
-	while (reader.read()) {
+	while (reader.read())
+	{
 		if (isElementEnd(reader, "collision"))
 			return;
 		if (reader.getNodeType() != irr::io::EXN_ELEMENT)
 			continue;
 		const char* name = reader.getNodeName();
-		if (std::strcmp(name, "circle") == 0) {
+		if (std::strcmp(name, "circle") == 0)
+		{
 			b2CircleShape circle;
-			if (fitContentCircle(circle, reader.getAttributeValueAsFloat("radius"),
-					toB2(vectorOf(reader, "center"))) == ESF_EXACT)
+			if (fitContentCircle(circle, reader.getAttributeValueAsFloat("radius"), toB2(vectorOf(reader, "center"))) ==
+				ESF_EXACT)
 				addFixture(object, circle);
 			else
 				warn(object, "a circle is skipped: its radius must be above 0 and its values finite and in range.");
-		} else if (std::strcmp(name, "box") == 0) {
+		}
+		else if (std::strcmp(name, "box") == 0)
+		{
 			const vector2df halfExtents = vectorOf(reader, "radius", true);
 			b2PolygonShape box;
 			if (fitContentBox(box, halfExtents.X, halfExtents.Y, toB2(vectorOf(reader, "center")),
@@ -65,7 +69,9 @@ void CLevelLoader::loadCollision(Reader& reader, CSceneObject& object)
 				addFixture(object, box);
 			else
 				warn(object, "a box is skipped: its half-extents must be above 0 and its values finite and in range.");
-		} else if (std::strcmp(name, "polygon") == 0) {
+		}
+		else if (std::strcmp(name, "polygon") == 0)
+		{
 			// An empty element is a polygon without vertices; it must not
 			// take the elements after it for its own.
 			std::vector<vector2df> vertices;
@@ -79,9 +85,12 @@ void CLevelLoader::loadCollision(Reader& reader, CSceneObject& object)
 			if (fitContentPolygon(polygon, points.data(), static_cast<irr::u32>(points.size())) == ESF_EXACT)
 				addFixture(object, polygon);
 			else
-				warn(object, "a polygon of " + std::to_string(points.size()) +
+				warn(object,
+					"a polygon of " + std::to_string(points.size()) +
 						" vertices is skipped: it needs 3 to 8 vertices, finite and in range, that enclose an area.");
-		} else if (std::strcmp(name, "edge") == 0) {
+		}
+		else if (std::strcmp(name, "edge") == 0)
+		{
 			const bool ghosts = attributeText(reader, "v0")[0] != 0 && attributeText(reader, "v3")[0] != 0;
 			const b2Vec2 before = toB2(vectorOf(reader, "v0"));
 			const b2Vec2 after = toB2(vectorOf(reader, "v3"));
@@ -93,7 +102,9 @@ void CLevelLoader::loadCollision(Reader& reader, CSceneObject& object)
 				addFixture(object, edge);
 			else
 				warn(object, "an edge is skipped: its vertices must be finite, in range and apart.");
-		} else if (std::strcmp(name, "blocking_tiles") == 0) {
+		}
+		else if (std::strcmp(name, "blocking_tiles") == 0)
+		{
 			loadBlockingTiles(reader, object);
 		}
 	}
@@ -102,7 +113,8 @@ void CLevelLoader::loadCollision(Reader& reader, CSceneObject& object)
 std::vector<vector2df> CLevelLoader::loadPolygon(Reader& reader)
 {
 	std::vector<vector2df> vertices;
-	while (reader.read()) {
+	while (reader.read())
+	{
 		if (isElement(reader, "polygon") || isElementEnd(reader, "polygon"))
 			break;
 		if (isElement(reader, "vertex"))
@@ -120,8 +132,8 @@ void CLevelLoader::loadBlockingTiles(Reader& reader, CSceneObject& object)
 		return log("xml", "Error loading blocking_tiles: Scene object has no tile data.", irr::ELL_WARNING);
 	if (tiled.getColumns() == 0 || tiled.getRows() == 0)
 		return log("xml", "Error loading blocking_tiles: Tile dimension has a value of 0.", irr::ELL_WARNING);
-	buildBlockingTiles(tiled, device->getFileSystem(), irr::core::ustring16(attributeText(reader, "file")),
-		device->getLogger());
+	buildBlockingTiles(
+		tiled, device->getFileSystem(), irr::core::ustring16(attributeText(reader, "file")), device->getLogger());
 }
 
 } // namespace orv

@@ -108,8 +108,9 @@ bool CLevelLoader::isSizeAccepted(const CSceneObject& object, const char* what, 
 {
 	if (width > 0 && width <= largest && height > 0 && height <= largest)
 		return true;
-	warn(object, std::string("a ") + what + " size of " + std::to_string(width) + " x " + std::to_string(height) + " " +
-			unit + " is refused (1 to " + std::to_string(largest) + "); the " + ignored + " is ignored.");
+	warn(object,
+		std::string("a ") + what + " size of " + std::to_string(width) + " x " + std::to_string(height) + " " + unit +
+			" is refused (1 to " + std::to_string(largest) + "); the " + ignored + " is ignored.");
 	return false;
 }
 
@@ -123,8 +124,10 @@ void CLevelLoader::loadObject(Reader& reader)
 
 	CObjectManager* objects = CObjectManager::getInstance();
 	CSceneObject* object = nullptr;
-	if (objects) {
-		if (!objects->findObjectClass(className)) {
+	if (objects)
+	{
+		if (!objects->findObjectClass(className))
+		{
 			// Made without scripts: the engine's callback binds it.
 			CObjectClass* made = objects->getObjectClass(nullptr, className);
 			if (made && onClassCreated)
@@ -135,18 +138,23 @@ void CLevelLoader::loadObject(Reader& reader)
 			object = objects->createSceneObject(id, objectTypeOf(typeText.c_str()), className);
 	}
 
-	if (object) {
+	if (object)
+	{
 		CHeldObject held(object);
 		// An object written as an empty element joins the scene like any other.
 		const bool complete = empty || loadSceneObject(reader, *object);
 		if (complete && onObjectLoaded)
 			onObjectLoaded(object);
-	} else {
+	}
+	else
+	{
 		log("level",
-			"Level " + Reading.back().name + ": an object of class (" + classText + ") could not be made; it is skipped.",
+			"Level " + Reading.back().name + ": an object of class (" + classText +
+				") could not be made; it is skipped.",
 			irr::ELL_WARNING);
 		if (!empty)
-			while (reader.read() && !isElementEnd(reader, "object")) {
+			while (reader.read() && !isElementEnd(reader, "object"))
+			{
 			}
 	}
 
@@ -156,29 +164,38 @@ void CLevelLoader::loadObject(Reader& reader)
 
 bool CLevelLoader::loadSceneObject(Reader& reader, CSceneObject& object)
 {
-	CTiledSceneObject* tiled =
-		object.getType() == ESOT_TILED ? static_cast<CTiledSceneObject*>(&object) : nullptr;
-	while (reader.read()) {
+	CTiledSceneObject* tiled = object.getType() == ESOT_TILED ? static_cast<CTiledSceneObject*>(&object) : nullptr;
+	while (reader.read())
+	{
 		if (isElementEnd(reader, "object"))
 			return true;
 		if (reader.getNodeType() != irr::io::EXN_ELEMENT)
 			continue;
 		const char* name = reader.getNodeName();
-		if (std::strcmp(name, "property") == 0) {
+		if (std::strcmp(name, "property") == 0)
+		{
 			loadProperty(reader, object);
-		} else if (std::strcmp(name, "attribute") == 0) {
+		}
+		else if (std::strcmp(name, "attribute") == 0)
+		{
 			loadAttribute(reader, object);
-		} else if (std::strcmp(name, "tileset") == 0) {
+		}
+		else if (std::strcmp(name, "tileset") == 0)
+		{
 			if (tiled)
 				loadTileset(reader, *tiled);
-		} else if (std::strcmp(name, "tiledata") == 0) {
+		}
+		else if (std::strcmp(name, "tiledata") == 0)
+		{
 			if (!tiled)
 				continue;
 			if (reader.isEmptyElement())
 				loadTextLevel(*tiled, device->getFileSystem(), ustring16(attributeText(reader, "file")));
 			else
 				loadTileData(reader, *tiled);
-		} else if (std::strcmp(name, "script") == 0) {
+		}
+		else if (std::strcmp(name, "script") == 0)
+		{
 			script::CScriptModule* module = object.getModule();
 			if (reader.isEmptyElement())
 				loadScriptFile(ustring16(attributeText(reader, "file")), module);
@@ -186,7 +203,9 @@ bool CLevelLoader::loadSceneObject(Reader& reader, CSceneObject& object)
 				loadScript(reader, module);
 			if (module)
 				module->resolveCallbacks();
-		} else if (std::strcmp(name, "collision") == 0) {
+		}
+		else if (std::strcmp(name, "collision") == 0)
+		{
 			const char* type = attributeText(reader, "type");
 			EBodyType bodyType = EBT_STATIC;
 			if (std::strcmp(type, "kinematic") == 0)
@@ -238,7 +257,8 @@ void CLevelLoader::loadTileData(Reader& reader, CTiledSceneObject& object)
 	if (!isSizeAccepted(object, "map", width, height, MAX_MAP_TILES, "tiles", "tile data"))
 		return;
 	bool warned = false;
-	while (reader.read()) {
+	while (reader.read())
+	{
 		if (isElementEnd(reader, "tiledata"))
 			return;
 		const irr::io::EXML_NODE type = reader.getNodeType();
@@ -253,7 +273,8 @@ void CLevelLoader::loadTileData(Reader& reader, CTiledSceneObject& object)
 		tiles.reserve(code.size());
 		const bool known = appendTileCode(code.data(), code.size() / 2, tiles);
 		object.setMapSize(static_cast<u32>(width), static_cast<u32>(height));
-		if (!known && !warned) {
+		if (!known && !warned)
+		{
 			warn(object, "the tile data holds characters outside the tile code; they read as 0.");
 			warned = true;
 		}
@@ -262,7 +283,8 @@ void CLevelLoader::loadTileData(Reader& reader, CTiledSceneObject& object)
 
 void CLevelLoader::loadScript(Reader& reader, script::CScriptModule* module)
 {
-	while (reader.read()) {
+	while (reader.read())
+	{
 		if (isElementEnd(reader, "script"))
 			return;
 		// Code as plain text is not taken: only CDATA keeps it as written.

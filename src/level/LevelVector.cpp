@@ -29,7 +29,8 @@ irr::core::vector2df parseVector2df(const std::string& text, bool copyXIntoZeroY
 	boost::split(pieces, text, boost::is_any_of(" ,"), boost::token_compress_on);
 	irr::f32 values[2] = {0.0f, 0.0f};
 	size_t taken = 0;
-	for (const std::string& piece : pieces) {
+	for (const std::string& piece : pieces)
+	{
 		if (piece.empty())
 			continue;
 		values[taken++] = readFloat(piece);

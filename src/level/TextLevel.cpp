@@ -55,7 +55,8 @@ size_t splitWords(const SPiece& line, SPiece* words, size_t maxWords)
 {
 	size_t count = 0;
 	size_t start = 0;
-	for (size_t i = 0; i <= line.size; ++i) {
+	for (size_t i = 0; i <= line.size; ++i)
+	{
 		if (i < line.size && line.text[i] != ' ')
 			continue;
 		if (count < maxWords)
@@ -83,7 +84,8 @@ void applyBoardLine(const SPiece* words, std::vector<irr::u8>& tiles)
 	if (x < 0 || x > size || y < 0 || y >= size || count <= 0 || count > size - x ||
 		code.size / 2 < static_cast<size_t>(count))
 		return;
-	for (irr::s32 j = 0; j < count; ++j) {
+	for (irr::s32 j = 0; j < count; ++j)
+	{
 		const STileCell cell = tileCellOfNumber(tileNumber(code.text[2 * j], code.text[2 * j + 1]));
 		const size_t at = 2 * (static_cast<size_t>(y) * TEXT_LEVEL_BOARD_SIZE + static_cast<size_t>(x + j));
 		tiles[at] = cell.column;
@@ -105,7 +107,8 @@ void skipBlock(CLineReader& lines, const char* endLine)
 bool readTextLevel(const char* text, size_t size, std::vector<irr::u8>& tiles)
 {
 	const size_t markSize = sizeof(UTF8_BYTE_ORDER_MARK) - 1;
-	if (size >= markSize && std::memcmp(text, UTF8_BYTE_ORDER_MARK, markSize) == 0) {
+	if (size >= markSize && std::memcmp(text, UTF8_BYTE_ORDER_MARK, markSize) == 0)
+	{
 		text += markSize;
 		size -= markSize;
 	}
@@ -116,17 +119,25 @@ bool readTextLevel(const char* text, size_t size, std::vector<irr::u8>& tiles)
 
 	std::vector<irr::u8> board(TEXT_LEVEL_BOARD_SIZE * TEXT_LEVEL_BOARD_SIZE * 2, 0);
 	SPiece words[BOARD_WORDS];
-	while (lines.next(line)) {
+	while (lines.next(line))
+	{
 		const size_t count = splitWords(line, words, BOARD_WORDS);
 		const SPiece& first = words[0];
-		if (first.is("BOARD")) {
+		if (first.is("BOARD"))
+		{
 			if (count == BOARD_WORDS)
 				applyBoardLine(words, board);
-		} else if (first.is("NPC")) {
+		}
+		else if (first.is("NPC"))
+		{
 			skipBlock(lines, "NPCEND");
-		} else if (first.is("SIGN")) {
+		}
+		else if (first.is("SIGN"))
+		{
 			skipBlock(lines, "SIGNEND");
-		} else if (first.is("BADDY")) {
+		}
+		else if (first.is("BADDY"))
+		{
 			skipBlock(lines, "BADDYEND");
 		}
 	}

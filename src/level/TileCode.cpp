@@ -17,7 +17,8 @@ irr::s32 tileCodeValue(char c)
 		return c - 'a' + 26;
 	if (c >= '0' && c <= '9')
 		return c - '0' + 52;
-	switch (c) {
+	switch (c)
+	{
 	case '+':
 		return 62;
 	case '/':
@@ -33,7 +34,8 @@ irr::u32 tileNumber(char first, char second, bool* foreign)
 {
 	irr::s32 high = tileCodeValue(first);
 	irr::s32 low = tileCodeValue(second);
-	if (high < 0 || low < 0) {
+	if (high < 0 || low < 0)
+	{
 		if (foreign)
 			*foreign = true;
 		if (high < 0)
@@ -56,7 +58,8 @@ STileCell tileCellOfNumber(irr::u32 number)
 bool appendTileCode(const char* code, size_t tileCount, std::vector<irr::u8>& tiles)
 {
 	bool foreign = false;
-	for (size_t i = 0; i < tileCount; ++i) {
+	for (size_t i = 0; i < tileCount; ++i)
+	{
 		const STileCell cell = tileCellOfNumber(tileNumber(code[2 * i], code[2 * i + 1], &foreign));
 		tiles.push_back(cell.column);
 		tiles.push_back(cell.row);

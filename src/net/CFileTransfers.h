@@ -8,39 +8,38 @@
 #include <string>
 #include <vector>
 
-namespace orv
-{
+namespace orv {
 
 enum EFileTransferResult
 {
-    EFTR_OK = 0,
-    //! The kind names no download folder; nothing was opened.
-    EFTR_BAD_KIND,
-    //! The name could leave the download folder; nothing was opened.
-    EFTR_BAD_NAME,
-    //! No transfer is open under the id.
-    EFTR_UNKNOWN_ID,
-    //! The transfer grew beyond its limit of bytes and was forgotten.
-    EFTR_TOO_LARGE,
-    //! The open transfers together would have held more than their limit; this one was forgotten,
-    //! or, at its start, not opened.
-    EFTR_ALL_TOO_LARGE,
-    //! As many transfers as the limit allows are open already; nothing was opened.
-    EFTR_TOO_MANY,
-    //! The file could not be written; the transfer is forgotten all the same.
-    EFTR_WRITE_FAILED
+	EFTR_OK = 0,
+	//! The kind names no download folder; nothing was opened.
+	EFTR_BAD_KIND,
+	//! The name could leave the download folder; nothing was opened.
+	EFTR_BAD_NAME,
+	//! No transfer is open under the id.
+	EFTR_UNKNOWN_ID,
+	//! The transfer grew beyond its limit of bytes and was forgotten.
+	EFTR_TOO_LARGE,
+	//! The open transfers together would have held more than their limit; this one was forgotten,
+	//! or, at its start, not opened.
+	EFTR_ALL_TOO_LARGE,
+	//! As many transfers as the limit allows are open already; nothing was opened.
+	EFTR_TOO_MANY,
+	//! The file could not be written; the transfer is forgotten all the same.
+	EFTR_WRITE_FAILED
 };
 
 //! What the open transfers may hold; a server may open 65,536 of them, each named by up to a whole
 //! packet.
 struct SFileTransferLimits
 {
-    //! Data bytes of one file.
-    std::size_t fileBytes = 64u << 20;
-    //! Everything the open transfers hold together: data, names and bookkeeping.
-    std::size_t totalBytes = 256u << 20;
-    //! Transfers open at once; a server sends its files a few at a time.
-    std::size_t openTransfers = 1024;
+	//! Data bytes of one file.
+	std::size_t fileBytes = 64u << 20;
+	//! Everything the open transfers hold together: data, names and bookkeeping.
+	std::size_t totalBytes = 256u << 20;
+	//! Transfers open at once; a server sends its files a few at a time.
+	std::size_t openTransfers = 1024;
 };
 
 //! The files the server is sending, by 16-bit transfer id, from their start packet to their end packet.
@@ -49,49 +48,49 @@ struct SFileTransferLimits
 class CFileTransfers
 {
 public:
-    explicit CFileTransfers(const SFileTransferLimits& limits = SFileTransferLimits()) : Limits(limits) {}
+	explicit CFileTransfers(const SFileTransferLimits& limits = SFileTransferLimits()) : Limits(limits) {}
 
-    //! Opens a transfer of a file named \p nameUtf8 in the folder of \p kind below \p root.
-    /** An unfinished transfer under the same id is dropped first, also when the new one is refused. */
-    EFileTransferResult start(irr::u16 id, irr::u8 kind, const std::string& nameUtf8, const std::string& root);
+	//! Opens a transfer of a file named \p nameUtf8 in the folder of \p kind below \p root.
+	/** An unfinished transfer under the same id is dropped first, also when the new one is refused. */
+	EFileTransferResult start(irr::u16 id, irr::u8 kind, const std::string& nameUtf8, const std::string& root);
 
-    EFileTransferResult append(irr::u16 id, const irr::u8* data, irr::u32 size);
+	EFileTransferResult append(irr::u16 id, const irr::u8* data, irr::u32 size);
 
-    //! Writes the file through the file system, creating missing subfolders inside its download
-    //! folder, and forgets the transfer.
-    EFileTransferResult finish(irr::u16 id, irr::io::IFileSystem* fileSystem);
+	//! Writes the file through the file system, creating missing subfolders inside its download
+	//! folder, and forgets the transfer.
+	EFileTransferResult finish(irr::u16 id, irr::io::IFileSystem* fileSystem);
 
-    //! The full path a transfer writes to, empty when none is open under the id.
-    std::string getPath(irr::u16 id) const;
+	//! The full path a transfer writes to, empty when none is open under the id.
+	std::string getPath(irr::u16 id) const;
 
-    const SFileTransferLimits& getLimits() const { return Limits; }
-    std::size_t getOpenCount() const { return Open.size(); }
-    //! Bytes the open transfers hold together, their names and bookkeeping included.
-    std::size_t getHeldBytes() const { return HeldBytes; }
+	const SFileTransferLimits& getLimits() const { return Limits; }
+	std::size_t getOpenCount() const { return Open.size(); }
+	//! Bytes the open transfers hold together, their names and bookkeeping included.
+	std::size_t getHeldBytes() const { return HeldBytes; }
 
-    void clear()
-    {
-        Open.clear();
-        HeldBytes = 0;
-    }
+	void clear()
+	{
+		Open.clear();
+		HeldBytes = 0;
+	}
 
 private:
-    struct STransfer
-    {
-        //! The download folder, then the name.
-        std::string path;
-        std::size_t folderLength = 0;
-        std::vector<irr::u8> bytes;
-    };
+	struct STransfer
+	{
+		//! The download folder, then the name.
+		std::string path;
+		std::size_t folderLength = 0;
+		std::vector<irr::u8> bytes;
+	};
 
-    //! What a transfer holds in memory: its map entry, its path's and its bytes' allocations.
-    static std::size_t heldBy(const STransfer& transfer);
+	//! What a transfer holds in memory: its map entry, its path's and its bytes' allocations.
+	static std::size_t heldBy(const STransfer& transfer);
 
-    void forget(std::map<irr::u16, STransfer>::iterator transfer);
+	void forget(std::map<irr::u16, STransfer>::iterator transfer);
 
-    SFileTransferLimits Limits;
-    std::map<irr::u16, STransfer> Open;
-    std::size_t HeldBytes = 0;
+	SFileTransferLimits Limits;
+	std::map<irr::u16, STransfer> Open;
+	std::size_t HeldBytes = 0;
 };
 
 } // namespace orv

@@ -2,30 +2,28 @@
 
 #include "net/decodeBlock.h"
 
-namespace orv
-{
-namespace net
-{
+namespace orv {
+namespace net {
 
 bool CFrameDispatcher::decodeBlock(const irr::u8* block, std::size_t size, packet& decoded)
 {
-    return decodeBlockInto(Cipher, block, static_cast<irr::u32>(size), Payload, decoded, Logger);
+	return decodeBlockInto(Cipher, block, static_cast<irr::u32>(size), Payload, decoded, Logger);
 }
 
 void CFrameDispatcher::dispatchFrame(const irr::u8* frame, std::size_t size)
 {
-    // One packet for every frame of the stream: its room is kept, and a handler that takes the
-    // bytes away leaves it empty for the next.
-    Frame.clear();
-    Frame.appendBytes(frame, static_cast<irr::u32>(size));
-    Frame.setReadPosition(0);
-    Parsers.dispatch(Frame);
+	// One packet for every frame of the stream: its room is kept, and a handler that takes the
+	// bytes away leaves it empty for the next.
+	Frame.clear();
+	Frame.appendBytes(frame, static_cast<irr::u32>(size));
+	Frame.setReadPosition(0);
+	Parsers.dispatch(Frame);
 }
 
 void CFrameDispatcher::reportStreamError(const char* message)
 {
-    if (Logger)
-        Logger->log("net", message, irr::ELL_ERROR);
+	if (Logger)
+		Logger->log("net", message, irr::ELL_ERROR);
 }
 
 } // namespace net

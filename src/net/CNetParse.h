@@ -7,8 +7,7 @@
 
 #include <string>
 
-namespace orv
-{
+namespace orv {
 
 class INetParseHost;
 
@@ -19,65 +18,65 @@ class INetParseHost;
 class CNetParse
 {
 public:
-    typedef bool (CNetParse::*Handler)(net::packet& packet);
+	typedef bool (CNetParse::*Handler)(net::packet& packet);
 
-    //! Ids 0 to 18 have a handler; larger ids are refused.
-    static const irr::u16 HandlerCount = 19;
+	//! Ids 0 to 18 have a handler; larger ids are refused.
+	static const irr::u16 HandlerCount = 19;
 
-    explicit CNetParse(INetParseHost& host) : Host(host) {}
-    virtual ~CNetParse() = default;
+	explicit CNetParse(INetParseHost& host) : Host(host) {}
+	virtual ~CNetParse() = default;
 
-    CNetParse(const CNetParse&) = delete;
-    CNetParse& operator=(const CNetParse&) = delete;
+	CNetParse(const CNetParse&) = delete;
+	CNetParse& operator=(const CNetParse&) = delete;
 
-    virtual irr::core::ustring16 getName() const { return irr::core::ustring16("Default"); }
+	virtual irr::core::ustring16 getName() const { return irr::core::ustring16("Default"); }
 
-    //! Reads the packet id (0 when fewer than 2 bytes remain) and runs its handler.
-    /** False for an id of 19 or more, whose 2 bytes stay consumed. */
-    virtual bool parse(net::packet& packet);
+	//! Reads the packet id (0 when fewer than 2 bytes remain) and runs its handler.
+	/** False for an id of 19 or more, whose 2 bytes stay consumed. */
+	virtual bool parse(net::packet& packet);
 
-    virtual bool onIgnored(net::packet& packet) { return true; }
-    virtual bool onServerError(net::packet& packet);
-    virtual bool onFileStart(net::packet& packet);
-    virtual bool onFileData(net::packet& packet);
-    virtual bool onFileEnd(net::packet& packet);
-    virtual bool onSwitchParser(net::packet& packet) { return onIgnored(packet); }
-    // Classes, attributes and script code (CNetParse_classes.cpp).
-    virtual bool onMainScript(net::packet& packet);
-    virtual bool onAddClass(net::packet& packet);
-    virtual bool onAddClassAttribute(net::packet& packet);
-    virtual bool onClassScript(net::packet& packet);
-    virtual bool onAddServerAttribute(net::packet& packet);
-    virtual bool onChangeServerProperty(net::packet& packet);
-    // Objects and their shapes (CNetParse_objects.cpp).
-    virtual bool onAddObject(net::packet& packet);
-    virtual bool onDeleteObject(net::packet& packet);
-    virtual bool onChangeObjectAttribute(net::packet& packet);
-    virtual bool onSyncObject(net::packet& packet);
-    virtual bool onObjectScript(net::packet& packet);
-    virtual bool onSetPlayer(net::packet& packet);
-    virtual bool onPhysicsShape(net::packet& packet);
+	virtual bool onIgnored(net::packet& packet) { return true; }
+	virtual bool onServerError(net::packet& packet);
+	virtual bool onFileStart(net::packet& packet);
+	virtual bool onFileData(net::packet& packet);
+	virtual bool onFileEnd(net::packet& packet);
+	virtual bool onSwitchParser(net::packet& packet) { return onIgnored(packet); }
+	// Classes, attributes and script code (CNetParse_classes.cpp).
+	virtual bool onMainScript(net::packet& packet);
+	virtual bool onAddClass(net::packet& packet);
+	virtual bool onAddClassAttribute(net::packet& packet);
+	virtual bool onClassScript(net::packet& packet);
+	virtual bool onAddServerAttribute(net::packet& packet);
+	virtual bool onChangeServerProperty(net::packet& packet);
+	// Objects and their shapes (CNetParse_objects.cpp).
+	virtual bool onAddObject(net::packet& packet);
+	virtual bool onDeleteObject(net::packet& packet);
+	virtual bool onChangeObjectAttribute(net::packet& packet);
+	virtual bool onSyncObject(net::packet& packet);
+	virtual bool onObjectScript(net::packet& packet);
+	virtual bool onSetPlayer(net::packet& packet);
+	virtual bool onPhysicsShape(net::packet& packet);
 
 protected:
-    //! The rest of the packet as text: the reading that every "rest of the packet" field uses.
-    static irr::core::ustring16 readRest(net::packet& packet) { return packet.readChars(packet.getSize()); }
+	//! The rest of the packet as text: the reading that every "rest of the packet" field uses.
+	static irr::core::ustring16 readRest(net::packet& packet) { return packet.readChars(packet.getSize()); }
 
-    //! The type byte of the value at the read position, for the line that tells why it was refused.
-    static unsigned typeAhead(const net::packet& packet)
-    {
-        return packet.getBytesLeft() ? packet.getData()[packet.getReadPosition()] : 0u;
-    }
+	//! The type byte of the value at the read position, for the line that tells why it was refused.
+	static unsigned typeAhead(const net::packet& packet)
+	{
+		return packet.getBytesLeft() ? packet.getData()[packet.getReadPosition()] : 0u;
+	}
 
-    //! The section name under which server-sent code is compiled.
-    static const irr::core::ustring16& scriptSection();
+	//! The section name under which server-sent code is compiled.
+	static const irr::core::ustring16& scriptSection();
 
-    //! One line on the device's logger: the channel word as its text, the message as its hint.
-    void log(const char* channel, const std::string& message, irr::ELOG_LEVEL level = irr::ELL_INFORMATION);
+	//! One line on the device's logger: the channel word as its text, the message as its hint.
+	void log(const char* channel, const std::string& message, irr::ELOG_LEVEL level = irr::ELL_INFORMATION);
 
-    INetParseHost& Host;
+	INetParseHost& Host;
 
 private:
-    static const Handler Handlers[HandlerCount];
+	static const Handler Handlers[HandlerCount];
 };
 
 } // namespace orv

@@ -17,211 +17,213 @@
 #include <string>
 #include <vector>
 
-namespace orv
-{
+namespace orv {
 
-namespace
-{
+namespace {
 
 enum EShapeKind : irr::u8
 {
-    ESK_CIRCLE = 0,
-    ESK_BOX = 1,
-    ESK_POLYGON = 2
+	ESK_CIRCLE = 0,
+	ESK_BOX = 1,
+	ESK_POLYGON = 2
 };
 
 //! The object the packet's leading id names; null for id 0 and for ids without an object.
 CSceneObject* readObject(net::packet& packet)
 {
-    const irr::u32 id = packet.readU32();
-    CObjectManager* objects = CObjectManager::getInstance();
-    return objects ? objects->getSceneObject(id) : nullptr;
+	const irr::u32 id = packet.readU32();
+	CObjectManager* objects = CObjectManager::getInstance();
+	return objects ? objects->getSceneObject(id) : nullptr;
 }
 
 //! Points of a polygon up to the end of the packet. Box2D hulls no more than its polygon limit, so
 //! reading stops there; a coordinate cut short ends the list, and a lone x still makes (x, 0).
 std::vector<b2Vec2> readPoints(net::packet& packet)
 {
-    std::vector<b2Vec2> points;
-    while (points.size() < static_cast<size_t>(b2_maxPolygonVertices) && packet.getBytesLeft() >= 4)
-    {
-        const irr::f32 x = packet.readFloat();
-        if (packet.getBytesLeft() < 4)
-        {
-            points.emplace_back(x, 0.0f);
-            break;
-        }
-        const irr::f32 y = packet.readFloat();
-        points.emplace_back(x, y);
-    }
-    return points;
+	std::vector<b2Vec2> points;
+	while (points.size() < static_cast<size_t>(b2_maxPolygonVertices) && packet.getBytesLeft() >= 4)
+	{
+		const irr::f32 x = packet.readFloat();
+		if (packet.getBytesLeft() < 4)
+		{
+			points.emplace_back(x, 0.0f);
+			break;
+		}
+		const irr::f32 y = packet.readFloat();
+		points.emplace_back(x, y);
+	}
+	return points;
 }
 
 } // namespace
 
 bool CNetParse::onAddObject(net::packet& packet)
 {
-    const irr::u32 id = packet.readU32();
-    const irr::u8 type = packet.readU8();
-    const irr::core::ustring16 className = readRest(packet);
-    if (type >= ESOT_COUNT)
-        return true;
+	const irr::u32 id = packet.readU32();
+	const irr::u8 type = packet.readU8();
+	const irr::core::ustring16 className = readRest(packet);
+	if (type >= ESOT_COUNT)
+		return true;
 
-    // A second object under a taken id would put the one object into the scene twice.
-    CObjectManager* objects = CObjectManager::getInstance();
-    if (objects && !objects->getSceneObject(id))
-        Host.createSceneObject(id, type, className);
-    log("object", "Adding type " + std::to_string(type) + " object (" + std::to_string(id) + ") of class: " +
-                      className.toUTF8_std());
-    return true;
+	// A second object under a taken id would put the one object into the scene twice.
+	CObjectManager* objects = CObjectManager::getInstance();
+	if (objects && !objects->getSceneObject(id))
+		Host.createSceneObject(id, type, className);
+	log("object",
+		"Adding type " + std::to_string(type) + " object (" + std::to_string(id) +
+			") of class: " + className.toUTF8_std());
+	return true;
 }
 
 bool CNetParse::onDeleteObject(net::packet& packet)
 {
-    const irr::u32 id = packet.readU32();
-    // The engine's pointer to the player holds no reference: it must not outlive the object.
-    CSceneObject* player = Host.getPlayerObject();
-    if (player && player->getId() == id)
-        Host.setPlayerObject(nullptr);
-    const bool removed = Host.removeSceneObject(id);
-    log("object", "Deleting object (" + std::to_string(id) + ")" + (removed ? "" : " - Failure, invalid ID."));
-    return true;
+	const irr::u32 id = packet.readU32();
+	// The engine's pointer to the player holds no reference: it must not outlive the object.
+	CSceneObject* player = Host.getPlayerObject();
+	if (player && player->getId() == id)
+		Host.setPlayerObject(nullptr);
+	const bool removed = Host.removeSceneObject(id);
+	log("object", "Deleting object (" + std::to_string(id) + ")" + (removed ? "" : " - Failure, invalid ID."));
+	return true;
 }
 
 bool CNetParse::onChangeObjectAttribute(net::packet& packet)
 {
-    CSceneObject* object = readObject(packet);
-    if (!object)
-        return true;
-    CAttributeList& attributes = object->getClassAttributes();
-    while (packet.getBytesLeft() >= 2)
-    {
-        const irr::u16 id = packet.readU16();
-        SAttribute* attribute = attributes.findById(id);
-        if (!attribute)
-            break;
-        const unsigned type = typeAhead(packet);
-        if (!attribute->readValue(packet))
-        {
-            log("attributes", "Refused object (" + std::to_string(object->getId()) + ") attribute " +
-                                  attribute->name.toUTF8_std() + " (" + std::to_string(id) + "): type (" + std::to_string(type) +
-                                  "); the rest of the packet is ignored.",
-                irr::ELL_WARNING);
-            break;
-        }
-        log("attributes", "Changing object (" + std::to_string(object->getId()) + ") attribute " +
-                              attribute->name.toUTF8_std() + " (" + std::to_string(id) + "): type (" +
-                              std::to_string(static_cast<irr::u32>(attribute->type)) + ")");
-    }
-    return true;
+	CSceneObject* object = readObject(packet);
+	if (!object)
+		return true;
+	CAttributeList& attributes = object->getClassAttributes();
+	while (packet.getBytesLeft() >= 2)
+	{
+		const irr::u16 id = packet.readU16();
+		SAttribute* attribute = attributes.findById(id);
+		if (!attribute)
+			break;
+		const unsigned type = typeAhead(packet);
+		if (!attribute->readValue(packet))
+		{
+			log("attributes",
+				"Refused object (" + std::to_string(object->getId()) + ") attribute " + attribute->name.toUTF8_std() +
+					" (" + std::to_string(id) + "): type (" + std::to_string(type) +
+					"); the rest of the packet is ignored.",
+				irr::ELL_WARNING);
+			break;
+		}
+		log("attributes",
+			"Changing object (" + std::to_string(object->getId()) + ") attribute " + attribute->name.toUTF8_std() +
+				" (" + std::to_string(id) + "): type (" + std::to_string(static_cast<irr::u32>(attribute->type)) + ")");
+	}
+	return true;
 }
 
 bool CNetParse::onSyncObject(net::packet& packet)
 {
-    CSceneObject* object = readObject(packet);
-    if (!object)
-        return true;
-    CAttributeList& attributes = object->getEngineAttributes();
-    const AttributeChangeCallback onChange = object->getAttributeChangeCallback();
-    while (packet.getBytesLeft())
-    {
-        const irr::u8 id = packet.readU8();
-        SAttribute* attribute = attributes.findById(id);
-        if (!attribute)
-            break;
-        const unsigned type = typeAhead(packet);
-        if (!attribute->readValue(packet))
-        {
-            log("attributes", "Refused object (" + std::to_string(object->getId()) + ") engine attribute " +
-                                  attribute->name.toUTF8_std() + " (" + std::to_string(id) + "): type (" + std::to_string(type) +
-                                  "); the rest of the packet is ignored.",
-                irr::ELL_WARNING);
-            break;
-        }
-        if (onChange)
-            onChange(id, packet);
-    }
-    CSceneObject::syncFromBody(object);
-    return true;
+	CSceneObject* object = readObject(packet);
+	if (!object)
+		return true;
+	CAttributeList& attributes = object->getEngineAttributes();
+	const AttributeChangeCallback onChange = object->getAttributeChangeCallback();
+	while (packet.getBytesLeft())
+	{
+		const irr::u8 id = packet.readU8();
+		SAttribute* attribute = attributes.findById(id);
+		if (!attribute)
+			break;
+		const unsigned type = typeAhead(packet);
+		if (!attribute->readValue(packet))
+		{
+			log("attributes",
+				"Refused object (" + std::to_string(object->getId()) + ") engine attribute " +
+					attribute->name.toUTF8_std() + " (" + std::to_string(id) + "): type (" + std::to_string(type) +
+					"); the rest of the packet is ignored.",
+				irr::ELL_WARNING);
+			break;
+		}
+		if (onChange)
+			onChange(id, packet);
+	}
+	CSceneObject::syncFromBody(object);
+	return true;
 }
 
 bool CNetParse::onObjectScript(net::packet& packet)
 {
-    CSceneObject* object = readObject(packet);
-    if (!object)
-        return true;
-    const irr::core::ustring16 code = readRest(packet);
-    if (code.empty() || !object->getModule())
-        return true;
-    // Created may remove the object it runs on.
-    object->grab();
-    object->getModule()->load(code, scriptSection());
-    if (script::SScriptBinding* binding = object->getBinding())
-        binding->callCallback(script::ESC_CREATED, net::packet(), object);
-    object->drop();
-    return true;
+	CSceneObject* object = readObject(packet);
+	if (!object)
+		return true;
+	const irr::core::ustring16 code = readRest(packet);
+	if (code.empty() || !object->getModule())
+		return true;
+	// Created may remove the object it runs on.
+	object->grab();
+	object->getModule()->load(code, scriptSection());
+	if (script::SScriptBinding* binding = object->getBinding())
+		binding->callCallback(script::ESC_CREATED, net::packet(), object);
+	object->drop();
+	return true;
 }
 
 bool CNetParse::onSetPlayer(net::packet& packet)
 {
-    if (CSceneObject* object = readObject(packet))
-        Host.setPlayerObject(object);
-    return true;
+	if (CSceneObject* object = readObject(packet))
+		Host.setPlayerObject(object);
+	return true;
 }
 
 bool CNetParse::onPhysicsShape(net::packet& packet)
 {
-    CSceneObject* object = readObject(packet);
-    if (!object)
-        return true;
-    const irr::u8 kind = packet.readU8();
+	CSceneObject* object = readObject(packet);
+	if (!object)
+		return true;
+	const irr::u8 kind = packet.readU8();
 
-    b2CircleShape circle;
-    b2PolygonShape polygon;
-    const b2Shape* shape = nullptr;
-    EShapeFit fit = ESF_REFUSED;
-    switch (kind)
-    {
-    case ESK_CIRCLE:
-        fit = fitCircle(circle, packet.readFloat(), b2Vec2(0.0f, 0.0f));
-        shape = &circle;
-        break;
-    case ESK_BOX:
-    {
-        const irr::f32 halfWidth = packet.readFloat();
-        const irr::f32 halfHeight = packet.readFloat();
-        fit = fitBox(polygon, halfWidth, halfHeight, b2Vec2(0.0f, 0.0f), 0.0f);
-        shape = &polygon;
-        break;
-    }
-    case ESK_POLYGON:
-    {
-        const std::vector<b2Vec2> points = readPoints(packet);
-        if (points.empty())
-            return true;
-        fit = fitPolygon(polygon, points.data(), static_cast<irr::u32>(points.size()));
-        shape = &polygon;
-        break;
-    }
-    default:
-        return true;
-    }
+	b2CircleShape circle;
+	b2PolygonShape polygon;
+	const b2Shape* shape = nullptr;
+	EShapeFit fit = ESF_REFUSED;
+	switch (kind)
+	{
+	case ESK_CIRCLE:
+		fit = fitCircle(circle, packet.readFloat(), b2Vec2(0.0f, 0.0f));
+		shape = &circle;
+		break;
+	case ESK_BOX:
+	{
+		const irr::f32 halfWidth = packet.readFloat();
+		const irr::f32 halfHeight = packet.readFloat();
+		fit = fitBox(polygon, halfWidth, halfHeight, b2Vec2(0.0f, 0.0f), 0.0f);
+		shape = &polygon;
+		break;
+	}
+	case ESK_POLYGON:
+	{
+		const std::vector<b2Vec2> points = readPoints(packet);
+		if (points.empty())
+			return true;
+		fit = fitPolygon(polygon, points.data(), static_cast<irr::u32>(points.size()));
+		shape = &polygon;
+		break;
+	}
+	default:
+		return true;
+	}
 
-    if (fit == ESF_REFUSED)
-    {
-        log("object", "Refused collision shape of kind " + std::to_string(kind) + " for object (" +
-                          std::to_string(object->getId()) + "): a size or point is out of range.",
-            irr::ELL_WARNING);
-        return true;
-    }
-    b2Body* body = object->Physics.getLiveBody();
-    if (!body)
-        return true;
-    // Box2D's fixture defaults: density 0, friction 0.2, no restitution, not a sensor, category 1.
-    b2FixtureDef def;
-    def.shape = shape;
-    CPhysicsManager::getInstance()->createFixture(body, def);
-    return true;
+	if (fit == ESF_REFUSED)
+	{
+		log("object",
+			"Refused collision shape of kind " + std::to_string(kind) + " for object (" +
+				std::to_string(object->getId()) + "): a size or point is out of range.",
+			irr::ELL_WARNING);
+		return true;
+	}
+	b2Body* body = object->Physics.getLiveBody();
+	if (!body)
+		return true;
+	// Box2D's fixture defaults: density 0, friction 0.2, no restitution, not a sensor, category 1.
+	b2FixtureDef def;
+	def.shape = shape;
+	CPhysicsManager::getInstance()->createFixture(body, def);
+	return true;
 }
 
 } // namespace orv

@@ -16,10 +16,17 @@ bool CPacketCipher::setWordsForCompression(irr::u8 type)
 	// The compressed forms carry their own checks, so less of them is scrambled.
 	switch (type)
 	{
-	case 0: wordsLeft = 12; return true;
-	case 2: wordsLeft = 6; return true;
-	case 4: wordsLeft = 7; return true;
-	default: return false;
+	case 0:
+		wordsLeft = 12;
+		return true;
+	case 2:
+		wordsLeft = 6;
+		return true;
+	case 4:
+		wordsLeft = 7;
+		return true;
+	default:
+		return false;
 	}
 }
 

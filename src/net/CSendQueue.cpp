@@ -210,8 +210,7 @@ bool CSendQueue::appendBlock(SBlock& block)
 		{
 			char message[128];
 			std::snprintf(message, sizeof(message),
-				"Dropped an outgoing block of %u bytes: a block carries at most %u.",
-				bytes.getSize(), MaxPayloadSize);
+				"Dropped an outgoing block of %u bytes: a block carries at most %u.", bytes.getSize(), MaxPayloadSize);
 			logger->log("net", message, irr::ELL_ERROR);
 		}
 		return false;

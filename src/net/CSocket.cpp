@@ -35,8 +35,7 @@ irr::s32 initWinsock()
 	return 0;
 }
 
-CSocket::CSocket()
-	: handle(platform::InvalidSocket), protocol(ESP_TCP), type(EST_CLIENT), state(ESS_DISCONNECTED)
+CSocket::CSocket() : handle(platform::InvalidSocket), protocol(ESP_TCP), type(EST_CLIENT), state(ESS_DISCONNECTED)
 {
 	address.length = 0;
 	if (!socketLayerStarted)

@@ -2,10 +2,8 @@
 
 #include <string>
 
-namespace orv
-{
-namespace net
-{
+namespace orv {
+namespace net {
 
 //! Whether a file name from the server stays inside its download folder.
 /** Checked on the UTF-8 form the file will be written under. Refused: an empty name, an absolute

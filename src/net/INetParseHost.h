@@ -6,15 +6,13 @@
 
 #include "base/ustring16.h"
 
-namespace orv
-{
+namespace orv {
 
 class CNetParse;
 class CFileTransfers;
 class CAttributeList;
 class CSceneObject;
-namespace script
-{
+namespace script {
 class CScriptManager;
 class CScriptModule;
 } // namespace script
@@ -25,57 +23,57 @@ class CScriptModule;
 class INetParseHost
 {
 public:
-    virtual ~INetParseHost() = default;
+	virtual ~INetParseHost() = default;
 
-    //! GUI environment, logger and file system; may be null where nothing is shown.
-    virtual irr::IrrlichtDevice* getDevice() = 0;
+	//! GUI environment, logger and file system; may be null where nothing is shown.
+	virtual irr::IrrlichtDevice* getDevice() = 0;
 
-    //! The program directory as UTF-8, ending with a separator: the root of downloaded files.
-    virtual irr::core::stringc getDownloadRoot() = 0;
+	//! The program directory as UTF-8, ending with a separator: the root of downloaded files.
+	virtual irr::core::stringc getDownloadRoot() = 0;
 
-    virtual CFileTransfers& getFileTransfers() = 0;
+	virtual CFileTransfers& getFileTransfers() = 0;
 
-    //! Closes the connection to the server at once.
-    virtual void closeConnection() = 0;
+	//! Closes the connection to the server at once.
+	virtual void closeConnection() = 0;
 
-    //! The login phase is over: the login screen and what it holds leave with every GUI element.
-    virtual void leaveLoginScreen()
-    {
-        if (irr::IrrlichtDevice* device = getDevice())
-            if (device->getGUIEnvironment())
-                device->getGUIEnvironment()->clear();
-    }
+	//! The login phase is over: the login screen and what it holds leave with every GUI element.
+	virtual void leaveLoginScreen()
+	{
+		if (irr::IrrlichtDevice* device = getDevice())
+			if (device->getGUIEnvironment())
+				device->getGUIEnvironment()->clear();
+	}
 
-    //! Makes the play-time receiver the device's event receiver.
-    virtual void installPlayReceiver() = 0;
+	//! Makes the play-time receiver the device's event receiver.
+	virtual void installPlayReceiver() = 0;
 
-    virtual void setOnline(bool online) = 0;
+	virtual void setOnline(bool online) = 0;
 
-    virtual void setGameRunning(bool running) = 0;
+	virtual void setGameRunning(bool running) = 0;
 
-    //! Takes ownership of the parser that serves from the next frame on.
-    /** Called from a handler, the parser running it stays alive until that handler returned. */
-    virtual void replaceParser(CNetParse* next) = 0;
+	//! Takes ownership of the parser that serves from the next frame on.
+	/** Called from a handler, the parser running it stays alive until that handler returned. */
+	virtual void replaceParser(CNetParse* next) = 0;
 
-    // The world the class, attribute, script and object packets build. A host without one (the
-    // receive-path doubles) answers null and changes nothing.
+	// The world the class, attribute, script and object packets build. A host without one (the
+	// receive-path doubles) answers null and changes nothing.
 
-    //! Classes and objects get their modules from it; null without scripts.
-    virtual script::CScriptManager* getScriptManager() { return nullptr; }
+	//! Classes and objects get their modules from it; null without scripts.
+	virtual script::CScriptManager* getScriptManager() { return nullptr; }
 
-    //! The module of the client's own script code.
-    virtual script::CScriptModule* getClientModule() { return nullptr; }
+	//! The module of the client's own script code.
+	virtual script::CScriptModule* getClientModule() { return nullptr; }
 
-    virtual CAttributeList* getServerAttributes() { return nullptr; }
+	virtual CAttributeList* getServerAttributes() { return nullptr; }
 
-    //! Makes the object and puts it into the scene; nothing for id 0 or an unknown class.
-    virtual void createSceneObject(irr::u32 id, irr::u8 type, const irr::core::ustring16& className) {}
+	//! Makes the object and puts it into the scene; nothing for id 0 or an unknown class.
+	virtual void createSceneObject(irr::u32 id, irr::u8 type, const irr::core::ustring16& className) {}
 
-    //! Takes the object out of the scene and the registry; false when no object has the id.
-    virtual bool removeSceneObject(irr::u32 id) { return false; }
+	//! Takes the object out of the scene and the registry; false when no object has the id.
+	virtual bool removeSceneObject(irr::u32 id) { return false; }
 
-    virtual CSceneObject* getPlayerObject() { return nullptr; }
-    virtual void setPlayerObject(CSceneObject* object) {}
+	virtual CSceneObject* getPlayerObject() { return nullptr; }
+	virtual void setPlayerObject(CSceneObject* object) {}
 };
 
 } // namespace orv

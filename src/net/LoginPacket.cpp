@@ -67,8 +67,8 @@ irr::u8 nextLoginKey()
 	return static_cast<irr::u8>(value & 0xFF);
 }
 
-void sendLogin(CSendQueue& queue, CPacketCipher& incoming, const irr::core::stringw& userName,
-	const irr::core::stringw& password)
+void sendLogin(
+	CSendQueue& queue, CPacketCipher& incoming, const irr::core::stringw& userName, const irr::core::stringw& password)
 {
 	incoming.reset(0);
 	queue.resetCipher(0);

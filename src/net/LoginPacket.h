@@ -34,8 +34,8 @@ irr::u8 nextLoginKey();
 // Resets both ciphers to key 0, sends the login in a block of its own at
 // once, then resets both ciphers to the login's key for the rest of the
 // connection.
-void sendLogin(CSendQueue& queue, CPacketCipher& incoming, const irr::core::stringw& userName,
-	const irr::core::stringw& password);
+void sendLogin(
+	CSendQueue& queue, CPacketCipher& incoming, const irr::core::stringw& userName, const irr::core::stringw& password);
 
 } // namespace net
 } // namespace orv

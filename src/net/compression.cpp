@@ -28,10 +28,14 @@ const char* describeZlibFailure(int result)
 {
 	switch (result)
 	{
-	case Z_DATA_ERROR: return "zlib: The input data was corrupted.";
-	case Z_MEM_ERROR: return "zlib: Not enough memory to decompress.";
-	case Z_BUF_ERROR: return "zlib: Not enough room in the output buffer to decompress.";
-	default: return nullptr;
+	case Z_DATA_ERROR:
+		return "zlib: The input data was corrupted.";
+	case Z_MEM_ERROR:
+		return "zlib: Not enough memory to decompress.";
+	case Z_BUF_ERROR:
+		return "zlib: Not enough room in the output buffer to decompress.";
+	default:
+		return nullptr;
 	}
 }
 
@@ -39,14 +43,22 @@ const char* describeBzip2Failure(int result)
 {
 	switch (result)
 	{
-	case BZ_CONFIG_ERROR: return "bzip2: Library has been mis-compiled.";
-	case BZ_OUTBUFF_FULL: return "bzip2: Output buffer is not big enough.";
-	case BZ_UNEXPECTED_EOF: return "bzip2: The input data was corrupted (unexpected EOF).";
-	case BZ_DATA_ERROR_MAGIC: return "bzip2: The input data was corrupted (missing magic bytes).";
-	case BZ_DATA_ERROR: return "bzip2: The input data was corrupted.";
-	case BZ_MEM_ERROR: return "bzip2: Not enough memory to decompress.";
-	case BZ_PARAM_ERROR: return "bzip2: Parameter error.";
-	default: return nullptr;
+	case BZ_CONFIG_ERROR:
+		return "bzip2: Library has been mis-compiled.";
+	case BZ_OUTBUFF_FULL:
+		return "bzip2: Output buffer is not big enough.";
+	case BZ_UNEXPECTED_EOF:
+		return "bzip2: The input data was corrupted (unexpected EOF).";
+	case BZ_DATA_ERROR_MAGIC:
+		return "bzip2: The input data was corrupted (missing magic bytes).";
+	case BZ_DATA_ERROR:
+		return "bzip2: The input data was corrupted.";
+	case BZ_MEM_ERROR:
+		return "bzip2: Not enough memory to decompress.";
+	case BZ_PARAM_ERROR:
+		return "bzip2: Parameter error.";
+	default:
+		return nullptr;
 	}
 }
 
@@ -75,9 +87,8 @@ bool run(const irr::u8* data, irr::u32 size, EKind kind, bool compress, packet& 
 	if (kind == EK_ZLIB)
 	{
 		uLongf length = OUTPUT_SIZE;
-		const int result = compress
-			? compress2(target, &length, data, size, Z_DEFAULT_COMPRESSION)
-			: uncompress(target, &length, data, size);
+		const int result = compress ? compress2(target, &length, data, size, Z_DEFAULT_COMPRESSION)
+									: uncompress(target, &length, data, size);
 		ok = result == Z_OK;
 		if (!ok && !compress)
 			printFailure(describeZlibFailure(result));
@@ -88,9 +99,8 @@ bool run(const irr::u8* data, irr::u32 size, EKind kind, bool compress, packet& 
 		// bzlib takes non-const input pointers but does not write through them.
 		char* source = const_cast<char*>(reinterpret_cast<const char*>(data));
 		char* dest = reinterpret_cast<char*>(target);
-		const int result = compress
-			? BZ2_bzBuffToBuffCompress(dest, &produced, source, size, 1, 0, 0)
-			: BZ2_bzBuffToBuffDecompress(dest, &produced, source, size, 0, 0);
+		const int result = compress ? BZ2_bzBuffToBuffCompress(dest, &produced, source, size, 1, 0, 0)
+									: BZ2_bzBuffToBuffDecompress(dest, &produced, source, size, 0, 0);
 		ok = result == BZ_OK;
 		if (!ok && !compress)
 			printFailure(describeBzip2Failure(result));
@@ -111,10 +121,22 @@ bool runInPlace(packet& data, EKind kind, bool compress)
 
 } // end anonymous namespace
 
-bool compressZlib(packet& data) { return runInPlace(data, EK_ZLIB, true); }
-bool compressBzip2(packet& data) { return runInPlace(data, EK_BZIP2, true); }
-bool decompressZlib(packet& data) { return runInPlace(data, EK_ZLIB, false); }
-bool decompressBzip2(packet& data) { return runInPlace(data, EK_BZIP2, false); }
+bool compressZlib(packet& data)
+{
+	return runInPlace(data, EK_ZLIB, true);
+}
+bool compressBzip2(packet& data)
+{
+	return runInPlace(data, EK_BZIP2, true);
+}
+bool decompressZlib(packet& data)
+{
+	return runInPlace(data, EK_ZLIB, false);
+}
+bool decompressBzip2(packet& data)
+{
+	return runInPlace(data, EK_BZIP2, false);
+}
 
 bool decompressZlibInto(const irr::u8* data, irr::u32 size, packet& out)
 {

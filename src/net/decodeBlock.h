@@ -5,10 +5,8 @@
 
 #include <ILogger.h>
 
-namespace orv
-{
-namespace net
-{
+namespace orv {
+namespace net {
 
 //! Turns a received block (compression byte and payload) into its frames' bytes, in place.
 /** The cipher runs over every block whose type it knows, so the keystream stays in step with the
@@ -19,8 +17,8 @@ bool decodeBlock(CPacketCipher& cipher, packet& block, irr::ILogger* logger);
 //! The same on a block read where it lies, its frames' bytes appended to \p out (left as it was
 //! when the block yields nothing). \p scratch holds the descrambled payload on its way to the
 //! decompressor; a stream reuses it from block to block.
-bool decodeBlockInto(CPacketCipher& cipher, const irr::u8* block, irr::u32 size, packet& scratch, packet& out,
-                     irr::ILogger* logger);
+bool decodeBlockInto(
+	CPacketCipher& cipher, const irr::u8* block, irr::u32 size, packet& scratch, packet& out, irr::ILogger* logger);
 
 } // namespace net
 } // namespace orv

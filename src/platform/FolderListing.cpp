@@ -13,7 +13,8 @@ std::vector<std::string> listFolder(const std::string& folder)
 	DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
 	if (!dir)
 		return names;
-	while (const dirent* entry = ::readdir(dir)) {
+	while (const dirent* entry = ::readdir(dir))
+	{
 		const std::string name(entry->d_name);
 		if (name != "." && name != "..")
 			names.push_back(name);

@@ -44,21 +44,25 @@ bool findPathIgnoringCase(const std::string& path, std::string& found)
 	// component is looked up in.
 	std::string result;
 	size_t begin = 0;
-	if (path[0] == '/') {
+	if (path[0] == '/')
+	{
 		result = "/";
 		begin = 1;
 	}
-	while (begin <= path.size()) {
+	while (begin <= path.size())
+	{
 		size_t end = path.find('/', begin);
 		const bool last = end == std::string::npos;
 		if (last)
 			end = path.size();
 		const std::string component = path.substr(begin, end - begin);
 		std::string spelled = component;
-		if (!component.empty() && component != "." && component != ".." && !pathExists(result + component)) {
+		if (!component.empty() && component != "." && component != ".." && !pathExists(result + component))
+		{
 			spelled.clear();
 			for (const std::string& name : listFolder(result))
-				if (equalIgnoringCase(name, component)) {
+				if (equalIgnoringCase(name, component))
+				{
 					spelled = name;
 					break;
 				}

@@ -13,7 +13,8 @@ namespace {
 std::string readExecutablePath()
 {
 	std::vector<char> buffer(256);
-	while (buffer.size() <= (1u << 20)) {
+	while (buffer.size() <= (1u << 20))
+	{
 		const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
 		if (length < 0)
 			return std::string();
@@ -27,7 +28,8 @@ std::string readExecutablePath()
 std::string currentDirectory()
 {
 	std::vector<char> buffer(256);
-	while (buffer.size() <= (1u << 20)) {
+	while (buffer.size() <= (1u << 20))
+	{
 		if (::getcwd(buffer.data(), buffer.size()))
 			return std::string(buffer.data());
 		buffer.resize(buffer.size() * 2);
@@ -51,7 +53,8 @@ std::string getProgramDirectory()
 	if (!folder.empty())
 		return folder;
 	folder = currentDirectory();
-	if (!folder.empty() && folder[0] == '/') {
+	if (!folder.empty() && folder[0] == '/')
+	{
 		if (folder.back() != '/')
 			folder += '/';
 		return folder;

@@ -16,11 +16,13 @@ bool Warned = false;
 
 bool takeAnimationMemory(std::size_t bytes)
 {
-	if (bytes <= Limit && Held <= Limit - bytes) {
+	if (bytes <= Limit && Held <= Limit - bytes)
+	{
 		Held += bytes;
 		return true;
 	}
-	if (!Warned) {
+	if (!Warned)
+	{
 		Warned = true;
 		const std::string line = "Animations hold all the memory they may (" + std::to_string(Limit >> 20) +
 			" MiB); further frames, sprites and sprite nodes are dropped.";
@@ -36,10 +38,19 @@ void giveAnimationMemory(std::size_t bytes)
 		Warned = false;
 }
 
-std::size_t getAnimationMemoryHeld() { return Held; }
+std::size_t getAnimationMemoryHeld()
+{
+	return Held;
+}
 
-std::size_t getAnimationMemoryLimit() { return Limit; }
+std::size_t getAnimationMemoryLimit()
+{
+	return Limit;
+}
 
-void setAnimationMemoryLimit(std::size_t bytes) { Limit = bytes; }
+void setAnimationMemoryLimit(std::size_t bytes)
+{
+	Limit = bytes;
+}
 
 } // namespace orv

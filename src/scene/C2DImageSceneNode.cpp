@@ -39,8 +39,8 @@ irr::video::SMaterial pieceMaterial(irr::video::ITexture* texture)
 
 IMeshBuffer* createQuadBuffer(irr::video::ITexture* texture)
 {
-	irr::scene::CDynamicMeshBuffer* buffer =
-		new irr::scene::CDynamicMeshBuffer(irr::video::EVT_STANDARD, irr::video::EIT_16BIT);
+	irr::scene::CDynamicMeshBuffer* buffer = new irr::scene::CDynamicMeshBuffer(
+		irr::video::EVT_STANDARD, irr::video::EIT_16BIT);
 	buffer->getVertexBuffer().reallocate(4);
 	buffer->getIndexBuffer().reallocate(6);
 	for (irr::u16 index : QUAD_INDICES)
@@ -53,13 +53,14 @@ IMeshBuffer* createQuadBuffer(irr::video::ITexture* texture)
 
 } // namespace
 
-C2DImageSceneNode::C2DImageSceneNode(CImage* image, irr::scene::ISceneNode* parent,
-	irr::scene::ISceneManager* manager, irr::s32 id, const irr::core::vector3df& position,
-	const irr::core::vector3df& rotation, const irr::core::vector3df& scale)
+C2DImageSceneNode::C2DImageSceneNode(CImage* image, irr::scene::ISceneNode* parent, irr::scene::ISceneManager* manager,
+	irr::s32 id, const irr::core::vector3df& position, const irr::core::vector3df& rotation,
+	const irr::core::vector3df& scale)
 	: irr::scene::ISceneNode(parent, manager, id, position, rotation, scale)
 	, Image(image)
 {
-	if (ISceneHost* host = getSceneHost()) {
+	if (ISceneHost* host = getSceneHost())
+	{
 		Registry = &host->getConsumers();
 		Registry->registerConsumer(1, this);
 	}
@@ -101,7 +102,8 @@ void C2DImageSceneNode::render()
 	// Inside a scene with a batch, the quads join it; the debug box would
 	// have to follow them at once, so such a node draws itself.
 	CImageBatch* batch = (DebugDataVisible & irr::scene::EDS_BBOX) ? nullptr : CImageBatch::find(SceneManager);
-	if (batch && batch->isCollecting()) {
+	if (batch && batch->isCollecting())
+	{
 		for (irr::u32 i = 0; i < MeshBuffers.size(); ++i)
 			batch->add(MeshBuffers[i]->getMaterial(), AbsoluteTransformation,
 				static_cast<const S3DVertex*>(MeshBuffers[i]->getVertices()));
@@ -114,7 +116,8 @@ void C2DImageSceneNode::render()
 		CImageBatch::drawQuad(driver, MeshBuffers[i]->getMaterial(), AbsoluteTransformation,
 			static_cast<const S3DVertex*>(MeshBuffers[i]->getVertices()));
 
-	if (DebugDataVisible & irr::scene::EDS_BBOX) {
+	if (DebugDataVisible & irr::scene::EDS_BBOX)
+	{
 		irr::video::SMaterial plain;
 		plain.Lighting = false;
 		driver->setMaterial(plain);
@@ -218,7 +221,8 @@ void C2DImageSceneNode::rebuildMesh()
 
 	// Bottom row of pieces first, left to right within a row.
 	const irr::u32 count = columns * rows;
-	for (irr::u32 b = 0; b < count && pw > 0 && ph > 0; ++b) {
+	for (irr::u32 b = 0; b < count && pw > 0 && ph > 0; ++b)
+	{
 		const irr::u32 pieceRow = rows - 1 - b / columns;
 		const irr::u32 pieceColumn = b % columns;
 		const s64 cellLeft = pieceColumn * pw;
@@ -268,9 +272,11 @@ void C2DImageSceneNode::updateVertices()
 	const f32 halfHeight = (f32(SourceRect.LowerRightCorner.Y) - f32(SourceRect.UpperLeftCorner.Y)) / 2.0f;
 	const irr::core::vector3df centre(halfWidth, halfHeight, 0.0f);
 
-	for (irr::u32 b = 0; b < MeshBuffers.size(); ++b) {
+	for (irr::u32 b = 0; b < MeshBuffers.size(); ++b)
+	{
 		S3DVertex* vertices = static_cast<S3DVertex*>(MeshBuffers[b]->getVertices());
-		for (irr::u32 v = 0; v < 4; ++v) {
+		for (irr::u32 v = 0; v < 4; ++v)
+		{
 			vertices[v].Pos = MasterVertices[b * 4 + v].Pos - centre;
 			if (b == 0 && v == 0)
 				Box.reset(vertices[v].Pos);

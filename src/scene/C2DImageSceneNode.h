@@ -30,8 +30,8 @@ class C2DImageSceneNode : public irr::scene::ISceneNode, public IConsumer
 {
 public:
 	//! Irrlicht's node type of these nodes ('o2di').
-	static const irr::scene::ESCENE_NODE_TYPE NODE_TYPE =
-		static_cast<irr::scene::ESCENE_NODE_TYPE>(MAKE_IRR_ID('o', '2', 'd', 'i'));
+	static const irr::scene::ESCENE_NODE_TYPE NODE_TYPE = static_cast<irr::scene::ESCENE_NODE_TYPE>(
+		MAKE_IRR_ID('o', '2', 'd', 'i'));
 
 	C2DImageSceneNode(CImage* image, irr::scene::ISceneNode* parent, irr::scene::ISceneManager* manager,
 		irr::s32 id = -1, const irr::core::vector3df& position = irr::core::vector3df(0, 0, 0),

@@ -20,7 +20,7 @@ namespace {
 irr::u32 frameEnd(irr::u32 timeMs, irr::u32 durationMs)
 {
 	return durationMs > std::numeric_limits<irr::u32>::max() - timeMs ? std::numeric_limits<irr::u32>::max()
-																	   : timeMs + durationMs;
+																	  : timeMs + durationMs;
 }
 
 irr::u32 deviceTime()
@@ -33,9 +33,9 @@ irr::u32 deviceTime()
 
 } // namespace
 
-CAnimatedSpriteSceneNode::CAnimatedSpriteSceneNode(irr::scene::ISceneNode* parent,
-	irr::scene::ISceneManager* manager, irr::s32 id, const irr::core::vector3df& position,
-	const irr::core::vector3df& rotation, const irr::core::vector3df& scale)
+CAnimatedSpriteSceneNode::CAnimatedSpriteSceneNode(irr::scene::ISceneNode* parent, irr::scene::ISceneManager* manager,
+	irr::s32 id, const irr::core::vector3df& position, const irr::core::vector3df& rotation,
+	const irr::core::vector3df& scale)
 	: irr::scene::ISceneNode(parent, manager, id, position, rotation, scale)
 {
 }
@@ -74,7 +74,8 @@ void CAnimatedSpriteSceneNode::restartAnimation()
 	hide();
 	NextFrameTime = 0;
 	CurrentFrame = 0;
-	if (!Animation->getFrames().empty()) {
+	if (!Animation->getFrames().empty())
+	{
 		show(0, Direction);
 		NextFrameTime = frameEnd(deviceTime(), Animation->getFrames()[0].duration);
 	}
@@ -110,15 +111,20 @@ void CAnimatedSpriteSceneNode::step(irr::u32 timeMs)
 	const std::vector<SAnimationFrame>& frames = Animation->getFrames();
 	const irr::u32 previous = CurrentFrame;
 	CurrentFrame = previous + 1;
-	if (CurrentFrame >= frames.size()) {
-		if (Animation->isLooping()) {
+	if (CurrentFrame >= frames.size())
+	{
+		if (Animation->isLooping())
+		{
 			CurrentFrame = 0;
 			if (frames.empty())
 				return;
-		} else if (!Animation->getSetBackTo().empty()) {
+		}
+		else if (!Animation->getSetBackTo().empty())
+		{
 			ISceneHost* host = getSceneHost();
 			CAnimation* next = host ? host->getAnimation(Animation->getSetBackTo()) : nullptr;
-			if (next) {
+			if (next)
+			{
 				next->applyToNode(this, SceneObject);
 				return;
 			}
@@ -127,7 +133,9 @@ void CAnimatedSpriteSceneNode::step(irr::u32 timeMs)
 			CurrentFrame = previous;
 			Stopped = true;
 			return;
-		} else {
+		}
+		else
+		{
 			CurrentFrame = previous;
 			Stopped = true;
 			return;
@@ -147,7 +155,8 @@ void CAnimatedSpriteSceneNode::playFrameSounds(irr::u32 frame)
 
 	// The player hears its own animation without position.
 	bool flat = false;
-	if (ISceneHost* host = getSceneHost()) {
+	if (ISceneHost* host = getSceneHost())
+	{
 		CSceneObject* player = host->getPlayerObject();
 		if (player && player->getType() == ESOT_ANIMATED)
 			flat = host->findSceneNode(player) == this;
@@ -156,7 +165,8 @@ void CAnimatedSpriteSceneNode::playFrameSounds(irr::u32 frame)
 	for (const SFrameSound& sound : sounds)
 		if (sound.source)
 			playFrameSound(sound.source, flat,
-				irr::core::vector3df(at.X + static_cast<irr::f32>(sound.x), at.Y + static_cast<irr::f32>(sound.y), 10.0f));
+				irr::core::vector3df(
+					at.X + static_cast<irr::f32>(sound.x), at.Y + static_cast<irr::f32>(sound.y), 10.0f));
 }
 
 } // namespace orv

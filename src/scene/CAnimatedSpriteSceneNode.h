@@ -20,8 +20,8 @@ class CAnimatedSpriteSceneNode : public irr::scene::ISceneNode
 {
 public:
 	//! Irrlicht's node type of these nodes ('ospr').
-	static const irr::scene::ESCENE_NODE_TYPE NODE_TYPE =
-		static_cast<irr::scene::ESCENE_NODE_TYPE>(MAKE_IRR_ID('o', 's', 'p', 'r'));
+	static const irr::scene::ESCENE_NODE_TYPE NODE_TYPE = static_cast<irr::scene::ESCENE_NODE_TYPE>(
+		MAKE_IRR_ID('o', 's', 'p', 'r'));
 
 	CAnimatedSpriteSceneNode(irr::scene::ISceneNode* parent, irr::scene::ISceneManager* manager, irr::s32 id = -1,
 		const irr::core::vector3df& position = irr::core::vector3df(0, 0, 0),

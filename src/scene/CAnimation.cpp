@@ -61,7 +61,8 @@ void splitWords(const char* begin, const char* end, bool commasToo, Words& words
 	words.clear();
 	const auto separates = [commasToo](char c) { return c == ' ' || (commasToo && c == ','); };
 	const char* i = begin;
-	while (i < end) {
+	while (i < end)
+	{
 		while (i < end && separates(*i))
 			++i;
 		const char* word = i;
@@ -126,7 +127,8 @@ size_t frameBytes(const SAnimationFrame& frame)
 {
 	size_t bytes = sizeof(SAnimationFrame) + frame.directions.capacity() * sizeof(frame.directions[0]) +
 		frame.sounds.capacity() * sizeof(SFrameSound);
-	for (const std::vector<SSpritePlacement>& placements : frame.directions) {
+	for (const std::vector<SSpritePlacement>& placements : frame.directions)
+	{
 		bytes += placements.capacity() * sizeof(SSpritePlacement);
 		for (const SSpritePlacement& placement : placements)
 			bytes += textBytes(placement.sprite) + textBytes(placement.x) + textBytes(placement.y);
@@ -139,14 +141,16 @@ const size_t SPRITE_BYTES = sizeof(std::pair<const irr::u32, SAnimationSprite>) 
 
 } // namespace
 
-CAnimation::CAnimation(
-	const irr::core::ustring16& name, irr::io::IFileSystem* fileSystem, IAnimationContent& content)
+CAnimation::CAnimation(const irr::core::ustring16& name, irr::io::IFileSystem* fileSystem, IAnimationContent& content)
 	: Name(name)
 {
 	load(fileSystem, content);
 }
 
-CAnimation::~CAnimation() { giveAnimationMemory(HeldBytes); }
+CAnimation::~CAnimation()
+{
+	giveAnimationMemory(HeldBytes);
+}
 
 void CAnimation::load(irr::io::IFileSystem* fileSystem, IAnimationContent& content)
 {
@@ -156,7 +160,8 @@ void CAnimation::load(irr::io::IFileSystem* fileSystem, IAnimationContent& conte
 
 	char magic[MAGIC_SIZE] = {};
 	const bool magicRead = file->read(magic, MAGIC_SIZE) == static_cast<irr::s32>(MAGIC_SIZE);
-	if (!magicRead || std::memcmp(magic, MAGIC, MAGIC_SIZE) != 0) {
+	if (!magicRead || std::memcmp(magic, MAGIC, MAGIC_SIZE) != 0)
+	{
 		file->drop();
 		throw std::runtime_error("not an animation file");
 	}
@@ -194,51 +199,71 @@ bool CAnimation::parse(irr::io::IReadFile* file, IAnimationContent& content)
 	const char* const end = at + text.size();
 	const char* lineBegin = nullptr;
 	const char* lineEnd = nullptr;
-	while (nextLine(at, end, lineBegin, lineEnd)) {
-		if (inBlock) {
+	while (nextLine(at, end, lineBegin, lineEnd))
+	{
+		if (inBlock)
+		{
 			splitWords(lineBegin, lineEnd, true, words);
 			if (words.empty())
 				continue;
 			const SWord& first = words[0];
-			if (first.is("ANIEND")) {
+			if (first.is("ANIEND"))
+			{
 				inBlock = false;
-			} else if (first.is("WAIT")) {
+			}
+			else if (first.is("WAIT"))
+			{
 				if (words.size() >= 2)
 					frame.duration = waitDuration(words[1].number());
-			} else if (first.is("PLAYSOUND")) {
-				if (words.size() >= 2) {
+			}
+			else if (first.is("PLAYSOUND"))
+			{
+				if (words.size() >= 2)
+				{
 					SFrameSound sound;
 					sound.source = content.getSound(words[1].text());
 					sound.x = words.size() >= 3 ? words[2].number() : 0;
 					sound.y = words.size() >= 4 ? words[3].number() : 0;
 					frame.sounds.push_back(sound);
 				}
-			} else {
+			}
+			else
+			{
 				std::vector<SSpritePlacement>& placements = frame.directions[direction];
-				for (size_t i = 0; i + 3 <= words.size(); i += 3) {
+				for (size_t i = 0; i + 3 <= words.size(); i += 3)
+				{
 					const irr::u32 id = static_cast<irr::u32>(words[i].number());
 					if (!Sprites.count(id))
 						continue;
-					if (placementCount == MAX_PLACEMENTS) {
+					if (placementCount == MAX_PLACEMENTS)
+					{
 						placementsDropped = true;
 						break;
 					}
-					if (placements.size() == MAX_PLACEMENTS_PER_DIRECTION) {
+					if (placements.size() == MAX_PLACEMENTS_PER_DIRECTION)
+					{
 						directionPlacementsDropped = true;
 						break;
 					}
 					placements.push_back({words[i].text(), words[i + 1].text(), words[i + 2].text()});
 					++placementCount;
 				}
-				if (++direction >= frame.directions.size()) {
-					if (Frames.size() >= MAX_FRAMES) {
+				if (++direction >= frame.directions.size())
+				{
+					if (Frames.size() >= MAX_FRAMES)
+					{
 						framesDropped = true;
-					} else if (!memoryFull) {
+					}
+					else if (!memoryFull)
+					{
 						const size_t bytes = frameBytes(frame);
-						if (takeAnimationMemory(bytes)) {
+						if (takeAnimationMemory(bytes))
+						{
 							HeldBytes += bytes;
 							Frames.push_back(std::move(frame));
-						} else {
+						}
+						else
+						{
 							memoryFull = true;
 						}
 					}
@@ -254,17 +279,21 @@ bool CAnimation::parse(irr::io::IReadFile* file, IAnimationContent& content)
 		if (words.empty())
 			continue;
 		const SWord& first = words[0];
-		if (first.is("SPRITE")) {
+		if (first.is("SPRITE"))
+		{
 			if (words.size() < 8)
 				continue;
 			const irr::u32 id = static_cast<irr::u32>(words[1].number());
 			auto sprite = Sprites.find(id);
-			if (sprite == Sprites.end()) {
-				if (Sprites.size() >= MAX_SPRITES) {
+			if (sprite == Sprites.end())
+			{
+				if (Sprites.size() >= MAX_SPRITES)
+				{
 					spritesDropped = true;
 					continue;
 				}
-				if (memoryFull || !takeAnimationMemory(SPRITE_BYTES)) {
+				if (memoryFull || !takeAnimationMemory(SPRITE_BYTES))
+				{
 					memoryFull = true;
 					continue;
 				}
@@ -277,23 +306,34 @@ bool CAnimation::parse(irr::io::IReadFile* file, IAnimationContent& content)
 			sprite->second.rect = irr::core::rect<irr::s32>(x, y,
 				clampToS32(static_cast<long long>(x) + words[5].number()),
 				clampToS32(static_cast<long long>(y) + words[6].number()));
-		} else if (first.is("LOOP")) {
+		}
+		else if (first.is("LOOP"))
+		{
 			Loop = true;
-		} else if (first.is("CONTINUOUS")) {
+		}
+		else if (first.is("CONTINUOUS"))
+		{
 			Continuous = true;
-		} else if (first.is("SINGLEDIRECTION")) {
+		}
+		else if (first.is("SINGLEDIRECTION"))
+		{
 			DirectionCount = 1;
-		} else if (first.is("SETBACKTO")) {
+		}
+		else if (first.is("SETBACKTO"))
+		{
 			SetBackTo = irr::core::ustring16();
 			if (words.size() < 2)
 				continue;
-			for (size_t i = 1; i < words.size(); ++i) {
+			for (size_t i = 1; i < words.size(); ++i)
+			{
 				if (i > 1)
 					SetBackTo += ' ';
 				SetBackTo += words[i].text();
 			}
 			SetBackTo += irr::core::ustring16(".gani");
-		} else if (first.is("ANI")) {
+		}
+		else if (first.is("ANI"))
+		{
 			inBlock = true;
 			frame = newFrame(DirectionCount);
 			direction = 0;

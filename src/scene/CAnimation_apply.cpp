@@ -44,7 +44,8 @@ const size_t SPRITE_NODE_BYTES = sizeof(C2DImageSceneNode) + 64;
 
 bool CAnimation::applyToNode(CAnimatedSpriteSceneNode* node, CSceneObject* object)
 {
-	if (node->Animation == this) {
+	if (node->Animation == this)
+	{
 		if (Continuous)
 			node->restartAnimation();
 		return true;
@@ -62,7 +63,8 @@ void CAnimation::makeSprites(CAnimatedSpriteSceneNode& node, irr::u32 frame, irr
 {
 	CSceneObject* object = node.SceneObject;
 	const std::vector<SSpritePlacement>& placements = Frames[frame].directions[direction];
-	for (size_t i = 0; i < placements.size(); ++i) {
+	for (size_t i = 0; i < placements.size(); ++i)
+	{
 		const SSpritePlacement& placement = placements[i];
 		auto sprite = Sprites.find(static_cast<irr::u32>(placementNumber(placement.sprite, object)));
 		if (sprite == Sprites.end())
@@ -84,8 +86,7 @@ void CAnimation::makeSprites(CAnimatedSpriteSceneNode& node, irr::u32 frame, irr
 		const irr::f64 height = static_cast<irr::f64>(r.LowerRightCorner.Y) - r.UpperLeftCorner.Y;
 		spriteNode->setPosition(irr::core::vector3df(static_cast<irr::f32>(x + width * 0.5 - 24.0),
 			static_cast<irr::f32>(y + height * 0.5 - 48.0), static_cast<irr::f32>(i)));
-		spriteNode->setSourceRect(
-			r.UpperLeftCorner.X, r.UpperLeftCorner.Y, r.LowerRightCorner.X, r.LowerRightCorner.Y);
+		spriteNode->setSourceRect(r.UpperLeftCorner.X, r.UpperLeftCorner.Y, r.LowerRightCorner.X, r.LowerRightCorner.Y);
 		spriteNode->setSceneObject(object);
 		spriteNode->drop();
 		node.Shown.push_back(spriteNode);

@@ -44,7 +44,8 @@ void CCameraManager::destroyInstance()
 
 CCameraManager::CCameraManager()
 {
-	if (ISceneHost* host = getSceneHost()) {
+	if (ISceneHost* host = getSceneHost())
+	{
 		Registry = &host->getConsumers();
 		Registry->registerConsumer(KIND_OBJECT_REMOVED, this);
 	}
@@ -104,7 +105,8 @@ void CCameraManager::update()
 	irr::f32 x = followed.X;
 	irr::f32 y = followed.Y;
 
-	if (UseViewLimit) {
+	if (UseViewLimit)
+	{
 		const irr::core::aabbox3df& view = Camera->getBoundingBox();
 		const irr::f32 viewWidth = view.MaxEdge.X - view.MinEdge.X;
 		const irr::f32 viewHeight = view.MaxEdge.Y - view.MinEdge.Y;
@@ -144,10 +146,11 @@ void CCameraManager::setFarZ(irr::f32 farZ)
 {
 	if (!hasCamera())
 		return;
-	if (farZ == 0.0f || !std::isfinite(farZ)) {
+	if (farZ == 0.0f || !std::isfinite(farZ))
+	{
 		if (Device->getLogger())
-			Device->getLogger()->log("script", "Camera FarZ must be finite and not 0; it is left unchanged.",
-				irr::ELL_WARNING);
+			Device->getLogger()->log(
+				"script", "Camera FarZ must be finite and not 0; it is left unchanged.", irr::ELL_WARNING);
 		return;
 	}
 	FarZ = farZ;

@@ -31,9 +31,7 @@ STextureLimits driverLimits(irr::video::IVideoDriver* driver)
 
 } // namespace
 
-CImage::CImage(irr::IrrlichtDevice* device, const irr::core::ustring16& name)
-	: Device(device)
-	, Name(name)
+CImage::CImage(irr::IrrlichtDevice* device, const irr::core::ustring16& name) : Device(device), Name(name)
 {
 }
 
@@ -90,7 +88,8 @@ bool CImage::createTextures(const STextureLimits& wanted)
 	const irr::core::dimension2du pictureSize = picture->getDimension();
 	const STextureLayout layout = computeTextureLayout(pictureSize, limits);
 	if (!hasPixelData(picture) || !isImageSizeAllowed(pictureSize.Width, pictureSize.Height) ||
-		!isImageSizeAllowed(layout.PieceSize.Width, layout.PieceSize.Height)) {
+		!isImageSizeAllowed(layout.PieceSize.Width, layout.PieceSize.Height))
+	{
 		warn("Image too large; it gets no textures:");
 		picture->drop();
 		return false;
@@ -99,14 +98,18 @@ bool CImage::createTextures(const STextureLimits& wanted)
 	const irr::io::path textureName = irr::core::stringc("CImage_") + Name.toUTF8_s();
 	irr::core::array<ITexture*> made;
 	bool complete = true;
-	if (!layout.isSplit() && !layout.isPadded(pictureSize)) {
+	if (!layout.isSplit() && !layout.isPadded(pictureSize))
+	{
 		ITexture* texture = driver->addTexture(textureName, picture);
 		complete = texture != nullptr;
 		if (texture)
 			made.push_back(texture);
-	} else {
+	}
+	else
+	{
 		for (irr::u32 row = 0; complete && row < layout.Rows; ++row)
-			for (irr::u32 column = 0; complete && column < layout.Columns; ++column) {
+			for (irr::u32 column = 0; complete && column < layout.Columns; ++column)
+			{
 				IImage* piece = createPiecePicture(driver, picture, layout.PieceSize, column, row);
 				ITexture* texture = piece ? driver->addTexture(textureName, piece) : nullptr;
 				if (piece)
@@ -118,7 +121,8 @@ bool CImage::createTextures(const STextureLimits& wanted)
 	}
 	picture->drop();
 
-	if (!complete) {
+	if (!complete)
+	{
 		warn("The video driver refused the textures of image");
 		removeTextures(made);
 		return false;
@@ -132,7 +136,8 @@ bool CImage::createTextures(const STextureLimits& wanted)
 	PieceColumns = layout.Columns;
 	PieceRows = layout.Rows;
 
-	if (ISceneHost* host = getSceneHost()) {
+	if (ISceneHost* host = getSceneHost())
+	{
 		net::packet data = net::packet::fromText(Name);
 		host->getConsumers().notifyConsumers(1, data);
 	}

@@ -70,7 +70,8 @@ CImageBatch::~CImageBatch()
 
 CImageBatch::SPlacedQuad::SPlacedQuad(const irr::core::matrix4& transform, const irr::video::S3DVertex* quad)
 {
-	for (int i = 0; i < 4; ++i) {
+	for (int i = 0; i < 4; ++i)
+	{
 		vertices[i] = quad[i];
 		transform.transformVect(vertices[i].Pos);
 	}
@@ -86,8 +87,8 @@ bool CImageBatch::isInView(const SPlacedQuad& quad) const
 		box.MaxEdge.Z >= View.MinEdge.Z - VIEW_MARGIN && box.MinEdge.Z <= View.MaxEdge.Z + VIEW_MARGIN;
 }
 
-void CImageBatch::add(const irr::video::SMaterial& material, const irr::core::matrix4& transform,
-	const irr::video::S3DVertex* quad)
+void CImageBatch::add(
+	const irr::video::SMaterial& material, const irr::core::matrix4& transform, const irr::video::S3DVertex* quad)
 {
 	const SPlacedQuad placed(transform, quad);
 	if (HasView && !isInView(placed))
@@ -108,7 +109,8 @@ void CImageBatch::flush()
 	if (Held.empty())
 		return;
 	std::stable_sort(Held.begin(), Held.end(), [](const SHeld& a, const SHeld& b) { return a.depth > b.depth; });
-	for (const SHeld& held : Held) {
+	for (const SHeld& held : Held)
+	{
 		const irr::video::SMaterial& material = Materials[held.material];
 		if (!Vertices.empty() && (!enabled || material != Material || Vertices.size() + 4 > MAX_VERTICES))
 			drawMerged();
@@ -127,7 +129,8 @@ void CImageBatch::drawMerged()
 {
 	if (Vertices.empty())
 		return;
-	if (irr::video::IVideoDriver* driver = Manager->getVideoDriver()) {
+	if (irr::video::IVideoDriver* driver = Manager->getVideoDriver())
+	{
 		for (irr::u32 q = Indices.size() / 6; q < Vertices.size() / 4; ++q)
 			for (irr::u16 index : QUAD_INDICES)
 				Indices.push_back(static_cast<irr::u16>(q * 4 + index));
@@ -188,8 +191,7 @@ void CImageBatch::OnNodePreRender(irr::scene::ISceneNode* node)
 {
 	// Whatever is not an image node drawing only its quads draws itself now,
 	// behind what came before it.
-	if (!node || node->getType() != C2DImageSceneNode::NODE_TYPE ||
-		(node->isDebugDataVisible() & irr::scene::EDS_BBOX))
+	if (!node || node->getType() != C2DImageSceneNode::NODE_TYPE || (node->isDebugDataVisible() & irr::scene::EDS_BBOX))
 		flush();
 }
 

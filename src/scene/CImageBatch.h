@@ -60,8 +60,8 @@ public:
 	//! Adds a quad of four vertices in mesh-buffer order (right-bottom,
 	//! right-top, left-top, left-bottom), in the node's own space, drawn under
 	//! the material. A quad that lies wholly outside the camera's view is left out.
-	void add(const irr::video::SMaterial& material, const irr::core::matrix4& transform,
-		const irr::video::S3DVertex* quad);
+	void add(
+		const irr::video::SMaterial& material, const irr::core::matrix4& transform, const irr::video::S3DVertex* quad);
 	//! Draws and forgets what is held, farthest first.
 	void flush();
 

@@ -21,7 +21,8 @@ irr::video::IImage* CStaticImage::compose()
 	const char* refusal = nullptr;
 	irr::video::IImage* picture = loadPicture(device, file, refusal);
 	file->drop();
-	if (refusal) {
+	if (refusal)
+	{
 		const irr::core::stringc line = irr::core::stringc("Picture refused (") + refusal + "):";
 		warn(line.c_str());
 	}

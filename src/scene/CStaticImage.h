@@ -9,10 +9,7 @@ namespace orv {
 class CStaticImage : public CImage
 {
 public:
-	CStaticImage(irr::IrrlichtDevice* device, const irr::core::ustring16& name)
-		: CImage(device, name)
-	{
-	}
+	CStaticImage(irr::IrrlichtDevice* device, const irr::core::ustring16& name) : CImage(device, name) {}
 
 	EImageType getType() const override { return EIT_STATIC; }
 	//! The file's picture; null when there is no such file, the image header

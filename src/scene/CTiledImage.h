@@ -10,10 +10,7 @@ namespace orv {
 class CTiledImage : public CImage
 {
 public:
-	CTiledImage(irr::IrrlichtDevice* device, const irr::core::ustring16& name)
-		: CImage(device, name)
-	{
-	}
+	CTiledImage(irr::IrrlichtDevice* device, const irr::core::ustring16& name) : CImage(device, name) {}
 
 	EImageType getType() const override { return EIT_TILED; }
 

@@ -15,7 +15,8 @@ irr::io::path resolveContentPath(irr::io::IFileSystem* fileSystem, const irr::co
 		return path;
 
 	std::string onDisk(path.c_str());
-	if (onDisk[0] != '/') {
+	if (onDisk[0] != '/')
+	{
 		std::string folder(fileSystem->getWorkingDirectory().c_str());
 		if (!folder.empty() && folder.back() != '/')
 			folder += '/';
@@ -34,8 +35,8 @@ irr::io::IReadFile* openContentFile(irr::io::IFileSystem* fileSystem, const irr:
 	return fileSystem->createAndOpenFile(resolveContentPath(fileSystem, name));
 }
 
-bool readContentFile(irr::io::IFileSystem* fileSystem, const irr::core::ustring16& name, std::string& bytes,
-	size_t maxBytes)
+bool readContentFile(
+	irr::io::IFileSystem* fileSystem, const irr::core::ustring16& name, std::string& bytes, size_t maxBytes)
 {
 	bytes.clear();
 	irr::io::IReadFile* file = openContentFile(fileSystem, name);
@@ -45,7 +46,8 @@ bool readContentFile(irr::io::IFileSystem* fileSystem, const irr::core::ustring1
 	const long size = file->getSize();
 	bool read = false;
 	// Irrlicht reads at most 2^31 - 1 bytes at a time.
-	if (size > 0 && size <= 0x7FFFFFFFL && static_cast<unsigned long>(size) <= maxBytes) {
+	if (size > 0 && size <= 0x7FFFFFFFL && static_cast<unsigned long>(size) <= maxBytes)
+	{
 		bytes.resize(static_cast<size_t>(size));
 		read = file->read(&bytes[0], static_cast<irr::s32>(size)) == static_cast<irr::s32>(size);
 	}

@@ -31,7 +31,7 @@ irr::io::IReadFile* openContentFile(irr::io::IFileSystem* fileSystem, const irr:
 //! Every byte of the content file of that name. False, with `bytes` empty,
 //! when it does not open, is empty, cannot be read whole or holds more than
 //! maxBytes.
-bool readContentFile(irr::io::IFileSystem* fileSystem, const irr::core::ustring16& name, std::string& bytes,
-	size_t maxBytes);
+bool readContentFile(
+	irr::io::IFileSystem* fileSystem, const irr::core::ustring16& name, std::string& bytes, size_t maxBytes);
 
 } // namespace orv

@@ -22,7 +22,8 @@ void playFrameSound(audio::IAudioSource* source, bool flat, const irr::core::vec
 	// One source per file: a sound still playing starts over.
 	if (source->isPlaying())
 		source->stop();
-	if (flat) {
+	if (flat)
+	{
 		source->play2d(false);
 		return;
 	}

@@ -40,9 +40,11 @@ bool indicesWithin(const CPictureBytes& in, u64 start, u64 lineBytes, u64 width,
 {
 	if (entries >= (u64(1) << bits))
 		return true;
-	for (u64 y = 0; y < height; ++y) {
+	for (u64 y = 0; y < height; ++y)
+	{
 		const u64 row = start + y * lineBytes;
-		for (u64 x = 0; x < width; ++x) {
+		for (u64 x = 0; x < width; ++x)
+		{
 			const u8 index = readBmpIndex(in, row, x, bits);
 			if (index >= entries)
 				return false;
@@ -84,7 +86,8 @@ bool checkJpeg(const CPictureBytes& in, SPictureHeader& header, const char*& ref
 	u32 width = 0;
 	u32 height = 0;
 	u32 components = 0;
-	for (;;) {
+	for (;;)
+	{
 		if (!in.has(pos, 2) || in.at(pos) != 0xFF)
 			return refuse(refusal, BAD_HEADER);
 		while (in.has(pos + 1, 1) && in.at(pos + 1) == 0xFF)
@@ -104,7 +107,8 @@ bool checkJpeg(const CPictureBytes& in, SPictureHeader& header, const char*& ref
 		const u32 length = in.be16(pos);
 		if (length < 2 || !in.has(pos, length))
 			return refuse(refusal, BAD_HEADER);
-		if (isJpegFrameMarker(marker)) {
+		if (isJpegFrameMarker(marker))
+		{
 			if (frame || length < 8)
 				return refuse(refusal, BAD_HEADER);
 			height = in.be16(pos + 3);
@@ -115,13 +119,15 @@ bool checkJpeg(const CPictureBytes& in, SPictureHeader& header, const char*& ref
 			frame = true;
 		}
 		pos += length;
-		if (marker == 0xDA) {
+		if (marker == 0xDA)
+		{
 			if (!frame)
 				return refuse(refusal, BAD_HEADER);
 			scan = true;
 			// The coded data runs to the next marker: 0xFF followed by neither
 			// a stuffed 0 nor a restart marker.
-			for (;;) {
+			for (;;)
+			{
 				if (!in.has(pos, 2))
 					return refuse(refusal, SHORT_DATA);
 				const u8 next = in.at(pos + 1);
@@ -194,8 +200,8 @@ bool checkBmp(const CPictureBytes& in, SPictureHeader& header, const char*& refu
 	if (!header.Convert && !checkPlainBmp(in, layout, refusal))
 		return false;
 	if (header.Convert && layout.Bits <= 8 && layout.Compression == BMP_RGB &&
-		!indicesWithin(in, layout.PixelStart, layout.LineBytes, layout.Width, layout.Height, layout.Bits,
-			layout.PaletteEntries))
+		!indicesWithin(
+			in, layout.PixelStart, layout.LineBytes, layout.Width, layout.Height, layout.Bits, layout.PaletteEntries))
 		return refuse(refusal, BAD_PALETTE);
 	return accept(header, EPF_BMP, layout.Width, layout.Height, refusal);
 }
@@ -245,7 +251,8 @@ bool checkPcx(const CPictureBytes& in, SPictureHeader& header, const char*& refu
 	if (!isImageSizeAllowed(width, height))
 		return refuse(refusal, BAD_SIZE);
 	u64 end = in.size();
-	if (planes == 1) {
+	if (planes == 1)
+	{
 		if (!in.has(HEADER_BYTES, PALETTE_BYTES) || in.at(in.size() - PALETTE_BYTES) != 0x0C)
 			return refuse(refusal, BAD_HEADER);
 		end -= PALETTE_BYTES;
@@ -253,12 +260,14 @@ bool checkPcx(const CPictureBytes& in, SPictureHeader& header, const char*& refu
 	const u64 scanLine = u64(lineBytes) * planes;
 	const u64 total = scanLine * height;
 	u64 pos = HEADER_BYTES;
-	for (u64 written = 0; written < total;) {
+	for (u64 written = 0; written < total;)
+	{
 		if (pos >= end)
 			return refuse(refusal, SHORT_DATA);
 		const u8 code = in.at(pos++);
 		u64 count = 1;
-		if ((code & 0xC0) == 0xC0) {
+		if ((code & 0xC0) == 0xC0)
+		{
 			count = code & 0x3F;
 			if (pos++ >= end)
 				return refuse(refusal, SHORT_DATA);
@@ -278,7 +287,8 @@ bool sgiRowFills(const CPictureBytes& in, u64 start, u64 length, u64 width)
 		return false;
 	const u64 end = start + length;
 	u64 pixels = 0;
-	for (u64 pos = start; pos < end;) {
+	for (u64 pos = start; pos < end;)
+	{
 		const u8 code = in.at(pos++);
 		const u64 count = code & 0x7F;
 		if (count == 0)
@@ -311,14 +321,16 @@ bool checkSgi(const CPictureBytes& in, SPictureHeader& header, const char*& refu
 	if (!isImageSizeAllowed(width, height))
 		return refuse(refusal, BAD_SIZE);
 	const u64 rows = height * channels;
-	if (storage == 0) {
+	if (storage == 0)
+	{
 		if (!in.has(HEADER_BYTES, rows * width))
 			return refuse(refusal, SHORT_DATA);
 		return accept(header, EPF_SGI, width, height, refusal);
 	}
 	if (!in.has(HEADER_BYTES, rows * 8))
 		return refuse(refusal, SHORT_DATA);
-	for (u64 row = 0; row < rows; ++row) {
+	for (u64 row = 0; row < rows; ++row)
+	{
 		const u64 start = in.be32(HEADER_BYTES + 4 * row);
 		const u64 length = in.be32(HEADER_BYTES + 4 * (rows + row));
 		if (start < HEADER_BYTES + rows * 8 || !sgiRowFills(in, start, length, width))
@@ -329,8 +341,7 @@ bool checkSgi(const CPictureBytes& in, SPictureHeader& header, const char*& refu
 
 } // namespace
 
-bool checkPictureBytes(
-	const u8* bytes, std::size_t size, bool namedTga, SPictureHeader& header, const char*& refusal)
+bool checkPictureBytes(const u8* bytes, std::size_t size, bool namedTga, SPictureHeader& header, const char*& refusal)
 {
 	header = SPictureHeader();
 	refusal = nullptr;
@@ -353,7 +364,8 @@ bool checkPictureBytes(
 
 const char* getPictureExtension(EPictureFormat format)
 {
-	switch (format) {
+	switch (format)
+	{
 	case EPF_PNG:
 		return "png";
 	case EPF_JPEG:

@@ -47,8 +47,8 @@ const irr::u64 PICTURE_MAX_FILE_BYTES = (irr::u64(256) << 20) + (irr::u64(1) << 
     signature and is taken as one only when the file is named ".tga" or ends
     with the TGA 2.0 footer. False, with a short reason for the log, when
     refused. */
-bool checkPictureBytes(const irr::u8* bytes, std::size_t size, bool namedTga, SPictureHeader& header,
-	const char*& refusal);
+bool checkPictureBytes(
+	const irr::u8* bytes, std::size_t size, bool namedTga, SPictureHeader& header, const char*& refusal);
 
 //! The file extension the format's Irrlicht loader answers to: "png", "jpg",
 //! "bmp", "tga", "pcx" or "rgb"; empty for EPF_NONE.

@@ -10,16 +10,15 @@ bool isImageSizeAllowed(irr::u64 width, irr::u64 height)
 	return width * height * 4 <= IMAGE_MAX_BYTES;
 }
 
-bool computeTiledImageSize(irr::s64 tileWidth, irr::s64 tileHeight, irr::s64 columns, irr::s64 rows,
-	irr::core::dimension2du& size)
+bool computeTiledImageSize(
+	irr::s64 tileWidth, irr::s64 tileHeight, irr::s64 columns, irr::s64 rows, irr::core::dimension2du& size)
 {
 	if (tileWidth <= 0 || tileHeight <= 0 || columns <= 0 || rows <= 0)
 		return false;
 	// Each factor is checked against the edge before multiplying, so the
 	// products stay far inside 64 bits whatever the caller passed.
 	const irr::u64 edge = IMAGE_MAX_EDGE;
-	if (irr::u64(tileWidth) > edge || irr::u64(columns) > edge || irr::u64(tileHeight) > edge ||
-		irr::u64(rows) > edge)
+	if (irr::u64(tileWidth) > edge || irr::u64(columns) > edge || irr::u64(tileHeight) > edge || irr::u64(rows) > edge)
 		return false;
 	const irr::u64 width = irr::u64(tileWidth) * irr::u64(columns);
 	const irr::u64 height = irr::u64(tileHeight) * irr::u64(rows);

@@ -21,8 +21,8 @@ bool isImageSizeAllowed(irr::u64 width, irr::u64 height);
 //! The pixel size of a map of cells: tile size times the cell count. False,
 //! leaving `size` alone, when a value is 0 or below or the picture would not
 //! be allowed.
-bool computeTiledImageSize(irr::s64 tileWidth, irr::s64 tileHeight, irr::s64 columns, irr::s64 rows,
-	irr::core::dimension2du& size);
+bool computeTiledImageSize(
+	irr::s64 tileWidth, irr::s64 tileHeight, irr::s64 columns, irr::s64 rows, irr::core::dimension2du& size);
 
 //! Exactly two bytes for each of columns x rows cells.
 bool isTileByteCountValid(irr::u64 byteCount, irr::u64 columns, irr::u64 rows);

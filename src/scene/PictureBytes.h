@@ -13,10 +13,7 @@ namespace orv {
 class CPictureBytes
 {
 public:
-	CPictureBytes(const irr::u8* data, std::size_t size)
-		: Data(data)
-		, Size(data ? size : 0)
-	{ }
+	CPictureBytes(const irr::u8* data, std::size_t size) : Data(data), Size(data ? size : 0) {}
 
 	irr::u64 size() const { return Size; }
 	bool has(irr::u64 offset, irr::u64 count) const { return offset <= Size && count <= Size - offset; }

@@ -45,7 +45,8 @@ public:
 		: Picture(driver->createImage(irr::video::ECF_A8R8G8B8, irr::core::dimension2du(width, height)))
 		, Pixels(Picture ? static_cast<u32*>(Picture->lock()) : nullptr)
 		, Width(width)
-	{ }
+	{
+	}
 	~CTarget()
 	{
 		if (Pixels)
@@ -83,7 +84,8 @@ irr::video::IImage* convertBmp(irr::video::IVideoDriver* driver, const CPictureB
 	if (readBmpLayout(in, layout))
 		return nullptr;
 	std::vector<u8> indices;
-	if (layout.Compression == BMP_RLE8) {
+	if (layout.Compression == BMP_RLE8)
+	{
 		indices.resize(u64(layout.Width) * layout.Height);
 		if (playBmpRuns(in, layout, indices.data()))
 			return nullptr;
@@ -92,20 +94,27 @@ irr::video::IImage* convertBmp(irr::video::IVideoDriver* driver, const CPictureB
 	CTarget target(driver, layout.Width, layout.Height);
 	if (!target.ready())
 		return nullptr;
-	for (u64 y = 0; y < layout.Height; ++y) {
+	for (u64 y = 0; y < layout.Height; ++y)
+	{
 		const u64 fileRow = layout.TopDown ? y : layout.Height - 1 - y;
 		const u64 row = layout.PixelStart + fileRow * layout.LineBytes;
-		for (u64 x = 0; x < layout.Width; ++x) {
+		for (u64 x = 0; x < layout.Width; ++x)
+		{
 			SColor colour;
-			if (layout.Bits <= 8) {
-				const u8 index =
-					indices.empty() ? readBmpIndex(in, row, x, layout.Bits) : indices[fileRow * layout.Width + x];
+			if (layout.Bits <= 8)
+			{
+				const u8 index = indices.empty() ? readBmpIndex(in, row, x, layout.Bits)
+												 : indices[fileRow * layout.Width + x];
 				if (index >= layout.PaletteEntries)
 					return nullptr;
 				colour = bmpPaletteColour(in, layout, index);
-			} else if (layout.Bits == 24) {
+			}
+			else if (layout.Bits == 24)
+			{
 				colour = SColor(255, in.at(row + 3 * x + 2), in.at(row + 3 * x + 1), in.at(row + 3 * x));
-			} else {
+			}
+			else
+			{
 				const u32 value = layout.Bits == 16 ? in.le16(row + 2 * x) : in.le32(row + 4 * x);
 				colour = SColor(channel(value, alphaMask), channel(value, layout.Masks[0]),
 					channel(value, layout.Masks[1]), channel(value, layout.Masks[2]));
@@ -120,7 +129,8 @@ irr::video::IImage* convertBmp(irr::video::IVideoDriver* driver, const CPictureB
 // alpha only when the attribute bits say there is alpha.
 SColor tgaColour(const u8* p, u32 bits, bool alpha)
 {
-	if (bits == 16) {
+	if (bits == 16)
+	{
 		const u32 value = readLE16(p);
 		return SColor(alpha ? channel(value, 0x8000) : 255, channel(value, 0x7C00), channel(value, 0x03E0),
 			channel(value, 0x001F));
@@ -135,7 +145,8 @@ irr::video::IImage* convertTga(irr::video::IVideoDriver* driver, const CPictureB
 		return nullptr;
 	std::vector<u8> unpacked;
 	const u8* pixels = in.from(layout.PixelStart);
-	if (layout.Type == 10) {
+	if (layout.Type == 10)
+	{
 		unpacked.resize(layout.pictureBytes());
 		if (!playTgaRuns(in, layout, unpacked.data()))
 			return nullptr;
@@ -148,19 +159,26 @@ irr::video::IImage* convertTga(irr::video::IVideoDriver* driver, const CPictureB
 	CTarget target(driver, layout.Width, layout.Height);
 	if (!target.ready())
 		return nullptr;
-	for (u64 row = 0; row < layout.Height; ++row) {
+	for (u64 row = 0; row < layout.Height; ++row)
+	{
 		const u64 y = topFirst ? row : layout.Height - 1 - row;
-		for (u64 column = 0; column < layout.Width; ++column) {
+		for (u64 column = 0; column < layout.Width; ++column)
+		{
 			const u64 x = rightFirst ? layout.Width - 1 - column : column;
 			const u8* stored = pixels + (row * layout.Width + column) * layout.pixelBytes();
 			SColor colour;
-			if (layout.Type == 1) {
+			if (layout.Type == 1)
+			{
 				if (*stored >= layout.MapLength)
 					return nullptr;
 				colour = tgaColour(in.from(layout.MapStart + *stored * entryBytes), layout.MapEntryBits, alpha);
-			} else if (layout.Type == 3) {
+			}
+			else if (layout.Type == 3)
+			{
 				colour = SColor(255, *stored, *stored, *stored);
-			} else {
+			}
+			else
+			{
 				colour = tgaColour(stored, layout.Bits, alpha);
 			}
 			target.set(x, y, colour);
@@ -192,7 +210,8 @@ void mendSgiChannels(irr::video::IImage* picture)
 	if (!pixels)
 		return;
 	const u64 count = u64(picture->getDimension().Width) * picture->getDimension().Height;
-	for (u64 i = 0; i < count; ++i) {
+	for (u64 i = 0; i < count; ++i)
+	{
 		const SColor loaded(pixels[i]);
 		pixels[i] = SColor(loaded.getRed(), loaded.getAlpha(), loaded.getBlue(), loaded.getGreen()).color;
 	}

@@ -27,7 +27,8 @@ irr::video::IImage* createClearedPicture(irr::video::IVideoDriver* driver, const
 	irr::video::IImage* picture = driver->createImage(irr::video::ECF_A8R8G8B8, size);
 	if (!picture)
 		return nullptr;
-	if (!hasPixelData(picture)) {
+	if (!hasPixelData(picture))
+	{
 		picture->drop();
 		return nullptr;
 	}
@@ -48,11 +49,13 @@ void copyPicture(irr::video::IImage* source, irr::video::IImage* target, s64 x, 
 
 	// Source side: what lies outside the source picture is not there to copy.
 	const irr::core::dimension2du& from = source->getDimension();
-	if (left < 0) {
+	if (left < 0)
+	{
 		x -= left;
 		left = 0;
 	}
-	if (top < 0) {
+	if (top < 0)
+	{
 		y -= top;
 		top = 0;
 	}
@@ -65,17 +68,20 @@ void copyPicture(irr::video::IImage* source, irr::video::IImage* target, s64 x, 
 	s64 minY = 0;
 	s64 maxX = to.Width;
 	s64 maxY = to.Height;
-	if (clip) {
+	if (clip)
+	{
 		minX = std::max(minX, clip->UpperLeftCorner.X);
 		minY = std::max(minY, clip->UpperLeftCorner.Y);
 		maxX = std::min(maxX, clip->LowerRightCorner.X);
 		maxY = std::min(maxY, clip->LowerRightCorner.Y);
 	}
-	if (x < minX) {
+	if (x < minX)
+	{
 		left += minX - x;
 		x = minX;
 	}
-	if (y < minY) {
+	if (y < minY)
+	{
 		top += minY - y;
 		y = minY;
 	}
@@ -85,8 +91,8 @@ void copyPicture(irr::video::IImage* source, irr::video::IImage* target, s64 x, 
 		return;
 
 	// Everything is now inside both pictures, whose edges fit 32 bits.
-	const irr::core::recti part(static_cast<irr::s32>(left), static_cast<irr::s32>(top),
-		static_cast<irr::s32>(right), static_cast<irr::s32>(bottom));
+	const irr::core::recti part(static_cast<irr::s32>(left), static_cast<irr::s32>(top), static_cast<irr::s32>(right),
+		static_cast<irr::s32>(bottom));
 	source->copyTo(target, irr::core::position2di(static_cast<irr::s32>(x), static_cast<irr::s32>(y)), part);
 }
 

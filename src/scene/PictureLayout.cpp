@@ -35,7 +35,8 @@ const SMasks USUAL_MASKS[] = {
 
 bool hasUsualMasks(const SBmpLayout& layout)
 {
-	for (const SMasks& usual : USUAL_MASKS) {
+	for (const SMasks& usual : USUAL_MASKS)
+	{
 		if (usual.Bits == layout.Bits && usual.Masks[0] == layout.Masks[0] && usual.Masks[1] == layout.Masks[1] &&
 			usual.Masks[2] == layout.Masks[2] && usual.Masks[3] == layout.Masks[3])
 			return true;
@@ -61,7 +62,8 @@ const char* readBmpLayout(const CPictureBytes& in, SBmpLayout& layout)
 	const u32 coloursUsed = in.le32(46);
 	if (layout.InfoBytes < 40 || layout.InfoBytes > in.size())
 		return refusals::BAD_HEADER;
-	if (layout.Compression == BMP_BITFIELDS || layout.Compression == BMP_ALPHABITFIELDS) {
+	if (layout.Compression == BMP_BITFIELDS || layout.Compression == BMP_ALPHABITFIELDS)
+	{
 		// The masks follow a 40-byte header, later headers hold them.
 		const u64 masks = layout.InfoBytes >= 56 ? 4 : layout.InfoBytes >= 52 ? 3 : 0;
 		const u64 after = layout.InfoBytes == 40 ? (layout.Compression == BMP_ALPHABITFIELDS ? 4 : 3) : 0;
@@ -74,7 +76,9 @@ const char* readBmpLayout(const CPictureBytes& in, SBmpLayout& layout)
 			return BITFIELDS_BMP;
 		layout.Compression = BMP_RGB;
 		layout.Bitfields = true;
-	} else {
+	}
+	else
+	{
 		layout.PaletteStart = FILE_HEADER_BYTES + layout.InfoBytes;
 		if (layout.Compression != BMP_RGB && !(layout.Compression == BMP_RLE8 && layout.Bits == 8 && height > 0))
 			return COMPRESSED_BMP;
@@ -96,7 +100,8 @@ const char* readBmpLayout(const CPictureBytes& in, SBmpLayout& layout)
 		return refusals::BAD_SIZE;
 	layout.Width = u32(width);
 	layout.Height = u32(height < 0 ? -height : height);
-	if (bits <= 8) {
+	if (bits <= 8)
+	{
 		const u64 declared = coloursUsed == 0 || coloursUsed > (1u << bits) ? (1u << bits) : coloursUsed;
 		const u64 inFile = (layout.PixelStart - layout.PaletteStart) / 4;
 		layout.PaletteEntries = declared < inFile ? declared : inFile;
@@ -114,9 +119,11 @@ bool bmpHasAlpha(const CPictureBytes& in, const SBmpLayout& layout)
 {
 	if (layout.Masks[3] == 0 || (layout.Bits != 16 && layout.Bits != 32))
 		return false;
-	for (u64 y = 0; y < layout.Height; ++y) {
+	for (u64 y = 0; y < layout.Height; ++y)
+	{
 		const u64 row = layout.PixelStart + y * layout.LineBytes;
-		for (u64 x = 0; x < layout.Width; ++x) {
+		for (u64 x = 0; x < layout.Width; ++x)
+		{
 			const u32 value = layout.Bits == 16 ? in.le16(row + 2 * x) : in.le32(row + 4 * x);
 			if ((value & layout.Masks[3]) != 0)
 				return true;
@@ -134,7 +141,8 @@ const char* playBmpRuns(const CPictureBytes& in, const SBmpLayout& layout, u8* i
 	u64 pos = layout.PixelStart;
 	u64 x = 0;
 	u64 y = 0;
-	for (;;) {
+	for (;;)
+	{
 		if (!in.has(pos, 2))
 			return refusals::SHORT_DATA;
 		const u8 count = in.at(pos);
@@ -142,11 +150,13 @@ const char* playBmpRuns(const CPictureBytes& in, const SBmpLayout& layout, u8* i
 		pos += 2;
 		const bool run = count > 0;
 		const bool literal = count == 0 && code > 2;
-		if (run || literal) {
+		if (run || literal)
+		{
 			const u64 pixels = run ? count : code;
 			if (y >= layout.Height || pixels > padded - x || (literal && !in.has(pos, pixels)))
 				return refusals::SHORT_DATA;
-			for (u64 i = 0; i < pixels; ++i, ++x) {
+			for (u64 i = 0; i < pixels; ++i, ++x)
+			{
 				const u8 index = run ? code : in.at(pos + i);
 				if (x >= layout.Width)
 					continue;
@@ -157,15 +167,21 @@ const char* playBmpRuns(const CPictureBytes& in, const SBmpLayout& layout, u8* i
 			}
 			if (literal)
 				pos += (pixels + 1) / 2 * 2;
-		} else if (code == 0) {
+		}
+		else if (code == 0)
+		{
 			if (x < layout.Width)
 				return refusals::SHORT_DATA;
 			x = 0;
 			++y;
-		} else if (code == 1) {
+		}
+		else if (code == 1)
+		{
 			const bool filled = (y == layout.Height && x == 0) || (y + 1 == layout.Height && x >= layout.Width);
 			return filled ? nullptr : refusals::SHORT_DATA;
-		} else {
+		}
+		else
+		{
 			if (!in.has(pos, 2) || in.at(pos) != 0 || in.at(pos + 1) != 0)
 				return refusals::SHORT_DATA;
 			pos += 2;
@@ -219,9 +235,11 @@ const char* readTgaLayout(const CPictureBytes& in, STgaLayout& layout)
 		return playTgaRuns(in, layout, nullptr) ? nullptr : refusals::SHORT_DATA;
 	if (!in.has(layout.PixelStart, layout.pictureBytes()))
 		return refusals::SHORT_DATA;
-	if (layout.Type == 1) {
+	if (layout.Type == 1)
+	{
 		const u64 count = u64(layout.Width) * layout.Height;
-		for (u64 i = 0; i < count; ++i) {
+		for (u64 i = 0; i < count; ++i)
+		{
 			if (in.at(layout.PixelStart + i) >= layout.MapLength)
 				return refusals::BAD_PALETTE;
 		}
@@ -236,7 +254,8 @@ bool playTgaRuns(const CPictureBytes& in, const STgaLayout& layout, u8* pixels)
 	const u64 pictureBytes = layout.pictureBytes();
 	u64 pos = layout.PixelStart;
 	u64 written = 0;
-	while (written < pictureBytes) {
+	while (written < pictureBytes)
+	{
 		if (!in.has(pos, 1))
 			return false;
 		const u8 packet = in.at(pos++);

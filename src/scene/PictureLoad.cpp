@@ -20,7 +20,8 @@ namespace {
 // Irrlicht asks its loaders newest first; the same order here.
 irr::video::IImageLoader* findLoader(irr::video::IVideoDriver* driver, const irr::io::path& name)
 {
-	for (irr::u32 i = driver->getImageLoaderCount(); i > 0; --i) {
+	for (irr::u32 i = driver->getImageLoaderCount(); i > 0; --i)
+	{
 		irr::video::IImageLoader* loader = driver->getImageLoader(i - 1);
 		if (loader && loader->isALoadableFileExtension(name))
 			return loader;
@@ -36,7 +37,8 @@ irr::video::IImage* loadPicture(irr::IrrlichtDevice* device, irr::io::IReadFile*
 	if (!device || !file || !device->getFileSystem() || !device->getVideoDriver())
 		return nullptr;
 	const long size = file->getSize();
-	if (size <= 0 || static_cast<irr::u64>(size) > PICTURE_MAX_FILE_BYTES) {
+	if (size <= 0 || static_cast<irr::u64>(size) > PICTURE_MAX_FILE_BYTES)
+	{
 		refusal = "the file is empty or too large for a picture";
 		return nullptr;
 	}
@@ -57,13 +59,14 @@ irr::video::IImage* loadPicture(irr::IrrlichtDevice* device, irr::io::IReadFile*
 	irr::video::IImageLoader* loader = findLoader(device->getVideoDriver(), name);
 	if (!loader)
 		return nullptr;
-	irr::io::IReadFile* memory =
-		device->getFileSystem()->createMemoryReadFile(bytes.data(), static_cast<irr::s32>(bytes.size()), name, false);
+	irr::io::IReadFile* memory = device->getFileSystem()->createMemoryReadFile(
+		bytes.data(), static_cast<irr::s32>(bytes.size()), name, false);
 	if (!memory)
 		return nullptr;
 	irr::video::IImage* picture = loader->loadImage(memory);
 	memory->drop();
-	if (picture && picture->getDimension() != irr::core::dimension2du(header.Width, header.Height)) {
+	if (picture && picture->getDimension() != irr::core::dimension2du(header.Width, header.Height))
+	{
 		picture->drop();
 		refusal = "its loader disagrees with its header";
 		return nullptr;

@@ -26,8 +26,10 @@ SChanges changesOf(const CSceneObject* object)
 	// Every object is placed every frame and marks only a few ids: one walk
 	// over them, not a search for each id asked about.
 	SChanges changes{false, false, false, false};
-	for (const irr::s32 id : object->getChangedEngineAttributes()) {
-		switch (id) {
+	for (const irr::s32 id : object->getChangedEngineAttributes())
+	{
+		switch (id)
+		{
 		case EP_X:
 		case EP_Y:
 		case EP_Z:
@@ -81,7 +83,8 @@ void syncRotation(CSceneObject* object, irr::scene::ISceneNode* node, const SCha
 void syncImage(CSceneObject* object, C2DImageSceneNode* node)
 {
 	ISceneHost* host = getSceneHost();
-	if (object->getType() == ESOT_TILED) {
+	if (object->getType() == ESOT_TILED)
+	{
 		// A tiled object names no image: its tile fields changed, and its map
 		// is composed again from them. A node already showing the map rebuilt
 		// when the new textures were announced.
@@ -115,22 +118,26 @@ void syncAnimatedNode(CSceneObject* object)
 	if (!object)
 		return;
 	const SChanges changes = changesOf(object);
-	CAnimatedSpriteSceneNode* node =
-		static_cast<CAnimatedSpriteSceneNode*>(nodeOf(object, CAnimatedSpriteSceneNode::NODE_TYPE));
+	CAnimatedSpriteSceneNode* node = static_cast<CAnimatedSpriteSceneNode*>(
+		nodeOf(object, CAnimatedSpriteSceneNode::NODE_TYPE));
 	if (!node)
 		return;
 	syncPlacement(object, node, changes);
-	if (changes.image) {
-		CAnimation* animation =
-			getSceneHost()->getAnimation(object->getEngineAttribute(EP_IMAGE)->getString());
+	if (changes.image)
+	{
+		CAnimation* animation = getSceneHost()->getAnimation(object->getEngineAttribute(EP_IMAGE)->getString());
 		if (animation)
 			animation->applyToNode(node, object);
-	} else {
+	}
+	else
+	{
 		node->setSceneObject(object);
 	}
 	syncRotation(object, node, changes);
 }
 
-void syncNoNode(CSceneObject*) {}
+void syncNoNode(CSceneObject*)
+{
+}
 
 } // namespace orv

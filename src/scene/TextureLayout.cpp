@@ -28,13 +28,15 @@ STextureLayout computeTextureLayout(const irr::core::dimension2du& picture, cons
 {
 	irr::u64 width = picture.Width;
 	irr::u64 height = picture.Height;
-	if (!limits.NonPowerOfTwo) {
+	if (!limits.NonPowerOfTwo)
+	{
 		width = nextPowerOfTwo(width);
 		height = nextPowerOfTwo(height);
 	}
 	if (!limits.NonSquare)
 		width = height = std::max(width, height);
-	if (limits.MaxEdge != 0) {
+	if (limits.MaxEdge != 0)
+	{
 		width = std::min<irr::u64>(width, limits.MaxEdge);
 		height = std::min<irr::u64>(height, limits.MaxEdge);
 	}
@@ -42,7 +44,8 @@ STextureLayout computeTextureLayout(const irr::core::dimension2du& picture, cons
 	STextureLayout layout;
 	layout.PieceSize.Width = static_cast<irr::u32>(std::min<irr::u64>(width, 0xFFFFFFFFu));
 	layout.PieceSize.Height = static_cast<irr::u32>(std::min<irr::u64>(height, 0xFFFFFFFFu));
-	if (layout.PieceSize.Width < picture.Width || layout.PieceSize.Height < picture.Height) {
+	if (layout.PieceSize.Width < picture.Width || layout.PieceSize.Height < picture.Height)
+	{
 		layout.Columns = pieceCount(picture.Width, layout.PieceSize.Width);
 		layout.Rows = pieceCount(picture.Height, layout.PieceSize.Height);
 	}

@@ -24,7 +24,7 @@ bool isPortableBuild()
 
 } // namespace
 
-void registerAddOnsAndValueTypes(asIScriptEngine *engine)
+void registerAddOnsAndValueTypes(asIScriptEngine* engine)
 {
 	registerScriptArray(engine);
 	engine->RegisterDefaultArrayType("array<T>");
@@ -38,9 +38,7 @@ void registerAddOnsAndValueTypes(asIScriptEngine *engine)
 	registerMathTypes(engine);
 }
 
-CScriptManager::CScriptManager(irr::ILogger *logger, ScriptApiRegistrar registerApi)
-	: Logger(logger)
-	, Engine(nullptr)
+CScriptManager::CScriptManager(irr::ILogger* logger, ScriptApiRegistrar registerApi) : Logger(logger), Engine(nullptr)
 {
 	init(registerApi);
 }
@@ -49,9 +47,9 @@ CScriptManager::~CScriptManager()
 {
 	// The map's references go first, in name order; a module that reaches
 	// zero discards its engine module while the engine still lives.
-	std::map<irr::core::ustring16, CScriptModule *> modules;
+	std::map<irr::core::ustring16, CScriptModule*> modules;
 	modules.swap(Modules);
-	for (auto &entry : modules)
+	for (auto& entry : modules)
 		entry.second->drop();
 	// Whatever is still held elsewhere must not reach the engine once it is gone.
 	detachAllModules();
@@ -60,20 +58,20 @@ CScriptManager::~CScriptManager()
 	Engine = nullptr;
 }
 
-CScriptModule *CScriptManager::getModule(const irr::core::ustring16 &name)
+CScriptModule* CScriptManager::getModule(const irr::core::ustring16& name)
 {
 	auto found = Modules.find(name);
 	if (found != Modules.end())
 		return found->second;
-	CScriptModule *module = new CScriptModule(name, this, ESMK_ENGINE);
+	CScriptModule* module = new CScriptModule(name, this, ESMK_ENGINE);
 	Modules.emplace(name, module);
 	return module;
 }
 
-void CScriptManager::addCallback(irr::u32 id, ScriptCallbackArgDecoder decoder, bool resolveModules,
-	irr::core::stringc declaration)
+void CScriptManager::addCallback(
+	irr::u32 id, ScriptCallbackArgDecoder decoder, bool resolveModules, irr::core::stringc declaration)
 {
-	SScriptCallbackDecl &entry = Callbacks[id];
+	SScriptCallbackDecl& entry = Callbacks[id];
 	entry.Declaration = declaration;
 	entry.Decoder = decoder;
 	if (id >= CallbackSlots.size())
@@ -85,11 +83,11 @@ void CScriptManager::addCallback(irr::u32 id, ScriptCallbackArgDecoder decoder, 
 
 void CScriptManager::resolveAllCallbacks()
 {
-	for (auto &entry : Modules)
+	for (auto& entry : Modules)
 		entry.second->resolveCallbacks();
 }
 
-const SScriptCallbackDecl *CScriptManager::findCallback(irr::u32 id) const
+const SScriptCallbackDecl* CScriptManager::findCallback(irr::u32 id) const
 {
 	return id < CallbackSlots.size() ? CallbackSlots[id] : nullptr;
 }
@@ -101,12 +99,12 @@ void CScriptManager::releaseScripts()
 		Engine->GarbageCollect(asGC_FULL_CYCLE);
 }
 
-void CScriptManager::rememberModule(CScriptModule *module)
+void CScriptManager::rememberModule(CScriptModule* module)
 {
 	BoundModules.insert(module);
 }
 
-void CScriptManager::forgetModule(CScriptModule *module)
+void CScriptManager::forgetModule(CScriptModule* module)
 {
 	BoundModules.erase(module);
 }
@@ -115,13 +113,13 @@ void CScriptManager::detachAllModules()
 {
 	// Each detach may free objects whose own modules are further down the
 	// list; every module is held until the walk is over.
-	const std::vector<CScriptModule *> modules(BoundModules.begin(), BoundModules.end());
+	const std::vector<CScriptModule*> modules(BoundModules.begin(), BoundModules.end());
 	BoundModules.clear();
-	for (CScriptModule *module : modules)
+	for (CScriptModule* module : modules)
 		module->grab();
-	for (CScriptModule *module : modules)
+	for (CScriptModule* module : modules)
 		module->detach();
-	for (CScriptModule *module : modules)
+	for (CScriptModule* module : modules)
 		module->drop();
 }
 
@@ -145,15 +143,15 @@ void CScriptManager::init(ScriptApiRegistrar registerApi)
 		registerApi(Engine);
 }
 
-void CScriptManager::log(const char *text, irr::ELOG_LEVEL level) const
+void CScriptManager::log(const char* text, irr::ELOG_LEVEL level) const
 {
 	if (Logger)
 		Logger->log("script", text, level);
 }
 
-void CScriptManager::messageCallback(const asSMessageInfo &message)
+void CScriptManager::messageCallback(const asSMessageInfo& message)
 {
-	const char *kind = "INFO";
+	const char* kind = "INFO";
 	irr::ELOG_LEVEL level = irr::ELL_INFORMATION;
 	if (message.type == asMSGTYPE_ERROR)
 	{
@@ -176,13 +174,13 @@ void CScriptManager::messageCallback(const asSMessageInfo &message)
 
 	if (Building && message.type == asMSGTYPE_ERROR)
 		Building->reportFailure("did not build: " + std::string(message.section ? message.section : "") + " (r " +
-			std::to_string(message.row) + ", c " + std::to_string(message.col) + ") : " +
-			(message.message ? message.message : ""));
+			std::to_string(message.row) + ", c " + std::to_string(message.col) +
+			") : " + (message.message ? message.message : ""));
 }
 
-asIScriptContext *CScriptManager::requestContext(asIScriptEngine *engine, void *)
+asIScriptContext* CScriptManager::requestContext(asIScriptEngine* engine, void*)
 {
-	asIScriptContext *context = engine->CreateContext();
+	asIScriptContext* context = engine->CreateContext();
 	if (context)
 	{
 		watchScriptTime(context);
@@ -191,29 +189,29 @@ asIScriptContext *CScriptManager::requestContext(asIScriptEngine *engine, void *
 	return context;
 }
 
-void CScriptManager::returnContext(asIScriptEngine *, asIScriptContext *context, void *manager)
+void CScriptManager::returnContext(asIScriptEngine*, asIScriptContext* context, void* manager)
 {
 	getScriptClock(context)->stop();
-	if (CScriptModule *building = static_cast<CScriptManager *>(manager)->Building)
+	if (CScriptModule* building = static_cast<CScriptManager*>(manager)->Building)
 		building->reportRunFailure(context);
 	context->Release();
 }
 
 void CScriptManager::beginFrame()
 {
-	if (SScriptBudget *budget = Engine ? getScriptBudget(Engine) : nullptr)
+	if (SScriptBudget* budget = Engine ? getScriptBudget(Engine) : nullptr)
 		beginScriptFrame(*budget);
 }
 
 void CScriptManager::endFrame()
 {
-	if (SScriptBudget *budget = Engine ? getScriptBudget(Engine) : nullptr)
+	if (SScriptBudget* budget = Engine ? getScriptBudget(Engine) : nullptr)
 		endScriptFrame(*budget);
 }
 
 void CScriptManager::setBudgets(irr::u32 runMs, irr::u32 frameMs)
 {
-	if (SScriptBudget *budget = Engine ? getScriptBudget(Engine) : nullptr)
+	if (SScriptBudget* budget = Engine ? getScriptBudget(Engine) : nullptr)
 	{
 		budget->RunMs = runMs;
 		budget->FrameMs = frameMs;

@@ -26,7 +26,7 @@ class CScriptModule;
 
 // Sets a prepared callback's arguments from index 1 on (0 is `self`), reading
 // them from the packet's read position.
-typedef void (*ScriptCallbackArgDecoder)(AngelScript::asIScriptContext *context, net::packet &arguments);
+typedef void (*ScriptCallbackArgDecoder)(AngelScript::asIScriptContext* context, net::packet& arguments);
 
 struct SScriptCallbackDecl
 {
@@ -38,34 +38,34 @@ typedef std::map<irr::u32, SScriptCallbackDecl> ScriptCallbackTable;
 
 // Registers the types and functions of a script API the host does not know
 // itself (the world's, in the program).
-typedef void (*ScriptApiRegistrar)(AngelScript::asIScriptEngine *engine);
+typedef void (*ScriptApiRegistrar)(AngelScript::asIScriptEngine* engine);
 
 // Construction steps 2 to 4 on any engine: the array add-on with "array<T>" as
 // the default array type, the math add-on, then every value type. Script
 // tests build their engines with it so they see exactly what the client sees.
-void registerAddOnsAndValueTypes(AngelScript::asIScriptEngine *engine);
+void registerAddOnsAndValueTypes(AngelScript::asIScriptEngine* engine);
 
 class CScriptManager
 {
 public:
 	// The logger is borrowed, not grabbed; it receives the engine's messages.
 	// The registrar, when given, adds its API once the value types are in.
-	explicit CScriptManager(irr::ILogger *logger, ScriptApiRegistrar registerApi = nullptr);
+	explicit CScriptManager(irr::ILogger* logger, ScriptApiRegistrar registerApi = nullptr);
 	~CScriptManager();
 
-	CScriptManager(const CScriptManager &) = delete;
-	CScriptManager &operator=(const CScriptManager &) = delete;
+	CScriptManager(const CScriptManager&) = delete;
+	CScriptManager& operator=(const CScriptManager&) = delete;
 
 	// Null only when the engine could not be created.
-	AngelScript::asIScriptEngine *getEngine() const { return Engine; }
+	AngelScript::asIScriptEngine* getEngine() const { return Engine; }
 
 	// The engine's message sink: one line per message on channel "script".
-	void messageCallback(const AngelScript::asSMessageInfo &message);
+	void messageCallback(const AngelScript::asSMessageInfo& message);
 	// One line of the host's own on channel "script".
-	void log(const char *text, irr::ELOG_LEVEL level) const;
+	void log(const char* text, irr::ELOG_LEVEL level) const;
 	// While a module builds, the engine's error messages and a failed run of
 	// its globals' initialisers are reported by that module as well.
-	void beginBuild(CScriptModule *module) { Building = module; }
+	void beginBuild(CScriptModule* module) { Building = module; }
 	void endBuild() { Building = nullptr; }
 
 	// The engine's frame: the script work between the two shares one frame's
@@ -78,18 +78,18 @@ public:
 
 	// The module of that name, made (and bound to this manager) on first use.
 	// Borrowed: the manager keeps the only reference unless the caller grabs.
-	CScriptModule *getModule(const irr::core::ustring16 &name);
+	CScriptModule* getModule(const irr::core::ustring16& name);
 
 	// Enters or replaces the callback of the id. Modules see the change when
 	// they resolve again: at once for all of them when resolveModules is set.
-	void addCallback(irr::u32 id, ScriptCallbackArgDecoder decoder, bool resolveModules,
-		irr::core::stringc declaration);
+	void addCallback(
+		irr::u32 id, ScriptCallbackArgDecoder decoder, bool resolveModules, irr::core::stringc declaration);
 	// Resolves every module of the name map, in name order.
 	void resolveAllCallbacks();
 
-	const ScriptCallbackTable &getCallbacks() const { return Callbacks; }
+	const ScriptCallbackTable& getCallbacks() const { return Callbacks; }
 	// Null when the table has no entry for the id.
-	const SScriptCallbackDecl *findCallback(irr::u32 id) const;
+	const SScriptCallbackDecl* findCallback(irr::u32 id) const;
 	irr::u32 callbackCount() const { return static_cast<irr::u32>(Callbacks.size()); }
 
 	// The first step of the program's teardown: every module bound to this
@@ -101,28 +101,28 @@ public:
 
 	// Kept by the modules themselves, so the manager can detach every module
 	// still bound to it when scripts are released or it is destroyed.
-	void rememberModule(CScriptModule *module);
-	void forgetModule(CScriptModule *module);
+	void rememberModule(CScriptModule* module);
+	void forgetModule(CScriptModule* module);
 
 private:
 	// The contexts the engine asks for itself (globals' initialisers, the
 	// array add-on's comparisons) are held to the run budget as well.
-	static AngelScript::asIScriptContext *requestContext(AngelScript::asIScriptEngine *engine, void *manager);
-	static void returnContext(AngelScript::asIScriptEngine *engine, AngelScript::asIScriptContext *context,
-		void *manager);
+	static AngelScript::asIScriptContext* requestContext(AngelScript::asIScriptEngine* engine, void* manager);
+	static void returnContext(
+		AngelScript::asIScriptEngine* engine, AngelScript::asIScriptContext* context, void* manager);
 
 	void init(ScriptApiRegistrar registerApi);
 	void detachAllModules();
 
-	irr::ILogger *Logger;
-	AngelScript::asIScriptEngine *Engine;
-	std::map<irr::core::ustring16, CScriptModule *> Modules;
+	irr::ILogger* Logger;
+	AngelScript::asIScriptEngine* Engine;
+	std::map<irr::core::ustring16, CScriptModule*> Modules;
 	ScriptCallbackTable Callbacks;
 	// Every object's own module enters here: found without a search.
-	std::unordered_set<CScriptModule *> BoundModules;
+	std::unordered_set<CScriptModule*> BoundModules;
 	// The table's entries by id, for the lookup every delivery makes.
-	std::vector<const SScriptCallbackDecl *> CallbackSlots;
-	CScriptModule *Building = nullptr;
+	std::vector<const SScriptCallbackDecl*> CallbackSlots;
+	CScriptModule* Building = nullptr;
 };
 
 } // namespace orv::script

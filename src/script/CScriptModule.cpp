@@ -14,7 +14,7 @@ using namespace AngelScript;
 
 namespace {
 
-const char *kindPrefix(EScriptModuleKind kind)
+const char* kindPrefix(EScriptModuleKind kind)
 {
 	switch (kind)
 	{
@@ -40,7 +40,7 @@ irr::u64 nextInstance()
 
 irr::u64 CScriptModule::CallbacksRevision = 1;
 
-CScriptModule::CScriptModule(const irr::core::ustring16 &name, CScriptManager *manager, EScriptModuleKind kind)
+CScriptModule::CScriptModule(const irr::core::ustring16& name, CScriptManager* manager, EScriptModuleKind kind)
 	: ModuleName(name.toUTF8_s())
 	, ScriptManager(nullptr)
 	, EngineModule(nullptr)
@@ -60,7 +60,7 @@ CScriptModule::~CScriptModule()
 		ScriptManager->forgetModule(this);
 }
 
-void CScriptModule::setManager(CScriptManager *manager)
+void CScriptModule::setManager(CScriptManager* manager)
 {
 	discardEngineModule();
 	if (ScriptManager != manager)
@@ -86,14 +86,14 @@ bool CScriptModule::isBound() const
 	return ScriptManager && ScriptManager->getEngine();
 }
 
-asIScriptModule *CScriptModule::getEngineModule()
+asIScriptModule* CScriptModule::getEngineModule()
 {
 	if (!EngineModule && isBound())
 		EngineModule = ScriptManager->getEngine()->GetModule(EngineModuleName.c_str(), asGM_ALWAYS_CREATE);
 	return EngineModule;
 }
 
-void CScriptModule::load(const irr::core::ustring16 &code, const irr::core::ustring16 &sectionName)
+void CScriptModule::load(const irr::core::ustring16& code, const irr::core::ustring16& sectionName)
 {
 	if (!isBound())
 		return;
@@ -119,7 +119,7 @@ void CScriptModule::load(const irr::core::ustring16 &code, const irr::core::ustr
 		return;
 	}
 
-	asIScriptModule *module = getEngineModule();
+	asIScriptModule* module = getEngineModule();
 	if (!module)
 		return;
 	if (ScriptManager)
@@ -136,13 +136,13 @@ void CScriptModule::load(const irr::core::ustring16 &code, const irr::core::ustr
 
 std::string CScriptModule::describe() const
 {
-	const char *kind = Kind == ESMK_CLASS ? "class" : Kind == ESMK_OBJECT ? "object" : "module";
+	const char* kind = Kind == ESMK_CLASS ? "class" : Kind == ESMK_OBJECT ? "object" : "module";
 	return std::string(kind) + " \"" + ModuleName.c_str() + "\"";
 }
 
-void CScriptModule::reportRunFailure(asIScriptContext *context)
+void CScriptModule::reportRunFailure(asIScriptContext* context)
 {
-	const auto where = [](const char *section, int row, int column) {
+	const auto where = [](const char* section, int row, int column) {
 		return std::string(section ? section : "") + " (r " + std::to_string(row) + ", c " + std::to_string(column) +
 			")";
 	};
@@ -150,15 +150,15 @@ void CScriptModule::reportRunFailure(asIScriptContext *context)
 	if (state == asEXECUTION_EXCEPTION)
 	{
 		int column = 0;
-		const char *section = nullptr;
+		const char* section = nullptr;
 		const int row = context->GetExceptionLineNumber(&column, &section);
-		const char *message = context->GetExceptionString();
+		const char* message = context->GetExceptionString();
 		reportFailure("stopped at " + where(section, row, column) + " : " + (message ? message : ""));
 	}
-	else if (const SScriptRunClock *clock = getScriptClock(context); state == asEXECUTION_ABORTED && clock &&
-			 clock->RanOut)
+	else if (const SScriptRunClock* clock = getScriptClock(context);
+			 state == asEXECUTION_ABORTED && clock && clock->RanOut)
 	{
-		const SScriptBudget &budget = *clock->Budget;
+		const SScriptBudget& budget = *clock->Budget;
 		reportFailure("stopped at " + where(clock->Section, clock->Row, clock->Column) +
 			(clock->FrameRanOut ? " : out of the frame's script time of " + std::to_string(budget.FrameMs) + " ms"
 								: " : out of time after " + std::to_string(budget.RunMs) + " ms"));
@@ -174,11 +174,11 @@ void CScriptModule::noteOutOfTime(irr::u64 frame)
 	if (FramesOutOfTime < SCRIPT_SET_ASIDE_FRAMES)
 		return;
 	SetAside = true;
-	reportFailure("set aside: its runs ran out of time " + std::to_string(SCRIPT_SET_ASIDE_FRAMES) +
-		" frames in a row");
+	reportFailure(
+		"set aside: its runs ran out of time " + std::to_string(SCRIPT_SET_ASIDE_FRAMES) + " frames in a row");
 }
 
-void CScriptModule::reportFailure(const std::string &what)
+void CScriptModule::reportFailure(const std::string& what)
 {
 	const std::string line = "Script of " + describe() + " " + what;
 	if (!ScriptManager || !Reported.insert(line).second)
@@ -195,11 +195,11 @@ void CScriptModule::resolveCallbacks()
 	// An engine module not made yet holds no function.
 	if (!EngineModule)
 		return;
-	for (const auto &entry : ScriptManager->getCallbacks())
+	for (const auto& entry : ScriptManager->getCallbacks())
 	{
 		if (entry.first >= count || CallbackIds[entry.first] != asNO_FUNCTION)
 			continue;
-		asIScriptFunction *function = EngineModule->GetFunctionByDecl(entry.second.Declaration.c_str());
+		asIScriptFunction* function = EngineModule->GetFunctionByDecl(entry.second.Declaration.c_str());
 		if (function)
 		{
 			CallbackIds[entry.first] = function->GetId();
@@ -230,7 +230,7 @@ void CScriptModule::discardEngineModule()
 	// held, and an object freed by that drops its own module, which must not
 	// discard the same engine module a second time. By the pointer: a discard
 	// by name searches every module.
-	asIScriptModule *module = EngineModule;
+	asIScriptModule* module = EngineModule;
 	EngineModule = nullptr;
 	module->Discard();
 }

@@ -36,16 +36,16 @@ class CScriptModule : public virtual irr::IReferenceCounted
 public:
 	// The count starts at 1, held by the maker. A manager binds the module at
 	// once (see setManager).
-	CScriptModule(const irr::core::ustring16 &name, CScriptManager *manager, EScriptModuleKind kind);
+	CScriptModule(const irr::core::ustring16& name, CScriptManager* manager, EScriptModuleKind kind);
 	~CScriptModule() override;
 
-	CScriptModule(const CScriptModule &) = delete;
-	CScriptModule &operator=(const CScriptModule &) = delete;
+	CScriptModule(const CScriptModule&) = delete;
+	CScriptModule& operator=(const CScriptModule&) = delete;
 
 	// Binds the module to the manager's engine, empty (the engine module held
 	// before is discarded), then resolves the callbacks. Null detaches the
 	// module from every engine.
-	void setManager(CScriptManager *manager);
+	void setManager(CScriptManager* manager);
 	// Bound to a manager that has a script engine.
 	bool isBound() const;
 
@@ -54,23 +54,23 @@ public:
 	// module. Code nested too deeply is refused unbuilt, and a failed build
 	// or global initialiser leaves the module without the code's functions.
 	// Nothing happens on an unbound module.
-	void load(const irr::core::ustring16 &code, const irr::core::ustring16 &sectionName);
+	void load(const irr::core::ustring16& code, const irr::core::ustring16& sectionName);
 
 	// Looks every callback of the manager's table up in the module's code;
 	// missing ones hold asNO_FUNCTION (-6).
 	void resolveCallbacks();
 
-	const irr::core::stringc &getName() const { return ModuleName; }
+	const irr::core::stringc& getName() const { return ModuleName; }
 	// The name the script engine knows the module by.
-	const irr::core::stringc &getEngineModuleName() const { return EngineModuleName; }
+	const irr::core::stringc& getEngineModuleName() const { return EngineModuleName; }
 	EScriptModuleKind getKind() const { return Kind; }
-	CScriptManager *getScriptManager() const { return ScriptManager; }
+	CScriptManager* getScriptManager() const { return ScriptManager; }
 	// The engine module of a bound module, made on first request; null while
 	// unbound. A module without code has none before it is asked for: the
 	// script engine finds modules by a search over all of them, and a world of
 	// objects that never get code of their own would pay it once per object.
-	AngelScript::asIScriptModule *getEngineModule();
-	const std::vector<irr::s32> &getCallbackIds() const { return CallbackIds; }
+	AngelScript::asIScriptModule* getEngineModule();
+	const std::vector<irr::s32>& getCallbackIds() const { return CallbackIds; }
 	// asNO_FUNCTION for an id the module has no function for or that lies
 	// beyond its table.
 	irr::s32 getCallbackId(irr::u32 callbackId) const;
@@ -90,10 +90,10 @@ public:
 	// Logs "Script of <module> <what>" on "script" at error level, unless the
 	// same line was logged since the code was last loaded: a callback that
 	// fails every frame fails in one line.
-	void reportFailure(const std::string &what);
+	void reportFailure(const std::string& what);
 	// Reports why a run of this module's code on the context ended early: the
 	// exception, or the budget its clock saw run out. Nothing otherwise.
-	void reportRunFailure(AngelScript::asIScriptContext *context);
+	void reportRunFailure(AngelScript::asIScriptContext* context);
 
 	// Counts a run of this module that ran out of time in that frame (0: not
 	// in a frame). Runs that do so in SCRIPT_SET_ASIDE_FRAMES frames in a row
@@ -106,8 +106,8 @@ private:
 
 	std::vector<irr::s32> CallbackIds;
 	irr::core::stringc ModuleName;
-	CScriptManager *ScriptManager;
-	AngelScript::asIScriptModule *EngineModule;
+	CScriptManager* ScriptManager;
+	AngelScript::asIScriptModule* EngineModule;
 	EScriptModuleKind Kind;
 	irr::core::stringc EngineModuleName;
 	std::set<std::string> Reported;

@@ -16,11 +16,11 @@ namespace orv::script {
 //! overloads share a count, a piece of text the declaration holds.
 struct SRegistrationSwap
 {
-	const char *Object;
-	const char *Method;
+	const char* Object;
+	const char* Method;
 	AngelScript::asEBehaviours Behaviour; // read only when Method is null
 	int ParameterCount;
-	const char *Holds;
+	const char* Holds;
 	AngelScript::asGENFUNC_t Replacement;
 };
 
@@ -28,11 +28,11 @@ struct SRegistrationSwap
 //! generic convention (which every build supports) under the add-on's own
 //! declaration. Returns the swaps no registration matched: an add-on that
 //! changed its declarations would otherwise keep its own functions unseen.
-std::vector<SRegistrationSwap> registerWithSwaps(AngelScript::asIScriptEngine *engine,
-	const std::function<void(AngelScript::asIScriptEngine *)> &registrar, const std::vector<SRegistrationSwap> &swaps);
+std::vector<SRegistrationSwap> registerWithSwaps(AngelScript::asIScriptEngine* engine,
+	const std::function<void(AngelScript::asIScriptEngine*)>& registrar, const std::vector<SRegistrationSwap>& swaps);
 
 //! The number of parameters a declaration lists (defaults and nested
 //! parentheses inside it allowed).
-int countParameters(const char *declaration);
+int countParameters(const char* declaration);
 
 } // namespace orv::script

@@ -25,7 +25,7 @@ SScriptBinding::~SScriptBinding()
 	release();
 }
 
-void SScriptBinding::setModule(CScriptModule *module)
+void SScriptBinding::setModule(CScriptModule* module)
 {
 	if (!module)
 		return;
@@ -62,7 +62,7 @@ namespace {
 // delivery ends.
 struct SHeld
 {
-	SHeld(asIScriptContext *context, CScriptModule *module, SScriptRunClock *clock)
+	SHeld(asIScriptContext* context, CScriptModule* module, SScriptRunClock* clock)
 		: Context(context)
 		, Module(module)
 		, Clock(clock)
@@ -75,26 +75,26 @@ struct SHeld
 		Module->drop();
 		Context->Release();
 	}
-	SHeld(const SHeld &) = delete;
-	SHeld &operator=(const SHeld &) = delete;
+	SHeld(const SHeld&) = delete;
+	SHeld& operator=(const SHeld&) = delete;
 
-	asIScriptContext *Context;
-	CScriptModule *Module;
+	asIScriptContext* Context;
+	CScriptModule* Module;
 	// The context's clock, found once: looking it up takes a lock.
-	SScriptRunClock *Clock;
+	SScriptRunClock* Clock;
 };
 
 // Prepares, decodes and executes; the script's answer lands in *result when
 // given and the call finished.
-void run(const SHeld &held, irr::u32 callbackId, irr::s32 functionId, net::packet &arguments, CSceneObject *self,
-	bool *result)
+void run(const SHeld& held, irr::u32 callbackId, irr::s32 functionId, net::packet& arguments, CSceneObject* self,
+	bool* result)
 {
-	asIScriptContext *context = held.Context;
-	SScriptRunClock *clock = held.Clock;
+	asIScriptContext* context = held.Context;
+	SScriptRunClock* clock = held.Clock;
 	// A module set aside, or a frame whose script time is gone, runs nothing.
 	if (held.Module->isSetAside() || (clock && clock->Budget->frameSpent()))
 		return;
-	asIScriptFunction *function = context->GetEngine()->GetFunctionById(functionId);
+	asIScriptFunction* function = context->GetEngine()->GetFunctionById(functionId);
 	if (!function)
 		return;
 	const bool nested = context->GetState() == asEXECUTION_ACTIVE;
@@ -115,8 +115,8 @@ void run(const SHeld &held, irr::u32 callbackId, irr::s32 functionId, net::packe
 	if (context->Prepare(function) >= 0)
 	{
 		context->SetArgObject(0, self);
-		CScriptManager *manager = held.Module->getScriptManager();
-		const SScriptCallbackDecl *entry = manager ? manager->findCallback(callbackId) : nullptr;
+		CScriptManager* manager = held.Module->getScriptManager();
+		const SScriptCallbackDecl* entry = manager ? manager->findCallback(callbackId) : nullptr;
 		if (entry && entry->Decoder)
 			entry->Decoder(context, arguments);
 		if (clock)
@@ -149,7 +149,7 @@ void run(const SHeld &held, irr::u32 callbackId, irr::s32 functionId, net::packe
 
 } // namespace
 
-void SScriptBinding::callCallback(irr::u32 callbackId, net::packet arguments, CSceneObject *self)
+void SScriptBinding::callCallback(irr::u32 callbackId, net::packet arguments, CSceneObject* self)
 {
 	if (!Context || !BoundModule)
 		return;
@@ -160,7 +160,7 @@ void SScriptBinding::callCallback(irr::u32 callbackId, net::packet arguments, CS
 	run(held, callbackId, functionId, arguments, self, nullptr);
 }
 
-bool SScriptBinding::callOnSolveContact(net::packet &arguments, CSceneObject *self)
+bool SScriptBinding::callOnSolveContact(net::packet& arguments, CSceneObject* self)
 {
 	if (!Context || !BoundModule)
 		return false;
@@ -173,7 +173,7 @@ bool SScriptBinding::callOnSolveContact(net::packet &arguments, CSceneObject *se
 	return result;
 }
 
-void SScriptBinding::runQueuedEvents(ScriptEventQueue &queue, CSceneObject *self)
+void SScriptBinding::runQueuedEvents(ScriptEventQueue& queue, CSceneObject* self)
 {
 	// Most objects have no code of their own: they are passed over without
 	// touching the context.
@@ -185,7 +185,7 @@ void SScriptBinding::runQueuedEvents(ScriptEventQueue &queue, CSceneObject *self
 	const size_t count = queue.size();
 	for (size_t i = 0; i < count && i < queue.size(); ++i)
 	{
-		SScriptEvent &event = queue[i];
+		SScriptEvent& event = queue[i];
 		event.arguments.setReadPosition(0);
 		const irr::s32 functionId = held.Module->getCallbackId(event.callbackId);
 		if (functionId != asNO_FUNCTION)

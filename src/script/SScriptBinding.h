@@ -24,12 +24,12 @@ struct SScriptBinding
 {
 	SScriptBinding() = default;
 	~SScriptBinding();
-	SScriptBinding(const SScriptBinding &) = delete;
-	SScriptBinding &operator=(const SScriptBinding &) = delete;
+	SScriptBinding(const SScriptBinding&) = delete;
+	SScriptBinding& operator=(const SScriptBinding&) = delete;
 
 	// Holds the module (null changes nothing) with a new context when the
 	// module is bound to a script engine, else none.
-	void setModule(CScriptModule *module);
+	void setModule(CScriptModule* module);
 	// Lets go of the context and the module.
 	void release();
 
@@ -38,22 +38,22 @@ struct SScriptBinding
 	// still running (an event an object sends to itself) runs nested in it.
 	// Every run is held to the script budget; an exception or a run out of
 	// time ends that run alone, and is logged once by the module.
-	void callCallback(irr::u32 callbackId, net::packet arguments, CSceneObject *self);
+	void callCallback(irr::u32 callbackId, net::packet arguments, CSceneObject* self);
 	// OnSolveContact's answer; false when it does not run.
-	bool callOnSolveContact(net::packet &arguments, CSceneObject *self);
+	bool callOnSolveContact(net::packet& arguments, CSceneObject* self);
 	// Every record the module has a callback for, front to back, each read
 	// from its first byte. The records are left as they are: the same queue
 	// goes on to other bindings.
-	void runQueuedEvents(ScriptEventQueue &queue, CSceneObject *self);
+	void runQueuedEvents(ScriptEventQueue& queue, CSceneObject* self);
 
-	CScriptModule *getModule() const { return BoundModule; }
-	AngelScript::asIScriptContext *getContext() const { return Context; }
+	CScriptModule* getModule() const { return BoundModule; }
+	AngelScript::asIScriptContext* getContext() const { return Context; }
 
 private:
-	CScriptModule *BoundModule = nullptr;
-	AngelScript::asIScriptContext *Context = nullptr;
+	CScriptModule* BoundModule = nullptr;
+	AngelScript::asIScriptContext* Context = nullptr;
 	// The context's run clock, which lives as long as the context.
-	SScriptRunClock *Clock = nullptr;
+	SScriptRunClock* Clock = nullptr;
 };
 
 } // namespace orv::script

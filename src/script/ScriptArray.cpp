@@ -12,11 +12,11 @@ using namespace AngelScript;
 
 namespace {
 
-const char *const ARRAY = "array<T>";
+const char* const ARRAY = "array<T>";
 
 // Whether an array of this element type may hold `count` elements. Handles
 // count as pointers; objects are also bounded in number, each being built.
-bool mayHold(asIScriptEngine *engine, int elementTypeId, asQWORD count, bool constructsElements = true)
+bool mayHold(asIScriptEngine* engine, int elementTypeId, asQWORD count, bool constructsElements = true)
 {
 	const bool isObject = (elementTypeId & asTYPEID_MASK_OBJECT) != 0;
 	const bool isHandle = (elementTypeId & asTYPEID_OBJHANDLE) != 0;
@@ -25,7 +25,7 @@ bool mayHold(asIScriptEngine *engine, int elementTypeId, asQWORD count, bool con
 	return count * scriptArrayElementBytes(engine, elementTypeId) <= MAX_SCRIPT_ARRAY_BYTES;
 }
 
-bool mayHold(const CScriptArray &array, asQWORD count, bool constructsElements = true)
+bool mayHold(const CScriptArray& array, asQWORD count, bool constructsElements = true)
 {
 	if (mayHold(array.GetArrayObjectType()->GetEngine(), array.GetElementTypeId(), count, constructsElements))
 		return true;
@@ -33,91 +33,92 @@ bool mayHold(const CScriptArray &array, asQWORD count, bool constructsElements =
 	return false;
 }
 
-CScriptArray *self(asIScriptGeneric *call)
+CScriptArray* self(asIScriptGeneric* call)
 {
-	return static_cast<CScriptArray *>(call->GetObject());
+	return static_cast<CScriptArray*>(call->GetObject());
 }
 
 // The factories take the array's type first, as every template factory does.
-CScriptArray *createIfItFits(asITypeInfo *type, asUINT length, void *value)
+CScriptArray* createIfItFits(asITypeInfo* type, asUINT length, void* value)
 {
-	if (!mayHold(type->GetEngine(), type->GetSubTypeId(), length)) {
+	if (!mayHold(type->GetEngine(), type->GetSubTypeId(), length))
+	{
 		raiseScriptException("Too large array size");
 		return nullptr;
 	}
 	return value ? CScriptArray::Create(type, length, value) : CScriptArray::Create(type, length);
 }
 
-void createOfLength(asIScriptGeneric *call)
+void createOfLength(asIScriptGeneric* call)
 {
-	*static_cast<CScriptArray **>(call->GetAddressOfReturnLocation()) =
-		createIfItFits(static_cast<asITypeInfo *>(call->GetArgAddress(0)), call->GetArgDWord(1), nullptr);
+	*static_cast<CScriptArray**>(call->GetAddressOfReturnLocation()) = createIfItFits(
+		static_cast<asITypeInfo*>(call->GetArgAddress(0)), call->GetArgDWord(1), nullptr);
 }
 
-void createFilled(asIScriptGeneric *call)
+void createFilled(asIScriptGeneric* call)
 {
-	*static_cast<CScriptArray **>(call->GetAddressOfReturnLocation()) = createIfItFits(
-		static_cast<asITypeInfo *>(call->GetArgAddress(0)), call->GetArgDWord(1), call->GetArgAddress(2));
+	*static_cast<CScriptArray**>(call->GetAddressOfReturnLocation()) = createIfItFits(
+		static_cast<asITypeInfo*>(call->GetArgAddress(0)), call->GetArgDWord(1), call->GetArgAddress(2));
 }
 
-void resize(asIScriptGeneric *call)
+void resize(asIScriptGeneric* call)
 {
 	if (mayHold(*self(call), call->GetArgDWord(0)))
 		self(call)->Resize(call->GetArgDWord(0));
 }
 
-void reserve(asIScriptGeneric *call)
+void reserve(asIScriptGeneric* call)
 {
 	if (mayHold(*self(call), call->GetArgDWord(0), false))
 		self(call)->Reserve(call->GetArgDWord(0));
 }
 
-void insertValueAt(asIScriptGeneric *call)
+void insertValueAt(asIScriptGeneric* call)
 {
 	if (mayHold(*self(call), asQWORD(self(call)->GetSize()) + 1))
 		self(call)->InsertAt(call->GetArgDWord(0), call->GetArgAddress(1));
 }
 
-void insertArrayAt(asIScriptGeneric *call)
+void insertArrayAt(asIScriptGeneric* call)
 {
-	const CScriptArray &other = *static_cast<CScriptArray *>(call->GetArgAddress(1));
+	const CScriptArray& other = *static_cast<CScriptArray*>(call->GetArgAddress(1));
 	if (mayHold(*self(call), asQWORD(self(call)->GetSize()) + other.GetSize()))
 		self(call)->InsertAt(call->GetArgDWord(0), other);
 }
 
-void insertLast(asIScriptGeneric *call)
+void insertLast(asIScriptGeneric* call)
 {
 	if (mayHold(*self(call), asQWORD(self(call)->GetSize()) + 1))
 		self(call)->InsertLast(call->GetArgAddress(0));
 }
 
-void sortAscending(asIScriptGeneric *call)
+void sortAscending(asIScriptGeneric* call)
 {
 	sortArray(self(call), 0, self(call)->GetSize(), true);
 }
 
-void sortDescending(asIScriptGeneric *call)
+void sortDescending(asIScriptGeneric* call)
 {
 	sortArray(self(call), 0, self(call)->GetSize(), false);
 }
 
-void sortRangeAscending(asIScriptGeneric *call)
+void sortRangeAscending(asIScriptGeneric* call)
 {
 	sortArray(self(call), call->GetArgDWord(0), call->GetArgDWord(1), true);
 }
 
-void sortRangeDescending(asIScriptGeneric *call)
+void sortRangeDescending(asIScriptGeneric* call)
 {
 	sortArray(self(call), call->GetArgDWord(0), call->GetArgDWord(1), false);
 }
 
-void sortWithLess(asIScriptGeneric *call)
+void sortWithLess(asIScriptGeneric* call)
 {
-	sortArrayWith(self(call), static_cast<asIScriptFunction *>(call->GetArgAddress(0)), call->GetArgDWord(1),
+	sortArrayWith(self(call), static_cast<asIScriptFunction*>(call->GetArgAddress(0)), call->GetArgDWord(1),
 		call->GetArgDWord(2));
 }
 
-SRegistrationSwap method(const char *name, int parameterCount, asGENFUNC_t replacement, const char *holds = nullptr)
+SRegistrationSwap method(const char* name, int parameterCount, asGENFUNC_t replacement, const char* holds = nullptr)
 {
 	return {ARRAY, name, asBEHAVE_FACTORY, parameterCount, holds, replacement};
 }
@@ -129,14 +130,14 @@ SRegistrationSwap factory(int parameterCount, asGENFUNC_t replacement)
 
 } // namespace
 
-asUINT scriptArrayElementBytes(asIScriptEngine *engine, int elementTypeId)
+asUINT scriptArrayElementBytes(asIScriptEngine* engine, int elementTypeId)
 {
 	if (elementTypeId & asTYPEID_MASK_OBJECT)
-		return sizeof(void *);
+		return sizeof(void*);
 	return static_cast<asUINT>(engine->GetSizeOfPrimitiveType(elementTypeId));
 }
 
-int registerScriptArray(asIScriptEngine *engine)
+int registerScriptArray(asIScriptEngine* engine)
 {
 	const std::vector<SRegistrationSwap> swaps = {
 		factory(2, createOfLength),
@@ -153,7 +154,7 @@ int registerScriptArray(asIScriptEngine *engine)
 		method("sort", 3, sortWithLess),
 	};
 	const std::vector<SRegistrationSwap> unused = registerWithSwaps(
-		engine, [](asIScriptEngine *filtered) { RegisterScriptArray(filtered, false); }, swaps);
+		engine, [](asIScriptEngine* filtered) { RegisterScriptArray(filtered, false); }, swaps);
 	return static_cast<int>(unused.size());
 }
 

@@ -16,10 +16,10 @@ const AngelScript::asUINT MAX_SCRIPT_ARRAY_OBJECTS = 1u << 20;
 
 //! Bytes an element of this type takes in an array's buffer: objects and
 //! handles are held by pointer, the rest by value.
-AngelScript::asUINT scriptArrayElementBytes(AngelScript::asIScriptEngine *engine, int elementTypeId);
+AngelScript::asUINT scriptArrayElementBytes(AngelScript::asIScriptEngine* engine, int elementTypeId);
 
 //! Registers the add-on on `engine` with those swaps. Returns the number of
 //! swaps the add-on's declarations did not match (0 when all took).
-int registerScriptArray(AngelScript::asIScriptEngine *engine);
+int registerScriptArray(AngelScript::asIScriptEngine* engine);
 
 } // namespace orv::script

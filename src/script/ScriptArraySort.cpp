@@ -18,15 +18,16 @@ namespace {
 // A stable bottom-up merge sort of positions. Every loop is bounded by
 // positions alone, so a comparison that answers inconsistently (a script's
 // opCmp may) gives some order but never reaches outside the arrays.
-template <typename Less>
-std::vector<asUINT> sortedOrder(asUINT count, Less &&less)
+template <typename Less> std::vector<asUINT> sortedOrder(asUINT count, Less&& less)
 {
 	std::vector<asUINT> order(count);
 	for (asUINT i = 0; i < count; ++i)
 		order[i] = i;
 	std::vector<asUINT> merged(count);
-	for (size_t width = 1; width < count; width *= 2) {
-		for (size_t begin = 0; begin < count; begin += 2 * width) {
+	for (size_t width = 1; width < count; width *= 2)
+	{
+		for (size_t begin = 0; begin < count; begin += 2 * width)
+		{
 			const size_t middle = std::min<size_t>(begin + width, count);
 			const size_t end = std::min<size_t>(begin + 2 * width, count);
 			size_t left = begin;
@@ -46,7 +47,7 @@ std::vector<asUINT> sortedOrder(asUINT count, Less &&less)
 
 // Puts the elements in the order found; a permutation of the same bytes, so
 // handles and object pointers keep their references as they are.
-void applyOrder(unsigned char *elements, size_t elementSize, const std::vector<asUINT> &order)
+void applyOrder(unsigned char* elements, size_t elementSize, const std::vector<asUINT>& order)
 {
 	std::vector<unsigned char> sorted(order.size() * elementSize);
 	for (size_t i = 0; i < order.size(); ++i)
@@ -59,22 +60,22 @@ bool isPrimitive(int typeId)
 	return (typeId & ~asTYPEID_MASK_SEQNBR) == 0;
 }
 
-size_t elementSize(const CScriptArray &array)
+size_t elementSize(const CScriptArray& array)
 {
 	return scriptArrayElementBytes(array.GetArrayObjectType()->GetEngine(), array.GetElementTypeId());
 }
 
-template <typename T>
-bool lessValue(const void *a, const void *b)
+template <typename T> bool lessValue(const void* a, const void* b)
 {
-	return *static_cast<const T *>(a) < *static_cast<const T *>(b);
+	return *static_cast<const T*>(a) < *static_cast<const T*>(b);
 }
 
-typedef bool (*ValueLess)(const void *, const void *);
+typedef bool (*ValueLess)(const void*, const void*);
 
 ValueLess valueLess(int typeId)
 {
-	switch (typeId) {
+	switch (typeId)
+	{
 	case asTYPEID_BOOL:
 		return lessValue<bool>;
 	case asTYPEID_INT8:
@@ -103,13 +104,14 @@ ValueLess valueLess(int typeId)
 }
 
 // The element type's `int opCmp(const T &in)`, or null.
-asIScriptFunction *findOpCmp(asITypeInfo *type)
+asIScriptFunction* findOpCmp(asITypeInfo* type)
 {
 	if (!type)
 		return nullptr;
 	const int valueTypeId = type->GetTypeId();
-	for (asUINT i = 0; i < type->GetMethodCount(); ++i) {
-		asIScriptFunction *method = type->GetMethodByIndex(i);
+	for (asUINT i = 0; i < type->GetMethodCount(); ++i)
+	{
+		asIScriptFunction* method = type->GetMethodByIndex(i);
 		if (std::strcmp(method->GetName(), "opCmp") != 0 || method->GetReturnTypeId() != asTYPEID_INT32 ||
 			method->GetParamCount() != 1)
 			continue;
@@ -128,12 +130,13 @@ asIScriptFunction *findOpCmp(asITypeInfo *type)
 class CComparisonCalls
 {
 public:
-	explicit CComparisonCalls(asIScriptEngine *engine)
+	explicit CComparisonCalls(asIScriptEngine* engine)
 	{
 		Context = asGetActiveContext();
 		if (Context && Context->GetEngine() == engine && Context->PushState() >= 0)
 			Nested = true;
-		else {
+		else
+		{
 			Context = engine->RequestContext();
 			Engine = engine;
 		}
@@ -141,12 +144,14 @@ public:
 
 	~CComparisonCalls()
 	{
-		if (Nested) {
+		if (Nested)
+		{
 			Context->PopState();
 			// A comparison the budget stopped ends the run that sorts, too.
 			if (Aborted)
 				Context->Abort();
-		} else if (Context)
+		}
+		else if (Context)
 			Engine->ReturnContext(Context);
 		// Raised on the caller's run now that its state is back.
 		if (!Failure.empty())
@@ -156,9 +161,10 @@ public:
 	bool failed() const { return Failed; }
 
 	// Prepares `function`; the caller sets the object and arguments.
-	asIScriptContext *prepare(asIScriptFunction *function)
+	asIScriptContext* prepare(asIScriptFunction* function)
 	{
-		if (Failed || !Context || Context->Prepare(function) < 0) {
+		if (Failed || !Context || Context->Prepare(function) < 0)
+		{
 			Failed = true;
 			return nullptr;
 		}
@@ -172,8 +178,9 @@ public:
 		if (state == asEXECUTION_FINISHED)
 			return true;
 		Failed = true;
-		if (state == asEXECUTION_EXCEPTION) {
-			const char *message = Context->GetExceptionString();
+		if (state == asEXECUTION_EXCEPTION)
+		{
+			const char* message = Context->GetExceptionString();
 			Failure = message ? message : "";
 		}
 		Aborted = state == asEXECUTION_ABORTED;
@@ -181,8 +188,8 @@ public:
 	}
 
 private:
-	asIScriptContext *Context = nullptr;
-	asIScriptEngine *Engine = nullptr;
+	asIScriptContext* Context = nullptr;
+	asIScriptEngine* Engine = nullptr;
 	bool Nested = false;
 	bool Failed = false;
 	bool Aborted = false;
@@ -190,10 +197,11 @@ private:
 };
 
 // The range to sort, or false with the add-on's exception.
-bool checkRange(const CScriptArray &array, asUINT startAt, asUINT count)
+bool checkRange(const CScriptArray& array, asUINT startAt, asUINT count)
 {
 	const asUINT size = array.GetSize();
-	if (startAt >= size || count > size - startAt) {
+	if (startAt >= size || count > size - startAt)
+	{
 		raiseScriptException("Index out of bounds");
 		return false;
 	}
@@ -202,15 +210,16 @@ bool checkRange(const CScriptArray &array, asUINT startAt, asUINT count)
 
 } // namespace
 
-void sortArray(CScriptArray *array, asUINT startAt, asUINT count, bool ascending)
+void sortArray(CScriptArray* array, asUINT startAt, asUINT count, bool ascending)
 {
 	if (count < 2 || !checkRange(*array, startAt, count))
 		return;
 	const int typeId = array->GetElementTypeId();
 	const size_t size = elementSize(*array);
-	unsigned char *elements = static_cast<unsigned char *>(array->GetBuffer()) + startAt * size;
+	unsigned char* elements = static_cast<unsigned char*>(array->GetBuffer()) + startAt * size;
 
-	if (isPrimitive(typeId)) {
+	if (isPrimitive(typeId))
+	{
 		const ValueLess less = valueLess(typeId);
 		const auto at = [&](asUINT i) { return elements + i * size; };
 		applyOrder(elements, size, sortedOrder(count, [&](asUINT a, asUINT b) {
@@ -219,24 +228,25 @@ void sortArray(CScriptArray *array, asUINT startAt, asUINT count, bool ascending
 		return;
 	}
 
-	asIScriptEngine *engine = array->GetArrayObjectType()->GetEngine();
-	asITypeInfo *type = engine->GetTypeInfoById(typeId);
-	asIScriptFunction *opCmp = findOpCmp(type);
-	if (!opCmp) {
-		const std::string message =
-			std::string("Type '") + (type ? type->GetName() : "?") + "' does not have a matching opCmp method";
+	asIScriptEngine* engine = array->GetArrayObjectType()->GetEngine();
+	asITypeInfo* type = engine->GetTypeInfoById(typeId);
+	asIScriptFunction* opCmp = findOpCmp(type);
+	if (!opCmp)
+	{
+		const std::string message = std::string("Type '") + (type ? type->GetName() : "?") +
+			"' does not have a matching opCmp method";
 		raiseScriptException(message.c_str());
 		return;
 	}
-	void **objects = reinterpret_cast<void **>(elements);
+	void** objects = reinterpret_cast<void**>(elements);
 	std::vector<asUINT> order;
 	{
 		CComparisonCalls calls(engine);
 		// Negative when a sorts before b; a null handle before any object.
-		const auto compare = [&](void *a, void *b) -> int {
+		const auto compare = [&](void* a, void* b) -> int {
 			if (!a || !b)
 				return (a ? 1 : 0) - (b ? 1 : 0);
-			asIScriptContext *context = calls.prepare(opCmp);
+			asIScriptContext* context = calls.prepare(opCmp);
 			if (!context)
 				return 0;
 			context->SetObject(a);
@@ -252,9 +262,10 @@ void sortArray(CScriptArray *array, asUINT startAt, asUINT count, bool ascending
 	applyOrder(elements, size, order);
 }
 
-void sortArrayWith(CScriptArray *array, asIScriptFunction *less, asUINT startAt, asUINT count)
+void sortArrayWith(CScriptArray* array, asIScriptFunction* less, asUINT startAt, asUINT count)
 {
-	if (!less) {
+	if (!less)
+	{
 		raiseScriptException("Null pointer access");
 		return;
 	}
@@ -267,17 +278,17 @@ void sortArrayWith(CScriptArray *array, asIScriptFunction *less, asUINT startAt,
 	const bool byValue = isPrimitive(array->GetElementTypeId()) ||
 		(array->GetElementTypeId() & asTYPEID_OBJHANDLE) != 0;
 	const size_t bytes = elementSize(*array);
-	unsigned char *elements = static_cast<unsigned char *>(array->GetBuffer()) + startAt * bytes;
+	unsigned char* elements = static_cast<unsigned char*>(array->GetBuffer()) + startAt * bytes;
 	// `const T &in`: the element itself, or for an object the object it points to.
-	const auto argument = [&](asUINT i) -> void * {
-		void *slot = elements + i * bytes;
-		return byValue ? slot : *static_cast<void **>(slot);
+	const auto argument = [&](asUINT i) -> void* {
+		void* slot = elements + i * bytes;
+		return byValue ? slot : *static_cast<void**>(slot);
 	};
 	std::vector<asUINT> order;
 	{
 		CComparisonCalls calls(array->GetArrayObjectType()->GetEngine());
 		order = sortedOrder(count, [&](asUINT a, asUINT b) {
-			asIScriptContext *context = calls.prepare(less);
+			asIScriptContext* context = calls.prepare(less);
 			if (!context)
 				return false;
 			context->SetArgAddress(0, argument(a));

@@ -12,10 +12,11 @@ namespace orv::script {
 //! opCmp; null handles sort first. Out-of-range bounds raise a script
 //! exception, as do an element type without opCmp and a comparison that
 //! fails (the array is then left as it was).
-void sortArray(AngelScript::CScriptArray *array, AngelScript::asUINT startAt, AngelScript::asUINT count, bool ascending);
+void sortArray(
+	AngelScript::CScriptArray* array, AngelScript::asUINT startAt, AngelScript::asUINT count, bool ascending);
 
 //! The same with a script's own `less`; `count` is cut to the array's end.
-void sortArrayWith(AngelScript::CScriptArray *array, AngelScript::asIScriptFunction *less,
-	AngelScript::asUINT startAt, AngelScript::asUINT count);
+void sortArrayWith(AngelScript::CScriptArray* array, AngelScript::asIScriptFunction* less, AngelScript::asUINT startAt,
+	AngelScript::asUINT count);
 
 } // namespace orv::script

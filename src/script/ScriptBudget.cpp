@@ -78,8 +78,7 @@ void SScriptBudget::endActivity()
 	SpanStart = real;
 }
 
-CScriptEngineWork::CScriptEngineWork(asIScriptEngine* engine)
-	: Budget(engine ? getScriptBudget(engine) : nullptr)
+CScriptEngineWork::CScriptEngineWork(asIScriptEngine* engine) : Budget(engine ? getScriptBudget(engine) : nullptr)
 {
 	if (Budget)
 		Budget->beginActivity(false);

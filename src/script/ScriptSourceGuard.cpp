@@ -10,12 +10,14 @@ namespace {
 
 // The index just past the text that starts at `at` with `open` and ends with
 // `close`, or the length when it never ends.
-std::size_t skipPast(const char* code, std::size_t length, std::size_t at, std::size_t openLength,
-	const char* close, bool escapes)
+std::size_t skipPast(
+	const char* code, std::size_t length, std::size_t at, std::size_t openLength, const char* close, bool escapes)
 {
 	const std::size_t closeLength = std::strlen(close);
-	for (std::size_t i = at + openLength; i < length; ++i) {
-		if (escapes && code[i] == '\\') {
+	for (std::size_t i = at + openLength; i < length; ++i)
+	{
+		if (escapes && code[i] == '\\')
+		{
 			++i;
 			continue;
 		}
@@ -53,34 +55,49 @@ struct SToken
 };
 
 // Calls visit for every token outside comments until it answers false.
-template <typename Visit>
-void walkTokens(const char* code, std::size_t length, Visit visit)
+template <typename Visit> void walkTokens(const char* code, std::size_t length, Visit visit)
 {
 	std::size_t i = 0;
-	while (i < length) {
+	while (i < length)
+	{
 		const char c = code[i];
 		const std::size_t at = i;
 		ETokenKind kind = ETK_OTHER;
-		if (std::isspace(static_cast<unsigned char>(c))) {
+		if (std::isspace(static_cast<unsigned char>(c)))
+		{
 			++i;
 			continue;
-		} else if (startsWith(code, length, i, "//")) {
+		}
+		else if (startsWith(code, length, i, "//"))
+		{
 			i = skipPast(code, length, i, 2, "\n", false);
 			continue;
-		} else if (startsWith(code, length, i, "/*")) {
+		}
+		else if (startsWith(code, length, i, "/*"))
+		{
 			i = skipPast(code, length, i, 2, "*/", false);
 			continue;
-		} else if (startsWith(code, length, i, "\"\"\"")) {
+		}
+		else if (startsWith(code, length, i, "\"\"\""))
+		{
 			i = skipPast(code, length, i, 3, "\"\"\"", false);
-		} else if (c == '"') {
+		}
+		else if (c == '"')
+		{
 			i = skipPast(code, length, i, 1, "\"", true);
-		} else if (c == '\'') {
+		}
+		else if (c == '\'')
+		{
 			i = skipPast(code, length, i, 1, "'", true);
-		} else if (isWordChar(c)) {
+		}
+		else if (isWordChar(c))
+		{
 			while (i < length && isWordChar(code[i]))
 				++i;
 			kind = ETK_WORD;
-		} else {
+		}
+		else
+		{
 			++i;
 			if (c == '(' || c == '[' || c == '{')
 				kind = ETK_OPEN;
@@ -122,16 +139,19 @@ public:
 	bool take(const SToken& token)
 	{
 		SFrame& top = Frames.back();
-		if (top.Ended && token.Kind != ETK_CLOSE) {
+		if (top.Ended && token.Kind != ETK_CLOSE)
+		{
 			top.Ended = false;
 			Operators = 0;
 			Conditionals = 0;
-			if (!isWord(token, "else")) {
+			if (!isWord(token, "else"))
+			{
 				ChainTotal -= top.Chain;
 				top.Chain = 0;
 			}
 		}
-		switch (token.Kind) {
+		switch (token.Kind)
+		{
 		case ETK_OPEN:
 			open(token.Text[0]);
 			break;
@@ -146,18 +166,24 @@ public:
 		case ETK_WORD:
 			// `else if` is one level.
 			if ((isWord(token, "if") && !AfterElse) || isWord(token, "else") || isWord(token, "while") ||
-				isWord(token, "for") || isWord(token, "do")) {
+				isWord(token, "for") || isWord(token, "do"))
+			{
 				++Frames.back().Chain;
 				++ChainTotal;
-			} else if (isWord(token, "and") || isWord(token, "or") || isWord(token, "xor") || isWord(token, "not") ||
-				isWord(token, "is")) {
+			}
+			else if (isWord(token, "and") || isWord(token, "or") || isWord(token, "xor") || isWord(token, "not") ||
+				isWord(token, "is"))
+			{
 				++Operators;
 			}
 			break;
 		case ETK_OTHER:
-			if (token.Text[0] == ';' && Frames.back().Open == '{') {
+			if (token.Text[0] == ';' && Frames.back().Open == '{')
+			{
 				Frames.back().Ended = true;
-			} else if (token.Text[0] == ',' && Frames.back().Open == '{') {
+			}
+			else if (token.Text[0] == ',' && Frames.back().Open == '{')
+			{
 				// The items of a list and the names of one declaration build one by one.
 				Operators = 0;
 				Conditionals = 0;
@@ -180,7 +206,8 @@ private:
 	{
 		SFrame frame;
 		frame.Open = bracket;
-		if (bracket == '{') {
+		if (bracket == '{')
+		{
 			frame.OuterOperators = Operators;
 			frame.OuterConditionals = Conditionals;
 			OperatorsAround += Operators;

@@ -22,15 +22,15 @@ CGUIFreetypeFont* CGUIFreetypeFont::create(IrrlichtDevice* device, const io::pat
 		return 0;
 	CGUIFreetypeFont* font = new CGUIFreetypeFont(device->getGUIEnvironment());
 	font->Device = device;
-	if (!font->load(fileName, pixelSize)) {
+	if (!font->load(fileName, pixelSize))
+	{
 		font->drop();
 		return 0;
 	}
 	return font;
 }
 
-CGUIFreetypeFont::CGUIFreetypeFont(IGUIEnvironment* environment)
-	: Environment(environment)
+CGUIFreetypeFont::CGUIFreetypeFont(IGUIEnvironment* environment) : Environment(environment)
 {
 	if (Environment)
 		Driver = Environment->getVideoDriver();
@@ -61,7 +61,8 @@ bool CGUIFreetypeFont::load(const io::path& fileName, u32 pixelSize)
 {
 	if (!Environment || !Driver || fileName.empty())
 		return false;
-	if (pixelSize == 0) {
+	if (pixelSize == 0)
+	{
 		log("Font size 0 is not valid.");
 		return false;
 	}
@@ -80,12 +81,16 @@ bool CGUIFreetypeFont::load(const io::path& fileName, u32 pixelSize)
 		"+transparency");
 
 	SGUIFreetypeFace* face = findSharedFace(fileName);
-	if (face) {
+	if (face)
+	{
 		face->grab();
-	} else {
+	}
+	else
+	{
 		face = new SGUIFreetypeFace();
 		addSharedFace(fileName, face);
-		if (!openFace(*face)) {
+		if (!openFace(*face))
+		{
 			removeSharedFace(fileName);
 			face->drop();
 			return false;
@@ -93,13 +98,15 @@ bool CGUIFreetypeFont::load(const io::path& fileName, u32 pixelSize)
 	}
 	SharedFace = face;
 	Face = face->Face;
-	if (!setFacePixelSize(*face, PixelSize)) {
+	if (!setFacePixelSize(*face, PixelSize))
+	{
 		log("FT_Set_Pixel_Sizes failed.");
 		return false;
 	}
 	SizeMetrics = Face->size->metrics;
 
-	if (!CGlyphPageShelves(planPageSize()).fitsEmptyPage(core::dimension2du(PixelSize, PixelSize))) {
+	if (!CGlyphPageShelves(planPageSize()).fitsEmptyPage(core::dimension2du(PixelSize, PixelSize)))
+	{
 		log("The glyphs of this size do not fit a page texture.");
 		return false;
 	}
@@ -117,8 +124,10 @@ bool CGUIFreetypeFont::openFace(SGUIFreetypeFace& face) const
 {
 	FT_Library library = openFreetypeLibrary();
 	io::IFileSystem* fileSystem = Environment->getFileSystem();
-	if (!fileSystem) {
-		if (!library || FT_New_Face(library, core::stringc(FileName).c_str(), 0, &face.Face) != 0) {
+	if (!fileSystem)
+	{
+		if (!library || FT_New_Face(library, core::stringc(FileName).c_str(), 0, &face.Face) != 0)
+		{
 			face.Face = 0;
 			log("FT_New_Face failed.");
 			return false;
@@ -126,7 +135,8 @@ bool CGUIFreetypeFont::openFace(SGUIFreetypeFace& face) const
 		return true;
 	}
 	io::IReadFile* file = fileSystem->createAndOpenFile(FileName);
-	if (!file) {
+	if (!file)
+	{
 		log("Failed to open the file.");
 		return false;
 	}
@@ -134,12 +144,15 @@ bool CGUIFreetypeFont::openFace(SGUIFreetypeFace& face) const
 	face.FileBytes.resize(size > 0 ? static_cast<size_t>(size) : 0);
 	const s32 read = face.FileBytes.empty() ? 0 : file->read(face.FileBytes.data(), static_cast<u32>(size));
 	file->drop();
-	if (read < 0 || static_cast<size_t>(read) != face.FileBytes.size()) {
+	if (read < 0 || static_cast<size_t>(read) != face.FileBytes.size())
+	{
 		log("Failed to open the file.");
 		return false;
 	}
-	if (!library || FT_New_Memory_Face(library, face.FileBytes.data(), static_cast<FT_Long>(face.FileBytes.size()), 0,
-						&face.Face) != 0) {
+	if (!library ||
+		FT_New_Memory_Face(
+			library, face.FileBytes.data(), static_cast<FT_Long>(face.FileBytes.size()), 0, &face.Face) != 0)
+	{
 		face.Face = 0;
 		log("FT_New_Memory_Face failed.");
 		return false;
@@ -179,7 +192,8 @@ void CGUIFreetypeFont::setHinting(bool hinting, bool autoHinting)
 
 void CGUIFreetypeFont::resetGlyphs()
 {
-	for (SGUIFreetypeGlyph& glyph : Glyphs) {
+	for (SGUIFreetypeGlyph& glyph : Glyphs)
+	{
 		if (glyph.Surface)
 			glyph.Surface->drop();
 		glyph = SGUIFreetypeGlyph();
@@ -201,7 +215,8 @@ u32 CGUIFreetypeFont::lookUpFaceGlyph(core::uchar32_t c) const
 	u32 index = FT_Get_Char_Index(Face, c);
 	if (index == 0)
 		index = FT_Get_Char_Index(Face, REPLACEMENT_CHARACTER);
-	if (c < CHAR_TABLE_END) {
+	if (c < CHAR_TABLE_END)
+	{
 		if (CharGlyphs.empty())
 			CharGlyphs.assign(CHAR_TABLE_END, NOT_LOOKED_UP);
 		CharGlyphs[c] = index;
@@ -222,7 +237,8 @@ u32 CGUIFreetypeFont::getGlyphIndexByChar(core::uchar32_t c) const
 	const u32 half = BatchSize / 2;
 	const u32 first = c > half ? c - half : 0;
 	std::vector<u32> batch;
-	for (u32 k = first; k - first < BatchSize; ++k) {
+	for (u32 k = first; k - first < BatchSize; ++k)
+	{
 		const u32 neighbour = FT_Get_Char_Index(Face, k);
 		if (neighbour != 0 && neighbour < Glyphs.size())
 			batch.push_back(neighbour);
@@ -243,7 +259,8 @@ void CGUIFreetypeFont::loadGlyphs(const std::vector<u32>& glyphIndices) const
 		FT_Pixel_Mode PixelMode;
 	};
 	std::vector<SRendered> rendered;
-	for (u32 index : glyphIndices) {
+	for (u32 index : glyphIndices)
+	{
 		// Characters may share a glyph.
 		const bool seen = std::any_of(
 			rendered.begin(), rendered.end(), [index](const SRendered& done) { return done.Index == index; });
@@ -283,9 +300,11 @@ void CGUIFreetypeFont::placeGlyph(u32 glyphIndex, FT_Pixel_Mode pixelMode) const
 	const core::dimension2du size(glyph.SourceRect.getWidth(), glyph.SourceRect.getHeight());
 	core::vector2di corner;
 	CGUIFreetypeGlyphPage* page = Pages.empty() ? 0 : Pages.getLast();
-	if (!page || !page->takeRoom(size, corner)) {
+	if (!page || !page->takeRoom(size, corner))
+	{
 		page = createGlyphPage(pixelMode);
-		if (!page || !page->takeRoom(size, corner)) {
+		if (!page || !page->takeRoom(size, corner))
+		{
 			if (glyph.Surface)
 				glyph.Surface->drop();
 			glyph = SGUIFreetypeGlyph();
@@ -310,7 +329,8 @@ CGUIFreetypeGlyphPage* CGUIFreetypeFont::createGlyphPage(FT_Pixel_Mode pixelMode
 	const io::path name = io::path("TTFontGlyphPage_") + family + "." + style + "." + io::path(PixelSize) + "_" +
 		io::path(Pages.size());
 	CGUIFreetypeGlyphPage* page = new CGUIFreetypeGlyphPage(Driver, name, planPageSize());
-	if (!page->createPageTexture(pixelMode)) {
+	if (!page->createPageTexture(pixelMode))
+	{
 		delete page;
 		return 0;
 	}

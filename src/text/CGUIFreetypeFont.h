@@ -155,8 +155,8 @@ private:
 	s32 lineHeight() const;
 	core::vector2di computeKerning(core::uchar32_t thisLetter, core::uchar32_t previousLetter) const;
 	// The same with the letters' glyph indices already known.
-	core::vector2di kerningOfPair(core::uchar32_t thisLetter, u32 thisGlyph, core::uchar32_t previousLetter,
-		u32 previousGlyph) const;
+	core::vector2di kerningOfPair(
+		core::uchar32_t thisLetter, u32 thisGlyph, core::uchar32_t previousLetter, u32 previousGlyph) const;
 	bool isInvisible(core::uchar32_t c) const;
 	// Asks FreeType for the face's glyph of a character, else of U+FFFD, else
 	// 0, and keeps the answer in CharGlyphs; nothing rendered.

@@ -16,7 +16,8 @@ void CGUIFreetypeFont::draw(const core::stringw& text, const core::rect<s32>& po
 {
 	if (!Driver)
 		return;
-	for (u32 i = 0; i < Pages.size(); ++i) {
+	for (u32 i = 0; i < Pages.size(); ++i)
+	{
 		Pages[i]->RenderPositions.set_used(0);
 		Pages[i]->RenderSourceRects.set_used(0);
 	}
@@ -24,7 +25,8 @@ void CGUIFreetypeFont::draw(const core::stringw& text, const core::rect<s32>& po
 	// Signed: a text wider than its rectangle starts left of it.
 	s32 centreX = 0;
 	core::vector2di pen = position.UpperLeftCorner;
-	if (hcenter || vcenter) {
+	if (hcenter || vcenter)
+	{
 		const core::dimension2du extent = getDimension(text.c_str());
 		if (hcenter)
 			centreX = (position.getWidth() - static_cast<s32>(extent.Width)) >> 1;
@@ -37,11 +39,14 @@ void CGUIFreetypeFont::draw(const core::stringw& text, const core::rect<s32>& po
 	const u32 length = text.size();
 	core::uchar32_t previous = 0;
 	u32 previousGlyph = 0;
-	for (u32 i = 0; i < length; ++i) {
+	for (u32 i = 0; i < length; ++i)
+	{
 		const core::uchar32_t c = toCodePoint(text[i]);
 		const SCharGlyph glyph = glyphOf(c);
-		if (glyph.Index != 0 && !isInvisible(c)) {
-			if (c == '\r' || c == '\n') {
+		if (glyph.Index != 0 && !isInvisible(c))
+		{
+			if (c == '\r' || c == '\n')
+			{
 				if (c == '\r' && i + 1 < length && text[i + 1] == L'\n')
 					++i;
 				pen.Y += ascender;
@@ -53,7 +58,8 @@ void CGUIFreetypeFont::draw(const core::stringw& text, const core::rect<s32>& po
 			pen += kerningOfPair(c, glyph.Index, previous, previousGlyph);
 			const SGUIFreetypeGlyph& record = Glyphs[glyph.Index];
 			// A glyph FreeType could not render, or that found no page, is not loaded.
-			if (record.Loaded && record.PageIndex < Pages.size()) {
+			if (record.Loaded && record.PageIndex < Pages.size())
+			{
 				CGUIFreetypeGlyphPage* page = Pages[record.PageIndex];
 				page->RenderPositions.push_back(
 					core::position2di(pen.X + record.Offset.X, pen.Y + ascender - record.Offset.Y));
@@ -68,7 +74,8 @@ void CGUIFreetypeFont::draw(const core::stringw& text, const core::rect<s32>& po
 	uploadDirtyPages();
 	if (!Transparency)
 		color.setAlpha(255);
-	for (u32 i = 0; i < Pages.size(); ++i) {
+	for (u32 i = 0; i < Pages.size(); ++i)
+	{
 		CGUIFreetypeGlyphPage* page = Pages[i];
 		if (page->RenderPositions.empty() || !page->getTexture())
 			continue;
@@ -87,8 +94,8 @@ video::IImage* CGUIFreetypeFont::createCharImage(core::uchar32_t c)
 	video::IImage* pageImage = page->lockTexture(video::ETLM_READ_ONLY);
 	if (!pageImage)
 		return 0;
-	video::IImage* image = Driver->createImage(pageImage->getColorFormat(),
-		core::dimension2du(glyph.SourceRect.getWidth(), glyph.SourceRect.getHeight()));
+	video::IImage* image = Driver->createImage(
+		pageImage->getColorFormat(), core::dimension2du(glyph.SourceRect.getWidth(), glyph.SourceRect.getHeight()));
 	if (image)
 		pageImage->copyTo(image, core::position2di(0, 0), glyph.SourceRect);
 	page->unlockTexture(pageImage);

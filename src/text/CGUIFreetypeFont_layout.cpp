@@ -55,8 +55,8 @@ core::dimension2d<u32> CGUIFreetypeFont::getCharDimension(wchar_t c) const
 	return core::dimension2d<u32>(static_cast<u32>(glyphOf(code).Width), static_cast<u32>(charHeight(code)));
 }
 
-core::vector2di CGUIFreetypeFont::kerningOfPair(core::uchar32_t thisLetter, u32 thisGlyph,
-	core::uchar32_t previousLetter, u32 previousGlyph) const
+core::vector2di CGUIFreetypeFont::kerningOfPair(
+	core::uchar32_t thisLetter, u32 thisGlyph, core::uchar32_t previousLetter, u32 previousGlyph) const
 {
 	if (!Face || thisLetter == 0 || previousLetter == 0)
 		return core::vector2di(0, 0);
@@ -73,7 +73,8 @@ core::vector2di CGUIFreetypeFont::pairKerning(u32 previousGlyph, u32 thisGlyph) 
 		return kerning;
 	useFaceSize();
 	FT_Vector pair = {0, 0};
-	if (FT_Get_Kerning(Face, previousGlyph, thisGlyph, FT_KERNING_DEFAULT, &pair) == 0) {
+	if (FT_Get_Kerning(Face, previousGlyph, thisGlyph, FT_KERNING_DEFAULT, &pair) == 0)
+	{
 		// Scalable faces answer in 26.6 pixels, bitmap faces in pixels.
 		if (FT_IS_SCALABLE(Face))
 			kerning.set(static_cast<s32>(pair.x / 64), static_cast<s32>(pair.y / 64));
@@ -114,24 +115,30 @@ template <typename Char> core::dimension2d<u32> CGUIFreetypeFont::measure(const 
 	s32 lineWidth = 0;
 	core::uchar32_t previous = 0;
 	u32 previousGlyph = 0;
-	for (size_t i = 0; i < length; ++i) {
+	for (size_t i = 0; i < length; ++i)
+	{
 		core::uchar32_t c = toCodePoint(text[i]);
 		bool lineBreak = c == '\n';
-		if (c == '\r') {
+		if (c == '\r')
+		{
 			lineBreak = true;
-			if (i + 1 < length && toCodePoint(text[i + 1]) == '\n') {
+			if (i + 1 < length && toCodePoint(text[i + 1]) == '\n')
+			{
 				c = '\n';
 				++i;
 			}
 		}
 		const SCharGlyph glyph = glyphOf(c);
 		lineWidth += kerningOfPair(c, glyph.Index, previous, previousGlyph).X;
-		if (lineBreak) {
+		if (lineBreak)
+		{
 			height += line;
 			width = core::max_(width, lineWidth);
 			lineWidth = 0;
 			previous = 0;
-		} else {
+		}
+		else
+		{
 			lineWidth += glyph.Width;
 			previous = c;
 			previousGlyph = glyph.Index;
@@ -157,7 +164,8 @@ template <typename Char> s32 CGUIFreetypeFont::characterAt(const Char* text, siz
 	s32 x = 0;
 	core::uchar32_t previous = 0;
 	u32 previousGlyph = 0;
-	for (size_t i = 0; i < length; ++i) {
+	for (size_t i = 0; i < length; ++i)
+	{
 		const core::uchar32_t c = toCodePoint(text[i]);
 		const SCharGlyph glyph = glyphOf(c);
 		x += glyph.Width + kerningOfPair(c, glyph.Index, previous, previousGlyph).X;

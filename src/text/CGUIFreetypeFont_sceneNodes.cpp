@@ -75,7 +75,8 @@ core::array<scene::ISceneNode*> CGUIFreetypeFont::createTextSceneNode(const wcha
 	const core::dimension2du extent = getDimension(text);
 	const s32 textWidth = static_cast<s32>(extent.Width);
 	core::vector2di start(0, 0);
-	if (center) {
+	if (center)
+	{
 		start.set(-(textWidth / 2), static_cast<s32>(extent.Height) / 2);
 		start.X += (textWidth - static_cast<s32>(getDimension(lineAt(text, length, 0).c_str()).Width)) >> 1;
 	}
@@ -93,13 +94,16 @@ core::array<scene::ISceneNode*> CGUIFreetypeFont::createTextSceneNode(const wcha
 	const s32 ascender = getAscender();
 	std::vector<std::pair<scene::IMeshSceneNode*, u32>> glyphNodes;
 	core::uchar32_t previous = 0;
-	for (size_t i = 0; i < length; ++i) {
-		if (isLineBreak(text[i])) {
+	for (size_t i = 0; i < length; ++i)
+	{
+		if (isLineBreak(text[i]))
+		{
 			if (text[i] == L'\r' && i + 1 < length && text[i + 1] == L'\n')
 				++i;
 			pen.Y -= ascender;
 			pen.X = start.X;
-			if (center) {
+			if (center)
+			{
 				const s32 nextWidth = static_cast<s32>(getDimension(lineAt(text, length, i + 1).c_str()).Width);
 				pen.X = -(textWidth / 2) + ((textWidth - nextWidth) >> 1);
 			}
@@ -108,17 +112,20 @@ core::array<scene::ISceneNode*> CGUIFreetypeFont::createTextSceneNode(const wcha
 		}
 		const core::uchar32_t c = toCodePoint(text[i]);
 		const SCharGlyph glyph = glyphOf(c);
-		if (glyph.Index != 0) {
+		if (glyph.Index != 0)
+		{
 			pen += computeKerning(c, previous);
 			const SGUIFreetypeGlyph& record = Glyphs[glyph.Index];
 			scene::SMesh* copy = sceneManager->getMeshManipulator()->createMeshCopy(quad);
-			sceneManager->getMeshManipulator()->scale(copy, core::vector3df(static_cast<f32>(record.SourceRect.getWidth()),
-																 static_cast<f32>(record.SourceRect.getHeight()), 1.f));
-			const core::vector3df position(static_cast<f32>(pen.X + record.Offset.X),
-				static_cast<f32>(pen.Y - (ascender - record.Offset.Y)), 0.f);
+			sceneManager->getMeshManipulator()->scale(copy,
+				core::vector3df(static_cast<f32>(record.SourceRect.getWidth()),
+					static_cast<f32>(record.SourceRect.getHeight()), 1.f));
+			const core::vector3df position(
+				static_cast<f32>(pen.X + record.Offset.X), static_cast<f32>(pen.Y - (ascender - record.Offset.Y)), 0.f);
 			scene::IMeshSceneNode* node = sceneManager->addMeshSceneNode(copy, parent, -1, position);
 			copy->drop();
-			if (node) {
+			if (node)
+			{
 				node->getMaterial(0) = material;
 				node->setAutomaticCulling(scene::EAC_OFF);
 				node->setIsDebugObject(true);
@@ -131,7 +138,8 @@ core::array<scene::ISceneNode*> CGUIFreetypeFont::createTextSceneNode(const wcha
 	}
 
 	uploadDirtyPages();
-	for (const auto& glyphNode : glyphNodes) {
+	for (const auto& glyphNode : glyphNodes)
+	{
 		const SGUIFreetypeGlyph& record = Glyphs[glyphNode.second];
 		if (!record.Loaded || record.PageIndex >= Pages.size())
 			continue;

@@ -9,8 +9,8 @@
 namespace irr {
 namespace gui {
 
-CGUIFreetypeGlyphPage::CGUIFreetypeGlyphPage(video::IVideoDriver* driver, const io::path& name,
-	const core::dimension2du& size)
+CGUIFreetypeGlyphPage::CGUIFreetypeGlyphPage(
+	video::IVideoDriver* driver, const io::path& name, const core::dimension2du& size)
 	: Driver(driver)
 	, Name(name)
 	, Shelves(size)
@@ -35,14 +35,15 @@ bool CGUIFreetypeGlyphPage::createPageTexture(FT_Pixel_Mode pixelMode)
 		return false;
 	const bool mipMaps = Driver->getTextureCreationFlag(video::ETCF_CREATE_MIP_MAPS);
 	Driver->setTextureCreationFlag(video::ETCF_CREATE_MIP_MAPS, false);
-	Texture = Driver->addTexture(Shelves.getPageSize(), Name,
-		pixelMode == FT_PIXEL_MODE_MONO ? video::ECF_A1R5G5B5 : video::ECF_A8R8G8B8);
+	Texture = Driver->addTexture(
+		Shelves.getPageSize(), Name, pixelMode == FT_PIXEL_MODE_MONO ? video::ECF_A1R5G5B5 : video::ECF_A8R8G8B8);
 	Driver->setTextureCreationFlag(video::ETCF_CREATE_MIP_MAPS, mipMaps);
 	if (!Texture)
 		return false;
 	// A new texture's memory is not cleared; filtering at a glyph's edge
 	// would pick up whatever lies beside it.
-	if (void* pixels = Texture->lock(video::ETLM_WRITE_ONLY)) {
+	if (void* pixels = Texture->lock(video::ETLM_WRITE_ONLY))
+	{
 		std::memset(pixels, 0, static_cast<size_t>(Texture->getPitch()) * Texture->getSize().Height);
 		Texture->unlock();
 	}
@@ -73,8 +74,8 @@ video::IImage* CGUIFreetypeGlyphPage::lockTexture(video::E_TEXTURE_LOCK_MODE mod
 	const core::dimension2du size = Texture->getSize();
 	const u32 pitch = Texture->getPitch();
 	const u32 rowPixels = bytesPerPixel && pitch >= size.Width * bytesPerPixel ? pitch / bytesPerPixel : size.Width;
-	video::IImage* image = Driver->createImageFromData(format, core::dimension2du(rowPixels, size.Height), pixels,
-		true, false);
+	video::IImage* image = Driver->createImageFromData(
+		format, core::dimension2du(rowPixels, size.Height), pixels, true, false);
 	if (!image)
 		Texture->unlock();
 	return image;
@@ -93,7 +94,8 @@ void CGUIFreetypeGlyphPage::updateTexture(std::vector<SGUIFreetypeGlyph>& glyphs
 	video::IImage* target = lockTexture(video::ETLM_READ_WRITE);
 	if (!target)
 		return;
-	for (u32 index : PendingGlyphs) {
+	for (u32 index : PendingGlyphs)
+	{
 		if (index >= glyphs.size())
 			continue;
 		SGUIFreetypeGlyph& glyph = glyphs[index];

@@ -28,7 +28,8 @@ public:
 		const u32 key = keyOf(leftGlyph, rightGlyph);
 		const SSlot* bucket = &Slots[bucketOf(key)];
 		for (u32 i = 0; i < BUCKET_SLOTS; ++i)
-			if (bucket[i].Key == key) {
+			if (bucket[i].Key == key)
+			{
 				kerning.set(bucket[i].X, bucket[i].Y);
 				return true;
 			}

@@ -39,7 +39,8 @@ core::ustring16 nodeText(io::IXMLReaderUTF8* reader)
 core::ustring16 readElementText(io::IXMLReaderUTF8* reader, const char* elementName)
 {
 	core::ustring16 text;
-	while (reader->read()) {
+	while (reader->read())
+	{
 		if (reader->getNodeType() == io::EXN_ELEMENT_END && isNamed(reader, elementName))
 			break;
 		if (isTextNode(reader))
@@ -60,21 +61,26 @@ void readEntry(io::IXMLReaderUTF8* reader, CStringTable* table)
 	core::ustring16 id;
 	core::ustring16 text;
 	bool textIsNext = false;
-	if (reader->getAttributeCount() > 0) {
+	if (reader->getAttributeCount() > 0)
+	{
 		if (const char* value = reader->getAttributeValue("id"))
 			id = value;
 		textIsNext = true;
 	}
-	while (reader->read()) {
+	while (reader->read())
+	{
 		const io::EXML_NODE type = reader->getNodeType();
 		if (type == io::EXN_ELEMENT_END && isEntryElement(reader))
 			break;
-		if (type == io::EXN_ELEMENT) {
+		if (type == io::EXN_ELEMENT)
+		{
 			if (isNamed(reader, "id"))
 				id = readElementText(reader, "id");
 			else if (isNamed(reader, "translation"))
 				text = readElementText(reader, "translation");
-		} else if (isTextNode(reader) && textIsNext) {
+		}
+		else if (isTextNode(reader) && textIsNext)
+		{
 			text = nodeText(reader);
 			textIsNext = false;
 		}
@@ -91,10 +97,7 @@ bool hasTableExtension(const io::path& name)
 
 } // namespace
 
-CStringTable::CStringTable()
-	: LanguageName("default")
-	, PlaceholderOpener("{{%")
-	, PlaceholderCloser("}}")
+CStringTable::CStringTable() : LanguageName("default"), PlaceholderOpener("{{%"), PlaceholderCloser("}}")
 {
 }
 
@@ -104,8 +107,8 @@ const core::ustring16* CStringTable::findEntry(const core::ustring16& id) const
 	return found == Entries.end() ? 0 : &found->second;
 }
 
-u32 CStringTable::loadDirectory(StringTableMap& tables, const io::path& folder, io::IFileSystem* fileSystem,
-	ILogger* logger)
+u32 CStringTable::loadDirectory(
+	StringTableMap& tables, const io::path& folder, io::IFileSystem* fileSystem, ILogger* logger)
 {
 	if (!fileSystem)
 		return 0;
@@ -114,8 +117,10 @@ u32 CStringTable::loadDirectory(StringTableMap& tables, const io::path& folder, 
 	if (!fileSystem->changeWorkingDirectoryTo(folder))
 		return 0;
 	u32 count = 0;
-	if (io::IFileList* files = fileSystem->createFileList()) {
-		for (u32 i = 0; i < files->getFileCount(); ++i) {
+	if (io::IFileList* files = fileSystem->createFileList())
+	{
+		for (u32 i = 0; i < files->getFileCount(); ++i)
+		{
 			if (files->isDirectory(i) || !hasTableExtension(files->getFileName(i)))
 				continue;
 			io::IReadFile* file = fileSystem->createAndOpenFile(files->getFullFileName(i));
@@ -123,7 +128,8 @@ u32 CStringTable::loadDirectory(StringTableMap& tables, const io::path& folder, 
 				continue;
 			CStringTable* table = loadFile(fileSystem, file, logger);
 			file->drop();
-			if (table) {
+			if (table)
+			{
 				registerTable(tables, table);
 				++count;
 			}
@@ -142,16 +148,23 @@ CStringTable* CStringTable::loadFile(io::IFileSystem* fileSystem, io::IReadFile*
 	if (!reader)
 		return 0;
 	CStringTable* table = new CStringTable();
-	while (reader->read()) {
+	while (reader->read())
+	{
 		const io::EXML_NODE type = reader->getNodeType();
-		if (type == io::EXN_ELEMENT) {
-			if (isEntryElement(reader)) {
+		if (type == io::EXN_ELEMENT)
+		{
+			if (isEntryElement(reader))
+			{
 				readEntry(reader, table);
-			} else if (isNamed(reader, "language")) {
+			}
+			else if (isNamed(reader, "language"))
+			{
 				if (const char* value = reader->getAttributeValue("value"))
 					table->LanguageName = value;
 			}
-		} else if (type == io::EXN_ELEMENT_END && isNamed(reader, "irr_stringtable")) {
+		}
+		else if (type == io::EXN_ELEMENT_END && isNamed(reader, "irr_stringtable"))
+		{
 			break;
 		}
 	}
@@ -164,7 +177,8 @@ bool CStringTable::registerTable(StringTableMap& tables, CStringTable* table)
 	if (!table)
 		return false;
 	CStringTable*& slot = tables[table->LanguageName];
-	if (!slot) {
+	if (!slot)
+	{
 		slot = table;
 		return true;
 	}
@@ -178,7 +192,8 @@ bool CStringTable::registerTable(StringTableMap& tables, CStringTable* table)
 
 void CStringTable::clearTables(StringTableMap& tables)
 {
-	for (auto& entry : tables) {
+	for (auto& entry : tables)
+	{
 		if (!entry.second)
 			continue;
 		if (activeStringTable == entry.second)

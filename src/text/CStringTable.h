@@ -48,8 +48,8 @@ public:
 	//! into the registry; a later file of one language replaces the earlier.
 	//! Returns how many tables were read. A folder that cannot be entered
 	//! loads nothing. The logger (may be null) hears of files cut short.
-	static u32 loadDirectory(StringTableMap& tables, const io::path& folder, io::IFileSystem* fileSystem,
-		ILogger* logger = 0);
+	static u32 loadDirectory(
+		StringTableMap& tables, const io::path& folder, io::IFileSystem* fileSystem, ILogger* logger = 0);
 	//! A new table (one reference for the caller) from an opened file, null
 	//! when there is no file or no reader. Whatever the file holds, even no
 	//! XML at all, yields a table.

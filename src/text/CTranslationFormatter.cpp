@@ -3,13 +3,12 @@
 namespace irr {
 namespace stringtable {
 
-CTranslationFormatter::CTranslationFormatter(const core::ustring16& text)
-	: CTranslationFormatter(text, "{{%", "}}")
+CTranslationFormatter::CTranslationFormatter(const core::ustring16& text) : CTranslationFormatter(text, "{{%", "}}")
 {
 }
 
-CTranslationFormatter::CTranslationFormatter(const core::ustring16& text, const core::ustring16& placeholderOpener,
-	const core::ustring16& placeholderCloser)
+CTranslationFormatter::CTranslationFormatter(
+	const core::ustring16& text, const core::ustring16& placeholderOpener, const core::ustring16& placeholderCloser)
 	: Text(text)
 	, PlaceholderOpener(placeholderOpener)
 	, PlaceholderCloser(placeholderCloser)

@@ -25,8 +25,8 @@ u32 getGlyphPageSide(u32 pixelSize)
 	return 2048;
 }
 
-core::dimension2du planGlyphPageSize(u32 pixelSize, const core::dimension2du& fontLimit,
-	const core::dimension2du& driverLimit)
+core::dimension2du planGlyphPageSize(
+	u32 pixelSize, const core::dimension2du& fontLimit, const core::dimension2du& driverLimit)
 {
 	core::dimension2du limit(DEFAULT_MAX_PAGE_SIDE, DEFAULT_MAX_PAGE_SIDE);
 	if (isSet(fontLimit))
@@ -37,8 +37,7 @@ core::dimension2du planGlyphPageSize(u32 pixelSize, const core::dimension2du& fo
 	return side > limit.Width || side > limit.Height ? limit : core::dimension2du(side, side);
 }
 
-CGlyphPageShelves::CGlyphPageShelves(const core::dimension2du& pageSize)
-	: PageSize(pageSize)
+CGlyphPageShelves::CGlyphPageShelves(const core::dimension2du& pageSize) : PageSize(pageSize)
 {
 }
 
@@ -49,7 +48,8 @@ bool CGlyphPageShelves::fitsEmptyPage(const core::dimension2du& size) const
 
 bool CGlyphPageShelves::place(const core::dimension2du& size, core::vector2di& corner)
 {
-	if (size.Width == 0 || size.Height == 0) {
+	if (size.Width == 0 || size.Height == 0)
+	{
 		corner.set(0, 0);
 		return true;
 	}
@@ -62,7 +62,8 @@ bool CGlyphPageShelves::place(const core::dimension2du& size, core::vector2di& c
 		if (shelf.Height >= height && shelf.UsedWidth + width <= PageSize.Width &&
 			(!best || shelf.Height < best->Height))
 			best = &shelf;
-	if (!best) {
+	if (!best)
+	{
 		if (Bottom + height > PageSize.Height)
 			return false;
 		Shelves.push_back(SShelf{Bottom, height, 0});

@@ -25,8 +25,8 @@ u32 getGlyphPageSide(u32 pixelSize);
 //! A page of the side for the pixel size, or of the limit itself when the
 //! side exceeds it. The limit is the font's own when both its sides are set,
 //! else the driver's when both are set, else DEFAULT_MAX_PAGE_SIDE square.
-core::dimension2du planGlyphPageSize(u32 pixelSize, const core::dimension2du& fontLimit,
-	const core::dimension2du& driverLimit);
+core::dimension2du planGlyphPageSize(
+	u32 pixelSize, const core::dimension2du& fontLimit, const core::dimension2du& driverLimit);
 
 //! The free room of one page.
 class CGlyphPageShelves

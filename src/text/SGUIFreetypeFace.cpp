@@ -22,7 +22,8 @@ SGUIFreetypeFace::~SGUIFreetypeFace()
 
 FT_Library openFreetypeLibrary()
 {
-	if (!FreeTypeLoaded) {
+	if (!FreeTypeLoaded)
+	{
 		if (FT_Init_FreeType(&FreeTypeLibrary) != 0)
 			return 0;
 		FreeTypeLoaded = true;

@@ -37,7 +37,8 @@ video::IImage* createMonoSurface(video::IVideoDriver* driver, const FT_Bitmap& b
 		return 0;
 	image->fill(TRANSPARENT_WHITE);
 	u8* pixels = static_cast<u8*>(image->lock());
-	for (u32 y = 0; y < size.Height; ++y) {
+	for (u32 y = 0; y < size.Height; ++y)
+	{
 		const unsigned char* row = bitmapRow(bitmap, y);
 		u16* target = reinterpret_cast<u16*>(pixels + static_cast<size_t>(y) * image->getPitch());
 		for (u32 x = 0; x < size.Width; ++x)
@@ -53,7 +54,8 @@ video::IImage* createGreySurface(video::IVideoDriver* driver, const FT_Bitmap& b
 	core::dimension2du imageSize(size.Width + 1, size.Height + 1);
 	if (!driver->queryFeature(video::EVDF_TEXTURE_NPOT))
 		imageSize.set(powerOfTwoAtLeast(imageSize.Width), powerOfTwoAtLeast(imageSize.Height));
-	if (!driver->queryFeature(video::EVDF_TEXTURE_NSQUARE)) {
+	if (!driver->queryFeature(video::EVDF_TEXTURE_NSQUARE))
+	{
 		const u32 side = std::max(imageSize.Width, imageSize.Height);
 		imageSize.set(side, side);
 	}
@@ -64,7 +66,8 @@ video::IImage* createGreySurface(video::IVideoDriver* driver, const FT_Bitmap& b
 	// A bitmap claiming no grey levels would divide by zero; FreeType means 256.
 	const u32 levels = bitmap.num_grays ? bitmap.num_grays : 256;
 	u8* pixels = static_cast<u8*>(image->lock());
-	for (u32 y = 0; y < size.Height; ++y) {
+	for (u32 y = 0; y < size.Height; ++y)
+	{
 		const unsigned char* row = bitmapRow(bitmap, y);
 		u32* target = reinterpret_cast<u32*>(pixels + static_cast<size_t>(y) * image->getPitch());
 		for (u32 x = 0; x < size.Width; ++x)

@@ -39,8 +39,7 @@ struct SGUIFreetypeGlyph
 //! A8R8G8B8 picture shaped as the driver's textures must be; both have at
 //! least one transparent column and row beyond the glyph. Other pixel modes
 //! give null. The caller drops it.
-video::IImage* createGlyphSurface(video::IVideoDriver* driver, const FT_Bitmap& bitmap,
-	const core::dimension2du& size);
+video::IImage* createGlyphSurface(video::IVideoDriver* driver, const FT_Bitmap& bitmap, const core::dimension2du& size);
 
 } // namespace gui
 } // namespace irr

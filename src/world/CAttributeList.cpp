@@ -52,8 +52,8 @@ SAttribute* CAttributeList::getOrAdd(const irr::core::ustring16& name, s32 id)
 		key = static_cast<u16>(id);
 		if (Attributes.count(key))
 		{
-			const std::string message = "Attribute " + name.toUTF8_std() + " refused: id " +
-				std::to_string(key) + " belongs to " + Attributes[key]->name.toUTF8_std() + ".";
+			const std::string message = "Attribute " + name.toUTF8_std() + " refused: id " + std::to_string(key) +
+				" belongs to " + Attributes[key]->name.toUTF8_std() + ".";
 			logWorld("attributes", message.c_str(), irr::ELL_WARNING);
 			return nullptr;
 		}

@@ -10,8 +10,7 @@ void CObjectClass::SBindingDeleter::operator()(script::SScriptBinding* binding) 
 	delete binding;
 }
 
-CObjectClass::CObjectClass(const irr::core::ustring16& name, script::CScriptManager* scriptManager)
-	: Name(name)
+CObjectClass::CObjectClass(const irr::core::ustring16& name, script::CScriptManager* scriptManager) : Name(name)
 {
 	Module = new script::CScriptModule(Name, scriptManager, script::ESMK_CLASS);
 	Binding.reset(new script::SScriptBinding());

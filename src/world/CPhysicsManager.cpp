@@ -97,8 +97,8 @@ CPhysicsManager::~CPhysicsManager()
 	Forces.clear();
 }
 
-void CPhysicsManager::setContactCallbacks(PhysicsContactCallback onBegin, PhysicsContactCallback onEnd,
-	PhysicsSolveCallback onSolve)
+void CPhysicsManager::setContactCallbacks(
+	PhysicsContactCallback onBegin, PhysicsContactCallback onEnd, PhysicsSolveCallback onSolve)
 {
 	OnBegin = onBegin;
 	OnEnd = onEnd;

@@ -28,8 +28,8 @@ class CSceneObject;
 typedef void (*PhysicsContactCallback)(CSceneObject* object, CSceneObject* other);
 //! Pre-solve of a contact: false disables it for this step. The normal points
 //! from fixture A to fixture B; the points are world points in physics units.
-typedef bool (*PhysicsSolveCallback)(CSceneObject* object, CSceneObject* other, const b2Vec2* normal,
-	const b2Vec2* selfPoint, const b2Vec2* otherPoint);
+typedef bool (*PhysicsSolveCallback)(
+	CSceneObject* object, CSceneObject* other, const b2Vec2* normal, const b2Vec2* selfPoint, const b2Vec2* otherPoint);
 
 //! The client's one Box2D world: fixed steps, pixels per unit, contact events
 //! turned into three plain callbacks, and the only door through which bodies
@@ -64,8 +64,8 @@ public:
 	CPhysicsManager(const CPhysicsManager&) = delete;
 	CPhysicsManager& operator=(const CPhysicsManager&) = delete;
 
-	void setContactCallbacks(PhysicsContactCallback onBegin, PhysicsContactCallback onEnd,
-		PhysicsSolveCallback onSolve);
+	void setContactCallbacks(
+		PhysicsContactCallback onBegin, PhysicsContactCallback onEnd, PhysicsSolveCallback onSolve);
 
 	//! Adds the seconds to the accumulator and steps while more than one step
 	//! is waiting, at most MAX_STEPS_PER_UPDATE times. After each step the
@@ -139,8 +139,8 @@ public:
 	void debugDraw(irr::video::IVideoDriver* driver) const;
 	//! Draws the fixtures of one body at a position in pixels: polygons in red,
 	//! edges and chains in white, circles not at all.
-	void debugDrawBody(irr::video::IVideoDriver* driver, const b2Body* body,
-		const irr::core::vector3df& position) const;
+	void debugDrawBody(
+		irr::video::IVideoDriver* driver, const b2Body* body, const irr::core::vector3df& position) const;
 
 	void BeginContact(b2Contact* contact) override;
 	void EndContact(b2Contact* contact) override;

@@ -33,8 +33,14 @@ struct SNodeLayout : irr::scene::ISceneNode
 {
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Winvalid-offsetof"
-	static size_t placement() { return offsetof(SNodeLayout, RelativeTranslation); }
-	static size_t placementEnd() { return offsetof(SNodeLayout, RelativeScale); }
+	static size_t placement()
+	{
+		return offsetof(SNodeLayout, RelativeTranslation);
+	}
+	static size_t placementEnd()
+	{
+		return offsetof(SNodeLayout, RelativeScale);
+	}
 #pragma GCC diagnostic pop
 };
 
@@ -78,9 +84,7 @@ void CSceneObject::SBindingDeleter::operator()(script::SScriptBinding* binding) 
 	delete binding;
 }
 
-CSceneObject::CSceneObject(u32 id, CObjectClass* objectClass)
-	: Id(id)
-	, Class(objectClass)
+CSceneObject::CSceneObject(u32 id, CObjectClass* objectClass) : Id(id), Class(objectClass)
 {
 	setEngineAttributeDefaults(EngineAttributes);
 	for (s32 id = EP_LEVEL; id <= EP_IMAGE; ++id)
@@ -90,8 +94,8 @@ CSceneObject::CSceneObject(u32 id, CObjectClass* objectClass)
 	{
 		ClassAttributes.copyFrom(Class->getAttributes());
 		script::CScriptManager* scripts = Class->getModule() ? Class->getModule()->getScriptManager() : nullptr;
-		Module = new script::CScriptModule(ustring16(("scene_object_" + std::to_string(Id)).c_str()), scripts,
-			script::ESMK_OBJECT);
+		Module = new script::CScriptModule(
+			ustring16(("scene_object_" + std::to_string(Id)).c_str()), scripts, script::ESMK_OBJECT);
 		Binding.reset(new script::SScriptBinding());
 		Binding->setModule(Module);
 	}

@@ -51,15 +51,15 @@ void onEndContact(CSceneObject* object, CSceneObject* other)
 	callContact(script::ESC_END_CONTACT, object, other);
 }
 
-bool onSolveContact(CSceneObject* object, CSceneObject* other, const b2Vec2* normal, const b2Vec2* selfPoint,
-	const b2Vec2* otherPoint)
+bool onSolveContact(
+	CSceneObject* object, CSceneObject* other, const b2Vec2* normal, const b2Vec2* selfPoint, const b2Vec2* otherPoint)
 {
 	if (!object || !object->getBinding() || !object->getModule() ||
 		object->getModule()->getCallbackId(script::ESC_SOLVE_CONTACT) == NO_FUNCTION)
 		return true;
 	CHeld held(object);
-	net::packet arguments = makeSolveContactArguments(other ? other->getId() : 0, valueOr0(normal),
-		valueOr0(selfPoint), valueOr0(otherPoint));
+	net::packet arguments = makeSolveContactArguments(
+		other ? other->getId() : 0, valueOr0(normal), valueOr0(selfPoint), valueOr0(otherPoint));
 	return object->getBinding()->callOnSolveContact(arguments, object);
 }
 

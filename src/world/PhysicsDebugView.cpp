@@ -16,8 +16,8 @@ using irr::video::SColor;
 
 namespace orv {
 
-bool buildFixtureDebugLines(const b2Fixture& fixture, const vector3df& position, f32 angle, f32 pixelsPerUnit,
-	SPhysicsDebugLines& out)
+bool buildFixtureDebugLines(
+	const b2Fixture& fixture, const vector3df& position, f32 angle, f32 pixelsPerUnit, SPhysicsDebugLines& out)
 {
 	out.vertices.set_used(0);
 	out.indices.set_used(0);
@@ -66,9 +66,8 @@ bool buildFixtureDebugLines(const b2Fixture& fixture, const vector3df& position,
 
 	const f32 c = std::cos(angle), s = std::sin(angle);
 	const auto add = [&](const b2Vec2& v) {
-		out.vertices.push_back(irr::video::S3DVertex(
-			position.X + pixelsPerUnit * (v.x * c - v.y * s), position.Y + pixelsPerUnit * (v.x * s + v.y * c),
-			position.Z, 0.0f, 0.0f, -1.0f, colour, 0.0f, 0.0f));
+		out.vertices.push_back(irr::video::S3DVertex(position.X + pixelsPerUnit * (v.x * c - v.y * s),
+			position.Y + pixelsPerUnit * (v.x * s + v.y * c), position.Z, 0.0f, 0.0f, -1.0f, colour, 0.0f, 0.0f));
 	};
 	for (irr::s32 i = 0; i < count; ++i)
 		add(points[i]);
@@ -102,8 +101,8 @@ void CPhysicsManager::debugDraw(irr::video::IVideoDriver* driver) const
 	}
 }
 
-void CPhysicsManager::debugDrawBody(irr::video::IVideoDriver* driver, const b2Body* body,
-	const vector3df& position) const
+void CPhysicsManager::debugDrawBody(
+	irr::video::IVideoDriver* driver, const b2Body* body, const vector3df& position) const
 {
 	if (!driver || !isLiveBody(body))
 		return;
@@ -121,8 +120,8 @@ void CPhysicsManager::debugDrawBody(irr::video::IVideoDriver* driver, const b2Bo
 		if (!orv::buildFixtureDebugLines(*fixture, position, angle, static_cast<f32>(PixelsPerUnit), lines))
 			continue;
 		driver->drawVertexPrimitiveList(lines.vertices.const_pointer(), lines.vertices.size(),
-			lines.indices.const_pointer(), lines.indices.size() / 2, irr::video::EVT_STANDARD,
-			irr::scene::EPT_LINES, irr::video::EIT_16BIT);
+			lines.indices.const_pointer(), lines.indices.size() / 2, irr::video::EVT_STANDARD, irr::scene::EPT_LINES,
+			irr::video::EIT_16BIT);
 	}
 }
 

@@ -269,8 +269,8 @@ EShapeFit fitPolygon(b2PolygonShape& out, const b2Vec2* points, u32 count)
 	return ESF_EXACT;
 }
 
-EShapeFit fitEdge(b2EdgeShape& out, const b2Vec2& v1, const b2Vec2& v2, const b2Vec2* ghostBefore,
-	const b2Vec2* ghostAfter)
+EShapeFit fitEdge(
+	b2EdgeShape& out, const b2Vec2& v1, const b2Vec2& v2, const b2Vec2* ghostBefore, const b2Vec2* ghostAfter)
 {
 	if (!isWithin(v1, PHYSICS_MAX_SHAPE_COORDINATE) || !isWithin(v2, PHYSICS_MAX_SHAPE_COORDINATE) ||
 		(ghostBefore && !isWithin(*ghostBefore, PHYSICS_MAX_SHAPE_COORDINATE)) ||
@@ -290,8 +290,8 @@ EShapeFit fitEdge(b2EdgeShape& out, const b2Vec2& v1, const b2Vec2& v2, const b2
 	return ESF_EXACT;
 }
 
-EShapeFit fitOneSidedEdge(b2EdgeShape& out, const b2Vec2& ghostBefore, const b2Vec2& v1, const b2Vec2& v2,
-	const b2Vec2& ghostAfter)
+EShapeFit fitOneSidedEdge(
+	b2EdgeShape& out, const b2Vec2& ghostBefore, const b2Vec2& v1, const b2Vec2& v2, const b2Vec2& ghostAfter)
 {
 	const EShapeFit fit = fitEdge(out, v1, v2, &ghostBefore, &ghostAfter);
 	if (fit == ESF_EXACT)
@@ -337,15 +337,14 @@ bool isShapeUsable(const b2Shape& shape, bool needsMass)
 	case b2Shape::e_edge:
 	{
 		const b2EdgeShape& edge = static_cast<const b2EdgeShape&>(shape);
-		return isWithin(edge.m_vertex0, limit) && isWithin(edge.m_vertex1, limit) &&
-			isWithin(edge.m_vertex2, limit) && isWithin(edge.m_vertex3, limit) &&
+		return isWithin(edge.m_vertex0, limit) && isWithin(edge.m_vertex1, limit) && isWithin(edge.m_vertex2, limit) &&
+			isWithin(edge.m_vertex3, limit) &&
 			b2DistanceSquared(edge.m_vertex1, edge.m_vertex2) >= WELD_DISTANCE_SQUARED;
 	}
 	case b2Shape::e_polygon:
 	{
 		const b2PolygonShape& polygon = static_cast<const b2PolygonShape&>(shape);
-		if (polygon.m_count < 3 || polygon.m_count > b2_maxPolygonVertices ||
-			!isWithin(polygon.m_centroid, limit))
+		if (polygon.m_count < 3 || polygon.m_count > b2_maxPolygonVertices || !isWithin(polygon.m_centroid, limit))
 			return false;
 		for (int32 i = 0; i < polygon.m_count; ++i)
 			if (!isWithin(polygon.m_vertices[i], limit) || !isWithin(polygon.m_normals[i], 2.0f))
@@ -382,8 +381,8 @@ bool isFixtureDefUsable(const b2FixtureDef& def)
 		isWithin(def.restitutionThreshold, PHYSICS_MAX_MOTION) && isShapeUsable(*def.shape, def.density > 0.0f);
 }
 
-bool isMassSafe(const b2Body& body, b2BodyType type, bool fixedRotation, const b2FixtureDef* extra,
-	const b2Fixture* without)
+bool isMassSafe(
+	const b2Body& body, b2BodyType type, bool fixedRotation, const b2FixtureDef* extra, const b2Fixture* without)
 {
 	if (type != b2_dynamicBody)
 		return true;
@@ -409,8 +408,7 @@ bool isMassSafe(const b2Body& body, b2BodyType type, bool fixedRotation, const b
 	if (extra && extra->shape)
 		add(*extra->shape, extra->density);
 
-	if (!std::isfinite(total.mass) || !std::isfinite(total.inertia) || total.mass > 1.0e30 ||
-		total.inertia > 1.0e30)
+	if (!std::isfinite(total.mass) || !std::isfinite(total.inertia) || total.mass > 1.0e30 || total.inertia > 1.0e30)
 		return false;
 	if (fixedRotation || total.inertia <= 0.0 || total.mass <= 0.0)
 		return true;

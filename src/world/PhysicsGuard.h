@@ -45,8 +45,7 @@ enum EShapeFit
 EShapeFit fitCircle(b2CircleShape& out, irr::f32 radius, const b2Vec2& center);
 //! Half-extents finite and from 0 to the limit (a zero box is massless; it can
 //! only go on a fixture of density 0), centre within the limit, angle finite.
-EShapeFit fitBox(b2PolygonShape& out, irr::f32 halfWidth, irr::f32 halfHeight, const b2Vec2& center,
-	irr::f32 angle);
+EShapeFit fitBox(b2PolygonShape& out, irr::f32 halfWidth, irr::f32 halfHeight, const b2Vec2& center, irr::f32 angle);
 //! The first 8 points, welded and hulled as Box2D does. Fewer than 3 hull
 //! points, or a hull without area, give the fallback box; a point among the
 //! first 8 that is not finite or past the limit refuses the whole polygon.
@@ -54,14 +53,14 @@ EShapeFit fitPolygon(b2PolygonShape& out, const b2Vec2* points, irr::u32 count);
 //! A two-sided edge from v1 to v2 with the ghost vertices that are given (null:
 //! absent). Refused when a vertex is not finite or past the limit, or the edge
 //! is shorter than Box2D's weld distance.
-EShapeFit fitEdge(b2EdgeShape& out, const b2Vec2& v1, const b2Vec2& v2, const b2Vec2* ghostBefore,
-	const b2Vec2* ghostAfter);
+EShapeFit fitEdge(
+	b2EdgeShape& out, const b2Vec2& v1, const b2Vec2& v2, const b2Vec2* ghostBefore, const b2Vec2* ghostAfter);
 
 //! A one-sided edge from v1 to v2 between its two ghost vertices, as Box2D's
 //! SetOneSided makes it: it collides only from the side its normal faces,
 //! the right of v1 to v2. Refused as fitEdge refuses.
-EShapeFit fitOneSidedEdge(b2EdgeShape& out, const b2Vec2& ghostBefore, const b2Vec2& v1, const b2Vec2& v2,
-	const b2Vec2& ghostAfter);
+EShapeFit fitOneSidedEdge(
+	b2EdgeShape& out, const b2Vec2& ghostBefore, const b2Vec2& v1, const b2Vec2& v2, const b2Vec2& ghostAfter);
 
 // A level describes its shapes outright: nothing stands in for a shape it got
 // wrong, and a shape without size is a mistake rather than a massless sensor.
@@ -70,8 +69,8 @@ EShapeFit fitOneSidedEdge(b2EdgeShape& out, const b2Vec2& ghostBefore, const b2V
 //! A circle of a radius above 0, as fitCircle takes it.
 EShapeFit fitContentCircle(b2CircleShape& out, irr::f32 radius, const b2Vec2& center);
 //! A box of half-extents above 0, as fitBox takes it.
-EShapeFit fitContentBox(b2PolygonShape& out, irr::f32 halfWidth, irr::f32 halfHeight, const b2Vec2& center,
-	irr::f32 angle);
+EShapeFit fitContentBox(
+	b2PolygonShape& out, irr::f32 halfWidth, irr::f32 halfHeight, const b2Vec2& center, irr::f32 angle);
 //! 3 to 8 points whose hull has area; never the fallback box.
 EShapeFit fitContentPolygon(b2PolygonShape& out, const b2Vec2* points, irr::u32 count);
 

@@ -94,8 +94,8 @@ void SSceneObjectPhysics::setRotation(f32 degrees)
 	});
 }
 
-void SSceneObjectPhysics::addCollisionCircle(f32 radius, const vector2df& center, f32 density, f32 friction,
-	f32 restitution)
+void SSceneObjectPhysics::addCollisionCircle(
+	f32 radius, const vector2df& center, f32 density, f32 friction, f32 restitution)
 {
 	b2Body* live = getLiveBody();
 	if (!live)
@@ -106,8 +106,8 @@ void SSceneObjectPhysics::addCollisionCircle(f32 radius, const vector2df& center
 	addFittedShape(circle, density, friction, restitution);
 }
 
-void SSceneObjectPhysics::addCollisionBox(const vector2df& dimension, const vector2df& center, f32 angle,
-	f32 density, f32 friction, f32 restitution)
+void SSceneObjectPhysics::addCollisionBox(
+	const vector2df& dimension, const vector2df& center, f32 angle, f32 density, f32 friction, f32 restitution)
 {
 	b2Body* live = getLiveBody();
 	if (!live)
@@ -118,8 +118,8 @@ void SSceneObjectPhysics::addCollisionBox(const vector2df& dimension, const vect
 	addFittedShape(box, density, friction, restitution);
 }
 
-void SSceneObjectPhysics::addCollisionPolygon(const std::vector<vector2df>& points, f32 density, f32 friction,
-	f32 restitution)
+void SSceneObjectPhysics::addCollisionPolygon(
+	const std::vector<vector2df>& points, f32 density, f32 friction, f32 restitution)
 {
 	b2Body* live = getLiveBody();
 	if (!live || points.empty())

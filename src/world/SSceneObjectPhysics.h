@@ -55,19 +55,18 @@ struct SSceneObjectPhysics
 		irr::f32 restitution = DEFAULT_SHAPE_RESTITUTION);
 	//! Half-extents dimension.X and dimension.Y, turned by angle radians about center.
 	void addCollisionBox(const irr::core::vector2df& dimension, const irr::core::vector2df& center,
-		irr::f32 angle = 0.0f, irr::f32 density = DEFAULT_SHAPE_DENSITY,
-		irr::f32 friction = DEFAULT_SHAPE_FRICTION, irr::f32 restitution = DEFAULT_SHAPE_RESTITUTION);
+		irr::f32 angle = 0.0f, irr::f32 density = DEFAULT_SHAPE_DENSITY, irr::f32 friction = DEFAULT_SHAPE_FRICTION,
+		irr::f32 restitution = DEFAULT_SHAPE_RESTITUTION);
 	//! The first 8 points as Box2D would hull them. Points that make no
 	//! polygon give the box of half-extents 1; an empty list adds nothing.
-	void addCollisionPolygon(const std::vector<irr::core::vector2df>& points,
-		irr::f32 density = DEFAULT_SHAPE_DENSITY, irr::f32 friction = DEFAULT_SHAPE_FRICTION,
-		irr::f32 restitution = DEFAULT_SHAPE_RESTITUTION);
+	void addCollisionPolygon(const std::vector<irr::core::vector2df>& points, irr::f32 density = DEFAULT_SHAPE_DENSITY,
+		irr::f32 friction = DEFAULT_SHAPE_FRICTION, irr::f32 restitution = DEFAULT_SHAPE_RESTITUTION);
 	//! An edge from vertex1 to vertex2, colliding from both sides; each ghost
 	//! vertex is kept only when its flag is set.
-	void addCollisionEdge(const irr::core::vector2df& vertex1, const irr::core::vector2df& vertex2,
-		bool hasGhostBefore, bool hasGhostAfter, const irr::core::vector2df& ghostBefore,
-		const irr::core::vector2df& ghostAfter, irr::f32 density = DEFAULT_SHAPE_DENSITY,
-		irr::f32 friction = DEFAULT_SHAPE_FRICTION, irr::f32 restitution = DEFAULT_SHAPE_RESTITUTION);
+	void addCollisionEdge(const irr::core::vector2df& vertex1, const irr::core::vector2df& vertex2, bool hasGhostBefore,
+		bool hasGhostAfter, const irr::core::vector2df& ghostBefore, const irr::core::vector2df& ghostAfter,
+		irr::f32 density = DEFAULT_SHAPE_DENSITY, irr::f32 friction = DEFAULT_SHAPE_FRICTION,
+		irr::f32 restitution = DEFAULT_SHAPE_RESTITUTION);
 
 	//! A shape the physics guard has fitted already, as a fixture of that material.
 	void addFittedShape(const b2Shape& shape, irr::f32 density, irr::f32 friction, irr::f32 restitution);

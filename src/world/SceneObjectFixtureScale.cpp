@@ -52,8 +52,8 @@ std::unique_ptr<b2ChainShape> scaleChain(const b2ChainShape& chain, f32 rx, f32 
 	const bool loop = chain.m_count >= 4 && chain.m_vertices[0] == chain.m_vertices[chain.m_count - 1];
 	if (loop)
 		vertices.pop_back();
-	if (!chainIsBuildable(vertices) || (loop && b2DistanceSquared(vertices.front(), vertices.back()) <=
-												b2_linearSlop * b2_linearSlop))
+	if (!chainIsBuildable(vertices) ||
+		(loop && b2DistanceSquared(vertices.front(), vertices.back()) <= b2_linearSlop * b2_linearSlop))
 		return nullptr;
 	const b2Vec2 prev = scaled(chain.m_prevVertex, rx, ry);
 	const b2Vec2 next = scaled(chain.m_nextVertex, rx, ry);
@@ -140,8 +140,7 @@ void scaleFixtures(b2Body* body, f32 rx, f32 ry)
 		record->def.filter = fixture->GetFilterData();
 		if (!scaleShape(*record, *fixture->GetShape(), rx, ry))
 		{
-			logWorld("script", "A collision shape cannot take the new scale; it keeps its old size.",
-				irr::ELL_WARNING);
+			logWorld("script", "A collision shape cannot take the new scale; it keeps its old size.", irr::ELL_WARNING);
 			continue;
 		}
 		records.push_back(std::move(record));

@@ -18,19 +18,36 @@ TEST(AudioLogger, LevelsBelowTheMinimumAreDropped)
 		ELogLevel level;
 		bool delivered;
 	} cases[] = {
-		{ELL_INFO, ELL_DEBUG, false},    {ELL_INFO, ELL_INFO, true},      {ELL_INFO, ELL_CRITICAL, true},
-		{ELL_ERROR, ELL_WARNING, false}, {ELL_ERROR, ELL_CRITICAL, true}, {ELL_ERROR, ELL_ERROR, true},
-		{ELL_DEBUG, ELL_DEBUG, true},    {ELL_CRITICAL, ELL_ERROR, false},
+		{ELL_INFO, ELL_DEBUG, false},
+		{ELL_INFO, ELL_INFO, true},
+		{ELL_INFO, ELL_CRITICAL, true},
+		{ELL_ERROR, ELL_WARNING, false},
+		{ELL_ERROR, ELL_CRITICAL, true},
+		{ELL_ERROR, ELL_ERROR, true},
+		{ELL_DEBUG, ELL_DEBUG, true},
+		{ELL_CRITICAL, ELL_ERROR, false},
 	};
 	ILogger* logger = getLogger();
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		CAudioLogCapture log(c.minimum);
-		switch (c.level) {
-		case ELL_DEBUG: logger->logDebug("Test", "line %d", 1); break;
-		case ELL_INFO: logger->logInfo("Test", "line %d", 1); break;
-		case ELL_WARNING: logger->logWarning("Test", "line %d", 1); break;
-		case ELL_ERROR: logger->logError("Test", "line %d", 1); break;
-		case ELL_CRITICAL: logger->logCritical("Test", "line %d", 1); break;
+		switch (c.level)
+		{
+		case ELL_DEBUG:
+			logger->logDebug("Test", "line %d", 1);
+			break;
+		case ELL_INFO:
+			logger->logInfo("Test", "line %d", 1);
+			break;
+		case ELL_WARNING:
+			logger->logWarning("Test", "line %d", 1);
+			break;
+		case ELL_ERROR:
+			logger->logError("Test", "line %d", 1);
+			break;
+		case ELL_CRITICAL:
+			logger->logCritical("Test", "line %d", 1);
+			break;
 		}
 		EXPECT_EQ(log.has(c.level, "line 1"), c.delivered) << c.minimum << " " << c.level;
 		EXPECT_EQ(log.lines().size(), c.delivered ? 1u : 0u);
@@ -49,8 +66,8 @@ TEST(AudioLogger, ConsoleLinesNameTheLevel)
 	logger->logCritical("Audio Source", "OpenAL Error: %s.", "Out of Memory");
 	logger->setLogLevel(ELL_INFO);
 	EXPECT_EQ(testing::internal::GetCapturedStdout(),
-	          "[Information] Audio Source (boom) successfully created from memory.\n"
-	          "[Critical] OpenAL Error: Out of Memory.\n");
+		"[Information] Audio Source (boom) successfully created from memory.\n"
+		"[Critical] OpenAL Error: Out of Memory.\n");
 }
 
 TEST(AudioLogger, LongMessagesAreCutTo2047Characters)
@@ -117,7 +134,8 @@ TEST(AudioLogger, ReceiversMayUnregisterWhileHearing)
 		{"both", {"A first", "B second"}, 1, 0},
 	};
 	ILogger* logger = getLogger();
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		SListChangingReceiver first, second;
 		first.unregisters = c.unregisters;
 		logger->registerLogReceiver(&first, "A first");

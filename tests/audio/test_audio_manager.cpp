@@ -13,9 +13,9 @@
 using namespace orv::audio;
 using orv::test::Bytes;
 using orv::test::CAudioLogCapture;
-using orv::test::SWavSpec;
 using orv::test::makeWav;
 using orv::test::readFixture;
+using orv::test::SWavSpec;
 
 namespace {
 
@@ -78,15 +78,20 @@ TEST_F(AudioManager, CreateFromMemoryFailures)
 		const char* extension;
 		const char* message;
 	} cases[] = {
-		{"a", wav.data(), static_cast<int>(wav.size()), "mp3", "Failed to create Audio Source (a): Codec (.mp3) is not supported."},
-		{"b", wav.data(), static_cast<int>(wav.size()), "WAV", "Failed to create Audio Source (b): Codec (.WAV) is not supported."},
+		{"a", wav.data(), static_cast<int>(wav.size()), "mp3",
+			"Failed to create Audio Source (a): Codec (.mp3) is not supported."},
+		{"b", wav.data(), static_cast<int>(wav.size()), "WAV",
+			"Failed to create Audio Source (b): Codec (.WAV) is not supported."},
 		{"c", nullptr, 100, "wav", "Failed to create Audio Source (c): Audio data is corrupt."},
 		{"d", wav.data(), 0, "wav", "Failed to create Audio Source (d): Audio data is corrupt."},
 		{"e", wav.data(), -5, "ogg", "Failed to create Audio Source (e): Audio data is corrupt."},
-		{"f", garbage.data(), 64, "wav", "Failed to create Audio Source (f): Audio data could not be decoded by (.wav) decoder."},
-		{"g", garbage.data(), 64, "ogg", "Failed to create Audio Source (g): Audio data could not be decoded by (.ogg) decoder."},
+		{"f", garbage.data(), 64, "wav",
+			"Failed to create Audio Source (f): Audio data could not be decoded by (.wav) decoder."},
+		{"g", garbage.data(), 64, "ogg",
+			"Failed to create Audio Source (g): Audio data could not be decoded by (.ogg) decoder."},
 	};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		CAudioLogCapture log;
 		EXPECT_EQ(Manager->createFromMemory(c.name, c.data, c.length, c.extension), nullptr) << c.name;
 		EXPECT_TRUE(log.has(ELL_ERROR, c.message)) << c.name;
@@ -95,7 +100,8 @@ TEST_F(AudioManager, CreateFromMemoryFailures)
 
 	CAudioLogCapture log;
 	EXPECT_EQ(Manager->createFromRaw("r", wav.data(), static_cast<int>(wav.size()), 0, MONO16), nullptr);
-	EXPECT_TRUE(log.has(ELL_ERROR, "Failed to create Audio Source (r): Audio data could not be decoded by (.raw) decoder."));
+	EXPECT_TRUE(
+		log.has(ELL_ERROR, "Failed to create Audio Source (r): Audio data could not be decoded by (.raw) decoder."));
 }
 
 TEST_F(AudioManager, SuccessesAreLogged)
@@ -135,12 +141,14 @@ TEST_F(AudioManager, CreateFromFiles)
 {
 	CAudioLogCapture log;
 	const std::string path = orv::test::fixturePath("mono_440.ogg");
-	for (bool stream : {false, true}) {
+	for (bool stream : {false, true})
+	{
 		IAudioSource* source = held(Manager->create("file", path.c_str(), stream));
 		ASSERT_NE(source, nullptr);
 		EXPECT_NEAR(source->getTotalTime(), 1.0f, 0.01f);
 	}
-	EXPECT_EQ(log.countStartingWith("Audio Source (file) created from file " + path + " from Data Source FileSystem."), 2u);
+	EXPECT_EQ(
+		log.countStartingWith("Audio Source (file) created from file " + path + " from Data Source FileSystem."), 2u);
 
 	struct Case
 	{
@@ -151,7 +159,8 @@ TEST_F(AudioManager, CreateFromFiles)
 		{"sound.flac", "Failed to create Audio Source (x): No decoder could be found for (.flac)."},
 		{"noextension", "Failed to create Audio Source (x): No decoder could be found for (.)."},
 	};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		EXPECT_EQ(Manager->create("x", c.fileName.c_str(), false), nullptr) << c.fileName;
 		EXPECT_TRUE(log.has(ELL_ERROR, c.message)) << c.fileName;
 	}

@@ -20,15 +20,16 @@
 using namespace orv::audio;
 using orv::test::Bytes;
 using orv::test::CAudioLogCapture;
-using orv::test::SWavSpec;
 using orv::test::makeWav;
+using orv::test::SWavSpec;
 
 namespace {
 
 bool waitFor(const std::function<bool()>& condition, int milliseconds = 30000)
 {
 	const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-	while (std::chrono::steady_clock::now() < end) {
+	while (std::chrono::steady_clock::now() < end)
+	{
 		if (condition())
 			return true;
 		std::this_thread::sleep_for(std::chrono::milliseconds(2));
@@ -101,10 +102,7 @@ protected:
 		return held(Manager->createFromRaw("raw", bytes.data(), static_cast<int>(bytes.size()), 8000, MONO8));
 	}
 	// A source over a decoder of the test's, outside the manager.
-	CAudioSource* over(IAudioDecoder* decoder)
-	{
-		return new CAudioSource(decoder, alcGetCurrentContext());
-	}
+	CAudioSource* over(IAudioDecoder* decoder) { return new CAudioSource(decoder, alcGetCurrentContext()); }
 
 	IAudioManager* Manager = nullptr;
 	orv::test::CHeldSources Held;
@@ -253,10 +251,13 @@ TEST_F(AudioSource, SettersReachOpenAL)
 		{"min volume", [s](float v) { s->setMinVolume(v); }, [s] { return s->getMinVolume(); }, 0.1f, 0.1f},
 		{"max volume", [s](float v) { s->setMaxVolume(v); }, [s] { return s->getMaxVolume(); }, 0.9f, 0.9f},
 		{"inner cone", [s](float v) { s->setInnerConeAngle(v); }, [s] { return s->getInnerConeAngle(); }, 30.0f, 30.0f},
-		{"outer cone", [s](float v) { s->setOuterConeAngle(v); }, [s] { return s->getOuterConeAngle(); }, 200.0f, 200.0f},
-		{"outer cone volume", [s](float v) { s->setOuterConeVolume(v); }, [s] { return s->getOuterConeVolume(); }, 0.3f, 0.3f},
+		{"outer cone", [s](float v) { s->setOuterConeAngle(v); }, [s] { return s->getOuterConeAngle(); }, 200.0f,
+			200.0f},
+		{"outer cone volume", [s](float v) { s->setOuterConeVolume(v); }, [s] { return s->getOuterConeVolume(); }, 0.3f,
+			0.3f},
 	};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		CAudioLogCapture log;
 		c.set(c.value);
 		EXPECT_FLOAT_EQ(c.get(), c.expected) << c.name;
@@ -273,7 +274,8 @@ TEST_F(AudioSource, SettersReachOpenAL)
 		{"velocity", [s](const CVector3& v) { s->setVelocity(v); }, [s] { return s->getVelocity(); }},
 		{"direction", [s](const CVector3& v) { s->setDirection(v); }, [s] { return s->getDirection(); }},
 	};
-	for (const VectorCase& c : vectors) {
+	for (const VectorCase& c : vectors)
+	{
 		c.set(CVector3(1.0f, -2.0f, 3.0f));
 		EXPECT_EQ(c.get(), CVector3(1.0f, -2.0f, 3.0f)) << c.name;
 	}
@@ -396,11 +398,12 @@ TEST_F(AudioSource, LoopOverLessThanOneFrameEnds)
 		std::function<IAudioSource*()> make;
 	} cases[] = {
 		{"WAV of one byte, 16-bit mono",
-		 [&] { return Manager->createFromMemory("w", wavBytes.data(), static_cast<int>(wavBytes.size()), "wav"); }},
+			[&] { return Manager->createFromMemory("w", wavBytes.data(), static_cast<int>(wavBytes.size()), "wav"); }},
 		{"raw byte, 16-bit mono", [&] { return Manager->createFromRaw("r", raw, 1, 8000, MONO16); }},
 		{"raw three bytes, 16-bit stereo", [&] { return Manager->createFromRaw("s", raw, 3, 8000, STEREO16); }},
 	};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		CAudioLogCapture log(ELL_DEBUG);
 		IAudioSource* source = held(c.make());
 		ASSERT_NE(source, nullptr) << c.name;
@@ -436,17 +439,17 @@ TEST_F(AudioSource, HandlersMayChangeTheListWhileNotified)
 		int firstStops;
 		int secondStops;
 	} cases[] = {
-		{"removes itself", [](IAudioSource* s, SListChangingHandler& self, SCountingHandler&) {
-			 s->unregisterEventHandler(&self);
-		 }, 1, 2},
-		{"removes the next one", [](IAudioSource* s, SListChangingHandler&, SCountingHandler& next) {
-			 s->unregisterEventHandler(&next);
-		 }, 2, 0},
-		{"removes every one", [](IAudioSource* s, SListChangingHandler&, SCountingHandler&) {
-			 s->unregisterAllEventHandlers();
-		 }, 1, 0},
+		{"removes itself",
+			[](IAudioSource* s, SListChangingHandler& self, SCountingHandler&) { s->unregisterEventHandler(&self); }, 1,
+			2},
+		{"removes the next one",
+			[](IAudioSource* s, SListChangingHandler&, SCountingHandler& next) { s->unregisterEventHandler(&next); }, 2,
+			0},
+		{"removes every one",
+			[](IAudioSource* s, SListChangingHandler&, SCountingHandler&) { s->unregisterAllEventHandlers(); }, 1, 0},
 	};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		IAudioSource* source = raw(1);
 		ASSERT_NE(source, nullptr);
 		SListChangingHandler first;
@@ -484,8 +487,8 @@ TEST_F(AudioSource, AnotherManagerLeavesThisOnesSourcesPlaying)
 	CAudioLogCapture log;
 	// 48 kHz 16-bit stereo: a block lasts a third of a second.
 	const Bytes pcm(48000 * 4 * 10, 0);
-	IAudioSource* source =
-	    held(Manager->createFromRaw("first", pcm.data(), static_cast<int>(pcm.size()), 48000, STEREO16));
+	IAudioSource* source = held(
+		Manager->createFromRaw("first", pcm.data(), static_cast<int>(pcm.size()), 48000, STEREO16));
 	ASSERT_NE(source, nullptr);
 	source->loop(true);
 	ASSERT_TRUE(source->play());

@@ -34,7 +34,8 @@ TEST(AudioText, RoundTrips)
 		{"astral as a surrogate pair", "\xF0\x9F\x8E\xB5.wav", 6},
 		{"empty", "", 0},
 	};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		const AudioWString wide = utf8ToWide(c.utf8.c_str());
 		EXPECT_EQ(wide.size(), c.units) << c.name;
 		EXPECT_EQ(std::string(wideToUtf8(wide)), c.utf8) << c.name;
@@ -50,12 +51,19 @@ TEST(AudioText, InvalidInputBecomesReplacementCharacters)
 		std::string utf8;
 		std::u16string wide;
 	} cases[] = {
-		{"stray continuation", "a\x80" "b", u"a\uFFFDb"},
+		{"stray continuation",
+			"a\x80"
+			"b",
+			u"a\uFFFDb"},
 		{"cut sequence at the end", "a\xE2\x82", u"a\uFFFD"},
-		{"lead without continuation", "\xC3" "b", u"\uFFFDb"},
+		{"lead without continuation",
+			"\xC3"
+			"b",
+			u"\uFFFDb"},
 		{"byte never used", "\xFF", u"\uFFFD"},
 	};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		const AudioWString wide = utf8ToWide(c.utf8.c_str());
 		EXPECT_EQ(std::u16string(wide.begin(), wide.end()), c.wide) << c.name;
 	}
@@ -78,7 +86,8 @@ TEST(AudioText, LongTextsKeepWholeCharactersWithin1023Bytes)
 		{"three-byte", "\xE2\x82\xAC", 1023},
 		{"astral", "\xF0\x9F\x8E\xB5", 1020},
 	};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		const std::string text = repeat(c.character, 2000);
 		const char* out = wideToUtf8(utf8ToWide(text.c_str()));
 		EXPECT_EQ(std::strlen(out), c.expectedBytes) << c.name;
@@ -115,7 +124,11 @@ TEST(AudioText, Extension)
 		const char* fileName;
 		const char* extension;
 	} cases[] = {
-		{"sound.ogg", "ogg"}, {"a.b.WAV", "WAV"}, {"noext", ""}, {"dir.d/file", "d/file"}, {"end.", ""},
+		{"sound.ogg", "ogg"},
+		{"a.b.WAV", "WAV"},
+		{"noext", ""},
+		{"dir.d/file", "d/file"},
+		{"end.", ""},
 	};
 	for (const Case& c : cases)
 		EXPECT_STREQ(wideToUtf8(getExtension(utf8ToWide(c.fileName))), c.extension) << c.fileName;

@@ -37,7 +37,11 @@ private:
 // Each step runs on a fresh source over TEN_BYTES.
 struct SStep
 {
-	enum { READ, SEEK } kind;
+	enum
+	{
+		READ,
+		SEEK
+	} kind;
 	int amount;
 	bool relative;
 	int result;
@@ -47,7 +51,8 @@ struct SStep
 void runSteps(IDataSource& source, const std::vector<SStep>& steps, const char* name)
 {
 	char out[32];
-	for (size_t i = 0; i < steps.size(); ++i) {
+	for (size_t i = 0; i < steps.size(); ++i)
+	{
 		const SStep& step = steps[i];
 		if (step.kind == SStep::READ)
 			EXPECT_EQ(source.read(out, step.amount), step.result) << name << " step " << i;
@@ -62,9 +67,11 @@ const struct
 	const char* name;
 	std::vector<SStep> steps;
 } STEP_CASES[] = {
-	{"reads to the end", {{SStep::READ, 4, false, 4, 4}, {SStep::READ, 10, false, 6, 10}, {SStep::READ, 5, false, 0, 10}}},
+	{"reads to the end",
+		{{SStep::READ, 4, false, 4, 4}, {SStep::READ, 10, false, 6, 10}, {SStep::READ, 5, false, 0, 10}}},
 	{"seek past the end stops there", {{SStep::SEEK, 12, false, 0, 10}, {SStep::SEEK, -3, true, 1, 7}}},
-	{"seek before the start stops there", {{SStep::SEEK, 5, false, 1, 5}, {SStep::SEEK, -6, true, 0, 0}, {SStep::SEEK, -1, false, 0, 0}}},
+	{"seek before the start stops there",
+		{{SStep::SEEK, 5, false, 1, 5}, {SStep::SEEK, -6, true, 0, 0}, {SStep::SEEK, -1, false, 0, 0}}},
 	{"negative and empty reads", {{SStep::READ, -4, false, 0, 0}, {SStep::READ, 0, false, 0, 0}}},
 	{"seek to the end exactly", {{SStep::SEEK, 10, false, 1, 10}, {SStep::READ, 1, false, 0, 10}}},
 };
@@ -73,7 +80,8 @@ const struct
 
 TEST(AudioDataSources, MemorySourceSteps)
 {
-	for (const auto& c : STEP_CASES) {
+	for (const auto& c : STEP_CASES)
+	{
 		CMemorySource* source = new CMemorySource(TEN_BYTES, 10);
 		ASSERT_TRUE(source->isValid());
 		EXPECT_EQ(source->getSize(), 10);
@@ -85,7 +93,8 @@ TEST(AudioDataSources, MemorySourceSteps)
 TEST(AudioDataSources, FileSourceSteps)
 {
 	CTempFile file(TEN_BYTES);
-	for (const auto& c : STEP_CASES) {
+	for (const auto& c : STEP_CASES)
+	{
 		CFileSource* source = new CFileSource(file.path());
 		ASSERT_TRUE(source->isValid());
 		EXPECT_EQ(source->getSize(), 10);
@@ -110,7 +119,8 @@ TEST(AudioDataSources, MemorySourceCopiesAndRefusesNothing)
 		const void* data;
 		int size;
 	} cases[] = {{"no data", nullptr, 10}, {"size 0", TEN_BYTES, 0}, {"negative size", TEN_BYTES, -5}};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		CMemorySource* source = new CMemorySource(c.data, c.size);
 		EXPECT_FALSE(source->isValid()) << c.name;
 		EXPECT_EQ(source->getSize(), 0) << c.name;
@@ -135,8 +145,10 @@ TEST(AudioDataSources, FactoryReadsWholeFilesUnlessStreamed)
 	EXPECT_EQ(streamed->getSize(), 10);
 	streamed->drop();
 
-	for (bool stream : {false, true}) {
-		for (const char* name : {"/no/such/file.ogg", ""}) {
+	for (bool stream : {false, true})
+	{
+		for (const char* name : {"/no/such/file.ogg", ""})
+		{
 			IDataSource* missing = getFileSourceFactory()->createDataSource(name, stream);
 			ASSERT_NE(missing, nullptr) << name;
 			EXPECT_FALSE(missing->isValid()) << name;

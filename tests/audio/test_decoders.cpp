@@ -14,9 +14,9 @@
 
 using namespace orv::audio;
 using orv::test::Bytes;
-using orv::test::SWavSpec;
 using orv::test::makeWav;
 using orv::test::readFixture;
+using orv::test::SWavSpec;
 using orv::test::wavDataOffset;
 
 namespace {
@@ -44,7 +44,8 @@ Bytes decodeAll(IAudioDecoder* decoder, int chunk = 4096)
 uint32_t oggPageCrc(const Bytes& page, size_t start, size_t length)
 {
 	uint32_t crc = 0;
-	for (size_t i = 0; i < length; ++i) {
+	for (size_t i = 0; i < length; ++i)
+	{
 		const uint8_t byte = (i >= 22 && i < 26) ? 0 : static_cast<uint8_t>(page[start + i]);
 		crc ^= uint32_t(byte) << 24;
 		for (int bit = 0; bit < 8; ++bit)
@@ -61,7 +62,8 @@ Bytes chainedWithSecondHeader(const std::vector<std::pair<size_t, uint8_t>>& cha
 	Bytes bytes = readFixture("chained.ogg");
 	size_t page = 0;
 	for (size_t i = 1; i + 27 < bytes.size(); ++i)
-		if (std::memcmp(&bytes[i], "OggS", 4) == 0 && (bytes[i + 5] & 0x02)) {
+		if (std::memcmp(&bytes[i], "OggS", 4) == 0 && (bytes[i + 5] & 0x02))
+		{
 			page = i;
 			break;
 		}
@@ -142,11 +144,13 @@ TEST(AudioWavDecoder, HeadersAcceptedAndRefused)
 		{"rate above INT_MAX", rateTooHigh, false, MONO16, 0},
 		{"rate INT_MAX", rateHighest, true, MONO16, 200},
 	};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		CWavDecoder* decoder = static_cast<CWavDecoder*>(decoderOver(getWavDecoderFactory(), makeWav(c.spec)));
 		ASSERT_NE(decoder, nullptr);
 		EXPECT_EQ(decoder->isValid(), c.valid) << c.name;
-		if (c.valid) {
+		if (c.valid)
+		{
 			EXPECT_EQ(decoder->getFormat(), c.format) << c.name;
 			EXPECT_EQ(decoder->getDataOffset(), wavDataOffset(c.spec)) << c.name;
 			EXPECT_EQ(decoder->getDataSize(), c.dataSize) << c.name;
@@ -159,7 +163,8 @@ TEST(AudioWavDecoder, HeadersAcceptedAndRefused)
 TEST(AudioWavDecoder, NotAWavFile)
 {
 	const Bytes cases[] = {Bytes(), Bytes(10, 'x'), Bytes{'R', 'I', 'F', 'F'}, readFixture("mono_440.ogg")};
-	for (const Bytes& bytes : cases) {
+	for (const Bytes& bytes : cases)
+	{
 		IAudioDecoder* decoder = decoderOver(getWavDecoderFactory(), bytes);
 		EXPECT_FALSE(decoder->isValid());
 		EXPECT_EQ(decoder->read(nullptr, 10), 0);
@@ -190,7 +195,8 @@ TEST(AudioWavDecoder, PlainFileReadsAndPositions)
 		{"absolute past the end", 5000, false, 444},
 		{"relative from the end", -40, true, 404},
 	};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		EXPECT_TRUE(decoder->setPosition(c.position, c.relative)) << c.name;
 		EXPECT_EQ(decoder->getCurrentPosition(), c.expected) << c.name;
 	}
@@ -226,7 +232,8 @@ TEST(AudioOggDecoder, Fixtures)
 		{"chained.ogg", MONO16, 22050, 1.0f},
 		{"three_seconds.ogg", MONO16, 22050, 3.0f},
 	};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		IAudioDecoder* decoder = decoderOver(getOggDecoderFactory(), readFixture(c.file));
 		ASSERT_TRUE(decoder->isValid()) << c.file;
 		EXPECT_EQ(decoder->getFormat(), c.format) << c.file;
@@ -278,7 +285,8 @@ TEST(AudioOggDecoder, Refusals)
 		{"not Ogg", makeWav(SWavSpec())},
 		{"nothing", Bytes()},
 	};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		IAudioDecoder* decoder = decoderOver(getOggDecoderFactory(), c.bytes);
 		ASSERT_NE(decoder, nullptr);
 		EXPECT_FALSE(decoder->isValid()) << c.name;
@@ -311,7 +319,8 @@ TEST(AudioOggDecoder, LinksWithoutRateOrChannelsAreRefused)
 		{"no channels", {{11, 0}}, false},
 		{"rate 0", {{12, 0}, {13, 0}, {14, 0}, {15, 0}}, false},
 	};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		const Bytes bytes = chainedWithSecondHeader(c.changes);
 		ASSERT_FALSE(bytes.empty());
 		IAudioDecoder* decoder = decoderOver(getOggDecoderFactory(), bytes);
@@ -327,7 +336,8 @@ TEST(AudioOggDecoder, LinksWithoutRateOrChannelsAreRefused)
 TEST(AudioOggDecoder, CutStreamsDecodeWhatTheyHold)
 {
 	const Bytes whole = readFixture("sixty_seconds_stereo.ogg");
-	IAudioDecoder* decoder = decoderOver(getOggDecoderFactory(), Bytes(whole.begin(), whole.begin() + whole.size() / 2));
+	IAudioDecoder* decoder = decoderOver(
+		getOggDecoderFactory(), Bytes(whole.begin(), whole.begin() + whole.size() / 2));
 	ASSERT_TRUE(decoder->isValid());
 	const size_t bytes = decodeAll(decoder).size();
 	EXPECT_EQ(bytes, static_cast<size_t>(decoder->getTotalSize()) * 2);
@@ -364,12 +374,15 @@ TEST(AudioRawDecoder, RatesLayoutsAndSeeks)
 		{"rate 0", 0, MONO16, false, 0},
 		{"unknown layout", 8000, 9, false, 0},
 	};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		CMemorySource* source = new CMemorySource(pcm.data(), static_cast<int>(pcm.size()));
-		IAudioDecoder* decoder = getRawDecoderFactory()->createAudioDecoder(source, c.frequency, static_cast<AudioFormat>(c.format));
+		IAudioDecoder* decoder = getRawDecoderFactory()->createAudioDecoder(
+			source, c.frequency, static_cast<AudioFormat>(c.format));
 		source->drop();
 		EXPECT_EQ(decoder->isValid(), c.valid) << c.name;
-		if (c.valid) {
+		if (c.valid)
+		{
 			decoder->seek(0.001f, false);
 			EXPECT_EQ(decoder->getCurrentPosition(), c.bytesAfterOneMillisecond) << c.name;
 		}

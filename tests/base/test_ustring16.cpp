@@ -7,11 +7,11 @@
 
 #include "base/ustring16.h"
 
+using irr::s32;
+using irr::u32;
 using irr::core::uchar16_t;
 using irr::core::uchar32_t;
 using irr::core::ustring16;
-using irr::s32;
-using irr::u32;
 
 namespace {
 
@@ -29,7 +29,8 @@ ustring16 load(const std::string& data)
 
 // ---- UTF-8 in and out -------------------------------------------------------
 
-struct Utf8Case {
+struct Utf8Case
+{
 	const char* name;
 	std::string utf8;
 	std::u16string units;
@@ -44,8 +45,13 @@ const Utf8Case utf8Cases[] = {
 	{"cjk", "\xE6\xBC\xA2", u"\u6F22", 1, "\xE6\xBC\xA2"},
 	{"astral", "\xF0\x9F\x98\x80", u"\xD83D\xDE00", 1, "\xF0\x9F\x98\x80"},
 	{"mixed", "a\xC3\xA9\xE6\xBC\xA2\xF0\x9F\x98\x80z", u"a\u00E9\u6F22\xD83D\xDE00z", 5,
-	 "a\xC3\xA9\xE6\xBC\xA2\xF0\x9F\x98\x80z"},
-	{"invalid byte", "a\xFF" "b", u"a\uFFFDb", 3, "a\xEF\xBF\xBD" "b"},
+		"a\xC3\xA9\xE6\xBC\xA2\xF0\x9F\x98\x80z"},
+	{"invalid byte",
+		"a\xFF"
+		"b",
+		u"a\uFFFDb", 3,
+		"a\xEF\xBF\xBD"
+		"b"},
 	{"stray continuation", "\x80", u"\uFFFD", 1, "\xEF\xBF\xBD"},
 	{"truncated at end", "ab\xE6\xBC", u"ab\uFFFD", 3, "ab\xEF\xBF\xBD"},
 	{"truncated inside", "\xE6\xBCz", u"\uFFFDz", 2, "\xEF\xBF\xBDz"},
@@ -56,7 +62,8 @@ const Utf8Case utf8Cases[] = {
 
 TEST(UString16, ConvertsUtf8BothWays)
 {
-	for (const Utf8Case& c : utf8Cases) {
+	for (const Utf8Case& c : utf8Cases)
+	{
 		SCOPED_TRACE(c.name);
 		const ustring16 fromStd(c.utf8);
 		const ustring16 fromBytes(c.utf8.data(), static_cast<u32>(c.utf8.size()));
@@ -75,7 +82,8 @@ TEST(UString16, ConvertsUtf8BothWays)
 
 // ---- UTF-16, UTF-32 and wchar_t in and out ----------------------------------
 
-struct WideCase {
+struct WideCase
+{
 	const char* name;
 	std::u16string units;
 	std::u32string points;
@@ -92,7 +100,8 @@ const WideCase wideCases[] = {
 
 TEST(UString16, ConvertsWideTextBothWays)
 {
-	for (const WideCase& c : wideCases) {
+	for (const WideCase& c : wideCases)
+	{
 		SCOPED_TRACE(c.name);
 		const std::wstring wide(c.points.begin(), c.points.end());
 		const ustring16 all[] = {
@@ -102,7 +111,8 @@ TEST(UString16, ConvertsWideTextBothWays)
 			ustring16(wide.c_str()),
 			ustring16(irr::core::stringw(wide.c_str())),
 		};
-		for (const ustring16& s : all) {
+		for (const ustring16& s : all)
+		{
 			EXPECT_EQ(s.toUTF16_std(), c.storedUnits);
 			EXPECT_EQ(s.toUTF32_s(), c.storedPoints);
 			EXPECT_EQ(s.toWCHAR_std(), std::wstring(c.storedPoints.begin(), c.storedPoints.end()));
@@ -111,7 +121,8 @@ TEST(UString16, ConvertsWideTextBothWays)
 	}
 }
 
-struct RepairCase {
+struct RepairCase
+{
 	const char* name;
 	std::u16string units;
 	std::u16string expected;
@@ -126,7 +137,8 @@ const RepairCase unitRepairs[] = {
 
 TEST(UString16, LoneSurrogatesBecomeReplacement)
 {
-	for (const RepairCase& c : unitRepairs) {
+	for (const RepairCase& c : unitRepairs)
+	{
 		SCOPED_TRACE(c.name);
 		EXPECT_EQ(ustring16(c.units.data(), static_cast<u32>(c.units.size())).toUTF16_std(), c.expected);
 	}
@@ -136,7 +148,8 @@ TEST(UString16, LoneSurrogatesBecomeReplacement)
 
 // ---- Byte streams with and without a byte-order mark ------------------------
 
-struct StreamCase {
+struct StreamCase
+{
 	const char* name;
 	std::string data;
 	std::u16string expected;
@@ -161,7 +174,8 @@ const StreamCase streamCases[] = {
 
 TEST(UString16, LoadsByteStreamsByTheirMark)
 {
-	for (const StreamCase& c : streamCases) {
+	for (const StreamCase& c : streamCases)
+	{
 		SCOPED_TRACE(c.name);
 		EXPECT_EQ(load(c.data).toUTF16_std(), c.expected);
 		EXPECT_EQ(ustring16(c.data.data(), static_cast<u32>(c.data.size())).toUTF16_std(), c.expected);
@@ -173,7 +187,8 @@ TEST(UString16, LoadsByteStreamsByTheirMark)
 
 // ---- Comparison --------------------------------------------------------------
 
-struct OrderCase {
+struct OrderCase
+{
 	std::u16string a;
 	std::u16string b;
 	bool less;
@@ -191,7 +206,8 @@ const OrderCase orderCases[] = {
 
 TEST(UString16, OrdersByCodeUnits)
 {
-	for (const OrderCase& c : orderCases) {
+	for (const OrderCase& c : orderCases)
+	{
 		const ustring16 a(c.a), b(c.b);
 		EXPECT_EQ(a < b, c.less) << std::string(a.toUTF8_std()) << " < " << b.toUTF8_std();
 		EXPECT_EQ(a == b, c.a == c.b);
@@ -199,7 +215,8 @@ TEST(UString16, OrdersByCodeUnits)
 	}
 }
 
-struct EqualsnCase {
+struct EqualsnCase
+{
 	const char* a;
 	const char* b;
 	u32 n;
@@ -213,7 +230,11 @@ const EqualsnCase equalsnCases[] = {
 	{"ab", "abc", 3, false},
 	{"", "", 0, true},
 	{"x", "y", 0, true},
-	{"\xF0\x9F\x98\x80" "a", "\xF0\x9F\x98\x80" "b", 1, true},
+	{"\xF0\x9F\x98\x80"
+	 "a",
+		"\xF0\x9F\x98\x80"
+		"b",
+		1, true},
 };
 
 TEST(UString16, EqualsnComparesLeadingCharacters)
@@ -225,9 +246,11 @@ TEST(UString16, EqualsnComparesLeadingCharacters)
 // ---- Searching ----------------------------------------------------------------
 
 // "a😀b😀" : indices count characters, the pair being one.
-const char* const searchText = "a\xF0\x9F\x98\x80" "b\xF0\x9F\x98\x80";
+const char* const searchText = "a\xF0\x9F\x98\x80"
+							   "b\xF0\x9F\x98\x80";
 
-struct SearchCase {
+struct SearchCase
+{
 	const char* name;
 	std::function<s32(const ustring16&)> search;
 	s32 expected;
@@ -248,13 +271,19 @@ const SearchCase searchCases[] = {
 	{"find from", [](const ustring16& s) { return s.find(ustring16("\xF0\x9F\x98\x80"), 2); }, 3},
 	{"find empty", [](const ustring16& s) { return s.find(ustring16()); }, -1},
 	{"find past end", [](const ustring16& s) { return s.find(ustring16("a"), 9); }, -1},
-	{"find longer than text", [](const ustring16& s) { return s.find(ustring16("b\xF0\x9F\x98\x80" "c")); }, -1},
+	{"find longer than text",
+		[](const ustring16& s) {
+			return s.find(ustring16("b\xF0\x9F\x98\x80"
+									"c"));
+		},
+		-1},
 	{"find after a partial match", [](const ustring16&) { return ustring16("aaab").find(ustring16("aab")); }, 1},
 	{"find where a border restarts", [](const ustring16&) { return ustring16("abaabab").find(ustring16("abab")); }, 3},
 	{"count as replace meets them", [](const ustring16&) { return s32(ustring16("aaaaa").count(ustring16("aa"))); }, 2},
 	{"count after borders", [](const ustring16&) { return s32(ustring16("abababab").count(ustring16("abab"))); }, 2},
 	{"count empty", [](const ustring16& s) { return s32(s.count(ustring16())); }, 0},
-	{"find past a pair", [](const ustring16&) { return ustring16("\xF0\x9F\x98\x80\xF0\x9F\x98\x80x").find(ustring16("x")); }, 2},
+	{"find past a pair",
+		[](const ustring16&) { return ustring16("\xF0\x9F\x98\x80\xF0\x9F\x98\x80x").find(ustring16("x")); }, 2},
 };
 
 TEST(UString16, SearchesByCharacterIndex)
@@ -270,7 +299,8 @@ TEST(UString16, SearchesByCharacterIndex)
 
 // ---- Editing ------------------------------------------------------------------
 
-struct EditCase {
+struct EditCase
+{
 	const char* name;
 	const char* input;
 	std::function<void(ustring16&)> edit;
@@ -282,7 +312,9 @@ const EditCase editCases[] = {
 	{"subString clipped", "hello", [](ustring16& s) { s = s.subString(3, 100); }, "lo"},
 	{"subString huge length", "hello", [](ustring16& s) { s = s.subString(1, 0xFFFFFFFFu); }, "ello"},
 	{"subString past end", "hello", [](ustring16& s) { s = s.subString(6, 1); }, ""},
-	{"subString astral", searchText, [](ustring16& s) { s = s.subString(1, 2); }, "\xF0\x9F\x98\x80" "b"},
+	{"subString astral", searchText, [](ustring16& s) { s = s.subString(1, 2); },
+		"\xF0\x9F\x98\x80"
+		"b"},
 	{"append char", "a", [](ustring16& s) { s.append(U'\u00E9'); }, "a\xC3\xA9"},
 	{"append invalid", "a", [](ustring16& s) { s.append(0x110000); }, "a\xEF\xBF\xBD"},
 	{"append surrogate", "a", [](ustring16& s) { s.append(0xDC00); }, "a\xEF\xBF\xBD"},
@@ -295,11 +327,20 @@ const EditCase editCases[] = {
 	{"replace text", "aXXbXX", [](ustring16& s) { s.replace(ustring16("XX"), ustring16("-")); }, "a-b-"},
 	{"replace no overlap", "aaa", [](ustring16& s) { s.replace(ustring16("aa"), ustring16("b")); }, "ba"},
 	{"replace empty text", "ab", [](ustring16& s) { s.replace(ustring16(), ustring16("x")); }, "ab"},
-	{"replace after partial matches", "aabaab", [](ustring16& s) { s.replace(ustring16("aab"), ustring16("-")); }, "--"},
-	{"replace overlapping borders", "abababab", [](ustring16& s) { s.replace(ustring16("abab"), ustring16("x")); }, "xx"},
-	{"replace around pairs", "\xF0\x9F\x98\x80" "a\xF0\x9F\x98\x80", [](ustring16& s) { s.replace(ustring16("a"), ustring16("bc")); },
-		"\xF0\x9F\x98\x80" "bc\xF0\x9F\x98\x80"},
-	{"replace a pair", "a\xF0\x9F\x98\x80" "a", [](ustring16& s) { s.replace(ustring16("\xF0\x9F\x98\x80"), ustring16("")); }, "aa"},
+	{"replace after partial matches", "aabaab", [](ustring16& s) { s.replace(ustring16("aab"), ustring16("-")); },
+		"--"},
+	{"replace overlapping borders", "abababab", [](ustring16& s) { s.replace(ustring16("abab"), ustring16("x")); },
+		"xx"},
+	{"replace around pairs",
+		"\xF0\x9F\x98\x80"
+		"a\xF0\x9F\x98\x80",
+		[](ustring16& s) { s.replace(ustring16("a"), ustring16("bc")); },
+		"\xF0\x9F\x98\x80"
+		"bc\xF0\x9F\x98\x80"},
+	{"replace a pair",
+		"a\xF0\x9F\x98\x80"
+		"a",
+		[](ustring16& s) { s.replace(ustring16("\xF0\x9F\x98\x80"), ustring16("")); }, "aa"},
 	{"remove char", "banana", [](ustring16& s) { s.remove(U'a'); }, "bnn"},
 	{"remove text", "banana", [](ustring16& s) { s.remove(ustring16("an")); }, "ba"},
 	{"removeChars", "b-a_n", [](ustring16& s) { s.removeChars(ustring16("-_")); }, "ban"},
@@ -314,7 +355,7 @@ const EditCase editCases[] = {
 	{"insert at end", "ab", [](ustring16& s) { s.insert(U'c', 2); }, "abc"},
 	{"insert past end", "ab", [](ustring16& s) { s.insert(U'c', 3); }, "ab"},
 	{"insert text after pair", searchText, [](ustring16& s) { s.insert(ustring16("<>"), 2); },
-	 "a\xF0\x9F\x98\x80<>b\xF0\x9F\x98\x80"},
+		"a\xF0\x9F\x98\x80<>b\xF0\x9F\x98\x80"},
 	{"validate keeps good text", searchText, [](ustring16& s) { s.validate(); }, searchText},
 	{"+= text", "a", [](ustring16& s) { s += ustring16("b"); }, "ab"},
 	{"+= char", "a", [](ustring16& s) { s += 'B'; }, "aB"},
@@ -333,7 +374,8 @@ const EditCase editCases[] = {
 
 TEST(UString16, EditsInPlace)
 {
-	for (const EditCase& c : editCases) {
+	for (const EditCase& c : editCases)
+	{
 		ustring16 s(c.input);
 		c.edit(s);
 		EXPECT_EQ(s.toUTF8_std(), std::string(c.expected)) << c.name;

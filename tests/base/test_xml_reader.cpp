@@ -48,7 +48,8 @@ protected:
 		io::IXMLReaderUTF8* reader = readerOver(bytes);
 		if (!reader)
 			return nodes;
-		while (reader->read()) {
+		while (reader->read())
+		{
 			SNode node{reader->getNodeType(), reader->getNodeName(), {}};
 			for (unsigned i = 0; i < reader->getAttributeCount(); ++i)
 				node.attributes.emplace_back(reader->getAttributeName(i), reader->getAttributeValue(i));
@@ -95,14 +96,14 @@ TEST(XmlReadableLength, CutsBeforeTheFirstConstructThatNeverCloses)
 		{"<a>x</a><b", 8},
 		{"<!--", 0},
 		{"<!-- x", 0},
-		{"<!-- x >", 0},			 // no "-->"
+		{"<!-- x >", 0}, // no "-->"
 		{"<!DOCTYPE", 0},
-		{"<!-->", 0},				 // the comment text would have a negative length
-		{"<!-- << -->", 0},		 // the reader nests brackets and never comes back out
+		{"<!-->", 0},       // the comment text would have a negative length
+		{"<!-- << -->", 0}, // the reader nests brackets and never comes back out
 		{"<![CDATA[x", 0},
-		{"<![CDAT]]>", 0},			 // the end overlaps the skipped opening
-		{"<a b>", 0},				 // an attribute name runs past '>' to the end
-		{"<a b>\n", 0},			 // ... and finds no quote
+		{"<![CDAT]]>", 0}, // the end overlaps the skipped opening
+		{"<a b>", 0},      // an attribute name runs past '>' to the end
+		{"<a b>\n", 0},    // ... and finds no quote
 		{"<a b=\"1>", 0},
 		{"<?xml version=\"1.0\"", 0},
 		{"<a/>", 4},
@@ -126,13 +127,16 @@ TEST_F(XmlReaderTest, EveryPrefixReadsTheNodesBeforeItsCut)
 	ASSERT_GT(whole.size(), 10u);
 	EXPECT_TRUE(logger.lines.empty());
 
-	for (size_t n = 0; n <= level.size(); ++n) {
+	for (size_t n = 0; n <= level.size(); ++n)
+	{
 		const std::string prefix = level.substr(0, n);
 		const std::vector<SNode> nodes = nodesOf(prefix);
 		// Elements whose tag closed before the cut are all there, in order.
 		size_t elements = 0;
-		for (size_t i = 0; i < nodes.size(); ++i) {
-			if (nodes[i].type == io::EXN_ELEMENT) {
+		for (size_t i = 0; i < nodes.size(); ++i)
+		{
+			if (nodes[i].type == io::EXN_ELEMENT)
+			{
 				++elements;
 				EXPECT_EQ(nodes[i], whole[i]) << "prefix of " << n << " bytes, node " << i;
 			}
@@ -141,7 +145,8 @@ TEST_F(XmlReaderTest, EveryPrefixReadsTheNodesBeforeItsCut)
 		for (size_t i = 0; i < whole.size() && wholeElementsBefore < elements; ++i)
 			wholeElementsBefore += whole[i].type == io::EXN_ELEMENT;
 		EXPECT_EQ(elements, wholeElementsBefore);
-		if (n == level.size()) {
+		if (n == level.size())
+		{
 			EXPECT_EQ(nodes, whole);
 		}
 	}
@@ -167,7 +172,8 @@ TEST_F(XmlReaderTest, WideFilesAreReadAsUtf8)
 	const std::u32string text = U"<a n=\"\u00E9\u20AC\U0001F600\"/>";
 	std::string utf16le = "\xFF\xFE";
 	const irr::core::ustring16 units(text);
-	for (char16_t unit : units.toUTF16_std()) {
+	for (char16_t unit : units.toUTF16_std())
+	{
 		utf16le += static_cast<char>(unit & 0xFF);
 		utf16le += static_cast<char>(unit >> 8);
 	}
@@ -176,7 +182,8 @@ TEST_F(XmlReaderTest, WideFilesAreReadAsUtf8)
 		for (int shift = 24; shift >= 0; shift -= 8)
 			utf32be += static_cast<char>((cp >> shift) & 0xFF);
 
-	for (const std::string& bytes : {utf16le, utf32be}) {
+	for (const std::string& bytes : {utf16le, utf32be})
+	{
 		const std::vector<SNode> nodes = nodesOf(bytes);
 		ASSERT_EQ(nodes.size(), 1u);
 		EXPECT_EQ(nodes[0].name, "a");
@@ -188,7 +195,8 @@ TEST_F(XmlReaderTest, WideFilesAreReadAsUtf8)
 TEST_F(XmlReaderTest, EmptyAndMissingFiles)
 {
 	io::IXMLReaderUTF8* reader = readerOver("");
-	if (reader) {
+	if (reader)
+	{
 		EXPECT_FALSE(reader->read());
 		reader->drop();
 	}

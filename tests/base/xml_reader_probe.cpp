@@ -21,12 +21,13 @@ int main()
 	io::IFileSystem* fileSystem = device->getFileSystem();
 	const char alphabet[] = "<<<>>>!-/?[]CDAT ='\"ab\n&;";
 	std::mt19937 random(1);
-	for (int text = 0; text < 40000; ++text) {
+	for (int text = 0; text < 40000; ++text)
+	{
 		std::string bytes;
 		for (unsigned n = random() % 14; n > 0; --n)
 			bytes += alphabet[random() % (sizeof(alphabet) - 1)];
-		io::IReadFile* file =
-			fileSystem->createMemoryReadFile(&bytes[0], static_cast<s32>(bytes.size()), "probe.xml", false);
+		io::IReadFile* file = fileSystem->createMemoryReadFile(
+			&bytes[0], static_cast<s32>(bytes.size()), "probe.xml", false);
 		io::IXMLReaderUTF8* reader = orv::createXmlReader(fileSystem, file, nullptr);
 		file->drop();
 		if (!reader)

@@ -50,7 +50,7 @@ std::string toneWav(double seconds)
 // A loop of two frames of 50 ms: frame 0 is silent, frame 1 plays the tone
 // 3 pixels right of the node and 4 below.
 const char* const SOUNDING_ANIMATION = "GANI0001\nSPRITE 1 pic.png 0 0 8 8 body\nSINGLEDIRECTION\nLOOP\nANI\n"
-                                       "1 0 0\nPLAYSOUND tone.wav 3 4\n1 0 0\nANIEND\n";
+									   "1 0 0\nPLAYSOUND tone.wav 3 4\n1 0 0\nANIEND\n";
 
 class EngineSoundTest : public test::EngineTest
 {
@@ -75,7 +75,8 @@ protected:
 	CAnimatedSpriteSceneNode* nodeOf(CSceneObject* object)
 	{
 		const auto found = engine().getSceneNodes().find(object);
-		return found == engine().getSceneNodes().end() ? nullptr : static_cast<CAnimatedSpriteSceneNode*>(found->second);
+		return found == engine().getSceneNodes().end() ? nullptr
+													   : static_cast<CAnimatedSpriteSceneNode*>(found->second);
 	}
 
 	// Steps the node's animation to its next frame, each time a second later.
@@ -108,16 +109,23 @@ TEST_F(EngineSoundTest, CacheMakesEachSoundOnceAndKeepsFailures)
 		const char* name;
 		bool made;
 	} cases[] = {
-		{"tone.wav", true},       {"tune.ogg", true},    {"sounds/step.wav", true}, {"SOUNDS\\STEP.wav", true},
-		{"missing.wav", false},   {"noextension", false}, {"broken.wav", false},
+		{"tone.wav", true},
+		{"tune.ogg", true},
+		{"sounds/step.wav", true},
+		{"SOUNDS\\STEP.wav", true},
+		{"missing.wav", false},
+		{"noextension", false},
+		{"broken.wav", false},
 		// The extension picks the decoder exactly as written.
 		{"loud.WAV", false},
 	};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		audio::IAudioSource* first = engine().getSound(c.name);
 		EXPECT_EQ(first != nullptr, c.made) << c.name;
 		EXPECT_EQ(engine().getSound(c.name), first) << c.name;
-		if (first) {
+		if (first)
+		{
 			EXPECT_EQ(engine().getAudioManager()->findSource(c.name), first) << c.name;
 		}
 	}
@@ -209,7 +217,8 @@ TEST_F(EngineSoundTest, CapturedFrameSoundStartsWithItsFrame)
 	const size_t frames = bytes.size() > 68 ? (bytes.size() - 68) / 4 : 0;
 	size_t firstLoud = frames;
 	double sumLeft = 0, sumRight = 0;
-	for (size_t i = 0; i < frames; ++i) {
+	for (size_t i = 0; i < frames; ++i)
+	{
 		int16_t left, right;
 		std::memcpy(&left, &bytes[68 + 4 * i], 2);
 		std::memcpy(&right, &bytes[68 + 4 * i + 2], 2);

@@ -37,12 +37,14 @@ TEST(EngineStart, SettingsWrittenAtExitHoldTheDefaults)
 			"[Font]\r\ndefault_size = 20\r\ndefault = code2001.ttf\r\n" + LANGUAGE_DEFAULTS + WINDOW_DEFAULTS},
 		{"unknown sections and keys kept", "[Physics]\ndebug_draw = on\n[Window]\nvsync = yes\n",
 			"[Physics]\r\ndebug_draw = on\r\n[Window]\r\nvsync = yes\r\ndriver = opengl\r\nheight = 600\r\nwidth = "
-			"800\r\n" + FONT_DEFAULTS + LANGUAGE_DEFAULTS},
+			"800\r\n" +
+				FONT_DEFAULTS + LANGUAGE_DEFAULTS},
 		{"unusable size kept as written", "[Window]\nwidth = -3\nheight = 99999\n",
 			"[Window]\r\nwidth = -3\r\nheight = 99999\r\ndriver = opengl\r\n" + FONT_DEFAULTS + LANGUAGE_DEFAULTS},
 		{"empty file", "", FONT_DEFAULTS + LANGUAGE_DEFAULTS + WINDOW_DEFAULTS},
 	};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		orv::test::SandboxFiles files;
 		if (c.file)
 			files["settings.ini"] = c.file;
@@ -105,7 +107,8 @@ TEST(EngineStart, DebugDrawOnlyForExactlyOn)
 		{"[Physics]\n", false},
 		{"[Window]\n", false},
 	};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		CEngineSandbox sandbox(orv::test::SandboxFiles{{"settings.ini", c.file}});
 		ASSERT_TRUE(sandbox.started());
 		EXPECT_EQ(sandbox.engine()->isDebugDrawOn(), c.expected) << c.file;

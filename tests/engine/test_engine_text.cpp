@@ -48,13 +48,15 @@ TEST(EngineText, SkinDrawsWithTheConfiguredFontOrKeepsTheBuiltInOne)
 		{"size 0", {{"fonts/code2001.ttf", font}, {"settings.ini", "[Font]\ndefault_size = 0\n"}}, 0},
 		{"negative size", {{"fonts/code2001.ttf", font}, {"settings.ini", "[Font]\ndefault_size = -14\n"}}, 0},
 	};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		SCOPED_TRACE(c.name);
 		CEngineSandbox sandbox(c.files);
 		ASSERT_TRUE(sandbox.started());
 		irr::gui::IGUIEnvironment* gui = sandbox.engine()->getDevice()->getGUIEnvironment();
 		irr::gui::CGUIFreetypeFont* engineFont = sandbox.engine()->getFont();
-		if (c.pixelSize == 0) {
+		if (c.pixelSize == 0)
+		{
 			EXPECT_EQ(engineFont, nullptr);
 			EXPECT_EQ(gui->getSkin()->getFont(), gui->getBuiltInFont());
 			continue;
@@ -85,7 +87,8 @@ TEST(EngineText, TablesLoadAndTheConfiguredLanguageBecomesCurrent)
 		{"language without a table", "[Language]\nlanguage = Klingon\n", true, nullptr, "Login"},
 		{"no translations", nullptr, false, nullptr, "Login"},
 	};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		SCOPED_TRACE(c.name);
 		SandboxFiles files = c.withTables ? tables : SandboxFiles();
 		if (c.settings)
@@ -94,10 +97,13 @@ TEST(EngineText, TablesLoadAndTheConfiguredLanguageBecomesCurrent)
 		ASSERT_TRUE(sandbox.started());
 		EXPECT_EQ(sandbox.engine()->getStringTables().size(), c.withTables ? 2u : 0u);
 		CStringTable* current = CStringTable::getActiveTable();
-		if (c.current) {
+		if (c.current)
+		{
 			ASSERT_NE(current, nullptr);
 			EXPECT_EQ(current->getLanguageName().toUTF8_std(), c.current);
-		} else {
+		}
+		else
+		{
 			EXPECT_EQ(current, nullptr);
 		}
 		EXPECT_EQ(CStringTable::translate("Login").getText().toUTF8_std(), c.login);

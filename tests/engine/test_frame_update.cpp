@@ -23,258 +23,261 @@
 
 using namespace orv;
 
-namespace
-{
+namespace {
 
 class FrameUpdate : public test::EngineTest
 {
 protected:
-    static CObjectManager& objects() { return *CObjectManager::getInstance(); }
+	static CObjectManager& objects() { return *CObjectManager::getInstance(); }
 
-    CSceneObject* make(irr::u32 id, const char* className = "")
-    {
-        return engine().createSceneObject(id, ESOT_DEFAULT, className);
-    }
+	CSceneObject* make(irr::u32 id, const char* className = "")
+	{
+		return engine().createSceneObject(id, ESOT_DEFAULT, className);
+	}
 
-    //! A frame that is 100 ms after the last one: the physics manager steps its limit of 5.
-    void frame()
-    {
-        engine().setLastFrameTime(engine().getDevice()->getTimer()->getTime() - 100);
-        ASSERT_TRUE(engine().update());
-    }
+	//! A frame that is 100 ms after the last one: the physics manager steps its limit of 5.
+	void frame()
+	{
+		engine().setLastFrameTime(engine().getDevice()->getTimer()->getTime() - 100);
+		ASSERT_TRUE(engine().update());
+	}
 
-    static std::string text(CSceneObject* object, const char* name)
-    {
-        const SAttribute* a = object->getClassAttributes().findByName(name);
-        return a ? a->getString().toUTF8_std() : "";
-    }
+	static std::string text(CSceneObject* object, const char* name)
+	{
+		const SAttribute* a = object->getClassAttributes().findByName(name);
+		return a ? a->getString().toUTF8_std() : "";
+	}
 };
 
 TEST_F(FrameUpdate, WorldStandsStillWhileNoGameRuns)
 {
-    CSceneObject* ball = make(5);
-    ball->Physics.setType(EBT_DYNAMIC);
-    CPhysicsManager::getInstance()->setGravity({0.0f, 10.0f});
-    SScriptEvent key;
-    key.callbackId = ESEI_KEY_PRESS;
-    engine().queueEvent(key);
-    const irr::u32 last = engine().getLastFrameTime();
+	CSceneObject* ball = make(5);
+	ball->Physics.setType(EBT_DYNAMIC);
+	CPhysicsManager::getInstance()->setGravity({0.0f, 10.0f});
+	SScriptEvent key;
+	key.callbackId = ESEI_KEY_PRESS;
+	engine().queueEvent(key);
+	const irr::u32 last = engine().getLastFrameTime();
 
-    engine().setGameRunning(false);
-    ASSERT_TRUE(engine().update());
-    EXPECT_EQ(engine().getEventQueue().size(), 1u) << "input waits for the game";
-    EXPECT_EQ(ball->Physics.getLiveBody()->GetPosition().y, 0.0f);
-    EXPECT_EQ(engine().getLastFrameTime(), last);
+	engine().setGameRunning(false);
+	ASSERT_TRUE(engine().update());
+	EXPECT_EQ(engine().getEventQueue().size(), 1u) << "input waits for the game";
+	EXPECT_EQ(ball->Physics.getLiveBody()->GetPosition().y, 0.0f);
+	EXPECT_EQ(engine().getLastFrameTime(), last);
 }
 
 TEST_F(FrameUpdate, FallingBodyIsWrittenBackAndOfflineChangesAreForgotten)
 {
-    CSceneObject* ball = make(5);
-    CSceneObject* loose = make(6);
-    loose->Physics.owner = false;
-    for (CSceneObject* o : {ball, loose})
-    {
-        o->Physics.setType(EBT_DYNAMIC);
-        o->Physics.addCollisionCircle(1.0f, {0.0f, 0.0f});
-    }
-    CPhysicsManager::getInstance()->setGravity({0.0f, 10.0f});
-    loose->markEngineAttributeChanged(EP_IMAGE);
-    engine().setGameRunning(true);
+	CSceneObject* ball = make(5);
+	CSceneObject* loose = make(6);
+	loose->Physics.owner = false;
+	for (CSceneObject* o : {ball, loose})
+	{
+		o->Physics.setType(EBT_DYNAMIC);
+		o->Physics.addCollisionCircle(1.0f, {0.0f, 0.0f});
+	}
+	CPhysicsManager::getInstance()->setGravity({0.0f, 10.0f});
+	loose->markEngineAttributeChanged(EP_IMAGE);
+	engine().setGameRunning(true);
 
-    float lastY = 0.0f;
-    for (int i = 0; i < 3; ++i)
-    {
-        frame();
-        const float y = ball->getEngineAttribute(EP_Y)->getFloat();
-        EXPECT_GT(y, lastY) << "frame " << i;
-        EXPECT_FLOAT_EQ(y, ball->Physics.getLiveBody()->GetPosition().y * 16.0f);
-        lastY = y;
-        EXPECT_TRUE(ball->getChangedEngineAttributes().empty()) << "forgotten offline";
-        EXPECT_TRUE(engine().getSendQueue().getFrames().empty());
-    }
-    EXPECT_GT(loose->Physics.getLiveBody()->GetPosition().y, 0.0f) << "its body falls all the same";
-    EXPECT_EQ(loose->getEngineAttribute(EP_Y)->getFloat(), 0.0f) << "but is never written back";
-    EXPECT_EQ(loose->getChangedEngineAttributes(), (orv::AttributeIdSet<irr::s32>{EP_IMAGE}));
+	float lastY = 0.0f;
+	for (int i = 0; i < 3; ++i)
+	{
+		frame();
+		const float y = ball->getEngineAttribute(EP_Y)->getFloat();
+		EXPECT_GT(y, lastY) << "frame " << i;
+		EXPECT_FLOAT_EQ(y, ball->Physics.getLiveBody()->GetPosition().y * 16.0f);
+		lastY = y;
+		EXPECT_TRUE(ball->getChangedEngineAttributes().empty()) << "forgotten offline";
+		EXPECT_TRUE(engine().getSendQueue().getFrames().empty());
+	}
+	EXPECT_GT(loose->Physics.getLiveBody()->GetPosition().y, 0.0f) << "its body falls all the same";
+	EXPECT_EQ(loose->getEngineAttribute(EP_Y)->getFloat(), 0.0f) << "but is never written back";
+	EXPECT_EQ(loose->getChangedEngineAttributes(), (orv::AttributeIdSet<irr::s32>{EP_IMAGE}));
 }
 
 TEST_F(FrameUpdate, ScriptsRunInTheirOrder)
 {
-    // Every module writes into one attribute of object 1, which all of them can reach.
-    const char* recorder = "void note(const string &in what) { SceneObject@ r = Objects.get_scene_object(1);"
-                           " r.set_attribute(\"log\", r.get_attribute_string(\"log\") + what + \" \"); }\n";
-    engine().getClientModule()->load(irr::core::ustring16(
-        (std::string(recorder) + "void Update(SceneObject@+ self, uint t) { note(\"client\"); }\n"
-                                 "void OnKeyPress(SceneObject@+ self, EKEY_CODE k) { note(\"key\"); }")
-            .c_str()), "main");
-    CObjectClass* rec = objects().getObjectClass(engine().getScriptManager(), "rec");
-    rec->getAttributes().setString("log", -1, "");
-    rec->getModule()->load(irr::core::ustring16((std::string(recorder) +
-        "void Update(SceneObject@+ self, uint t) { note(\"c\" + self.get_attribute_string(\"n\")); }").c_str()),
-        "main");
-    rec->getAttributes().setString("n", -1, "");
-    for (irr::u32 id : {3u, 1u, 2u})
-    {
-        CSceneObject* o = make(id, "rec");
-        ASSERT_NE(o, nullptr);
-        o->getClassAttributes().findByName("n")->setString(irr::core::ustring16(std::to_string(id).c_str()));
-        o->getModule()->load(irr::core::ustring16((std::string(recorder) +
-            "void Update(SceneObject@+ self, uint t) { note(\"o\" + self.get_attribute_string(\"n\")); }").c_str()),
-            "main");
-    }
-    SScriptEvent key;
-    key.callbackId = ESEI_KEY_PRESS;
-    key.arguments = net::packet::fromU8(65);
-    engine().queueEvent(key);
-    engine().setGameRunning(true);
-    frame();
-    EXPECT_EQ(text(objects().getSceneObject(1), "log"), "key client c1 o1 c1 o1 c2 o2 c2 o2 c3 o3 c3 o3 ");
-    EXPECT_TRUE(engine().getEventQueue().empty());
+	// Every module writes into one attribute of object 1, which all of them can reach.
+	const char* recorder = "void note(const string &in what) { SceneObject@ r = Objects.get_scene_object(1);"
+						   " r.set_attribute(\"log\", r.get_attribute_string(\"log\") + what + \" \"); }\n";
+	engine().getClientModule()->load(irr::core::ustring16((std::string(recorder) +
+										 "void Update(SceneObject@+ self, uint t) { note(\"client\"); }\n"
+										 "void OnKeyPress(SceneObject@+ self, EKEY_CODE k) { note(\"key\"); }")
+															  .c_str()),
+		"main");
+	CObjectClass* rec = objects().getObjectClass(engine().getScriptManager(), "rec");
+	rec->getAttributes().setString("log", -1, "");
+	rec->getModule()->load(
+		irr::core::ustring16((std::string(recorder) +
+			"void Update(SceneObject@+ self, uint t) { note(\"c\" + self.get_attribute_string(\"n\")); }")
+								 .c_str()),
+		"main");
+	rec->getAttributes().setString("n", -1, "");
+	for (irr::u32 id : {3u, 1u, 2u})
+	{
+		CSceneObject* o = make(id, "rec");
+		ASSERT_NE(o, nullptr);
+		o->getClassAttributes().findByName("n")->setString(irr::core::ustring16(std::to_string(id).c_str()));
+		o->getModule()->load(
+			irr::core::ustring16((std::string(recorder) +
+				"void Update(SceneObject@+ self, uint t) { note(\"o\" + self.get_attribute_string(\"n\")); }")
+									 .c_str()),
+			"main");
+	}
+	SScriptEvent key;
+	key.callbackId = ESEI_KEY_PRESS;
+	key.arguments = net::packet::fromU8(65);
+	engine().queueEvent(key);
+	engine().setGameRunning(true);
+	frame();
+	EXPECT_EQ(text(objects().getSceneObject(1), "log"), "key client c1 o1 c1 o1 c2 o2 c2 o2 c3 o3 c3 o3 ");
+	EXPECT_TRUE(engine().getEventQueue().empty());
 }
 
 TEST_F(FrameUpdate, AStuckUpdateEndsWithinItsBudgetAndTheGameGoesOn)
 {
-    test::CLogLines log;
-    engine().getDevice()->getLogger()->setLogLevel(irr::ELL_ERROR);
-    engine().getDevice()->setEventReceiver(&log);
-    // The run's budget alone: the frame's, which would end the frame's
-    // other callbacks too, cannot come first.
-    engine().getScriptManager()->setBudgets(1000, 600000);
-    engine().getClientModule()->load("int updates = 0; void Update(SceneObject@+ self, uint t) { updates++; }", "main");
-    CSceneObject* stuck = make(5);
-    stuck->getModule()->load(
-        "int updates = 0;\nvoid Update(SceneObject@+ self, uint t) { if (updates++ == 0) while (true) {} }", "main");
-    engine().setGameRunning(true);
-    frame();
-    frame();
-    engine().getDevice()->setEventReceiver(nullptr);
-    engine().getScriptManager()->setBudgets(script::SCRIPT_RUN_BUDGET_MS, script::SCRIPT_FRAME_BUDGET_MS);
+	test::CLogLines log;
+	engine().getDevice()->getLogger()->setLogLevel(irr::ELL_ERROR);
+	engine().getDevice()->setEventReceiver(&log);
+	// The run's budget alone: the frame's, which would end the frame's
+	// other callbacks too, cannot come first.
+	engine().getScriptManager()->setBudgets(1000, 600000);
+	engine().getClientModule()->load("int updates = 0; void Update(SceneObject@+ self, uint t) { updates++; }", "main");
+	CSceneObject* stuck = make(5);
+	stuck->getModule()->load(
+		"int updates = 0;\nvoid Update(SceneObject@+ self, uint t) { if (updates++ == 0) while (true) {} }", "main");
+	engine().setGameRunning(true);
+	frame();
+	frame();
+	engine().getDevice()->setEventReceiver(nullptr);
+	engine().getScriptManager()->setBudgets(script::SCRIPT_RUN_BUDGET_MS, script::SCRIPT_FRAME_BUDGET_MS);
 
-    const auto updates = [](script::CScriptModule* module) {
-        AngelScript::asIScriptModule* m = module->getEngineModule();
-        return *static_cast<int*>(m->GetAddressOfGlobalVar(m->GetGlobalVarIndexByName("updates")));
-    };
-    EXPECT_EQ(updates(engine().getClientModule()), 2);
-    EXPECT_EQ(updates(stuck->getModule()), 4);
-    ASSERT_EQ(log.lines.size(), 1u) << testing::PrintToString(log.lines);
-    EXPECT_EQ(log.lines[0].find("script: Script of object \"scene_object_5\" stopped at main (r 2, c "), 0u)
-        << log.lines[0];
-    EXPECT_NE(log.lines[0].find("out of time after 1000 ms"), std::string::npos) << log.lines[0];
+	const auto updates = [](script::CScriptModule* module) {
+		AngelScript::asIScriptModule* m = module->getEngineModule();
+		return *static_cast<int*>(m->GetAddressOfGlobalVar(m->GetGlobalVarIndexByName("updates")));
+	};
+	EXPECT_EQ(updates(engine().getClientModule()), 2);
+	EXPECT_EQ(updates(stuck->getModule()), 4);
+	ASSERT_EQ(log.lines.size(), 1u) << testing::PrintToString(log.lines);
+	EXPECT_EQ(log.lines[0].find("script: Script of object \"scene_object_5\" stopped at main (r 2, c "), 0u)
+		<< log.lines[0];
+	EXPECT_NE(log.lines[0].find("out of time after 1000 ms"), std::string::npos) << log.lines[0];
 }
 
 TEST_F(FrameUpdate, TheFirstFrameOfAGameSimulatesOnlyTheTimeSinceItBegan)
 {
-    struct Case
-    {
-        const char* name;
-        std::function<void(CGameEngine&)> begin;
-    } cases[] = {
-        {"the 2D switch",
-         [](CGameEngine& e) {
-             const irr::u8 bytes[] = {0, 5, '2', 'D'};
-             net::packet mode = net::packet::fromBytes(bytes, bytes + sizeof(bytes));
-             e.getParsers().dispatch(mode);
-             // No server behind it: the frames run offline.
-             e.setOnline(false);
-         }},
-        {"offline play", [](CGameEngine& e) { e.setGameRunning(true); }},
-    };
-    for (const Case& c : cases)
-    {
-        SCOPED_TRACE(c.name);
-        sandbox.reset();
-        sandbox.reset(new test::CEngineSandbox());
-        ASSERT_TRUE(sandbox->started());
-        irr::ITimer* timer = engine().getDevice()->getTimer();
-        timer->stop();
-        engine().getClientModule()->load("uint first = 0; void Update(SceneObject@+ self, uint t) { if (first == 0) first = t; }",
-                                         "main");
-        // 700 ms on the login screen.
-        timer->setTime(engine().getLastFrameTime() + 700);
-        ASSERT_TRUE(engine().update());
-        c.begin(engine());
-        ASSERT_TRUE(engine().isGameRunning());
-        timer->setTime(timer->getTime() + 20);
-        ASSERT_TRUE(engine().update());
+	struct Case
+	{
+		const char* name;
+		std::function<void(CGameEngine&)> begin;
+	} cases[] = {
+		{"the 2D switch",
+			[](CGameEngine& e) {
+				const irr::u8 bytes[] = {0, 5, '2', 'D'};
+				net::packet mode = net::packet::fromBytes(bytes, bytes + sizeof(bytes));
+				e.getParsers().dispatch(mode);
+				// No server behind it: the frames run offline.
+				e.setOnline(false);
+			}},
+		{"offline play", [](CGameEngine& e) { e.setGameRunning(true); }},
+	};
+	for (const Case& c : cases)
+	{
+		SCOPED_TRACE(c.name);
+		sandbox.reset();
+		sandbox.reset(new test::CEngineSandbox());
+		ASSERT_TRUE(sandbox->started());
+		irr::ITimer* timer = engine().getDevice()->getTimer();
+		timer->stop();
+		engine().getClientModule()->load(
+			"uint first = 0; void Update(SceneObject@+ self, uint t) { if (first == 0) first = t; }", "main");
+		// 700 ms on the login screen.
+		timer->setTime(engine().getLastFrameTime() + 700);
+		ASSERT_TRUE(engine().update());
+		c.begin(engine());
+		ASSERT_TRUE(engine().isGameRunning());
+		timer->setTime(timer->getTime() + 20);
+		ASSERT_TRUE(engine().update());
 
-        AngelScript::asIScriptModule* m = engine().getClientModule()->getEngineModule();
-        EXPECT_EQ(*static_cast<irr::u32*>(m->GetAddressOfGlobalVar(m->GetGlobalVarIndexByName("first"))), 20u);
-        EXPECT_NEAR(CPhysicsManager::getInstance()->getAccumulator(), 0.020f - CPhysicsManager::STEP_SECONDS, 1e-4f)
-            << "one step, not five";
-    }
+		AngelScript::asIScriptModule* m = engine().getClientModule()->getEngineModule();
+		EXPECT_EQ(*static_cast<irr::u32*>(m->GetAddressOfGlobalVar(m->GetGlobalVarIndexByName("first"))), 20u);
+		EXPECT_NEAR(CPhysicsManager::getInstance()->getAccumulator(), 0.020f - CPhysicsManager::STEP_SECONDS, 1e-4f)
+			<< "one step, not five";
+	}
 }
 
 TEST_F(FrameUpdate, ObjectsMadeDuringTheLoopWaitForTheNextFrame)
 {
-    CObjectClass* counted = objects().getObjectClass(engine().getScriptManager(), "counted");
-    counted->getModule()->load("int visits = 0; void Update(SceneObject@+ self, uint t) { visits++; }", "main");
-    CObjectClass* spawner = objects().getObjectClass(engine().getScriptManager(), "spawner");
-    spawner->getModule()->load(
-        "void Update(SceneObject@+ self, uint t) { Engine.create_sceneobject(\"counted\", ESOT_DEFAULT); }", "main");
-    make(1, "spawner");
-    engine().setGameRunning(true);
+	CObjectClass* counted = objects().getObjectClass(engine().getScriptManager(), "counted");
+	counted->getModule()->load("int visits = 0; void Update(SceneObject@+ self, uint t) { visits++; }", "main");
+	CObjectClass* spawner = objects().getObjectClass(engine().getScriptManager(), "spawner");
+	spawner->getModule()->load(
+		"void Update(SceneObject@+ self, uint t) { Engine.create_sceneobject(\"counted\", ESOT_DEFAULT); }", "main");
+	make(1, "spawner");
+	engine().setGameRunning(true);
 
-    const int expected[] = {0, 4, 12};
-    for (int visits : expected)
-    {
-        frame();
-        AngelScript::asIScriptModule* m = counted->getModule()->getEngineModule();
-        EXPECT_EQ(*static_cast<int*>(m->GetAddressOfGlobalVar(m->GetGlobalVarIndexByName("visits"))), visits);
-    }
-    EXPECT_EQ(objects().getSceneObjects().size(), 7u);
+	const int expected[] = {0, 4, 12};
+	for (int visits : expected)
+	{
+		frame();
+		AngelScript::asIScriptModule* m = counted->getModule()->getEngineModule();
+		EXPECT_EQ(*static_cast<int*>(m->GetAddressOfGlobalVar(m->GetGlobalVarIndexByName("visits"))), visits);
+	}
+	EXPECT_EQ(objects().getSceneObjects().size(), 7u);
 }
 
 void removeObject(irr::u32 id)
 {
-    CObjectManager::getInstance()->remove(id);
+	CObjectManager::getInstance()->remove(id);
 }
 
 TEST_F(FrameUpdate, ObjectsRemovedDuringTheLoopAreNotVisited)
 {
-    ASSERT_GE(engine().getScriptManager()->getEngine()->RegisterGlobalFunction("void removeObject(uint id)",
-                  AngelScript::asFUNCTION(removeObject), AngelScript::asCALL_CDECL),
-        0);
-    CObjectClass* counted = objects().getObjectClass(engine().getScriptManager(), "counted");
-    counted->getModule()->load("int visits = 0; void Update(SceneObject@+ self, uint t) { visits++; }", "main");
-    CObjectClass* remover = objects().getObjectClass(engine().getScriptManager(), "remover");
-    // Object 3 leaves before its turn, object 1 (already visited) at the same time.
-    remover->getModule()->load("void Update(SceneObject@+ self, uint t) { removeObject(3); removeObject(1); }",
-        "main");
-    make(1, "counted");
-    make(2, "remover");
-    make(3, "counted");
-    make(4, "counted");
-    engine().setGameRunning(true);
+	ASSERT_GE(engine().getScriptManager()->getEngine()->RegisterGlobalFunction(
+				  "void removeObject(uint id)", AngelScript::asFUNCTION(removeObject), AngelScript::asCALL_CDECL),
+		0);
+	CObjectClass* counted = objects().getObjectClass(engine().getScriptManager(), "counted");
+	counted->getModule()->load("int visits = 0; void Update(SceneObject@+ self, uint t) { visits++; }", "main");
+	CObjectClass* remover = objects().getObjectClass(engine().getScriptManager(), "remover");
+	// Object 3 leaves before its turn, object 1 (already visited) at the same time.
+	remover->getModule()->load("void Update(SceneObject@+ self, uint t) { removeObject(3); removeObject(1); }", "main");
+	make(1, "counted");
+	make(2, "remover");
+	make(3, "counted");
+	make(4, "counted");
+	engine().setGameRunning(true);
 
-    // Two Update calls an object and frame: the queue's and the direct one.
-    const int expected[] = {4, 6, 8};
-    for (int visits : expected)
-    {
-        frame();
-        AngelScript::asIScriptModule* m = counted->getModule()->getEngineModule();
-        EXPECT_EQ(*static_cast<int*>(m->GetAddressOfGlobalVar(m->GetGlobalVarIndexByName("visits"))), visits);
-    }
-    EXPECT_EQ(objects().getSceneObject(1), nullptr);
-    EXPECT_EQ(objects().getSceneObjects().size(), 2u);
+	// Two Update calls an object and frame: the queue's and the direct one.
+	const int expected[] = {4, 6, 8};
+	for (int visits : expected)
+	{
+		frame();
+		AngelScript::asIScriptModule* m = counted->getModule()->getEngineModule();
+		EXPECT_EQ(*static_cast<int*>(m->GetAddressOfGlobalVar(m->GetGlobalVarIndexByName("visits"))), visits);
+	}
+	EXPECT_EQ(objects().getSceneObject(1), nullptr);
+	EXPECT_EQ(objects().getSceneObjects().size(), 2u);
 }
 
 TEST_F(FrameUpdate, RemovedPlayerIsNeverHandedToAScript)
 {
-    engine().getClientModule()->load("int seen = 0; void Update(SceneObject@+ self, uint t) { if (self !is null) seen++; }",
-        "main");
-    CSceneObject* player = make(5);
-    engine().setPlayerObject(player);
-    engine().setGameRunning(true);
-    frame();
-    // Gone from the registry by a way that does not know about the player.
-    objects().remove(5);
-    frame();
-    frame();
-    EXPECT_EQ(engine().getPlayerObject(), nullptr);
-    AngelScript::asIScriptModule* m = engine().getClientModule()->getEngineModule();
-    ASSERT_NE(m, nullptr);
-    const int index = m->GetGlobalVarIndexByName("seen");
-    ASSERT_GE(index, 0);
-    EXPECT_EQ(*static_cast<int*>(m->GetAddressOfGlobalVar(index)), 1);
+	engine().getClientModule()->load(
+		"int seen = 0; void Update(SceneObject@+ self, uint t) { if (self !is null) seen++; }", "main");
+	CSceneObject* player = make(5);
+	engine().setPlayerObject(player);
+	engine().setGameRunning(true);
+	frame();
+	// Gone from the registry by a way that does not know about the player.
+	objects().remove(5);
+	frame();
+	frame();
+	EXPECT_EQ(engine().getPlayerObject(), nullptr);
+	AngelScript::asIScriptModule* m = engine().getClientModule()->getEngineModule();
+	ASSERT_NE(m, nullptr);
+	const int index = m->GetGlobalVarIndexByName("seen");
+	ASSERT_GE(index, 0);
+	EXPECT_EQ(*static_cast<int*>(m->GetAddressOfGlobalVar(index)), 1);
 }
 
 } // namespace

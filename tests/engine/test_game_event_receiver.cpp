@@ -75,13 +75,11 @@ TEST_F(GameEventReceiverTest, QueuesInputAndKeepsKeyStates)
 		{"move", {mouse(irr::EMIE_MOUSE_MOVED, 10, 70000)}, {{7, AT}}, false},
 		{"negative position", {mouse(irr::EMIE_MOUSE_MOVED, -1, -2)},
 			{{7, {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFE}}}, false},
-		{"left click",
-			{mouse(irr::EMIE_LMOUSE_PRESSED_DOWN, 10, 70000), mouse(irr::EMIE_LMOUSE_LEFT_UP, 10, 70000)},
+		{"left click", {mouse(irr::EMIE_LMOUSE_PRESSED_DOWN, 10, 70000), mouse(irr::EMIE_LMOUSE_LEFT_UP, 10, 70000)},
 			{{8, at({0})}, {9, at({0})}}, false},
 		{"right button", {mouse(irr::EMIE_RMOUSE_PRESSED_DOWN, 10, 70000), mouse(irr::EMIE_RMOUSE_LEFT_UP, 10, 70000)},
 			{{8, at({1})}, {9, at({1})}}, false},
-		{"middle button",
-			{mouse(irr::EMIE_MMOUSE_PRESSED_DOWN, 10, 70000), mouse(irr::EMIE_MMOUSE_LEFT_UP, 10, 70000)},
+		{"middle button", {mouse(irr::EMIE_MMOUSE_PRESSED_DOWN, 10, 70000), mouse(irr::EMIE_MMOUSE_LEFT_UP, 10, 70000)},
 			{{8, at({2})}, {9, at({2})}}, false},
 		{"wheel up", {mouse(irr::EMIE_MOUSE_WHEEL, 10, 70000, 1.0f)}, {{10, at({0x3F, 0x80, 0, 0})}}, false},
 		{"wheel down", {mouse(irr::EMIE_MOUSE_WHEEL, 10, 70000, -1.0f)}, {{10, at({0xBF, 0x80, 0, 0})}}, false},
@@ -96,14 +94,16 @@ TEST_F(GameEventReceiverTest, QueuesInputAndKeepsKeyStates)
 	orv::CGameEventReceiver* receiver = engine.getPlayReceiver();
 	ASSERT_NE(receiver, nullptr);
 	engine.setGameRunning(true);
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		engine.getEventQueue().clear();
 		engine.setKeyState(irr::KEY_KEY_A, false);
 		for (const irr::SEvent& event : c.events)
 			EXPECT_FALSE(receiver->OnEvent(event)) << c.name << ": the GUI must see every event";
 
 		std::vector<Queued> queued;
-		for (const orv::SScriptEvent& event : engine.getEventQueue()) {
+		for (const orv::SScriptEvent& event : engine.getEventQueue())
+		{
 			const irr::u8* data = event.arguments.getData();
 			queued.emplace_back(event.callbackId, std::vector<irr::u8>(data, data + event.arguments.getSize()));
 		}
@@ -119,7 +119,8 @@ TEST_F(GameEventReceiverTest, NothingIsQueuedWhileNoGameRuns)
 	orv::CGameEngine& engine = this->engine();
 	orv::CGameEventReceiver* receiver = engine.getPlayReceiver();
 	engine.setGameRunning(false);
-	for (int i = 0; i < 5000; ++i) {
+	for (int i = 0; i < 5000; ++i)
+	{
 		receiver->OnEvent(mouse(irr::EMIE_MOUSE_MOVED, i, i));
 		receiver->OnEvent(mouse(irr::EMIE_LMOUSE_PRESSED_DOWN, i, i));
 		receiver->OnEvent(key(irr::KEY_KEY_A, true));

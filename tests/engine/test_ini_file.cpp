@@ -89,17 +89,22 @@ TEST(IniFile, ByteOrderMarksPickTheEncoding)
 	auto encode = [&](int unitBytes, bool bigEndian, bool utf16) {
 		std::string out;
 		auto put = [&](uint32_t unit) {
-			for (int i = 0; i < unitBytes; ++i) {
+			for (int i = 0; i < unitBytes; ++i)
+			{
 				const int shift = 8 * (bigEndian ? unitBytes - 1 - i : i);
 				out += static_cast<char>((unit >> shift) & 0xFF);
 			}
 		};
 		put(0xFEFF);
-		for (char32_t c : text) {
-			if (utf16 && c > 0xFFFF) {
+		for (char32_t c : text)
+		{
+			if (utf16 && c > 0xFFFF)
+			{
 				put(0xD800 + ((c - 0x10000) >> 10));
 				put(0xDC00 + ((c - 0x10000) & 0x3FF));
-			} else {
+			}
+			else
+			{
 				put(c);
 			}
 		}
@@ -140,8 +145,9 @@ TEST(IniFile, WrittenFileParsesBackTheSame)
 	CIniFile again;
 	again.parse(CFileBuffer(first.data(), static_cast<irr::u32>(first.size())));
 	EXPECT_EQ(written(again), written(ini));
-	EXPECT_EQ(written(ini), "[Window]\r\ndriver = dx9\r\nwidth = 1024\r\n[Font]\r\ndefault = code2001.ttf\r\n"
-							"[Neu]\r\nschlüssel = wert 漢 \U0001F600\r\n[]\r\n = \r\n");
+	EXPECT_EQ(written(ini),
+		"[Window]\r\ndriver = dx9\r\nwidth = 1024\r\n[Font]\r\ndefault = code2001.ttf\r\n"
+		"[Neu]\r\nschlüssel = wert 漢 \U0001F600\r\n[]\r\n = \r\n");
 }
 
 TEST(IniFile, LineBreaksInsideAValueBecomeSpaces)
@@ -159,11 +165,21 @@ TEST(IniFile, NumbersReadLikeStreamExtraction)
 		irr::s32 expected;
 	};
 	const Case cases[] = {
-		{"14", 14}, {"  -7px", -7}, {"+3", 3}, {"\t42", 42}, {"abc", 0}, {"", 0}, {"- 5", 0},
-		{"2147483647", INT_MAX}, {"-2147483648", INT_MIN}, {"99999999999", INT_MAX}, {"-99999999999", INT_MIN},
+		{"14", 14},
+		{"  -7px", -7},
+		{"+3", 3},
+		{"\t42", 42},
+		{"abc", 0},
+		{"", 0},
+		{"- 5", 0},
+		{"2147483647", INT_MAX},
+		{"-2147483648", INT_MIN},
+		{"99999999999", INT_MAX},
+		{"-99999999999", INT_MIN},
 	};
 	orv::CIniSection section("s");
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		section.set("n", c.value);
 		EXPECT_EQ(section.getNumber("n"), c.expected) << c.value;
 	}

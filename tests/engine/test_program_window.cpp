@@ -50,14 +50,17 @@ TEST(ProgramWindow, DrawsRedShowsTheRateAndClosesLikeAWindowManagerAsks)
 	};
 	const Case cases[] = {
 		{"OpenGL, fresh install", nullptr, "OpenGL",
-			FONT_DEFAULTS + LANGUAGE_DEFAULTS + "[Window]\r\ndriver = opengl\r\nheight = 600\r\nwidth = 800\r\n", false},
+			FONT_DEFAULTS + LANGUAGE_DEFAULTS + "[Window]\r\ndriver = opengl\r\nheight = 600\r\nwidth = 800\r\n",
+			false},
 		{"software renderer", "[Window]\ndriver = software\n", "Burning",
-			"[Window]\r\ndriver = software\r\nheight = 600\r\nwidth = 800\r\n" + FONT_DEFAULTS + LANGUAGE_DEFAULTS, false},
+			"[Window]\r\ndriver = software\r\nheight = 600\r\nwidth = 800\r\n" + FONT_DEFAULTS + LANGUAGE_DEFAULTS,
+			false},
 		{"dx9 draws with OpenGL", "[Window]\ndriver = dx9\n", "OpenGL",
 			"[Window]\r\ndriver = dx9\r\nheight = 600\r\nwidth = 800\r\n" + FONT_DEFAULTS + LANGUAGE_DEFAULTS, true},
 	};
 
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		SCOPED_TRACE(c.name);
 		CXvfb server;
 		ASSERT_TRUE(server.isRunning()) << "Xvfb did not start";
@@ -72,12 +75,15 @@ TEST(ProgramWindow, DrawsRedShowsTheRateAndClosesLikeAWindowManagerAsks)
 
 		// A few frames later the picture is there; the console's lines reach
 		// the log file while the client runs, not only at its exit.
-		EXPECT_TRUE(orv::test::waitUntil([&] {
-			return x11::pixel(server.display(), window, 10, 10) == "#FF0000" &&
-				!driverOfCaption(x11::windowName(server.display(), window)).empty();
-		}, START_TIMEOUT_MS));
-		EXPECT_TRUE(orv::test::waitUntil([&] { return client.log().find("Irrlicht Engine version") != std::string::npos; },
-			START_TIMEOUT_MS)) << "nothing in the log while the client runs";
+		EXPECT_TRUE(orv::test::waitUntil(
+			[&] {
+				return x11::pixel(server.display(), window, 10, 10) == "#FF0000" &&
+					!driverOfCaption(x11::windowName(server.display(), window)).empty();
+			},
+			START_TIMEOUT_MS));
+		EXPECT_TRUE(orv::test::waitUntil(
+			[&] { return client.log().find("Irrlicht Engine version") != std::string::npos; }, START_TIMEOUT_MS))
+			<< "nothing in the log while the client runs";
 		const std::string name = x11::windowName(server.display(), window);
 		const std::string driver = driverOfCaption(name);
 		ASSERT_FALSE(driver.empty()) << name;

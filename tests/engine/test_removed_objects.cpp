@@ -73,9 +73,9 @@ TEST_F(RemovedObjects, ObjectWhoseOwnScriptHoldsItIsTakenOutAndEndsAtTeardown)
 	{
 		const char* name;
 		irr::u32 type;
-	} cases[] = {{"plain", ESOT_DEFAULT}, {"static", ESOT_STATIC}, {"animated", ESOT_ANIMATED},
-		{"tiled", ESOT_TILED}};
-	for (const Case& c : cases) {
+	} cases[] = {{"plain", ESOT_DEFAULT}, {"static", ESOT_STATIC}, {"animated", ESOT_ANIMATED}, {"tiled", ESOT_TILED}};
+	for (const Case& c : cases)
+	{
 		SCOPED_TRACE(c.name);
 		sandbox.reset();
 		sandbox.reset(new test::CEngineSandbox());

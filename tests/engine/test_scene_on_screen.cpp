@@ -18,8 +18,8 @@
 
 using namespace orv;
 using namespace AngelScript;
-using test::SRgb;
 using test::solidTga;
+using test::SRgb;
 
 namespace {
 
@@ -113,13 +113,16 @@ test::SScreenshot drawUntilSettled(CGameEngine& engine, const std::string& displ
 	const ShotCondition& ready, const std::string& artifact)
 {
 	std::string previous;
-	return test::x11::waitForScreenshot(display, window, [&](const test::SScreenshot& shot) {
-		const bool settled = shot.rgb == previous && ready(shot);
-		previous = shot.rgb;
-		EXPECT_TRUE(engine.update());
-		engine.render();
-		return settled;
-	}, SETTLE_TIMEOUT_MS, artifact);
+	return test::x11::waitForScreenshot(
+		display, window,
+		[&](const test::SScreenshot& shot) {
+			const bool settled = shot.rgb == previous && ready(shot);
+			previous = shot.rgb;
+			EXPECT_TRUE(engine.update());
+			engine.render();
+			return settled;
+		},
+		SETTLE_TIMEOUT_MS, artifact);
 }
 
 // Starts the engine on the driver in a private X server, with the files in
@@ -137,8 +140,9 @@ test::SScreenshot drawScript(const char* driver, const test::SandboxFiles& files
 	::setenv("DISPLAY", server.display().c_str(), 1);
 
 	test::CTempFolder folder;
-	folder.write("settings.ini", std::string("[Window]\ndriver = ") + driver + "\nwidth = " + std::to_string(WIDTH) +
-		"\nheight = " + std::to_string(HEIGHT) + "\n");
+	folder.write("settings.ini",
+		std::string("[Window]\ndriver = ") + driver + "\nwidth = " + std::to_string(WIDTH) +
+			"\nheight = " + std::to_string(HEIGHT) + "\n");
 	for (const auto& file : files)
 		folder.write(file.first, file.second);
 	SEngineEnd end;
@@ -171,11 +175,11 @@ test::SScreenshot drawScript(const char* driver, const test::SandboxFiles& files
 	EXPECT_FALSE(shot.empty()) << "no screenshot";
 
 	CImageBatch::setEnabled(false);
-	const test::SScreenshot single =
-		drawUntilSettled(*engine, server.display(), window, ready, shotName + "_" + driver + "_unbatched");
+	const test::SScreenshot single = drawUntilSettled(
+		*engine, server.display(), window, ready, shotName + "_" + driver + "_unbatched");
 	CImageBatch::setEnabled(true);
-	EXPECT_EQ(differingPixels(shot, single), 0u) << "batched against each node by itself: see the artifacts "
-												 << shotName << "_" << driver << "[_unbatched]";
+	EXPECT_EQ(differingPixels(shot, single), 0u)
+		<< "batched against each node by itself: see the artifacts " << shotName << "_" << driver << "[_unbatched]";
 	return shot;
 }
 
@@ -183,11 +187,11 @@ void expectPixels(const test::SScreenshot& shot, const SPixel* begin, const SPix
 {
 	if (shot.empty() || shot.width != WIDTH || shot.height != HEIGHT)
 		return;
-	for (const SPixel* p = begin; p != end; ++p) {
+	for (const SPixel* p = begin; p != end; ++p)
+	{
 		const SRgb seen = shot.at(p->x, p->y);
-		EXPECT_TRUE(test::nearColour(seen, p->colour))
-			<< p->what << " at (" << p->x << ", " << p->y << ") is (" << seen.r << ", " << seen.g << ", " << seen.b
-			<< ")";
+		EXPECT_TRUE(test::nearColour(seen, p->colour)) << p->what << " at (" << p->x << ", " << p->y << ") is ("
+													   << seen.r << ", " << seen.g << ", " << seen.b << ")";
 	}
 }
 
@@ -213,10 +217,10 @@ TEST(SceneOnScreen, ScriptMadeSceneIsDrawnWhereTheCameraPutsIt)
 		{"hero.tga", solidTga(16, 16, {255, 255, 0}, {255, 255, 0})},
 		{"walk.gani", "GANI0001SPRITE 1 hero.tga 0 0 16 16 body\nSINGLEDIRECTION\nLOOP\nANI\n1 24 48\nANIEND\n"},
 	};
-	for (const char* driver : DRIVERS) {
+	for (const char* driver : DRIVERS)
+	{
 		SCOPED_TRACE(driver);
-		expectPixels(drawScript(driver, files, SCENE_SCRIPT, "scene_on_screen"), std::begin(pixels),
-			std::end(pixels));
+		expectPixels(drawScript(driver, files, SCENE_SCRIPT, "scene_on_screen"), std::begin(pixels), std::end(pixels));
 	}
 }
 
@@ -245,7 +249,8 @@ void main()
 		{"a rectangle outside the picture draws nothing", 230, 40, {255, 0, 0}},
 	};
 	const test::SandboxFiles files = {{"halves.tga", solidTga(64, 32, {0, 255, 0}, {0, 0, 255})}};
-	for (const char* driver : DRIVERS) {
+	for (const char* driver : DRIVERS)
+	{
 		SCOPED_TRACE(driver);
 		expectPixels(drawScript(driver, files, script, "gui_source_rect"), std::begin(pixels), std::end(pixels));
 	}
@@ -260,10 +265,20 @@ TEST(SceneOnScreen, OverlappingSemiTransparentImagesOfTwoTexturesLookTheSameBatc
 	const int alphas[] = {255, 254, 253, 200, 128, 0};
 	const auto alphaAt = [&](int x, int y) { return alphas[(x / 3 + y / 4) % 6]; };
 	const test::SandboxFiles files = {
-		{"warm.tga", test::tga(
-						 24, 24, [](int x, int y) { return SRgb{255, 8 * x, 8 * y}; }, alphaAt)},
-		{"cold.tga", test::tga(
-						 31, 17, [](int x, int y) { return SRgb{4 * y, 6 * x, 255}; }, alphaAt)},
+		{"warm.tga",
+			test::tga(
+				24, 24,
+				[](int x, int y) {
+					return SRgb{255, 8 * x, 8 * y};
+				},
+				alphaAt)},
+		{"cold.tga",
+			test::tga(
+				31, 17,
+				[](int x, int y) {
+					return SRgb{4 * y, 6 * x, 255};
+				},
+				alphaAt)},
 	};
 	const char* const script = R"(
 void main()
@@ -284,7 +299,8 @@ void main()
 )";
 	// The first image at the camera's centre, or what covers it: not the clear colour.
 	const SPixel pixels[] = {{"the images are drawn", 160, 120, {255, 0, 0}}};
-	for (const char* driver : DRIVERS) {
+	for (const char* driver : DRIVERS)
+	{
 		SCOPED_TRACE(driver);
 		const test::SScreenshot shot = drawScript(driver, files, script, "overlapping_images");
 		ASSERT_FALSE(shot.empty());
@@ -328,7 +344,8 @@ void main()
 	@Camera.Follow = back;
 }
 )";
-	for (const char* driver : DRIVERS) {
+	for (const char* driver : DRIVERS)
+	{
 		SCOPED_TRACE(driver);
 		// Each comes to rest on the floor, rows 160 to 192 of the window.
 		const auto resting = [&](const test::SScreenshot& shot) {
@@ -340,7 +357,8 @@ void main()
 		const test::SScreenshot shot = drawScript(driver, files, script, "moving_images", resting);
 		ASSERT_FALSE(shot.empty());
 		EXPECT_TRUE(test::nearColour(shot.at(300, 120), sky));
-		for (int x : columns) {
+		for (int x : columns)
+		{
 			EXPECT_TRUE(test::nearColour(shot.at(x, 176), crate)) << "the picture that fell at column " << x;
 			EXPECT_TRUE(test::nearColour(shot.at(x, 150), sky)) << "above the picture at column " << x;
 		}

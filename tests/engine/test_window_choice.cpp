@@ -38,7 +38,8 @@ TEST(WindowChoice, FollowsTheWindowSettings)
 		{"width not a number", "opengl", nullptr, "wide", "600", EDT_OPENGL, false, false, 800, 600},
 		{"number with a tail", "opengl", nullptr, "1280px", "720", EDT_OPENGL, false, false, 1280, 720},
 	};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		orv::CIniSection window("Window");
 		window.set("driver", c.driver);
 		if (c.vsync)

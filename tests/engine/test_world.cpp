@@ -43,7 +43,8 @@ protected:
 		test::EngineTest::SetUp();
 		objects = CObjectManager::getInstance();
 		irr::video::IImage* picture = test::createFilledPicture(engine().getVideoDriver(), 32, 16);
-		ASSERT_TRUE(engine().getVideoDriver()->writeImageToFile(picture, (sandbox->folder().path() + "pic.png").c_str()));
+		ASSERT_TRUE(
+			engine().getVideoDriver()->writeImageToFile(picture, (sandbox->folder().path() + "pic.png").c_str()));
 		picture->drop();
 		sandbox->folder().write("walk.gani", ANIMATION);
 	}
@@ -129,7 +130,8 @@ TEST_F(WorldTest, EachKindGetsItsNodeOnce)
 		{map, C2DImageSceneNode::NODE_TYPE, syncImageNode},
 		{plain, irr::scene::ESNT_UNKNOWN, syncNoNode},
 	};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		SCOPED_TRACE(c.object->getId());
 		irr::scene::ISceneNode* node = nodeOf(c.object);
 		EXPECT_EQ(node ? node->getType() : irr::scene::ESNT_UNKNOWN, c.nodeType);
@@ -180,7 +182,8 @@ TEST_F(WorldTest, ATiledObjectMadeAgainShowsItsNewTiles)
 		irr::core::dimension2du size;
 	} cases[] = {{3, 2, {48, 32}}, {1, 1, {16, 16}}, {2, 1, {32, 16}}};
 	irr::u32 textures = 0;
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		CTiledSceneObject* map = static_cast<CTiledSceneObject*>(make(12, ESOT_TILED));
 		map->setTileset("pic.png");
 		map->setTileSize(16, 16);
@@ -201,8 +204,8 @@ TEST_F(WorldTest, ATiledObjectMadeAgainShowsItsNewTiles)
 TEST_F(WorldTest, AScriptMadeMapIsComposedAtTheNextFrame)
 {
 	// Left tile green, right tile blue.
-	irr::video::IImage* tileset =
-		test::createFilledPicture(engine().getVideoDriver(), 32, 16, irr::video::SColor(255, 0, 255, 0));
+	irr::video::IImage* tileset = test::createFilledPicture(
+		engine().getVideoDriver(), 32, 16, irr::video::SColor(255, 0, 255, 0));
 	for (irr::u32 y = 0; y < 16; ++y)
 		for (irr::u32 x = 16; x < 32; ++x)
 			tileset->setPixel(x, y, irr::video::SColor(255, 0, 0, 255));
@@ -255,7 +258,8 @@ void spoil() { array<uint8> tiles = {0, 0, 0}; @map.Tiles = tiles; }
 		{"void spoil()", {32, 16}, false, irr::video::SColor()},
 	};
 	irr::u32 textureCount = 0;
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		SCOPED_TRACE(c.function);
 		AngelScript::asIScriptContext* context = scripts->CreateContext();
 		context->Prepare(module->GetFunctionByDecl(c.function));
@@ -274,7 +278,8 @@ void spoil() { array<uint8> tiles = {0, 0, 0}; @map.Tiles = tiles; }
 		EXPECT_EQ(node->getBoundingBox().MaxEdge.X, c.size.Width / 2.0f);
 		irr::video::IImage* picture = shown->compose();
 		EXPECT_EQ(picture != nullptr, c.composes);
-		if (picture) {
+		if (picture)
+		{
 			EXPECT_EQ(picture->getPixel(0, 0), c.firstCell);
 			picture->drop();
 		}
@@ -328,7 +333,8 @@ TEST_F(WorldTest, EventsReachTheTouchingFixturesOfObjectsThatListen)
 		{5, true, {}, 1},
 	};
 	std::vector<CSceneObject*> made;
-	for (const SObject& o : layout) {
+	for (const SObject& o : layout)
+	{
 		CSceneObject* object = engine().createSceneObject(o.id, ESOT_DEFAULT, "");
 		if (o.listens)
 			object->getModule()->load(ON_EVENT, "main");
@@ -346,7 +352,8 @@ TEST_F(WorldTest, EventsReachTheTouchingFixturesOfObjectsThatListen)
 
 	EXPECT_EQ(engine().sendEvent(nullptr, "hello", "data", vector2df(0, 0), 32.0f), 3u);
 	for (size_t i = 0; i < made.size(); ++i)
-		if (layout[i].listens) {
+		if (layout[i].listens)
+		{
 			EXPECT_EQ(global<int>(made[i], "received"), layout[i].expected) << layout[i].id;
 			EXPECT_EQ(global<int>(made[i], "withoutSender"), layout[i].expected) << layout[i].id;
 		}

@@ -76,7 +76,8 @@ TEST_F(ClassDefinitions, AttributesTakeTheirTypeAndValue)
 		{"<attribute name=\"a\" type=\"Int\" value=\"3\"/>", EAT_UINT, 0, 0.0f, ""},
 	};
 	int index = 0;
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		SCOPED_TRACE(c.attribute);
 		const std::string name = "typed" + std::to_string(index++);
 		read(classes("<class name=\"" + name + "\">" + c.attribute + "</class>"));
@@ -85,11 +86,16 @@ TEST_F(ClassDefinitions, AttributesTakeTheirTypeAndValue)
 		const SAttribute* attribute = objectClass->getAttributes().findByName("a");
 		ASSERT_NE(attribute, nullptr);
 		EXPECT_EQ(attribute->type, c.type);
-		if (c.type == EAT_INT) {
+		if (c.type == EAT_INT)
+		{
 			EXPECT_EQ(static_cast<irr::s64>(attribute->intValue), c.intValue);
-		} else if (c.type == EAT_FLOAT) {
+		}
+		else if (c.type == EAT_FLOAT)
+		{
 			EXPECT_EQ(attribute->floatValue, c.floatValue);
-		} else if (c.type == EAT_UINT) {
+		}
+		else if (c.type == EAT_UINT)
+		{
 			EXPECT_EQ(attribute->intValue, 0u);
 		}
 		EXPECT_EQ(attribute->textValue.toUTF8_std(), c.text);
@@ -134,7 +140,8 @@ TEST_F(ClassDefinitions, OnlyVersionOneDefinesClasses)
 		{"cut after the class", "<orvclasses version=\"1\"><objectclasses><class name=\"v\"/><class name=\"w", true},
 		{"not XML", "\x89PNG\r\n\x1a\n", false},
 	};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		SCOPED_TRACE(c.what);
 		CObjectManager::destroyInstance();
 		read(c.document);
@@ -174,7 +181,8 @@ TEST_F(ClassDefinitions, ScriptsComeFromCDATAOrAFile)
 		{"no file attribute", "<script/>", ""},
 	};
 	int index = 0;
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		SCOPED_TRACE(c.what);
 		const std::string name = "scripted" + std::to_string(index++);
 		read(classes("<class name=\"" + name + "\">" + c.script + "</class>"));

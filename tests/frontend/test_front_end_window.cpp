@@ -88,12 +88,15 @@ int shirtColumn(const test::SScreenshot& shot, int y)
 int longestClearRun(const test::SScreenshot& shot)
 {
 	int longest = 0;
-	for (int pass = 0; pass < 2; ++pass) {
+	for (int pass = 0; pass < 2; ++pass)
+	{
 		const int lines = pass == 0 ? shot.height : shot.width;
 		const int length = pass == 0 ? shot.width : shot.height;
-		for (int line = 0; line < lines; ++line) {
+		for (int line = 0; line < lines; ++line)
+		{
 			int run = 0;
-			for (int i = 0; i < length; ++i) {
+			for (int i = 0; i < length; ++i)
+			{
 				const SRgb seen = pass == 0 ? shot.at(i, line) : shot.at(line, i);
 				run = test::nearColour(seen, CLEAR) ? run + 1 : 0;
 				longest = std::max(longest, run);
@@ -110,7 +113,9 @@ class CSampleRun
 {
 public:
 	explicit CSampleRun(const char* driver = nullptr)
-		: Driver(driver ? driver : "default"), Prepared(prepare(Folder, driver)), Client(Folder.path(), Server.display())
+		: Driver(driver ? driver : "default")
+		, Prepared(prepare(Folder, driver))
+		, Client(Folder.path(), Server.display())
 	{
 	}
 
@@ -122,7 +127,8 @@ public:
 		Window = x11::waitForWindow(Server.display(), "Orv 0.0.1 [", TIMEOUT_MS);
 		if (!Window)
 			return false;
-		Login = wait([](const test::SScreenshot& shot) { return showsLogin(shot); }, "front_end_login_screen_" + Driver);
+		Login = wait(
+			[](const test::SScreenshot& shot) { return showsLogin(shot); }, "front_end_login_screen_" + Driver);
 		if (!showsLogin(Login) || !x11::click(Server.display(), Window, PLAY_X, PLAY_Y))
 			return false;
 		return showsLevel(
@@ -131,9 +137,9 @@ public:
 
 	test::SScreenshot wait(const std::function<bool(const test::SScreenshot&)>& ready, const std::string& artifact)
 	{
-		return x11::waitForScreenshot(Server.display(), Window, [&](const test::SScreenshot& shot) {
-			return fullWindow(shot) && ready(shot);
-		}, TIMEOUT_MS, artifact);
+		return x11::waitForScreenshot(
+			Server.display(), Window, [&](const test::SScreenshot& shot) { return fullWindow(shot) && ready(shot); },
+			TIMEOUT_MS, artifact);
 	}
 
 	bool key(const char* name, bool down) { return x11::key(Server.display(), Window, name, down); }
@@ -155,8 +161,8 @@ private:
 	{
 		if (driver)
 			folder.write("settings.ini", std::string("[Window]\ndriver = ") + driver + "\n");
-		const std::string command = std::string(ORV_SOURCE_DIR) + "/scripts/prepare-run-folder.sh '" +
-			folder.path() + "' >/dev/null 2>&1";
+		const std::string command = std::string(ORV_SOURCE_DIR) + "/scripts/prepare-run-folder.sh '" + folder.path() +
+			"' >/dev/null 2>&1";
 		return std::system(command.c_str()) == 0;
 	}
 
@@ -195,9 +201,9 @@ TEST(FrontEndWindow, LoginScreenShowsAndPlayShowsTheSampleLevelFalling)
 	// window. The crate the level places at world (680, 380), its top at row
 	// 200 of the window, falls onto the ground.
 	const int crateRestTop = 284;
-	const test::SScreenshot later = run.wait([&](const test::SScreenshot& shot) {
-		return std::abs(crateTop(shot, 672, 150, 320) - crateRestTop) <= 2;
-	}, "front_end_sample_crate_landed");
+	const test::SScreenshot later = run.wait(
+		[&](const test::SScreenshot& shot) { return std::abs(crateTop(shot, 672, 150, 320) - crateRestTop) <= 2; },
+		"front_end_sample_crate_landed");
 	ASSERT_TRUE(fullWindow(later)) << run.log();
 	EXPECT_NEAR(crateTop(later, 672, 150, 320), crateRestTop, 2);
 
@@ -221,9 +227,9 @@ TEST(FrontEndWindow, LoginScreenShowsAndPlayShowsTheSampleLevelFalling)
 	// middle, so the crate resting on the ground goes left.
 	const int crateLeftBefore = crateLeft(later, 300, 100, 400);
 	ASSERT_TRUE(run.key("Right", true));
-	const test::SScreenshot walked = run.wait([&](const test::SScreenshot& shot) {
-		return crateLeft(shot, 300, 0, 400) + 20 < crateLeftBefore;
-	}, "front_end_sample_walked");
+	const test::SScreenshot walked = run.wait(
+		[&](const test::SScreenshot& shot) { return crateLeft(shot, 300, 0, 400) + 20 < crateLeftBefore; },
+		"front_end_sample_walked");
 	ASSERT_TRUE(run.key("Right", false));
 	EXPECT_LT(crateLeft(walked, 300, 0, 400) + 20, crateLeftBefore);
 	EXPECT_NE(shirtColumn(walked, 300), -1) << "the hero left the middle row";
@@ -258,19 +264,23 @@ TEST(FrontEndWindow, TheSampleHeroStaysInTheWorldAndTheCameraShowsNothingBeyond)
 		{"Left", [](int x) { return x >= 0 && x < 120; }, "front_end_sample_left_edge"},
 		{"Right", [](int x) { return x > 560; }, "front_end_sample_right_edge"},
 	};
-	for (const char* driver : {"opengl", "software"}) {
+	for (const char* driver : {"opengl", "software"})
+	{
 		SCOPED_TRACE(driver);
 		CSampleRun run(driver);
 		ASSERT_TRUE(run.playSample()) << run.log();
-		for (const Case& c : cases) {
+		for (const Case& c : cases)
+		{
 			SCOPED_TRACE(c.key);
 			const std::string artifact = std::string(c.artifact) + "_" + driver;
 			ASSERT_TRUE(run.key(c.key, true));
 			int worstClear = 0;
-			const test::SScreenshot edge = run.wait([&](const test::SScreenshot& shot) {
-				worstClear = std::max(worstClear, longestClearRun(shot));
-				return c.atEdge(shirtColumn(shot, 300));
-			}, artifact);
+			const test::SScreenshot edge = run.wait(
+				[&](const test::SScreenshot& shot) {
+					worstClear = std::max(worstClear, longestClearRun(shot));
+					return c.atEdge(shirtColumn(shot, 300));
+				},
+				artifact);
 			ASSERT_TRUE(run.key(c.key, false));
 			EXPECT_TRUE(c.atEdge(shirtColumn(edge, 300))) << "the hero did not reach the edge: see " << artifact;
 			EXPECT_LE(worstClear, 1) << "the window showed the clear colour: see " << artifact;

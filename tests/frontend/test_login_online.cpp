@@ -49,7 +49,8 @@ protected:
 		irr::gui::IGUIElement* box = root()->getElementFromId(id, true);
 		ASSERT_NE(box, nullptr);
 		for (irr::gui::IGUIElement* child : box->getChildren())
-			if (child->getType() == irr::gui::EGUIET_BUTTON && child->isVisible()) {
+			if (child->getType() == irr::gui::EGUIET_BUTTON && child->isVisible())
+			{
 				click(child);
 				return;
 			}
@@ -171,7 +172,8 @@ TEST_F(LoginOnline, EverySessionTakesItsLogoTextureWithIt)
 	irr::video::IVideoDriver* driver = device()->getVideoDriver();
 	ASSERT_NE(screen().PackageLogo->getImage(), nullptr) << "the first package's logo shows";
 	const irr::u32 onScreen = driver->getTextureCount();
-	for (int session = 0; session < 3; ++session) {
+	for (int session = 0; session < 3; ++session)
+	{
 		SCOPED_TRACE(session);
 		CTestServer server;
 		ASSERT_TRUE(server.start());

@@ -45,7 +45,8 @@ TEST_F(LoginScreenTest, ElementsStandWhereTheScreenPutsThemInTheCurrentLanguage)
 		{"package logo", FIELD(PackageLogo), FIELD(TabOffline), {219, 66, 679, 236}, -1, ""},
 		{"package version", FIELD(PackageVersion), FIELD(TabOffline), {229, 46, 469, 66}, -1, "1.0"},
 		{"package description", FIELD(PackageDescription), FIELD(TabOffline), {219, 246, 679, 406}, -1,
-			"\xC3\x9C" "ber Alpha"},
+			"\xC3\x9C"
+			"ber Alpha"},
 		{"play", FIELD(PlayButton), FIELD(TabOffline), {579, 416, 679, 446}, 102, "Spielen"},
 		{"nickname box", FIELD(NicknameBox), FIELD(TabOnline), {229, 66, 479, 96}, -1, ""},
 		{"user name box", FIELD(UsernameBox), FIELD(TabOnline), {229, 136, 479, 166}, -1, ""},
@@ -62,23 +63,27 @@ TEST_F(LoginScreenTest, ElementsStandWhereTheScreenPutsThemInTheCurrentLanguage)
 		{"language box", FIELD(LanguageBox), FIELD(TabOptions), {25, 250, 175, 270}, 104, "Deutsch"},
 	};
 	const SLoginScreen& s = screen();
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		SCOPED_TRACE(c.what);
 		IGUIElement* element = c.element(s);
 		ASSERT_NE(element, nullptr);
 		EXPECT_EQ(element->getParent(), c.parent(s));
 		EXPECT_EQ(element->getRelativePosition(), c.rectangle);
 		EXPECT_EQ(element->getID(), c.id);
-		if (element->getType() != irr::gui::EGUIET_LIST_BOX) {
+		if (element->getType() != irr::gui::EGUIET_LIST_BOX)
+		{
 			EXPECT_EQ(text(element), c.text);
 		}
-		if (element->getType() == irr::gui::EGUIET_STATIC_TEXT) {
+		if (element->getType() == irr::gui::EGUIET_STATIC_TEXT)
+		{
 			auto* label = static_cast<irr::gui::IGUIStaticText*>(element);
 			EXPECT_FALSE(label->isWordWrapEnabled());
 			EXPECT_FALSE(label->isDrawBorderEnabled());
 			EXPECT_FALSE(label->isDrawBackgroundEnabled());
 		}
-		if (element->getType() == irr::gui::EGUIET_EDIT_BOX) {
+		if (element->getType() == irr::gui::EGUIET_EDIT_BOX)
+		{
 			auto* box = static_cast<irr::gui::IGUIEditBox*>(element);
 			EXPECT_EQ(box->getMax(), 255u);
 			EXPECT_FALSE(box->isPasswordBox());
@@ -128,7 +133,8 @@ TEST_F(LoginScreenTest, WindowTabsListsAndTabOrder)
 	const std::vector<std::vector<const IGUIElement*>> tabOrders = {{s.PackageList, s.PlayButton},
 		{s.NicknameBox, s.UsernameBox, s.PasswordBox, s.LoginButton, s.ServerHostBox, s.ServerPortBox}};
 	for (const auto& order : tabOrders)
-		for (size_t i = 0; i < order.size(); ++i) {
+		for (size_t i = 0; i < order.size(); ++i)
+		{
 			EXPECT_TRUE(order[i]->isTabStop()) << i;
 			EXPECT_EQ(order[i]->getTabOrder(), static_cast<irr::s32>(i)) << i;
 		}
@@ -149,7 +155,8 @@ TEST_F(LoginScreenTest, EachPackageShowsItsOwnLogoAgainWhenChosenAgain)
 	};
 	const Case cases[] = {{2, "Beta", "2.0", "beta.zip"}, {3, "Gamma", "3.0", "gamma.zip"},
 		{0, "Alpha", "1.0", "Alpha"}, {2, "Beta", "2.0", "beta.zip"}};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		SCOPED_TRACE(c.name);
 		select(s.PackageList, c.item);
 		EXPECT_EQ(text(s.PackageName), c.name);
@@ -186,7 +193,8 @@ TEST_F(LoginScreenTest, ChoosingALanguageKeepsItAndRetranslatesWhenItHasATable)
 		{0, "Deutsch", "Deutsch", "Spielen", "Zum Anmelden klicken"},
 		{2, "Klingon", "Deutsch", "Spielen", "Zum Anmelden klicken"},
 	};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		SCOPED_TRACE(c.setting);
 		select(s.LanguageBox, c.item);
 		EXPECT_EQ(engine().getSettings().getSection("Language")->get("language").toUTF8_std(), c.setting);

@@ -14,7 +14,8 @@ using namespace orv;
 
 std::string description(const std::string& name)
 {
-	return "<orvpackage version=\"1\"><package name=\"" + name + "\" version=\"1.0\"><logo file=\"logo.tga\"/>"
+	return "<orvpackage version=\"1\"><package name=\"" + name +
+		"\" version=\"1.0\"><logo file=\"logo.tga\"/>"
 		"</package></orvpackage>";
 }
 
@@ -28,8 +29,9 @@ protected:
 	{
 		folder.write("package/Alpha/package.xml", description("Alpha"));
 		folder.write("package/Alpha/pictures/LOGO.tga", test::solidTga(2, 2, {255, 0, 0}, {255, 0, 0}));
-		folder.write("package/beta.zip", test::makeZip({{"package.xml", description("Beta")},
-											 {"logo.tga", test::solidTga(2, 2, {0, 255, 0}, {0, 255, 0})}}));
+		folder.write("package/beta.zip",
+			test::makeZip(
+				{{"package.xml", description("Beta")}, {"logo.tga", test::solidTga(2, 2, {0, 255, 0}, {0, 255, 0})}}));
 		folder.write("package/gamma.zip", test::makeZip({{"data/package.xml", description("Alpha")}}));
 		folder.write("package/NoDescription/readme.txt", "nothing to see");
 		folder.write("package/.hidden/package.xml", description("Hidden"));
@@ -79,7 +81,8 @@ TEST_F(PackageListTest, ListsEveryPackageThatMountsInFolderOrder)
 	};
 	ASSERT_EQ(getPackageList().size(), std::size(expected));
 	auto entry = getPackageList().begin();
-	for (const Case& c : expected) {
+	for (const Case& c : expected)
+	{
 		SCOPED_TRACE(c.archive);
 		EXPECT_EQ(irr::core::ustring16(entry->ArchiveName).toUTF8_std(), c.archive);
 		EXPECT_EQ(entry->IsFolder, c.isFolder);
@@ -101,7 +104,8 @@ TEST_F(PackageListTest, FindsTheFirstOfANameAndItsFilesInAnyCaseAndFolder)
 	EXPECT_EQ(irr::core::ustring16(alpha->ArchiveName).toUTF8_std(), "Alpha");
 	EXPECT_EQ(findPackage("Hidden"), nullptr);
 	EXPECT_EQ(findPackage("alpha"), nullptr);
-	for (const char* name : {"Alpha", "Beta"}) {
+	for (const char* name : {"Alpha", "Beta"})
+	{
 		SCOPED_TRACE(name);
 		irr::io::IReadFile* logo = findPackage(name)->Archive->createAndOpenFile("Logo.TGA");
 		ASSERT_NE(logo, nullptr);

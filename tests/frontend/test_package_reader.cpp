@@ -17,8 +17,8 @@ struct SDevice
 
 SPackageInfo readDocument(irr::IrrlichtDevice* device, std::string document)
 {
-	irr::io::IReadFile* file = device->getFileSystem()->createMemoryReadFile(&document[0],
-		static_cast<irr::s32>(document.size()), "package.xml", false);
+	irr::io::IReadFile* file = device->getFileSystem()->createMemoryReadFile(
+		&document[0], static_cast<irr::s32>(document.size()), "package.xml", false);
 	SPackageInfo info = CPackageReader(device).read(file);
 	file->drop();
 	return info;
@@ -40,12 +40,14 @@ TEST(PackageReader, ReadsWhatTheDescriptionHolds)
 							 " </package>\n</orvpackage>\n";
 	const Case cases[] = {
 		{"a whole description", full, {"Sample", "1.2", "logo.png", "A small game.", "classes.xml", "client.as"}},
-		{"another version", "<orvpackage version=\"2\"><package name=\"a\" version=\"1\"><logo file=\"l\"/>"
-							"</package></orvpackage>",
+		{"another version",
+			"<orvpackage version=\"2\"><package name=\"a\" version=\"1\"><logo file=\"l\"/>"
+			"</package></orvpackage>",
 			{}},
 		{"a root without a version", "<orvpackage><package name=\"a\" version=\"1\"/></orvpackage>", {}},
-		{"no version on the package", "<orvpackage version=\"1\"><package name=\"a\"><logo file=\"l.png\"/>"
-									  "<description>d</description></package></orvpackage>",
+		{"no version on the package",
+			"<orvpackage version=\"1\"><package name=\"a\"><logo file=\"l.png\"/>"
+			"<description>d</description></package></orvpackage>",
 			{}},
 		{"no name on the package", "<orvpackage version=\"1\"><package version=\"1\"/></orvpackage>", {}},
 		{"no root at all", "<package name=\"a\" version=\"1\"><logo file=\"l.png\"/></package>",
@@ -54,8 +56,9 @@ TEST(PackageReader, ReadsWhatTheDescriptionHolds)
 			"<package name=\"a\" version=\"1\"><description> first <!-- note -->\n second\t</description>"
 			"</package>",
 			{"a", "1", "", "second", "", ""}},
-		{"a CDATA description", "<package name=\"a\" version=\"1\"><description><![CDATA[ <b>bold</b> ]]>"
-								"</description></package>",
+		{"a CDATA description",
+			"<package name=\"a\" version=\"1\"><description><![CDATA[ <b>bold</b> ]]>"
+			"</description></package>",
 			{"a", "1", "", "<b>bold</b>", "", ""}},
 		{"repeated children: the last wins",
 			"<package name=\"a\" version=\"1\"><logo file=\"one\"/><logo file=\"two\"/>"
@@ -65,17 +68,22 @@ TEST(PackageReader, ReadsWhatTheDescriptionHolds)
 			"<package name=\"a\" version=\"1\"><logo file=\"one\"/><objectclass file=\"c\"/></package>"
 			"<package name=\"b\" version=\"2\"><logo file=\"two\"/></package>",
 			{"b", "2", "two", "", "c", ""}},
-		{"an empty package has no children",
-			"<package name=\"a\" version=\"1\"/><logo file=\"outside\"/>", {"a", "1", "", "", "", ""}},
-		{"UTF-8 texts", "<package name=\"Gr\xC3\xBC\xC3\x9F" "e\" version=\"\xE2\x80\xA0\"/>",
-			{"Gr\xC3\xBC\xC3\x9F" "e", "\xE2\x80\xA0", "", "", "", ""}},
+		{"an empty package has no children", "<package name=\"a\" version=\"1\"/><logo file=\"outside\"/>",
+			{"a", "1", "", "", "", ""}},
+		{"UTF-8 texts",
+			"<package name=\"Gr\xC3\xBC\xC3\x9F"
+			"e\" version=\"\xE2\x80\xA0\"/>",
+			{"Gr\xC3\xBC\xC3\x9F"
+			 "e",
+				"\xE2\x80\xA0", "", "", "", ""}},
 		{"cut inside a later tag", "<package name=\"a\" version=\"1\"><logo file=\"l.png\"/><clientscript fi",
 			{"a", "1", "l.png", "", "", ""}},
 		{"not XML", "PK\x03\x04 binary bytes", {}},
 		{"empty", "", {}},
 	};
 	SDevice device;
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		SCOPED_TRACE(c.what);
 		const SPackageInfo info = readDocument(device.device, c.document);
 		EXPECT_EQ(info.Name.toUTF8_std(), c.expected.Name.toUTF8_std());

@@ -15,8 +15,8 @@ using orv::test::CTempFolder;
 
 bool layOut(const CTempFolder& content, const CTempFolder& run)
 {
-	const std::string command = std::string(ORV_SOURCE_DIR) + "/scripts/prepare-run-folder.sh '" + run.path() +
-		"' '" + content.path() + "' >/dev/null 2>&1";
+	const std::string command = std::string(ORV_SOURCE_DIR) + "/scripts/prepare-run-folder.sh '" + run.path() + "' '" +
+		content.path() + "' >/dev/null 2>&1";
 	return std::system(command.c_str()) == 0;
 }
 
@@ -35,10 +35,9 @@ TEST(RunFolder, ASecondLayOutKeepsTheAuthorsFilesAndBringsTheContentsNewOnes)
 	const Case cases[] = {
 		{"an edited sample file", "package/Sample/client.as", "void Created() {}", "void Created() { mine(); }",
 			nullptr, "void Created() { mine(); }"},
-		{"an edited string table the content changed too", "translations/English.irrst", "Play=Play",
-			"Play=Go", "Play=Play!", "Play=Go"},
-		{"an untouched file the content changed", "package/Sample/hero.as", "// one", nullptr, "// two",
-			"// two"},
+		{"an edited string table the content changed too", "translations/English.irrst", "Play=Play", "Play=Go",
+			"Play=Play!", "Play=Go"},
+		{"an untouched file the content changed", "package/Sample/hero.as", "// one", nullptr, "// two", "// two"},
 		{"an untouched file", "package/Sample/tiles.png", "tiles", nullptr, nullptr, "tiles"},
 		{"a file new in the content", "package/Sample/step.ogg", nullptr, nullptr, "step", "step"},
 		{"one's own package", "package/Mine/package.xml", nullptr, "<orvpackage/>", nullptr, "<orvpackage/>"},
@@ -53,8 +52,10 @@ TEST(RunFolder, ASecondLayOutKeepsTheAuthorsFilesAndBringsTheContentsNewOnes)
 		if (c.bundledFirst)
 			content.write(c.name, c.bundledFirst);
 	ASSERT_TRUE(layOut(content, run));
-	for (const Case& c : cases) {
-		if (c.bundledFirst) {
+	for (const Case& c : cases)
+	{
+		if (c.bundledFirst)
+		{
 			EXPECT_EQ(run.read(c.name), c.bundledFirst) << c.what;
 		}
 		if (c.authorWrites)

@@ -35,7 +35,8 @@ test::SandboxFiles bundledPackages()
 {
 	test::SandboxFiles files;
 	const fs::path content = fs::path(ORV_SOURCE_DIR) / "content";
-	for (const auto& entry : fs::recursive_directory_iterator(content / "package")) {
+	for (const auto& entry : fs::recursive_directory_iterator(content / "package"))
+	{
 		if (!entry.is_regular_file())
 			continue;
 		readFile(entry.path(), files[fs::relative(entry.path(), content).string()]);
@@ -58,7 +59,8 @@ TEST(SamplePackage, DescribesItselfAndItsClassesPicturesAndAnimationsLoad)
 	ASSERT_TRUE(device->getFileSystem()->addFileArchive(sample->Archive));
 
 	for (const irr::core::ustring16& file :
-		{sample->Info.LogoFile, sample->Info.ObjectClassFile, sample->Info.ClientScriptFile}) {
+		{sample->Info.LogoFile, sample->Info.ObjectClassFile, sample->Info.ClientScriptFile})
+	{
 		SCOPED_TRACE(file.toUTF8_std());
 		EXPECT_TRUE(device->getFileSystem()->existFile(file.toUTF8_s()));
 	}
@@ -78,14 +80,17 @@ TEST(SamplePackage, DescribesItselfAndItsClassesPicturesAndAnimationsLoad)
 	// The level gives the hero object hero.as: it builds, with every callback the hero lives by.
 	std::string heroScript;
 	ASSERT_TRUE(readFile(fs::path(ORV_SOURCE_DIR) / "content/package/Sample/hero.as", heroScript));
-	script::CScriptModule* module = new script::CScriptModule("hero test", engine.getScriptManager(), script::ESMK_OBJECT);
+	script::CScriptModule* module = new script::CScriptModule(
+		"hero test", engine.getScriptManager(), script::ESMK_OBJECT);
 	module->load(irr::core::ustring16(heroScript.c_str()), "hero.as");
 	module->resolveCallbacks();
-	for (irr::u32 callback : {script::ESC_CREATED, script::ESC_UPDATE, script::ESC_SOLVE_CONTACT, script::ESC_END_CONTACT})
+	for (irr::u32 callback :
+		{script::ESC_CREATED, script::ESC_UPDATE, script::ESC_SOLVE_CONTACT, script::ESC_END_CONTACT})
 		EXPECT_GE(module->getCallbackId(callback), 0) << "hero.as lacks callback " << callback;
 	module->drop();
 
-	for (const char* picture : {"logo.png", "tiles.png", "crate.png", "hero.png"}) {
+	for (const char* picture : {"logo.png", "tiles.png", "crate.png", "hero.png"})
+	{
 		CImage* image = engine.findImage(picture);
 		ASSERT_NE(image, nullptr) << picture;
 		EXPECT_GT(image->getSize().Width, 0u) << picture;
@@ -96,7 +101,8 @@ TEST(SamplePackage, DescribesItselfAndItsClassesPicturesAndAnimationsLoad)
 		size_t frames;
 	};
 	const Case animations[] = {{"hero_idle.gani", 1}, {"hero_walk.gani", 2}};
-	for (const Case& c : animations) {
+	for (const Case& c : animations)
+	{
 		CAnimation* animation = engine.getAnimation(c.animation);
 		ASSERT_NE(animation, nullptr) << c.animation;
 		EXPECT_EQ(animation->getFrames().size(), c.frames) << c.animation;

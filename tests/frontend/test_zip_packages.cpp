@@ -59,9 +59,9 @@ void set32(std::string& s, size_t at, uint32_t value)
 // Where the fields of the archive's first entry and its end record lie.
 struct SLayout
 {
-	size_t end;       // the end of central directory record
-	size_t directory; // the first central entry
-	size_t local = 0; // the first local header
+	size_t end;        // the end of central directory record
+	size_t directory;  // the first central entry
+	size_t local = 0;  // the first local header
 	size_t descriptor; // after the first entry's data
 
 	explicit SLayout(const std::string& zip)
@@ -168,7 +168,8 @@ TEST_F(ZipPackageTest, DamagedArchivesAreLeftOutWithOneWarningEach)
 			[](std::string& z, const SLayout&) { z = std::string("\x1f\x8b\x08\x00", 4) + std::string(40, '\0'); }},
 		{"no archive at all, named zip", "bad.zip", false, [](std::string& z, const SLayout&) { z = "not a zip"; }},
 	};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		SCOPED_TRACE(c.name);
 		test::CTempFolder folder;
 		folder.write("package/Good/package.xml", description("Good"));
@@ -223,10 +224,12 @@ TEST_F(ZipPackageTest, ArchivesOfZipToolsMountAndReadBack)
 			bytes += static_cast<char>((i * 7919) % 251);
 		return bytes;
 	}();
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		SCOPED_TRACE(c.name);
 		const std::string tool = c.command.substr(0, c.command.find(' '));
-		if (std::system(("command -v " + tool + " > /dev/null").c_str()) != 0) {
+		if (std::system(("command -v " + tool + " > /dev/null").c_str()) != 0)
+		{
 			ADD_FAILURE() << tool << " is not installed";
 			continue;
 		}
@@ -240,7 +243,8 @@ TEST_F(ZipPackageTest, ArchivesOfZipToolsMountAndReadBack)
 		loadPackageList(device, nullptr, irr::core::stringw(folder.path().c_str()));
 		EXPECT_TRUE(log.lines.empty()) << log.lines[0];
 		ASSERT_EQ(listed(), std::vector<std::string>{"Tool"});
-		for (const auto& file : {std::make_pair("big.txt", &big), std::make_pair("picture.bin", &picture)}) {
+		for (const auto& file : {std::make_pair("big.txt", &big), std::make_pair("picture.bin", &picture)})
+		{
 			irr::io::IReadFile* read = getPackageList().front().Archive->createAndOpenFile(file.first);
 			ASSERT_NE(read, nullptr) << file.first;
 			std::string bytes(static_cast<size_t>(read->getSize()), '\0');

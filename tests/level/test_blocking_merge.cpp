@@ -30,7 +30,10 @@ class CReferenceGrid
 {
 public:
 	CReferenceGrid(u32 width, u32 height, std::vector<u8>& cells)
-		: W(width), H(height), N(static_cast<s64>(width) * height), Cells(cells)
+		: W(width)
+		, H(height)
+		, N(static_cast<s64>(width) * height)
+		, Cells(cells)
 	{
 	}
 
@@ -64,7 +67,8 @@ public:
 	u32 mergePass(SBlockingShapes& shapes)
 	{
 		u32 made = 0;
-		for (s64 i = 0; i < N; ++i) {
+		for (s64 i = 0; i < N; ++i)
+		{
 			if (!blocking(i))
 				continue;
 			const s64 tl = i;
@@ -73,7 +77,8 @@ public:
 				++tr;
 			s64 bl = tl;
 			s64 br = tr;
-			while (bl + W < N) {
+			while (bl + W < N)
+			{
 				bool whole = true;
 				for (s64 j = bl + W; j <= br + W && whole; ++j)
 					whole = blocking(j);
@@ -88,8 +93,8 @@ public:
 			const s64 rows = (bl - tl) / W + 1;
 			SBlockingBox box;
 			box.halfExtents = vector2df(columns / 2.0f, rows / 2.0f);
-			box.center = vector2df(static_cast<f32>(column(tl)) + box.halfExtents.X,
-				static_cast<f32>(row(tl)) + box.halfExtents.Y);
+			box.center = vector2df(
+				static_cast<f32>(column(tl)) + box.halfExtents.X, static_cast<f32>(row(tl)) + box.halfExtents.Y);
 			shapes.boxes.push_back(box);
 			for (s64 r = tl; r <= bl; r += W)
 				for (s64 j = r; j < r + columns; ++j)
@@ -101,7 +106,8 @@ public:
 
 	void addEdges(SBlockingShapes& shapes) const
 	{
-		for (s64 i = 0; i < N; ++i) {
+		for (s64 i = 0; i < N; ++i)
+		{
 			if (!blocking(i))
 				continue;
 			const f32 c = static_cast<f32>(column(i));
@@ -158,7 +164,8 @@ void expectReferenceShapes(u32 width, u32 height, const std::vector<u8>& cells)
 	const SBlockingShapes expected = referenceMerge(width, height, cells);
 	const SBlockingShapes shapes = mergeBlockingTiles(width, height, cells);
 	ASSERT_EQ(shapes.boxes.size(), expected.boxes.size());
-	for (size_t i = 0; i < expected.boxes.size(); ++i) {
+	for (size_t i = 0; i < expected.boxes.size(); ++i)
+	{
 		ASSERT_EQ(shapes.boxes[i].center, expected.boxes[i].center) << "box " << i;
 		ASSERT_EQ(shapes.boxes[i].halfExtents, expected.boxes[i].halfExtents) << "box " << i;
 	}
@@ -176,7 +183,8 @@ std::vector<u8> tiledMap(u32 width, u32 height, const std::vector<const char*>& 
 	const u32 columns = static_cast<u32>(std::strlen(tile[0]));
 	std::vector<u8> cells(static_cast<size_t>(width) * height);
 	for (u32 r = 0; r < height; ++r)
-		for (u32 c = 0; c < width; ++c) {
+		for (u32 c = 0; c < width; ++c)
+		{
 			const u32 x = turn & 1 ? width - 1 - c : c;
 			const u32 y = turn & 2 ? height - 1 - r : r;
 			cells[static_cast<size_t>(r) * width + c] = tile[y % rows][(x + shift * (y / rows)) % columns] == '#';
@@ -207,9 +215,11 @@ TEST(BlockingMerge, GivesTheReferenceBoxesAndEdgesOnRandomMaps)
 		{97, 101, 0.5, 6},
 	};
 	std::mt19937 random(24681357);
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		std::bernoulli_distribution blocks(c.blocking);
-		for (int map = 0; map < c.maps; ++map) {
+		for (int map = 0; map < c.maps; ++map)
+		{
 			std::vector<u8> cells(static_cast<size_t>(c.width) * c.height);
 			for (u8& cell : cells)
 				cell = blocks(random) ? 1 : 0;
@@ -244,10 +254,12 @@ TEST(BlockingMerge, GivesTheReferenceShapesOnMapsThatNeedManyPasses)
 		{"combs", combs, 2, 130, 107},
 	};
 	for (const Case& c : cases)
-		for (int turn = 0; turn < 4; ++turn) {
+		for (int turn = 0; turn < 4; ++turn)
+		{
 			SCOPED_TRACE(testing::Message() << c.name << " " << c.side << " turned " << turn);
 			const std::vector<u8> cells = tiledMap(c.side, c.side, c.tile, c.shift, turn);
-			if (turn == 0) {
+			if (turn == 0)
+			{
 				u32 passes = 0;
 				referenceMerge(c.side, c.side, cells, &passes);
 				EXPECT_GE(passes, c.leastPasses);
@@ -285,7 +297,8 @@ TEST(BlockingMerge, GivesTheReferenceShapesOnMapsAtTheEnds)
 		{"checkers", 63, 64, checkers},
 		{"stripes", 50, 37, stripes},
 	};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		SCOPED_TRACE(c.name);
 		expectReferenceShapes(c.width, c.height, tiledMap(c.width, c.height, c.tile, 0, 0));
 		if (HasFatalFailure())

@@ -57,7 +57,6 @@ bool operator==(const SBlockingEdge& a, const SEdgeCase& b)
 	return a.ghostBefore == b.ghostBefore && a.from == b.from && a.to == b.to && a.ghostAfter == b.ghostAfter;
 }
 
-
 } // namespace
 
 TEST(BlockingTiles, FileNamesCellsInPairs)
@@ -78,7 +77,8 @@ TEST(BlockingTiles, FileNamesCellsInPairs)
 		{"repeats do not matter", "1,1,1,1", {{1, 1}}},
 		{"nothing", "", {}},
 	};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		SCOPED_TRACE(c.name);
 		const BlockingTileSet set = readBlockingTileSet(c.text.data(), c.text.size());
 		ASSERT_EQ(set.size(), 65536u);
@@ -102,20 +102,21 @@ TEST(BlockingTiles, RectanglesBecomeBoxes)
 		{"a run of four", {"........", "..####..", "........"}, {{{4, 1.5f}, {2, 0.5f}}}},
 		{"a 2 x 2 square", {"......", "......", "..##..", "..##..", "......", "......"}, {{{3, 3}, {1, 1}}}},
 		{"a vertical run of three in a map 32 wide",
-			{"................................", "..........#.....................",
-				"..........#.....................", "..........#.....................",
-				"................................"},
+			{"................................", "..........#.....................", "..........#.....................",
+				"..........#.....................", "................................"},
 			{{{10.5f, 2.5f}, {0.5f, 1.5f}}}},
 		{"a whole map", {"###", "###"}, {{{1.5f, 1}, {1.5f, 1}}}},
 		{"a single cell", {"...", ".#.", "..."}, {{{1.5f, 1.5f}, {0.5f, 0.5f}}}},
 		{"two runs apart", {"##..##"}, {{{1, 0.5f}, {1, 0.5f}}, {{5, 0.5f}, {1, 0.5f}}}},
 	};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		SCOPED_TRACE(c.name);
 		const SGrid grid(c.grid);
 		const SBlockingShapes shapes = mergeBlockingTiles(grid.width, grid.height, grid.cells);
 		ASSERT_EQ(shapes.boxes.size(), c.boxes.size());
-		for (size_t i = 0; i < c.boxes.size(); ++i) {
+		for (size_t i = 0; i < c.boxes.size(); ++i)
+		{
 			EXPECT_EQ(shapes.boxes[i].center, c.boxes[i].center) << "box " << i;
 			EXPECT_EQ(shapes.boxes[i].halfExtents, c.boxes[i].halfExtents) << "box " << i;
 		}
@@ -149,7 +150,8 @@ TEST(BlockingTiles, GridsOfAnyShapeMergeIntoDisjointBoxesOfBlockingCells)
 	// Includes grids of one column or row, where the corner checks reach into
 	// neighbouring rows; the sanitizers watch every index.
 	std::mt19937 random(12345);
-	for (int round = 0; round < 400; ++round) {
+	for (int round = 0; round < 400; ++round)
+	{
 		const irr::u32 width = 1 + random() % 12;
 		const irr::u32 height = 1 + random() % 12;
 		const unsigned density = random() % 100;
@@ -159,11 +161,13 @@ TEST(BlockingTiles, GridsOfAnyShapeMergeIntoDisjointBoxesOfBlockingCells)
 		const SBlockingShapes shapes = mergeBlockingTiles(width, height, cells);
 
 		std::vector<int> cover(cells.size(), 0);
-		for (const SBlockingBox& box : shapes.boxes) {
+		for (const SBlockingBox& box : shapes.boxes)
+		{
 			const int c0 = static_cast<int>(box.center.X - box.halfExtents.X);
 			const int r0 = static_cast<int>(box.center.Y - box.halfExtents.Y);
 			for (int r = r0; r < r0 + static_cast<int>(2 * box.halfExtents.Y); ++r)
-				for (int c = c0; c < c0 + static_cast<int>(2 * box.halfExtents.X); ++c) {
+				for (int c = c0; c < c0 + static_cast<int>(2 * box.halfExtents.X); ++c)
+				{
 					ASSERT_LT(static_cast<irr::u32>(c), width);
 					ASSERT_LT(static_cast<irr::u32>(r), height);
 					ASSERT_EQ(cells[r * width + c], 1) << "a box covers an open cell";
@@ -172,7 +176,8 @@ TEST(BlockingTiles, GridsOfAnyShapeMergeIntoDisjointBoxesOfBlockingCells)
 		}
 		// Every edge runs along a side of a blocking cell outside the boxes,
 		// facing a cell that does not block.
-		for (const SBlockingEdge& edge : shapes.edges) {
+		for (const SBlockingEdge& edge : shapes.edges)
+		{
 			const vector2df mid = (edge.from + edge.to) / 2.0f;
 			const vector2df outward = vector2df(edge.to.Y - edge.from.Y, edge.from.X - edge.to.X) / 2.0f;
 			const int cellX = static_cast<int>(mid.X - outward.X);
@@ -182,7 +187,8 @@ TEST(BlockingTiles, GridsOfAnyShapeMergeIntoDisjointBoxesOfBlockingCells)
 			EXPECT_EQ(cells[cellY * width + cellX], 1) << edge;
 			EXPECT_EQ(cover[cellY * width + cellX], 0) << edge;
 			const float openX = mid.X + outward.X, openY = mid.Y + outward.Y;
-			if (openX > 0 && openY > 0 && openX < width && openY < height) {
+			if (openX > 0 && openY > 0 && openX < width && openY < height)
+			{
 				EXPECT_EQ(cells[static_cast<int>(openY) * width + static_cast<int>(openX)], 0) << edge;
 			}
 		}

@@ -33,7 +33,8 @@ TEST(TileCode, TwoCharactersNameATilesetCell)
 		{"Ba", 90, 10, 5},
 		{"==", 4160, 128, 4},
 	};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		SCOPED_TRACE(c.code);
 		bool foreign = false;
 		const irr::u32 number = tileNumber(c.code[0], c.code[1], &foreign);
@@ -89,7 +90,8 @@ TEST(LevelVector, PiecesSplitAtSpacesAndCommas)
 		{"1e39 -1e39", false, FLT_MAX, -FLT_MAX},
 		{"\t7 8", false, 7, 8},
 	};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		SCOPED_TRACE(c.text);
 		const irr::core::vector2df v = parseVector2df(c.text, c.copyXIntoZeroY);
 		EXPECT_EQ(v.X, c.x);
@@ -129,8 +131,8 @@ TEST(TextLevel, BoardLines)
 	{
 		const char* name;
 		std::string text;
-		size_t changed;            // cells showing another tile than (0, 0)
-		std::vector<Cell> cells;   // some of them, checked one by one
+		size_t changed;          // cells showing another tile than (0, 0)
+		std::vector<Cell> cells; // some of them, checked one by one
 	};
 	const Case cases[] = {
 		{"only the magic line", "GLEVNW01", 0, {}},
@@ -152,24 +154,28 @@ TEST(TextLevel, BoardLines)
 		{"the most negative count", MAGIC + "BOARD 0 0 -2147483648 0 AQ", 0, {}},
 		{"numbers past the 32-bit range", MAGIC + "BOARD 0 0 99999999999 0 AQ", 0, {}},
 		{"numbers read up to their first other character", MAGIC + "BOARD 2x 3y 1z 0 AQ", 1, {{2, 3, 0, 1}}},
-		{"a later line overwrites", MAGIC + "BOARD 0 0 2 0 AQAQ\nBOARD 1 0 1 0 IA", 2,
-			{{0, 0, 0, 1}, {1, 0, 16, 0}}},
+		{"a later line overwrites", MAGIC + "BOARD 0 0 2 0 AQAQ\nBOARD 1 0 1 0 IA", 2, {{0, 0, 0, 1}, {1, 0, 16, 0}}},
 		{"characters outside the code read as 0", MAGIC + "BOARD 0 0 1 0 !Q", 1, {{0, 0, 0, 1}}},
 		{"lines inside an NPC block are skipped", MAGIC + "NPC x 1 2\nBOARD 0 0 1 0 AQ\nNPCEND\nBOARD 1 0 1 0 AQ", 1,
 			{{0, 0, 0, 0}, {1, 0, 0, 1}}},
 		{"an NPC block without its end runs to the end", MAGIC + "NPC\nBOARD 0 0 1 0 AQ", 0, {}},
-		{"SIGN and BADDY blocks", MAGIC + "SIGN 1\nBOARD 0 0 1 0 AQ\nSIGNEND\nBADDY\nBOARD 1 0 1 0 AQ\nBADDYEND\n"
-			"BOARD 2 0 1 0 AQ", 1, {{2, 0, 0, 1}}},
+		{"SIGN and BADDY blocks",
+			MAGIC +
+				"SIGN 1\nBOARD 0 0 1 0 AQ\nSIGNEND\nBADDY\nBOARD 1 0 1 0 AQ\nBADDYEND\n"
+				"BOARD 2 0 1 0 AQ",
+			1, {{2, 0, 0, 1}}},
 		{"other lines are skipped", MAGIC + "CHEST 1 2\nLINK x\n\nboard 0 0 1 0 AQ\n BOARD 0 0 1 0 AQ", 0, {}},
 		{"a byte-order mark before the magic line", "\xEF\xBB\xBF" + MAGIC + "BOARD 0 0 1 0 AQ", 1, {{0, 0, 0, 1}}},
 	};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		SCOPED_TRACE(c.name);
 		std::vector<irr::u8> tiles;
 		ASSERT_TRUE(readTextLevel(c.text.data(), c.text.size(), tiles));
 		ASSERT_EQ(tiles.size(), 64u * 64u * 2u);
 		EXPECT_EQ(nonZeroCells(tiles), c.changed);
-		for (const Cell& cell : c.cells) {
+		for (const Cell& cell : c.cells)
+		{
 			const size_t at = 2 * (std::get<1>(cell) * 64 + std::get<0>(cell));
 			EXPECT_EQ(tiles[at], std::get<2>(cell)) << "column of " << std::get<0>(cell) << "," << std::get<1>(cell);
 			EXPECT_EQ(tiles[at + 1], std::get<3>(cell)) << "row of " << std::get<0>(cell) << "," << std::get<1>(cell);
@@ -179,9 +185,10 @@ TEST(TextLevel, BoardLines)
 
 TEST(TextLevel, FilesWithoutTheMagicLineChangeNothing)
 {
-	const std::string texts[] = {"", "GLEVNW01 ", " GLEVNW01", "GLEVNW0", "GLEVNW02\nBOARD 0 0 1 0 AQ",
-		"\nGLEVNW01", std::string("GLEVNW01\0", 9)};
-	for (const std::string& text : texts) {
+	const std::string texts[] = {"", "GLEVNW01 ", " GLEVNW01", "GLEVNW0", "GLEVNW02\nBOARD 0 0 1 0 AQ", "\nGLEVNW01",
+		std::string("GLEVNW01\0", 9)};
+	for (const std::string& text : texts)
+	{
 		std::vector<irr::u8> tiles{7, 7};
 		EXPECT_FALSE(readTextLevel(text.data(), text.size(), tiles)) << text;
 		EXPECT_EQ(tiles, (std::vector<irr::u8>{7, 7}));
@@ -190,11 +197,12 @@ TEST(TextLevel, FilesWithoutTheMagicLineChangeNothing)
 
 TEST(TextLevel, LineEndsReadAlike)
 {
-	const std::vector<std::string> lines = {"GLEVNW01", "BOARD 0 0 2 0 AQIA", "NPC a", "BOARD 0 1 1 0 AQ", "NPCEND",
-		"BOARD 5 9 1 0 //"};
+	const std::vector<std::string> lines = {
+		"GLEVNW01", "BOARD 0 0 2 0 AQIA", "NPC a", "BOARD 0 1 1 0 AQ", "NPCEND", "BOARD 5 9 1 0 //"};
 	const char* const ends[] = {"\n", "\r", "\r\n"};
 	std::vector<std::vector<irr::u8>> boards;
-	for (const char* end : ends) {
+	for (const char* end : ends)
+	{
 		std::string text;
 		for (const std::string& line : lines)
 			text += line + end;

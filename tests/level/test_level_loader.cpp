@@ -101,7 +101,8 @@ TEST_F(LevelTest, EveryElementKindObjectByObject)
 	const auto crateShapes = fixtures(crate);
 	ASSERT_EQ(crateShapes.size(), 4u);
 	const b2Shape::Type kinds[] = {b2Shape::e_circle, b2Shape::e_polygon, b2Shape::e_polygon, b2Shape::e_edge};
-	for (size_t i = 0; i < 4; ++i) {
+	for (size_t i = 0; i < 4; ++i)
+	{
 		EXPECT_EQ(crateShapes[i]->GetType(), kinds[i]) << i;
 		EXPECT_EQ(crateShapes[i]->GetDensity(), 1.0f) << i;
 		EXPECT_FLOAT_EQ(crateShapes[i]->GetFriction(), 0.2f) << i;
@@ -183,8 +184,8 @@ TEST_F(LevelTest, IncludesLoadInPlaceAndNeverInsideThemselves)
 	const auto include = [](const std::string& file) { return "<include file=\"" + file + "\"/>\n"; };
 	std::vector<std::pair<std::string, std::string>> chain;
 	for (int i = 0; i < 20; ++i)
-		chain.push_back({"c" + std::to_string(i) + ".xml",
-			level(obj(i) + include("c" + std::to_string(i + 1) + ".xml"))});
+		chain.push_back(
+			{"c" + std::to_string(i) + ".xml", level(obj(i) + include("c" + std::to_string(i + 1) + ".xml"))});
 	const Case cases[] = {
 		{"an include in the middle", {{"a.xml", level(obj(1) + include("b.xml") + obj(3))}, {"b.xml", level(obj(2))}},
 			{1, 2, 3}, 0},
@@ -197,7 +198,8 @@ TEST_F(LevelTest, IncludesLoadInPlaceAndNeverInsideThemselves)
 		{"a chain deeper than sixteen", {chain.begin(), chain.end()},
 			{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}, 1},
 	};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		SCOPED_TRACE(c.name);
 		clearObjects();
 		log.lines.clear();
@@ -226,7 +228,8 @@ TEST_F(LevelTest, OneLoadReadsABoundedNumberOfIncludesAndTheRestOfItsFile)
 	const auto level = [](const std::string& body) { return "<orvlevel version=\"1\">" + body + "</orvlevel>"; };
 	const auto include = [](const std::string& file) { return "<include file=\"" + file + "\"/>\n"; };
 	// Sixteen files, each including the next four times: 4^15 reads unbounded.
-	for (int i = 0; i < 16; ++i) {
+	for (int i = 0; i < 16; ++i)
+	{
 		std::string body = obj(i);
 		for (int k = 0; k < 4 && i < 15; ++k)
 			body += include("f" + std::to_string(i + 1) + ".xml");
@@ -246,7 +249,8 @@ TEST_F(LevelTest, OneLoadReadsABoundedNumberOfIncludesAndTheRestOfItsFile)
 		// The count starts again with every load.
 		{"f0.xml", 1 + CLevelLoader::MAX_INCLUDED_LEVELS + 1, 1},
 	};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		SCOPED_TRACE(c.file);
 		clearObjects();
 		log.lines.clear();
@@ -286,7 +290,8 @@ TEST_F(LevelTest, BadShapesAreSkippedWithAWarning)
 		{"<polygon><vertex value=\"0 0\"/><vertex value=\"1 0\"/><vertex value=\"1e39 1\"/></polygon>", false},
 		{"<polygon><vertex value=\"0 0\"/><vertex value=\"1 0\"/><vertex value=\"1 1\"/><vertex value=\"0 1\"/>"
 		 "<vertex value=\"-1 1\"/><vertex value=\"-1 0\"/><vertex value=\"-2 0\"/><vertex value=\"-2 -1\"/>"
-		 "<vertex value=\"0 -1\"/></polygon>", false},
+		 "<vertex value=\"0 -1\"/></polygon>",
+			false},
 		{"<polygon><vertex value=\"0 0\"/><vertex value=\"1 0\"/><vertex value=\"0 1\"/></polygon>", true},
 		{"<edge v1=\"1 1\" v2=\"1 1\"/>", false},
 		{"<edge v1=\"0 0\" v2=\"1e39 0\"/>", false},
@@ -296,13 +301,15 @@ TEST_F(LevelTest, BadShapesAreSkippedWithAWarning)
 	};
 	std::string shapes;
 	size_t made = 0;
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		shapes += std::string("    ") + c.shape + "\n";
 		made += c.made;
 	}
 	write("shapes.xml",
-		level("<object><collision type=\"dynamic\">\n" + shapes + "</collision>\n<property name=\"x\" value=\"5\"/>"
-			  "</object>\n<object/>\n"));
+		level("<object><collision type=\"dynamic\">\n" + shapes +
+			"</collision>\n<property name=\"x\" value=\"5\"/>"
+			"</object>\n<object/>\n"));
 	load("shapes.xml");
 
 	ASSERT_EQ(objectCount(), 2u) << "the empty polygon took the elements after it";
@@ -338,7 +345,8 @@ TEST_F(LevelTest, TileSizesOutOfRangeAreRefusedBeforeAnythingIsMade)
 		{"<tileset tile_w=\"8\" tile_h=\"1025\" file=\"t.png\"/>", 0, 0, 0, 0, 0, 1},
 		{"<tileset tile_w=\"1024\" tile_h=\"1\" file=\"t.png\"/>", 0, 0, 1024, 1, 0, 0},
 	};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		SCOPED_TRACE(c.element);
 		clearObjects();
 		log.lines.clear();
@@ -358,17 +366,19 @@ TEST_F(LevelTest, TileSizesOutOfRangeAreRefusedBeforeAnythingIsMade)
 
 TEST_F(LevelTest, TileDataOfAnotherLengthChangesNothing)
 {
-	write("tiles.xml", level("<object type=\"tiled\">\n"
-							 "  <tiledata width=\"3\" height=\"2\">AAAQIA//BaAA</tiledata>\n"
-							 "  <tiledata width=\"2\" height=\"2\">AAAQIA//B</tiledata>\n"
-							 "  <tiledata width=\"3\" height=\"2\">\n AAAQ IA\n // Ba A</tiledata>\n"
-							 "  <tiledata width=\"1\" height=\"1\"></tiledata>\n"
-							 "  <tiledata width=\"1\" height=\"1\"/>\n"
-							 "</object>\n"
-							 "<object type=\"static\"><tiledata width=\"1\" height=\"1\">AQ</tiledata></object>\n"));
+	write("tiles.xml",
+		level("<object type=\"tiled\">\n"
+			  "  <tiledata width=\"3\" height=\"2\">AAAQIA//BaAA</tiledata>\n"
+			  "  <tiledata width=\"2\" height=\"2\">AAAQIA//B</tiledata>\n"
+			  "  <tiledata width=\"3\" height=\"2\">\n AAAQ IA\n // Ba A</tiledata>\n"
+			  "  <tiledata width=\"1\" height=\"1\"></tiledata>\n"
+			  "  <tiledata width=\"1\" height=\"1\"/>\n"
+			  "</object>\n"
+			  "<object type=\"static\"><tiledata width=\"1\" height=\"1\">AQ</tiledata></object>\n"));
 	write("board.txt", "GLEVNW01\nBOARD 0 0 1 0 AQ\n");
-	write("board.xml", level("<object type=\"tiled\"><tiledata file=\"board.txt\"/><tiledata file=\"none.txt\"/>"
-							 "<tiledata file=\"tiles.xml\"/></object>\n"));
+	write("board.xml",
+		level("<object type=\"tiled\"><tiledata file=\"board.txt\"/><tiledata file=\"none.txt\"/>"
+			  "<tiledata file=\"tiles.xml\"/></object>\n"));
 	load("tiles.xml");
 	load("board.xml");
 	ASSERT_EQ(objectCount(), 3u);
@@ -402,7 +412,8 @@ TEST_F(LevelTest, VersionsOtherThanOneStopTheFile)
 		{"no root at all", obj, 1, false},
 		{"an empty sceneobjects element", "<orvlevel version=\"1\"><sceneobjects/>" + obj + "</orvlevel>", 1, false},
 	};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		SCOPED_TRACE(c.name);
 		clearObjects();
 		log.lines.clear();
@@ -427,21 +438,25 @@ TEST_F(LevelTest, BlockingTilesGiveTheMapOneSidedEdgesAndBoxes)
 							  "AAAAAAAAAA";
 	write("map.xml",
 		level("<object type=\"tiled\"><tileset tile_w=\"32\" tile_h=\"32\" file=\"t.png\"/>"
-			  "<tiledata width=\"5\" height=\"4\">" + tiles + "</tiledata>"
-			  "<collision><blocking_tiles file=\"BLOCK.txt\"/></collision></object>\n"
-			  "<object type=\"tiled\"><collision><blocking_tiles file=\"block.txt\"/></collision></object>\n"
-			  "<object type=\"tiled\"><tiledata width=\"1\" height=\"1\">AB</tiledata>"
-			  "<collision><blocking_tiles file=\"block.txt\"/></collision></object>\n"
-			  "<object type=\"static\"><tiledata width=\"1\" height=\"1\">AB</tiledata>"
-			  "<collision><blocking_tiles file=\"block.txt\"/></collision></object>\n"));
+			  "<tiledata width=\"5\" height=\"4\">" +
+			tiles +
+			"</tiledata>"
+			"<collision><blocking_tiles file=\"BLOCK.txt\"/></collision></object>\n"
+			"<object type=\"tiled\"><collision><blocking_tiles file=\"block.txt\"/></collision></object>\n"
+			"<object type=\"tiled\"><tiledata width=\"1\" height=\"1\">AB</tiledata>"
+			"<collision><blocking_tiles file=\"block.txt\"/></collision></object>\n"
+			"<object type=\"static\"><tiledata width=\"1\" height=\"1\">AB</tiledata>"
+			"<collision><blocking_tiles file=\"block.txt\"/></collision></object>\n"));
 	load("map.xml");
 	ASSERT_EQ(objectCount(), 4u);
 	const auto shapes = fixtures(object(1));
 	size_t boxes = 0, edges = 0;
-	for (const b2Fixture* fixture : shapes) {
+	for (const b2Fixture* fixture : shapes)
+	{
 		EXPECT_EQ(fixture->GetDensity(), 0.0f);
 		EXPECT_FLOAT_EQ(fixture->GetFriction(), 0.2f);
-		if (fixture->GetType() == b2Shape::e_polygon) {
+		if (fixture->GetType() == b2Shape::e_polygon)
+		{
 			++boxes;
 			// The run (2..4, 2): 3 x 1 tiles of 2 units, the 10 x 8 unit map centred.
 			const b2PolygonShape* box = static_cast<const b2PolygonShape*>(fixture->GetShape());
@@ -512,7 +527,8 @@ TEST_F(LevelTest, EveryPrefixOfALevelLoadsTheObjectsBeforeTheCut)
 	closings.push_back(text.find("'animated'/>") + 12);
 
 	engine().getDevice()->getLogger()->setLogLevel(irr::ELL_NONE);
-	for (size_t cut = 0; cut <= text.size(); ++cut) {
+	for (size_t cut = 0; cut <= text.size(); ++cut)
+	{
 		clearObjects();
 		write("cut.xml", text.substr(0, cut));
 		load("cut.xml");

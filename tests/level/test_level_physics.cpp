@@ -17,12 +17,12 @@ using test::LevelTest;
 
 // Box2D reports a contact to the object of its first fixture only: both
 // objects carry the script.
-#define CONTACT_SCRIPT                                                   \
-	"<script><![CDATA[\n"                                                \
-	"int contacts = 0;\n"                                                \
-	"void OnBeginContact(SceneObject@+ self, SceneObject@+ other) {\n"   \
-	"  if (++contacts == 1) Engine.load_level(\"extra.xml\");\n"         \
-	"}\n"                                                                \
+#define CONTACT_SCRIPT                                                                                                 \
+	"<script><![CDATA[\n"                                                                                              \
+	"int contacts = 0;\n"                                                                                              \
+	"void OnBeginContact(SceneObject@+ self, SceneObject@+ other) {\n"                                                 \
+	"  if (++contacts == 1) Engine.load_level(\"extra.xml\");\n"                                                       \
+	"}\n"                                                                                                              \
 	"]]></script>\n"
 
 const char* const FALLING_BOX =
@@ -54,7 +54,8 @@ TEST_F(LevelTest, ABoxFallsOntoTheFloorAndAContactLoadsALevelAfterTheStep)
 	CPhysicsManager* physics = CPhysicsManager::getInstance();
 	physics->setGravity(irr::core::vector2df(0.0f, 10.0f));
 	size_t stepsBeforeExtra = 0;
-	for (int frame = 0; frame < 60; ++frame) {
+	for (int frame = 0; frame < 60; ++frame)
+	{
 		physics->update(CPhysicsManager::STEP_SECONDS * 1.01f);
 		if (objectCount() == 2)
 			++stepsBeforeExtra;

@@ -71,7 +71,7 @@ TEST(PacketCipher, InitialStateAndReset)
 	EXPECT_EQ(cipher.wordsLeft, 0u);
 	EXPECT_EQ(cipher.generation, 0u);
 
-	const irr::u8 keys[] = { 0x00, 0x01, 0x80, 0xFF };
+	const irr::u8 keys[] = {0x00, 0x01, 0x80, 0xFF};
 	for (irr::u8 key : keys)
 	{
 		CPacketCipher c;
@@ -98,10 +98,20 @@ TEST(PacketCipher, InitialStateAndReset)
 
 TEST(PacketCipher, WordsByCompressionType)
 {
-	struct Case { irr::u8 type; bool known; irr::u32 words; };
+	struct Case
+	{
+		irr::u8 type;
+		bool known;
+		irr::u32 words;
+	};
 	const Case cases[] = {
-		{ 0, true, 12 }, { 2, true, 6 }, { 4, true, 7 },
-		{ 1, false, 99 }, { 3, false, 99 }, { 5, false, 99 }, { 255, false, 99 },
+		{0, true, 12},
+		{2, true, 6},
+		{4, true, 7},
+		{1, false, 99},
+		{3, false, 99},
+		{5, false, 99},
+		{255, false, 99},
 	};
 	for (const Case& c : cases)
 	{
@@ -114,13 +124,20 @@ TEST(PacketCipher, WordsByCompressionType)
 
 TEST(PacketCipher, ScramblesOnlyTheArmedHead)
 {
-	struct Case { const char* name; irr::u32 wordsBefore; irr::u32 length; irr::u32 steps; irr::u32 wordsAfter; };
+	struct Case
+	{
+		const char* name;
+		irr::u32 wordsBefore;
+		irr::u32 length;
+		irr::u32 steps;
+		irr::u32 wordsAfter;
+	};
 	const Case cases[] = {
-		{ "5 bytes of 12 words", 12, 5, 2, 10 },
-		{ "100 bytes of 6 words", 6, 100, 6, 0 },
-		{ "48 bytes of 12 words", 12, 48, 12, 0 },
-		{ "empty payload", 12, 0, 0, 12 },
-		{ "no words left", 0, 10, 0, 0 },
+		{"5 bytes of 12 words", 12, 5, 2, 10},
+		{"100 bytes of 6 words", 6, 100, 6, 0},
+		{"48 bytes of 12 words", 12, 48, 12, 0},
+		{"empty payload", 12, 0, 0, 12},
+		{"no words left", 0, 10, 0, 0},
 	};
 	for (const Case& c : cases)
 	{
@@ -147,7 +164,7 @@ TEST(PacketCipher, ScramblesOnlyTheArmedHead)
 
 TEST(PacketCipher, ApplyingTwiceRestoresTheBytes)
 {
-	const irr::u8 types[] = { 0, 2, 4 };
+	const irr::u8 types[] = {0, 2, 4};
 	for (irr::u8 type : types)
 	{
 		CPacketCipher scrambler;

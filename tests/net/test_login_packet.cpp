@@ -87,7 +87,11 @@ TEST(OutgoingPackets, LoginPacketBytes)
 		std::wstring password;
 		std::string tail; // after "CL00000000"
 	} cases[] = {
-		{"user name and empty password", L"ab", L"", std::string("\x02" "ab" "\x00", 4)},
+		{"user name and empty password", L"ab", L"",
+			std::string("\x02"
+						"ab"
+						"\x00",
+				4)},
 		{"both empty", L"", L"", std::string("\x00\x00", 2)},
 		{"low bytes of each code unit", L"\u00E9\u6F22", L"x", std::string("\x02\xE9\x22\x01x", 5)},
 		{"an astral character is two units", L"\U0001F600", L"", std::string("\x02\x3D\x00\x00", 4)},
@@ -138,7 +142,12 @@ TEST(OutgoingPackets, LoginGoesOutAloneUnderKeyZeroThenBothCiphersTakeTheKey)
 	const std::vector<orv::test::SSentBlock> blocks = orv::test::decodeSentBlocks(socket.received, server);
 	ASSERT_EQ(1u, blocks.size());
 	EXPECT_EQ(0, blocks[0].type);
-	EXPECT_EQ(std::string("\x01\x12", 2) + loginHead(0x34) + std::string("\x02" "ab" "\x00", 4), blocks[0].bytes);
+	EXPECT_EQ(std::string("\x01\x12", 2) + loginHead(0x34) +
+			std::string("\x02"
+						"ab"
+						"\x00",
+				4),
+		blocks[0].bytes);
 	EXPECT_EQ(std::string("\x00\x15\x00", 3), socket.received.substr(0, 3));
 }
 
@@ -155,7 +164,11 @@ TEST(OutgoingPackets, LoginOnADisconnectedSocketWaitsInTheQueue)
 
 	EXPECT_EQ("", socket.received);
 	ASSERT_EQ(1u, queue.getFrames().size());
-	EXPECT_EQ(std::string("\x01\x12", 2) + loginHead(0x34) + std::string("\x02" "ab" "\x00", 4),
+	EXPECT_EQ(std::string("\x01\x12", 2) + loginHead(0x34) +
+			std::string("\x02"
+						"ab"
+						"\x00",
+				4),
 		bytesOf(queue.getFrames().front()));
 	expectFreshCipher(queue.getCipher(), 0x34);
 }

@@ -94,12 +94,25 @@ TEST(SendQueue, PushKeepsWholeFramesOnly)
 		std::vector<irr::u8> pushed;
 		std::vector<std::string> queued;
 	} cases[] = {
-		{"two frames", {1, 2, 'a', 'b', 1, 1, 'c'}, {std::string("\x01\x02" "ab"), std::string("\x01\x01" "c")}},
+		{"two frames", {1, 2, 'a', 'b', 1, 1, 'c'},
+			{std::string("\x01\x02"
+						 "ab"),
+				std::string("\x01\x01"
+							"c")}},
 		{"width 0 is an empty frame", {0, 1, 1, 'x'}, {std::string("\x00", 1), std::string("\x01\x01x")}},
-		{"width 2", {2, 0, 3, 'a', 'b', 'c'}, {std::string("\x02\x00\x03" "abc", 6)}},
-		{"width above 4 drops the rest", {1, 1, 'a', 5, 1, 1, 1, 1, 1, 'b'}, {std::string("\x01\x01" "a")}},
-		{"a frame cut short is not queued", {1, 1, 'a', 1, 9, 'b'}, {std::string("\x01\x01" "a")}},
-		{"a length field cut short", {1, 1, 'a', 3, 0}, {std::string("\x01\x01" "a")}},
+		{"width 2", {2, 0, 3, 'a', 'b', 'c'},
+			{std::string("\x02\x00\x03"
+						 "abc",
+				6)}},
+		{"width above 4 drops the rest", {1, 1, 'a', 5, 1, 1, 1, 1, 1, 'b'},
+			{std::string("\x01\x01"
+						 "a")}},
+		{"a frame cut short is not queued", {1, 1, 'a', 1, 9, 'b'},
+			{std::string("\x01\x01"
+						 "a")}},
+		{"a length field cut short", {1, 1, 'a', 3, 0},
+			{std::string("\x01\x01"
+						 "a")}},
 	};
 	for (const Case& c : cases)
 	{
@@ -181,7 +194,8 @@ TEST(SendQueue, FlushJoinsFramesUpToTheBlockLimit)
 		EXPECT_TRUE(f.queue.getFrames().empty());
 		EXPECT_TRUE(f.queue.getSendBuffer().isEmpty());
 
-		const std::vector<orv::test::SSentBlock> blocks = orv::test::decodeSentBlocks(f.socket.received, f.serverCipher);
+		const std::vector<orv::test::SSentBlock> blocks = orv::test::decodeSentBlocks(
+			f.socket.received, f.serverCipher);
 		ASSERT_EQ(c.blocks.size(), blocks.size());
 		std::string joined;
 		for (size_t i = 0; i < blocks.size(); ++i)
@@ -240,7 +254,8 @@ TEST(SendQueue, CompressionFollowsTheJoinedSize)
 		EXPECT_EQ(c.type, irr::u8(f.socket.received[2]));
 		const irr::u32 length = (irr::u8(f.socket.received[0]) << 8) | irr::u8(f.socket.received[1]);
 		EXPECT_EQ(f.socket.received.size() - 2, length) << "length counts type byte and payload";
-		const std::vector<orv::test::SSentBlock> blocks = orv::test::decodeSentBlocks(f.socket.received, f.serverCipher);
+		const std::vector<orv::test::SSentBlock> blocks = orv::test::decodeSentBlocks(
+			f.socket.received, f.serverCipher);
 		ASSERT_EQ(1u, blocks.size());
 		EXPECT_TRUE(blocks[0].bytes == bytesOf(frame));
 	}
@@ -385,7 +400,8 @@ TEST(SendQueue, FlushSendsBlockAfterBlockAsTheOneBlockFlushWould)
 		{
 			EXPECT_EQ(c.firstTake, f.socket.received.size());
 			const irr::u32 firstBlock = 3 + ((irr::u8(expected[0]) << 8) | irr::u8(expected[1])) - 1;
-			EXPECT_EQ(firstBlock - c.firstTake, f.queue.getSendBuffer().getSize()) << "the rest of the first block waits";
+			EXPECT_EQ(firstBlock - c.firstTake, f.queue.getSendBuffer().getSize())
+				<< "the rest of the first block waits";
 			irr::u32 queued = 0;
 			for (const packet& frame : f.queue.getFrames())
 				queued += frame.getSize();

@@ -70,7 +70,8 @@ TEST(SendToServer, LoginAndLaterBlocksUnderTheNewKey)
 	const std::vector<std::string> block = CTestServer::words(c.server.ok("recvblock 5"));
 	ASSERT_EQ(2u, block.size());
 	EXPECT_EQ("0", block[0]) << "the login is not compressed";
-	EXPECT_EQ(c.server.ok("encode key=0 u16:1+u8:0+u8:0xC3+text:CL00000000+u8:6+hex:47fc6e746572+u8:2+text:pw"), block[1]);
+	EXPECT_EQ(
+		c.server.ok("encode key=0 u16:1+u8:0+u8:0xC3+text:CL00000000+u8:6+hex:47fc6e746572+u8:2+text:pw"), block[1]);
 
 	// Sizes that give each compression type, all read under key 0xC3.
 	const irr::u32 sizes[] = {20, 400, 9000, 30000, 30000, 30000};

@@ -23,8 +23,7 @@ struct SOutcome
 	std::string printed;
 };
 
-template <typename Call>
-SOutcome captured(Call call)
+template <typename Call> SOutcome captured(Call call)
 {
 	testing::internal::CaptureStdout();
 	const int result = call();
@@ -35,7 +34,6 @@ std::string portText(unsigned port)
 {
 	return std::to_string(port);
 }
-
 
 // Polls until something arrives or the socket closes.
 packet receiveSoon(CSocket& socket)
@@ -117,7 +115,10 @@ TEST(Socket, DisconnectedSocketIsQuiet)
 {
 	CSocket socket;
 	socket.setDescription("net");
-	const SOutcome destroyed = captured([&] { socket.destroy(); return 0; });
+	const SOutcome destroyed = captured([&] {
+		socket.destroy();
+		return 0;
+	});
 	EXPECT_EQ("", destroyed.printed);
 	EXPECT_EQ(orv::net::ESS_DISCONNECTED, socket.getState());
 
@@ -163,7 +164,8 @@ TEST(Socket, BytesTravelBothWays)
 
 	listener.write(std::string("\x00\x05hello", 7));
 	const packet got = receiveSoon(socket);
-	EXPECT_EQ(std::string("\x00\x05hello", 7), std::string(reinterpret_cast<const char*>(got.getData()), got.getSize()));
+	EXPECT_EQ(
+		std::string("\x00\x05hello", 7), std::string(reinterpret_cast<const char*>(got.getData()), got.getSize()));
 }
 
 TEST(Socket, PeerClosingDestroysTheSocketSilently)

@@ -31,7 +31,8 @@ TEST(PathCase, FindsTheSpellingOnDiskComponentByComponent)
 		{"levels/village/map.txt", false, ""},
 		{"levels/town/map.tx", false, ""},
 	};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		std::string found = "untouched";
 		EXPECT_EQ(orv::platform::findPathIgnoringCase(folder.path() + c.asked, found), c.found) << c.asked;
 		EXPECT_EQ(found, c.found ? folder.path() + c.expected : "untouched") << c.asked;

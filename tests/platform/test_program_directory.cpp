@@ -12,7 +12,11 @@ TEST(ProgramDirectory, FolderOfPathKeepsTheLastSlash)
 		const char* expected;
 	};
 	const Case cases[] = {
-		{"/usr/bin/orv", "/usr/bin/"}, {"/orv", "/"}, {"/a/b/", "/a/b/"}, {"orv", ""}, {"", ""},
+		{"/usr/bin/orv", "/usr/bin/"},
+		{"/orv", "/"},
+		{"/a/b/", "/a/b/"},
+		{"orv", ""},
+		{"", ""},
 		{"/x y/ü/orv", "/x y/ü/"},
 	};
 	for (const Case& c : cases)

@@ -62,7 +62,8 @@ TEST(Sockets, ConnectGivesUpWhenNoOneAnswers)
 	ASSERT_EQ(0, ::listen(listener, 0));
 
 	platform::SSocketAddress target;
-	ASSERT_EQ(0, platform::resolveAddress("127.0.0.1", std::to_string(ntohs(address.sin_port)).c_str(), true, false, target));
+	ASSERT_EQ(
+		0, platform::resolveAddress("127.0.0.1", std::to_string(ntohs(address.sin_port)).c_str(), true, false, target));
 	int result = 0;
 	std::vector<platform::SocketHandle> handles;
 	for (int i = 0; i < 8 && result == 0; ++i)

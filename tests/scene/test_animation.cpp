@@ -57,9 +57,12 @@ protected:
 	std::unique_ptr<CAnimation> load(const std::string& name, const std::string& bytes)
 	{
 		folder.write(name, bytes);
-		try {
+		try
+		{
 			return std::make_unique<CAnimation>(irr::core::ustring16(name.c_str()), device->getFileSystem(), content);
-		} catch (const std::exception&) {
+		}
+		catch (const std::exception&)
+		{
 			return nullptr;
 		}
 	}
@@ -77,24 +80,28 @@ std::string describe(const CAnimation& animation)
 {
 	std::ostringstream out;
 	out << "dirs=" << animation.getDirectionCount() << " cont=" << animation.isContinuous()
-	    << " loop=" << animation.isLooping() << " back=" << animation.getSetBackTo().toUTF8_std() << " sprites=";
+		<< " loop=" << animation.isLooping() << " back=" << animation.getSetBackTo().toUTF8_std() << " sprites=";
 	bool first = true;
-	for (const auto& entry : animation.getSprites()) {
+	for (const auto& entry : animation.getSprites())
+	{
 		const irr::core::rect<irr::s32>& r = entry.second.rect;
 		out << (first ? "" : ";") << entry.first << ":" << r.UpperLeftCorner.X << "," << r.UpperLeftCorner.Y << ","
-		    << r.LowerRightCorner.X << "," << r.LowerRightCorner.Y;
+			<< r.LowerRightCorner.X << "," << r.LowerRightCorner.Y;
 		first = false;
 	}
 	out << " frames=";
 	first = true;
-	for (const SAnimationFrame& frame : animation.getFrames()) {
+	for (const SAnimationFrame& frame : animation.getFrames())
+	{
 		out << (first ? "" : ";") << frame.duration << "[";
-		for (size_t d = 0; d < frame.directions.size(); ++d) {
+		for (size_t d = 0; d < frame.directions.size(); ++d)
+		{
 			out << (d ? "|" : "");
-			for (size_t p = 0; p < frame.directions[d].size(); ++p) {
+			for (size_t p = 0; p < frame.directions[d].size(); ++p)
+			{
 				const SSpritePlacement& placement = frame.directions[d][p];
 				out << (p ? " " : "") << placement.sprite.toUTF8_std() << "@" << placement.x.toUTF8_std() << ","
-				    << placement.y.toUTF8_std();
+					<< placement.y.toUTF8_std();
 			}
 		}
 		out << "]";
@@ -127,10 +134,13 @@ TEST_F(AnimationFileTest, RefusesFilesWithoutMagicOrText)
 	for (const Case& c : cases)
 		EXPECT_EQ(load("bad.gani", c.bytes), nullptr) << c.what;
 	EXPECT_NE(load("sub/ok.gani", "GANI0001\n"), nullptr) << "a line end is text enough";
-	try {
+	try
+	{
 		CAnimation missing("nowhere.gani", device->getFileSystem(), content);
 		ADD_FAILURE() << "a missing file gave an animation";
-	} catch (const std::runtime_error&) {
+	}
+	catch (const std::runtime_error&)
+	{
 	}
 }
 
@@ -158,8 +168,7 @@ TEST_F(AnimationFileTest, ParsesSpritesFramesAndKeywords)
 		{"WAIT 0, 3 and none; WAIT after a frame's lines belongs to the next",
 			SPRITE1 + "SINGLEDIRECTION\nANI\nWAIT 0\n1 0 0\nWAIT 3\n1 0 0\n1 0 0\nANIEND\n",
 			"dirs=1 cont=0 loop=0 back= sprites=1:0,0,32,32 frames=50[1@0,0];200[1@0,0];50[1@0,0]"},
-		{"negative and huge WAIT",
-			SPRITE1 + "SINGLEDIRECTION\nANI\nWAIT -5\n1 0 0\nWAIT 99999999999\n1 0 0\nANIEND\n",
+		{"negative and huge WAIT", SPRITE1 + "SINGLEDIRECTION\nANI\nWAIT -5\n1 0 0\nWAIT 99999999999\n1 0 0\nANIEND\n",
 			"dirs=1 cont=0 loop=0 back= sprites=1:0,0,32,32 frames=0[1@0,0];4294967295[1@0,0]"},
 		{"WAIT without a number ignored", SPRITE1 + "SINGLEDIRECTION\nANI\nWAIT 3\nWAIT\n1 0 0\n1 0 0\nANIEND\n",
 			"dirs=1 cont=0 loop=0 back= sprites=1:0,0,32,32 frames=200[1@0,0];50[1@0,0]"},
@@ -168,8 +177,7 @@ TEST_F(AnimationFileTest, ParsesSpritesFramesAndKeywords)
 			"dirs=4 cont=1 loop=1 back=my idle walk.gani sprites= frames="},
 		{"SETBACKTO without a name clears", "SETBACKTO idle\nSETBACKTO\n",
 			"dirs=4 cont=0 loop=0 back= sprites= frames="},
-		{"ANI without ANIEND drops its unfinished frame",
-			SPRITE1 + "ANI\n1 0 0\n1 0 0\n1 0 0\n1 0 0\n1 9 9\n",
+		{"ANI without ANIEND drops its unfinished frame", SPRITE1 + "ANI\n1 0 0\n1 0 0\n1 0 0\n1 0 0\n1 9 9\n",
 			"dirs=4 cont=1 loop=0 back= sprites=1:0,0,32,32 frames=50[1@0,0|1@0,0|1@0,0|1@0,0]"},
 		{"commas and spaces in frame lines; undefined sprite and unfinished triple dropped",
 			SPRITE1 + "SPRITE 2 a.png 0 0 8 8 x\nSINGLEDIRECTION\nANI\n1,-3,4, 7 10 20,,2  5,6 2 1\nANIEND\n",
@@ -178,7 +186,8 @@ TEST_F(AnimationFileTest, ParsesSpritesFramesAndKeywords)
 			"SPRITE 3x hero.png 0 0 4 4 x\nSINGLEDIRECTION\nANI\n3 +1 1abc\n03 left top\nANIEND\n",
 			"dirs=1 cont=0 loop=0 back= sprites=3:0,0,4,4 frames=50[3@+1,1abc];50[03@left,top]"},
 		{"CR, CRLF and blank lines; unknown and ignored keywords",
-			SPRITE1 + "\r\n\r\nCOLOREFFECT 1 2\rZOOMEFFECT\nSCRIPT\nsprite 2 x.png 0 0 1 1 y\r\nSINGLEDIRECTION\r\nANI\r\n\r\n1 0 0\r\nANIEND\r\n",
+			SPRITE1 +
+				"\r\n\r\nCOLOREFFECT 1 2\rZOOMEFFECT\nSCRIPT\nsprite 2 x.png 0 0 1 1 y\r\nSINGLEDIRECTION\r\nANI\r\n\r\n1 0 0\r\nANIEND\r\n",
 			"dirs=1 cont=1 loop=0 back= sprites=1:0,0,32,32 frames=50[1@0,0]"},
 		{"PLAYSOUND in the frame under construction; missing x or y is 0; without a file ignored",
 			SPRITE1 + "SINGLEDIRECTION\nANI\nPLAYSOUND step.wav 3 4\nPLAYSOUND hit.wav 7\nPLAYSOUND\n1 0 0\nANIEND\n",
@@ -189,7 +198,8 @@ TEST_F(AnimationFileTest, ParsesSpritesFramesAndKeywords)
 		{"sprite sizes saturate", "SPRITE 1 a.png 2147483000 -5 99999 -2147483647 x\n",
 			"dirs=4 cont=0 loop=0 back= sprites=1:2147483000,-5,2147483647,-2147483648 frames="},
 	};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		std::unique_ptr<CAnimation> animation = load("a.gani", "GANI0001" + c.text);
 		ASSERT_NE(animation, nullptr) << c.what;
 		EXPECT_EQ(describe(*animation), c.expected) << c.what;
@@ -198,9 +208,9 @@ TEST_F(AnimationFileTest, ParsesSpritesFramesAndKeywords)
 
 TEST_F(AnimationFileTest, AsksTheEngineForImagesAndSoundsByName)
 {
-	std::unique_ptr<CAnimation> animation =
-		load("a.gani", "GANI0001SPRITE 1 img/hero.png 0 0 1 1 x\nSPRITE 2 too short\nANI\nPLAYSOUND snd/step.wav 0 0\n"
-		               "ANIEND\n");
+	std::unique_ptr<CAnimation> animation = load("a.gani",
+		"GANI0001SPRITE 1 img/hero.png 0 0 1 1 x\nSPRITE 2 too short\nANI\nPLAYSOUND snd/step.wav 0 0\n"
+		"ANIEND\n");
 	ASSERT_NE(animation, nullptr);
 	EXPECT_EQ(content.images, std::vector<std::string>{"img/hero.png"});
 	EXPECT_EQ(content.sounds, std::vector<std::string>{"snd/step.wav"});
@@ -209,9 +219,11 @@ TEST_F(AnimationFileTest, AsksTheEngineForImagesAndSoundsByName)
 
 TEST_F(AnimationFileTest, TextIsOneBytePerCharacter)
 {
-	std::unique_ptr<CAnimation> animation = load("a.gani", "GANI0001SPRITE 1 caf\xE9.png 0 0 1 1 x\n"
-														   "SETBACKTO \xFC" "ber\nSINGLEDIRECTION\nANI\nPLAYSOUND \xA9.wav 0 0\n"
-														   "1 \xB5 0\nANIEND\n");
+	std::unique_ptr<CAnimation> animation = load("a.gani",
+		"GANI0001SPRITE 1 caf\xE9.png 0 0 1 1 x\n"
+		"SETBACKTO \xFC"
+		"ber\nSINGLEDIRECTION\nANI\nPLAYSOUND \xA9.wav 0 0\n"
+		"1 \xB5 0\nANIEND\n");
 	ASSERT_NE(animation, nullptr);
 	EXPECT_EQ(content.images, std::vector<std::string>{"caf\u00e9.png"});
 	EXPECT_EQ(content.sounds, std::vector<std::string>{"\u00a9.wav"});
@@ -225,7 +237,8 @@ TEST_F(AnimationFileTest, PlacementsAndFramesStopAtTheirCaps)
 	test::CRecordingLogger logger;
 	setWorldLogger(&logger);
 	std::string twentyFrames = SPRITE1 + "SINGLEDIRECTION\nANI\n";
-	for (int line = 0; line < 20; ++line) {
+	for (int line = 0; line < 20; ++line)
+	{
 		for (int i = 0; i < 3500; ++i)
 			twentyFrames += "1 0 0 ";
 		twentyFrames += "\n";
@@ -258,7 +271,8 @@ TEST_F(AnimationFileTest, PlacementsAndFramesStopAtTheirCaps)
 		{"sprites.gani", manySprites, 0, 0, 65536,
 			"Animation has more than 65536 sprites; the rest are dropped: \"sprites.gani\""},
 	};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		SCOPED_TRACE(c.name);
 		logger.lines.clear();
 		std::unique_ptr<CAnimation> animation = load(c.name, c.bytes);
@@ -280,12 +294,16 @@ TEST_F(AnimationFileTest, PlacementsAndFramesStopAtTheirCaps)
 TEST_F(AnimationFileTest, FindsContentNamedWithBackslashesOrAnotherCase)
 {
 	folder.write("Ani/Walk/Hero.GANI", "GANI0001LOOP\n");
-	for (const char* name : {"Ani/Walk/Hero.GANI", "ani\\walk\\hero.gani", "ANI/walk/hero.Gani"}) {
-		try {
+	for (const char* name : {"Ani/Walk/Hero.GANI", "ani\\walk\\hero.gani", "ANI/walk/hero.Gani"})
+	{
+		try
+		{
 			CAnimation animation(name, device->getFileSystem(), content);
 			EXPECT_TRUE(animation.isLooping()) << name;
 			EXPECT_EQ(animation.getName().toUTF8_std(), name) << "the name stays as asked";
-		} catch (const std::exception&) {
+		}
+		catch (const std::exception&)
+		{
 			ADD_FAILURE() << name << " was not found";
 		}
 	}

@@ -46,17 +46,15 @@ std::string bmp(u32 infoBytes, int width, int height, u32 bits, u32 compression,
 std::string tga(int type, int width, int height, int bits, int descriptor, const std::string& pixels,
 	const std::string& map = "", int mapLength = 0, int mapBits = 0)
 {
-	return bytes({0, map.empty() ? 0 : 1, type}) + le16(0) + le16(u32(mapLength)) + char(mapBits) + le16(0) +
-		le16(0) + le16(u32(width)) + le16(u32(height)) + char(bits) + char(descriptor) + map + pixels;
+	return bytes({0, map.empty() ? 0 : 1, type}) + le16(0) + le16(u32(mapLength)) + char(mapBits) + le16(0) + le16(0) +
+		le16(u32(width)) + le16(u32(height)) + char(bits) + char(descriptor) + map + pixels;
 }
 
 // Version 5, run-length coded, 8 bits a plane.
-std::string pcx(
-	int width, int height, int planes, int lineBytes, const std::string& data, const std::string& palette)
+std::string pcx(int width, int height, int planes, int lineBytes, const std::string& data, const std::string& palette)
 {
-	std::string header = bytes({0x0A, 5, 1, 8}) + le16(0) + le16(0) + le16(u32(width - 1)) +
-		le16(u32(height - 1)) + le16(72) + le16(72) + std::string(48, '\0') + char(0) + char(planes) +
-		le16(u32(lineBytes)) + le16(1);
+	std::string header = bytes({0x0A, 5, 1, 8}) + le16(0) + le16(0) + le16(u32(width - 1)) + le16(u32(height - 1)) +
+		le16(72) + le16(72) + std::string(48, '\0') + char(0) + char(planes) + le16(u32(lineBytes)) + le16(1);
 	header += std::string(128 - header.size(), '\0');
 	return header + data + (palette.empty() ? "" : "\x0C" + palette + std::string(768 - palette.size(), '\0'));
 }
@@ -65,10 +63,11 @@ std::string pcx(
 // length coded rows are one literal packet each.
 std::string sgi(int width, int height, int channels, bool runs, const std::vector<std::string>& rows)
 {
-	std::string header = be16(474) + char(runs ? 1 : 0) + char(1) + be16(channels == 1 ? 2 : 3) +
-		be16(u32(width)) + be16(u32(height)) + be16(u32(channels)) + be32(0) + be32(255);
+	std::string header = be16(474) + char(runs ? 1 : 0) + char(1) + be16(channels == 1 ? 2 : 3) + be16(u32(width)) +
+		be16(u32(height)) + be16(u32(channels)) + be32(0) + be32(255);
 	header += std::string(512 - header.size(), '\0');
-	if (!runs) {
+	if (!runs)
+	{
 		std::string data;
 		for (const std::string& row : rows)
 			data += row;
@@ -76,7 +75,8 @@ std::string sgi(int width, int height, int channels, bool runs, const std::vecto
 	}
 	std::string starts, lengths, data;
 	u32 at = 512 + 8 * u32(rows.size());
-	for (const std::string& row : rows) {
+	for (const std::string& row : rows)
+	{
 		const std::string packed = char(0x80 | row.size()) + row + '\0';
 		starts += be32(at);
 		lengths += be32(u32(packed.size()));
@@ -136,14 +136,13 @@ TEST_F(AuthorPictures, LoadInTheColoursAViewerShows)
 				bytes({0xFF, 0x7F, 0, 0, 0x04, 0x41, 0, 0, 0x00, 0x7C, 0xE0, 0x03, 0x1F, 0, 0, 0})),
 			3, {R, G, B, W, K, 0xFF844221}},
 		{"runs.bmp",
-			bmp(40, 5, 2, 8, 1, BMP_PALETTE, bytes({0, 3, 0, 1, 2, 0, 2, 3, 3, 0, 0, 0, 4, 1, 1, 0, 0, 0, 0, 1})),
-			5, {G, G, G, G, R, R, G, B, C, C}},
-		{"top-down.bmp",
-			bmp(40, 2, -2, 24, 0, "", bytes({0, 0, 255, 0, 255, 0, 0, 0, 255, 0, 0, 255, 255, 255, 0, 0})), 2,
-			{R, G, B, W}},
+			bmp(40, 5, 2, 8, 1, BMP_PALETTE, bytes({0, 3, 0, 1, 2, 0, 2, 3, 3, 0, 0, 0, 4, 1, 1, 0, 0, 0, 0, 1})), 5,
+			{G, G, G, G, R, R, G, B, C, C}},
+		{"top-down.bmp", bmp(40, 2, -2, 24, 0, "", bytes({0, 0, 255, 0, 255, 0, 0, 0, 255, 0, 0, 255, 255, 255, 0, 0})),
+			2, {R, G, B, W}},
 		{"bitfields-16-bits.bmp",
-			bmp(40, 2, 1, 16, 3, "", bytes({0x00, 0xF8, 0x10, 0x04}), le32(0xF800) + le32(0x07E0) + le32(0x001F)),
-			2, {R, 0xFF008284}},
+			bmp(40, 2, 1, 16, 3, "", bytes({0x00, 0xF8, 0x10, 0x04}), le32(0xF800) + le32(0x07E0) + le32(0x001F)), 2,
+			{R, 0xFF008284}},
 		{"bitfields-32-bits.bmp",
 			bmp(124, 2, 1, 32, 3, "", bytes({0x30, 0x20, 0x10, 0x80, 0, 0, 255, 255}),
 				le32(0xFF0000) + le32(0xFF00) + le32(0xFF) + le32(0xFF000000)),
@@ -151,8 +150,8 @@ TEST_F(AuthorPictures, LoadInTheColoursAViewerShows)
 		{"colour-map-32-bits.tga",
 			tga(1, 2, 1, 8, 0x28, bytes({1, 0}), bytes({0, 0, 255, 0x80, 0x30, 0x20, 0x10, 255}), 2, 32), 2,
 			{0xFF102030, 0x80FF0000}},
-		{"top-right.tga", tga(2, 2, 2, 24, 0x20 | 0x10, bytes({0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 255})),
-			2, {G, R, W, B}},
+		{"top-right.tga", tga(2, 2, 2, 24, 0x20 | 0x10, bytes({0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 255})), 2,
+			{G, R, W, B}},
 		{"bottom-right-runs.tga", tga(10, 2, 2, 24, 0x10, bytes({0x81, 0, 0, 255, 0x01, 0, 255, 0, 255, 0, 0})), 2,
 			{B, G, R, R}},
 		{"sixteen-bits-no-alpha.tga", tga(2, 2, 1, 16, 0x20, bytes({0x00, 0x7C, 0x04, 0x41})), 2, {R, 0xFF844221}},
@@ -161,19 +160,18 @@ TEST_F(AuthorPictures, LoadInTheColoursAViewerShows)
 			pcx(3, 2, 1, 4, bytes({0, 1, 2, 0, 0xC3, 3, 0}),
 				bytes({255, 0, 0, 0, 255, 0, 0, 0, 255, 0x84, 0x42, 0x21})),
 			3, {R, G, B, 0xFF844221, 0xFF844221, 0xFF844221}},
-		{"true-colour.pcx",
-			pcx(3, 1, 3, 4, bytes({0xC1, 255, 0, 0, 0, 0, 0xC1, 255, 0, 0, 0, 0, 0xC1, 255, 0}), ""), 3,
+		{"true-colour.pcx", pcx(3, 1, 3, 4, bytes({0xC1, 255, 0, 0, 0, 0, 0xC1, 255, 0, 0, 0, 0, 0xC1, 255, 0}), ""), 3,
 			{R, G, B}},
 		{"runs.sgi",
 			sgi(2, 2, 3, true,
 				{bytes({0, 0x10}), bytes({255, 0}), bytes({0, 0x20}), bytes({0, 255}), bytes({255, 0x30}),
 					bytes({0, 0})}),
 			2, {R, G, B, 0xFF102030}},
-		{"alpha.sgi",
-			sgi(2, 1, 4, false, {bytes({255, 0x10}), bytes({0, 0x20}), bytes({0, 0x30}), bytes({128, 255})}), 2,
-			{0x80FF0000, 0xFF102030}},
+		{"alpha.sgi", sgi(2, 1, 4, false, {bytes({255, 0x10}), bytes({0, 0x20}), bytes({0, 0x30}), bytes({128, 255})}),
+			2, {0x80FF0000, 0xFF102030}},
 	};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		SCOPED_TRACE(c.name);
 		const char* refusal = nullptr;
 		irr::video::IImage* picture = load(c.name, c.data, refusal);
@@ -198,8 +196,7 @@ TEST_F(AuthorPictures, KindsNotReadSayWhy)
 		{"runs-mapped.tga", tga(9, 2, 1, 8, 0x20, bytes({0x81, 0}), bytes({0, 0, 0}), 1, 24),
 			"a kind of TGA the client does not read"},
 		{"runs-grey.tga", tga(11, 2, 1, 8, 0x20, bytes({0x81, 0})), "a kind of TGA the client does not read"},
-		{"odd-masks.bmp",
-			bmp(40, 1, 1, 16, 3, "", bytes({0, 0, 0, 0}), le32(0x0F00) + le32(0x00F0) + le32(0x000F)),
+		{"odd-masks.bmp", bmp(40, 1, 1, 16, 3, "", bytes({0, 0, 0, 0}), le32(0x0F00) + le32(0x00F0) + le32(0x000F)),
 			"a BMP whose bitfields are not the usual masks"},
 		{"bitfields-24-bits.bmp",
 			bmp(40, 1, 1, 24, 3, "", bytes({0, 0, 0, 0}), le32(0xFF0000) + le32(0xFF00) + le32(0xFF)),
@@ -212,8 +209,7 @@ TEST_F(AuthorPictures, KindsNotReadSayWhy)
 			"its pixel data is short"},
 		{"runs-picture-ends-early.bmp", bmp(40, 2, 2, 8, 1, BMP_PALETTE, bytes({2, 0, 0, 0, 0, 1})),
 			"its pixel data is short"},
-		{"runs-past-padding.bmp", bmp(40, 2, 1, 8, 1, BMP_PALETTE, bytes({5, 0, 0, 1})),
-			"its pixel data is short"},
+		{"runs-past-padding.bmp", bmp(40, 2, 1, 8, 1, BMP_PALETTE, bytes({5, 0, 0, 1})), "its pixel data is short"},
 		{"runs-without-end.bmp", bmp(40, 2, 1, 8, 1, BMP_PALETTE, bytes({2, 0})), "its pixel data is short"},
 		{"runs-index-past-palette.bmp", bmp(40, 2, 1, 8, 1, BMP_PALETTE, bytes({2, 9, 0, 1})),
 			"its pixels name colours its palette lacks"},
@@ -235,7 +231,8 @@ TEST_F(AuthorPictures, KindsNotReadSayWhy)
 			"a kind of PCX the client does not read"},
 		{"sgi-cut.sgi", sgi(4, 4, 3, false, {}), "its pixel data is short"},
 	};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		SCOPED_TRACE(c.name);
 		const char* refusal = nullptr;
 		irr::video::IImage* picture = load(c.name, c.data, refusal);

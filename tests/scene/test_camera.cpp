@@ -29,7 +29,8 @@ protected:
 	}
 	void TearDown() override
 	{
-		for (auto& entry : engine().getSceneNodes()) {
+		for (auto& entry : engine().getSceneNodes())
+		{
 			entry.second->remove();
 			entry.first->drop();
 		}
@@ -86,11 +87,13 @@ TEST_F(CameraTest, OrthographicProjectionOfTheScreen)
 		irr::f32 farZ;
 		irr::f32 storedFarZ;
 	} cases[] = {{5000, 5000}, {1000, 1000}, {0, 1000}, {infinity, 1000}, {nan, 1000}, {-200, -200}};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		camera->setFarZ(c.farZ);
 		EXPECT_FLOAT_EQ(camera->getFarZ(), c.storedFarZ) << c.farZ;
 		const irr::core::matrix4& m = node->getProjectionMatrix();
-		for (int i = 0; i < 16; ++i) {
+		for (int i = 0; i < 16; ++i)
+		{
 			irr::f32 expected = 0.0f;
 			if (i == 0)
 				expected = 2.0f / 800.0f;
@@ -131,7 +134,8 @@ TEST_F(CameraTest, FollowsWithinTheViewLimit)
 	CSceneObject* object = placed(5, vector3df(0, 0, 0));
 	camera->setFollowed(object);
 	ASSERT_EQ(camera->getFollowed(), object);
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		camera->UseViewLimit = c.useLimit;
 		camera->setViewLimit(c.limit);
 		engine().getSceneNodes()[object]->setPosition(c.object);
@@ -147,7 +151,8 @@ TEST_F(CameraTest, FollowsWithinTheViewLimit)
 TEST_F(CameraTest, PositionReadsBackWhatWasSetBeforeTheSceneDraws)
 {
 	const vector3df positions[] = {{10, 20, 0}, {-5, 3, 7}, {0, 0, 0}, {1e6f, -1e6f, 0}};
-	for (const vector3df& position : positions) {
+	for (const vector3df& position : positions)
+	{
 		camera->setPosition(position);
 		EXPECT_EQ(camera->getPosition(), position);
 	}
@@ -177,7 +182,8 @@ TEST_F(CameraTest, StopsFollowingARemovedObjectOrANewPosition)
 		irr::u32 id;
 		bool stillFollowing;
 	} cases[] = {{2, 8, true}, {1, 7, true}, {2, 7, false}};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		net::packet id = net::packet::fromU32(c.id);
 		engine().notifyConsumers(c.kind, id);
 		EXPECT_EQ(camera->getFollowed() == followed, c.stillFollowing) << c.kind << " " << c.id;

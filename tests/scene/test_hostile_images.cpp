@@ -42,8 +42,8 @@ struct SBmp
 	{
 		const std::string body = palette + pixels;
 		return "BM" + le32(54 + irr::u32(body.size())) + le32(0) + le32(offset) + le32(40) + le32(width) +
-			le32(height) + le16(1) + le16(bits) + le32(compression) + le32(dataBytes) + le32(0) + le32(0) +
-			le32(0) + le32(0) + body;
+			le32(height) + le16(1) + le16(bits) + le32(compression) + le32(dataBytes) + le32(0) + le32(0) + le32(0) +
+			le32(0) + body;
 	}
 };
 
@@ -56,8 +56,8 @@ struct STga
 
 	std::string bytes() const
 	{
-		return std::string{0, char(mapType), char(type)} + le16(0) + le16(mapLength) + char(mapEntryBits) +
-			le16(0) + le16(0) + le16(width) + le16(height) + char(bits) + char(0x20) + map + pixels;
+		return std::string{0, char(mapType), char(type)} + le16(0) + le16(mapLength) + char(mapEntryBits) + le16(0) +
+			le16(0) + le16(width) + le16(height) + char(bits) + char(0x20) + map + pixels;
 	}
 };
 
@@ -117,7 +117,8 @@ TEST_F(HostileImages, RealPicturesOfEachFormatLoadWhateverTheirName)
 		{"a.png.tga", written("png"), {20, 10}},
 		{"a.jpg.bmp", written("jpg"), {20, 10}},
 	};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		folder.write(c.name, c.bytes);
 		CStaticImage image(device, (folder.path() + c.name).c_str());
 		EXPECT_TRUE(image.createTextures()) << c.name;
@@ -221,7 +222,8 @@ TEST_F(HostileImages, PicturesThatWouldCrashTheLoadersAreRefused)
 		{"a.ppm", written("ppm")},
 		{"empty.tga", ""},
 	};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		SCOPED_TRACE(c.name);
 		folder.write(c.name, c.bytes);
 		log.lines.clear();
@@ -256,15 +258,16 @@ TEST(ImageHeaderGuard, ReadsFormatAndSizeFromTheHeader)
 		{"png", png, false, EPF_PNG, 300, 200},
 		{"bmp", bmp.bytes(), false, EPF_BMP, 5, 3},
 		{"tga by name", tga.bytes(), true, EPF_TGA, 7, 2},
-		{"tga by footer", tga.bytes() + std::string(8, '\0') + std::string("TRUEVISION-XFILE.", 18), false, EPF_TGA,
-			7, 2},
+		{"tga by footer", tga.bytes() + std::string(8, '\0') + std::string("TRUEVISION-XFILE.", 18), false, EPF_TGA, 7,
+			2},
 		{"tga without either", tga.bytes(), false, EPF_NONE, 0, 0},
 	};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		SPictureHeader header;
 		const char* refusal = nullptr;
-		const bool accepted = checkPictureBytes(reinterpret_cast<const irr::u8*>(c.bytes.data()), c.bytes.size(),
-			c.namedTga, header, refusal);
+		const bool accepted = checkPictureBytes(
+			reinterpret_cast<const irr::u8*>(c.bytes.data()), c.bytes.size(), c.namedTga, header, refusal);
 		EXPECT_EQ(accepted, c.format != EPF_NONE) << c.name;
 		EXPECT_EQ(accepted, refusal == nullptr) << c.name;
 		EXPECT_EQ(header.Format, c.format) << c.name;

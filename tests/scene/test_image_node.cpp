@@ -94,14 +94,16 @@ TEST_F(ImageNodeTest, QuadsCoverTheSourceRectangleCentredOnTheOrigin)
 			{{-59, -20, 59, 20, 10 / 128.0f, 10 / 128.0f, 1, 50 / 128.0f, 0},
 				{59, -20, 59, 20, 0, 10 / 128.0f, 0, 50 / 128.0f, 1}}},
 	};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		SCOPED_TRACE(c.what);
 		CMemoryImage* shown = image(c.what, c.width, c.height, c.maxEdge);
 		C2DImageSceneNode* n = node(shown);
 		n->setSourceRect(c.source.UpperLeftCorner.X, c.source.UpperLeftCorner.Y, c.source.LowerRightCorner.X,
 			c.source.LowerRightCorner.Y);
 		ASSERT_EQ(n->getMeshBufferCount(), c.quads.size());
-		for (irr::u32 b = 0; b < c.quads.size(); ++b) {
+		for (irr::u32 b = 0; b < c.quads.size(); ++b)
+		{
 			const SQuad& q = c.quads[b];
 			irr::scene::IMeshBuffer* buffer = n->getMeshBuffer(b);
 			ASSERT_EQ(buffer->getVertexCount(), 4u);
@@ -110,7 +112,8 @@ TEST_F(ImageNodeTest, QuadsCoverTheSourceRectangleCentredOnTheOrigin)
 			// Right-bottom, right-top, left-top, left-bottom.
 			const f32 expected[4][4] = {{q.right, q.bottom, q.u2, q.v2}, {q.right, q.top, q.u2, q.v1},
 				{q.left, q.top, q.u1, q.v1}, {q.left, q.bottom, q.u1, q.v2}};
-			for (int i = 0; i < 4; ++i) {
+			for (int i = 0; i < 4; ++i)
+			{
 				EXPECT_FLOAT_EQ(v[i].Pos.X, expected[i][0]) << "buffer " << b << " vertex " << i;
 				EXPECT_FLOAT_EQ(v[i].Pos.Y, expected[i][1]) << "buffer " << b << " vertex " << i;
 				EXPECT_FLOAT_EQ(v[i].TCoords.X, expected[i][2]) << "buffer " << b << " vertex " << i;
@@ -189,7 +192,8 @@ TEST_F(ImageNodeTest, InvisibleOwnerIsNotDrawnButItsChildrenAre)
 		bool ownerVisible;
 		bool ownerDrawn;
 	} cases[] = {{true, true}, {false, false}, {true, true}};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		owner->setVisible(c.ownerVisible);
 		owner->setDrawnThisFrame(true);
 		childOwner->setDrawnThisFrame(false);

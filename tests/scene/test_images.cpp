@@ -67,7 +67,8 @@ TEST(TextureLayout, PiecesForTheDriversLimits)
 		{{1, 1}, {false, false, 0}, {1, 1}, 1, 1, false},
 		{{16384, 3}, {false, false, 0}, {16384, 16384}, 1, 1, true},
 	};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		const STextureLayout layout = computeTextureLayout(c.picture, c.limits);
 		SCOPED_TRACE(testing::Message() << c.picture.Width << "x" << c.picture.Height << " npot "
 										<< c.limits.NonPowerOfTwo << " nsquare " << c.limits.NonSquare << " bound "
@@ -102,7 +103,8 @@ TEST(ImageSizeGuard, TiledSizesAndTileBytes)
 		{65536, 1, 65536, 16384, false, {}},
 		{irr::s64(1) << 40, 1, irr::s64(1) << 40, 1, false, {}},
 	};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		dimension2du size(7, 7);
 		SCOPED_TRACE(testing::Message() << c.tileWidth << " " << c.tileHeight << " " << c.columns << " " << c.rows);
 		EXPECT_EQ(computeTiledImageSize(c.tileWidth, c.tileHeight, c.columns, c.rows, size), c.allowed);
@@ -137,13 +139,15 @@ TEST_F(NullDriverImages, TiledImageNeedsTwoBytesPerCell)
 		size_t tileBytes;
 		bool composed;
 	} cases[] = {{12, true}, {11, false}, {13, false}, {0, false}};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		CTiledImage map(device, "TiledObject_1");
 		map.setMap(&tileset, 16, 16, 3, 2, std::vector<irr::u8>(c.tileBytes, 1));
 		EXPECT_EQ(map.getSize(), dimension2du(48, 32));
 		EXPECT_EQ(map.createTextures(), c.composed) << c.tileBytes;
 		EXPECT_EQ(map.getTextures().size(), c.composed ? 1u : 0u);
-		if (c.composed) {
+		if (c.composed)
+		{
 			EXPECT_EQ(map.getSize(), dimension2du(48, 32));
 			// The null driver has neither non-power-of-two nor non-square textures.
 			EXPECT_EQ(map.getPieceSize(), dimension2du(64, 64));
@@ -169,7 +173,8 @@ TEST_F(NullDriverImages, OversizedMapIsRefusedBeforeAnythingIsMade)
 		{1, 1, 16385, 1},
 		{0, 16, 1, 1},
 	};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		CTiledImage map(device, "TiledObject_3");
 		map.setMap(&tileset, c.tileWidth, c.tileHeight, c.columns, c.rows,
 			std::vector<irr::u8>(size_t(c.columns) * c.rows * 2, 0));
@@ -219,7 +224,8 @@ TEST_F(NullDriverImages, PiecesCopyPixelsUnchangedAndPadWithTransparentBlack)
 		{irr::video::ECF_A8R8G8B8, SColor(1, 2, 3, 4), SColor(1, 2, 3, 4)},
 		{irr::video::ECF_R8G8B8, SColor(255, 10, 20, 30), SColor(255, 10, 20, 30)},
 	};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		IImage* source = picture(3, 5, c.colour, c.format);
 		// Piece (1, 0) of 2 x 4 pieces covers column 2 and rows 0-3 only.
 		IImage* piece = createPiecePicture(driver, source, dimension2du(2, 4), 1, 0);
@@ -239,7 +245,8 @@ TEST_F(NullDriverImages, RebuildingReplacesTheTexturesAndDeletingRemovesThem)
 		IImage* source = picture(300, 200);
 		CMemoryImage image(device, "big.png", source);
 		source->drop();
-		for (int build = 0; build < 3; ++build) {
+		for (int build = 0; build < 3; ++build)
+		{
 			ASSERT_TRUE(image.createTextures());
 			EXPECT_EQ(driver->getTextureCount(), before + 1);
 		}
@@ -283,7 +290,8 @@ TEST_F(NullDriverImages, StaticImageReadsItsFile)
 	{
 		const char* file;
 	} missing[] = {{"absent.png"}, {"not-a-picture.png"}};
-	for (const Case& c : missing) {
+	for (const Case& c : missing)
+	{
 		CStaticImage none(device, (folder.path() + c.file).c_str());
 		EXPECT_FALSE(none.createTextures()) << c.file;
 		EXPECT_EQ(none.getSize(), dimension2du(0, 0));

@@ -29,12 +29,15 @@ const test::SandboxFiles ANIMATIONS = {
 	{"loop.gani", "GANI0001SPRITE 1 a.png 0 0 32 32 x\nSINGLEDIRECTION\nLOOP\nANI\n1 0 0\n1 1 0\nANIEND\n"},
 	{"back.gani", "GANI0001SPRITE 1 a.png 0 0 32 32 x\nSINGLEDIRECTION\nSETBACKTO idle\nANI\n1 0 0\n1 1 0\nANIEND\n"},
 	{"idle.gani", "GANI0001SPRITE 1 a.png 0 0 32 32 x\nSINGLEDIRECTION\nANI\n1 0 0\n1 5 5\nANIEND\n"},
-	{"lost.gani", "GANI0001SPRITE 1 a.png 0 0 32 32 x\nSINGLEDIRECTION\nSETBACKTO nowhere\nANI\n1 0 0\n1 1 0\nANIEND\n"},
-	{"four.gani", "GANI0001SPRITE 1 a.png 0 0 32 32 x\nANI\n1 0 0\n1 0 1\n1 0 2\n1 0 3\nWAIT 1\n1 1 0\n1 1 1\n1 1 2\n"
-	              "1 1 3\nANIEND\n"},
+	{"lost.gani",
+		"GANI0001SPRITE 1 a.png 0 0 32 32 x\nSINGLEDIRECTION\nSETBACKTO nowhere\nANI\n1 0 0\n1 1 0\nANIEND\n"},
+	{"four.gani",
+		"GANI0001SPRITE 1 a.png 0 0 32 32 x\nANI\n1 0 0\n1 0 1\n1 0 2\n1 0 3\nWAIT 1\n1 1 0\n1 1 1\n1 1 2\n"
+		"1 1 3\nANIEND\n"},
 	{"steady.gani", "GANI0001SPRITE 1 a.png 0 0 32 32 x\nSINGLEDIRECTION\nCONTINUOUS\nANI\n1 0 0\n1 1 0\nANIEND\n"},
-	{"huge.gani", "GANI0001SPRITE 1 a.png 0 0 32 32 x\nSINGLEDIRECTION\nANI\n1 0 0\nWAIT 99999999999\n1 1 0\n1 2 0\n"
-	              "ANIEND\n"},
+	{"huge.gani",
+		"GANI0001SPRITE 1 a.png 0 0 32 32 x\nSINGLEDIRECTION\nANI\n1 0 0\nWAIT 99999999999\n1 1 0\n1 2 0\n"
+		"ANIEND\n"},
 	{"empty.gani", "GANI0001LOOP\n"},
 	{"emptyend.gani", "GANI0001\n"},
 };
@@ -54,7 +57,8 @@ protected:
 	}
 	void TearDown() override
 	{
-		if (node) {
+		if (node)
+		{
 			node->remove();
 			node->drop();
 		}
@@ -78,7 +82,8 @@ protected:
 	{
 		std::ostringstream out;
 		for (irr::scene::ISceneNode* sprite : node->getShownSprites())
-			if (sprite->isVisible()) {
+			if (sprite->isVisible())
+			{
 				out << node->getShownFrame() << "." << node->getShownDirection() << " ";
 				break;
 			}
@@ -117,28 +122,35 @@ TEST_F(SpriteNodeTest, PlaysFramesAtTheirTimes)
 		{"back.gani", {{'t', 1051, "1.0 "}, {'t', 1102, "0.0 stopped"}, {'t', 1200, "0.0 stopped"}}},
 		{"lost.gani", {{'t', 1051, "1.0 "}, {'t', 1102, "1.0 stopped"}, {'t', 1200, "1.0 stopped"}}},
 		{"four.gani",
-			{{'d', 2, "0.2 "}, {'t', 1051, "1.2 "}, {'d', 3, "1.3 "}, {'t', 1152, "1.3 stopped"},
-				{'d', 7, "stopped"}, {'d', 0, "1.0 stopped"}}},
+			{{'d', 2, "0.2 "}, {'t', 1051, "1.2 "}, {'d', 3, "1.3 "}, {'t', 1152, "1.3 stopped"}, {'d', 7, "stopped"},
+				{'d', 0, "1.0 stopped"}}},
 		{"steady.gani", {{'t', 1051, "1.0 "}, {'a', 0, "0.0 "}, {'t', 1050, "0.0 "}, {'t', 1051, "1.0 "}}},
 		{"three.gani", {{'t', 1051, "1.0 "}, {'a', 0, "1.0 "}}},
 		// The longest WAIT lasts until the clock's end instead of wrapping past it.
-		{"huge.gani", {{'t', 1051, "1.0 "}, {'t', 1102, "1.0 "}, {'t', 4000000000u, "1.0 "},
-			{'t', 4294967295u, "1.0 "}}},
+		{"huge.gani",
+			{{'t', 1051, "1.0 "}, {'t', 1102, "1.0 "}, {'t', 4000000000u, "1.0 "}, {'t', 4294967295u, "1.0 "}}},
 		{"empty.gani", {{'t', 2000, ""}, {'t', 3000, ""}}},
 		{"emptyend.gani", {{'t', 2000, "stopped"}}},
 	};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		timer->setTime(START_MS);
 		node->clearFrames();
 		node->setDirection(0);
 		ASSERT_TRUE(apply(c.animation)) << c.animation;
-		for (const SStep& step : c.steps) {
-			if (step.action == 't') {
+		for (const SStep& step : c.steps)
+		{
+			if (step.action == 't')
+			{
 				timer->setTime(step.value);
 				node->OnAnimate(step.value);
-			} else if (step.action == 'd') {
+			}
+			else if (step.action == 'd')
+			{
 				node->setDirection(step.value);
-			} else {
+			}
+			else
+			{
 				timer->setTime(START_MS);
 				apply(c.animation);
 			}
@@ -152,10 +164,11 @@ TEST_F(SpriteNodeTest, PlaysFramesAtTheirTimes)
 TEST_F(SpriteNodeTest, LatinOneNamesFindTheirFiles)
 {
 	irr::video::IImage* picture = test::createFilledPicture(engine().getVideoDriver(), 8, 4);
-	ASSERT_TRUE(engine().getVideoDriver()->writeImageToFile(picture,
-		(sandbox->folder().path() + "caf\u00e9.png").c_str()));
+	ASSERT_TRUE(
+		engine().getVideoDriver()->writeImageToFile(picture, (sandbox->folder().path() + "caf\u00e9.png").c_str()));
 	picture->drop();
-	sandbox->folder().write("latin.gani", "GANI0001SPRITE 1 caf\xE9.png 0 0 8 4 x\nSINGLEDIRECTION\nANI\n1 0 0\nANIEND\n");
+	sandbox->folder().write(
+		"latin.gani", "GANI0001SPRITE 1 caf\xE9.png 0 0 8 4 x\nSINGLEDIRECTION\nANI\n1 0 0\nANIEND\n");
 	CAnimation* animation = engine().getAnimation("latin.gani");
 	ASSERT_NE(animation, nullptr);
 	const CImage* image = animation->getSprites().at(1).image;
@@ -192,7 +205,8 @@ TEST_F(SpriteNodeTest, PlacesSpritesAroundTheNodeOrigin)
 		{0, {-8.0f, -32.0f, 0.0f}, {0, 0, 32, 32}},
 		{1, {80.0f, -56.0f, 1.0f}, {10, 20, 18, 24}},
 	};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		C2DImageSceneNode* sprite = static_cast<C2DImageSceneNode*>(sprites[c.index]);
 		EXPECT_EQ(sprite->getParent(), node);
 		EXPECT_EQ(sprite->getPosition(), c.position) << c.index;
@@ -251,7 +265,8 @@ TEST_F(SpriteNodeTest, ObjectsShareTheAnimationAndHoldOnlyTheFrameTheyShow)
 	const size_t parsed = getAnimationMemoryHeld();
 	irr::scene::ISceneManager* scene = engine().getDevice()->getSceneManager();
 	std::vector<CAnimatedSpriteSceneNode*> nodes;
-	for (int i = 0; i < 10; ++i) {
+	for (int i = 0; i < 10; ++i)
+	{
 		nodes.push_back(new CAnimatedSpriteSceneNode(scene->getRootSceneNode(), scene));
 		ASSERT_TRUE(animation->applyToNode(nodes.back(), nullptr));
 		nodes.back()->setStopped(false);
@@ -268,7 +283,8 @@ TEST_F(SpriteNodeTest, ObjectsShareTheAnimationAndHoldOnlyTheFrameTheyShow)
 		irr::u32 direction;
 	};
 	const Case cases[] = {{0, 2, 0}, {1, 0, 3}, {2, 0, 0}, {9, 0, 0}};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		const CAnimatedSpriteSceneNode* node = nodes[c.node];
 		EXPECT_EQ(node->getCurrentFrame(), c.frame) << c.node;
 		EXPECT_EQ(node->getShownFrame(), c.frame) << c.node;
@@ -278,7 +294,8 @@ TEST_F(SpriteNodeTest, ObjectsShareTheAnimationAndHoldOnlyTheFrameTheyShow)
 	const size_t sprites = getAnimationMemoryHeld() - parsed;
 	EXPECT_GT(sprites, 0u);
 	EXPECT_LE(sprites, 10 * 4096u) << "ten objects hold ten sprite nodes";
-	for (CAnimatedSpriteSceneNode* node : nodes) {
+	for (CAnimatedSpriteSceneNode* node : nodes)
+	{
 		node->remove();
 		node->drop();
 	}
@@ -289,8 +306,9 @@ TEST_F(SpriteNodeTest, AllAnimationsTogetherStayWithinTheirBound)
 {
 	test::CRecordingLogger logger;
 	setWorldLogger(&logger);
-	sandbox->folder().write("wide.gani", "GANI0001SPRITE 1 a.png 0 0 32 32 x\nSINGLEDIRECTION\nANI\n"
-										 "1 0 0 1 1 0 1 2 0 1 3 0 1 4 0 1 5 0 1 6 0 1 7 0 1 8 0 1 9 0\nANIEND\n");
+	sandbox->folder().write("wide.gani",
+		"GANI0001SPRITE 1 a.png 0 0 32 32 x\nSINGLEDIRECTION\nANI\n"
+		"1 0 0 1 1 0 1 2 0 1 3 0 1 4 0 1 5 0 1 6 0 1 7 0 1 8 0 1 9 0\nANIEND\n");
 	ASSERT_TRUE(apply("wide.gani"));
 	ASSERT_EQ(node->getShownSprites().size(), 10u);
 	const size_t tenSprites = getAnimationMemoryHeld();
@@ -305,7 +323,8 @@ TEST_F(SpriteNodeTest, AllAnimationsTogetherStayWithinTheirBound)
 	CAnimation* animation = engine().getAnimation("wide.gani");
 	const size_t expected[] = {10, 10, 5, 0};
 	std::vector<CAnimatedSpriteSceneNode*> nodes;
-	for (size_t shown : expected) {
+	for (size_t shown : expected)
+	{
 		nodes.push_back(new CAnimatedSpriteSceneNode(scene->getRootSceneNode(), scene));
 		animation->applyToNode(nodes.back(), nullptr);
 		EXPECT_EQ(nodes.back()->getShownSprites().size(), shown);
@@ -319,7 +338,8 @@ TEST_F(SpriteNodeTest, AllAnimationsTogetherStayWithinTheirBound)
 		warnings += line.text == "core" && line.level == irr::ELL_WARNING;
 	EXPECT_EQ(warnings, 1u);
 
-	for (CAnimatedSpriteSceneNode* created : nodes) {
+	for (CAnimatedSpriteSceneNode* created : nodes)
+	{
 		created->remove();
 		created->drop();
 	}

@@ -97,8 +97,17 @@ const SScriptCase ContainmentCases[] = {
 	)"},
 };
 
-TEST(ScriptAabbox3d, Construction) { runScriptCases(ConstructionCases); }
-TEST(ScriptAabbox3d, Measures) { runScriptCases(MeasureCases); }
-TEST(ScriptAabbox3d, Containment) { runScriptCases(ContainmentCases); }
+TEST(ScriptAabbox3d, Construction)
+{
+	runScriptCases(ConstructionCases);
+}
+TEST(ScriptAabbox3d, Measures)
+{
+	runScriptCases(MeasureCases);
+}
+TEST(ScriptAabbox3d, Containment)
+{
+	runScriptCases(ContainmentCases);
+}
 
 } // namespace

@@ -16,7 +16,7 @@ namespace {
 
 using orv::test::CScriptRunner;
 
-const char *const PRELUDE = R"(
+const char* const PRELUDE = R"(
 string joined(const array<int> &in a)
 {
 	string s;
@@ -46,9 +46,9 @@ int calls = 0;
 
 struct SCase
 {
-	const char *name;
-	const char *body; // of a function that returns what it sorted, as text
-	const char *expected;
+	const char* name;
+	const char* body; // of a function that returns what it sorted, as text
+	const char* expected;
 };
 
 TEST(ScriptArray, SortsGiveTheAddOnsOrderForEveryElementKind)
@@ -61,17 +61,21 @@ TEST(ScriptArray, SortsGiveTheAddOnsOrderForEveryElementKind)
 		{"too short to sort", "array<int> a = {2, 1}; a.sortAsc(0, 1); a.sortAsc(1, 0); return joined(a);", "2,1"},
 		{"int8", "array<int8> a = {5, -128, 127, -1}; a.sortAsc(); return joined({a[0], a[1], a[2], a[3]});",
 			"-128,-1,5,127"},
-		{"uint64", "array<uint64> a = {0xFFFFFFFFFFFFFFFF, 0, 1}; a.sortAsc(); return t(a[0] == 0) + t(a[1] == 1) + t(a[2] == 0xFFFFFFFFFFFFFFFF);",
+		{"uint64",
+			"array<uint64> a = {0xFFFFFFFFFFFFFFFF, 0, 1}; a.sortAsc(); return t(a[0] == 0) + t(a[1] == 1) + t(a[2] == 0xFFFFFFFFFFFFFFFF);",
 			"ttt"},
-		{"doubles", "array<double> a = {1.5, -2.25, 0}; a.sortDesc(); return joined({int(a[0] * 4), int(a[1] * 4), int(a[2] * 4)});",
+		{"doubles",
+			"array<double> a = {1.5, -2.25, 0}; a.sortDesc(); return joined({int(a[0] * 4), int(a[1] * 4), int(a[2] * 4)});",
 			"6,0,-9"},
 		{"bools", "array<bool> a = {true, false, true}; a.sortAsc(); return t(a[0]) + t(a[1]) + t(a[2]);", "ftt"},
 		{"enums by value", "array<E> a = {HIGH, LOW, MID}; a.sortAsc(); return joined({a[0], a[1], a[2]});", "-5,0,7"},
-		{"strings by opCmp", "array<string> a = {'pear', 'apple', 'fig'}; a.sortAsc(); return a[0] + '/' + a[1] + '/' + a[2];",
+		{"strings by opCmp",
+			"array<string> a = {'pear', 'apple', 'fig'}; a.sortAsc(); return a[0] + '/' + a[1] + '/' + a[2];",
 			"apple/fig/pear"},
 		{"handles, null first", "array<K@> a = {K(3), null, K(1)}; a.sortAsc(); return keys(a);", "null,1,3"},
 		{"handles down, null last", "array<K@> a = {K(3), null, K(1)}; a.sortDesc(); return keys(a);", "3,1,null"},
-		{"objects", "array<K> a = {K(2), K(9), K(-4)}; a.sortAsc(); return joined({a[0].v, a[1].v, a[2].v});", "-4,2,9"},
+		{"objects", "array<K> a = {K(2), K(9), K(-4)}; a.sortAsc(); return joined({a[0].v, a[1].v, a[2].v});",
+			"-4,2,9"},
 		{"own less on ints", "array<int> a = {3, 1, 2}; a.sort(function(x, y) { return x > y; }); return joined(a);",
 			"3,2,1"},
 		{"own less keeps ties in order",
@@ -82,14 +86,15 @@ TEST(ScriptArray, SortsGiveTheAddOnsOrderForEveryElementKind)
 		{"own less on objects",
 			"array<K> a = {K(2), K(9), K(-4)}; a.sort(function(x, y) { return x.v > y.v; }); return joined({a[0].v, a[1].v, a[2].v});",
 			"9,2,-4"},
-		{"own less past the end", "array<int> a = {2, 1}; a.sort(function(x, y) { return x < y; }, 5); return joined(a);",
-			"2,1"},
+		{"own less past the end",
+			"array<int> a = {2, 1}; a.sort(function(x, y) { return x < y; }, 5); return joined(a);", "2,1"},
 	};
-	for (const SCase &c : cases) {
+	for (const SCase& c : cases)
+	{
 		SCOPED_TRACE(c.name);
 		CScriptRunner runner;
-		const std::string code = std::string(PRELUDE) + "string sorted() { " + c.body + " }\nvoid main() { string s = sorted(); check(s == \"" +
-			c.expected + "\", s); }\n";
+		const std::string code = std::string(PRELUDE) + "string sorted() { " + c.body +
+			" }\nvoid main() { string s = sorted(); check(s == \"" + c.expected + "\", s); }\n";
 		EXPECT_TRUE(runner.runScript(code));
 	}
 }
@@ -134,7 +139,8 @@ TEST(ScriptArray, FailuresRaiseScriptExceptions)
 		{"start past the end", "array<int> a = {1, 2}; a.sortDesc(2, 2);", "Index out of bounds"},
 		{"no opCmp", "array<N@> a = {N(), N()}; a.sortAsc();", "Type 'N' does not have a matching opCmp method"},
 		{"opCmp raises", "array<R@> a = {R(), R()}; a.sortAsc();", "Divide by zero"},
-		{"less raises", "array<int> a = {1, 2}; a.sort(function(x, y) { int z = 0; return x / z < y; });", "Divide by zero"},
+		{"less raises", "array<int> a = {1, 2}; a.sort(function(x, y) { int z = 0; return x / z < y; });",
+			"Divide by zero"},
 		{"resize", "array<int> a; a.resize(0x7FFFFFFF);", "Too large array size"},
 		{"length at construction", "array<int> a(0x20000000);", "Too large array size"},
 		{"filled at construction", "array<double> a(0x10000000, 1.0);", "Too large array size"},
@@ -142,11 +148,13 @@ TEST(ScriptArray, FailuresRaiseScriptExceptions)
 		{"many objects", "array<string> a(2000000);", "Too large array size"},
 		{"doubling", "array<int> a = {1}; for (int i = 0; i < 40; ++i) a.insertAt(0, a);", "Too large array size"},
 	};
-	for (const SCase &c : cases) {
+	for (const SCase& c : cases)
+	{
 		SCOPED_TRACE(c.name);
 		CScriptRunner runner;
-		ASSERT_TRUE(runner.build(std::string("class N {}\nclass R { int opCmp(const R &in) const { int z = 0; return 1 / z; } }\n"
-										 "void main() { ") +
+		ASSERT_TRUE(runner.build(
+			std::string("class N {}\nclass R { int opCmp(const R &in) const { int z = 0; return 1 / z; } }\n"
+						"void main() { ") +
 			c.body + " }\n"));
 		EXPECT_EQ(runner.runForException(), c.expected);
 	}
@@ -162,25 +170,26 @@ int calls = 0;
 void main() { a.sort(function(x, y) { if (++calls == 6) { int z = 0; z = 1 / z; } return x < y; }); }
 )"));
 	EXPECT_EQ(runner.runForException(), "Divide by zero");
-	AngelScript::asIScriptModule *module = runner.engine()->GetModule("test");
+	AngelScript::asIScriptModule* module = runner.engine()->GetModule("test");
 	ASSERT_NE(module, nullptr);
-	const auto *a = static_cast<AngelScript::CScriptArray *>(module->GetAddressOfGlobalVar(module->GetGlobalVarIndexByName("a")));
+	const auto* a = static_cast<AngelScript::CScriptArray*>(
+		module->GetAddressOfGlobalVar(module->GetGlobalVarIndexByName("a")));
 	ASSERT_NE(a, nullptr);
 	const int expected[] = {5, 1, 4, 2, 3};
 	for (AngelScript::asUINT i = 0; i < 5; ++i)
-		EXPECT_EQ(*static_cast<const int *>(a->At(i)), expected[i]);
+		EXPECT_EQ(*static_cast<const int*>(a->At(i)), expected[i]);
 }
 
 TEST(ScriptArray, EveryDeclarationToSwapIsTheAddOnsOwn)
 {
-	AngelScript::asIScriptEngine *engine = AngelScript::asCreateScriptEngine();
+	AngelScript::asIScriptEngine* engine = AngelScript::asCreateScriptEngine();
 	ASSERT_NE(engine, nullptr);
 	EXPECT_EQ(orv::script::registerScriptArray(engine), 0);
 	engine->ShutDownAndRelease();
 
 	struct Case
 	{
-		const char *declaration;
+		const char* declaration;
 		int parameters;
 	} cases[] = {
 		{"void sortAsc()", 0},
@@ -190,7 +199,7 @@ TEST(ScriptArray, EveryDeclarationToSwapIsTheAddOnsOwn)
 		{"void sort(const less &in, uint startAt = 0, uint count = uint(-1))", 3},
 		{"array<T>@ f(int&in type, int&in list) {repeat T}", 2},
 	};
-	for (const Case &c : cases)
+	for (const Case& c : cases)
 		EXPECT_EQ(orv::script::countParameters(c.declaration), c.parameters) << c.declaration;
 }
 

@@ -62,7 +62,7 @@ TEST(ScriptDimension, OptimalSizeOfBothScalars)
 {
 	struct Case
 	{
-		const char *args;
+		const char* args;
 		int width;
 		int height;
 	};
@@ -75,12 +75,12 @@ TEST(ScriptDimension, OptimalSizeOfBothScalars)
 		{"true, true, false, 0", 32, 32},
 		{"false, true, true, 0", 100, 100},
 	};
-	const char *types[] = {"dimension2df", "dimension2di"};
+	const char* types[] = {"dimension2df", "dimension2di"};
 	std::vector<std::string> checks;
-	for (const char *type : types)
-		for (const Case &c : cases)
+	for (const char* type : types)
+		for (const Case& c : cases)
 			checks.push_back(std::string(type) + "(100, 50).getOptimalSize(" + c.args + ") == " + type + "(" +
-			                 std::to_string(c.width) + ", " + std::to_string(c.height) + ")");
+				std::to_string(c.width) + ", " + std::to_string(c.height) + ")");
 	CScriptRunner runner;
 	runner.runChecks(checks);
 }
@@ -89,25 +89,28 @@ TEST(ScriptDimension, OptimalSizeOfBothScalars)
 TEST(ScriptDimension, ShortOptimalSizeOverloadsEqualTheFullCall)
 {
 	std::vector<std::string> checks;
-	const char *sizes[] = {"(100, 50)", "(1, 1)", "(0, 0)", "(3, 300)", "(64, 64)", "(65, 2)"};
-	const char *types[] = {"dimension2df", "dimension2di"};
-	const char *bools[] = {"false", "true"};
-	for (const char *type : types)
-		for (const char *size : sizes)
+	const char* sizes[] = {"(100, 50)", "(1, 1)", "(0, 0)", "(3, 300)", "(64, 64)", "(65, 2)"};
+	const char* types[] = {"dimension2df", "dimension2di"};
+	const char* bools[] = {"false", "true"};
+	for (const char* type : types)
+		for (const char* size : sizes)
 		{
 			const std::string d = std::string(type) + size;
 			checks.push_back(d + ".getOptimalSize() == " + d + ".getOptimalSize(true, false, true, 0)");
-			for (const char *p : bools)
+			for (const char* p : bools)
 			{
-				checks.push_back(d + ".getOptimalSize(" + p + ") == " + d + ".getOptimalSize(" + p + ", false, true, 0)");
-				for (const char *q : bools)
+				checks.push_back(
+					d + ".getOptimalSize(" + p + ") == " + d + ".getOptimalSize(" + p + ", false, true, 0)");
+				for (const char* q : bools)
 				{
 					const std::string pq = std::string(p) + ", " + q;
-					checks.push_back(d + ".getOptimalSize(" + pq + ") == " + d + ".getOptimalSize(" + pq + ", true, 0)");
-					for (const char *r : bools)
+					checks.push_back(
+						d + ".getOptimalSize(" + pq + ") == " + d + ".getOptimalSize(" + pq + ", true, 0)");
+					for (const char* r : bools)
 					{
 						const std::string pqr = pq + ", " + r;
-						checks.push_back(d + ".getOptimalSize(" + pqr + ") == " + d + ".getOptimalSize(" + pqr + ", 0)");
+						checks.push_back(
+							d + ".getOptimalSize(" + pqr + ") == " + d + ".getOptimalSize(" + pqr + ", 0)");
 					}
 				}
 			}
@@ -122,8 +125,8 @@ TEST(ScriptDimension, TrapsBecomeScriptExceptions)
 {
 	struct Case
 	{
-		const char *statement;
-		const char *exception;
+		const char* statement;
+		const char* exception;
 	};
 	const Case cases[] = {
 		{"g = g / 0;", "Divide by zero"},
@@ -139,17 +142,18 @@ TEST(ScriptDimension, TrapsBecomeScriptExceptions)
 		{"gf = dimension2df(5e9f, 3).getOptimalSize(false);", "Out of range"},
 		{"gf = dimension2df(sqrt(-1.0f), 3).getOptimalSize(false);", "Out of range"},
 	};
-	for (const Case &c : cases)
+	for (const Case& c : cases)
 	{
 		SCOPED_TRACE(c.statement);
 		CScriptRunner runner;
-		ASSERT_TRUE(runner.build(std::string("dimension2di g(7, 9); dimension2df gf(7, 9);\nvoid main() { ") +
-		                         c.statement + " }"));
+		ASSERT_TRUE(runner.build(
+			std::string("dimension2di g(7, 9); dimension2df gf(7, 9);\nvoid main() { ") + c.statement + " }"));
 		EXPECT_EQ(runner.runForException(), c.exception);
 	}
 	// The operand of a refused compound division keeps its value.
 	CScriptRunner runner;
-	ASSERT_TRUE(runner.build("dimension2di g(7, 9);\nvoid divide() { g /= 0; }\nvoid read() { check(g == dimension2di(7, 9), \"kept\"); }"));
+	ASSERT_TRUE(runner.build(
+		"dimension2di g(7, 9);\nvoid divide() { g /= 0; }\nvoid read() { check(g == dimension2di(7, 9), \"kept\"); }"));
 	EXPECT_EQ(runner.runForException("void divide()"), "Divide by zero");
 	EXPECT_TRUE(runner.run("void read()"));
 	// Sides that are representable and at most 2^31 still work.
@@ -158,20 +162,33 @@ TEST(ScriptDimension, TrapsBecomeScriptExceptions)
 		" check(dimension2df(2147483648.0f, 1).getOptimalSize() == dimension2df(2147483648.0f, 1), \"2^31\"); }"));
 }
 
-dimension2d<irr::f32> nativeDimensionF() { return {1.5f, -2.25f}; }
-dimension2d<irr::s32> nativeDimensionI() { return {-7, 123456}; }
-dimension2d<irr::f32> nativeScaleF(dimension2d<irr::f32> d, irr::f32 s) { return d * s; }
+dimension2d<irr::f32> nativeDimensionF()
+{
+	return {1.5f, -2.25f};
+}
+dimension2d<irr::s32> nativeDimensionI()
+{
+	return {-7, 123456};
+}
+dimension2d<irr::f32> nativeScaleF(dimension2d<irr::f32> d, irr::f32 s)
+{
+	return d * s;
+}
 
 // x86-64 hands small trivially copyable classes back in registers; the
 // engine must agree with the compiler on both forms.
 TEST(ScriptDimension, NativesReturningByValue)
 {
 	CScriptRunner runner;
-	asIScriptEngine *engine = runner.engine();
-	ASSERT_GE(engine->RegisterGlobalFunction("dimension2df nativeDimensionF()", asFUNCTION(nativeDimensionF), asCALL_CDECL), 0);
-	ASSERT_GE(engine->RegisterGlobalFunction("dimension2di nativeDimensionI()", asFUNCTION(nativeDimensionI), asCALL_CDECL), 0);
-	ASSERT_GE(engine->RegisterGlobalFunction("dimension2df nativeScaleF(dimension2df, f32)", asFUNCTION(nativeScaleF),
-		          asCALL_CDECL),
+	asIScriptEngine* engine = runner.engine();
+	ASSERT_GE(
+		engine->RegisterGlobalFunction("dimension2df nativeDimensionF()", asFUNCTION(nativeDimensionF), asCALL_CDECL),
+		0);
+	ASSERT_GE(
+		engine->RegisterGlobalFunction("dimension2di nativeDimensionI()", asFUNCTION(nativeDimensionI), asCALL_CDECL),
+		0);
+	ASSERT_GE(engine->RegisterGlobalFunction(
+				  "dimension2df nativeScaleF(dimension2df, f32)", asFUNCTION(nativeScaleF), asCALL_CDECL),
 		0);
 	runner.runChecks({
 		"nativeDimensionF().Width == 1.5f && nativeDimensionF().Height == -2.25f",

@@ -135,10 +135,25 @@ const SScriptCase ExtremeCases[] = {
 	)"},
 };
 
-TEST(ScriptLine2d, Construction) { runScriptCases(ConstructionCases); }
-TEST(ScriptLine2d, Operators) { runScriptCases(OperatorCases); }
-TEST(ScriptLine2d, Measures) { runScriptCases(MeasureCases); }
-TEST(ScriptLine2d, Points) { runScriptCases(PointCases); }
-TEST(ScriptLine2d, ExtremeIntegers) { runScriptCases(ExtremeCases); }
+TEST(ScriptLine2d, Construction)
+{
+	runScriptCases(ConstructionCases);
+}
+TEST(ScriptLine2d, Operators)
+{
+	runScriptCases(OperatorCases);
+}
+TEST(ScriptLine2d, Measures)
+{
+	runScriptCases(MeasureCases);
+}
+TEST(ScriptLine2d, Points)
+{
+	runScriptCases(PointCases);
+}
+TEST(ScriptLine2d, ExtremeIntegers)
+{
+	runScriptCases(ExtremeCases);
+}
 
 } // namespace

@@ -120,10 +120,25 @@ const SScriptCase ExtremeCases[] = {
 	)"},
 };
 
-TEST(ScriptLine3d, Construction) { runScriptCases(ConstructionCases); }
-TEST(ScriptLine3d, Operators) { runScriptCases(OperatorCases); }
-TEST(ScriptLine3d, Measures) { runScriptCases(MeasureCases); }
-TEST(ScriptLine3d, ZeroLengthIntegerLineRaises) { runScriptExceptionCases(ExceptionCases); }
-TEST(ScriptLine3d, ExtremeIntegers) { runScriptCases(ExtremeCases); }
+TEST(ScriptLine3d, Construction)
+{
+	runScriptCases(ConstructionCases);
+}
+TEST(ScriptLine3d, Operators)
+{
+	runScriptCases(OperatorCases);
+}
+TEST(ScriptLine3d, Measures)
+{
+	runScriptCases(MeasureCases);
+}
+TEST(ScriptLine3d, ZeroLengthIntegerLineRaises)
+{
+	runScriptExceptionCases(ExceptionCases);
+}
+TEST(ScriptLine3d, ExtremeIntegers)
+{
+	runScriptCases(ExtremeCases);
+}
 
 } // namespace

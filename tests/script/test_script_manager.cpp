@@ -17,10 +17,10 @@ struct SLogLine
 	std::string Hint;
 	irr::ELOG_LEVEL Level;
 
-	bool operator==(const SLogLine &o) const { return Text == o.Text && Hint == o.Hint && Level == o.Level; }
+	bool operator==(const SLogLine& o) const { return Text == o.Text && Hint == o.Hint && Level == o.Level; }
 };
 
-std::ostream &operator<<(std::ostream &out, const SLogLine &line)
+std::ostream& operator<<(std::ostream& out, const SLogLine& line)
 {
 	return out << "[" << line.Text << "] [" << line.Hint << "] level " << line.Level;
 }
@@ -30,25 +30,28 @@ class CCaptureLogger : public irr::ILogger
 public:
 	irr::ELOG_LEVEL getLogLevel() const override { return irr::ELL_DEBUG; }
 	void setLogLevel(irr::ELOG_LEVEL) override {}
-	void log(const irr::c8 *text, irr::ELOG_LEVEL level) override { Lines.push_back({text, "", level}); }
-	void log(const irr::c8 *text, const irr::c8 *hint, irr::ELOG_LEVEL level) override
+	void log(const irr::c8* text, irr::ELOG_LEVEL level) override { Lines.push_back({text, "", level}); }
+	void log(const irr::c8* text, const irr::c8* hint, irr::ELOG_LEVEL level) override
 	{
 		Lines.push_back({text, hint, level});
 	}
-	void log(const irr::c8 *text, const wchar_t *, irr::ELOG_LEVEL level) override { Lines.push_back({text, "?", level}); }
-	void log(const wchar_t *, const wchar_t *, irr::ELOG_LEVEL level) override { Lines.push_back({"?", "?", level}); }
-	void log(const wchar_t *, irr::ELOG_LEVEL level) override { Lines.push_back({"?", "", level}); }
+	void log(const irr::c8* text, const wchar_t*, irr::ELOG_LEVEL level) override
+	{
+		Lines.push_back({text, "?", level});
+	}
+	void log(const wchar_t*, const wchar_t*, irr::ELOG_LEVEL level) override { Lines.push_back({"?", "?", level}); }
+	void log(const wchar_t*, irr::ELOG_LEVEL level) override { Lines.push_back({"?", "", level}); }
 
 	std::vector<SLogLine> Lines;
 };
 
-std::vector<SLogLine> buildAndCollect(const char *code)
+std::vector<SLogLine> buildAndCollect(const char* code)
 {
 	CCaptureLogger logger;
 	{
 		orv::script::CScriptManager manager(&logger);
 		logger.Lines.clear();
-		asIScriptModule *module = manager.getEngine()->GetModule("m", asGM_ALWAYS_CREATE);
+		asIScriptModule* module = manager.getEngine()->GetModule("m", asGM_ALWAYS_CREATE);
 		module->AddScriptSection("main", code);
 		module->Build();
 	}
@@ -70,7 +73,7 @@ TEST(ScriptManager, CompilerMessagesBecomeLogLines)
 {
 	struct Case
 	{
-		const char *code;
+		const char* code;
 		std::vector<SLogLine> expected;
 	};
 	const Case cases[] = {
@@ -81,7 +84,7 @@ TEST(ScriptManager, CompilerMessagesBecomeLogLines)
 			{{"script", "main (r 1, c 1) : INFO : Compiling void main()", irr::ELL_INFORMATION},
 				{"script", "main (r 3, c 13) : WARN : Implicit conversion of value is not exact", irr::ELL_WARNING}}},
 	};
-	for (const Case &c : cases)
+	for (const Case& c : cases)
 		EXPECT_EQ(buildAndCollect(c.code), c.expected) << c.code;
 }
 
@@ -98,7 +101,7 @@ TEST(ScriptManager, EveryMessageTypeHasItsKindAndLevel)
 		{asMSGTYPE_WARNING, {"script", "sec (r 12, c 345) : WARN : text", irr::ELL_WARNING}},
 		{asMSGTYPE_INFORMATION, {"script", "sec (r 12, c 345) : INFO : text", irr::ELL_INFORMATION}},
 	};
-	for (const Case &c : cases)
+	for (const Case& c : cases)
 	{
 		CCaptureLogger logger;
 		orv::script::CScriptManager manager(&logger);

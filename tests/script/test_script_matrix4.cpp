@@ -177,12 +177,27 @@ const SScriptCase MemberCases[] = {
 	)"},
 };
 
-TEST(ScriptMatrix4, Construction) { runScriptCases(ConstructionCases); }
-TEST(ScriptMatrix4, Operators) { runScriptCases(OperatorCases); }
-TEST(ScriptMatrix4, IndexPastTheEndRaises) { runScriptExceptionCases(IndexCases); }
-TEST(ScriptMatrix4, Members) { runScriptCases(MemberCases); }
+TEST(ScriptMatrix4, Construction)
+{
+	runScriptCases(ConstructionCases);
+}
+TEST(ScriptMatrix4, Operators)
+{
+	runScriptCases(OperatorCases);
+}
+TEST(ScriptMatrix4, IndexPastTheEndRaises)
+{
+	runScriptExceptionCases(IndexCases);
+}
+TEST(ScriptMatrix4, Members)
+{
+	runScriptCases(MemberCases);
+}
 
-void countMessage(const asSMessageInfo *, void *count) { ++*static_cast<int *>(count); }
+void countMessage(const asSMessageInfo*, void* count)
+{
+	++*static_cast<int*>(count);
+}
 
 TEST(ScriptMatrix4, InOutMembersNeedUnsafeReferences)
 {
@@ -190,21 +205,24 @@ TEST(ScriptMatrix4, InOutMembersNeedUnsafeReferences)
 	EXPECT_TRUE(runner.buildFails("void main() { matrix4 m; vector3df v; m.transformVect(v); }"));
 	EXPECT_TRUE(runner.build("void main() { matrix4 m; vector3df v; m.transformVect(v, vector3df(1, 2, 3)); }"));
 
-	const char *const inOut[] = {
-		"void inverseRotateVect(vector3df &inout) const", "void inverseTranslateVect(vector3df &inout) const",
-		"void rotateVect(vector3df &inout) const", "void transformBox(aabbox3df &inout) const",
-		"void transformBoxEx(aabbox3df &inout) const", "void transformVect(vector3df &inout) const",
+	const char* const inOut[] = {
+		"void inverseRotateVect(vector3df &inout) const",
+		"void inverseTranslateVect(vector3df &inout) const",
+		"void rotateVect(vector3df &inout) const",
+		"void transformBox(aabbox3df &inout) const",
+		"void transformBoxEx(aabbox3df &inout) const",
+		"void transformVect(vector3df &inout) const",
 		"void translateVect(vector3df &inout) const",
 	};
-	asIScriptEngine *unsafe = asCreateScriptEngine();
+	asIScriptEngine* unsafe = asCreateScriptEngine();
 	int messages = 0;
 	unsafe->SetMessageCallback(asFUNCTION(countMessage), &messages, asCALL_CDECL);
 	unsafe->SetEngineProperty(asEP_ALLOW_UNSAFE_REFERENCES, 1);
 	orv::script::registerAddOnsAndValueTypes(unsafe);
 	EXPECT_EQ(messages, 0);
-	const asITypeInfo *safeType = runner.engine()->GetTypeInfoByName("matrix4");
-	const asITypeInfo *unsafeType = unsafe->GetTypeInfoByName("matrix4");
-	for (const char *declaration : inOut)
+	const asITypeInfo* safeType = runner.engine()->GetTypeInfoByName("matrix4");
+	const asITypeInfo* unsafeType = unsafe->GetTypeInfoByName("matrix4");
+	for (const char* declaration : inOut)
 	{
 		EXPECT_EQ(safeType->GetMethodByDecl(declaration), nullptr) << declaration;
 		EXPECT_NE(unsafeType->GetMethodByDecl(declaration), nullptr) << declaration;

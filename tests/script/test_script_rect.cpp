@@ -114,8 +114,17 @@ const SScriptCase MemberCases[] = {
 	)"},
 };
 
-TEST(ScriptRect, Construction) { runScriptCases(ConstructionCases); }
-TEST(ScriptRect, Operators) { runScriptCases(OperatorCases); }
-TEST(ScriptRect, Members) { runScriptCases(MemberCases); }
+TEST(ScriptRect, Construction)
+{
+	runScriptCases(ConstructionCases);
+}
+TEST(ScriptRect, Operators)
+{
+	runScriptCases(OperatorCases);
+}
+TEST(ScriptRect, Members)
+{
+	runScriptCases(MemberCases);
+}
 
 } // namespace

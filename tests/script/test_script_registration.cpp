@@ -12,7 +12,7 @@ using orv::test::CScriptRunner;
 TEST(ScriptRegistration, WholeSetRegistersWithoutMessages)
 {
 	CScriptRunner runner;
-	for (const auto &m : runner.messages())
+	for (const auto& m : runner.messages())
 		ADD_FAILURE() << "registration message: " << m.Section << " (" << m.Row << ", " << m.Column << ") " << m.Text;
 	EXPECT_TRUE(runner.messages().empty());
 	// The engine refuses nothing until it is first used; a build forces it.
@@ -30,19 +30,23 @@ TEST(ScriptRegistration, GeometryTypesRegisterEveryRow)
 {
 	struct Case
 	{
-		const char *type;
+		const char* type;
 		AngelScript::asUINT behaviours; // constructors and the destructor
 		AngelScript::asUINT methods;
 		AngelScript::asUINT properties;
 	};
 	const Case cases[] = {
-		{"dimension2df", 3, 16, 2}, {"dimension2di", 3, 16, 2}, {"vector2df", 5, 37, 2},
-		{"vector2di", 5, 37, 2},    {"vector3df", 5, 46, 3},    {"vector3di", 5, 46, 3},
+		{"dimension2df", 3, 16, 2},
+		{"dimension2di", 3, 16, 2},
+		{"vector2df", 5, 37, 2},
+		{"vector2di", 5, 37, 2},
+		{"vector3df", 5, 46, 3},
+		{"vector3di", 5, 46, 3},
 	};
 	CScriptRunner runner;
-	for (const Case &c : cases)
+	for (const Case& c : cases)
 	{
-		AngelScript::asITypeInfo *type = runner.engine()->GetTypeInfoByName(c.type);
+		AngelScript::asITypeInfo* type = runner.engine()->GetTypeInfoByName(c.type);
 		ASSERT_NE(type, nullptr) << c.type;
 		EXPECT_EQ(type->GetBehaviourCount(), c.behaviours) << c.type;
 		EXPECT_EQ(type->GetMethodCount(), c.methods) << c.type;

@@ -13,8 +13,8 @@ TEST(ScriptRunner, ReportsEveryKindOfFailure)
 {
 	struct Case
 	{
-		const char *code;
-		const char *expectedFailure;
+		const char* code;
+		const char* expectedFailure;
 	};
 	const Case cases[] = {
 		{"void main() { check(1 == 2, \"one is two\"); }", "one is two"},
@@ -23,7 +23,7 @@ TEST(ScriptRunner, ReportsEveryKindOfFailure)
 		{"void main() { int a = 0; int b = 1 / a; }", "Divide by zero"},
 		{"void other() {}", "no function void main()"},
 	};
-	for (const Case &c : cases)
+	for (const Case& c : cases)
 	{
 		::testing::TestPartResultArray failures;
 		{
@@ -34,7 +34,8 @@ TEST(ScriptRunner, ReportsEveryKindOfFailure)
 		}
 		bool found = false;
 		for (int i = 0; i < failures.size(); ++i)
-			found = found || std::string(failures.GetTestPartResult(i).message()).find(c.expectedFailure) != std::string::npos;
+			found = found ||
+				std::string(failures.GetTestPartResult(i).message()).find(c.expectedFailure) != std::string::npos;
 		EXPECT_TRUE(found) << c.code << " did not report " << c.expectedFailure;
 	}
 }

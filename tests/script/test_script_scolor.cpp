@@ -95,8 +95,17 @@ const SScriptCase MemberCases[] = {
 	)"},
 };
 
-TEST(ScriptSColor, Construction) { runScriptCases(ConstructionCases); }
-TEST(ScriptSColor, Operators) { runScriptCases(OperatorCases); }
-TEST(ScriptSColor, Members) { runScriptCases(MemberCases); }
+TEST(ScriptSColor, Construction)
+{
+	runScriptCases(ConstructionCases);
+}
+TEST(ScriptSColor, Operators)
+{
+	runScriptCases(OperatorCases);
+}
+TEST(ScriptSColor, Members)
+{
+	runScriptCases(MemberCases);
+}
 
 } // namespace

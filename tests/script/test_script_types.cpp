@@ -12,9 +12,9 @@ namespace {
 using namespace AngelScript;
 using orv::test::CScriptRunner;
 
-const void *globalAddress(asIScriptEngine *engine, const char *name)
+const void* globalAddress(asIScriptEngine* engine, const char* name)
 {
-	void *address = nullptr;
+	void* address = nullptr;
 	const int index = engine->GetGlobalPropertyIndexByName(name);
 	EXPECT_GE(index, 0) << name;
 	if (index >= 0)
@@ -26,7 +26,7 @@ TEST(ScriptTypes, ConstantsHoldIrrlichtValuesInTheirOwnPrecision)
 {
 	struct Case
 	{
-		const char *name;
+		const char* name;
 		bool isDouble;
 		double expected;
 	};
@@ -44,14 +44,14 @@ TEST(ScriptTypes, ConstantsHoldIrrlichtValuesInTheirOwnPrecision)
 		{"RADTODEG64", true, 57.29577951308232},
 	};
 	CScriptRunner runner;
-	for (const Case &c : cases)
+	for (const Case& c : cases)
 	{
-		const void *address = globalAddress(runner.engine(), c.name);
+		const void* address = globalAddress(runner.engine(), c.name);
 		ASSERT_NE(address, nullptr) << c.name;
 		if (c.isDouble)
-			EXPECT_EQ(*static_cast<const double *>(address), c.expected) << c.name;
+			EXPECT_EQ(*static_cast<const double*>(address), c.expected) << c.name;
 		else
-			EXPECT_EQ(*static_cast<const float *>(address), static_cast<float>(c.expected)) << c.name;
+			EXPECT_EQ(*static_cast<const float*>(address), static_cast<float>(c.expected)) << c.name;
 	}
 }
 
@@ -74,8 +74,8 @@ TEST(ScriptTypes, TypedefsAndConstantsInScripts)
 
 TEST(ScriptTypes, ConstantsCannotBeAssigned)
 {
-	const char *names[] = {"PI", "PI64", "ROUNDING_ERROR_f32", "RADTODEG64"};
-	for (const char *name : names)
+	const char* names[] = {"PI", "PI64", "ROUNDING_ERROR_f32", "RADTODEG64"};
+	for (const char* name : names)
 	{
 		CScriptRunner runner;
 		EXPECT_TRUE(runner.buildFails(std::string("void main() { ") + name + " = 1; }")) << name;
@@ -86,15 +86,33 @@ TEST(ScriptTypes, EnumValuesMatchIrrlicht)
 {
 	CScriptRunner runner;
 	runner.runChecks({
-		"KEY_KANA == 21", "KEY_HANGUEL == 21", "KEY_HANGUL == 21",
-		"KEY_HANJA == 25", "KEY_KANJI == 25",
-		"KEY_LBUTTON == 1", "KEY_OEM_CLEAR == 254", "KEY_KEY_A == 65", "KEY_F24 == 135", "KEY_PLUS == 187",
-		"EAC_OFF == 0", "EAC_FRUSTUM_BOX == 2", "EAC_FRUSTUM_SPHERE == 4",
-		"EMIE_LMOUSE_PRESSED_DOWN == 0", "EMIE_MOUSE_WHEEL == 7", "EMIE_COUNT == 14",
-		"ELT_POINT == 0", "ELT_SPOT == 1", "ELT_DIRECTIONAL == 2",
-		"EMF_LIGHTING | EMF_ZBUFFER == 24", "EMF_WIREFRAME == 1", "EMF_TEXTURE_WRAP == 8192",
-		"EMT_SOLID == 0", "EMT_TRANSPARENT_ALPHA_CHANNEL == 13", "EMT_ONETEXTURE_BLEND == 23",
-		"EGUIA_UPPERLEFT == 0", "EGUIA_SCALE == 3",
+		"KEY_KANA == 21",
+		"KEY_HANGUEL == 21",
+		"KEY_HANGUL == 21",
+		"KEY_HANJA == 25",
+		"KEY_KANJI == 25",
+		"KEY_LBUTTON == 1",
+		"KEY_OEM_CLEAR == 254",
+		"KEY_KEY_A == 65",
+		"KEY_F24 == 135",
+		"KEY_PLUS == 187",
+		"EAC_OFF == 0",
+		"EAC_FRUSTUM_BOX == 2",
+		"EAC_FRUSTUM_SPHERE == 4",
+		"EMIE_LMOUSE_PRESSED_DOWN == 0",
+		"EMIE_MOUSE_WHEEL == 7",
+		"EMIE_COUNT == 14",
+		"ELT_POINT == 0",
+		"ELT_SPOT == 1",
+		"ELT_DIRECTIONAL == 2",
+		"EMF_LIGHTING | EMF_ZBUFFER == 24",
+		"EMF_WIREFRAME == 1",
+		"EMF_TEXTURE_WRAP == 8192",
+		"EMT_SOLID == 0",
+		"EMT_TRANSPARENT_ALPHA_CHANNEL == 13",
+		"EMT_ONETEXTURE_BLEND == 23",
+		"EGUIA_UPPERLEFT == 0",
+		"EGUIA_SCALE == 3",
 	});
 }
 
@@ -103,20 +121,24 @@ TEST(ScriptTypes, EnumShapes)
 {
 	struct Case
 	{
-		const char *name;
+		const char* name;
 		asUINT count;
 		int lowest;
 		int highest;
 	};
 	const Case cases[] = {
-		{"E_CULLING_TYPE", 4, 0, 4},       {"EKEY_CODE", 143, 1, 254},     {"EMOUSE_INPUT_EVENT", 15, 0, 14},
-		{"E_LIGHT_TYPE", 3, 0, 2},         {"E_MATERIAL_FLAG", 14, 1, 8192}, {"E_MATERIAL_TYPE", 24, 0, 23},
+		{"E_CULLING_TYPE", 4, 0, 4},
+		{"EKEY_CODE", 143, 1, 254},
+		{"EMOUSE_INPUT_EVENT", 15, 0, 14},
+		{"E_LIGHT_TYPE", 3, 0, 2},
+		{"E_MATERIAL_FLAG", 14, 1, 8192},
+		{"E_MATERIAL_TYPE", 24, 0, 23},
 		{"EGUI_ALIGNMENT", 4, 0, 3},
 	};
 	CScriptRunner runner;
-	for (const Case &c : cases)
+	for (const Case& c : cases)
 	{
-		asITypeInfo *type = runner.engine()->GetTypeInfoByName(c.name);
+		asITypeInfo* type = runner.engine()->GetTypeInfoByName(c.name);
 		ASSERT_NE(type, nullptr) << c.name;
 		EXPECT_EQ(type->GetEnumValueCount(), c.count) << c.name;
 		std::set<int> values;
@@ -137,10 +159,10 @@ TEST(ScriptTypes, CompanionTypeNames)
 {
 	struct Case
 	{
-		const char *scalar;
-		const char *vector2d;
-		const char *vector3d;
-		const char *dimension;
+		const char* scalar;
+		const char* vector2d;
+		const char* vector3d;
+		const char* dimension;
 	};
 	const Case cases[] = {
 		{"f32", "vector2df", "vector3df", "dimension2df"},
@@ -149,7 +171,7 @@ TEST(ScriptTypes, CompanionTypeNames)
 		{"", "", "", ""},
 		{"f32 ", "", "", ""},
 	};
-	for (const Case &c : cases)
+	for (const Case& c : cases)
 	{
 		EXPECT_EQ(orv::script::getVector2dTypeName(c.scalar), c.vector2d) << c.scalar;
 		EXPECT_EQ(orv::script::getVector3dTypeName(c.scalar), c.vector3d) << c.scalar;

@@ -49,35 +49,37 @@ TEST(ScriptVector3d, ArithmeticAndComparison)
 TEST(ScriptVector3d, Members)
 {
 	CScriptRunner runner;
-	runner.runChecks({
-		"vector3df(1, 0, 0).crossProduct(vector3df(0, 1, 0)) == vector3df(0, 0, 1)",
-		"vector3df(1, 2, 3).dotProduct(vector3df(4, 5, 6)) == 32",
-		"vector3df(1, 2, 3).equals(vector3df(1.0000005f, 2, 3))",
-		"!vector3df(1, 2, 3).equals(vector3df(1.1f, 2, 3))",
-		"vector3df(1, 2, 3).equals(vector3df(1.1f, 2, 3), 0.2f)",
-		"vector3di(1, 2, 3).equals(vector3di(2, 2, 3), 1) && !vector3di(1, 2, 3).equals(vector3di(2, 2, 3))",
-		"vector3df(3, 4, 0).getLength() == 5 && vector3df(3, 4, 0).getLengthSQ() == 25",
-		"vector3di(3, 4, 0).getLength() == 5",
-		"vector3df(1, 1, 1).getDistanceFrom(vector3df(4, 5, 1)) == 5",
-		"vector3df(1, 1, 1).getDistanceFromSQ(vector3df(4, 5, 1)) == 25",
-		"normalized()",
-		"vector3df(0, 0, 0).normalize() == vector3df(0, 0, 0)",
-		"vector3df(3, 0, 4).setLength(10) == vector3df(6, 0, 8)",
-		"vector3df(1, -2, 3).invert() == vector3df(-1, 2, -3)",
-		"vector3df(2, 2, 2).isBetweenPoints(vector3df(1, 1, 1), vector3df(3, 3, 3))",
-		"!vector3df(5, 5, 5).isBetweenPoints(vector3df(1, 1, 1), vector3df(3, 3, 3))",
-		"vector3df(0, 0, 0).getInterpolated(vector3df(10, 10, 10), 0.25) == vector3df(7.5f, 7.5f, 7.5f)",
-		"vector3df(0, 0, 0).getInterpolated_quadratic(vector3df(5, 5, 5), vector3df(10, 10, 10), 0.5) == vector3df(5, 5, 5)",
-		"interpolated()",
-		"vector3df(0, 0, 1).getHorizontalAngle() == vector3df(0, 0, 0)",
-		"vector3df(1, 0, 0).getHorizontalAngle() == vector3df(0, 90, 0)",
-		"vector3df(1, 0, 0).getSphericalCoordinateAngles() == vector3df(90, 0, 0)",
-		"vector3di(1, 0, 0).getSphericalCoordinateAngles() == vector3di(90, 0, 0)",
-		"vector3df(0, 90, 0).rotationToDirection() == vector3df(0, 90, 0).rotationToDirection(vector3df(0, 0, 1))",
-		"vector3df(0, 90, 0).rotationToDirection().equals(vector3df(1, 0, 0), 0.00001f)",
-		"vector3df(0, 90, 0).rotationToDirection(vector3df(0, 1, 0)).equals(vector3df(0, 1, 0), 0.00001f)",
-		"setters()",
-	}, R"(
+	runner.runChecks(
+		{
+			"vector3df(1, 0, 0).crossProduct(vector3df(0, 1, 0)) == vector3df(0, 0, 1)",
+			"vector3df(1, 2, 3).dotProduct(vector3df(4, 5, 6)) == 32",
+			"vector3df(1, 2, 3).equals(vector3df(1.0000005f, 2, 3))",
+			"!vector3df(1, 2, 3).equals(vector3df(1.1f, 2, 3))",
+			"vector3df(1, 2, 3).equals(vector3df(1.1f, 2, 3), 0.2f)",
+			"vector3di(1, 2, 3).equals(vector3di(2, 2, 3), 1) && !vector3di(1, 2, 3).equals(vector3di(2, 2, 3))",
+			"vector3df(3, 4, 0).getLength() == 5 && vector3df(3, 4, 0).getLengthSQ() == 25",
+			"vector3di(3, 4, 0).getLength() == 5",
+			"vector3df(1, 1, 1).getDistanceFrom(vector3df(4, 5, 1)) == 5",
+			"vector3df(1, 1, 1).getDistanceFromSQ(vector3df(4, 5, 1)) == 25",
+			"normalized()",
+			"vector3df(0, 0, 0).normalize() == vector3df(0, 0, 0)",
+			"vector3df(3, 0, 4).setLength(10) == vector3df(6, 0, 8)",
+			"vector3df(1, -2, 3).invert() == vector3df(-1, 2, -3)",
+			"vector3df(2, 2, 2).isBetweenPoints(vector3df(1, 1, 1), vector3df(3, 3, 3))",
+			"!vector3df(5, 5, 5).isBetweenPoints(vector3df(1, 1, 1), vector3df(3, 3, 3))",
+			"vector3df(0, 0, 0).getInterpolated(vector3df(10, 10, 10), 0.25) == vector3df(7.5f, 7.5f, 7.5f)",
+			"vector3df(0, 0, 0).getInterpolated_quadratic(vector3df(5, 5, 5), vector3df(10, 10, 10), 0.5) == vector3df(5, 5, 5)",
+			"interpolated()",
+			"vector3df(0, 0, 1).getHorizontalAngle() == vector3df(0, 0, 0)",
+			"vector3df(1, 0, 0).getHorizontalAngle() == vector3df(0, 90, 0)",
+			"vector3df(1, 0, 0).getSphericalCoordinateAngles() == vector3df(90, 0, 0)",
+			"vector3di(1, 0, 0).getSphericalCoordinateAngles() == vector3di(90, 0, 0)",
+			"vector3df(0, 90, 0).rotationToDirection() == vector3df(0, 90, 0).rotationToDirection(vector3df(0, 0, 1))",
+			"vector3df(0, 90, 0).rotationToDirection().equals(vector3df(1, 0, 0), 0.00001f)",
+			"vector3df(0, 90, 0).rotationToDirection(vector3df(0, 1, 0)).equals(vector3df(0, 1, 0), 0.00001f)",
+			"setters()",
+		},
+		R"(
 		bool normalized()
 		{
 			vector3df v(3, 4, 12);
@@ -117,33 +119,35 @@ TEST(ScriptVector3d, RotationsTurnAboutTheOriginByDefault)
 TEST(ScriptVector2d, ArithmeticComparisonAndMembers)
 {
 	CScriptRunner runner;
-	runner.runChecks({
-		"vector2df(1, 2) < vector2df(1, 3) && vector2df(2, 0) > vector2df(1, 9)",
-		"vector2df(1, 2).opCmp(vector2df(1.0000005f, 2)) == 0",
-		"vector2di(1, 2).opCmp(vector2di(1, 2)) == 0 && vector2di(1, 2).opCmp(vector2di(1, 1)) == 1",
-		"vector2df(1, 1) == vector2df(1.0000005f, 1) && !(vector2df(1, 1) == vector2df(1.00001f, 1))",
-		"vector2di(1, 1) != vector2di(1, 2)",
-		"vector2df(1, 2) + vector2df(3, 4) == vector2df(4, 6) && vector2df(1, 2) + 1 == vector2df(2, 3)",
-		"vector2df(1, 2) - vector2df(3, 4) == vector2df(-2, -2) && vector2df(1, 2) - 1 == vector2df(0, 1)",
-		"vector2df(1, 2) * vector2df(3, 4) == vector2df(3, 8) && vector2df(1, 2) * 2 == vector2df(2, 4)",
-		"vector2df(1, 2) / 3.0f == vector2df(1.0f / 3, 2.0f / 3)",
-		"vector2df(1, 2) / vector2df(2, 8) == vector2df(0.5f, 0.25f)",
-		"vector2di(7, -7) / 2 == vector2di(3, -3) && vector2di(7, -7) / vector2di(-2, 2) == vector2di(-3, -3)",
-		"vector2df(4) == vector2df(4, 4) && vector2di(vector2di(1, 2)) == vector2di(1, 2)",
-		"vector2df(1, 2).dotProduct(vector2df(3, 4)) == 11",
-		"vector2df(1, 2).equals(vector2df(1.0000005f, 2))",
-		"vector2df(0, 1).getAngle() == 270 && vector2df(0, 1).getAngleTrig() == 90",
-		"vector2df(-1, 0).getAngleTrig() == 180 && vector2di(0, -3).getAngleTrig() == 270",
-		"abs(vector2df(1, 0).getAngleWith(vector2df(1, 1)) - 45) < 0.00001",
-		"vector2df(3, 4).getLength() == 5 && vector2df(3, 4).getLengthSQ() == 25",
-		"vector2df(0, 0).getDistanceFrom(vector2df(3, 4)) == 5 && vector2df(0, 0).getDistanceFromSQ(vector2df(3, 4)) == 25",
-		"vector2df(0, 0).getInterpolated(vector2df(10, 10), 0.25) == vector2df(7.5f, 7.5f)",
-		"vector2df(0, 0).getInterpolated_quadratic(vector2df(5, 5), vector2df(10, 10), 0.5) == vector2df(5, 5)",
-		"vector2df(2, 2).isBetweenPoints(vector2df(1, 1), vector2df(3, 3))",
-		"abs(vector2df(3, 4).normalize().getLength() - 1) < 0.00001f",
-		"rotated()",
-		"setters()",
-	}, R"(
+	runner.runChecks(
+		{
+			"vector2df(1, 2) < vector2df(1, 3) && vector2df(2, 0) > vector2df(1, 9)",
+			"vector2df(1, 2).opCmp(vector2df(1.0000005f, 2)) == 0",
+			"vector2di(1, 2).opCmp(vector2di(1, 2)) == 0 && vector2di(1, 2).opCmp(vector2di(1, 1)) == 1",
+			"vector2df(1, 1) == vector2df(1.0000005f, 1) && !(vector2df(1, 1) == vector2df(1.00001f, 1))",
+			"vector2di(1, 1) != vector2di(1, 2)",
+			"vector2df(1, 2) + vector2df(3, 4) == vector2df(4, 6) && vector2df(1, 2) + 1 == vector2df(2, 3)",
+			"vector2df(1, 2) - vector2df(3, 4) == vector2df(-2, -2) && vector2df(1, 2) - 1 == vector2df(0, 1)",
+			"vector2df(1, 2) * vector2df(3, 4) == vector2df(3, 8) && vector2df(1, 2) * 2 == vector2df(2, 4)",
+			"vector2df(1, 2) / 3.0f == vector2df(1.0f / 3, 2.0f / 3)",
+			"vector2df(1, 2) / vector2df(2, 8) == vector2df(0.5f, 0.25f)",
+			"vector2di(7, -7) / 2 == vector2di(3, -3) && vector2di(7, -7) / vector2di(-2, 2) == vector2di(-3, -3)",
+			"vector2df(4) == vector2df(4, 4) && vector2di(vector2di(1, 2)) == vector2di(1, 2)",
+			"vector2df(1, 2).dotProduct(vector2df(3, 4)) == 11",
+			"vector2df(1, 2).equals(vector2df(1.0000005f, 2))",
+			"vector2df(0, 1).getAngle() == 270 && vector2df(0, 1).getAngleTrig() == 90",
+			"vector2df(-1, 0).getAngleTrig() == 180 && vector2di(0, -3).getAngleTrig() == 270",
+			"abs(vector2df(1, 0).getAngleWith(vector2df(1, 1)) - 45) < 0.00001",
+			"vector2df(3, 4).getLength() == 5 && vector2df(3, 4).getLengthSQ() == 25",
+			"vector2df(0, 0).getDistanceFrom(vector2df(3, 4)) == 5 && vector2df(0, 0).getDistanceFromSQ(vector2df(3, 4)) == 25",
+			"vector2df(0, 0).getInterpolated(vector2df(10, 10), 0.25) == vector2df(7.5f, 7.5f)",
+			"vector2df(0, 0).getInterpolated_quadratic(vector2df(5, 5), vector2df(10, 10), 0.5) == vector2df(5, 5)",
+			"vector2df(2, 2).isBetweenPoints(vector2df(1, 1), vector2df(3, 3))",
+			"abs(vector2df(3, 4).normalize().getLength() - 1) < 0.00001f",
+			"rotated()",
+			"setters()",
+		},
+		R"(
 		bool near(const vector2df &in a, const vector2df &in b) { return abs(a.X - b.X) < 0.00001f && abs(a.Y - b.Y) < 0.00001f; }
 		bool rotated()
 		{
@@ -200,8 +204,8 @@ TEST(ScriptVector, IntegerTrapsBecomeScriptExceptions)
 {
 	struct Case
 	{
-		const char *statement;
-		const char *exception;
+		const char* statement;
+		const char* exception;
 	};
 	const Case cases[] = {
 		{"a = a / 0;", "Divide by zero"},
@@ -219,11 +223,12 @@ TEST(ScriptVector, IntegerTrapsBecomeScriptExceptions)
 		{"b = vector2di(-2147483648, 3) / -1;", "Overflow"},
 		{"b.Y = -2147483648; b /= vector2di(1, -1);", "Overflow"},
 	};
-	for (const Case &c : cases)
+	for (const Case& c : cases)
 	{
 		SCOPED_TRACE(c.statement);
 		CScriptRunner runner;
-		ASSERT_TRUE(runner.build(std::string("vector3di a(6, 7, 8); vector2di b(6, 7);\nvoid main() { ") + c.statement + " }"));
+		ASSERT_TRUE(
+			runner.build(std::string("vector3di a(6, 7, 8); vector2di b(6, 7);\nvoid main() { ") + c.statement + " }"));
 		EXPECT_EQ(runner.runForException(), c.exception);
 	}
 
@@ -239,22 +244,41 @@ TEST(ScriptVector, IntegerTrapsBecomeScriptExceptions)
 	EXPECT_TRUE(runner.run("void read()"));
 }
 
-vector3d<irr::f32> nativeVector3f() { return {1.5f, -2.5f, 3.25f}; }
-vector3d<irr::s32> nativeVector3i() { return {-1, 2, -3}; }
-vector2d<irr::f32> nativeVector2f() { return {0.5f, 8.0f}; }
-vector2d<irr::s32> nativeVector2i() { return {-100, 200}; }
-vector3d<irr::f32> nativeSum3f(vector3d<irr::f32> a, const vector3d<irr::f32> &b) { return a + b; }
+vector3d<irr::f32> nativeVector3f()
+{
+	return {1.5f, -2.5f, 3.25f};
+}
+vector3d<irr::s32> nativeVector3i()
+{
+	return {-1, 2, -3};
+}
+vector2d<irr::f32> nativeVector2f()
+{
+	return {0.5f, 8.0f};
+}
+vector2d<irr::s32> nativeVector2i()
+{
+	return {-100, 200};
+}
+vector3d<irr::f32> nativeSum3f(vector3d<irr::f32> a, const vector3d<irr::f32>& b)
+{
+	return a + b;
+}
 
 TEST(ScriptVector, NativesReturningByValue)
 {
 	CScriptRunner runner;
-	asIScriptEngine *engine = runner.engine();
-	ASSERT_GE(engine->RegisterGlobalFunction("vector3df nativeVector3f()", asFUNCTION(nativeVector3f), asCALL_CDECL), 0);
-	ASSERT_GE(engine->RegisterGlobalFunction("vector3di nativeVector3i()", asFUNCTION(nativeVector3i), asCALL_CDECL), 0);
-	ASSERT_GE(engine->RegisterGlobalFunction("vector2df nativeVector2f()", asFUNCTION(nativeVector2f), asCALL_CDECL), 0);
-	ASSERT_GE(engine->RegisterGlobalFunction("vector2di nativeVector2i()", asFUNCTION(nativeVector2i), asCALL_CDECL), 0);
-	ASSERT_GE(engine->RegisterGlobalFunction("vector3df nativeSum3f(vector3df, const vector3df &in)",
-		          asFUNCTION(nativeSum3f), asCALL_CDECL),
+	asIScriptEngine* engine = runner.engine();
+	ASSERT_GE(
+		engine->RegisterGlobalFunction("vector3df nativeVector3f()", asFUNCTION(nativeVector3f), asCALL_CDECL), 0);
+	ASSERT_GE(
+		engine->RegisterGlobalFunction("vector3di nativeVector3i()", asFUNCTION(nativeVector3i), asCALL_CDECL), 0);
+	ASSERT_GE(
+		engine->RegisterGlobalFunction("vector2df nativeVector2f()", asFUNCTION(nativeVector2f), asCALL_CDECL), 0);
+	ASSERT_GE(
+		engine->RegisterGlobalFunction("vector2di nativeVector2i()", asFUNCTION(nativeVector2i), asCALL_CDECL), 0);
+	ASSERT_GE(engine->RegisterGlobalFunction(
+				  "vector3df nativeSum3f(vector3df, const vector3df &in)", asFUNCTION(nativeSum3f), asCALL_CDECL),
 		0);
 	runner.runChecks({
 		"nativeVector3f().X == 1.5f && nativeVector3f().Y == -2.5f && nativeVector3f().Z == 3.25f",

@@ -165,7 +165,8 @@ bool CTestServer::readLine(std::string& line, int timeoutMs)
 			pending.erase(0, end + 1);
 			return true;
 		}
-		const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
+		const auto left =
+			std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
 		if (left <= 0 || fromServer < 0)
 			return false;
 		pollfd entry = {fromServer, POLLIN, 0};

@@ -17,9 +17,7 @@ namespace test {
 
 namespace fs = std::filesystem;
 
-CClientProcess::CClientProcess(const std::string& folder, const std::string& display)
-	: Folder(folder)
-	, Display(display)
+CClientProcess::CClientProcess(const std::string& folder, const std::string& display) : Folder(folder), Display(display)
 {
 }
 
@@ -44,9 +42,11 @@ bool CClientProcess::start()
 
 	const std::string logPath = (fs::path(Folder) / "orv.log").string();
 	const pid_t pid = ::fork();
-	if (pid == 0) {
+	if (pid == 0)
+	{
 		const int log = ::open(logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-		if (log >= 0) {
+		if (log >= 0)
+		{
 			::dup2(log, 1);
 			::dup2(log, 2);
 		}
@@ -84,10 +84,12 @@ bool CClientProcess::waitForExit(int timeoutMs, int& exitCode)
 	if (Pid <= 0)
 		return false;
 	const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-	while (true) {
+	while (true)
+	{
 		int status = 0;
 		const pid_t done = ::waitpid(Pid, &status, WNOHANG);
-		if (done == Pid) {
+		if (done == Pid)
+		{
 			Pid = -1;
 			exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 			return true;

@@ -25,7 +25,8 @@ std::string inflate(irr::u8 type, const net::packet& data)
 	{
 		unsigned size = static_cast<unsigned>(out.size());
 		std::vector<char> in(data.getData(), data.getData() + data.getSize());
-		EXPECT_EQ(BZ_OK, BZ2_bzBuffToBuffDecompress(out.data(), &size, in.data(), static_cast<unsigned>(in.size()), 0, 0));
+		EXPECT_EQ(
+			BZ_OK, BZ2_bzBuffToBuffDecompress(out.data(), &size, in.data(), static_cast<unsigned>(in.size()), 0, 0));
 		return std::string(out.data(), size);
 	}
 	EXPECT_EQ(0, type) << "unknown compression type";

@@ -16,7 +16,8 @@ std::string tga(int width, int height, const std::function<SRgb(int x, int y)>& 
 	bytes[16] = 32;
 	bytes[17] = 0x28; // top-left origin, 8 alpha bits
 	for (int y = 0; y < height; ++y)
-		for (int x = 0; x < width; ++x) {
+		for (int x = 0; x < width; ++x)
+		{
 			const SRgb c = colour(x, y);
 			bytes += static_cast<char>(c.b);
 			bytes += static_cast<char>(c.g);

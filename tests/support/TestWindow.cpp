@@ -31,7 +31,8 @@ CTestWindow::CTestWindow(irr::video::E_DRIVER_TYPE driver, irr::u32 width, irr::
 
 CTestWindow::~CTestWindow()
 {
-	if (Device) {
+	if (Device)
+	{
 		Device->closeDevice();
 		Device->run();
 		Device->drop();

@@ -42,7 +42,8 @@ std::string writeZip(const std::vector<std::pair<std::string, std::string>>& fil
 	const uint32_t method = streamed ? 8 : 0;
 	std::string out;
 	std::string directory;
-	for (const auto& file : files) {
+	for (const auto& file : files)
+	{
 		const uint32_t crc = static_cast<uint32_t>(
 			crc32(0, reinterpret_cast<const Bytef*>(file.second.data()), static_cast<uInt>(file.second.size())));
 		const std::string data = streamed ? deflateRaw(file.second) : file.second;
@@ -63,7 +64,8 @@ std::string writeZip(const std::vector<std::pair<std::string, std::string>>& fil
 		put16(out, 0);
 		out += file.first;
 		out += data;
-		if (streamed) {
+		if (streamed)
+		{
 			put32(out, 0x08074b50);
 			put32(out, crc);
 			put32(out, packed);

@@ -16,7 +16,8 @@ constexpr int kGenerousTimeoutMs = 30000;
 inline bool waitUntil(const std::function<bool()>& done, int timeoutMs = kGenerousTimeoutMs, int pollMs = 5)
 {
 	const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-	while (!done()) {
+	while (!done())
+	{
 		if (std::chrono::steady_clock::now() >= deadline)
 			return done();
 		std::this_thread::sleep_for(std::chrono::milliseconds(pollMs));

@@ -29,7 +29,8 @@ std::string readDisplayNumber(int fd, int timeoutMs)
 {
 	std::string number;
 	const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-	while (std::chrono::steady_clock::now() < deadline) {
+	while (std::chrono::steady_clock::now() < deadline)
+	{
 		pollfd waiting{fd, POLLIN, 0};
 		if (::poll(&waiting, 1, 100) <= 0)
 			continue;
@@ -63,9 +64,12 @@ std::string nameOf(Display* display, Window window)
 	std::string name;
 	char** list = nullptr;
 	int count = 0;
-	if (property.encoding == XA_STRING) {
+	if (property.encoding == XA_STRING)
+	{
 		name.assign(reinterpret_cast<const char*>(property.value), property.nitems);
-	} else if (XmbTextPropertyToTextList(display, &property, &list, &count) >= Success && count > 0 && list) {
+	}
+	else if (XmbTextPropertyToTextList(display, &property, &list, &count) >= Success && count > 0 && list)
+	{
 		name = list[0];
 	}
 	if (list)
@@ -103,10 +107,12 @@ CXvfb::CXvfb()
 	if (::pipe(fds) != 0)
 		return;
 	const pid_t pid = ::fork();
-	if (pid == 0) {
+	if (pid == 0)
+	{
 		::close(fds[0]);
 		const int devNull = ::open("/dev/null", O_WRONLY);
-		if (devNull >= 0) {
+		if (devNull >= 0)
+		{
 			::dup2(devNull, 1);
 			::dup2(devNull, 2);
 		}
@@ -116,7 +122,8 @@ CXvfb::CXvfb()
 		::_exit(127);
 	}
 	::close(fds[1]);
-	if (pid < 0) {
+	if (pid < 0)
+	{
 		::close(fds[0]);
 		return;
 	}
@@ -144,12 +151,14 @@ unsigned long waitForWindow(const std::string& displayName, const std::string& n
 	if (!display)
 		return 0;
 	const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-	do {
+	do
+	{
 		Window root, parent;
 		Window* children = nullptr;
 		unsigned int count = 0;
 		Window found = 0;
-		if (XQueryTree(display.get(), DefaultRootWindow(display.get()), &root, &parent, &children, &count)) {
+		if (XQueryTree(display.get(), DefaultRootWindow(display.get()), &root, &parent, &children, &count))
+		{
 			for (unsigned int i = 0; i < count && !found; ++i)
 				if (nameOf(display.get(), children[i]).compare(0, namePrefix.size(), namePrefix) == 0)
 					found = children[i];
@@ -211,7 +220,8 @@ bool click(const std::string& displayName, unsigned long window, int x, int y)
 	event.xmotion.x = x;
 	event.xmotion.y = y;
 	bool sent = XSendEvent(display.get(), window, True, PointerMotionMask, &event) != 0;
-	for (int type : {ButtonPress, ButtonRelease}) {
+	for (int type : {ButtonPress, ButtonRelease})
+	{
 		std::memset(&event, 0, sizeof(event));
 		event.xbutton.type = type;
 		event.xbutton.window = window;
@@ -242,8 +252,7 @@ bool key(const std::string& displayName, unsigned long window, const char* keyNa
 	event.xkey.root = DefaultRootWindow(display.get());
 	event.xkey.keycode = XKeysymToKeycode(display.get(), symbol);
 	event.xkey.same_screen = True;
-	const bool sent =
-		XSendEvent(display.get(), window, True, down ? KeyPressMask : KeyReleaseMask, &event) != 0;
+	const bool sent = XSendEvent(display.get(), window, True, down ? KeyPressMask : KeyReleaseMask, &event) != 0;
 	XSync(display.get(), False);
 	return sent;
 }
@@ -261,7 +270,8 @@ SScreenshot screenshot(const std::string& displayName, unsigned long window, con
 	}
 	const std::string capture = "xwd -display " + displayName + " -id " + std::to_string(window) + " -silent";
 	shot.rgb = runCommand(capture + " | convert xwd:- -depth 8 rgb:- 2>/dev/null");
-	if (!artifact.empty()) {
+	if (!artifact.empty())
+	{
 		const std::string folder = std::string(ORV_BINARY_DIR) + "/tests/artifacts/";
 		std::filesystem::create_directories(folder);
 		runCommand(capture + " | convert xwd:- " + folder + artifact + ".png 2>/dev/null");
@@ -274,13 +284,15 @@ SScreenshot waitForScreenshot(const std::string& displayName, unsigned long wind
 {
 	const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
 	SScreenshot shot;
-	do {
+	do
+	{
 		shot = screenshot(displayName, window);
 		if (!shot.empty() && ready(shot))
 			break;
 		std::this_thread::sleep_for(std::chrono::milliseconds(50));
 	} while (std::chrono::steady_clock::now() < deadline);
-	if (!artifact.empty() && !shot.empty()) {
+	if (!artifact.empty() && !shot.empty())
+	{
 		const std::string folder = std::string(ORV_BINARY_DIR) + "/tests/artifacts/";
 		std::filesystem::create_directories(folder);
 		const std::string raw = folder + artifact + ".rgb";
@@ -296,7 +308,6 @@ SScreenshot waitForScreenshot(const std::string& displayName, unsigned long wind
 }
 
 } // namespace x11
-
 
 } // namespace test
 } // namespace orv

@@ -73,11 +73,9 @@ SScreenshot screenshot(const std::string& display, unsigned long window, const s
 //! could be), also written as the artifact when that is not empty. The
 //! timeout only ends a broken run; the condition decides.
 SScreenshot waitForScreenshot(const std::string& display, unsigned long window,
-	const std::function<bool(const SScreenshot&)>& ready, int timeoutMs,
-	const std::string& artifact = std::string());
+	const std::function<bool(const SScreenshot&)>& ready, int timeoutMs, const std::string& artifact = std::string());
 
 } // namespace x11
-
 
 } // namespace test
 } // namespace orv

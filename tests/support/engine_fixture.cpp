@@ -109,10 +109,12 @@ void EngineTest::TearDown()
 
 bool pumpUntil(CGameEngine& engine, const std::function<bool()>& done, int timeoutMs)
 {
-	return waitUntil([&] {
-		engine.update();
-		return done();
-	}, timeoutMs);
+	return waitUntil(
+		[&] {
+			engine.update();
+			return done();
+		},
+		timeoutMs);
 }
 
 } // namespace test

@@ -12,9 +12,10 @@ namespace {
 
 std::string description(const std::string& name, const std::string& version)
 {
-	return "<?xml version=\"1.0\"?>\n<orvpackage version=\"1\"><package name=\"" + name + "\" version=\"" +
-		version + "\"><logo file=\"logo.tga\"/><objectclass file=\"classes.xml\"/>"
-		"<clientscript file=\"client.as\"/><description>About " + name + "</description></package></orvpackage>";
+	return "<?xml version=\"1.0\"?>\n<orvpackage version=\"1\"><package name=\"" + name + "\" version=\"" + version +
+		"\"><logo file=\"logo.tga\"/><objectclass file=\"classes.xml\"/>"
+		"<clientscript file=\"client.as\"/><description>About " +
+		name + "</description></package></orvpackage>";
 }
 
 std::string table(const std::string& language, const std::string& entries)
@@ -30,24 +31,26 @@ SandboxFiles loginScreenFiles()
 	return {
 		{"translations/English.irrst", table("English", "<entry id=\"Play\">Play</entry>")},
 		{"translations/Deutsch.irrst",
-			table("Deutsch", "<entry id=\"Play\">Spielen</entry><entry id=\"Login\">Anmelden</entry>"
-							 "<entry id=\"Click to Login\">Zum Anmelden klicken</entry>"
-							 "<entry id=\"Error\">Fehler</entry><entry id=\"Package List:\">Pakete:</entry>"
-							 "<entry id=\"Could not connect to the server!\">Keine Verbindung!</entry>"
-							 "<entry id=\"Lost connection to the server.\">Verbindung verloren.</entry>"
-							 "<entry id=\"About Alpha\">Über Alpha</entry>")},
+			table("Deutsch",
+				"<entry id=\"Play\">Spielen</entry><entry id=\"Login\">Anmelden</entry>"
+				"<entry id=\"Click to Login\">Zum Anmelden klicken</entry>"
+				"<entry id=\"Error\">Fehler</entry><entry id=\"Package List:\">Pakete:</entry>"
+				"<entry id=\"Could not connect to the server!\">Keine Verbindung!</entry>"
+				"<entry id=\"Lost connection to the server.\">Verbindung verloren.</entry>"
+				"<entry id=\"About Alpha\">Über Alpha</entry>")},
 		{"settings.ini", "[Language]\nlanguage = Deutsch\n"},
 		{"package/Alpha/package.xml", description("Alpha", "1.0")},
 		{"package/Alpha/logo.tga", solidTga(4, 2, {255, 0, 0}, {255, 0, 0})},
 		{"package/Alpha/classes.xml",
 			"<orvclasses version=\"1\"><objectclasses><class name=\"rock\">"
 			"<attribute name=\"weight\" type=\"float\" value=\"2.5\"/></class></objectclasses></orvclasses>"},
-		{"package/Alpha/scripts/client.as",
-			"int created = 0;\nvoid Created(SceneObject@+ self) { created++; }\n"},
-		{"package/beta.zip", makeZip({{"package.xml", description("Beta", "2.0")},
-								 {"logo.tga", solidTga(4, 2, {0, 255, 0}, {0, 255, 0})}})},
-		{"package/gamma.zip", makeZip({{"package.xml", description("Gamma", "3.0")},
-								  {"logo.tga", solidTga(4, 2, {0, 0, 255}, {0, 0, 255})}})},
+		{"package/Alpha/scripts/client.as", "int created = 0;\nvoid Created(SceneObject@+ self) { created++; }\n"},
+		{"package/beta.zip",
+			makeZip(
+				{{"package.xml", description("Beta", "2.0")}, {"logo.tga", solidTga(4, 2, {0, 255, 0}, {0, 255, 0})}})},
+		{"package/gamma.zip",
+			makeZip({{"package.xml", description("Gamma", "3.0")},
+				{"logo.tga", solidTga(4, 2, {0, 0, 255}, {0, 0, 255})}})},
 		{"package/Empty/readme.txt", "no description"},
 		{"package/.hidden/package.xml", description("Hidden", "0")},
 		{"package/notes.txt", "not an archive"},
@@ -73,7 +76,9 @@ const SLoginScreen& LoginScreenTest::screen()
 void LoginScreenTest::click(irr::gui::IGUIElement* element)
 {
 	const irr::core::position2di centre = element->getAbsolutePosition().getCenter();
-	for (irr::EMOUSE_INPUT_EVENT what : {irr::EMIE_MOUSE_MOVED, irr::EMIE_LMOUSE_PRESSED_DOWN, irr::EMIE_LMOUSE_LEFT_UP}) {
+	for (irr::EMOUSE_INPUT_EVENT what :
+		{irr::EMIE_MOUSE_MOVED, irr::EMIE_LMOUSE_PRESSED_DOWN, irr::EMIE_LMOUSE_LEFT_UP})
+	{
 		irr::SEvent event;
 		event.EventType = irr::EET_MOUSE_INPUT_EVENT;
 		event.MouseInput.Event = what;
@@ -93,10 +98,13 @@ void LoginScreenTest::select(irr::gui::IGUIElement* box, irr::s32 index)
 	event.EventType = irr::EET_GUI_EVENT;
 	event.GUIEvent.Caller = box;
 	event.GUIEvent.Element = nullptr;
-	if (box->getType() == irr::gui::EGUIET_LIST_BOX) {
+	if (box->getType() == irr::gui::EGUIET_LIST_BOX)
+	{
 		static_cast<irr::gui::IGUIListBox*>(box)->setSelected(index);
 		event.GUIEvent.EventType = irr::gui::EGET_LISTBOX_CHANGED;
-	} else {
+	}
+	else
+	{
 		static_cast<irr::gui::IGUIComboBox*>(box)->setSelected(index);
 		event.GUIEvent.EventType = irr::gui::EGET_COMBO_BOX_CHANGED;
 	}

@@ -8,7 +8,7 @@
 
 namespace orv::test {
 
-const char *const ScriptCaseHelpers = R"(
+const char* const ScriptCaseHelpers = R"(
 bool near(double a, double b) { return a - b <= 1e-5 && b - a <= 1e-5; }
 bool at(const vector2df &in v, double x, double y) { return near(v.X, x) && near(v.Y, y); }
 bool at(const vector2di &in v, int x, int y) { return v.X == x && v.Y == y; }
@@ -18,14 +18,14 @@ bool at(const vector3di &in v, int x, int y, int z) { return v.X == x && v.Y == 
 
 namespace {
 
-std::string mainOf(const char *body)
+std::string mainOf(const char* body)
 {
 	return std::string(ScriptCaseHelpers) + "void main() {\n" + body + "\n}\n";
 }
 
 } // namespace
 
-void runScriptCases(const SScriptCase *cases, std::size_t count)
+void runScriptCases(const SScriptCase* cases, std::size_t count)
 {
 	for (std::size_t i = 0; i < count; ++i)
 	{
@@ -35,7 +35,7 @@ void runScriptCases(const SScriptCase *cases, std::size_t count)
 	}
 }
 
-void runScriptExceptionCases(const SScriptExceptionCase *cases, std::size_t count)
+void runScriptExceptionCases(const SScriptExceptionCase* cases, std::size_t count)
 {
 	for (std::size_t i = 0; i < count; ++i)
 	{

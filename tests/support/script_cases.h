@@ -8,25 +8,28 @@ namespace orv::test {
 
 struct SScriptCase
 {
-	const char *Name;
-	const char *Body;
+	const char* Name;
+	const char* Body;
 };
 
 // Script helpers every case body may call: near(a, b) for doubles within
 // 1e-5, and at(v, x, y[, z]) for the four vector types.
-extern const char *const ScriptCaseHelpers;
+extern const char* const ScriptCaseHelpers;
 
-void runScriptCases(const SScriptCase *cases, std::size_t count);
+void runScriptCases(const SScriptCase* cases, std::size_t count);
 
-template <std::size_t N> void runScriptCases(const SScriptCase (&cases)[N]) { runScriptCases(cases, N); }
+template <std::size_t N> void runScriptCases(const SScriptCase (&cases)[N])
+{
+	runScriptCases(cases, N);
+}
 
 struct SScriptExceptionCase
 {
-	const char *Body;
-	const char *Exception; // the text main() must end with
+	const char* Body;
+	const char* Exception; // the text main() must end with
 };
 
-void runScriptExceptionCases(const SScriptExceptionCase *cases, std::size_t count);
+void runScriptExceptionCases(const SScriptExceptionCase* cases, std::size_t count);
 
 template <std::size_t N> void runScriptExceptionCases(const SScriptExceptionCase (&cases)[N])
 {

@@ -60,8 +60,7 @@ CScriptWorld::CScriptWorld()
 	asIScriptEngine* e = Scripts->getEngine();
 	e->RegisterGlobalFunction("void check(bool, const string &in)", asFUNCTION(check), asCALL_CDECL);
 	e->RegisterGlobalFunction("int refs(SceneObject@)", asFUNCTION(refs), asCALL_CDECL);
-	e->RegisterGlobalFunction("void sendToSelf(SceneObject@+, const string &in)", asFUNCTION(sendToSelf),
-		asCALL_CDECL);
+	e->RegisterGlobalFunction("void sendToSelf(SceneObject@+, const string &in)", asFUNCTION(sendToSelf), asCALL_CDECL);
 	CObjectManager::getInstance()->getObjectClass(Scripts, "blank");
 }
 
@@ -110,7 +109,8 @@ std::string CScriptWorld::globalString(script::CScriptModule* module, const char
 std::string CScriptWorld::call(script::CScriptModule* module, const char* declaration)
 {
 	asIScriptFunction* function = module->getEngineModule()->GetFunctionByDecl(declaration);
-	if (!function) {
+	if (!function)
+	{
 		ADD_FAILURE() << "no function " << declaration;
 		return "";
 	}

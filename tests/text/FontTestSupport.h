@@ -55,8 +55,8 @@ class NullDeviceFontTest : public ::testing::Test
 protected:
 	void SetUp() override
 	{
-		device = irr::createDevice(irr::video::EDT_NULL, irr::core::dimension2du(640, 480), 16, false, false, false,
-			&log);
+		device = irr::createDevice(
+			irr::video::EDT_NULL, irr::core::dimension2du(640, 480), 16, false, false, false, &log);
 		ASSERT_NE(device, nullptr);
 	}
 	void TearDown() override
@@ -114,7 +114,8 @@ public:
 	{
 		if (FT_Init_FreeType(&Library) != 0)
 			return;
-		if (FT_New_Face(Library, path, 0, &Face) != 0) {
+		if (FT_New_Face(Library, path, 0, &Face) != 0)
+		{
 			Face = nullptr;
 			return;
 		}
@@ -146,9 +147,11 @@ public:
 		glyph.left = Face->glyph->bitmap_left;
 		glyph.top = Face->glyph->bitmap_top;
 		glyph.advanceX = Face->glyph->advance.x;
-		for (int y = 0; y < glyph.rows; ++y) {
+		for (int y = 0; y < glyph.rows; ++y)
+		{
 			const unsigned char* row = bitmap.buffer + y * bitmap.pitch;
-			for (int x = 0; x < glyph.width; ++x) {
+			for (int x = 0; x < glyph.width; ++x)
+			{
 				if (bitmap.pixel_mode == FT_PIXEL_MODE_MONO)
 					glyph.alpha.push_back((row[x / 8] & (0x80 >> (x % 8))) ? 255 : 0);
 				else

@@ -34,8 +34,8 @@ irr::u32 keptAlpha(irr::u8 alpha, irr::video::ECOLOR_FORMAT format)
 }
 
 // Compares a character's picture from the font's page with FreeType's bitmap.
-void expectCharImageIsFreetypes(CGUIFreetypeFont& font, const CFreetypeReference& reference, irr::u32 c,
-	FT_Int32 flags = FT_LOAD_RENDER)
+void expectCharImageIsFreetypes(
+	CGUIFreetypeFont& font, const CFreetypeReference& reference, irr::u32 c, FT_Int32 flags = FT_LOAD_RENDER)
 {
 	SCOPED_TRACE("character " + std::to_string(c));
 	const SFreetypeGlyph expected = reference.render(c, flags);
@@ -49,7 +49,8 @@ void expectCharImageIsFreetypes(CGUIFreetypeFont& font, const CFreetypeReference
 	image = font.createCharImage(c);
 	int wrong = 0;
 	for (int y = 0; y < expected.rows; ++y)
-		for (int x = 0; x < expected.width; ++x) {
+		for (int x = 0; x < expected.width; ++x)
+		{
 			const irr::video::SColor seen = image->getPixel(x, y);
 			const irr::u32 alpha = keptAlpha(expected.alpha[y * expected.width + x], format);
 			if (seen.getAlpha() != alpha || (alpha && seen.color != irr::video::SColor(alpha, 255, 255, 255).color))
@@ -61,7 +62,8 @@ void expectCharImageIsFreetypes(CGUIFreetypeFont& font, const CFreetypeReference
 
 void drawFrames(irr::IrrlichtDevice* device, const std::function<void()>& draw)
 {
-	for (int frame = 0; frame < 3; ++frame) {
+	for (int frame = 0; frame < 3; ++frame)
+	{
 		device->run();
 		device->getVideoDriver()->beginScene(true, true, BLACK);
 		draw();
@@ -75,7 +77,8 @@ irr::core::recti inkBox(const SScreenshot& shot, const irr::core::recti& area, i
 	irr::core::recti box(area.LowerRightCorner, area.UpperLeftCorner);
 	bool any = false;
 	for (int y = area.UpperLeftCorner.Y; y < area.LowerRightCorner.Y; ++y)
-		for (int x = area.UpperLeftCorner.X; x < area.LowerRightCorner.X; ++x) {
+		for (int x = area.UpperLeftCorner.X; x < area.LowerRightCorner.X; ++x)
+		{
 			const SRgb p = shot.at(x, y);
 			if (std::max({p.r, p.g, p.b}) <= threshold)
 				continue;
@@ -92,7 +95,8 @@ int brightest(const SScreenshot& shot, const irr::core::recti& area)
 {
 	int most = 0;
 	for (int y = area.UpperLeftCorner.Y; y < area.LowerRightCorner.Y; ++y)
-		for (int x = area.UpperLeftCorner.X; x < area.LowerRightCorner.X; ++x) {
+		for (int x = area.UpperLeftCorner.X; x < area.LowerRightCorner.X; ++x)
+		{
 			const SRgb p = shot.at(x, y);
 			most = std::max({most, p.r, p.g, p.b});
 		}
@@ -110,11 +114,13 @@ TEST(FontDrawing, PagesHoldFreetypesOwnBitmaps)
 	};
 	// Cyrillic millions sign, Serif 'W', Sans 'j': larger than the pixel size.
 	const SFontCase fonts[] = {{DEJAVU_SANS, 0x489}, {DEJAVU_SERIF, 'W'}, {FREE_SANS, 'j'}};
-	for (const SDriverCase& driver : DRIVERS) {
+	for (const SDriverCase& driver : DRIVERS)
+	{
 		SCOPED_TRACE(driver.name);
 		CTestWindow window(driver.type, 160, 120);
 		ASSERT_TRUE(window.isOpen());
-		for (const SFontCase& f : fonts) {
+		for (const SFontCase& f : fonts)
+		{
 			SCOPED_TRACE(f.path);
 			SFontHolder font(CGUIFreetypeFont::create(window.device(), f.path, 14));
 			ASSERT_TRUE(font);
@@ -151,11 +157,11 @@ TEST(FontDrawing, SwitchingRenderingRedrawsEveryGlyph)
 	SFontHolder font(CGUIFreetypeFont::create(window.device(), DEJAVU_SANS, 14));
 	ASSERT_TRUE(font);
 	CFreetypeReference reference(DEJAVU_SANS, 14);
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		SCOPED_TRACE(c.what);
-		drawFrames(window.device(), [&] {
-			font->draw(L"Wave", irr::core::recti(0, 0, 100, 40), irr::video::SColor(255, 255, 255, 255));
-		});
+		drawFrames(window.device(),
+			[&] { font->draw(L"Wave", irr::core::recti(0, 0, 100, 40), irr::video::SColor(255, 255, 255, 255)); });
 		ASSERT_GT(font->getPageCount(), 0u);
 		c.change(*font.font);
 		EXPECT_EQ(font->getPageCount(), 0u);
@@ -170,7 +176,8 @@ TEST(FontDrawing, SwitchingRenderingRedrawsEveryGlyph)
 TEST(FontDrawing, TextLandsInsideItsMeasuredBox)
 {
 	const wchar_t* text = L"Hello, Wj_g!";
-	for (const SDriverCase& driver : DRIVERS) {
+	for (const SDriverCase& driver : DRIVERS)
+	{
 		SCOPED_TRACE(driver.name);
 		CTestWindow window(driver.type, 320, 160);
 		ASSERT_TRUE(window.isOpen());
@@ -199,8 +206,10 @@ TEST(FontDrawing, TextLandsInsideItsMeasuredBox)
 		EXPECT_LE(ink.UpperLeftCorner.X, measured.UpperLeftCorner.X + 2);
 
 		const irr::core::recti centred = inkBox(shot, irr::core::recti(0, 80, 320, 160));
-		const irr::s32 left = narrow.UpperLeftCorner.X + ((narrow.getWidth() - static_cast<irr::s32>(extent.Width)) >> 1);
-		const irr::s32 top = narrow.UpperLeftCorner.Y + ((narrow.getHeight() - static_cast<irr::s32>(extent.Height)) >> 1);
+		const irr::s32 left = narrow.UpperLeftCorner.X +
+			((narrow.getWidth() - static_cast<irr::s32>(extent.Width)) >> 1);
+		const irr::s32 top = narrow.UpperLeftCorner.Y +
+			((narrow.getHeight() - static_cast<irr::s32>(extent.Height)) >> 1);
 		EXPECT_LT(centred.UpperLeftCorner.X, narrow.UpperLeftCorner.X);
 		EXPECT_NEAR(centred.UpperLeftCorner.X, left + ink.UpperLeftCorner.X - at.X, 1);
 		EXPECT_NEAR(centred.UpperLeftCorner.Y, top + ink.UpperLeftCorner.Y - at.Y, 1);
@@ -210,7 +219,8 @@ TEST(FontDrawing, TextLandsInsideItsMeasuredBox)
 TEST(FontDrawing, OpaqueFontIgnoresTheColoursAlpha)
 {
 	const irr::video::SColor faint(100, 255, 255, 255);
-	for (const SDriverCase& driver : DRIVERS) {
+	for (const SDriverCase& driver : DRIVERS)
+	{
 		SCOPED_TRACE(driver.name);
 		CTestWindow window(driver.type, 240, 100);
 		ASSERT_TRUE(window.isOpen());

@@ -50,7 +50,8 @@ TEST_F(FontLayoutTest, LineBreaksAddOneLineHeightEach)
 		{L"a\n", 2, L"a"},
 		{L"\n\n", 3, L""},
 	};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		SCOPED_TRACE(std::wstring(c.text).size());
 		const dimension2du extent = font->getDimension(c.text);
 		EXPECT_EQ(extent.Height, c.lines * line);
@@ -64,9 +65,10 @@ TEST_F(FontLayoutTest, WidthIsTheCharactersPlusTheirKerning)
 	SFontHolder font(create(DEJAVU_SANS, 22));
 	ASSERT_TRUE(font);
 	CFreetypeReference reference(DEJAVU_SANS, 22);
-	const irr::s32 parts = static_cast<irr::s32>(font->getCharDimension(L'a').Width +
-		font->getCharDimension(L' ').Width + font->getCharDimension(L'b').Width);
-	EXPECT_EQ(widthOf(*font.font, L"a b"), parts + font->getKerningWidth(L" ", L"a") + font->getKerningWidth(L"b", L" "));
+	const irr::s32 parts = static_cast<irr::s32>(
+		font->getCharDimension(L'a').Width + font->getCharDimension(L' ').Width + font->getCharDimension(L'b').Width);
+	EXPECT_EQ(
+		widthOf(*font.font, L"a b"), parts + font->getKerningWidth(L" ", L"a") + font->getKerningWidth(L"b", L" "));
 
 	// DejaVu Sans kerns "AV" at this size; the font says what FreeType says.
 	const int av = reference.kerning('A', 'V');
@@ -107,7 +109,8 @@ TEST_F(FontLayoutTest, PairKerningIsFreetypesForEveryPairAndSize)
 	int wrong = 0;
 	for (int pass = 0; pass < 2; ++pass)
 		for (irr::u32 left : letters)
-			for (irr::u32 right : letters) {
+			for (irr::u32 right : letters)
+			{
 				const int smallPair = smallReference.kerning(left, right);
 				kerned += pass == 0 && smallPair != 0;
 				if (small->getKerningWidth(right, left) != smallPair ||
@@ -137,12 +140,14 @@ TEST_F(FontLayoutTest, CharacterFromPositionCountsRightEdges)
 		{width, 4},
 		{width + 1, -1},
 	};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		EXPECT_EQ(font->getCharacterFromPos(text, c.x), c.index) << "x = " << c.x;
 		EXPECT_EQ(font->getCharacterFromPos(irr::core::ustring16(text), c.x), c.index) << "x = " << c.x;
 	}
 	// Code points, not UTF-16 units: the emoji is one character.
-	const irr::core::ustring16 emoji(L"\x1F600" L"a");
+	const irr::core::ustring16 emoji(L"\x1F600"
+									 L"a");
 	EXPECT_EQ(font->getCharacterFromPos(emoji, widthOf(*font.font, L"\x1F600") + 1), 1);
 }
 
@@ -168,7 +173,8 @@ TEST_F(FontLayoutTest, MissingCharactersTakeTheFallbackWidth)
 		// Lone surrogates are no characters.
 		{sans.font, 0xD800, sans->getCharDimension(0xFFFD).Width},
 	};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		SCOPED_TRACE(static_cast<unsigned>(c.c));
 		EXPECT_EQ(c.font->getCharDimension(c.c).Width, c.width);
 		const wchar_t text[] = {c.c, 0};

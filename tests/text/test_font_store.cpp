@@ -32,13 +32,14 @@ TEST_F(FontStoreTest, NewFontLogsAndRendersTheFirstCharacters)
 {
 	SFontHolder font(create(DEJAVU_SANS, 14));
 	ASSERT_TRUE(font);
-	EXPECT_TRUE(log.has(std::string("CGUIFreetypeFont: Creating new font: ") + DEJAVU_SANS +
-		" 14pt +antialias +transparency"));
+	EXPECT_TRUE(
+		log.has(std::string("CGUIFreetypeFont: Creating new font: ") + DEJAVU_SANS + " 14pt +antialias +transparency"));
 	EXPECT_EQ(font->getPixelSize(), 14u);
 	EXPECT_EQ(font->getType(), irr::gui::EGFT_CUSTOM);
 	EXPECT_GE(font->getPageCount(), 1u);
 	CFreetypeReference reference(DEJAVU_SANS, 14);
-	for (irr::u32 c = 32; c < CGUIFreetypeFont::PRELOAD_CHARACTERS; ++c) {
+	for (irr::u32 c = 32; c < CGUIFreetypeFont::PRELOAD_CHARACTERS; ++c)
+	{
 		const irr::gui::SGUIFreetypeGlyph* glyph = font->getGlyph(FT_Get_Char_Index(reference.face(), c));
 		ASSERT_NE(glyph, nullptr);
 		EXPECT_TRUE(glyph->Loaded) << "character " << c;
@@ -104,7 +105,8 @@ TEST_F(FontStoreTest, FailedLoadsGiveNoFontAndSayWhy)
 		{DEJAVU_SANS, 0, "CGUIFreetypeFont: Font size 0 is not valid."},
 		{folder.path() + "notafont.ttf", 14, "CGUIFreetypeFont: FT_New_Memory_Face failed."},
 	};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		SCOPED_TRACE(c.line);
 		log.lines.clear();
 		log.levels.clear();
@@ -125,7 +127,8 @@ TEST_F(FontStoreTest, SizesOutsideTheRangeAreClampedWithAWarning)
 		irr::u32 used;
 	};
 	const Case cases[] = {{1, CGUIFreetypeFont::MIN_PIXEL_SIZE}, {3, 4}, {4, 4}, {256, 256}, {1000, 256}};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		SCOPED_TRACE(c.asked);
 		log.lines.clear();
 		log.levels.clear();
@@ -162,7 +165,8 @@ TEST(GlyphPagePlan, PageSidesFollowThePixelSizeWithinTheLimit)
 		{14, {512, 256}, large, {256, 256}},
 		{22, {0, 256}, {128, 128}, {128, 128}},
 	};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		SCOPED_TRACE(c.pixelSize);
 		EXPECT_EQ(irr::gui::planGlyphPageSize(c.pixelSize, c.fontLimit, c.driverLimit), c.page);
 	}
@@ -197,11 +201,13 @@ TEST(GlyphPageShelves, PicturesTakeTheShortestShelfWithRoomAndKeepAGap)
 	};
 	irr::gui::CGlyphPageShelves shelves(dimension2du(10, 10));
 	int step = 0;
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		SCOPED_TRACE(step++);
 		irr::core::vector2di corner(-1, -1);
 		ASSERT_EQ(shelves.place(c.picture, corner), c.placed);
-		if (c.placed) {
+		if (c.placed)
+		{
 			EXPECT_EQ(corner, c.corner);
 		}
 	}
@@ -253,7 +259,8 @@ TEST_F(FontStoreTest, GlyphsLieWholeOnTheirPagesApartFromEachOther)
 		{DEJAVU_SANS, 14, {128, 64}, {128, 64}},
 		{DEJAVU_SANS, 60, {256, 256}, {256, 256}},
 	};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		SCOPED_TRACE(std::string(c.path) + " " + std::to_string(c.pixelSize));
 		SFontHolder font(create(c.path, c.pixelSize));
 		ASSERT_TRUE(font);
@@ -267,7 +274,8 @@ TEST_F(FontStoreTest, GlyphsLieWholeOnTheirPagesApartFromEachOther)
 		CFreetypeReference reference(c.path, c.pixelSize);
 		std::vector<std::vector<irr::core::recti>> placed(font->getPageCount());
 		irr::u32 loaded = 0;
-		for (irr::u32 index = 1; font->getGlyph(index); ++index) {
+		for (irr::u32 index = 1; font->getGlyph(index); ++index)
+		{
 			const irr::gui::SGUIFreetypeGlyph& glyph = *font->getGlyph(index);
 			if (!glyph.Loaded)
 				continue;
@@ -312,7 +320,8 @@ TEST_F(FontStoreTest, PagesHoldWhatTheirTextNeedsAndLittleMore)
 		{14, 256, 1, 256 * 256 * 4},
 		{256, 256, 2, 32 * MiB},
 	};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		SCOPED_TRACE(std::to_string(c.pixelSize) + " px to " + std::to_string(c.lastCharacter));
 		SFontHolder font(create(DEJAVU_SANS, c.pixelSize));
 		ASSERT_TRUE(font);
@@ -367,7 +376,8 @@ TEST_F(FontStoreTest, GlyphIndexIsFreetypesAsOftenAsItIsAsked)
 		{"the last code point", 0x10FFFF, true},
 	};
 	for (int pass = 0; pass < 2; ++pass)
-		for (const Case& c : cases) {
+		for (const Case& c : cases)
+		{
 			SCOPED_TRACE(c.name);
 			const irr::u32 own = FT_Get_Char_Index(reference.face(), c.c);
 			ASSERT_EQ(own == 0, c.missing);
@@ -380,19 +390,21 @@ TEST_F(FontStoreTest, TextSceneNodesCutTheirGlyphsFromThePlannedPage)
 	SFontHolder font(create(DEJAVU_SANS, 14));
 	ASSERT_TRUE(font);
 	irr::scene::ISceneManager* scene = device->getSceneManager();
-	const irr::core::array<irr::scene::ISceneNode*> nodes =
-		font->createTextSceneNode(L"Ab\ncd", scene, nullptr, irr::video::SColor(255, 255, 255, 255), true);
+	const irr::core::array<irr::scene::ISceneNode*> nodes = font->createTextSceneNode(
+		L"Ab\ncd", scene, nullptr, irr::video::SColor(255, 255, 255, 255), true);
 	ASSERT_EQ(nodes.size(), 4u);
 	irr::scene::ISceneNode* parent = nodes[0]->getParent();
 	ASSERT_NE(parent, nullptr);
 	EXPECT_EQ(parent->getParent(), scene->getRootSceneNode());
-	for (irr::u32 i = 0; i < nodes.size(); ++i) {
+	for (irr::u32 i = 0; i < nodes.size(); ++i)
+	{
 		EXPECT_EQ(nodes[i]->getParent(), parent);
 		irr::scene::IMeshSceneNode* node = static_cast<irr::scene::IMeshSceneNode*>(nodes[i]);
-		const irr::video::S3DVertex* vertices =
-			static_cast<const irr::video::S3DVertex*>(node->getMesh()->getMeshBuffer(0)->getVertices());
+		const irr::video::S3DVertex* vertices = static_cast<const irr::video::S3DVertex*>(
+			node->getMesh()->getMeshBuffer(0)->getVertices());
 		// The null driver's page textures report no size; nothing divides by it.
-		for (int v = 0; v < 4; ++v) {
+		for (int v = 0; v < 4; ++v)
+		{
 			EXPECT_TRUE(vertices[v].TCoords.X >= 0.f && vertices[v].TCoords.X <= 1.f);
 			EXPECT_TRUE(vertices[v].TCoords.Y >= 0.f && vertices[v].TCoords.Y <= 1.f);
 		}

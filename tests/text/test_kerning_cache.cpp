@@ -31,17 +31,20 @@ TEST(KerningCache, FindsWhatWasStoredWithinSixteenBits)
 		{"kerning past 16 bits", 7, 8, {40000, 0}, false},
 		{"vertical kerning past 16 bits", 7, 8, {0, -40000}, false},
 	};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		SCOPED_TRACE(c.name);
 		CKerningCache cache;
 		vector2di found;
 		EXPECT_FALSE(cache.find(c.left, c.right, found)) << "an empty table knows nothing";
 		cache.store(c.left, c.right, c.kerning);
 		ASSERT_EQ(cache.find(c.left, c.right, found), c.kept);
-		if (c.kept) {
+		if (c.kept)
+		{
 			EXPECT_EQ(found, c.kerning);
 		}
-		if (c.left != c.right) {
+		if (c.left != c.right)
+		{
 			EXPECT_FALSE(cache.find(c.right, c.left, found)) << "the reversed pair is another pair";
 		}
 	}
@@ -61,7 +64,8 @@ TEST(KerningCache, APairNeverAnswersForTheOneItReplaced)
 			cache.store(left, right, kerningOf(left, right));
 	irr::u32 kept = 0;
 	for (irr::u32 left = 0; left < side; ++left)
-		for (irr::u32 right = 0; right < side; ++right) {
+		for (irr::u32 right = 0; right < side; ++right)
+		{
 			vector2di found;
 			if (!cache.find(left, right, found))
 				continue;

@@ -119,25 +119,27 @@ TEST_F(StringTableTest, EntriesReadAsTheFileHasThem)
 		const char* expected; // null: no entry
 	};
 	const Case cases[] = {
-		{"Deutsch", "Login", "Einloggen"},         // the later of two entries
-		{"Deutsch", "Cancel", "Abbrechen"},        // <s> is <entry>
-		{"Deutsch", "Options", "Optionen"},        // long form
-		{"Deutsch", "Amp", "Salz & Pfeffer"},      // entities decoded
+		{"Deutsch", "Login", "Einloggen"},          // the later of two entries
+		{"Deutsch", "Cancel", "Abbrechen"},         // <s> is <entry>
+		{"Deutsch", "Options", "Optionen"},         // long form
+		{"Deutsch", "Amp", "Salz & Pfeffer"},       // entities decoded
 		{"Deutsch", "Welcome", "Hallo {{%name}}!"}, // placeholders verbatim
-		{"Deutsch", "Empty", ""},                  // no text, still an entry
-		{"Deutsch", "", nullptr},                  // empty id dropped
-		{"Deutsch", "After", nullptr},             // after the end tag
-		{"Deutsch", "Extra", nullptr},             // the earlier German file is gone
-		{"default", "Login", "Login!"},            // no language element
-		{"Cut", "One", "Eins"},                    // a file cut short reads to its end
+		{"Deutsch", "Empty", ""},                   // no text, still an entry
+		{"Deutsch", "", nullptr},                   // empty id dropped
+		{"Deutsch", "After", nullptr},              // after the end tag
+		{"Deutsch", "Extra", nullptr},              // the earlier German file is gone
+		{"default", "Login", "Login!"},             // no language element
+		{"Cut", "One", "Eins"},                     // a file cut short reads to its end
 		{"Cut", "Two", "Zwei"},
 	};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		SCOPED_TRACE(std::string(c.language) + " / " + c.id);
 		const CStringTable* table = CStringTable::findTable(tables, c.language);
 		ASSERT_NE(table, nullptr);
 		const ustring16* text = table->findEntry(c.id);
-		if (!c.expected) {
+		if (!c.expected)
+		{
 			EXPECT_EQ(text, nullptr);
 			continue;
 		}
@@ -212,10 +214,15 @@ TEST(StringTableRegistry, RegisteringKeepsOneTableALanguageInCodeUnitOrder)
 		bool added;
 	};
 	const Case cases[] = {
-		{"Español", true}, {"English", true}, {"Eng", true}, {"deutsch", true}, {"English", false},
+		{"Español", true},
+		{"English", true},
+		{"Eng", true},
+		{"deutsch", true},
+		{"English", false},
 	};
 	CStringTable* lastEnglish = nullptr;
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		CStringTable* table = new CStringTable();
 		table->setLanguageName(c.language);
 		if (c.language == std::string("English"))

@@ -53,7 +53,8 @@ TEST(ScriptApiDoc, TemplateThatDisagreesWithTheCallbacksWritesNoPage)
 		{"unknown callback", "@declaration Update\n@declaration Nope\n", "The client registers no callback Nope."},
 		{"unknown global", "@global Nobody\n", "The client registers no global Nobody."},
 	};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		SCOPED_TRACE(c.name);
 		orv::test::CTempFolder folder;
 		folder.write("page.md.in", c.pageTemplate);

@@ -27,12 +27,24 @@ SAttribute make(EAttributeType type, double number, const char* text = "")
 	SAttribute a;
 	switch (type)
 	{
-	case EAT_INT: a.setInt(static_cast<irr::s64>(number)); break;
-	case EAT_UINT: a.setUInt(static_cast<irr::u64>(number)); break;
-	case EAT_FLOAT: a.setFloat(static_cast<float>(number)); break;
-	case EAT_DOUBLE: a.setDouble(number); break;
-	case EAT_STRING: a.setString(ustring16(text)); break;
-	default: a.type = type; break;
+	case EAT_INT:
+		a.setInt(static_cast<irr::s64>(number));
+		break;
+	case EAT_UINT:
+		a.setUInt(static_cast<irr::u64>(number));
+		break;
+	case EAT_FLOAT:
+		a.setFloat(static_cast<float>(number));
+		break;
+	case EAT_DOUBLE:
+		a.setDouble(number);
+		break;
+	case EAT_STRING:
+		a.setString(ustring16(text));
+		break;
+	default:
+		a.type = type;
+		break;
 	}
 	return a;
 }
@@ -57,7 +69,8 @@ TEST(Attribute, GettersConvertBetweenTypes)
 		{make(EAT_DOUBLE, 1e20), INT64_MAX, irr::u64(INT64_MAX), 1e20, "1e+20"},
 		{make(EAT_DOUBLE, NAN), 0, 0, NAN, "nan"},
 		{make(EAT_INT, -5), -5, irr::u64(-5), -5.0, "-5"},
-		{make(EAT_UINT, 9223372036854775808.0), INT64_MIN, 9223372036854775808ull, 9223372036854775808.0, "9223372036854775808"},
+		{make(EAT_UINT, 9223372036854775808.0), INT64_MIN, 9223372036854775808ull, 9223372036854775808.0,
+			"9223372036854775808"},
 		{make(EAT_STRING, 0, "  42abc"), 42, 42, 42.0, "  42abc"},
 		{make(EAT_STRING, 0, "3.75"), 3, 3, 3.75, "3.75"},
 		{make(EAT_STRING, 0, "-7"), -7, irr::u64(-7), -7.0, "-7"},
@@ -316,11 +329,19 @@ TEST(EngineAttributes, DefaultsTable)
 		const char* value;
 	};
 	const Case cases[] = {
-		{1, "EP_LEVEL", EAT_STRING, ""}, {2, "EP_X", EAT_FLOAT, "0"}, {3, "EP_Y", EAT_FLOAT, "0"},
-		{4, "EP_Z", EAT_FLOAT, "0"}, {5, "EP_SCALE_X", EAT_FLOAT, "1"}, {6, "EP_SCALE_Y", EAT_FLOAT, "1"},
-		{7, "EP_VELOCITY_X", EAT_FLOAT, "0"}, {8, "EP_VELOCITY_Y", EAT_FLOAT, "0"},
-		{9, "EP_FORCE_X", EAT_FLOAT, "0"}, {10, "EP_FORCE_Y", EAT_FLOAT, "0"}, {11, "EP_TORQUE", EAT_FLOAT, "0"},
-		{12, "EP_ROTATION", EAT_FLOAT, "0"}, {13, "EP_DIRECTION", EAT_UINT, "0"},
+		{1, "EP_LEVEL", EAT_STRING, ""},
+		{2, "EP_X", EAT_FLOAT, "0"},
+		{3, "EP_Y", EAT_FLOAT, "0"},
+		{4, "EP_Z", EAT_FLOAT, "0"},
+		{5, "EP_SCALE_X", EAT_FLOAT, "1"},
+		{6, "EP_SCALE_Y", EAT_FLOAT, "1"},
+		{7, "EP_VELOCITY_X", EAT_FLOAT, "0"},
+		{8, "EP_VELOCITY_Y", EAT_FLOAT, "0"},
+		{9, "EP_FORCE_X", EAT_FLOAT, "0"},
+		{10, "EP_FORCE_Y", EAT_FLOAT, "0"},
+		{11, "EP_TORQUE", EAT_FLOAT, "0"},
+		{12, "EP_ROTATION", EAT_FLOAT, "0"},
+		{13, "EP_DIRECTION", EAT_UINT, "0"},
 		{14, "EP_IMAGE", EAT_STRING, ""},
 	};
 	CAttributeList list;
@@ -362,7 +383,10 @@ TEST(AttributeWire, WriteGivesTheFormReadValueTakesBack)
 		{make(EAT_INT, -1), {1, 8, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}},
 		{make(EAT_FLOAT, 1.0), {3, 0x3F, 0x80, 0, 0}},
 		{make(EAT_DOUBLE, 0.5), {4, 0x3F, 0xE0, 0, 0, 0, 0, 0, 0}},
-		{make(EAT_STRING, 0, "\xC3\xA9" "a"), {5, 1, 3, 0xC3, 0xA9, 'a'}},
+		{make(EAT_STRING, 0,
+			 "\xC3\xA9"
+			 "a"),
+			{5, 1, 3, 0xC3, 0xA9, 'a'}},
 	};
 	for (const Case& c : cases)
 	{

@@ -93,7 +93,8 @@ TEST(Consumers, NotificationsReachTheKindThenKindZero)
 		{
 			EXPECT_EQ(deliveries[i].readPosition, i);
 			// Kind 0 comes after every consumer of the notified kind.
-			if (i > 0 && deliveries[i - 1].kind == 0) {
+			if (i > 0 && deliveries[i - 1].kind == 0)
+			{
 				EXPECT_EQ(deliveries[i].kind, 0);
 			}
 		}

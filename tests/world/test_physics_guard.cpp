@@ -81,8 +81,8 @@ TEST(PhysicsGuard, PolygonsAreWeldedAndHulledOrFallBackToTheUnitBox)
 		{"nine points keep the first eight",
 			{{1, 0}, {0.7f, 0.7f}, {0, 1}, {-0.7f, 0.7f}, {-1, 0}, {-0.7f, -0.7f}, {0, -1}, {0.7f, -0.7f}, {5, 5}},
 			ESF_EXACT, 8},
-		{"bad ninth point is never looked at", {{0, 0}, {1, 0}, {1, 1}, {0, 1}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {NaN, Inf}},
-			ESF_EXACT, 4},
+		{"bad ninth point is never looked at",
+			{{0, 0}, {1, 0}, {1, 1}, {0, 1}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {NaN, Inf}}, ESF_EXACT, 4},
 		{"NaN point", {{0, 0}, {1, 0}, {NaN, 1}}, ESF_REFUSED, 0},
 		{"infinite point", {{0, 0}, {Inf, 0}, {0, 1}}, ESF_REFUSED, 0},
 		{"huge point", {{0, 0}, {1e20f, 0}, {0, 1}}, ESF_REFUSED, 0},
@@ -97,7 +97,8 @@ TEST(PhysicsGuard, PolygonsAreWeldedAndHulledOrFallBackToTheUnitBox)
 		if (fit == ESF_REFUSED)
 			continue;
 		EXPECT_EQ(shape.m_count, c.vertexCount);
-		if (fit == ESF_FALLBACK_BOX) {
+		if (fit == ESF_FALLBACK_BOX)
+		{
 			EXPECT_FLOAT_EQ(shape.m_vertices[2].x, 1.0f);
 		}
 
@@ -124,38 +125,198 @@ TEST(PhysicsGuard, HostileSizesAreRefusedBeforeTheyReachBox2D)
 	static b2EdgeShape edge;
 	const b2Vec2 origin(0, 0);
 	const Case cases[] = {
-		{"circle", [&](b2Shape*& s) { s = &circle; return fitCircle(circle, 0.5f, b2Vec2(1, 0)); }, ESF_EXACT, true},
-		{"circle of radius 0", [&](b2Shape*& s) { s = &circle; return fitCircle(circle, 0.0f, origin); }, ESF_EXACT, true},
-		{"NaN circle", [&](b2Shape*& s) { s = &circle; return fitCircle(circle, NaN, origin); }, ESF_REFUSED, false},
-		{"infinite circle", [&](b2Shape*& s) { s = &circle; return fitCircle(circle, Inf, origin); }, ESF_REFUSED, false},
-		{"negative circle", [&](b2Shape*& s) { s = &circle; return fitCircle(circle, -1.0f, origin); }, ESF_REFUSED, false},
-		{"circle at NaN", [&](b2Shape*& s) { s = &circle; return fitCircle(circle, 1.0f, b2Vec2(NaN, 0)); }, ESF_REFUSED, false},
-		{"box", [&](b2Shape*& s) { s = &box; return fitBox(box, 1.0f, 2.0f, origin, 0.3f); }, ESF_EXACT, true},
-		{"zero box", [&](b2Shape*& s) { s = &box; return fitBox(box, 0.0f, 0.0f, origin, 0.0f); }, ESF_EXACT, false},
-		{"flat box", [&](b2Shape*& s) { s = &box; return fitBox(box, 1.0f, 0.0f, origin, 0.0f); }, ESF_EXACT, false},
-		{"NaN box", [&](b2Shape*& s) { s = &box; return fitBox(box, NaN, 1.0f, origin, 0.0f); }, ESF_REFUSED, false},
-		{"infinite box", [&](b2Shape*& s) { s = &box; return fitBox(box, 1.0f, Inf, origin, 0.0f); }, ESF_REFUSED, false},
-		{"negative box", [&](b2Shape*& s) { s = &box; return fitBox(box, -1.0f, 1.0f, origin, 0.0f); }, ESF_REFUSED, false},
-		{"box at NaN angle", [&](b2Shape*& s) { s = &box; return fitBox(box, 1.0f, 1.0f, origin, NaN); }, ESF_REFUSED, false},
-		{"edge", [&](b2Shape*& s) { s = &edge; return fitEdge(edge, b2Vec2(0, 0), b2Vec2(1, 0), nullptr, nullptr); }, ESF_EXACT, true},
-		{"zero edge", [&](b2Shape*& s) { s = &edge; return fitEdge(edge, b2Vec2(1, 1), b2Vec2(1, 1), nullptr, nullptr); }, ESF_REFUSED, false},
-		{"NaN edge", [&](b2Shape*& s) { s = &edge; return fitEdge(edge, b2Vec2(0, NaN), b2Vec2(1, 0), nullptr, nullptr); }, ESF_REFUSED, false},
-		{"edge with NaN ghost", [&](b2Shape*& s) { const b2Vec2 g(NaN, 0); s = &edge; return fitEdge(edge, b2Vec2(0, 0), b2Vec2(1, 0), &g, nullptr); }, ESF_REFUSED, false},
+		{"circle",
+			[&](b2Shape*& s) {
+				s = &circle;
+				return fitCircle(circle, 0.5f, b2Vec2(1, 0));
+			},
+			ESF_EXACT, true},
+		{"circle of radius 0",
+			[&](b2Shape*& s) {
+				s = &circle;
+				return fitCircle(circle, 0.0f, origin);
+			},
+			ESF_EXACT, true},
+		{"NaN circle",
+			[&](b2Shape*& s) {
+				s = &circle;
+				return fitCircle(circle, NaN, origin);
+			},
+			ESF_REFUSED, false},
+		{"infinite circle",
+			[&](b2Shape*& s) {
+				s = &circle;
+				return fitCircle(circle, Inf, origin);
+			},
+			ESF_REFUSED, false},
+		{"negative circle",
+			[&](b2Shape*& s) {
+				s = &circle;
+				return fitCircle(circle, -1.0f, origin);
+			},
+			ESF_REFUSED, false},
+		{"circle at NaN",
+			[&](b2Shape*& s) {
+				s = &circle;
+				return fitCircle(circle, 1.0f, b2Vec2(NaN, 0));
+			},
+			ESF_REFUSED, false},
+		{"box",
+			[&](b2Shape*& s) {
+				s = &box;
+				return fitBox(box, 1.0f, 2.0f, origin, 0.3f);
+			},
+			ESF_EXACT, true},
+		{"zero box",
+			[&](b2Shape*& s) {
+				s = &box;
+				return fitBox(box, 0.0f, 0.0f, origin, 0.0f);
+			},
+			ESF_EXACT, false},
+		{"flat box",
+			[&](b2Shape*& s) {
+				s = &box;
+				return fitBox(box, 1.0f, 0.0f, origin, 0.0f);
+			},
+			ESF_EXACT, false},
+		{"NaN box",
+			[&](b2Shape*& s) {
+				s = &box;
+				return fitBox(box, NaN, 1.0f, origin, 0.0f);
+			},
+			ESF_REFUSED, false},
+		{"infinite box",
+			[&](b2Shape*& s) {
+				s = &box;
+				return fitBox(box, 1.0f, Inf, origin, 0.0f);
+			},
+			ESF_REFUSED, false},
+		{"negative box",
+			[&](b2Shape*& s) {
+				s = &box;
+				return fitBox(box, -1.0f, 1.0f, origin, 0.0f);
+			},
+			ESF_REFUSED, false},
+		{"box at NaN angle",
+			[&](b2Shape*& s) {
+				s = &box;
+				return fitBox(box, 1.0f, 1.0f, origin, NaN);
+			},
+			ESF_REFUSED, false},
+		{"edge",
+			[&](b2Shape*& s) {
+				s = &edge;
+				return fitEdge(edge, b2Vec2(0, 0), b2Vec2(1, 0), nullptr, nullptr);
+			},
+			ESF_EXACT, true},
+		{"zero edge",
+			[&](b2Shape*& s) {
+				s = &edge;
+				return fitEdge(edge, b2Vec2(1, 1), b2Vec2(1, 1), nullptr, nullptr);
+			},
+			ESF_REFUSED, false},
+		{"NaN edge",
+			[&](b2Shape*& s) {
+				s = &edge;
+				return fitEdge(edge, b2Vec2(0, NaN), b2Vec2(1, 0), nullptr, nullptr);
+			},
+			ESF_REFUSED, false},
+		{"edge with NaN ghost",
+			[&](b2Shape*& s) {
+				const b2Vec2 g(NaN, 0);
+				s = &edge;
+				return fitEdge(edge, b2Vec2(0, 0), b2Vec2(1, 0), &g, nullptr);
+			},
+			ESF_REFUSED, false},
 		// Content shapes: nothing without size, nothing stood in for.
-		{"content circle", [&](b2Shape*& s) { s = &circle; return fitContentCircle(circle, 0.5f, b2Vec2(1, 0)); }, ESF_EXACT, true},
-		{"content circle of radius 0", [&](b2Shape*& s) { s = &circle; return fitContentCircle(circle, 0.0f, origin); }, ESF_REFUSED, false},
-		{"content NaN circle", [&](b2Shape*& s) { s = &circle; return fitContentCircle(circle, NaN, origin); }, ESF_REFUSED, false},
-		{"content circle at infinity", [&](b2Shape*& s) { s = &circle; return fitContentCircle(circle, 1.0f, b2Vec2(Inf, 0)); }, ESF_REFUSED, false},
-		{"content box", [&](b2Shape*& s) { s = &box; return fitContentBox(box, 1.0f, 2.0f, origin, 0.3f); }, ESF_EXACT, true},
-		{"content flat box", [&](b2Shape*& s) { s = &box; return fitContentBox(box, 1.0f, 0.0f, origin, 0.0f); }, ESF_REFUSED, false},
-		{"content NaN box", [&](b2Shape*& s) { s = &box; return fitContentBox(box, NaN, 1.0f, origin, 0.0f); }, ESF_REFUSED, false},
-		{"content triangle", [&](b2Shape*& s) { const b2Vec2 p[] = {{0, 0}, {1, 0}, {0, 1}}; s = &box; return fitContentPolygon(box, p, 3); }, ESF_EXACT, true},
-		{"content polygon of two points", [&](b2Shape*& s) { const b2Vec2 p[] = {{0, 0}, {1, 0}}; s = &box; return fitContentPolygon(box, p, 2); }, ESF_REFUSED, false},
-		{"content collinear polygon", [&](b2Shape*& s) { const b2Vec2 p[] = {{0, 0}, {1, 0}, {2, 0}}; s = &box; return fitContentPolygon(box, p, 3); }, ESF_REFUSED, false},
-		{"content polygon of nine points", [&](b2Shape*& s) { const b2Vec2 p[] = {{0, 0}, {1, 0}, {2, 1}, {2, 2}, {1, 3}, {0, 3}, {-1, 2}, {-1, 1}, {0, 0.5f}}; s = &box; return fitContentPolygon(box, p, 9); }, ESF_REFUSED, false},
-		{"one-sided edge", [&](b2Shape*& s) { s = &edge; return fitOneSidedEdge(edge, b2Vec2(-1, 0), b2Vec2(0, 0), b2Vec2(1, 0), b2Vec2(2, 0)); }, ESF_EXACT, true},
-		{"one-sided zero edge", [&](b2Shape*& s) { s = &edge; return fitOneSidedEdge(edge, b2Vec2(-1, 0), b2Vec2(1, 1), b2Vec2(1, 1), b2Vec2(2, 0)); }, ESF_REFUSED, false},
-		{"one-sided edge with NaN ghost", [&](b2Shape*& s) { s = &edge; return fitOneSidedEdge(edge, b2Vec2(-1, 0), b2Vec2(0, 0), b2Vec2(1, 0), b2Vec2(NaN, 0)); }, ESF_REFUSED, false},
+		{"content circle",
+			[&](b2Shape*& s) {
+				s = &circle;
+				return fitContentCircle(circle, 0.5f, b2Vec2(1, 0));
+			},
+			ESF_EXACT, true},
+		{"content circle of radius 0",
+			[&](b2Shape*& s) {
+				s = &circle;
+				return fitContentCircle(circle, 0.0f, origin);
+			},
+			ESF_REFUSED, false},
+		{"content NaN circle",
+			[&](b2Shape*& s) {
+				s = &circle;
+				return fitContentCircle(circle, NaN, origin);
+			},
+			ESF_REFUSED, false},
+		{"content circle at infinity",
+			[&](b2Shape*& s) {
+				s = &circle;
+				return fitContentCircle(circle, 1.0f, b2Vec2(Inf, 0));
+			},
+			ESF_REFUSED, false},
+		{"content box",
+			[&](b2Shape*& s) {
+				s = &box;
+				return fitContentBox(box, 1.0f, 2.0f, origin, 0.3f);
+			},
+			ESF_EXACT, true},
+		{"content flat box",
+			[&](b2Shape*& s) {
+				s = &box;
+				return fitContentBox(box, 1.0f, 0.0f, origin, 0.0f);
+			},
+			ESF_REFUSED, false},
+		{"content NaN box",
+			[&](b2Shape*& s) {
+				s = &box;
+				return fitContentBox(box, NaN, 1.0f, origin, 0.0f);
+			},
+			ESF_REFUSED, false},
+		{"content triangle",
+			[&](b2Shape*& s) {
+				const b2Vec2 p[] = {{0, 0}, {1, 0}, {0, 1}};
+				s = &box;
+				return fitContentPolygon(box, p, 3);
+			},
+			ESF_EXACT, true},
+		{"content polygon of two points",
+			[&](b2Shape*& s) {
+				const b2Vec2 p[] = {{0, 0}, {1, 0}};
+				s = &box;
+				return fitContentPolygon(box, p, 2);
+			},
+			ESF_REFUSED, false},
+		{"content collinear polygon",
+			[&](b2Shape*& s) {
+				const b2Vec2 p[] = {{0, 0}, {1, 0}, {2, 0}};
+				s = &box;
+				return fitContentPolygon(box, p, 3);
+			},
+			ESF_REFUSED, false},
+		{"content polygon of nine points",
+			[&](b2Shape*& s) {
+				const b2Vec2 p[] = {{0, 0}, {1, 0}, {2, 1}, {2, 2}, {1, 3}, {0, 3}, {-1, 2}, {-1, 1}, {0, 0.5f}};
+				s = &box;
+				return fitContentPolygon(box, p, 9);
+			},
+			ESF_REFUSED, false},
+		{"one-sided edge",
+			[&](b2Shape*& s) {
+				s = &edge;
+				return fitOneSidedEdge(edge, b2Vec2(-1, 0), b2Vec2(0, 0), b2Vec2(1, 0), b2Vec2(2, 0));
+			},
+			ESF_EXACT, true},
+		{"one-sided zero edge",
+			[&](b2Shape*& s) {
+				s = &edge;
+				return fitOneSidedEdge(edge, b2Vec2(-1, 0), b2Vec2(1, 1), b2Vec2(1, 1), b2Vec2(2, 0));
+			},
+			ESF_REFUSED, false},
+		{"one-sided edge with NaN ghost",
+			[&](b2Shape*& s) {
+				s = &edge;
+				return fitOneSidedEdge(edge, b2Vec2(-1, 0), b2Vec2(0, 0), b2Vec2(1, 0), b2Vec2(NaN, 0));
+			},
+			ESF_REFUSED, false},
 	};
 	for (const Case& c : cases)
 	{
@@ -440,8 +601,7 @@ TEST(PhysicsGuard, WorldChangesInsideBeginContactWaitForTheStep)
 				EXPECT_EQ(p.createFixture(a, fixtureOf(unitBox)), nullptr);
 			},
 			[](CPhysicsManager&, b2Body* a, b2Body*, b2Body*) { EXPECT_EQ(fixtureCount(a), 2); }},
-		{"set the type",
-			[](CPhysicsManager& p, b2Body*& a, b2Body*&, b2Body*&) { p.setType(a, b2_staticBody); },
+		{"set the type", [](CPhysicsManager& p, b2Body*& a, b2Body*&, b2Body*&) { p.setType(a, b2_staticBody); },
 			[](CPhysicsManager&, b2Body* a, b2Body*, b2Body*) { EXPECT_EQ(a->GetType(), b2_staticBody); }},
 		{"set the rotation and position",
 			[](CPhysicsManager& p, b2Body*& a, b2Body*&, b2Body*&) { p.setTransform(a, b2Vec2(20, 0), 1.0f); },
@@ -449,8 +609,7 @@ TEST(PhysicsGuard, WorldChangesInsideBeginContactWaitForTheStep)
 				EXPECT_FLOAT_EQ(a->GetPosition().x, 20.0f);
 				EXPECT_FLOAT_EQ(a->GetAngle(), 1.0f);
 			}},
-		{"fixed rotation",
-			[](CPhysicsManager& p, b2Body*& a, b2Body*&, b2Body*&) { p.setFixedRotation(a, true); },
+		{"fixed rotation", [](CPhysicsManager& p, b2Body*& a, b2Body*&, b2Body*&) { p.setFixedRotation(a, true); },
 			[](CPhysicsManager&, b2Body* a, b2Body*, b2Body*) { EXPECT_TRUE(a->IsFixedRotation()); }},
 		{"remove a fixture",
 			[](CPhysicsManager& p, b2Body*& a, b2Body*&, b2Body*&) { p.destroyFixture(a, a->GetFixtureList()); },

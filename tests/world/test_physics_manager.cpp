@@ -129,8 +129,14 @@ struct SCall
 std::vector<SCall> calls;
 bool solveAnswer = true;
 
-void recordBegin(CSceneObject* o, CSceneObject* other) { calls.push_back({0, o, other, {}, {}, {}}); }
-void recordEnd(CSceneObject* o, CSceneObject* other) { calls.push_back({1, o, other, {}, {}, {}}); }
+void recordBegin(CSceneObject* o, CSceneObject* other)
+{
+	calls.push_back({0, o, other, {}, {}, {}});
+}
+void recordEnd(CSceneObject* o, CSceneObject* other)
+{
+	calls.push_back({1, o, other, {}, {}, {}});
+}
 bool recordSolve(CSceneObject* o, CSceneObject* other, const b2Vec2* n, const b2Vec2* p1, const b2Vec2* p2)
 {
 	calls.push_back({2, o, other, *n, *p1, *p2});
@@ -294,8 +300,7 @@ TEST(PhysicsManager, DebugViewVertices)
 				chain.CreateChain(points, 3, b2Vec2(-1, 0), b2Vec2(1, 2));
 				b->CreateFixture(&chain, 0.0f);
 			},
-			{10, 20, 0}, 0.0f, true, 0xFFFFFFFF, {{10, 20}, {26, 20}, {26, 36}, {10, 20}},
-			{0, 1, 1, 2, 2, 3, 3, 0}},
+			{10, 20, 0}, 0.0f, true, 0xFFFFFFFF, {{10, 20}, {26, 20}, {26, 36}, {10, 20}}, {0, 1, 1, 2, 2, 3, 3, 0}},
 		{"circle is not drawn",
 			[](b2Body* b) {
 				b2CircleShape circle;
@@ -324,8 +329,8 @@ TEST(PhysicsManager, DebugViewVertices)
 			EXPECT_EQ(v.Color.color, c.colour);
 			EXPECT_EQ(v.TCoords, irr::core::vector2df(0, 0));
 		}
-		std::vector<irr::u16> indices(lines.indices.const_pointer(),
-			lines.indices.const_pointer() + lines.indices.size());
+		std::vector<irr::u16> indices(
+			lines.indices.const_pointer(), lines.indices.const_pointer() + lines.indices.size());
 		EXPECT_EQ(indices, c.indices);
 	}
 }

@@ -108,8 +108,10 @@ TEST_F(SceneObjectPhysicsTest, EveryShapeKindWithItsFixtureSettings)
 			[](SSceneObjectPhysics& p) { p.addCollisionBox(vector2df(1, 2), vector2df(0, 0)); }, b2Shape::e_polygon,
 			{{-1, -2}, {1, -2}, {1, 2}, {-1, 2}}, b2_polygonRadius, false, false},
 		{"polygon in the hull's order",
-			[](SSceneObjectPhysics& p) { p.addCollisionPolygon({{0, 0}, {0, 2}, {2, 0}}); }, b2Shape::e_polygon,
-			{{2, 0}, {0, 2}, {0, 0}}, b2_polygonRadius, false, false},
+			[](SSceneObjectPhysics& p) {
+				p.addCollisionPolygon({{0, 0}, {0, 2}, {2, 0}});
+			},
+			b2Shape::e_polygon, {{2, 0}, {0, 2}, {0, 0}}, b2_polygonRadius, false, false},
 		{"edge without ghosts",
 			[](SSceneObjectPhysics& p) {
 				p.addCollisionEdge(vector2df(0, 0), vector2df(3, 0), false, false, vector2df(9, 9), vector2df(9, 9));
@@ -188,9 +190,9 @@ TEST_F(SceneObjectPhysicsTest, ImpulsesAndForcesActAtPointsInPixels)
 		EBodyType type;
 		irr::u8 ppu;
 		vector2df push, pointPixels;
-		b2Vec2 velocity;     // after an impulse of `push`
-		float spin;          // angular velocity after the impulse
-		b2Vec2 force;        // accumulated after a force of `push`
+		b2Vec2 velocity; // after an impulse of `push`
+		float spin;      // angular velocity after the impulse
+		b2Vec2 force;    // accumulated after a force of `push`
 		float torque;
 	};
 	// A unit-density circle of radius 1 at the body origin: mass pi, inertia pi / 2.
@@ -456,7 +458,8 @@ TEST_F(SceneObjectPhysicsTest, ScaleRebuildsEveryFixtureScaled)
 	// Back to (1, 1) by the ratio of the new scale to the old one.
 	object->setScale(vector2df(1, 1));
 	for (const b2Fixture* f : fixtures(object))
-		if (f->GetType() == b2Shape::e_circle) {
+		if (f->GetType() == b2Shape::e_circle)
+		{
 			EXPECT_EQ(static_cast<const b2CircleShape*>(f->GetShape())->m_radius, 0.5f);
 		}
 }
@@ -490,8 +493,16 @@ TEST_F(SceneObjectPhysicsTest, HostileCallsLeaveTheProcessStanding)
 		int polygonVertices; // of the one polygon made, 0: none
 	};
 	const Case cases[] = {
-		{"polygon of 1 point", [](CSceneObject& o) { o.Physics.addCollisionPolygon({{1, 1}}); }, 1, 4},
-		{"polygon of 2 points", [](CSceneObject& o) { o.Physics.addCollisionPolygon({{0, 0}, {1, 1}}); }, 1, 4},
+		{"polygon of 1 point",
+			[](CSceneObject& o) {
+				o.Physics.addCollisionPolygon({{1, 1}});
+			},
+			1, 4},
+		{"polygon of 2 points",
+			[](CSceneObject& o) {
+				o.Physics.addCollisionPolygon({{0, 0}, {1, 1}});
+			},
+			1, 4},
 		{"polygon of 9 points keeps the first 8",
 			[](CSceneObject& o) {
 				std::vector<vector2df> points;
@@ -501,9 +512,19 @@ TEST_F(SceneObjectPhysicsTest, HostileCallsLeaveTheProcessStanding)
 			},
 			1, 8},
 		{"collinear points",
-			[](CSceneObject& o) { o.Physics.addCollisionPolygon({{0, 0}, {1, 1}, {2, 2}, {3, 3}}); }, 1, 4},
-		{"welded points", [](CSceneObject& o) { o.Physics.addCollisionPolygon({{0, 0}, {0, 0}, {0, 0}}); }, 1, 4},
-		{"NaN polygon point", [](CSceneObject& o) { o.Physics.addCollisionPolygon({{0, 0}, {1, 0}, {NaN, 1}}); },
+			[](CSceneObject& o) {
+				o.Physics.addCollisionPolygon({{0, 0}, {1, 1}, {2, 2}, {3, 3}});
+			},
+			1, 4},
+		{"welded points",
+			[](CSceneObject& o) {
+				o.Physics.addCollisionPolygon({{0, 0}, {0, 0}, {0, 0}});
+			},
+			1, 4},
+		{"NaN polygon point",
+			[](CSceneObject& o) {
+				o.Physics.addCollisionPolygon({{0, 0}, {1, 0}, {NaN, 1}});
+			},
 			0, 0},
 		{"NaN and infinite circles",
 			[](CSceneObject& o) {
@@ -571,7 +592,8 @@ TEST_F(SceneObjectPhysicsTest, HostileCallsLeaveTheProcessStanding)
 			ASSERT_EQ(made[0]->GetType(), b2Shape::e_polygon);
 			EXPECT_EQ(static_cast<const b2PolygonShape*>(made[0]->GetShape())->m_count, c.polygonVertices);
 		}
-		if (c.call == cases[11].call) {
+		if (c.call == cases[11].call)
+		{
 			EXPECT_EQ(object->getScale(), vector2df(1, 1));
 		}
 	}

@@ -25,8 +25,8 @@ void CGUIElement::setPosition(const irr::core::vector2di& position)
 	if (!Element)
 		return;
 	const irr::core::recti& now = Element->getRelativePosition();
-	Element->setRelativePosition(irr::core::recti(position.X, position.Y, position.X + now.getWidth(),
-		position.Y + now.getHeight()));
+	Element->setRelativePosition(
+		irr::core::recti(position.X, position.Y, position.X + now.getWidth(), position.Y + now.getHeight()));
 }
 
 bool CGUIElement::isVisible() const
@@ -44,7 +44,8 @@ void CGUIElement::replaceElement(irr::gui::IGUIElement* element)
 {
 	if (element)
 		element->grab();
-	if (Element) {
+	if (Element)
+	{
 		// Without a parent (a cleared GUI) this changes nothing.
 		Element->remove();
 		Element->drop();

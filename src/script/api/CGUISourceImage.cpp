@@ -45,14 +45,18 @@ void CGUISourceImage::draw()
 	if (!IsVisible)
 		return;
 	const irr::core::recti source = getDrawnRect();
-	if (Texture && source.getArea() > 0) {
+	if (Texture && source.getArea() > 0)
+	{
 		irr::video::IVideoDriver* driver = Environment->getVideoDriver();
-		if (ScaleImage) {
+		if (ScaleImage)
+		{
 			const irr::video::SColor colors[4] = {Color, Color, Color, Color};
 			driver->draw2DImage(Texture, AbsoluteRect, source, &AbsoluteClippingRect, colors, UseAlphaChannel);
-		} else {
-			driver->draw2DImage(Texture, AbsoluteRect.UpperLeftCorner, source, &AbsoluteClippingRect, Color,
-				UseAlphaChannel);
+		}
+		else
+		{
+			driver->draw2DImage(
+				Texture, AbsoluteRect.UpperLeftCorner, source, &AbsoluteClippingRect, Color, UseAlphaChannel);
 		}
 	}
 	IGUIElement::draw();

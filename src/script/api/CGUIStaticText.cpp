@@ -14,7 +14,8 @@ CGUIStaticText::CGUIStaticText(const irr::core::ustring16& text, const irr::core
 {
 	Position = rectangle.UpperLeftCorner;
 	setText(text);
-	if (irr::gui::IGUIStaticText* element = getTextElement()) {
+	if (irr::gui::IGUIStaticText* element = getTextElement())
+	{
 		element->setOverrideColor(OPAQUE_BLACK);
 		element->enableOverrideColor(true);
 	}
@@ -29,15 +30,16 @@ irr::gui::IGUIStaticText* CGUIStaticText::getTextElement() const
 void CGUIStaticText::setText(const irr::core::ustring16& text)
 {
 	Text = text;
-	if (irr::gui::IGUIStaticText* element = getTextElement()) {
+	if (irr::gui::IGUIStaticText* element = getTextElement())
+	{
 		element->setText(Text.toWCHAR_s().c_str());
 		return;
 	}
 	irr::gui::IGUIEnvironment* environment = getGUIEnvironment();
 	if (!environment)
 		return;
-	irr::gui::IGUIStaticText* element =
-		environment->addStaticText(Text.toWCHAR_s().c_str(), TextRect, false, true, nullptr, -1, false);
+	irr::gui::IGUIStaticText* element = environment->addStaticText(
+		Text.toWCHAR_s().c_str(), TextRect, false, true, nullptr, -1, false);
 	replaceElement(element);
 }
 
@@ -49,7 +51,8 @@ irr::video::SColor CGUIStaticText::getColor() const
 
 void CGUIStaticText::setColor(const irr::video::SColor& color)
 {
-	if (irr::gui::IGUIStaticText* element = getTextElement()) {
+	if (irr::gui::IGUIStaticText* element = getTextElement())
+	{
 		element->setOverrideColor(color);
 		element->enableOverrideColor(true);
 	}

@@ -9,6 +9,6 @@ namespace orv::script {
 
 // Accessors and the two flags of "CameraManager", then the global "Camera"
 // on the camera manager singleton (made when it does not exist yet).
-void registerCameraManagerAPI(AngelScript::asIScriptEngine *engine);
+void registerCameraManagerAPI(AngelScript::asIScriptEngine* engine);
 
 } // namespace orv::script

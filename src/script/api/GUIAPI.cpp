@@ -23,68 +23,66 @@ namespace {
 
 struct SEnumValue
 {
-	const char *name;
+	const char* name;
 	int value;
 };
 
 const SEnumValue GUI_TYPES[] = {{"EGT_WINDOW", gui::EGT_WINDOW}, {"EGT_MESSAGE_BOX", gui::EGT_MESSAGE_BOX},
 	{"EGT_STATICTEXT", gui::EGT_STATICTEXT}, {"EGT_IMAGE", gui::EGT_IMAGE}, {"EGT_BUTTON", gui::EGT_BUTTON},
-	{"EGT_EDIT_BOX", gui::EGT_EDIT_BOX}, {"EGT_CHECK_BOX", gui::EGT_CHECK_BOX},
-	{"EGT_COMBO_BOX", gui::EGT_COMBO_BOX}, {"EGT_LIST_BOX", gui::EGT_LIST_BOX},
-	{"EGT_SPIN_BOX", gui::EGT_SPIN_BOX}, {"EGT_SCROLLBAR", gui::EGT_SCROLLBAR},
-	{"EGT_CONTEXT_MENU", gui::EGT_CONTEXT_MENU}, {"EGT_UNKNOWN", gui::EGT_UNKNOWN},
-	{"EGT_COUNT", gui::EGT_COUNT}};
+	{"EGT_EDIT_BOX", gui::EGT_EDIT_BOX}, {"EGT_CHECK_BOX", gui::EGT_CHECK_BOX}, {"EGT_COMBO_BOX", gui::EGT_COMBO_BOX},
+	{"EGT_LIST_BOX", gui::EGT_LIST_BOX}, {"EGT_SPIN_BOX", gui::EGT_SPIN_BOX}, {"EGT_SCROLLBAR", gui::EGT_SCROLLBAR},
+	{"EGT_CONTEXT_MENU", gui::EGT_CONTEXT_MENU}, {"EGT_UNKNOWN", gui::EGT_UNKNOWN}, {"EGT_COUNT", gui::EGT_COUNT}};
 
-const char *const ELEMENT_TYPES[] = {"GUIElement", "GUIImage", "GUIStaticText"};
+const char* const ELEMENT_TYPES[] = {"GUIElement", "GUIImage", "GUIStaticText"};
 
 // A handle parameter carries a reference of the caller's, which each of
 // these gives back once done with the element.
-void release(CGUIElement *element)
+void release(CGUIElement* element)
 {
 	if (element)
 		element->drop();
 }
 
-CGUIImage *createImageAtOrigin(const ustring16 &fileName, CGUIEngine *engine)
+CGUIImage* createImageAtOrigin(const ustring16& fileName, CGUIEngine* engine)
 {
 	return engine->createImage(fileName, irr::core::vector2di(0, 0));
 }
 
-bool removeFromEngine(CGUIElement *element, CGUIEngine *engine)
+bool removeFromEngine(CGUIElement* element, CGUIEngine* engine)
 {
 	const bool removed = engine->removeElement(element);
 	release(element);
 	return removed;
 }
 
-bool addToCollection(CGUIElement *element, CGUICollection *collection)
+bool addToCollection(CGUIElement* element, CGUICollection* collection)
 {
 	const bool added = collection->addElement(element);
 	release(element);
 	return added;
 }
 
-void removeFromCollection(CGUIElement *element, CGUICollection *collection)
+void removeFromCollection(CGUIElement* element, CGUICollection* collection)
 {
 	collection->removeElement(element);
 	release(element);
 }
 
-void registerReferenceCounting(asIScriptEngine *engine, const char *type)
+void registerReferenceCounting(asIScriptEngine* engine, const char* type)
 {
-	engine->RegisterObjectBehaviour(type, asBEHAVE_ADDREF, "void f()",
-		asMETHODPR(irr::IReferenceCounted, grab, () const, void), asCALL_THISCALL);
-	engine->RegisterObjectBehaviour(type, asBEHAVE_RELEASE, "void f()",
-		asMETHODPR(irr::IReferenceCounted, drop, () const, bool), asCALL_THISCALL);
+	engine->RegisterObjectBehaviour(
+		type, asBEHAVE_ADDREF, "void f()", asMETHODPR(irr::IReferenceCounted, grab, () const, void), asCALL_THISCALL);
+	engine->RegisterObjectBehaviour(
+		type, asBEHAVE_RELEASE, "void f()", asMETHODPR(irr::IReferenceCounted, drop, () const, bool), asCALL_THISCALL);
 }
 
-void registerRows(asIScriptEngine *engine, const char *type, std::initializer_list<SMethodRow> rows)
+void registerRows(asIScriptEngine* engine, const char* type, std::initializer_list<SMethodRow> rows)
 {
-	for (const SMethodRow &row : rows)
+	for (const SMethodRow& row : rows)
 		engine->RegisterObjectMethod(type, row.Declaration, row.Function, row.CallConv);
 }
 
-void registerGUICollectionAPI(asIScriptEngine *engine)
+void registerGUICollectionAPI(asIScriptEngine* engine)
 {
 	registerReferenceCounting(engine, "GUICollection");
 	registerRows(engine, "GUICollection",
@@ -97,34 +95,32 @@ void registerGUICollectionAPI(asIScriptEngine *engine)
 
 // The kinds derive from CGUIElement alone, so a handle of any of them points
 // at the base part and the virtual operations answer for the actual kind.
-void registerGUIElementBase(asIScriptEngine *engine, const char *type)
+void registerGUIElementBase(asIScriptEngine* engine, const char* type)
 {
 	registerReferenceCounting(engine, type);
 	registerRows(engine, type,
 		{
 			{"EGUIType get_type() const", asMETHOD(CGUIElement, getType), asCALL_THISCALL},
 			{"vector2di get_Position() const", asMETHOD(CGUIElement, getPosition), asCALL_THISCALL},
-			{"void set_Position(const vector2di &in position)", asMETHOD(CGUIElement, setPosition),
-				asCALL_THISCALL},
+			{"void set_Position(const vector2di &in position)", asMETHOD(CGUIElement, setPosition), asCALL_THISCALL},
 			{"bool get_Visible() const", asMETHOD(CGUIElement, isVisible), asCALL_THISCALL},
 			{"void set_Visible(bool)", asMETHOD(CGUIElement, setVisible), asCALL_THISCALL},
 		});
 }
 
-void registerGUIImageAPI(asIScriptEngine *engine)
+void registerGUIImageAPI(asIScriptEngine* engine)
 {
 	registerGUIElementBase(engine, "GUIImage");
 	registerRows(engine, "GUIImage",
 		{
 			{"recti get_SourceRect() const", asMETHOD(CGUIImage, getSourceRect), asCALL_THISCALL},
-			{"void set_SourceRect(const recti &in rectangle)", asMETHOD(CGUIImage, setSourceRect),
-				asCALL_THISCALL},
+			{"void set_SourceRect(const recti &in rectangle)", asMETHOD(CGUIImage, setSourceRect), asCALL_THISCALL},
 			{"string get_Image() const", asMETHOD(CGUIImage, getImage), asCALL_THISCALL},
 			{"void set_Image(const string &in image)", asMETHOD(CGUIImage, setImage), asCALL_THISCALL},
 		});
 }
 
-void registerGUIStaticTextAPI(asIScriptEngine *engine)
+void registerGUIStaticTextAPI(asIScriptEngine* engine)
 {
 	registerGUIElementBase(engine, "GUIStaticText");
 	registerRows(engine, "GUIStaticText",
@@ -147,16 +143,16 @@ void registerGUIStaticTextAPI(asIScriptEngine *engine)
 
 } // namespace
 
-void registerGUITypes(asIScriptEngine *engine)
+void registerGUITypes(asIScriptEngine* engine)
 {
 	engine->RegisterEnum("EGUIType");
-	for (const SEnumValue &value : GUI_TYPES)
+	for (const SEnumValue& value : GUI_TYPES)
 		engine->RegisterEnumValue("EGUIType", value.name, value.value);
-	for (const char *type : ELEMENT_TYPES)
+	for (const char* type : ELEMENT_TYPES)
 		engine->RegisterObjectType(type, 0, asOBJ_REF);
 }
 
-void registerGUIEngineAPI(asIScriptEngine *engine)
+void registerGUIEngineAPI(asIScriptEngine* engine)
 {
 	registerRows(engine, "GUIEngine",
 		{
@@ -173,7 +169,7 @@ void registerGUIEngineAPI(asIScriptEngine *engine)
 	registerGUICollectionAPI(engine);
 }
 
-void registerGUIMethods(asIScriptEngine *engine)
+void registerGUIMethods(asIScriptEngine* engine)
 {
 	registerGUIElementBase(engine, "GUIElement");
 	registerGUIImageAPI(engine);

@@ -12,10 +12,10 @@ class asIScriptEngine;
 namespace orv::script {
 
 //! EGUIType and the object types "GUIElement", "GUIImage", "GUIStaticText".
-void registerGUITypes(AngelScript::asIScriptEngine *engine);
+void registerGUITypes(AngelScript::asIScriptEngine* engine);
 //! The GUIEngine methods, the global "GUI", then the collection's API.
-void registerGUIEngineAPI(AngelScript::asIScriptEngine *engine);
+void registerGUIEngineAPI(AngelScript::asIScriptEngine* engine);
 //! The methods of the three element types, then the casts between them.
-void registerGUIMethods(AngelScript::asIScriptEngine *engine);
+void registerGUIMethods(AngelScript::asIScriptEngine* engine);
 
 } // namespace orv::script

@@ -20,77 +20,78 @@ using irr::core::ustring16;
 
 namespace {
 
-void warn(IGameHost *engine, const char *message)
+void warn(IGameHost* engine, const char* message)
 {
 	if (engine->getDevice() && engine->getDevice()->getLogger())
 		engine->getDevice()->getLogger()->log("script", message, irr::ELL_WARNING);
 }
 
-bool keydown(irr::u32 keyCode, IGameHost *engine)
+bool keydown(irr::u32 keyCode, IGameHost* engine)
 {
 	return engine->isKeyDown(keyCode);
 }
 
-void log(const ustring16 &text, IGameHost *engine)
+void log(const ustring16& text, IGameHost* engine)
 {
 	if (engine->getDevice() && engine->getDevice()->getLogger())
 		engine->getDevice()->getLogger()->log(L"script", text.toWCHAR_s().c_str(), irr::ELL_INFORMATION);
 }
 
-irr::u32 sendEvent(CSceneObject *sender, const ustring16 &event, const ustring16 &data,
-	const irr::core::vector2df &origin, irr::f32 range, IGameHost *engine)
+irr::u32 sendEvent(CSceneObject* sender, const ustring16& event, const ustring16& data,
+	const irr::core::vector2df& origin, irr::f32 range, IGameHost* engine)
 {
 	return engine->sendEvent(sender, event, data, origin, range);
 }
 
-void loadLevel(const ustring16 &name, IGameHost *engine)
+void loadLevel(const ustring16& name, IGameHost* engine)
 {
 	const auto load = [engine, name] {
 		// Only the Created scripts of its objects count as script time.
-		AngelScript::asIScriptContext *context = AngelScript::asGetActiveContext();
+		AngelScript::asIScriptContext* context = AngelScript::asGetActiveContext();
 		const CScriptEngineWork work(context ? context->GetEngine() : nullptr);
-		if (CLevelLoader *levels = CLevelLoader::getInstance())
+		if (CLevelLoader* levels = CLevelLoader::getInstance())
 			levels->loadLevel(engine->getDevice(), name);
 		// The time spent loading is not simulated.
-		if (irr::IrrlichtDevice *device = engine->getDevice())
+		if (irr::IrrlichtDevice* device = engine->getDevice())
 			engine->setLastFrameTime(device->getTimer()->getTime());
-		if (CPhysicsManager *physics = CPhysicsManager::getExistingInstance())
+		if (CPhysicsManager* physics = CPhysicsManager::getExistingInstance())
 			physics->setAccumulator(0.0f);
 	};
 	// A contact callback runs inside the step, where no body may be made:
 	// the level comes once the step is over.
-	CPhysicsManager *physics = CPhysicsManager::getInstance();
+	CPhysicsManager* physics = CPhysicsManager::getInstance();
 	if (physics && physics->isLocked())
 		physics->runWhenUnlocked(load);
 	else
 		load();
 }
 
-CSceneObject *createSceneObject(const ustring16 &className, irr::s32 type, IGameHost *engine)
+CSceneObject* createSceneObject(const ustring16& className, irr::s32 type, IGameHost* engine)
 {
 	// Online the server alone makes objects.
 	if (engine->isOnline())
 		return nullptr;
-	CPhysicsManager *physics = CPhysicsManager::getInstance();
-	if (physics && physics->isLocked()) {
+	CPhysicsManager* physics = CPhysicsManager::getInstance();
+	if (physics && physics->isLocked())
+	{
 		warn(engine, "create_sceneobject is refused while the physics world steps.");
 		return nullptr;
 	}
-	CObjectManager *objects = CObjectManager::getInstance();
+	CObjectManager* objects = CObjectManager::getInstance();
 	if (!objects)
 		return nullptr;
 	const irr::u32 id = objects->getNextFreeId();
 	if (id == 0)
 		return nullptr;
-	CSceneObject *object = engine->createSceneObject(id, static_cast<irr::u32>(type), className);
+	CSceneObject* object = engine->createSceneObject(id, static_cast<irr::u32>(type), className);
 	if (object)
 		object->grab(); // the script's own reference
 	return object;
 }
 
-CSceneObject *getPlayer(IGameHost *engine)
+CSceneObject* getPlayer(IGameHost* engine)
 {
-	CSceneObject *player = engine->getPlayerObject();
+	CSceneObject* player = engine->getPlayerObject();
 	if (player)
 		player->grab();
 	return player;
@@ -98,9 +99,9 @@ CSceneObject *getPlayer(IGameHost *engine)
 
 // The engine does not own its player: only an object the object manager
 // holds may be it (its removal clears the player), or none.
-void setPlayer(CSceneObject *object, IGameHost *engine)
+void setPlayer(CSceneObject* object, IGameHost* engine)
 {
-	CObjectManager *objects = CObjectManager::getExistingInstance();
+	CObjectManager* objects = CObjectManager::getExistingInstance();
 	if (!object)
 		engine->setPlayerObject(nullptr);
 	else if (objects && object->getId() != 0 && objects->getSceneObject(object->getId()) == object)
@@ -114,22 +115,22 @@ void setPlayer(CSceneObject *object, IGameHost *engine)
 
 } // namespace
 
-void registerGameEngineAPI(asIScriptEngine *engine, IGameHost *host)
+void registerGameEngineAPI(asIScriptEngine* engine, IGameHost* host)
 {
 	engine->RegisterObjectMethod("GameEngine", "bool keydown(uint)", asFUNCTION(keydown), asCALL_CDECL_OBJLAST);
 	engine->RegisterObjectMethod("GameEngine", "void log(const string &in)", asFUNCTION(log), asCALL_CDECL_OBJLAST);
 	engine->RegisterObjectMethod("GameEngine",
 		"u32 send_event(SceneObject@+, const string &in, const string &in, const vector2df &in, float)",
 		asFUNCTION(sendEvent), asCALL_CDECL_OBJLAST);
-	engine->RegisterObjectMethod("GameEngine", "void load_level(const string& in)", asFUNCTION(loadLevel),
-		asCALL_CDECL_OBJLAST);
+	engine->RegisterObjectMethod(
+		"GameEngine", "void load_level(const string& in)", asFUNCTION(loadLevel), asCALL_CDECL_OBJLAST);
 	engine->RegisterObjectMethod("GameEngine", "SceneObject@ create_sceneobject(const string& in, ESceneObjectType)",
 		asFUNCTION(createSceneObject), asCALL_CDECL_OBJLAST);
 	// The Player property through accessors, so that references are counted.
-	engine->RegisterObjectMethod("GameEngine", "SceneObject@ get_Player()", asFUNCTION(getPlayer),
-		asCALL_CDECL_OBJLAST);
-	engine->RegisterObjectMethod("GameEngine", "void set_Player(SceneObject@)", asFUNCTION(setPlayer),
-		asCALL_CDECL_OBJLAST);
+	engine->RegisterObjectMethod(
+		"GameEngine", "SceneObject@ get_Player()", asFUNCTION(getPlayer), asCALL_CDECL_OBJLAST);
+	engine->RegisterObjectMethod(
+		"GameEngine", "void set_Player(SceneObject@)", asFUNCTION(setPlayer), asCALL_CDECL_OBJLAST);
 	engine->RegisterGlobalProperty("GameEngine Engine", host);
 }
 

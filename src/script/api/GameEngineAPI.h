@@ -11,6 +11,6 @@ class IGameHost;
 
 // Methods and the Player property of "GameEngine", then the global "Engine"
 // on the host, which must outlive the scripts.
-void registerGameEngineAPI(AngelScript::asIScriptEngine *engine, IGameHost *host);
+void registerGameEngineAPI(AngelScript::asIScriptEngine* engine, IGameHost* host);
 
 } // namespace orv::script

@@ -6,16 +6,16 @@
 namespace orv::script {
 
 //! To a derived type, by a run-time test; null when the object is not one.
-template <class To, class From> To *castDown(From *object)
+template <class To, class From> To* castDown(From* object)
 {
-	To *kind = dynamic_cast<To *>(object);
+	To* kind = dynamic_cast<To*>(object);
 	if (kind)
 		kind->grab();
 	return kind;
 }
 
 //! To a base type; null stays null.
-template <class To, class From> To *castUp(From *object)
+template <class To, class From> To* castUp(From* object)
 {
 	if (object)
 		object->grab();

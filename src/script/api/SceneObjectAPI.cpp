@@ -21,98 +21,98 @@ namespace {
 
 // IReferenceCounted is a virtual base: the engine cannot call its methods
 // with the right `this`, the compiler can.
-template <class T> void grabObject(T *object)
+template <class T> void grabObject(T* object)
 {
 	object->grab();
 }
 
-template <class T> void dropObject(T *object)
+template <class T> void dropObject(T* object)
 {
 	object->drop();
 }
 
-ustring16 getSceneObjectClass(const CSceneObject *object)
+ustring16 getSceneObjectClass(const CSceneObject* object)
 {
-	const CObjectClass *objectClass = object->getObjectClass();
+	const CObjectClass* objectClass = object->getObjectClass();
 	return objectClass ? objectClass->getName() : ustring16();
 }
 
 // Attributes of the object's own class-attribute list, by name. A missing or
 // typeless attribute reads as 0 or "".
-const SAttribute *findTyped(const CSceneObject *object, const ustring16 &name)
+const SAttribute* findTyped(const CSceneObject* object, const ustring16& name)
 {
-	const SAttribute *attribute = object->getClassAttributes().findByName(name);
+	const SAttribute* attribute = object->getClassAttributes().findByName(name);
 	return attribute && attribute->type != EAT_INVALID ? attribute : nullptr;
 }
 
-int getAttributeType(const ustring16 &name, const CSceneObject *object)
+int getAttributeType(const ustring16& name, const CSceneObject* object)
 {
-	const SAttribute *attribute = object->getClassAttributes().findByName(name);
+	const SAttribute* attribute = object->getClassAttributes().findByName(name);
 	return attribute ? attribute->type : EAT_INVALID;
 }
 
-irr::s64 getAttributeInt(const ustring16 &name, const CSceneObject *object)
+irr::s64 getAttributeInt(const ustring16& name, const CSceneObject* object)
 {
-	const SAttribute *attribute = findTyped(object, name);
+	const SAttribute* attribute = findTyped(object, name);
 	return attribute ? attribute->getInt() : 0;
 }
 
-irr::u64 getAttributeUInt(const ustring16 &name, const CSceneObject *object)
+irr::u64 getAttributeUInt(const ustring16& name, const CSceneObject* object)
 {
-	const SAttribute *attribute = findTyped(object, name);
+	const SAttribute* attribute = findTyped(object, name);
 	return attribute ? attribute->getUInt() : 0;
 }
 
-irr::f32 getAttributeFloat(const ustring16 &name, const CSceneObject *object)
+irr::f32 getAttributeFloat(const ustring16& name, const CSceneObject* object)
 {
-	const SAttribute *attribute = findTyped(object, name);
+	const SAttribute* attribute = findTyped(object, name);
 	return attribute ? attribute->getFloat() : 0.0f;
 }
 
-irr::f64 getAttributeDouble(const ustring16 &name, const CSceneObject *object)
+irr::f64 getAttributeDouble(const ustring16& name, const CSceneObject* object)
 {
-	const SAttribute *attribute = findTyped(object, name);
+	const SAttribute* attribute = findTyped(object, name);
 	return attribute ? attribute->getDouble() : 0.0;
 }
 
-ustring16 getAttributeString(const ustring16 &name, const CSceneObject *object)
+ustring16 getAttributeString(const ustring16& name, const CSceneObject* object)
 {
-	const SAttribute *attribute = findTyped(object, name);
+	const SAttribute* attribute = findTyped(object, name);
 	return attribute ? attribute->getString() : ustring16();
 }
 
 // A new attribute takes the list's next free id. Nothing is marked changed:
 // script-set class attributes stay on this client.
-SAttribute *findOrAdd(CSceneObject *object, const ustring16 &name)
+SAttribute* findOrAdd(CSceneObject* object, const ustring16& name)
 {
 	return object->getClassAttributes().getOrAdd(name, -1);
 }
 
-void setAttributeInt(const ustring16 &name, irr::s64 value, CSceneObject *object)
+void setAttributeInt(const ustring16& name, irr::s64 value, CSceneObject* object)
 {
-	if (SAttribute *attribute = findOrAdd(object, name))
+	if (SAttribute* attribute = findOrAdd(object, name))
 		attribute->setInt(value);
 }
 
-void setAttributeUInt(const ustring16 &name, irr::u64 value, CSceneObject *object)
+void setAttributeUInt(const ustring16& name, irr::u64 value, CSceneObject* object)
 {
-	if (SAttribute *attribute = findOrAdd(object, name))
+	if (SAttribute* attribute = findOrAdd(object, name))
 		attribute->setUInt(value);
 }
 
-void setAttributeFloat(const ustring16 &name, irr::f32 value, CSceneObject *object)
+void setAttributeFloat(const ustring16& name, irr::f32 value, CSceneObject* object)
 {
-	if (SAttribute *attribute = findOrAdd(object, name))
+	if (SAttribute* attribute = findOrAdd(object, name))
 		attribute->setFloat(value);
 }
 
-void setAttributeDouble(const ustring16 &name, irr::f64 value, CSceneObject *object)
+void setAttributeDouble(const ustring16& name, irr::f64 value, CSceneObject* object)
 {
-	if (SAttribute *attribute = findOrAdd(object, name))
+	if (SAttribute* attribute = findOrAdd(object, name))
 		attribute->setDouble(value);
 }
 
-void setAttributeString(const ustring16 &name, const ustring16 &value, CSceneObject *object)
+void setAttributeString(const ustring16& name, const ustring16& value, CSceneObject* object)
 {
 	object->getClassAttributes().setString(name, -1, value);
 }
@@ -126,21 +126,21 @@ const int PHYSICS_OFFSET = static_cast<int>(offsetof(CSceneObject, Physics));
 
 struct SMethodRow
 {
-	const char *declaration;
+	const char* declaration;
 	asSFuncPtr function;
 	asDWORD callConv;
 };
 
 } // namespace
 
-template <class T> void registerSceneObjectBase(asIScriptEngine *engine, const char *typeName)
+template <class T> void registerSceneObjectBase(asIScriptEngine* engine, const char* typeName)
 {
 	// The kinds derive from CSceneObject alone, so their handles point at
 	// the base part and the base's functions serve every kind.
-	engine->RegisterObjectBehaviour(typeName, asBEHAVE_ADDREF, "void f()", asFUNCTION(grabObject<T>),
-		asCALL_CDECL_OBJLAST);
-	engine->RegisterObjectBehaviour(typeName, asBEHAVE_RELEASE, "void f()", asFUNCTION(dropObject<T>),
-		asCALL_CDECL_OBJLAST);
+	engine->RegisterObjectBehaviour(
+		typeName, asBEHAVE_ADDREF, "void f()", asFUNCTION(grabObject<T>), asCALL_CDECL_OBJLAST);
+	engine->RegisterObjectBehaviour(
+		typeName, asBEHAVE_RELEASE, "void f()", asFUNCTION(dropObject<T>), asCALL_CDECL_OBJLAST);
 
 	const SMethodRow methods[] = {
 		{"string get_class() const", asFUNCTION(getSceneObjectClass), asCALL_CDECL_OBJLAST},
@@ -174,15 +174,15 @@ template <class T> void registerSceneObjectBase(asIScriptEngine *engine, const c
 		{"vector2df get_Scale() const", asMETHOD(CSceneObject, getScale), asCALL_THISCALL},
 		{"void set_Scale(const vector2df &in scale)", asMETHOD(CSceneObject, setScale), asCALL_THISCALL},
 	};
-	for (const SMethodRow &row : methods)
+	for (const SMethodRow& row : methods)
 		engine->RegisterObjectMethod(typeName, row.declaration, row.function, row.callConv);
 
 	engine->RegisterObjectProperty(typeName, "SceneObject_Physics Physics", PHYSICS_OFFSET);
 }
 
-template void registerSceneObjectBase<CSceneObject>(asIScriptEngine *, const char *);
-template void registerSceneObjectBase<CStaticSceneObject>(asIScriptEngine *, const char *);
-template void registerSceneObjectBase<CAnimatedSceneObject>(asIScriptEngine *, const char *);
-template void registerSceneObjectBase<CTiledSceneObject>(asIScriptEngine *, const char *);
+template void registerSceneObjectBase<CSceneObject>(asIScriptEngine*, const char*);
+template void registerSceneObjectBase<CStaticSceneObject>(asIScriptEngine*, const char*);
+template void registerSceneObjectBase<CAnimatedSceneObject>(asIScriptEngine*, const char*);
+template void registerSceneObjectBase<CTiledSceneObject>(asIScriptEngine*, const char*);
 
 } // namespace orv::script

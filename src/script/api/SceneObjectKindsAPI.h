@@ -9,10 +9,10 @@ class asIScriptEngine;
 namespace orv::script {
 
 // get_Image and set_Image on "StaticSceneObject".
-void registerStaticSceneObjectAPI(AngelScript::asIScriptEngine *engine);
+void registerStaticSceneObjectAPI(AngelScript::asIScriptEngine* engine);
 // Direction and animation on "AnimatedSceneObject".
-void registerAnimatedSceneObjectAPI(AngelScript::asIScriptEngine *engine);
+void registerAnimatedSceneObjectAPI(AngelScript::asIScriptEngine* engine);
 // Tileset, tile sizes and tile bytes on "TiledSceneObject".
-void registerTiledSceneObjectAPI(AngelScript::asIScriptEngine *engine);
+void registerTiledSceneObjectAPI(AngelScript::asIScriptEngine* engine);
 
 } // namespace orv::script

@@ -4,11 +4,11 @@
 
 namespace orv::script {
 
-CSceneObject *findSceneObject(irr::u32 id)
+CSceneObject* findSceneObject(irr::u32 id)
 {
 	if (id == 0)
 		return nullptr;
-	CObjectManager *manager = CObjectManager::getExistingInstance();
+	CObjectManager* manager = CObjectManager::getExistingInstance();
 	return manager ? manager->getSceneObject(id) : nullptr;
 }
 

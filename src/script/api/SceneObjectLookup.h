@@ -11,6 +11,6 @@ namespace orv::script {
 
 // Null for id 0, for an id without an object and while no object manager
 // exists; never adds an entry and never makes the manager.
-CSceneObject *findSceneObject(irr::u32 id);
+CSceneObject* findSceneObject(irr::u32 id);
 
 } // namespace orv::script

@@ -18,66 +18,67 @@ using irr::core::vector2df;
 
 namespace {
 
-void constructPhysics(SSceneObjectPhysics *memory)
+void constructPhysics(SSceneObjectPhysics* memory)
 {
 	new (memory) SSceneObjectPhysics();
 }
 
-void destructPhysics(SSceneObjectPhysics *) {}
+void destructPhysics(SSceneObjectPhysics*)
+{
+}
 
 // The handle is declared without @+: this function owns the reference it is given.
-void addCollisionPolygonFromArray(SSceneObjectPhysics *physics, CScriptArray *vertices, irr::f32 density,
-	irr::f32 friction, irr::f32 restitution)
+void addCollisionPolygonFromArray(
+	SSceneObjectPhysics* physics, CScriptArray* vertices, irr::f32 density, irr::f32 friction, irr::f32 restitution)
 {
 	if (!vertices)
 		return;
 	std::vector<vector2df> points;
 	points.reserve(vertices->GetSize());
 	for (asUINT i = 0; i < vertices->GetSize(); ++i)
-		points.push_back(*static_cast<const vector2df *>(vertices->At(i)));
+		points.push_back(*static_cast<const vector2df*>(vertices->At(i)));
 	vertices->Release();
 	if (!points.empty())
 		physics->addCollisionPolygon(points, density, friction, restitution);
 }
 
-void addCollisionEdgeOpen(SSceneObjectPhysics *physics, const vector2df &vertex1, const vector2df &vertex2,
+void addCollisionEdgeOpen(SSceneObjectPhysics* physics, const vector2df& vertex1, const vector2df& vertex2,
 	irr::f32 density, irr::f32 friction, irr::f32 restitution)
 {
 	const vector2df none(0.0f, 0.0f);
 	physics->addCollisionEdge(vertex1, vertex2, false, false, none, none, density, friction, restitution);
 }
 
-void addCollisionEdgeOneGhost(SSceneObjectPhysics *physics, const vector2df &vertex1, const vector2df &vertex2,
-	bool isVertex0, const vector2df &vertex, irr::f32 density, irr::f32 friction, irr::f32 restitution)
+void addCollisionEdgeOneGhost(SSceneObjectPhysics* physics, const vector2df& vertex1, const vector2df& vertex2,
+	bool isVertex0, const vector2df& vertex, irr::f32 density, irr::f32 friction, irr::f32 restitution)
 {
 	const vector2df none(0.0f, 0.0f);
 	physics->addCollisionEdge(vertex1, vertex2, isVertex0, !isVertex0, isVertex0 ? vertex : none,
 		isVertex0 ? none : vertex, density, friction, restitution);
 }
 
-void addCollisionEdgeTwoGhosts(SSceneObjectPhysics *physics, const vector2df &vertex0, const vector2df &vertex1,
-	const vector2df &vertex2, const vector2df &vertex3, irr::f32 density, irr::f32 friction,
-	irr::f32 restitution)
+void addCollisionEdgeTwoGhosts(SSceneObjectPhysics* physics, const vector2df& vertex0, const vector2df& vertex1,
+	const vector2df& vertex2, const vector2df& vertex3, irr::f32 density, irr::f32 friction, irr::f32 restitution)
 {
 	physics->addCollisionEdge(vertex1, vertex2, true, true, vertex0, vertex3, density, friction, restitution);
 }
 
 struct SMethodRow
 {
-	const char *declaration;
+	const char* declaration;
 	asSFuncPtr function;
 	asDWORD callConv;
 };
 
 } // namespace
 
-void registerSceneObjectPhysicsAPI(asIScriptEngine *engine)
+void registerSceneObjectPhysicsAPI(asIScriptEngine* engine)
 {
-	const char *type = "SceneObject_Physics";
-	engine->RegisterObjectBehaviour(type, asBEHAVE_CONSTRUCT, "void f()", asFUNCTION(constructPhysics),
-		asCALL_CDECL_OBJLAST);
-	engine->RegisterObjectBehaviour(type, asBEHAVE_DESTRUCT, "void f()", asFUNCTION(destructPhysics),
-		asCALL_CDECL_OBJLAST);
+	const char* type = "SceneObject_Physics";
+	engine->RegisterObjectBehaviour(
+		type, asBEHAVE_CONSTRUCT, "void f()", asFUNCTION(constructPhysics), asCALL_CDECL_OBJLAST);
+	engine->RegisterObjectBehaviour(
+		type, asBEHAVE_DESTRUCT, "void f()", asFUNCTION(destructPhysics), asCALL_CDECL_OBJLAST);
 
 	const SMethodRow methods[] = {
 		{"EBodyType get_Type() const", asMETHOD(SSceneObjectPhysics, getType), asCALL_THISCALL},
@@ -110,8 +111,7 @@ void registerSceneObjectPhysicsAPI(asIScriptEngine *engine)
 		{"float get_LinearDampening() const", asMETHOD(SSceneObjectPhysics, getLinearDampening), asCALL_THISCALL},
 		{"void set_AngularDampening(float dampening)", asMETHOD(SSceneObjectPhysics, setAngularDampening),
 			asCALL_THISCALL},
-		{"float get_AngularDampening() const", asMETHOD(SSceneObjectPhysics, getAngularDampening),
-			asCALL_THISCALL},
+		{"float get_AngularDampening() const", asMETHOD(SSceneObjectPhysics, getAngularDampening), asCALL_THISCALL},
 		{"void set_FixedRotation(bool value)", asMETHOD(SSceneObjectPhysics, setFixedRotation), asCALL_THISCALL},
 		{"bool get_FixedRotation() const", asMETHOD(SSceneObjectPhysics, getFixedRotation), asCALL_THISCALL},
 		{"void set_Velocity(const vector2df &in velocity)", asMETHOD(SSceneObjectPhysics, setVelocity),
@@ -120,7 +120,7 @@ void registerSceneObjectPhysicsAPI(asIScriptEngine *engine)
 		{"void set_Rotation(float rotation)", asMETHOD(SSceneObjectPhysics, setRotation), asCALL_THISCALL},
 		{"float get_Rotation() const", asMETHOD(SSceneObjectPhysics, getRotation), asCALL_THISCALL},
 	};
-	for (const SMethodRow &row : methods)
+	for (const SMethodRow& row : methods)
 		engine->RegisterObjectMethod(type, row.declaration, row.function, row.callConv);
 
 	engine->RegisterObjectProperty(type, "bool Owner", static_cast<int>(offsetof(SSceneObjectPhysics, owner)));

@@ -19,13 +19,13 @@ namespace {
 
 struct SEnumValue
 {
-	const char *name;
+	const char* name;
 	int value;
 };
 
 struct SEnumRow
 {
-	const char *type;
+	const char* type;
 	std::initializer_list<SEnumValue> values;
 };
 
@@ -41,44 +41,44 @@ const SEnumRow ENUMS[] = {
 			{"EBT_COUNT", EBT_COUNT}}},
 };
 
-const char *const KIND_TYPES[] = {"StaticSceneObject", "AnimatedSceneObject", "TiledSceneObject"};
+const char* const KIND_TYPES[] = {"StaticSceneObject", "AnimatedSceneObject", "TiledSceneObject"};
 
 } // namespace
 
-CStaticSceneObject *castToStaticSceneObject(CSceneObject *object)
+CStaticSceneObject* castToStaticSceneObject(CSceneObject* object)
 {
 	return castDown<CStaticSceneObject>(object);
 }
 
-CAnimatedSceneObject *castToAnimatedSceneObject(CSceneObject *object)
+CAnimatedSceneObject* castToAnimatedSceneObject(CSceneObject* object)
 {
 	return castDown<CAnimatedSceneObject>(object);
 }
 
-CTiledSceneObject *castToTiledSceneObject(CSceneObject *object)
+CTiledSceneObject* castToTiledSceneObject(CSceneObject* object)
 {
 	return castDown<CTiledSceneObject>(object);
 }
 
-void registerSceneObjectEnums(asIScriptEngine *engine)
+void registerSceneObjectEnums(asIScriptEngine* engine)
 {
-	for (const SEnumRow &row : ENUMS)
+	for (const SEnumRow& row : ENUMS)
 	{
 		engine->RegisterEnum(row.type);
-		for (const SEnumValue &value : row.values)
+		for (const SEnumValue& value : row.values)
 			engine->RegisterEnumValue(row.type, value.name, value.value);
 	}
 
 	// A plain record of a body pointer and a flag: scripts copy it byte for byte.
-	engine->RegisterObjectType("SceneObject_Physics", sizeof(SSceneObjectPhysics),
-		asOBJ_VALUE | asOBJ_POD | asOBJ_APP_CLASS_CD);
+	engine->RegisterObjectType(
+		"SceneObject_Physics", sizeof(SSceneObjectPhysics), asOBJ_VALUE | asOBJ_POD | asOBJ_APP_CLASS_CD);
 	// No factories: scripts only receive scene objects from the engine.
 	engine->RegisterObjectType("SceneObject", 0, asOBJ_REF);
-	for (const char *kind : KIND_TYPES)
+	for (const char* kind : KIND_TYPES)
 		engine->RegisterObjectType(kind, 0, asOBJ_REF);
 }
 
-void registerSceneObjectAPI(asIScriptEngine *engine)
+void registerSceneObjectAPI(asIScriptEngine* engine)
 {
 	registerSceneObjectPhysicsAPI(engine);
 	registerSceneObjectBase<CSceneObject>(engine, "SceneObject");
@@ -86,12 +86,12 @@ void registerSceneObjectAPI(asIScriptEngine *engine)
 	registerAnimatedSceneObjectAPI(engine);
 	registerTiledSceneObjectAPI(engine);
 
-	engine->RegisterObjectMethod("SceneObject", "StaticSceneObject@ opCast()",
-		asFUNCTION(castToStaticSceneObject), asCALL_CDECL_OBJLAST);
-	engine->RegisterObjectMethod("SceneObject", "AnimatedSceneObject@ opCast()",
-		asFUNCTION(castToAnimatedSceneObject), asCALL_CDECL_OBJLAST);
-	engine->RegisterObjectMethod("SceneObject", "TiledSceneObject@ opCast()",
-		asFUNCTION(castToTiledSceneObject), asCALL_CDECL_OBJLAST);
+	engine->RegisterObjectMethod(
+		"SceneObject", "StaticSceneObject@ opCast()", asFUNCTION(castToStaticSceneObject), asCALL_CDECL_OBJLAST);
+	engine->RegisterObjectMethod(
+		"SceneObject", "AnimatedSceneObject@ opCast()", asFUNCTION(castToAnimatedSceneObject), asCALL_CDECL_OBJLAST);
+	engine->RegisterObjectMethod(
+		"SceneObject", "TiledSceneObject@ opCast()", asFUNCTION(castToTiledSceneObject), asCALL_CDECL_OBJLAST);
 	engine->RegisterObjectMethod("StaticSceneObject", "SceneObject@ opImplCast()",
 		asFUNCTION((castUp<CSceneObject, CStaticSceneObject>)), asCALL_CDECL_OBJLAST);
 	engine->RegisterObjectMethod("AnimatedSceneObject", "SceneObject@ opImplCast()",

@@ -20,12 +20,12 @@ namespace {
 // A short packet reads 0 for every missing number and "" for a missing
 // string (the packet's own rule); the callback still runs.
 
-void setObjectArg(asIScriptContext *context, asUINT index, net::packet &arguments)
+void setObjectArg(asIScriptContext* context, asUINT index, net::packet& arguments)
 {
 	context->SetArgObject(index, findSceneObject(arguments.readU32()));
 }
 
-void setVectorArg(asIScriptContext *context, asUINT index, net::packet &arguments)
+void setVectorArg(asIScriptContext* context, asUINT index, net::packet& arguments)
 {
 	const irr::f32 x = arguments.readFloat();
 	const irr::f32 y = arguments.readFloat();
@@ -34,25 +34,27 @@ void setVectorArg(asIScriptContext *context, asUINT index, net::packet &argument
 	context->SetArgObject(index, &vector);
 }
 
-void decodeUpdate(asIScriptContext *context, net::packet &)
+void decodeUpdate(asIScriptContext* context, net::packet&)
 {
 	// Every binding of one frame sees the same time: the engine stores the
 	// frame time only after the scripts have run.
 	irr::u32 elapsed = 0;
-	IGameHost *host = getGameHost();
+	IGameHost* host = getGameHost();
 	if (host && host->getDevice())
 		elapsed = host->getDevice()->getTimer()->getTime() - host->getLastFrameTime();
 	context->SetArgDWord(1, elapsed);
 }
 
-void decodeNothing(asIScriptContext *, net::packet &) {}
+void decodeNothing(asIScriptContext*, net::packet&)
+{
+}
 
-void decodeOtherObject(asIScriptContext *context, net::packet &arguments)
+void decodeOtherObject(asIScriptContext* context, net::packet& arguments)
 {
 	setObjectArg(context, 1, arguments);
 }
 
-void decodeSolveContact(asIScriptContext *context, net::packet &arguments)
+void decodeSolveContact(asIScriptContext* context, net::packet& arguments)
 {
 	setObjectArg(context, 1, arguments);
 	setVectorArg(context, 2, arguments); // normal
@@ -60,32 +62,32 @@ void decodeSolveContact(asIScriptContext *context, net::packet &arguments)
 	setVectorArg(context, 4, arguments); // other point
 }
 
-void decodeKeyPress(asIScriptContext *context, net::packet &arguments)
+void decodeKeyPress(asIScriptContext* context, net::packet& arguments)
 {
 	context->SetArgDWord(1, arguments.readU8());
 }
 
-void decodeMouseMove(asIScriptContext *context, net::packet &arguments)
+void decodeMouseMove(asIScriptContext* context, net::packet& arguments)
 {
 	context->SetArgDWord(1, arguments.readU32());
 	context->SetArgDWord(2, arguments.readU32());
 }
 
-void decodeMouseButton(asIScriptContext *context, net::packet &arguments)
+void decodeMouseButton(asIScriptContext* context, net::packet& arguments)
 {
 	context->SetArgDWord(1, arguments.readU32());
 	context->SetArgDWord(2, arguments.readU32());
 	context->SetArgDWord(3, arguments.readU8());
 }
 
-void decodeMouseWheel(asIScriptContext *context, net::packet &arguments)
+void decodeMouseWheel(asIScriptContext* context, net::packet& arguments)
 {
 	context->SetArgDWord(1, arguments.readU32());
 	context->SetArgDWord(2, arguments.readU32());
 	context->SetArgFloat(3, arguments.readFloat());
 }
 
-void decodeEvent(asIScriptContext *context, net::packet &arguments)
+void decodeEvent(asIScriptContext* context, net::packet& arguments)
 {
 	setObjectArg(context, 1, arguments);
 	setVectorArg(context, 4, arguments); // origin
@@ -99,7 +101,7 @@ void decodeEvent(asIScriptContext *context, net::packet &arguments)
 struct SCallbackRow
 {
 	EScriptCallback id;
-	const char *declaration;
+	const char* declaration;
 	ScriptCallbackArgDecoder decoder;
 };
 
@@ -112,8 +114,7 @@ const SCallbackRow CALLBACKS[] = {
 		"bool OnSolveContact(SceneObject@+ self, SceneObject@+ other, vector2df normal, vector2df self_point, "
 		"vector2df other_point)",
 		decodeSolveContact},
-	{ESC_PLAYER_ENTERS_LEVEL, "void OnPlayerEntersLevel(SceneObject@+ self, SceneObject@+ other)",
-		decodeOtherObject},
+	{ESC_PLAYER_ENTERS_LEVEL, "void OnPlayerEntersLevel(SceneObject@+ self, SceneObject@+ other)", decodeOtherObject},
 	{ESC_KEY_PRESS, "void OnKeyPress(SceneObject@+ self, EKEY_CODE key)", decodeKeyPress},
 	{ESC_MOUSE_MOVE, "void OnMouseMove(SceneObject@+ self, int x, int y)", decodeMouseMove},
 	{ESC_MOUSE_DOWN, "void OnMouseDown(SceneObject@+ self, int x, int y, int button)", decodeMouseButton},
@@ -127,9 +128,9 @@ const SCallbackRow CALLBACKS[] = {
 
 } // namespace
 
-void registerScriptCallbacks(CScriptManager &manager)
+void registerScriptCallbacks(CScriptManager& manager)
 {
-	for (const SCallbackRow &row : CALLBACKS)
+	for (const SCallbackRow& row : CALLBACKS)
 		manager.addCallback(row.id, row.decoder, false, row.declaration);
 }
 

@@ -8,6 +8,6 @@ class CScriptManager;
 
 // Enters the twelve callbacks into the manager's table, without resolving
 // any module.
-void registerScriptCallbacks(CScriptManager &manager);
+void registerScriptCallbacks(CScriptManager& manager);
 
 } // namespace orv::script

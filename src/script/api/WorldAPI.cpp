@@ -9,7 +9,7 @@ namespace orv::script {
 
 using namespace AngelScript;
 
-void registerWorldAPI(asIScriptEngine *engine)
+void registerWorldAPI(asIScriptEngine* engine)
 {
 	registerSceneObjectEnums(engine);
 	// Each a single object of the application, reached through its global.

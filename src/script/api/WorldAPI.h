@@ -10,6 +10,6 @@ namespace orv::script {
 
 // Steps 5 to 9 of the host's set-up: the world's enums, the scene-object
 // types, the object and physics managers and their globals.
-void registerWorldAPI(AngelScript::asIScriptEngine *engine);
+void registerWorldAPI(AngelScript::asIScriptEngine* engine);
 
 } // namespace orv::script

@@ -17,15 +17,26 @@ std::string companionName(std::string_view base, std::string_view scalarName)
 
 } // namespace
 
-std::string getVector2dTypeName(std::string_view scalarName) { return companionName("vector2d", scalarName); }
-std::string getVector3dTypeName(std::string_view scalarName) { return companionName("vector3d", scalarName); }
-std::string getDimension2dTypeName(std::string_view scalarName) { return companionName("dimension2d", scalarName); }
-
-void destroyValue(void *) {}
-
-void raiseScriptException(const char *message)
+std::string getVector2dTypeName(std::string_view scalarName)
 {
-	if (AngelScript::asIScriptContext *context = AngelScript::asGetActiveContext())
+	return companionName("vector2d", scalarName);
+}
+std::string getVector3dTypeName(std::string_view scalarName)
+{
+	return companionName("vector3d", scalarName);
+}
+std::string getDimension2dTypeName(std::string_view scalarName)
+{
+	return companionName("dimension2d", scalarName);
+}
+
+void destroyValue(void*)
+{
+}
+
+void raiseScriptException(const char* message)
+{
+	if (AngelScript::asIScriptContext* context = AngelScript::asGetActiveContext())
 		context->SetException(message);
 }
 

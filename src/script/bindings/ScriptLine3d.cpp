@@ -20,7 +20,7 @@ using irr::core::vector3d;
 
 // The integer line divides its vector by its whole-number length, which a
 // point (or a length whose square wraps to zero) makes a division by zero.
-template <class T> vector3d<T> getClosestPoint(const vector3d<T> &point, const line3d<T> *line)
+template <class T> vector3d<T> getClosestPoint(const vector3d<T>& point, const line3d<T>* line)
 {
 	if constexpr (std::is_integral_v<T>)
 	{
@@ -36,8 +36,7 @@ template <class T> vector3d<T> getClosestPoint(const vector3d<T> &point, const l
 // The engine hands out the distance's storage with the four-byte alignment of
 // its own stack and copies it into the script's variable even after a miss, so
 // it is written bytewise, and as zero for a miss.
-template <class T>
-bool getIntersectionWithSphere(vector3d<T> centre, T radius, void *distance, const line3d<T> *line)
+template <class T> bool getIntersectionWithSphere(vector3d<T> centre, T radius, void* distance, const line3d<T>* line)
 {
 	f64 result = 0.0;
 	const bool hit = line->getIntersectionWithSphere(centre, radius, result);
@@ -45,7 +44,7 @@ bool getIntersectionWithSphere(vector3d<T> centre, T radius, void *distance, con
 	return hit;
 }
 
-template <class T> void registerLine3d(asIScriptEngine *engine, const char *typeName)
+template <class T> void registerLine3d(asIScriptEngine* engine, const char* typeName)
 {
 	using L = line3d<T>;
 	using V = vector3d<T>;
@@ -54,17 +53,17 @@ template <class T> void registerLine3d(asIScriptEngine *engine, const char *type
 
 	const SBehaviourRow behaviours[] = {
 		{asBEHAVE_CONSTRUCT, "void f()", asFUNCTION(constructValue<L>)},
-		{asBEHAVE_CONSTRUCT, "void f(const @T &in)", asFUNCTION((constructValue<L, const L &>))},
+		{asBEHAVE_CONSTRUCT, "void f(const @T &in)", asFUNCTION((constructValue<L, const L&>))},
 		{asBEHAVE_CONSTRUCT, "void f(@S, @S, @S, @S, @S, @S)", asFUNCTION((constructValue<L, T, T, T, T, T, T>))},
-		{asBEHAVE_CONSTRUCT, "void f(const @V &in, const @V &in)", asFUNCTION((constructValue<L, const V &, const V &>))},
+		{asBEHAVE_CONSTRUCT, "void f(const @V &in, const @V &in)", asFUNCTION((constructValue<L, const V&, const V&>))},
 		{asBEHAVE_DESTRUCT, "void f()", asFUNCTION(destroyValue)},
 	};
 
 	const SMethodRow methods[] = {
 		{"@T opAdd(const @V &in) const", asFUNCTION((addValues<L, V>)), asCALL_CDECL_OBJFIRST},
-		{"@T& opAddAssign(const @V &in)", asMETHODPR(L, operator+=, (const V &), L &), asCALL_THISCALL},
+		{"@T& opAddAssign(const @V &in)", asMETHODPR(L, operator+=, (const V&), L&), asCALL_THISCALL},
 		{"@T opSub(const @V &in) const", asFUNCTION((subtractValues<L, V>)), asCALL_CDECL_OBJFIRST},
-		{"@T& opSubAssign(const @V &in)", asMETHODPR(L, operator-=, (const V &), L &), asCALL_THISCALL},
+		{"@T& opSubAssign(const @V &in)", asMETHODPR(L, operator-=, (const V&), L&), asCALL_THISCALL},
 		{"bool opEquals(const @T &in) const", asFUNCTION(equalValues<L>), asCALL_CDECL_OBJFIRST},
 		{"@V getClosestPoint(const @V &in) const", asFUNCTION(getClosestPoint<T>), asCALL_CDECL_OBJLAST},
 		{"bool getIntersectionWithSphere(@V, @S, f64 &out) const", asFUNCTION(getIntersectionWithSphere<T>),
@@ -74,10 +73,11 @@ template <class T> void registerLine3d(asIScriptEngine *engine, const char *type
 		{"@V getMiddle() const", asMETHOD(L, getMiddle), asCALL_THISCALL},
 		{"@V getVector() const", asMETHOD(L, getVector), asCALL_THISCALL},
 		{"bool isPointBetweenStartAndEnd(const @V &in) const", asMETHOD(L, isPointBetweenStartAndEnd), asCALL_THISCALL},
-		{"void setLine(const @T &in)", asMETHODPR(L, setLine, (const L &), void), asCALL_THISCALL},
-		{"void setLine(const @V &in, const @V &in)", asMETHODPR(L, setLine, (const V &, const V &), void), asCALL_THISCALL},
+		{"void setLine(const @T &in)", asMETHODPR(L, setLine, (const L&), void), asCALL_THISCALL},
+		{"void setLine(const @V &in, const @V &in)", asMETHODPR(L, setLine, (const V&, const V&), void),
+			asCALL_THISCALL},
 		{"void setLine(const @S &in, const @S &in, const @S &in, const @S &in, const @S &in, const @S &in)",
-			asMETHODPR(L, setLine, (const T &, const T &, const T &, const T &, const T &, const T &), void),
+			asMETHODPR(L, setLine, (const T&, const T&, const T&, const T&, const T&, const T&), void),
 			asCALL_THISCALL},
 	};
 
@@ -91,7 +91,13 @@ template <class T> void registerLine3d(asIScriptEngine *engine, const char *type
 
 } // namespace
 
-void registerLine3df(asIScriptEngine *engine) { registerLine3d<f32>(engine, "line3df"); }
-void registerLine3di(asIScriptEngine *engine) { registerLine3d<s32>(engine, "line3di"); }
+void registerLine3df(asIScriptEngine* engine)
+{
+	registerLine3d<f32>(engine, "line3df");
+}
+void registerLine3di(asIScriptEngine* engine)
+{
+	registerLine3d<s32>(engine, "line3di");
+}
 
 } // namespace orv::script

@@ -23,27 +23,27 @@ static_assert(sizeof(M) == 16 * sizeof(f32), "the script matrix is its sixteen e
 
 // Kinds arrive from scripts as any int, so they are compared, never cast back
 // to the enum. A matrix that Irrlicht would leave unset starts as zeros.
-M *zeroMatrix(void *memory)
+M* zeroMatrix(void* memory)
 {
-	M *matrix = new (memory) M(M::EM4CONST_NOTHING);
+	M* matrix = new (memory) M(M::EM4CONST_NOTHING);
 	*matrix = 0.f;
 	return matrix;
 }
 
-void constructMatrix4Kind(int kind, void *memory)
+void constructMatrix4Kind(int kind, void* memory)
 {
 	if (!memory)
 		return;
-	M *matrix = zeroMatrix(memory);
+	M* matrix = zeroMatrix(memory);
 	if (kind != M::EM4CONST_NOTHING && kind != M::EM4CONST_COPY)
 		matrix->makeIdentity();
 }
 
-void constructMatrix4FromMatrix(const M &other, int kind, void *memory)
+void constructMatrix4FromMatrix(const M& other, int kind, void* memory)
 {
 	if (!memory)
 		return;
-	M *matrix = zeroMatrix(memory);
+	M* matrix = zeroMatrix(memory);
 	switch (kind)
 	{
 	case M::EM4CONST_COPY:
@@ -58,7 +58,7 @@ void constructMatrix4FromMatrix(const M &other, int kind, void *memory)
 	}
 }
 
-bool equalsMatrix4(const M &matrix, const M &other)
+bool equalsMatrix4(const M& matrix, const M& other)
 {
 	for (u32 i = 0; i < 16; ++i)
 		if (!(matrix[i] == other[i]))
@@ -68,7 +68,7 @@ bool equalsMatrix4(const M &matrix, const M &other)
 
 // Declared to return a reference; a null one is never read, because the
 // exception ends the script call first.
-f32 *indexMatrix4(u32 index, M *matrix)
+f32* indexMatrix4(u32 index, M* matrix)
 {
 	if (index >= 16)
 	{
@@ -78,11 +78,14 @@ f32 *indexMatrix4(u32 index, M *matrix)
 	return &(*matrix)[index];
 }
 
-bool equalsWithDefaultTolerance(const M &other, const M *matrix) { return matrix->equals(other); }
+bool equalsWithDefaultTolerance(const M& other, const M* matrix)
+{
+	return matrix->equals(other);
+}
 
 } // namespace
 
-void registerMatrix4Type(asIScriptEngine *engine)
+void registerMatrix4Type(asIScriptEngine* engine)
 {
 	engine->RegisterEnum("matrix4_eConstructor");
 	engine->RegisterEnumValue("matrix4_eConstructor", "EM4CONST_NOTHING", M::EM4CONST_NOTHING);
@@ -94,7 +97,7 @@ void registerMatrix4Type(asIScriptEngine *engine)
 	engine->RegisterObjectType("matrix4", sizeof(M), valueTypeFlags<M, f32>(EVC_OWN_ASSIGN));
 }
 
-void registerMatrix4(asIScriptEngine *engine)
+void registerMatrix4(asIScriptEngine* engine)
 {
 	const std::string vectorName = getVector3dTypeName("f32");
 	const SDeclNames names{"matrix4", "f32", vectorName, {}};
@@ -102,7 +105,7 @@ void registerMatrix4(asIScriptEngine *engine)
 	const SBehaviourRow behaviours[] = {
 		{asBEHAVE_CONSTRUCT, "void f()", asFUNCTION(constructValue<M>)},
 		{asBEHAVE_CONSTRUCT, "void f(matrix4_eConstructor)", asFUNCTION(constructMatrix4Kind)},
-		{asBEHAVE_CONSTRUCT, "void f(const @T &in)", asFUNCTION((constructValue<M, const M &>))},
+		{asBEHAVE_CONSTRUCT, "void f(const @T &in)", asFUNCTION((constructValue<M, const M&>))},
 		{asBEHAVE_CONSTRUCT, "void f(const @T &in, matrix4_eConstructor)", asFUNCTION(constructMatrix4FromMatrix)},
 		{asBEHAVE_DESTRUCT, "void f()", asFUNCTION(destroyValue)},
 	};
@@ -115,13 +118,13 @@ void registerMatrix4(asIScriptEngine *engine)
 
 	const bool unsafeOnly = true;
 	const SMethodRow methods[] = {
-		{"@T& opAssign(const @T &in)", asMETHODPR(M, operator=, (const M &), M &), asCALL_THISCALL},
+		{"@T& opAssign(const @T &in)", asMETHODPR(M, operator=, (const M&), M&), asCALL_THISCALL},
 		{"@T opMul(const @T &in) const", asFUNCTION(multiplyValues<M>), asCALL_CDECL_OBJFIRST},
-		{"@T& opMulAssign(const @T &in)", asMETHODPR(M, operator*=, (const M &), M &), asCALL_THISCALL},
+		{"@T& opMulAssign(const @T &in)", asMETHODPR(M, operator*=, (const M&), M&), asCALL_THISCALL},
 		{"@T opAdd(const @T &in) const", asFUNCTION(addValues<M>), asCALL_CDECL_OBJFIRST},
-		{"@T& opAddAssign(const @T &in)", asMETHODPR(M, operator+=, (const M &), M &), asCALL_THISCALL},
+		{"@T& opAddAssign(const @T &in)", asMETHODPR(M, operator+=, (const M&), M&), asCALL_THISCALL},
 		{"@T opSub(const @T &in) const", asFUNCTION(subtractValues<M>), asCALL_CDECL_OBJFIRST},
-		{"@T& opSubAssign(const @T &in)", asMETHODPR(M, operator-=, (const M &), M &), asCALL_THISCALL},
+		{"@T& opSubAssign(const @T &in)", asMETHODPR(M, operator-=, (const M&), M&), asCALL_THISCALL},
 		{"bool opEquals(const @T &in) const", asFUNCTION(equalsMatrix4), asCALL_CDECL_OBJFIRST},
 		{"const @S& opIndex(u32) const", asFUNCTION(indexMatrix4), asCALL_CDECL_OBJLAST},
 		{"@S& opIndex(u32)", asFUNCTION(indexMatrix4), asCALL_CDECL_OBJLAST},
@@ -136,12 +139,14 @@ void registerMatrix4(asIScriptEngine *engine)
 			asMETHOD(M, buildProjectionMatrixPerspectiveFovLH), asCALL_THISCALL},
 		{"@T& buildProjectionMatrixPerspectiveFovRH(@S, @S, @S, @S)",
 			asMETHOD(M, buildProjectionMatrixPerspectiveFovRH), asCALL_THISCALL},
-		{"@T& buildProjectionMatrixPerspectiveLH(@S, @S, @S, @S)",
-			asMETHOD(M, buildProjectionMatrixPerspectiveLH), asCALL_THISCALL},
-		{"@T& buildProjectionMatrixPerspectiveRH(@S, @S, @S, @S)",
-			asMETHOD(M, buildProjectionMatrixPerspectiveRH), asCALL_THISCALL},
-		{"@T& buildProjectionMatrixOrthoLH(@S, @S, @S, @S)", asMETHOD(M, buildProjectionMatrixOrthoLH), asCALL_THISCALL},
-		{"@T& buildProjectionMatrixOrthoRH(@S, @S, @S, @S)", asMETHOD(M, buildProjectionMatrixOrthoRH), asCALL_THISCALL},
+		{"@T& buildProjectionMatrixPerspectiveLH(@S, @S, @S, @S)", asMETHOD(M, buildProjectionMatrixPerspectiveLH),
+			asCALL_THISCALL},
+		{"@T& buildProjectionMatrixPerspectiveRH(@S, @S, @S, @S)", asMETHOD(M, buildProjectionMatrixPerspectiveRH),
+			asCALL_THISCALL},
+		{"@T& buildProjectionMatrixOrthoLH(@S, @S, @S, @S)", asMETHOD(M, buildProjectionMatrixOrthoLH),
+			asCALL_THISCALL},
+		{"@T& buildProjectionMatrixOrthoRH(@S, @S, @S, @S)", asMETHOD(M, buildProjectionMatrixOrthoRH),
+			asCALL_THISCALL},
 		{"@T& buildRotateFromTo(const @V &in, const @V &in)", asMETHOD(M, buildRotateFromTo), asCALL_THISCALL},
 		{"@T& buildTextureTransform(@S, const vector2df &in, const vector2df &in, const vector2df &in)",
 			asMETHOD(M, buildTextureTransform), asCALL_THISCALL},
@@ -154,7 +159,7 @@ void registerMatrix4(asIScriptEngine *engine)
 		{"@V getScale() const", asMETHOD(M, getScale), asCALL_THISCALL},
 		{"@V getTranslation() const", asMETHOD(M, getTranslation), asCALL_THISCALL},
 		{"@T getTransposed() const", asMETHODPR(M, getTransposed, () const, M), asCALL_THISCALL},
-		{"void getTransposed(@T &out) const", asMETHODPR(M, getTransposed, (M &) const, void), asCALL_THISCALL},
+		{"void getTransposed(@T &out) const", asMETHODPR(M, getTransposed, (M&) const, void), asCALL_THISCALL},
 		{"@T interpolate(const @T &in, @S) const", asMETHOD(M, interpolate), asCALL_THISCALL},
 		{"void inverseRotateVect(@V &inout) const", asMETHOD(M, inverseRotateVect), asCALL_THISCALL, unsafeOnly},
 		{"void inverseTranslateVect(@V &inout) const", asMETHOD(M, inverseTranslateVect), asCALL_THISCALL, unsafeOnly},
@@ -163,10 +168,10 @@ void registerMatrix4(asIScriptEngine *engine)
 		{"bool isOrthogonal() const", asMETHOD(M, isOrthogonal), asCALL_THISCALL},
 		{"@T& makeIndentity()", asMETHOD(M, makeIdentity), asCALL_THISCALL},
 		{"bool makeInverse()", asMETHOD(M, makeInverse), asCALL_THISCALL},
-		{"void rotateVect(@V &inout) const", asMETHODPR(M, rotateVect, (vector3df &) const, void), asCALL_THISCALL,
+		{"void rotateVect(@V &inout) const", asMETHODPR(M, rotateVect, (vector3df&) const, void), asCALL_THISCALL,
 			unsafeOnly},
 		{"void rotateVect(@V &out, const @V &in) const",
-			asMETHODPR(M, rotateVect, (vector3df &, const vector3df &) const, void), asCALL_THISCALL},
+			asMETHODPR(M, rotateVect, (vector3df&, const vector3df&) const, void), asCALL_THISCALL},
 		{"@T& setbyproduct(const @T &in, const @T &in)", asMETHOD(M, setbyproduct), asCALL_THISCALL},
 		{"@T& setbyproduct_nocheck(const @T &in, const @T &in)", asMETHOD(M, setbyproduct_nocheck), asCALL_THISCALL},
 		{"void setDefinitelyIdentityMatrix(bool)", asMETHOD(M, setDefinitelyIdentityMatrix), asCALL_THISCALL},
@@ -176,8 +181,8 @@ void registerMatrix4(asIScriptEngine *engine)
 		{"void setRotationCenter(const @V &in, const @V &in)", asMETHOD(M, setRotationCenter), asCALL_THISCALL},
 		{"@T& setRotationDegrees(const @V &in)", asMETHOD(M, setRotationDegrees), asCALL_THISCALL},
 		{"@T& setRotationRadians(const @V &in)", asMETHOD(M, setRotationRadians), asCALL_THISCALL},
-		{"@T& setScale(const @V &in)", asMETHODPR(M, setScale, (const vector3df &), M &), asCALL_THISCALL},
-		{"@T& setScale(const @S)", asMETHODPR(M, setScale, (const f32), M &), asCALL_THISCALL},
+		{"@T& setScale(const @V &in)", asMETHODPR(M, setScale, (const vector3df&), M&), asCALL_THISCALL},
+		{"@T& setScale(const @S)", asMETHODPR(M, setScale, (const f32), M&), asCALL_THISCALL},
 		{"@T& setTextureRotationCenter(@S)", asMETHOD(M, setTextureRotationCenter), asCALL_THISCALL},
 		{"@T& setTextureScale(@S, @S)", asMETHOD(M, setTextureScale), asCALL_THISCALL},
 		{"@T& setTextureScaleCenter(@S, @S)", asMETHOD(M, setTextureScaleCenter), asCALL_THISCALL},
@@ -186,10 +191,10 @@ void registerMatrix4(asIScriptEngine *engine)
 		{"@T& setTranslation(const @V &in)", asMETHOD(M, setTranslation), asCALL_THISCALL},
 		{"void transformBox(aabbox3df &inout) const", transformBoxMember, asCALL_THISCALL, unsafeOnly},
 		{"void transformBoxEx(aabbox3df &inout) const", asMETHOD(M, transformBoxEx), asCALL_THISCALL, unsafeOnly},
-		{"void transformVect(@V &inout) const", asMETHODPR(M, transformVect, (vector3df &) const, void),
-			asCALL_THISCALL, unsafeOnly},
+		{"void transformVect(@V &inout) const", asMETHODPR(M, transformVect, (vector3df&) const, void), asCALL_THISCALL,
+			unsafeOnly},
 		{"void transformVect(@V &out, const @V &in) const",
-			asMETHODPR(M, transformVect, (vector3df &, const vector3df &) const, void), asCALL_THISCALL},
+			asMETHODPR(M, transformVect, (vector3df&, const vector3df&) const, void), asCALL_THISCALL},
 		{"void translateVect(@V &inout) const", asMETHOD(M, translateVect), asCALL_THISCALL, unsafeOnly},
 	};
 

@@ -17,12 +17,12 @@ using irr::core::rect;
 using irr::core::vector2d;
 
 // Orders by area; an area that is not a number orders as equal.
-template <class T> int compareRect(const rect<T> &r, const rect<T> &other)
+template <class T> int compareRect(const rect<T>& r, const rect<T>& other)
 {
 	return compareOrder(r.getHeight() * r.getWidth(), other.getHeight() * other.getWidth());
 }
 
-template <class T> void registerRect(asIScriptEngine *engine, const char *typeName)
+template <class T> void registerRect(asIScriptEngine* engine, const char* typeName)
 {
 	using R = rect<T>;
 	using V = vector2d<T>;
@@ -34,20 +34,20 @@ template <class T> void registerRect(asIScriptEngine *engine, const char *typeNa
 	const SBehaviourRow behaviours[] = {
 		{asBEHAVE_CONSTRUCT, "void f()", asFUNCTION(constructValue<R>)},
 		{asBEHAVE_CONSTRUCT, "void f(@S, @S, @S, @S)", asFUNCTION((constructValue<R, T, T, T, T>))},
-		{asBEHAVE_CONSTRUCT, "void f(const @V &in, const @D &in)", asFUNCTION((constructValue<R, const V &, const D &>))},
-		{asBEHAVE_CONSTRUCT, "void f(const @V &in, const @V &in)", asFUNCTION((constructValue<R, const V &, const V &>))},
+		{asBEHAVE_CONSTRUCT, "void f(const @V &in, const @D &in)", asFUNCTION((constructValue<R, const V&, const D&>))},
+		{asBEHAVE_CONSTRUCT, "void f(const @V &in, const @V &in)", asFUNCTION((constructValue<R, const V&, const V&>))},
 		{asBEHAVE_DESTRUCT, "void f()", asFUNCTION(destroyValue)},
 	};
 
 	// opCmp answers int so that the relational operators reach it.
 	const SMethodRow methods[] = {
 		{"@T opAdd(const @V&in) const", asFUNCTION((addValues<R, V>)), asCALL_CDECL_OBJFIRST},
-		{"@T& opAddAssign(const @V&in)", asMETHODPR(R, operator+=, (const V &), R &), asCALL_THISCALL},
+		{"@T& opAddAssign(const @V&in)", asMETHODPR(R, operator+=, (const V&), R&), asCALL_THISCALL},
 		{"@T opSub(const @V&in) const", asFUNCTION((subtractValues<R, V>)), asCALL_CDECL_OBJFIRST},
-		{"@T& opSubAssign(const @V&in)", asMETHODPR(R, operator-=, (const V &), R &), asCALL_THISCALL},
+		{"@T& opSubAssign(const @V&in)", asMETHODPR(R, operator-=, (const V&), R&), asCALL_THISCALL},
 		{"bool opEquals(const @T &in) const", asFUNCTION(equalValues<R>), asCALL_CDECL_OBJFIRST},
 		{"int opCmp(const @T &in) const", asFUNCTION(compareRect<T>), asCALL_CDECL_OBJFIRST},
-		{"void addInternalPoint(const @V &in)", asMETHODPR(R, addInternalPoint, (const V &), void), asCALL_THISCALL},
+		{"void addInternalPoint(const @V &in)", asMETHODPR(R, addInternalPoint, (const V&), void), asCALL_THISCALL},
 		{"void addInternalPoint(@S, @S)", asMETHODPR(R, addInternalPoint, (T, T), void), asCALL_THISCALL},
 		{"void clipAgainst(const @T &in)", asMETHOD(R, clipAgainst), asCALL_THISCALL},
 		{"bool constrainTo(const @T &in)", asMETHOD(R, constrainTo), asCALL_THISCALL},
@@ -72,7 +72,13 @@ template <class T> void registerRect(asIScriptEngine *engine, const char *typeNa
 
 } // namespace
 
-void registerRectf(asIScriptEngine *engine) { registerRect<f32>(engine, "rectf"); }
-void registerRecti(asIScriptEngine *engine) { registerRect<s32>(engine, "recti"); }
+void registerRectf(asIScriptEngine* engine)
+{
+	registerRect<f32>(engine, "rectf");
+}
+void registerRecti(asIScriptEngine* engine)
+{
+	registerRect<s32>(engine, "recti");
+}
 
 } // namespace orv::script

@@ -17,17 +17,20 @@ using irr::u32;
 using irr::video::SColor;
 
 // Irrlicht leaves a default colour unset; scripts get transparent black.
-void constructSColorZero(void *memory)
+void constructSColorZero(void* memory)
 {
 	if (memory)
 		new (memory) SColor(0u);
 }
 
-int compareSColor(const SColor &colour, const SColor &other) { return compareOrder(colour.color, other.color); }
+int compareSColor(const SColor& colour, const SColor& other)
+{
+	return compareOrder(colour.color, other.color);
+}
 
 } // namespace
 
-void registerSColor(asIScriptEngine *engine)
+void registerSColor(asIScriptEngine* engine)
 {
 	const SDeclNames names{"SColor", {}, {}, {}};
 

@@ -6,7 +6,7 @@ namespace orv::script {
 
 using irr::core::ustring16;
 
-bool mayGrowString(const ustring16 &text, irr::u64 extraUnits)
+bool mayGrowString(const ustring16& text, irr::u64 extraUnits)
 {
 	if (text.size_raw() + extraUnits <= MAX_SCRIPT_STRING_UNITS)
 		return true;
@@ -14,7 +14,7 @@ bool mayGrowString(const ustring16 &text, irr::u64 extraUnits)
 	return false;
 }
 
-irr::u64 replacementGrowth(const ustring16 &text, const ustring16 &what, const ustring16 &with)
+irr::u64 replacementGrowth(const ustring16& text, const ustring16& what, const ustring16& with)
 {
 	if (with.size_raw() <= what.size_raw())
 		return 0;

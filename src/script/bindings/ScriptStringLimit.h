@@ -12,10 +12,10 @@ const irr::u32 MAX_SCRIPT_STRING_UNITS = irr::core::ustring16::MAX_RESERVE;
 
 //! Whether `text` may take `extraUnits` more; if not, raises "Too large
 //! string size" in the running script.
-bool mayGrowString(const irr::core::ustring16 &text, irr::u64 extraUnits);
+bool mayGrowString(const irr::core::ustring16& text, irr::u64 extraUnits);
 
 //! The code units replacing every `what` in `text` by `with` adds.
-irr::u64 replacementGrowth(const irr::core::ustring16 &text, const irr::core::ustring16 &what,
-	const irr::core::ustring16 &with);
+irr::u64 replacementGrowth(
+	const irr::core::ustring16& text, const irr::core::ustring16& what, const irr::core::ustring16& with);
 
 } // namespace orv::script

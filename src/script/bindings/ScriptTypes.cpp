@@ -23,13 +23,21 @@ static_assert(sizeof(video::SColor) == 4);
 
 struct STypedef
 {
-	const char *Name;
-	const char *Primitive;
+	const char* Name;
+	const char* Primitive;
 };
 
 const STypedef Typedefs[] = {
-	{"c8", "int8"}, {"u8", "uint8"}, {"s16", "int16"}, {"u16", "uint16"}, {"s32", "int"},
-	{"u32", "uint"}, {"s64", "int64"}, {"u64", "uint64"}, {"f32", "float"}, {"f64", "double"},
+	{"c8", "int8"},
+	{"u8", "uint8"},
+	{"s16", "int16"},
+	{"u16", "uint16"},
+	{"s32", "int"},
+	{"u32", "uint"},
+	{"s64", "int64"},
+	{"u64", "uint64"},
+	{"f32", "float"},
+	{"f64", "double"},
 };
 
 // Irrlicht's constants, each computed in its own precision; the engine reads
@@ -48,8 +56,8 @@ const f64 RadToDeg64 = 180.0 / Pi64;
 
 struct SConstant
 {
-	const char *Declaration;
-	const void *Value;
+	const char* Declaration;
+	const void* Value;
 };
 
 const SConstant Constants[] = {
@@ -68,12 +76,12 @@ const SConstant Constants[] = {
 
 struct SValueType
 {
-	const char *Name;
+	const char* Name;
 	int Size;
 	asDWORD Flags;
 };
 
-void registerLightTypeEnum(asIScriptEngine *engine)
+void registerLightTypeEnum(asIScriptEngine* engine)
 {
 	engine->RegisterEnum("E_LIGHT_TYPE");
 	engine->RegisterEnumValue("E_LIGHT_TYPE", "ELT_POINT", video::ELT_POINT);
@@ -83,15 +91,15 @@ void registerLightTypeEnum(asIScriptEngine *engine)
 
 } // namespace
 
-void declareMathTypes(asIScriptEngine *engine)
+void declareMathTypes(asIScriptEngine* engine)
 {
-	for (const STypedef &t : Typedefs)
+	for (const STypedef& t : Typedefs)
 		engine->RegisterTypedef(t.Name, t.Primitive);
 
 	// The engine never writes through a const global, so dropping const here
 	// only satisfies the interface.
-	for (const SConstant &c : Constants)
-		engine->RegisterGlobalProperty(c.Declaration, const_cast<void *>(c.Value));
+	for (const SConstant& c : Constants)
+		engine->RegisterGlobalProperty(c.Declaration, const_cast<void*>(c.Value));
 
 	declareStringType(engine);
 
@@ -112,7 +120,7 @@ void declareMathTypes(asIScriptEngine *engine)
 		{"rectf", sizeof(rect<f32>), valueTypeFlags<rect<f32>, f32>(EVC_POD)},
 		{"recti", sizeof(rect<s32>), valueTypeFlags<rect<s32>, s32>(EVC_POD)},
 	};
-	for (const SValueType &t : types)
+	for (const SValueType& t : types)
 		engine->RegisterObjectType(t.Name, t.Size, t.Flags);
 
 	registerMatrix4Type(engine);
@@ -126,7 +134,7 @@ void declareMathTypes(asIScriptEngine *engine)
 	registerGuiAlignmentEnum(engine);
 }
 
-void registerMathTypes(asIScriptEngine *engine)
+void registerMathTypes(asIScriptEngine* engine)
 {
 	registerString(engine);
 	registerDimension2df(engine);

@@ -2,10 +2,10 @@
 
 namespace orv::script {
 
-const char *CDeclAssembler::operator()(const char *pattern)
+const char* CDeclAssembler::operator()(const char* pattern)
 {
 	Text.clear();
-	for (const char *p = pattern; *p; ++p)
+	for (const char* p = pattern; *p; ++p)
 	{
 		if (*p != '@' || !p[1])
 		{
@@ -14,20 +14,30 @@ const char *CDeclAssembler::operator()(const char *pattern)
 		}
 		switch (*++p)
 		{
-		case 'T': Text += Names.Type; break;
-		case 'S': Text += Names.Scalar; break;
-		case 'V': Text += Names.Vector; break;
-		case 'D': Text += Names.Dimension; break;
-		default: Text += '@'; Text += *p; break;
+		case 'T':
+			Text += Names.Type;
+			break;
+		case 'S':
+			Text += Names.Scalar;
+			break;
+		case 'V':
+			Text += Names.Vector;
+			break;
+		case 'D':
+			Text += Names.Dimension;
+			break;
+		default:
+			Text += '@';
+			Text += *p;
+			break;
 		}
 	}
 	return Text.c_str();
 }
 
-void registerRows(asIScriptEngine *engine, const SDeclNames &names,
-	const SBehaviourRow *behaviours, std::size_t behaviourCount,
-	const SMethodRow *methods, std::size_t methodCount,
-	const SPropertyRow *properties, std::size_t propertyCount)
+void registerRows(asIScriptEngine* engine, const SDeclNames& names, const SBehaviourRow* behaviours,
+	std::size_t behaviourCount, const SMethodRow* methods, std::size_t methodCount, const SPropertyRow* properties,
+	std::size_t propertyCount)
 {
 	const std::string type(names.Type);
 	const bool unsafeReferences = engine->GetEngineProperty(AngelScript::asEP_ALLOW_UNSAFE_REFERENCES) != 0;
@@ -41,8 +51,8 @@ void registerRows(asIScriptEngine *engine, const SDeclNames &names,
 	{
 		if (methods[i].UnsafeOnly && !unsafeReferences)
 			continue;
-		engine->RegisterObjectMethod(type.c_str(), decl(methods[i].Declaration), methods[i].Function,
-			methods[i].CallConv);
+		engine->RegisterObjectMethod(
+			type.c_str(), decl(methods[i].Declaration), methods[i].Function, methods[i].CallConv);
 	}
 
 	for (std::size_t i = 0; i < propertyCount; ++i)

@@ -25,13 +25,13 @@ struct SDeclNames
 struct SBehaviourRow
 {
 	AngelScript::asEBehaviours Behaviour;
-	const char *Declaration;
+	const char* Declaration;
 	AngelScript::asSFuncPtr Function;
 };
 
 struct SMethodRow
 {
-	const char *Declaration;
+	const char* Declaration;
 	AngelScript::asSFuncPtr Function;
 	AngelScript::asDWORD CallConv;
 	// Members that take a &inout reference exist only when the engine allows
@@ -41,7 +41,7 @@ struct SMethodRow
 
 struct SPropertyRow
 {
-	const char *Declaration;
+	const char* Declaration;
 	int Offset;
 };
 
@@ -50,8 +50,8 @@ struct SPropertyRow
 class CDeclAssembler
 {
 public:
-	explicit CDeclAssembler(const SDeclNames &names) : Names(names) {}
-	const char *operator()(const char *pattern);
+	explicit CDeclAssembler(const SDeclNames& names) : Names(names) {}
+	const char* operator()(const char* pattern);
 
 private:
 	SDeclNames Names;
@@ -60,20 +60,19 @@ private:
 
 // Registers behaviours, then methods, then properties, in table order; the
 // engine's results are not examined, a refusal reaches its message callback.
-void registerRows(asIScriptEngine *engine, const SDeclNames &names,
-	const SBehaviourRow *behaviours, std::size_t behaviourCount,
-	const SMethodRow *methods, std::size_t methodCount,
-	const SPropertyRow *properties, std::size_t propertyCount);
+void registerRows(asIScriptEngine* engine, const SDeclNames& names, const SBehaviourRow* behaviours,
+	std::size_t behaviourCount, const SMethodRow* methods, std::size_t methodCount, const SPropertyRow* properties,
+	std::size_t propertyCount);
 
 template <std::size_t NB, std::size_t NM, std::size_t NP>
-void registerRows(asIScriptEngine *engine, const SDeclNames &names, const SBehaviourRow (&behaviours)[NB],
+void registerRows(asIScriptEngine* engine, const SDeclNames& names, const SBehaviourRow (&behaviours)[NB],
 	const SMethodRow (&methods)[NM], const SPropertyRow (&properties)[NP])
 {
 	registerRows(engine, names, behaviours, NB, methods, NM, properties, NP);
 }
 
 template <std::size_t NB, std::size_t NM>
-void registerRows(asIScriptEngine *engine, const SDeclNames &names, const SBehaviourRow (&behaviours)[NB],
+void registerRows(asIScriptEngine* engine, const SDeclNames& names, const SBehaviourRow (&behaviours)[NB],
 	const SMethodRow (&methods)[NM])
 {
 	registerRows(engine, names, behaviours, NB, methods, NM, nullptr, 0);

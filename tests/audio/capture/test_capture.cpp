@@ -37,7 +37,8 @@ SCapture readCapture()
 	std::ifstream in(path ? path : "", std::ios::binary);
 	const Bytes bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 	SCapture capture;
-	for (size_t i = WAVE_DATA_OFFSET; i + 4 <= bytes.size(); i += 4) {
+	for (size_t i = WAVE_DATA_OFFSET; i + 4 <= bytes.size(); i += 4)
+	{
 		int16_t l, r;
 		std::memcpy(&l, &bytes[i], 2);
 		std::memcpy(&r, &bytes[i + 2], 2);
@@ -140,8 +141,10 @@ TEST_F(AudioCapture, StreamedOggLastsItsLength)
 	const SCapture capture = finish();
 	// Count the output frames from the first to the last audible one.
 	size_t first = capture.left.size(), last = 0;
-	for (size_t i = 0; i < capture.left.size(); ++i) {
-		if (std::abs(capture.left[i]) > 200) {
+	for (size_t i = 0; i < capture.left.size(); ++i)
+	{
+		if (std::abs(capture.left[i]) > 200)
+		{
 			first = std::min(first, i);
 			last = i;
 		}

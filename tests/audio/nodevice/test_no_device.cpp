@@ -14,16 +14,17 @@
 using namespace orv::audio;
 using orv::test::Bytes;
 using orv::test::CAudioLogCapture;
+using orv::test::makeWav;
 using orv::test::SAudioLogLine;
 using orv::test::SWavSpec;
-using orv::test::makeWav;
 
 namespace {
 
 int threadCount()
 {
 	int count = 0;
-	if (DIR* tasks = opendir("/proc/self/task")) {
+	if (DIR* tasks = opendir("/proc/self/task"))
+	{
 		while (const dirent* entry = readdir(tasks))
 			if (entry->d_name[0] != '.')
 				++count;
@@ -86,7 +87,8 @@ TEST(AudioNoDevice, OneThreadWhileAnyManagerLives)
 	EXPECT_EQ(settledThreadCount(before), before);
 
 	// Made again at once after the last went: still only one.
-	for (int i = 0; i < 20; ++i) {
+	for (int i = 0; i < 20; ++i)
+	{
 		IAudioManager* again = createAudioManager();
 		EXPECT_EQ(settledThreadCount(before + 1), before + 1);
 		destroyAudioManager(again);

@@ -46,8 +46,14 @@ TEST(AudioPlugins, NameRule)
 		const char* name;
 		bool plugin;
 	} cases[] = {
-		{"oAp_x.dll", true}, {"oAp_.dll", true}, {"oAp_x.DLL", false}, {"oap_x.dll", false},
-		{"oAp_x.dll.bak", false}, {"oAp", false}, {"", false}, {"x.dll", false},
+		{"oAp_x.dll", true},
+		{"oAp_.dll", true},
+		{"oAp_x.DLL", false},
+		{"oap_x.dll", false},
+		{"oAp_x.dll.bak", false},
+		{"oAp", false},
+		{"", false},
+		{"x.dll", false},
 	};
 	for (const Case& c : cases)
 		EXPECT_EQ(isPluginFileName(c.name), c.plugin) << c.name;

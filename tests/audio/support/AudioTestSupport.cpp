@@ -52,12 +52,13 @@ void putFormat(Bytes& out, const SWavSpec& spec)
 	put32(out, spec.rate * spec.channels * (spec.bits / 8));
 	put16(out, static_cast<uint16_t>(spec.channels * (spec.bits / 8)));
 	put16(out, spec.bits);
-	if (spec.extensible) {
+	if (spec.extensible)
+	{
 		put16(out, 22);
 		put16(out, spec.bits);
 		put32(out, spec.channels == 2 ? 3 : 4);
-		const unsigned char guid[16] = {0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x10, 0x00,
-		                                0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+		const unsigned char guid[16] = {
+			0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
 		// The GUID's first two bytes carry the real format tag.
 		out.push_back(static_cast<char>(spec.formatTag & 0xFF));
 		out.push_back(static_cast<char>(spec.formatTag >> 8));
@@ -94,16 +95,20 @@ Bytes makeWav(const SWavSpec& spec)
 	putTag(out, "RIFF");
 	put32(out, 0);
 	putTag(out, "WAVE");
-	if (spec.listChunkFirst) {
+	if (spec.listChunkFirst)
+	{
 		putTag(out, "LIST");
 		put32(out, LIST_CHUNK_SIZE);
 		for (uint32_t i = 0; i < LIST_CHUNK_SIZE + 1; ++i)
 			out.push_back('x');
 	}
-	if (spec.dataFirst) {
+	if (spec.dataFirst)
+	{
 		putData(out, spec);
 		putFormat(out, spec);
-	} else {
+	}
+	else
+	{
 		putFormat(out, spec);
 		putData(out, spec);
 	}
@@ -118,7 +123,8 @@ Bytes makeTone(double hz, double seconds, int rate, int channels)
 {
 	Bytes out;
 	const int frames = static_cast<int>(seconds * rate);
-	for (int i = 0; i < frames; ++i) {
+	for (int i = 0; i < frames; ++i)
+	{
 		const int16_t sample = static_cast<int16_t>(12000.0 * std::sin(2.0 * M_PI * hz * i / rate));
 		for (int c = 0; c < channels; ++c)
 			put16(out, static_cast<uint16_t>(sample));

@@ -49,8 +49,8 @@ void deliverTo(irr::u32 id, const irr::core::ustring16& event)
 
 void registerDeliverTo(CScriptWorld& world)
 {
-	world.engine()->RegisterGlobalFunction("void deliverTo(uint, const string &in)", asFUNCTION(deliverTo),
-		asCALL_CDECL);
+	world.engine()->RegisterGlobalFunction(
+		"void deliverTo(uint, const string &in)", asFUNCTION(deliverTo), asCALL_CDECL);
 }
 
 int globalInt(script::CScriptModule* module, const char* name)
@@ -82,7 +82,8 @@ TEST(ScriptBudget, AnEndedNestedRunLeavesTheOuterRunWhole)
 		{"loop nested in another's run", 2, "{ while (true) {} }", "out of time after 20 ms"},
 		{"exception nested in another's run", 2, "{ SceneObject@ none; none.get_type(); }", "Null pointer access"},
 	};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		SCOPED_TRACE(c.name);
 		CScriptWorld world;
 		registerDeliverTo(world);
@@ -91,9 +92,12 @@ TEST(ScriptBudget, AnEndedNestedRunLeavesTheOuterRunWhole)
 		const std::string code = std::string("int updates = 0;\n") +
 			"void Update(SceneObject@+ self, uint t) {\n"
 			"  SceneObject@ held = self; vector2df v(1, 2); string s = \"kept\";\n"
-			"  deliverTo(" + std::to_string(c.target) + ", \"spin\");\n"
+			"  deliverTo(" +
+			std::to_string(c.target) +
+			", \"spin\");\n"
 			"  check(held is self && v.X == 1 && s == \"kept\", \"the outer run's locals\");\n"
-			"  updates++;\n}\n" + ON_EVENT + c.onEvent + "\n";
+			"  updates++;\n}\n" +
+			ON_EVENT + c.onEvent + "\n";
 		for (CSceneObject* object : objects)
 			world.load(object->getModule(), code);
 		for (int call = 0; call < 3; ++call)
@@ -110,7 +114,8 @@ TEST(ScriptBudget, AnEndedNestedRunLeavesTheOuterRunWhole)
 		EXPECT_LE(globalInt(objects[0]->getModule(), "updates"), 3);
 		// The contexts are sound: the next run of either goes through.
 		const std::string plain = "int updates = 0;\nvoid Update(SceneObject@+ self, uint t) { updates++; }\n";
-		for (CSceneObject* object : objects) {
+		for (CSceneObject* object : objects)
+		{
 			world.load(object->getModule(), plain);
 			object->getBinding()->callCallback(script::ESC_UPDATE, net::packet(), object);
 			EXPECT_EQ(globalInt(object->getModule(), "updates"), 1);
@@ -134,15 +139,17 @@ TEST(ScriptBudget, ObjectsThatReBroadcastToEachOtherEndWithOneBudget)
 		{"outside a frame", false, SHORT_MS, NEVER_MS, "out of time after 20 ms"},
 		{"in a frame", true, NEVER_MS, SHORT_MS, "out of the frame's script time of 20 ms"},
 	};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		SCOPED_TRACE(c.name);
 		CScriptWorld world;
 		registerDeliverTo(world);
 		world.scripts().setBudgets(c.runMs, c.frameMs);
 		CSceneObject* objects[] = {world.makeObject(1, 0, "a"), world.makeObject(2, 0, "b")};
 		for (irr::u32 i = 0; i < 2; ++i)
-			world.load(objects[i]->getModule(), std::string("int received = 0;\n") + ON_EVENT + "{ received++; deliverTo(" +
-					std::to_string(2 - i) + ", event); deliverTo(" + std::to_string(2 - i) + ", event); }\n");
+			world.load(objects[i]->getModule(),
+				std::string("int received = 0;\n") + ON_EVENT + "{ received++; deliverTo(" + std::to_string(2 - i) +
+					", event); deliverTo(" + std::to_string(2 - i) + ", event); }\n");
 		if (c.inFrame)
 			world.scripts().beginFrame();
 		deliverTo(1, "ping");
@@ -171,7 +178,8 @@ TEST(ScriptBudget, ASortWhoseComparisonSpinsEndsWithTheRun)
 		{"own less", "held.sort(function(x, y) { while (true) {} return x < y; });"},
 		{"opCmp", "array<S@> s = {S(), S()}; s.sortAsc();"},
 	};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		SCOPED_TRACE(c.name);
 		CScriptWorld world;
 		world.scripts().setBudgets(SHORT_MS, NEVER_MS);
@@ -183,7 +191,8 @@ TEST(ScriptBudget, ASortWhoseComparisonSpinsEndsWithTheRun)
 				c.sort + " }\n");
 		object->getBinding()->callCallback(script::ESC_UPDATE, net::packet(), object);
 
-		EXPECT_EQ(countContaining(world.errors(), "out of time after 20 ms"), 1u) << testing::PrintToString(world.errors());
+		EXPECT_EQ(countContaining(world.errors(), "out of time after 20 ms"), 1u)
+			<< testing::PrintToString(world.errors());
 		EXPECT_EQ(object->getReferenceCount(), 1);
 		world.load(object->getModule(), "int updates = 0;\nvoid Update(SceneObject@+ self, uint t) { updates++; }\n");
 		object->getBinding()->callCallback(script::ESC_UPDATE, net::packet(), object);
@@ -202,7 +211,8 @@ TEST(ScriptBudget, SpinningUpdatesAreSetAsideAndTheFrameRecovers)
 	CScriptWorld world;
 	world.scripts().setBudgets(NEVER_MS, SHORT_MS);
 	std::vector<CSceneObject*> objects;
-	for (irr::u32 id = 1; id <= spinners + 1; ++id) {
+	for (irr::u32 id = 1; id <= spinners + 1; ++id)
+	{
 		objects.push_back(world.makeObject(id, 0, "o"));
 		world.load(objects.back()->getModule(),
 			std::string("int updates = 0;\nvoid Update(SceneObject@+ self, uint t) { updates++; ") +
@@ -220,7 +230,8 @@ TEST(ScriptBudget, SpinningUpdatesAreSetAsideAndTheFrameRecovers)
 	};
 
 	std::vector<irr::u32> setAsideByFrame;
-	for (irr::u32 f = 0; f < spinners * script::SCRIPT_SET_ASIDE_FRAMES; ++f) {
+	for (irr::u32 f = 0; f < spinners * script::SCRIPT_SET_ASIDE_FRAMES; ++f)
+	{
 		frame();
 		setAsideByFrame.push_back(setAside());
 	}
@@ -236,8 +247,9 @@ TEST(ScriptBudget, SpinningUpdatesAreSetAsideAndTheFrameRecovers)
 		EXPECT_EQ(globalInt(objects[i]->getModule(), "updates"), static_cast<int>(script::SCRIPT_SET_ASIDE_FRAMES));
 	const std::vector<std::string> errors = world.errors();
 	for (irr::u32 id = 1; id <= spinners; ++id)
-		EXPECT_EQ(countContaining(errors, "Script of object \"scene_object_" + std::to_string(id) +
-					  "\" set aside: its runs ran out of time 3 frames in a row"),
+		EXPECT_EQ(countContaining(errors,
+					  "Script of object \"scene_object_" + std::to_string(id) +
+						  "\" set aside: its runs ran out of time 3 frames in a row"),
 			1u)
 			<< testing::PrintToString(errors);
 

@@ -17,8 +17,8 @@
 namespace {
 
 using namespace orv;
-using orv::test::CScriptWorld;
 using AngelScript::asIScriptModule;
+using orv::test::CScriptWorld;
 
 typedef std::vector<irr::u8> Bytes;
 
@@ -102,7 +102,9 @@ TEST_F(ScriptCallbacks, DecodersPassTheirArguments)
 		{3, {0, 0, 0, 0}, "End a null;"},
 		{5, {0, 0, 0, 99}, "Enters a null;"},
 		{2, {0, 0, 2}, "Begin a null;"},
-		{4, {0, 0, 0, 2, 0x3F, 0xC0, 0, 0, 0xBF, 0x80, 0, 0, 0x3E, 0x80, 0, 0, 0x40, 0, 0, 0, 0x40, 0, 0, 0, 0x3E, 0x80, 0, 0},
+		{4,
+			{0, 0, 0, 2, 0x3F, 0xC0, 0, 0, 0xBF, 0x80, 0, 0, 0x3E, 0x80, 0, 0, 0x40, 0, 0, 0, 0x40, 0, 0, 0, 0x3E, 0x80,
+				0, 0},
 			"Solve a b 1500/-1000 250/2000 2000/250;"},
 		{4, {0, 0, 0, 2, 0x3F, 0xC0, 0, 0}, "Solve a b 1500/0 0/0 0/0;"},
 		{6, {65}, "Key a 65;"},
@@ -121,7 +123,8 @@ TEST_F(ScriptCallbacks, DecodersPassTheirArguments)
 		{11, {0, 0, 0, 2}, "Event a b   0/0 0;"},
 	};
 	const size_t objects = CObjectManager::getInstance()->getSceneObjects().size();
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		self->getBinding()->callCallback(c.id, toPacket(c.packet), self);
 		EXPECT_EQ(takeLog(), c.expected) << "callback " << c.id;
 	}
@@ -219,7 +222,8 @@ TEST_F(ScriptCallbacks, OneQueueServesEveryBinding)
 	EXPECT_EQ(world.globalString(blank->getModule(), "trace"), expected);
 	EXPECT_EQ(world.globalString(self->getModule(), "trace"), expected);
 	ASSERT_EQ(queue.size(), original.size());
-	for (size_t i = 0; i < queue.size(); ++i) {
+	for (size_t i = 0; i < queue.size(); ++i)
+	{
 		EXPECT_EQ(queue[i].callbackId, original[i].callbackId);
 		EXPECT_EQ(queue[i].arguments, original[i].arguments);
 	}

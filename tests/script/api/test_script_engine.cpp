@@ -30,8 +30,8 @@ TEST(ScriptEngineStart, ClientModuleAndCallbackTable)
 	EXPECT_NE(engine->getClientBinding()->getContext(), nullptr);
 
 	AngelScript::asIScriptEngine* scriptEngine = scripts->getEngine();
-	for (const char* type : {"GameEngine", "CameraManager", "GUIEngine", "ObjectManager",
-			 "PhysicsManager", "SceneObject", "SceneObject_Physics"})
+	for (const char* type : {"GameEngine", "CameraManager", "GUIEngine", "ObjectManager", "PhysicsManager",
+			 "SceneObject", "SceneObject_Physics"})
 		EXPECT_NE(scriptEngine->GetTypeInfoByName(type), nullptr) << type;
 
 	client->load("void Update(SceneObject@+ self, uint timeMS) {}", "main");

@@ -124,11 +124,13 @@ void main() {}
 
 TEST_F(EngineScriptAPI, NoObjectIsMadeWhileTheWorldSteps)
 {
-	const char* const script = "int made = 0; int refused = 0;\n"
-							   "void OnBeginContact(SceneObject@+ self, SceneObject@+ other) {\n"
-							   "  if (Engine.create_sceneobject(\"blank\", ESOT_STATIC) is null) refused++; else made++; }\n";
+	const char* const script =
+		"int made = 0; int refused = 0;\n"
+		"void OnBeginContact(SceneObject@+ self, SceneObject@+ other) {\n"
+		"  if (Engine.create_sceneobject(\"blank\", ESOT_STATIC) is null) refused++; else made++; }\n";
 	std::vector<CSceneObject*> balls;
-	for (irr::u32 id : {1u, 2u}) {
+	for (irr::u32 id : {1u, 2u})
+	{
 		CSceneObject* ball = engine().createSceneObject(id, ESOT_DEFAULT, "");
 		ball->Physics.addCollisionCircle(1.0f, irr::core::vector2df(0, 0));
 		ball->Physics.setType(EBT_DYNAMIC);
@@ -146,7 +148,8 @@ TEST_F(EngineScriptAPI, NoObjectIsMadeWhileTheWorldSteps)
 	engine().getDevice()->setEventReceiver(nullptr);
 
 	int refused = 0;
-	for (CSceneObject* ball : balls) {
+	for (CSceneObject* ball : balls)
+	{
 		AngelScript::asIScriptModule* code = ball->getModule()->getEngineModule();
 		EXPECT_EQ(*static_cast<int*>(code->GetAddressOfGlobalVar(code->GetGlobalVarIndexByName("made"))), 0);
 		refused += *static_cast<int*>(code->GetAddressOfGlobalVar(code->GetGlobalVarIndexByName("refused")));
@@ -221,7 +224,8 @@ void main() {}
 	objects->createSceneObject(4, ESOT_STATIC, ""); // never put into the scene
 	module->getEngineModule()->GetFunctionByDecl("void follow(uint)");
 	asIScriptContext* context = engine().getScriptManager()->getEngine()->CreateContext();
-	for (irr::u32 id : {3u, 4u}) {
+	for (irr::u32 id : {3u, 4u})
+	{
 		context->Prepare(module->getEngineModule()->GetFunctionByDecl("void follow(uint)"));
 		context->SetArgDWord(0, id);
 		EXPECT_EQ(context->Execute(), asEXECUTION_FINISHED);

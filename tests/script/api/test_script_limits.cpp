@@ -76,9 +76,11 @@ TEST(ScriptLimits, FailuresAreLoggedOnceNamingModuleSectionAndLine)
 		{client, "int[] a;\nint b = a[1];\nvoid Created(SceneObject@+ self) {}\n",
 			"Script of module \"client\" stopped at main (r 2, c 5) : Index out of bounds"},
 	};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		SCOPED_TRACE(c.line);
-		for (int load = 0; load < 2; ++load) {
+		for (int load = 0; load < 2; ++load)
+		{
 			const std::vector<std::string> before = world.errors();
 			loadAnyway(c.module, c.code);
 			script::SScriptBinding binding;
@@ -111,17 +113,19 @@ TEST(ScriptLimits, HangingAndRecursingRunsEndAndTheNextRunGoesOn)
 		{"endless recursion", "dive(0);", "Stack overflow", 600000},
 		{"branching recursion", "fan(64);", "out of time after 1000 ms", 1000},
 	};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		SCOPED_TRACE(c.name);
 		CScriptWorld world;
 		world.scripts().setBudgets(c.runMs, script::SCRIPT_FRAME_BUDGET_MS);
 		CSceneObject* object = world.makeObject(1, 0, "a");
-		world.load(object->getModule(), std::string("int updates = 0; bool stuck = false;\n"
-													"void spin() { for (;;) {} }\n"
-													"int dive(int n) { return dive(n + 1) + 1; }\n"
-													"int fan(int n) { return n == 0 ? 1 : fan(n - 1) + fan(n - 1); }\n"
-													"void Update(SceneObject@+ self, uint t) {\n"
-													"  if (!stuck) { stuck = true; ") +
+		world.load(object->getModule(),
+			std::string("int updates = 0; bool stuck = false;\n"
+						"void spin() { for (;;) {} }\n"
+						"int dive(int n) { return dive(n + 1) + 1; }\n"
+						"int fan(int n) { return n == 0 ? 1 : fan(n - 1) + fan(n - 1); }\n"
+						"void Update(SceneObject@+ self, uint t) {\n"
+						"  if (!stuck) { stuck = true; ") +
 				c.body + " }\n  updates++; }\n");
 		script::SScriptBinding* binding = object->getBinding();
 		for (int call = 0; call < 3; ++call)
@@ -141,9 +145,10 @@ TEST(ScriptLimits, HangingInitialiserEndsTheLoad)
 {
 	CScriptWorld world;
 	script::CScriptModule* client = world.scripts().getModule("client");
-	loadAnyway(client, "int forever() { while (true) {} return 0; }\n"
-					   "int x = forever();\n"
-					   "void Created(SceneObject@+ self) {}\n");
+	loadAnyway(client,
+		"int forever() { while (true) {} return 0; }\n"
+		"int x = forever();\n"
+		"void Created(SceneObject@+ self) {}\n");
 	EXPECT_EQ(client->getCallbackId(script::ESC_CREATED), AngelScript::asNO_FUNCTION);
 	const std::vector<std::string> errors = world.errors();
 	EXPECT_EQ(std::count_if(errors.begin(), errors.end(),
@@ -179,7 +184,8 @@ TEST(ScriptLimits, DeepNestingIsRefusedBeforeItCompiles)
 				repeat("{", 1000) + " */ // " + repeat("(", 1000) + "\n }",
 			true},
 	};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		SCOPED_TRACE(c.name);
 		CScriptWorld world;
 		script::CScriptModule* client = world.scripts().getModule("client");
@@ -207,24 +213,21 @@ TEST(ScriptLimits, CodeTheCompilerCannotSurviveIsRefusedAndTheNextBuilds)
 		std::string code;
 		std::string refusal; // empty: builds
 	} cases[] = {
-		{"11,700 else ifs", head + "int c = 0; if (c == 0) {}" + repeat(" else if (c == 1) {}", 11700) + " }",
-			nesting},
-		{"else ifs without blocks", head + "int c = 0; if (c == 0) c = 1;" + repeat(" else if (c == 1) c = 2;", 2000) +
-				" }",
-			nesting},
+		{"11,700 else ifs", head + "int c = 0; if (c == 0) {}" + repeat(" else if (c == 1) {}", 11700) + " }", nesting},
+		{"else ifs without blocks",
+			head + "int c = 0; if (c == 0) c = 1;" + repeat(" else if (c == 1) c = 2;", 2000) + " }", nesting},
 		{"11,700 nested ifs", head + "bool c = false; " + repeat("if (c) ", 11700) + "{} }", nesting},
 		{"15,000 nested whiles", head + "bool c = false; " + repeat("while (c) ", 15000) + "{} }", nesting},
-		{"nested ifs in blocks", head + "bool c = false; " + repeat("{ if (c) if (c) if (c) if (c) ", 250) + "{}" +
-				repeat(" }", 250) + " }",
+		{"nested ifs in blocks",
+			head + "bool c = false; " + repeat("{ if (c) if (c) if (c) if (c) ", 250) + "{}" + repeat(" }", 250) + " }",
 			nesting},
 		{"12,700 chained assignments", head + "int a; a" + repeat(" = a", 12700) + " = 1; }", operators},
 		{"5,000 terms", "int a = 1;\nint b = a" + repeat(" + a", 5000) + ";\n" + head + "}", operators},
 		{"50,000 signs", head + "int a = " + repeat("-", 50000) + "1; }", operators},
 		{"4,000 conditionals", "bool c = true;\nint b = " + repeat("c ? 1 : ", 4000) + "2;\n" + head + "}",
 			conditionals},
-		{"nested conditionals", head + "bool c = true; int b = " + repeat("c ? (", 100) + "2" +
-				repeat(") : 1", 100) + "; }",
-			conditionals},
+		{"nested conditionals",
+			head + "bool c = true; int b = " + repeat("c ? (", 100) + "2" + repeat(") : 1", 100) + "; }", conditionals},
 		{"&+ in a parameter", "void OnEvent(SceneObject&+ self) {}\n" + head + "}", "'+' after '&'"},
 		{"& + in an expression", head + "int a = 1 & + 1; }", "'+' after '&'"},
 		{"1,000 else ifs", head + "int c = 0; if (c == 0) {}" + repeat(" else if (c == 1) {}", 1000) + " }", ""},
@@ -234,22 +237,24 @@ TEST(ScriptLimits, CodeTheCompilerCannotSurviveIsRefusedAndTheNextBuilds)
 		{"60 conditionals", "bool c = true;\nint b = " + repeat("c ? 1 : ", 60) + "2;\n" + head + "}", ""},
 		{"10,000 negative numbers", "int[] a = {" + repeat("-1, ", 10000) + "-1};\n" + head + "}", ""},
 		{"200 statements of 200 operators", sums(200, 200) + head + "}", ""},
-		{"deep brackets and statements", head + "int a = 0; " + repeat("{ if (a == 0) ", 250) + "a = 1;" +
-				repeat(" }", 250) + " }",
-			""},
+		{"deep brackets and statements",
+			head + "int a = 0; " + repeat("{ if (a == 0) ", 250) + "a = 1;" + repeat(" }", 250) + " }", ""},
 	};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		SCOPED_TRACE(c.name);
 		CScriptWorld world;
 		CSceneObject* object = world.makeObject(1, 0, "a");
 		script::CScriptModule* modules[] = {world.scripts().getModule("client"),
 			CObjectManager::getInstance()->findObjectClass("blank")->getModule(), object->getModule()};
-		for (script::CScriptModule* module : modules) {
+		for (script::CScriptModule* module : modules)
+		{
 			const size_t before = world.errors().size();
 			loadAnyway(module, c.code);
 			std::vector<std::string> logged = world.errors();
 			logged.erase(logged.begin(), logged.begin() + static_cast<long>(before));
-			if (c.refusal.empty()) {
+			if (c.refusal.empty())
+			{
 				EXPECT_TRUE(logged.empty()) << testing::PrintToString(logged);
 				EXPECT_GE(module->getCallbackId(script::ESC_CREATED), 0);
 				continue;

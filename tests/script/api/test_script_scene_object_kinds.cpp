@@ -19,8 +19,9 @@ using namespace orv;
 namespace {
 
 const test::SandboxFiles ANIMATIONS = {
-	{"walk.gani", "GANI0001SPRITE 1 a.png 0 0 32 32 x\nANI\n1 0 0\n1 0 0\n1 0 0\n1 0 0\n1 1 0\n1 1 0\n1 1 0\n"
-	               "1 1 0\nANIEND\n"},
+	{"walk.gani",
+		"GANI0001SPRITE 1 a.png 0 0 32 32 x\nANI\n1 0 0\n1 0 0\n1 0 0\n1 0 0\n1 1 0\n1 1 0\n1 1 0\n"
+		"1 1 0\nANIEND\n"},
 	{"steady.gani", "GANI0001SPRITE 1 a.png 0 0 32 32 x\nSINGLEDIRECTION\nCONTINUOUS\nANI\n1 0 0\n1 1 0\nANIEND\n"},
 };
 
@@ -60,7 +61,8 @@ protected:
 	}
 	void TearDown() override
 	{
-		if (sandbox && sandbox->engine()) {
+		if (sandbox && sandbox->engine())
+		{
 			sandbox->engine()->getSceneNodes().erase(animated);
 			node->remove();
 			node->drop();
@@ -81,7 +83,7 @@ protected:
 	void clearMarks()
 	{
 		for (CSceneObject* object : {static_cast<CSceneObject*>(staticObject), static_cast<CSceneObject*>(animated),
-			     static_cast<CSceneObject*>(bare), static_cast<CSceneObject*>(tiled)})
+				 static_cast<CSceneObject*>(bare), static_cast<CSceneObject*>(tiled)})
 			object->getChangedEngineAttributes().clear();
 	}
 
@@ -127,7 +129,8 @@ TEST_F(SceneObjectKindsTest, AccessorsMarkWhatTheyChange)
 		{"array<uint8> e; @t.Tiles = e;", "", "t.Tiles.length() == 3"},
 		{"@t.Tiles = null;", "", "t.Tiles.length() == 3"},
 	};
-	for (const Case& c : cases) {
+	for (const Case& c : cases)
+	{
 		clearMarks();
 		const std::string code = std::string("void main() { ") + c.statements + " check(" + c.check + ", \"after\"); }";
 		EXPECT_TRUE(runner.runScript(code)) << c.statements;

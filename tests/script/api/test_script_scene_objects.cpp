@@ -155,7 +155,8 @@ void main()
 )AS");
 	CSceneObject* image = object(1);
 	EXPECT_TRUE(image->Physics.owner);
-	EXPECT_EQ(image->getChangedEngineAttributes(), (orv::AttributeIdSet<irr::s32>{EP_X, EP_Y, EP_Z, EP_SCALE_X, EP_SCALE_Y}));
+	EXPECT_EQ(
+		image->getChangedEngineAttributes(), (orv::AttributeIdSet<irr::s32>{EP_X, EP_Y, EP_Z, EP_SCALE_X, EP_SCALE_Y}));
 	EXPECT_NEAR(image->Physics.body->GetAngle(), 1.5707964f, 1e-5f);
 }
 
@@ -220,7 +221,8 @@ void main()
 	const b2PolygonShape* box = static_cast<const b2PolygonShape*>(fixtures[1]->GetShape());
 	ASSERT_EQ(box->m_count, 4);
 	b2Vec2 upper(-100, -100), lower(100, 100);
-	for (int i = 0; i < box->m_count; ++i) {
+	for (int i = 0; i < box->m_count; ++i)
+	{
 		upper = b2Max(upper, box->m_vertices[i]);
 		lower = b2Min(lower, box->m_vertices[i]);
 	}
@@ -240,15 +242,18 @@ void main()
 		{{0, 0}, {0, 0}, {1, 0}, {2, 0}},
 		{{-1, 0}, {0, 0}, {1, 0}, {2, 0}},
 	};
-	for (int i = 0; i < 3; ++i) {
+	for (int i = 0; i < 3; ++i)
+	{
 		ASSERT_EQ(fixtures[3 + i]->GetType(), b2Shape::e_edge);
 		const b2EdgeShape* edge = static_cast<const b2EdgeShape*>(fixtures[3 + i]->GetShape());
 		EXPECT_EQ(edge->m_vertex1, edges[i].v1) << "edge " << i;
 		EXPECT_EQ(edge->m_vertex2, edges[i].v2) << "edge " << i;
-		if (i > 0) {
+		if (i > 0)
+		{
 			EXPECT_EQ(edge->m_vertex3, edges[i].v3) << "edge " << i;
 		}
-		if (i == 2) {
+		if (i == 2)
+		{
 			EXPECT_EQ(edge->m_vertex0, edges[i].v0) << "edge " << i;
 		}
 	}
@@ -316,7 +321,8 @@ bool OnSolveContact(SceneObject@+ self, SceneObject@+ other, vector2df normal, v
 )AS";
 	CSceneObject* a = object(4);
 	CSceneObject* b = world.makeObject(5, ESOT_DEFAULT, "q");
-	for (CSceneObject* o : {a, b}) {
+	for (CSceneObject* o : {a, b})
+	{
 		o->Physics.owner = true;
 		o->Physics.addCollisionCircle(1.0f, irr::core::vector2df(0, 0));
 		o->Physics.setType(EBT_DYNAMIC);
@@ -325,7 +331,8 @@ bool OnSolveContact(SceneObject@+ self, SceneObject@+ other, vector2df normal, v
 	CPhysicsManager::getInstance()->setContactCallbacks(onBeginContact, onEndContact, onSolveContact);
 	for (int i = 0; i < 4; ++i)
 		CPhysicsManager::getInstance()->update(1.0f / 30.0f);
-	const std::string traces = world.globalString(a->getModule(), "trace") + world.globalString(b->getModule(), "trace");
+	const std::string traces = world.globalString(a->getModule(), "trace") +
+		world.globalString(b->getModule(), "trace");
 	EXPECT_NE(traces.find("begin;"), std::string::npos);
 	EXPECT_NE(traces.find("solve;"), std::string::npos);
 	EXPECT_TRUE(world.errors().empty());
