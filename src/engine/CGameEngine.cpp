@@ -9,11 +9,12 @@
 #include <ITimer.h>
 
 #include "audio/IAudioManager.h"
+#include "base/Log.h"
+#include "base/Refusal.h"
 #include "engine/CGameEventReceiver.h"
 #include "platform/ProgramDirectory.h"
 #include "text/CGUIFreetypeFont.h"
 #include "world/CPhysicsManager.h"
-#include "world/WorldLog.h"
 
 namespace orv {
 
@@ -32,7 +33,7 @@ void publish(CGameEngine* engine)
 {
 	setSceneHost(engine);
 	script::setGameHost(engine);
-	setWorldLoggerSource(engine ? engineLogger : nullptr);
+	setLoggerSource(engine ? engineLogger : nullptr);
 }
 } // namespace
 
@@ -138,6 +139,8 @@ void CGameEngine::setGameRunning(bool running)
 			LastFrameTime = Device->getTimer()->getTime();
 		if (CPhysicsManager* physics = CPhysicsManager::getExistingInstance())
 			physics->setAccumulator(0.0f);
+		// A new game says again what its content or server had refused.
+		forgetRefusals();
 	}
 	GameRunning = running ? 1 : 0;
 }

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "world/WorldLog.h"
+#include "base/Log.h"
 
 namespace orv {
 
@@ -26,7 +26,7 @@ bool takeAnimationMemory(std::size_t bytes)
 		Warned = true;
 		const std::string line = "Animations hold all the memory they may (" + std::to_string(Limit >> 20) +
 			" MiB); further frames, sprites and sprite nodes are dropped.";
-		logWorld("core", line.c_str(), irr::ELL_WARNING);
+		logLine("core", line.c_str(), irr::ELL_WARNING);
 	}
 	return false;
 }

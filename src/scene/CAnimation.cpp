@@ -12,7 +12,7 @@
 #include "base/LeadingInteger.h"
 #include "scene/AnimationMemory.h"
 #include "scene/ContentPath.h"
-#include "world/WorldLog.h"
+#include "base/Log.h"
 
 namespace orv {
 
@@ -356,7 +356,7 @@ bool CAnimation::parse(irr::io::IReadFile* file, IAnimationContent& content)
 void CAnimation::warn(const char* what) const
 {
 	const std::string line = std::string(what) + " \"" + Name.toUTF8_std() + "\"";
-	logWorld("core", line.c_str(), irr::ELL_WARNING);
+	logLine("core", line.c_str(), irr::ELL_WARNING);
 }
 
 } // namespace orv

@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "world/PhysicsGuard.h"
-#include "world/WorldLog.h"
+#include "base/Log.h"
 
 using irr::f32;
 using irr::f64;
@@ -184,7 +184,7 @@ void CPhysicsManager::runQueued()
 void CPhysicsManager::refuse(const char* what) const
 {
 	const std::string message = std::string(what) + " refused by the physics world.";
-	orv::logWorld("script", message.c_str(), irr::ELL_WARNING);
+	orv::logLine("script", message.c_str(), irr::ELL_WARNING);
 }
 
 void CPhysicsManager::createBody(b2Body*& slot, const b2BodyDef& def)

@@ -4,7 +4,7 @@
 
 #include "world/CPhysicsManager.h"
 #include "world/PhysicsGuard.h"
-#include "world/WorldLog.h"
+#include "base/Log.h"
 
 using irr::f32;
 using irr::core::vector2df;
@@ -25,7 +25,7 @@ b2Vec2 toB2(const vector2df& v)
 
 void refuseShape(const char* what)
 {
-	logWorld("script", what, irr::ELL_WARNING);
+	logLine("script", what, irr::ELL_WARNING);
 }
 
 } // namespace

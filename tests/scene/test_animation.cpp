@@ -10,7 +10,7 @@
 #include "engine_fixture.h"
 #include "scene/CAnimation.h"
 #include "support/CRecordingLogger.h"
-#include "world/WorldLog.h"
+#include "base/Log.h"
 
 using namespace orv;
 
@@ -235,7 +235,7 @@ TEST_F(AnimationFileTest, TextIsOneBytePerCharacter)
 TEST_F(AnimationFileTest, PlacementsAndFramesStopAtTheirCaps)
 {
 	test::CRecordingLogger logger;
-	setWorldLogger(&logger);
+	setLogger(&logger);
 	std::string twentyFrames = SPRITE1 + "SINGLEDIRECTION\nANI\n";
 	for (int line = 0; line < 20; ++line)
 	{
@@ -288,7 +288,7 @@ TEST_F(AnimationFileTest, PlacementsAndFramesStopAtTheirCaps)
 		EXPECT_EQ(logger.lines[0].hint, c.warning);
 		EXPECT_EQ(logger.lines[0].level, irr::ELL_WARNING);
 	}
-	setWorldLogger(nullptr);
+	setLogger(nullptr);
 }
 
 TEST_F(AnimationFileTest, FindsContentNamedWithBackslashesOrAnotherCase)

@@ -15,7 +15,7 @@
 #include "support/CRecordingLogger.h"
 #include "world/CAnimatedSceneObject.h"
 #include "world/CObjectManager.h"
-#include "world/WorldLog.h"
+#include "base/Log.h"
 
 using namespace orv;
 
@@ -64,7 +64,7 @@ protected:
 		}
 		// A test that set a bound of its own may have ended early.
 		setAnimationMemoryLimit(DEFAULT_ANIMATION_MEMORY_LIMIT);
-		setWorldLogger(nullptr);
+		setLogger(nullptr);
 		test::EngineTest::TearDown();
 	}
 
@@ -305,7 +305,7 @@ TEST_F(SpriteNodeTest, ObjectsShareTheAnimationAndHoldOnlyTheFrameTheyShow)
 TEST_F(SpriteNodeTest, AllAnimationsTogetherStayWithinTheirBound)
 {
 	test::CRecordingLogger logger;
-	setWorldLogger(&logger);
+	setLogger(&logger);
 	sandbox->folder().write("wide.gani",
 		"GANI0001SPRITE 1 a.png 0 0 32 32 x\nSINGLEDIRECTION\nANI\n"
 		"1 0 0 1 1 0 1 2 0 1 3 0 1 4 0 1 5 0 1 6 0 1 7 0 1 8 0 1 9 0\nANIEND\n");
@@ -344,5 +344,5 @@ TEST_F(SpriteNodeTest, AllAnimationsTogetherStayWithinTheirBound)
 		created->drop();
 	}
 	EXPECT_EQ(getAnimationMemoryHeld(), parsed + engine().getAnimation("more.gani")->getHeldBytes());
-	setWorldLogger(nullptr);
+	setLogger(nullptr);
 }

@@ -9,7 +9,7 @@
 #include "world/AttributeWire.h"
 #include "world/CAttributeList.h"
 #include "world/EngineAttributes.h"
-#include "world/WorldLog.h"
+#include "base/Log.h"
 
 using namespace orv;
 using irr::core::ustring16;
@@ -236,7 +236,7 @@ TEST(AttributeList, GetOrAddIdSequences)
 TEST(AttributeList, ARefusedIdIsLogged)
 {
 	orv::test::CRecordingLogger logger;
-	setWorldLogger(&logger);
+	setLogger(&logger);
 	CAttributeList list;
 	list.getOrAdd(ustring16("held"), 3);
 	EXPECT_EQ(list.getOrAdd(ustring16("other"), 3), nullptr);
@@ -245,7 +245,7 @@ TEST(AttributeList, ARefusedIdIsLogged)
 	ASSERT_EQ(logger.lines.size(), 2u);
 	EXPECT_EQ(logger.lines[0].text, "attributes");
 	EXPECT_EQ(logger.lines[0].level, irr::ELL_WARNING);
-	setWorldLogger(nullptr);
+	setLogger(nullptr);
 }
 
 TEST(AttributeList, CounterWrappingOntoTakenIdsTakesTheNextFreeOne)

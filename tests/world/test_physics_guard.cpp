@@ -10,7 +10,7 @@
 #include "world/CPhysicsManager.h"
 #include "world/PhysicsGuard.h"
 #include "world/SEventQueryCallback.h"
-#include "world/WorldLog.h"
+#include "base/Log.h"
 
 // Every case here runs inside the test process on Box2D built with its asserts
 // on: a value that slipped through the guard aborts the whole run.
@@ -521,14 +521,14 @@ TEST(PhysicsGuard, HostileCallsOnABody)
 TEST(PhysicsGuard, PixelsPerUnitZeroAndNaNGravityAreRefused)
 {
 	test::CRecordingLogger logger;
-	setWorldLogger(&logger);
+	setLogger(&logger);
 	CPhysicsManager physics;
 	physics.setPixelsPerUnit(0);
 	EXPECT_EQ(physics.getPixelsPerUnit(), 16);
 	ASSERT_EQ(logger.lines.size(), 1u);
 	EXPECT_EQ(logger.lines[0].text, "script");
 	EXPECT_EQ(logger.lines[0].level, irr::ELL_WARNING);
-	setWorldLogger(nullptr);
+	setLogger(nullptr);
 	physics.setPixelsPerUnit(32);
 	EXPECT_EQ(physics.getPixelsPerUnit(), 32);
 	physics.setGravity(irr::core::vector2df(0.0f, 9.0f));
