@@ -30,6 +30,9 @@ const size_t MAX_SPRITES = 65536;
 // Each object holds the sprite nodes of the frame it shows; a frame of more
 // would cost megabytes on every object that plays it.
 const size_t MAX_PLACEMENTS_PER_DIRECTION = 4096;
+// An animation is read whole; the largest one of every frame and sprite the
+// bounds above allow is a few megabytes.
+const long MAX_FILE_BYTES = 16L << 20;
 
 // Words point into the file's text.
 struct SWord
@@ -176,6 +179,11 @@ bool CAnimation::parse(irr::io::IReadFile* file, IAnimationContent& content)
 	const long remaining = file->getSize() - file->getPos();
 	if (remaining <= 0)
 		return false;
+	if (remaining > MAX_FILE_BYTES)
+	{
+		warn("Animation file larger than 16 MiB; it is not read:");
+		return false;
+	}
 	std::string text(static_cast<size_t>(remaining), '\0');
 	text.resize(static_cast<size_t>(std::max<irr::s32>(0, file->read(&text[0], static_cast<irr::u32>(remaining)))));
 	if (text.empty())

@@ -15,10 +15,16 @@ SAttribute* CAttributeList::findByName(const irr::core::ustring16& name) const
 {
 	if (name.empty())
 		return nullptr;
-	for (const auto& entry : Attributes)
-		if (entry.second->name == name)
-			return entry.second.get();
-	return nullptr;
+	const auto found = ByName.find(name);
+	return found == ByName.end() ? nullptr : found->second;
+}
+
+void CAttributeList::add(std::unique_ptr<SAttribute> attribute)
+{
+	if (!attribute->name.empty())
+		ByName[attribute->name] = attribute.get();
+	const u16 key = attribute->id;
+	Attributes[key] = std::move(attribute);
 }
 
 SAttribute* CAttributeList::findById(u16 id) const
@@ -63,7 +69,7 @@ SAttribute* CAttributeList::getOrAdd(const irr::core::ustring16& name, s32 id)
 	attribute->id = key;
 	attribute->name = name;
 	SAttribute* result = attribute.get();
-	Attributes[key] = std::move(attribute);
+	add(std::move(attribute));
 	return result;
 }
 
@@ -79,8 +85,7 @@ bool CAttributeList::insert(std::unique_ptr<SAttribute> attribute)
 {
 	if (!attribute || Attributes.count(attribute->id) || findByName(attribute->name))
 		return false;
-	const u16 key = attribute->id;
-	Attributes[key] = std::move(attribute);
+	add(std::move(attribute));
 	return true;
 }
 
@@ -89,6 +94,7 @@ void CAttributeList::copyFrom(const CAttributeList& source)
 	if (&source == this)
 		return;
 	Attributes.clear();
+	ByName.clear();
 	for (const auto& entry : source.Attributes)
 	{
 		const SAttribute& from = *entry.second;
