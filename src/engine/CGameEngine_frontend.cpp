@@ -83,6 +83,9 @@ void CGameEngine::resetSession()
 	ServerAttributes = CAttributeList();
 	EventQueue.clear();
 	gui::CGUIEngine::getInstance()->clear();
+	// Nothing shows them any more: the next game, perhaps of another
+	// package, reads its own files afresh within the bounds of all content.
+	emptyContentCaches();
 }
 
 void CGameEngine::startOfflineGame()

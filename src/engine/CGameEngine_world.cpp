@@ -1,7 +1,9 @@
 #include "engine/CGameEngine.h"
 
 #include "engine/CFileBuffer.h"
+#include "engine/SoundMemory.h"
 
+#include <string>
 #include <unordered_set>
 #include <vector>
 
@@ -10,6 +12,7 @@
 #include <box2d/box2d.h>
 
 #include "audio/IAudioManager.h"
+#include "base/Refusal.h"
 
 #include "scene/C2DImageSceneNode.h"
 #include "scene/CAnimatedSpriteSceneNode.h"
@@ -150,10 +153,10 @@ audio::IAudioSource* CGameEngine::getSound(const ustring16& fileName)
 {
 	const auto found = Sounds.find(fileName);
 	if (found != Sounds.end())
-		return found->second;
+		return found->second.source;
 	// Whatever the outcome, it is kept: a sound that failed once is not
-	// tried again.
-	audio::IAudioSource*& cached = Sounds[fileName];
+	// tried again in this game.
+	SKeptSound& kept = Sounds[fileName];
 	if (!AudioManager || !Device)
 		return nullptr;
 	irr::io::IReadFile* file = openContentFile(Device->getFileSystem(), fileName);
@@ -169,12 +172,25 @@ audio::IAudioSource* CGameEngine::getSound(const ustring16& fileName)
 		file->drop();
 		return nullptr;
 	}
-	std::vector<char> bytes(static_cast<size_t>(size));
-	const irr::s32 read = bytes.empty() ? 0 : file->read(bytes.data(), static_cast<irr::u32>(size));
+	const std::size_t bytes = static_cast<std::size_t>(size) + SOUND_BLOCK_BYTES;
+	if (!getSoundMemory().take(bytes))
+	{
+		file->drop();
+		reportRefusalOnce("core", "content: sounds",
+			"Sounds hold all the memory they may (" + std::to_string(getSoundMemory().getLimit() >> 20) + " MiB); \"" +
+				name + "\" and further sounds are not played.");
+		return nullptr;
+	}
+	std::vector<char> bytesRead(static_cast<size_t>(size));
+	const irr::s32 read = bytesRead.empty() ? 0 : file->read(bytesRead.data(), static_cast<irr::u32>(size));
 	file->drop();
-	cached = AudioManager->createFromMemory(
-		name.c_str(), bytes.data(), read < 0 ? 0 : read, name.substr(dot + 1).c_str());
-	return cached;
+	kept.source = AudioManager->createFromMemory(
+		name.c_str(), bytesRead.data(), read < 0 ? 0 : read, name.substr(dot + 1).c_str());
+	if (kept.source)
+		kept.bytes = bytes;
+	else
+		getSoundMemory().give(bytes);
+	return kept.source;
 }
 
 irr::scene::ISceneNode* CGameEngine::findSceneNode(CSceneObject* object)
@@ -348,9 +364,22 @@ void CGameEngine::destroyWorldCaches()
 	Images.clear();
 	// The audio manager holds its own reference to each while it lists it.
 	for (auto& entry : Sounds)
-		if (entry.second)
-			entry.second->drop();
+	{
+		if (entry.second.source)
+			entry.second.source->drop();
+		getSoundMemory().give(entry.second.bytes);
+	}
 	Sounds.clear();
+}
+
+void CGameEngine::emptyContentCaches()
+{
+	// Sounds go from the audio manager's list too, and stop if they play.
+	if (AudioManager)
+		for (auto& entry : Sounds)
+			if (entry.second.source)
+				AudioManager->releaseSource(entry.second.source);
+	destroyWorldCaches();
 }
 
 } // namespace orv

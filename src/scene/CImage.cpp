@@ -1,12 +1,16 @@
 #include "scene/CImage.h"
 
+#include <string>
+
 #include <IImage.h>
 #include <ILogger.h>
 #include <IVideoDriver.h>
 #include <IrrlichtDevice.h>
 
 #include "base/packet.h"
+#include "base/Refusal.h"
 #include "scene/ISceneHost.h"
+#include "scene/ImageMemory.h"
 #include "scene/ImageSizeGuard.h"
 #include "scene/PictureCopy.h"
 #include "scene/TextureLayout.h"
@@ -38,6 +42,7 @@ CImage::CImage(irr::IrrlichtDevice* device, const irr::core::ustring16& name) : 
 CImage::~CImage()
 {
 	removeTextures(Textures);
+	getImageMemory().give(TextureBytes);
 }
 
 ITexture* CImage::getTexture(irr::u32 index) const
@@ -95,6 +100,18 @@ bool CImage::createTextures(const STextureLimits& wanted)
 		return false;
 	}
 
+	// The new textures are held beside the old ones until they replace them.
+	const std::size_t bytes = std::size_t(layout.Rows) * layout.Columns * layout.PieceSize.Width *
+		layout.PieceSize.Height * 4;
+	if (!getImageMemory().take(bytes))
+	{
+		reportRefusalOnce("core", "content: pictures",
+			"Pictures hold all the memory they may (" + std::to_string(getImageMemory().getLimit() >> 20) +
+				" MiB); \"" + Name.toUTF8_std() + "\" and further pictures get no textures.");
+		picture->drop();
+		return false;
+	}
+
 	const irr::io::path textureName = irr::core::stringc("CImage_") + Name.toUTF8_s();
 	irr::core::array<ITexture*> made;
 	bool complete = true;
@@ -125,11 +142,14 @@ bool CImage::createTextures(const STextureLimits& wanted)
 	{
 		warn("The video driver refused the textures of image");
 		removeTextures(made);
+		getImageMemory().give(bytes);
 		return false;
 	}
 
 	// The old textures go only now that their replacements exist.
 	removeTextures(Textures);
+	getImageMemory().give(TextureBytes);
+	TextureBytes = bytes;
 	Textures = made;
 	Size = pictureSize;
 	PieceSize = layout.PieceSize;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+
 #include <dimension2d.h>
 #include <irrArray.h>
 #include <irrTypes.h>
@@ -47,8 +49,9 @@ public:
 
 	//! Composes the picture and replaces the textures by new ones cut from it,
 	//! then tells the consumers of kind 1 the image's name. A picture that
-	//! cannot be composed, is too large, or whose textures the driver refuses
-	//! changes nothing and tells nobody; the result says which.
+	//! cannot be composed, is too large, does not fit the bound of all images
+	//! (ImageMemory.h), or whose textures the driver refuses changes nothing
+	//! and tells nobody; the result says which.
 	bool createTextures();
 	//! The same for a driver that accepts less than it reports (and for
 	//! callers that want smaller pieces): what neither the limits nor the
@@ -80,6 +83,8 @@ private:
 	irr::core::dimension2du PieceSize;
 	irr::u16 PieceColumns = 0;
 	irr::u16 PieceRows = 0;
+	// What the textures hold, taken from the bound of all images.
+	std::size_t TextureBytes = 0;
 };
 
 } // namespace orv

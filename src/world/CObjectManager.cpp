@@ -1,11 +1,13 @@
 #include "world/CObjectManager.h"
 
 #include <new>
+#include <string>
 
 #include "world/CAnimatedSceneObject.h"
 #include "world/CSceneObject.h"
 #include "world/CStaticSceneObject.h"
 #include "world/CTiledSceneObject.h"
+#include "world/WorldMemory.h"
 
 using irr::u32;
 using irr::core::ustring16;
@@ -121,9 +123,19 @@ CSceneObject* CObjectManager::createSceneObject(u32 id, u32 type, const ustring1
 		stray->drop();
 	}
 
+	const std::size_t bytes = WORLD_OBJECT_BYTES + WORLD_ATTRIBUTE_BYTES * objectClass->getAttributes().size();
+	if (!getWorldMemory().take(bytes))
+	{
+		reportWorldMemoryFull(("an object of class (" + className.toUTF8_std() + ")").c_str());
+		return nullptr;
+	}
 	CSceneObject* object = makeObject(id, type, objectClass);
 	if (!object)
+	{
+		getWorldMemory().give(bytes);
 		return nullptr;
+	}
+	object->adoptWorldMemory(bytes);
 	Objects[id] = object;
 	Revision = nextRevision();
 	return object;

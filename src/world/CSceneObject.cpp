@@ -14,6 +14,7 @@
 #include "world/CPhysicsManager.h"
 #include "world/EngineAttributes.h"
 #include "world/SceneObjectFixtureScale.h"
+#include "world/WorldMemory.h"
 
 using irr::f32;
 using irr::s32;
@@ -110,6 +111,7 @@ CSceneObject::CSceneObject(u32 id, CObjectClass* objectClass) : Id(id), Class(ob
 
 CSceneObject::~CSceneObject()
 {
+	getWorldMemory().give(WorldBytes);
 	if (Module)
 	{
 		Module->drop();
@@ -121,6 +123,22 @@ CSceneObject::~CSceneObject()
 	Body = nullptr;
 	Physics.body = nullptr;
 	Binding.reset();
+}
+
+bool CSceneObject::takeWorldMemory(std::size_t bytes)
+{
+	if (!getWorldMemory().take(bytes))
+		return false;
+	WorldBytes += bytes;
+	return true;
+}
+
+void CSceneObject::giveWorldMemory(std::size_t bytes)
+{
+	if (bytes > WorldBytes)
+		bytes = WorldBytes;
+	WorldBytes -= bytes;
+	getWorldMemory().give(bytes);
 }
 
 void CSceneObject::leaveWorld()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <memory>
 
 #include <IReferenceCounted.h>
@@ -173,6 +174,15 @@ public:
 	//! or reaches a scene node.
 	void leaveWorld();
 
+	//! Bytes taken from the bound of the world's objects and tile maps
+	//! (WorldMemory.h) that the object holds from now on and gives back when
+	//! it goes.
+	void adoptWorldMemory(std::size_t bytes) { WorldBytes += bytes; }
+	//! Takes more from that bound for the object; false when it does not fit.
+	bool takeWorldMemory(std::size_t bytes);
+	//! Gives back part of what the object holds.
+	void giveWorldMemory(std::size_t bytes);
+
 	//! The body and the owner flag. A public field: scripts reach it as the
 	//! property "Physics" by its offset, the same in every kind. Scripts may
 	//! overwrite it; the object keeps its own body apart and puts it back
@@ -220,6 +230,7 @@ private:
 	AttributeIdSet<irr::u16> ChangedClassAttributes;
 	CAttributeList ClassAttributes;
 	CAttributeList EngineAttributes;
+	std::size_t WorldBytes = 0;
 };
 
 } // namespace orv

@@ -1,0 +1,29 @@
+#pragma once
+// The one bound on what the world's objects and tile maps hold together,
+// whoever makes them: levels, scripts or the server. A level of a few
+// megabytes could otherwise make millions of objects, each with a script
+// module, a body, a scene node and a copy of its class's attributes, or
+// hundreds of maps of 4096 x 4096 tiles.
+
+#include <cstddef>
+
+#include "base/MemoryBound.h"
+
+namespace orv {
+
+//! Bytes all objects and tile maps may hold together.
+constexpr std::size_t DEFAULT_WORLD_MEMORY_LIMIT = std::size_t(256) << 20;
+//! What an object counts for itself: with its script module, body and scene
+//! node it holds about this much.
+constexpr std::size_t WORLD_OBJECT_BYTES = 4096;
+//! What it counts for each attribute it copies from its class.
+constexpr std::size_t WORLD_ATTRIBUTE_BYTES = 256;
+
+//! The bound objects and tile maps take their bytes from.
+CMemoryBound& getWorldMemory();
+
+//! The line, once a game, that the world holds all it may; `what` names what
+//! was refused.
+void reportWorldMemoryFull(const char* what);
+
+} // namespace orv
