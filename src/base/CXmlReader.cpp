@@ -263,7 +263,8 @@ void CXmlReader::decode(size_t begin, size_t end, std::string& out) const
 	{
 		const SEntity* entity = nullptr;
 		for (const SEntity& candidate : ENTITIES)
-			if (size - pos - 1 >= candidate.length && std::memcmp(text + pos + 1, candidate.name, candidate.length) == 0)
+			if (size - pos - 1 >= candidate.length &&
+				std::memcmp(text + pos + 1, candidate.name, candidate.length) == 0)
 			{
 				entity = &candidate;
 				break;

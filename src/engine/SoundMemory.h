@@ -14,7 +14,8 @@ namespace orv {
 //! Bytes all sounds may hold together.
 constexpr std::size_t DEFAULT_SOUND_MEMORY_LIMIT = std::size_t(256) << 20;
 //! What a sound holds beside its file: the blocks its source plays from.
-constexpr std::size_t SOUND_BLOCK_BYTES = std::size_t(audio::CAudioSource::BLOCK_SIZE) * audio::CAudioSource::BLOCK_COUNT;
+constexpr std::size_t SOUND_BLOCK_BYTES = std::size_t(audio::CAudioSource::BLOCK_SIZE) *
+	audio::CAudioSource::BLOCK_COUNT;
 
 //! The bound every sound the engine keeps takes its bytes from.
 CMemoryBound& getSoundMemory();

@@ -14,8 +14,9 @@ namespace orv {
 //! Bytes all objects and tile maps may hold together.
 constexpr std::size_t DEFAULT_WORLD_MEMORY_LIMIT = std::size_t(256) << 20;
 //! What an object counts for itself: with its script module, body and scene
-//! node it holds about this much.
-constexpr std::size_t WORLD_OBJECT_BYTES = 4096;
+//! node it holds about this much (a level of 65536 plain objects takes
+//! 440 MiB).
+constexpr std::size_t WORLD_OBJECT_BYTES = 8192;
 //! What it counts for each attribute it copies from its class.
 constexpr std::size_t WORLD_ATTRIBUTE_BYTES = 256;
 
