@@ -6,9 +6,9 @@
 #include <IFileSystem.h>
 #include <ILogger.h>
 #include <ISceneManager.h>
-#include <ITimer.h>
 
 #include "audio/IAudioManager.h"
+#include "base/DeviceClock.h"
 #include "base/Log.h"
 #include "base/Refusal.h"
 #include "engine/CGameEventReceiver.h"
@@ -136,7 +136,7 @@ void CGameEngine::setGameRunning(bool running)
 	if (running && !GameRunning)
 	{
 		if (Device)
-			LastFrameTime = Device->getTimer()->getTime();
+			LastFrameTime = deviceTimeNow(Device);
 		if (CPhysicsManager* physics = CPhysicsManager::getExistingInstance())
 			physics->setAccumulator(0.0f);
 		// A new game says again what its content or server had refused.

@@ -3,8 +3,8 @@
 #include <vector>
 
 #include <IGUIEnvironment.h>
-#include <ITimer.h>
 
+#include "base/DeviceClock.h"
 #include "engine/CGameEventReceiver.h"
 #include "frontend/CLoginEventReceiver.h"
 #include "frontend/LoginScreen.h"
@@ -107,7 +107,7 @@ bool CGameEngine::isConnected() const
 
 void CGameEngine::resetFrameTime()
 {
-	LastFrameTime = Device->getTimer()->getTime();
+	LastFrameTime = deviceTimeNow(Device);
 }
 
 } // namespace orv
