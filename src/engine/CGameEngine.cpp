@@ -1,6 +1,5 @@
 #include "engine/CGameEngine.h"
 
-#include <cstring>
 #include <new>
 
 #include <IFileSystem.h>
@@ -84,7 +83,7 @@ CGameEngine::CGameEngine()
 {
 	ReceiveBuffer.reserve(8);
 	DecodedBytes.reserve(8);
-	std::memset(KeyStates, 0, sizeof(KeyStates));
+	clearKeyStates();
 	if (!engineLaunch.programDirectory.empty())
 		ProgramDirectory = engineLaunch.programDirectory;
 	else

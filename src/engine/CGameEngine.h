@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstring>
 #include <map>
 #include <vector2d.h>
 
@@ -226,6 +227,9 @@ public:
 		if (keyCode < KEY_STATE_COUNT)
 			KeyStates[keyCode] = down ? 1 : 0;
 	}
+	//! No key is held. A key let go while the game does not receive input
+	//! (on the login screen) would otherwise read as held in the next game.
+	void clearKeyStates() { std::memset(KeyStates, 0, sizeof(KeyStates)); }
 
 private:
 	bool createFileSystemDevice();

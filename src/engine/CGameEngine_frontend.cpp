@@ -44,6 +44,9 @@ void CGameEngine::returnToLoginScreen()
 		irr::gui::EMBF_OK, nullptr, ELSI_CONNECTION_ERROR, nullptr);
 	Parsers.replace(new CNetParse_Login(NetHost));
 	setGameRunning(false);
+	// From here the login screen takes the keys: what is held now is let go
+	// unseen.
+	clearKeyStates();
 }
 
 void CGameEngine::destroyReceivers()
@@ -82,6 +85,7 @@ void CGameEngine::resetSession()
 	PlayerObject = nullptr;
 	ServerAttributes = CAttributeList();
 	EventQueue.clear();
+	clearKeyStates();
 	gui::CGUIEngine::getInstance()->clear();
 }
 

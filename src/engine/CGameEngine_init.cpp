@@ -1,6 +1,5 @@
 #include "engine/CGameEngine.h"
 
-#include <cstring>
 
 #include <IFileSystem.h>
 #include <ILogger.h>
@@ -113,7 +112,7 @@ bool CGameEngine::init()
 	PlayReceiver = new CGameEventReceiver();
 
 	// 21. No key is held.
-	std::memset(KeyStates, 0, sizeof(KeyStates));
+	clearKeyStates();
 
 	// 22-26. Scripts.
 	initScripts();
