@@ -94,9 +94,15 @@ bool CGameEngine::init()
 	// 13-15. Parser, socket and ciphers.
 	initNetwork();
 
-	// 16. Sound. Without a device the manager still comes, and every sound
-	// made through it fails.
+	// 16. Sound. A manager without a device, which has said once that the
+	// game runs without sound, is not kept: every sound asked of it would
+	// fail with a line of its own, and its thread would go on for nothing.
 	AudioManager = audio::createAudioManager();
+	if (AudioManager && !audio::hasOpenDevice(AudioManager))
+	{
+		audio::destroyAudioManager(AudioManager);
+		AudioManager = nullptr;
+	}
 	Listener = AudioManager ? AudioManager->getListener() : nullptr;
 
 	// 17. Contacts reach the scripts of the objects involved.

@@ -285,6 +285,45 @@ TEST_F(EngineSoundTest, CapturedFirstFrameSoundStartsWithTheAnimation)
 	EXPECT_LT(onset, shownTo + 0.3) << "shown at " << shownFrom << " to " << shownTo;
 }
 
+TEST_F(EngineSoundTest, WithoutADeviceTheGameSaysOnceThatItIsSilent)
+{
+	const char* drivers = std::getenv("ALSOFT_DRIVERS");
+	if (!drivers || std::string(drivers) != "bogus")
+		GTEST_SKIP() << "runs only as registered without a sound device";
+	test::CAudioLogCapture log(audio::ELL_INFO);
+	sandbox.reset();
+	sandbox.reset(new test::CEngineSandbox({{"tone.wav", toneWav(0.1)},
+		{"tune.ogg", asText(test::readFixture("mono_440.ogg"))}, {"stepfirst.gani", STEP_FIRST_ANIMATION}}));
+	ASSERT_TRUE(sandbox->started());
+	EXPECT_EQ(engine().getAudioManager(), nullptr);
+	// The manager that found no device went, and its thread with it.
+	const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+	while (test::audioThreadSleeps() >= 0 && std::chrono::steady_clock::now() < deadline)
+		std::this_thread::sleep_for(std::chrono::milliseconds(1));
+	EXPECT_EQ(test::audioThreadSleeps(), -1) << "the audio thread still runs";
+
+	struct Case
+	{
+		const char* name;
+		std::function<void()> ask;
+	} cases[] = {
+		{"a wave file", [this] { EXPECT_EQ(engine().getSound("tone.wav"), nullptr); }},
+		{"an Ogg file", [this] { EXPECT_EQ(engine().getSound("tune.ogg"), nullptr); }},
+		{"a frame's sound",
+			[this] {
+				makeWalker(3, 0.0f, 0.0f, "stepfirst.gani");
+				engine().render();
+			}},
+	};
+	for (const Case& c : cases)
+	{
+		SCOPED_TRACE(c.name);
+		c.ask();
+		EXPECT_EQ(log.countStartingWith("Failed to create Audio Source"), 0u);
+	}
+	EXPECT_EQ(log.countStartingWith("No sound device was found; the game runs without sound."), 1u);
+}
+
 TEST_F(EngineSoundTest, CapturedFrameSoundStartsWithItsFrame)
 {
 	const char* capturePath = std::getenv("WAVEOUT");
