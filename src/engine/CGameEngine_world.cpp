@@ -2,6 +2,8 @@
 
 #include "engine/CFileBuffer.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <unordered_set>
 #include <vector>
 
@@ -220,6 +222,10 @@ CSceneObject* CGameEngine::addSceneObject(CSceneObject* object)
 		SceneNodes[object] = node;
 		node->setSceneObject(object);
 		node->drop();
+		// Facing the way the level or the server says from its first frame; a
+		// direction beyond any an animation has shows nothing.
+		const irr::u64 direction = object->getEngineAttribute(EP_DIRECTION)->getUInt();
+		node->setDirection(static_cast<irr::u32>(std::min<irr::u64>(direction, UINT32_MAX)));
 		if (!imageName.empty())
 			if (CAnimation* animation = getAnimation(imageName))
 				if (animation->applyToNode(node, object))
