@@ -334,11 +334,10 @@ irr::u32 CGameEngine::sendEvent(CSceneObject* sender, const ustring16& event, co
 	irr::u32 deliveries = 0;
 	for (CSceneObject* object : receivers)
 	{
-		if (definesOnEvent(object))
-		{
-			object->getBinding()->callCallback(CALLBACK_ON_EVENT, record, object);
+		// A delivery the binding drops (too deeply nested, a module set
+		// aside, the frame's script time gone) reached no one.
+		if (definesOnEvent(object) && object->getBinding()->callCallback(CALLBACK_ON_EVENT, record, object))
 			++deliveries;
-		}
 		object->drop();
 	}
 	return deliveries;

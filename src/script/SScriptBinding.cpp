@@ -85,18 +85,18 @@ struct SHeld
 };
 
 // Prepares, decodes and executes; the script's answer lands in *result when
-// given and the call finished.
-void run(const SHeld& held, irr::u32 callbackId, irr::s32 functionId, net::packet& arguments, CSceneObject* self,
+// given and the call finished. True when the script was executed.
+bool run(const SHeld& held, irr::u32 callbackId, irr::s32 functionId, net::packet& arguments, CSceneObject* self,
 	bool* result)
 {
 	asIScriptContext* context = held.Context;
 	SScriptRunClock* clock = held.Clock;
 	// A module set aside, or a frame whose script time is gone, runs nothing.
 	if (held.Module->isSetAside() || (clock && clock->Budget->frameSpent()))
-		return;
+		return false;
 	asIScriptFunction* function = context->GetEngine()->GetFunctionById(functionId);
 	if (!function)
-		return;
+		return false;
 	const bool nested = context->GetState() == asEXECUTION_ACTIVE;
 	if (nested)
 	{
@@ -106,14 +106,16 @@ void run(const SHeld& held, irr::u32 callbackId, irr::s32 functionId, net::packe
 		{
 			// Once per code: a script that keeps doing so would flood the log.
 			held.Module->reportFailure("dropped a callback: too many deliveries inside one another");
-			return;
+			return false;
 		}
 		if (context->PushState() < 0)
-			return;
+			return false;
 	}
 
+	bool executed = false;
 	if (context->Prepare(function) >= 0)
 	{
+		executed = true;
 		context->SetArgObject(0, self);
 		CScriptManager* manager = held.Module->getScriptManager();
 		const SScriptCallbackDecl* entry = manager ? manager->findCallback(callbackId) : nullptr;
@@ -145,19 +147,20 @@ void run(const SHeld& held, irr::u32 callbackId, irr::s32 functionId, net::packe
 
 	if (nested)
 		context->PopState();
+	return executed;
 }
 
 } // namespace
 
-void SScriptBinding::callCallback(irr::u32 callbackId, net::packet arguments, CSceneObject* self)
+bool SScriptBinding::callCallback(irr::u32 callbackId, net::packet arguments, CSceneObject* self)
 {
 	if (!Context || !BoundModule)
-		return;
+		return false;
 	const irr::s32 functionId = BoundModule->getCallbackId(callbackId);
 	if (functionId == asNO_FUNCTION)
-		return;
+		return false;
 	SHeld held(Context, BoundModule, Clock);
-	run(held, callbackId, functionId, arguments, self, nullptr);
+	return run(held, callbackId, functionId, arguments, self, nullptr);
 }
 
 bool SScriptBinding::callOnSolveContact(net::packet& arguments, CSceneObject* self)
