@@ -1,6 +1,5 @@
 #include "engine/CGameEngine.h"
 
-
 #include <IFileSystem.h>
 #include <ILogger.h>
 #include <ISceneManager.h>
