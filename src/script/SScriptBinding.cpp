@@ -91,8 +91,10 @@ void run(const SHeld& held, irr::u32 callbackId, irr::s32 functionId, net::packe
 {
 	asIScriptContext* context = held.Context;
 	SScriptRunClock* clock = held.Clock;
-	// A module set aside, or a frame whose script time is gone, runs nothing.
-	if (held.Module->isSetAside() || (clock && clock->Budget->frameSpent()))
+	// A module set aside runs nothing, nor does anything once the frame's
+	// script time or the close's is gone. A run asked for by one whose own
+	// time is gone ends at its first line (see SScriptRunClock::start).
+	if (held.Module->isSetAside() || (clock && (clock->Budget->frameSpent() || clock->Budget->closeSpent())))
 		return;
 	asIScriptFunction* function = context->GetEngine()->GetFunctionById(functionId);
 	if (!function)
@@ -145,6 +147,8 @@ void run(const SHeld& held, irr::u32 callbackId, irr::s32 functionId, net::packe
 
 	if (nested)
 		context->PopState();
+	if (CScriptManager* manager = held.Module->getScriptManager())
+		manager->dropSetAsideCode();
 }
 
 } // namespace
