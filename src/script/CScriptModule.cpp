@@ -168,7 +168,11 @@ bool CScriptModule::reportRunFailure(asIScriptContext* context)
 	{
 		int column = 0;
 		const char* section = nullptr;
-		const int row = context->GetExceptionLineNumber(&column, &section);
+		int row = context->GetExceptionLineNumber(&column, &section);
+		// Raised from the line callback, or from inside a native the engine
+		// called itself, the exception has no line: the bound noted where.
+		if (row <= 0 && isScriptMemoryException(context->GetExceptionString()))
+			section = lastScriptMemoryRefusal(row, column);
 		const char* message = context->GetExceptionString();
 		const bool outOfMemory = isScriptMemoryException(message);
 		reportFailure("stopped at " + where(section, row, column) + " : " + (message ? message : "") +
@@ -181,25 +185,32 @@ bool CScriptModule::reportRunFailure(asIScriptContext* context)
 		}
 		return outOfMemory;
 	}
-	if (const SScriptRunClock* clock = getScriptClock(context); state == asEXECUTION_ABORTED && clock && clock->RanOut)
-	{
-		const SScriptBudget& budget = *clock->Budget;
-		std::string why;
-		switch (clock->Ending)
-		{
-		case ESRE_FRAME_TIME:
-			why = "out of the frame's script time of " + std::to_string(budget.FrameMs) + " ms";
-			break;
-		case ESRE_CLOSE_TIME:
-			why = "out of the close's script time of " + std::to_string(budget.CloseMs) + " ms";
-			break;
-		default:
-			why = "out of time after " + std::to_string(budget.RunMs) + " ms";
-			break;
-		}
-		reportFailure("stopped at " + where(clock->Section, clock->Row, clock->Column) + " : " + why);
-	}
+	// A run nested in another that ran out of their shared time is reported
+	// by the outermost one; a build's runs have their own.
+	if (const SScriptRunClock* clock = getScriptClock(context); state == asEXECUTION_ABORTED && clock &&
+		clock->RanOut && (clock->Outermost || clock->Ending == ESRE_BUILD_TIME))
+		reportOutOfTime(*clock);
 	return false;
+}
+
+void CScriptModule::reportOutOfTime(const SScriptRunClock& clock)
+{
+	const SScriptBudget& budget = *clock.Budget;
+	std::string why;
+	switch (clock.Ending)
+	{
+	case ESRE_FRAME_TIME:
+		why = "out of the frame's script time of " + std::to_string(budget.FrameMs) + " ms";
+		break;
+	case ESRE_CLOSE_TIME:
+		why = "out of the close's script time of " + std::to_string(budget.CloseMs) + " ms";
+		break;
+	default:
+		why = "out of time after " + std::to_string(budget.RunMs) + " ms";
+		break;
+	}
+	reportFailure("stopped at " + std::string(clock.Section ? clock.Section : "") + " (r " + std::to_string(clock.Row) +
+		", c " + std::to_string(clock.Column) + ") : " + why);
 }
 
 void CScriptModule::dropCode()

@@ -20,6 +20,7 @@ class asIScriptModule;
 namespace orv::script {
 
 class CScriptManager;
+struct SScriptRunClock;
 
 // Who owns a module. Each kind has its own range of names inside the script
 // engine, so a class that happens to be called "client" or "scene_object_5"
@@ -97,6 +98,8 @@ public:
 	// code is dropped, so that what its globals hold is freed), said in the
 	// same line; returns whether it did.
 	bool reportRunFailure(AngelScript::asIScriptContext* context);
+	// Reports the budget the clock's run ran out of, where it saw it.
+	void reportOutOfTime(const SScriptRunClock& clock);
 	// The code goes: the engine module is discarded and the callbacks read
 	// as missing. The module stays bound and takes new code.
 	void dropCode();

@@ -177,8 +177,7 @@ void assign(asIScriptGeneric* call)
 void findValue(asIScriptGeneric* call)
 {
 	const CScriptArrayInUse use(self(call), true);
-	raisingRefusals(
-		[call] { call->SetReturnDWord(static_cast<asDWORD>(self(call)->Find(call->GetArgAddress(0)))); });
+	raisingRefusals([call] { call->SetReturnDWord(static_cast<asDWORD>(self(call)->Find(call->GetArgAddress(0)))); });
 }
 
 void findValueFrom(asIScriptGeneric* call)

@@ -35,26 +35,40 @@ void onScriptLine(asIScriptContext* context, SScriptRunClock* clock)
 	// a loop that allocates would otherwise take another 255 rounds.
 	if (scriptMemorySpent())
 	{
+		noteScriptMemoryRefusal();
 		context->SetException(SCRIPT_MEMORY_EXCEPTION);
+		return;
+	}
+	SScriptBudget& budget = *clock->Budget;
+	const bool inBuild = clock->DeadlineKind == ESRE_BUILD_TIME;
+	// A run nested in this one may have spent the time this one shares.
+	if (!inBuild && (budget.RunRanOut || budget.frameSpent()))
+	{
+		clock->RanOut = true;
+		clock->Ending = budget.RunRanOut ? static_cast<EScriptRunEnding>(budget.RunEnding) : ESRE_FRAME_TIME;
+		clock->Row = context->GetLineNumber(0, &clock->Column, &clock->Section);
+		context->Abort();
 		return;
 	}
 	if (clock->LinesUntilLook-- > 0)
 		return;
 	clock->LinesUntilLook = LINES_BETWEEN_LOOKS;
-	SScriptBudget& budget = *clock->Budget;
 	const ScriptClock::time_point now = budget.now();
-	// A run nested in this one may have spent the frame's time.
-	const bool frameSpent = clock->DeadlineKind != ESRE_BUILD_TIME && budget.frameSpent();
-	if (now < clock->Deadline && !frameSpent)
+	if (now < clock->Deadline)
 		return;
-	// Runs this one is nested in share its deadline: once it is out, they
-	// are aborted at their next line as well.
-	clock->LinesUntilLook = 0;
 	clock->RanOut = true;
-	clock->Ending = frameSpent ? ESRE_FRAME_TIME : clock->DeadlineKind;
-	if (clock->Ending == ESRE_FRAME_TIME)
-		budget.FrameSpent = true;
+	clock->Ending = clock->DeadlineKind;
 	clock->Row = context->GetLineNumber(0, &clock->Column, &clock->Section);
+	if (!inBuild)
+	{
+		budget.RunRanOut = true;
+		budget.RunEnding = clock->Ending;
+		budget.RanOutSection = clock->Section ? clock->Section : "";
+		budget.RanOutRow = clock->Row;
+		budget.RanOutColumn = clock->Column;
+		if (clock->Ending == ESRE_FRAME_TIME)
+			budget.FrameSpent = true;
+	}
 	context->Abort();
 }
 
@@ -100,7 +114,9 @@ void SScriptBudget::endRun()
 		Counted += ScriptClock::now() - SpanStart;
 }
 
-CScriptEngineWork::CScriptEngineWork(asIScriptEngine*) : Before(setThreadMemoryAccount(nullptr)) {}
+CScriptEngineWork::CScriptEngineWork(asIScriptEngine*) : Before(setThreadMemoryAccount(nullptr))
+{
+}
 
 CScriptEngineWork::~CScriptEngineWork()
 {
@@ -111,8 +127,12 @@ void SScriptRunClock::start()
 {
 	// Every script call starts a run: the clock is read once to begin it.
 	const ScriptClock::time_point now = Budget->beginRun();
-	if (Budget->ActiveRuns == 1)
+	Outermost = Budget->ActiveRuns == 1;
+	if (Outermost)
+	{
 		Budget->RunDeadline = now + std::chrono::milliseconds(Budget->RunMs);
+		Budget->RunRanOut = false;
+	}
 	if (!Budget->Builds.empty())
 	{
 		SScriptBudget::SBuild& build = Budget->Builds.back();
@@ -142,6 +162,21 @@ void SScriptRunClock::start()
 	Row = 0;
 	Column = 0;
 	AccountBefore = setThreadMemoryAccount(&scriptStringAccount());
+}
+
+bool SScriptRunClock::takeNestedEnding()
+{
+	// An abort the run met on its way out leaves it finished.
+	if (!Outermost || !Budget->RunRanOut)
+		return false;
+	if (RanOut)
+		return true;
+	RanOut = true;
+	Ending = static_cast<EScriptRunEnding>(Budget->RunEnding);
+	Section = Budget->RanOutSection.c_str();
+	Row = Budget->RanOutRow;
+	Column = Budget->RanOutColumn;
+	return true;
 }
 
 void SScriptRunClock::stop()

@@ -8,6 +8,7 @@
 // script/bindings/ScriptMemory.h, which the runs look at as they go.
 
 #include <chrono>
+#include <string>
 #include <vector>
 
 #include <irrTypes.h>
@@ -91,6 +92,15 @@ struct SScriptBudget
 	//! Set from the start of the close on: every run shares its budget.
 	bool Closing = false;
 	ScriptClock::time_point CloseDeadline;
+	//! Set once a run found the budget of the outermost run going on spent,
+	//! with which budget and where: the runs nested in it end at their next
+	//! line, and the outermost one reports it. Cleared as the next outermost
+	//! run begins.
+	bool RunRanOut = false;
+	int RunEnding = 0; // EScriptRunEnding
+	std::string RanOutSection;
+	int RanOutRow = 0;
+	int RanOutColumn = 0;
 
 	//! The frame's time is gone: nothing more runs in this frame.
 	bool frameSpent() const { return InFrame && FrameSpent; }
@@ -138,15 +148,22 @@ struct SScriptRunClock
 	//! the scripts' memory. Each start has its stop.
 	void start();
 	void stop();
+	//! The outermost run finished although it or one nested in it ran out
+	//! of its budget: takes that ending as its own. False otherwise.
+	bool takeNestedEnding();
 
 	SScriptBudget* Budget = nullptr;
+	//! No other run was going on as this one began: it reports what its
+	//! budget ended, for the runs nested in it as well.
+	bool Outermost = false;
 	ScriptClock::time_point Deadline;
 	//! What the deadline is: the frame's time is no bound of a build's runs.
 	EScriptRunEnding DeadlineKind = ESRE_RUN_TIME;
 	//! Lines left before the clock is read again: reading it on every line
 	//! would slow tight loops for nothing.
 	irr::u32 LinesUntilLook = 0;
-	//! Set once a budget ran out and the run was aborted, with where.
+	//! Set once a budget ran out and the run was aborted, with where; for
+	//! an outermost run also when a run nested in it ran out.
 	bool RanOut = false;
 	EScriptRunEnding Ending = ESRE_NONE;
 	const char* Section = nullptr;

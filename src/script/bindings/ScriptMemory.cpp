@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace orv::script {
 
@@ -42,8 +43,11 @@ void countedFree(void* block)
 // and leaves the array as it was, where the engine itself could not.
 void* arrayAllocate(size_t bytes)
 {
-	if (!mayTakeScriptMemory(bytes))
+	if (scriptMemoryInUse() + bytes > scriptMemoryBound())
+	{
+		mayTakeScriptMemory(bytes);
 		return nullptr;
+	}
 	return countedAllocate(bytes);
 }
 
@@ -83,10 +87,49 @@ void setScriptMemoryBound(irr::u64 bytes)
 	bound.store(bytes ? bytes : SCRIPT_MEMORY_BYTES, std::memory_order_relaxed);
 }
 
+struct SRefusalPlace
+{
+	std::string Section;
+	int Row = 0;
+	int Column = 0;
+};
+
+SRefusalPlace& refusalPlace()
+{
+	static SRefusalPlace place;
+	return place;
+}
+
+void noteScriptMemoryRefusal()
+{
+	SRefusalPlace& place = refusalPlace();
+	place = SRefusalPlace();
+	asIScriptContext* context = asGetActiveContext();
+	if (!context)
+		return;
+	// Code the compiler made itself (a member's initialiser) has no line:
+	// the nearest caller that has one says where.
+	for (asUINT level = 0; level < context->GetCallstackSize() && place.Row <= 0; ++level)
+	{
+		const char* section = nullptr;
+		place.Row = context->GetLineNumber(level, &place.Column, &section);
+		place.Section = section ? section : "";
+	}
+}
+
+const char* lastScriptMemoryRefusal(int& row, int& column)
+{
+	const SRefusalPlace& place = refusalPlace();
+	row = place.Row;
+	column = place.Column;
+	return place.Row > 0 ? place.Section.c_str() : nullptr;
+}
+
 bool mayTakeScriptMemory(irr::u64 bytes)
 {
 	if (scriptMemoryInUse() + bytes <= scriptMemoryBound())
 		return true;
+	noteScriptMemoryRefusal();
 	raiseScriptException(SCRIPT_MEMORY_EXCEPTION);
 	return false;
 }

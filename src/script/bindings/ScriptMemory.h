@@ -38,6 +38,12 @@ void setScriptMemoryBound(irr::u64 bytes);
 bool mayTakeScriptMemory(irr::u64 bytes);
 //! The scripts hold more than the bound.
 bool scriptMemorySpent();
+//! Where the running script was when the bound was last met, for a report
+//! of an exception raised where the engine keeps no line (inside a native
+//! it called itself, or the line callback). Null section when unknown.
+void noteScriptMemoryRefusal();
+const char* lastScriptMemoryRefusal(int& row, int& column);
+
 //! Whether an exception text is the bound's (or the array add-on's own
 //! out-of-memory, which a refused allocation inside it raises).
 bool isScriptMemoryException(const char* text);

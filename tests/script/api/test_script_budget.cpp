@@ -295,8 +295,8 @@ TEST(ScriptClock, CountsProcessorTimeWhileARunGoesOn)
 	budget.beginRun();
 	EXPECT_GE(advance([&] { burn(work); }), work) << "a run nested in it";
 	budget.endRun();
-	EXPECT_LT(advance([] { std::this_thread::sleep_for(std::chrono::milliseconds(50)); }),
-		std::chrono::milliseconds(25))
+	EXPECT_LT(
+		advance([] { std::this_thread::sleep_for(std::chrono::milliseconds(50)); }), std::chrono::milliseconds(25))
 		<< "a run that waits";
 	budget.endRun();
 	EXPECT_EQ(advance([&] { burn(work); }), std::chrono::nanoseconds(0)) << "all ended";
@@ -363,17 +363,18 @@ TEST(ScriptBudget, ModulesBuiltAfterASpinningRunInTheSameFrameAllBuild)
 	spinner->getBinding()->callCallback(script::ESC_UPDATE, net::packet(), spinner);
 	for (CSceneObject* object : objects)
 		object->getModule()->load(
-			irr::core::ustring16("int one() { return 1; }\nint v = one();\nvoid Update(SceneObject@+ self, uint t) {}\n"),
+			irr::core::ustring16(
+				"int one() { return 1; }\nint v = one();\nvoid Update(SceneObject@+ self, uint t) {}\n"),
 			"main");
 	world.scripts().endFrame();
 
 	const std::vector<std::string> errors = world.errors();
-	EXPECT_EQ(countContaining(errors, "out of the frame's script time of 20 ms"), 1u)
-		<< testing::PrintToString(errors);
+	EXPECT_EQ(countContaining(errors, "out of the frame's script time of 20 ms"), 1u) << testing::PrintToString(errors);
 	EXPECT_EQ(errors.size(), 1u) << testing::PrintToString(errors);
 	size_t built = 0;
 	for (CSceneObject* object : objects)
-		built += object->getModule()->getCallbackId(script::ESC_UPDATE) >= 0 && globalInt(object->getModule(), "v") == 1;
+		built += object->getModule()->getCallbackId(script::ESC_UPDATE) >= 0 &&
+			globalInt(object->getModule(), "v") == 1;
 	EXPECT_EQ(built, objects.size());
 }
 
