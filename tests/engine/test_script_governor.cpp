@@ -104,14 +104,16 @@ TEST_F(ScriptGovernor, EachHostileScriptEndsWithOneLineAndTheGameGoesOn)
 		const char* ending;
 		bool receivers;
 	} cases[] = {
-		{"arrays in an array", "array<array<int>> kept;\n" + std::string(UPDATE) + " { while (true) kept.insertLast(array<int>(" + arrayOf(MEMORY_ROOM / 16) + ")); }\n",
+		{"arrays in an array",
+			"array<array<int>> kept;\n" + std::string(UPDATE) + " { while (true) kept.insertLast(array<int>(" +
+				arrayOf(MEMORY_ROOM / 16) + ")); }\n",
 			"Out of script memory", false},
-		{"one line of nested arrays", std::string(UPDATE) + " { array<array<int>> a(48, array<int>(" + arrayOf(MEMORY_ROOM / 3) + ")); }\n",
+		{"one line of nested arrays",
+			std::string(UPDATE) + " { array<array<int>> a(48, array<int>(" + arrayOf(MEMORY_ROOM / 3) + ")); }\n",
 			"Out of script memory", false},
 		{"strings at the string bound",
-			"array<string> kept;\n" + std::string(UPDATE) +
-				" { string s = \"x\"; while (s.size() < " + std::to_string(1u << 24) +
-				") s += s; while (true) kept.insertLast(s); }\n",
+			"array<string> kept;\n" + std::string(UPDATE) + " { string s = \"x\"; while (s.size() < " +
+				std::to_string(1u << 24) + ") s += s; while (true) kept.insertLast(s); }\n",
 			"Out of script memory", false},
 		{"objects in a chain",
 			"class Node { Node@ next; array<int> pad(1000); }\nNode@ head;\n" + std::string(UPDATE) +
@@ -174,8 +176,7 @@ TEST_F(ScriptGovernor, TheCloseEndsWhateverTheScriptsHold)
 	// its 2000 ms; none after that runs.
 	EXPECT_GE(entered, 1);
 	EXPECT_LE(entered, static_cast<int>(script::SCRIPT_CLOSE_BUDGET_MS / RUN_MS) + 2);
-	EXPECT_EQ(log.count("script: The close spent its 2000 ms of script time"), 1u)
-		<< testing::PrintToString(log.lines);
+	EXPECT_EQ(log.count("script: The close spent its 2000 ms of script time"), 1u) << testing::PrintToString(log.lines);
 }
 
 } // namespace
