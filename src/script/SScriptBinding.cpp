@@ -85,7 +85,8 @@ struct SHeld
 };
 
 // Prepares, decodes and executes; the script's answer lands in *result when
-// given and the call finished. True when the script was executed.
+// given and the call finished. True when the callback ran, false when it
+// was dropped before its first line.
 bool run(const SHeld& held, irr::u32 callbackId, irr::s32 functionId, net::packet& arguments, CSceneObject* self,
 	bool* result)
 {
@@ -117,7 +118,6 @@ bool run(const SHeld& held, irr::u32 callbackId, irr::s32 functionId, net::packe
 	bool executed = false;
 	if (context->Prepare(function) >= 0)
 	{
-		executed = true;
 		context->SetArgObject(0, self);
 		CScriptManager* manager = held.Module->getScriptManager();
 		const SScriptCallbackDecl* entry = manager ? manager->findCallback(callbackId) : nullptr;
@@ -130,6 +130,9 @@ bool run(const SHeld& held, irr::u32 callbackId, irr::s32 functionId, net::packe
 			outerClock = *clock;
 		if (clock)
 			clock->start();
+		// A run whose time is gone before it begins ends on its first line
+		// without running it.
+		executed = !(clock && clock->StartedOutOfTime);
 		const int state = context->Execute();
 		if (clock)
 			clock->stop();

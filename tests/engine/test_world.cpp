@@ -396,6 +396,11 @@ TEST_F(WorldTest, EventsCountOnlyTheDeliveriesThatRan)
 				budget->FrameSpent = true;
 			},
 			[this] { engine().getScriptManager()->endFrame(); }, 0},
+		{"no script time to begin with", [this](CSceneObject*) { engine().getScriptManager()->setBudgets(0, 0); },
+			[this] {
+				engine().getScriptManager()->setBudgets(script::SCRIPT_RUN_BUDGET_MS, script::SCRIPT_FRAME_BUDGET_MS);
+			},
+			0},
 	};
 	irr::u32 id = 1;
 	for (const Case& c : cases)
