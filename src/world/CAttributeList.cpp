@@ -1,5 +1,6 @@
 #include "world/CAttributeList.h"
 
+#include <set>
 #include <string>
 
 #include "base/packet.h"
@@ -89,6 +90,21 @@ void CAttributeList::copyFrom(const CAttributeList& source)
 	if (&source == this)
 		return;
 	Attributes.clear();
+	// Every object copies its class's list: a name met for the first time (all of them, in a list
+	// made through getOrAdd) and an id the source holds once need no search of the list so far,
+	// which would make a copy cost the square of its length.
+	const auto byName = [](const irr::core::ustring16* a, const irr::core::ustring16* b) { return *a < *b; };
+	std::set<const irr::core::ustring16*, decltype(byName)> names(byName);
+	const auto add = [&](const SAttribute& from) -> SAttribute* {
+		if (from.name.empty() || !names.insert(&from.name).second)
+			return getOrAdd(from.name, from.id);
+		std::unique_ptr<SAttribute> attribute(new SAttribute());
+		attribute->id = from.id;
+		attribute->name = from.name;
+		SAttribute* result = attribute.get();
+		Attributes.emplace_hint(Attributes.end(), from.id, std::move(attribute));
+		return result;
+	};
 	for (const auto& entry : source.Attributes)
 	{
 		const SAttribute& from = *entry.second;
@@ -96,23 +112,24 @@ void CAttributeList::copyFrom(const CAttributeList& source)
 		switch (from.type)
 		{
 		case EAT_INT:
-			if ((to = getOrAdd(from.name, from.id)))
+			if ((to = add(from)))
 				to->setInt(from.getInt());
 			break;
 		case EAT_UINT:
-			if ((to = getOrAdd(from.name, from.id)))
+			if ((to = add(from)))
 				to->setUInt(from.getUInt());
 			break;
 		case EAT_FLOAT:
-			if ((to = getOrAdd(from.name, from.id)))
+			if ((to = add(from)))
 				to->setFloat(from.getFloat());
 			break;
 		case EAT_DOUBLE:
-			if ((to = getOrAdd(from.name, from.id)))
+			if ((to = add(from)))
 				to->setDouble(from.getDouble());
 			break;
 		case EAT_STRING:
-			setString(from.name, from.id, from.getString());
+			if ((to = add(from)))
+				to->setString(from.getString());
 			break;
 		default:
 			break;
