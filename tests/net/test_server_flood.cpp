@@ -93,7 +93,8 @@ protected:
 		std::ifstream font("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", std::ios::binary);
 		sandbox.reset(new orv::test::CEngineSandbox(
 			{{"fonts/DejaVuSans.ttf", std::string(std::istreambuf_iterator<char>(font), {})},
-				{"settings.ini", "[Font]\ndefault = DejaVuSans.ttf\ndefault_size = 14\n[Window]\nheight = 600\nwidth = 800\n"}}));
+				{"settings.ini",
+					"[Font]\ndefault = DejaVuSans.ttf\ndefault_size = 14\n[Window]\nheight = 600\nwidth = 800\n"}}));
 		ASSERT_TRUE(sandbox->started());
 		ASSERT_NE(engine().getFont(), nullptr);
 		ASSERT_TRUE(server.start());
@@ -124,8 +125,8 @@ protected:
 	void startGameWithProbe()
 	{
 		connectAndLogin();
-		server.ok("block u16:5+text:2D u16:12+u32:" + std::to_string(PROBE) + "+u8:0+text: u16:16+u32:" +
-			std::to_string(PROBE) + "+" + probeCode(1));
+		server.ok("block u16:5+text:2D u16:12+u32:" + std::to_string(PROBE) +
+			"+u8:0+text: u16:16+u32:" + std::to_string(PROBE) + "+" + probeCode(1));
 		ASSERT_TRUE(heard(probeAnswer(1)));
 	}
 
@@ -215,9 +216,9 @@ protected:
 				return ::testing::AssertionSuccess();
 		}
 		const irr::core::recti r = box->getAbsolutePosition();
-		return ::testing::AssertionFailure() << "no button inside the window; the box spans (" << r.UpperLeftCorner.X
-											 << ", " << r.UpperLeftCorner.Y << ") to (" << r.LowerRightCorner.X << ", "
-											 << r.LowerRightCorner.Y << ")";
+		return ::testing::AssertionFailure()
+			<< "no button inside the window; the box spans (" << r.UpperLeftCorner.X << ", " << r.UpperLeftCorner.Y
+			<< ") to (" << r.LowerRightCorner.X << ", " << r.LowerRightCorner.Y << ")";
 	}
 
 	irr::gui::IGUIEnvironment* gui() { return engine().getDevice()->getGUIEnvironment(); }
@@ -251,9 +252,9 @@ std::string classAttributes(const char* className, int count, int nameBytes)
 std::string positionedObjects(int first, int count)
 {
 	// Each object's own script puts it 64 pixels beside the one before, so their shapes do not pile up.
-	return "flood " + std::to_string(count) + " u16:12+seq:4:" + std::to_string(first) + "+u8:0+text: u16:16+seq:4:" +
-		std::to_string(first) + "+" + text("void Created(SceneObject@+ self) { self.Position = vector3df(") +
-		"+num:64:64+" + text(", 0, 0); }");
+	return "flood " + std::to_string(count) + " u16:12+seq:4:" + std::to_string(first) +
+		"+u8:0+text: u16:16+seq:4:" + std::to_string(first) + "+" +
+		text("void Created(SceneObject@+ self) { self.Position = vector3df(") + "+num:64:64+" + text(", 0, 0); }");
 }
 
 std::string shapesOnEach(int first, int count, int rounds)
@@ -292,9 +293,8 @@ const Flood Floods[] = {
 	{"objects with code of their own", {"flood 1030 u16:12+seq:4:1000+u8:0+text:"},
 		"flood 1030 u16:16+seq:4:1000+" + text("int x;"), "net: object scripts",
 		"more than 1024 objects with script code of their own."},
-	{"script code held", {"flood 5 u16:7+text:k+num:1"},
-		"flood 5 u16:9+u8:2+text:k+num:1+text:%2F%2F+rep:1000000:41", "net: scripts held",
-		"more than 4194304 bytes of script code."},
+	{"script code held", {"flood 5 u16:7+text:k+num:1"}, "flood 5 u16:9+u8:2+text:k+num:1+text:%2F%2F+rep:1000000:41",
+		"net: scripts held", "more than 4194304 bytes of script code."},
 	{"open transfers", {}, "flood 1030 u16:2+seq:2:1+u8:0+text:f+num:1", "net: open transfers",
 		"1024 transfers are open already."},
 };
@@ -327,8 +327,8 @@ TEST_P(ServerFloodTable, RefusesPastTheBoundOnceAndStaysInStep)
 	EXPECT_TRUE(connected());
 }
 
-INSTANTIATE_TEST_SUITE_P(Bounds, ServerFloodTable, ::testing::ValuesIn(Floods),
-	[](const ::testing::TestParamInfo<Flood>& info) {
+INSTANTIATE_TEST_SUITE_P(
+	Bounds, ServerFloodTable, ::testing::ValuesIn(Floods), [](const ::testing::TestParamInfo<Flood>& info) {
 		std::string name;
 		for (const char* p = info.param.name; *p; ++p)
 			name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
@@ -416,8 +416,8 @@ TEST_F(ServerFlood, ALongErrorTextInTheLoginPhaseLeavesTheNextLoginWorking)
 	EXPECT_TRUE(closable(errorBoxes()[0]));
 
 	connectAndLogin(2);
-	server.ok("block u16:5+text:2D u16:12+u32:" + std::to_string(PROBE) + "+u8:0+text: u16:16+u32:" +
-		std::to_string(PROBE) + "+" + probeCode(3));
+	server.ok("block u16:5+text:2D u16:12+u32:" + std::to_string(PROBE) +
+		"+u8:0+text: u16:16+u32:" + std::to_string(PROBE) + "+" + probeCode(3));
 	EXPECT_TRUE(heard(probeAnswer(3)));
 	EXPECT_TRUE(engine().isGameRunning());
 }

@@ -39,6 +39,7 @@ Data fields (DATA): one token of fields joined by "+", giving bytes:
     seq:W[:A[:D]] in a flood, a big-endian integer of W bytes: A (default 0)
                  in the first round, then D (default 1) more in each round;
                  A anywhere else
+    num:A[:D]    the same number as decimal text
     -            nothing
 Example: the parser-mode packet "2D" is u16:5+text:2D.
 
@@ -181,6 +182,8 @@ def parse_field(field):
         if name == "seq":
             width, start, _ = parse_seq(value)
             return wire.uint(width, start)
+        if name == "num":
+            return str(parse_num(value)[0]).encode("ascii")
     except (ValueError, OSError, wire.WireError) as error:
         raise CommandError("bad field %s: %s" % (field, error))
     raise CommandError("unknown field %s" % field)
@@ -197,6 +200,13 @@ def parse_seq(value):
     return parts[0], parts[1] if len(parts) > 1 else 0, parts[2] if len(parts) > 2 else 1
 
 
+def parse_num(value):
+    parts = [parse_number(part) for part in value.split(":")]
+    if not 1 <= len(parts) <= 2:
+        raise CommandError("bad num field num:%s" % value)
+    return parts[0], parts[1] if len(parts) > 1 else 1
+
+
 def flood_packets(count, tokens):
     """COUNT rounds of the packets of the tokens, their seq fields numbered by
     the round; the other fields are read once."""
@@ -206,15 +216,23 @@ def flood_packets(count, tokens):
         for field in token.split("+"):
             if field.startswith("seq:"):
                 parts.append(parse_seq(field[4:]))
+            elif field.startswith("num:"):
+                parts.append((0,) + parse_num(field[4:]))
             else:
                 parts.append(parse_field(field))
         templates.append(parts)
+    def field_of_round(part, index):
+        if isinstance(part, bytes):
+            return part
+        width, start, step = part
+        value = start + index * step
+        # Width 0 is the decimal text of a num field.
+        return str(value).encode("ascii") if width == 0 else wire.uint(width, value % (1 << (8 * width)))
+
     packets = []
     for index in range(count):
         for parts in templates:
-            packets.append(b"".join(
-                part if isinstance(part, bytes) else wire.uint(part[0], (part[1] + index * part[2]) % (1 << (8 * part[0])))
-                for part in parts))
+            packets.append(b"".join(field_of_round(part, index) for part in parts))
     return packets
 
 

@@ -48,6 +48,8 @@ class DataFields(unittest.TestCase):
         self.assertEqual([b"\x0c\x00\x05", b"\x0d", b"\x0c\x00\x08", b"\x0d", b"\x0c\x00\x0b", b"\x0d"],
                          test_server.flood_packets(3, ["0c+seq:2:5:3", "0d"]))
         self.assertEqual([b"\xff", b"\x00"], test_server.flood_packets(2, ["seq:1:255"]))
+        self.assertEqual([b"c9x", b"c19x"], test_server.flood_packets(2, ["text:c+num:9:10+text:x"]))
+        self.assertEqual(b"42", test_server.parse_fields("num:42"))
 
     def test_bad_fields_are_refused(self):
         for data_token in ["u9:1", "hex:zz", "u8:x", "file:/no/such/file", "int:9:1", "seq:9", "seq:1:2:3:4"]:
