@@ -27,10 +27,10 @@ long completeBlock(const packet& received)
 	return length > available - 2 ? -1 : static_cast<long>(length);
 }
 
-//! Whether a pass that has done `done` may not take on `cost` more; the first piece always goes.
-bool spent(irr::u32 done, irr::u32 cost, irr::u32 budget)
+//! Whether `cost` more would pass the budget.
+bool exceeds(irr::u32 done, irr::u32 cost, irr::u32 budget)
 {
-	return done != 0 && (done >= budget || cost > budget - done);
+	return done >= budget || cost > budget - done;
 }
 
 void add(irr::u32& total, irr::u32 more)
@@ -57,7 +57,8 @@ SReceiveWork CReceiveStream::process(IReceiveSink& sink, const SReceiveBudget& b
 		const long length = completeBlock(Received);
 		if (length < 0)
 			break;
-		if (spent(done.work, 1, budget.work) || spent(done.inflatedBytes, 1, budget.inflatedBytes))
+		// The first block of a pass that has done nothing yet always goes.
+		if (done.work != 0 && (done.work >= budget.work || done.inflatedBytes >= budget.inflatedBytes))
 		{
 			pass = EP_SPENT;
 			break;
@@ -130,7 +131,8 @@ CReceiveStream::EPass CReceiveStream::cutFrames(
 
 		const irr::u8* packet = frame + 1 + width;
 		const irr::u32 work = sink.frameWork(packet, length);
-		if (spent(done.packets, 1, budget.packets) || spent(done.work, work, budget.work))
+		// So does its first frame, whatever it costs.
+		if (done.packets != 0 && (done.packets >= budget.packets || exceeds(done.work, work, budget.work)))
 		{
 			pass = EP_SPENT;
 			break;
