@@ -76,7 +76,7 @@ bool CGameEngine::updateNetwork()
 		}
 	}
 	// Each frame meets the parser that is current when it comes up, so a switch serves the next one.
-	net::CFrameDispatcher dispatcher(IncomingCipher, Parsers, Device->getLogger());
+	net::CFrameDispatcher dispatcher(IncomingCipher, Parsers, Device->getLogger(), &Holdings);
 	LastReceiveWork = stream.process(dispatcher, ReceiveBudget);
 	return true;
 }

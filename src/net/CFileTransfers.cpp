@@ -205,6 +205,12 @@ bool CFileTransfers::fitsOnDisk(const STransfer& transfer, std::size_t bytes, st
 	return rest <= Limits.diskBytes && adding <= Limits.diskBytes - rest;
 }
 
+std::size_t CFileTransfers::getFileBytes(irr::u16 id) const
+{
+	const auto found = Open.find(id);
+	return found == Open.end() ? 0 : found->second.bytes.size();
+}
+
 std::string CFileTransfers::getPath(irr::u16 id) const
 {
 	const auto found = Open.find(id);

@@ -74,6 +74,8 @@ public:
 
 	//! The full path a transfer writes to, empty when none is open under the id.
 	std::string getPath(irr::u16 id) const;
+	//! The data bytes a transfer holds so far; 0 when none is open under the id.
+	std::size_t getFileBytes(irr::u16 id) const;
 
 	const SFileTransferLimits& getLimits() const { return Limits; }
 	std::size_t getOpenCount() const { return Open.size(); }

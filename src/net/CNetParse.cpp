@@ -4,6 +4,7 @@
 #include "net/CFileTransfers.h"
 #include "net/CServerHoldings.h"
 #include "net/INetParseHost.h"
+#include "net/ReceiveWork.h"
 #include "net/ServerBounds.h"
 #include "world/CObjectManager.h"
 #include "world/SAttribute.h"
@@ -196,6 +197,7 @@ bool CNetParse::onFileEnd(net::packet& packet)
 	const irr::u16 id = packet.readU16();
 	CFileTransfers& transfers = Host.getFileTransfers();
 	const std::string path = transfers.getPath(id);
+	Host.getHoldings().addWork(net::writeWork(transfers.getFileBytes(id)));
 	irr::IrrlichtDevice* device = Host.getDevice();
 	const EFileTransferResult result = transfers.finish(id, device ? device->getFileSystem() : nullptr);
 	if (result == EFTR_WRITE_FAILED)

@@ -68,7 +68,8 @@ bool CNetParse::onAddClassAttribute(net::packet& packet)
 	if (!objectClass)
 		return true;
 	CAttributeList& attributes = objectClass->getAttributes();
-	if (!attributes.findByName(name) &&
+	// Only a full list needs the search: a name it has already adds nothing.
+	if (attributes.size() >= net::serverBound(net::ESB_CLASS_ATTRIBUTES) && !attributes.findByName(name) &&
 		!net::admit(net::ESB_CLASS_ATTRIBUTES, attributes.size(), 1,
 			"attribute " + name.toUTF8_std() + " of class " + className.toUTF8_std()))
 		return true;
@@ -107,7 +108,7 @@ bool CNetParse::onAddServerAttribute(net::packet& packet)
 
 	CAttributeList* attributes = Host.getServerAttributes();
 	if (!attributes ||
-		(!attributes->findByName(name) &&
+		(attributes->size() >= net::serverBound(net::ESB_SERVER_ATTRIBUTES) && !attributes->findByName(name) &&
 			!net::admit(net::ESB_SERVER_ATTRIBUTES, attributes->size(), 1, "server attribute " + name.toUTF8_std())) ||
 		!attributes->getOrAdd(name, id))
 		return true;

@@ -6,6 +6,7 @@
 #include "net/CServerHoldings.h"
 #include "net/INetParseHost.h"
 #include "net/ServerBounds.h"
+#include "net/ReceiveWork.h"
 #include "net/ShapeStacks.h"
 #include "script/CScriptModule.h"
 #include "script/SScriptBinding.h"
@@ -97,7 +98,10 @@ void CNetParse::makeObject(CObjectManager& objects, irr::u32 id, irr::u8 type, c
 		return;
 	Host.createSceneObject(id, type, className);
 	if (const CSceneObject* made = objects.getSceneObject(id))
+	{
 		holdings.objectMade(*made, attributeBytes);
+		holdings.addWork(net::copyWork(attributeBytes));
+	}
 }
 
 bool CNetParse::onDeleteObject(net::packet& packet)

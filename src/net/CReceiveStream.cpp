@@ -143,7 +143,7 @@ CReceiveStream::EPass CReceiveStream::cutFrames(
 		Decoded.setReadPosition(next);
 		++done.packets;
 		add(done.work, work);
-		sink.dispatchFrame(packet, length);
+		add(done.work, sink.dispatchFrame(packet, length));
 		if (Decoded.getSize() != decodedSize || Decoded.getReadPosition() != next || Received.getSize() != receivedSize)
 			return EP_CHANGED;
 	}

@@ -18,8 +18,8 @@ public:
 	//! \p decoded. False when the block yields nothing; \p decoded must then be left as it was.
 	virtual bool decodeBlock(const irr::u8* block, std::size_t size, packet& decoded) = 0;
 
-	//! One complete frame's packet bytes.
-	virtual void dispatchFrame(const irr::u8* frame, std::size_t size) = 0;
+	//! One complete frame's packet bytes; answers the work it cost beyond what frameWork foresaw.
+	virtual irr::u32 dispatchFrame(const irr::u8* frame, std::size_t size) = 0;
 
 	//! What dispatching the frame will cost, in the units of SReceiveBudget::work.
 	virtual irr::u32 frameWork(const irr::u8* frame, std::size_t size) { return packetWork(frame, size); }

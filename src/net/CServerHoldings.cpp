@@ -185,6 +185,7 @@ void CServerHoldings::clear()
 	ObjectAttributeBytes = ObjectTextBytes = ServerTextBytes = 0;
 	ObjectCodeBytes = ObjectScripts = ClassCodeBytes = ClientCodeBytes = 0;
 	CheckedRevision = 0;
+	Work = 0;
 	ErrorBoxes.clear();
 }
 

@@ -65,6 +65,17 @@ public:
 
 	net::CServerErrorBoxes& getErrorBoxes() { return ErrorBoxes; }
 
+	//! What a handler built costs beyond what its packet weighs (ReceiveWork.h): the copies of a
+	//! large class's attributes, a large file written. The frame's budget is charged with it.
+	void addWork(std::size_t units) { Work = Work + units < Work ? ~std::size_t(0) : Work + units; }
+	//! The work added since the last call.
+	irr::u32 takeWork()
+	{
+		const irr::u32 work = Work > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<irr::u32>(Work);
+		Work = 0;
+		return work;
+	}
+
 	//! A new connection holds nothing yet.
 	void clear();
 
@@ -103,6 +114,7 @@ private:
 	std::size_t ClassCodeBytes = 0;
 	std::size_t ClientCodeBytes = 0;
 	irr::u64 CheckedRevision = 0;
+	std::size_t Work = 0;
 	net::CServerErrorBoxes ErrorBoxes;
 };
 

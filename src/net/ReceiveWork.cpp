@@ -76,6 +76,16 @@ irr::u32 saturate(std::size_t value)
 
 } // namespace
 
+irr::u32 copyWork(std::size_t bytes)
+{
+	return saturate(bytes / bytesPerUnit);
+}
+
+irr::u32 writeWork(std::size_t bytes)
+{
+	return saturate(bytes / 400);
+}
+
 irr::u32 blockWork(irr::u8 type, std::size_t wireBytes, std::size_t inflatedBytes, bool decoded)
 {
 	std::size_t work = (decoded ? blockBase : failedBlock) + wireBytes / bytesPerUnit;

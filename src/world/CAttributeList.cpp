@@ -1,6 +1,5 @@
 #include "world/CAttributeList.h"
 
-#include <set>
 #include <string>
 
 #include "base/packet.h"
@@ -90,14 +89,10 @@ void CAttributeList::copyFrom(const CAttributeList& source)
 	if (&source == this)
 		return;
 	Attributes.clear();
-	// Every object copies its class's list: a name met for the first time (all of them, in a list
-	// made through getOrAdd) and an id the source holds once need no search of the list so far,
-	// which would make a copy cost the square of its length.
-	const auto byName = [](const irr::core::ustring16* a, const irr::core::ustring16* b) { return *a < *b; };
-	std::set<const irr::core::ustring16*, decltype(byName)> names(byName);
+	// Every object copies its class's list. The source's ids and names are its own and unique (both
+	// ways in, getOrAdd and insert, see to it), so nothing is looked up: a search of what was copied
+	// so far would make a copy cost the square of its length.
 	const auto add = [&](const SAttribute& from) -> SAttribute* {
-		if (from.name.empty() || !names.insert(&from.name).second)
-			return getOrAdd(from.name, from.id);
 		std::unique_ptr<SAttribute> attribute(new SAttribute());
 		attribute->id = from.id;
 		attribute->name = from.name;
