@@ -293,6 +293,43 @@ std::string plainCode(std::size_t bytes)
 	return code;
 }
 
+//! Each kind to its bound and past it, the open transfers holding their 256 MiB before they end.
+void everyBound(CStreamWriter& w)
+{
+	for (int i = 0; i < 4200; ++i)
+		w.add(withId(7, {text("c" + std::to_string(i))}));
+	for (int i = 0; i < 1100; ++i)
+		w.add(classAttribute("c1", static_cast<irr::u16>(i), std::string(240, 'a') + std::to_string(i)));
+	for (irr::u32 id = 1; id <= 40000; ++id)
+		w.add(object(id, id <= 200 ? "c1" : ""));
+	for (irr::u16 id = 0; id < 5000; ++id)
+		w.add(withId(10, {net::packet::fromU16(id), text("s" + std::to_string(id))}));
+	for (irr::u16 id = 0; id < 300; ++id)
+		w.add(withId(11,
+			{net::packet::fromU16(id), net::packet::fromU8(5), net::packet::fromU8(4), net::packet::fromU32(65536),
+				filled(65536, 'T')}));
+	for (irr::u32 i = 0; i < 100000; ++i)
+		w.add(withId(18, {net::packet::fromU32(i % 40000 + 1), net::packet::fromU8(0), net::packet::fromFloat(1.0f)}));
+	for (irr::u32 id = 1; id <= 1100; ++id)
+		w.add(withId(16, {net::packet::fromU32(id), text("int x; void Created(SceneObject@+ self) { x = 1; }")}));
+	const std::string code = "//" + std::string(1000000, 'x');
+	for (int i = 2; i < 8; ++i)
+		w.add(withId(9,
+			{net::packet::fromU8(static_cast<irr::u8>(std::to_string(i).size() + 1)), text("c" + std::to_string(i)),
+				text(code)}));
+	for (int i = 0; i < 50; ++i)
+		w.add(withId(1, {filled(100000, 'E')}));
+	const net::packet piece = filled(60000, 'F');
+	for (irr::u16 id = 1; id <= 5; ++id)
+	{
+		w.add(withId(2, {net::packet::fromU16(id), net::packet::fromU8(0), text("f" + std::to_string(id) + ".png")}));
+		for (int i = 0; i < 1100; ++i)
+			w.add(withId(3, {net::packet::fromU16(id), piece}));
+	}
+	for (irr::u16 id = 1; id <= 5; ++id)
+		w.add(withId(4, {net::packet::fromU16(id)}));
+}
+
 void errorText(CStreamWriter& w)
 {
 	w.add(withId(1, {filled(16000000, 'A')}));
@@ -379,6 +416,7 @@ const SFlood Floods[] = {
 			}
 		}},
 	{"12 million empty packets (200 bzip2 blocks)", true, [](CStreamWriter& w) { w.addEmpty(200 * BLOCK_BYTES); }},
+	{"every bound at once", true, everyBound},
 };
 
 } // namespace
