@@ -55,9 +55,13 @@ const CNetParse::Handler CNetParse::Handlers[CNetParse::HandlerCount] = {
 
 namespace {
 
-//! A server's name as it may go to the console: control characters would let it write there.
+//! A server's name as it may go to the console: control characters would let it write there, and
+//! a name can fill a whole packet, so a line shows its head.
 std::string printable(std::string text)
 {
+	const std::size_t shownBytes = 1024;
+	if (text.size() > shownBytes)
+		text.resize(shownBytes);
 	for (char& c : text)
 		if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
 			c = '?';
@@ -174,7 +178,7 @@ bool CNetParse::onFileStart(net::packet& packet)
 				" has no download folder.");
 	else if (result == EFTR_BAD_NAME)
 		reportRefusalOnce("net", "net: file names",
-			"Refused file transfer " + std::to_string(id) + ": the name \"" + printable(name.substr(0, 256)) +
+			"Refused file transfer " + std::to_string(id) + ": the name \"" + printable(name) +
 				"\" would leave the download folder.");
 	else if (result != EFTR_OK)
 		refuseTransfer("Refused", id, result, transfers.getLimits());
@@ -201,7 +205,7 @@ bool CNetParse::onFileEnd(net::packet& packet)
 	irr::IrrlichtDevice* device = Host.getDevice();
 	const EFileTransferResult result = transfers.finish(id, device ? device->getFileSystem() : nullptr);
 	if (result == EFTR_WRITE_FAILED)
-		log("net", "Could not write the downloaded file " + printable(path.substr(0, 1024)) + ".", irr::ELL_ERROR);
+		log("net", "Could not write the downloaded file " + printable(path) + ".", irr::ELL_ERROR);
 	else if (result == EFTR_DISK_FULL)
 		refuseTransfer("Dropped", id, result, transfers.getLimits());
 	return true;

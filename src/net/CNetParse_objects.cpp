@@ -203,6 +203,8 @@ bool CNetParse::onObjectScript(net::packet& packet)
 		!admitCode(bytes, held, subject))
 		return true;
 	const irr::core::ustring16 code = readRest(packet);
+	if (code.empty())
+		return true;
 	// Created may remove the object it runs on.
 	object->grab();
 	object->getModule()->load(code, scriptSection());

@@ -9,7 +9,7 @@ namespace net {
 
 irr::core::ustring16 CServerErrorBoxes::shownText(const irr::core::ustring16& text, bool more)
 {
-	const std::u16string& units = text.toUTF16_std();
+	const std::u16string_view units = text.toUTF16_std();
 	std::size_t end = 0;
 	irr::u32 characters = 0;
 	irr::u32 lines = 1;
@@ -29,7 +29,7 @@ irr::core::ustring16 CServerErrorBoxes::shownText(const irr::core::ustring16& te
 	}
 	if (end == units.size() && !more)
 		return text;
-	irr::core::ustring16 shown(units.substr(0, end));
+	irr::core::ustring16 shown(std::u16string(units.substr(0, end)));
 	shown += irr::core::ustring16("...");
 	return shown;
 }
