@@ -16,6 +16,8 @@
 #include "net/CFileTransfers.h"
 #include "net/CPacketCipher.h"
 #include "net/CParserSlot.h"
+#include "net/CServerHoldings.h"
+#include "net/ReceiveWork.h"
 #include "net/CSendQueue.h"
 #include "scene/ISceneHost.h"
 #include "script/SScriptEvent.h"
@@ -147,6 +149,12 @@ public:
 	//! The current packet parser and its replacement.
 	CParserSlot& getParsers() { return Parsers; }
 	CFileTransfers& getFileTransfers() { return FileTransfers; }
+	CServerHoldings& getHoldings() { return Holdings; }
+	//! What each frame's network step may take on of the received stream; tests and benchmarks
+	//! look, and may change it.
+	net::SReceiveBudget& getReceiveBudget() { return ReceiveBudget; }
+	//! What the last network step took on.
+	const net::SReceiveWork& getLastReceiveWork() const { return LastReceiveWork; }
 	//! Frames the packet for the send queue; dropped while offline or when empty.
 	void sendPacket(net::packet packet);
 	//! Starts a clean connection's login exchange on a socket that just connected.
@@ -286,6 +294,9 @@ private:
 	net::CSendQueue SendQueue;
 	CParserSlot Parsers;
 	CFileTransfers FileTransfers;
+	CServerHoldings Holdings;
+	net::SReceiveBudget ReceiveBudget;
+	net::SReceiveWork LastReceiveWork;
 	std::map<irr::core::ustring16, CAnimation*> Animations;
 	std::map<irr::core::ustring16, CImage*> Images;
 	// Null only when no manager could be made at all; the listener is the
