@@ -52,8 +52,7 @@ std::string objects(int n, const char* type, const std::string& file)
 		const size_t mark = name.find('#');
 		if (mark != std::string::npos)
 			name.replace(mark, 1, std::to_string(i));
-		text += std::string("<object type=\"") + type + "\"><property name=\"image\" value=\"" + name +
-			"\"/></object>";
+		text += std::string("<object type=\"") + type + "\"><property name=\"image\" value=\"" + name + "\"/></object>";
 	}
 	return text;
 }
@@ -208,8 +207,9 @@ TEST_F(ContentTotalsTest, AnObjectCountsTheAttributesItCopiesFromItsClass)
 	std::string attributes;
 	for (int i = 0; i < 100; ++i)
 		attributes += "<attribute name=\"a" + std::to_string(i) + "\" type=\"int\" value=\"1\"/>";
-	play({{"classes.xml", "<orvclasses version=\"1\"><objectclasses><class name=\"wide\">" + attributes +
-								 "</class></objectclasses></orvclasses>"},
+	play({{"classes.xml",
+			  "<orvclasses version=\"1\"><objectclasses><class name=\"wide\">" + attributes +
+				  "</class></objectclasses></orvclasses>"},
 		{"level.xml", level("<object class=\"wide\"/>")}});
 	EXPECT_EQ(objectCount(), 1u);
 	EXPECT_EQ(getWorldMemory().getHeld(), WORLD_OBJECT_BYTES + 100 * WORLD_ATTRIBUTE_BYTES);
