@@ -180,11 +180,11 @@ TEST_F(ContentTotalsTest, SoundsPastTheirTotalAreNotPlayed)
 
 TEST_F(ContentTotalsTest, ObjectsAndTilesPastTheirTotalAreNotMade)
 {
-	// Room for three plain objects and a little more: not for a 128 x 64 map.
+	// Room for three plain objects and a little more: not for a 256 x 64 map.
 	getWorldMemory().setLimit(3 * WORLD_OBJECT_BYTES + 1000);
 	const std::string map = "<object type=\"tiled\"><tileset tile_w=\"8\" tile_h=\"8\" file=\"none.png\"/>"
-							"<tiledata width=\"128\" height=\"64\">" +
-		std::string(128 * 64 * 2, 'A') + "</tiledata></object>";
+							"<tiledata width=\"256\" height=\"64\">" +
+		std::string(256 * 64 * 2, 'A') + "</tiledata></object>";
 	play({{"level.xml", level(map + objects(5, "static", "none.png"))}});
 
 	EXPECT_EQ(objectCount(), 3u);

@@ -291,6 +291,19 @@ TEST_F(AnimationFileTest, PlacementsAndFramesStopAtTheirCaps)
 	setLogger(nullptr);
 }
 
+// An animation is read whole: a file past 16 MiB is not read at all.
+TEST_F(AnimationFileTest, AFileAbove16MiBIsNotRead)
+{
+	test::CRecordingLogger logger;
+	setLogger(&logger);
+	const std::string head = SPRITE1 + "ANI\n";
+	EXPECT_EQ(load("large.gani", "GANI0001" + head + std::string((16u << 20) + 1 - head.size(), '\n')), nullptr);
+	ASSERT_EQ(logger.lines.size(), 1u);
+	EXPECT_EQ(logger.lines[0].hint, "Animation file larger than 16 MiB; it is not read: \"large.gani\"");
+	EXPECT_NE(load("largest.gani", "GANI0001" + head + std::string((16u << 20) - head.size(), '\n')), nullptr);
+	setLogger(nullptr);
+}
+
 TEST_F(AnimationFileTest, FindsContentNamedWithBackslashesOrAnotherCase)
 {
 	folder.write("Ani/Walk/Hero.GANI", "GANI0001LOOP\n");
