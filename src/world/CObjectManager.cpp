@@ -81,6 +81,7 @@ void CObjectManager::clear()
 		object->clearObjectClass();
 		object->drop();
 	}
+	getWorldMemory().give(Classes.size() * WORLD_CLASS_BYTES);
 	Classes.clear();
 }
 
@@ -88,9 +89,17 @@ CObjectClass* CObjectManager::getObjectClass(script::CScriptManager* scriptManag
 {
 	if (CObjectClass* found = findObjectClass(name))
 		return found;
+	if (!getWorldMemory().take(WORLD_CLASS_BYTES))
+	{
+		reportWorldMemoryFull(("the class (" + name.toUTF8_std() + ")").c_str());
+		return nullptr;
+	}
 	std::unique_ptr<CObjectClass> made(new (std::nothrow) CObjectClass(name, scriptManager));
 	if (!made)
+	{
+		getWorldMemory().give(WORLD_CLASS_BYTES);
 		return nullptr;
+	}
 	CObjectClass* objectClass = made.get();
 	Classes[name] = std::move(made);
 	return objectClass;

@@ -180,8 +180,9 @@ TEST_F(ContentTotalsTest, SoundsPastTheirTotalAreNotPlayed)
 
 TEST_F(ContentTotalsTest, ObjectsAndTilesPastTheirTotalAreNotMade)
 {
-	// Room for three plain objects and a little more: not for a 256 x 64 map.
-	getWorldMemory().setLimit(3 * WORLD_OBJECT_BYTES + 1000);
+	// Room for the classes "blank" and "", three plain objects and a little
+	// more: not for a 256 x 64 map.
+	getWorldMemory().setLimit(2 * WORLD_CLASS_BYTES + 3 * WORLD_OBJECT_BYTES + 1000);
 	const std::string map = "<object type=\"tiled\"><tileset tile_w=\"8\" tile_h=\"8\" file=\"none.png\"/>"
 							"<tiledata width=\"256\" height=\"64\">" +
 		std::string(256 * 64 * 2, 'A') + "</tiledata></object>";
@@ -193,13 +194,14 @@ TEST_F(ContentTotalsTest, ObjectsAndTilesPastTheirTotalAreNotMade)
 	ASSERT_EQ(tiled->getType(), ESOT_TILED);
 	EXPECT_TRUE(tiled->getTiles().empty());
 	EXPECT_EQ(tiled->getColumns(), 0u);
-	EXPECT_EQ(getWorldMemory().getHeld(), 3 * WORLD_OBJECT_BYTES);
+	EXPECT_EQ(getWorldMemory().getHeld(), 2 * WORLD_CLASS_BYTES + 3 * WORLD_OBJECT_BYTES);
 	EXPECT_EQ(countRefusals("content: objects"), 4u) << "the tiles and three objects";
 	EXPECT_EQ(lines("core: Objects and tile maps hold all the memory they may"), 1u);
 	expectThePlayGoesOn();
 
+	// A new game holds only its class "blank".
 	engine().resetSession();
-	EXPECT_EQ(getWorldMemory().getHeld(), 0u);
+	EXPECT_EQ(getWorldMemory().getHeld(), WORLD_CLASS_BYTES);
 }
 
 TEST_F(ContentTotalsTest, AnObjectCountsTheAttributesItCopiesFromItsClass)
@@ -212,7 +214,8 @@ TEST_F(ContentTotalsTest, AnObjectCountsTheAttributesItCopiesFromItsClass)
 				  "</class></objectclasses></orvclasses>"},
 		{"level.xml", level("<object class=\"wide\"/>")}});
 	EXPECT_EQ(objectCount(), 1u);
-	EXPECT_EQ(getWorldMemory().getHeld(), WORLD_OBJECT_BYTES + 100 * WORLD_ATTRIBUTE_BYTES);
+	// The classes "blank" and "wide" and the object.
+	EXPECT_EQ(getWorldMemory().getHeld(), 2 * WORLD_CLASS_BYTES + WORLD_OBJECT_BYTES + 100 * WORLD_ATTRIBUTE_BYTES);
 }
 
 TEST_F(ContentTotalsTest, AnimationsPastTheirTotalDropFrames)
