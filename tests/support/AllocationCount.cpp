@@ -18,6 +18,19 @@ void* operator new(std::size_t size)
 	throw std::bad_alloc();
 }
 
+// Whatever the plain delete frees must have come from here: the forms that
+// call it are replaced too.
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept
+{
+	Allocated += size;
+	return std::malloc(size ? size : 1);
+}
+
+void operator delete(void* memory, const std::nothrow_t&) noexcept
+{
+	std::free(memory);
+}
+
 void operator delete(void* memory) noexcept
 {
 	std::free(memory);
