@@ -213,7 +213,11 @@ irr::io::IXMLReaderUTF8* createXmlReader(
 		logXml(logger, fileName, "file too large to read as XML");
 		return nullptr;
 	}
-	std::vector<char> bytes(static_cast<size_t>(fileSize));
+	// Room for the NUL the reader ends its text with: adding it must not
+	// copy the whole file once more.
+	std::vector<char> bytes;
+	bytes.reserve(static_cast<size_t>(fileSize) + 1);
+	bytes.resize(static_cast<size_t>(fileSize));
 	file->seek(0);
 	if (!bytes.empty() && file->read(bytes.data(), bytes.size()) != static_cast<irr::s32>(bytes.size()))
 	{
