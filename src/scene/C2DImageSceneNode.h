@@ -79,13 +79,6 @@ private:
 	void updateVertices();
 	void dropMeshBuffers();
 
-	// What placing the node reads every frame comes first, right behind
-	// Irrlicht's fields, where the frame's walk asks for it ahead.
-	irr::core::array<irr::scene::IMeshBuffer*> MeshBuffers;
-	// The vertices hold the centred master vertices of the last rebuild. The
-	// transform moves the node, not them: placing a moving node every frame
-	// must not mark its buffers for upload again.
-	bool VerticesCurrent = false;
 	irr::core::aabbox3df Box{-1.0f, -1.0f, -1.0f, 1.0f, 1.0f, 1.0f};
 	irr::core::array<irr::video::S3DVertex> MasterVertices;
 	irr::core::recti SourceRect{0, 0, 0, 0};
@@ -93,6 +86,11 @@ private:
 	bool WholePicture = true;
 	irr::core::vector3df Origin{0.0f, 0.0f, 0.0f};
 	bool OriginUnset = true;
+	irr::core::array<irr::scene::IMeshBuffer*> MeshBuffers;
+	// The vertices hold the centred master vertices of the last rebuild. The
+	// transform moves the node, not them: placing a moving node every frame
+	// must not mark its buffers for upload again.
+	bool VerticesCurrent = false;
 	CImage* Image;
 	CSceneObject* SceneObject = nullptr;
 	// The registry that holds this node; a later one is not asked.

@@ -7,7 +7,6 @@
 #include <box2d/box2d.h>
 #include <ISceneNode.h>
 
-#include "base/Prefetch.h"
 #include "script/CScriptModule.h"
 #include "script/SScriptBinding.h"
 #include "world/CObjectClass.h"
@@ -27,39 +26,6 @@ namespace orv {
 namespace {
 
 const f32 DEGREES_PER_RADIAN = 57.29578f;
-
-// Where Irrlicht keeps a node's placement.
-struct SNodeLayout : irr::scene::ISceneNode
-{
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Winvalid-offsetof"
-	static size_t placement()
-	{
-		return offsetof(SNodeLayout, RelativeTranslation);
-	}
-	static size_t placementEnd()
-	{
-		return offsetof(SNodeLayout, RelativeScale);
-	}
-#pragma GCC diagnostic pop
-};
-
-// What a node kind reads of its own fields when it is placed, which it keeps
-// first, right behind Irrlicht's (an image node's mesh buffers and their flag).
-const size_t NODE_OWN_PLACEMENT_BYTES = 40;
-
-// Placing a node reads its type, its translation and rotation, and the
-// first of its kind's own fields.
-void prefetchPlacement(const irr::scene::ISceneNode* node)
-{
-	const char* bytes = reinterpret_cast<const char*>(node);
-	prefetch(bytes);
-	prefetch(bytes + SNodeLayout::placement());
-	prefetch(bytes + SNodeLayout::placementEnd() - 1);
-	const char* own = bytes + sizeof(irr::scene::ISceneNode);
-	prefetch(own);
-	prefetch(own + NODE_OWN_PLACEMENT_BYTES - 1);
-}
 
 // Writes the float and marks the id when the value differs. A NaN attribute
 // always differs, so it is replaced.
@@ -144,49 +110,6 @@ script::SScriptBinding* CSceneObject::getBindingWithCallbacks() const
 		OwnCallbacksRevision = revision;
 	}
 	return OwnCallbacks ? Binding.get() : nullptr;
-}
-
-void CSceneObject::prefetchSync(ESyncPhase phase) const
-{
-	// The reference count lies in the virtual base, at the end of the object.
-	prefetch(static_cast<const irr::IReferenceCounted*>(this));
-	const s32 first = phase == ESP_MOTION ? EP_VELOCITY_X : EP_X;
-	const s32 last = phase == ESP_MOTION ? EP_ROTATION : EP_Z;
-	for (s32 id = first; id <= last; ++id)
-		prefetch(EngineAttributeById[id]);
-	if (phase == ESP_MOTION)
-	{
-		// The velocity and the angle.
-		prefetchRange(Body, 128);
-		return;
-	}
-	// Only addresses: neither the body nor a remembered node that has gone
-	// since is read here.
-	if (const b2Body* body = getBody())
-	{
-		const b2Vec2& position = body->GetPosition();
-		prefetch(&position.x);
-		prefetch(&position.y);
-	}
-	if (RememberedNode)
-		prefetchPlacement(RememberedNode);
-}
-
-void CSceneObject::prefetchFields(ESyncPhase phase) const
-{
-	// Lines 0 and 1 hold what both walks read, then each walk has its own.
-	prefetch(this);
-	prefetch(&ChangedEngineAttributes);
-	if (phase == ESP_MOTION)
-	{
-		prefetch(&EngineAttributeById[EP_VELOCITY_X]);
-		prefetch(&Class);
-	}
-	else
-	{
-		prefetch(&RememberedNode);
-		prefetch(&RememberedNodeRevision);
-	}
 }
 
 b2Body* CSceneObject::getBody() const
