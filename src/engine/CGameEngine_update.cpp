@@ -74,6 +74,26 @@ CSceneObject* currentObject(
 	return snapshot.revision == objects.getRevision() ? entry.second : objects.getSceneObject(entry.first);
 }
 
+//! How many objects ahead a walk asks for what an object's synchronisation
+//! reads behind its record.
+const size_t SYNC_AHEAD = 4;
+//! How many objects ahead a walk asks for an object's own fields: by the
+//! time prefetchSync reads them to find the rest, they have arrived.
+const size_t FIELDS_AHEAD = 2 * SYNC_AHEAD;
+
+//! Starts loading what the walk at entry i will soon need. Only while the
+//! registry is unchanged: an entry's object may be gone after a change.
+void prefetchAhead(
+	const CObjectManager& objects, const SObjectSnapshot& snapshot, size_t i, CSceneObject::ESyncPhase phase)
+{
+	if (snapshot.revision != objects.getRevision())
+		return;
+	if (i + FIELDS_AHEAD < snapshot.entries.size())
+		snapshot.entries[i + FIELDS_AHEAD].second->prefetchFields(phase);
+	if (i + SYNC_AHEAD < snapshot.entries.size())
+		snapshot.entries[i + SYNC_AHEAD].second->prefetchSync(phase);
+}
+
 //! The player pointer holds no reference: once its object has left the
 //! registry it may be gone, so it is dropped before any script could see it.
 void forgetRemovedPlayer(CGameEngine& engine, const CObjectManager& objects)
@@ -112,6 +132,7 @@ void runScripts(CGameEngine& engine, CObjectManager& objects, SObjectSnapshot& s
 	takeSnapshot(objects, snapshot);
 	for (size_t i = 0; i < snapshot.entries.size(); ++i)
 	{
+		prefetchAhead(objects, snapshot, i, CSceneObject::ESP_MOTION);
 		CSceneObject* object = currentObject(objects, snapshot, snapshot.entries[i]);
 		if (!object)
 			continue;
@@ -162,6 +183,7 @@ void writeBackAndSend(CGameEngine& engine, CObjectManager& objects, SObjectSnaps
 	takeSnapshot(objects, snapshot);
 	for (size_t i = 0; i < snapshot.entries.size(); ++i)
 	{
+		prefetchAhead(objects, snapshot, i, CSceneObject::ESP_POSITION);
 		const irr::u32 id = snapshot.entries[i].first;
 		CSceneObject* object = currentObject(objects, snapshot, snapshot.entries[i]);
 		if (!object || !object->Physics.owner)

@@ -7,6 +7,7 @@
 #include <box2d/box2d.h>
 #include <ISceneNode.h>
 
+#include "base/Prefetch.h"
 #include "script/CScriptModule.h"
 #include "script/SScriptBinding.h"
 #include "world/CObjectClass.h"
@@ -26,6 +27,39 @@ namespace orv {
 namespace {
 
 const f32 DEGREES_PER_RADIAN = 57.29578f;
+
+// Where Irrlicht keeps a node's placement: translation, rotation, scale.
+struct SNodeLayout : irr::scene::ISceneNode
+{
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Winvalid-offsetof"
+	static constexpr size_t placement()
+	{
+		return offsetof(SNodeLayout, RelativeTranslation);
+	}
+	static constexpr size_t rotation()
+	{
+		return offsetof(SNodeLayout, RelativeRotation);
+	}
+	static constexpr size_t placementEnd()
+	{
+		return offsetof(SNodeLayout, RelativeScale) + sizeof(irr::core::vector3df);
+	}
+#pragma GCC diagnostic pop
+};
+static_assert(SNodeLayout::placement() < SNodeLayout::rotation() &&
+		SNodeLayout::rotation() < SNodeLayout::placementEnd() &&
+		SNodeLayout::placementEnd() - SNodeLayout::placement() <= 64,
+	"a node's translation, rotation and scale lie together, in that order");
+
+// Placing a node asks for its type (a virtual call) and writes its
+// translation, rotation or scale.
+void prefetchPlacement(const irr::scene::ISceneNode* node)
+{
+	const char* bytes = reinterpret_cast<const char*>(node);
+	prefetch(bytes);
+	prefetchBytes(bytes + SNodeLayout::placement(), SNodeLayout::placementEnd() - SNodeLayout::placement());
+}
 
 // Writes the float and marks the id when the value differs. A NaN attribute
 // always differs, so it is replaced.
@@ -110,6 +144,53 @@ script::SScriptBinding* CSceneObject::getBindingWithCallbacks() const
 		OwnCallbacksRevision = revision;
 	}
 	return OwnCallbacks ? Binding.get() : nullptr;
+}
+
+void CSceneObject::prefetchFields(ESyncPhase phase) const
+{
+	prefetch(this);
+	prefetch(&Body);
+	prefetch(&ChangedEngineAttributes);
+	if (phase == ESP_MOTION)
+	{
+		prefetchBytes(&EngineAttributeById[EP_VELOCITY_X], sizeof(SAttribute*) * (EP_ROTATION - EP_VELOCITY_X + 1));
+		prefetch(&Class);
+		prefetch(&OwnCallbacksRevision);
+		prefetch(&OnSync);
+	}
+	else
+	{
+		prefetchBytes(&EngineAttributeById[EP_X], sizeof(SAttribute*) * (EP_Z - EP_X + 1));
+		prefetch(&ChangedClassAttributes);
+		prefetch(&OnNodeSync);
+		prefetch(&RememberedNode);
+		prefetch(&RememberedNodeRevision);
+		prefetch(&LastBodyPosition);
+	}
+}
+
+void CSceneObject::prefetchSync(ESyncPhase phase) const
+{
+	// The reference count lies in the virtual base, behind the fields of the
+	// object's own kind.
+	prefetch(static_cast<const irr::IReferenceCounted*>(this));
+	const s32 first = phase == ESP_MOTION ? EP_VELOCITY_X : EP_X;
+	const s32 last = phase == ESP_MOTION ? EP_ROTATION : EP_Z;
+	for (s32 id = first; id <= last; ++id)
+		prefetchRecord(EngineAttributeById[id]);
+	// Only addresses: neither the body nor a remembered node that has gone
+	// since is read here.
+	const b2Body* body = getBody();
+	if (phase == ESP_MOTION)
+	{
+		if (body)
+			prefetchRecord(body);
+		return;
+	}
+	if (body)
+		prefetch(&body->GetPosition());
+	if (RememberedNode)
+		prefetchPlacement(RememberedNode);
 }
 
 b2Body* CSceneObject::getBody() const

@@ -142,6 +142,22 @@ public:
 		return RememberedNodeRevision == mapRevision && mapRevision != 0;
 	}
 
+	//! What a synchronisation reads: the walk before the step mirrors the
+	//! body's motion, the walk after it its position and the node.
+	enum ESyncPhase
+	{
+		ESP_MOTION,
+		ESP_POSITION
+	};
+	//! Starts loading what that synchronisation reads behind the object's
+	//! record: the reference count, the body, the attributes of the phase and
+	//! the node, without waiting for them. It reads the record to find them:
+	//! a walk asks for those fields with prefetchFields some objects earlier.
+	void prefetchSync(ESyncPhase phase) const;
+	//! Starts loading the fields of the record that the phase reads, from the
+	//! object's address alone: nothing of the object is read.
+	void prefetchFields(ESyncPhase phase) const;
+
 	//! Physics units, as the last syncPositionFromBody saw it; the origin,
 	//! where the body is made, before the first.
 	irr::core::vector2df getLastBodyPosition() const { return LastBodyPosition; }
