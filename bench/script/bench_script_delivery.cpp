@@ -58,7 +58,7 @@ void BM_DeliverFrameToObjects(benchmark::State& state)
 {
 	SWorld world;
 	ScriptEventQueue queue;
-	queue.push_back({ESEI_UPDATE, net::packet()});
+	queue.push_back({script::ESC_UPDATE, net::packet()});
 	for (auto _ : state)
 	{
 		for (CSceneObject* object : world.objects)

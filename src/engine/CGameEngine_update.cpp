@@ -123,7 +123,7 @@ void runScripts(CGameEngine& engine, CObjectManager& objects, SObjectSnapshot& s
 {
 	ScriptEventQueue& queue = engine.getEventQueue();
 	SScriptEvent update;
-	update.callbackId = ESEI_UPDATE;
+	update.callbackId = script::ESC_UPDATE;
 	queue.push_back(update);
 
 	if (script::SScriptBinding* client = engine.getClientBinding())

@@ -21,6 +21,7 @@
 #include "scene/TiledMapImage.h"
 #include "script/CScriptModule.h"
 #include "script/SScriptBinding.h"
+#include "script/ScriptCallbacks.h"
 #include "world/CObjectManager.h"
 #include "world/CPhysicsManager.h"
 #include "world/CSceneObject.h"
@@ -34,7 +35,6 @@ using irr::core::ustring16;
 
 namespace {
 
-const irr::u32 CALLBACK_ON_EVENT = 11;
 const irr::s32 KIND_OBJECT_REMOVED = 2;
 
 // What an animation takes from the engine while it reads its file.
@@ -91,7 +91,7 @@ bool touchesCircle(const b2Fixture* fixture, const b2CircleShape& circle)
 bool definesOnEvent(const CSceneObject* object)
 {
 	const script::CScriptModule* module = object->getModule();
-	return module && object->getBinding() && module->getCallbackId(CALLBACK_ON_EVENT) >= 0;
+	return module && object->getBinding() && module->getCallbackId(script::ESC_EVENT) >= 0;
 }
 
 } // namespace
@@ -330,7 +330,7 @@ irr::u32 CGameEngine::sendEvent(CSceneObject* sender, const ustring16& event, co
 	{
 		if (definesOnEvent(object))
 		{
-			object->getBinding()->callCallback(CALLBACK_ON_EVENT, record, object);
+			object->getBinding()->callCallback(script::ESC_EVENT, record, object);
 			++deliveries;
 		}
 		object->drop();

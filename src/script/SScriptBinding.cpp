@@ -3,6 +3,7 @@
 #include "script/CScriptManager.h"
 #include "script/CScriptModule.h"
 #include "script/ScriptBudget.h"
+#include "script/ScriptCallbacks.h"
 
 #include <angelscript.h>
 
@@ -12,7 +13,6 @@ using namespace AngelScript;
 
 namespace {
 
-const irr::u32 SOLVE_CONTACT_ID = 4;
 // Deliveries into a context that is still running, one inside the other. A
 // script that keeps sending events to itself would otherwise recurse until
 // the native stack runs out.
@@ -182,12 +182,12 @@ bool SScriptBinding::callOnSolveContact(net::packet& arguments, CSceneObject* se
 {
 	if (!Context || !BoundModule)
 		return false;
-	const irr::s32 functionId = BoundModule->getCallbackId(SOLVE_CONTACT_ID);
+	const irr::s32 functionId = BoundModule->getCallbackId(ESC_SOLVE_CONTACT);
 	if (functionId == asNO_FUNCTION)
 		return false;
 	bool result = false;
 	SHeld held(Context, BoundModule, Clock);
-	run(held, SOLVE_CONTACT_ID, functionId, arguments, self, &result);
+	run(held, ESC_SOLVE_CONTACT, functionId, arguments, self, &result);
 	return result;
 }
 
