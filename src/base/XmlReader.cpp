@@ -8,6 +8,7 @@
 #include <ILogger.h>
 #include <IReadFile.h>
 
+#include "base/WholeFile.h"
 #include "base/ustring16.h"
 
 namespace orv {
@@ -203,15 +204,14 @@ irr::io::IXMLReaderUTF8* createXmlReader(
 	if (!fileSystem || !file)
 		return nullptr;
 	const irr::io::path& fileName = file->getFileName();
-	const long fileSize = file->getSize();
-	if (fileSize < 0 || static_cast<unsigned long>(fileSize) > MAX_XML_FILE_SIZE)
+	std::vector<char> bytes;
+	const EWholeFileRead read = readWholeFile(file, MAX_XML_FILE_SIZE, bytes);
+	if (read == EWFR_REFUSED)
 	{
 		logXml(logger, fileName, "file too large to read as XML");
 		return nullptr;
 	}
-	std::vector<char> bytes(static_cast<size_t>(fileSize));
-	file->seek(0);
-	if (!bytes.empty() && file->read(bytes.data(), bytes.size()) != static_cast<irr::s32>(bytes.size()))
+	if (read == EWFR_SHORT)
 	{
 		logXml(logger, fileName, "could not be read");
 		return nullptr;

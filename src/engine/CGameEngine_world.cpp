@@ -10,7 +10,7 @@
 #include <box2d/box2d.h>
 
 #include "audio/IAudioManager.h"
-
+#include "base/WholeFile.h"
 #include "scene/C2DImageSceneNode.h"
 #include "scene/CAnimatedSpriteSceneNode.h"
 #include "scene/CAnimation.h"
@@ -161,19 +161,16 @@ audio::IAudioSource* CGameEngine::getSound(const ustring16& fileName)
 		return nullptr;
 	const std::string name = fileName.toUTF8_std();
 	const std::string::size_type dot = name.rfind('.');
-	const long size = file->getSize();
 	// A sound is read whole: one larger than any the client reads whole is
-	// refused, as is a size the audio library cannot count.
-	if (dot == std::string::npos || size < 0 || static_cast<unsigned long>(size) > CFileBuffer::MAX_FILE_SIZE)
-	{
-		file->drop();
-		return nullptr;
-	}
-	std::vector<char> bytes(static_cast<size_t>(size));
-	const irr::s32 read = bytes.empty() ? 0 : file->read(bytes.data(), static_cast<irr::u32>(size));
+	// refused.
+	std::vector<char> bytes;
+	const EWholeFileRead read = dot == std::string::npos ? EWFR_REFUSED
+														 : readWholeFile(file, CFileBuffer::MAX_FILE_SIZE, bytes);
 	file->drop();
+	if (read == EWFR_REFUSED)
+		return nullptr;
 	cached = AudioManager->createFromMemory(
-		name.c_str(), bytes.data(), read < 0 ? 0 : read, name.substr(dot + 1).c_str());
+		name.c_str(), bytes.data(), static_cast<int>(bytes.size()), name.substr(dot + 1).c_str());
 	return cached;
 }
 

@@ -9,6 +9,7 @@
 #include <IVideoDriver.h>
 #include <IrrlichtDevice.h>
 
+#include "base/WholeFile.h"
 #include "text/CGUIFreetypeGlyphPage.h"
 #include "text/CodePoint.h"
 #include "text/SGUIFreetypeFace.h"
@@ -140,11 +141,9 @@ bool CGUIFreetypeFont::openFace(SGUIFreetypeFace& face) const
 		log("Failed to open the file.");
 		return false;
 	}
-	const long size = file->getSize();
-	face.FileBytes.resize(size > 0 ? static_cast<size_t>(size) : 0);
-	const s32 read = face.FileBytes.empty() ? 0 : file->read(face.FileBytes.data(), static_cast<u32>(size));
+	const orv::EWholeFileRead read = orv::readWholeFile(file, MAX_FONT_FILE_SIZE, face.FileBytes);
 	file->drop();
-	if (read < 0 || static_cast<size_t>(read) != face.FileBytes.size())
+	if (read != orv::EWFR_WHOLE)
 	{
 		log("Failed to open the file.");
 		return false;
