@@ -1,5 +1,6 @@
 #include "net/CNetParse.h"
 
+#include "base/Refusal.h"
 #include "net/CFileTransfers.h"
 #include "net/INetParseHost.h"
 
@@ -98,18 +99,16 @@ bool CNetParse::onFileStart(net::packet& packet)
 	CFileTransfers& transfers = Host.getFileTransfers();
 	const EFileTransferResult result = transfers.start(id, kind, name, Host.getDownloadRoot().c_str());
 	if (result == EFTR_BAD_KIND)
-		log("net",
+		reportRefusal("net",
 			"Refused file transfer " + std::to_string(id) + ": kind " + std::to_string(kind) +
-				" has no download folder.",
-			irr::ELL_WARNING);
+				" has no download folder.");
 	else if (result == EFTR_BAD_NAME)
-		log("net",
+		reportRefusal("net",
 			"Refused file transfer " + std::to_string(id) + ": the name \"" + printable(name) +
-				"\" would leave the download folder.",
-			irr::ELL_WARNING);
+				"\" would leave the download folder.");
 	else if (result != EFTR_OK)
-		log("net", "Refused file transfer " + std::to_string(id) + ": " + limitPassed(result, transfers.getLimits()),
-			irr::ELL_WARNING);
+		reportRefusal(
+			"net", "Refused file transfer " + std::to_string(id) + ": " + limitPassed(result, transfers.getLimits()));
 	return true;
 }
 
@@ -120,8 +119,8 @@ bool CNetParse::onFileData(net::packet& packet)
 	CFileTransfers& transfers = Host.getFileTransfers();
 	const EFileTransferResult result = transfers.append(id, bytes.getData(), bytes.getSize());
 	if (result == EFTR_TOO_LARGE || result == EFTR_ALL_TOO_LARGE)
-		log("net", "Dropped file transfer " + std::to_string(id) + ": " + limitPassed(result, transfers.getLimits()),
-			irr::ELL_WARNING);
+		reportRefusal(
+			"net", "Dropped file transfer " + std::to_string(id) + ": " + limitPassed(result, transfers.getLimits()));
 	return true;
 }
 

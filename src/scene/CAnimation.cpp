@@ -13,7 +13,7 @@
 #include "base/WholeFile.h"
 #include "scene/AnimationMemory.h"
 #include "scene/ContentPath.h"
-#include "base/Log.h"
+#include "base/Refusal.h"
 
 namespace orv {
 
@@ -353,7 +353,7 @@ bool CAnimation::parse(const char* text, size_t size, IAnimationContent& content
 void CAnimation::warn(const char* what) const
 {
 	const std::string line = std::string(what) + " \"" + Name.toUTF8_std() + "\"";
-	logLine("core", line.c_str(), irr::ELL_WARNING);
+	reportRefusal("core", line);
 }
 
 } // namespace orv

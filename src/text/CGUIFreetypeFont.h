@@ -130,7 +130,8 @@ private:
 	// Opens the face of a new shared record from FileName, through the file
 	// system when there is one; false after logging why not.
 	bool openFace(SGUIFreetypeFace& face) const;
-	void log(const core::stringc& message, ELOG_LEVEL level = ELL_INFORMATION) const;
+	//! One information line on the font's channel.
+	void log(const core::stringc& message) const;
 	void updateLoadFlags();
 	// Sets the shared face to this font's size when another font changed it.
 	void useFaceSize() const;

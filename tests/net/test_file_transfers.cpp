@@ -3,6 +3,7 @@
 #include "NetTestSupport.h"
 
 #include "net/CNetParse_2D.h"
+#include "base/Log.h"
 #include "support/CLogLines.h"
 
 #include <irrlicht.h>
@@ -281,10 +282,12 @@ TEST_F(FileTransferTest, RefusedStartsAreLoggedOnNet)
 	test::CLogLines lines;
 	Device->setEventReceiver(&lines);
 	Device->getLogger()->setLogLevel(irr::ELL_WARNING);
+	setLogger(Device->getLogger());
 	std::vector<Bytes> packets{start(9, 1, std::string(9000, 'n'))};
 	for (irr::u16 id = 1; id <= 6; ++id)
 		packets.push_back(start(id, 0, "f" + std::to_string(id)));
 	feed(packets);
+	setLogger(nullptr);
 	Device->setEventReceiver(nullptr);
 	EXPECT_EQ(Host.Transfers.getOpenCount(), 4u);
 	EXPECT_EQ(lines.count("net: Refused file transfer 5: 4 transfers are open already."), 1u);
