@@ -86,8 +86,7 @@ struct SHeld
 
 // Prepares, decodes and executes; the script's answer lands in *result when
 // given and the call finished.
-void run(const SHeld& held, irr::u32 callbackId, irr::s32 functionId, net::packet& arguments, CSceneObject* self,
-	bool* result)
+void run(const SHeld& held, irr::u32 callbackId, irr::s32 functionId, net::packet& arguments, void* self, bool* result)
 {
 	asIScriptContext* context = held.Context;
 	SScriptRunClock* clock = held.Clock;
@@ -167,7 +166,7 @@ void run(const SHeld& held, irr::u32 callbackId, irr::s32 functionId, net::packe
 
 } // namespace
 
-void SScriptBinding::callCallback(irr::u32 callbackId, net::packet arguments, CSceneObject* self)
+void SScriptBinding::callCallback(irr::u32 callbackId, net::packet arguments, void* self)
 {
 	if (!Context || !BoundModule)
 		return;
@@ -178,7 +177,7 @@ void SScriptBinding::callCallback(irr::u32 callbackId, net::packet arguments, CS
 	run(held, callbackId, functionId, arguments, self, nullptr);
 }
 
-bool SScriptBinding::callOnSolveContact(net::packet& arguments, CSceneObject* self)
+bool SScriptBinding::callOnSolveContact(net::packet& arguments, void* self)
 {
 	if (!Context || !BoundModule)
 		return false;
@@ -191,7 +190,7 @@ bool SScriptBinding::callOnSolveContact(net::packet& arguments, CSceneObject* se
 	return result;
 }
 
-void SScriptBinding::runQueuedEvents(ScriptEventQueue& queue, CSceneObject* self)
+void SScriptBinding::runQueuedEvents(ScriptEventQueue& queue, void* self)
 {
 	// Most objects have no code of their own: they are passed over without
 	// touching the context.
