@@ -142,11 +142,12 @@ public:
 		return RememberedNodeRevision == mapRevision && mapRevision != 0;
 	}
 
-	//! What a synchronisation reads: the walk before the step mirrors the
-	//! body's motion, the walk after it its position and the node.
+	//! What a synchronisation reads, for asking for it a few objects ahead.
 	enum ESyncPhase
 	{
+		//! syncFromBody: the body's motion into the motion attributes.
 		ESP_MOTION,
+		//! syncPositionFromBody and the node: the body's position into x and y.
 		ESP_POSITION
 	};
 	//! Starts loading what that synchronisation reads behind the object's
