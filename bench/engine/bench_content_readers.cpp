@@ -283,7 +283,7 @@ void readStringTable(CGameEngine& engine)
 	irr::io::IReadFile* file = fileSystem->createAndOpenFile("table.irrst");
 	if (!file)
 		return;
-	if (irr::stringtable::CStringTable* table = irr::stringtable::CStringTable::loadFile(fileSystem, file, nullptr))
+	if (irr::stringtable::CStringTable* table = irr::stringtable::CStringTable::loadFile(fileSystem, file))
 		table->drop();
 	file->drop();
 }

@@ -9,6 +9,8 @@
 #include <IReadFile.h>
 
 #include "base/CXmlReader.h"
+#include "base/Refusal.h"
+#include "base/WholeFile.h"
 #include "base/ustring16.h"
 
 namespace orv {
@@ -161,12 +163,9 @@ SNodeEnd markupAt(const char* text, size_t size, size_t lt, size_t lastEnd)
 	return openingTag(text, size, lt);
 }
 
-void logXml(irr::ILogger* logger, const irr::io::path& fileName, const char* message)
+void refuseXml(const irr::io::path& fileName, const char* message)
 {
-	if (!logger)
-		return;
-	const std::string line = std::string(fileName.c_str()) + ": " + message;
-	logger->log("xml", line.c_str(), irr::ELL_WARNING);
+	orv::reportRefusal("xml", std::string(fileName.c_str()) + ": " + message);
 }
 
 bool hasWideByteOrderMark(const std::vector<char>& bytes)
@@ -201,27 +200,21 @@ size_t readableXmlLength(const char* text, size_t size)
 	return size;
 }
 
-irr::io::IXMLReaderUTF8* createXmlReader(
-	irr::io::IFileSystem* fileSystem, irr::io::IReadFile* file, irr::ILogger* logger)
+irr::io::IXMLReaderUTF8* createXmlReader(irr::io::IFileSystem* fileSystem, irr::io::IReadFile* file)
 {
 	if (!fileSystem || !file)
 		return nullptr;
 	const irr::io::path& fileName = file->getFileName();
-	const long fileSize = file->getSize();
-	if (fileSize < 0 || static_cast<unsigned long>(fileSize) > MAX_XML_FILE_SIZE)
+	std::vector<char> bytes;
+	const EWholeFileRead read = readWholeFile(file, MAX_XML_FILE_SIZE, bytes);
+	if (read == EWFR_REFUSED)
 	{
-		logXml(logger, fileName, "file too large to read as XML");
+		refuseXml(fileName, "file too large to read as XML");
 		return nullptr;
 	}
-	// Room for the NUL the reader ends its text with: adding it must not
-	// copy the whole file once more.
-	std::vector<char> bytes;
-	bytes.reserve(static_cast<size_t>(fileSize) + 1);
-	bytes.resize(static_cast<size_t>(fileSize));
-	file->seek(0);
-	if (!bytes.empty() && file->read(bytes.data(), bytes.size()) != static_cast<irr::s32>(bytes.size()))
+	if (read == EWFR_SHORT)
 	{
-		logXml(logger, fileName, "could not be read");
+		refuseXml(fileName, "could not be read");
 		return nullptr;
 	}
 	if (hasWideByteOrderMark(bytes))
@@ -234,21 +227,20 @@ irr::io::IXMLReaderUTF8* createXmlReader(
 	const size_t readable = readableXmlLength(bytes.data(), bytes.size());
 	if (readable < bytes.size())
 	{
-		logXml(logger, fileName, "read up to a construct that never closes");
+		refuseXml(fileName, "read up to a construct that never closes");
 		bytes.resize(readable);
 	}
 	return new CXmlReader(std::move(bytes));
 }
 
-irr::io::IXMLReaderUTF8* createXmlReader(
-	irr::io::IFileSystem* fileSystem, const irr::io::path& fileName, irr::ILogger* logger)
+irr::io::IXMLReaderUTF8* createXmlReader(irr::io::IFileSystem* fileSystem, const irr::io::path& fileName)
 {
 	if (!fileSystem)
 		return nullptr;
 	irr::io::IReadFile* file = fileSystem->createAndOpenFile(fileName);
 	if (!file)
 		return nullptr;
-	irr::io::IXMLReaderUTF8* reader = createXmlReader(fileSystem, file, logger);
+	irr::io::IXMLReaderUTF8* reader = createXmlReader(fileSystem, file);
 	file->drop();
 	return reader;
 }

@@ -15,6 +15,7 @@
 
 #include "audio/IAudioManager.h"
 #include "base/Refusal.h"
+#include "base/WholeFile.h"
 
 #include "scene/C2DImageSceneNode.h"
 #include "scene/CAnimatedSpriteSceneNode.h"
@@ -26,6 +27,7 @@
 #include "scene/TiledMapImage.h"
 #include "script/CScriptModule.h"
 #include "script/SScriptBinding.h"
+#include "script/ScriptCallbacks.h"
 #include "world/CObjectManager.h"
 #include "world/CPhysicsManager.h"
 #include "world/CSceneObject.h"
@@ -39,7 +41,6 @@ using irr::core::ustring16;
 
 namespace {
 
-const irr::u32 CALLBACK_ON_EVENT = 11;
 const irr::s32 KIND_OBJECT_REMOVED = 2;
 
 // What an animation takes from the engine while it reads its file.
@@ -96,7 +97,7 @@ bool touchesCircle(const b2Fixture* fixture, const b2CircleShape& circle)
 bool definesOnEvent(const CSceneObject* object)
 {
 	const script::CScriptModule* module = object->getModule();
-	return module && object->getBinding() && module->getCallbackId(CALLBACK_ON_EVENT) >= 0;
+	return module && object->getBinding() && module->getCallbackId(script::ESC_EVENT) >= 0;
 }
 
 } // namespace
@@ -166,9 +167,9 @@ audio::IAudioSource* CGameEngine::getSound(const ustring16& fileName)
 		return nullptr;
 	const std::string name = fileName.toUTF8_std();
 	const std::string::size_type dot = name.rfind('.');
-	const long size = file->getSize();
 	// A sound is read whole: one larger than any the client reads whole is
-	// refused, as is a size the audio library cannot count.
+	// refused before it is read, and so is one past the bound of all sounds.
+	const long size = file->getSize();
 	if (dot == std::string::npos || size < 0 || static_cast<unsigned long>(size) > CFileBuffer::MAX_FILE_SIZE)
 	{
 		file->drop();
@@ -183,11 +184,12 @@ audio::IAudioSource* CGameEngine::getSound(const ustring16& fileName)
 				name + "\" and further sounds are not played.");
 		return nullptr;
 	}
-	std::vector<char> bytesRead(static_cast<size_t>(size));
-	const irr::s32 read = bytesRead.empty() ? 0 : file->read(bytesRead.data(), static_cast<irr::u32>(size));
+	std::vector<char> data;
+	const EWholeFileRead read = readWholeFile(file, CFileBuffer::MAX_FILE_SIZE, data);
 	file->drop();
-	kept.source = AudioManager->createFromMemory(
-		name.c_str(), bytesRead.data(), read < 0 ? 0 : read, name.substr(dot + 1).c_str());
+	if (read != EWFR_REFUSED)
+		kept.source = AudioManager->createFromMemory(
+			name.c_str(), data.data(), static_cast<int>(data.size()), name.substr(dot + 1).c_str());
 	if (kept.source)
 		kept.bytes = bytes;
 	else
@@ -352,7 +354,7 @@ irr::u32 CGameEngine::sendEvent(CSceneObject* sender, const ustring16& event, co
 	{
 		// A delivery the binding drops (too deeply nested, a module set
 		// aside, the frame's script time gone) reached no one.
-		if (definesOnEvent(object) && object->getBinding()->callCallback(CALLBACK_ON_EVENT, record, object))
+		if (definesOnEvent(object) && object->getBinding()->callCallback(script::ESC_EVENT, record, object))
 			++deliveries;
 		object->drop();
 	}
