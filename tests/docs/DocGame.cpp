@@ -166,8 +166,7 @@ bool CDocGame::frame()
 bool CDocGame::framesUntil(const std::function<bool()>& done)
 {
 	return waitUntil(
-		[&]
-		{
+		[&] {
 			frame();
 			return done();
 		},

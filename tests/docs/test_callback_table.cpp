@@ -18,16 +18,18 @@ const char* const CALLBACKS[][2] = {
 	{"Created", "void Created(SceneObject@+ self)"},
 	{"OnBeginContact", "void OnBeginContact(SceneObject@+ self, SceneObject@+ other)"},
 	{"OnEndContact", "void OnEndContact(SceneObject@+ self, SceneObject@+ other)"},
-	{"OnSolveContact", "bool OnSolveContact(SceneObject@+ self, SceneObject@+ other, vector2df normal, "
-					   "vector2df self_point, vector2df other_point)"},
+	{"OnSolveContact",
+		"bool OnSolveContact(SceneObject@+ self, SceneObject@+ other, vector2df normal, "
+		"vector2df self_point, vector2df other_point)"},
 	{"OnPlayerEntersLevel", "void OnPlayerEntersLevel(SceneObject@+ self, SceneObject@+ other)"},
 	{"OnKeyPress", "void OnKeyPress(SceneObject@+ self, EKEY_CODE key)"},
 	{"OnMouseMove", "void OnMouseMove(SceneObject@+ self, int x, int y)"},
 	{"OnMouseDown", "void OnMouseDown(SceneObject@+ self, int x, int y, int button)"},
 	{"OnMouseUp", "void OnMouseUp(SceneObject@+ self, int x, int y, int button)"},
 	{"OnMouseWheel", "void OnMouseWheel(SceneObject@+ self, int x, int y, float delta)"},
-	{"OnEvent", "void OnEvent(SceneObject@+ self, SceneObject@+ sender, string event, string data, "
-				"vector2df origin, float range)"},
+	{"OnEvent",
+		"void OnEvent(SceneObject@+ self, SceneObject@+ sender, string event, string data, "
+		"vector2df origin, float range)"},
 };
 
 const char* const SCRIPTS[] = {"client", "class", "object"};
@@ -87,9 +89,11 @@ TEST(CallbackTable, SaysWhichScriptsHearEachCallback)
 		EXPECT_EQ(documented.count(callback[0]), 1u) << callback[0] << " is not in the table";
 
 	SDocScripts scripts;
-	scripts.Client = listener("client", {{"Created", "Physics.Gravity = vector2df(0, 20); "
-												   "Engine.load_level(\"callbacks.xml\");"},
-											{"Update", "Engine.send_event(null, \"ping\", \"\", vector2df(400, 400), 40);"}});
+	scripts.Client = listener("client",
+		{{"Created",
+			 "Physics.Gravity = vector2df(0, 20); "
+			 "Engine.load_level(\"callbacks.xml\");"},
+			{"Update", "Engine.send_event(null, \"ping\", \"\", vector2df(400, 400), 40);"}});
 	scripts.Classes.push_back({"crate", listener("class", {})});
 	scripts.Files["callbacks.xml"] = level();
 	// Collected while the game holds the standard output, compared after.
@@ -99,10 +103,10 @@ TEST(CallbackTable, SaysWhichScriptsHearEachCallback)
 	{
 		CDocGame game(scripts);
 		played = game.play();
-		auto heard = [&](const std::string& who, const std::string& callback)
-		{ return game.count("script: " + who + " " + callback) > 0; };
-		auto allExpectedHeard = [&]
-		{
+		auto heard = [&](const std::string& who, const std::string& callback) {
+			return game.count("script: " + who + " " + callback) > 0;
+		};
+		auto allExpectedHeard = [&] {
 			for (const auto& entry : documented)
 				for (size_t s = 0; s < 3; ++s)
 					if (entry.second[s] && !heard(SCRIPTS[s], entry.first))
@@ -111,13 +115,11 @@ TEST(CallbackTable, SaysWhichScriptsHearEachCallback)
 		};
 		int frames = 0;
 		if (played)
-			game.framesUntil(
-				[&]
-				{
-					if (++frames == 5)
-						game.sendInput();
-					return frames > 10 && allExpectedHeard();
-				});
+			game.framesUntil([&] {
+				if (++frames == 5)
+					game.sendInput();
+				return frames > 10 && allExpectedHeard();
+			});
 		// What the table says no script hears gets as many frames again.
 		for (int i = 0; played && i < frames; ++i)
 			game.frame();

@@ -65,8 +65,8 @@ TEST(DocExamples, EveryExampleBuilds)
 		for (const SDocExample& example : examples)
 		{
 			const size_t before = game.lines().size();
-			script::CScriptModule* module =
-				new script::CScriptModule("doc example", game.engine().getScriptManager(), script::ESMK_OBJECT);
+			script::CScriptModule* module = new script::CScriptModule(
+				"doc example", game.engine().getScriptManager(), script::ESMK_OBJECT);
 			module->load(irr::core::ustring16(example.Code.c_str()), irr::core::ustring16(example.where().c_str()));
 			module->drop();
 			complaints.emplace_back(example.where(), scriptLinesSince(game, before));
@@ -96,13 +96,11 @@ TEST(DocExamples, ExamplesMarkedToRunPlayAndLogWhatTheySay)
 			// Long enough for the sample's crates to land; what an example
 			// logs may wait for that.
 			if (played)
-				game.framesUntil(
-					[&]
-					{
-						if (++frames == 5)
-							game.sendInput();
-						return frames >= 60 && logsAll(game, example);
-					});
+				game.framesUntil([&] {
+					if (++frames == 5)
+						game.sendInput();
+					return frames >= 60 && logsAll(game, example);
+				});
 			for (const std::string& text : example.Logs)
 				if (game.countStarting("script: " + text) == 0)
 					missing.push_back(text);

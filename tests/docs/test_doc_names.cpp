@@ -17,8 +17,8 @@ namespace {
 const char* const REFERENCE_HEADING = "# Reference";
 
 // Words of the language itself, and the callbacks a script defines.
-const std::set<std::string> LANGUAGE = {"bool", "cast", "const", "double", "false", "float", "funcdef", "in",
-	"inout", "int", "int64", "is", "null", "out", "return", "true", "uint", "uint64", "void", "Update", "Created",
+const std::set<std::string> LANGUAGE = {"bool", "cast", "const", "double", "false", "float", "funcdef", "in", "inout",
+	"int", "int64", "is", "null", "out", "return", "true", "uint", "uint64", "void", "Update", "Created",
 	"OnBeginContact", "OnEndContact", "OnSolveContact", "OnPlayerEntersLevel", "OnKeyPress", "OnMouseMove",
 	"OnMouseDown", "OnMouseUp", "OnMouseWheel", "OnEvent"};
 
