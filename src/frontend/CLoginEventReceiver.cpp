@@ -170,7 +170,7 @@ void CLoginEventReceiver::play()
 	script::SScriptBinding* client = Host.getClientBinding();
 	if (client && client->getModule())
 	{
-		client->getModule()->load(code, SCRIPT_SECTION);
+		client->getModule()->load(code, SCRIPT_SECTION, info.ClientScriptFile.toUTF8_std());
 		client->callCallback(script::ESC_CREATED, net::packet(), nullptr);
 	}
 	Host.resetFrameTime();

@@ -297,7 +297,7 @@ void CLevelLoader::loadScript(Reader& reader, script::CScriptModule* module)
 			return;
 		// Code as plain text is not taken: only CDATA keeps it as written.
 		if (reader.getNodeType() == irr::io::EXN_CDATA && module)
-			module->load(ustring16(trimmed(reader.getNodeData())), SCRIPT_SECTION);
+			module->load(ustring16(trimmed(reader.getNodeData())), SCRIPT_SECTION, Reading.back().name);
 	}
 }
 
@@ -306,7 +306,7 @@ void CLevelLoader::loadScriptFile(const ustring16& path, script::CScriptModule* 
 	std::string code;
 	if (!module || !readContentFile(device->getFileSystem(), path, code, MAX_SCRIPT_FILE_SIZE))
 		return;
-	module->load(ustring16(code), SCRIPT_SECTION);
+	module->load(ustring16(code), SCRIPT_SECTION, path.toUTF8_std());
 }
 
 } // namespace orv

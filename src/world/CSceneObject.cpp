@@ -96,6 +96,7 @@ CSceneObject::CSceneObject(u32 id, CObjectClass* objectClass) : Id(id), Class(ob
 		script::CScriptManager* scripts = Class->getModule() ? Class->getModule()->getScriptManager() : nullptr;
 		Module = new script::CScriptModule(
 			ustring16(("scene_object_" + std::to_string(Id)).c_str()), scripts, script::ESMK_OBJECT);
+		Module->setOwnerClass(Class->getName().toUTF8_std());
 		Binding.reset(new script::SScriptBinding());
 		Binding->setModule(Module);
 	}
