@@ -4,7 +4,7 @@
 // Input: [name byte][file bytes]. An odd name byte names the file ".tga", so
 // TGA files are read by name as well as by their footer.
 
-#include "scene/PictureLoad.h"
+#include "scene/picture/PictureLoad.h"
 
 #include <IFileSystem.h>
 #include <IImage.h>

@@ -9,7 +9,7 @@
 #include <box2d/box2d.h>
 
 #include "scene/ContentPath.h"
-#include "scene/ImageSizeGuard.h"
+#include "scene/picture/ImageSizeGuard.h"
 #include "world/CPhysicsManager.h"
 #include "world/CTiledSceneObject.h"
 #include "world/PhysicsGuard.h"

@@ -8,10 +8,10 @@
 #include <gtest/gtest.h>
 #include <irrlicht.h>
 
-#include "PictureFields.h"
+#include "scene/picture/PictureFields.h"
 
 #include "scene/CStaticImage.h"
-#include "scene/ImageHeaderGuard.h"
+#include "scene/picture/ImageHeaderGuard.h"
 #include "support/CLogLines.h"
 #include "support/CMemoryImage.h"
 #include "support/engine_fixture.h"

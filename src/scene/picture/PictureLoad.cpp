@@ -1,4 +1,4 @@
-#include "scene/PictureLoad.h"
+#include "scene/picture/PictureLoad.h"
 
 #include <vector>
 
@@ -10,8 +10,8 @@
 #include <IrrlichtDevice.h>
 #include <coreutil.h>
 
-#include "scene/ImageHeaderGuard.h"
-#include "scene/PictureConvert.h"
+#include "scene/picture/ImageHeaderGuard.h"
+#include "scene/picture/PictureConvert.h"
 
 namespace orv {
 

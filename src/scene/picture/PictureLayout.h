@@ -2,7 +2,7 @@
 
 #include <irrTypes.h>
 
-#include "scene/PictureBytes.h"
+#include "scene/picture/PictureBytes.h"
 
 // Where a BMP's and a TGA's pixels lie and how they are coded, read once for
 // the header guard and for the conversion of what Irrlicht would draw wrong.

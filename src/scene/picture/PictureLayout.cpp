@@ -1,6 +1,6 @@
-#include "scene/PictureLayout.h"
+#include "scene/picture/PictureLayout.h"
 
-#include "scene/ImageSizeGuard.h"
+#include "scene/picture/ImageSizeGuard.h"
 
 namespace orv {
 

@@ -10,7 +10,7 @@
 
 #include "PictureFields.h"
 
-#include "scene/PictureLoad.h"
+#include "scene/picture/PictureLoad.h"
 
 namespace orv {
 namespace {

@@ -1,4 +1,4 @@
-#include "scene/PictureConvert.h"
+#include "scene/picture/PictureConvert.h"
 
 #include <vector>
 
@@ -6,7 +6,7 @@
 #include <IVideoDriver.h>
 
 #include "base/ByteOrder.h"
-#include "scene/PictureLayout.h"
+#include "scene/picture/PictureLayout.h"
 
 namespace orv {
 

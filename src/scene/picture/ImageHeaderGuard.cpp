@@ -1,9 +1,9 @@
-#include "scene/ImageHeaderGuard.h"
+#include "scene/picture/ImageHeaderGuard.h"
 
 #include <cstring>
 
-#include "scene/ImageSizeGuard.h"
-#include "scene/PictureLayout.h"
+#include "scene/picture/ImageSizeGuard.h"
+#include "scene/picture/PictureLayout.h"
 
 namespace orv {
 

@@ -4,7 +4,7 @@
 
 #include <irrTypes.h>
 
-#include "scene/ImageHeaderGuard.h"
+#include "scene/picture/ImageHeaderGuard.h"
 
 namespace irr {
 namespace video {
