@@ -1,40 +1,26 @@
 #include "scene/picture/PictureLoad.h"
 
-#include <vector>
-
-#include <IFileSystem.h>
-#include <IImage.h>
-#include <IImageLoader.h>
 #include <IReadFile.h>
-#include <IVideoDriver.h>
 #include <IrrlichtDevice.h>
 #include <coreutil.h>
 
-#include "scene/picture/ImageHeaderGuard.h"
-#include "scene/picture/PictureConvert.h"
+#include "scene/picture/PictureFormats.h"
+#include "scene/picture/PictureRefusals.h"
 
 namespace orv {
 
 namespace {
 
-// Irrlicht asks its loaders newest first; the same order here.
-irr::video::IImageLoader* findLoader(irr::video::IVideoDriver* driver, const irr::io::path& name)
-{
-	for (irr::u32 i = driver->getImageLoaderCount(); i > 0; --i)
-	{
-		irr::video::IImageLoader* loader = driver->getImageLoader(i - 1);
-		if (loader && loader->isALoadableFileExtension(name))
-			return loader;
-	}
-	return nullptr;
-}
+// TGA last: it has no signature.
+const SPictureFormat* const FORMATS[] = {
+	&PNG_PICTURES, &JPEG_PICTURES, &BMP_PICTURES, &PCX_PICTURES, &SGI_PICTURES, &TGA_PICTURES};
 
 } // namespace
 
 irr::video::IImage* loadPicture(irr::IrrlichtDevice* device, irr::io::IReadFile* file, const char*& refusal)
 {
 	refusal = nullptr;
-	if (!device || !file || !device->getFileSystem() || !device->getVideoDriver())
+	if (!device || !file || !device->getVideoDriver())
 		return nullptr;
 	const long size = file->getSize();
 	if (size <= 0 || static_cast<irr::u64>(size) > PICTURE_MAX_FILE_BYTES)
@@ -42,38 +28,20 @@ irr::video::IImage* loadPicture(irr::IrrlichtDevice* device, irr::io::IReadFile*
 		refusal = "the file is empty or too large for a picture";
 		return nullptr;
 	}
-	std::vector<irr::u8> bytes(static_cast<size_t>(size));
+	SPictureFile picture;
+	picture.Device = device;
+	picture.Bytes.resize(static_cast<size_t>(size));
 	file->seek(0);
-	if (file->read(bytes.data(), static_cast<irr::u32>(size)) != size)
+	if (file->read(picture.Bytes.data(), static_cast<irr::u32>(size)) != size)
 		return nullptr;
-
-	SPictureHeader header;
-	const bool namedTga = irr::core::hasFileExtension(file->getFileName(), "tga");
-	if (!checkPictureBytes(bytes.data(), bytes.size(), namedTga, header, refusal))
-		return nullptr;
-
-	if (header.Convert)
-		return createConvertedPicture(device->getVideoDriver(), bytes.data(), bytes.size(), header.Format);
-
-	const irr::io::path name = irr::io::path("picture.") + getPictureExtension(header.Format);
-	irr::video::IImageLoader* loader = findLoader(device->getVideoDriver(), name);
-	if (!loader)
-		return nullptr;
-	irr::io::IReadFile* memory = device->getFileSystem()->createMemoryReadFile(
-		bytes.data(), static_cast<irr::s32>(bytes.size()), name, false);
-	if (!memory)
-		return nullptr;
-	irr::video::IImage* picture = loader->loadImage(memory);
-	memory->drop();
-	if (picture && picture->getDimension() != irr::core::dimension2du(header.Width, header.Height))
+	picture.NamedTga = irr::core::hasFileExtension(file->getFileName(), "tga");
+	for (const SPictureFormat* format : FORMATS)
 	{
-		picture->drop();
-		refusal = "its loader disagrees with its header";
-		return nullptr;
+		if (format->isFormatOf(picture))
+			return format->load(picture, refusal);
 	}
-	if (header.Format == EPF_SGI)
-		mendSgiChannels(picture);
-	return picture;
+	refusal = refusals::NOT_A_PICTURE;
+	return nullptr;
 }
 
 } // namespace orv
