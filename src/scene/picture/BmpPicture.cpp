@@ -163,6 +163,7 @@ void readPalette(const CPictureBytes& in, const SBmpLayout& layout, SColor* pale
 const char* decodeRows(const CPictureBytes& in, const SBmpLayout& layout, const SColor* palette, CPictureTarget& target)
 {
 	const u32 alphaMask = layout.Masks[3];
+	const CPixelChannel red(layout.Masks[0]), green(layout.Masks[1]), blue(layout.Masks[2]), alpha(alphaMask);
 	bool alphaSeen = false;
 	for (u64 fileRow = 0; fileRow < layout.Height; ++fileRow)
 	{
@@ -185,9 +186,7 @@ const char* decodeRows(const CPictureBytes& in, const SBmpLayout& layout, const 
 			{
 				const u32 value = layout.Bits == 16 ? in.le16(row + 2 * x) : in.le32(row + 4 * x);
 				alphaSeen = alphaSeen || (value & alphaMask) != 0;
-				target.set(x, y,
-					SColor(widenChannel(value, alphaMask), widenChannel(value, layout.Masks[0]),
-						widenChannel(value, layout.Masks[1]), widenChannel(value, layout.Masks[2])));
+				target.set(x, y, SColor(alpha.widen(value), red.widen(value), green.widen(value), blue.widen(value)));
 			}
 		}
 	}

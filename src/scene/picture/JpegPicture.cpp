@@ -17,6 +17,14 @@ using irr::u32;
 using irr::u64;
 using irr::u8;
 
+//! Scans a JPEG may have. libjpeg visits every block of a scan's components
+//! in each scan, however few bytes the scan takes: a scan of a few bytes costs
+//! as much as decoding the whole picture once. Writers' fullest progressions
+//! take 10 scans for a colour picture and 24 for CMYK.
+const u32 JPEG_MAX_SCANS = 100;
+
+const char* const TOO_MANY_SCANS = "a JPEG of more than 100 scans";
+
 bool isFrameMarker(u8 marker)
 {
 	return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
@@ -77,7 +85,8 @@ const char* readJpegFrame(const CPictureBytes& in, u32& width, u32& height)
 		{
 			if (!frame)
 				return refusals::BAD_HEADER;
-			++scans;
+			if (++scans > JPEG_MAX_SCANS)
+				return TOO_MANY_SCANS;
 			// The coded data runs to the next marker: 0xFF followed by neither
 			// a stuffed 0 nor a restart marker.
 			for (;;)

@@ -7,7 +7,9 @@
 // PCXs are decoded by Irrlicht's loader, which reads right version 5, run-
 // length coded, 8 bits in one plane with the 256-colour palette at the end or
 // in three planes of red, green and blue. Its decoder does not stop at its
-// buffer's end, so every run must end inside its scan line.
+// buffer's end, so every run must end inside its scan line, and it decodes
+// the scan lines whole before it cuts them to the picture, so they may be
+// padded only as writers pad them.
 namespace orv {
 
 namespace {
@@ -40,7 +42,8 @@ const char* readPcx(const CPictureBytes& in, u32& width, u32& height)
 		return refusals::BAD_HEADER;
 	width = right - left + 1;
 	height = bottom - top + 1;
-	if (lineBytes < width)
+	// Writers pad a scan line to an even count of bytes, a few to four.
+	if (lineBytes < width || lineBytes > (width + 3) / 4 * 4)
 		return refusals::BAD_HEADER;
 	if (!isImageSizeAllowed(width, height))
 		return refusals::BAD_SIZE;

@@ -23,7 +23,7 @@ namespace orv {
 struct SPictureFile
 {
 	irr::IrrlichtDevice* Device = nullptr;
-	//! A reader may rewrite them.
+	//! A reader may rewrite them: the PNG reader drops the text it never shows.
 	std::vector<irr::u8> Bytes;
 	//! The file's name ends in ".tga"; TGA files have no signature.
 	bool NamedTga = false;

@@ -9,22 +9,29 @@ namespace orv {
 
 using irr::u32;
 
-u32 widenChannel(u32 value, u32 mask)
+CPixelChannel::CPixelChannel(u32 mask) : Mask(mask), Shift(0), Widened()
 {
 	if (mask == 0)
-		return 255;
-	u32 shift = 0;
-	while ((mask >> shift & 1) == 0)
-		++shift;
+		return;
+	while ((mask >> Shift & 1) == 0)
+		++Shift;
 	u32 width = 0;
-	while (shift + width < 32 && (mask >> (shift + width) & 1) != 0)
+	while (Shift + width < 32 && (mask >> (Shift + width) & 1) != 0)
 		++width;
-	const u32 bits = (value & mask) >> shift;
-	u32 widened = 0;
-	u32 filled = 0;
-	for (; filled < 8; filled += width)
-		widened = widened << width | bits;
-	return widened >> (filled - 8);
+	// Past 8 bits only the top 8 count.
+	if (width > 8)
+	{
+		Shift += width - 8;
+		width = 8;
+	}
+	for (u32 bits = 0; bits < (1u << width); ++bits)
+	{
+		u32 widened = 0;
+		u32 filled = 0;
+		for (; filled < 8; filled += width)
+			widened = widened << width | bits;
+		Widened[bits] = irr::u8(widened >> (filled - 8));
+	}
 }
 
 CPictureTarget::CPictureTarget(irr::video::IVideoDriver* driver, u32 width, u32 height)

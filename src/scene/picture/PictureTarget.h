@@ -12,9 +12,21 @@ class IVideoDriver;
 
 namespace orv {
 
-//! A channel under its mask widened to 8 bits by repeating its bits, as
-//! viewers widen it; no mask is an opaque alpha.
-irr::u32 widenChannel(irr::u32 value, irr::u32 mask);
+//! One channel of packed pixels: its bits under a mask widened to 8 bits by
+//! repeating them, as viewers widen them; no mask is an opaque alpha.
+class CPixelChannel
+{
+public:
+	explicit CPixelChannel(irr::u32 mask);
+
+	irr::u32 widen(irr::u32 value) const { return Mask ? Widened[(value & Mask) >> Shift] : 255; }
+
+private:
+	irr::u32 Mask;
+	// To the lowest 8 bits of the channel.
+	irr::u32 Shift;
+	irr::u8 Widened[256];
+};
 
 //! The A8R8G8B8 picture a decoder of the client writes, row 0 on top. The
 //! picture is dropped with the target unless it is released.

@@ -2,12 +2,15 @@
 
 #include <cstring>
 
+#include "base/ByteOrder.h"
 #include "scene/picture/ImageSizeGuard.h"
 #include "scene/picture/IrrlichtPictureLoader.h"
 #include "scene/picture/PictureRefusals.h"
+#include "scene/picture/PngText.h"
 
 // PNGs are decoded by libpng through Irrlicht's loader, which checks the
-// chunks itself; the client reads the size before it.
+// chunks itself; the client reads the size before it, and keeps the text
+// from it.
 namespace orv {
 
 namespace {
@@ -16,6 +19,13 @@ using irr::u64;
 using irr::u8;
 
 const u8 PNG_SIGNATURE[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+const u64 CHUNK_FRAME_BYTES = 12; // length, type and CRC
+
+bool isText(const u8* type)
+{
+	return std::memcmp(type, "tEXt", 4) == 0 || std::memcmp(type, "zTXt", 4) == 0 || std::memcmp(type, "iTXt", 4) == 0;
+}
+
 bool isPng(const SPictureFile& file)
 {
 	const CPictureBytes in = file.bytes();
@@ -39,10 +49,36 @@ irr::video::IImage* loadPng(SPictureFile& file, const char*& refusal)
 		refusal = refusals::BAD_SIZE;
 		return nullptr;
 	}
+	dropPngText(file.Bytes);
 	return loadThroughIrrlicht(file, "png", irr::u32(width), irr::u32(height), refusal);
 }
 
 } // namespace
+
+void dropPngText(std::vector<u8>& bytes)
+{
+	if (bytes.size() < sizeof PNG_SIGNATURE)
+		return;
+	u64 read = sizeof PNG_SIGNATURE;
+	u64 write = read;
+	while (bytes.size() - read >= CHUNK_FRAME_BYTES)
+	{
+		const u64 chunk = CHUNK_FRAME_BYTES + readBE32(&bytes[read]);
+		if (chunk > bytes.size() - read)
+			break; // cut short: libpng says so itself
+		if (!isText(&bytes[read + 4]))
+		{
+			if (write != read)
+				std::memmove(&bytes[write], &bytes[read], chunk);
+			write += chunk;
+		}
+		read += chunk;
+	}
+	if (write == read)
+		return;
+	std::memmove(&bytes[write], &bytes[read], bytes.size() - read);
+	bytes.resize(write + (bytes.size() - read));
+}
 
 const SPictureFormat PNG_PICTURES = {isPng, loadPng};
 

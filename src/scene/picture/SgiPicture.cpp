@@ -8,7 +8,9 @@
 
 // SGI pictures are decoded by Irrlicht's loader, which reads right one byte a
 // channel, RGB or RGBA, plain or run-length coded, and makes grey pictures
-// blue.
+// blue. It reads each run-length row whole into a buffer its width sizes, so
+// a row may take no more bytes than a packet for every pixel and the closing
+// one.
 namespace orv {
 
 namespace {
@@ -74,6 +76,8 @@ const char* readSgi(const CPictureBytes& in, u32& width, u32& height)
 	{
 		const u64 start = in.be32(HEADER_BYTES + 4 * row);
 		const u64 length = in.be32(HEADER_BYTES + 4 * (rows + row));
+		if (length > 2 * u64(width) + 1)
+			return refusals::BAD_HEADER;
 		if (start < HEADER_BYTES + rows * 8 || !sgiRowFills(in, start, length, width))
 			return refusals::SHORT_DATA;
 	}

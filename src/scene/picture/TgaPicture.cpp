@@ -88,19 +88,6 @@ const char* readTgaLayout(const CPictureBytes& in, STgaLayout& layout)
 	return nullptr;
 }
 
-// A TGA colour of 16, 24 or 32 bits, blue first; at 16 bits the top bit is
-// alpha only when the attribute bits say there is alpha.
-SColor tgaColour(const u8* p, u32 bits, bool alpha)
-{
-	if (bits == 16)
-	{
-		const u32 value = readLE16(p);
-		return SColor(alpha ? widenChannel(value, 0x8000) : 255, widenChannel(value, 0x7C00),
-			widenChannel(value, 0x03E0), widenChannel(value, 0x001F));
-	}
-	return SColor(bits == 32 ? p[3] : 255, p[2], p[1], p[0]);
-}
-
 // Writes the pixels in file order to where the origin puts them.
 class CTgaWriter
 {
@@ -112,6 +99,10 @@ public:
 		, Alpha((layout.Descriptor & 0x0F) != 0)
 		, TopFirst((layout.Descriptor & 0x20) != 0)
 		, RightFirst((layout.Descriptor & 0x10) != 0)
+		, Red(0x7C00)
+		, Green(0x03E0)
+		, Blue(0x001F)
+		, Alpha16(Alpha ? 0x8000 : 0)
 	{
 	}
 
@@ -123,8 +114,7 @@ public:
 		{
 			if (*stored >= Layout.MapLength)
 				return false;
-			colour = tgaColour(
-				In.from(Layout.MapStart + *stored * (Layout.MapEntryBits / 8)), Layout.MapEntryBits, Alpha);
+			colour = trueColour(In.from(Layout.MapStart + *stored * (Layout.MapEntryBits / 8)), Layout.MapEntryBits);
 		}
 		else if (Layout.Type == 3)
 		{
@@ -132,7 +122,7 @@ public:
 		}
 		else
 		{
-			colour = tgaColour(stored, Layout.Bits, Alpha);
+			colour = trueColour(stored, Layout.Bits);
 		}
 		return true;
 	}
@@ -148,12 +138,25 @@ public:
 	}
 
 private:
+	// A colour of 16, 24 or 32 bits, blue first; at 16 bits the top bit is
+	// alpha only when the attribute bits say there is alpha.
+	SColor trueColour(const u8* p, u32 bits) const
+	{
+		if (bits == 16)
+		{
+			const u32 value = readLE16(p);
+			return SColor(Alpha16.widen(value), Red.widen(value), Green.widen(value), Blue.widen(value));
+		}
+		return SColor(bits == 32 ? p[3] : 255, p[2], p[1], p[0]);
+	}
+
 	const CPictureBytes& In;
 	const STgaLayout& Layout;
 	CPictureTarget& Target;
 	const bool Alpha;
 	const bool TopFirst;
 	const bool RightFirst;
+	const CPixelChannel Red, Green, Blue, Alpha16;
 };
 
 const char* decodePixels(const CPictureBytes& in, const STgaLayout& layout, CTgaWriter& writer)
