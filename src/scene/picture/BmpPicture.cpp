@@ -137,6 +137,10 @@ const char* readBmpLayout(const CPictureBytes& in, SBmpLayout& layout)
 	layout.LineBytes = (rowBytes + 3) / 4 * 4;
 	if (layout.Compression == BMP_RGB && !in.has(layout.PixelStart, layout.LineBytes * (layout.Height - 1) + rowBytes))
 		return refusals::SHORT_DATA;
+	// Two bytes code at most 255 pixels: a picture larger than the stream
+	// could fill is refused before its memory is taken.
+	if (layout.Compression == BMP_RLE8 && u64(layout.Width) * layout.Height > (in.size() - layout.PixelStart) / 2 * 255)
+		return refusals::SHORT_DATA;
 	return nullptr;
 }
 

@@ -9,8 +9,8 @@
 #include "scene/picture/PngText.h"
 
 // PNGs are decoded by libpng through Irrlicht's loader, which checks the
-// chunks itself; the client reads the size before it, and keeps the text
-// from it.
+// chunks' contents itself; the client reads the size before it, checks that
+// every chunk lies inside the file, and keeps the text from it.
 namespace orv {
 
 namespace {
@@ -49,23 +49,27 @@ irr::video::IImage* loadPng(SPictureFile& file, const char*& refusal)
 		refusal = refusals::BAD_SIZE;
 		return nullptr;
 	}
-	dropPngText(file.Bytes);
+	if ((refusal = dropPngText(file.Bytes)))
+		return nullptr;
 	return loadThroughIrrlicht(file, "png", irr::u32(width), irr::u32(height), refusal);
 }
 
 } // namespace
 
-void dropPngText(std::vector<u8>& bytes)
+const char* dropPngText(std::vector<u8>& bytes)
 {
 	if (bytes.size() < sizeof PNG_SIGNATURE)
-		return;
+		return nullptr;
 	u64 read = sizeof PNG_SIGNATURE;
 	u64 write = read;
-	while (bytes.size() - read >= CHUNK_FRAME_BYTES)
+	for (bool end = false; !end;)
 	{
+		if (bytes.size() - read < CHUNK_FRAME_BYTES)
+			return refusals::SHORT_DATA;
 		const u64 chunk = CHUNK_FRAME_BYTES + readBE32(&bytes[read]);
 		if (chunk > bytes.size() - read)
-			break; // cut short: libpng says so itself
+			return refusals::SHORT_DATA;
+		end = std::memcmp(&bytes[read + 4], "IEND", 4) == 0;
 		if (!isText(&bytes[read + 4]))
 		{
 			if (write != read)
@@ -74,10 +78,13 @@ void dropPngText(std::vector<u8>& bytes)
 		}
 		read += chunk;
 	}
-	if (write == read)
-		return;
-	std::memmove(&bytes[write], &bytes[read], bytes.size() - read);
-	bytes.resize(write + (bytes.size() - read));
+	// libpng reads nothing after IEND.
+	if (write != read)
+	{
+		std::memmove(&bytes[write], &bytes[read], bytes.size() - read);
+		bytes.resize(write + (bytes.size() - read));
+	}
+	return nullptr;
 }
 
 const SPictureFormat PNG_PICTURES = {isPng, loadPng};

@@ -85,6 +85,11 @@ const char* readTgaLayout(const CPictureBytes& in, STgaLayout& layout)
 	layout.PixelStart = layout.MapStart + mapBytes;
 	if (layout.Type != 10 && !in.has(layout.PixelStart, layout.pixelCount() * layout.pixelBytes()))
 		return refusals::SHORT_DATA;
+	// A packet codes at most 128 pixels: a picture larger than the packets
+	// could fill is refused before its memory is taken.
+	const u64 packets = (in.size() - layout.PixelStart) / (1 + layout.pixelBytes());
+	if (layout.Type == 10 && layout.pixelCount() > packets * 128)
+		return refusals::SHORT_DATA;
 	return nullptr;
 }
 
