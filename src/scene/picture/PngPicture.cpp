@@ -6,7 +6,7 @@
 #include "scene/picture/ImageSizeGuard.h"
 #include "scene/picture/IrrlichtPictureLoader.h"
 #include "scene/picture/PictureRefusals.h"
-#include "scene/picture/PngText.h"
+#include "scene/picture/PngPicture.h"
 
 // PNGs are decoded by libpng through Irrlicht's loader, which checks the
 // chunks' contents itself; the client reads the size before it, checks that

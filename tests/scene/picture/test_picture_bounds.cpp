@@ -11,7 +11,7 @@
 #include "PictureFields.h"
 
 #include "scene/picture/PictureLoad.h"
-#include "scene/picture/PngText.h"
+#include "scene/picture/PngPicture.h"
 
 namespace orv {
 namespace {
