@@ -33,7 +33,7 @@ void CClassDefinitionReader::read(const irr::io::path& fileName)
 {
 	if (!Device)
 		return;
-	Reader = createXmlReader(Device->getFileSystem(), fileName, Device->getLogger());
+	Reader = createXmlReader(Device->getFileSystem(), fileName);
 	if (!Reader)
 		return;
 

@@ -59,7 +59,7 @@ TEST_F(FrameUpdate, WorldStandsStillWhileNoGameRuns)
 	ball->Physics.setType(EBT_DYNAMIC);
 	CPhysicsManager::getInstance()->setGravity({0.0f, 10.0f});
 	SScriptEvent key;
-	key.callbackId = ESEI_KEY_PRESS;
+	key.callbackId = script::ESC_KEY_PRESS;
 	engine().queueEvent(key);
 	const irr::u32 last = engine().getLastFrameTime();
 
@@ -130,7 +130,7 @@ TEST_F(FrameUpdate, ScriptsRunInTheirOrder)
 			"main");
 	}
 	SScriptEvent key;
-	key.callbackId = ESEI_KEY_PRESS;
+	key.callbackId = script::ESC_KEY_PRESS;
 	key.arguments = net::packet::fromU8(65);
 	engine().queueEvent(key);
 	engine().setGameRunning(true);

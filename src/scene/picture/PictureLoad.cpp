@@ -4,6 +4,7 @@
 #include <IrrlichtDevice.h>
 #include <coreutil.h>
 
+#include "base/WholeFile.h"
 #include "scene/picture/PictureFormats.h"
 #include "scene/picture/PictureRefusals.h"
 
@@ -22,17 +23,15 @@ irr::video::IImage* loadPicture(irr::IrrlichtDevice* device, irr::io::IReadFile*
 	refusal = nullptr;
 	if (!device || !file || !device->getVideoDriver())
 		return nullptr;
-	const long size = file->getSize();
-	if (size <= 0 || static_cast<irr::u64>(size) > PICTURE_MAX_FILE_BYTES)
+	SPictureFile picture;
+	picture.Device = device;
+	const EWholeFileRead read = readWholeFile(file, static_cast<size_t>(PICTURE_MAX_FILE_BYTES), picture.Bytes);
+	if (read == EWFR_REFUSED || (read == EWFR_WHOLE && picture.Bytes.empty()))
 	{
 		refusal = "the file is empty or too large for a picture";
 		return nullptr;
 	}
-	SPictureFile picture;
-	picture.Device = device;
-	picture.Bytes.resize(static_cast<size_t>(size));
-	file->seek(0);
-	if (file->read(picture.Bytes.data(), static_cast<irr::u32>(size)) != size)
+	if (read != EWFR_WHOLE)
 		return nullptr;
 	picture.NamedTga = irr::core::hasFileExtension(file->getFileName(), "tga");
 	for (const SPictureFormat* format : FORMATS)
