@@ -9,7 +9,7 @@
 #include "frontend/PackageList.h"
 #include "frontend/TextFile.h"
 #include "frontend/Translated.h"
-#include "scene/PictureLoad.h"
+#include "scene/picture/PictureLoad.h"
 #include "script/SScriptBinding.h"
 #include "script/CScriptModule.h"
 #include "script/ScriptCallbacks.h"

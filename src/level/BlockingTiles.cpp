@@ -10,7 +10,7 @@
 
 #include "base/Refusal.h"
 #include "scene/ContentPath.h"
-#include "scene/ImageSizeGuard.h"
+#include "scene/picture/ImageSizeGuard.h"
 #include "world/CPhysicsManager.h"
 #include "world/CTiledSceneObject.h"
 #include "world/PhysicsGuard.h"

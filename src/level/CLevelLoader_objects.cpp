@@ -10,7 +10,7 @@
 #include "level/TextLevel.h"
 #include "level/TileCode.h"
 #include "scene/ContentPath.h"
-#include "scene/ImageSizeGuard.h"
+#include "scene/picture/ImageSizeGuard.h"
 #include "script/CScriptModule.h"
 #include "world/AttributeXml.h"
 #include "world/CObjectClass.h"

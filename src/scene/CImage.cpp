@@ -8,8 +8,8 @@
 #include "base/Refusal.h"
 #include "base/packet.h"
 #include "scene/ISceneHost.h"
-#include "scene/ImageSizeGuard.h"
-#include "scene/PictureCopy.h"
+#include "scene/picture/ImageSizeGuard.h"
+#include "scene/picture/PictureCopy.h"
 #include "scene/TextureLayout.h"
 #include "world/CConsumerRegistry.h"
 
