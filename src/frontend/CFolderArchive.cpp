@@ -35,7 +35,8 @@ CFolderArchive* CFolderArchive::open(irr::io::IFileSystem* fileSystem, const irr
 }
 
 CFolderArchive::CFolderArchive(irr::io::IFileList* files, std::vector<std::string> realNames)
-	: Files(files), RealNames(std::move(realNames))
+	: Files(files)
+	, RealNames(std::move(realNames))
 {
 }
 

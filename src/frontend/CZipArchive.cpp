@@ -80,8 +80,10 @@ CZipArchive* CZipArchive::open(irr::io::IFileSystem* fileSystem, const irr::io::
 }
 
 CZipArchive::CZipArchive(zip* archive, irr::io::IFileList* files, std::string packageName)
-	: Archive(archive), Files(files), PackageName(std::move(packageName)),
-	  Damaged(static_cast<size_t>(zip_get_num_entries(archive, 0)), false)
+	: Archive(archive)
+	, Files(files)
+	, PackageName(std::move(packageName))
+	, Damaged(static_cast<size_t>(zip_get_num_entries(archive, 0)), false)
 {
 }
 

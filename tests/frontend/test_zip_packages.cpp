@@ -349,6 +349,31 @@ TEST_F(ZipPackageTest, AnEntryWithDamagedDataIsRefusedWhenOpenedWithOneLine)
 	}
 }
 
+// Only zip archives are mounted from files, found by their first bytes
+// whatever the name; archives of the other kinds Irrlicht's loaders read, a
+// Quake PAK here, are files like any other and are left out without a word.
+TEST_F(ZipPackageTest, ZipArchivesAreFoundByTheirFirstBytesAndNoOtherArchiveIsMounted)
+{
+	const std::string xml = description("Pak");
+	std::string pak = "PACK";
+	std::string entry = "package.xml";
+	entry.resize(56, '\0');
+	set32(pak += std::string(8, '\0'), 4, 12 + static_cast<uint32_t>(xml.size()));
+	set32(pak, 8, 64);
+	pak += xml + entry + std::string(8, '\0');
+	set32(pak, pak.size() - 8, 12);
+	set32(pak, pak.size() - 4, static_cast<uint32_t>(xml.size()));
+
+	test::CTempFolder folder;
+	folder.write("package/quake.pak", pak);
+	folder.write("package/noextension", test::makeZip({{"package.xml", description("Bare")}}));
+	folder.write("package/upper.ZIP", test::makeStreamedZip({{"package.xml", description("Upper")}}));
+	log.lines.clear();
+	loadPackageList(device, nullptr, irr::core::stringw(folder.path().c_str()));
+	EXPECT_EQ(listed(), (std::vector<std::string>{"Bare", "Upper"}));
+	EXPECT_TRUE(log.lines.empty()) << log.lines[0];
+}
+
 // The package's files, written by a tool into "tool.zip" within the package
 // folder from the folder "source".
 TEST_F(ZipPackageTest, ArchivesOfZipToolsMountAndReadBack)

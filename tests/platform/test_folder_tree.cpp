@@ -98,8 +98,8 @@ TEST(FolderTree, TheRunFolderWithItsPackagesAndDownloadsIsWalkedOnce)
 	std::vector<SFolderTreeEntry> entries;
 	ASSERT_TRUE(orv::platform::listFolderTree(run.path(), entries));
 	EXPECT_EQ(relativeNames(entries),
-		(std::vector<std::string>{"ani/", "ani/walk.gani", "images/", "images/downloads/",
-			"images/downloads/tree.png", "package/", "package/A/", "package/A/package.xml", "settings.ini"}));
+		(std::vector<std::string>{"ani/", "ani/walk.gani", "images/", "images/downloads/", "images/downloads/tree.png",
+			"package/", "package/A/", "package/A/package.xml", "settings.ini"}));
 }
 
 TEST(FolderTree, TheFolderItselfMayBeALinkAndAFileIsNoFolder)
