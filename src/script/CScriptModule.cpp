@@ -124,6 +124,7 @@ void CScriptModule::load(const irr::core::ustring16& code, const irr::core::ustr
 		return;
 	if (ScriptManager)
 		ScriptManager->beginBuild(this);
+	// Not copied (CScriptManager): the code lives until its build is done.
 	module->AddScriptSection(section.c_str(), codeUtf8.c_str(), codeUtf8.size(), 0);
 	// Code whose globals could not be set up would run on half of them; a
 	// module without an engine module holds no function.
