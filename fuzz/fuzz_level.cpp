@@ -52,7 +52,7 @@ using orv::fuzz::writeFile;
 
 //! A level whose crate falls onto a floor, its script counting contacts.
 const char* const FALL =
-	"<orvlevel version=\"1\"><sceneobjects><object type=\"static\"><property name=\"y\" value=\"8\"/>"
+	"<orvlevel version=\"1\"><sceneobjects><object type=\"static\"><property name=\"y\" value=\"40\"/>"
 	"<collision type=\"dynamic\"><box radius=\"1 1\"/></collision><script><![CDATA[int hits = 0; void "
 	"OnBeginContact(SceneObject@+ self, SceneObject@+ other) { hits++; }]]></script></object><object "
 	"type=\"static\"><property name=\"y\" value=\"64\"/><collision><edge v0=\"-50,0\" v1=\"50,0\"/>"
