@@ -81,7 +81,7 @@ void CIniFile::parse(const CFileBuffer& buffer)
 
 void CIniFile::parseText(const ustring16& text)
 {
-	const std::u16string& units = text.toUTF16_std();
+	const std::u16string units(text.toUTF16_std());
 	std::unique_ptr<CIniSection> reading;
 	size_t lineStart = 0;
 	while (lineStart < units.size())

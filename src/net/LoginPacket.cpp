@@ -27,7 +27,7 @@ irr::u8 lengthWidth(irr::u32 length)
 // One byte per UTF-16 code unit, its low 8 bits, behind a count byte.
 void appendLoginText(packet& out, const irr::core::stringw& text)
 {
-	const std::u16string units = irr::core::ustring16(text).toUTF16_std();
+	const std::u16string units(irr::core::ustring16(text).toUTF16_std());
 	const irr::u32 count = units.size() < MaxLoginTextUnits ? static_cast<irr::u32>(units.size()) : MaxLoginTextUnits;
 	out.append(packet::fromU8(static_cast<irr::u8>(count)));
 	for (irr::u32 i = 0; i < count; ++i)

@@ -91,8 +91,10 @@ void run(const SHeld& held, irr::u32 callbackId, irr::s32 functionId, net::packe
 {
 	asIScriptContext* context = held.Context;
 	SScriptRunClock* clock = held.Clock;
-	// A module set aside, or a frame whose script time is gone, runs nothing.
-	if (held.Module->isSetAside() || (clock && clock->Budget->frameSpent()))
+	// A module set aside runs nothing, nor does anything once the frame's
+	// script time or the close's is gone. A run asked for by one whose own
+	// time is gone ends at its first line (see SScriptRunClock::start).
+	if (held.Module->isSetAside() || (clock && (clock->Budget->frameSpent() || clock->Budget->closeSpent())))
 		return;
 	asIScriptFunction* function = context->GetEngine()->GetFunctionById(functionId);
 	if (!function)
@@ -119,21 +121,33 @@ void run(const SHeld& held, irr::u32 callbackId, irr::s32 functionId, net::packe
 		const SScriptCallbackDecl* entry = manager ? manager->findCallback(callbackId) : nullptr;
 		if (entry && entry->Decoder)
 			entry->Decoder(context, arguments);
+		// A run nested in the same context has the context's one clock: the
+		// outer run's is put back once the nested run has been dealt with.
+		SScriptRunClock outerClock;
+		if (clock && nested)
+			outerClock = *clock;
 		if (clock)
 			clock->start();
 		const int state = context->Execute();
 		if (clock)
 			clock->stop();
+		const irr::u64 frame = clock && clock->Budget->InFrame ? clock->Budget->Frame : 0;
 		if (state == asEXECUTION_FINISHED)
 		{
 			if (result)
 				*result = context->GetReturnByte() != 0;
+			// The run ends on time, but what it asked for did not.
+			if (clock && clock->takeNestedEnding())
+			{
+				held.Module->reportOutOfTime(*clock);
+				held.Module->noteOutOfTime(frame);
+			}
 		}
 		else
 		{
 			held.Module->reportRunFailure(context);
-			if (clock && clock->RanOut)
-				held.Module->noteOutOfTime(clock->Budget->InFrame ? clock->Budget->Frame : 0);
+			if (clock && clock->RanOut && clock->Outermost)
+				held.Module->noteOutOfTime(frame);
 			// An exception keeps the stack for inspection, and with it every
 			// handle the script held; it has been read. A nested run's stack
 			// goes with PopState: unpreparing it as well would free what the
@@ -141,10 +155,14 @@ void run(const SHeld& held, irr::u32 callbackId, irr::s32 functionId, net::packe
 			if (!nested)
 				context->Unprepare();
 		}
+		if (clock && nested)
+			*clock = outerClock;
 	}
 
 	if (nested)
 		context->PopState();
+	if (CScriptManager* manager = held.Module->getScriptManager())
+		manager->dropSetAsideCode();
 }
 
 } // namespace

@@ -46,7 +46,7 @@ irr::u32 sendEvent(CSceneObject* sender, const ustring16& event, const ustring16
 void loadLevel(const ustring16& name, IGameHost* engine)
 {
 	const auto load = [engine, name] {
-		// Only the Created scripts of its objects count as script time.
+		// Loading counts as the run's time; what the level keeps is the engine's.
 		AngelScript::asIScriptContext* context = AngelScript::asGetActiveContext();
 		const CScriptEngineWork work(context ? context->GetEngine() : nullptr);
 		if (CLevelLoader* levels = CLevelLoader::getInstance())
