@@ -37,7 +37,8 @@ int main(int argc, char** argv)
 	std::size_t inputs = 0;
 	for (int i = 1; i < argc; ++i)
 	{
-		const fs::path given(argv[i]);
+		// Absolute: a target's engine makes a folder of its own the working directory.
+		const fs::path given = fs::absolute(argv[i]);
 		std::vector<fs::path> files;
 		if (fs::is_directory(given))
 		{

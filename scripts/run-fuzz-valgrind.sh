@@ -20,6 +20,18 @@ cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORV_FUZZ_REPLAY=ON -D
 cmake --build "$BUILD" -j"${ORV_JOBS:-$(nproc)}" --target $TARGETS >/dev/null
 REPLAY_DIR="$(cd "$BUILD" && pwd)/fuzz"
 
+# memcheck REPLAY CORPUS [valgrind options]: false when valgrind reports an
+# error. The replay's own output (the decoders' refusals, the engine's start)
+# goes to the file beside it, with valgrind's. AngelScript's x64 native-call
+# trampoline reads its argument copies a few hundred bytes below the stack
+# pointer, for every call whatever the script: accesses there are not reported.
+memcheck() {
+	replay="$1" inputs="$2"
+	shift 2
+	valgrind -q --error-exitcode=97 --leak-check=no --ignore-range-below-sp=1024-1 "$@" \
+		"$REPLAY_DIR/$replay" "$inputs" >"$REPLAY_DIR/$replay.out" 2>&1
+}
+
 # The engines the targets start get OpenAL's null device, as the tests do.
 export ALSOFT_DRIVERS=null
 failed=""
@@ -32,14 +44,11 @@ for target in $TARGETS; do
 		continue
 	fi
 	started=$(date +%s)
-	# The targets' own output (the decoders' refusals, the engine's start) goes
-	# to the file, not the report. AngelScript's x64 native-call trampoline
-	# reads its argument copies a few hundred bytes below the stack pointer,
-	# for every call whatever the script: accesses there are not reported.
-	if valgrind -q --error-exitcode=97 --leak-check=no --track-origins=yes --ignore-range-below-sp=1024-1 \
-		"$REPLAY_DIR/$target" "$corpus" >"$REPLAY_DIR/$target.out" 2>&1; then
+	if memcheck "$target" "$corpus"; then
 		echo "$name: $(grep -m 1 "inputs replayed" "$REPLAY_DIR/$target.out") under valgrind in $(($(date +%s) - started)) s, no error"
 	else
+		# Again, slower, to say where each uninitialised value came from.
+		memcheck "$target" "$corpus" --track-origins=yes || true
 		echo "$name: valgrind found errors (all in $REPLAY_DIR/$target.out):" >&2
 		# Each report under the input that made it.
 		awk '/^input: / { input = $0; next } /^==[0-9]+==/ { if (input) print input; input = ""; print }' \
