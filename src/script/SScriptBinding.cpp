@@ -85,8 +85,9 @@ struct SHeld
 };
 
 // Prepares, decodes and executes; the script's answer lands in *result when
-// given and the call finished.
-void run(const SHeld& held, irr::u32 callbackId, irr::s32 functionId, net::packet& arguments, CSceneObject* self,
+// given and the call finished. True when the callback ran, false when it
+// was dropped before its first line.
+bool run(const SHeld& held, irr::u32 callbackId, irr::s32 functionId, net::packet& arguments, CSceneObject* self,
 	bool* result)
 {
 	asIScriptContext* context = held.Context;
@@ -95,10 +96,10 @@ void run(const SHeld& held, irr::u32 callbackId, irr::s32 functionId, net::packe
 	// script time or the close's is gone. A run asked for by one whose own
 	// time is gone ends at its first line (see SScriptRunClock::start).
 	if (held.Module->isSetAside() || (clock && (clock->Budget->frameSpent() || clock->Budget->closeSpent())))
-		return;
+		return false;
 	asIScriptFunction* function = context->GetEngine()->GetFunctionById(functionId);
 	if (!function)
-		return;
+		return false;
 	const bool nested = context->GetState() == asEXECUTION_ACTIVE;
 	if (nested)
 	{
@@ -108,12 +109,13 @@ void run(const SHeld& held, irr::u32 callbackId, irr::s32 functionId, net::packe
 		{
 			// Once per code: a script that keeps doing so would flood the log.
 			held.Module->reportFailure("dropped a callback: too many deliveries inside one another");
-			return;
+			return false;
 		}
 		if (context->PushState() < 0)
-			return;
+			return false;
 	}
 
+	bool executed = false;
 	if (context->Prepare(function) >= 0)
 	{
 		context->SetArgObject(0, self);
@@ -128,6 +130,9 @@ void run(const SHeld& held, irr::u32 callbackId, irr::s32 functionId, net::packe
 			outerClock = *clock;
 		if (clock)
 			clock->start();
+		// A run whose time is gone before it begins ends on its first line
+		// without running it.
+		executed = !(clock && clock->StartedOutOfTime);
 		const int state = context->Execute();
 		if (clock)
 			clock->stop();
@@ -163,19 +168,20 @@ void run(const SHeld& held, irr::u32 callbackId, irr::s32 functionId, net::packe
 		context->PopState();
 	if (CScriptManager* manager = held.Module->getScriptManager())
 		manager->dropSetAsideCode();
+	return executed;
 }
 
 } // namespace
 
-void SScriptBinding::callCallback(irr::u32 callbackId, net::packet arguments, CSceneObject* self)
+bool SScriptBinding::callCallback(irr::u32 callbackId, net::packet arguments, CSceneObject* self)
 {
 	if (!Context || !BoundModule)
-		return;
+		return false;
 	const irr::s32 functionId = BoundModule->getCallbackId(callbackId);
 	if (functionId == asNO_FUNCTION)
-		return;
+		return false;
 	SHeld held(Context, BoundModule, Clock);
-	run(held, callbackId, functionId, arguments, self, nullptr);
+	return run(held, callbackId, functionId, arguments, self, nullptr);
 }
 
 bool SScriptBinding::callOnSolveContact(net::packet& arguments, CSceneObject* self)

@@ -155,7 +155,8 @@ void SScriptRunClock::start()
 		tighten(*this, Budget->CloseDeadline, ESRE_CLOSE_TIME);
 	// A run that starts out of time ends on its first line: deliveries that
 	// start one another would otherwise never reach a look.
-	LinesUntilLook = now < Deadline ? LINES_BETWEEN_LOOKS : 0;
+	StartedOutOfTime = !(now < Deadline);
+	LinesUntilLook = StartedOutOfTime ? 0 : LINES_BETWEEN_LOOKS;
 	RanOut = false;
 	Ending = ESRE_NONE;
 	Section = nullptr;

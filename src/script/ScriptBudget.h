@@ -162,6 +162,9 @@ struct SScriptRunClock
 	//! Lines left before the clock is read again: reading it on every line
 	//! would slow tight loops for nothing.
 	irr::u32 LinesUntilLook = 0;
+	//! The run began with its time already gone: it ends on its first line,
+	//! having run nothing.
+	bool StartedOutOfTime = false;
 	//! Set once a budget ran out and the run was aborted, with where; for
 	//! an outermost run also when a run nested in it ran out.
 	bool RanOut = false;

@@ -1,9 +1,9 @@
 #include "script/api/GameEngineAPI.h"
 
 #include <ILogger.h>
-#include <ITimer.h>
 #include <IrrlichtDevice.h>
 
+#include "base/DeviceClock.h"
 #include "level/CLevelLoader.h"
 #include "script/ScriptBudget.h"
 #include "script/api/IGameHost.h"
@@ -53,7 +53,7 @@ void loadLevel(const ustring16& name, IGameHost* engine)
 			levels->loadLevel(engine->getDevice(), name);
 		// The time spent loading is not simulated.
 		if (irr::IrrlichtDevice* device = engine->getDevice())
-			engine->setLastFrameTime(device->getTimer()->getTime());
+			engine->setLastFrameTime(deviceTimeNow(device));
 		if (CPhysicsManager* physics = CPhysicsManager::getExistingInstance())
 			physics->setAccumulator(0.0f);
 	};
