@@ -3,6 +3,7 @@
 // followed, so the client starts, lists every package, and a package's files
 // are the ones inside it.
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -52,7 +53,7 @@ TEST(FolderPackages, LinksThatLoopOrLeadOutLetTheClientStartAndListEveryPackage)
 		{"package/Loop/pictures/tree.png", "tree"},
 		{"package/Zeta/package.xml", description("Zeta")},
 	};
-	const test::SandboxLinks links = {
+	const std::map<std::string, std::string> links = {
 		{"loop", "."},
 		{"images/downloads/up", "../.."},
 		{"images/downloads/away", outside.path()},
@@ -62,7 +63,7 @@ TEST(FolderPackages, LinksThatLoopOrLeadOutLetTheClientStartAndListEveryPackage)
 		{"package/Loop/secret.txt", outside.path() + "secret.txt"},
 		{"package/Loop/pictures/tree-again.png", "tree.png"},
 	};
-	test::CEngineSandbox sandbox(files, links);
+	test::CEngineSandbox sandbox(files, test::SSandboxLinks{links});
 	ASSERT_TRUE(sandbox.started());
 
 	EXPECT_EQ(listedNames(), (std::vector<std::string>{"Alpha", "Loop", "Zeta"}));

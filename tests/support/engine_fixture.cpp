@@ -68,11 +68,11 @@ void CTempFolder::link(const std::string& name, const std::string& target) const
 		ADD_FAILURE() << "cannot link " << name << " to " << target << ": " << error.message();
 }
 
-CEngineSandbox::CEngineSandbox(const SandboxFiles& files, const SandboxLinks& links)
+CEngineSandbox::CEngineSandbox(const SandboxFiles& files, const SSandboxLinks& links)
 {
 	for (const auto& file : files)
 		Folder.write(file.first, file.second);
-	for (const auto& link : links)
+	for (const auto& link : links.targets)
 		Folder.link(link.first, link.second);
 	// An earlier test may have left the process in a folder that is gone.
 	std::error_code noDirectory;

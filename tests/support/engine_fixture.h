@@ -39,8 +39,12 @@ private:
 
 //! Files of a sandbox's folder, name to bytes.
 typedef std::map<std::string, std::string> SandboxFiles;
-//! Symbolic links of a sandbox's folder, name to target.
-typedef std::map<std::string, std::string> SandboxLinks;
+//! Symbolic links of a sandbox's folder, name to target. A record of its own,
+//! so that a braced list of files never reads as files and links.
+struct SSandboxLinks
+{
+	std::map<std::string, std::string> targets;
+};
 
 //! The real engine, started on the null device (no window, no display) with
 //! a temporary folder as its program directory.
@@ -51,7 +55,7 @@ class CEngineSandbox
 public:
 	//! Lays the files (name to bytes) and the links into the folder, then
 	//! constructs and initialises the engine.
-	explicit CEngineSandbox(const SandboxFiles& files = SandboxFiles(), const SandboxLinks& links = SandboxLinks());
+	explicit CEngineSandbox(const SandboxFiles& files = SandboxFiles(), const SSandboxLinks& links = SSandboxLinks());
 	//! Tears down if still running.
 	~CEngineSandbox();
 	CEngineSandbox(const CEngineSandbox&) = delete;
