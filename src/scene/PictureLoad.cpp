@@ -10,6 +10,7 @@
 #include <IrrlichtDevice.h>
 #include <coreutil.h>
 
+#include "base/WholeFile.h"
 #include "scene/ImageHeaderGuard.h"
 #include "scene/PictureConvert.h"
 
@@ -36,15 +37,14 @@ irr::video::IImage* loadPicture(irr::IrrlichtDevice* device, irr::io::IReadFile*
 	refusal = nullptr;
 	if (!device || !file || !device->getFileSystem() || !device->getVideoDriver())
 		return nullptr;
-	const long size = file->getSize();
-	if (size <= 0 || static_cast<irr::u64>(size) > PICTURE_MAX_FILE_BYTES)
+	std::vector<irr::u8> bytes;
+	const EWholeFileRead read = readWholeFile(file, static_cast<size_t>(PICTURE_MAX_FILE_BYTES), bytes);
+	if (read == EWFR_REFUSED || (read == EWFR_WHOLE && bytes.empty()))
 	{
 		refusal = "the file is empty or too large for a picture";
 		return nullptr;
 	}
-	std::vector<irr::u8> bytes(static_cast<size_t>(size));
-	file->seek(0);
-	if (file->read(bytes.data(), static_cast<irr::u32>(size)) != size)
+	if (read != EWFR_WHOLE)
 		return nullptr;
 
 	SPictureHeader header;

@@ -12,6 +12,7 @@
 
 #include "scene/CStaticImage.h"
 #include "scene/ImageHeaderGuard.h"
+#include "base/Log.h"
 #include "support/CLogLines.h"
 #include "support/CMemoryImage.h"
 #include "support/engine_fixture.h"
@@ -70,10 +71,12 @@ protected:
 		ASSERT_NE(device, nullptr);
 		device->getLogger()->setLogLevel(irr::ELL_WARNING);
 		device->setEventReceiver(&log);
+		setLogger(device->getLogger());
 		driver = device->getVideoDriver();
 	}
 	void TearDown() override
 	{
+		setLogger(nullptr);
 		device->setEventReceiver(nullptr);
 		device->drop();
 	}
