@@ -143,6 +143,11 @@ void CScriptManager::init(ScriptApiRegistrar registerApi)
 	}
 	// Lets the get_X / set_X declarations of the bindings act as properties.
 	Engine->SetEngineProperty(asEP_PROPERTY_ACCESSOR_MODE, 2);
+	// The parser reads the character after code that ends inside a template's
+	// brackets: in its own copy of a section that is a byte past the copy,
+	// while every section handed over here ends in a terminating zero that
+	// lives until its build is done (CScriptModule::load).
+	Engine->SetEngineProperty(asEP_COPY_SCRIPT_SECTIONS, false);
 	setUpScriptBudget(Engine);
 	Engine->SetContextCallbacks(requestContext, returnContext, this);
 	Engine->SetMessageCallback(asMETHOD(CScriptManager, messageCallback), this, asCALL_THISCALL);

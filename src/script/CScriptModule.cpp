@@ -136,6 +136,7 @@ void CScriptModule::load(
 	ScriptManager->beginBuild(this);
 	// The code's string constants are the scripts' memory.
 	MemoryAccount* accountBefore = setThreadMemoryAccount(&scriptStringAccount());
+	// Not copied (CScriptManager): the code lives until its build is done.
 	module->AddScriptSection(section.c_str(), codeUtf8.c_str(), codeUtf8.size(), 0);
 	// Code whose globals could not be set up would run on half of them; a
 	// module without an engine module holds no function.

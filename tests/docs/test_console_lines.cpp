@@ -43,13 +43,10 @@ TEST(ConsoleLines, AScriptErrorNamesItsFileAndItsObjectsClass)
 	};
 	for (const char* line : expected)
 		EXPECT_TRUE(hasLineStarting(lines, line)) << line << "\n" << testing::PrintToString(lines);
-	EXPECT_TRUE(std::any_of(lines.begin(), lines.end(),
-		[](const std::string& line)
-		{
-			return line.find("(class \"hero\", file \"hero.as\") did not build: main (r 1, c 44) : No matching "
-							 "symbol 'y'") != std::string::npos;
-		}))
-		<< testing::PrintToString(lines);
+	EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
+		return line.find("(class \"hero\", file \"hero.as\") did not build: main (r 1, c 44) : No matching "
+						 "symbol 'y'") != std::string::npos;
+	})) << testing::PrintToString(lines);
 }
 
 } // namespace
