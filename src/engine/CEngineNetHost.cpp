@@ -88,4 +88,9 @@ void CEngineNetHost::setPlayerObject(CSceneObject* object)
 	Engine.setPlayerObject(object);
 }
 
+void CEngineNetHost::runCreated(CSceneObject* object)
+{
+	Engine.runCreated(object);
+}
+
 } // namespace orv

@@ -115,6 +115,7 @@ CGameEngine::~CGameEngine()
 	destroyNetwork();
 
 	destroyReceivers();
+	dropWaitingCreated();
 
 	// Their teardown calls into the script engine, which goes with the host.
 	destroyScripts();

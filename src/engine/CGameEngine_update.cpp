@@ -40,6 +40,25 @@ struct SScriptFrame
 	script::CScriptManager* Scripts;
 };
 
+// The walk over the objects' callbacks is one span of script work.
+struct SScriptSpan
+{
+	explicit SScriptSpan(script::CScriptManager* scripts) : Scripts(scripts)
+	{
+		if (Scripts)
+			Scripts->beginRunSpan();
+	}
+	~SScriptSpan()
+	{
+		if (Scripts)
+			Scripts->endRunSpan();
+	}
+	SScriptSpan(const SScriptSpan&) = delete;
+	SScriptSpan& operator=(const SScriptSpan&) = delete;
+
+	script::CScriptManager* Scripts;
+};
+
 const irr::u16 PACKET_CLASS_ATTRIBUTES = 4;
 const irr::u16 PACKET_ENGINE_ATTRIBUTES = 5;
 
@@ -121,6 +140,9 @@ void forgetRemovedPlayer(CGameEngine& engine, const CObjectManager& objects)
 
 void runScripts(CGameEngine& engine, CObjectManager& objects, SObjectSnapshot& snapshot)
 {
+	const SScriptSpan span(engine.getScriptManager());
+	// What earlier frames had no time for comes first, in the order it was asked for.
+	engine.runWaitingCreated();
 	ScriptEventQueue& queue = engine.getEventQueue();
 	SScriptEvent update;
 	update.callbackId = ESEI_UPDATE;

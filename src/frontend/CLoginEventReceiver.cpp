@@ -11,7 +11,6 @@
 #include "scene/PictureLoad.h"
 #include "script/SScriptBinding.h"
 #include "script/CScriptModule.h"
-#include "script/ScriptCallbacks.h"
 
 namespace orv {
 
@@ -170,7 +169,7 @@ void CLoginEventReceiver::play()
 	if (client && client->getModule())
 	{
 		client->getModule()->load(code, SCRIPT_SECTION);
-		client->callCallback(script::ESC_CREATED, net::packet(), nullptr);
+		Host.runCreated(nullptr);
 	}
 	Host.resetFrameTime();
 }

@@ -5,8 +5,6 @@
 
 #include "net/INetParseHost.h"
 #include "script/CScriptModule.h"
-#include "script/SScriptBinding.h"
-#include "script/ScriptCallbacks.h"
 #include "world/CObjectManager.h"
 #include "world/CPhysicsManager.h"
 #include "world/CSceneObject.h"
@@ -157,8 +155,7 @@ bool CNetParse::onObjectScript(net::packet& packet)
 	// Created may remove the object it runs on.
 	object->grab();
 	object->getModule()->load(code, scriptSection());
-	if (script::SScriptBinding* binding = object->getBinding())
-		binding->callCallback(script::ESC_CREATED, net::packet(), object);
+	Host.runCreated(object);
 	object->drop();
 	return true;
 }

@@ -6,6 +6,8 @@
 
 #include <angelscript.h>
 
+#include <optional>
+
 namespace orv::script {
 
 using namespace AngelScript;
@@ -91,10 +93,9 @@ void run(const SHeld& held, irr::u32 callbackId, irr::s32 functionId, net::packe
 {
 	asIScriptContext* context = held.Context;
 	SScriptRunClock* clock = held.Clock;
-	// A module set aside runs nothing, nor does anything once the frame's
-	// script time or the close's is gone. A run asked for by one whose own
-	// time is gone ends at its first line (see SScriptRunClock::start).
-	if (held.Module->isSetAside() || (clock && (clock->Budget->frameSpent() || clock->Budget->closeSpent())))
+	// A module set aside runs nothing, nor does anything once the time it
+	// would share is gone (see SScriptBudget::mayRun).
+	if (held.Module->isSetAside() || (clock && !clock->Budget->mayRun()))
 		return;
 	asIScriptFunction* function = context->GetEngine()->GetFunctionById(functionId);
 	if (!function)
@@ -123,7 +124,7 @@ void run(const SHeld& held, irr::u32 callbackId, irr::s32 functionId, net::packe
 			entry->Decoder(context, arguments);
 		// A run nested in the same context has the context's one clock: the
 		// outer run's is put back once the nested run has been dealt with.
-		SScriptRunClock outerClock;
+		std::optional<SScriptRunClock> outerClock;
 		if (clock && nested)
 			outerClock = *clock;
 		if (clock)
@@ -155,8 +156,8 @@ void run(const SHeld& held, irr::u32 callbackId, irr::s32 functionId, net::packe
 			if (!nested)
 				context->Unprepare();
 		}
-		if (clock && nested)
-			*clock = outerClock;
+		if (outerClock)
+			*clock = *outerClock;
 	}
 
 	if (nested)
