@@ -44,8 +44,8 @@ void CGameEngine::runCreated(CSceneObject* object)
 	if (WaitingCreated.size() >= MAX_WAITING_CREATED)
 	{
 		reportRefusalOnce("script", "script: waiting Created calls",
-			"Created of object " + std::to_string(object ? object->getId() : 0) + " is dropped: " +
-				std::to_string(MAX_WAITING_CREATED) + " Created calls already wait for script time.");
+			"Created of object " + std::to_string(object ? object->getId() : 0) +
+				" is dropped: " + std::to_string(MAX_WAITING_CREATED) + " Created calls already wait for script time.");
 		return;
 	}
 	if (object)

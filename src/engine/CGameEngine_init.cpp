@@ -1,7 +1,5 @@
 #include "engine/CGameEngine.h"
 
-#include <cstring>
-
 #include <IFileSystem.h>
 #include <ILogger.h>
 #include <ISceneManager.h>
@@ -10,6 +8,7 @@
 #include <irrlicht.h>
 
 #include "audio/IAudioManager.h"
+#include "base/Refusal.h"
 #include "engine/CFileBuffer.h"
 #include "engine/CGameEventReceiver.h"
 #include "engine/LevelCallbacks.h"
@@ -95,9 +94,15 @@ bool CGameEngine::init()
 	// 13-15. Parser, socket and ciphers.
 	initNetwork();
 
-	// 16. Sound. Without a device the manager still comes, and every sound
-	// made through it fails.
+	// 16. Sound. A manager without a device, which has said once that the
+	// game runs without sound, is not kept: every sound asked of it would
+	// fail with a line of its own, and its thread would go on for nothing.
 	AudioManager = audio::createAudioManager();
+	if (AudioManager && !audio::hasOpenDevice(AudioManager))
+	{
+		audio::destroyAudioManager(AudioManager);
+		AudioManager = nullptr;
+	}
 	Listener = AudioManager ? AudioManager->getListener() : nullptr;
 
 	// 17. Contacts reach the scripts of the objects involved.
@@ -113,7 +118,7 @@ bool CGameEngine::init()
 	PlayReceiver = new CGameEventReceiver();
 
 	// 21. No key is held.
-	std::memset(KeyStates, 0, sizeof(KeyStates));
+	clearKeyStates();
 
 	// 22-26. Scripts.
 	initScripts();
@@ -177,8 +182,7 @@ void CGameEngine::initFont()
 
 void CGameEngine::initStringTables()
 {
-	irr::stringtable::CStringTable::loadDirectory(
-		StringTables, "translations", Device->getFileSystem(), Device->getLogger());
+	irr::stringtable::CStringTable::loadDirectory(StringTables, "translations", Device->getFileSystem());
 	irr::stringtable::CStringTable::setActiveLanguage(StringTables, Settings.getSection("Language")->get("language"));
 }
 
@@ -188,8 +192,7 @@ bool CGameEngine::createWindowDevice(const SWindowChoice& choice)
 	if (!Device)
 		return false;
 	if (choice.dx9Replaced)
-		Device->getLogger()->log(
-			"core", "Direct3D 9 is not available on this platform; drawing with OpenGL.", irr::ELL_WARNING);
+		reportRefusal("core", "Direct3D 9 is not available on this platform; drawing with OpenGL.");
 	return true;
 }
 

@@ -6,6 +6,7 @@
 
 #include <ITimer.h>
 
+#include "net/PacketIds.h"
 #include "scene/CCameraManager.h"
 #include "script/CScriptManager.h"
 #include "script/SScriptBinding.h"
@@ -59,9 +60,6 @@ struct SScriptSpan
 	script::CScriptManager* Scripts;
 };
 
-const irr::u16 PACKET_CLASS_ATTRIBUTES = 4;
-const irr::u16 PACKET_ENGINE_ATTRIBUTES = 5;
-
 //! The objects, by id, at one revision of the registry. Scripts may add and
 //! remove objects while a loop runs, so loops walk this copy; an entry's
 //! object is taken as it stands only while the registry is unchanged since,
@@ -94,7 +92,7 @@ CSceneObject* currentObject(
 }
 
 //! How many objects ahead a walk asks for what an object's synchronisation
-//! will read.
+//! reads behind its record.
 const size_t SYNC_AHEAD = 4;
 //! How many objects ahead a walk asks for an object's own fields: by the
 //! time prefetchSync reads them to find the rest, they have arrived.
@@ -145,7 +143,7 @@ void runScripts(CGameEngine& engine, CObjectManager& objects, SObjectSnapshot& s
 	engine.runWaitingCreated();
 	ScriptEventQueue& queue = engine.getEventQueue();
 	SScriptEvent update;
-	update.callbackId = ESEI_UPDATE;
+	update.callbackId = script::ESC_UPDATE;
 	queue.push_back(update);
 
 	if (script::SScriptBinding* client = engine.getClientBinding())
@@ -217,12 +215,12 @@ void writeBackAndSend(CGameEngine& engine, CObjectManager& objects, SObjectSnaps
 		AttributeIdSet<irr::u16>& classIds = object->getChangedClassAttributes();
 		if (online && !engineIds.empty())
 			engine.sendPacket(buildChangePacket(
-				PACKET_ENGINE_ATTRIBUTES, id, engineIds,
+				net::ECPI_ENGINE_ATTRIBUTES, id, engineIds,
 				[object](irr::s32 attributeId) { return object->getEngineAttribute(attributeId); },
 				[](irr::s32 attributeId) { return net::packet::fromU8(static_cast<irr::u8>(attributeId)); }));
 		if (online && !classIds.empty())
 			engine.sendPacket(buildChangePacket(
-				PACKET_CLASS_ATTRIBUTES, id, classIds,
+				net::ECPI_CLASS_ATTRIBUTES, id, classIds,
 				[object](irr::u16 attributeId) { return object->getClassAttributes().findById(attributeId); },
 				[](irr::u16 attributeId) { return net::packet::fromU16(attributeId); }));
 		engineIds.clear();

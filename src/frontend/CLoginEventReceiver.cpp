@@ -2,13 +2,14 @@
 
 #include <irrlicht.h>
 
+#include "base/Refusal.h"
 #include "frontend/CClassDefinitionReader.h"
 #include "frontend/IFrontendHost.h"
 #include "frontend/LoginScreen.h"
 #include "frontend/PackageList.h"
 #include "frontend/TextFile.h"
 #include "frontend/Translated.h"
-#include "scene/PictureLoad.h"
+#include "scene/picture/PictureLoad.h"
 #include "script/SScriptBinding.h"
 #include "script/CScriptModule.h"
 
@@ -95,13 +96,14 @@ void CLoginEventReceiver::showPackage()
 	Screen.PackageVersion->setText(translated(package->Info.Version).c_str());
 	Screen.PackageDescription->setText(translated(package->Info.Description).c_str());
 
+	// The shown logo goes first: a package without a logo of its own shows
+	// none, not the one before, and reselecting a package loads its own again.
+	Screen.PackageLogo->setImage(nullptr);
+	dropLogo();
 	irr::io::IReadFile* file = package->Archive ? package->Archive->createAndOpenFile(package->Info.LogoFile.toUTF8_s())
 												: nullptr;
 	if (!file)
 		return;
-	// The shown logo goes first, so reselecting a package loads its own again.
-	Screen.PackageLogo->setImage(nullptr);
-	dropLogo();
 	// A package's picture is checked like every other before a loader sees it.
 	const char* refusal = nullptr;
 	irr::video::IImage* picture = loadPicture(Screen.Device, file, refusal);
@@ -109,8 +111,7 @@ void CLoginEventReceiver::showPackage()
 	const irr::io::path name = logoTextureName(*package, Host.getProgramDirectory());
 	if (refusal)
 	{
-		const irr::core::stringc line = irr::core::stringc("Picture refused (") + refusal + "): \"" + name + "\"";
-		Screen.Device->getLogger()->log("core", line.c_str(), irr::ELL_WARNING);
+		reportRefusal("core", std::string("Picture refused (") + refusal + "): \"" + name.c_str() + "\"");
 	}
 	if (!picture)
 		return;
@@ -168,7 +169,7 @@ void CLoginEventReceiver::play()
 	script::SScriptBinding* client = Host.getClientBinding();
 	if (client && client->getModule())
 	{
-		client->getModule()->load(code, SCRIPT_SECTION);
+		client->getModule()->load(code, SCRIPT_SECTION, info.ClientScriptFile.toUTF8_std());
 		Host.runCreated(nullptr);
 	}
 	Host.resetFrameTime();

@@ -5,13 +5,13 @@
 #include "base/ustring16.h"
 #include "net/CPacketCipher.h"
 #include "net/CSendQueue.h"
+#include "net/PacketIds.h"
 
 namespace orv {
 namespace net {
 
 namespace {
 
-const irr::u16 loginPacketId = 1;
 const char clientVersion[] = "CL00000000";
 
 LoginKeySource keySource = nullptr;
@@ -47,7 +47,7 @@ packet makeFrame(const packet& payload)
 
 packet buildLoginPacket(const irr::core::stringw& userName, const irr::core::stringw& password, irr::u8 key)
 {
-	packet login = packet::fromU16(loginPacketId);
+	packet login = packet::fromU16(ECPI_LOGIN);
 	login.append(packet::fromU8(0));
 	login.append(packet::fromU8(key));
 	login.appendText(clientVersion);

@@ -3,6 +3,7 @@
 #include "script/CScriptManager.h"
 #include "script/CScriptModule.h"
 #include "script/ScriptBudget.h"
+#include "script/ScriptCallbacks.h"
 
 #include <angelscript.h>
 
@@ -14,7 +15,6 @@ using namespace AngelScript;
 
 namespace {
 
-const irr::u32 SOLVE_CONTACT_ID = 4;
 // Deliveries into a context that is still running, one inside the other. A
 // script that keeps sending events to itself would otherwise recurse until
 // the native stack runs out.
@@ -87,19 +87,19 @@ struct SHeld
 };
 
 // Prepares, decodes and executes; the script's answer lands in *result when
-// given and the call finished.
-void run(const SHeld& held, irr::u32 callbackId, irr::s32 functionId, net::packet& arguments, CSceneObject* self,
-	bool* result)
+// given and the call finished. True when the callback ran, false when it
+// was dropped before its first line.
+bool run(const SHeld& held, irr::u32 callbackId, irr::s32 functionId, net::packet& arguments, void* self, bool* result)
 {
 	asIScriptContext* context = held.Context;
 	SScriptRunClock* clock = held.Clock;
 	// A module set aside runs nothing, nor does anything once the time it
 	// would share is gone (see SScriptBudget::mayRun).
 	if (held.Module->isSetAside() || (clock && !clock->Budget->mayRun()))
-		return;
+		return false;
 	asIScriptFunction* function = context->GetEngine()->GetFunctionById(functionId);
 	if (!function)
-		return;
+		return false;
 	const bool nested = context->GetState() == asEXECUTION_ACTIVE;
 	if (nested)
 	{
@@ -109,12 +109,13 @@ void run(const SHeld& held, irr::u32 callbackId, irr::s32 functionId, net::packe
 		{
 			// Once per code: a script that keeps doing so would flood the log.
 			held.Module->reportFailure("dropped a callback: too many deliveries inside one another");
-			return;
+			return false;
 		}
 		if (context->PushState() < 0)
-			return;
+			return false;
 	}
 
+	bool executed = false;
 	if (context->Prepare(function) >= 0)
 	{
 		context->SetArgObject(0, self);
@@ -129,6 +130,7 @@ void run(const SHeld& held, irr::u32 callbackId, irr::s32 functionId, net::packe
 			outerClock = *clock;
 		if (clock)
 			clock->start();
+		executed = true;
 		const int state = context->Execute();
 		if (clock)
 			clock->stop();
@@ -164,35 +166,36 @@ void run(const SHeld& held, irr::u32 callbackId, irr::s32 functionId, net::packe
 		context->PopState();
 	if (CScriptManager* manager = held.Module->getScriptManager())
 		manager->dropSetAsideCode();
+	return executed;
 }
 
 } // namespace
 
-void SScriptBinding::callCallback(irr::u32 callbackId, net::packet arguments, CSceneObject* self)
-{
-	if (!Context || !BoundModule)
-		return;
-	const irr::s32 functionId = BoundModule->getCallbackId(callbackId);
-	if (functionId == asNO_FUNCTION)
-		return;
-	SHeld held(Context, BoundModule, Clock);
-	run(held, callbackId, functionId, arguments, self, nullptr);
-}
-
-bool SScriptBinding::callOnSolveContact(net::packet& arguments, CSceneObject* self)
+bool SScriptBinding::callCallback(irr::u32 callbackId, net::packet arguments, void* self)
 {
 	if (!Context || !BoundModule)
 		return false;
-	const irr::s32 functionId = BoundModule->getCallbackId(SOLVE_CONTACT_ID);
+	const irr::s32 functionId = BoundModule->getCallbackId(callbackId);
+	if (functionId == asNO_FUNCTION)
+		return false;
+	SHeld held(Context, BoundModule, Clock);
+	return run(held, callbackId, functionId, arguments, self, nullptr);
+}
+
+bool SScriptBinding::callOnSolveContact(net::packet& arguments, void* self)
+{
+	if (!Context || !BoundModule)
+		return false;
+	const irr::s32 functionId = BoundModule->getCallbackId(ESC_SOLVE_CONTACT);
 	if (functionId == asNO_FUNCTION)
 		return false;
 	bool result = false;
 	SHeld held(Context, BoundModule, Clock);
-	run(held, SOLVE_CONTACT_ID, functionId, arguments, self, &result);
+	run(held, ESC_SOLVE_CONTACT, functionId, arguments, self, &result);
 	return result;
 }
 
-void SScriptBinding::runQueuedEvents(ScriptEventQueue& queue, CSceneObject* self)
+void SScriptBinding::runQueuedEvents(ScriptEventQueue& queue, void* self)
 {
 	// Most objects have no code of their own: they are passed over without
 	// touching the context.

@@ -134,7 +134,8 @@ struct SScriptBudget
 	//! time unless the scope is its own, nor past the close's.
 	bool mayRun()
 	{
-		if (Runs.size() > EndRunsFrom || (Closing && closeSpent()))
+		// A budget of no time runs nothing, whatever looks would find.
+		if (Runs.size() > EndRunsFrom || RunMs == 0 || (InFrame && FrameMs == 0) || (Closing && closeSpent()))
 			return false;
 		const SScriptRunScope* scope = innermostScope();
 		if (scope && scope->RanOut)

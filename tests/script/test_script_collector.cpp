@@ -19,17 +19,18 @@ using namespace AngelScript;
 
 const asUINT OBJECTS = 600;
 
-const char* const SHAPES = "class Node { Node@ next; array<Node@> kids; Inner inner; }\n"
-						   "class Inner { Node@ back; }\n"
-						   "Node@ head;\n"
-						   "void backward(uint n) { for (uint i = 0; i < n; ++i) { Node k; @k.next = head; @head = k; } }\n"
-						   "void forward(uint n) { Node@ last = null; for (uint i = 0; i < n; ++i) { Node k; "
-						   "if (last is null) @head = k; else @last.next = k; @last = k; } }\n"
-						   "void tree(uint n) { @head = Node(); array<Node@> open = {head}; "
-						   "for (uint i = 0; i < n; ++i) { Node k; open[i / 2].kids.insertLast(k); open.insertLast(k); } }\n"
-						   "void backLinks(uint n) { for (uint i = 0; i < n; ++i) { Node k; @k.inner.back = head; "
-						   "@head = k; } }\n"
-						   "void letGo() { @head = null; }\n";
+const char* const SHAPES =
+	"class Node { Node@ next; array<Node@> kids; Inner inner; }\n"
+	"class Inner { Node@ back; }\n"
+	"Node@ head;\n"
+	"void backward(uint n) { for (uint i = 0; i < n; ++i) { Node k; @k.next = head; @head = k; } }\n"
+	"void forward(uint n) { Node@ last = null; for (uint i = 0; i < n; ++i) { Node k; "
+	"if (last is null) @head = k; else @last.next = k; @last = k; } }\n"
+	"void tree(uint n) { @head = Node(); array<Node@> open = {head}; "
+	"for (uint i = 0; i < n; ++i) { Node k; open[i / 2].kids.insertLast(k); open.insertLast(k); } }\n"
+	"void backLinks(uint n) { for (uint i = 0; i < n; ++i) { Node k; @k.inner.back = head; "
+	"@head = k; } }\n"
+	"void letGo() { @head = null; }\n";
 
 asUINT collected(asIScriptEngine* engine)
 {

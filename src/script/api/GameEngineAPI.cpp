@@ -1,9 +1,10 @@
 #include "script/api/GameEngineAPI.h"
 
 #include <ILogger.h>
-#include <ITimer.h>
 #include <IrrlichtDevice.h>
 
+#include "base/Refusal.h"
+#include "base/DeviceClock.h"
 #include "level/CLevelLoader.h"
 #include "script/ScriptBudget.h"
 #include "script/api/IGameHost.h"
@@ -24,12 +25,6 @@ asIScriptEngine* activeScriptEngine()
 {
 	asIScriptContext* context = asGetActiveContext();
 	return context ? context->GetEngine() : nullptr;
-}
-
-void warn(IGameHost* engine, const char* message)
-{
-	if (engine->getDevice() && engine->getDevice()->getLogger())
-		engine->getDevice()->getLogger()->log("script", message, irr::ELL_WARNING);
 }
 
 bool keydown(irr::u32 keyCode, IGameHost* engine)
@@ -60,7 +55,7 @@ void loadLevel(const ustring16& name, IGameHost* engine)
 			levels->loadLevel(engine->getDevice(), name);
 		// The time spent loading is not simulated.
 		if (irr::IrrlichtDevice* device = engine->getDevice())
-			engine->setLastFrameTime(device->getTimer()->getTime());
+			engine->setLastFrameTime(deviceTimeNow(device));
 		if (CPhysicsManager* physics = CPhysicsManager::getExistingInstance())
 			physics->setAccumulator(0.0f);
 	};
@@ -81,7 +76,7 @@ CSceneObject* createSceneObject(const ustring16& className, irr::s32 type, IGame
 	CPhysicsManager* physics = CPhysicsManager::getInstance();
 	if (physics && physics->isLocked())
 	{
-		warn(engine, "create_sceneobject is refused while the physics world steps.");
+		reportRefusal("script", "create_sceneobject is refused while the physics world steps.");
 		return nullptr;
 	}
 	CObjectManager* objects = CObjectManager::getInstance();
@@ -115,7 +110,7 @@ void setPlayer(CSceneObject* object, IGameHost* engine)
 	else if (objects && object->getId() != 0 && objects->getSceneObject(object->getId()) == object)
 		engine->setPlayerObject(object);
 	else
-		warn(engine, "Player must be an object of the world; it is left unchanged.");
+		reportRefusal("script", "Player must be an object of the world; it is left unchanged.");
 	// The handle's reference was the script's, given to this call.
 	if (object)
 		object->drop();
