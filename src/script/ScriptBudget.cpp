@@ -124,7 +124,8 @@ ScriptClock::time_point SScriptBudget::now()
 	if (OpenSpans == 0)
 		return ScriptClock::time_point(Counted);
 	++ClockReads;
-	return ScriptClock::time_point(Counted + (ScriptClock::now() - SpanStart));
+	LastRead = ScriptClock::time_point(Counted + (ScriptClock::now() - SpanStart));
+	return LastRead;
 }
 
 void SScriptBudget::openSpan()
@@ -133,6 +134,7 @@ void SScriptBudget::openSpan()
 		return;
 	++ClockReads;
 	SpanStart = ScriptClock::now();
+	LastRead = ScriptClock::time_point(Counted);
 }
 
 void SScriptBudget::closeSpan()
@@ -159,9 +161,20 @@ ScriptClock::time_point SScriptBudget::look()
 		if (!scope.Started)
 		{
 			scope.Started = true;
-			scope.Deadline = at + std::chrono::milliseconds(RunMs);
+			scope.Deadline = (scope.Begun ? scope.BegunAt : at) + std::chrono::milliseconds(RunMs);
 		}
 	return at;
+}
+
+void SScriptBudget::pushScope(EScriptRunEnding kind, bool own)
+{
+	Scopes.emplace_back();
+	SScriptRunScope& scope = Scopes.back();
+	scope.Kind = kind;
+	scope.Own = own;
+	// A build's time is its initialisers', not the compiler's before them.
+	scope.Begun = OpenSpans > 0 && kind != ESRE_BUILD_TIME;
+	scope.BegunAt = LastRead;
 }
 
 CScriptEngineWork::CScriptEngineWork(asIScriptEngine* engine) : Before(setThreadMemoryAccount(nullptr))
@@ -186,7 +199,7 @@ void SScriptRunClock::start()
 	SScriptBudget& budget = *Budget;
 	BeganScope = budget.Scopes.empty();
 	if (BeganScope)
-		budget.Scopes.emplace_back();
+		budget.pushScope(ESRE_RUN_TIME, false);
 	Scope = budget.Scopes.size() - 1;
 	SScriptRunScope& scope = budget.Scopes.back();
 	Outermost = !scope.Owned;
@@ -273,10 +286,7 @@ void endScriptFrame(SScriptBudget& budget)
 
 void beginScriptBuild(SScriptBudget& budget)
 {
-	SScriptRunScope scope;
-	scope.Kind = ESRE_BUILD_TIME;
-	scope.Own = true;
-	budget.Scopes.push_back(scope);
+	budget.pushScope(ESRE_BUILD_TIME, true);
 }
 
 void endScriptBuild(SScriptBudget& budget)
@@ -287,9 +297,7 @@ void endScriptBuild(SScriptBudget& budget)
 
 void beginOwnScriptRun(SScriptBudget& budget)
 {
-	SScriptRunScope scope;
-	scope.Own = true;
-	budget.Scopes.push_back(scope);
+	budget.pushScope(ESRE_RUN_TIME, true);
 	++budget.OwnRuns;
 }
 

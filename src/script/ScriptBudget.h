@@ -10,10 +10,11 @@
 // Reading the processor clock is a system call (about 200 ns), as dear as a
 // short callback itself, so it is read seldom: once at each end of a span
 // of script work (the frame's walk over its objects' callbacks), and inside
-// runs only at a budget look, every LINES_BETWEEN_LOOKS line callbacks of
-// all runs together. A run's own time begins at its first look or as it
-// asks for engine work, whichever comes first; a short callback reads no
-// clock at all.
+// runs only at a budget look, every SCRIPT_LINES_BETWEEN_LOOKS line
+// callbacks of all runs together; a short callback reads no clock at all.
+// Inside a span a run's own time begins where the clock was last read before
+// it (at most one look's worth of other runs early); outside one, at its
+// first look or as it asks for engine work, whichever comes first.
 
 #include <chrono>
 #include <string>
@@ -92,6 +93,11 @@ struct SScriptRunScope
 	//! Its time began (lazily, see above), and when it ends.
 	bool Started = false;
 	ScriptClock::time_point Deadline;
+	//! Begun inside an open span: its time is counted from the clock's last
+	//! reading before it, which its first look then takes as its start
+	//! (at most one look's worth of other runs early), not from that look.
+	bool Begun = false;
+	ScriptClock::time_point BegunAt;
 	//! Set once a run of it found a budget spent, with which and where:
 	//! every run of the scope ends at its next line.
 	bool RanOut = false;
@@ -123,6 +129,9 @@ struct SScriptBudget
 	//! closes it) and begins the time of every scope not begun yet. Returns
 	//! the script clock.
 	ScriptClock::time_point look();
+	//! A new scope of the kind, its time begun where the clock was last read
+	//! when a span is open.
+	void pushScope(EScriptRunEnding kind, bool own);
 
 	//! The frame's time is gone: nothing more runs in this frame but runs
 	//! with a budget of their own.
@@ -177,6 +186,8 @@ private:
 	//! on the processor clock.
 	ScriptClock::duration Counted{0};
 	ScriptClock::time_point SpanStart;
+	//! The script clock as the open span last read it.
+	ScriptClock::time_point LastRead;
 	irr::u32 OpenSpans = 0;
 	//! The open span was opened by a run's look and closes as the outermost
 	//! run ends.
