@@ -10,8 +10,6 @@
 #include "net/ReceiveWork.h"
 #include "net/ShapeStacks.h"
 #include "script/CScriptModule.h"
-#include "script/SScriptBinding.h"
-#include "script/ScriptCallbacks.h"
 #include "world/CObjectManager.h"
 #include "world/CPhysicsManager.h"
 #include "world/CSceneObject.h"
@@ -208,8 +206,7 @@ bool CNetParse::onObjectScript(net::packet& packet)
 	object->grab();
 	object->getModule()->load(code, scriptSection());
 	holdings.objectCodeLoaded(*object, bytes);
-	if (script::SScriptBinding* binding = object->getBinding())
-		binding->callCallback(script::ESC_CREATED, net::packet(), object);
+	Host.runCreated(object);
 	object->drop();
 	return true;
 }

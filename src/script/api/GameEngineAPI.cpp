@@ -21,6 +21,12 @@ using irr::core::ustring16;
 
 namespace {
 
+asIScriptEngine* activeScriptEngine()
+{
+	asIScriptContext* context = asGetActiveContext();
+	return context ? context->GetEngine() : nullptr;
+}
+
 bool keydown(irr::u32 keyCode, IGameHost* engine)
 {
 	return engine->isKeyDown(keyCode);
@@ -35,6 +41,8 @@ void log(const ustring16& text, IGameHost* engine)
 irr::u32 sendEvent(CSceneObject* sender, const ustring16& event, const ustring16& data,
 	const irr::core::vector2df& origin, irr::f32 range, IGameHost* engine)
 {
+	// The deliveries are the sending run's time.
+	const CScriptEngineWork work(activeScriptEngine());
 	return engine->sendEvent(sender, event, data, origin, range);
 }
 
@@ -42,8 +50,7 @@ void loadLevel(const ustring16& name, IGameHost* engine)
 {
 	const auto load = [engine, name] {
 		// Loading counts as the run's time; what the level keeps is the engine's.
-		AngelScript::asIScriptContext* context = AngelScript::asGetActiveContext();
-		const CScriptEngineWork work(context ? context->GetEngine() : nullptr);
+		const CScriptEngineWork work(activeScriptEngine());
 		if (CLevelLoader* levels = CLevelLoader::getInstance())
 			levels->loadLevel(engine->getDevice(), name);
 		// The time spent loading is not simulated.
@@ -78,6 +85,7 @@ CSceneObject* createSceneObject(const ustring16& className, irr::s32 type, IGame
 	const irr::u32 id = objects->getNextFreeId();
 	if (id == 0)
 		return nullptr;
+	const CScriptEngineWork work(activeScriptEngine());
 	CSceneObject* object = engine->createSceneObject(id, static_cast<irr::u32>(type), className);
 	if (object)
 		object->grab(); // the script's own reference
