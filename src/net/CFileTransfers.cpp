@@ -88,6 +88,24 @@ std::size_t folderOnDisk(const std::string& folder)
 
 } // namespace
 
+CFileTransfers& CFileTransfers::operator=(CFileTransfers&& other)
+{
+	if (&other == this)
+		return *this;
+	abandonWriting();
+	Limits = other.Limits;
+	Open = std::move(other.Open);
+	Writing = std::move(other.Writing);
+	HeldBytes = other.HeldBytes;
+	DiskBytes = other.DiskBytes;
+	DiskMeasured = other.DiskMeasured;
+	other.Open.clear();
+	other.Writing = SWriting();
+	other.HeldBytes = 0;
+	other.DiskMeasured = false;
+	return *this;
+}
+
 std::size_t CFileTransfers::heldBy(const STransfer& transfer)
 {
 	// A tree node holds three links and a colour beside its value.
@@ -104,6 +122,7 @@ void CFileTransfers::forget(std::map<irr::u16, STransfer>::iterator transfer)
 EFileTransferResult CFileTransfers::start(
 	irr::u16 id, irr::u8 kind, const std::string& nameUtf8, const std::string& root)
 {
+	write(~std::size_t(0));
 	const auto reused = Open.find(id);
 	if (reused != Open.end())
 		forget(reused);
@@ -137,6 +156,7 @@ EFileTransferResult CFileTransfers::start(
 
 EFileTransferResult CFileTransfers::append(irr::u16 id, const irr::u8* data, irr::u32 size)
 {
+	write(~std::size_t(0));
 	const auto found = Open.find(id);
 	if (found == Open.end())
 		return EFTR_UNKNOWN_ID;
@@ -173,29 +193,98 @@ EFileTransferResult CFileTransfers::append(irr::u16 id, const irr::u8* data, irr
 
 EFileTransferResult CFileTransfers::finish(irr::u16 id, irr::io::IFileSystem* fileSystem)
 {
+	write(~std::size_t(0));
 	const auto found = Open.find(id);
 	if (found == Open.end())
 		return EFTR_UNKNOWN_ID;
 	STransfer transfer = std::move(found->second);
-	HeldBytes -= heldBy(transfer);
 	Open.erase(found);
+	const std::size_t held = heldBy(transfer);
 
 	// Another transfer may have written the same path since the start.
 	transfer.replacedBytes = fileOnDisk(transfer.path);
 	const std::size_t folders = missingFolders(transfer.path, transfer.folderLength);
+	EFileTransferResult result = EFTR_OK;
+	irr::io::IWriteFile* file = nullptr;
 	if (!fitsOnDisk(transfer, transfer.bytes.size(), folders))
-		return EFTR_DISK_FULL;
-	if (!fileSystem || !makeSubfolders(transfer.path.substr(0, transfer.folderLength), transfer.path))
-		return EFTR_WRITE_FAILED;
-	DiskBytes = DiskBytes - std::min(DiskBytes, transfer.replacedBytes) + diskBlocks(transfer.bytes.size()) +
-		folders * DiskBlockBytes;
-	irr::io::IWriteFile* file = fileSystem->createAndWriteFile(transfer.path.c_str(), false);
+		result = EFTR_DISK_FULL;
+	else if (!fileSystem || !makeSubfolders(transfer.path.substr(0, transfer.folderLength), transfer.path))
+		result = EFTR_WRITE_FAILED;
+	else
+	{
+		DiskBytes = DiskBytes - std::min(DiskBytes, transfer.replacedBytes) + diskBlocks(transfer.bytes.size()) +
+			folders * DiskBlockBytes;
+		file = fileSystem->createAndWriteFile(partPath(transfer.path).c_str(), false);
+		if (!file)
+			result = EFTR_WRITE_FAILED;
+	}
 	if (!file)
+	{
+		HeldBytes -= held;
+		return result;
+	}
+	// Its bytes stay counted against the limits until they are written.
+	Writing.transfer = std::move(transfer);
+	Writing.written = 0;
+	Writing.heldBytes = held;
+	Writing.file = file;
+	return Writing.transfer.bytes.empty() ? write(0) : EFTR_OK;
+}
+
+EFileTransferResult CFileTransfers::write(std::size_t bytes)
+{
+	if (!Writing.file)
+		return EFTR_OK;
+	const std::vector<irr::u8>& data = Writing.transfer.bytes;
+	// The file system takes at most 2 GiB a call.
+	const std::size_t piece = std::min({bytes, data.size() - Writing.written, std::size_t(1) << 30});
+	if (piece != 0)
+	{
+		const irr::s32 written = Writing.file->write(data.data() + Writing.written, static_cast<irr::u32>(piece));
+		if (written < 0 || static_cast<std::size_t>(written) != piece)
+		{
+			endWriting(false);
+			return EFTR_WRITE_FAILED;
+		}
+		Writing.written += piece;
+	}
+	if (Writing.written == data.size() && !endWriting(true))
 		return EFTR_WRITE_FAILED;
-	const irr::s32 size = static_cast<irr::s32>(transfer.bytes.size());
-	const irr::s32 written = size ? file->write(transfer.bytes.data(), transfer.bytes.size()) : 0;
-	file->drop();
-	return written == size ? EFTR_OK : EFTR_WRITE_FAILED;
+	return EFTR_OK;
+}
+
+std::size_t CFileTransfers::getBytesToWrite() const
+{
+	return Writing.file ? Writing.transfer.bytes.size() - Writing.written : 0;
+}
+
+std::string CFileTransfers::partPath(const std::string& path)
+{
+	return path + ":part";
+}
+
+bool CFileTransfers::endWriting(bool keep)
+{
+	// Irrlicht's file closes when its last reference goes.
+	Writing.file->drop();
+	const fs::path part = fs::u8path(partPath(Writing.transfer.path));
+	std::error_code error;
+	if (keep)
+		fs::rename(part, fs::u8path(Writing.transfer.path), error);
+	if (!keep || error)
+	{
+		std::error_code ignored;
+		fs::remove(part, ignored);
+	}
+	HeldBytes -= Writing.heldBytes;
+	Writing = SWriting();
+	return keep && !error;
+}
+
+void CFileTransfers::abandonWriting()
+{
+	if (Writing.file)
+		endWriting(false);
 }
 
 bool CFileTransfers::fitsOnDisk(const STransfer& transfer, std::size_t bytes, std::size_t folders) const

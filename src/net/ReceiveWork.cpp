@@ -15,6 +15,9 @@ const irr::u32 packetBase = 1;
 //! Copying and reading its bytes: about a microsecond for each KiB.
 const irr::u32 bytesPerUnit = 1024;
 
+//! Writing a file: about 2.5 us for each KiB.
+const std::size_t writtenBytesPerUnit = 400;
+
 //! Cutting and descrambling a block; one that yields nothing prints a line on the console.
 const irr::u32 blockBase = 8;
 const irr::u32 failedBlock = 64;
@@ -83,7 +86,12 @@ irr::u32 copyWork(std::size_t bytes)
 
 irr::u32 writeWork(std::size_t bytes)
 {
-	return saturate(bytes / 400);
+	return saturate(bytes / writtenBytesPerUnit);
+}
+
+std::size_t writableBytes(irr::u32 work)
+{
+	return std::size_t(work) * writtenBytesPerUnit + (writtenBytesPerUnit - 1);
 }
 
 irr::u32 blockWork(irr::u8 type, std::size_t wireBytes, std::size_t inflatedBytes, bool decoded)

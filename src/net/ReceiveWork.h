@@ -54,6 +54,8 @@ irr::u32 packetWork(const irr::u8* packet, std::size_t size);
 irr::u32 copyWork(std::size_t bytes);
 //! Writing a file of that many bytes: about 2.5 us for each KiB.
 irr::u32 writeWork(std::size_t bytes);
+//! The bytes of a file that much work writes, so writeWork of them is no more than \p work.
+std::size_t writableBytes(irr::u32 work);
 
 } // namespace net
 } // namespace orv

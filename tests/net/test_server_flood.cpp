@@ -5,6 +5,8 @@
 
 #include "base/Log.h"
 #include "base/Refusal.h"
+#include "net/CFileTransfers.h"
+#include "net/CSendQueue.h"
 #include "net/CSocket.h"
 #include "net/LoginPacket.h"
 #include "support/CRecordingLogger.h"
@@ -26,6 +28,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -195,6 +198,22 @@ protected:
 		return texts;
 	}
 
+	//! The lost connection's boxes, wherever they are (a modal box lies inside its modal screen).
+	std::size_t lostConnectionBoxes(irr::gui::IGUIElement* element = nullptr)
+	{
+		std::size_t found = 0;
+		for (irr::gui::IGUIElement* child : (element ? element : gui()->getRootGUIElement())->getChildren())
+		{
+			if (child->getType() != irr::gui::EGUIET_MESSAGE_BOX)
+				found += lostConnectionBoxes(child);
+			else
+				for (irr::gui::IGUIElement* inner : child->getChildren())
+					found += inner->getType() == irr::gui::EGUIET_STATIC_TEXT &&
+						irr::core::ustring16(inner->getText()).toUTF8_std() == "Lost connection to the server.";
+		}
+		return found;
+	}
+
 	std::vector<irr::gui::IGUIElement*> errorBoxes()
 	{
 		std::vector<irr::gui::IGUIElement*> found;
@@ -353,6 +372,91 @@ TEST_F(ServerFlood, DownloadsPastTheDiskBoundAreRefused)
 	EXPECT_EQ(sandbox->folder().read("ani/a.gani"), "AB") << "one block of the disk was left";
 	EXPECT_FALSE(fs::exists(root() + "ani/b.gani"));
 	EXPECT_EQ(netLines("the download folders would hold more than 1024 MiB."), 1u);
+}
+
+// Counted, not timed: a finished file is written over frames, none writing more than its budget
+// allows, and what the server sent behind its end waits until it is written, byte for byte.
+TEST_F(ServerFlood, AFinishedFileIsWrittenOverFramesBeforeWhatFollowsIt)
+{
+	startGameWithProbe();
+	// A tenth of the budget spreads an 8 MiB file over as many frames as 64 MiB take by default.
+	orv::net::SReceiveBudget& budget = engine().getReceiveBudget();
+	budget.work /= 10;
+	const std::size_t fileBytes = 8u << 20;
+	const std::size_t mostAFrame = orv::net::writableBytes(budget.work);
+	const orv::CFileTransfers& transfers = engine().getFileTransfers();
+	const std::string file = root() + "images/downloads/big.png";
+	std::ofstream(file) << "old";
+	server.ok("block u16:2+u16:1+u8:0+text:big.png");
+	server.ok("flood 128 u16:3+u16:1+rep:65536:46");
+	server.ok("block u16:4+u16:1 u16:12+u32:77+u8:0+text:");
+
+	std::size_t left = 0, written = 0, writingFrames = 0, mostWritten = 0;
+	bool wasWriting = false, objectBeforeFile = false, oldFileKept = true;
+	ASSERT_TRUE(pumpUntil([&] {
+		const bool writing = transfers.isWriting();
+		const std::size_t nowLeft = writing ? transfers.getBytesToWrite() : 0;
+		if (writing || wasWriting)
+		{
+			const std::size_t thisFrame = (wasWriting ? left : fileBytes) - nowLeft;
+			written += thisFrame;
+			mostWritten = std::max(mostWritten, thisFrame);
+			++writingFrames;
+		}
+		wasWriting = writing;
+		left = nowLeft;
+		if (writing)
+			oldFileKept = oldFileKept && sandbox->folder().read("images/downloads/big.png") == "old";
+		const bool made = orv::CObjectManager::getInstance()->getSceneObject(77) != nullptr;
+		objectBeforeFile = objectBeforeFile || (made && (writing || written != fileBytes));
+		return made;
+	}));
+	EXPECT_FALSE(objectBeforeFile) << "the object behind the file's end came before it was written";
+	EXPECT_EQ(written, fileBytes);
+	EXPECT_LE(mostWritten, mostAFrame);
+	EXPECT_GE(writingFrames, fileBytes / mostAFrame);
+	EXPECT_TRUE(oldFileKept) << "the file it replaces stays whole until it is written";
+	EXPECT_EQ(sandbox->folder().read("images/downloads/big.png"), repeated('F', fileBytes));
+	EXPECT_EQ(std::distance(fs::directory_iterator(root() + "images/downloads"), fs::directory_iterator()), 1)
+		<< "nothing beside it";
+	EXPECT_EQ(transfers.getHeldBytes(), 0u);
+}
+
+// A server that reads nothing while the game keeps sending: what waits to be sent stays within its
+// bound in every frame; past it the connection is lost as any other, with one line, and the next
+// login works.
+TEST_F(ServerFlood, WhatWaitsForAServerThatDoesNotReadIsBounded)
+{
+	startGameWithProbe();
+	server.ok("read off");
+	const orv::net::CSendQueue& queue = engine().getSendQueue();
+	// Each frame sends what a script setting many attributes would; random bytes do not shrink.
+	std::vector<irr::u8> bytes(60000);
+	std::mt19937 random(7);
+	for (irr::u8& byte : bytes)
+		byte = static_cast<irr::u8>(random());
+	orv::net::packet payload = orv::net::packet::fromU16(5);
+	payload.appendBytes(bytes.data(), static_cast<irr::u32>(bytes.size()));
+	std::size_t most = 0, sent = 0;
+	ASSERT_TRUE(pumpUntil([&] {
+		most = std::max(most, queue.getHeldBytes());
+		if (!connected())
+			return true;
+		for (int i = 0; i < 16; ++i, sent += payload.getSize())
+			engine().sendPacket(payload);
+		most = std::max(most, queue.getHeldBytes());
+		return false;
+	}));
+	EXPECT_GT(sent, std::size_t(orv::net::CSendQueue::MaxHeldBytes)) << "the queue filled before the loss";
+	EXPECT_LE(most, std::size_t(orv::net::CSendQueue::MaxHeldBytes));
+	ASSERT_TRUE(pumpUntil([&] { return !engine().isGameRunning(); }));
+	EXPECT_EQ(lostConnectionBoxes(), 1u);
+	EXPECT_EQ(netLines("MiB waited to be sent to the server: the connection is treated as lost"), 1u);
+
+	connectAndLogin(2);
+	server.ok("block u16:5+text:2D u16:12+u32:" + std::to_string(PROBE) +
+		"+u8:0+text: u16:16+u32:" + std::to_string(PROBE) + "+" + probeCode(3));
+	EXPECT_TRUE(heard(probeAnswer(3)));
 }
 
 // Counted, not timed: every frame takes on no more packets and inflated bytes than its budget, and
