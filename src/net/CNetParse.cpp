@@ -5,7 +5,9 @@
 #include "net/CServerHoldings.h"
 #include "net/DownloadName.h"
 #include "net/INetParseHost.h"
+#include "net/ReceiveWork.h"
 #include "net/ServerBounds.h"
+#include "world/CAttributeList.h"
 #include "world/CObjectManager.h"
 #include "world/SAttribute.h"
 
@@ -117,6 +119,19 @@ bool CNetParse::admitValue(const SAttribute& attribute, const net::packet& packe
 	CObjectManager* objects = CObjectManager::getInstance();
 	return after <= before || !objects ||
 		Host.getHoldings().admit(net::ESB_TEXTS_HELD_BYTES, *objects, after - before, subject);
+}
+
+bool CNetParse::admitAnotherValue(std::size_t values, const char* what, irr::u32 objectId)
+{
+	if (values < net::serverBound(net::ESB_PACKET_VALUES))
+		return true;
+	const std::string of = objectId != 0 ? " of object (" + std::to_string(objectId) + ")" : "";
+	return net::admit(net::ESB_PACKET_VALUES, values, 1, std::string("the rest of ") + what + of);
+}
+
+void CNetParse::chargeSearch(const CAttributeList& attributes, const irr::core::ustring16& name)
+{
+	Host.getHoldings().addWork(net::searchWork(attributes.size(), 2 * name.size_raw()));
 }
 
 bool CNetParse::admitCode(std::size_t bytes, std::size_t held, const std::string& subject)

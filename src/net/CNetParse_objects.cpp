@@ -3,6 +3,7 @@
 
 #include "net/CNetParse.h"
 
+#include "base/Refusal.h"
 #include "net/CServerHoldings.h"
 #include "net/INetParseHost.h"
 #include "net/ServerBounds.h"
@@ -123,8 +124,10 @@ bool CNetParse::onChangeObjectAttribute(net::packet& packet)
 	if (!object)
 		return true;
 	CAttributeList& attributes = object->getClassAttributes();
-	while (packet.getBytesLeft() >= 2)
+	for (std::size_t values = 0; packet.getBytesLeft() >= 2; ++values)
 	{
+		if (!admitAnotherValue(values, "a change", object->getId()))
+			break;
 		const irr::u16 id = packet.readU16();
 		SAttribute* attribute = attributes.findById(id);
 		if (!attribute)
@@ -136,11 +139,10 @@ bool CNetParse::onChangeObjectAttribute(net::packet& packet)
 		const std::size_t before = CServerHoldings::textBytes(*attribute);
 		if (!attribute->readValue(packet))
 		{
-			log("attributes",
+			reportRefusalOnce("attributes", "net: value types",
 				"Refused object (" + std::to_string(object->getId()) + ") attribute " + attribute->name.toUTF8_std() +
 					" (" + std::to_string(id) + "): type (" + std::to_string(type) +
-					"); the rest of the packet is ignored.",
-				irr::ELL_WARNING);
+					"); the rest of the packet is ignored.");
 			break;
 		}
 		Host.getHoldings().objectTextChanged(*object, before, CServerHoldings::textBytes(*attribute));
@@ -158,8 +160,10 @@ bool CNetParse::onSyncObject(net::packet& packet)
 		return true;
 	CAttributeList& attributes = object->getEngineAttributes();
 	const AttributeChangeCallback onChange = object->getAttributeChangeCallback();
-	while (packet.getBytesLeft())
+	for (std::size_t values = 0; packet.getBytesLeft(); ++values)
 	{
+		if (!admitAnotherValue(values, "a sync", object->getId()))
+			break;
 		const irr::u8 id = packet.readU8();
 		SAttribute* attribute = attributes.findById(id);
 		if (!attribute)
@@ -171,11 +175,10 @@ bool CNetParse::onSyncObject(net::packet& packet)
 		const std::size_t before = CServerHoldings::textBytes(*attribute);
 		if (!attribute->readValue(packet))
 		{
-			log("attributes",
+			reportRefusalOnce("attributes", "net: value types",
 				"Refused object (" + std::to_string(object->getId()) + ") engine attribute " +
 					attribute->name.toUTF8_std() + " (" + std::to_string(id) + "): type (" + std::to_string(type) +
-					"); the rest of the packet is ignored.",
-				irr::ELL_WARNING);
+					"); the rest of the packet is ignored.");
 			break;
 		}
 		Host.getHoldings().objectTextChanged(*object, before, CServerHoldings::textBytes(*attribute));
@@ -262,10 +265,9 @@ bool CNetParse::onPhysicsShape(net::packet& packet)
 
 	if (fit == ESF_REFUSED)
 	{
-		log("object",
+		reportRefusalOnce("object", "net: shape sizes",
 			"Refused collision shape of kind " + std::to_string(kind) + " for object (" +
-				std::to_string(object->getId()) + "): a size or point is out of range.",
-			irr::ELL_WARNING);
+				std::to_string(object->getId()) + "): a size or point is out of range.");
 		return true;
 	}
 	b2Body* body = object->Physics.getLiveBody();

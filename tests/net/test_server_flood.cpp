@@ -179,11 +179,11 @@ protected:
 		EXPECT_LE(work.inflatedBytes, budget.inflatedBytes + 0xFFFF);
 	}
 
-	//! Warning lines on "net" whose message holds the text.
-	std::size_t netLines(const std::string& part) const
+	//! Warning lines on the channel ("net" unless named) whose message holds the text.
+	std::size_t netLines(const std::string& part, const char* channel = "net") const
 	{
 		return std::count_if(Log.lines.begin(), Log.lines.end(), [&](const orv::test::SLoggedLine& line) {
-			return line.text == "net" && line.hint.find(part) != std::string::npos;
+			return line.text == channel && line.hint.find(part) != std::string::npos;
 		});
 	}
 
@@ -260,6 +260,8 @@ struct Flood
 	//! The refusal kind the flood passes, and what its one line says.
 	const char* kind;
 	const char* line;
+	//! The line's channel.
+	const char* channel = "net";
 };
 
 std::string classAttributes(const char* className, int count, int nameBytes)
@@ -316,6 +318,14 @@ const Flood Floods[] = {
 		"net: scripts held", "more than 4194304 bytes of script code."},
 	{"open transfers", {}, "flood 1030 u16:2+seq:2:1+u8:0+text:f+num:1", "net: open transfers",
 		"1024 transfers are open already."},
+	// Each value of a change is looked up and logged, and a packet is handled whole.
+	{"values in one change", {"block u16:7+text:v u16:8+u8:1+text:v+u16:1+text:hp u16:12+u32:50+u8:0+text:v"},
+		"block u16:14+u32:50+rep:5000:0001010105", "net: values in a packet", "more than 4096 values in one packet."},
+	// Refusals of every packet's own content: one line for all.
+	{"values of no known type", {"block u16:10+u16:1+text:hp"}, "flood 100 u16:11+u16:1+u8:9", "net: value types",
+		"type (9); the rest of the packet is ignored.", "attributes"},
+	{"shapes out of range", {"block u16:12+u32:50+u8:0+text:"}, "flood 100 u16:18+u32:50+u8:0+f32:-1",
+		"net: shape sizes", "a size or point is out of range.", "object"},
 };
 
 class ServerFloodTable : public ServerFlood, public ::testing::WithParamInterface<Flood>
@@ -341,7 +351,7 @@ TEST_P(ServerFloodTable, RefusesPastTheBoundOnceAndStaysInStep)
 	server.ok("block u16:16+u32:" + std::to_string(PROBE) + "+" + probeCode(7));
 	EXPECT_TRUE(heard(probeAnswer(7))) << "the probe behind the flood";
 	EXPECT_GE(orv::countRefusals(flood.kind), 1u);
-	EXPECT_EQ(netLines(flood.line), 1u) << "one line for the kind";
+	EXPECT_EQ(netLines(flood.line, flood.channel), 1u) << "one line for the kind";
 	EXPECT_TRUE(engine().isGameRunning());
 	EXPECT_TRUE(connected());
 }
@@ -457,6 +467,36 @@ TEST_F(ServerFlood, WhatWaitsForAServerThatDoesNotReadIsBounded)
 	server.ok("block u16:5+text:2D u16:12+u32:" + std::to_string(PROBE) +
 		"+u8:0+text: u16:16+u32:" + std::to_string(PROBE) + "+" + probeCode(3));
 	EXPECT_TRUE(heard(probeAnswer(3)));
+}
+
+// Counted, not timed: looking a long name up among many alike ones costs the frame its length times
+// theirs, so a flood of them spreads over frames that each stay within their budget.
+TEST_F(ServerFlood, SearchesAmongAlikeLongNamesAreWeighed)
+{
+	startGameWithProbe();
+	const orv::net::SReceiveBudget& budget = engine().getReceiveBudget();
+	const std::string head = text(repeated('a', 240));
+	server.ok("flood 4096 u16:10+seq:2:0+" + head + "+num:100000");
+	server.ok("block u16:16+u32:" + std::to_string(PROBE) + "+" + probeCode(2));
+	ASSERT_TRUE(heard(probeAnswer(2)));
+	ASSERT_EQ(engine().getServerAttributes().size(), 4096u);
+
+	const std::size_t floodPackets = 400;
+	// Names of 246 UTF-16 units.
+	const irr::u32 searched = orv::net::searchWork(4096, 2 * 246);
+	irr::u32 mostWork = 0;
+	Frames = 0;
+	server.ok("flood " + std::to_string(floodPackets) + " u16:10+seq:2:5000+" + head + "+num:200000");
+	server.ok("block u16:16+u32:" + std::to_string(PROBE) + "+" + probeCode(7));
+	ASSERT_TRUE(pumpUntil([&] {
+		mostWork = std::max(mostWork, engine().getLastReceiveWork().work);
+		return orv::countRefusals("net: server attributes") == floodPackets;
+	}));
+	// Each refusal searched the full list once. A frame may go past its budget by what its last
+	// packet was charged after it ran.
+	EXPECT_LE(mostWork, budget.work + searched + 64);
+	EXPECT_GE(Frames, floodPackets * searched / (budget.work + searched + 64));
+	EXPECT_TRUE(heard(probeAnswer(7)));
 }
 
 // Counted, not timed: every frame takes on no more packets and inflated bytes than its budget, and

@@ -445,6 +445,7 @@ TEST_F(WorldPackets, CollisionShapes)
 		SCOPED_TRACE(c.name);
 		TearDown();
 		SetUp();
+		forgetRefusals();
 		send(P(12).u32(5).u8(0).text(""));
 		log.lines.clear();
 		P packet(18);
