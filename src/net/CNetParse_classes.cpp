@@ -1,9 +1,9 @@
 // What the server defines for the client to run: its own script code, object classes with their
 // attributes and code, and the server-wide attributes with their values.
 
+#include "base/Refusal.h"
 #include "net/CNetParse.h"
 
-#include "base/Refusal.h"
 #include "net/CServerHoldings.h"
 #include "net/INetParseHost.h"
 #include "net/ServerBounds.h"

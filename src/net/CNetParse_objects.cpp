@@ -1,9 +1,9 @@
 // How the server populates and drives the world: objects made and deleted, their class and engine
 // attributes, their own script code, the player's object and the collision shapes of their bodies.
 
+#include "base/Refusal.h"
 #include "net/CNetParse.h"
 
-#include "base/Refusal.h"
 #include "net/CServerHoldings.h"
 #include "net/INetParseHost.h"
 #include "net/ServerBounds.h"

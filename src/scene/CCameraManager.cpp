@@ -9,6 +9,7 @@
 #include <IVideoDriver.h>
 #include <IrrlichtDevice.h>
 
+#include "base/Refusal.h"
 #include "base/packet.h"
 #include "scene/ISceneHost.h"
 #include "world/CConsumerRegistry.h"
@@ -148,9 +149,7 @@ void CCameraManager::setFarZ(irr::f32 farZ)
 		return;
 	if (farZ == 0.0f || !std::isfinite(farZ))
 	{
-		if (Device->getLogger())
-			Device->getLogger()->log(
-				"script", "Camera FarZ must be finite and not 0; it is left unchanged.", irr::ELL_WARNING);
+		reportRefusal("script", "Camera FarZ must be finite and not 0; it is left unchanged.");
 		return;
 	}
 	FarZ = farZ;

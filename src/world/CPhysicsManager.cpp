@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "world/PhysicsGuard.h"
-#include "base/Log.h"
+#include "base/Refusal.h"
 
 using irr::f32;
 using irr::f64;
@@ -184,7 +184,7 @@ void CPhysicsManager::runQueued()
 void CPhysicsManager::refuse(const char* what) const
 {
 	const std::string message = std::string(what) + " refused by the physics world.";
-	orv::logLine("script", message.c_str(), irr::ELL_WARNING);
+	reportRefusal("script", message);
 }
 
 void CPhysicsManager::createBody(b2Body*& slot, const b2BodyDef& def)

@@ -5,7 +5,7 @@
 #include "world/AngleUnits.h"
 #include "world/CPhysicsManager.h"
 #include "world/PhysicsGuard.h"
-#include "base/Log.h"
+#include "base/Refusal.h"
 
 using irr::f32;
 using irr::core::vector2df;
@@ -17,11 +17,6 @@ namespace {
 b2Vec2 toB2(const vector2df& v)
 {
 	return b2Vec2(v.X, v.Y);
-}
-
-void refuseShape(const char* what)
-{
-	logLine("script", what, irr::ELL_WARNING);
 }
 
 } // namespace
@@ -98,7 +93,7 @@ void SSceneObjectPhysics::addCollisionCircle(
 		return;
 	b2CircleShape circle;
 	if (fitCircle(circle, radius, toB2(center)) == ESF_REFUSED)
-		return refuseShape("Collision circle refused: its radius or centre is out of range.");
+		return reportRefusal("script", "Collision circle refused: its radius or centre is out of range.");
 	addFittedShape(circle, density, friction, restitution);
 }
 
@@ -110,7 +105,7 @@ void SSceneObjectPhysics::addCollisionBox(
 		return;
 	b2PolygonShape box;
 	if (fitBox(box, dimension.X, dimension.Y, toB2(center), angle) == ESF_REFUSED)
-		return refuseShape("Collision box refused: its size, centre or angle is out of range.");
+		return reportRefusal("script", "Collision box refused: its size, centre or angle is out of range.");
 	addFittedShape(box, density, friction, restitution);
 }
 
@@ -127,9 +122,9 @@ void SSceneObjectPhysics::addCollisionPolygon(
 	b2PolygonShape polygon;
 	const EShapeFit fit = fitPolygon(polygon, vertices.data(), static_cast<irr::u32>(vertices.size()));
 	if (fit == ESF_REFUSED)
-		return refuseShape("Collision polygon refused: a point is out of range.");
+		return reportRefusal("script", "Collision polygon refused: a point is out of range.");
 	if (fit == ESF_FALLBACK_BOX)
-		refuseShape("Collision polygon has no area; a box of half-extents 1 stands in for it.");
+		reportRefusal("script", "Collision polygon has no area; a box of half-extents 1 stands in for it.");
 	addFittedShape(polygon, density, friction, restitution);
 }
 
@@ -145,7 +140,7 @@ void SSceneObjectPhysics::addCollisionEdge(const vector2df& vertex1, const vecto
 	b2EdgeShape edge;
 	if (fitEdge(edge, toB2(vertex1), toB2(vertex2), hasGhostBefore ? &before : nullptr,
 			hasGhostAfter ? &after : nullptr) == ESF_REFUSED)
-		return refuseShape("Collision edge refused: a vertex is out of range or the edge has no length.");
+		return reportRefusal("script", "Collision edge refused: a vertex is out of range or the edge has no length.");
 	addFittedShape(edge, density, friction, restitution);
 }
 

@@ -3,6 +3,7 @@
 #include <ILogger.h>
 #include <IrrlichtDevice.h>
 
+#include "base/Refusal.h"
 #include "base/DeviceClock.h"
 #include "level/CLevelLoader.h"
 #include "script/ScriptBudget.h"
@@ -19,12 +20,6 @@ using namespace AngelScript;
 using irr::core::ustring16;
 
 namespace {
-
-void warn(IGameHost* engine, const char* message)
-{
-	if (engine->getDevice() && engine->getDevice()->getLogger())
-		engine->getDevice()->getLogger()->log("script", message, irr::ELL_WARNING);
-}
 
 bool keydown(irr::u32 keyCode, IGameHost* engine)
 {
@@ -74,7 +69,7 @@ CSceneObject* createSceneObject(const ustring16& className, irr::s32 type, IGame
 	CPhysicsManager* physics = CPhysicsManager::getInstance();
 	if (physics && physics->isLocked())
 	{
-		warn(engine, "create_sceneobject is refused while the physics world steps.");
+		reportRefusal("script", "create_sceneobject is refused while the physics world steps.");
 		return nullptr;
 	}
 	CObjectManager* objects = CObjectManager::getInstance();
@@ -107,7 +102,7 @@ void setPlayer(CSceneObject* object, IGameHost* engine)
 	else if (objects && object->getId() != 0 && objects->getSceneObject(object->getId()) == object)
 		engine->setPlayerObject(object);
 	else
-		warn(engine, "Player must be an object of the world; it is left unchanged.");
+		reportRefusal("script", "Player must be an object of the world; it is left unchanged.");
 	// The handle's reference was the script's, given to this call.
 	if (object)
 		object->drop();
