@@ -69,10 +69,22 @@ std::size_t missingFolders(const std::string& path, std::size_t folderLength)
 	return missing;
 }
 
-//! Everything below the folder: files by their blocks, folders one block each.
+//! What a file being written is named after until it takes its place: ':' is in no server's name.
+const char partSuffix[] = ":part";
+
+bool isPart(const fs::path& file)
+{
+	const std::string name = file.filename().string();
+	const std::size_t length = sizeof(partSuffix) - 1;
+	return name.size() > length && name.compare(name.size() - length, length, partSuffix) == 0;
+}
+
+//! Everything below the folder: files by their blocks, folders one block each. A file left half
+//! written by a client that ended while writing it is removed instead.
 std::size_t folderOnDisk(const std::string& folder)
 {
 	std::size_t bytes = 0;
+	std::vector<fs::path> parts;
 	std::error_code error;
 	for (fs::recursive_directory_iterator
 			 entry(fs::u8path(folder), fs::directory_options::skip_permission_denied, error),
@@ -80,8 +92,19 @@ std::size_t folderOnDisk(const std::string& folder)
 		 !error && entry != last; entry.increment(error))
 	{
 		std::error_code ignored;
-		const std::uintmax_t size = entry->is_regular_file(ignored) ? entry->file_size(ignored) : 0;
+		const bool file = entry->is_regular_file(ignored);
+		if (file && isPart(entry->path()))
+		{
+			parts.push_back(entry->path());
+			continue;
+		}
+		const std::uintmax_t size = file ? entry->file_size(ignored) : 0;
 		bytes += diskBlocks(ignored ? 0 : static_cast<std::size_t>(size));
+	}
+	for (const fs::path& part : parts)
+	{
+		std::error_code ignored;
+		fs::remove(part, ignored);
 	}
 	return bytes;
 }
@@ -260,7 +283,7 @@ std::size_t CFileTransfers::getBytesToWrite() const
 
 std::string CFileTransfers::partPath(const std::string& path)
 {
-	return path + ":part";
+	return path + partSuffix;
 }
 
 bool CFileTransfers::endWriting(bool keep)

@@ -92,7 +92,8 @@ public:
 	//! deep folders fills the disk's tables too.
 	static constexpr std::size_t DiskBlockBytes = 4096;
 	//! What the download folders hold on disk as counted here: measured at the first start after a
-	//! clear, then kept up with what is written.
+	//! clear, then kept up with what is written. The measure removes files a client that ended
+	//! while writing them left half written.
 	std::size_t getDiskBytes() const { return DiskBytes; }
 
 	//! The full path a transfer writes to, empty when none is open under the id.

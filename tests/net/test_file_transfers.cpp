@@ -279,6 +279,20 @@ TEST_F(FileTransferTest, AFileCutOffWhileWrittenLeavesTheOldOne)
 	}
 }
 
+// A client that ended while writing a file left it under its part name: the next measure of the
+// folders removes it and does not count it.
+TEST_F(FileTransferTest, AHalfWrittenFileLeftBehindIsRemoved)
+{
+	fs::create_directories(Root / "images" / "downloads" / "sub");
+	std::ofstream(Root / "images" / "downloads" / "sub" / "big.png:part") << std::string(100000, 'h');
+	std::ofstream(Root / "ani" / "kept.gani") << "k";
+	CFileTransfers transfers;
+	ASSERT_EQ(transfers.start(1, 0, "a.png", Host.Root), EFTR_OK);
+	// kept.gani and the folder sub, a block each.
+	EXPECT_EQ(transfers.getDiskBytes(), 2 * CFileTransfers::DiskBlockBytes);
+	EXPECT_EQ(files(), (std::map<std::string, std::string>{{"ani/kept.gani", "k"}}));
+}
+
 TEST_F(FileTransferTest, ATransferAbove64MiBIsDropped)
 {
 	CFileTransfers transfers;
