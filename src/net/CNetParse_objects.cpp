@@ -122,8 +122,10 @@ bool CNetParse::onChangeObjectAttribute(net::packet& packet)
 	if (!object)
 		return true;
 	CAttributeList& attributes = object->getClassAttributes();
-	while (packet.getBytesLeft() >= 2)
+	for (std::size_t values = 0; packet.getBytesLeft() >= 2; ++values)
 	{
+		if (!admitAnotherValue(values, "a change", object->getId()))
+			break;
 		const irr::u16 id = packet.readU16();
 		SAttribute* attribute = attributes.findById(id);
 		if (!attribute)
@@ -135,7 +137,7 @@ bool CNetParse::onChangeObjectAttribute(net::packet& packet)
 		const std::size_t before = CServerHoldings::textBytes(*attribute);
 		if (!attribute->readValue(packet))
 		{
-			reportRefusal("attributes",
+			reportRefusalOnce("attributes", "net: value types",
 				"Refused object (" + std::to_string(object->getId()) + ") attribute " + attribute->name.toUTF8_std() +
 					" (" + std::to_string(id) + "): type (" + std::to_string(type) +
 					"); the rest of the packet is ignored.");
@@ -156,8 +158,10 @@ bool CNetParse::onSyncObject(net::packet& packet)
 		return true;
 	CAttributeList& attributes = object->getEngineAttributes();
 	const AttributeChangeCallback onChange = object->getAttributeChangeCallback();
-	while (packet.getBytesLeft())
+	for (std::size_t values = 0; packet.getBytesLeft(); ++values)
 	{
+		if (!admitAnotherValue(values, "a sync", object->getId()))
+			break;
 		const irr::u8 id = packet.readU8();
 		SAttribute* attribute = attributes.findById(id);
 		if (!attribute)
@@ -169,7 +173,7 @@ bool CNetParse::onSyncObject(net::packet& packet)
 		const std::size_t before = CServerHoldings::textBytes(*attribute);
 		if (!attribute->readValue(packet))
 		{
-			reportRefusal("attributes",
+			reportRefusalOnce("attributes", "net: value types",
 				"Refused object (" + std::to_string(object->getId()) + ") engine attribute " +
 					attribute->name.toUTF8_std() + " (" + std::to_string(id) + "): type (" + std::to_string(type) +
 					"); the rest of the packet is ignored.");
@@ -258,7 +262,7 @@ bool CNetParse::onPhysicsShape(net::packet& packet)
 
 	if (fit == ESF_REFUSED)
 	{
-		reportRefusal("object",
+		reportRefusalOnce("object", "net: shape sizes",
 			"Refused collision shape of kind " + std::to_string(kind) + " for object (" +
 				std::to_string(object->getId()) + "): a size or point is out of range.");
 		return true;

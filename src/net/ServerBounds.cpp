@@ -31,6 +31,7 @@ const SBound Bounds[ESB_COUNT] = {
 	{"net: script code", 1u << 20, "bytes in one piece of script code"},
 	{"net: object scripts", 1024, "objects with script code of their own"},
 	{"net: scripts held", 4u << 20, "bytes of script code"},
+	{"net: values in a packet", 4096, "values in one packet"},
 };
 
 } // namespace

@@ -39,6 +39,8 @@ enum EServerBound
 	ESB_OBJECT_SCRIPTS,
 	//! Bytes of the script code the modules hold: built code takes about 50 times its text.
 	ESB_SCRIPTS_HELD_BYTES,
+	//! Values one attribute-change packet sets: each is logged, and a packet is handled whole.
+	ESB_PACKET_VALUES,
 	ESB_COUNT
 };
 
