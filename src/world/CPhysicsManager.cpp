@@ -5,8 +5,9 @@
 #include <string>
 #include <utility>
 
+#include "base/Refusal.h"
 #include "world/PhysicsGuard.h"
-#include "base/Log.h"
+#include "world/ShapeBounds.h"
 
 using irr::f32;
 using irr::f64;
@@ -158,10 +159,21 @@ void CPhysicsManager::runWhenUnlocked(std::function<void()> operation)
 		return;
 	if (isLocked())
 	{
-		Queue.push_back(std::move(operation));
+		queue(std::move(operation));
 		return;
 	}
 	change([&] { operation(); });
+}
+
+void CPhysicsManager::queue(std::function<void()> operation)
+{
+	// A script in a contact callback may ask for changes in a loop: what
+	// waits is bounded, and the rest is refused as a whole.
+	if (Queue.size() >= MAX_QUEUED_CHANGES)
+		return reportRefusalOnce("script", "script: physics changes waiting",
+			"A change to the physics world is refused: " + std::to_string(MAX_QUEUED_CHANGES) +
+				" wait for the step to end already.");
+	Queue.push_back(std::move(operation));
 }
 
 void CPhysicsManager::runQueued()
@@ -183,8 +195,9 @@ void CPhysicsManager::runQueued()
 
 void CPhysicsManager::refuse(const char* what) const
 {
-	const std::string message = std::string(what) + " refused by the physics world.";
-	orv::logLine("script", message.c_str(), irr::ELL_WARNING);
+	// A script may ask for the same bad value in a loop: one line a kind.
+	const std::string kind = std::string("script: physics ") + what;
+	reportRefusalOnce("script", kind.c_str(), std::string(what) + " refused by the physics world.");
 }
 
 void CPhysicsManager::createBody(b2Body*& slot, const b2BodyDef& def)
@@ -267,7 +280,7 @@ b2Fixture* CPhysicsManager::createFixture(b2Body* body, const b2FixtureDef& def)
 			refuse("Chain shape while the world steps");
 			return nullptr;
 		}
-		Queue.push_back([this, body, def, shape] {
+		queue([this, body, def, shape] {
 			b2FixtureDef later = def;
 			later.shape = shape.get();
 			createFixture(body, later);
@@ -290,7 +303,7 @@ void CPhysicsManager::destroyFixture(b2Body* body, b2Fixture* fixture)
 		return;
 	if (isLocked())
 	{
-		Queue.push_back([this, body, fixture] { destroyFixture(body, fixture); });
+		queue([this, body, fixture] { destroyFixture(body, fixture); });
 		return;
 	}
 	if (!hasFixture(body, fixture))
@@ -306,7 +319,7 @@ void CPhysicsManager::setType(b2Body* body, b2BodyType type)
 		return;
 	if (isLocked())
 	{
-		Queue.push_back([this, body, type] { setType(body, type); });
+		queue([this, body, type] { setType(body, type); });
 		return;
 	}
 	if (!orv::isMassSafe(*body, type, body->IsFixedRotation()))
@@ -323,9 +336,14 @@ void CPhysicsManager::setTransform(b2Body* body, const b2Vec2& position, f32 ang
 		return refuse("Position or rotation");
 	if (isLocked())
 	{
-		Queue.push_back([this, body, position, angle] { setTransform(body, position, angle); });
+		queue([this, body, position, angle] { setTransform(body, position, angle); });
 		return;
 	}
+	// A body moved onto a pile costs what the pile's shapes added there would.
+	if (!(position == body->GetPosition()) && orv::isPlaceCrowded(*body, b2Transform(position, b2Rot(angle))))
+		return reportRefusalOnce("script", "script: stacked shapes",
+			"A move is refused: the body would lie on more than " + std::to_string(MAX_STACKED_SHAPES) +
+				" collision shapes of other objects.");
 	change([&] { body->SetTransform(position, angle); });
 }
 
@@ -335,7 +353,7 @@ void CPhysicsManager::setFixedRotation(b2Body* body, bool fixed)
 		return;
 	if (isLocked())
 	{
-		Queue.push_back([this, body, fixed] { setFixedRotation(body, fixed); });
+		queue([this, body, fixed] { setFixedRotation(body, fixed); });
 		return;
 	}
 	if (!orv::isMassSafe(*body, body->GetType(), fixed))

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <map>
 #include <memory>
@@ -51,6 +52,10 @@ public:
 	static const irr::f32 STEP_SECONDS;
 	//! Steps per update at most; the rest waits in the accumulator.
 	static const irr::u32 MAX_STEPS_PER_UPDATE = 5;
+	//! Changes that wait for the world at most (a contact callback asks for a
+	//! few); further ones are refused with one line. Bodies made and
+	//! destroyed always wait: each object has one.
+	static const std::size_t MAX_QUEUED_CHANGES = 65536;
 
 	//! The singleton, made on first use.
 	static CPhysicsManager* getInstance();
@@ -156,6 +161,8 @@ private:
 	// Runs a change to the world with the guard depth raised, then whatever it
 	// queued.
 	template <typename F> void change(F&& f);
+	//! Keeps the change for when the world is free, within MAX_QUEUED_CHANGES.
+	void queue(std::function<void()> operation);
 	void runQueued();
 	void refuse(const char* what) const;
 
