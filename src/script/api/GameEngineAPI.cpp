@@ -4,9 +4,11 @@
 #include <IrrlichtDevice.h>
 
 #include "base/DeviceClock.h"
+#include "base/Refusal.h"
 #include "level/CLevelLoader.h"
 #include "script/ScriptBudget.h"
 #include "script/api/IGameHost.h"
+#include "script/api/ScriptLog.h"
 #include "world/CObjectManager.h"
 #include "world/CPhysicsManager.h"
 #include "world/CSceneObject.h"
@@ -20,10 +22,10 @@ using irr::core::ustring16;
 
 namespace {
 
-void warn(IGameHost* engine, const char* message)
+// A script may ask for the same refused thing in a loop: one line a kind.
+void warn(const char* kind, const char* message)
 {
-	if (engine->getDevice() && engine->getDevice()->getLogger())
-		engine->getDevice()->getLogger()->log("script", message, irr::ELL_WARNING);
+	reportRefusalOnce("script", kind, message);
 }
 
 bool keydown(irr::u32 keyCode, IGameHost* engine)
@@ -33,8 +35,11 @@ bool keydown(irr::u32 keyCode, IGameHost* engine)
 
 void log(const ustring16& text, IGameHost* engine)
 {
-	if (engine->getDevice() && engine->getDevice()->getLogger())
-		engine->getDevice()->getLogger()->log(L"script", text.toWCHAR_s().c_str(), irr::ELL_INFORMATION);
+	if (!engine->getDevice())
+		return;
+	const asIScriptContext* context = asGetActiveContext();
+	const SScriptBudget* budget = context ? getScriptBudget(context->GetEngine()) : nullptr;
+	writeScriptLog(engine->getDevice()->getLogger(), text, budget ? budget->Frame : 0);
 }
 
 irr::u32 sendEvent(CSceneObject* sender, const ustring16& event, const ustring16& data,
@@ -74,7 +79,8 @@ CSceneObject* createSceneObject(const ustring16& className, irr::s32 type, IGame
 	CPhysicsManager* physics = CPhysicsManager::getInstance();
 	if (physics && physics->isLocked())
 	{
-		warn(engine, "create_sceneobject is refused while the physics world steps.");
+		warn("script: create_sceneobject while stepping",
+			"create_sceneobject is refused while the physics world steps.");
 		return nullptr;
 	}
 	CObjectManager* objects = CObjectManager::getInstance();
@@ -107,7 +113,7 @@ void setPlayer(CSceneObject* object, IGameHost* engine)
 	else if (objects && object->getId() != 0 && objects->getSceneObject(object->getId()) == object)
 		engine->setPlayerObject(object);
 	else
-		warn(engine, "Player must be an object of the world; it is left unchanged.");
+		warn("script: player", "Player must be an object of the world; it is left unchanged.");
 	// The handle's reference was the script's, given to this call.
 	if (object)
 		object->drop();
