@@ -5,6 +5,7 @@
 #include <IVideoDriver.h>
 
 #include "audio/IListener.h"
+#include "scene/FrameSound.h"
 #include "world/CPhysicsManager.h"
 
 namespace orv {
@@ -28,6 +29,8 @@ void CGameEngine::render()
 		return;
 
 	VideoDriver->beginScene(true, true, CLEAR_COLOUR);
+	// The scene animates its nodes as it draws them.
+	beginFrameSounds();
 	Device->getSceneManager()->drawAll();
 	Device->getGUIEnvironment()->drawAll();
 
