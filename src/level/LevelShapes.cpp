@@ -9,11 +9,7 @@ EShapeRoom addLevelShape(CSceneObject& object, const b2Shape& shape, irr::f32 de
 	irr::f32 restitution, const std::string& where)
 {
 	const EShapeRoom room = object.Physics.addFittedShape(shape, density, friction, restitution);
-	if (room == ESR_PLACE_FULL)
-		reportRefusalOnce("level", "level: stacked shapes",
-			where + ": a collision shape that would lie on more than " + std::to_string(MAX_STACKED_SHAPES) +
-				" shapes of other objects is skipped.");
-	else if (room != ESR_FITS)
+	if (room != ESR_FITS)
 		reportRefusalOnce("level", "level: shapes",
 			where + ": collision shapes past the world's " + std::to_string(MAX_WORLD_SHAPES) + " are skipped.");
 	return room;

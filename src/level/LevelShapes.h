@@ -1,6 +1,8 @@
 #pragma once
-// A level's collision shapes join their object within the world's shape
-// bounds (world/ShapeBounds.h); a level past one says so once a game.
+// A level's collision shapes join their object within the world's bound on
+// shapes (world/ShapeBounds.h); a level past it says so once a game. Its
+// objects take their places only as the world syncs them, so a pile is the
+// world's to find as it steps.
 
 #include <string>
 

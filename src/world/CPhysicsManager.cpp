@@ -95,6 +95,8 @@ CPhysicsManager::~CPhysicsManager()
 	delete World;
 	World = nullptr;
 	LiveBodies.clear();
+	PlacedBodies.clear();
+	PlacedOrder.clear();
 	Forces.clear();
 }
 
@@ -114,6 +116,7 @@ void CPhysicsManager::update(f32 seconds)
 	u32 steps = 0;
 	while (Accumulator > STEP_SECONDS && steps < MAX_STEPS_PER_UPDATE)
 	{
+		takeAwayPiledShapes();
 		World->Step(STEP_SECONDS, 10, 10);
 		// The step clears them itself unless told not to.
 		if (!World->GetAutoClearForces())
@@ -191,6 +194,37 @@ void CPhysicsManager::runQueued()
 	}
 	Queue.clear();
 	RunningQueue = false;
+}
+
+void CPhysicsManager::markPlaced(b2Body* body)
+{
+	if (PlacedBodies.insert(body).second)
+		PlacedOrder.push_back(body);
+}
+
+void CPhysicsManager::takeAwayPiledShapes()
+{
+	// In the order they were placed: of a pile the shapes placed last stay.
+	std::vector<b2Body*> placed;
+	placed.swap(PlacedOrder);
+	PlacedBodies.clear();
+	for (b2Body* body : placed)
+	{
+		if (!isLiveBody(body))
+			continue;
+		std::vector<b2Fixture*> piled;
+		for (b2Fixture* fixture = body->GetFixtureList(); fixture; fixture = fixture->GetNext())
+			if (orv::isShapePiled(*fixture))
+				piled.push_back(fixture);
+		if (piled.empty())
+			continue;
+		reportRefusalOnce("core", "world: stacked shapes",
+			"Collision shapes that lie on more than " + std::to_string(MAX_STACKED_SHAPES) +
+				" shapes of other objects in one place are taken away as the world steps.");
+		for (b2Fixture* fixture : piled)
+			destroyFixture(body, fixture);
+	}
+	// What scripts the removals set off placed meanwhile waits for the next step.
 }
 
 void CPhysicsManager::refuse(const char* what) const
@@ -294,6 +328,7 @@ b2Fixture* CPhysicsManager::createFixture(b2Body* body, const b2FixtureDef& def)
 	}
 	b2Fixture* fixture = nullptr;
 	change([&] { fixture = body->CreateFixture(&def); });
+	markPlaced(body);
 	return fixture;
 }
 
@@ -339,12 +374,8 @@ void CPhysicsManager::setTransform(b2Body* body, const b2Vec2& position, f32 ang
 		queue([this, body, position, angle] { setTransform(body, position, angle); });
 		return;
 	}
-	// A body moved onto a pile costs what the pile's shapes added there would.
-	if (!(position == body->GetPosition()) && orv::isPlaceCrowded(*body, b2Transform(position, b2Rot(angle))))
-		return reportRefusalOnce("script", "script: stacked shapes",
-			"A move is refused: the body would lie on more than " + std::to_string(MAX_STACKED_SHAPES) +
-				" collision shapes of other objects.");
 	change([&] { body->SetTransform(position, angle); });
+	markPlaced(body);
 }
 
 void CPhysicsManager::setFixedRotation(b2Body* body, bool fixed)

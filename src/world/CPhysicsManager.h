@@ -55,7 +55,7 @@ public:
 	//! Changes that wait for the world at most (a contact callback asks for a
 	//! few); further ones are refused with one line. Bodies made and
 	//! destroyed always wait: each object has one.
-	static const std::size_t MAX_QUEUED_CHANGES = 65536;
+	static constexpr std::size_t MAX_QUEUED_CHANGES = 65536;
 
 	//! The singleton, made on first use.
 	static CPhysicsManager* getInstance();
@@ -73,8 +73,11 @@ public:
 		PhysicsContactCallback onBegin, PhysicsContactCallback onEnd, PhysicsSolveCallback onSolve);
 
 	//! Adds the seconds to the accumulator and steps while more than one step
-	//! is waiting, at most MAX_STEPS_PER_UPDATE times. After each step the
-	//! bodies' accumulated forces are zero and queued changes are made.
+	//! is waiting, at most MAX_STEPS_PER_UPDATE times. Before each step the
+	//! shapes made or moved since the last one that lie on more than
+	//! MAX_STACKED_SHAPES of other bodies are taken away (ShapeBounds.h), with
+	//! one line a game. After each step the bodies' accumulated forces are
+	//! zero and queued changes are made.
 	void update(irr::f32 seconds);
 	irr::f32 getAccumulator() const { return Accumulator; }
 	void setAccumulator(irr::f32 seconds) { Accumulator = seconds; }
@@ -165,6 +168,9 @@ private:
 	void queue(std::function<void()> operation);
 	void runQueued();
 	void refuse(const char* what) const;
+	//! The body's shapes were made or moved: Box2D pairs them in the next step.
+	void markPlaced(b2Body* body);
+	void takeAwayPiledShapes();
 
 	PhysicsContactCallback OnBegin = nullptr;
 	PhysicsContactCallback OnEnd = nullptr;
@@ -181,6 +187,9 @@ private:
 	std::map<b2Body**, irr::u32> PendingSlots; // slot -> generation of its queued creation
 	irr::u32 NextGeneration = 0;
 	std::unordered_map<const b2Body*, SBodyForce> Forces;
+	// Bodies placed since the last step, in the order they were first placed.
+	std::unordered_set<b2Body*> PlacedBodies;
+	std::vector<b2Body*> PlacedOrder;
 };
 
 } // namespace orv

@@ -44,17 +44,14 @@ void refuseRoom(EShapeRoom room, const char* shapeName, const b2Body& body)
 	case ESR_WORLD_FULL:
 		return reportRefusalOnce("script", "script: shapes",
 			refused + "the world holds " + std::to_string(MAX_WORLD_SHAPES) + " collision shapes, the most it takes.");
-	case ESR_PLACE_FULL:
-		return reportRefusalOnce("script", "script: stacked shapes",
-			refused + "more than " + std::to_string(MAX_STACKED_SHAPES) +
-				" collision shapes of other objects lie where " + owner + " would take it.");
 	default:
 		return;
 	}
 }
 
-// A script's shape within the shape bounds, which are asked when it is made:
-// while the world steps it waits, and so does the count it must fit.
+// A script's shape within the bounds of one object and of the world, which
+// are asked when it is made: while the world steps it waits, and so does the
+// count it must fit. A pile is the world's to find as it steps.
 template <typename TShape>
 void addScriptShape(
 	b2Body* body, const TShape& shape, const char* shapeName, f32 density, f32 friction, f32 restitution)

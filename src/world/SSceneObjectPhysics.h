@@ -71,8 +71,8 @@ struct SSceneObjectPhysics
 		irr::f32 restitution = DEFAULT_SHAPE_RESTITUTION);
 
 	//! A level's shape the physics guard has fitted already, as a fixture of
-	//! that material, when the world's shape bounds take it (ShapeBounds.h;
-	//! a level's object has no bound of its own, a tile map makes many); the
+	//! that material, when the world has room for it (ShapeBounds.h; a
+	//! level's object has no bound of its own, a tile map makes many); the
 	//! bound that refused it otherwise. The add_collision_* of scripts keep
 	//! to the bound of one object as well, and say themselves what they refused.
 	EShapeRoom addFittedShape(const b2Shape& shape, irr::f32 density, irr::f32 friction, irr::f32 restitution);

@@ -25,19 +25,6 @@ private:
 	std::size_t Limit;
 };
 
-bool isCrowded(const b2World& world, const b2Shape& shape, const b2Transform& at, const b2Body* self)
-{
-	// A chain's box covers all its edges; the place of each is what piles.
-	for (int32 child = 0; child < shape.GetChildCount(); ++child)
-	{
-		b2AABB box;
-		shape.ComputeAABB(&box, at, child);
-		if (countShapesAt(world, box, self, MAX_STACKED_SHAPES + 1) > MAX_STACKED_SHAPES)
-			return true;
-	}
-	return false;
-}
-
 } // namespace
 
 std::size_t countShapes(const b2Body& body)
@@ -61,19 +48,22 @@ EShapeRoom findShapeRoom(const b2Body& body, const b2Shape& shape, std::size_t p
 {
 	if (countShapes(body) >= perObject)
 		return ESR_OBJECT_FULL;
-	const b2World& world = *body.GetWorld();
-	if (static_cast<std::size_t>(world.GetProxyCount()) + static_cast<std::size_t>(shape.GetChildCount()) >
-		MAX_WORLD_SHAPES)
-		return ESR_WORLD_FULL;
-	return isCrowded(world, shape, body.GetTransform(), &body) ? ESR_PLACE_FULL : ESR_FITS;
+	const std::size_t proxies = static_cast<std::size_t>(body.GetWorld()->GetProxyCount());
+	return proxies + static_cast<std::size_t>(shape.GetChildCount()) > MAX_WORLD_SHAPES ? ESR_WORLD_FULL : ESR_FITS;
 }
 
-bool isPlaceCrowded(const b2Body& body, const b2Transform& at)
+bool isShapePiled(const b2Fixture& fixture)
 {
-	const b2World& world = *body.GetWorld();
-	for (const b2Fixture* fixture = body.GetFixtureList(); fixture; fixture = fixture->GetNext())
-		if (isCrowded(world, *fixture->GetShape(), at, &body))
+	const b2Body& body = *fixture.GetBody();
+	const b2Shape& shape = *fixture.GetShape();
+	// A chain's box covers all its edges; the place of each is what piles.
+	for (int32 child = 0; child < shape.GetChildCount(); ++child)
+	{
+		b2AABB box;
+		shape.ComputeAABB(&box, body.GetTransform(), child);
+		if (countShapesAt(*body.GetWorld(), box, &body, MAX_STACKED_SHAPES + 1) > MAX_STACKED_SHAPES)
 			return true;
+	}
 	return false;
 }
 

@@ -1,19 +1,21 @@
 #pragma once
 // How many collision shapes the physics world takes, whoever adds them: a
 // server, a level or a script. Every shape costs the broad phase each step,
-// and shapes piled in one place cost the square of their number: each new
-// shape is paired with every one it overlaps before Box2D looks at whether
-// the two can collide at all (16,000 circles on one spot take 12 s and
-// 1.8 GB in the next step), and new objects start at the origin. The bounds
-// lie far beyond any game; each path refuses in its own words.
+// and shapes piled in one place cost the square of their number: Box2D pairs
+// each shape it has not placed yet with every one it overlaps before it
+// looks at whether the two can collide at all (16,000 circles on one spot
+// took 12 s and 1.8 GB in the next step). Objects start at the origin and
+// take their places only as the world syncs them, so a pile is looked for
+// where Box2D meets it, as the world steps (CPhysicsManager). The bounds lie
+// far beyond any game; each path refuses in its own words.
 
 #include <cstddef>
 
 class b2Body;
+class b2Fixture;
 class b2Shape;
 class b2World;
 struct b2AABB;
-struct b2Transform;
 
 namespace orv {
 
@@ -22,17 +24,15 @@ namespace orv {
 const std::size_t MAX_SHAPES_PER_OBJECT = 256;
 //! Fixtures in the physics world, whoever made them.
 const std::size_t MAX_WORLD_SHAPES = 65536;
-//! Fixtures of other bodies in the place a new shape, or a body moved
-//! there, takes.
+//! Fixtures of other bodies that a shape placed or moved may lie on.
 const std::size_t MAX_STACKED_SHAPES = 1024;
 
-//! Which bound a shape would pass.
+//! Which bound a new shape would pass.
 enum EShapeRoom
 {
 	ESR_FITS = 0,
 	ESR_OBJECT_FULL,
-	ESR_WORLD_FULL,
-	ESR_PLACE_FULL
+	ESR_WORLD_FULL
 };
 
 //! The body's fixtures.
@@ -41,13 +41,12 @@ std::size_t countShapes(const b2Body& body);
 //! Fixtures of bodies other than `self` whose boxes overlap `box`, counted up to `limit`.
 std::size_t countShapesAt(const b2World& world, const b2AABB& box, const b2Body* self, std::size_t limit);
 
-//! Whether one more shape fits on the body where it stands: fewer than
-//! `perObject` shapes on the body, fewer than MAX_WORLD_SHAPES in the world,
-//! and no more than MAX_STACKED_SHAPES of other bodies where it would lie.
+//! Whether one more shape fits on the body: fewer than `perObject` shapes on
+//! it and room in the world.
 EShapeRoom findShapeRoom(const b2Body& body, const b2Shape& shape, std::size_t perObject);
 
-//! Whether one of the body's shapes, the body moved to `at`, would lie on
-//! more than MAX_STACKED_SHAPES fixtures of other bodies.
-bool isPlaceCrowded(const b2Body& body, const b2Transform& at);
+//! Whether the fixture, where its body stands, lies on more than
+//! MAX_STACKED_SHAPES fixtures of other bodies.
+bool isShapePiled(const b2Fixture& fixture);
 
 } // namespace orv

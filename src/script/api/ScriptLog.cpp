@@ -32,7 +32,8 @@ void writeScriptLog(irr::ILogger* logger, const irr::core::ustring16& text, irr:
 		return reportRefusalOnce("script", "script: log lines",
 			"Engine.log wrote " + std::to_string(written.Lines) + " lines of " + std::to_string(written.Characters) +
 				" characters in one frame, the most a frame writes is " + std::to_string(SCRIPT_LOG_LINES) +
-				" lines of " + std::to_string(SCRIPT_LOG_CHARACTERS) + "; the rest of such a frame's lines are dropped.");
+				" lines of " + std::to_string(SCRIPT_LOG_CHARACTERS) +
+				"; the rest of such a frame's lines are dropped.");
 	const irr::u32 room = std::min(SCRIPT_LOG_LINE, SCRIPT_LOG_CHARACTERS - written.Characters);
 	// A text of no more units than that has no more characters either.
 	irr::core::ustring16 line = text.size_raw() <= room ? text : text.subString(0, room);
