@@ -6,6 +6,7 @@
 
 #include "audio/IListener.h"
 #include "scene/FrameSound.h"
+#include "scene/TiledMapImage.h"
 #include "world/CPhysicsManager.h"
 
 namespace orv {
@@ -31,6 +32,7 @@ void CGameEngine::render()
 	VideoDriver->beginScene(true, true, CLEAR_COLOUR);
 	// The scene animates its nodes as it draws them.
 	beginFrameSounds();
+	composeWaitingTiledMaps(*this);
 	Device->getSceneManager()->drawAll();
 	Device->getGUIEnvironment()->drawAll();
 

@@ -12,7 +12,9 @@
 #include "script/api/CGUIEngine.h"
 #include "script/api/CGUIStaticText.h"
 #include "script/api/GUIBounds.h"
+#include "scene/TiledMapImage.h"
 #include "support/CLogLines.h"
+#include "support/TestPictures.h"
 #include "support/engine_fixture.h"
 #include "world/CPhysicsManager.h"
 #include "world/ShapeBounds.h"
@@ -60,7 +62,8 @@ protected:
 	void runCreated(const std::string& body)
 	{
 		script::CScriptModule* client = engine().getClientModule();
-		client->load(("bool done = false;\nvoid Created(SceneObject@+ self)\n{\n" + body + "\ndone = true;\n}\n").c_str(),
+		client->load(
+			("bool done = false;\nvoid Created(SceneObject@+ self)\n{\n" + body + "\ndone = true;\n}\n").c_str(),
 			"main");
 		ASSERT_GE(client->getCallbackId(script::ESC_CREATED), 0) << "the hostile code builds";
 		engine().getClientBinding()->callCallback(script::ESC_CREATED, net::packet(), nullptr);
@@ -117,8 +120,9 @@ TEST_F(ScriptNatives, EachHostileCallEndsAtItsBoundWithOneLine)
 			"1024 GUI collections are alive, the most scripts may have; remove some first", true,
 			[] { EXPECT_EQ(gui::countGUICollections(), 0u) << "the script let go of them"; }},
 		{"a long GUI text",
-			std::string(LONG_TEXT) + "GUIStaticText@ t = GUI.create_statictext(s, recti(0, 0, 100, 100));"
-									 "if (t.Text.size() != 4096) return;",
+			std::string(LONG_TEXT) +
+				"GUIStaticText@ t = GUI.create_statictext(s, recti(0, 0, 100, 100));"
+				"if (t.Text.size() != 4096) return;",
 			"script: A GUI text of more than 4096 characters keeps its first 4096.", false,
 			[] {
 				const gui::CGUIElement* text = gui::CGUIEngine::getInstance()->getElements().back();
@@ -127,8 +131,9 @@ TEST_F(ScriptNatives, EachHostileCallEndsAtItsBoundWithOneLine)
 				EXPECT_EQ(irr::core::stringw(element->getText()).size(), gui::GUI_MAX_TEXT);
 			}},
 		{"GUI texts together",
-			std::string(LONG_TEXT) + "s = s.subString(0, 4096); for (int i = 0; i < 20; ++i) "
-									 "GUI.create_statictext(s, recti(0, 0, 100, 100));",
+			std::string(LONG_TEXT) +
+				"s = s.subString(0, 4096); for (int i = 0; i < 20; ++i) "
+				"GUI.create_statictext(s, recti(0, 0, 100, 100));",
 			"script: GUI texts hold 65536 characters together, the most they may; a new text keeps what fits.", false,
 			[] { EXPECT_EQ(gui::countGUITextCharacters(), gui::GUI_MAX_TEXTS); }},
 		{"a long log line", std::string(LONG_TEXT) + "Engine.log(s);",
@@ -194,6 +199,56 @@ TEST_F(ScriptNatives, EachHostileCallEndsAtItsBoundWithOneLine)
 		EXPECT_TRUE(global("done"));
 		gui::CGUIEngine::getInstance()->clear();
 	}
+}
+
+// A call that costs the script nothing starts the composition of a whole
+// tile map: a map changed every frame is composed again within the frames'
+// budget of pixels, and the last change is shown once the changes stop.
+TEST_F(ScriptNatives, AMapChangedEveryFrameIsComposedWithinTheBudget)
+{
+	const irr::u64 aFrame = 4096;
+	const irr::u64 kept = 16384;
+	// 16 x 32 tiles of 4 pixels.
+	const irr::u64 mapPixels = 64 * 128;
+	setTiledMapBudget(aFrame, kept);
+	sandbox->folder().write("tiles.tga", test::solidTga(16, 16, {255, 0, 0}, {0, 0, 255}));
+	engine().getClientModule()->load(R"AS(
+TiledSceneObject@ map;
+bool changing = true;
+void Created(SceneObject@+ self)
+{
+	@map = cast<TiledSceneObject>(Engine.create_sceneobject("", ESOT_TILED));
+	map.Tileset_Tile_Dimension = dimension2di(4, 4);
+	map.Tile_Dimension = dimension2di(16, 32);
+	map.Tiles = array<uint8>(16 * 32 * 2, 1);
+	map.Tileset = "tiles.tga";
+}
+void Update(SceneObject@+ self, uint t)
+{
+	if (changing)
+		map.Tileset_Tile_Dimension = dimension2di(4, 4);
+}
+)AS",
+		"main");
+	engine().getClientBinding()->callCallback(script::ESC_CREATED, net::packet(), nullptr);
+	const irr::u64 before = countTiledMapRebuilds();
+	const int frames = 20;
+	for (int i = 0; i < frames; ++i)
+		frame();
+	const irr::u64 rebuilds = countTiledMapRebuilds() - before;
+	EXPECT_LE(rebuilds * mapPixels, kept + frames * aFrame) << rebuilds;
+	EXPECT_GE(rebuilds * mapPixels, frames * aFrame - mapPixels) << "the map keeps being composed";
+
+	// Once the changes stop, what waits is composed, and then nothing more.
+	AngelScript::asIScriptModule* code = engine().getClientModule()->getEngineModule();
+	*static_cast<bool*>(code->GetAddressOfGlobalVar(code->GetGlobalVarIndexByName("changing"))) = false;
+	for (int i = 0; i < 4; ++i)
+		frame();
+	const irr::u64 settled = countTiledMapRebuilds();
+	for (int i = 0; i < 4; ++i)
+		frame();
+	EXPECT_EQ(countTiledMapRebuilds(), settled);
+	setTiledMapBudget(0, 0);
 }
 
 } // namespace

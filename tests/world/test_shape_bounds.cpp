@@ -89,11 +89,20 @@ TEST_F(ShapeBounds, EachBoundRefusesTheShapePastIt)
 		EShapeRoom room;
 	};
 	const Case cases[] = {
-		{"an object's last shape", [this] { addCircles(body({0, 0}), MAX_SHAPES_PER_OBJECT - 1); },
+		{"an object's last shape",
+			[this] {
+				addCircles(body({0, 0}), MAX_SHAPES_PER_OBJECT - 1);
+			},
 			MAX_SHAPES_PER_OBJECT, ESR_FITS},
-		{"one past an object's shapes", [this] { addCircles(body({0, 0}), MAX_SHAPES_PER_OBJECT); },
+		{"one past an object's shapes",
+			[this] {
+				addCircles(body({0, 0}), MAX_SHAPES_PER_OBJECT);
+			},
 			MAX_SHAPES_PER_OBJECT, ESR_OBJECT_FULL},
-		{"a level's object of many shapes", [this] { addCircles(body({0, 0}), 2 * MAX_SHAPES_PER_OBJECT); },
+		{"a level's object of many shapes",
+			[this] {
+				addCircles(body({0, 0}), 2 * MAX_SHAPES_PER_OBJECT);
+			},
 			MAX_WORLD_SHAPES, ESR_FITS},
 		{"the world's last shape",
 			[this] {
@@ -135,10 +144,21 @@ TEST_F(ShapeBounds, ShapesPiledInOnePlaceAreTakenAwayAsTheWorldSteps)
 		bool line;
 	};
 	const Case cases[] = {
-		{"bodies piled on one spot", [this] { pile({0, 0}, many); }, MAX_STACKED_SHAPES + 1, true},
-		{"as many as a place takes", [this] { pile({0, 0}, MAX_STACKED_SHAPES + 1); }, MAX_STACKED_SHAPES + 1,
-			false},
-		{"one body's own shapes", [this] { addCircles(body({0, 0}), many); }, many, false},
+		{"bodies piled on one spot",
+			[this] {
+				pile({0, 0}, many);
+			},
+			MAX_STACKED_SHAPES + 1, true},
+		{"as many as a place takes",
+			[this] {
+				pile({0, 0}, MAX_STACKED_SHAPES + 1);
+			},
+			MAX_STACKED_SHAPES + 1, false},
+		{"one body's own shapes",
+			[this] {
+				addCircles(body({0, 0}), many);
+			},
+			many, false},
 		{"bodies made on one spot and moved apart before the step",
 			[this] {
 				pile({0, 0}, many);
