@@ -130,8 +130,8 @@ void benchPile(CGameEngine& engine)
 		}
 		const Clock::time_point start = Clock::now();
 		world.Step(1.0f / 60.0f, 10, 10);
-		std::printf("physics, %d circles of as many static bodies on one spot, Box2D alone: one step %.0f ms\n",
-			alone, msSince(start));
+		std::printf("physics, %d circles of as many static bodies on one spot, Box2D alone: one step %.0f ms\n", alone,
+			msSince(start));
 	}
 	CObjectManager* objects = CObjectManager::getInstance();
 	for (int i = 0; i < circles; ++i)
@@ -201,8 +201,8 @@ void benchFrameSounds(CGameEngine& engine, const std::filesystem::path& folder)
 	std::vector<CAnimatedSpriteSceneNode*> nodes;
 	for (int i = 0; i < walkers; ++i)
 	{
-		CSceneObject* object =
-			CObjectManager::getInstance()->createSceneObject(static_cast<irr::u32>(50000 + i), ESOT_ANIMATED, "");
+		CSceneObject* object = CObjectManager::getInstance()->createSceneObject(
+			static_cast<irr::u32>(50000 + i), ESOT_ANIMATED, "");
 		object->getEngineAttribute(EP_IMAGE)->setString("walk.gani");
 		engine.addSceneObject(object);
 		nodes.push_back(static_cast<CAnimatedSpriteSceneNode*>(engine.getSceneNodes()[object]));

@@ -16,7 +16,9 @@
 #include "support/CLogLines.h"
 #include "support/TestPictures.h"
 #include "support/engine_fixture.h"
+#include "world/CObjectManager.h"
 #include "world/CPhysicsManager.h"
+#include "world/CSceneObject.h"
 #include "world/ShapeBounds.h"
 
 #include <IGUIStaticText.h>
@@ -199,6 +201,30 @@ TEST_F(ScriptNatives, EachHostileCallEndsAtItsBoundWithOneLine)
 		EXPECT_TRUE(global("done"));
 		gui::CGUIEngine::getInstance()->clear();
 	}
+}
+
+// A level asked for inside a step loads after it, outside any run: a
+// contact callback that asks in a loop gets 16 of them.
+TEST_F(ScriptNatives, LevelsAskedForInsideAStepWaitSixteenAtMost)
+{
+	sandbox->folder().write("room.xml", "<orvlevel version=\"1\"><sceneobjects><object/></sceneobjects></orvlevel>");
+	// Box2D tells the object of the contact's first fixture: both ask.
+	for (irr::u32 id = 1; id <= 2; ++id)
+	{
+		CSceneObject* object = engine().createSceneObject(id, ESOT_DEFAULT, "");
+		object->Physics.addCollisionCircle(1.0f, irr::core::vector2df(0, 0));
+		object->Physics.setType(EBT_DYNAMIC);
+		object->getModule()->load("void OnBeginContact(SceneObject@+ self, SceneObject@+ other)"
+								  "{ for (int i = 0; i < 100; ++i) Engine.load_level(\"room.xml\"); }",
+			"main");
+	}
+	const std::size_t before = CObjectManager::getInstance()->getSceneObjects().size();
+	frame();
+	EXPECT_EQ(CObjectManager::getInstance()->getSceneObjects().size(), before + 16);
+	EXPECT_EQ(linesWith("script: load_level is refused: 16 levels wait for the physics step to end already."), 1u)
+		<< testing::PrintToString(log.lines);
+	frame();
+	EXPECT_EQ(CObjectManager::getInstance()->getSceneObjects().size(), before + 16) << "nothing more waits";
 }
 
 // A call that costs the script nothing starts the composition of a whole

@@ -15,6 +15,9 @@
 
 #include <angelscript.h>
 
+#include <memory>
+#include <string>
+
 namespace orv::script {
 
 using namespace AngelScript;
@@ -48,6 +51,20 @@ irr::u32 sendEvent(CSceneObject* sender, const ustring16& event, const ustring16
 	return engine->sendEvent(sender, event, data, origin, range);
 }
 
+// Levels asked for inside a step wait for its end and load outside any run,
+// where no script time bounds them: a contact callback that asks in a loop
+// gets at most as many as levels read inside one another.
+const int MAX_WAITING_LEVELS = 16;
+int levelsWaiting = 0;
+
+struct SWaitingLevel
+{
+	SWaitingLevel() { ++levelsWaiting; }
+	~SWaitingLevel() { --levelsWaiting; }
+	SWaitingLevel(const SWaitingLevel&) = delete;
+	SWaitingLevel& operator=(const SWaitingLevel&) = delete;
+};
+
 void loadLevel(const ustring16& name, IGameHost* engine)
 {
 	const auto load = [engine, name] {
@@ -65,10 +82,16 @@ void loadLevel(const ustring16& name, IGameHost* engine)
 	// A contact callback runs inside the step, where no body may be made:
 	// the level comes once the step is over.
 	CPhysicsManager* physics = CPhysicsManager::getInstance();
-	if (physics && physics->isLocked())
-		physics->runWhenUnlocked(load);
-	else
-		load();
+	if (!physics || !physics->isLocked())
+		return load();
+	if (levelsWaiting >= MAX_WAITING_LEVELS)
+		return warn("script: levels waiting",
+			("load_level is refused: " + std::to_string(MAX_WAITING_LEVELS) +
+				" levels wait for the physics step to end already.")
+				.c_str());
+	// Counted until the load has run, or was dropped unrun.
+	const std::shared_ptr<SWaitingLevel> waiting = std::make_shared<SWaitingLevel>();
+	physics->runWhenUnlocked([load, waiting] { load(); });
 }
 
 CSceneObject* createSceneObject(const ustring16& className, irr::s32 type, IGameHost* engine)
