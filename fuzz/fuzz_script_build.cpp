@@ -17,7 +17,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
 	orv::script::CScriptManager scripts(nullptr, orv::script::registerWorldAPI);
-	orv::script::registerScriptCallbacks(scripts);
+	orv::script::registerScriptCallbacks(scripts, nullptr);
 	// Initialisers that spin end soon.
 	scripts.setBudgets(50, 50);
 	const std::string code(reinterpret_cast<const char*>(data), size);

@@ -49,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
 	{
 		script::CScriptManager scripts(nullptr, script::registerWorldAPI);
-		script::registerScriptCallbacks(scripts);
+		script::registerScriptCallbacks(scripts, nullptr);
 		scripts.getEngine()->RegisterGlobalFunction(
 			"void deliverTo(uint, const string &in)", AngelScript::asFUNCTION(deliverTo), AngelScript::asCALL_CDECL);
 		scripts.setBudgets(20, 20);

@@ -31,7 +31,6 @@ irr::ILogger* engineLogger()
 void publish(CGameEngine* engine)
 {
 	setSceneHost(engine);
-	script::setGameHost(engine);
 	setLoggerSource(engine ? engineLogger : nullptr);
 }
 } // namespace

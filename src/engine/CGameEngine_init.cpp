@@ -8,6 +8,7 @@
 #include <irrlicht.h>
 
 #include "audio/IAudioManager.h"
+#include "base/Refusal.h"
 #include "engine/CFileBuffer.h"
 #include "engine/CGameEventReceiver.h"
 #include "engine/LevelCallbacks.h"
@@ -181,8 +182,7 @@ void CGameEngine::initFont()
 
 void CGameEngine::initStringTables()
 {
-	irr::stringtable::CStringTable::loadDirectory(
-		StringTables, "translations", Device->getFileSystem(), Device->getLogger());
+	irr::stringtable::CStringTable::loadDirectory(StringTables, "translations", Device->getFileSystem());
 	irr::stringtable::CStringTable::setActiveLanguage(StringTables, Settings.getSection("Language")->get("language"));
 }
 
@@ -192,8 +192,7 @@ bool CGameEngine::createWindowDevice(const SWindowChoice& choice)
 	if (!Device)
 		return false;
 	if (choice.dx9Replaced)
-		Device->getLogger()->log(
-			"core", "Direct3D 9 is not available on this platform; drawing with OpenGL.", irr::ELL_WARNING);
+		reportRefusal("core", "Direct3D 9 is not available on this platform; drawing with OpenGL.");
 	return true;
 }
 

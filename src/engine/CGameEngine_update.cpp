@@ -73,7 +73,7 @@ CSceneObject* currentObject(
 }
 
 //! How many objects ahead a walk asks for what an object's synchronisation
-//! will read.
+//! reads behind its record.
 const size_t SYNC_AHEAD = 4;
 //! How many objects ahead a walk asks for an object's own fields: by the
 //! time prefetchSync reads them to find the rest, they have arrived.
@@ -121,7 +121,7 @@ void runScripts(CGameEngine& engine, CObjectManager& objects, SObjectSnapshot& s
 {
 	ScriptEventQueue& queue = engine.getEventQueue();
 	SScriptEvent update;
-	update.callbackId = ESEI_UPDATE;
+	update.callbackId = script::ESC_UPDATE;
 	queue.push_back(update);
 
 	if (script::SScriptBinding* client = engine.getClientBinding())

@@ -12,7 +12,7 @@
 #include <box2d/box2d.h>
 
 #include "audio/IAudioManager.h"
-
+#include "base/WholeFile.h"
 #include "scene/C2DImageSceneNode.h"
 #include "scene/CAnimatedSpriteSceneNode.h"
 #include "scene/CAnimation.h"
@@ -23,6 +23,7 @@
 #include "scene/TiledMapImage.h"
 #include "script/CScriptModule.h"
 #include "script/SScriptBinding.h"
+#include "script/ScriptCallbacks.h"
 #include "world/CObjectManager.h"
 #include "world/CPhysicsManager.h"
 #include "world/CSceneObject.h"
@@ -36,7 +37,6 @@ using irr::core::ustring16;
 
 namespace {
 
-const irr::u32 CALLBACK_ON_EVENT = 11;
 const irr::s32 KIND_OBJECT_REMOVED = 2;
 
 // What an animation takes from the engine while it reads its file.
@@ -93,7 +93,7 @@ bool touchesCircle(const b2Fixture* fixture, const b2CircleShape& circle)
 bool definesOnEvent(const CSceneObject* object)
 {
 	const script::CScriptModule* module = object->getModule();
-	return module && object->getBinding() && module->getCallbackId(CALLBACK_ON_EVENT) >= 0;
+	return module && object->getBinding() && module->getCallbackId(script::ESC_EVENT) >= 0;
 }
 
 } // namespace
@@ -176,19 +176,16 @@ audio::IAudioSource* CGameEngine::getSound(const ustring16& fileName)
 		return nullptr;
 	const std::string name = fileName.toUTF8_std();
 	const std::string::size_type dot = name.rfind('.');
-	const long size = file->getSize();
 	// A sound is read whole: one larger than any the client reads whole is
-	// refused, as is a size the audio library cannot count.
-	if (dot == std::string::npos || size < 0 || static_cast<unsigned long>(size) > CFileBuffer::MAX_FILE_SIZE)
-	{
-		file->drop();
-		return nullptr;
-	}
-	std::vector<char> bytes(static_cast<size_t>(size));
-	const irr::s32 read = bytes.empty() ? 0 : file->read(bytes.data(), static_cast<irr::u32>(size));
+	// refused.
+	std::vector<char> bytes;
+	const EWholeFileRead read = dot == std::string::npos ? EWFR_REFUSED
+														 : readWholeFile(file, CFileBuffer::MAX_FILE_SIZE, bytes);
 	file->drop();
+	if (read == EWFR_REFUSED)
+		return nullptr;
 	cached = AudioManager->createFromMemory(
-		name.c_str(), bytes.data(), read < 0 ? 0 : read, name.substr(dot + 1).c_str());
+		name.c_str(), bytes.data(), static_cast<int>(bytes.size()), name.substr(dot + 1).c_str());
 	if (cached)
 		SoundMisses.found();
 	return cached;
@@ -351,7 +348,7 @@ irr::u32 CGameEngine::sendEvent(CSceneObject* sender, const ustring16& event, co
 	{
 		// A delivery the binding drops (too deeply nested, a module set
 		// aside, the frame's script time gone) reached no one.
-		if (definesOnEvent(object) && object->getBinding()->callCallback(CALLBACK_ON_EVENT, record, object))
+		if (definesOnEvent(object) && object->getBinding()->callCallback(script::ESC_EVENT, record, object))
 			++deliveries;
 		object->drop();
 	}

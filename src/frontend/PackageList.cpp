@@ -8,6 +8,7 @@
 #include <ILogger.h>
 #include <IrrlichtDevice.h>
 
+#include "base/Refusal.h"
 #include "frontend/CPackageReader.h"
 #include "frontend/ZipArchiveGuard.h"
 
@@ -32,8 +33,7 @@ bool chooseArchiveType(irr::IrrlichtDevice* device, const irr::io::path& name, i
 	file->drop();
 	if (refused)
 	{
-		const irr::core::stringc line = irr::core::stringc("Package ") + name + " is not mounted: " + refusal + ".";
-		device->getLogger()->log("core", line.c_str(), irr::ELL_WARNING);
+		reportRefusal("core", std::string("Package ") + name.c_str() + " is not mounted: " + refusal + ".");
 		return false;
 	}
 	if (zip)

@@ -1,6 +1,7 @@
 // What the server defines for the client to run: its own script code, object classes with their
 // attributes and code, and the server-wide attributes with their values.
 
+#include "base/Refusal.h"
 #include "net/CNetParse.h"
 
 #include "net/CServerHoldings.h"
@@ -135,10 +136,9 @@ bool CNetParse::onChangeServerProperty(net::packet& packet)
 		// The bytes behind a value that cannot be read are no longer known to be attribute ids.
 		if (!attribute->readValue(packet))
 		{
-			log("attributes",
+			reportRefusal("attributes",
 				"Refused server prop " + attribute->name.toUTF8_std() + "(" + std::to_string(id) + "): type (" +
-					std::to_string(type) + "); the rest of the packet is ignored.",
-				irr::ELL_WARNING);
+					std::to_string(type) + "); the rest of the packet is ignored.");
 			break;
 		}
 		Host.getHoldings().serverTextChanged(before, CServerHoldings::textBytes(*attribute));

@@ -1,6 +1,7 @@
 // How the server populates and drives the world: objects made and deleted, their class and engine
 // attributes, their own script code, the player's object and the collision shapes of their bodies.
 
+#include "base/Refusal.h"
 #include "net/CNetParse.h"
 
 #include "net/CServerHoldings.h"
@@ -136,11 +137,10 @@ bool CNetParse::onChangeObjectAttribute(net::packet& packet)
 		const std::size_t before = CServerHoldings::textBytes(*attribute);
 		if (!attribute->readValue(packet))
 		{
-			log("attributes",
+			reportRefusal("attributes",
 				"Refused object (" + std::to_string(object->getId()) + ") attribute " + attribute->name.toUTF8_std() +
 					" (" + std::to_string(id) + "): type (" + std::to_string(type) +
-					"); the rest of the packet is ignored.",
-				irr::ELL_WARNING);
+					"); the rest of the packet is ignored.");
 			break;
 		}
 		Host.getHoldings().objectTextChanged(*object, before, CServerHoldings::textBytes(*attribute));
@@ -171,11 +171,10 @@ bool CNetParse::onSyncObject(net::packet& packet)
 		const std::size_t before = CServerHoldings::textBytes(*attribute);
 		if (!attribute->readValue(packet))
 		{
-			log("attributes",
+			reportRefusal("attributes",
 				"Refused object (" + std::to_string(object->getId()) + ") engine attribute " +
 					attribute->name.toUTF8_std() + " (" + std::to_string(id) + "): type (" + std::to_string(type) +
-					"); the rest of the packet is ignored.",
-				irr::ELL_WARNING);
+					"); the rest of the packet is ignored.");
 			break;
 		}
 		Host.getHoldings().objectTextChanged(*object, before, CServerHoldings::textBytes(*attribute));
@@ -262,10 +261,9 @@ bool CNetParse::onPhysicsShape(net::packet& packet)
 
 	if (fit == ESF_REFUSED)
 	{
-		log("object",
+		reportRefusal("object",
 			"Refused collision shape of kind " + std::to_string(kind) + " for object (" +
-				std::to_string(object->getId()) + "): a size or point is out of range.",
-			irr::ELL_WARNING);
+				std::to_string(object->getId()) + "): a size or point is out of range.");
 		return true;
 	}
 	b2Body* body = object->Physics.getLiveBody();

@@ -7,7 +7,7 @@
 #include "scene/C2DImageSceneNode.h"
 #include "scene/CTiledImage.h"
 #include "scene/ISceneHost.h"
-#include "scene/ImageSizeGuard.h"
+#include "scene/picture/ImageSizeGuard.h"
 #include "world/CObjectManager.h"
 #include "world/CTiledSceneObject.h"
 

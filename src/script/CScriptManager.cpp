@@ -1,5 +1,6 @@
 #include "script/CScriptManager.h"
 
+#include "base/Refusal.h"
 #include "script/CScriptModule.h"
 #include "script/ScriptArray.h"
 #include "script/ScriptBudget.h"
@@ -196,10 +197,9 @@ asIScriptContext* CScriptManager::requestContext(asIScriptEngine* engine, void* 
 		if (!self.CloseSpentReported)
 		{
 			self.CloseSpentReported = true;
-			self.log(("The close spent its " + std::to_string(budget->CloseMs) +
-						 " ms of script time; the scripts' remaining work is dropped.")
-						 .c_str(),
-				irr::ELL_WARNING);
+			reportRefusal("script",
+				"The close spent its " + std::to_string(budget->CloseMs) +
+					" ms of script time; the scripts' remaining work is dropped.");
 		}
 		return nullptr;
 	}

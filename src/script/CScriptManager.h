@@ -4,6 +4,7 @@
 
 #include <irrlicht.h>
 
+#include <functional>
 #include <map>
 #include <unordered_set>
 #include <vector>
@@ -26,12 +27,12 @@ class CScriptModule;
 
 // Sets a prepared callback's arguments from index 1 on (0 is `self`), reading
 // them from the packet's read position.
-typedef void (*ScriptCallbackArgDecoder)(AngelScript::asIScriptContext* context, net::packet& arguments);
+typedef std::function<void(AngelScript::asIScriptContext* context, net::packet& arguments)> ScriptCallbackArgDecoder;
 
 struct SScriptCallbackDecl
 {
 	irr::core::stringc Declaration;
-	ScriptCallbackArgDecoder Decoder = nullptr;
+	ScriptCallbackArgDecoder Decoder;
 };
 
 typedef std::map<irr::u32, SScriptCallbackDecl> ScriptCallbackTable;

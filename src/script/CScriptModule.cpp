@@ -94,10 +94,12 @@ asIScriptModule* CScriptModule::getEngineModule()
 	return EngineModule;
 }
 
-void CScriptModule::load(const irr::core::ustring16& code, const irr::core::ustring16& sectionName)
+void CScriptModule::load(
+	const irr::core::ustring16& code, const irr::core::ustring16& sectionName, const std::string& fileName)
 {
 	if (!isBound())
 		return;
+	FileName = fileName;
 	const irr::core::stringc codeUtf8 = code.toUTF8_s();
 	const irr::core::stringc section = sectionName.toUTF8_s();
 	Reported.clear();
@@ -154,7 +156,13 @@ void CScriptModule::load(const irr::core::ustring16& code, const irr::core::ustr
 std::string CScriptModule::describe() const
 {
 	const char* kind = Kind == ESMK_CLASS ? "class" : Kind == ESMK_OBJECT ? "object" : "module";
-	return std::string(kind) + " \"" + ModuleName.c_str() + "\"";
+	std::string owner = std::string(kind) + " \"" + ModuleName.c_str() + "\"";
+	std::string details;
+	if (!OwnerClass.empty())
+		details = "class \"" + OwnerClass + "\"";
+	if (!FileName.empty())
+		details += (details.empty() ? "" : ", ") + std::string("file \"") + FileName + "\"";
+	return details.empty() ? owner : owner + " (" + details + ")";
 }
 
 bool CScriptModule::reportRunFailure(asIScriptContext* context)

@@ -3,6 +3,7 @@
 #include "script/CScriptManager.h"
 #include "script/CScriptModule.h"
 #include "script/ScriptBudget.h"
+#include "script/ScriptCallbacks.h"
 
 #include <angelscript.h>
 
@@ -12,7 +13,6 @@ using namespace AngelScript;
 
 namespace {
 
-const irr::u32 SOLVE_CONTACT_ID = 4;
 // Deliveries into a context that is still running, one inside the other. A
 // script that keeps sending events to itself would otherwise recurse until
 // the native stack runs out.
@@ -87,8 +87,7 @@ struct SHeld
 // Prepares, decodes and executes; the script's answer lands in *result when
 // given and the call finished. True when the callback ran, false when it
 // was dropped before its first line.
-bool run(const SHeld& held, irr::u32 callbackId, irr::s32 functionId, net::packet& arguments, CSceneObject* self,
-	bool* result)
+bool run(const SHeld& held, irr::u32 callbackId, irr::s32 functionId, net::packet& arguments, void* self, bool* result)
 {
 	asIScriptContext* context = held.Context;
 	SScriptRunClock* clock = held.Clock;
@@ -173,7 +172,7 @@ bool run(const SHeld& held, irr::u32 callbackId, irr::s32 functionId, net::packe
 
 } // namespace
 
-bool SScriptBinding::callCallback(irr::u32 callbackId, net::packet arguments, CSceneObject* self)
+bool SScriptBinding::callCallback(irr::u32 callbackId, net::packet arguments, void* self)
 {
 	if (!Context || !BoundModule)
 		return false;
@@ -184,20 +183,20 @@ bool SScriptBinding::callCallback(irr::u32 callbackId, net::packet arguments, CS
 	return run(held, callbackId, functionId, arguments, self, nullptr);
 }
 
-bool SScriptBinding::callOnSolveContact(net::packet& arguments, CSceneObject* self)
+bool SScriptBinding::callOnSolveContact(net::packet& arguments, void* self)
 {
 	if (!Context || !BoundModule)
 		return false;
-	const irr::s32 functionId = BoundModule->getCallbackId(SOLVE_CONTACT_ID);
+	const irr::s32 functionId = BoundModule->getCallbackId(ESC_SOLVE_CONTACT);
 	if (functionId == asNO_FUNCTION)
 		return false;
 	bool result = false;
 	SHeld held(Context, BoundModule, Clock);
-	run(held, SOLVE_CONTACT_ID, functionId, arguments, self, &result);
+	run(held, ESC_SOLVE_CONTACT, functionId, arguments, self, &result);
 	return result;
 }
 
-void SScriptBinding::runQueuedEvents(ScriptEventQueue& queue, CSceneObject* self)
+void SScriptBinding::runQueuedEvents(ScriptEventQueue& queue, void* self)
 {
 	// Most objects have no code of their own: they are passed over without
 	// touching the context.

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "base/packet.h"
-#include "base/Log.h"
+#include "base/Refusal.h"
 
 using irr::s32;
 using irr::u16;
@@ -37,7 +37,7 @@ SAttribute* CAttributeList::getOrAdd(const irr::core::ustring16& name, s32 id)
 	{
 		if (Attributes.size() > 0xFFFF)
 		{
-			logLine("attributes", "No free attribute id left.", irr::ELL_WARNING);
+			reportRefusal("attributes", "No free attribute id left.");
 			return nullptr;
 		}
 		// The counter may run into ids that were given explicitly; those stay
@@ -54,7 +54,7 @@ SAttribute* CAttributeList::getOrAdd(const irr::core::ustring16& name, s32 id)
 		{
 			const std::string message = "Attribute " + name.toUTF8_std() + " refused: id " + std::to_string(key) +
 				" belongs to " + Attributes[key]->name.toUTF8_std() + ".";
-			logLine("attributes", message.c_str(), irr::ELL_WARNING);
+			reportRefusal("attributes", message);
 			return nullptr;
 		}
 	}

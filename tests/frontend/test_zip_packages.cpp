@@ -13,6 +13,7 @@
 #include <irrlicht.h>
 
 #include "frontend/PackageList.h"
+#include "base/Log.h"
 #include "support/CLogLines.h"
 #include "support/TestZip.h"
 #include "support/engine_fixture.h"
@@ -78,9 +79,14 @@ const std::vector<std::pair<std::string, std::string>> BAD_FILES = {
 class ZipPackageTest : public ::testing::Test
 {
 protected:
-	void SetUp() override { device->setEventReceiver(&log); }
+	void SetUp() override
+	{
+		device->setEventReceiver(&log);
+		orv::setLogger(device->getLogger());
+	}
 	void TearDown() override
 	{
+		orv::setLogger(nullptr);
 		clearPackageList();
 		device->setEventReceiver(nullptr);
 		device->drop();

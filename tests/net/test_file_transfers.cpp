@@ -5,6 +5,7 @@
 #include "base/Log.h"
 #include "base/Refusal.h"
 #include "net/CNetParse_2D.h"
+#include "base/Log.h"
 #include "support/CLogLines.h"
 
 #include <irrlicht.h>

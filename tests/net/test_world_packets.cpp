@@ -263,7 +263,7 @@ TEST_F(WorldPackets, DeeplyNestedCodeIsRefusedInEveryScriptPacket)
 		{"class", [](const std::string& code) { return P(9).name("ball").text(code); }, findClass("ball")->getModule(),
 			"script: Script of class \"ball\" refused: brackets nested deeper than 256"},
 		{"object", [](const std::string& code) { return P(16).u32(5).text(code); }, object(5)->getModule(),
-			"script: Script of object \"scene_object_5\" refused: brackets nested deeper than 256"},
+			"script: Script of object \"scene_object_5\" (class \"ball\") refused: brackets nested deeper than 256"},
 	};
 	CLogReceiver all;
 	all.keepScriptLines = true;

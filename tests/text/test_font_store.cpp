@@ -94,6 +94,9 @@ TEST_F(FontStoreTest, FailedLoadsGiveNoFontAndSayWhy)
 {
 	CTempFolder folder;
 	folder.write("notafont.ttf", "This is plain text, not a font.");
+	// Sparse: it says it is larger than any font read, and holds nothing.
+	folder.write("huge.ttf", "");
+	std::filesystem::resize_file(folder.path() + "huge.ttf", CGUIFreetypeFont::MAX_FONT_FILE_SIZE + 1);
 	struct Case
 	{
 		std::string path;
@@ -104,6 +107,7 @@ TEST_F(FontStoreTest, FailedLoadsGiveNoFontAndSayWhy)
 		{folder.path() + "missing.ttf", 14, "CGUIFreetypeFont: Failed to open the file."},
 		{DEJAVU_SANS, 0, "CGUIFreetypeFont: Font size 0 is not valid."},
 		{folder.path() + "notafont.ttf", 14, "CGUIFreetypeFont: FT_New_Memory_Face failed."},
+		{folder.path() + "huge.ttf", 14, "CGUIFreetypeFont: Failed to open the file."},
 	};
 	for (const Case& c : cases)
 	{

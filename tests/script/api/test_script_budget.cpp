@@ -250,7 +250,7 @@ TEST(ScriptBudget, SpinningUpdatesAreSetAsideAndTheFrameRecovers)
 	for (irr::u32 id = 1; id <= spinners; ++id)
 		EXPECT_EQ(countContaining(errors,
 					  "Script of object \"scene_object_" + std::to_string(id) +
-						  "\" set aside: its runs ran out of time 3 frames in a row"),
+						  "\" (class \"blank\") set aside: its runs ran out of time 3 frames in a row"),
 			1u)
 			<< testing::PrintToString(errors);
 

@@ -68,7 +68,7 @@ TEST(ScriptLimits, FailuresAreLoggedOnceNamingModuleSectionAndLine)
 		std::string line;
 	} cases[] = {
 		{object->getModule(), "void Created(SceneObject@+ self)\n{\n  SceneObject@ none;\n  none.get_type();\n}\n",
-			"Script of object \"scene_object_5\" stopped at main (r 4, c 3) : Null pointer access"},
+			"Script of object \"scene_object_5\" (class \"blank\") stopped at main (r 4, c 3) : Null pointer access"},
 		{client, "int[] a;\nvoid Created(SceneObject@+ self) { a[3] = 1; }\n",
 			"Script of module \"client\" stopped at main (r 2, c 36) : Index out of bounds"},
 		{blank, "void Created(SceneObject@+ self) { int x = y; }\n",
@@ -135,7 +135,8 @@ TEST(ScriptLimits, HangingAndRecursingRunsEndAndTheNextRunGoesOn)
 		EXPECT_EQ(*static_cast<int*>(module->GetAddressOfGlobalVar(module->GetGlobalVarIndexByName("updates"))), 2);
 		const std::vector<std::string> errors = world.errors();
 		ASSERT_EQ(errors.size(), 1u) << testing::PrintToString(errors);
-		EXPECT_EQ(errors[0].find("Script of object \"scene_object_1\" stopped at main (r "), 0u) << errors[0];
+		EXPECT_EQ(errors[0].find("Script of object \"scene_object_1\" (class \"blank\") stopped at main (r "), 0u)
+			<< errors[0];
 		EXPECT_NE(errors[0].find(c.ending), std::string::npos) << errors[0];
 		EXPECT_EQ(object->getReferenceCount(), 1) << "the ended run let go of its handles";
 	}
