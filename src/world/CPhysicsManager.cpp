@@ -280,6 +280,7 @@ void CPhysicsManager::destroyBody(b2Body*& slot)
 		return;
 	body->GetUserData().pointer = 0;
 	Forces.erase(body);
+	PlacedBodies.erase(body);
 	if (isLocked())
 	{
 		Queue.push_back([this, body] {
