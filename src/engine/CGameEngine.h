@@ -20,6 +20,7 @@
 #include "net/CServerHoldings.h"
 #include "net/ReceiveWork.h"
 #include "net/CSendQueue.h"
+#include "scene/ContentMisses.h"
 #include "scene/ISceneHost.h"
 #include "script/SScriptEvent.h"
 #include "script/api/IGameHost.h"
@@ -319,6 +320,10 @@ private:
 	audio::IAudioManager* AudioManager = nullptr;
 	audio::IListener* Listener = nullptr;
 	std::map<irr::core::ustring16, audio::IAudioSource*> Sounds;
+	// The names of each cache that failed, bounded.
+	CContentMisses AnimationMisses{"animations"};
+	CContentMisses ImageMisses{"pictures"};
+	CContentMisses SoundMisses{"sounds"};
 	CConsumerRegistry Consumers;
 	script::CScriptManager* ScriptManager = nullptr;
 	script::CScriptModule* ClientModule = nullptr;

@@ -103,6 +103,8 @@ CAnimation* CGameEngine::getAnimation(const ustring16& name)
 	const auto found = Animations.find(name);
 	if (found != Animations.end())
 		return found->second;
+	if (!AnimationMisses.mayLookFor(name))
+		return nullptr;
 
 	CAnimation* animation = nullptr;
 	if (Device)
@@ -119,6 +121,8 @@ CAnimation* CGameEngine::getAnimation(const ustring16& name)
 	}
 	// A name that failed once is not tried again.
 	Animations[name] = animation;
+	if (!animation)
+		AnimationMisses.missed();
 	return animation;
 }
 
@@ -128,6 +132,9 @@ CImage* CGameEngine::getImage(irr::u32 type, const ustring16& name)
 	if (found != Images.end())
 		return found->second;
 
+	// Tile maps are named by the engine, one an object.
+	if (type == EIT_STATIC && !ImageMisses.mayLookFor(name))
+		return nullptr;
 	CImage* image = nullptr;
 	if (type == EIT_STATIC)
 		image = new CStaticImage(Device, name);
@@ -137,6 +144,8 @@ CImage* CGameEngine::getImage(irr::u32 type, const ustring16& name)
 		return nullptr;
 	image->createTextures();
 	Images[name] = image;
+	if (type == EIT_STATIC && !image->getTexture(0))
+		ImageMisses.missed();
 	return image;
 }
 
@@ -153,9 +162,13 @@ audio::IAudioSource* CGameEngine::getSound(const ustring16& fileName)
 	const auto found = Sounds.find(fileName);
 	if (found != Sounds.end())
 		return found->second;
+	if (!SoundMisses.mayLookFor(fileName))
+		return nullptr;
 	// Whatever the outcome, it is kept: a sound that failed once is not
 	// tried again.
 	audio::IAudioSource*& cached = Sounds[fileName];
+	// Counted as a miss from here on; a sound made at the end is taken back out.
+	SoundMisses.missed();
 	if (!AudioManager || !Device)
 		return nullptr;
 	irr::io::IReadFile* file = openContentFile(Device->getFileSystem(), fileName);
@@ -173,6 +186,8 @@ audio::IAudioSource* CGameEngine::getSound(const ustring16& fileName)
 		return nullptr;
 	cached = AudioManager->createFromMemory(
 		name.c_str(), bytes.data(), static_cast<int>(bytes.size()), name.substr(dot + 1).c_str());
+	if (cached)
+		SoundMisses.found();
 	return cached;
 }
 
@@ -353,6 +368,9 @@ void CGameEngine::destroyWorldCaches()
 		if (entry.second)
 			entry.second->drop();
 	Sounds.clear();
+	AnimationMisses.clear();
+	ImageMisses.clear();
+	SoundMisses.clear();
 }
 
 } // namespace orv

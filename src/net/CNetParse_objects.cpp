@@ -8,12 +8,12 @@
 #include "net/INetParseHost.h"
 #include "net/ServerBounds.h"
 #include "net/ReceiveWork.h"
-#include "net/ShapeStacks.h"
 #include "script/CScriptModule.h"
 #include "world/CObjectManager.h"
 #include "world/CPhysicsManager.h"
 #include "world/CSceneObject.h"
 #include "world/PhysicsGuard.h"
+#include "world/ShapeBounds.h"
 
 #include <box2d/box2d.h>
 
@@ -272,16 +272,13 @@ bool CNetParse::onPhysicsShape(net::packet& packet)
 		return true;
 	const std::string subject = "collision shape of kind " + std::to_string(kind) + " for object (" +
 		std::to_string(object->getId()) + ")";
-	std::size_t shapes = 0;
-	for (const b2Fixture* fixture = body->GetFixtureList(); fixture; fixture = fixture->GetNext())
-		++shapes;
 	const b2World& world = *body->GetWorld();
 	b2AABB box;
 	shape->ComputeAABB(&box, body->GetTransform(), 0);
 	const std::size_t limit = net::serverBound(net::ESB_STACKED_SHAPES);
-	if (!net::admit(net::ESB_SHAPES_PER_OBJECT, shapes, 1, subject) ||
+	if (!net::admit(net::ESB_SHAPES_PER_OBJECT, countShapes(*body), 1, subject) ||
 		!net::admit(net::ESB_SHAPES, static_cast<std::size_t>(world.GetProxyCount()), 1, subject) ||
-		!net::admit(net::ESB_STACKED_SHAPES, net::countShapesAt(world, box, body, limit + 1), 0, subject))
+		!net::admit(net::ESB_STACKED_SHAPES, countShapesAt(world, box, body, limit + 1), 0, subject))
 		return true;
 	// Box2D's fixture defaults: density 0, friction 0.2, no restitution, not a sensor, category 1.
 	b2FixtureDef def;
