@@ -113,6 +113,7 @@ CGameEngine::~CGameEngine()
 	destroyNetwork();
 
 	destroyReceivers();
+	dropWaitingCreated();
 
 	// Their teardown calls into the script engine, which goes with the host.
 	destroyScripts();

@@ -13,6 +13,7 @@
 #include "engine/CGameEventReceiver.h"
 #include "engine/LevelCallbacks.h"
 #include "engine/SWindowChoice.h"
+#include "frontend/CFolderArchive.h"
 #include "level/CLevelLoader.h"
 #include "scene/CCameraManager.h"
 #include "scene/CImageBatch.h"
@@ -144,7 +145,10 @@ bool CGameEngine::createFileSystemDevice()
 	fileSystem->flattenFilename(directory, "/");
 	ProgramDirectory = ustring16(directory).toWCHAR_s();
 	fileSystem->changeWorkingDirectoryTo(directory);
-	fileSystem->addFileArchive(directory, true, true, irr::io::EFAT_FOLDER, "", nullptr);
+	// The file system takes over the reference, and drops it with the device.
+	if (irr::io::IFileArchive* folder = CFolderArchive::open(fileSystem, directory))
+		if (!fileSystem->addFileArchive(folder))
+			folder->drop();
 	return true;
 }
 

@@ -41,6 +41,25 @@ struct SScriptFrame
 	script::CScriptManager* Scripts;
 };
 
+// The walk over the objects' callbacks is one span of script work.
+struct SScriptSpan
+{
+	explicit SScriptSpan(script::CScriptManager* scripts) : Scripts(scripts)
+	{
+		if (Scripts)
+			Scripts->beginRunSpan();
+	}
+	~SScriptSpan()
+	{
+		if (Scripts)
+			Scripts->endRunSpan();
+	}
+	SScriptSpan(const SScriptSpan&) = delete;
+	SScriptSpan& operator=(const SScriptSpan&) = delete;
+
+	script::CScriptManager* Scripts;
+};
+
 //! The objects, by id, at one revision of the registry. Scripts may add and
 //! remove objects while a loop runs, so loops walk this copy; an entry's
 //! object is taken as it stands only while the registry is unchanged since,
@@ -119,6 +138,9 @@ void forgetRemovedPlayer(CGameEngine& engine, const CObjectManager& objects)
 
 void runScripts(CGameEngine& engine, CObjectManager& objects, SObjectSnapshot& snapshot)
 {
+	const SScriptSpan span(engine.getScriptManager());
+	// What earlier frames had no time for comes first, in the order it was asked for.
+	engine.runWaitingCreated();
 	ScriptEventQueue& queue = engine.getEventQueue();
 	SScriptEvent update;
 	update.callbackId = script::ESC_UPDATE;

@@ -107,6 +107,8 @@ CAnimation* CGameEngine::getAnimation(const ustring16& name)
 	const auto found = Animations.find(name);
 	if (found != Animations.end())
 		return found->second;
+	if (!AnimationMisses.mayLookFor(name))
+		return nullptr;
 
 	CAnimation* animation = nullptr;
 	if (Device)
@@ -123,6 +125,8 @@ CAnimation* CGameEngine::getAnimation(const ustring16& name)
 	}
 	// A name that failed once is not tried again.
 	Animations[name] = animation;
+	if (!animation)
+		AnimationMisses.missed();
 	return animation;
 }
 
@@ -132,6 +136,9 @@ CImage* CGameEngine::getImage(irr::u32 type, const ustring16& name)
 	if (found != Images.end())
 		return found->second;
 
+	// Tile maps are named by the engine, one an object.
+	if (type == EIT_STATIC && !ImageMisses.mayLookFor(name))
+		return nullptr;
 	CImage* image = nullptr;
 	if (type == EIT_STATIC)
 		image = new CStaticImage(Device, name);
@@ -141,6 +148,8 @@ CImage* CGameEngine::getImage(irr::u32 type, const ustring16& name)
 		return nullptr;
 	image->createTextures();
 	Images[name] = image;
+	if (type == EIT_STATIC && !image->getTexture(0))
+		ImageMisses.missed();
 	return image;
 }
 
@@ -157,9 +166,13 @@ audio::IAudioSource* CGameEngine::getSound(const ustring16& fileName)
 	const auto found = Sounds.find(fileName);
 	if (found != Sounds.end())
 		return found->second.source;
+	if (!SoundMisses.mayLookFor(fileName))
+		return nullptr;
 	// Whatever the outcome, it is kept: a sound that failed once is not
 	// tried again in this game.
 	SKeptSound& kept = Sounds[fileName];
+	// Counted as a miss from here on; a sound made at the end is taken back out.
+	SoundMisses.missed();
 	if (!AudioManager || !Device)
 		return nullptr;
 	irr::io::IReadFile* file = openContentFile(Device->getFileSystem(), fileName);
@@ -191,7 +204,10 @@ audio::IAudioSource* CGameEngine::getSound(const ustring16& fileName)
 		kept.source = AudioManager->createFromMemory(
 			name.c_str(), data.data(), static_cast<int>(data.size()), name.substr(dot + 1).c_str());
 	if (kept.source)
+	{
 		kept.bytes = bytes;
+		SoundMisses.found();
+	}
 	else
 		getSoundMemory().give(bytes);
 	return kept.source;
@@ -377,6 +393,9 @@ void CGameEngine::destroyWorldCaches()
 		getSoundMemory().give(entry.second.bytes);
 	}
 	Sounds.clear();
+	AnimationMisses.clear();
+	ImageMisses.clear();
+	SoundMisses.clear();
 }
 
 void CGameEngine::emptyContentCaches()

@@ -9,10 +9,9 @@
 #include "frontend/PackageList.h"
 #include "frontend/TextFile.h"
 #include "frontend/Translated.h"
-#include "scene/PictureLoad.h"
+#include "scene/picture/PictureLoad.h"
 #include "script/SScriptBinding.h"
 #include "script/CScriptModule.h"
-#include "script/ScriptCallbacks.h"
 
 namespace orv {
 
@@ -171,7 +170,7 @@ void CLoginEventReceiver::play()
 	if (client && client->getModule())
 	{
 		client->getModule()->load(code, SCRIPT_SECTION, info.ClientScriptFile.toUTF8_std());
-		client->callCallback(script::ESC_CREATED, net::packet(), nullptr);
+		Host.runCreated(nullptr);
 	}
 	Host.resetFrameTime();
 }

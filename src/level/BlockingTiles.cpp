@@ -9,8 +9,9 @@
 #include <box2d/box2d.h>
 
 #include "base/Refusal.h"
+#include "level/LevelShapes.h"
 #include "scene/ContentPath.h"
-#include "scene/ImageSizeGuard.h"
+#include "scene/picture/ImageSizeGuard.h"
 #include "world/CPhysicsManager.h"
 #include "world/CTiledSceneObject.h"
 #include "world/PhysicsGuard.h"
@@ -450,19 +451,27 @@ void buildBlockingTiles(CTiledSceneObject& object, irr::io::IFileSystem* fileSys
 	place.originX = -(static_cast<f32>(width) * place.tileX) / 2.0f;
 	place.originY = -(static_cast<f32>(height) * place.tileY) / 2.0f;
 
+	const std::string where = "Blocking tiles of object (" + std::to_string(object.getId()) + ")";
+	// Once the world is full, every further shape would be refused as well.
+	const auto worldFull = [&object, &where](const b2Shape& shape) {
+		return addLevelShape(object, shape, BLOCKING_DENSITY, BLOCKING_FRICTION, BLOCKING_RESTITUTION, where) ==
+			ESR_WORLD_FULL;
+	};
 	for (const SBlockingBox& box : shapes.boxes)
 	{
 		b2PolygonShape polygon;
 		if (fitBox(polygon, box.halfExtents.X * place.tileX, box.halfExtents.Y * place.tileY, place(box.center),
-				0.0f) == ESF_EXACT)
-			object.Physics.addFittedShape(polygon, BLOCKING_DENSITY, BLOCKING_FRICTION, BLOCKING_RESTITUTION);
+				0.0f) == ESF_EXACT &&
+			worldFull(polygon))
+			return;
 	}
 	for (const SBlockingEdge& edge : shapes.edges)
 	{
 		b2EdgeShape shape;
 		if (fitOneSidedEdge(shape, place(edge.ghostBefore), place(edge.from), place(edge.to), place(edge.ghostAfter)) ==
-			ESF_EXACT)
-			object.Physics.addFittedShape(shape, BLOCKING_DENSITY, BLOCKING_FRICTION, BLOCKING_RESTITUTION);
+				ESF_EXACT &&
+			worldFull(shape))
+			return;
 	}
 }
 

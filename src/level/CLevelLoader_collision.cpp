@@ -8,6 +8,7 @@
 
 #include "base/Refusal.h"
 #include "level/BlockingTiles.h"
+#include "level/LevelShapes.h"
 #include "base/XmlNodes.h"
 #include "level/LevelVector.h"
 #include "world/CSceneObject.h"
@@ -36,12 +37,12 @@ vector2df vectorOf(const irr::io::IXMLReaderUTF8& reader, const char* name, bool
 	return parseVector2df(attributeText(reader, name), copyXIntoZeroY);
 }
 
-void addFixture(CSceneObject& object, const b2Shape& shape)
-{
-	object.Physics.addFittedShape(shape, LEVEL_SHAPE_DENSITY, LEVEL_SHAPE_FRICTION, LEVEL_SHAPE_RESTITUTION);
-}
-
 } // namespace
+
+void CLevelLoader::addFixture(CSceneObject& object, const b2Shape& shape) const
+{
+	addLevelShape(object, shape, LEVEL_SHAPE_DENSITY, LEVEL_SHAPE_FRICTION, LEVEL_SHAPE_RESTITUTION, placeOf(object));
+}
 
 void CLevelLoader::loadCollision(Reader& reader, CSceneObject& object)
 {

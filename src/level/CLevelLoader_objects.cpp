@@ -11,7 +11,7 @@
 #include "level/TextLevel.h"
 #include "level/TileCode.h"
 #include "scene/ContentPath.h"
-#include "scene/ImageSizeGuard.h"
+#include "scene/picture/ImageSizeGuard.h"
 #include "script/CScriptModule.h"
 #include "world/AttributeXml.h"
 #include "world/CObjectClass.h"
@@ -99,10 +99,15 @@ private:
 
 } // namespace
 
-void CLevelLoader::warn(const CSceneObject& object, const std::string& message) const
+std::string CLevelLoader::placeOf(const CSceneObject& object) const
 {
 	const std::string file = Reading.empty() ? std::string() : Reading.back().name;
-	reportRefusal("level", "Level " + file + ", object (" + std::to_string(object.getId()) + "): " + message);
+	return "Level " + file + ", object (" + std::to_string(object.getId()) + ")";
+}
+
+void CLevelLoader::warn(const CSceneObject& object, const std::string& message) const
+{
+	reportRefusal("level", placeOf(object) + ": " + message);
 }
 
 bool CLevelLoader::isSizeAccepted(const CSceneObject& object, const char* what, s32 width, s32 height, s32 largest,

@@ -147,11 +147,10 @@ void CCameraManager::setFarZ(irr::f32 farZ)
 {
 	if (!hasCamera())
 		return;
+	// A script may set it in a loop: one line a game.
 	if (farZ == 0.0f || !std::isfinite(farZ))
-	{
-		reportRefusal("script", "Camera FarZ must be finite and not 0; it is left unchanged.");
-		return;
-	}
+		return reportRefusalOnce(
+			"script", "script: camera far z", "Camera FarZ must be finite and not 0; it is left unchanged.");
 	FarZ = farZ;
 	if (KeepOrthographic)
 		updateProjection();

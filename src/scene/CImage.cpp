@@ -9,11 +9,10 @@
 
 #include "base/Refusal.h"
 #include "base/packet.h"
-#include "base/Refusal.h"
 #include "scene/ISceneHost.h"
 #include "scene/ImageMemory.h"
-#include "scene/ImageSizeGuard.h"
-#include "scene/PictureCopy.h"
+#include "scene/picture/ImageSizeGuard.h"
+#include "scene/picture/PictureCopy.h"
 #include "scene/TextureLayout.h"
 #include "world/CConsumerRegistry.h"
 

@@ -74,6 +74,11 @@ public:
 	// script engine finds modules by a search over all of them, and a world of
 	// objects that never get code of their own would pay it once per object.
 	AngelScript::asIScriptModule* getEngineModule();
+	// The engine module held now; null when none was made.
+	AngelScript::asIScriptModule* peekEngineModule() const { return EngineModule; }
+	// Moves on whenever the engine module is discarded: what holds on to one
+	// knows whether it is still this module's.
+	irr::u64 getCodeGeneration() const { return CodeGeneration; }
 	const std::vector<irr::s32>& getCallbackIds() const { return CallbackIds; }
 	// asNO_FUNCTION for an id the module has no function for or that lies
 	// beyond its table.
@@ -131,6 +136,7 @@ private:
 	std::string FileName;
 	bool AnyCallback = false;
 	bool SetAside = false;
+	irr::u64 CodeGeneration = 0;
 	irr::u64 LastFrameOutOfTime = 0;
 	irr::u32 FramesOutOfTime = 0;
 	static irr::u64 CallbacksRevision;

@@ -7,6 +7,8 @@
 
 #include <angelscript.h>
 
+#include <optional>
+
 namespace orv::script {
 
 using namespace AngelScript;
@@ -91,10 +93,9 @@ bool run(const SHeld& held, irr::u32 callbackId, irr::s32 functionId, net::packe
 {
 	asIScriptContext* context = held.Context;
 	SScriptRunClock* clock = held.Clock;
-	// A module set aside runs nothing, nor does anything once the frame's
-	// script time or the close's is gone. A run asked for by one whose own
-	// time is gone ends at its first line (see SScriptRunClock::start).
-	if (held.Module->isSetAside() || (clock && (clock->Budget->frameSpent() || clock->Budget->closeSpent())))
+	// A module set aside runs nothing, nor does anything once the time it
+	// would share is gone (see SScriptBudget::mayRun).
+	if (held.Module->isSetAside() || (clock && !clock->Budget->mayRun()))
 		return false;
 	asIScriptFunction* function = context->GetEngine()->GetFunctionById(functionId);
 	if (!function)
@@ -124,14 +125,12 @@ bool run(const SHeld& held, irr::u32 callbackId, irr::s32 functionId, net::packe
 			entry->Decoder(context, arguments);
 		// A run nested in the same context has the context's one clock: the
 		// outer run's is put back once the nested run has been dealt with.
-		SScriptRunClock outerClock;
+		std::optional<SScriptRunClock> outerClock;
 		if (clock && nested)
 			outerClock = *clock;
 		if (clock)
 			clock->start();
-		// A run whose time is gone before it begins ends on its first line
-		// without running it.
-		executed = !(clock && clock->StartedOutOfTime);
+		executed = true;
 		const int state = context->Execute();
 		if (clock)
 			clock->stop();
@@ -159,8 +158,8 @@ bool run(const SHeld& held, irr::u32 callbackId, irr::s32 functionId, net::packe
 			if (!nested)
 				context->Unprepare();
 		}
-		if (clock && nested)
-			*clock = outerClock;
+		if (outerClock)
+			*clock = *outerClock;
 	}
 
 	if (nested)

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "base/packet.h"
 #include "base/Refusal.h"
+#include "base/packet.h"
 
 using irr::s32;
 using irr::u16;
@@ -43,7 +43,7 @@ SAttribute* CAttributeList::getOrAdd(const irr::core::ustring16& name, s32 id)
 	{
 		if (Attributes.size() > 0xFFFF)
 		{
-			reportRefusal("attributes", "No free attribute id left.");
+			reportRefusalOnce("attributes", "attributes: no free id", "No free attribute id left.");
 			return nullptr;
 		}
 		// The counter may run into ids that were given explicitly; those stay
@@ -60,7 +60,8 @@ SAttribute* CAttributeList::getOrAdd(const irr::core::ustring16& name, s32 id)
 		{
 			const std::string message = "Attribute " + name.toUTF8_std() + " refused: id " + std::to_string(key) +
 				" belongs to " + Attributes[key]->name.toUTF8_std() + ".";
-			reportRefusal("attributes", message);
+			// A server can send such a clash in every packet: one line for all of them.
+			reportRefusalOnce("attributes", "attributes: taken ids", message);
 			return nullptr;
 		}
 	}

@@ -140,7 +140,8 @@ void scaleFixtures(b2Body* body, f32 rx, f32 ry)
 		record->def.filter = fixture->GetFilterData();
 		if (!scaleShape(*record, *fixture->GetShape(), rx, ry))
 		{
-			reportRefusal("script", "A collision shape cannot take the new scale; it keeps its old size.");
+			reportRefusalOnce("script", "script: scaled shape",
+				"A collision shape cannot take the new scale; it keeps its old size.");
 			continue;
 		}
 		records.push_back(std::move(record));

@@ -123,6 +123,21 @@ TEST_F(FontStoreTest, FailedLoadsGiveNoFontAndSayWhy)
 	EXPECT_EQ(CGUIFreetypeFont::create(nullptr, DEJAVU_SANS, 14), nullptr);
 }
 
+// FreeType gives a bitmap font's glyph that has a box but no bitmap lines a
+// size and no pixels; it stands for every character the font lacks, so the
+// font's first batch of glyphs renders it at once.
+TEST_F(FontStoreTest, AGlyphWithASizeButNoPixelsIsDrawnEmpty)
+{
+	CTempFolder folder;
+	folder.write("empty-glyph.bdf",
+		"STARTFONT 2.1\nFONT -misc-test-medium-r-normal--8-80-75-75-c-80-iso10646-1\nSIZE 8 75 75\n"
+		"FONTBOUNDINGBOX 8 8 0 -1\nSTARTPROPERTIES 2\nFONT_ASCENT 7\nFONT_DESCENT 1\nENDPROPERTIES\nCHARS 1\n"
+		"STARTCHAR uniFFFD\nENCODING 65533\nSWIDTH 500 0\nDWIDTH 8 0\nBBX 8 8 0 -1\nENDCHAR\nENDFONT\n");
+	SFontHolder font(create(folder.path() + "empty-glyph.bdf", 8));
+	ASSERT_TRUE(font);
+	EXPECT_EQ(font->getDimension(L"AB").Width, 16u);
+}
+
 TEST_F(FontStoreTest, SizesOutsideTheRangeAreClampedWithAWarning)
 {
 	struct Case

@@ -97,6 +97,36 @@ TEST(ScriptLimits, FailuresAreLoggedOnceNamingModuleSectionAndLine)
 	EXPECT_EQ(client->getCallbackId(script::ESC_CREATED), AngelScript::asNO_FUNCTION);
 }
 
+// AngelScript's parser looks one character past a type's name for the
+// brackets of a template: code that ends inside one had it read a byte past
+// its copy of the section (valgrind's replay of the fuzz corpus saw it). The
+// code builds, or fails, as written all the same.
+TEST(ScriptLimits, CodeThatEndsInsideATokenBuildsOrFailsAsWritten)
+{
+	CScriptWorld world;
+	script::CScriptModule* client = world.scripts().getModule("client");
+	struct Case
+	{
+		std::string code;
+		bool builds;
+	} cases[] = {
+		{"int x = 1;", true},
+		{"void Created(SceneObject@+ self) {}", true},
+		{"class K { int v; array<i", false},
+		{"array<int", false},
+		{"array<", false},
+	};
+	for (const Case& c : cases)
+	{
+		SCOPED_TRACE(c.code);
+		const std::vector<std::string> before = world.errors();
+		loadAnyway(client, c.code);
+		std::vector<std::string> logged = world.errors();
+		logged.erase(logged.begin(), logged.begin() + static_cast<long>(before.size()));
+		EXPECT_EQ(logged.empty(), c.builds) << testing::PrintToString(logged);
+	}
+}
+
 TEST(ScriptLimits, HangingAndRecursingRunsEndAndTheNextRunGoesOn)
 {
 	// The recursion's time budget only ends a broken run: the nesting cap

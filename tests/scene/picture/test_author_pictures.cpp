@@ -10,81 +10,19 @@
 
 #include "PictureFields.h"
 
-#include "scene/PictureLoad.h"
+#include "scene/picture/PictureLoad.h"
 
 namespace orv {
 namespace {
 
 using irr::u32;
-using test::be16;
-using test::be32;
+using test::bmp;
+using test::bytes;
 using test::le16;
 using test::le32;
-
-std::string bytes(std::initializer_list<int> values)
-{
-	std::string made;
-	for (int v : values)
-		made += char(v);
-	return made;
-}
-
-// A BMP with an info header of `infoBytes`; masks go inside a longer header
-// and after a 40-byte one.
-std::string bmp(u32 infoBytes, int width, int height, u32 bits, u32 compression, const std::string& palette,
-	const std::string& pixels, const std::string& masks = "")
-{
-	std::string info = le32(infoBytes) + le32(u32(width)) + le32(u32(height)) + le16(1) + le16(bits) +
-		le32(compression) + le32(u32(pixels.size())) + le32(2835) + le32(2835) + le32(u32(palette.size() / 4)) +
-		le32(0) + masks;
-	if (info.size() < infoBytes)
-		info += std::string(infoBytes - info.size(), '\0');
-	const u32 offset = 14 + u32(info.size() + palette.size());
-	return "BM" + le32(offset + u32(pixels.size())) + le32(0) + le32(offset) + info + palette + pixels;
-}
-
-std::string tga(int type, int width, int height, int bits, int descriptor, const std::string& pixels,
-	const std::string& map = "", int mapLength = 0, int mapBits = 0)
-{
-	return bytes({0, map.empty() ? 0 : 1, type}) + le16(0) + le16(u32(mapLength)) + char(mapBits) + le16(0) + le16(0) +
-		le16(u32(width)) + le16(u32(height)) + char(bits) + char(descriptor) + map + pixels;
-}
-
-// Version 5, run-length coded, 8 bits a plane.
-std::string pcx(int width, int height, int planes, int lineBytes, const std::string& data, const std::string& palette)
-{
-	std::string header = bytes({0x0A, 5, 1, 8}) + le16(0) + le16(0) + le16(u32(width - 1)) + le16(u32(height - 1)) +
-		le16(72) + le16(72) + std::string(48, '\0') + char(0) + char(planes) + le16(u32(lineBytes)) + le16(1);
-	header += std::string(128 - header.size(), '\0');
-	return header + data + (palette.empty() ? "" : "\x0C" + palette + std::string(768 - palette.size(), '\0'));
-}
-
-// Rows bottom first, every row of the first channel, then of the next. Run-
-// length coded rows are one literal packet each.
-std::string sgi(int width, int height, int channels, bool runs, const std::vector<std::string>& rows)
-{
-	std::string header = be16(474) + char(runs ? 1 : 0) + char(1) + be16(channels == 1 ? 2 : 3) + be16(u32(width)) +
-		be16(u32(height)) + be16(u32(channels)) + be32(0) + be32(255);
-	header += std::string(512 - header.size(), '\0');
-	if (!runs)
-	{
-		std::string data;
-		for (const std::string& row : rows)
-			data += row;
-		return header + data;
-	}
-	std::string starts, lengths, data;
-	u32 at = 512 + 8 * u32(rows.size());
-	for (const std::string& row : rows)
-	{
-		const std::string packed = char(0x80 | row.size()) + row + '\0';
-		starts += be32(at);
-		lengths += be32(u32(packed.size()));
-		data += packed;
-		at += u32(packed.size());
-	}
-	return header + starts + lengths + data;
-}
+using test::pcx;
+using test::sgi;
+using test::tga;
 
 const std::string BMP_PALETTE = bytes({0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0, 0, 0x56, 0x34, 0x12, 0});
 
@@ -240,6 +178,47 @@ TEST_F(AuthorPictures, KindsNotReadSayWhy)
 		if (picture)
 			picture->drop();
 		EXPECT_STREQ(refusal, c.refusal);
+	}
+}
+
+// The header's counts of pixel bytes and of colours are not what the decoder
+// reads by: the rows and the palette the file holds decide.
+TEST_F(AuthorPictures, BmpCountsThatDisagreeWithTheFileAreLeftAside)
+{
+	const u32 G = 0xFF00FF00, B = 0xFF0000FF, C = 0xFF123456;
+	const auto field = [](std::string data, size_t offset, u32 value) { return data.replace(offset, 4, le32(value)); };
+	const std::string plain = bmp(40, 2, 1, 24, 0, "", bytes({255, 0, 0, 0, 255, 0, 0, 0}));
+	const std::string mapped = bmp(124, 2, 1, 8, 0, BMP_PALETTE, bytes({3, 1, 0, 0}));
+	const size_t IMAGE_BYTES = 34, COLOURS_USED = 46;
+	struct Case
+	{
+		const char* name;
+		std::string data;
+		std::vector<u32> pixels; // empty: refused for its palette
+	} cases[] = {
+		{"image bytes past the file", field(plain, IMAGE_BYTES, 0xFFFFFFF0u), {B, G}},
+		{"image bytes short of the rows", field(plain, IMAGE_BYTES, 4), {B, G}},
+		{"fewer colours used than the palette holds", field(mapped, COLOURS_USED, 2), {C, G}},
+		// One bit a pixel names colours 0 and 1: no palette, no colours.
+		{"1 bit without a palette", bmp(40, 2, 1, 1, 0, "", bytes({0x40, 0, 0, 0})), {}},
+	};
+	for (const Case& c : cases)
+	{
+		SCOPED_TRACE(c.name);
+		const char* refusal = nullptr;
+		irr::video::IImage* picture = load("a.bmp", c.data, refusal);
+		if (c.pixels.empty())
+		{
+			EXPECT_EQ(picture, nullptr);
+			EXPECT_STREQ(refusal, "its pixels name colours its palette lacks");
+		}
+		if (!picture)
+			continue;
+		ASSERT_FALSE(c.pixels.empty());
+		ASSERT_EQ(picture->getDimension(), irr::core::dimension2du(u32(c.pixels.size()), 1));
+		for (u32 x = 0; x < c.pixels.size(); ++x)
+			EXPECT_EQ(picture->getPixel(x, 0).color, c.pixels[x]) << std::hex << "at " << x;
+		picture->drop();
 	}
 }
 

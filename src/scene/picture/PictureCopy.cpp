@@ -1,4 +1,4 @@
-#include "scene/PictureCopy.h"
+#include "scene/picture/PictureCopy.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "scene/ImageSizeGuard.h"
+#include "scene/picture/ImageSizeGuard.h"
 
 namespace orv {
 
