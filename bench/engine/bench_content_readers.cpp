@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include <malloc.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -45,7 +46,7 @@ const size_t MIB = 1u << 20;
 // A reader that takes longer, or more address space, has failed the goal
 // by far: its child is stopped there.
 const unsigned TIME_LIMIT_SECONDS = 60;
-const rlim_t ADDRESS_SPACE_LIMIT = rlim_t(3) << 30;
+const rlim_t ADDRESS_SPACE_LIMIT = rlim_t(2) << 30;
 
 typedef std::chrono::steady_clock Clock;
 
@@ -464,6 +465,11 @@ SFigures measureOnce(const SCase& c, size_t bytes)
 			const rlimit space = {ADDRESS_SPACE_LIMIT, ADDRESS_SPACE_LIMIT};
 			setrlimit(RLIMIT_AS, &space);
 			alarm(TIME_LIMIT_SECONDS);
+			// glibc raises the size from which it maps blocks of their own to
+			// that of a mapped block freed, up to 32 MiB: below that, blocks of
+			// one size of a case would reuse freed heap and those of the
+			// other would not. A fixed size maps every large block alike.
+			mallopt(M_MMAP_THRESHOLD, 1 << 20);
 			bench::CFreshEngine fresh("readers");
 			c.write(fresh.folder(), bytes);
 			CGameEngine* engine = fresh.start();

@@ -256,7 +256,9 @@ void CXmlReader::decode(size_t begin, size_t end, std::string& out) const
 	// Irrlicht's rules to the letter: an '&' in the last two characters is
 	// kept as it is, and so is one that starts no entity; the one character
 	// that may follow the last entity at the very end is dropped.
+	// Decoded, the text is never longer: one block holds it as it grows.
 	out.clear();
+	out.reserve(size);
 	size_t pos = static_cast<size_t>(amp - text);
 	size_t kept = 0;
 	while (amp && pos + 2 < size)

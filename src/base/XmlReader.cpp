@@ -205,8 +205,9 @@ irr::io::IXMLReaderUTF8* createXmlReader(irr::io::IFileSystem* fileSystem, irr::
 	if (!fileSystem || !file)
 		return nullptr;
 	const irr::io::path& fileName = file->getFileName();
+	// Room for the NUL the reader ends its text with.
 	std::vector<char> bytes;
-	const EWholeFileRead read = readWholeFile(file, MAX_XML_FILE_SIZE, bytes);
+	const EWholeFileRead read = readWholeFile(file, MAX_XML_FILE_SIZE, bytes, 1);
 	if (read == EWFR_REFUSED)
 	{
 		refuseXml(fileName, "file too large to read as XML");
@@ -222,6 +223,8 @@ irr::io::IXMLReaderUTF8* createXmlReader(irr::io::IFileSystem* fileSystem, irr::
 		irr::core::ustring16 wide;
 		wide.loadDataStream(bytes.data(), bytes.size());
 		const std::string utf8 = wide.toUTF8_std();
+		bytes.clear();
+		bytes.reserve(utf8.size() + 1);
 		bytes.assign(utf8.begin(), utf8.end());
 	}
 	const size_t readable = readableXmlLength(bytes.data(), bytes.size());
