@@ -132,7 +132,7 @@ CSceneObject* CObjectManager::createSceneObject(u32 id, u32 type, const ustring1
 		stray->drop();
 	}
 
-	const std::size_t bytes = WORLD_OBJECT_BYTES + WORLD_ATTRIBUTE_BYTES * objectClass->getAttributes().size();
+	const std::size_t bytes = WORLD_OBJECT_BYTES + attributeCopyBytes(objectClass->getAttributes());
 	if (!getWorldMemory().take(bytes))
 	{
 		reportWorldMemoryFull(("an object of class (" + className.toUTF8_std() + ")").c_str());

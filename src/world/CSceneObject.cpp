@@ -141,6 +141,28 @@ void CSceneObject::giveWorldMemory(std::size_t bytes)
 	getWorldMemory().give(bytes);
 }
 
+SAttribute* CSceneObject::prepareAttribute(const ustring16& name, const ustring16& text)
+{
+	SAttribute* existing = ClassAttributes.findByName(name);
+	const std::size_t before = existing ? attributeHeldBytes(*existing) : 0;
+	const std::size_t after = attributeHeldBytes(name, text);
+	if (after > before && !takeWorldMemory(after - before))
+	{
+		reportWorldMemoryFull(
+			("the attribute " + name.toUTF8_std() + " of object (" + std::to_string(Id) + ")").c_str());
+		return nullptr;
+	}
+	SAttribute* attribute = existing ? existing : ClassAttributes.getOrAdd(name, -1);
+	if (!attribute)
+	{
+		giveWorldMemory(after);
+		return nullptr;
+	}
+	if (after < before)
+		giveWorldMemory(before - after);
+	return attribute;
+}
+
 void CSceneObject::leaveWorld()
 {
 	if (CPhysicsManager* physics = CPhysicsManager::getExistingInstance())

@@ -182,6 +182,12 @@ public:
 	bool takeWorldMemory(std::size_t bytes);
 	//! Gives back part of what the object holds.
 	void giveWorldMemory(std::size_t bytes);
+	//! The attribute of that name in the object's own list, made when
+	//! missing, that the caller sets next to `text` (empty for a number): the
+	//! growth is taken from that bound first, what it shrinks by given back.
+	//! Null, nothing changed, when it does not fit (said with the bound's
+	//! line) or the list refuses the name.
+	SAttribute* prepareAttribute(const irr::core::ustring16& name, const irr::core::ustring16& text);
 
 	//! The body and the owner flag. A public field: scripts reach it as the
 	//! property "Physics" by its offset, the same in every kind. Scripts may

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "base/Refusal.h"
+#include "world/CAttributeList.h"
 
 namespace orv {
 
@@ -10,6 +11,25 @@ CMemoryBound& getWorldMemory()
 {
 	static CMemoryBound bound(DEFAULT_WORLD_MEMORY_LIMIT);
 	return bound;
+}
+
+std::size_t attributeHeldBytes(const irr::core::ustring16& name, const irr::core::ustring16& text)
+{
+	return WORLD_ATTRIBUTE_BYTES + (name.size_raw() + text.size_raw()) * sizeof(char16_t);
+}
+
+std::size_t attributeHeldBytes(const SAttribute& attribute)
+{
+	return attributeHeldBytes(attribute.name, attribute.textValue);
+}
+
+std::size_t attributeCopyBytes(const CAttributeList& list)
+{
+	std::size_t bytes = 0;
+	for (const auto& entry : list.getAttributes())
+		if (entry.second->type > EAT_INVALID && entry.second->type < EPT_COUNT)
+			bytes += attributeHeldBytes(*entry.second);
+	return bytes;
 }
 
 void reportWorldMemoryFull(const char* what)

@@ -9,8 +9,12 @@
 #include <cstddef>
 
 #include "base/MemoryBound.h"
+#include "base/ustring16.h"
 
 namespace orv {
+
+class CAttributeList;
+struct SAttribute;
 
 //! Bytes all objects, classes and tile maps may hold together: 65536 plain
 //! objects and classes, room above the server's own bounds of objects and
@@ -23,8 +27,18 @@ constexpr std::size_t WORLD_OBJECT_BYTES = 8192;
 //! What a class counts: it has a script module as an object does, and the
 //! script engine finds modules by name one after another.
 constexpr std::size_t WORLD_CLASS_BYTES = WORLD_OBJECT_BYTES;
-//! What an object counts for each attribute it copies from its class.
+//! What an attribute counts besides its name and text: the record, its
+//! entries in the list's maps by id and by name.
 constexpr std::size_t WORLD_ATTRIBUTE_BYTES = 256;
+
+//! What one attribute of a list holds, whoever made it: the record and the
+//! characters of its name and of its text. Levels, scripts and the server
+//! measure attributes by this one measure.
+std::size_t attributeHeldBytes(const irr::core::ustring16& name, const irr::core::ustring16& text);
+std::size_t attributeHeldBytes(const SAttribute& attribute);
+//! What a copy of the list holds (CAttributeList::copyFrom): its attributes
+//! of a valid type.
+std::size_t attributeCopyBytes(const CAttributeList& list);
 
 //! The bound objects and tile maps take their bytes from.
 CMemoryBound& getWorldMemory();

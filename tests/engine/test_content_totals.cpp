@@ -24,6 +24,7 @@
 #include "support/TestPictures.h"
 #include "support/login_screen.h"
 #include "world/CObjectManager.h"
+#include "world/CSceneObject.h"
 #include "world/CTiledSceneObject.h"
 #include "world/WorldMemory.h"
 
@@ -214,8 +215,154 @@ TEST_F(ContentTotalsTest, AnObjectCountsTheAttributesItCopiesFromItsClass)
 				  "</class></objectclasses></orvclasses>"},
 		{"level.xml", level("<object class=\"wide\"/>")}});
 	EXPECT_EQ(objectCount(), 1u);
-	// The classes "blank" and "wide" and the object.
-	EXPECT_EQ(getWorldMemory().getHeld(), 2 * WORLD_CLASS_BYTES + WORLD_OBJECT_BYTES + 100 * WORLD_ATTRIBUTE_BYTES);
+	// The classes "blank" and "wide" and the object with its copies.
+	size_t copies = 0;
+	for (int i = 0; i < 100; ++i)
+		copies += attributeHeldBytes(irr::core::ustring16(("a" + std::to_string(i)).c_str()), irr::core::ustring16());
+	EXPECT_EQ(copies, 100 * WORLD_ATTRIBUTE_BYTES + 2 * (10 * 2 + 90 * 3)) << "the record and the name's characters";
+	EXPECT_EQ(getWorldMemory().getHeld(), 2 * WORLD_CLASS_BYTES + WORLD_OBJECT_BYTES + copies);
+}
+
+TEST_F(ContentTotalsTest, AClassTextIsChargedToEveryObjectThatCopiesIt)
+{
+	// Each object of the class holds its own copy of the text: without it the
+	// total would let 65536 objects copy a text of megabytes each.
+	const std::string text(60000, 'x');
+	const size_t copy = WORLD_OBJECT_BYTES +
+		attributeHeldBytes(irr::core::ustring16("t"), irr::core::ustring16(text.c_str()));
+	getWorldMemory().setLimit(2 * WORLD_CLASS_BYTES + 3 * copy + 1000);
+	std::string objectsOfIt;
+	for (int i = 0; i < 5; ++i)
+		objectsOfIt += "<object class=\"texty\"/>";
+	play({{"classes.xml",
+			  "<orvclasses version=\"1\"><objectclasses><class name=\"texty\"><attribute name=\"t\" type=\"string\" "
+			  "value=\"" +
+				  text + "\"/></class></objectclasses></orvclasses>"},
+		{"level.xml", level(objectsOfIt)}});
+
+	EXPECT_EQ(objectCount(), 3u);
+	EXPECT_EQ(getWorldMemory().getHeld(), 2 * WORLD_CLASS_BYTES + 3 * copy);
+	EXPECT_EQ(lines("core: Objects and tile maps hold all the memory they may"), 1u);
+	expectThePlayGoesOn();
+}
+
+// What scripts make counts in the world's one total, as a level's objects do.
+const char* const MAKING_SCRIPT =
+	"int frames = 0; int made = 0; SceneObject@ kept;\n"
+	"void Created(SceneObject@+ self) {}\n"
+	"void Update(SceneObject@+ self, uint timeMS) { frames++; }\n"
+	"string xs(int n) { string s; for (int i = 0; i < n; ++i) s += 'x'; return s; }\n"
+	"void makeObjects() { for (int i = 0; i < 4; ++i) if (Engine.create_sceneobject('', ESOT_DEFAULT) !is null) "
+	"made++; }\n"
+	"void keepOne() { @kept = Engine.create_sceneobject('', ESOT_DEFAULT); }\n"
+	"void setText(int n) { kept.set_attribute('a', xs(n)); }\n"
+	"void setNumber(const string &in name) { kept.set_attribute(name, 5); }\n";
+
+class ScriptContentTotalsTest : public ContentTotalsTest
+{
+protected:
+	void playTheScript() { play({{"client.as", MAKING_SCRIPT}}); }
+
+	template <typename... Arguments> void call(const char* declaration, Arguments... arguments)
+	{
+		AngelScript::asIScriptModule* client = engine().getClientModule()->getEngineModule();
+		AngelScript::asIScriptFunction* function = client->GetFunctionByDecl(declaration);
+		ASSERT_NE(function, nullptr) << declaration;
+		AngelScript::asIScriptContext* context = client->GetEngine()->CreateContext();
+		context->Prepare(function);
+		setArguments(context, 0, arguments...);
+		EXPECT_EQ(context->Execute(), AngelScript::asEXECUTION_FINISHED) << declaration;
+		context->Release();
+	}
+
+	int global(const char* name)
+	{
+		AngelScript::asIScriptModule* client = engine().getClientModule()->getEngineModule();
+		return *static_cast<int*>(client->GetAddressOfGlobalVar(client->GetGlobalVarIndexByName(name)));
+	}
+
+	const CSceneObject* lastObject() const { return CObjectManager::getInstance()->getSceneObjects().rbegin()->second; }
+
+private:
+	void setArguments(AngelScript::asIScriptContext*, int) {}
+	void setArguments(AngelScript::asIScriptContext* context, int at, int value) { context->SetArgDWord(at, value); }
+	void setArguments(AngelScript::asIScriptContext* context, int at, irr::core::ustring16* value)
+	{
+		context->SetArgObject(at, value);
+	}
+};
+
+TEST_F(ScriptContentTotalsTest, ObjectsAScriptMakesPastTheWorldsTotalAreRefused)
+{
+	playTheScript();
+	const size_t objectsBefore = objectCount();
+	getWorldMemory().setLimit(getWorldMemory().getHeld() + 2 * WORLD_OBJECT_BYTES + 1000);
+	call("void makeObjects()");
+
+	EXPECT_EQ(global("made"), 2);
+	EXPECT_EQ(objectCount(), objectsBefore + 2);
+	EXPECT_EQ(countRefusals("content: objects"), 2u);
+	EXPECT_EQ(lines("core: Objects and tile maps hold all the memory they may"), 1u);
+	expectThePlayGoesOn();
+}
+
+TEST_F(ScriptContentTotalsTest, AttributesAScriptSetsAreChargedToTheWorldsTotal)
+{
+	playTheScript();
+	call("void keepOne()");
+	const size_t held = getWorldMemory().getHeld();
+	const size_t text100 = attributeHeldBytes(
+		irr::core::ustring16("a"), irr::core::ustring16(std::string(100, 'x').c_str()));
+	getWorldMemory().setLimit(held + text100 + 100);
+
+	struct Case
+	{
+		const char* step;
+		std::function<void()> run;
+		size_t textLength; // of attribute "a"; 0 for the number
+		bool hasB;
+		size_t refusals;
+	} cases[] = {
+		{"a text that fits", [&] { call("void setText(int)", 100); }, 100, false, 0},
+		{"one 100 characters longer does not", [&] { call("void setText(int)", 200); }, 100, false, 1},
+		{"nor a new attribute",
+			[&] {
+				irr::core::ustring16 b("b");
+				call("void setNumber(const string &in)", &b);
+			},
+			100, false, 2},
+		{"a number gives the text back",
+			[&] {
+				irr::core::ustring16 a("a");
+				call("void setNumber(const string &in)", &a);
+			},
+			0, false, 2},
+		{"so that the new attribute fits",
+			[&] {
+				irr::core::ustring16 b("b");
+				call("void setNumber(const string &in)", &b);
+			},
+			0, true, 2},
+	};
+	for (const Case& c : cases)
+	{
+		SCOPED_TRACE(c.step);
+		c.run();
+		const CAttributeList& attributes = lastObject()->getClassAttributes();
+		const SAttribute* a = attributes.findByName(irr::core::ustring16("a"));
+		ASSERT_NE(a, nullptr);
+		EXPECT_EQ(a->textValue.size(), c.textLength);
+		EXPECT_EQ(attributes.findByName(irr::core::ustring16("b")) != nullptr, c.hasB);
+		EXPECT_LE(getWorldMemory().getHeld(), getWorldMemory().getLimit());
+		EXPECT_EQ(countRefusals("content: objects"), c.refusals);
+	}
+	EXPECT_EQ(lines("core: Objects and tile maps hold all the memory they may"), 1u);
+	expectThePlayGoesOn();
+
+	// The object gives back all it took when it goes: a new game holds only
+	// its class "blank".
+	engine().resetSession();
+	EXPECT_EQ(getWorldMemory().getHeld(), WORLD_CLASS_BYTES);
 }
 
 TEST_F(ContentTotalsTest, AnimationsPastTheirTotalDropFrames)
