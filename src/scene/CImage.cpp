@@ -1,5 +1,6 @@
 #include "scene/CImage.h"
 
+#include <algorithm>
 #include <string>
 
 #include <IImage.h>
@@ -64,6 +65,19 @@ void CImage::removeTextures(irr::core::array<ITexture*>& textures)
 	textures.clear();
 }
 
+irr::u64 CImage::getPictureRoom() const
+{
+	const CMemoryBound& bound = getImageMemory();
+	return bound.getLimit() - std::min(bound.getHeld(), bound.getLimit());
+}
+
+void CImage::reportPicturesFull() const
+{
+	reportRefusalOnce("core", "content: pictures",
+		"Pictures hold all the memory they may (" + std::to_string(getImageMemory().getLimit() >> 20) + " MiB); \"" +
+			Name.toUTF8_std() + "\" and further pictures get no textures.");
+}
+
 bool CImage::createTextures()
 {
 	return createTextures(STextureLimits());
@@ -99,9 +113,7 @@ bool CImage::createTextures(const STextureLimits& wanted)
 		layout.PieceSize.Height * 4;
 	if (!getImageMemory().take(bytes))
 	{
-		reportRefusalOnce("core", "content: pictures",
-			"Pictures hold all the memory they may (" + std::to_string(getImageMemory().getLimit() >> 20) +
-				" MiB); \"" + Name.toUTF8_std() + "\" and further pictures get no textures.");
+		reportPicturesFull();
 		picture->drop();
 		return false;
 	}

@@ -72,6 +72,11 @@ protected:
 	void setSize(const irr::core::dimension2du& size) { Size = size; }
 	//! One warning line on "core" naming the image.
 	void warn(const char* what) const;
+	//! Bytes a picture may still take from the bound of all images: what
+	//! compose decodes must fit it before it is decoded.
+	irr::u64 getPictureRoom() const;
+	//! The bound's line, once a game, naming this image.
+	void reportPicturesFull() const;
 
 private:
 	void removeTextures(irr::core::array<irr::video::ITexture*>& textures);
