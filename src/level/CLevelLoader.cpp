@@ -77,6 +77,8 @@ void CLevelLoader::loadLevel(irr::IrrlichtDevice* levelDevice, const irr::core::
 	{
 		IncludedLevels = 0;
 		IncludesRefused = false;
+		Warned.clear();
+		WarningsCut = false;
 	}
 	else if (IncludedLevels >= MAX_INCLUDED_LEVELS)
 	{
@@ -101,6 +103,9 @@ void CLevelLoader::loadLevel(irr::IrrlichtDevice* levelDevice, const irr::core::
 	bool versionRefused = false;
 	while (!versionRefused && reader->read())
 	{
+		if (reader->getNodeType() == irr::io::EXN_ELEMENT &&
+			!isKnownElement(reader->getNodeName(), {"orvlevel", "sceneobjects", "include"}))
+			continue;
 		if (isElement(*reader, "orvlevel"))
 		{
 			versionRefused = reader->getAttributeValueAsInt("version") != 1;
@@ -132,6 +137,8 @@ void CLevelLoader::loadSceneObjects(Reader& reader)
 {
 	while (reader.read())
 	{
+		if (reader.getNodeType() == irr::io::EXN_ELEMENT && !isKnownElement(reader.getNodeName(), {"object"}))
+			continue;
 		if (isElement(reader, "object"))
 			loadObject(reader);
 		else if (isElementEnd(reader, "sceneobjects"))

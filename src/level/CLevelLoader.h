@@ -5,6 +5,8 @@
 // a file in one flat pass and hands every finished object to the engine
 // through its object-loaded callback.
 
+#include <initializer_list>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -50,6 +52,10 @@ public:
 	static const irr::s32 MAX_MAP_TILES = 4096;
 	//! Tiles wider or higher, in pixels, are refused.
 	static const irr::s32 MAX_TILE_PIXELS = 1024;
+	//! Names one load warns of at most (unknown elements, script files that
+	//! could not be read), each once per file: a level of a million made-up
+	//! element names would otherwise log a million lines.
+	static constexpr irr::u32 MAX_NAMED_WARNINGS = 64;
 
 	//! Both may be null: a loader made outside the engine's start-up has none.
 	//! Called for each object at its end tag (after its children), to put it
@@ -95,7 +101,7 @@ private:
 	void loadTileset(Reader& reader, CTiledSceneObject& object);
 	void loadTileData(Reader& reader, CTiledSceneObject& object);
 	void loadScript(Reader& reader, script::CScriptModule* module);
-	void loadScriptFile(const irr::core::ustring16& path, script::CScriptModule* module);
+	void loadScriptFile(const CSceneObject& object, const irr::core::ustring16& path, script::CScriptModule* module);
 	void loadCollision(Reader& reader, CSceneObject& object);
 	void loadBlockingTiles(Reader& reader, CSceneObject& object);
 	std::vector<irr::core::vector2df> loadPolygon(Reader& reader);
@@ -110,6 +116,12 @@ private:
 	std::string placeOf(const CSceneObject& object) const;
 	//! A warning on "level" that names the file being read and the object.
 	void warn(const CSceneObject& object, const std::string& message) const;
+	//! True when the element is one of `known`; otherwise a warning that it
+	//! is ignored, once per name and file in one load.
+	bool isKnownElement(const char* name, std::initializer_list<const char*> known);
+	//! The warning, unless this load gave its key already or named
+	//! MAX_NAMED_WARNINGS things (which it says once).
+	void warnOncePerLoad(const std::string& key, const std::string& line);
 	irr::u32 now() const;
 
 	std::vector<SOpenLevel> Reading;
@@ -117,6 +129,9 @@ private:
 	//! far, and whether the bound has been reported.
 	irr::u32 IncludedLevels = 0;
 	bool IncludesRefused = false;
+	//! Of the same load: what warnOncePerLoad said, and whether it stopped.
+	std::set<std::string> Warned;
+	bool WarningsCut = false;
 };
 
 } // namespace orv

@@ -53,6 +53,8 @@ void CLevelLoader::loadCollision(Reader& reader, CSceneObject& object)
 		if (reader.getNodeType() != irr::io::EXN_ELEMENT)
 			continue;
 		const char* name = reader.getNodeName();
+		if (!isKnownElement(name, {"circle", "box", "polygon", "edge", "blocking_tiles"}))
+			continue;
 		if (std::strcmp(name, "circle") == 0)
 		{
 			b2CircleShape circle;
@@ -119,6 +121,8 @@ std::vector<vector2df> CLevelLoader::loadPolygon(Reader& reader)
 	{
 		if (isElement(reader, "polygon") || isElementEnd(reader, "polygon"))
 			break;
+		if (reader.getNodeType() == irr::io::EXN_ELEMENT && !isKnownElement(reader.getNodeName(), {"vertex"}))
+			continue;
 		if (isElement(reader, "vertex"))
 			vertices.push_back(vectorOf(reader, "value"));
 	}

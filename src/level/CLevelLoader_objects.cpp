@@ -178,6 +178,8 @@ bool CLevelLoader::loadSceneObject(Reader& reader, CSceneObject& object)
 		if (reader.getNodeType() != irr::io::EXN_ELEMENT)
 			continue;
 		const char* name = reader.getNodeName();
+		if (!isKnownElement(name, {"property", "attribute", "tileset", "tiledata", "script", "collision"}))
+			continue;
 		if (std::strcmp(name, "property") == 0)
 		{
 			loadProperty(reader, object);
@@ -204,7 +206,7 @@ bool CLevelLoader::loadSceneObject(Reader& reader, CSceneObject& object)
 		{
 			script::CScriptModule* module = object.getModule();
 			if (reader.isEmptyElement())
-				loadScriptFile(ustring16(attributeText(reader, "file")), module);
+				loadScriptFile(object, ustring16(attributeText(reader, "file")), module);
 			else
 				loadScript(reader, module);
 			if (module)
@@ -306,12 +308,17 @@ void CLevelLoader::loadScript(Reader& reader, script::CScriptModule* module)
 	}
 }
 
-void CLevelLoader::loadScriptFile(const ustring16& path, script::CScriptModule* module)
+void CLevelLoader::loadScriptFile(const CSceneObject& object, const ustring16& path, script::CScriptModule* module)
 {
 	std::string code;
-	if (!module || !readContentFile(device->getFileSystem(), path, code, MAX_SCRIPT_FILE_SIZE))
+	if (!module)
 		return;
-	module->load(ustring16(code), SCRIPT_SECTION, path.toUTF8_std());
+	const std::string name = path.toUTF8_std();
+	if (!readContentFile(device->getFileSystem(), path, code, MAX_SCRIPT_FILE_SIZE))
+		return warnOncePerLoad("script file " + name,
+			placeOf(object) + ": the script file " + name +
+				" could not be read (missing, empty or over 16 MiB); the object has no code from it.");
+	module->load(ustring16(code), SCRIPT_SECTION, name);
 }
 
 } // namespace orv

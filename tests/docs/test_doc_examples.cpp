@@ -2,6 +2,8 @@
 // registrations, and each one marked to run plays in the sample package
 // without a script error and logs what it says it logs.
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include "DocGame.h"
@@ -50,6 +52,55 @@ std::vector<std::string> scriptLinesSince(const CDocGame& game, size_t from)
 		if (lines[i].rfind("script: ", 0) == 0)
 			found.push_back(lines[i]);
 	return found;
+}
+
+// The page's sections of the heading: the lines from "### name" to the next heading.
+std::string sectionOf(const std::string& page, const std::string& name)
+{
+	const std::string text = readRepositoryFile(page);
+	const size_t begin = text.find("\n### " + name + "\n");
+	if (begin == std::string::npos)
+		return "";
+	const size_t end = text.find("\n#", begin + 1);
+	return text.substr(begin, end == std::string::npos ? std::string::npos : end - begin);
+}
+
+TEST(DocExamples, EveryCallbackAndEveryGlobalHasAnExampleThatUsesIt)
+{
+	struct Case
+	{
+		const char* heading;
+		const char* used; // what the example's code must hold
+	};
+	const Case cases[] = {
+		{"Update", "void Update("},
+		{"Created", "void Created("},
+		{"OnBeginContact", "void OnBeginContact("},
+		{"OnEndContact", "void OnEndContact("},
+		{"OnSolveContact", "bool OnSolveContact("},
+		{"OnPlayerEntersLevel", "void OnPlayerEntersLevel("},
+		{"OnKeyPress", "void OnKeyPress("},
+		{"OnMouseMove", "void OnMouseMove("},
+		{"OnMouseDown", "void OnMouseDown("},
+		{"OnMouseUp", "void OnMouseUp("},
+		{"OnMouseWheel", "void OnMouseWheel("},
+		{"OnEvent", "void OnEvent("},
+		{"Engine", "Engine."},
+		{"Objects", "Objects."},
+		{"Physics", "Physics."},
+		{"Camera", "Camera."},
+		{"GUI", "GUI."},
+	};
+	const std::vector<SDocExample> examples = examplesOf("docs/script-api.md");
+	for (const Case& c : cases)
+	{
+		const std::string section = sectionOf("docs/script-api.md", c.heading);
+		ASSERT_FALSE(section.empty()) << "no section " << c.heading;
+		const bool shown = std::any_of(examples.begin(), examples.end(), [&](const SDocExample& example) {
+			return section.find(example.Code) != std::string::npos && example.Code.find(c.used) != std::string::npos;
+		});
+		EXPECT_TRUE(shown) << "the section " << c.heading << " has no example that uses " << c.used;
+	}
 }
 
 TEST(DocExamples, EveryExampleBuilds)

@@ -429,6 +429,54 @@ TEST_F(LevelTest, VersionsOtherThanOneStopTheFile)
 	EXPECT_EQ(log.count("level: Failed to open level for loading: missing.xml"), 1u);
 }
 
+TEST_F(LevelTest, UnknownElementsAndUnreadScriptFilesAreNamedOncePerFileAndLoad)
+{
+	write("a.xml",
+		"<orvlevel version=\"1\"><colision/><sceneobjects>\n"
+		"<object class=\"crate\"><colision type=\"dynamic\"/><colision/><script file=\"missing.as\"/></object>\n"
+		"<object class=\"crate\"><script file=\"missing.as\"/><script file=\"empty.as\"/>"
+		"<collision><bx radius=\"1\"/><polygon><vertx value=\"0 0\"/></polygon></collision></object>\n"
+		"<include file=\"b.xml\"/></sceneobjects><include file=\"b.xml\"/></orvlevel>");
+	write("b.xml", "<orvlevel version=\"1\"><sceneobjects><object><colision/></object></sceneobjects></orvlevel>");
+	write("empty.as", "");
+	const auto unknown = [](const std::string& file, const std::string& element) {
+		return "level: Level " + file + ": the element <" + element +
+			"> is not one a level reads there; it is ignored.";
+	};
+	const auto unread = [](irr::u32 id, const std::string& script) {
+		return "level: Level a.xml, object (" + std::to_string(id) + "): the script file " + script +
+			" could not be read (missing, empty or over 16 MiB); the object has no code from it.";
+	};
+	const std::vector<std::string> expected = {unknown("a.xml", "colision"), unknown("a.xml", "bx"),
+		unknown("a.xml", "vertx"), unknown("a.xml", "include"), unknown("b.xml", "colision"), unread(1, "missing.as")};
+	// Each load says it again, once.
+	for (int load_ = 0; load_ < 2; ++load_)
+	{
+		SCOPED_TRACE(load_);
+		clearObjects();
+		log.lines.clear();
+		load("a.xml");
+		ASSERT_EQ(objectCount(), 3u);
+		for (const std::string& line : expected)
+			EXPECT_EQ(log.count(line), 1u) << line << "\n" << testing::PrintToString(log.lines);
+		EXPECT_EQ(log.count(unread(2, "empty.as")), 1u);
+		EXPECT_EQ(log.count(unread(2, "missing.as")), 0u);
+	}
+
+	// A flood of made-up names is named up to the bound, then said once.
+	std::string flood = "<orvlevel version=\"1\">";
+	for (irr::u32 i = 0; i < CLevelLoader::MAX_NAMED_WARNINGS * 4; ++i)
+		flood += "<made_up_" + std::to_string(i) + "/>";
+	write("flood.xml", flood + "<sceneobjects><object/></sceneobjects></orvlevel>");
+	log.lines.clear();
+	load("flood.xml");
+	EXPECT_EQ(log.count("level: Level flood.xml: the element <made_up_"), CLevelLoader::MAX_NAMED_WARNINGS);
+	EXPECT_EQ(log.count("level: Level flood.xml: more than 64 unknown elements or unread script files; further ones "
+						"are not named."),
+		1u);
+	EXPECT_EQ(log.count("level: Level flood.xml loaded in "), 1u);
+}
+
 TEST_F(LevelTest, BlockingTilesGiveTheMapOneSidedEdgesAndBoxes)
 {
 	// The L-shape and a run of three; tileset cell (1, 0) blocks. Tiles of 32
