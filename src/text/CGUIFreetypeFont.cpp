@@ -200,6 +200,7 @@ void CGUIFreetypeFont::resetGlyphs()
 	for (u32 i = 0; i < Pages.size(); ++i)
 		delete Pages[i];
 	Pages.clear();
+	PageBytes = 0;
 	updateLoadFlags();
 }
 
@@ -306,7 +307,10 @@ void CGUIFreetypeFont::placeGlyph(u32 glyphIndex, FT_Pixel_Mode pixelMode) const
 		{
 			if (glyph.Surface)
 				glyph.Surface->drop();
-			glyph = SGUIFreetypeGlyph();
+			glyph.Surface = 0;
+			// Loaded on no page: measured as rendered, drawn as nothing.
+			glyph.PageIndex = NO_PAGE;
+			glyph.Loaded = true;
 			return;
 		}
 	}
@@ -327,13 +331,23 @@ CGUIFreetypeGlyphPage* CGUIFreetypeFont::createGlyphPage(FT_Pixel_Mode pixelMode
 	const char* style = Face->style_name ? Face->style_name : "";
 	const io::path name = io::path("TTFontGlyphPage_") + family + "." + style + "." + io::path(PixelSize) + "_" +
 		io::path(Pages.size());
-	CGUIFreetypeGlyphPage* page = new CGUIFreetypeGlyphPage(Driver, name, planPageSize());
+	const core::dimension2du size = planPageSize();
+	const size_t bytes = static_cast<size_t>(size.Width) * size.Height * 4;
+	if (PageBytes + bytes > MAX_PAGE_BYTES)
+	{
+		orv::reportRefusalOnce("CGUIFreetypeFont", "font: glyph pages",
+			"The font's glyph pictures hold " + std::to_string(MAX_PAGE_BYTES >> 20) +
+				" MiB, the most they may; further glyphs are not drawn.");
+		return 0;
+	}
+	CGUIFreetypeGlyphPage* page = new CGUIFreetypeGlyphPage(Driver, name, size);
 	if (!page->createPageTexture(pixelMode))
 	{
 		delete page;
 		return 0;
 	}
 	Pages.push_back(page);
+	PageBytes += bytes;
 	return page;
 }
 

@@ -48,6 +48,12 @@ public:
 	//! The largest font file read: the fonts that cover most of Unicode are
 	//! a few tens of megabytes.
 	static constexpr size_t MAX_FONT_FILE_SIZE = 64u << 20;
+	//! The most the pages of one font may hold, at four bytes a pixel. Text
+	//! from scripts can ask for every glyph of a face, and at the largest
+	//! sizes each page of 4096 x 4096 holds only 256 of them: thousands of
+	//! glyphs would take gigabytes. Glyphs past it keep their layout and are
+	//! not drawn.
+	static constexpr size_t MAX_PAGE_BYTES = 128u << 20;
 
 	//! A new font of the file at that pixel size (one reference for the
 	//! caller), or null when FreeType, the file or the size fails; failures
@@ -140,7 +146,8 @@ private:
 	void loadGlyphs(const std::vector<u32>& glyphIndices) const;
 	// Renders one glyph into its Surface, cut to a new page; false when FreeType fails.
 	bool renderGlyph(u32 glyphIndex, FT_Pixel_Mode& pixelMode) const;
-	// Finds room on the last page or a new one; without room the picture is dropped.
+	// Finds room on the last page or a new one; without room the picture is
+	// dropped and the glyph keeps only its layout, so it is not rendered again.
 	void placeGlyph(u32 glyphIndex, FT_Pixel_Mode pixelMode) const;
 	CGUIFreetypeGlyphPage* createGlyphPage(FT_Pixel_Mode pixelMode) const;
 	core::dimension2du planPageSize() const;
@@ -186,6 +193,8 @@ private:
 	FT_Int32 LoadFlags = 0;
 	// Text operations are const in IGUIFont, yet they render glyphs.
 	mutable core::array<CGUIFreetypeGlyphPage*> Pages;
+	// What the pages hold together, at four bytes a pixel.
+	mutable size_t PageBytes = 0;
 	// Indexed by glyph index; index 0 (no glyph) is never loaded.
 	mutable std::vector<SGUIFreetypeGlyph> Glyphs;
 	// lookUpFaceGlyph of the characters below CHAR_TABLE_END, filled as text
@@ -194,6 +203,8 @@ private:
 	static constexpr core::uchar32_t CHAR_TABLE_END = 0x800;
 	// No face has this glyph index: FreeType's indices are below num_glyphs.
 	static constexpr u32 NOT_LOOKED_UP = 0xFFFFFFFFu;
+	// The page index of a glyph that found no room: past every page there is.
+	static constexpr u32 NO_PAGE = 0xFFFFFFFFu;
 	mutable std::vector<u32> CharGlyphs;
 	mutable CKerningCache PairKernings;
 	s32 KerningWidth = 0;

@@ -7,6 +7,7 @@
 #include <irrlicht.h>
 
 #include "FontTestSupport.h"
+#include "base/Refusal.h"
 #include "support/engine_fixture.h"
 #include "text/CGUIFreetypeGlyphPage.h"
 #include "text/GlyphPageShelves.h"
@@ -350,6 +351,41 @@ TEST_F(FontStoreTest, PagesHoldWhatTheirTextNeedsAndLittleMore)
 		EXPECT_EQ(font->getPageCount(), c.pages);
 		EXPECT_LE(pageBytes(*font.font), c.maxBytes);
 	}
+}
+
+TEST_F(FontStoreTest, PagesStopAtTheirBoundAndLaterGlyphsKeepOnlyTheirLayout)
+{
+	// One glyph of 200 px a page of 256 x 256: the bound holds 512 pages.
+	const size_t page = 256 * 256 * 4;
+	const irr::u32 mostPages = static_cast<irr::u32>(CGUIFreetypeFont::MAX_PAGE_BYTES / page);
+	SFontHolder font(create(DEJAVU_SANS, 200));
+	ASSERT_TRUE(font);
+	font->setMaxPageTextureSize(dimension2du(256, 256));
+	font->resetGlyphs();
+	font->setBatchLoadSize(256);
+	const unsigned long refusedBefore = orv::countRefusals("font: glyph pages");
+	// Latin, Greek, Cyrillic and more: far more glyphs than the bound holds.
+	for (irr::u32 c = 0x20; c < 0x800; ++c)
+		font->getGlyphIndexByChar(c);
+	EXPECT_EQ(font->getPageCount(), mostPages);
+	EXPECT_LE(pageBytes(*font.font), CGUIFreetypeFont::MAX_PAGE_BYTES);
+	EXPECT_GT(orv::countRefusals("font: glyph pages"), refusedBefore);
+
+	// The last letters found no room: measured, drawn as nothing, never rendered again.
+	// The face's last character of those asked for lies far past the first 512 glyphs.
+	CFreetypeReference reference(DEJAVU_SANS, 200);
+	wchar_t late[] = {0x7FF, 0};
+	while (FT_Get_Char_Index(reference.face(), late[0]) == 0)
+		--late[0];
+	ASSERT_GT(late[0], 0x600);
+	const irr::gui::SGUIFreetypeGlyph& glyph = *font->getGlyph(font->getGlyphIndexByChar(late[0]));
+	EXPECT_TRUE(glyph.Loaded);
+	EXPECT_GE(glyph.PageIndex, font->getPageCount());
+	EXPECT_EQ(glyph.Surface, nullptr);
+	EXPECT_GT(font->getDimension(late).Width, 0u);
+	font->draw(late, irr::core::recti(0, 0, 500, 500), irr::video::SColor(255, 255, 255, 255));
+	EXPECT_EQ(font->getPageCount(), mostPages);
+	EXPECT_EQ(font->createCharImage(late[0]), nullptr);
 }
 
 TEST_F(FontStoreTest, MissingCharactersFallBackToTheReplacementGlyph)
