@@ -36,8 +36,11 @@ bool measureWholeFile(irr::io::IReadFile* file, size_t maxBytes, size_t& size);
 size_t readFileBytes(irr::io::IReadFile* file, void* out, size_t size);
 
 //! The whole file, from its first byte, in `bytes` (a std::string or a
-//! vector of one-byte values), replacing what they held.
-template <typename Bytes> EWholeFileRead readWholeFile(irr::io::IReadFile* file, size_t maxBytes, Bytes& bytes)
+//! vector of one-byte values), replacing what they held. `spare` bytes of
+//! room are kept behind it for a caller that appends to it, so that doing so
+//! does not copy the whole file once more.
+template <typename Bytes>
+EWholeFileRead readWholeFile(irr::io::IReadFile* file, size_t maxBytes, Bytes& bytes, size_t spare = 0)
 {
 	bytes.clear();
 	size_t size = 0;
@@ -45,6 +48,7 @@ template <typename Bytes> EWholeFileRead readWholeFile(irr::io::IReadFile* file,
 		return EWFR_REFUSED;
 	if (size == 0)
 		return EWFR_WHOLE;
+	bytes.reserve(size + spare);
 	bytes.resize(size);
 	const size_t got = readFileBytes(file, &bytes[0], size);
 	bytes.resize(got);

@@ -8,6 +8,7 @@
 #include <ILogger.h>
 #include <IReadFile.h>
 
+#include "base/CXmlReader.h"
 #include "base/Refusal.h"
 #include "base/WholeFile.h"
 #include "base/ustring16.h"
@@ -44,13 +45,15 @@ size_t findChar(const char* text, size_t size, size_t from, char c)
 	return found ? static_cast<const char*>(found) - text : size;
 }
 
-bool contains(const char* text, size_t size, size_t from, const char* what)
+//! Where the last "-->" of the text starts, or size when there is none: a
+//! comment has an end after it exactly when that is at or after it. Asking
+//! each comment to look ahead for one would take quadratic time.
+size_t lastCommentEnd(const char* text, size_t size)
 {
-	const size_t n = std::strlen(what);
-	for (size_t i = from; i + n <= size; ++i)
-		if (std::memcmp(text + i, what, n) == 0)
-			return true;
-	return false;
+	for (size_t i = size; i >= 3; --i)
+		if (text[i - 3] == '-' && text[i - 2] == '-' && text[i - 1] == '>')
+			return i - 3;
+	return size;
 }
 
 // "</name>": the scan for '>' starts after the slash.
@@ -84,10 +87,10 @@ SNodeEnd cdata(const char* text, size_t size, size_t lt)
 
 // "<!...>" other than CDATA: angle brackets nest until the count returns to
 // zero, and the comment text is taken as a length that must not be negative.
-SNodeEnd comment(const char* text, size_t size, size_t lt)
+SNodeEnd comment(const char* text, size_t size, size_t lt, size_t lastEnd)
 {
 	const bool dashed = lt + 3 < size && text[lt + 2] == '-' && text[lt + 3] == '-';
-	if (dashed && !contains(text, size, lt + 4, "-->"))
+	if (dashed && (lastEnd == size || lastEnd < lt + 4))
 		return NEVER_CLOSES;
 	int depth = 1;
 	for (size_t i = lt + 2; i < size; ++i)
@@ -145,7 +148,7 @@ SNodeEnd openingTag(const char* text, size_t size, size_t lt)
 	}
 }
 
-SNodeEnd markupAt(const char* text, size_t size, size_t lt)
+SNodeEnd markupAt(const char* text, size_t size, size_t lt, size_t lastEnd)
 {
 	const char next = lt + 1 < size ? text[lt + 1] : 0;
 	if (next == '/')
@@ -155,7 +158,7 @@ SNodeEnd markupAt(const char* text, size_t size, size_t lt)
 	if (next == '!')
 	{
 		const char third = lt + 2 < size ? text[lt + 2] : 0;
-		return third == '[' ? cdata(text, size, lt) : comment(text, size, lt);
+		return third == '[' ? cdata(text, size, lt) : comment(text, size, lt, lastEnd);
 	}
 	return openingTag(text, size, lt);
 }
@@ -180,6 +183,7 @@ bool hasWideByteOrderMark(const std::vector<char>& bytes)
 
 size_t readableXmlLength(const char* text, size_t size)
 {
+	const size_t lastEnd = lastCommentEnd(text, size);
 	size_t pos = 0;
 	while (pos < size && text[pos] != 0)
 	{
@@ -188,7 +192,7 @@ size_t readableXmlLength(const char* text, size_t size)
 			++lt;
 		if (lt >= size || text[lt] == 0)
 			return size; // text to the end, or an embedded NUL ends the read
-		const SNodeEnd node = markupAt(text, size, lt);
+		const SNodeEnd node = markupAt(text, size, lt, lastEnd);
 		if (!node.closes)
 			return lt;
 		pos = node.end;
@@ -201,8 +205,9 @@ irr::io::IXMLReaderUTF8* createXmlReader(irr::io::IFileSystem* fileSystem, irr::
 	if (!fileSystem || !file)
 		return nullptr;
 	const irr::io::path& fileName = file->getFileName();
+	// Room for the NUL the reader ends its text with.
 	std::vector<char> bytes;
-	const EWholeFileRead read = readWholeFile(file, MAX_XML_FILE_SIZE, bytes);
+	const EWholeFileRead read = readWholeFile(file, MAX_XML_FILE_SIZE, bytes, 1);
 	if (read == EWFR_REFUSED)
 	{
 		refuseXml(fileName, "file too large to read as XML");
@@ -218,6 +223,8 @@ irr::io::IXMLReaderUTF8* createXmlReader(irr::io::IFileSystem* fileSystem, irr::
 		irr::core::ustring16 wide;
 		wide.loadDataStream(bytes.data(), bytes.size());
 		const std::string utf8 = wide.toUTF8_std();
+		bytes.clear();
+		bytes.reserve(utf8.size() + 1);
 		bytes.assign(utf8.begin(), utf8.end());
 	}
 	const size_t readable = readableXmlLength(bytes.data(), bytes.size());
@@ -226,15 +233,7 @@ irr::io::IXMLReaderUTF8* createXmlReader(irr::io::IFileSystem* fileSystem, irr::
 		refuseXml(fileName, "read up to a construct that never closes");
 		bytes.resize(readable);
 	}
-	// Irrlicht's reader copies the text when it is made, so the memory file
-	// may borrow the bytes for that long only.
-	irr::io::IReadFile* memory = fileSystem->createMemoryReadFile(
-		bytes.data(), static_cast<irr::s32>(bytes.size()), fileName, false);
-	if (!memory)
-		return nullptr;
-	irr::io::IXMLReaderUTF8* reader = fileSystem->createXMLReaderUTF8(memory);
-	memory->drop();
-	return reader;
+	return new CXmlReader(std::move(bytes));
 }
 
 irr::io::IXMLReaderUTF8* createXmlReader(irr::io::IFileSystem* fileSystem, const irr::io::path& fileName)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstring>
 #include <deque>
 #include <map>
@@ -185,7 +186,8 @@ public:
 	//! The cached image of that name, else a new static one.
 	CImage* findImage(const irr::core::ustring16& name) override;
 	//! The sound of that file, made on first request; null (and cached) while
-	//! the client has no audio.
+	//! the client has no audio, or when the sound does not fit the bound of
+	//! all sounds (SoundMemory.h).
 	audio::IAudioSource* getSound(const irr::core::ustring16& fileName);
 	//! Gives an object of the object manager its scene node and sets it up to
 	//! follow its body; an object already in the scene is left as it is.
@@ -214,8 +216,9 @@ public:
 	//! The [Language] language setting.
 	void setLanguageSetting(const irr::core::ustring16& language) override;
 	//! Forgets whatever an earlier game left: its objects, classes, server
-	//! attributes, player, queued events, the client script and the GUI
-	//! elements its scripts made.
+	//! attributes, player, queued events, the client script, the GUI
+	//! elements its scripts made and the animations, images and sounds it
+	//! read.
 	void resetSession() override;
 	//! The play-time receiver takes the events, offline, the game running.
 	void startOfflineGame() override;
@@ -282,6 +285,9 @@ private:
 	void initScripts();
 	// Destructor steps 9 and 10: the cached animations and images.
 	void destroyWorldCaches();
+	// A new game: what the caches of animations, images and sounds hold goes,
+	// and with it what they took from the bounds of all content.
+	void emptyContentCaches();
 	// The "client" binding, then the script host (teardown).
 	void destroyScripts();
 	void runCreatedNow(CSceneObject* object, script::SScriptBinding* binding);
@@ -319,7 +325,13 @@ private:
 	// manager's.
 	audio::IAudioManager* AudioManager = nullptr;
 	audio::IListener* Listener = nullptr;
-	std::map<irr::core::ustring16, audio::IAudioSource*> Sounds;
+	// A sound and what it took from the bound of all sounds (SoundMemory.h).
+	struct SKeptSound
+	{
+		audio::IAudioSource* source = nullptr;
+		std::size_t bytes = 0;
+	};
+	std::map<irr::core::ustring16, SKeptSound> Sounds;
 	// The names of each cache that failed, bounded.
 	CContentMisses AnimationMisses{"animations"};
 	CContentMisses ImageMisses{"pictures"};

@@ -88,6 +88,9 @@ void CGameEngine::resetSession()
 	EventQueue.clear();
 	clearKeyStates();
 	gui::CGUIEngine::getInstance()->clear();
+	// Nothing shows them any more: the next game, perhaps of another
+	// package, reads its own files afresh within the bounds of all content.
+	emptyContentCaches();
 }
 
 void CGameEngine::startOfflineGame()

@@ -1,9 +1,11 @@
 #include "engine/CGameEngine.h"
 
 #include "engine/CFileBuffer.h"
+#include "engine/SoundMemory.h"
 
 #include <algorithm>
 #include <cstdint>
+#include <string>
 #include <unordered_set>
 #include <vector>
 
@@ -12,7 +14,9 @@
 #include <box2d/box2d.h>
 
 #include "audio/IAudioManager.h"
+#include "base/Refusal.h"
 #include "base/WholeFile.h"
+
 #include "scene/C2DImageSceneNode.h"
 #include "scene/CAnimatedSpriteSceneNode.h"
 #include "scene/CAnimation.h"
@@ -161,12 +165,12 @@ audio::IAudioSource* CGameEngine::getSound(const ustring16& fileName)
 {
 	const auto found = Sounds.find(fileName);
 	if (found != Sounds.end())
-		return found->second;
+		return found->second.source;
 	if (!SoundMisses.mayLookFor(fileName))
 		return nullptr;
 	// Whatever the outcome, it is kept: a sound that failed once is not
-	// tried again.
-	audio::IAudioSource*& cached = Sounds[fileName];
+	// tried again in this game.
+	SKeptSound& kept = Sounds[fileName];
 	// Counted as a miss from here on; a sound made at the end is taken back out.
 	SoundMisses.missed();
 	if (!AudioManager || !Device)
@@ -177,18 +181,36 @@ audio::IAudioSource* CGameEngine::getSound(const ustring16& fileName)
 	const std::string name = fileName.toUTF8_std();
 	const std::string::size_type dot = name.rfind('.');
 	// A sound is read whole: one larger than any the client reads whole is
-	// refused.
-	std::vector<char> bytes;
-	const EWholeFileRead read = dot == std::string::npos ? EWFR_REFUSED
-														 : readWholeFile(file, CFileBuffer::MAX_FILE_SIZE, bytes);
-	file->drop();
-	if (read == EWFR_REFUSED)
+	// refused before it is read, and so is one past the bound of all sounds.
+	const long size = file->getSize();
+	if (dot == std::string::npos || size < 0 || static_cast<unsigned long>(size) > CFileBuffer::MAX_FILE_SIZE)
+	{
+		file->drop();
 		return nullptr;
-	cached = AudioManager->createFromMemory(
-		name.c_str(), bytes.data(), static_cast<int>(bytes.size()), name.substr(dot + 1).c_str());
-	if (cached)
+	}
+	const std::size_t bytes = static_cast<std::size_t>(size) + SOUND_BLOCK_BYTES;
+	if (!getSoundMemory().take(bytes))
+	{
+		file->drop();
+		reportRefusalOnce("core", "content: sounds",
+			"Sounds hold all the memory they may (" + std::to_string(getSoundMemory().getLimit() >> 20) + " MiB); \"" +
+				name + "\" and further sounds are not played.");
+		return nullptr;
+	}
+	std::vector<char> data;
+	const EWholeFileRead read = readWholeFile(file, CFileBuffer::MAX_FILE_SIZE, data);
+	file->drop();
+	if (read != EWFR_REFUSED)
+		kept.source = AudioManager->createFromMemory(
+			name.c_str(), data.data(), static_cast<int>(data.size()), name.substr(dot + 1).c_str());
+	if (kept.source)
+	{
+		kept.bytes = bytes;
 		SoundMisses.found();
-	return cached;
+	}
+	else
+		getSoundMemory().give(bytes);
+	return kept.source;
 }
 
 irr::scene::ISceneNode* CGameEngine::findSceneNode(CSceneObject* object)
@@ -365,12 +387,25 @@ void CGameEngine::destroyWorldCaches()
 	Images.clear();
 	// The audio manager holds its own reference to each while it lists it.
 	for (auto& entry : Sounds)
-		if (entry.second)
-			entry.second->drop();
+	{
+		if (entry.second.source)
+			entry.second.source->drop();
+		getSoundMemory().give(entry.second.bytes);
+	}
 	Sounds.clear();
 	AnimationMisses.clear();
 	ImageMisses.clear();
 	SoundMisses.clear();
+}
+
+void CGameEngine::emptyContentCaches()
+{
+	// Sounds go from the audio manager's list too, and stop if they play.
+	if (AudioManager)
+		for (auto& entry : Sounds)
+			if (entry.second.source)
+				AudioManager->releaseSource(entry.second.source);
+	destroyWorldCaches();
 }
 
 } // namespace orv

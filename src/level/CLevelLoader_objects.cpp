@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include <IrrlichtDevice.h>
 
@@ -217,9 +218,15 @@ bool CLevelLoader::loadSceneObject(Reader& reader, CSceneObject& object)
 				bodyType = EBT_KINETIC;
 			else if (std::strcmp(type, "dynamic") == 0)
 				bodyType = EBT_DYNAMIC;
-			object.Physics.setType(bodyType);
+			// The shapes join the body while it is static and it takes its
+			// type once they are all there: a dynamic body works out its
+			// mass anew over all its shapes each time one joins.
 			if (!reader.isEmptyElement())
+			{
+				object.Physics.setType(EBT_STATIC);
 				loadCollision(reader, object);
+			}
+			object.Physics.setType(bodyType);
 		}
 	}
 	return false;
@@ -273,10 +280,11 @@ void CLevelLoader::loadTileData(Reader& reader, CTiledSceneObject& object)
 		// Code of another length leaves the map as it was.
 		if (!isTileByteCountValid(code.size(), static_cast<u32>(width), static_cast<u32>(height)))
 			return;
-		std::vector<irr::u8>& tiles = object.getTiles();
-		tiles.clear();
+		std::vector<irr::u8> tiles;
 		tiles.reserve(code.size());
 		const bool known = appendTileCode(code.data(), code.size() / 2, tiles);
+		if (!object.setTiles(std::move(tiles)))
+			return;
 		object.setMapSize(static_cast<u32>(width), static_cast<u32>(height));
 		if (!known && !warned)
 		{

@@ -2,10 +2,6 @@
 
 #include <locale>
 #include <sstream>
-#include <vector>
-
-#include <boost/algorithm/string/classification.hpp>
-#include <boost/algorithm/string/split.hpp>
 
 namespace orv {
 
@@ -25,17 +21,16 @@ irr::f32 readFloat(const std::string& piece)
 
 irr::core::vector2df parseVector2df(const std::string& text, bool copyXIntoZeroY)
 {
-	std::vector<std::string> pieces;
-	boost::split(pieces, text, boost::is_any_of(" ,"), boost::token_compress_on);
+	// Only the first two pieces are looked at: a text of a million numbers
+	// costs no more than one of two.
 	irr::f32 values[2] = {0.0f, 0.0f};
-	size_t taken = 0;
-	for (const std::string& piece : pieces)
+	const char* const separators = " ,";
+	size_t begin = text.find_first_not_of(separators);
+	for (size_t taken = 0; taken < 2 && begin != std::string::npos; ++taken)
 	{
-		if (piece.empty())
-			continue;
-		values[taken++] = readFloat(piece);
-		if (taken == 2)
-			break;
+		const size_t end = text.find_first_of(separators, begin);
+		values[taken] = readFloat(text.substr(begin, end == std::string::npos ? std::string::npos : end - begin));
+		begin = end == std::string::npos ? end : text.find_first_not_of(separators, end);
 	}
 	if (copyXIntoZeroY && values[1] == 0.0f)
 		values[1] = values[0];

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "base/LeadingInteger.h"
 #include "level/TileCode.h"
@@ -153,8 +154,8 @@ void loadTextLevel(CTiledSceneObject& object, irr::io::IFileSystem* fileSystem, 
 	std::vector<irr::u8> tiles;
 	if (!readTextLevel(bytes.data(), bytes.size(), tiles))
 		return;
-	object.setMapSize(TEXT_LEVEL_BOARD_SIZE, TEXT_LEVEL_BOARD_SIZE);
-	object.getTiles().swap(tiles);
+	if (object.setTiles(std::move(tiles)))
+		object.setMapSize(TEXT_LEVEL_BOARD_SIZE, TEXT_LEVEL_BOARD_SIZE);
 }
 
 } // namespace orv

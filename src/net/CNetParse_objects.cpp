@@ -276,7 +276,8 @@ bool CNetParse::onPhysicsShape(net::packet& packet)
 	b2AABB box;
 	shape->ComputeAABB(&box, body->GetTransform(), 0);
 	const std::size_t limit = net::serverBound(net::ESB_STACKED_SHAPES);
-	if (!net::admit(net::ESB_SHAPES_PER_OBJECT, countShapes(*body), 1, subject) ||
+	const std::size_t perObject = net::serverBound(net::ESB_SHAPES_PER_OBJECT);
+	if (!net::admit(net::ESB_SHAPES_PER_OBJECT, countShapes(*body, perObject + 1), 1, subject) ||
 		!net::admit(net::ESB_SHAPES, static_cast<std::size_t>(world.GetProxyCount()), 1, subject) ||
 		!net::admit(net::ESB_STACKED_SHAPES, countShapesAt(world, box, body, limit + 1), 0, subject))
 		return true;

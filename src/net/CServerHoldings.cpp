@@ -3,15 +3,11 @@
 #include "world/CObjectClass.h"
 #include "world/CObjectManager.h"
 #include "world/CSceneObject.h"
+#include "world/WorldMemory.h"
 
 namespace orv {
 
 namespace {
-
-//! An attribute in a list: the record, its map node (three links, a colour, the key) and the
-//! pointer that owns it.
-const std::size_t attributeRecordBytes = sizeof(SAttribute) + 4 * sizeof(void*) +
-	sizeof(CAttributeList::AttributeMap::value_type);
 
 std::size_t textOf(const irr::core::ustring16& text)
 {
@@ -36,11 +32,8 @@ std::size_t CServerHoldings::classAttributeBytes(const CObjectClass& objectClass
 	const CAttributeList& attributes = objectClass.getAttributes();
 	if (share.attributeCount != attributes.size())
 	{
-		std::size_t bytes = 0;
-		for (const auto& entry : attributes.getAttributes())
-			bytes += attributeRecordBytes + textOf(entry.second->name) + textOf(entry.second->textValue);
 		share.attributeCount = attributes.size();
-		share.attributeBytes = bytes;
+		share.attributeBytes = attributeCopyBytes(attributes);
 	}
 	return share.attributeBytes;
 }

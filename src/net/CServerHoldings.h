@@ -30,7 +30,7 @@ class CScriptModule;
 class CServerHoldings
 {
 public:
-	//! What a copy of the class's attributes holds: each attribute, its list entry and its texts.
+	//! What a copy of the class's attributes holds, by the world's one measure (world/WorldMemory.h).
 	std::size_t classAttributeBytes(const CObjectClass& objectClass);
 	//! What an attribute's text holds.
 	static std::size_t textBytes(const SAttribute& attribute);

@@ -18,8 +18,8 @@ enum EServerBound
 	ESB_OBJECTS,
 	ESB_CLASSES,
 	ESB_CLASS_ATTRIBUTES,
-	//! Bytes of the class attributes the server's objects copied from their classes (an estimate:
-	//! heldBy in CServerHoldings).
+	//! Bytes of the class attributes the server's objects copied from their classes (the world's
+	//! measure, world/WorldMemory.h).
 	ESB_OBJECT_ATTRIBUTE_BYTES,
 	ESB_SERVER_ATTRIBUTES,
 	//! Bytes of a class name or an attribute name: every object of the class copies its names.

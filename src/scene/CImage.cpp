@@ -1,5 +1,8 @@
 #include "scene/CImage.h"
 
+#include <algorithm>
+#include <string>
+
 #include <IImage.h>
 #include <ILogger.h>
 #include <IVideoDriver.h>
@@ -8,6 +11,7 @@
 #include "base/Refusal.h"
 #include "base/packet.h"
 #include "scene/ISceneHost.h"
+#include "scene/ImageMemory.h"
 #include "scene/picture/ImageSizeGuard.h"
 #include "scene/picture/PictureCopy.h"
 #include "scene/TextureLayout.h"
@@ -39,6 +43,7 @@ CImage::CImage(irr::IrrlichtDevice* device, const irr::core::ustring16& name) : 
 CImage::~CImage()
 {
 	removeTextures(Textures);
+	getImageMemory().give(TextureBytes);
 }
 
 ITexture* CImage::getTexture(irr::u32 index) const
@@ -58,6 +63,19 @@ void CImage::removeTextures(irr::core::array<ITexture*>& textures)
 		for (irr::u32 i = 0; i < textures.size(); ++i)
 			driver->removeTexture(textures[i]);
 	textures.clear();
+}
+
+irr::u64 CImage::getPictureRoom() const
+{
+	const CMemoryBound& bound = getImageMemory();
+	return bound.getLimit() - std::min(bound.getHeld(), bound.getLimit());
+}
+
+void CImage::reportPicturesFull() const
+{
+	reportRefusalOnce("core", "content: pictures",
+		"Pictures hold all the memory they may (" + std::to_string(getImageMemory().getLimit() >> 20) + " MiB); \"" +
+			Name.toUTF8_std() + "\" and further pictures get no textures.");
 }
 
 bool CImage::createTextures()
@@ -86,6 +104,16 @@ bool CImage::createTextures(const STextureLimits& wanted)
 		!isImageSizeAllowed(layout.PieceSize.Width, layout.PieceSize.Height))
 	{
 		warn("Image too large; it gets no textures:");
+		picture->drop();
+		return false;
+	}
+
+	// The new textures are held beside the old ones until they replace them.
+	const std::size_t bytes = std::size_t(layout.Rows) * layout.Columns * layout.PieceSize.Width *
+		layout.PieceSize.Height * 4;
+	if (!getImageMemory().take(bytes))
+	{
+		reportPicturesFull();
 		picture->drop();
 		return false;
 	}
@@ -120,11 +148,14 @@ bool CImage::createTextures(const STextureLimits& wanted)
 	{
 		warn("The video driver refused the textures of image");
 		removeTextures(made);
+		getImageMemory().give(bytes);
 		return false;
 	}
 
 	// The old textures go only now that their replacements exist.
 	removeTextures(Textures);
+	getImageMemory().give(TextureBytes);
+	TextureBytes = bytes;
 	Textures = made;
 	Size = pictureSize;
 	PieceSize = layout.PieceSize;

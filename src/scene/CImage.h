@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+
 #include <dimension2d.h>
 #include <irrArray.h>
 #include <irrTypes.h>
@@ -47,8 +49,9 @@ public:
 
 	//! Composes the picture and replaces the textures by new ones cut from it,
 	//! then tells the consumers of kind 1 the image's name. A picture that
-	//! cannot be composed, is too large, or whose textures the driver refuses
-	//! changes nothing and tells nobody; the result says which.
+	//! cannot be composed, is too large, does not fit the bound of all images
+	//! (ImageMemory.h), or whose textures the driver refuses changes nothing
+	//! and tells nobody; the result says which.
 	bool createTextures();
 	//! The same for a driver that accepts less than it reports (and for
 	//! callers that want smaller pieces): what neither the limits nor the
@@ -69,6 +72,11 @@ protected:
 	void setSize(const irr::core::dimension2du& size) { Size = size; }
 	//! One warning line on "core" naming the image.
 	void warn(const char* what) const;
+	//! Bytes a picture may still take from the bound of all images: what
+	//! compose decodes must fit it before it is decoded.
+	irr::u64 getPictureRoom() const;
+	//! The bound's line, once a game, naming this image.
+	void reportPicturesFull() const;
 
 private:
 	void removeTextures(irr::core::array<irr::video::ITexture*>& textures);
@@ -80,6 +88,8 @@ private:
 	irr::core::dimension2du PieceSize;
 	irr::u16 PieceColumns = 0;
 	irr::u16 PieceRows = 0;
+	// What the textures hold, taken from the bound of all images.
+	std::size_t TextureBytes = 0;
 };
 
 } // namespace orv

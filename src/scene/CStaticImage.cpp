@@ -7,6 +7,7 @@
 
 #include "scene/ContentPath.h"
 #include "scene/picture/PictureLoad.h"
+#include "scene/picture/PictureRefusals.h"
 
 namespace orv {
 
@@ -19,9 +20,11 @@ irr::video::IImage* CStaticImage::compose()
 	if (!file)
 		return nullptr;
 	const char* refusal = nullptr;
-	irr::video::IImage* picture = loadPicture(device, file, refusal);
+	irr::video::IImage* picture = loadPicture(device, file, refusal, getPictureRoom());
 	file->drop();
-	if (refusal)
+	if (refusal == refusals::NO_ROOM)
+		reportPicturesFull();
+	else if (refusal)
 	{
 		const irr::core::stringc line = irr::core::stringc("Picture refused (") + refusal + "):";
 		warn(line.c_str());

@@ -36,6 +36,14 @@ irr::video::IImage* CTiledImage::compose()
 		return nullptr;
 	}
 
+	// Nothing is decoded or composed for a map the pictures have no room
+	// for: its tileset and its own picture would both be held a while.
+	if (irr::u64(size.Width) * size.Height * 4 > getPictureRoom())
+	{
+		reportPicturesFull();
+		return nullptr;
+	}
+
 	Composing = true;
 	irr::video::IImage* tilesetPicture = Tileset->compose();
 	Composing = false;

@@ -15,10 +15,16 @@ SAttribute* CAttributeList::findByName(const irr::core::ustring16& name) const
 {
 	if (name.empty())
 		return nullptr;
-	for (const auto& entry : Attributes)
-		if (entry.second->name == name)
-			return entry.second.get();
-	return nullptr;
+	const auto found = ByName.find(name);
+	return found == ByName.end() ? nullptr : found->second;
+}
+
+void CAttributeList::add(std::unique_ptr<SAttribute> attribute)
+{
+	if (!attribute->name.empty())
+		ByName[attribute->name] = attribute.get();
+	const u16 key = attribute->id;
+	Attributes[key] = std::move(attribute);
 }
 
 SAttribute* CAttributeList::findById(u16 id) const
@@ -64,7 +70,7 @@ SAttribute* CAttributeList::getOrAdd(const irr::core::ustring16& name, s32 id)
 	attribute->id = key;
 	attribute->name = name;
 	SAttribute* result = attribute.get();
-	Attributes[key] = std::move(attribute);
+	add(std::move(attribute));
 	return result;
 }
 
@@ -80,8 +86,7 @@ bool CAttributeList::insert(std::unique_ptr<SAttribute> attribute)
 {
 	if (!attribute || Attributes.count(attribute->id) || findByName(attribute->name))
 		return false;
-	const u16 key = attribute->id;
-	Attributes[key] = std::move(attribute);
+	add(std::move(attribute));
 	return true;
 }
 
@@ -90,6 +95,7 @@ void CAttributeList::copyFrom(const CAttributeList& source)
 	if (&source == this)
 		return;
 	Attributes.clear();
+	ByName.clear();
 	// Every object copies its class's list. The source's ids and names are its own and unique (both
 	// ways in, getOrAdd and insert, see to it), so nothing is looked up: a search of what was copied
 	// so far would make a copy cost the square of its length.
@@ -98,6 +104,8 @@ void CAttributeList::copyFrom(const CAttributeList& source)
 		attribute->id = from.id;
 		attribute->name = from.name;
 		SAttribute* result = attribute.get();
+		if (!from.name.empty())
+			ByName.emplace(from.name, result);
 		Attributes.emplace_hint(Attributes.end(), from.id, std::move(attribute));
 		return result;
 	};

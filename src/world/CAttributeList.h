@@ -59,7 +59,13 @@ public:
 	irr::u16 getNextFreeId() const { return NextFreeId; }
 
 private:
+	//! Keeps the name index in step; the id must be free.
+	void add(std::unique_ptr<SAttribute> attribute);
+
 	AttributeMap Attributes;
+	// The attributes of non-empty names by name: a class may have tens of
+	// thousands, and each object made of it copies them all.
+	std::map<irr::core::ustring16, SAttribute*> ByName;
 	irr::u16 NextFreeId = 0;
 };
 

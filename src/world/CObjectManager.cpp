@@ -1,11 +1,13 @@
 #include "world/CObjectManager.h"
 
 #include <new>
+#include <string>
 
 #include "world/CAnimatedSceneObject.h"
 #include "world/CSceneObject.h"
 #include "world/CStaticSceneObject.h"
 #include "world/CTiledSceneObject.h"
+#include "world/WorldMemory.h"
 
 using irr::u32;
 using irr::core::ustring16;
@@ -79,6 +81,7 @@ void CObjectManager::clear()
 		object->clearObjectClass();
 		object->drop();
 	}
+	getWorldMemory().give(Classes.size() * WORLD_CLASS_BYTES);
 	Classes.clear();
 }
 
@@ -86,9 +89,17 @@ CObjectClass* CObjectManager::getObjectClass(script::CScriptManager* scriptManag
 {
 	if (CObjectClass* found = findObjectClass(name))
 		return found;
+	if (!getWorldMemory().take(WORLD_CLASS_BYTES))
+	{
+		reportWorldMemoryFull(("the class (" + name.toUTF8_std() + ")").c_str());
+		return nullptr;
+	}
 	std::unique_ptr<CObjectClass> made(new (std::nothrow) CObjectClass(name, scriptManager));
 	if (!made)
+	{
+		getWorldMemory().give(WORLD_CLASS_BYTES);
 		return nullptr;
+	}
 	CObjectClass* objectClass = made.get();
 	Classes[name] = std::move(made);
 	return objectClass;
@@ -121,9 +132,19 @@ CSceneObject* CObjectManager::createSceneObject(u32 id, u32 type, const ustring1
 		stray->drop();
 	}
 
+	const std::size_t bytes = WORLD_OBJECT_BYTES + attributeCopyBytes(objectClass->getAttributes());
+	if (!getWorldMemory().take(bytes))
+	{
+		reportWorldMemoryFull(("an object of class (" + className.toUTF8_std() + ")").c_str());
+		return nullptr;
+	}
 	CSceneObject* object = makeObject(id, type, objectClass);
 	if (!object)
+	{
+		getWorldMemory().give(bytes);
 		return nullptr;
+	}
+	object->adoptWorldMemory(bytes);
 	Objects[id] = object;
 	Revision = nextRevision();
 	return object;

@@ -15,6 +15,7 @@
 #include "world/CPhysicsManager.h"
 #include "world/EngineAttributes.h"
 #include "world/SceneObjectFixtureScale.h"
+#include "world/WorldMemory.h"
 
 using irr::f32;
 using irr::s32;
@@ -110,6 +111,7 @@ CSceneObject::CSceneObject(u32 id, CObjectClass* objectClass) : Id(id), Class(ob
 
 CSceneObject::~CSceneObject()
 {
+	getWorldMemory().give(WorldBytes);
 	if (Module)
 	{
 		Module->drop();
@@ -121,6 +123,44 @@ CSceneObject::~CSceneObject()
 	Body = nullptr;
 	Physics.body = nullptr;
 	Binding.reset();
+}
+
+bool CSceneObject::takeWorldMemory(std::size_t bytes)
+{
+	if (!getWorldMemory().take(bytes))
+		return false;
+	WorldBytes += bytes;
+	return true;
+}
+
+void CSceneObject::giveWorldMemory(std::size_t bytes)
+{
+	if (bytes > WorldBytes)
+		bytes = WorldBytes;
+	WorldBytes -= bytes;
+	getWorldMemory().give(bytes);
+}
+
+SAttribute* CSceneObject::prepareAttribute(const ustring16& name, const ustring16& text)
+{
+	SAttribute* existing = ClassAttributes.findByName(name);
+	const std::size_t before = existing ? attributeHeldBytes(*existing) : 0;
+	const std::size_t after = attributeHeldBytes(name, text);
+	if (after > before && !takeWorldMemory(after - before))
+	{
+		reportWorldMemoryFull(
+			("the attribute " + name.toUTF8_std() + " of object (" + std::to_string(Id) + ")").c_str());
+		return nullptr;
+	}
+	SAttribute* attribute = existing ? existing : ClassAttributes.getOrAdd(name, -1);
+	if (!attribute)
+	{
+		giveWorldMemory(after);
+		return nullptr;
+	}
+	if (after < before)
+		giveWorldMemory(before - after);
+	return attribute;
 }
 
 void CSceneObject::leaveWorld()

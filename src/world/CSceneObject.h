@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <memory>
 
 #include <IReferenceCounted.h>
@@ -173,6 +174,21 @@ public:
 	//! or reaches a scene node.
 	void leaveWorld();
 
+	//! Bytes taken from the bound of the world's objects and tile maps
+	//! (WorldMemory.h) that the object holds from now on and gives back when
+	//! it goes.
+	void adoptWorldMemory(std::size_t bytes) { WorldBytes += bytes; }
+	//! Takes more from that bound for the object; false when it does not fit.
+	bool takeWorldMemory(std::size_t bytes);
+	//! Gives back part of what the object holds.
+	void giveWorldMemory(std::size_t bytes);
+	//! The attribute of that name in the object's own list, made when
+	//! missing, that the caller sets next to `text` (empty for a number): the
+	//! growth is taken from that bound first, what it shrinks by given back.
+	//! Null, nothing changed, when it does not fit (said with the bound's
+	//! line) or the list refuses the name.
+	SAttribute* prepareAttribute(const irr::core::ustring16& name, const irr::core::ustring16& text);
+
 	//! The body and the owner flag. A public field: scripts reach it as the
 	//! property "Physics" by its offset, the same in every kind. Scripts may
 	//! overwrite it; the object keeps its own body apart and puts it back
@@ -210,6 +226,7 @@ private:
 	irr::scene::ISceneNode* RememberedNode = nullptr;
 	irr::u64 RememberedNodeRevision = 0;
 	irr::core::vector2df LastBodyPosition{0.0f, 0.0f};
+	std::size_t WorldBytes = 0;
 };
 
 } // namespace orv

@@ -1,6 +1,10 @@
+#include <string>
+
 #include "world/CAnimatedSceneObject.h"
 #include "world/CStaticSceneObject.h"
+#include "world/CTiledSceneObject.h"
 #include "world/EngineAttributes.h"
+#include "world/WorldMemory.h"
 
 using irr::core::ustring16;
 
@@ -44,6 +48,30 @@ ustring16 CAnimatedSceneObject::getImage() const
 void CAnimatedSceneObject::setImage(const ustring16& name)
 {
 	writeImage(*this, name);
+}
+
+} // namespace orv
+
+namespace orv {
+
+bool CTiledSceneObject::setTiles(std::vector<irr::u8>&& tiles)
+{
+	if (tiles.size() > Tiles.size())
+	{
+		if (!takeWorldMemory(tiles.size() - Tiles.size()))
+		{
+			reportWorldMemoryFull(("the tiles of object (" + std::to_string(getId()) + ")").c_str());
+			return false;
+		}
+	}
+	else
+	{
+		giveWorldMemory(Tiles.size() - tiles.size());
+	}
+	Tiles.swap(tiles);
+	// What the vector held before goes now, not with the object.
+	std::vector<irr::u8>().swap(tiles);
+	return true;
 }
 
 } // namespace orv

@@ -35,8 +35,11 @@ public:
 		Columns = columns;
 		Rows = rows;
 	}
-	std::vector<irr::u8>& getTiles() { return Tiles; }
 	const std::vector<irr::u8>& getTiles() const { return Tiles; }
+	//! Takes the tile bytes (two a cell), their growth counted against the
+	//! bound of the world's objects and tile maps. False, the tiles left as
+	//! they were, when they do not fit it; the refusal is reported.
+	bool setTiles(std::vector<irr::u8>&& tiles);
 
 private:
 	irr::core::ustring16 Tileset;

@@ -27,10 +27,10 @@ private:
 
 } // namespace
 
-std::size_t countShapes(const b2Body& body)
+std::size_t countShapes(const b2Body& body, std::size_t limit)
 {
 	std::size_t shapes = 0;
-	for (const b2Fixture* fixture = body.GetFixtureList(); fixture; fixture = fixture->GetNext())
+	for (const b2Fixture* fixture = body.GetFixtureList(); fixture && shapes < limit; fixture = fixture->GetNext())
 		++shapes;
 	return shapes;
 }
@@ -46,7 +46,11 @@ std::size_t countShapesAt(const b2World& world, const b2AABB& box, const b2Body*
 
 EShapeRoom findShapeRoom(const b2Body& body, const b2Shape& shape, std::size_t perObject)
 {
-	if (countShapes(body) >= perObject)
+	// A level's object may hold as many shapes as the world, whose proxies
+	// count them while the body is enabled: counting its shapes again at
+	// each one a level adds would cost the square of their number.
+	const bool worldCounts = perObject >= MAX_WORLD_SHAPES && body.IsEnabled();
+	if (!worldCounts && countShapes(body, perObject) >= perObject)
 		return ESR_OBJECT_FULL;
 	const std::size_t proxies = static_cast<std::size_t>(body.GetWorld()->GetProxyCount());
 	return proxies + static_cast<std::size_t>(shape.GetChildCount()) > MAX_WORLD_SHAPES ? ESR_WORLD_FULL : ESR_FITS;

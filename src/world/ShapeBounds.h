@@ -35,8 +35,8 @@ enum EShapeRoom
 	ESR_WORLD_FULL
 };
 
-//! The body's fixtures.
-std::size_t countShapes(const b2Body& body);
+//! The body's fixtures, counted up to `limit`.
+std::size_t countShapes(const b2Body& body, std::size_t limit);
 
 //! Fixtures of bodies other than `self` whose boxes overlap `box`, counted up to `limit`.
 std::size_t countShapesAt(const b2World& world, const b2AABB& box, const b2Body* self, std::size_t limit);

@@ -1,3 +1,4 @@
+#include <random>
 #include <string>
 #include <vector>
 
@@ -5,7 +6,9 @@
 #include <irrlicht.h>
 
 #include "CRecordingLogger.h"
+#include "base/CXmlReader.h"
 #include "base/Log.h"
+#include "support/AllocationCount.h"
 #include "base/XmlReader.h"
 
 using namespace irr;
@@ -121,6 +124,8 @@ TEST(XmlReadableLength, CutsBeforeTheFirstConstructThatNeverCloses)
 		{"<?xml version=\"1.0\"?><a>x</a>", 29},
 		{std::string("<a/>\0<", 6), 6}, // the reader stops at a NUL
 		{"plain text", 10},
+		// Each comment closes at its '>'; the only "-->" is the last thing.
+		{"<!--  ><!--  ><!--  >-->", 24},
 	};
 	for (const Case& c : cases)
 		EXPECT_EQ(orv::readableXmlLength(c.text.data(), c.text.size()), c.expected) << '"' << c.text << '"';
@@ -208,4 +213,111 @@ TEST_F(XmlReaderTest, EmptyAndMissingFiles)
 	}
 	EXPECT_EQ(orv::createXmlReader(device->getFileSystem(), io::path("no/such/file.xml")), nullptr);
 	EXPECT_EQ(orv::createXmlReader(nullptr, io::path("x.xml")), nullptr);
+}
+
+namespace {
+
+//! Everything a content reader can ask of the node the reader stands on.
+std::string describeNode(const io::IXMLReaderUTF8& reader)
+{
+	std::string text = std::to_string(reader.getNodeType()) + " [" + reader.getNodeName() + "]" +
+		(reader.isEmptyElement() ? " empty" : "") + " safe a=[" + reader.getAttributeValueSafe("a") +
+		"] int a=" + std::to_string(reader.getAttributeValueAsInt("a")) +
+		" float a=" + std::to_string(reader.getAttributeValueAsFloat("a"));
+	for (unsigned i = 0; i < reader.getAttributeCount(); ++i)
+		text += std::string(" {") + reader.getAttributeName(i) + "=" + reader.getAttributeValue(i) + " " +
+			std::to_string(reader.getAttributeValueAsInt(static_cast<int>(i))) + " " +
+			std::to_string(reader.getAttributeValueAsFloat(static_cast<int>(i))) + "}";
+	return text;
+}
+
+std::vector<std::string> describeNodes(io::IXMLReaderUTF8* reader)
+{
+	std::vector<std::string> nodes;
+	for (int n = 0; reader && n < 256 && reader->read(); ++n)
+		nodes.push_back(describeNode(*reader));
+	if (reader)
+		reader->drop();
+	return nodes;
+}
+
+} // namespace
+
+// Levels were made for Irrlicht's reader: over every text whose constructs
+// all close, the client's reader must give the very same nodes, names,
+// values and flags, quirks included.
+TEST_F(XmlReaderTest, ReadsWhatIrrlichtsReaderReads)
+{
+	std::vector<std::string> texts = {
+		LEVEL,
+		"<a a=\"&amp;x\"/>", // the character after a final entity is dropped
+		"<a a=\"x&amp;&lt;&gt;&quot;&apos;&bogus;&\"/>",
+		"<a a=\"&\"/><b a=\"&a\"/><c a='&am'/>",
+		"<a a=\"1e3\"/><a a=\" 7\"/><a a=\"3.9\"/><a a=\"-2147483649\"/><a a=\"99999999999\"/>",
+		"<a a=\"1\" a=\"2\"/>text <b/>  \n<c>\t</c>",
+		"<a / b=\"1\">tail</a >",
+		"<?xml version=\"1.0\"?><a x='1'/><?pi?>&amp;text",
+		"<![CDATA[&amp;]]><!-- &amp; --><!DOCTYPE x [<!ENTITY y 'z'>]>",
+		"\xEF\xBB\xBF<a>\xC3\xA9&lt;</a>",
+	};
+	// And short random texts of XML's punctuation and entities.
+	const char* const pieces[] = {"<", ">", "/", "!", "-", "?", "[", "]", "CDATA", " ", "\n", "=", "'", "\"", "a", "b",
+		"&", ";", "amp;", "lt;", "gt;", "quot;", "apos;", "1", ".5", "e3", "<![CDATA[", "]]>", "<!--", "-->"};
+	std::mt19937 random(7);
+	for (int n = 0; n < 20000; ++n)
+	{
+		std::string text;
+		for (unsigned k = random() % 16; k > 0; --k)
+			text += pieces[random() % (sizeof(pieces) / sizeof(pieces[0]))];
+		texts.push_back(text);
+	}
+
+	for (std::string text : texts)
+	{
+		text.resize(orv::readableXmlLength(text.data(), text.size()));
+		io::IReadFile* file = device->getFileSystem()->createMemoryReadFile(
+			const_cast<char*>(text.data()), static_cast<s32>(text.size()), "x.xml", false);
+		const std::vector<std::string> irrlichts = describeNodes(device->getFileSystem()->createXMLReaderUTF8(file));
+		file->drop();
+		const std::vector<std::string> ours = describeNodes(
+			new orv::CXmlReader(std::vector<char>(text.begin(), text.end())));
+		ASSERT_EQ(ours, irrlichts) << '"' << text << '"';
+	}
+}
+
+// Irrlicht's reader builds a text anew for each entity in it, allocating
+// and copying what it has so far every time; this one decodes in one pass.
+TEST(XmlReader, ATextOfManyEntitiesIsDecodedInOnePass)
+{
+	const int entities = 100000;
+	std::string text = "<a v=\"";
+	for (int i = 0; i < entities; ++i)
+		text += "&lt;x";
+	text += "y\">";
+	for (int i = 0; i < entities; ++i)
+		text += "&amp;";
+	text += "zz</a>";
+	orv::CXmlReader reader(std::vector<char>(text.begin(), text.end()));
+
+	const size_t before = orv::test::allocatedBytes();
+	ASSERT_TRUE(reader.read());
+	ASSERT_TRUE(reader.read());
+	// Each text is allocated a few times over while it grows, never once per entity.
+	EXPECT_LT(orv::test::allocatedBytes() - before, 8 * text.size());
+
+	EXPECT_EQ(std::string(reader.getNodeData()), std::string(entities, '&') + "zz");
+}
+
+TEST(XmlReader, AnAttributeOfManyEntitiesIsDecodedWhole)
+{
+	std::string text = "<a v=\"";
+	for (int i = 0; i < 1000; ++i)
+		text += "&lt;x";
+	text += "y\"/>";
+	orv::CXmlReader reader(std::vector<char>(text.begin(), text.end()));
+	ASSERT_TRUE(reader.read());
+	const std::string value = reader.getAttributeValue("v");
+	ASSERT_EQ(value.size(), 2001u);
+	EXPECT_EQ(value.substr(0, 4), "<x<x");
+	EXPECT_EQ(value.back(), 'y');
 }

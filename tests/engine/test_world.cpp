@@ -112,7 +112,7 @@ TEST_F(WorldTest, EachKindGetsItsNodeOnce)
 	map->setTileset("pic.png");
 	map->setTileSize(16, 16);
 	map->setMapSize(3, 2);
-	map->getTiles() = {0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0};
+	map->setTiles({0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0});
 
 	irr::scene::ISceneNode* root = engine().getDevice()->getSceneManager()->getRootSceneNode();
 	const irr::u32 childrenBefore = root->getChildren().size();
@@ -190,7 +190,7 @@ TEST_F(WorldTest, ATiledObjectMadeAgainShowsItsNewTiles)
 		map->setTileset("pic.png");
 		map->setTileSize(16, 16);
 		map->setMapSize(c.columns, c.rows);
-		map->getTiles().assign(size_t(c.columns) * c.rows * 2, 0);
+		map->setTiles(std::vector<irr::u8>(size_t(c.columns) * c.rows * 2, 0));
 		engine().addSceneObject(map);
 		CImage* shown = static_cast<C2DImageSceneNode*>(nodeOf(map))->getImage();
 		EXPECT_EQ(shown->getSize(), c.size);

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "level/LevelVector.h"
+#include "support/AllocationCount.h"
 #include "level/TextLevel.h"
 #include "level/TileCode.h"
 
@@ -214,3 +215,23 @@ TEST(TextLevel, LineEndsReadAlike)
 	EXPECT_EQ(boards[1], boards[0]);
 	EXPECT_EQ(boards[2], boards[0]);
 }
+
+namespace orv {
+namespace {
+
+// A vector text of a million numbers: only its first two are read, and the
+// text is not cut into pieces first.
+TEST(LevelVector, AMillionNumbersCostNoMoreThanTheirText)
+{
+	std::string text;
+	for (int i = 0; i < 1000000; ++i)
+		text += "3 ";
+	const size_t before = test::allocatedBytes();
+	const irr::core::vector2df v = parseVector2df(text);
+	EXPECT_LT(test::allocatedBytes() - before, 1024u);
+	EXPECT_EQ(v.X, 3.0f);
+	EXPECT_EQ(v.Y, 3.0f);
+}
+
+} // namespace
+} // namespace orv

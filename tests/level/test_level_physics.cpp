@@ -85,3 +85,29 @@ TEST_F(LevelTest, ABoxFallsOntoTheFloorAndAContactLoadsALevelAfterTheStep)
 
 } // namespace
 } // namespace orv
+
+namespace orv {
+namespace {
+
+// A dynamic body works its mass out anew over all its shapes each time one
+// joins it: the level's shapes join first, and the body takes its type once.
+TEST_F(LevelTest, ManyShapesOfADynamicBodyAllCountInItsMass)
+{
+	const int circles = 1000;
+	std::string shapes;
+	for (int i = 0; i < circles; ++i)
+		shapes += "<circle radius=\"0.1\" center=\"" + std::to_string(i % 40) + " " + std::to_string(i / 40) + "\"/>";
+	write("shapes.xml",
+		"<orvlevel version=\"1\"><sceneobjects><object class=\"heap\"><collision type=\"dynamic\">" + shapes +
+			"</collision></object></sceneobjects></orvlevel>");
+	load("shapes.xml");
+	const CSceneObject* heap = object(1);
+	ASSERT_NE(heap, nullptr);
+	ASSERT_NE(heap->getBody(), nullptr);
+	EXPECT_EQ(heap->getBody()->GetType(), b2_dynamicBody);
+	EXPECT_EQ(fixtures(heap).size(), size_t(circles));
+	EXPECT_NEAR(heap->getBody()->GetMass(), circles * 3.14159265f * 0.01f, 0.01f);
+}
+
+} // namespace
+} // namespace orv

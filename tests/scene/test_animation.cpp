@@ -295,6 +295,14 @@ TEST_F(AnimationFileTest, PlacementsAndFramesStopAtTheirCaps)
 	setLogger(nullptr);
 }
 
+// An animation is read whole: a file past 16 MiB is not read at all.
+TEST_F(AnimationFileTest, AFileAbove16MiBIsNotRead)
+{
+	const std::string head = SPRITE1 + "ANI\n";
+	EXPECT_EQ(load("large.gani", "GANI0001" + head + std::string((16u << 20) + 1 - 8 - head.size(), '\n')), nullptr);
+	EXPECT_NE(load("largest.gani", "GANI0001" + head + std::string((16u << 20) - 8 - head.size(), '\n')), nullptr);
+}
+
 TEST_F(AnimationFileTest, FindsContentNamedWithBackslashesOrAnotherCase)
 {
 	folder.write("Ani/Walk/Hero.GANI", "GANI0001LOOP\n");

@@ -412,3 +412,26 @@ TEST(AttributeWire, WriteGivesTheFormReadValueTakesBack)
 		EXPECT_EQ(written.getBytesLeft(), 0u);
 	}
 }
+
+namespace orv {
+namespace {
+
+// A class of every attribute id: names are found through an index, so
+// filling it and copying it into an object cost its length, not its square.
+TEST(AttributeList, TheFullestListFillsFindsAndCopiesByName)
+{
+	CAttributeList list;
+	for (int i = 0; i < 65536; ++i)
+		ASSERT_NE(list.getOrAdd(irr::core::ustring16(("a" + std::to_string(i)).c_str()), -1), nullptr) << i;
+	EXPECT_EQ(list.getOrAdd(irr::core::ustring16("one more"), -1), nullptr) << "every id is taken";
+	CAttributeList copy;
+	copy.copyFrom(list);
+	ASSERT_EQ(copy.size(), 65536u);
+	const SAttribute* last = copy.findByName(irr::core::ustring16("a65535"));
+	ASSERT_NE(last, nullptr);
+	EXPECT_EQ(last->id, 65535);
+	EXPECT_EQ(copy.getOrAdd(irr::core::ustring16("a123"), -1), copy.findById(123));
+}
+
+} // namespace
+} // namespace orv

@@ -271,7 +271,7 @@ irr::video::IImage* loadBmp(SPictureFile& file, const char*& refusal)
 	SBmpLayout layout;
 	if ((refusal = readBmpLayout(in, layout)))
 		return nullptr;
-	if (!file.Device)
+	if (!file.Device || (refusal = file.admitSize(layout.Width, layout.Height)))
 		return nullptr;
 	SColor palette[256];
 	readPalette(in, layout, palette);

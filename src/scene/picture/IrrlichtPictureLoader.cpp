@@ -31,6 +31,8 @@ irr::video::IImage* loadThroughIrrlicht(
 	irr::IrrlichtDevice* device = file.Device;
 	if (!device || !device->getFileSystem() || !device->getVideoDriver() || file.Bytes.empty())
 		return nullptr;
+	if ((refusal = file.admitSize(width, height)))
+		return nullptr;
 	const irr::io::path name = irr::io::path("picture.") + extension;
 	irr::video::IImageLoader* loader = findLoader(device->getVideoDriver(), name);
 	if (!loader)

@@ -27,8 +27,14 @@ struct SPictureFile
 	std::vector<irr::u8> Bytes;
 	//! The file's name ends in ".tga"; TGA files have no signature.
 	bool NamedTga = false;
+	//! Bytes the decoded picture may take, at four a pixel: what the bound
+	//! of all pictures has left.
+	irr::u64 RoomBytes = ~irr::u64(0);
 
 	CPictureBytes bytes() const { return CPictureBytes(Bytes.data(), Bytes.size()); }
+	//! NO_ROOM when a picture of that size would not fit RoomBytes, else null.
+	//! Asked once the header is read, before any pixel is decoded.
+	const char* admitSize(irr::u64 width, irr::u64 height) const;
 };
 
 //! How the client reads one format.

@@ -18,13 +18,25 @@ const SPictureFormat* const FORMATS[] = {
 
 } // namespace
 
-irr::video::IImage* loadPicture(irr::IrrlichtDevice* device, irr::io::IReadFile* file, const char*& refusal)
+namespace refusals {
+const char NO_ROOM[] = "the pictures hold all the memory they may";
+} // namespace refusals
+
+const char* SPictureFile::admitSize(irr::u64 width, irr::u64 height) const
+{
+	const irr::u64 pixels = RoomBytes / 4;
+	return width != 0 && height > pixels / width ? refusals::NO_ROOM : nullptr;
+}
+
+irr::video::IImage* loadPicture(
+	irr::IrrlichtDevice* device, irr::io::IReadFile* file, const char*& refusal, irr::u64 roomBytes)
 {
 	refusal = nullptr;
 	if (!device || !file || !device->getVideoDriver())
 		return nullptr;
 	SPictureFile picture;
 	picture.Device = device;
+	picture.RoomBytes = roomBytes;
 	const EWholeFileRead read = readWholeFile(file, static_cast<size_t>(PICTURE_MAX_FILE_BYTES), picture.Bytes);
 	if (read == EWFR_REFUSED || (read == EWFR_WHOLE && picture.Bytes.empty()))
 	{

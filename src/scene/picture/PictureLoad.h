@@ -28,7 +28,10 @@ const irr::u64 PICTURE_MAX_FILE_BYTES = (irr::u64(256) << 20) + (irr::u64(1) << 
 /** PNG, JPEG, BMP, PCX and SGI are known by their first bytes; TGA has no
     signature and is taken as one only when the file is named ".tga" or ends
     with the TGA 2.0 footer. A refused file leaves the reason in `refusal`
-    (null when the file could not be read or a decoder failed on its own). */
-irr::video::IImage* loadPicture(irr::IrrlichtDevice* device, irr::io::IReadFile* file, const char*& refusal);
+    (null when the file could not be read or a decoder failed on its own).
+    A picture above `roomBytes` at four bytes a pixel is refused with
+    refusals::NO_ROOM before it is decoded. */
+irr::video::IImage* loadPicture(
+	irr::IrrlichtDevice* device, irr::io::IReadFile* file, const char*& refusal, irr::u64 roomBytes = ~irr::u64(0));
 
 } // namespace orv

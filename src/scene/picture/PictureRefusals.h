@@ -10,6 +10,9 @@ const char* const BAD_HEADER = "its header is short or inconsistent";
 const char* const BAD_SIZE = "its size is 0 or above the limit";
 const char* const SHORT_DATA = "its pixel data is short";
 const char* const BAD_PALETTE = "its pixels name colours its palette lacks";
+//! Not said as the others are: the bound of all pictures has its own line.
+//! Defined once, so that its callers may compare the pointer.
+extern const char NO_ROOM[];
 
 } // namespace refusals
 } // namespace orv

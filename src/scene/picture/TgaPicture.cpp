@@ -221,7 +221,7 @@ irr::video::IImage* loadTga(SPictureFile& file, const char*& refusal)
 	STgaLayout layout;
 	if ((refusal = readTgaLayout(in, layout)))
 		return nullptr;
-	if (!file.Device)
+	if (!file.Device || (refusal = file.admitSize(layout.Width, layout.Height)))
 		return nullptr;
 	CPictureTarget target(file.Device->getVideoDriver(), layout.Width, layout.Height);
 	if (!target.ready())

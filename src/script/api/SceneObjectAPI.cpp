@@ -81,11 +81,12 @@ ustring16 getAttributeString(const ustring16& name, const CSceneObject* object)
 	return attribute ? attribute->getString() : ustring16();
 }
 
-// A new attribute takes the list's next free id. Nothing is marked changed:
-// script-set class attributes stay on this client.
-SAttribute* findOrAdd(CSceneObject* object, const ustring16& name)
+// A new attribute takes the list's next free id, and what the list holds
+// more counts in the world's total as a level's or the server's would.
+// Nothing is marked changed: script-set class attributes stay on this client.
+SAttribute* findOrAdd(CSceneObject* object, const ustring16& name, const ustring16& text = ustring16())
 {
-	return object->getClassAttributes().getOrAdd(name, -1);
+	return object->prepareAttribute(name, text);
 }
 
 void setAttributeInt(const ustring16& name, irr::s64 value, CSceneObject* object)
@@ -114,7 +115,8 @@ void setAttributeDouble(const ustring16& name, irr::f64 value, CSceneObject* obj
 
 void setAttributeString(const ustring16& name, const ustring16& value, CSceneObject* object)
 {
-	object->getClassAttributes().setString(name, -1, value);
+	if (SAttribute* attribute = findOrAdd(object, name, value))
+		attribute->setString(value);
 }
 
 // The member sits at a fixed place of CSceneObject itself (not of its

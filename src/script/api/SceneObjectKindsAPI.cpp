@@ -169,8 +169,8 @@ void setTiles(CScriptArray* tiles, CTiledSceneObject* object)
 	if (tiles->GetSize() > 0)
 	{
 		const irr::u8* bytes = static_cast<const irr::u8*>(tiles->GetBuffer());
-		object->getTiles().assign(bytes, bytes + tiles->GetSize());
-		object->markEngineAttributeChanged(EP_IMAGE);
+		if (object->setTiles(std::vector<irr::u8>(bytes, bytes + tiles->GetSize())))
+			object->markEngineAttributeChanged(EP_IMAGE);
 	}
 	tiles->Release();
 }

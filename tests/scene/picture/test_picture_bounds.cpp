@@ -11,6 +11,7 @@
 #include "PictureFields.h"
 
 #include "scene/picture/PictureLoad.h"
+#include "scene/picture/PictureRefusals.h"
 #include "scene/picture/PngPicture.h"
 
 namespace orv {
@@ -64,11 +65,12 @@ protected:
 	}
 	void TearDown() override { device->drop(); }
 
-	irr::video::IImage* load(const char* name, const std::string& data, const char*& refusal)
+	irr::video::IImage* load(
+		const char* name, const std::string& data, const char*& refusal, irr::u64 roomBytes = ~irr::u64(0))
 	{
 		irr::io::IReadFile* file = device->getFileSystem()->createMemoryReadFile(
 			const_cast<char*>(data.data()), irr::s32(data.size()), name, false);
-		irr::video::IImage* picture = loadPicture(device, file, refusal);
+		irr::video::IImage* picture = loadPicture(device, file, refusal, roomBytes);
 		file->drop();
 		return picture;
 	}
@@ -139,6 +141,35 @@ TEST_F(PictureBounds, ShapesAtTheBoundsLoad)
 		ASSERT_NE(picture, nullptr) << (refusal ? refusal : "the decoder failed");
 		EXPECT_EQ(picture->getDimension(), irr::core::dimension2du(c.width, c.height));
 		EXPECT_EQ(picture->getPixel(c.width - 1, c.height - 1).color, c.colour) << std::hex;
+		picture->drop();
+	}
+}
+
+TEST_F(PictureBounds, APictureThatWouldNotFitTheRoomLeftIsRefusedBeforeItsDecoder)
+{
+	struct Case
+	{
+		const char* name;
+		std::string data;
+		u32 width, height;
+	} cases[] = {
+		{"a.png", png(2, bytes({255, 0, 0, 255, 0, 0, 255, 128})), 2, 1},
+		{"a.jpg", progressiveJpeg(16, 2), 16, 16},
+		{"a.pcx", threePlanePcx(5, 8), 5, 1},
+		{"a.sgi", sgiSharingOneStretch(2, 2, 5, bytes({0x01, 0x40, 0x01, 0x40, 0})), 2, 2},
+		{"a.tga", test::tga(2, 2, 1, 16, 0x20, bytes({0x00, 0x7C, 0x04, 0x41})), 2, 1},
+		{"a.bmp", test::bmp(40, 2, 2, 32, 0, "", std::string(16, '\x40')), 2, 2},
+	};
+	for (const Case& c : cases)
+	{
+		SCOPED_TRACE(c.name);
+		const irr::u64 decoded = irr::u64(c.width) * c.height * 4;
+		const char* refusal = nullptr;
+		EXPECT_EQ(load(c.name, c.data, refusal, decoded - 1), nullptr);
+		EXPECT_EQ(refusal, refusals::NO_ROOM);
+		irr::video::IImage* picture = load(c.name, c.data, refusal, decoded);
+		ASSERT_NE(picture, nullptr) << (refusal ? refusal : "the decoder failed");
+		EXPECT_EQ(picture->getDimension(), irr::core::dimension2du(c.width, c.height));
 		picture->drop();
 	}
 }
