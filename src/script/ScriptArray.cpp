@@ -35,12 +35,12 @@ template <typename Native> void raisingRefusals(Native&& native)
 }
 
 // Whether an array of this element type may hold `count` elements. Handles
-// count as pointers; objects are also bounded in number, each being built.
+// count as pointers; objects and handles are also bounded in number, each
+// being a reference.
 bool mayHold(asIScriptEngine* engine, int elementTypeId, asQWORD count, bool constructsElements = true)
 {
 	const bool isObject = (elementTypeId & asTYPEID_MASK_OBJECT) != 0;
-	const bool isHandle = (elementTypeId & asTYPEID_OBJHANDLE) != 0;
-	if (isObject && !isHandle && constructsElements && count > MAX_SCRIPT_ARRAY_OBJECTS)
+	if (isObject && constructsElements && count > MAX_SCRIPT_ARRAY_OBJECTS)
 		return false;
 	return count * scriptArrayElementBytes(engine, elementTypeId) <= MAX_SCRIPT_ARRAY_BYTES;
 }

@@ -146,6 +146,11 @@ TEST(ScriptArray, FailuresRaiseScriptExceptions)
 		{"filled at construction", "array<double> a(0x10000000, 1.0);", "Too large array size"},
 		{"reserve", "array<double> a; a.reserve(0xFFFFFFFF);", "Too large array size"},
 		{"many objects", "array<string> a(2000000);", "Too large array size"},
+		// Past a million references to one object or type the engine aborts.
+		{"one handle many times", "N n; array<N@> a(1100000, @n);", "Too large array size"},
+		{"handles grown", "array<N@> a; a.resize(524289);", "Too large array size"},
+		{"arrays of one type", "array<array<int>> a(1000001);", "Too large array size"},
+		{"function handles", "array<F@> a(1100000, @g);", "Too large array size"},
 		{"doubling", "array<int> a = {1}; for (int i = 0; i < 40; ++i) a.insertAt(0, a);", "Too large array size"},
 	};
 	for (const SCase& c : cases)
@@ -153,8 +158,9 @@ TEST(ScriptArray, FailuresRaiseScriptExceptions)
 		SCOPED_TRACE(c.name);
 		CScriptRunner runner;
 		ASSERT_TRUE(runner.build(
-			std::string("class N {}\nclass R { int opCmp(const R &in) const { int z = 0; return 1 / z; } }\n"
-						"void main() { ") +
+			std::string(
+				"class N {}\nfuncdef void F();\nvoid g() {}\nclass R { int opCmp(const R &in) const { int z = 0; return 1 / z; } }\n"
+				"void main() { ") +
 			c.body + " }\n"));
 		EXPECT_EQ(runner.runForException(), c.expected);
 	}
