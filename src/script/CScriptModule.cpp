@@ -1,5 +1,6 @@
 #include "script/CScriptModule.h"
 
+#include "base/Refusal.h"
 #include "script/CScriptManager.h"
 #include "script/ScriptBudget.h"
 #include "script/ScriptSourceGuard.h"
@@ -111,10 +112,12 @@ void CScriptModule::load(const irr::core::ustring16& code, const irr::core::ustr
 	if (EngineModule && EngineModule->GetFunctionCount() != 0)
 		discardEngineModule();
 
-	// Every build comes here: the compiler must not see what it cannot survive.
-	if (const std::string why = checkScriptSource(codeUtf8.c_str(), codeUtf8.size()); !why.empty())
+	// Every build comes here: the compiler must not see what it cannot
+	// survive, nor what would keep it busy for seconds.
+	if (const std::string why = checkScriptSource(ScriptManager->getEngine(), codeUtf8.c_str(), codeUtf8.size());
+		!why.empty())
 	{
-		reportFailure("refused: " + why);
+		reportRefusal("script", "Script of " + describe() + " refused: " + why);
 		resolveCallbacks();
 		return;
 	}
