@@ -109,10 +109,12 @@ std::vector<SShape> shapes()
 		// What game code is made of, for comparison: lines of ordinary functions.
 		{"ordinary lines", ordinaryScript, 1000, 409600, 4},
 		// Names and declarations.
-		{"function name", [](size_t n) { return "void " + longName(n) + "() {}\nvoid g() { " + longName(n) + "(); }\n"; },
-			16, 4096, 2},
-		{"variable name", [](size_t n) { return "int " + longName(n) + " = 1;\nvoid g() { " + longName(n) + "++; }\n"; },
-			16, 4096, 2},
+		{"function name",
+			[](size_t n) { return "void " + longName(n) + "() {}\nvoid g() { " + longName(n) + "(); }\n"; }, 16, 4096,
+			2},
+		{"variable name",
+			[](size_t n) { return "int " + longName(n) + " = 1;\nvoid g() { " + longName(n) + "++; }\n"; }, 16, 4096,
+			2},
 		{"class name",
 			[](size_t n) {
 				return "class " + longName(n) + " { " + longName(n) + "() {} }\nvoid g() { " + longName(n) + " x; }\n";
@@ -124,15 +126,16 @@ std::vector<SShape> shapes()
 			},
 			16, 4096, 2},
 		{"undeclared name", [](size_t n) { return "void g() { " + longName(n) + " = 1; }\n"; }, 16, 4096, 2},
-		{"parameters", [](size_t n) { return "void f(" + each(n, [](const S& i) { return "int a" + i + ", "; }) + "int z) {}\n"; },
+		{"parameters",
+			[](size_t n) { return "void f(" + each(n, [](const S& i) { return "int a" + i + ", "; }) + "int z) {}\n"; },
 			4, 4096, 2},
 		{"handle parameters",
 			[](size_t n) {
 				return "void f(" + each(n, [](const S& i) { return "array<string>@ a" + i + ", "; }) + "int z) {}\n";
 			},
 			4, 4096, 2},
-		{"call arguments",
-			[](size_t n) { return "void h(int a) {}\nvoid g() { h(" + repeat("1, ", n) + "1); }\n"; }, 4, 16384, 2},
+		{"call arguments", [](size_t n) { return "void h(int a) {}\nvoid g() { h(" + repeat("1, ", n) + "1); }\n"; }, 4,
+			16384, 2},
 		{"default argument text",
 			[](size_t n) {
 				return "int xxxxxxxxxxxxxxx = 1;\nvoid f(int a = xxxxxxxxxxxxxxx" + repeat(" + xxxxxxxxxxxxxxx", n) +
@@ -165,8 +168,8 @@ std::vector<SShape> shapes()
 					"int g" + std::to_string(n) + "(int a = 0) { return a; }\nvoid h() { g0(); }\n";
 			},
 			2, 64, 2},
-		{"default argument recursion", [](size_t) { return S("int f(int a = f()) { return a; }\nvoid g() { f(); }\n"); },
-			1, 1, 2},
+		{"default argument recursion",
+			[](size_t) { return S("int f(int a = f()) { return a; }\nvoid g() { f(); }\n"); }, 1, 1, 2},
 		{"lambda nesting",
 			[](size_t n) {
 				return "funcdef void F(int, float, const string &in);\nvoid g() {\n" +
@@ -175,17 +178,18 @@ std::vector<SShape> shapes()
 			1, 256, 2},
 		{"lambdas",
 			[](size_t n) {
-				return "funcdef void F();\nvoid g() {\n" + each(n, [](const S& i) { return "F@ lam" + i + " = function() {};\n"; }) +
-					"}\n";
+				return "funcdef void F();\nvoid g() {\n" +
+					each(n, [](const S& i) { return "F@ lam" + i + " = function() {};\n"; }) + "}\n";
 			},
 			100, 1638400, 4},
 		{"template nesting",
-			[](size_t n) { return "void g() { " + repeat("array<", n) + "int" + repeat(">", n) + " a; }\n"; }, 2, 1024, 2},
+			[](size_t n) { return "void g() { " + repeat("array<", n) + "int" + repeat(">", n) + " a; }\n"; }, 2, 1024,
+			2},
 		{"array suffixes", [](size_t n) { return "void g() { int" + repeat("[]", n) + " a; }\n"; }, 2, 16384, 2},
 		{"namespace nesting",
 			[](size_t n) {
-				return "namespace ns { class T {}\n" + repeat("namespace ns {\n", n) + "void f(T@ t) {}\n" + repeat("}\n", n) +
-					"}\n";
+				return "namespace ns { class T {}\n" + repeat("namespace ns {\n", n) + "void f(T@ t) {}\n" +
+					repeat("}\n", n) + "}\n";
 			},
 			2, 1024, 2},
 		// Strings and numbers.
@@ -199,10 +203,13 @@ std::vector<SShape> shapes()
 		{"number digits", [](size_t n) { return "double d = " + std::string(n, '1') + ".0;\n"; }, 1024, 16777216, 4},
 		// Counts in a module.
 		{"functions",
-			[](size_t n) { return each(n, [](const S& i) { return "int fn" + i + "(int x) { return x + " + i + "; }\n"; }); },
+			[](size_t n) {
+				return each(n, [](const S& i) { return "int fn" + i + "(int x) { return x + " + i + "; }\n"; });
+			},
 			100, 1638400, 4},
-		{"global variables", [](size_t n) { return each(n, [](const S& i) { return "int g" + i + " = " + i + ";\n"; }); },
-			100, 1638400, 4},
+		{"global variables",
+			[](size_t n) { return each(n, [](const S& i) { return "int g" + i + " = " + i + ";\n"; }); }, 100, 1638400,
+			4},
 		{"global initialiser chain",
 			[](size_t n) {
 				return each(n,
@@ -216,10 +223,12 @@ std::vector<SShape> shapes()
 			1638400, 4},
 		{"methods",
 			[](size_t n) {
-				return "class C {\n" + each(n, [](const S& i) { return "int m" + i + "() { return " + i + "; }\n"; }) + "}\n";
+				return "class C {\n" + each(n, [](const S& i) { return "int m" + i + "() { return " + i + "; }\n"; }) +
+					"}\n";
 			},
 			100, 1638400, 4},
-		{"members", [](size_t n) { return "class C {\n" + each(n, [](const S& i) { return "int p" + i + ";\n"; }) + "}\n"; },
+		{"members",
+			[](size_t n) { return "class C {\n" + each(n, [](const S& i) { return "int p" + i + ";\n"; }) + "}\n"; },
 			100, 1638400, 4},
 		{"initialised members x constructors",
 			[](size_t n) {
@@ -231,48 +240,59 @@ std::vector<SShape> shapes()
 			[](size_t n) {
 				return "mixin class M {\n" +
 					each(MIXIN_MEMBERS,
-						[](const S& i) { return "int p" + i + " = " + i + ";\nint m" + i + "() { return p" + i + "; }\n"; }) +
+						[](const S& i) {
+							return "int p" + i + " = " + i + ";\nint m" + i + "() { return p" + i + "; }\n";
+						}) +
 					"}\n" + each(n, [](const S& i) { return "class C" + i + " : M {}\n"; });
 			},
 			10, 655360, 4},
 		{"inheritance chain",
 			[](size_t n) {
 				return "class C0 { int m() { return 0; } }\n" + each(n, [](const S& i) {
-					return "class C" + std::to_string(std::stoul(i) + 1) + " : C" + i + " { int m() override { return " +
-						i + "; } }\n";
+					return "class C" + std::to_string(std::stoul(i) + 1) + " : C" + i +
+						" { int m() override { return " + i + "; } }\n";
 				});
 			},
 			10, 163840, 4},
 		{"interface chain",
 			[](size_t n) {
-				return "interface I0 { void m(); }\n" + each(n, [](const S& i) {
-					return "interface I" + std::to_string(std::stoul(i) + 1) + " : I" + i + " {}\n";
-				}) + "class C : I" + std::to_string(n) + " { void m() {} }\n";
+				return "interface I0 { void m(); }\n" +
+					each(n,
+						[](const S& i) {
+							return "interface I" + std::to_string(std::stoul(i) + 1) + " : I" + i + " {}\n";
+						}) +
+					"class C : I" + std::to_string(n) + " { void m() {} }\n";
 			},
 			10, 163840, 4},
 		{"overloads",
 			[](size_t n) {
-				return each(n, [](const S& i) { return "class T" + i + " {}\nvoid f(T" + i + "@ t) {}\n"; }) + "void g() {\n" +
-					each(n, [](const S& i) { return "f(T" + i + "());\n"; }) + "}\n";
+				return each(n, [](const S& i) { return "class T" + i + " {}\nvoid f(T" + i + "@ t) {}\n"; }) +
+					"void g() {\n" + each(n, [](const S& i) { return "f(T" + i + "());\n"; }) + "}\n";
 			},
 			10, 163840, 4},
 		{"template instances",
-			[](size_t n) { return each(n, [](const S& i) { return "class C" + i + " {}\narray<C" + i + "@> a" + i + ";\n"; }); },
+			[](size_t n) {
+				return each(n, [](const S& i) { return "class C" + i + " {}\narray<C" + i + "@> a" + i + ";\n"; });
+			},
 			100, 409600, 4},
-		{"enum values", [](size_t n) { return "enum E {\n" + each(n, [](const S& i) { return "e" + i + ",\n"; }) + "z }\n"; },
-			100, 1638400, 4},
+		{"enum values",
+			[](size_t n) { return "enum E {\n" + each(n, [](const S& i) { return "e" + i + ",\n"; }) + "z }\n"; }, 100,
+			1638400, 4},
 		{"enum chain",
 			[](size_t n) {
 				return "enum E {\n" +
-					each(n, [](const S& i) { return "e" + i + " = e" + std::to_string(std::stoul(i) + 1) + " + 1,\n"; }) +
+					each(n,
+						[](const S& i) { return "e" + i + " = e" + std::to_string(std::stoul(i) + 1) + " + 1,\n"; }) +
 					"e" + std::to_string(n) + " = 0 }\n";
 			},
 			100, 1638400, 4},
-		{"funcdefs", [](size_t n) { return each(n, [](const S& i) { return "funcdef void F" + i + "(int);\n"; }); }, 100,
-			1638400, 4},
+		{"funcdefs", [](size_t n) { return each(n, [](const S& i) { return "funcdef void F" + i + "(int);\n"; }); },
+			100, 1638400, 4},
 		{"imports",
-			[](size_t n) { return each(n, [](const S& i) { return "import void im" + i + "(int) from \"other\";\n"; }); }, 100,
-			1638400, 4},
+			[](size_t n) {
+				return each(n, [](const S& i) { return "import void im" + i + "(int) from \"other\";\n"; });
+			},
+			100, 1638400, 4},
 		{"virtual properties",
 			[](size_t n) {
 				return "class C {\n" +
@@ -280,15 +300,28 @@ std::vector<SShape> shapes()
 			},
 			100, 409600, 4},
 		// One function.
-		{"locals", [](size_t n) { return "void g() {\n" + each(n, [](const S& i) { return "int v" + i + " = 1;\n"; }) + "}\n"; },
+		{"locals",
+			[](size_t n) {
+				return "void g() {\n" + each(n, [](const S& i) { return "int v" + i + " = 1;\n"; }) + "}\n";
+			},
 			100, 1638400, 4},
-		{"matrix locals", [](size_t n) { return "void g() {\n" + each(n, [](const S& i) { return "matrix4 m" + i + ";\n"; }) + "}\n"; },
+		{"matrix locals",
+			[](size_t n) {
+				return "void g() {\n" + each(n, [](const S& i) { return "matrix4 m" + i + ";\n"; }) + "}\n";
+			},
 			100, 1638400, 4},
-		{"string locals", [](size_t n) { return "void g() {\n" + each(n, [](const S& i) { return "string str" + i + ";\n"; }) + "}\n"; },
+		{"string locals",
+			[](size_t n) {
+				return "void g() {\n" + each(n, [](const S& i) { return "string str" + i + ";\n"; }) + "}\n";
+			},
 			100, 1638400, 4},
-		{"declarators", [](size_t n) { return "void g() { int " + each(n, [](const S& i) { return "v" + i + ", "; }) + "z; }\n"; },
+		{"declarators",
+			[](size_t n) { return "void g() { int " + each(n, [](const S& i) { return "v" + i + ", "; }) + "z; }\n"; },
 			100, 1638400, 4},
-		{"statements", [](size_t n) { return "void g() { int x = 0;\n" + each(n, [](const S& i) { return "x += " + i + ";\n"; }) + "}\n"; },
+		{"statements",
+			[](size_t n) {
+				return "void g() { int x = 0;\n" + each(n, [](const S& i) { return "x += " + i + ";\n"; }) + "}\n";
+			},
 			100, 1638400, 4},
 		{"switch cases",
 			[](size_t n) {
@@ -297,13 +330,16 @@ std::vector<SShape> shapes()
 			},
 			100, 1638400, 4},
 		{"error statements", [](size_t n) { return "void g() {\n" + repeat("x;\n", n) + "}\n"; }, 100, 1638400, 4},
-		{"initialiser list", [](size_t n) { return "void g() { int[] a = {" + repeat("1, ", n) + "1}; }\n"; }, 100, 6553600, 4},
+		{"initialiser list", [](size_t n) { return "void g() { int[] a = {" + repeat("1, ", n) + "1}; }\n"; }, 100,
+			6553600, 4},
 		{"initialiser list rows",
-			[](size_t n) { return "void g() { array<array<int>> a = {" + repeat("{1}, ", n) + "{1}}; }\n"; }, 100, 1638400, 4},
-		{"string list", [](size_t n) { return "void g() { string[] a = {" + repeat("\"a\", ", n) + "\"a\"}; }\n"; }, 100,
+			[](size_t n) { return "void g() { array<array<int>> a = {" + repeat("{1}, ", n) + "{1}}; }\n"; }, 100,
 			1638400, 4},
+		{"string list", [](size_t n) { return "void g() { string[] a = {" + repeat("\"a\", ", n) + "\"a\"}; }\n"; },
+			100, 1638400, 4},
 		{"method chain",
-			[](size_t n) { return "void g() { string s = \"a\"; s = s" + repeat(".substr(0)", n) + "; }\n"; }, 16, 262144, 4},
+			[](size_t n) { return "void g() { string s = \"a\"; s = s" + repeat(".substr(0)", n) + "; }\n"; }, 16,
+			262144, 4},
 		{"indexed accessors in one another",
 			[](size_t n) {
 				return "class C { int get_opIndex(int i) const { return i; } void set_opIndex(int i, int v) {} }\n"
@@ -426,7 +462,8 @@ SFigures measure(const SShape& shape, size_t n)
 	const std::string code = shape.Make(n);
 	figures.Bytes = code.size();
 
-	void* stack = mmap(nullptr, BUILD_STACK, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+	void* stack = mmap(
+		nullptr, BUILD_STACK, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
 	if (stack == MAP_FAILED)
 		return figures;
 	std::ofstream("/proc/self/clear_refs") << "5";
@@ -598,7 +635,9 @@ int main(int argc, char** argv)
 		const size_t largest = largestAccepted(shape, unbounded);
 		if (largest == 0)
 		{
-			std::printf("%-34s accepts no size\n", shape.Name);
+			const std::string smallest = shape.Make(1);
+			std::printf("%-34s accepts no size: %s\n", shape.Name,
+				script::checkScriptSource(guardHost->getEngine(), smallest.data(), smallest.size()).c_str());
 			continue;
 		}
 		if (unbounded)
@@ -614,7 +653,8 @@ int main(int argc, char** argv)
 			std::printf("    the guard refuses what it accepted in the search\n");
 		worst.take(shape, largest, figures, end);
 		const std::string past = shape.Make(largest + 1);
-		std::printf("    past it: %s\n", script::checkScriptSource(guardHost->getEngine(), past.data(), past.size()).c_str());
+		std::printf(
+			"    past it: %s\n", script::checkScriptSource(guardHost->getEngine(), past.data(), past.size()).c_str());
 	}
 	for (const std::string& fault : worst.Faults)
 		std::printf("fault: %s\n", fault.c_str());

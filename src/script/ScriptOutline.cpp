@@ -26,20 +26,23 @@ irr::u32 size32(std::size_t size)
 // Words that may stand between a function's parameters and its body.
 bool isFunctionTail(const SScriptToken& token)
 {
-	return isWord(token, "const") || isWord(token, "final") || isWord(token, "override") ||
-		isWord(token, "explicit") || isWord(token, "property") || isWord(token, "delete");
+	return isWord(token, "const") || isWord(token, "final") || isWord(token, "override") || isWord(token, "explicit") ||
+		isWord(token, "property") || isWord(token, "delete");
 }
 
 // Characters the compiler adds around a function's parts when it writes the
 // declaration ("const ", "&inout", " = ", ", ", the class's "::"), and around a
 // call's argument types in its message ("No matching signatures to '...'").
-const irr::u32 PRINTED_PER_PARAMETER = 12;
 const irr::u32 PRINTED_AROUND_DECLARATION = 24;
-const irr::u32 PRINTED_AROUND_CALL = 48;
+const irr::u32 PRINTED_AROUND_CALL = 40;
 // What a template level and a type's marks add to a printed type:
 // "array<", ">", "@const" inside, "const " and "@const&" around it.
-const irr::u32 PRINTED_PER_TEMPLATE = 14;
-const irr::u32 PRINTED_AROUND_TYPE = 16;
+const irr::u32 PRINTED_PER_TEMPLATE = 13;
+const irr::u32 PRINTED_AROUND_TYPE = 13;
+// A written `[` prints as "array<" and ">"; a typedef's name as its type
+// ("double" at most).
+const irr::u32 PRINTED_PER_BRACKET = 5;
+const irr::u32 PRINTED_PER_TYPEDEF = 6;
 
 } // namespace
 
@@ -86,6 +89,14 @@ bool CScriptOutline::take(const SScriptToken& token)
 	SScope& scope = Scopes.back();
 	if (scope.Kind == ES_PAREN && token.Kind != ESTK_CLOSE && !token.is(","))
 		scope.Empty = false;
+	// The written text of a parameter list, up to the `)` that ends it.
+	if (OpenHead >= 0 && !(token.Kind == ESTK_CLOSE && OpenHead + 1 == static_cast<int>(Scopes.size())))
+	{
+		SHead& head = Heads[static_cast<std::size_t>(Scopes[static_cast<std::size_t>(OpenHead)].Head)];
+		head.Characters += size32(token.Text.size()) + 1 + (token.is("[") ? PRINTED_PER_BRACKET : 0);
+		if (token.Kind == ESTK_NAME)
+			++head.Names;
+	}
 	// The text of a default argument, up to the `,` or `)` that ends it.
 	if (SDefault* value = openDefault())
 	{
@@ -149,7 +160,8 @@ bool CScriptOutline::takeTypeNesting(const SScriptToken& token)
 		LastType = 0;
 		return deeper(size32(OpenTemplates.size()));
 	}
-	if (!OpenTemplates.empty() && token.Kind == ESTK_OPERATOR && token.Text.find_first_not_of('>') == std::string_view::npos)
+	if (!OpenTemplates.empty() && token.Kind == ESTK_OPERATOR &&
+		token.Text.find_first_not_of('>') == std::string_view::npos)
 	{
 		for (std::size_t i = 0; i < token.Text.size() && !OpenTemplates.empty(); ++i)
 		{
@@ -198,9 +210,8 @@ void CScriptOutline::takeLocal(const SScriptToken& token)
 {
 	static const std::unordered_set<std::string_view> typeWords{"void", "bool", "int", "int8", "int16", "int32",
 		"int64", "uint", "uint8", "uint16", "uint32", "uint64", "float", "double", "auto"};
-	const bool afterType = Previous.Kind == ESTK_NAME || Previous.is(">") || Previous.is(">>") ||
-		Previous.is(">>>") || Previous.is("]") || Previous.is("@") ||
-		(Previous.Kind == ESTK_KEYWORD && typeWords.count(Previous.Text) != 0);
+	const bool afterType = Previous.Kind == ESTK_NAME || Previous.is(">") || Previous.is(">>") || Previous.is(">>>") ||
+		Previous.is("]") || Previous.is("@") || (Previous.Kind == ESTK_KEYWORD && typeWords.count(Previous.Text) != 0);
 	const bool anotherDeclarator = DeclaringAt == Scopes.size() && Previous.is(",");
 	if (!afterType && !anotherDeclarator)
 		return;
@@ -282,6 +293,9 @@ void CScriptOutline::takeInDeclaration(SScope& scope, const SScriptToken& token)
 		endDeclaration(scope, token.Offset);
 		return;
 	}
+	declaration.Characters += size32(token.Text.size()) + 1 + (token.is("[") ? PRINTED_PER_BRACKET : 0);
+	if (token.Kind == ESTK_NAME)
+		++declaration.Names;
 	const bool declaresType = isWord(token, "class") || isWord(token, "interface") || isWord(token, "enum") ||
 		isWord(token, "typedef") || isWord(token, "funcdef");
 	if (declaresType)
@@ -426,11 +440,12 @@ void CScriptOutline::open(const SScriptToken& token)
 			// A function's parameters, a funcdef's or an import's.
 			SHead head;
 			head.Name = outer.Declaration.LastName;
-			head.NameLength = size32(head.Name.size());
+			head.Characters = outer.Declaration.Characters;
+			head.Names = outer.Declaration.Names;
 			if (outer.Kind == ES_CLASS && outer.Class >= 0)
 			{
 				SClass& owner = Classes[static_cast<std::size_t>(outer.Class)];
-				head.NameLength += size32(owner.Name.size()) + 2;
+				head.Characters += size32(owner.Name.size()) + 2;
 				if (head.Name == owner.Name && !Previous.is("~"))
 					++owner.Constructors;
 				++owner.Overloads[head.Name];
@@ -443,6 +458,7 @@ void CScriptOutline::open(const SScriptToken& token)
 			scope.Head = static_cast<int>(Heads.size());
 			outer.Declaration.Head = scope.Head;
 			Heads.push_back(head);
+			OpenHead = static_cast<int>(Scopes.size());
 		}
 		else if (Previous.Kind == ESTK_NAME || Previous.is(">") || Previous.Kind == ESTK_CLOSE)
 		{
@@ -456,12 +472,13 @@ void CScriptOutline::open(const SScriptToken& token)
 		{
 			scope.Kind = ES_FUNCTION;
 			// An accessor is printed as get_name / set_name with one value.
-			SEstimate estimate{2, size32(outer.Declaration.Name.size()) + PRINTED_AROUND_DECLARATION + 8};
+			SEstimate estimate{2, 0, size32(outer.Declaration.Name.size()) + PRINTED_AROUND_DECLARATION + 8};
 			scope.Estimate = static_cast<int>(Estimates.size());
 			Estimates.push_back(estimate);
 			PendingAccessor = false;
 			count(Functions, SCRIPT_MAX_FUNCTIONS, "functions");
-			if (Scopes.size() >= 2 && Scopes[Scopes.size() - 2].Kind == ES_CLASS && Scopes[Scopes.size() - 2].Class >= 0)
+			if (Scopes.size() >= 2 && Scopes[Scopes.size() - 2].Kind == ES_CLASS &&
+				Scopes[Scopes.size() - 2].Class >= 0)
 				++Classes[static_cast<std::size_t>(Scopes[Scopes.size() - 2].Class)].Members;
 		}
 		else if (declaration.Namespace)
@@ -516,11 +533,13 @@ void CScriptOutline::open(const SScriptToken& token)
 		count(Functions, SCRIPT_MAX_FUNCTIONS, "functions");
 		// A lambda is named after the function it is in: "$" + its declaration.
 		const int around = enclosingEstimate();
-		SEstimate estimate{static_cast<irr::u32>(ClosedLambda) + 1, PRINTED_AROUND_DECLARATION + 16};
+		SEstimate estimate{static_cast<irr::u32>(ClosedLambda) + 1, 0, PRINTED_AROUND_DECLARATION + 16};
 		if (around >= 0)
 		{
-			estimate.Types += Estimates[static_cast<std::size_t>(around)].Types;
-			estimate.Fixed += Estimates[static_cast<std::size_t>(around)].Fixed;
+			const SEstimate& outerFunction = Estimates[static_cast<std::size_t>(around)];
+			estimate.Types += outerFunction.Types;
+			estimate.Names += outerFunction.Names;
+			estimate.Fixed += outerFunction.Fixed;
 		}
 		else
 		{
@@ -530,8 +549,7 @@ void CScriptOutline::open(const SScriptToken& token)
 		scope.Estimate = static_cast<int>(Estimates.size());
 		Estimates.push_back(estimate);
 	}
-	else if (outer.Kind == ES_LIST || Previous.is("=") || Previous.is("(") || Previous.is(",") ||
-		Previous.is("return"))
+	else if (outer.Kind == ES_LIST || Previous.is("=") || Previous.is("(") || Previous.is(",") || Previous.is("return"))
 	{
 		scope.Kind = ES_LIST;
 		count(ListItems, SCRIPT_MAX_LIST_ITEMS, "items of initialiser lists");
@@ -572,19 +590,24 @@ void CScriptOutline::close(const SScriptToken& token)
 			if (scope.InDefault)
 				head.DefaultCharacters += size32(token.Offset - scope.DefaultStart);
 			OpenDefaultScope = -1;
+			OpenHead = -1;
 			head.Parameters = items;
 			head.Estimate = static_cast<int>(Estimates.size());
-			Estimates.push_back(SEstimate{items + 1,
-				head.NameLength + head.DefaultCharacters + items * PRINTED_PER_PARAMETER + PRINTED_AROUND_DECLARATION});
+			// The written declaration as the compiler prints it back: its
+			// types, names and default arguments (without the parameters'
+			// names, which are counted all the same).
+			Estimates.push_back(
+				SEstimate{0, head.Names, head.Characters + head.DefaultCharacters + PRINTED_AROUND_DECLARATION});
 		}
 		else
 		{
-			Estimates.push_back(SEstimate{items, scope.NameLength + items * 2 + PRINTED_AROUND_CALL});
+			Estimates.push_back(SEstimate{items, 0, scope.NameLength + items * 2 + PRINTED_AROUND_CALL});
 		}
 	}
 	else if (scope.Kind == ES_CLASS && scope.Class >= 0)
 	{
-		Classes[static_cast<std::size_t>(scope.Class)].BodyBytes = token.Offset - Classes[static_cast<std::size_t>(scope.Class)].BodyStart;
+		Classes[static_cast<std::size_t>(scope.Class)].BodyBytes = token.Offset -
+			Classes[static_cast<std::size_t>(scope.Class)].BodyStart;
 	}
 	if (scope.Kind != ES_PAREN && scope.Kind != ES_BRACKET && scope.Kind != ES_LIST && !isBody(outer) &&
 		outer.Kind != ES_PROPERTY && outer.Kind != ES_ENUM)
@@ -639,8 +662,10 @@ bool CScriptOutline::checkDeclarations()
 {
 	const irr::u64 longestType = PRINTED_AROUND_TYPE + LongestNamespacePath + 2 + LongestTypeName +
 		static_cast<irr::u64>(DeepestType) * PRINTED_PER_TEMPLATE;
+	const irr::u64 longestPrefix = LongestNamespacePath + 2 + PRINTED_PER_TYPEDEF;
 	for (const SEstimate& estimate : Estimates)
-		if (estimate.Types * longestType + estimate.Fixed > SCRIPT_MAX_DECLARATION_TEXT)
+		if (estimate.Types * longestType + estimate.Names * longestPrefix + estimate.Fixed >
+			SCRIPT_MAX_DECLARATION_TEXT)
 			return refuse("a declaration or call the compiler would write in more than " +
 				std::to_string(SCRIPT_MAX_DECLARATION_TEXT) + " characters");
 	return true;

@@ -69,17 +69,22 @@ private:
 		//! The name after `namespace`, `class` or `enum`.
 		std::string_view Name;
 		std::string_view LastName;
+		irr::u32 Characters = 0;
+		irr::u32 Names = 0;
 		//! The head whose parameters were read, or -1.
 		int Head = -1;
 		std::vector<std::string_view> BaseNames;
 	};
 
-	// A declared function's printed length grows with the types of its
-	// parameters: Types times the longest type the module can print, plus
-	// Fixed.
+	// What the compiler would write for a declaration or call: Types times
+	// the longest type the module can print (for types the text does not
+	// give: a call's arguments, a lambda's parameters), Names times what a
+	// written name can grow by as it prints (its namespace, a typedef's
+	// type), and Fixed.
 	struct SEstimate
 	{
 		irr::u32 Types = 0;
+		irr::u32 Names = 0;
 		irr::u32 Fixed = 0;
 	};
 
@@ -92,7 +97,10 @@ private:
 	struct SHead
 	{
 		std::string_view Name;
-		irr::u32 NameLength = 0;
+		//! The written characters (one more a token) and names of the
+		//! declaration up to the end of its parameters.
+		irr::u32 Characters = 0;
+		irr::u32 Names = 0;
 		irr::u32 Parameters = 0;
 		irr::u32 DefaultCharacters = 0;
 		std::vector<SDefault> Defaults;
@@ -202,6 +210,8 @@ private:
 	bool PendingAccessor = false;
 	//! The parameter list whose default argument is being read, or -1.
 	int OpenDefaultScope = -1;
+	//! The parameter list being read, or -1.
+	int OpenHead = -1;
 	irr::u32 Lambdas = 0;
 	irr::u32 Functions = 0;
 	irr::u32 Types = 0;

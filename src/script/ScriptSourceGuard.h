@@ -38,7 +38,7 @@ const irr::u32 SCRIPT_MAX_TYPE_NESTING = 8;
 //! What the compiler would write for one declaration or call, judged from
 //! its parameters or arguments, the longest type the module can print and
 //! its default arguments; its formatter breaks at 1,023 characters.
-const irr::u32 SCRIPT_MAX_DECLARATION_TEXT = 896;
+const irr::u32 SCRIPT_MAX_DECLARATION_TEXT = 960;
 //! Tokens of default arguments all calls of the module compile, those that
 //! the defaults themselves call included, and how deep such calls go.
 const irr::u64 SCRIPT_MAX_DEFAULT_EXPANSION = 65536;
