@@ -24,11 +24,12 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 
 # run_fuzzer NAME SECONDS MAX_LEN CORPUS [options]: what a fuzzer finds goes
 # into its corpus in the build folder, never into the seeds kept here, and
-# the input of a crash beside it, not into the working tree.
+# the input of a crash beside it, not into the working tree. RSS_LIMIT_MB
+# (4096 unless set) is the memory past which a run is a finding.
 run_fuzzer() {
 	name="$1" seconds="$2" max_len="$3" corpus="$4"
 	shift 4
-	"$FUZZ_DIR/$name" -max_total_time="$seconds" -max_len="$max_len" -rss_limit_mb=4096 \
+	"$FUZZ_DIR/$name" -max_total_time="$seconds" -max_len="$max_len" -rss_limit_mb="${RSS_LIMIT_MB:-4096}" \
 		-print_final_stats=1 -artifact_prefix="$FUZZ_DIR/" "$@" "$corpus"
 }
 
@@ -60,8 +61,14 @@ run_fuzzer fuzz_string_table "${STRING_TABLE_FUZZ_SECONDS:-30}" 65536 "$FUZZ_DIR
 python3 fuzz/make_package_seeds.py "$FUZZ_DIR/package-corpus"
 run_fuzzer fuzz_package_list "${PACKAGE_FUZZ_SECONDS:-30}" 65536 "$FUZZ_DIR/package-corpus" -timeout=20 -close_fd_mask=1
 
+# A script build is bounded to well under a second and 64 MiB, and its runs
+# by small budgets: an input that takes 5 s, a single allocation past
+# 128 MiB (a script array holds at most 64 MiB) or a process past 1 GiB is a
+# finding. A small quarantine keeps the sanitizer's own memory out of it.
 for name in fuzz_script_build fuzz_script_delivery; do
 	mkdir -p "$FUZZ_DIR/$name-corpus"
 	cp fuzz/script_seeds/* "$FUZZ_DIR/$name-corpus"/
-	run_fuzzer "$name" "${SCRIPT_FUZZ_SECONDS:-30}" 65536 "$FUZZ_DIR/$name-corpus" -dict=fuzz/script.dict -timeout=20
+	ASAN_OPTIONS="$ASAN_OPTIONS:quarantine_size_mb=64" RSS_LIMIT_MB=1024 \
+		run_fuzzer "$name" "${SCRIPT_FUZZ_SECONDS:-30}" 65536 "$FUZZ_DIR/$name-corpus" -dict=fuzz/script.dict \
+		-timeout=5 -malloc_limit_mb=128
 done

@@ -107,9 +107,10 @@ void CScriptModule::load(const irr::core::ustring16& code, const irr::core::ustr
 	FramesOutOfTime = 0;
 
 	// A module builds from the sections added since its last build, but the
-	// old functions would linger until then; a fresh module holds the new
-	// code only.
-	if (EngineModule && EngineModule->GetFunctionCount() != 0)
+	// old functions would linger until then, and the types that code of
+	// globals alone holds keep the engine from building the module again;
+	// a fresh module holds the new code only.
+	if (EngineModule)
 		discardEngineModule();
 
 	// Every build comes here: the compiler must not see what it cannot

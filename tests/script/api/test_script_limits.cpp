@@ -113,6 +113,25 @@ TEST(ScriptLimits, FailuresAreLoggedOnceNamingModuleSectionAndLine)
 	EXPECT_EQ(client->getCallbackId(script::ESC_CREATED), AngelScript::asNO_FUNCTION);
 }
 
+// Code of globals alone still holds what its globals are (an array's
+// template type): the next code replaces it, it is not refused as a module
+// still in use.
+TEST(ScriptLimits, CodeOfGlobalsAloneIsReplacedByTheNext)
+{
+	CScriptWorld world;
+	script::CScriptModule* client = world.scripts().getModule("client");
+	const char* globalsOnly[] = {"array<array<int>> grid = {{1}, {2, 3}};", "int v = 0;", "enum E { A, B }"};
+	for (const char* code : globalsOnly)
+	{
+		SCOPED_TRACE(code);
+		world.load(client, code);
+		world.load(client, "void Created(SceneObject@+ self) {}");
+		EXPECT_GE(client->getCallbackId(script::ESC_CREATED), 0);
+		world.load(client, code);
+		EXPECT_EQ(client->getCallbackId(script::ESC_CREATED), AngelScript::asNO_FUNCTION) << "the new code replaced it";
+	}
+}
+
 TEST(ScriptLimits, HangingAndRecursingRunsEndAndTheNextRunGoesOn)
 {
 	// The recursion's time budget only ends a broken run: the nesting cap
