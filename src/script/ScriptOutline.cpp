@@ -145,6 +145,8 @@ bool CScriptOutline::takeTypeNesting(const SScriptToken& token)
 {
 	const bool afterTemplateName = AfterTemplateName;
 	const bool afterOpenBracket = AfterOpenBracket;
+	PreviousClosedTemplate = ClosedTemplate;
+	ClosedTemplate = false;
 	AfterTemplateName = token.Kind == ESTK_NAME &&
 		std::find(TemplateNames.begin(), TemplateNames.end(), token.Text) != TemplateNames.end();
 	AfterOpenBracket = token.is("[");
@@ -173,6 +175,7 @@ bool CScriptOutline::takeTypeNesting(const SScriptToken& token)
 				OpenTemplates.back() = std::max(OpenTemplates.back(), nesting);
 			LastType = nesting;
 		}
+		ClosedTemplate = true;
 		return takeTemplateInstance(LastTypeStart, token);
 	}
 	if (afterOpenBracket && token.is("]"))

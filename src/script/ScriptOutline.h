@@ -203,6 +203,9 @@ private:
 	std::vector<irr::u32> OpenTemplates;
 	irr::u32 LastType = 0;
 	bool AfterTemplateName = false;
+	// Whether the present token, and the one before, closed a template.
+	bool ClosedTemplate = false;
+	bool PreviousClosedTemplate = false;
 	bool AfterOpenBracket = false;
 	bool PendingLambda = false;
 	//! Parameters of the lambda whose list just closed, for its body.
