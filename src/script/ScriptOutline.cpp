@@ -23,6 +23,14 @@ irr::u32 size32(std::size_t size)
 	return static_cast<irr::u32>(std::min<std::size_t>(size, 0xFFFFFFFFu));
 }
 
+// The words of the language that name a type.
+bool isTypeWord(std::string_view word)
+{
+	static const std::unordered_set<std::string_view> words{"void", "bool", "int", "int8", "int16", "int32", "int64",
+		"uint", "uint8", "uint16", "uint32", "uint64", "float", "double", "auto"};
+	return words.count(word) != 0;
+}
+
 // Words that may stand between a function's parameters and its body.
 bool isFunctionTail(const SScriptToken& token)
 {
@@ -211,10 +219,8 @@ bool CScriptOutline::takeTemplateInstance(std::size_t start, const SScriptToken&
 
 void CScriptOutline::takeLocal(const SScriptToken& token)
 {
-	static const std::unordered_set<std::string_view> typeWords{"void", "bool", "int", "int8", "int16", "int32",
-		"int64", "uint", "uint8", "uint16", "uint32", "uint64", "float", "double", "auto"};
 	const bool afterType = Previous.Kind == ESTK_NAME || Previous.is(">") || Previous.is(">>") || Previous.is(">>>") ||
-		Previous.is("]") || Previous.is("@") || (Previous.Kind == ESTK_KEYWORD && typeWords.count(Previous.Text) != 0);
+		Previous.is("]") || Previous.is("@") || (Previous.Kind == ESTK_KEYWORD && isTypeWord(Previous.Text));
 	const bool anotherDeclarator = DeclaringAt == Scopes.size() && Previous.is(",");
 	if (!afterType && !anotherDeclarator)
 		return;
@@ -299,6 +305,20 @@ void CScriptOutline::takeInDeclaration(SScope& scope, const SScriptToken& token)
 	declaration.Characters += size32(token.Text.size()) + 1 + (token.is("[") ? PRINTED_PER_BRACKET : 0);
 	if (token.Kind == ESTK_NAME)
 		++declaration.Names;
+	if (declaration.Head < 0)
+	{
+		if ((token.Kind == ESTK_NAME && !isWord(token, "shared") && !isWord(token, "external")) ||
+			(token.Kind == ESTK_KEYWORD && isTypeWord(token.Text)))
+			++declaration.TypeWords;
+		declaration.Tilde = declaration.Tilde || token.is("~");
+	}
+	else if (scope.Kind == ES_CLASS && declaration.TypeWords == 1 && !declaration.Tilde &&
+		(isWord(token, "override") || isWord(token, "final")))
+	{
+		// The compiler fails an assertion on it, which ends the program.
+		refuse("a constructor marked '" + std::string(token.Text) + "'");
+		return;
+	}
 	const bool declaresType = isWord(token, "class") || isWord(token, "interface") || isWord(token, "enum") ||
 		isWord(token, "typedef") || isWord(token, "funcdef");
 	if (declaresType)

@@ -71,6 +71,10 @@ private:
 		std::string_view LastName;
 		irr::u32 Characters = 0;
 		irr::u32 Names = 0;
+		//! Names and type words before the parameters, and a `~` among them:
+		//! a function of a class with one name and no `~` is a constructor.
+		irr::u32 TypeWords = 0;
+		bool Tilde = false;
 		//! The head whose parameters were read, or -1.
 		int Head = -1;
 		std::vector<std::string_view> BaseNames;
