@@ -8,6 +8,7 @@
 
 #include "base/Refusal.h"
 #include "script/CScriptManager.h"
+#include "script/bindings/ScriptMemory.h"
 #include "script/api/ScriptCallbackTable.h"
 #include "script/api/WorldAPI.h"
 #include "world/CObjectManager.h"
@@ -26,6 +27,7 @@ public:
 		script::registerScriptCallbacks(Scripts);
 		if (addApi)
 			addApi(Scripts.getEngine());
+		HeldAtStart = script::scriptMemoryInUse();
 	}
 
 	script::CScriptManager& scripts() { return Scripts; }
@@ -47,11 +49,16 @@ public:
 		engine->GarbageCollect(AngelScript::asGC_FULL_CYCLE);
 		if (engine->GetModuleCount() != 0)
 			__builtin_trap();
+		// The engine keeps some memory for its next builds, never a share of
+		// the scripts' bound that the next input would miss.
+		if (script::scriptMemoryInUse() > HeldAtStart + script::SCRIPT_MEMORY_BYTES / 8)
+			__builtin_trap();
 		forgetRefusals();
 	}
 
 private:
 	script::CScriptManager Scripts;
+	irr::u64 HeldAtStart = 0;
 };
 
 } // namespace orv::fuzz

@@ -3,7 +3,10 @@
 //
 // Input: [key byte][chunk byte][server stream]. Each input is a new connection whose login carried
 // the key byte; the stream arrives in pieces of 1 to 64 bytes (chosen by the chunk byte), so blocks
-// and frames are split at every place a socket can split them.
+// and frames are split at every place a socket can split them. Each piece is taken on by one pass of
+// the engine's own per-frame budget, and what waits then by as many passes as it takes, as the
+// frames after would. The seeds reach the bounds of what a server may make the client hold (run
+// with a -max_len of their size, and a memory limit).
 
 #include "FuzzEngine.h"
 #include "net/CFrameDispatcher.h"
@@ -99,12 +102,15 @@ extern "C" int LLVMFuzzerTestOneInput(const irr::u8* data, std::size_t size)
 	const std::size_t chunk = (data[1] & 63) + 1;
 	orv::net::CReceiveStream stream(engine.getReceiveBuffer(), engine.getDecodedBytes());
 	orv::net::CFrameDispatcher dispatcher(
-		engine.getIncomingCipher(), engine.getParsers(), engine.getDevice()->getLogger());
+		engine.getIncomingCipher(), engine.getParsers(), engine.getDevice()->getLogger(), &engine.getHoldings());
+	const orv::net::SReceiveBudget& budget = engine.getReceiveBudget();
 	for (std::size_t pos = 2; pos < size; pos += chunk)
 	{
 		stream.append(data + pos, std::min(chunk, size - pos));
-		stream.process(dispatcher);
+		stream.process(dispatcher, budget);
 	}
+	while (stream.hasWork())
+		stream.process(dispatcher, budget);
 
 	// A game the input started runs two frames of its world: scripts, the step, the write-back.
 	// Offline, so the network step leaves the stream alone.
@@ -119,5 +125,9 @@ extern "C" int LLVMFuzzerTestOneInput(const irr::u8* data, std::size_t size)
 
 	engine.getDevice()->getGUIEnvironment()->clear();
 	checkConfinement(w);
+	// Files of up to 64 MiB each: the next input starts with empty folders, not a full disk.
+	for (const fs::path folder : {w.root / "images" / "downloads", w.root / "ani"})
+		for (const auto& entry : fs::directory_iterator(folder))
+			fs::remove_all(entry.path());
 	return 0;
 }

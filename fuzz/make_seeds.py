@@ -73,6 +73,18 @@ SCENARIOS = {
         "block kind=bzip2 u16:2+u16:1+u8:1+text:big.gani "
         + " ".join("u16:3+u16:1+rep:100:%02X" % (i & 0xFF) for i in range(400)) + " u16:4+u16:1",
     ],
+    # Past the bounds of what a server may make the client hold: each in a few KB on the wire.
+    "bound_download": [
+        "block u16:2+u16:1+u8:0+text:big.png",
+        "flood kind=bzip2 1120 u16:3+u16:1+zeros:60000",
+        "block u16:4+u16:1",
+    ],
+    "bound_objects": ["flood 33000 u16:12+seq:4:1+u8:0+text:"],
+    "bound_classes": ["flood 4200 u16:7+text:c+num:1 u16:8+u8:2+text:c1+seq:2:1+text:a+num:1"],
+    "bound_error_text": ["stream kind=bzip2 u16:1+rep:16000000:41+u16:1+text:next"],
+    "bound_shapes": ["block u16:12+u32:1+u8:0+text:", "flood 300 u16:18+u32:1+u8:0+f32:1"],
+    "bound_texts": ["flood 300 u16:10+seq:2:1+text:t+num:1",
+                    "flood 300 u16:11+seq:2:1+u8:5+u8:4+u32:65536+rep:65536:41"],
 }
 
 

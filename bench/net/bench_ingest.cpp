@@ -7,6 +7,7 @@
 #include "net/CNetParse.h"
 #include "net/CParserSlot.h"
 #include "net/CReceiveStream.h"
+#include "net/CServerHoldings.h"
 #include "net/INetParseHost.h"
 
 #include <bzlib.h>
@@ -35,6 +36,8 @@ public:
 	irr::IrrlichtDevice* getDevice() override { return nullptr; }
 	irr::core::stringc getDownloadRoot() override { return ""; }
 	orv::CFileTransfers& getFileTransfers() override { return *Transfers; }
+	orv::CServerHoldings& getHoldings() override { return Holdings; }
+	orv::CServerHoldings Holdings;
 	void closeConnection() override {}
 	void installPlayReceiver() override {}
 	void setOnline(bool) override {}

@@ -2,6 +2,7 @@
 // sources of every live manager.
 
 #include <chrono>
+#include <condition_variable>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -36,13 +37,45 @@ struct SManagerSet
 	// there is never a second one.
 	std::mutex Control;
 	std::thread Thread;
+	// The thread sleeps here while no manager has a source, which is always
+	// so without a sound device. Every source made, and the end of the
+	// thread, counts a wake; the thread waits only while the count is the
+	// one it read before its last pass, so no wake falls between.
+	std::mutex WakeMutex;
+	std::condition_variable Wake;
+	unsigned long Wakes = 0;
+
+	unsigned long readWakes()
+	{
+		std::lock_guard<std::mutex> guard(WakeMutex);
+		return Wakes;
+	}
+	void wake()
+	{
+		{
+			std::lock_guard<std::mutex> guard(WakeMutex);
+			++Wakes;
+		}
+		Wake.notify_all();
+	}
+	void waitForWork(unsigned long seen)
+	{
+		std::unique_lock<std::mutex> guard(WakeMutex);
+		Wake.wait(guard, [&] { return !Running.load() || Wakes != seen; });
+	}
+	// Told to end, and woken should it be waiting.
+	void stopThread()
+	{
+		Running = false;
+		wake();
+	}
 
 	// A manager never destroyed still has its thread stopped before the
 	// process ends.
 	~SManagerSet()
 	{
 		std::lock_guard<std::mutex> control(Control);
-		Running = false;
+		stopThread();
 		if (Thread.joinable())
 			Thread.join();
 	}
@@ -59,16 +92,35 @@ void audioUpdateThread(SManagerSet* set)
 	platform::setCurrentThreadName(AUDIO_THREAD_NAME);
 	while (set->Running.load())
 	{
+		const unsigned long wakes = set->readWakes();
+		bool streaming = false;
 		{
 			CAudioLock lock(set->Mutex);
+			// Every manager of the set was made by createAudioManager.
 			for (IAudioManager* manager : set->Managers)
+			{
 				manager->update();
+				streaming = streaming || static_cast<CAudioManager*>(manager)->hasSources();
+			}
 		}
-		std::this_thread::sleep_for(UPDATE_PAUSE);
+		if (streaming)
+			std::this_thread::sleep_for(UPDATE_PAUSE);
+		else
+			set->waitForWork(wakes);
 	}
 }
 
 } // namespace
+
+void wakeAudioThread()
+{
+	managerSet().wake();
+}
+
+bool hasOpenDevice(IAudioManager* manager)
+{
+	return manager && static_cast<CAudioManager*>(manager)->isInitialised();
+}
 
 IAudioManager* createAudioManager()
 {
@@ -124,7 +176,7 @@ void destroyAudioManager(IAudioManager* manager)
 				return;
 			if (set.Running && set.Managers.empty())
 			{
-				set.Running = false;
+				set.stopThread();
 				ending = std::move(set.Thread);
 			}
 		}

@@ -232,6 +232,19 @@ void CAudioManager::registerSource(const AudioWString& name, IAudioSource* sourc
 	// audio thread still streams.
 	source->grab();
 	Sources.push_back(source);
+	wakeAudioThread();
+}
+
+bool CAudioManager::isInitialised()
+{
+	CAudioLock lock(Mutex);
+	return Initialised;
+}
+
+bool CAudioManager::hasSources()
+{
+	CAudioLock lock(Mutex);
+	return !Sources.empty();
 }
 
 IAudioSource* CAudioManager::makeSource(IAudioDecoder* decoder, const char* name)

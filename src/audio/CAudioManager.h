@@ -53,6 +53,10 @@ public:
 
 	//! Fills the device names and the default one from OpenAL's enumeration.
 	void enumerateDevices();
+	//! Whether a device and its context are open.
+	bool isInitialised();
+	//! Whether the manager lists a source, which the audio thread streams.
+	bool hasSources();
 
 private:
 	bool checkError();
@@ -78,6 +82,9 @@ private:
 	AudioWString DefaultDeviceName;
 	AudioList<IManagerEventHandler*> EventHandlers;
 };
+
+//! Tells the audio thread that a source came, should it be sleeping.
+void wakeAudioThread();
 
 } // namespace audio
 } // namespace orv

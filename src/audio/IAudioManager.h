@@ -78,5 +78,9 @@ IAudioManager* createAudioManager();
 //! thread and waits for it. Null is ignored.
 void destroyAudioManager(IAudioManager* manager);
 
+//! Whether a manager made by createAudioManager has its sound device open;
+//! false for null. One without a device makes no sound and no source.
+bool hasOpenDevice(IAudioManager* manager);
+
 } // namespace audio
 } // namespace orv

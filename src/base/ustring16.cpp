@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 #include <iterator>
+#include <new>
+#include <utility>
 #include <vector>
 
 #include <utf8.h>
@@ -41,7 +43,7 @@ uchar32_t sanitize(uchar32_t c)
 	return (c > MAX_CODE_POINT || isSurrogate(c)) ? REPLACEMENT : c;
 }
 
-void pushCodePoint(std::u16string& units, uchar32_t c)
+void pushCodePoint(unit_string& units, uchar32_t c)
 {
 	c = sanitize(c);
 	if (c < 0x10000)
@@ -57,7 +59,7 @@ void pushCodePoint(std::u16string& units, uchar32_t c)
 }
 
 // Decodes one character at units[i] of well-formed text and advances i.
-uchar32_t decodeAt(const std::u16string& units, size_t& i)
+uchar32_t decodeAt(std::u16string_view units, size_t& i)
 {
 	uchar16_t u = units[i++];
 	if (isHighSurrogate(u) && i < units.size() && isLowSurrogate(units[i]))
@@ -78,7 +80,7 @@ class CUnitSearch
 {
 public:
 	//! The pattern must not be empty.
-	explicit CUnitSearch(const std::u16string& pattern) : Pattern(pattern), Border(pattern.size(), 0)
+	explicit CUnitSearch(const unit_string& pattern) : Pattern(pattern), Border(pattern.size(), 0)
 	{
 		for (size_t i = 1, k = 0; i < Pattern.size(); ++i)
 		{
@@ -91,7 +93,7 @@ public:
 	}
 
 	//! Where the first match at or after `from` starts, or npos.
-	size_t next(const std::u16string& text, size_t from) const
+	size_t next(const unit_string& text, size_t from) const
 	{
 		size_t k = 0;
 		for (size_t i = from; i < text.size(); ++i)
@@ -103,11 +105,11 @@ public:
 			if (k == Pattern.size())
 				return i + 1 - k;
 		}
-		return std::u16string::npos;
+		return unit_string::npos;
 	}
 
 private:
-	const std::u16string& Pattern;
+	const unit_string& Pattern;
 	std::vector<size_t> Border; // longest proper border of each prefix
 };
 
@@ -119,7 +121,7 @@ class CCharacterSet
 public:
 	explicit CCharacterSet(const ustring16& list) : Basic(0x10000, false)
 	{
-		const std::u16string& units = list.toUTF16_std();
+		const std::u16string_view units = list.toUTF16_std();
 		for (size_t i = 0; i < units.size();)
 		{
 			const uchar32_t c = decodeAt(units, i);
@@ -149,29 +151,52 @@ template <class Char> size_t lengthOf(const Char* text)
 	return n;
 }
 
+// The string object that holds the units is counted as they are.
+template <typename... Args> unit_string* newBody(Args&&... args)
+{
+	void* memory = orv::allocateCounted(sizeof(unit_string));
+	try
+	{
+		return new (memory) unit_string(std::forward<Args>(args)...);
+	}
+	catch (...)
+	{
+		orv::freeCounted(memory, sizeof(unit_string));
+		throw;
+	}
+}
+
+void deleteBody(unit_string* body)
+{
+	if (!body)
+		return;
+	body->~unit_string();
+	orv::freeCounted(body, sizeof(unit_string));
+}
+
 } // namespace
 
-std::u16string& ustring16::units()
+unit_string& ustring16::units()
 {
-	std::u16string* p = body();
+	unit_string* p = body();
 	if (!p)
 	{
-		p = new std::u16string();
+		p = newBody();
 		setBody(p);
 	}
 	return *p;
 }
 
-const std::u16string& ustring16::units() const
+const unit_string& ustring16::units() const
 {
-	static const std::u16string none;
-	const std::u16string* p = body();
+	static const unit_string none;
+	const unit_string* p = body();
 	return p ? *p : none;
 }
 
 ustring16::ustring16(const ustring16& other)
 {
-	setBody(other.empty() ? nullptr : new std::u16string(other.units()));
+	setBody(other.empty() ? nullptr : newBody(other.units()));
 }
 
 ustring16::ustring16(ustring16&& other) noexcept
@@ -187,7 +212,7 @@ ustring16& ustring16::operator=(const ustring16& other)
 		if (body())
 			*body() = other.units();
 		else if (!other.empty())
-			setBody(new std::u16string(other.units()));
+			setBody(newBody(other.units()));
 	}
 	return *this;
 }
@@ -196,7 +221,7 @@ ustring16& ustring16::operator=(ustring16&& other) noexcept
 {
 	if (this != &other)
 	{
-		delete body();
+		deleteBody(body());
 		setBody(other.body());
 		other.setBody(nullptr);
 	}
@@ -205,7 +230,7 @@ ustring16& ustring16::operator=(ustring16&& other) noexcept
 
 ustring16::~ustring16()
 {
-	delete body();
+	deleteBody(body());
 }
 
 ustring16::ustring16(const char* utf8)
@@ -244,14 +269,14 @@ ustring16::ustring16(const wchar_t* text)
 	const size_t n = lengthOf(text);
 	if (sizeof(wchar_t) == 4)
 	{
-		std::u16string& Units = units();
+		unit_string& Units = units();
 		Units.reserve(n);
 		for (size_t i = 0; i < n; ++i)
 			pushCodePoint(Units, static_cast<uchar32_t>(text[i]));
 	}
 	else
 	{
-		const std::u16string wide(text, text + n);
+		const unit_string wide(text, text + n);
 		appendUTF16(wide.data(), wide.data() + n);
 	}
 }
@@ -282,7 +307,7 @@ ustring16::ustring16(const std::u32string& utf32)
 
 ustring16& ustring16::operator=(const char* utf8)
 {
-	std::u16string& Units = units();
+	unit_string& Units = units();
 	Units.clear();
 	if (utf8)
 		appendUTF8(utf8, utf8 + std::strlen(utf8));
@@ -291,7 +316,7 @@ ustring16& ustring16::operator=(const char* utf8)
 
 void ustring16::appendUTF8(const char* begin, const char* end)
 {
-	std::u16string& Units = units();
+	unit_string& Units = units();
 	const size_t start = Units.size();
 	// A UTF-8 text never has more code units than bytes.
 	Units.resize(start + static_cast<size_t>(end - begin));
@@ -317,7 +342,7 @@ void ustring16::appendUTF8(const char* begin, const char* end)
 
 void ustring16::appendUTF16(const uchar16_t* begin, const uchar16_t* end)
 {
-	std::u16string& Units = units();
+	unit_string& Units = units();
 	Units.reserve(Units.size() + static_cast<size_t>(end - begin));
 	for (const uchar16_t* p = begin; p != end; ++p)
 	{
@@ -340,7 +365,7 @@ void ustring16::appendUTF16(const uchar16_t* begin, const uchar16_t* end)
 
 void ustring16::appendUTF32(const uchar32_t* begin, const uchar32_t* end)
 {
-	std::u16string& Units = units();
+	unit_string& Units = units();
 	Units.reserve(Units.size() + static_cast<size_t>(end - begin));
 	for (const uchar32_t* p = begin; p != end; ++p)
 		pushCodePoint(Units, *p);
@@ -348,14 +373,14 @@ void ustring16::appendUTF32(const uchar32_t* begin, const uchar32_t* end)
 
 void ustring16::appendASCII(const char* text)
 {
-	std::u16string& Units = units();
+	unit_string& Units = units();
 	for (; *text; ++text)
 		Units.push_back(static_cast<uchar16_t>(static_cast<unsigned char>(*text)));
 }
 
 ustring16& ustring16::loadDataStream(const char* data, size_t length)
 {
-	std::u16string& Units = units();
+	unit_string& Units = units();
 	Units.clear();
 	if (!data)
 		return *this;
@@ -382,7 +407,7 @@ ustring16& ustring16::loadDataStream(const char* data, size_t length)
 	else if (length >= 2 && ((bytes[0] == 0xFF && bytes[1] == 0xFE) || (bytes[0] == 0xFE && bytes[1] == 0xFF)))
 	{
 		const bool little = bytes[0] == 0xFF;
-		std::u16string raw;
+		unit_string raw;
 		raw.reserve((length - 2) / 2);
 		size_t i = 2;
 		for (; i + 2 <= length; i += 2)
@@ -404,7 +429,7 @@ ustring16& ustring16::loadDataStream(const char* data, size_t length)
 
 std::string ustring16::toUTF8_std() const
 {
-	const std::u16string& Units = units();
+	const unit_string& Units = units();
 	// One code unit never needs more than three bytes.
 	std::string out(Units.size() * 3, '\0');
 	char* first = &out[0];
@@ -433,7 +458,7 @@ stringc ustring16::toUTF8_s() const
 
 std::u32string ustring16::toUTF32_s() const
 {
-	const std::u16string& Units = units();
+	const unit_string& Units = units();
 	std::u32string out;
 	out.reserve(Units.size());
 	size_t i = 0;
@@ -444,7 +469,7 @@ std::u32string ustring16::toUTF32_s() const
 
 std::wstring ustring16::toWCHAR_std() const
 {
-	const std::u16string& Units = units();
+	const unit_string& Units = units();
 	if (sizeof(wchar_t) == 4)
 	{
 		std::wstring out;
@@ -465,7 +490,7 @@ stringw ustring16::toWCHAR_s() const
 
 u32 ustring16::size() const
 {
-	const std::u16string& Units = units();
+	const unit_string& Units = units();
 	size_t count = Units.size();
 	for (size_t i = 0; i + 1 < Units.size(); ++i)
 		if (isHighSurrogate(Units[i]) && isLowSurrogate(Units[i + 1]))
@@ -475,12 +500,12 @@ u32 ustring16::size() const
 
 size_t ustring16::unitOffset(u32 index) const
 {
-	const std::u16string& Units = units();
+	const unit_string& Units = units();
 	size_t i = 0;
 	for (u32 n = 0; n < index; ++n)
 	{
 		if (i >= Units.size())
-			return std::u16string::npos;
+			return unit_string::npos;
 		decodeAt(Units, i);
 	}
 	return i;
@@ -488,16 +513,16 @@ size_t ustring16::unitOffset(u32 index) const
 
 uchar32_t ustring16::charAt(u32 index) const
 {
-	const std::u16string& Units = units();
+	const unit_string& Units = units();
 	size_t i = unitOffset(index);
-	if (i == std::u16string::npos || i >= Units.size())
+	if (i == unit_string::npos || i >= Units.size())
 		return 0;
 	return decodeAt(Units, i);
 }
 
 uchar32_t ustring16::lastChar() const
 {
-	const std::u16string& Units = units();
+	const unit_string& Units = units();
 	if (Units.empty())
 		return 0;
 	size_t i = Units.size() - 1;
@@ -508,12 +533,12 @@ uchar32_t ustring16::lastChar() const
 
 bool ustring16::equalsn(const ustring16& other, u32 n) const
 {
-	const std::u16string& Units = units();
+	const unit_string& Units = units();
 	size_t a = unitOffset(n);
 	size_t b = other.unitOffset(n);
-	if (a == std::u16string::npos)
+	if (a == unit_string::npos)
 		a = Units.size();
-	if (b == std::u16string::npos)
+	if (b == unit_string::npos)
 		b = other.units().size();
 	return a == b && Units.compare(0, a, other.units(), 0, b) == 0;
 }
@@ -588,7 +613,7 @@ ustring16 ustring16::operator+(const ustring16& other) const
 	ustring16 result;
 	if (empty() && other.empty())
 		return result;
-	std::u16string& sum = result.units();
+	unit_string& sum = result.units();
 	sum.reserve(units().size() + other.units().size());
 	sum = units();
 	sum += other.units();
@@ -597,7 +622,7 @@ ustring16 ustring16::operator+(const ustring16& other) const
 
 ustring16& ustring16::append(uchar32_t c)
 {
-	std::u16string& Units = units();
+	unit_string& Units = units();
 	pushCodePoint(Units, c);
 	return *this;
 }
@@ -611,9 +636,9 @@ ustring16& ustring16::append(const ustring16& other)
 
 ustring16& ustring16::append(const ustring16& other, u32 length)
 {
-	std::u16string& Units = units();
+	unit_string& Units = units();
 	size_t end = other.unitOffset(length);
-	if (end == std::u16string::npos)
+	if (end == unit_string::npos)
 		end = other.units().size();
 	Units.append(other.units(), 0, end);
 	return *this;
@@ -621,7 +646,7 @@ ustring16& ustring16::append(const ustring16& other, u32 length)
 
 void ustring16::reserve(u32 count)
 {
-	std::u16string& Units = units();
+	unit_string& Units = units();
 	Units.reserve(std::min(count, MAX_RESERVE));
 }
 
@@ -632,9 +657,9 @@ s32 ustring16::findFirst(uchar32_t c) const
 
 s32 ustring16::findNext(uchar32_t c, u32 startPos) const
 {
-	const std::u16string& Units = units();
+	const unit_string& Units = units();
 	size_t i = unitOffset(startPos);
-	if (i == std::u16string::npos)
+	if (i == unit_string::npos)
 		return -1;
 	for (s32 index = static_cast<s32>(startPos); i < Units.size(); ++index)
 		if (decodeAt(Units, i) == c)
@@ -644,7 +669,7 @@ s32 ustring16::findNext(uchar32_t c, u32 startPos) const
 
 s32 ustring16::findLast(uchar32_t c, s32 start) const
 {
-	const std::u16string& Units = units();
+	const unit_string& Units = units();
 	s32 found = -1;
 	size_t i = 0;
 	for (s32 index = 0; i < Units.size(); ++index)
@@ -659,14 +684,14 @@ s32 ustring16::findLast(uchar32_t c, s32 start) const
 
 s32 ustring16::find(const ustring16& str, u32 start) const
 {
-	const std::u16string& Units = units();
+	const unit_string& Units = units();
 	if (str.units().empty())
 		return -1;
 	size_t i = unitOffset(start);
-	if (i == std::u16string::npos)
+	if (i == unit_string::npos)
 		return -1;
 	const size_t at = CUnitSearch(str.units()).next(Units, i);
-	if (at == std::u16string::npos)
+	if (at == unit_string::npos)
 		return -1;
 	s32 index = static_cast<s32>(start);
 	for (; i < at; ++index)
@@ -680,7 +705,7 @@ u32 ustring16::count(const ustring16& str) const
 		return 0;
 	const CUnitSearch search(str.units());
 	u32 found = 0;
-	for (size_t at = search.next(units(), 0); at != std::u16string::npos;
+	for (size_t at = search.next(units(), 0); at != unit_string::npos;
 		 at = search.next(units(), at + str.units().size()))
 		++found;
 	return found;
@@ -688,7 +713,7 @@ u32 ustring16::count(const ustring16& str) const
 
 s32 ustring16::findFirstCharNotInList(const ustring16& list) const
 {
-	const std::u16string& Units = units();
+	const unit_string& Units = units();
 	const CCharacterSet set(list);
 	size_t i = 0;
 	for (s32 index = 0; i < Units.size(); ++index)
@@ -699,7 +724,7 @@ s32 ustring16::findFirstCharNotInList(const ustring16& list) const
 
 s32 ustring16::findLastCharNotInList(const ustring16& list) const
 {
-	const std::u16string& Units = units();
+	const unit_string& Units = units();
 	const CCharacterSet set(list);
 	s32 found = -1;
 	size_t i = 0;
@@ -711,10 +736,10 @@ s32 ustring16::findLastCharNotInList(const ustring16& list) const
 
 ustring16 ustring16::subString(u32 begin, u32 length) const
 {
-	const std::u16string& Units = units();
+	const unit_string& Units = units();
 	ustring16 result;
 	const size_t from = unitOffset(begin);
-	if (from == std::u16string::npos || length == 0)
+	if (from == unit_string::npos || length == 0)
 		return result;
 	size_t to = from;
 	for (u32 n = 0; n < length && to < Units.size(); ++n)
@@ -736,19 +761,19 @@ ustring16& ustring16::replace(uchar32_t toReplace, uchar32_t replaceWith)
 
 ustring16& ustring16::replace(const ustring16& toReplace, const ustring16& replaceWith)
 {
-	std::u16string& Units = units();
+	unit_string& Units = units();
 	if (toReplace.units().empty())
 		return *this;
 	const CUnitSearch search(toReplace.units());
-	std::u16string result;
+	unit_string result;
 	result.reserve(Units.size());
 	size_t i = 0;
-	for (size_t at; (at = search.next(Units, i)) != std::u16string::npos; i = at + toReplace.units().size())
+	for (size_t at; (at = search.next(Units, i)) != unit_string::npos; i = at + toReplace.units().size())
 	{
 		result.append(Units, i, at - i);
 		result += replaceWith.units();
 	}
-	result.append(Units, i, std::u16string::npos);
+	result.append(Units, i, unit_string::npos);
 	Units.swap(result);
 	return *this;
 }
@@ -769,9 +794,9 @@ ustring16& ustring16::remove(const ustring16& toRemove)
 
 ustring16& ustring16::removeChars(const ustring16& characters)
 {
-	std::u16string& Units = units();
+	unit_string& Units = units();
 	const CCharacterSet set(characters);
-	std::u16string result;
+	unit_string result;
 	result.reserve(Units.size());
 	size_t i = 0;
 	while (i < Units.size())
@@ -799,9 +824,9 @@ ustring16& ustring16::trim(const ustring16& whitespace)
 
 ustring16& ustring16::erase(u32 index)
 {
-	std::u16string& Units = units();
+	unit_string& Units = units();
 	size_t from = unitOffset(index);
-	if (from == std::u16string::npos || from >= Units.size())
+	if (from == unit_string::npos || from >= Units.size())
 		return *this;
 	size_t to = from;
 	decodeAt(Units, to);
@@ -811,7 +836,7 @@ ustring16& ustring16::erase(u32 index)
 
 ustring16& ustring16::validate()
 {
-	std::u16string old;
+	unit_string old;
 	old.swap(units());
 	appendUTF16(old.data(), old.data() + old.size());
 	return *this;
@@ -826,9 +851,9 @@ ustring16& ustring16::insert(uchar32_t c, u32 pos)
 
 ustring16& ustring16::insert(const ustring16& str, u32 pos)
 {
-	std::u16string& Units = units();
+	unit_string& Units = units();
 	const size_t at = unitOffset(pos);
-	if (at != std::u16string::npos)
+	if (at != unit_string::npos)
 		Units.insert(at, str.units());
 	return *this;
 }

@@ -3,6 +3,9 @@
 #include <cstddef>
 #include <cstring>
 #include <string>
+#include <string_view>
+
+#include "base/MemoryAccount.h"
 
 #include <irrString.h>
 #include <irrTypes.h>
@@ -13,6 +16,10 @@ namespace core {
 typedef unsigned char uchar8_t;
 typedef char16_t uchar16_t;
 typedef char32_t uchar32_t;
+
+//! A string's code units, counted to the memory account of the thread that
+//! makes them (see base/MemoryAccount.h).
+typedef std::basic_string<char16_t, std::char_traits<char16_t>, orv::SCountedAllocator<char16_t>> unit_string;
 
 //! Unicode text held as UTF-16 code units.
 /** The content is always well-formed UTF-16: every way in replaces invalid
@@ -66,7 +73,7 @@ public:
 	stringw toWCHAR_s() const;
 	std::wstring toWCHAR_std() const;
 	std::u32string toUTF32_s() const;
-	const std::u16string& toUTF16_std() const { return units(); }
+	std::u16string_view toUTF16_std() const { return units(); }
 
 	//! NUL-terminated code units.
 	const uchar16_t* c_str() const { return units().c_str(); }
@@ -77,7 +84,7 @@ public:
 	// Attributes ask for every number they store; it reads the pointer alone.
 	bool empty() const
 	{
-		const std::u16string* p = body();
+		const unit_string* p = body();
 		return !p || p->empty();
 	}
 	//! The character at an index, 0 past the end.
@@ -169,18 +176,18 @@ private:
 	// Script engines place values at 4-byte boundaries, so the string holds
 	// nothing that needs more: the units live on the heap, behind a pointer
 	// kept as plain bytes. No pointer means empty.
-	std::u16string* body() const
+	unit_string* body() const
 	{
-		std::u16string* p;
+		unit_string* p;
 		std::memcpy(&p, Body, sizeof p);
 		return p;
 	}
-	void setBody(std::u16string* p) { std::memcpy(Body, &p, sizeof p); }
+	void setBody(unit_string* p) { std::memcpy(Body, &p, sizeof p); }
 	// The units for writing, created on first use.
-	std::u16string& units();
-	const std::u16string& units() const;
+	unit_string& units();
+	const unit_string& units() const;
 
-	alignas(4) unsigned char Body[sizeof(std::u16string*)] = {};
+	alignas(4) unsigned char Body[sizeof(unit_string*)] = {};
 };
 
 inline ustring16 operator+(const char* left, const ustring16& right)

@@ -21,6 +21,11 @@ CFileTransfers& CEngineNetHost::getFileTransfers()
 	return Engine.getFileTransfers();
 }
 
+CServerHoldings& CEngineNetHost::getHoldings()
+{
+	return Engine.getHoldings();
+}
+
 void CEngineNetHost::closeConnection()
 {
 	if (net::CSocket* socket = Engine.getSocket())

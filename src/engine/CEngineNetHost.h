@@ -15,6 +15,7 @@ public:
 	irr::IrrlichtDevice* getDevice() override;
 	irr::core::stringc getDownloadRoot() override;
 	CFileTransfers& getFileTransfers() override;
+	CServerHoldings& getHoldings() override;
 	void closeConnection() override;
 	void leaveLoginScreen() override;
 	void installPlayReceiver() override;

@@ -1,14 +1,13 @@
 #include "engine/CGameEngine.h"
 
-#include <cstring>
 #include <new>
 
 #include <IFileSystem.h>
 #include <ILogger.h>
 #include <ISceneManager.h>
-#include <ITimer.h>
 
 #include "audio/IAudioManager.h"
+#include "base/DeviceClock.h"
 #include "base/Log.h"
 #include "base/Refusal.h"
 #include "engine/CGameEventReceiver.h"
@@ -84,7 +83,7 @@ CGameEngine::CGameEngine()
 {
 	ReceiveBuffer.reserve(8);
 	DecodedBytes.reserve(8);
-	std::memset(KeyStates, 0, sizeof(KeyStates));
+	clearKeyStates();
 	if (!engineLaunch.programDirectory.empty())
 		ProgramDirectory = engineLaunch.programDirectory;
 	else
@@ -136,7 +135,7 @@ void CGameEngine::setGameRunning(bool running)
 	if (running && !GameRunning)
 	{
 		if (Device)
-			LastFrameTime = Device->getTimer()->getTime();
+			LastFrameTime = deviceTimeNow(Device);
 		if (CPhysicsManager* physics = CPhysicsManager::getExistingInstance())
 			physics->setAccumulator(0.0f);
 		// A new game says again what its content or server had refused.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstring>
 #include <map>
 #include <vector2d.h>
 
@@ -15,6 +16,8 @@
 #include "net/CFileTransfers.h"
 #include "net/CPacketCipher.h"
 #include "net/CParserSlot.h"
+#include "net/CServerHoldings.h"
+#include "net/ReceiveWork.h"
 #include "net/CSendQueue.h"
 #include "scene/ISceneHost.h"
 #include "script/SScriptEvent.h"
@@ -146,6 +149,12 @@ public:
 	//! The current packet parser and its replacement.
 	CParserSlot& getParsers() { return Parsers; }
 	CFileTransfers& getFileTransfers() { return FileTransfers; }
+	CServerHoldings& getHoldings() { return Holdings; }
+	//! What each frame's network step may take on of the received stream; tests and benchmarks
+	//! look, and may change it.
+	net::SReceiveBudget& getReceiveBudget() { return ReceiveBudget; }
+	//! What the last network step took on.
+	const net::SReceiveWork& getLastReceiveWork() const { return LastReceiveWork; }
 	//! Frames the packet for the send queue; dropped while offline or when empty.
 	void sendPacket(net::packet packet);
 	//! Starts a clean connection's login exchange on a socket that just connected.
@@ -226,6 +235,9 @@ public:
 		if (keyCode < KEY_STATE_COUNT)
 			KeyStates[keyCode] = down ? 1 : 0;
 	}
+	//! No key is held. A key let go while the game does not receive input
+	//! (on the login screen) would otherwise read as held in the next game.
+	void clearKeyStates() { std::memset(KeyStates, 0, sizeof(KeyStates)); }
 
 private:
 	bool createFileSystemDevice();
@@ -282,6 +294,9 @@ private:
 	net::CSendQueue SendQueue;
 	CParserSlot Parsers;
 	CFileTransfers FileTransfers;
+	CServerHoldings Holdings;
+	net::SReceiveBudget ReceiveBudget;
+	net::SReceiveWork LastReceiveWork;
 	std::map<irr::core::ustring16, CAnimation*> Animations;
 	std::map<irr::core::ustring16, CImage*> Images;
 	// Null only when no manager could be made at all; the listener is the

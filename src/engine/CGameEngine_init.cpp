@@ -1,7 +1,5 @@
 #include "engine/CGameEngine.h"
 
-#include <cstring>
-
 #include <IFileSystem.h>
 #include <ILogger.h>
 #include <ISceneManager.h>
@@ -95,9 +93,15 @@ bool CGameEngine::init()
 	// 13-15. Parser, socket and ciphers.
 	initNetwork();
 
-	// 16. Sound. Without a device the manager still comes, and every sound
-	// made through it fails.
+	// 16. Sound. A manager without a device, which has said once that the
+	// game runs without sound, is not kept: every sound asked of it would
+	// fail with a line of its own, and its thread would go on for nothing.
 	AudioManager = audio::createAudioManager();
+	if (AudioManager && !audio::hasOpenDevice(AudioManager))
+	{
+		audio::destroyAudioManager(AudioManager);
+		AudioManager = nullptr;
+	}
 	Listener = AudioManager ? AudioManager->getListener() : nullptr;
 
 	// 17. Contacts reach the scripts of the objects involved.
@@ -113,7 +117,7 @@ bool CGameEngine::init()
 	PlayReceiver = new CGameEventReceiver();
 
 	// 21. No key is held.
-	std::memset(KeyStates, 0, sizeof(KeyStates));
+	clearKeyStates();
 
 	// 22-26. Scripts.
 	initScripts();

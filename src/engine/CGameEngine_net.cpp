@@ -7,6 +7,8 @@
 #include "net/LoginPacket.h"
 #include "net/decodeBlock.h"
 
+#include "base/Refusal.h"
+
 #include <ILogger.h>
 #include <ITimer.h>
 
@@ -35,6 +37,8 @@ void CGameEngine::initNetwork()
 
 void CGameEngine::destroyNetwork()
 {
+	// The error boxes it holds go before the GUI does.
+	Holdings.clear();
 	if (!Socket)
 		return;
 	if (Socket->getState() != net::ESS_DISCONNECTED)
@@ -46,7 +50,11 @@ void CGameEngine::destroyNetwork()
 
 bool CGameEngine::updateNetwork()
 {
-	if (!Socket || Socket->getState() == net::ESS_DISCONNECTED)
+	net::CReceiveStream stream(ReceiveBuffer, DecodedBytes);
+	LastReceiveWork = net::SReceiveWork();
+	const bool connected = Socket && Socket->getState() != net::ESS_DISCONNECTED;
+	// What arrived before the connection ended is handled, in order, before the end is.
+	if (!connected && !stream.hasWork())
 	{
 		LastFrameTime = Device->getTimer()->getTime();
 		// Once: the game stops, so later frames only keep the clock.
@@ -55,15 +63,21 @@ bool CGameEngine::updateNetwork()
 		return false;
 	}
 
-	if (SendQueue.hasPending())
-		SendQueue.flush();
-
-	net::CReceiveStream stream(ReceiveBuffer, DecodedBytes);
-	const net::packet received = Socket->receive();
-	stream.append(received.getData(), received.getSize());
+	if (connected)
+	{
+		if (SendQueue.hasPending())
+			SendQueue.flush();
+		// While earlier bytes wait their turn the socket keeps the server's next ones: the client
+		// holds little, and the connection slows the server down.
+		if (stream.getReceivedSize() < ReceiveBudget.waitingBytes)
+		{
+			const net::packet received = Socket->receive();
+			stream.append(received.getData(), received.getSize());
+		}
+	}
 	// Each frame meets the parser that is current when it comes up, so a switch serves the next one.
-	net::CFrameDispatcher dispatcher(IncomingCipher, Parsers, Device->getLogger());
-	stream.process(dispatcher);
+	net::CFrameDispatcher dispatcher(IncomingCipher, Parsers, Device->getLogger(), &Holdings);
+	LastReceiveWork = stream.process(dispatcher, ReceiveBudget);
 	return true;
 }
 
@@ -87,6 +101,9 @@ void CGameEngine::sendLogin(const irr::core::stringw& userName, const irr::core:
 	ReceiveBuffer.clear();
 	DecodedBytes.clear();
 	FileTransfers.clear();
+	Holdings.clear();
+	// A new server says again what it had refused.
+	forgetRefusals();
 	Parsers.replace(new CNetParse_Login(NetHost));
 	net::sendLogin(SendQueue, IncomingCipher, userName, password);
 }

@@ -6,6 +6,7 @@
 
 #include <ITimer.h>
 
+#include "net/PacketIds.h"
 #include "scene/CCameraManager.h"
 #include "script/CScriptManager.h"
 #include "script/SScriptBinding.h"
@@ -39,9 +40,6 @@ struct SScriptFrame
 
 	script::CScriptManager* Scripts;
 };
-
-const irr::u16 PACKET_CLASS_ATTRIBUTES = 4;
-const irr::u16 PACKET_ENGINE_ATTRIBUTES = 5;
 
 //! The objects, by id, at one revision of the registry. Scripts may add and
 //! remove objects while a loop runs, so loops walk this copy; an entry's
@@ -195,12 +193,12 @@ void writeBackAndSend(CGameEngine& engine, CObjectManager& objects, SObjectSnaps
 		AttributeIdSet<irr::u16>& classIds = object->getChangedClassAttributes();
 		if (online && !engineIds.empty())
 			engine.sendPacket(buildChangePacket(
-				PACKET_ENGINE_ATTRIBUTES, id, engineIds,
+				net::ECPI_ENGINE_ATTRIBUTES, id, engineIds,
 				[object](irr::s32 attributeId) { return object->getEngineAttribute(attributeId); },
 				[](irr::s32 attributeId) { return net::packet::fromU8(static_cast<irr::u8>(attributeId)); }));
 		if (online && !classIds.empty())
 			engine.sendPacket(buildChangePacket(
-				PACKET_CLASS_ATTRIBUTES, id, classIds,
+				net::ECPI_CLASS_ATTRIBUTES, id, classIds,
 				[object](irr::u16 attributeId) { return object->getClassAttributes().findById(attributeId); },
 				[](irr::u16 attributeId) { return net::packet::fromU16(attributeId); }));
 		engineIds.clear();

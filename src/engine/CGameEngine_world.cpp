@@ -2,6 +2,8 @@
 
 #include "engine/CFileBuffer.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <unordered_set>
 #include <vector>
 
@@ -220,6 +222,10 @@ CSceneObject* CGameEngine::addSceneObject(CSceneObject* object)
 		SceneNodes[object] = node;
 		node->setSceneObject(object);
 		node->drop();
+		// Facing the way the level or the server says from its first frame; a
+		// direction beyond any an animation has shows nothing.
+		const irr::u64 direction = object->getEngineAttribute(EP_DIRECTION)->getUInt();
+		node->setDirection(static_cast<irr::u32>(std::min<irr::u64>(direction, UINT32_MAX)));
 		if (!imageName.empty())
 			if (CAnimation* animation = getAnimation(imageName))
 				if (animation->applyToNode(node, object))
@@ -328,11 +334,10 @@ irr::u32 CGameEngine::sendEvent(CSceneObject* sender, const ustring16& event, co
 	irr::u32 deliveries = 0;
 	for (CSceneObject* object : receivers)
 	{
-		if (definesOnEvent(object))
-		{
-			object->getBinding()->callCallback(CALLBACK_ON_EVENT, record, object);
+		// A delivery the binding drops (too deeply nested, a module set
+		// aside, the frame's script time gone) reached no one.
+		if (definesOnEvent(object) && object->getBinding()->callCallback(CALLBACK_ON_EVENT, record, object))
 			++deliveries;
-		}
 		object->drop();
 	}
 	return deliveries;

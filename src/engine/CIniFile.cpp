@@ -36,6 +36,14 @@ void appendOneLine(std::string& out, const ustring16& text)
 			out[i] = ' ';
 }
 
+// A line of remarks rather than settings: one that says so by its first
+// character, or one that sets nothing. Kept as a line of its own, it keeps
+// its place, and two of them do not become one value of the empty key.
+bool isComment(const std::u16string& line)
+{
+	return line.front() == u';' || line.front() == u'#' || line.find(u'=') == std::u16string::npos;
+}
+
 } // namespace
 
 bool CIniSection::has(const ustring16& key) const
@@ -58,7 +66,12 @@ void CIniSection::set(const ustring16& key, const ustring16& value)
 		return;
 	}
 	Values.emplace(key, value);
-	KeyOrder.push_back(key);
+	Lines.push_back({key, false});
+}
+
+void CIniSection::addComment(const ustring16& line)
+{
+	Lines.push_back({line, true});
 }
 
 irr::s32 CIniSection::getNumber(const ustring16& key) const
@@ -81,7 +94,7 @@ void CIniFile::parse(const CFileBuffer& buffer)
 
 void CIniFile::parseText(const ustring16& text)
 {
-	const std::u16string& units = text.toUTF16_std();
+	const std::u16string units(text.toUTF16_std());
 	std::unique_ptr<CIniSection> reading;
 	size_t lineStart = 0;
 	while (lineStart < units.size())
@@ -101,12 +114,14 @@ void CIniFile::parseText(const ustring16& text)
 			continue;
 		}
 		if (!reading)
-			continue;
-		const size_t equals = line.find(u'=');
-		if (equals == std::u16string::npos)
-			reading->set(ustring16(), ustring16(line));
+			Preamble.push_back(ustring16(line));
+		else if (isComment(line))
+			reading->addComment(ustring16(line));
 		else
+		{
+			const size_t equals = line.find(u'=');
 			reading->set(ustring16(trimmed(line, 0, equals)), ustring16(trimmed(line, equals + 1, line.size())));
+		}
 	}
 	if (reading)
 		enter(std::move(reading));
@@ -123,6 +138,11 @@ void CIniFile::enter(std::unique_ptr<CIniSection> section)
 std::vector<irr::u8> CIniFile::compose() const
 {
 	std::string text;
+	for (const ustring16& line : Preamble)
+	{
+		appendOneLine(text, line);
+		text += "\r\n";
+	}
 	for (const std::vector<CIniSection*>* order : {&SectionOrder, &CreatedOrder})
 	{
 		for (const CIniSection* section : *order)
@@ -130,11 +150,14 @@ std::vector<irr::u8> CIniFile::compose() const
 			text += '[';
 			appendOneLine(text, section->getName());
 			text += "]\r\n";
-			for (const ustring16& key : section->getKeyOrder())
+			for (const CIniSection::SLine& line : section->getLines())
 			{
-				appendOneLine(text, key);
-				text += " = ";
-				appendOneLine(text, section->get(key));
+				appendOneLine(text, line.text);
+				if (!line.isComment)
+				{
+					text += " = ";
+					appendOneLine(text, section->get(line.text));
+				}
 				text += "\r\n";
 			}
 		}

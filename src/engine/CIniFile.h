@@ -19,10 +19,21 @@ namespace orv {
 class CFileBuffer;
 
 //! One [section] of an ini file: keys with values, kept in the order the
-//! keys were first set so the file is written back the way it was read.
+//! keys were first set so the file is written back the way it was read, and
+//! the player's comment lines where they stood among them.
 class CIniSection
 {
 public:
+	//! A line of the section as it is written: an entry (its key) or a
+	//! comment kept as it was read.
+	// The text's pointer stays pointer-aligned in an array of lines (the
+	// string itself asks for 4 bytes only), where a leak checker finds it.
+	struct alignas(void*) SLine
+	{
+		irr::core::ustring16 text;
+		bool isComment;
+	};
+
 	explicit CIniSection(const irr::core::ustring16& name) : Name(name) {}
 
 	const irr::core::ustring16& getName() const { return Name; }
@@ -36,16 +47,23 @@ public:
 	irr::s32 getNumber(const irr::core::ustring16& key) const;
 	void setNumber(const irr::core::ustring16& key, irr::s32 number);
 
-	const std::vector<irr::core::ustring16>& getKeyOrder() const { return KeyOrder; }
+	//! Goes after the lines there are.
+	void addComment(const irr::core::ustring16& line);
+
+	//! Entries, in the order their keys were first set, and comments, in the
+	//! order they are written.
+	const std::vector<SLine>& getLines() const { return Lines; }
 
 private:
 	irr::core::ustring16 Name;
 	std::map<irr::core::ustring16, irr::core::ustring16> Values;
-	std::vector<irr::core::ustring16> KeyOrder;
+	std::vector<SLine> Lines;
 };
 
 //! The settings file: sections by name, written back in the order they
-//! were read, followed by the sections the program added.
+//! were read, followed by the sections the program added. What the player
+//! wrote that is no entry (comments, lines before the first section) is
+//! written back where it stood.
 class CIniFile
 {
 public:
@@ -80,6 +98,8 @@ private:
 	std::map<irr::core::ustring16, CIniSection*> Sections;
 	std::vector<CIniSection*> SectionOrder;
 	std::vector<CIniSection*> CreatedOrder;
+	// The lines before the first section, as they were read.
+	std::vector<irr::core::ustring16> Preamble;
 };
 
 } // namespace orv

@@ -13,10 +13,14 @@ void tearDownSingletons()
 {
 	// Scripts let go of the objects they hold first, so the object manager's
 	// references are the last ones and its objects go with it, while the
-	// world their bodies live in still stands.
+	// world their bodies live in still stands. All script work from here on
+	// (destructors of what scripts held) shares the close's one budget.
 	if (CGameEngine* engine = CGameEngine::peekInstance())
 		if (script::CScriptManager* scripts = engine->getScriptManager())
+		{
+			scripts->beginClose();
 			scripts->releaseScripts();
+		}
 	CObjectManager::destroyInstance();
 	CPhysicsManager::destroyInstance();
 	CCameraManager::destroyInstance();

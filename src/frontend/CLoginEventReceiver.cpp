@@ -96,13 +96,14 @@ void CLoginEventReceiver::showPackage()
 	Screen.PackageVersion->setText(translated(package->Info.Version).c_str());
 	Screen.PackageDescription->setText(translated(package->Info.Description).c_str());
 
+	// The shown logo goes first: a package without a logo of its own shows
+	// none, not the one before, and reselecting a package loads its own again.
+	Screen.PackageLogo->setImage(nullptr);
+	dropLogo();
 	irr::io::IReadFile* file = package->Archive ? package->Archive->createAndOpenFile(package->Info.LogoFile.toUTF8_s())
 												: nullptr;
 	if (!file)
 		return;
-	// The shown logo goes first, so reselecting a package loads its own again.
-	Screen.PackageLogo->setImage(nullptr);
-	dropLogo();
 	// A package's picture is checked like every other before a loader sees it.
 	const char* refusal = nullptr;
 	irr::video::IImage* picture = loadPicture(Screen.Device, file, refusal);

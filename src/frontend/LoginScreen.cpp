@@ -65,6 +65,8 @@ void buildOfflineTab(IGUIEnvironment* gui, SLoginScreen& screen)
 	screen.PackageLogo = gui->addImage(recti(219, 66, 679, 236), tab, -1, nullptr, true);
 	screen.PackageVersion = addLabel(gui, L"", recti(229, 46, 469, 66), tab);
 	screen.PackageDescription = addLabel(gui, L"", recti(219, 246, 679, 406), tab);
+	// A description longer than a line goes on below, inside its panel.
+	screen.PackageDescription->setWordWrap(true);
 	screen.PlayButton = gui->addButton(recti(579, 416, 679, 446), tab, ELSI_PLAY, translated("Play").c_str());
 	orderTabStops({screen.PackageList, screen.PlayButton});
 }

@@ -26,16 +26,64 @@ const char* folderOfKind(irr::u8 kind)
 	}
 }
 
+namespace fs = std::filesystem;
+
 //! Creates the subfolders a name asks for, below a download folder that must already exist.
 bool makeSubfolders(const std::string& folder, const std::string& path)
 {
-	namespace fs = std::filesystem;
 	std::error_code error;
 	if (!fs::is_directory(fs::u8path(folder), error))
 		return false;
 	const fs::path parent = fs::u8path(path).parent_path();
 	fs::create_directories(parent, error);
 	return !error;
+}
+
+//! Whole blocks of the disk, at least one.
+std::size_t diskBlocks(std::size_t bytes)
+{
+	const std::size_t block = CFileTransfers::DiskBlockBytes;
+	return bytes == 0 ? block : (bytes / block + (bytes % block != 0)) * block;
+}
+
+//! What a file already at the path takes on disk; nothing when there is none.
+std::size_t fileOnDisk(const std::string& path)
+{
+	std::error_code error;
+	const fs::path file = fs::u8path(path);
+	if (!fs::is_regular_file(file, error))
+		return 0;
+	const std::uintmax_t size = fs::file_size(file, error);
+	return error ? 0 : diskBlocks(static_cast<std::size_t>(size));
+}
+
+//! The folders the path needs below the download folder that do not exist yet.
+std::size_t missingFolders(const std::string& path, std::size_t folderLength)
+{
+	std::size_t missing = 0;
+	std::error_code error;
+	for (std::size_t slash = path.find('/', folderLength); slash != std::string::npos;
+		 slash = path.find('/', slash + 1))
+		if (missing != 0 || !fs::exists(fs::u8path(path.substr(0, slash)), error))
+			++missing;
+	return missing;
+}
+
+//! Everything below the folder: files by their blocks, folders one block each.
+std::size_t folderOnDisk(const std::string& folder)
+{
+	std::size_t bytes = 0;
+	std::error_code error;
+	for (fs::recursive_directory_iterator
+			 entry(fs::u8path(folder), fs::directory_options::skip_permission_denied, error),
+		 last;
+		 !error && entry != last; entry.increment(error))
+	{
+		std::error_code ignored;
+		const std::uintmax_t size = entry->is_regular_file(ignored) ? entry->file_size(ignored) : 0;
+		bytes += diskBlocks(ignored ? 0 : static_cast<std::size_t>(size));
+	}
+	return bytes;
 }
 
 } // namespace
@@ -66,6 +114,11 @@ EFileTransferResult CFileTransfers::start(
 		return EFTR_BAD_NAME;
 	if (Open.size() >= Limits.openTransfers)
 		return EFTR_TOO_MANY;
+	if (!DiskMeasured)
+	{
+		DiskBytes = folderOnDisk(root + folderOfKind(0)) + folderOnDisk(root + folderOfKind(1));
+		DiskMeasured = true;
+	}
 
 	STransfer transfer;
 	transfer.folderLength = root.size() + std::strlen(folder);
@@ -75,6 +128,9 @@ EFileTransferResult CFileTransfers::start(
 		transfer.path.begin() + static_cast<std::ptrdiff_t>(transfer.folderLength), transfer.path.end(), '\\', '/');
 	if (heldBy(transfer) > Limits.totalBytes - HeldBytes)
 		return EFTR_ALL_TOO_LARGE;
+	transfer.replacedBytes = fileOnDisk(transfer.path);
+	if (!fitsOnDisk(transfer, 0, 0))
+		return EFTR_DISK_FULL;
 	HeldBytes += heldBy(Open[id] = std::move(transfer));
 	return EFTR_OK;
 }
@@ -91,6 +147,11 @@ EFileTransferResult CFileTransfers::append(irr::u16 id, const irr::u8* data, irr
 		return EFTR_TOO_LARGE;
 	}
 	const std::size_t needed = bytes.size() + size;
+	if (!fitsOnDisk(found->second, needed, 0))
+	{
+		forget(found);
+		return EFTR_DISK_FULL;
+	}
 	if (needed > bytes.capacity())
 	{
 		// The vector grows by doubling as usual, but never past what the limits leave it, so its
@@ -115,12 +176,19 @@ EFileTransferResult CFileTransfers::finish(irr::u16 id, irr::io::IFileSystem* fi
 	const auto found = Open.find(id);
 	if (found == Open.end())
 		return EFTR_UNKNOWN_ID;
-	const STransfer transfer = std::move(found->second);
+	STransfer transfer = std::move(found->second);
 	HeldBytes -= heldBy(transfer);
 	Open.erase(found);
 
+	// Another transfer may have written the same path since the start.
+	transfer.replacedBytes = fileOnDisk(transfer.path);
+	const std::size_t folders = missingFolders(transfer.path, transfer.folderLength);
+	if (!fitsOnDisk(transfer, transfer.bytes.size(), folders))
+		return EFTR_DISK_FULL;
 	if (!fileSystem || !makeSubfolders(transfer.path.substr(0, transfer.folderLength), transfer.path))
 		return EFTR_WRITE_FAILED;
+	DiskBytes = DiskBytes - std::min(DiskBytes, transfer.replacedBytes) + diskBlocks(transfer.bytes.size()) +
+		folders * DiskBlockBytes;
 	irr::io::IWriteFile* file = fileSystem->createAndWriteFile(transfer.path.c_str(), false);
 	if (!file)
 		return EFTR_WRITE_FAILED;
@@ -128,6 +196,19 @@ EFileTransferResult CFileTransfers::finish(irr::u16 id, irr::io::IFileSystem* fi
 	const irr::s32 written = size ? file->write(transfer.bytes.data(), transfer.bytes.size()) : 0;
 	file->drop();
 	return written == size ? EFTR_OK : EFTR_WRITE_FAILED;
+}
+
+bool CFileTransfers::fitsOnDisk(const STransfer& transfer, std::size_t bytes, std::size_t folders) const
+{
+	const std::size_t rest = DiskBytes - std::min(DiskBytes, transfer.replacedBytes);
+	const std::size_t adding = diskBlocks(bytes) + folders * DiskBlockBytes;
+	return rest <= Limits.diskBytes && adding <= Limits.diskBytes - rest;
+}
+
+std::size_t CFileTransfers::getFileBytes(irr::u16 id) const
+{
+	const auto found = Open.find(id);
+	return found == Open.end() ? 0 : found->second.bytes.size();
 }
 
 std::string CFileTransfers::getPath(irr::u16 id) const

@@ -27,7 +27,10 @@ enum EFileTransferResult
 	//! As many transfers as the limit allows are open already; nothing was opened.
 	EFTR_TOO_MANY,
 	//! The file could not be written; the transfer is forgotten all the same.
-	EFTR_WRITE_FAILED
+	EFTR_WRITE_FAILED,
+	//! The download folders would hold more than their limit on disk; the transfer was forgotten,
+	//! or, at its start, not opened.
+	EFTR_DISK_FULL
 };
 
 //! What the open transfers may hold; a server may open 65,536 of them, each named by up to a whole
@@ -40,6 +43,8 @@ struct SFileTransferLimits
 	std::size_t totalBytes = 256u << 20;
 	//! Transfers open at once; a server sends its files a few at a time.
 	std::size_t openTransfers = 1024;
+	//! What the two download folders may hold on disk, what earlier sessions left there included.
+	std::size_t diskBytes = std::size_t(1) << 30;
 };
 
 //! The files the server is sending, by 16-bit transfer id, from their start packet to their end packet.
@@ -60,18 +65,29 @@ public:
 	//! folder, and forgets the transfer.
 	EFileTransferResult finish(irr::u16 id, irr::io::IFileSystem* fileSystem);
 
+	//! A file or a folder takes whole blocks of the disk, at least one: a flood of empty files or
+	//! deep folders fills the disk's tables too.
+	static constexpr std::size_t DiskBlockBytes = 4096;
+	//! What the download folders hold on disk as counted here: measured at the first start after a
+	//! clear, then kept up with what is written.
+	std::size_t getDiskBytes() const { return DiskBytes; }
+
 	//! The full path a transfer writes to, empty when none is open under the id.
 	std::string getPath(irr::u16 id) const;
+	//! The data bytes a transfer holds so far; 0 when none is open under the id.
+	std::size_t getFileBytes(irr::u16 id) const;
 
 	const SFileTransferLimits& getLimits() const { return Limits; }
 	std::size_t getOpenCount() const { return Open.size(); }
 	//! Bytes the open transfers hold together, their names and bookkeeping included.
 	std::size_t getHeldBytes() const { return HeldBytes; }
 
+	//! A new connection: nothing open, and the folders are measured anew at the next start.
 	void clear()
 	{
 		Open.clear();
 		HeldBytes = 0;
+		DiskMeasured = false;
 	}
 
 private:
@@ -81,16 +97,23 @@ private:
 		std::string path;
 		std::size_t folderLength = 0;
 		std::vector<irr::u8> bytes;
+		//! What the file it replaces takes on disk.
+		std::size_t replacedBytes = 0;
 	};
 
 	//! What a transfer holds in memory: its map entry, its path's and its bytes' allocations.
 	static std::size_t heldBy(const STransfer& transfer);
 
 	void forget(std::map<irr::u16, STransfer>::iterator transfer);
+	//! Whether the folders stay within their limit when a file of that many bytes replaces the
+	//! transfer's old file and `folders` new folders are made for it.
+	bool fitsOnDisk(const STransfer& transfer, std::size_t bytes, std::size_t folders) const;
 
 	SFileTransferLimits Limits;
 	std::map<irr::u16, STransfer> Open;
 	std::size_t HeldBytes = 0;
+	std::size_t DiskBytes = 0;
+	bool DiskMeasured = false;
 };
 
 } // namespace orv

@@ -1,5 +1,6 @@
 #include "net/CFrameDispatcher.h"
 
+#include "net/CServerHoldings.h"
 #include "net/decodeBlock.h"
 
 namespace orv {
@@ -10,7 +11,7 @@ bool CFrameDispatcher::decodeBlock(const irr::u8* block, std::size_t size, packe
 	return decodeBlockInto(Cipher, block, static_cast<irr::u32>(size), Payload, decoded, Logger);
 }
 
-void CFrameDispatcher::dispatchFrame(const irr::u8* frame, std::size_t size)
+irr::u32 CFrameDispatcher::dispatchFrame(const irr::u8* frame, std::size_t size)
 {
 	// One packet for every frame of the stream: its room is kept, and a handler that takes the
 	// bytes away leaves it empty for the next.
@@ -18,6 +19,7 @@ void CFrameDispatcher::dispatchFrame(const irr::u8* frame, std::size_t size)
 	Frame.appendBytes(frame, static_cast<irr::u32>(size));
 	Frame.setReadPosition(0);
 	Parsers.dispatch(Frame);
+	return Holdings ? Holdings->takeWork() : 0;
 }
 
 void CFrameDispatcher::reportStreamError(const char* message)

@@ -7,6 +7,9 @@
 #include <ILogger.h>
 
 namespace orv {
+
+class CServerHoldings;
+
 namespace net {
 
 //! The client's side of the receive stream: blocks through the incoming cipher and decompression,
@@ -14,21 +17,25 @@ namespace net {
 class CFrameDispatcher : public IReceiveSink
 {
 public:
-	CFrameDispatcher(CPacketCipher& cipher, CParserSlot& parsers, irr::ILogger* logger)
+	//! \p holdings, when given, tells what the handlers built beyond what their packets weigh.
+	CFrameDispatcher(
+		CPacketCipher& cipher, CParserSlot& parsers, irr::ILogger* logger, CServerHoldings* holdings = nullptr)
 		: Cipher(cipher)
 		, Parsers(parsers)
 		, Logger(logger)
+		, Holdings(holdings)
 	{
 	}
 
 	bool decodeBlock(const irr::u8* block, std::size_t size, packet& decoded) override;
-	void dispatchFrame(const irr::u8* frame, std::size_t size) override;
+	irr::u32 dispatchFrame(const irr::u8* frame, std::size_t size) override;
 	void reportStreamError(const char* message) override;
 
 private:
 	CPacketCipher& Cipher;
 	CParserSlot& Parsers;
 	irr::ILogger* Logger;
+	CServerHoldings* Holdings;
 	packet Payload;
 	packet Frame;
 };

@@ -1,11 +1,19 @@
 #include "net/CNetParse.h"
 
+#include "base/Refusal.h"
 #include "net/CFileTransfers.h"
+#include "net/CServerHoldings.h"
 #include "net/INetParseHost.h"
+#include "net/ReceiveWork.h"
+#include "net/ServerBounds.h"
+#include "world/CObjectManager.h"
+#include "world/SAttribute.h"
 
 #include <IGUIEnvironment.h>
 #include <ILogger.h>
 
+#include <algorithm>
+#include <cstring>
 #include <string>
 
 namespace orv {
@@ -47,30 +55,91 @@ const CNetParse::Handler CNetParse::Handlers[CNetParse::HandlerCount] = {
 
 namespace {
 
-//! A server's name as it may go to the console: control characters would let it write there.
+//! A server's name as it may go to the console: control characters would let it write there, and
+//! a name can fill a whole packet, so a line shows its head.
 std::string printable(std::string text)
 {
+	const std::size_t shownBytes = 1024;
+	if (text.size() > shownBytes)
+		text.resize(shownBytes);
 	for (char& c : text)
 		if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
 			c = '?';
 	return text;
 }
 
-//! Which limit of the open transfers a refusal met.
-std::string limitPassed(EFileTransferResult result, const SFileTransferLimits& limits)
+//! Which limit of the transfers a refusal met, and its kind of refusal.
+std::string limitPassed(EFileTransferResult result, const SFileTransferLimits& limits, const char*& kind)
 {
 	switch (result)
 	{
 	case EFTR_TOO_LARGE:
+		kind = "net: file size";
 		return "the file exceeds " + std::to_string(limits.fileBytes >> 20) + " MiB.";
 	case EFTR_ALL_TOO_LARGE:
+		kind = "net: transfer memory";
 		return "the open transfers together would exceed " + std::to_string(limits.totalBytes >> 20) + " MiB.";
+	case EFTR_DISK_FULL:
+		kind = "net: download disk";
+		return "the download folders would hold more than " + std::to_string(limits.diskBytes >> 20) + " MiB.";
 	default:
+		kind = "net: open transfers";
 		return std::to_string(limits.openTransfers) + " transfers are open already.";
 	}
 }
 
+//! One line for the first refusal of its kind until the next connection.
+void refuseTransfer(const char* verb, irr::u16 id, EFileTransferResult result, const SFileTransferLimits& limits)
+{
+	const char* kind = nullptr;
+	const std::string why = limitPassed(result, limits, kind);
+	reportRefusalOnce("net", kind, std::string(verb) + " file transfer " + std::to_string(id) + ": " + why);
+}
+
 } // namespace
+
+std::size_t CNetParse::restTextBytes(const net::packet& packet)
+{
+	const irr::u8* rest = packet.getData() + packet.getReadPosition();
+	const void* end = std::memchr(rest, 0, packet.getBytesLeft());
+	return end ? static_cast<const irr::u8*>(end) - rest : packet.getBytesLeft();
+}
+
+bool CNetParse::admitName(const net::packet& packet, const char* what)
+{
+	const std::size_t bytes = restTextBytes(packet);
+	return net::admit(net::ESB_NAME_BYTES, 0, bytes, std::string(what) + " of " + std::to_string(bytes) + " bytes");
+}
+
+bool CNetParse::admitValue(const SAttribute& attribute, const net::packet& packet, const std::string& subject)
+{
+	if (typeAhead(packet) != EAT_STRING || packet.getBytesLeft() < 2)
+		return true;
+	// A text value: the type byte, the width of its length, the length.
+	const irr::u8* value = packet.getData() + packet.getReadPosition();
+	const irr::u32 width = value[1];
+	irr::u64 length = 0;
+	for (irr::u32 i = 0; i < width && i < 8 && 2 + i < packet.getBytesLeft(); ++i)
+		length = (length << 8) | value[2 + i];
+	const std::size_t bytes = static_cast<std::size_t>(std::min<irr::u64>(length, packet.getBytesLeft()));
+	if (!net::admit(net::ESB_TEXT_BYTES, 0, bytes, subject))
+		return false;
+	// Held as UTF-16: at most two bytes for each byte on the wire.
+	const std::size_t before = CServerHoldings::textBytes(attribute);
+	const std::size_t after = 2 * bytes;
+	CObjectManager* objects = CObjectManager::getInstance();
+	return after <= before || !objects ||
+		Host.getHoldings().admit(net::ESB_TEXTS_HELD_BYTES, *objects, after - before, subject);
+}
+
+bool CNetParse::admitCode(std::size_t bytes, std::size_t held, const std::string& subject)
+{
+	if (!net::admit(net::ESB_SCRIPT_BYTES, 0, bytes, subject))
+		return false;
+	CObjectManager* objects = CObjectManager::getInstance();
+	return bytes <= held || !objects ||
+		Host.getHoldings().admit(net::ESB_SCRIPTS_HELD_BYTES, *objects, bytes - held, subject);
+}
 
 bool CNetParse::parse(net::packet& packet)
 {
@@ -82,11 +151,17 @@ bool CNetParse::parse(net::packet& packet)
 
 bool CNetParse::onServerError(net::packet& packet)
 {
-	const irr::core::ustring16 text = readRest(packet);
+	// Only the head of the text is shown, so only the head is decoded; the text ends at a NUL.
+	const irr::u32 read = std::min(packet.getBytesLeft(), net::CServerErrorBoxes::MaxReadBytes);
+	const irr::u8* head = packet.getData() + packet.getReadPosition();
+	const bool ended = std::memchr(head, 0, read) != nullptr;
+	const bool more = !ended && read < packet.getBytesLeft() && head[read] != 0;
+	const irr::core::ustring16 text = packet.readChars(read);
+	packet.setReadPosition(packet.getSize());
 	irr::IrrlichtDevice* device = Host.getDevice();
 	if (device && device->getGUIEnvironment())
-		device->getGUIEnvironment()->addMessageBox(
-			L"Error", text.toWCHAR_s().c_str(), false, irr::gui::EMBF_OK, nullptr, -1, nullptr);
+		Host.getHoldings().getErrorBoxes().show(
+			device->getGUIEnvironment(), net::CServerErrorBoxes::shownText(text, more));
 	return true;
 }
 
@@ -98,18 +173,15 @@ bool CNetParse::onFileStart(net::packet& packet)
 	CFileTransfers& transfers = Host.getFileTransfers();
 	const EFileTransferResult result = transfers.start(id, kind, name, Host.getDownloadRoot().c_str());
 	if (result == EFTR_BAD_KIND)
-		log("net",
+		reportRefusalOnce("net", "net: file kinds",
 			"Refused file transfer " + std::to_string(id) + ": kind " + std::to_string(kind) +
-				" has no download folder.",
-			irr::ELL_WARNING);
+				" has no download folder.");
 	else if (result == EFTR_BAD_NAME)
-		log("net",
+		reportRefusalOnce("net", "net: file names",
 			"Refused file transfer " + std::to_string(id) + ": the name \"" + printable(name) +
-				"\" would leave the download folder.",
-			irr::ELL_WARNING);
+				"\" would leave the download folder.");
 	else if (result != EFTR_OK)
-		log("net", "Refused file transfer " + std::to_string(id) + ": " + limitPassed(result, transfers.getLimits()),
-			irr::ELL_WARNING);
+		refuseTransfer("Refused", id, result, transfers.getLimits());
 	return true;
 }
 
@@ -119,9 +191,8 @@ bool CNetParse::onFileData(net::packet& packet)
 	const net::packet bytes = packet.readPacket(packet.getBytesLeft());
 	CFileTransfers& transfers = Host.getFileTransfers();
 	const EFileTransferResult result = transfers.append(id, bytes.getData(), bytes.getSize());
-	if (result == EFTR_TOO_LARGE || result == EFTR_ALL_TOO_LARGE)
-		log("net", "Dropped file transfer " + std::to_string(id) + ": " + limitPassed(result, transfers.getLimits()),
-			irr::ELL_WARNING);
+	if (result == EFTR_TOO_LARGE || result == EFTR_ALL_TOO_LARGE || result == EFTR_DISK_FULL)
+		refuseTransfer("Dropped", id, result, transfers.getLimits());
 	return true;
 }
 
@@ -130,9 +201,13 @@ bool CNetParse::onFileEnd(net::packet& packet)
 	const irr::u16 id = packet.readU16();
 	CFileTransfers& transfers = Host.getFileTransfers();
 	const std::string path = transfers.getPath(id);
+	Host.getHoldings().addWork(net::writeWork(transfers.getFileBytes(id)));
 	irr::IrrlichtDevice* device = Host.getDevice();
-	if (transfers.finish(id, device ? device->getFileSystem() : nullptr) == EFTR_WRITE_FAILED)
+	const EFileTransferResult result = transfers.finish(id, device ? device->getFileSystem() : nullptr);
+	if (result == EFTR_WRITE_FAILED)
 		log("net", "Could not write the downloaded file " + printable(path) + ".", irr::ELL_ERROR);
+	else if (result == EFTR_DISK_FULL)
+		refuseTransfer("Dropped", id, result, transfers.getLimits());
 	return true;
 }
 

@@ -2,14 +2,18 @@
 
 #include "base/packet.h"
 #include "base/ustring16.h"
+#include "net/PacketIds.h"
 
 #include <ILogger.h>
 
+#include <cstddef>
 #include <string>
 
 namespace orv {
 
 class INetParseHost;
+class CObjectManager;
+struct SAttribute;
 
 //! Hands every packet from the server to the handler of its 16-bit id.
 /** The login-phase and game-phase parsers derive from it and override single handlers; the table of
@@ -21,7 +25,7 @@ public:
 	typedef bool (CNetParse::*Handler)(net::packet& packet);
 
 	//! Ids 0 to 18 have a handler; larger ids are refused.
-	static const irr::u16 HandlerCount = 19;
+	static const irr::u16 HandlerCount = net::ESPI_COUNT;
 
 	explicit CNetParse(INetParseHost& host) : Host(host) {}
 	virtual ~CNetParse() = default;
@@ -67,6 +71,19 @@ protected:
 		return packet.getBytesLeft() ? packet.getData()[packet.getReadPosition()] : 0u;
 	}
 
+	//! The bytes of the rest of the packet as text reads them (up to a NUL), without decoding them.
+	static std::size_t restTextBytes(const net::packet& packet);
+
+	//! Whether the attribute may take the value at the read position: a text value within its bound,
+	//! and within what the server's texts may hold together. Refused with its line otherwise.
+	bool admitValue(const SAttribute& attribute, const net::packet& packet, const std::string& subject);
+
+	//! Whether the name that takes the rest of the packet is short enough for every copy made of it.
+	static bool admitName(const net::packet& packet, const char* what);
+
+	//! Whether a piece of script code of that many bytes may replace `held` bytes of code.
+	bool admitCode(std::size_t bytes, std::size_t held, const std::string& subject);
+
 	//! The section name under which server-sent code is compiled.
 	static const irr::core::ustring16& scriptSection();
 
@@ -76,6 +93,9 @@ protected:
 	INetParseHost& Host;
 
 private:
+	//! An object the server asked for, within the bounds of what objects hold.
+	void makeObject(CObjectManager& objects, irr::u32 id, irr::u8 type, const irr::core::ustring16& className);
+
 	static const Handler Handlers[HandlerCount];
 };
 

@@ -3,7 +3,11 @@
 
 #include "net/CNetParse.h"
 
+#include "net/CServerHoldings.h"
 #include "net/INetParseHost.h"
+#include "net/ServerBounds.h"
+#include "net/ReceiveWork.h"
+#include "net/ShapeStacks.h"
 #include "script/CScriptModule.h"
 #include "script/SScriptBinding.h"
 #include "script/ScriptCallbacks.h"
@@ -61,6 +65,9 @@ bool CNetParse::onAddObject(net::packet& packet)
 {
 	const irr::u32 id = packet.readU32();
 	const irr::u8 type = packet.readU8();
+	// No class has a longer name, and the line below would carry all of it.
+	if (!admitName(packet, "class name"))
+		return true;
 	const irr::core::ustring16 className = readRest(packet);
 	if (type >= ESOT_COUNT)
 		return true;
@@ -68,11 +75,33 @@ bool CNetParse::onAddObject(net::packet& packet)
 	// A second object under a taken id would put the one object into the scene twice.
 	CObjectManager* objects = CObjectManager::getInstance();
 	if (objects && !objects->getSceneObject(id))
-		Host.createSceneObject(id, type, className);
+		makeObject(*objects, id, type, className);
 	log("object",
 		"Adding type " + std::to_string(type) + " object (" + std::to_string(id) +
 			") of class: " + className.toUTF8_std());
 	return true;
+}
+
+void CNetParse::makeObject(CObjectManager& objects, irr::u32 id, irr::u8 type, const irr::core::ustring16& className)
+{
+	// The manager's own reading of a class name: none means "blank"; an unknown one makes nothing.
+	const CObjectClass* objectClass = objects.findObjectClass(className.empty() ? "blank" : className);
+	if (!objectClass || id == 0)
+		return;
+	const std::string subject = "object (" + std::to_string(id) + ")";
+	if (!net::admit(net::ESB_OBJECTS, objects.getSceneObjects().size(), 1, subject))
+		return;
+	CServerHoldings& holdings = Host.getHoldings();
+	const std::size_t attributeBytes = holdings.classAttributeBytes(*objectClass);
+	if (!holdings.admit(net::ESB_OBJECT_ATTRIBUTE_BYTES, objects, attributeBytes,
+			subject + " of class " + objectClass->getName().toUTF8_std()))
+		return;
+	Host.createSceneObject(id, type, className);
+	if (const CSceneObject* made = objects.getSceneObject(id))
+	{
+		holdings.objectMade(*made, attributeBytes);
+		holdings.addWork(net::copyWork(attributeBytes));
+	}
 }
 
 bool CNetParse::onDeleteObject(net::packet& packet)
@@ -83,6 +112,7 @@ bool CNetParse::onDeleteObject(net::packet& packet)
 	if (player && player->getId() == id)
 		Host.setPlayerObject(nullptr);
 	const bool removed = Host.removeSceneObject(id);
+	Host.getHoldings().objectDeleted(id);
 	log("object", "Deleting object (" + std::to_string(id) + ")" + (removed ? "" : " - Failure, invalid ID."));
 	return true;
 }
@@ -100,6 +130,10 @@ bool CNetParse::onChangeObjectAttribute(net::packet& packet)
 		if (!attribute)
 			break;
 		const unsigned type = typeAhead(packet);
+		if (!admitValue(*attribute, packet,
+				"object (" + std::to_string(object->getId()) + ") attribute " + attribute->name.toUTF8_std()))
+			break;
+		const std::size_t before = CServerHoldings::textBytes(*attribute);
 		if (!attribute->readValue(packet))
 		{
 			log("attributes",
@@ -109,6 +143,7 @@ bool CNetParse::onChangeObjectAttribute(net::packet& packet)
 				irr::ELL_WARNING);
 			break;
 		}
+		Host.getHoldings().objectTextChanged(*object, before, CServerHoldings::textBytes(*attribute));
 		log("attributes",
 			"Changing object (" + std::to_string(object->getId()) + ") attribute " + attribute->name.toUTF8_std() +
 				" (" + std::to_string(id) + "): type (" + std::to_string(static_cast<irr::u32>(attribute->type)) + ")");
@@ -130,6 +165,10 @@ bool CNetParse::onSyncObject(net::packet& packet)
 		if (!attribute)
 			break;
 		const unsigned type = typeAhead(packet);
+		if (!admitValue(*attribute, packet,
+				"object (" + std::to_string(object->getId()) + ") engine attribute " + attribute->name.toUTF8_std()))
+			break;
+		const std::size_t before = CServerHoldings::textBytes(*attribute);
 		if (!attribute->readValue(packet))
 		{
 			log("attributes",
@@ -139,6 +178,7 @@ bool CNetParse::onSyncObject(net::packet& packet)
 				irr::ELL_WARNING);
 			break;
 		}
+		Host.getHoldings().objectTextChanged(*object, before, CServerHoldings::textBytes(*attribute));
 		if (onChange)
 			onChange(id, packet);
 	}
@@ -151,12 +191,24 @@ bool CNetParse::onObjectScript(net::packet& packet)
 	CSceneObject* object = readObject(packet);
 	if (!object)
 		return true;
+	const std::size_t bytes = restTextBytes(packet);
+	if (bytes == 0 || !object->getModule())
+		return true;
+	CServerHoldings& holdings = Host.getHoldings();
+	const std::string subject = "script code of " + std::to_string(bytes) + " bytes for object (" +
+		std::to_string(object->getId()) + ")";
+	const std::size_t held = holdings.objectCode(*object);
+	CObjectManager* objects = CObjectManager::getInstance();
+	if ((held == 0 && objects && !holdings.admit(net::ESB_OBJECT_SCRIPTS, *objects, 1, subject)) ||
+		!admitCode(bytes, held, subject))
+		return true;
 	const irr::core::ustring16 code = readRest(packet);
-	if (code.empty() || !object->getModule())
+	if (code.empty())
 		return true;
 	// Created may remove the object it runs on.
 	object->grab();
 	object->getModule()->load(code, scriptSection());
+	holdings.objectCodeLoaded(*object, bytes);
 	if (script::SScriptBinding* binding = object->getBinding())
 		binding->callCallback(script::ESC_CREATED, net::packet(), object);
 	object->drop();
@@ -218,6 +270,19 @@ bool CNetParse::onPhysicsShape(net::packet& packet)
 	}
 	b2Body* body = object->Physics.getLiveBody();
 	if (!body)
+		return true;
+	const std::string subject = "collision shape of kind " + std::to_string(kind) + " for object (" +
+		std::to_string(object->getId()) + ")";
+	std::size_t shapes = 0;
+	for (const b2Fixture* fixture = body->GetFixtureList(); fixture; fixture = fixture->GetNext())
+		++shapes;
+	const b2World& world = *body->GetWorld();
+	b2AABB box;
+	shape->ComputeAABB(&box, body->GetTransform(), 0);
+	const std::size_t limit = net::serverBound(net::ESB_STACKED_SHAPES);
+	if (!net::admit(net::ESB_SHAPES_PER_OBJECT, shapes, 1, subject) ||
+		!net::admit(net::ESB_SHAPES, static_cast<std::size_t>(world.GetProxyCount()), 1, subject) ||
+		!net::admit(net::ESB_STACKED_SHAPES, net::countShapesAt(world, box, body, limit + 1), 0, subject))
 		return true;
 	// Box2D's fixture defaults: density 0, friction 0.2, no restitution, not a sensor, category 1.
 	b2FixtureDef def;

@@ -16,6 +16,28 @@ void compact(packet& bytes)
 		bytes.removeRead();
 }
 
+//! The length of the block at the read position, or -1 while it is incomplete.
+long completeBlock(const packet& received)
+{
+	const irr::u32 available = received.getBytesLeft();
+	if (available < 2)
+		return -1;
+	const irr::u8* head = received.getData() + received.getReadPosition();
+	const irr::u32 length = (irr::u32(head[0]) << 8) | head[1];
+	return length > available - 2 ? -1 : static_cast<long>(length);
+}
+
+//! Whether `cost` more would pass the budget.
+bool exceeds(irr::u32 done, irr::u32 cost, irr::u32 budget)
+{
+	return done >= budget || cost > budget - done;
+}
+
+void add(irr::u32& total, irr::u32 more)
+{
+	total = more > ~0u - total ? ~0u : total + more;
+}
+
 } // namespace
 
 void CReceiveStream::append(const irr::u8* data, std::size_t size)
@@ -24,28 +46,63 @@ void CReceiveStream::append(const irr::u8* data, std::size_t size)
 		Received.appendBytes(data, static_cast<irr::u32>(size));
 }
 
-void CReceiveStream::process(IReceiveSink& sink)
+SReceiveWork CReceiveStream::process(IReceiveSink& sink, const SReceiveBudget& budget)
 {
+	SReceiveWork done;
 	const irr::u32 size = Received.getSize();
-	irr::u32 pos = Received.getReadPosition();
-	while (size - pos >= 2)
+	// Frames decoded in an earlier pass came before every block that still waits.
+	EPass pass = cutFrames(sink, budget, done, size);
+	while (pass == EP_GO_ON)
 	{
-		const irr::u8* head = Received.getData() + pos;
-		const irr::u32 length = (irr::u32(head[0]) << 8) | head[1];
-		if (length > size - pos - 2)
+		const long length = completeBlock(Received);
+		if (length < 0)
 			break;
-		pos += 2 + length;
-		Received.setReadPosition(pos);
-		if (sink.decodeBlock(head + 2, length, Decoded) && !cutFrames(sink, size))
-			return;
-		if (Received.getSize() != size)
-			return;
+		// The first block of a pass that has done nothing yet always goes.
+		if (done.work != 0 && (done.work >= budget.work || done.inflatedBytes >= budget.inflatedBytes))
+		{
+			pass = EP_SPENT;
+			break;
+		}
+		const irr::u8* block = Received.getData() + Received.getReadPosition() + 2;
+		Received.setReadPosition(Received.getReadPosition() + 2 + static_cast<irr::u32>(length));
+		const irr::u32 before = Decoded.getSize();
+		const bool decoded = sink.decodeBlock(block, static_cast<std::size_t>(length), Decoded);
+		const irr::u32 inflated = decoded ? Decoded.getSize() - before : 0;
+		++done.blocks;
+		add(done.inflatedBytes, inflated);
+		add(done.work, blockWork(length != 0 ? block[0] : 0, static_cast<std::size_t>(length), inflated, decoded));
+		if (decoded)
+			pass = cutFrames(sink, budget, done, size);
+		if (pass == EP_CHANGED || Received.getSize() != size)
+			return done;
 	}
-	Received.removeRead();
+	compact(Received);
+	return done;
 }
 
-bool CReceiveStream::cutFrames(IReceiveSink& sink, irr::u32 receivedSize)
+bool CReceiveStream::hasWork() const
 {
+	if (completeBlock(Received) >= 0)
+		return true;
+	const irr::u32 available = Decoded.getBytesLeft();
+	if (available == 0)
+		return false;
+	const irr::u8* frame = Decoded.getData() + Decoded.getReadPosition();
+	const irr::u32 width = frame[0];
+	if (width > 4)
+		return true;
+	if (available - 1 < width)
+		return false;
+	irr::u32 length = 0;
+	for (irr::u32 i = 0; i < width; ++i)
+		length = (length << 8) | frame[1 + i];
+	return length > MaxFrameLength || length <= available - 1 - width;
+}
+
+CReceiveStream::EPass CReceiveStream::cutFrames(
+	IReceiveSink& sink, const SReceiveBudget& budget, SReceiveWork& done, irr::u32 receivedSize)
+{
+	EPass pass = EP_GO_ON;
 	while (Decoded.getBytesLeft() != 0)
 	{
 		const irr::u32 start = Decoded.getReadPosition();
@@ -56,7 +113,7 @@ bool CReceiveStream::cutFrames(IReceiveSink& sink, irr::u32 receivedSize)
 		{
 			Decoded.clear();
 			sink.reportStreamError("Frame length width above 4; the rest of the decoded bytes is dropped.");
-			return true;
+			return EP_GO_ON;
 		}
 		if (available - 1 < width)
 			break;
@@ -67,21 +124,31 @@ bool CReceiveStream::cutFrames(IReceiveSink& sink, irr::u32 receivedSize)
 		{
 			Decoded.clear();
 			sink.reportStreamError("Frame longer than 16 MiB; the rest of the decoded bytes is dropped.");
-			return true;
+			return EP_GO_ON;
 		}
 		if (length > available - 1 - width)
 			break;
 
+		const irr::u8* packet = frame + 1 + width;
+		const irr::u32 work = sink.frameWork(packet, length);
+		// So does its first frame, whatever it costs.
+		if (done.packets != 0 && (done.packets >= budget.packets || exceeds(done.work, work, budget.work)))
+		{
+			pass = EP_SPENT;
+			break;
+		}
 		// The read position moves before the dispatch, so a handler never meets this frame again.
 		const irr::u32 next = start + 1 + width + length;
 		const irr::u32 decodedSize = Decoded.getSize();
 		Decoded.setReadPosition(next);
-		sink.dispatchFrame(frame + 1 + width, length);
+		++done.packets;
+		add(done.work, work);
+		add(done.work, sink.dispatchFrame(packet, length));
 		if (Decoded.getSize() != decodedSize || Decoded.getReadPosition() != next || Received.getSize() != receivedSize)
-			return false;
+			return EP_CHANGED;
 	}
 	compact(Decoded);
-	return true;
+	return pass;
 }
 
 } // namespace net

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/packet.h"
+#include "net/ReceiveWork.h"
 
 #include <cstddef>
 
@@ -17,8 +18,11 @@ public:
 	//! \p decoded. False when the block yields nothing; \p decoded must then be left as it was.
 	virtual bool decodeBlock(const irr::u8* block, std::size_t size, packet& decoded) = 0;
 
-	//! One complete frame's packet bytes.
-	virtual void dispatchFrame(const irr::u8* frame, std::size_t size) = 0;
+	//! One complete frame's packet bytes; answers the work it cost beyond what frameWork foresaw.
+	virtual irr::u32 dispatchFrame(const irr::u8* frame, std::size_t size) = 0;
+
+	//! What dispatching the frame will cost, in the units of SReceiveBudget::work.
+	virtual irr::u32 frameWork(const irr::u8* frame, std::size_t size) { return packetWork(frame, size); }
 
 	//! The decoded bytes broke the frame format and were dropped.
 	virtual void reportStreamError(const char* message) = 0;
@@ -41,10 +45,14 @@ public:
 	//! Adds bytes as they came from the socket.
 	void append(const irr::u8* data, std::size_t size);
 
-	//! Cuts every complete block, has it decoded and dispatches every complete frame.
+	//! Dispatches the complete frames that wait, then cuts complete blocks, has each decoded and
+	//! dispatches its complete frames, while the budget lasts.
 	/** When a dispatch changes either buffer behind the stream's back (a handler that starts a
         clean connection), the pass ends at once. */
-	void process(IReceiveSink& sink);
+	SReceiveWork process(IReceiveSink& sink, const SReceiveBudget& budget = SReceiveBudget::unbounded());
+
+	//! Whether a pass would find anything to do: a complete block, or a complete (or broken) frame.
+	bool hasWork() const;
 
 	//! Received bytes not yet cut into blocks.
 	irr::u32 getReceivedSize() const { return Received.getBytesLeft(); }
@@ -53,8 +61,16 @@ public:
 	irr::u32 getDecodedSize() const { return Decoded.getBytesLeft(); }
 
 private:
-	//! False when the buffers changed under a dispatch.
-	bool cutFrames(IReceiveSink& sink, irr::u32 receivedSize);
+	enum EPass
+	{
+		EP_GO_ON,
+		//! The budget is spent.
+		EP_SPENT,
+		//! The buffers changed under a dispatch.
+		EP_CHANGED
+	};
+
+	EPass cutFrames(IReceiveSink& sink, const SReceiveBudget& budget, SReceiveWork& done, irr::u32 receivedSize);
 
 	packet& Received;
 	packet& Decoded;

@@ -10,6 +10,7 @@ namespace orv {
 
 class CNetParse;
 class CFileTransfers;
+class CServerHoldings;
 class CAttributeList;
 class CSceneObject;
 namespace script {
@@ -32,6 +33,9 @@ public:
 	virtual irr::core::stringc getDownloadRoot() = 0;
 
 	virtual CFileTransfers& getFileTransfers() = 0;
+
+	//! What the server made the client hold in this connection, beyond what the world counts.
+	virtual CServerHoldings& getHoldings() = 0;
 
 	//! Closes the connection to the server at once.
 	virtual void closeConnection() = 0;

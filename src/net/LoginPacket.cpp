@@ -5,13 +5,13 @@
 #include "base/ustring16.h"
 #include "net/CPacketCipher.h"
 #include "net/CSendQueue.h"
+#include "net/PacketIds.h"
 
 namespace orv {
 namespace net {
 
 namespace {
 
-const irr::u16 loginPacketId = 1;
 const char clientVersion[] = "CL00000000";
 
 LoginKeySource keySource = nullptr;
@@ -27,7 +27,7 @@ irr::u8 lengthWidth(irr::u32 length)
 // One byte per UTF-16 code unit, its low 8 bits, behind a count byte.
 void appendLoginText(packet& out, const irr::core::stringw& text)
 {
-	const std::u16string units = irr::core::ustring16(text).toUTF16_std();
+	const std::u16string units(irr::core::ustring16(text).toUTF16_std());
 	const irr::u32 count = units.size() < MaxLoginTextUnits ? static_cast<irr::u32>(units.size()) : MaxLoginTextUnits;
 	out.append(packet::fromU8(static_cast<irr::u8>(count)));
 	for (irr::u32 i = 0; i < count; ++i)
@@ -47,7 +47,7 @@ packet makeFrame(const packet& payload)
 
 packet buildLoginPacket(const irr::core::stringw& userName, const irr::core::stringw& password, irr::u8 key)
 {
-	packet login = packet::fromU16(loginPacketId);
+	packet login = packet::fromU16(ECPI_LOGIN);
 	login.append(packet::fromU8(0));
 	login.append(packet::fromU8(key));
 	login.appendText(clientVersion);

@@ -71,6 +71,9 @@ void CAnimatedSpriteSceneNode::restartAnimation()
 {
 	if (!Animation)
 		return;
+	// Back at the start from a later frame, frame 0 is shown anew.
+	if (CurrentFrame != 0)
+		FirstFrameSoundsDue = true;
 	hide();
 	NextFrameTime = 0;
 	CurrentFrame = 0;
@@ -87,6 +90,8 @@ void CAnimatedSpriteSceneNode::clearFrames()
 	hide();
 	Applied = false;
 	Stopped = true;
+	// The next animation's first frame has not been heard yet.
+	FirstFrameSoundsDue = true;
 	restartAnimation();
 }
 
@@ -101,6 +106,16 @@ void CAnimatedSpriteSceneNode::setDirection(irr::u32 direction)
 void CAnimatedSpriteSceneNode::OnAnimate(irr::u32 timeMs)
 {
 	updateAbsolutePosition();
+	// A frame's sounds play when the playing node comes to show it. A step
+	// comes to its frame; a start comes to frame 0 without one, and its
+	// sounds play the first time the node plays after it, from where the
+	// node stands by then.
+	if (!Stopped && Animation && FirstFrameSoundsDue)
+	{
+		FirstFrameSoundsDue = false;
+		if (!Animation->getFrames().empty())
+			playFrameSounds(0);
+	}
 	if (!Stopped && Animation && timeMs > NextFrameTime)
 		step(timeMs);
 	irr::scene::ISceneNode::OnAnimate(timeMs);

@@ -81,6 +81,10 @@ private:
 	// Taken from the bound of all animations for the shown sprites.
 	size_t ShownBytes = 0;
 	bool Stopped = true;
+	// Frame 0 was shown by a start or a restart and its sounds wait for the
+	// node to play: a step plays the sounds of the frame it comes to, a start
+	// comes to frame 0 without a step.
+	bool FirstFrameSoundsDue = false;
 	irr::core::aabbox3d<irr::f32> Box{-1.0f, -1.0f, -1.0f, 1.0f, 1.0f, 1.0f};
 	irr::u32 NextFrameTime = 0;
 	irr::u32 Direction = 0;

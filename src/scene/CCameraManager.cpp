@@ -180,6 +180,9 @@ void CCameraManager::setPosition(const vector3df& position)
 	if (!hasCamera())
 		return;
 	stopFollowing();
+	// The target moves along, as it does while following: a target left
+	// behind would tilt the view and skew the orthographic picture.
+	Camera->setTarget(Camera->getTarget() + (position - Camera->getPosition()));
 	Camera->setPosition(position);
 	// The absolute position is what reads back; the scene would bring it up
 	// to date only when it next draws.

@@ -3,6 +3,7 @@
 #include "script/CScriptModule.h"
 #include "script/ScriptArray.h"
 #include "script/ScriptBudget.h"
+#include "script/bindings/ScriptMemory.h"
 #include "script/bindings/ScriptTypes.h"
 
 #include <angelscript.h>
@@ -45,6 +46,10 @@ CScriptManager::CScriptManager(irr::ILogger* logger, ScriptApiRegistrar register
 
 CScriptManager::~CScriptManager()
 {
+	beginClose();
+	for (CScriptModule* module : CodeToDrop)
+		module->drop();
+	CodeToDrop.clear();
 	// The map's references go first, in name order; a module that reaches
 	// zero discards its engine module while the engine still lives.
 	std::map<irr::core::ustring16, CScriptModule*> modules;
@@ -125,6 +130,8 @@ void CScriptManager::detachAllModules()
 
 void CScriptManager::init(ScriptApiRegistrar registerApi)
 {
+	// Before the first engine: every block it makes must be counted.
+	installScriptMemoryMeter();
 	Engine = asCreateScriptEngine(ANGELSCRIPT_VERSION);
 	if (!Engine)
 	{
@@ -172,14 +179,30 @@ void CScriptManager::messageCallback(const asSMessageInfo& message)
 	if (Logger)
 		Logger->log("script", line.c_str(), level);
 
-	if (Building && message.type == asMSGTYPE_ERROR)
-		Building->reportFailure("did not build: " + std::string(message.section ? message.section : "") + " (r " +
+	if (!Builds.empty() && message.type == asMSGTYPE_ERROR)
+		Builds.back()->reportFailure("did not build: " + std::string(message.section ? message.section : "") + " (r " +
 			std::to_string(message.row) + ", c " + std::to_string(message.col) +
 			") : " + (message.message ? message.message : ""));
 }
 
-asIScriptContext* CScriptManager::requestContext(asIScriptEngine* engine, void*)
+asIScriptContext* CScriptManager::requestContext(asIScriptEngine* engine, void* manager)
 {
+	// Past the close's budget what scripts still hold goes without its
+	// destructors: the engine skips a call it gets no context for.
+	SScriptBudget* budget = getScriptBudget(engine);
+	if (budget && budget->closeSpent())
+	{
+		CScriptManager& self = *static_cast<CScriptManager*>(manager);
+		if (!self.CloseSpentReported)
+		{
+			self.CloseSpentReported = true;
+			self.log(("The close spent its " + std::to_string(budget->CloseMs) +
+						 " ms of script time; the scripts' remaining work is dropped.")
+						 .c_str(),
+				irr::ELL_WARNING);
+		}
+		return nullptr;
+	}
 	asIScriptContext* context = engine->CreateContext();
 	if (context)
 	{
@@ -191,10 +214,56 @@ asIScriptContext* CScriptManager::requestContext(asIScriptEngine* engine, void*)
 
 void CScriptManager::returnContext(asIScriptEngine*, asIScriptContext* context, void* manager)
 {
+	CScriptManager& self = *static_cast<CScriptManager*>(manager);
 	getScriptClock(context)->stop();
-	if (CScriptModule* building = static_cast<CScriptManager*>(manager)->Building)
-		building->reportRunFailure(context);
+	if (!self.Builds.empty())
+		self.Builds.back()->reportRunFailure(context);
 	context->Release();
+	self.dropSetAsideCode();
+}
+
+void CScriptManager::beginBuild(CScriptModule* module)
+{
+	Builds.push_back(module);
+	if (SScriptBudget* budget = Engine ? getScriptBudget(Engine) : nullptr)
+		beginScriptBuild(*budget);
+}
+
+void CScriptManager::endBuild()
+{
+	if (!Builds.empty())
+		Builds.pop_back();
+	if (SScriptBudget* budget = Engine ? getScriptBudget(Engine) : nullptr)
+		endScriptBuild(*budget);
+	dropSetAsideCode();
+}
+
+void CScriptManager::beginClose()
+{
+	if (SScriptBudget* budget = Engine ? getScriptBudget(Engine) : nullptr)
+		beginScriptClose(*budget);
+}
+
+void CScriptManager::dropCodeLater(CScriptModule* module)
+{
+	module->grab();
+	CodeToDrop.push_back(module);
+}
+
+void CScriptManager::dropSetAsideCode()
+{
+	SScriptBudget* budget = Engine ? getScriptBudget(Engine) : nullptr;
+	if (CodeToDrop.empty() || !Builds.empty() || (budget && budget->ActiveRuns > 0))
+		return;
+	std::vector<CScriptModule*> modules;
+	modules.swap(CodeToDrop);
+	for (CScriptModule* module : modules)
+	{
+		module->dropCode();
+		module->drop();
+	}
+	// What the code's objects hold in circles goes only with a collection.
+	Engine->GarbageCollect(asGC_FULL_CYCLE);
 }
 
 void CScriptManager::beginFrame()

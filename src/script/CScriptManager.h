@@ -64,9 +64,10 @@ public:
 	// One line of the host's own on channel "script".
 	void log(const char* text, irr::ELOG_LEVEL level) const;
 	// While a module builds, the engine's error messages and a failed run of
-	// its globals' initialisers are reported by that module as well.
-	void beginBuild(CScriptModule* module) { Building = module; }
-	void endBuild() { Building = nullptr; }
+	// its globals' initialisers are reported by that module as well, and
+	// those runs have the build's budget (see ScriptBudget.h).
+	void beginBuild(CScriptModule* module);
+	void endBuild();
 
 	// The engine's frame: the script work between the two shares one frame's
 	// budget. Runs outside a frame have their run budget only.
@@ -75,6 +76,17 @@ public:
 	// The run and frame budgets in milliseconds, for tests and tools that
 	// need them to end runs in a known order.
 	void setBudgets(irr::u32 runMs, irr::u32 frameMs);
+	// The program's close begins: all script work from here on (destructors
+	// and releases of what scripts hold) shares SCRIPT_CLOSE_BUDGET_MS, and
+	// once it is spent the rest is dropped without running. The manager's
+	// destruction begins it too.
+	void beginClose();
+
+	// The code of a module set aside for the scripts' memory goes once no
+	// run is going on: a run nested in another may still use it until then.
+	void dropCodeLater(CScriptModule* module);
+	// Drops that code now when no run goes on, and collects what it held.
+	void dropSetAsideCode();
 
 	// The module of that name, made (and bound to this manager) on first use.
 	// Borrowed: the manager keeps the only reference unless the caller grabs.
@@ -122,7 +134,10 @@ private:
 	std::unordered_set<CScriptModule*> BoundModules;
 	// The table's entries by id, for the lookup every delivery makes.
 	std::vector<const SScriptCallbackDecl*> CallbackSlots;
-	CScriptModule* Building = nullptr;
+	// The build going on, innermost last.
+	std::vector<CScriptModule*> Builds;
+	std::vector<CScriptModule*> CodeToDrop;
+	bool CloseSpentReported = false;
 };
 
 } // namespace orv::script

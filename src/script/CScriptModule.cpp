@@ -4,6 +4,7 @@
 #include "script/CScriptManager.h"
 #include "script/ScriptBudget.h"
 #include "script/ScriptSourceGuard.h"
+#include "script/bindings/ScriptMemory.h"
 
 #include <angelscript.h>
 
@@ -123,18 +124,34 @@ void CScriptModule::load(const irr::core::ustring16& code, const irr::core::ustr
 		return;
 	}
 
+	// What all scripts hold is bounded: once it is spent, no more code comes in.
+	if (scriptMemorySpent())
+	{
+		reportFailure("refused: " + std::string(SCRIPT_MEMORY_EXCEPTION));
+		resolveCallbacks();
+		return;
+	}
+
 	asIScriptModule* module = getEngineModule();
 	if (!module)
 		return;
-	if (ScriptManager)
-		ScriptManager->beginBuild(this);
+	ScriptManager->beginBuild(this);
+	// The code's string constants are the scripts' memory.
+	MemoryAccount* accountBefore = setThreadMemoryAccount(&scriptStringAccount());
 	module->AddScriptSection(section.c_str(), codeUtf8.c_str(), codeUtf8.size(), 0);
 	// Code whose globals could not be set up would run on half of them; a
 	// module without an engine module holds no function.
 	if (module->Build() == asINIT_GLOBAL_VARS_FAILED)
 		discardEngineModule();
-	if (ScriptManager)
-		ScriptManager->endBuild();
+	else if (scriptMemorySpent())
+	{
+		// The compiler's own memory cannot be refused as it goes: code that
+		// took the last of it is not kept.
+		reportFailure("did not build: " + std::string(SCRIPT_MEMORY_EXCEPTION));
+		discardEngineModule();
+	}
+	setThreadMemoryAccount(accountBefore);
+	ScriptManager->endBuild();
 	resolveCallbacks();
 }
 
@@ -144,7 +161,7 @@ std::string CScriptModule::describe() const
 	return std::string(kind) + " \"" + ModuleName.c_str() + "\"";
 }
 
-void CScriptModule::reportRunFailure(asIScriptContext* context)
+bool CScriptModule::reportRunFailure(asIScriptContext* context)
 {
 	const auto where = [](const char* section, int row, int column) {
 		return std::string(section ? section : "") + " (r " + std::to_string(row) + ", c " + std::to_string(column) +
@@ -155,18 +172,55 @@ void CScriptModule::reportRunFailure(asIScriptContext* context)
 	{
 		int column = 0;
 		const char* section = nullptr;
-		const int row = context->GetExceptionLineNumber(&column, &section);
+		int row = context->GetExceptionLineNumber(&column, &section);
+		// Raised from the line callback, or from inside a native the engine
+		// called itself, the exception has no line: the bound noted where.
+		if (row <= 0 && isScriptMemoryException(context->GetExceptionString()))
+			section = lastScriptMemoryRefusal(row, column);
 		const char* message = context->GetExceptionString();
-		reportFailure("stopped at " + where(section, row, column) + " : " + (message ? message : ""));
+		const bool outOfMemory = isScriptMemoryException(message);
+		reportFailure("stopped at " + where(section, row, column) + " : " + (message ? message : "") +
+			(outOfMemory ? "; it is set aside" : ""));
+		if (outOfMemory)
+		{
+			SetAside = true;
+			if (ScriptManager)
+				ScriptManager->dropCodeLater(this);
+		}
+		return outOfMemory;
 	}
-	else if (const SScriptRunClock* clock = getScriptClock(context);
-			 state == asEXECUTION_ABORTED && clock && clock->RanOut)
+	// A run nested in another that ran out of their shared time is reported
+	// by the outermost one; a build's runs have their own.
+	if (const SScriptRunClock* clock = getScriptClock(context); state == asEXECUTION_ABORTED && clock &&
+		clock->RanOut && (clock->Outermost || clock->Ending == ESRE_BUILD_TIME))
+		reportOutOfTime(*clock);
+	return false;
+}
+
+void CScriptModule::reportOutOfTime(const SScriptRunClock& clock)
+{
+	const SScriptBudget& budget = *clock.Budget;
+	std::string why;
+	switch (clock.Ending)
 	{
-		const SScriptBudget& budget = *clock->Budget;
-		reportFailure("stopped at " + where(clock->Section, clock->Row, clock->Column) +
-			(clock->FrameRanOut ? " : out of the frame's script time of " + std::to_string(budget.FrameMs) + " ms"
-								: " : out of time after " + std::to_string(budget.RunMs) + " ms"));
+	case ESRE_FRAME_TIME:
+		why = "out of the frame's script time of " + std::to_string(budget.FrameMs) + " ms";
+		break;
+	case ESRE_CLOSE_TIME:
+		why = "out of the close's script time of " + std::to_string(budget.CloseMs) + " ms";
+		break;
+	default:
+		why = "out of time after " + std::to_string(budget.RunMs) + " ms";
+		break;
 	}
+	reportFailure("stopped at " + std::string(clock.Section ? clock.Section : "") + " (r " + std::to_string(clock.Row) +
+		", c " + std::to_string(clock.Column) + ") : " + why);
+}
+
+void CScriptModule::dropCode()
+{
+	discardEngineModule();
+	resolveCallbacks();
 }
 
 void CScriptModule::noteOutOfTime(irr::u64 frame)

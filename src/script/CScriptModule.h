@@ -20,6 +20,7 @@ class asIScriptModule;
 namespace orv::script {
 
 class CScriptManager;
+struct SScriptRunClock;
 
 // Who owns a module. Each kind has its own range of names inside the script
 // engine, so a class that happens to be called "client" or "scene_object_5"
@@ -94,7 +95,15 @@ public:
 	void reportFailure(const std::string& what);
 	// Reports why a run of this module's code on the context ended early: the
 	// exception, or the budget its clock saw run out. Nothing otherwise.
-	void reportRunFailure(AngelScript::asIScriptContext* context);
+	// A run that met the scripts' memory bound sets the module aside (its
+	// code is dropped, so that what its globals hold is freed), said in the
+	// same line; returns whether it did.
+	bool reportRunFailure(AngelScript::asIScriptContext* context);
+	// Reports the budget the clock's run ran out of, where it saw it.
+	void reportOutOfTime(const SScriptRunClock& clock);
+	// The code goes: the engine module is discarded and the callbacks read
+	// as missing. The module stays bound and takes new code.
+	void dropCode();
 
 	// Counts a run of this module that ran out of time in that frame (0: not
 	// in a frame). Runs that do so in SCRIPT_SET_ASIDE_FRAMES frames in a row

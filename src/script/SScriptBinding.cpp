@@ -85,18 +85,21 @@ struct SHeld
 };
 
 // Prepares, decodes and executes; the script's answer lands in *result when
-// given and the call finished.
-void run(const SHeld& held, irr::u32 callbackId, irr::s32 functionId, net::packet& arguments, CSceneObject* self,
+// given and the call finished. True when the callback ran, false when it
+// was dropped before its first line.
+bool run(const SHeld& held, irr::u32 callbackId, irr::s32 functionId, net::packet& arguments, CSceneObject* self,
 	bool* result)
 {
 	asIScriptContext* context = held.Context;
 	SScriptRunClock* clock = held.Clock;
-	// A module set aside, or a frame whose script time is gone, runs nothing.
-	if (held.Module->isSetAside() || (clock && clock->Budget->frameSpent()))
-		return;
+	// A module set aside runs nothing, nor does anything once the frame's
+	// script time or the close's is gone. A run asked for by one whose own
+	// time is gone ends at its first line (see SScriptRunClock::start).
+	if (held.Module->isSetAside() || (clock && (clock->Budget->frameSpent() || clock->Budget->closeSpent())))
+		return false;
 	asIScriptFunction* function = context->GetEngine()->GetFunctionById(functionId);
 	if (!function)
-		return;
+		return false;
 	const bool nested = context->GetState() == asEXECUTION_ACTIVE;
 	if (nested)
 	{
@@ -106,12 +109,13 @@ void run(const SHeld& held, irr::u32 callbackId, irr::s32 functionId, net::packe
 		{
 			// Once per code: a script that keeps doing so would flood the log.
 			held.Module->reportFailure("dropped a callback: too many deliveries inside one another");
-			return;
+			return false;
 		}
 		if (context->PushState() < 0)
-			return;
+			return false;
 	}
 
+	bool executed = false;
 	if (context->Prepare(function) >= 0)
 	{
 		context->SetArgObject(0, self);
@@ -119,21 +123,36 @@ void run(const SHeld& held, irr::u32 callbackId, irr::s32 functionId, net::packe
 		const SScriptCallbackDecl* entry = manager ? manager->findCallback(callbackId) : nullptr;
 		if (entry && entry->Decoder)
 			entry->Decoder(context, arguments);
+		// A run nested in the same context has the context's one clock: the
+		// outer run's is put back once the nested run has been dealt with.
+		SScriptRunClock outerClock;
+		if (clock && nested)
+			outerClock = *clock;
 		if (clock)
 			clock->start();
+		// A run whose time is gone before it begins ends on its first line
+		// without running it.
+		executed = !(clock && clock->StartedOutOfTime);
 		const int state = context->Execute();
 		if (clock)
 			clock->stop();
+		const irr::u64 frame = clock && clock->Budget->InFrame ? clock->Budget->Frame : 0;
 		if (state == asEXECUTION_FINISHED)
 		{
 			if (result)
 				*result = context->GetReturnByte() != 0;
+			// The run ends on time, but what it asked for did not.
+			if (clock && clock->takeNestedEnding())
+			{
+				held.Module->reportOutOfTime(*clock);
+				held.Module->noteOutOfTime(frame);
+			}
 		}
 		else
 		{
 			held.Module->reportRunFailure(context);
-			if (clock && clock->RanOut)
-				held.Module->noteOutOfTime(clock->Budget->InFrame ? clock->Budget->Frame : 0);
+			if (clock && clock->RanOut && clock->Outermost)
+				held.Module->noteOutOfTime(frame);
 			// An exception keeps the stack for inspection, and with it every
 			// handle the script held; it has been read. A nested run's stack
 			// goes with PopState: unpreparing it as well would free what the
@@ -141,23 +160,28 @@ void run(const SHeld& held, irr::u32 callbackId, irr::s32 functionId, net::packe
 			if (!nested)
 				context->Unprepare();
 		}
+		if (clock && nested)
+			*clock = outerClock;
 	}
 
 	if (nested)
 		context->PopState();
+	if (CScriptManager* manager = held.Module->getScriptManager())
+		manager->dropSetAsideCode();
+	return executed;
 }
 
 } // namespace
 
-void SScriptBinding::callCallback(irr::u32 callbackId, net::packet arguments, CSceneObject* self)
+bool SScriptBinding::callCallback(irr::u32 callbackId, net::packet arguments, CSceneObject* self)
 {
 	if (!Context || !BoundModule)
-		return;
+		return false;
 	const irr::s32 functionId = BoundModule->getCallbackId(callbackId);
 	if (functionId == asNO_FUNCTION)
-		return;
+		return false;
 	SHeld held(Context, BoundModule, Clock);
-	run(held, callbackId, functionId, arguments, self, nullptr);
+	return run(held, callbackId, functionId, arguments, self, nullptr);
 }
 
 bool SScriptBinding::callOnSolveContact(net::packet& arguments, CSceneObject* self)

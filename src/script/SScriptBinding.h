@@ -37,8 +37,10 @@ struct SScriptBinding
 	// own and goes with it. A call that arrives while the binding's context is
 	// still running (an event an object sends to itself) runs nested in it.
 	// Every run is held to the script budget; an exception or a run out of
-	// time ends that run alone, and is logged once by the module.
-	void callCallback(irr::u32 callbackId, net::packet arguments, CSceneObject* self);
+	// time ends that run alone, and is logged once by the module. True when
+	// the callback ran, whatever became of the run; false when it was not
+	// there or was dropped without running.
+	bool callCallback(irr::u32 callbackId, net::packet arguments, CSceneObject* self);
 	// OnSolveContact's answer; false when it does not run.
 	bool callOnSolveContact(net::packet& arguments, CSceneObject* self);
 	// Every record the module has a callback for, front to back, each read

@@ -214,6 +214,9 @@ void sortArray(CScriptArray* array, asUINT startAt, asUINT count, bool ascending
 {
 	if (count < 2 || !checkRange(*array, startAt, count))
 		return;
+	// The comparisons are script calls: the buffer stays as it is until they
+	// are over (see CScriptArrayInUse).
+	const CScriptArrayInUse use(array, true);
 	const int typeId = array->GetElementTypeId();
 	const size_t size = elementSize(*array);
 	unsigned char* elements = static_cast<unsigned char*>(array->GetBuffer()) + startAt * size;
@@ -275,6 +278,7 @@ void sortArrayWith(CScriptArray* array, asIScriptFunction* less, asUINT startAt,
 	count = std::min(count, size - startAt);
 	if (count < 2)
 		return;
+	const CScriptArrayInUse use(array, true);
 	const bool byValue = isPrimitive(array->GetElementTypeId()) ||
 		(array->GetElementTypeId() & asTYPEID_OBJHANDLE) != 0;
 	const size_t bytes = elementSize(*array);

@@ -1,5 +1,8 @@
 #include "script/ScriptBudget.h"
 
+#include "platform/ThreadCpuClock.h"
+#include "script/bindings/ScriptMemory.h"
+
 #include <algorithm>
 
 #include <angelscript.h>
@@ -28,90 +31,160 @@ void endBudget(asIScriptEngine* engine)
 
 void onScriptLine(asIScriptContext* context, SScriptRunClock* clock)
 {
+	// Memory is looked at on every line the callback sees (loops and calls):
+	// a loop that allocates would otherwise take another 255 rounds.
+	if (scriptMemorySpent())
+	{
+		noteScriptMemoryRefusal();
+		context->SetException(SCRIPT_MEMORY_EXCEPTION);
+		return;
+	}
+	SScriptBudget& budget = *clock->Budget;
+	const bool inBuild = clock->DeadlineKind == ESRE_BUILD_TIME;
+	// A run nested in this one may have spent the time this one shares.
+	if (!inBuild && (budget.RunRanOut || budget.frameSpent()))
+	{
+		clock->RanOut = true;
+		clock->Ending = budget.RunRanOut ? static_cast<EScriptRunEnding>(budget.RunEnding) : ESRE_FRAME_TIME;
+		clock->Row = context->GetLineNumber(0, &clock->Column, &clock->Section);
+		context->Abort();
+		return;
+	}
 	if (clock->LinesUntilLook-- > 0)
 		return;
 	clock->LinesUntilLook = LINES_BETWEEN_LOOKS;
-	SScriptBudget& budget = *clock->Budget;
 	const ScriptClock::time_point now = budget.now();
-	// A run nested in this one may have spent the frame's time.
-	if (now < clock->Deadline && !budget.frameSpent())
+	if (now < clock->Deadline)
 		return;
-	// Runs this one is nested in share its deadline: once it is out, they
-	// are aborted at their next line as well.
-	clock->LinesUntilLook = 0;
 	clock->RanOut = true;
-	clock->FrameRanOut = budget.InFrame && (budget.FrameSpent || now >= budget.FrameDeadline);
-	if (clock->FrameRanOut)
-		budget.FrameSpent = true;
+	clock->Ending = clock->DeadlineKind;
 	clock->Row = context->GetLineNumber(0, &clock->Column, &clock->Section);
+	if (!inBuild)
+	{
+		budget.RunRanOut = true;
+		budget.RunEnding = clock->Ending;
+		budget.RanOutSection = clock->Section ? clock->Section : "";
+		budget.RanOutRow = clock->Row;
+		budget.RanOutColumn = clock->Column;
+		if (clock->Ending == ESRE_FRAME_TIME)
+			budget.FrameSpent = true;
+	}
 	context->Abort();
+}
+
+// The earlier of two deadlines, and what it is.
+void tighten(SScriptRunClock& clock, ScriptClock::time_point deadline, EScriptRunEnding kind)
+{
+	if (deadline < clock.Deadline)
+	{
+		clock.Deadline = deadline;
+		clock.DeadlineKind = kind;
+	}
 }
 
 } // namespace
 
-ScriptClock::time_point SScriptBudget::now() const
+ScriptClock::time_point ScriptClock::now()
 {
-	ScriptClock::duration spent = Counted;
-	if (counting())
-		spent += ScriptClock::now() - SpanStart;
-	return ScriptClock::time_point(spent);
+	return time_point(platform::threadCpuTime());
 }
 
-ScriptClock::time_point SScriptBudget::beginActivity(bool isRun)
+ScriptClock::time_point SScriptBudget::now() const
 {
-	const ScriptClock::time_point real = ScriptClock::now();
-	if (counting())
-		Counted += real - SpanStart;
-	Activities.push_back(isRun);
-	SpanStart = real;
+	if (ActiveRuns == 0)
+		return ScriptClock::time_point(Counted);
+	return ScriptClock::time_point(Counted + (ScriptClock::now() - SpanStart));
+}
+
+ScriptClock::time_point SScriptBudget::beginRun()
+{
+	// The processor clock is read once as the outermost run begins and once
+	// as it ends; a run nested in it reads it once, to begin on time.
+	if (ActiveRuns++ > 0)
+		return now();
+	SpanStart = ScriptClock::now();
 	return ScriptClock::time_point(Counted);
 }
 
-void SScriptBudget::endActivity()
+void SScriptBudget::endRun()
 {
-	if (Activities.empty())
+	if (ActiveRuns == 0)
 		return;
-	const ScriptClock::time_point real = ScriptClock::now();
-	if (counting())
-		Counted += real - SpanStart;
-	Activities.pop_back();
-	SpanStart = real;
+	if (--ActiveRuns == 0)
+		Counted += ScriptClock::now() - SpanStart;
 }
 
-CScriptEngineWork::CScriptEngineWork(asIScriptEngine* engine) : Budget(engine ? getScriptBudget(engine) : nullptr)
+CScriptEngineWork::CScriptEngineWork(asIScriptEngine*) : Before(setThreadMemoryAccount(nullptr))
 {
-	if (Budget)
-		Budget->beginActivity(false);
 }
 
 CScriptEngineWork::~CScriptEngineWork()
 {
-	if (Budget)
-		Budget->endActivity();
+	setThreadMemoryAccount(Before);
 }
 
 void SScriptRunClock::start()
 {
 	// Every script call starts a run: the clock is read once to begin it.
-	const ScriptClock::time_point now = Budget->beginActivity(true);
-	if (Budget->ActiveRuns++ == 0)
+	const ScriptClock::time_point now = Budget->beginRun();
+	Outermost = Budget->ActiveRuns == 1;
+	if (Outermost)
+	{
 		Budget->RunDeadline = now + std::chrono::milliseconds(Budget->RunMs);
-	Deadline = Budget->InFrame ? std::min(Budget->RunDeadline, Budget->FrameDeadline) : Budget->RunDeadline;
+		Budget->RunRanOut = false;
+	}
+	if (!Budget->Builds.empty())
+	{
+		SScriptBudget::SBuild& build = Budget->Builds.back();
+		if (!build.Started)
+		{
+			build.Started = true;
+			build.Deadline = now + std::chrono::milliseconds(Budget->RunMs);
+		}
+		Deadline = build.Deadline;
+		DeadlineKind = ESRE_BUILD_TIME;
+	}
+	else
+	{
+		Deadline = Budget->RunDeadline;
+		DeadlineKind = ESRE_RUN_TIME;
+		if (Budget->InFrame)
+			tighten(*this, Budget->FrameDeadline, ESRE_FRAME_TIME);
+	}
+	if (Budget->Closing)
+		tighten(*this, Budget->CloseDeadline, ESRE_CLOSE_TIME);
 	// A run that starts out of time ends on its first line: deliveries that
 	// start one another would otherwise never reach a look.
-	LinesUntilLook = now < Deadline ? LINES_BETWEEN_LOOKS : 0;
+	StartedOutOfTime = !(now < Deadline);
+	LinesUntilLook = StartedOutOfTime ? 0 : LINES_BETWEEN_LOOKS;
 	RanOut = false;
-	FrameRanOut = false;
+	Ending = ESRE_NONE;
 	Section = nullptr;
 	Row = 0;
 	Column = 0;
+	AccountBefore = setThreadMemoryAccount(&scriptStringAccount());
+}
+
+bool SScriptRunClock::takeNestedEnding()
+{
+	// An abort the run met on its way out leaves it finished.
+	if (!Outermost || !Budget->RunRanOut)
+		return false;
+	if (RanOut)
+		return true;
+	RanOut = true;
+	Ending = static_cast<EScriptRunEnding>(Budget->RunEnding);
+	Section = Budget->RanOutSection.c_str();
+	Row = Budget->RanOutRow;
+	Column = Budget->RanOutColumn;
+	return true;
 }
 
 void SScriptRunClock::stop()
 {
-	if (Budget->ActiveRuns > 0)
-		--Budget->ActiveRuns;
-	Budget->endActivity();
+	setThreadMemoryAccount(AccountBefore);
+	AccountBefore = nullptr;
+	Budget->endRun();
 }
 
 void setUpScriptBudget(asIScriptEngine* engine)
@@ -142,6 +215,25 @@ void endScriptFrame(SScriptBudget& budget)
 {
 	budget.InFrame = false;
 	budget.FrameSpent = false;
+}
+
+void beginScriptBuild(SScriptBudget& budget)
+{
+	budget.Builds.emplace_back();
+}
+
+void endScriptBuild(SScriptBudget& budget)
+{
+	if (!budget.Builds.empty())
+		budget.Builds.pop_back();
+}
+
+void beginScriptClose(SScriptBudget& budget)
+{
+	if (budget.Closing)
+		return;
+	budget.Closing = true;
+	budget.CloseDeadline = budget.now() + std::chrono::milliseconds(budget.CloseMs);
 }
 
 void watchScriptTime(asIScriptContext* context)

@@ -89,6 +89,17 @@ void CAttributeList::copyFrom(const CAttributeList& source)
 	if (&source == this)
 		return;
 	Attributes.clear();
+	// Every object copies its class's list. The source's ids and names are its own and unique (both
+	// ways in, getOrAdd and insert, see to it), so nothing is looked up: a search of what was copied
+	// so far would make a copy cost the square of its length.
+	const auto add = [&](const SAttribute& from) -> SAttribute* {
+		std::unique_ptr<SAttribute> attribute(new SAttribute());
+		attribute->id = from.id;
+		attribute->name = from.name;
+		SAttribute* result = attribute.get();
+		Attributes.emplace_hint(Attributes.end(), from.id, std::move(attribute));
+		return result;
+	};
 	for (const auto& entry : source.Attributes)
 	{
 		const SAttribute& from = *entry.second;
@@ -96,23 +107,24 @@ void CAttributeList::copyFrom(const CAttributeList& source)
 		switch (from.type)
 		{
 		case EAT_INT:
-			if ((to = getOrAdd(from.name, from.id)))
+			if ((to = add(from)))
 				to->setInt(from.getInt());
 			break;
 		case EAT_UINT:
-			if ((to = getOrAdd(from.name, from.id)))
+			if ((to = add(from)))
 				to->setUInt(from.getUInt());
 			break;
 		case EAT_FLOAT:
-			if ((to = getOrAdd(from.name, from.id)))
+			if ((to = add(from)))
 				to->setFloat(from.getFloat());
 			break;
 		case EAT_DOUBLE:
-			if ((to = getOrAdd(from.name, from.id)))
+			if ((to = add(from)))
 				to->setDouble(from.getDouble());
 			break;
 		case EAT_STRING:
-			setString(from.name, from.id, from.getString());
+			if ((to = add(from)))
+				to->setString(from.getString());
 			break;
 		default:
 			break;

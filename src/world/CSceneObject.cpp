@@ -10,6 +10,7 @@
 #include "base/Prefetch.h"
 #include "script/CScriptModule.h"
 #include "script/SScriptBinding.h"
+#include "world/AngleUnits.h"
 #include "world/CObjectClass.h"
 #include "world/CPhysicsManager.h"
 #include "world/EngineAttributes.h"
@@ -25,8 +26,6 @@ using irr::core::vector3df;
 namespace orv {
 
 namespace {
-
-const f32 DEGREES_PER_RADIAN = 57.29578f;
 
 // Where Irrlicht keeps a node's placement.
 struct SNodeLayout : irr::scene::ISceneNode

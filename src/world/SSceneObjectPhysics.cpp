@@ -2,6 +2,7 @@
 
 #include <box2d/box2d.h>
 
+#include "world/AngleUnits.h"
 #include "world/CPhysicsManager.h"
 #include "world/PhysicsGuard.h"
 #include "base/Log.h"
@@ -12,11 +13,6 @@ using irr::core::vector2df;
 namespace orv {
 
 namespace {
-
-// Degrees and radians as the server and its scripts convert them: these
-// exact floats, not the double constants.
-const f32 RADIANS_PER_DEGREE = 0.017453292f;
-const f32 DEGREES_PER_RADIAN = 57.29578f;
 
 b2Vec2 toB2(const vector2df& v)
 {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -64,6 +65,34 @@ TEST_F(AudioManager, OpensTheNullDeviceWithTheBuiltInRegistries)
 	EXPECT_FALSE(Manager->initialize(nullptr, -1, 4));
 	// No plug-in lies beside the tests.
 	EXPECT_EQ(getPluginManager()->getPluginCount(), 0u);
+}
+
+TEST_F(AudioManager, TheThreadWakesOnlyWhileThereIsASourceToStream)
+{
+	ASSERT_TRUE(hasOpenDevice(Manager));
+	const Bytes wav = makeWav(SWavSpec());
+	IAudioSource* source = nullptr;
+	struct Case
+	{
+		const char* name;
+		std::function<void()> change;
+		bool streams;
+	} cases[] = {
+		{"no source yet", [] {}, false},
+		{"a source", [&] { source = fromMemory("tone", wav, "wav"); }, true},
+		{"the source released", [&] { Manager->releaseSource(source); }, false},
+	};
+	for (const Case& c : cases)
+	{
+		SCOPED_TRACE(c.name);
+		const long before = orv::test::audioThreadSleeps();
+		c.change();
+		if (c.streams)
+			EXPECT_TRUE(orv::test::audioThreadWakes(before, 20));
+		else
+			EXPECT_TRUE(orv::test::audioThreadStaysAsleep());
+	}
+	EXPECT_NE(source, nullptr);
 }
 
 TEST_F(AudioManager, CreateFromMemoryFailures)

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <thread>
@@ -21,6 +22,7 @@
 #include "AudioTestSupport.h"
 #include "audio/IAudioManager.h"
 #include "scene/CAnimatedSpriteSceneNode.h"
+#include "scene/CAnimation.h"
 #include "support/engine_fixture.h"
 #include "world/CObjectManager.h"
 #include "world/CSceneObject.h"
@@ -52,6 +54,11 @@ std::string toneWav(double seconds)
 const char* const SOUNDING_ANIMATION = "GANI0001\nSPRITE 1 pic.png 0 0 8 8 body\nSINGLEDIRECTION\nLOOP\nANI\n"
 									   "1 0 0\nPLAYSOUND tone.wav 3 4\n1 0 0\nANIEND\n";
 
+// Two frames of 50 ms, the first of them with the tone: a step's sound at
+// the start of the animation. Applied again, it starts over.
+const char* const STEP_FIRST_ANIMATION = "GANI0001\nSPRITE 1 pic.png 0 0 8 8 body\nSINGLEDIRECTION\nLOOP\n"
+										 "CONTINUOUS\nANI\nPLAYSOUND tone.wav 0 0\n1 0 0\n1 0 0\nANIEND\n";
+
 class EngineSoundTest : public test::EngineTest
 {
 protected:
@@ -60,12 +67,13 @@ protected:
 		test::EngineTest::SetUp();
 		sandbox->folder().write("tone.wav", toneWav(0.3));
 		sandbox->folder().write("walk.gani", SOUNDING_ANIMATION);
+		sandbox->folder().write("stepfirst.gani", STEP_FIRST_ANIMATION);
 	}
 
-	CSceneObject* makeWalker(irr::u32 id, float x, float y)
+	CSceneObject* makeWalker(irr::u32 id, float x, float y, const char* animation = "walk.gani")
 	{
 		CSceneObject* object = CObjectManager::getInstance()->createSceneObject(id, ESOT_ANIMATED, "");
-		object->getEngineAttribute(EP_IMAGE)->setString("walk.gani");
+		object->getEngineAttribute(EP_IMAGE)->setString(animation);
 		object->getEngineAttribute(EP_X)->setFloat(x);
 		object->getEngineAttribute(EP_Y)->setFloat(y);
 		engine().addSceneObject(object);
@@ -181,6 +189,139 @@ TEST_F(EngineSoundTest, FrameSoundsPlayWhereTheirFrameShows)
 	EXPECT_TRUE(tone()->isPlaying());
 	EXPECT_EQ(tone()->getPosition(), audio::CVector3());
 	engine().setPlayerObject(nullptr);
+}
+
+TEST_F(EngineSoundTest, TheFirstFrameSoundsWhenItIsFirstShown)
+{
+	CSceneObject* walker = makeWalker(4, 0.0f, 0.0f, "stepfirst.gani");
+	CAnimatedSpriteSceneNode* node = nodeOf(walker);
+	ASSERT_NE(node, nullptr);
+	ASSERT_NE(tone(), nullptr);
+	CAnimation* stepFirst = engine().getAnimation("stepfirst.gani");
+	CAnimation* silent = engine().getAnimation("walk.gani");
+	// As the script's set_animation does it.
+	const auto setAnimation = [&](CAnimation* animation) {
+		animation->applyToNode(node, walker);
+		node->setStopped(false);
+	};
+	struct Case
+	{
+		const char* name;
+		std::function<void()> before;
+		bool heard;
+		irr::u32 frame;
+	};
+	const Case cases[] = {
+		{"the object comes into the scene", [] {}, true, 0},
+		{"the frame shows on", [] {}, false, 0},
+		{"a restart on the first frame", [&] { setAnimation(stepFirst); }, false, 0},
+		{"the second frame", [&] { stepFrame(node); }, false, 1},
+		{"a restart from the second frame", [&] { setAnimation(stepFirst); }, true, 0},
+		{"another animation and back",
+			[&] {
+				setAnimation(silent);
+				setAnimation(stepFirst);
+			},
+			true, 0},
+		{"a stopped node",
+			[&] {
+				setAnimation(silent);
+				stepFirst->applyToNode(node, walker);
+			},
+			false, 0},
+		{"the stopped node plays", [&] { node->setStopped(false); }, true, 0},
+	};
+	for (const Case& c : cases)
+	{
+		SCOPED_TRACE(c.name);
+		if (tone()->isPlaying())
+			tone()->stop();
+		c.before();
+		// The frame is drawn: the scene animates its nodes first.
+		engine().render();
+		EXPECT_EQ(tone()->isPlaying(), c.heard);
+		EXPECT_EQ(node->getCurrentFrame(), c.frame);
+	}
+}
+
+TEST_F(EngineSoundTest, CapturedFirstFrameSoundStartsWithTheAnimation)
+{
+	const char* capturePath = std::getenv("WAVEOUT");
+	if (!capturePath || !std::getenv("ALSOFT_CONF"))
+		GTEST_SKIP() << "runs only as registered with the wave writer";
+	ASSERT_TRUE(alcIsExtensionPresent(alcGetContextsDevice(alcGetCurrentContext()), "ALC_SOFT_device_clock"));
+	const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+	while (test::mixedSeconds() < 0.4 && std::chrono::steady_clock::now() < deadline)
+		std::this_thread::sleep_for(std::chrono::milliseconds(10));
+
+	// The player's object comes into the scene and is drawn: its animation
+	// starts on the frame with the step.
+	const double shownFrom = test::mixedSeconds();
+	CSceneObject* walker = makeWalker(5, 0.0f, 0.0f, "stepfirst.gani");
+	engine().setPlayerObject(walker);
+	engine().render();
+	const double shownTo = test::mixedSeconds();
+	ASSERT_GT(shownFrom, 0.0) << "the device's clock does not run";
+	const double end = shownTo + 0.6;
+	while (test::mixedSeconds() < end && std::chrono::steady_clock::now() < deadline)
+		std::this_thread::sleep_for(std::chrono::milliseconds(10));
+	engine().setPlayerObject(nullptr);
+	sandbox->tearDown();
+
+	std::ifstream in(capturePath, std::ios::binary);
+	const test::Bytes bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+	const size_t frames = bytes.size() > 68 ? (bytes.size() - 68) / 4 : 0;
+	size_t firstLoud = frames;
+	for (size_t i = 0; i < frames && firstLoud == frames; ++i)
+	{
+		int16_t left;
+		std::memcpy(&left, &bytes[68 + 4 * i], 2);
+		if (std::abs(left) > 1000)
+			firstLoud = i;
+	}
+	ASSERT_LT(firstLoud, frames) << "the first step was not heard";
+	const double onset = double(firstLoud) / 44100.0;
+	EXPECT_GE(onset, shownFrom - 0.05) << "shown at " << shownFrom << " to " << shownTo;
+	EXPECT_LT(onset, shownTo + 0.3) << "shown at " << shownFrom << " to " << shownTo;
+}
+
+TEST_F(EngineSoundTest, WithoutADeviceTheGameSaysOnceThatItIsSilent)
+{
+	const char* drivers = std::getenv("ALSOFT_DRIVERS");
+	if (!drivers || std::string(drivers) != "bogus")
+		GTEST_SKIP() << "runs only as registered without a sound device";
+	test::CAudioLogCapture log(audio::ELL_INFO);
+	sandbox.reset();
+	sandbox.reset(new test::CEngineSandbox({{"tone.wav", toneWav(0.1)},
+		{"tune.ogg", asText(test::readFixture("mono_440.ogg"))}, {"stepfirst.gani", STEP_FIRST_ANIMATION}}));
+	ASSERT_TRUE(sandbox->started());
+	EXPECT_EQ(engine().getAudioManager(), nullptr);
+	// The manager that found no device went, and its thread with it.
+	const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+	while (test::audioThreadSleeps() >= 0 && std::chrono::steady_clock::now() < deadline)
+		std::this_thread::sleep_for(std::chrono::milliseconds(1));
+	EXPECT_EQ(test::audioThreadSleeps(), -1) << "the audio thread still runs";
+
+	struct Case
+	{
+		const char* name;
+		std::function<void()> ask;
+	} cases[] = {
+		{"a wave file", [this] { EXPECT_EQ(engine().getSound("tone.wav"), nullptr); }},
+		{"an Ogg file", [this] { EXPECT_EQ(engine().getSound("tune.ogg"), nullptr); }},
+		{"a frame's sound",
+			[this] {
+				makeWalker(3, 0.0f, 0.0f, "stepfirst.gani");
+				engine().render();
+			}},
+	};
+	for (const Case& c : cases)
+	{
+		SCOPED_TRACE(c.name);
+		c.ask();
+		EXPECT_EQ(log.countStartingWith("Failed to create Audio Source"), 0u);
+	}
+	EXPECT_EQ(log.countStartingWith("No sound device was found; the game runs without sound."), 1u);
 }
 
 TEST_F(EngineSoundTest, CapturedFrameSoundStartsWithItsFrame)

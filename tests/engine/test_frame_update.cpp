@@ -1,13 +1,15 @@
 // The game part of the frame update on the real engine: scripts in their order, the physics step,
 // the write-back of moved bodies and what becomes of changed attributes.
 
-#include "world/CObjectClass.h"
+#include "frontend/CLoginEventReceiver.h"
 #include "net/CNetParse.h"
+#include "world/CObjectClass.h"
 #include "script/CScriptManager.h"
 #include "script/CScriptModule.h"
 #include "script/ScriptBudget.h"
 #include "support/CLogLines.h"
 #include "support/engine_fixture.h"
+#include "support/login_screen.h"
 #include "world/CObjectManager.h"
 #include "world/CPhysicsManager.h"
 #include "world/CSceneObject.h"
@@ -17,8 +19,10 @@
 #include <angelscript.h>
 #include <box2d/box2d.h>
 
+#include <chrono>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace orv;
@@ -204,6 +208,97 @@ TEST_F(FrameUpdate, TheFirstFrameOfAGameSimulatesOnlyTheTimeSinceItBegan)
 		EXPECT_EQ(*static_cast<irr::u32*>(m->GetAddressOfGlobalVar(m->GetGlobalVarIndexByName("first"))), 20u);
 		EXPECT_NEAR(CPhysicsManager::getInstance()->getAccumulator(), 0.020f - CPhysicsManager::STEP_SECONDS, 1e-4f)
 			<< "one step, not five";
+	}
+}
+
+// A stretch of work that takes the real time given, however fast the
+// machine: what a large level or a slow disk costs a player.
+irr::u32 stalledUntil = 0;
+
+void stall(irr::u32 ms)
+{
+	irr::ITimer* timer = CGameEngine::peekInstance()->getDevice()->getTimer();
+	const irr::u32 start = timer->getRealTime();
+	while (timer->getRealTime() - start < ms)
+		std::this_thread::sleep_for(std::chrono::milliseconds(1));
+	stalledUntil = timer->getRealTime();
+}
+
+// A level whose one object takes 200 ms to be made.
+const char* const SLOW_LEVEL = "<orvlevel version=\"1\"><sceneobjects><object><script><![CDATA["
+							   "void Created(SceneObject@+ self) { stall(200); }"
+							   "]]></script></object></sceneobjects></orvlevel>";
+
+TEST_F(FrameUpdate, NoTimeSpentLoadingIsSimulated)
+{
+	struct Case
+	{
+		const char* name;
+		std::function<void(CGameEngine&)> load;
+	};
+	// The engine's own clock is not asked how long the load took: the real
+	// time after it bounds what the frames may simulate.
+	const Case cases[] = {
+		{"a level a script loads",
+			[](CGameEngine& e) {
+				e.getClientModule()->load("bool loaded = false;\n"
+										  "void Update(SceneObject@+ self, uint t) {"
+										  " if (!loaded) { loaded = true; Engine.load_level(\"slow.xml\"); } }",
+					"main");
+				e.setGameRunning(true);
+				ASSERT_TRUE(e.update());
+			}},
+		{"offline play of a package slow to start",
+			[](CGameEngine& e) {
+				const SLoginScreen& s = e.getLoginReceiver()->getScreen();
+				ASSERT_EQ(s.PackageList->getItemCount(), 1u);
+				test::selectIn(e.getDevice(), s.PackageList, 0);
+				test::clickOn(e.getDevice(), s.PlayButton);
+				ASSERT_TRUE(e.isGameRunning());
+			}},
+		{"the 2D switch after a slow stretch of its frame",
+			[](CGameEngine& e) {
+				ASSERT_TRUE(e.update());
+				stall(200);
+				const irr::u8 bytes[] = {0, 5, '2', 'D'};
+				net::packet mode = net::packet::fromBytes(bytes, bytes + sizeof(bytes));
+				e.getParsers().dispatch(mode);
+				// No server behind it: the frames run offline.
+				e.setOnline(false);
+				ASSERT_TRUE(e.isGameRunning());
+			}},
+	};
+	for (const Case& c : cases)
+	{
+		SCOPED_TRACE(c.name);
+		sandbox.reset();
+		sandbox.reset(new test::CEngineSandbox({{"slow.xml", SLOW_LEVEL},
+			{"package/Slow/package.xml",
+				"<orvpackage version=\"1\"><package name=\"Slow\" version=\"1\">"
+				"<clientscript file=\"client.as\"/></package></orvpackage>"},
+			{"package/Slow/client.as", "void Created(SceneObject@+ self) { stall(200); }"}}));
+		ASSERT_TRUE(sandbox->started());
+		AngelScript::asIScriptEngine* scripts = engine().getScriptManager()->getEngine();
+		ASSERT_GE(scripts->RegisterGlobalFunction(
+					  "void stall(uint ms)", AngelScript::asFUNCTION(stall), AngelScript::asCALL_CDECL),
+			0);
+		// The stall is no script that runs away.
+		engine().getScriptManager()->setBudgets(600000, 600000);
+		stalledUntil = 0;
+		c.load(engine());
+		ASSERT_NE(stalledUntil, 0u) << "nothing was slow";
+
+		// One physics unit a step, from the first frame after the load.
+		CSceneObject* mover = make(90);
+		mover->Physics.setType(EBT_DYNAMIC);
+		mover->Physics.addCollisionCircle(0.5f, {0.0f, 0.0f});
+		mover->Physics.getLiveBody()->SetLinearVelocity(b2Vec2(1.0f / CPhysicsManager::STEP_SECONDS, 0.0f));
+		for (int i = 0; i < 10; ++i)
+			ASSERT_TRUE(engine().update());
+		const irr::u32 realSince = engine().getDevice()->getTimer()->getRealTime() - stalledUntil;
+		const float steps = mover->Physics.getLiveBody()->GetPosition().x;
+		EXPECT_LE(steps * CPhysicsManager::STEP_SECONDS * 1000.0f, realSince + 1.0f)
+			<< steps << " steps in " << realSince << " ms since the load";
 	}
 }
 

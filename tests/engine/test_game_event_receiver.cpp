@@ -5,7 +5,12 @@
 
 #include "engine/CGameEngine.h"
 #include "engine/CGameEventReceiver.h"
+#include "frontend/CLoginEventReceiver.h"
+#include "script/CScriptModule.h"
 #include "support/engine_fixture.h"
+#include "support/login_screen.h"
+
+#include <angelscript.h>
 
 namespace {
 
@@ -133,4 +138,61 @@ TEST_F(GameEventReceiverTest, NothingIsQueuedWhileNoGameRuns)
 	engine.setGameRunning(true);
 	receiver->OnEvent(key(irr::KEY_KEY_A, true));
 	EXPECT_EQ(engine.getEventQueue().size(), 1u);
+}
+
+TEST_F(GameEventReceiverTest, NoKeyIsHeldIntoTheNextGame)
+{
+	struct Case
+	{
+		const char* name;
+		// Let go while the login screen shows, so the game never hears it.
+		bool releasedOnTheLoginScreen;
+	} cases[] = {{"released on the login screen", true}, {"still held", false}};
+	for (const Case& c : cases)
+	{
+		SCOPED_TRACE(c.name);
+		sandbox.reset();
+		sandbox.reset(new orv::test::CEngineSandbox({{"package/Keys/package.xml",
+														 "<orvpackage version=\"1\"><package name=\"Keys\" version=\"1\">"
+														 "<clientscript file=\"client.as\"/></package></orvpackage>"},
+			{"package/Keys/client.as",
+				"bool right = true;\nvoid Update(SceneObject@+ self, uint t) { right = Engine.keydown(KEY_RIGHT); }"}}));
+		ASSERT_TRUE(sandbox->started());
+		orv::CGameEngine& engine = this->engine();
+		irr::IrrlichtDevice* device = engine.getDevice();
+
+		// An online game: the server switches to 2D, the player holds Right.
+		const irr::u8 bytes[] = {0, 5, '2', 'D'};
+		orv::net::packet mode = orv::net::packet::fromBytes(bytes, bytes + sizeof(bytes));
+		engine.getParsers().dispatch(mode);
+		ASSERT_TRUE(engine.isGameRunning());
+		device->postEventFromUser(key(irr::KEY_RIGHT, true));
+		ASSERT_TRUE(engine.isKeyDown(irr::KEY_RIGHT));
+
+		// No server answers: the connection is lost and the login screen is back.
+		ASSERT_TRUE(engine.update());
+		ASSERT_FALSE(engine.isGameRunning());
+		ASSERT_EQ(device->getEventReceiver(), engine.getLoginReceiver());
+		if (c.releasedOnTheLoginScreen)
+			device->postEventFromUser(key(irr::KEY_RIGHT, false));
+
+		// The player reads the message, then starts the next game, offline.
+		irr::gui::IGUIElement* message = device->getGUIEnvironment()->getRootGUIElement()->getElementFromId(
+			orv::ELSI_CONNECTION_ERROR, true);
+		ASSERT_NE(message, nullptr);
+		for (irr::gui::IGUIElement* child : message->getChildren())
+			if (child->getType() == irr::gui::EGUIET_BUTTON && irr::core::stringw(child->getText()) == L"OK")
+				orv::test::clickOn(device, child);
+		ASSERT_EQ(device->getGUIEnvironment()->getRootGUIElement()->getElementFromId(orv::ELSI_CONNECTION_ERROR, true),
+			nullptr);
+		const orv::SLoginScreen& screen = engine.getLoginReceiver()->getScreen();
+		orv::test::selectIn(device, screen.PackageList, 0);
+		orv::test::clickOn(device, screen.PlayButton);
+		ASSERT_TRUE(engine.isGameRunning());
+		ASSERT_TRUE(engine.update());
+		EXPECT_FALSE(engine.isKeyDown(irr::KEY_RIGHT));
+		AngelScript::asIScriptModule* client = engine.getClientModule()->getEngineModule();
+		ASSERT_NE(client, nullptr);
+		EXPECT_FALSE(*static_cast<bool*>(client->GetAddressOfGlobalVar(client->GetGlobalVarIndexByName("right"))));
+	}
 }

@@ -52,14 +52,15 @@ TEST(IniFile, ParsesLinesSectionsAndEntries)
 		{"CR", "[s]\rk=v\rx = y", "[s]\r\nk = v\r\nx = y\r\n"},
 		{"CRLF and blank lines", "[s]\r\n\r\nk=v\r\n\r\n\r\nx = y\r\n", "[s]\r\nk = v\r\nx = y\r\n"},
 		{"split at the first =", "[s]\na = b = c\n", "[s]\r\na = b = c\r\n"},
-		{"lines before the first section", "k=v\nloose\n[s]\nx=y", "[s]\r\nx = y\r\n"},
+		{"lines before the first section", "k=v\nloose\n[s]\nx=y", "k=v\r\nloose\r\n[s]\r\nx = y\r\n"},
 		{"key set twice keeps its place", "[s]\na=1\nb=2\na=3", "[s]\r\na = 3\r\nb = 2\r\n"},
 		{"empty section name", "[]\nk=v", "[]\r\nk = v\r\n"},
-		{"line without =", "[s]\njust words", "[s]\r\n = just words\r\n"},
+		{"line without =", "[s]\njust words", "[s]\r\njust words\r\n"},
 		{"line beginning with =", "[s]\n= v", "[s]\r\n = v\r\n"},
 		{"spaces and tabs trimmed", "  [s]\t\n\t k \t=\t v \t\n", "[s]\r\nk = v\r\n"},
 		{"header inside kept", "[ s ]\nk=v", "[ s ]\r\nk = v\r\n"},
-		{"lone bracket is no header", "[s]\n[\nk=v", "[s]\r\n = [\r\nk = v\r\n"},
+		{"lone bracket is no header", "[s]\n[\nk=v", "[s]\r\n[\r\nk = v\r\n"},
+		{"comment with =", "[s]\n; k = 1\n#k=2\nk=3", "[s]\r\n; k = 1\r\n#k=2\r\nk = 3\r\n"},
 		{"same section twice", "[s]\na=1\n[s]\nb=2", "[s]\r\na = 1\r\n[s]\r\nb = 2\r\n"},
 		{"empty file", "", ""},
 		{"only blank lines", "\r\n\n\r", ""},
@@ -148,6 +149,48 @@ TEST(IniFile, WrittenFileParsesBackTheSame)
 	EXPECT_EQ(written(ini),
 		"[Window]\r\ndriver = dx9\r\nwidth = 1024\r\n[Font]\r\ndefault = code2001.ttf\r\n"
 		"[Neu]\r\nschlüssel = wert 漢 \U0001F600\r\n[]\r\n = \r\n");
+}
+
+// The player's own notes in settings.ini survive the program's run: the
+// file the engine writes at exit has them where they stood.
+TEST(IniFile, CommentsStandWhereTheyWereInTheFileWrittenAtExit)
+{
+	const std::string window = "[Window]\ndriver = opengl\nheight = 600\nwidth = 800\n";
+	const std::string rest = "[Font]\ndefault = a.ttf\ndefault_size = 14\n[Language]\nlanguage = English\n";
+	const std::string windowWritten = "[Window]\r\ndriver = opengl\r\nheight = 600\r\nwidth = 800\r\n";
+	const std::string restWritten =
+		"[Font]\r\ndefault = a.ttf\r\ndefault_size = 14\r\n[Language]\r\nlanguage = English\r\n";
+	struct Case
+	{
+		const char* name;
+		std::string file;
+		std::string expected;
+	};
+	const Case cases[] = {
+		{"comments among entries",
+			"[Window]\n; the old monitor\ndriver = opengl\n# as tall as it goes\nheight = 600\nwidth = 800\n" + rest,
+			"[Window]\r\n; the old monitor\r\ndriver = opengl\r\n# as tall as it goes\r\nheight = 600\r\n"
+			"width = 800\r\n" +
+				restWritten},
+		{"two comment lines in a row", "[Window]\n; one\n; two\n" + window.substr(9) + rest,
+			"[Window]\r\n; one\r\n; two\r\n" + windowWritten.substr(10) + restWritten},
+		{"lines before the first section", "; my settings\nwritten by hand\n\n" + window + rest,
+			"; my settings\r\nwritten by hand\r\n" + windowWritten + restWritten},
+		{"a line without =", window + "remember the driver\n" + rest,
+			windowWritten + "remember the driver\r\n" + restWritten},
+		{"entries commented out", "[Window]\n;width = 1024\n" + window.substr(9) + ";width = 640\n" + rest,
+			"[Window]\r\n;width = 1024\r\n" + windowWritten.substr(10) + ";width = 640\r\n" + restWritten},
+		{"a comment at the end of the file", window + rest + "; the end",
+			windowWritten + restWritten + "; the end\r\n"},
+	};
+	for (const Case& c : cases)
+	{
+		SCOPED_TRACE(c.name);
+		orv::test::CEngineSandbox sandbox({{"settings.ini", c.file}});
+		ASSERT_TRUE(sandbox.started());
+		sandbox.tearDown();
+		EXPECT_EQ(sandbox.folder().read("settings.ini"), BOM + c.expected);
+	}
 }
 
 TEST(IniFile, LineBreaksInsideAValueBecomeSpaces)

@@ -1,3 +1,4 @@
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "scene/SceneNodeSync.h"
 #include "script/CScriptManager.h"
 #include "script/CScriptModule.h"
+#include "script/ScriptBudget.h"
 #include "support/CMemoryImage.h"
 #include "support/engine_fixture.h"
 #include "world/CObjectManager.h"
@@ -365,6 +367,75 @@ TEST_F(WorldTest, EventsReachTheTouchingFixturesOfObjectsThatListen)
 	EXPECT_EQ(global<int>(made[1], "withoutSender"), 0);
 	// Ranges that make no circle reach nobody.
 	EXPECT_EQ(engine().sendEvent(made[0], "ping", "", vector2df(0, 0), -5.0f), 0u);
+}
+
+TEST_F(WorldTest, EventsCountOnlyTheDeliveriesThatRan)
+{
+	script::SScriptBudget* budget = script::getScriptBudget(engine().getScriptManager()->getEngine());
+	ASSERT_NE(budget, nullptr);
+	struct Case
+	{
+		const char* name;
+		std::function<void(CSceneObject*)> before;
+		std::function<void()> after;
+		irr::u32 delivered;
+	};
+	const Case cases[] = {
+		{"a listener", [](CSceneObject*) {}, [] {}, 1},
+		{"a module set aside",
+			[](CSceneObject* o) {
+				// Out of time three frames in a row.
+				for (irr::u64 frame = 1; frame <= script::SCRIPT_SET_ASIDE_FRAMES; ++frame)
+					o->getModule()->noteOutOfTime(frame);
+				ASSERT_TRUE(o->getModule()->isSetAside());
+			},
+			[] {}, 0},
+		{"the frame's script time gone",
+			[this, budget](CSceneObject*) {
+				engine().getScriptManager()->beginFrame();
+				budget->FrameSpent = true;
+			},
+			[this] { engine().getScriptManager()->endFrame(); }, 0},
+		{"no script time to begin with", [this](CSceneObject*) { engine().getScriptManager()->setBudgets(0, 0); },
+			[this] {
+				engine().getScriptManager()->setBudgets(script::SCRIPT_RUN_BUDGET_MS, script::SCRIPT_FRAME_BUDGET_MS);
+			},
+			0},
+	};
+	irr::u32 id = 1;
+	for (const Case& c : cases)
+	{
+		SCOPED_TRACE(c.name);
+		CSceneObject* listener = engine().createSceneObject(id++, ESOT_DEFAULT, "");
+		listener->getModule()->load(ON_EVENT, "main");
+		listener->Physics.addCollisionCircle(0.5f, vector2df(0, 0), 0.0f);
+		c.before(listener);
+		EXPECT_EQ(engine().sendEvent(nullptr, "e", "", vector2df(0, 0), 8.0f), c.delivered);
+		c.after();
+		EXPECT_EQ(global<int>(listener, "received"), static_cast<int>(c.delivered));
+		engine().removeSceneObject(listener->getId());
+	}
+
+	// An object that answers every event with the same event to itself: the
+	// deliveries nest until one is too deep, which runs nothing.
+	CSceneObject* echo = engine().createSceneObject(id++, ESOT_DEFAULT, "");
+	echo->getModule()->load("int received = 0; int reachedNone = 0; int reachedOne = 0; int first = -1;\n"
+							"void OnEvent(SceneObject@+ self, SceneObject@+ sender, string event, string data, "
+							"vector2df origin, float range) {\n"
+							"  received++;\n"
+							"  uint n = Engine.send_event(self, event, data, origin, range);\n"
+							"  if (first < 0) first = int(n);\n"
+							"  if (n == 0) reachedNone++; else if (n == 1) reachedOne++; }\n",
+		"main");
+	echo->Physics.addCollisionCircle(0.5f, vector2df(0, 0), 0.0f);
+	EXPECT_EQ(engine().sendEvent(nullptr, "echo", "", vector2df(0, 0), 8.0f), 1u);
+	const int received = global<int>(echo, "received");
+	EXPECT_GT(received, 1);
+	// The innermost send, the first to return, reached no one; every other
+	// one reached the next.
+	EXPECT_EQ(global<int>(echo, "first"), 0);
+	EXPECT_EQ(global<int>(echo, "reachedNone"), 1);
+	EXPECT_EQ(global<int>(echo, "reachedOne"), received - 1);
 }
 
 } // namespace

@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include "level/BlockingTiles.h"
+#include "scene/C2DImageSceneNode.h"
+#include "scene/CAnimatedSpriteSceneNode.h"
 #include "level_fixture.h"
 #include "script/SScriptBinding.h"
 #include "world/CObjectClass.h"
@@ -540,6 +542,55 @@ TEST_F(LevelTest, EveryPrefixOfALevelLoadsTheObjectsBeforeTheCut)
 			inWorld += joined(entry.second);
 		ASSERT_GE(inWorld, complete) << "cut at " << cut;
 		ASSERT_LE(objectCount(), 3u) << "cut at " << cut;
+	}
+}
+
+TEST_F(LevelTest, AnAnimatedObjectFacesItsDirectionFromItsFirstFrame)
+{
+	// One sprite a direction, each of its own part of the picture: up, left,
+	// down, right.
+	write("face.gani",
+		"GANI0001\n"
+		"SPRITE 1 pic.png 0 0 8 8 up\nSPRITE 2 pic.png 8 0 8 8 left\n"
+		"SPRITE 3 pic.png 16 0 8 8 down\nSPRITE 4 pic.png 24 0 8 8 right\n"
+		"ANI\n1 0 0\n2 0 0\n3 0 0\n4 0 0\nANIEND\n");
+	struct Case
+	{
+		const char* property;
+		irr::u32 direction;
+		irr::s32 spriteLeft; // -1: nothing shows
+	} cases[] = {
+		{"", 0, 0},
+		{"<property name=\"direction\" type=\"int\" value=\"1\"/>", 1, 8},
+		{"<property name=\"direction\" type=\"int\" value=\"2\"/>", 2, 16},
+		{"<property name=\"direction\" type=\"float\" value=\"3\"/>", 3, 24},
+		{"<property name=\"direction\" value=\"2\"/>", 2, 16},
+		{"<property name=\"direction\" type=\"int\" value=\"9\"/>", 9, -1},
+		{"<property name=\"direction\" type=\"int\" value=\"-1\"/>", 0xFFFFFFFFu, -1},
+	};
+	for (const Case& c : cases)
+	{
+		SCOPED_TRACE(c.property);
+		clearObjects();
+		write("facing.xml",
+			level(std::string("<object type=\"animated\">") + c.property +
+				"<property name=\"image\" value=\"face.gani\"/>"
+				"<attribute name=\"pic.png\" value=\"pic.png\"/></object>\n"));
+		load("facing.xml");
+		ASSERT_EQ(objectCount(), 1u);
+		CSceneObject* o = objects().getSceneObjects().begin()->second;
+		auto* node = static_cast<CAnimatedSpriteSceneNode*>(engine().getSceneNodes()[o]);
+		ASSERT_NE(node, nullptr);
+		EXPECT_EQ(node->getDirection(), c.direction);
+		const std::vector<irr::scene::ISceneNode*>& shown = node->getShownSprites();
+		if (c.spriteLeft < 0)
+		{
+			EXPECT_TRUE(shown.empty());
+			continue;
+		}
+		ASSERT_EQ(shown.size(), 1u);
+		EXPECT_EQ(node->getShownDirection(), c.direction);
+		EXPECT_EQ(static_cast<C2DImageSceneNode*>(shown[0])->getSourceRect().UpperLeftCorner.X, c.spriteLeft);
 	}
 }
 

@@ -7,6 +7,7 @@
 #include "net/CNetParse.h"
 #include "net/CPacketCipher.h"
 #include "net/CParserSlot.h"
+#include "net/CServerHoldings.h"
 #include "net/INetParseHost.h"
 
 #include <bzlib.h>
@@ -55,6 +56,7 @@ public:
 	irr::IrrlichtDevice* Device = nullptr;
 	std::string Root;
 	CFileTransfers Transfers;
+	CServerHoldings Holdings;
 	CParserSlot Parsers;
 	std::vector<std::string> Calls;
 	bool Online = false;
@@ -63,6 +65,7 @@ public:
 	irr::IrrlichtDevice* getDevice() override { return Device; }
 	irr::core::stringc getDownloadRoot() override { return Root.c_str(); }
 	CFileTransfers& getFileTransfers() override { return Transfers; }
+	CServerHoldings& getHoldings() override { return Holdings; }
 	void closeConnection() override { Calls.push_back("close"); }
 	void installPlayReceiver() override { Calls.push_back("receiver"); }
 	void setOnline(bool online) override

@@ -2,6 +2,8 @@
 
 #include "NetTestSupport.h"
 
+#include "base/Log.h"
+#include "base/Refusal.h"
 #include "net/CNetParse_2D.h"
 #include "support/CLogLines.h"
 
@@ -185,6 +187,65 @@ TEST_F(FileTransferTest, MissingDownloadFolderIsNotCreated)
 	EXPECT_EQ(Host.Transfers.getOpenCount(), 0u);
 }
 
+// The download folders' disk: what is there already, whole blocks for every file and folder, and a
+// file that replaces another gives its room back.
+TEST_F(FileTransferTest, TheDownloadFoldersHoldNoMoreThanTheirDiskLimit)
+{
+	const std::size_t block = CFileTransfers::DiskBlockBytes;
+	SFileTransferLimits limits;
+	limits.diskBytes = 10 * block;
+	{
+		std::ofstream old(Root / "ani" / "old.gani", std::ios::binary);
+		old << std::string(3 * block - 1, 'o');
+	}
+	CFileTransfers transfers(limits);
+	const Bytes page(block, 'p');
+	struct Step
+	{
+		char action;
+		irr::u16 id;
+		const char* name;
+		std::size_t blocks;
+		EFileTransferResult result;
+	};
+	const Step steps[] = {
+		{'s', 1, "a.gani", 0, EFTR_OK},
+		{'a', 1, "", 4, EFTR_OK},
+		{'e', 1, "", 0, EFTR_OK},
+		{'s', 2, "sub/b.gani", 0, EFTR_OK},
+		// Three blocks of data fit, but not with the folder they need.
+		{'a', 2, "", 3, EFTR_OK},
+		{'e', 2, "", 0, EFTR_DISK_FULL},
+		// A file in old.gani's place has old.gani's three blocks too.
+		{'s', 3, "old.gani", 0, EFTR_OK},
+		{'a', 3, "", 6, EFTR_OK},
+		{'a', 3, "", 1, EFTR_DISK_FULL},
+		{'s', 4, "old.gani", 0, EFTR_OK},
+		{'e', 4, "", 0, EFTR_OK},
+		{'s', 5, "c.gani", 0, EFTR_OK},
+		{'a', 5, "", 2, EFTR_OK},
+		{'e', 5, "", 0, EFTR_OK},
+	};
+	for (const Step& step : steps)
+	{
+		EFileTransferResult result = EFTR_OK;
+		if (step.action == 's')
+			result = transfers.start(step.id, 1, step.name, Host.Root);
+		else if (step.action == 'e')
+			result = transfers.finish(step.id, Device->getFileSystem());
+		else
+			for (std::size_t i = 0; i < step.blocks && result == EFTR_OK; ++i)
+				result = transfers.append(step.id, page.data(), static_cast<irr::u32>(page.size()));
+		EXPECT_EQ(result, step.result) << step.action << " " << step.id;
+		EXPECT_LE(transfers.getDiskBytes(), limits.diskBytes) << step.action << " " << step.id;
+	}
+	// a.gani (4 blocks), old.gani emptied (1), c.gani (2).
+	EXPECT_EQ(transfers.getDiskBytes(), 7 * block);
+	EXPECT_EQ(files(),
+		(std::map<std::string, std::string>{{"ani/a.gani", std::string(4 * block, 'p')}, {"ani/old.gani", ""},
+			{"ani/c.gani", std::string(2 * block, 'p')}}));
+}
+
 TEST_F(FileTransferTest, ATransferAbove64MiBIsDropped)
 {
 	CFileTransfers transfers;
@@ -275,20 +336,25 @@ TEST_F(FileTransferTest, EverythingATransferHoldsCountsAgainstTheLimits)
 	}
 }
 
-TEST_F(FileTransferTest, RefusedStartsAreLoggedOnNet)
+// One line for each kind of refusal until the next connection, however often the server meets it.
+TEST_F(FileTransferTest, RefusedStartsAreLoggedOnNetOnceForEachKind)
 {
 	Host.Transfers = CFileTransfers(SmallLimits);
+	forgetRefusals();
 	test::CLogLines lines;
 	Device->setEventReceiver(&lines);
 	Device->getLogger()->setLogLevel(irr::ELL_WARNING);
+	setLogger(Device->getLogger());
 	std::vector<Bytes> packets{start(9, 1, std::string(9000, 'n'))};
 	for (irr::u16 id = 1; id <= 6; ++id)
 		packets.push_back(start(id, 0, "f" + std::to_string(id)));
 	feed(packets);
+	setLogger(nullptr);
 	Device->setEventReceiver(nullptr);
 	EXPECT_EQ(Host.Transfers.getOpenCount(), 4u);
 	EXPECT_EQ(lines.count("net: Refused file transfer 5: 4 transfers are open already."), 1u);
-	EXPECT_EQ(lines.count("net: Refused file transfer 6: 4 transfers are open already."), 1u);
+	EXPECT_EQ(lines.count("net: Refused file transfer 6:"), 0u);
+	EXPECT_EQ(countRefusals("net: open transfers"), 2u);
 	EXPECT_EQ(lines.count("net: Refused file transfer 9: the open transfers together would exceed"), 1u);
 }
 

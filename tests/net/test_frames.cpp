@@ -214,3 +214,140 @@ TEST(FramesTest, ClearFromInsideADispatchEndsThePass)
 }
 
 } // namespace
+
+namespace {
+
+// A budget spent leaves the rest of the stream, in order, for the passes after; the first block and
+// the first frame of a pass always go, and nothing past them beyond what the budget allows.
+struct BudgetCase
+{
+	const char* name;
+	net::SReceiveBudget budget;
+	//! Frames (each a packet of id 0 and that many bytes, at least 3) block by block.
+	std::vector<std::vector<std::size_t>> blocks;
+	//! Packets dispatched by each pass until the stream is empty.
+	std::vector<std::size_t> perPass;
+};
+
+// Id 6 with that many bytes of code: weighed by its length.
+Bytes script(std::size_t codeBytes)
+{
+	Bytes packet{0x00, 0x06};
+	packet.resize(2 + codeBytes, 'x');
+	return packet;
+}
+
+const net::SReceiveBudget Unbounded = net::SReceiveBudget::unbounded();
+
+net::SReceiveBudget budget(irr::u32 inflated, irr::u32 packets, irr::u32 work)
+{
+	net::SReceiveBudget b = Unbounded;
+	b.inflatedBytes = inflated;
+	b.packets = packets;
+	b.work = work;
+	return b;
+}
+
+const BudgetCase BudgetCases[] = {
+	{"packets past the budget wait for the next pass", budget(~0u, 3, ~0u), {{3, 3, 3, 3, 3, 3, 3, 3, 3, 3}},
+		{3, 3, 3, 1}},
+	{"frames decoded before go before the next block", budget(~0u, 2, ~0u), {{3, 3, 3}, {3, 3}}, {2, 2, 1}},
+	{"no block is decoded past the inflated bytes", budget(250, ~0u, ~0u), {{100}, {100}, {100}, {100}, {100}}, {3, 2}},
+	{"a frame above the whole budget still goes first in its pass", budget(~0u, ~0u, 100), {{3, 200000, 3}}, {1, 1, 1}},
+	{"work counts bytes too", budget(~0u, ~0u, 10), {{3, 4096, 4096, 3}}, {1, 2, 1}},
+	{"nothing to do takes nothing", budget(1, 1, 1), {}, {}},
+};
+
+Bytes packetOf(std::size_t size)
+{
+	Bytes packet(size, 0);
+	return packet;
+}
+
+class ReceiveBudgetTest : public ::testing::TestWithParam<BudgetCase>
+{
+};
+
+TEST_P(ReceiveBudgetTest, LeavesTheRestInOrder)
+{
+	const BudgetCase& c = GetParam();
+	CBlockWriter writer;
+	CTestNetHost host;
+	std::vector<Bytes> packets;
+	host.Parsers.replace(new CRecordingParser(host, packets));
+	net::CPacketCipher incoming;
+	incoming.reset(0);
+	net::CFrameDispatcher dispatcher(incoming, host.Parsers, nullptr);
+	net::packet received, decoded;
+	net::CReceiveStream stream(received, decoded);
+
+	std::vector<Bytes> sent;
+	for (const std::vector<std::size_t>& frames : c.blocks)
+	{
+		Bytes joined;
+		for (std::size_t size : frames)
+		{
+			// Each packet tells its place in the stream behind its id.
+			Bytes packet = packetOf(size);
+			packet[2] = static_cast<irr::u8>(sent.size());
+			sent.push_back(packet);
+			joined = concat({joined, frame(packet)});
+		}
+		// Larger than a block holds: the frames span blocks, as a server may cut them.
+		for (std::size_t at = 0; at < joined.size(); at += 60000)
+		{
+			const Bytes block = writer.raw(slice(joined, at, at + 60000));
+			stream.append(block.data(), block.size());
+		}
+	}
+
+	std::vector<std::size_t> perPass;
+	for (int pass = 0; pass < 100 && stream.hasWork(); ++pass)
+	{
+		const std::size_t before = packets.size();
+		const net::SReceiveWork done = stream.process(dispatcher, c.budget);
+		perPass.push_back(packets.size() - before);
+		EXPECT_EQ(done.packets, packets.size() - before) << c.name;
+		// Past the first piece of each kind, nothing beyond the budget.
+		EXPECT_TRUE(done.packets <= 1 || done.packets <= c.budget.packets) << c.name;
+		EXPECT_TRUE(done.blocks <= 1 || done.inflatedBytes < irr::u64(c.budget.inflatedBytes) + 65535) << c.name;
+	}
+	EXPECT_EQ(perPass, c.perPass) << c.name;
+	EXPECT_EQ(packets, sent) << c.name << ": every packet once, in order";
+	EXPECT_FALSE(stream.hasWork());
+	EXPECT_EQ(stream.getReceivedSize(), 0u);
+	EXPECT_EQ(stream.getDecodedSize(), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+	Budget, ReceiveBudgetTest, ::testing::ValuesIn(BudgetCases), [](const ::testing::TestParamInfo<BudgetCase>& info) {
+		std::string name;
+		for (const char* p = info.param.name; *p; ++p)
+			name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
+		return name;
+	});
+
+// Script code is weighed by its length: a frame builds one large script, or a few small ones.
+TEST(ReceiveWork, ScriptCodeWeighsByItsLength)
+{
+	const net::SReceiveBudget frame;
+	struct Case
+	{
+		std::size_t codeBytes;
+		irr::u32 perFrameAtLeast;
+		irr::u32 perFrameAtMost;
+	};
+	const Case cases[] = {{100, 20, 50}, {1024, 10, 30}, {8192, 2, 6}, {65536, 1, 1}, {1u << 20, 1, 1}};
+	for (const Case& c : cases)
+	{
+		const Bytes packet = script(c.codeBytes);
+		const irr::u32 work = net::packetWork(packet.data(), packet.size());
+		const irr::u32 perFrame = std::max<irr::u32>(1, frame.work / work);
+		EXPECT_GE(perFrame, c.perFrameAtLeast) << c.codeBytes;
+		EXPECT_LE(perFrame, c.perFrameAtMost) << c.codeBytes;
+	}
+	const Bytes empty = {0x00, 0x10, 0, 0, 0, 1};
+	EXPECT_EQ(net::packetWork(empty.data(), empty.size()), 1u) << "no code, no build";
+}
+
+} // namespace

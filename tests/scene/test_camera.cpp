@@ -1,10 +1,13 @@
 #include <cmath>
 #include <limits>
 
+#include <angelscript.h>
 #include <gtest/gtest.h>
 #include <irrlicht.h>
 
 #include "base/packet.h"
+#include "script/CScriptManager.h"
+#include "script/CScriptModule.h"
 #include "scene/CCameraManager.h"
 #include "support/engine_fixture.h"
 #include "world/CSceneObject.h"
@@ -161,6 +164,62 @@ TEST_F(CameraTest, PositionReadsBackWhatWasSetBeforeTheSceneDraws)
 	camera->setFollowed(followed);
 	camera->update();
 	EXPECT_EQ(camera->getPosition(), vector3df(120, 80, 0));
+}
+
+TEST_F(CameraTest, AScriptPlacingTheCameraMovesItsViewAlong)
+{
+	engine().getClientModule()->load(
+		"void place(float x, float y, float z) { Camera.Position = vector3df(x, y, z); }", "main");
+	AngelScript::asIScriptContext* context = engine().getScriptManager()->getEngine()->CreateContext();
+	const auto place = [&](const vector3df& at) {
+		context->Prepare(
+			engine().getClientModule()->getEngineModule()->GetFunctionByDecl("void place(float, float, float)"));
+		context->SetArgFloat(0, at.X);
+		context->SetArgFloat(1, at.Y);
+		context->SetArgFloat(2, at.Z);
+		return context->Execute() == AngelScript::asEXECUTION_FINISHED;
+	};
+	CSceneObject* followed = placed(7, vector3df(120, 80, 0));
+	struct Case
+	{
+		const char* name;
+		bool followingBefore;
+		vector3df position;
+	} cases[] = {
+		{"from where it starts", false, {300, 200, 0}},
+		{"again", false, {-40, 1000, 0}},
+		{"while following", true, {5, -7, 0}},
+		{"nearer the scene", false, {10, 20, 30}},
+	};
+	for (const Case& c : cases)
+	{
+		SCOPED_TRACE(c.name);
+		if (c.followingBefore)
+		{
+			camera->setFollowed(followed);
+			frame();
+		}
+		ASSERT_TRUE(place(c.position));
+		EXPECT_EQ(camera->getFollowed(), nullptr);
+		EXPECT_EQ(camera->getCamera()->getTarget(), c.position + vector3df(0, 0, -100));
+		frame();
+		// Straight down onto the scene: the camera's point is the middle of
+		// the view, and a step along X or Y is the same step on screen.
+		const irr::core::matrix4& view = camera->getCamera()->getViewMatrix();
+		struct Point
+		{
+			vector3df offset;
+			irr::f32 x, y;
+		} points[] = {{{0, 0, 0}, 0, 0}, {{100, 0, 0}, 100, 0}, {{0, 50, 0}, 0, 50}};
+		for (const Point& p : points)
+		{
+			vector3df seen = c.position + p.offset - vector3df(0, 0, c.position.Z);
+			view.transformVect(seen);
+			EXPECT_NEAR(std::fabs(seen.X), p.x, 1e-3f) << p.offset.X << "," << p.offset.Y;
+			EXPECT_NEAR(std::fabs(seen.Y), p.y, 1e-3f) << p.offset.X << "," << p.offset.Y;
+		}
+	}
+	context->Release();
 }
 
 TEST_F(CameraTest, StopsFollowingARemovedObjectOrANewPosition)

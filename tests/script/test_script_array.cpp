@@ -180,6 +180,74 @@ void main() { a.sort(function(x, y) { if (++calls == 6) { int z = 0; z = 1 / z; 
 		EXPECT_EQ(*static_cast<const int*>(a->At(i)), expected[i]);
 }
 
+// Natives that call a script back while they work on an array (sorts,
+// searches, comparisons, an element's own opAssign or destructor) keep it
+// as it is until they return: a callback that would grow, shrink or
+// replace it raises an exception, the native ends with it and the array is
+// left whole, each element where it was. The arrays are large enough that a
+// buffer kept across a reallocation would be read after it is freed.
+TEST(ScriptArray, ACallbackCannotChangeTheArrayItsNativeWorksOn)
+{
+	const SCase cases[] = {
+		{"less grows it", "a.sort(function(x, y) { a.insertLast(x); return x < y; });", ""},
+		{"less shrinks it", "a.sort(function(x, y) { a.removeLast(); return x < y; });", ""},
+		{"less replaces it", "a.sort(function(x, y) { a = array<int>(5000, 7); return x < y; });", ""},
+		{"less resizes it", "a.sort(function(x, y) { a.resize(0); return x < y; });", ""},
+		{"less sorts it again", "a.sort(function(x, y) { a.sortAsc(); return x < y; });", ""},
+		{"opCmp grows it", "g.sortAsc();", ""},
+		{"opCmp clears it", "clearing = true; g.sortDesc();", ""},
+		{"opEquals in find shrinks it", "g.find(G(-1));", ""},
+		{"opEquals in a comparison shrinks it", "bool same = g == g2;", ""},
+	};
+	const std::string prelude = R"(
+array<int> a;
+array<G@> g;
+array<G@> g2;
+bool clearing = false;
+class G
+{
+	int v;
+	G(int value) { v = value; }
+	int opCmp(const G &in o) const
+	{
+		if (clearing) g.removeRange(0, g.length()); else g.insertLast(G(0));
+		return v - o.v;
+	}
+	bool opEquals(const G &in o) const { g.removeAt(0); g2.removeAt(0); return v == o.v; }
+}
+void fill()
+{
+	for (int i = 0; i < 3000; ++i)
+	{
+		a.insertLast((i * 7919) % 3000);
+		g.insertLast(G((i * 7919) % 3000));
+		g2.insertLast(G((i * 7919) % 3000));
+	}
+}
+bool whole()
+{
+	if (a.length() != 3000 || g.length() != 3000) return false;
+	for (int i = 0; i < 3000; ++i)
+		if (a[i] != (i * 7919) % 3000 || g[i].v != (i * 7919) % 3000) return false;
+	return true;
+}
+)";
+	for (const SCase& c : cases)
+	{
+		SCOPED_TRACE(c.name);
+		CScriptRunner runner;
+		ASSERT_TRUE(runner.build(prelude + "void main() { " + c.body + " }\n"));
+		ASSERT_TRUE(runner.run("void fill()"));
+		EXPECT_EQ(runner.runForException(), "The array cannot change while a call on it runs a script");
+		AngelScript::asIScriptModule* module = runner.engine()->GetModule("test");
+		AngelScript::asIScriptContext* context = runner.engine()->CreateContext();
+		ASSERT_GE(context->Prepare(module->GetFunctionByDecl("bool whole()")), 0);
+		ASSERT_EQ(context->Execute(), AngelScript::asEXECUTION_FINISHED);
+		EXPECT_TRUE(context->GetReturnByte() != 0) << "the arrays are as they were";
+		context->Release();
+	}
+}
+
 TEST(ScriptArray, EveryDeclarationToSwapIsTheAddOnsOwn)
 {
 	AngelScript::asIScriptEngine* engine = AngelScript::asCreateScriptEngine();

@@ -75,6 +75,16 @@ const SLoginScreen& LoginScreenTest::screen()
 
 void LoginScreenTest::click(irr::gui::IGUIElement* element)
 {
+	clickOn(device(), element);
+}
+
+void LoginScreenTest::select(irr::gui::IGUIElement* box, irr::s32 index)
+{
+	selectIn(device(), box, index);
+}
+
+void clickOn(irr::IrrlichtDevice* device, irr::gui::IGUIElement* element)
+{
 	const irr::core::position2di centre = element->getAbsolutePosition().getCenter();
 	for (irr::EMOUSE_INPUT_EVENT what :
 		{irr::EMIE_MOUSE_MOVED, irr::EMIE_LMOUSE_PRESSED_DOWN, irr::EMIE_LMOUSE_LEFT_UP})
@@ -88,11 +98,11 @@ void LoginScreenTest::click(irr::gui::IGUIElement* element)
 		event.MouseInput.Shift = false;
 		event.MouseInput.Control = false;
 		event.MouseInput.ButtonStates = what == irr::EMIE_LMOUSE_PRESSED_DOWN ? irr::EMBSM_LEFT : 0;
-		device()->postEventFromUser(event);
+		device->postEventFromUser(event);
 	}
 }
 
-void LoginScreenTest::select(irr::gui::IGUIElement* box, irr::s32 index)
+void selectIn(irr::IrrlichtDevice* device, irr::gui::IGUIElement* box, irr::s32 index)
 {
 	irr::SEvent event;
 	event.EventType = irr::EET_GUI_EVENT;
@@ -108,7 +118,7 @@ void LoginScreenTest::select(irr::gui::IGUIElement* box, irr::s32 index)
 		static_cast<irr::gui::IGUIComboBox*>(box)->setSelected(index);
 		event.GUIEvent.EventType = irr::gui::EGET_COMBO_BOX_CHANGED;
 	}
-	device()->postEventFromUser(event);
+	device->postEventFromUser(event);
 }
 
 namespace {

@@ -18,6 +18,12 @@ namespace orv::test {
 //! a hidden folder and a file that is no archive; English and German tables.
 SandboxFiles loginScreenFiles();
 
+//! A left button press and release at the element's centre, through the device.
+void clickOn(irr::IrrlichtDevice* device, irr::gui::IGUIElement* element);
+//! Selects the item of a list or combo box and tells the device's receiver,
+//! as a changed selection does.
+void selectIn(irr::IrrlichtDevice* device, irr::gui::IGUIElement* box, irr::s32 index);
+
 class LoginScreenTest : public ::testing::Test
 {
 protected:

@@ -11,9 +11,13 @@ const float PIXELS_PER_UNIT = 16;
 const vector2df HALF_SIZE(0.75f, 1);
 // A contact this far below the hero's middle, physics units, is under its feet.
 const float FEET_BELOW = 0.5f;
+// Falling faster than this, physics units a second, the hero stands on nothing.
+const float FALLING = 1;
 
 // The objects the hero stands on: a contact from below puts one here, the
-// end of the contact takes it out again.
+// end of the contact takes it out again. Only one object of a contact hears
+// its end, so a jump and a fall let go of them all: what holds the hero up
+// again tells so at the next step.
 array<SceneObject@> footing;
 
 void Created(SceneObject@+ self)
@@ -72,8 +76,13 @@ void Update(SceneObject@+ self, uint timeMS)
 	// Physics units a second; gravity keeps its hold on the fall.
 	vector2df velocity = self.Physics.Velocity;
 	velocity.X = x * self.get_attribute_float("speed");
+	if (velocity.Y > FALLING)
+		footing.resize(0);
 	if (Engine.keydown(KEY_UP) && footing.length() > 0)
+	{
 		velocity.Y = -self.get_attribute_float("jump");
+		footing.resize(0);
+	}
 	self.Physics.Velocity = velocity;
 
 	const string animation = x != 0 ? "hero_walk.gani" : "hero_idle.gani";

@@ -1,9 +1,9 @@
 #include "script/api/GameEngineAPI.h"
 
 #include <ILogger.h>
-#include <ITimer.h>
 #include <IrrlichtDevice.h>
 
+#include "base/DeviceClock.h"
 #include "level/CLevelLoader.h"
 #include "script/ScriptBudget.h"
 #include "script/api/IGameHost.h"
@@ -46,14 +46,14 @@ irr::u32 sendEvent(CSceneObject* sender, const ustring16& event, const ustring16
 void loadLevel(const ustring16& name, IGameHost* engine)
 {
 	const auto load = [engine, name] {
-		// Only the Created scripts of its objects count as script time.
+		// Loading counts as the run's time; what the level keeps is the engine's.
 		AngelScript::asIScriptContext* context = AngelScript::asGetActiveContext();
 		const CScriptEngineWork work(context ? context->GetEngine() : nullptr);
 		if (CLevelLoader* levels = CLevelLoader::getInstance())
 			levels->loadLevel(engine->getDevice(), name);
 		// The time spent loading is not simulated.
 		if (irr::IrrlichtDevice* device = engine->getDevice())
-			engine->setLastFrameTime(device->getTimer()->getTime());
+			engine->setLastFrameTime(deviceTimeNow(device));
 		if (CPhysicsManager* physics = CPhysicsManager::getExistingInstance())
 			physics->setAccumulator(0.0f);
 	};

@@ -155,7 +155,8 @@ CScriptArray* getTiles(const CTiledSceneObject* object)
 		return nullptr;
 	const std::vector<irr::u8>& tiles = object->getTiles();
 	CScriptArray* array = CScriptArray::Create(type, static_cast<asUINT>(tiles.size()));
-	if (array && !tiles.empty())
+	// Past the scripts' memory bound the array comes back short or not at all.
+	if (array && !tiles.empty() && array->GetSize() == tiles.size())
 		std::memcpy(array->GetBuffer(), tiles.data(), tiles.size());
 	return array;
 }

@@ -113,6 +113,23 @@ ustring16 trimmedCopy(const ustring16& self)
 	return copy;
 }
 
+// A copy takes as much memory again: past the scripts' bound the copy
+// stays empty, or the string as it was, with the exception raised.
+void constructCopy(const ustring16& other, void* memory)
+{
+	ustring16* text = new (memory) ustring16();
+	if (mayGrowString(*text, other.size_raw()))
+		*text = other;
+}
+
+ustring16& assignString(ustring16& self, const ustring16& other)
+{
+	if (&self != &other && other.size_raw() > self.size_raw() &&
+		!mayGrowString(ustring16(), other.size_raw() - self.size_raw()))
+		return self;
+	return self = other;
+}
+
 // The members that take a whole string grow by up to its length.
 ustring16& addAssignString(ustring16& self, const ustring16& other)
 {
@@ -141,7 +158,7 @@ ustring16& replaceString(ustring16& self, const ustring16& what, const ustring16
 
 const SBehaviourRow Behaviours[] = {
 	{asBEHAVE_CONSTRUCT, "void f()", asFUNCTION(constructValue<ustring16>)},
-	{asBEHAVE_CONSTRUCT, "void f(const string &in)", asFUNCTION((constructValue<ustring16, const ustring16&>))},
+	{asBEHAVE_CONSTRUCT, "void f(const string &in)", asFUNCTION(constructCopy)},
 	{asBEHAVE_CONSTRUCT, "void f(double)", asFUNCTION(constructStringFromDouble)},
 	{asBEHAVE_CONSTRUCT, "void f(int)", asFUNCTION(constructStringFromInt)},
 	{asBEHAVE_CONSTRUCT, "void f(uint)", asFUNCTION(constructStringFromUInt)},
@@ -152,7 +169,7 @@ const asDWORD THIS = asCALL_THISCALL;
 const asDWORD OBJFIRST = asCALL_CDECL_OBJFIRST;
 
 const SMethodRow Methods[] = {
-	{"string& opAssign(const string &in)", asMETHODPR(ustring16, operator=, (const ustring16&), ustring16&), THIS},
+	{"string& opAssign(const string &in)", asFUNCTION(assignString), OBJFIRST},
 	{"string opAdd(const string &in) const", asFUNCTION(addString), OBJFIRST},
 	{"string opAdd(int16) const", asFUNCTION(addStringInt16), OBJFIRST},
 	{"string opAdd(uint16) const", asFUNCTION(addStringUInt16), OBJFIRST},

@@ -1,6 +1,7 @@
 #include "script/bindings/ScriptStringLimit.h"
 
 #include "script/bindings/GeometryRegistrar.h"
+#include "script/bindings/ScriptMemory.h"
 
 namespace orv::script {
 
@@ -8,10 +9,12 @@ using irr::core::ustring16;
 
 bool mayGrowString(const ustring16& text, irr::u64 extraUnits)
 {
-	if (text.size_raw() + extraUnits <= MAX_SCRIPT_STRING_UNITS)
-		return true;
-	raiseScriptException("Too large string size");
-	return false;
+	if (text.size_raw() + extraUnits > MAX_SCRIPT_STRING_UNITS)
+	{
+		raiseScriptException("Too large string size");
+		return false;
+	}
+	return mayTakeScriptMemory(extraUnits * sizeof(irr::core::uchar16_t));
 }
 
 irr::u64 replacementGrowth(const ustring16& text, const ustring16& what, const ustring16& with)

@@ -11,7 +11,8 @@ namespace orv::script {
 const irr::u32 MAX_SCRIPT_STRING_UNITS = irr::core::ustring16::MAX_RESERVE;
 
 //! Whether `text` may take `extraUnits` more; if not, raises "Too large
-//! string size" in the running script.
+//! string size" in the running script, or the scripts' out-of-memory
+//! exception when all scripts together would hold too much.
 bool mayGrowString(const irr::core::ustring16& text, irr::u64 extraUnits);
 
 //! The code units replacing every `what` in `text` by `with` adds.

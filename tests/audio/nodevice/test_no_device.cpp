@@ -106,3 +106,20 @@ TEST(AudioNoDevice, DestroyingTwiceIsIgnored)
 	destroyAudioManager(manager);
 	destroyAudioManager(keep);
 }
+
+TEST(AudioNoDevice, TheThreadSleepsWhileThereIsNothingToPlay)
+{
+	CAudioLogCapture log;
+	IAudioManager* manager = createAudioManager();
+	ASSERT_NE(manager, nullptr);
+	EXPECT_FALSE(hasOpenDevice(manager));
+	// It has nothing to stream and never will: it waits, it does not poll.
+	EXPECT_TRUE(orv::test::audioThreadStaysAsleep());
+	const long asleep = orv::test::audioThreadSleeps();
+	const Bytes wav = makeWav(SWavSpec());
+	EXPECT_EQ(manager->createFromMemory("boom", wav.data(), static_cast<int>(wav.size()), "wav"), nullptr);
+	std::this_thread::sleep_for(std::chrono::milliseconds(200));
+	EXPECT_EQ(orv::test::audioThreadSleeps(), asleep) << "woke without a source to stream";
+	destroyAudioManager(manager);
+	EXPECT_FALSE(hasOpenDevice(nullptr));
+}

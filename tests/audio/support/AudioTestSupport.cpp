@@ -4,9 +4,14 @@
 #define AL_ALEXT_PROTOTYPES
 #include <AL/alext.h>
 
+#include <dirent.h>
+
+#include <chrono>
 #include <cmath>
 #include <fstream>
 #include <iterator>
+#include <sstream>
+#include <thread>
 
 namespace orv {
 namespace test {
@@ -214,6 +219,63 @@ double mixedSeconds()
 	if (device)
 		alcGetInteger64vSOFT(device, ALC_DEVICE_CLOCK_SOFT, 1, &nanoseconds);
 	return double(nanoseconds) / 1e9;
+}
+
+long audioThreadSleeps()
+{
+	long switches = -1;
+	DIR* tasks = opendir("/proc/self/task");
+	if (!tasks)
+		return -1;
+	while (const dirent* entry = readdir(tasks))
+	{
+		if (entry->d_name[0] == '.')
+			continue;
+		const std::string task = std::string("/proc/self/task/") + entry->d_name;
+		std::ifstream comm(task + "/comm");
+		std::string name;
+		if (!std::getline(comm, name) || name != "orv-audio")
+			continue;
+		std::ifstream status(task + "/status");
+		std::string line;
+		while (std::getline(status, line))
+			if (line.rfind("voluntary_ctxt_switches:", 0) == 0)
+				std::istringstream(line.substr(line.find(':') + 1)) >> switches;
+	}
+	closedir(tasks);
+	return switches;
+}
+
+namespace {
+const auto WAKE_DEADLINE = std::chrono::seconds(30);
+const auto ASLEEP_FOR = std::chrono::milliseconds(100);
+} // namespace
+
+bool audioThreadStaysAsleep()
+{
+	const auto deadline = std::chrono::steady_clock::now() + WAKE_DEADLINE;
+	long last = audioThreadSleeps();
+	while (std::chrono::steady_clock::now() < deadline)
+	{
+		std::this_thread::sleep_for(ASLEEP_FOR);
+		const long now = audioThreadSleeps();
+		if (now >= 0 && now == last)
+			return true;
+		last = now;
+	}
+	return false;
+}
+
+bool audioThreadWakes(long since, long times)
+{
+	const auto deadline = std::chrono::steady_clock::now() + WAKE_DEADLINE;
+	while (std::chrono::steady_clock::now() < deadline)
+	{
+		if (audioThreadSleeps() - since > times)
+			return true;
+		std::this_thread::sleep_for(std::chrono::milliseconds(1));
+	}
+	return false;
 }
 
 } // namespace test

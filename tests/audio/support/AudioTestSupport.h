@@ -54,6 +54,17 @@ std::string fixturePath(const std::string& name);
 //! writer, the clock of the captured file's own samples (0 without a device).
 double mixedSeconds();
 
+//! How often the audio thread ("orv-audio") has gone to sleep so far, as the
+//! system counts it (its voluntary context switches); -1 while there is none.
+long audioThreadSleeps();
+//! Waits, with one generous deadline, until the audio thread has not woken
+//! for a tenth of a second: true when it stays asleep, false when it keeps
+//! waking (or does not run).
+bool audioThreadStaysAsleep();
+//! Waits, with one generous deadline, until the audio thread has woken more
+//! than the given number of times since the count given.
+bool audioThreadWakes(long since, long times);
+
 //! The caller's references to the sources a test made through a manager,
 //! dropped when the test's fixture goes, after the manager they outlive.
 class CHeldSources

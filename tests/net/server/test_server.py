@@ -36,6 +36,10 @@ Data fields (DATA): one token of fields joined by "+", giving bytes:
     zeros:N      N zero bytes          rep:N:HEX   HEX repeated N times
     rand:N[:S]   N random bytes (seed S, default 1)
     file:PATH    the contents of a file
+    seq:W[:A[:D]] in a flood, a big-endian integer of W bytes: A (default 0)
+                 in the first round, then D (default 1) more in each round;
+                 A anywhere else
+    num:A[:D]    the same number as decimal text
     -            nothing
 Example: the parser-mode packet "2D" is u16:5+text:2D.
 
@@ -44,6 +48,9 @@ Options (KEY=VALUE tokens before the data):
                                   it by size as the client does (default)
     chunk=N delay=MS              write the bytes in pieces of N bytes with a
                                   pause of MS milliseconds between them
+    size=N                        stream and flood: decompressed bytes of a
+                                  block (default 61440, the most the client
+                                  joins)
 
 Commands (writes are queued and done in the background, in order, so that
 a test which pumps the client on its own thread is never blocked by them)
@@ -54,6 +61,12 @@ a test which pumps the client on its own thread is never blocked by them)
                               one packet): ok BYTES
     frames [opts] DATA        one block whose decompressed content is DATA as
                               given (hand-made frames; width bytes up to 255)
+    stream [opts] DATA...     the frames of the packets (one per DATA), cut
+                              into as many blocks as they need: a frame
+                              longer than a block spans blocks: ok BYTES
+    flood [opts] COUNT DATA...
+                              COUNT rounds of the packets, numbered by their
+                              seq fields, sent as stream sends them: ok BYTES
     corrupt kind=N DATA       a block of type N whose payload is DATA,
                               scrambled but not compressed (a corrupt zlib or
                               bzip2 block, or an unknown type)
@@ -166,6 +179,11 @@ def parse_field(field):
         if name == "file":
             with open(unescape(value), "rb") as handle:
                 return handle.read()
+        if name == "seq":
+            width, start, _ = parse_seq(value)
+            return wire.uint(width, start)
+        if name == "num":
+            return str(parse_num(value)[0]).encode("ascii")
     except (ValueError, OSError, wire.WireError) as error:
         raise CommandError("bad field %s: %s" % (field, error))
     raise CommandError("unknown field %s" % field)
@@ -175,7 +193,53 @@ def parse_fields(token):
     return b"".join(parse_field(field) for field in token.split("+"))
 
 
+def parse_seq(value):
+    parts = [parse_number(part) for part in value.split(":")]
+    if not 1 <= len(parts) <= 3 or not 1 <= parts[0] <= 8:
+        raise CommandError("bad seq field seq:%s" % value)
+    return parts[0], parts[1] if len(parts) > 1 else 0, parts[2] if len(parts) > 2 else 1
+
+
+def parse_num(value):
+    parts = [parse_number(part) for part in value.split(":")]
+    if not 1 <= len(parts) <= 2:
+        raise CommandError("bad num field num:%s" % value)
+    return parts[0], parts[1] if len(parts) > 1 else 1
+
+
+def flood_packets(count, tokens):
+    """COUNT rounds of the packets of the tokens, their seq fields numbered by
+    the round; the other fields are read once."""
+    templates = []
+    for token in tokens:
+        parts = []
+        for field in token.split("+"):
+            if field.startswith("seq:"):
+                parts.append(parse_seq(field[4:]))
+            elif field.startswith("num:"):
+                parts.append((0,) + parse_num(field[4:]))
+            else:
+                parts.append(parse_field(field))
+        templates.append(parts)
+    def field_of_round(part, index):
+        if isinstance(part, bytes):
+            return part
+        width, start, step = part
+        value = start + index * step
+        # Width 0 is the decimal text of a num field.
+        return str(value).encode("ascii") if width == 0 else wire.uint(width, value % (1 << (8 * width)))
+
+    packets = []
+    for index in range(count):
+        for parts in templates:
+            packets.append(b"".join(field_of_round(part, index) for part in parts))
+    return packets
+
+
 KINDS = {"none": wire.NONE, "zlib": wire.ZLIB, "bzip2": wire.BZIP2}
+
+# Decompressed bytes of a block that stream and flood cut: the most the client's own flush joins.
+STREAM_BLOCK = 0xF000
 
 
 def split_options(args):
@@ -183,7 +247,7 @@ def split_options(args):
     rest = []
     for arg in args:
         key, sep, value = arg.partition("=")
-        if sep and not rest and key in ("kind", "chunk", "delay", "key"):
+        if sep and not rest and key in ("kind", "chunk", "delay", "key", "size"):
             options[key] = value
         else:
             rest.append(arg)
@@ -197,6 +261,9 @@ def split_options(args):
     options["key"] = parse_number(options.get("key", "0")) & 0xFF
     options["chunk"] = parse_number(options.get("chunk", "0"))
     options["delay"] = parse_number(options.get("delay", "0")) / 1000.0
+    options["size"] = parse_number(options.get("size", str(STREAM_BLOCK)))
+    if not 1 <= options["size"] <= wire.MAX_DECOMPRESSED:
+        raise CommandError("size=%d: a block holds 1 to %d bytes" % (options["size"], wire.MAX_DECOMPRESSED))
     return options, rest
 
 
@@ -401,6 +468,24 @@ class TestServer:
 
     def cmd_frames(self, args):
         return self.send_block(args, lambda link, o, parts: link.connection.encode_raw(b"".join(parts), o["kind"]))
+
+    def send_stream(self, args, packets_of):
+        options, parts = split_options(args)
+        link = self.link()
+        data = wire.frames(*packets_of(parts))
+        size = options["size"]
+        blocks = [link.connection.encode_raw(data[i:i + size], options["kind"]) for i in range(0, len(data), size)]
+        return str(link.write(b"".join(blocks), options["chunk"], options["delay"]))
+
+    def cmd_stream(self, args):
+        return self.send_stream(args, lambda parts: [parse_fields(token) for token in parts])
+
+    def cmd_flood(self, args):
+        def packets_of(parts):
+            if not parts:
+                raise CommandError("flood takes a count")
+            return flood_packets(parse_number(parts[0]), parts[1:])
+        return self.send_stream(args, packets_of)
 
     def cmd_corrupt(self, args):
         def make(link, options, parts):

@@ -43,8 +43,16 @@ class DataFields(unittest.TestCase):
         self.assertNotEqual(test_server.parse_fields("rand:50:7"), test_server.parse_fields("rand:50:8"))
         self.assertEqual(300, len(test_server.parse_fields("rand:300")))
 
+    def test_a_flood_numbers_its_rounds(self):
+        self.assertEqual(b"\x00\x07", test_server.parse_fields("seq:2:7:3"))
+        self.assertEqual([b"\x0c\x00\x05", b"\x0d", b"\x0c\x00\x08", b"\x0d", b"\x0c\x00\x0b", b"\x0d"],
+                         test_server.flood_packets(3, ["0c+seq:2:5:3", "0d"]))
+        self.assertEqual([b"\xff", b"\x00"], test_server.flood_packets(2, ["seq:1:255"]))
+        self.assertEqual([b"c9x", b"c19x"], test_server.flood_packets(2, ["text:c+num:9:10+text:x"]))
+        self.assertEqual(b"42", test_server.parse_fields("num:42"))
+
     def test_bad_fields_are_refused(self):
-        for data_token in ["u9:1", "hex:zz", "u8:x", "file:/no/such/file", "int:9:1"]:
+        for data_token in ["u9:1", "hex:zz", "u8:x", "file:/no/such/file", "int:9:1", "seq:9", "seq:1:2:3:4"]:
             with self.subTest(data_token=data_token):
                 with self.assertRaises(test_server.CommandError):
                     test_server.parse_fields(data_token)
@@ -101,6 +109,17 @@ class Exchange(unittest.TestCase):
         self.assertEqual([b"\x00\x05\x01\x022D", b"\x00\x00", b"\x00\x03" + test_server.parse_fields("rand:100"),
                           b"\x00\x01", b"", b"\x00\x11\x00\x00\x00\x09"],
                          self.read_blocks(client, reader, 6))
+
+        # A frame longer than a block spans blocks; every block of a stream decodes on its own.
+        self.command("key 5")
+        reader = wire.BlockReader(wire.Cipher(5))
+        self.assertTrue(self.command("stream size=100 kind=bzip2 u16:1+rep:150:41 u16:0").startswith("ok "))
+        self.assertEqual([b"\x00\x01" + b"A" * 150, b"\x00\x00"], self.read_blocks(client, reader, 2))
+        self.assertEqual(2, len(reader.blocks))
+        self.assertTrue(self.command("flood kind=zlib 3 u16:12+seq:4:1+u8:0").startswith("ok "))
+        self.assertEqual([b"\x00\x0c\x00\x00\x00" + bytes([n]) + b"\x00" for n in (1, 2, 3)],
+                         self.read_blocks(client, reader, 3))
+        self.assertTrue(self.command("flood size=0 1 u16:0").startswith("error "))
 
         self.assertEqual("ok", self.command("key 7"))
         self.command("corrupt kind=2 rep:8:ff")

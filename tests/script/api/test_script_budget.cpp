@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -266,38 +267,115 @@ TEST(ScriptBudget, SpinningUpdatesAreSetAsideAndTheFrameRecovers)
 namespace orv {
 namespace {
 
-// The script clock stands still while the innermost activity is engine work
-// or nothing runs, and goes on in a run nested in engine work: a slow machine
-// spends longer on a level, never more of a script's budget.
-TEST(ScriptClock, RunsOnlyWhileAScriptIsInnermost)
+// Burns processor time on this thread until its clock has moved by `span`:
+// however loaded the machine, the clock moves only while the thread works.
+void burn(std::chrono::nanoseconds span)
 {
+	const script::ScriptClock::time_point until = script::ScriptClock::now() + span;
+	while (script::ScriptClock::now() < until)
+	{
+	}
+}
+
+// The script clock is the thread's processor time while any run goes on:
+// it stands still between runs, however long the thread works there, goes
+// on through engine work inside a run, and hardly moves while a run waits.
+TEST(ScriptClock, CountsProcessorTimeWhileARunGoesOn)
+{
+	const std::chrono::milliseconds work(5);
 	script::SScriptBudget budget;
-	const auto realTimePasses = [] { std::this_thread::sleep_for(std::chrono::milliseconds(5)); };
-	const auto standsStill = [&](const char* what) {
+	const auto advance = [&](const std::function<void()>& what) {
 		const script::ScriptClock::time_point before = budget.now();
-		realTimePasses();
-		EXPECT_EQ(budget.now(), before) << what;
+		what();
+		return budget.now() - before;
 	};
-	const auto goesOn = [&](const char* what) {
-		const script::ScriptClock::time_point before = budget.now();
-		realTimePasses();
-		EXPECT_GT(budget.now(), before) << what;
+	EXPECT_EQ(advance([&] { burn(work); }), std::chrono::nanoseconds(0)) << "no run";
+	budget.beginRun();
+	EXPECT_GE(advance([&] { burn(work); }), work) << "a run";
+	budget.beginRun();
+	EXPECT_GE(advance([&] { burn(work); }), work) << "a run nested in it";
+	budget.endRun();
+	EXPECT_LT(
+		advance([] { std::this_thread::sleep_for(std::chrono::milliseconds(50)); }), std::chrono::milliseconds(25))
+		<< "a run that waits";
+	budget.endRun();
+	EXPECT_EQ(advance([&] { burn(work); }), std::chrono::nanoseconds(0)) << "all ended";
+	budget.endRun();
+	EXPECT_EQ(advance([&] { burn(work); }), std::chrono::nanoseconds(0)) << "an end too many";
+}
+
+void block(irr::u32 ms)
+{
+	std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+// A run that waits in a native for five times its budget spends little
+// processor time and finishes; a run that spins is aborted.
+TEST(ScriptClock, ARunThatWaitsIsNotAbortedWhileOneThatSpinsIs)
+{
+	struct Case
+	{
+		const char* name;
+		const char* body;
+		int updates;
+		size_t errors;
+	} cases[] = {
+		{"waits", "block(100);", 1, 0},
+		{"spins", "while (true) {}", 0, 1},
 	};
-	standsStill("nothing runs");
-	budget.beginActivity(true);
-	goesOn("a run");
-	budget.beginActivity(false);
-	standsStill("engine work inside the run");
-	budget.beginActivity(true);
-	goesOn("a run inside the engine work");
-	budget.endActivity();
-	standsStill("back in the engine work");
-	budget.endActivity();
-	goesOn("back in the outer run");
-	budget.endActivity();
-	standsStill("all ended");
-	budget.endActivity();
-	standsStill("an end too many");
+	for (const Case& c : cases)
+	{
+		SCOPED_TRACE(c.name);
+		CScriptWorld world;
+		world.engine()->RegisterGlobalFunction("void block(uint)", asFUNCTION(block), asCALL_CDECL);
+		world.scripts().setBudgets(SHORT_MS, NEVER_MS);
+		CSceneObject* object = world.makeObject(1, 0, "o");
+		world.load(object->getModule(),
+			std::string("int updates = 0;\nvoid Update(SceneObject@+ self, uint t) { ") + c.body + " updates++; }\n");
+		object->getBinding()->callCallback(script::ESC_UPDATE, net::packet(), object);
+		EXPECT_EQ(globalInt(object->getModule(), "updates"), c.updates);
+		EXPECT_EQ(countContaining(world.errors(), "out of time after 20 ms"), c.errors)
+			<< testing::PrintToString(world.errors());
+	}
+}
+
+} // namespace
+} // namespace orv
+
+namespace orv {
+namespace {
+
+// A spinning Update spends the frame's time; the modules built after it in
+// the same frame, each with a global its initialiser sets, all build: a
+// build has a budget of its own.
+TEST(ScriptBudget, ModulesBuiltAfterASpinningRunInTheSameFrameAllBuild)
+{
+	const irr::u32 modules = 500;
+	CScriptWorld world;
+	world.scripts().setBudgets(NEVER_MS, SHORT_MS);
+	CSceneObject* spinner = world.makeObject(1, 0, "spinner");
+	world.load(spinner->getModule(), "void Update(SceneObject@+ self, uint t) { while (true) {} }\n");
+	std::vector<CSceneObject*> objects;
+	for (irr::u32 id = 2; id < 2 + modules; ++id)
+		objects.push_back(world.makeObject(id, 0, "o"));
+
+	world.scripts().beginFrame();
+	spinner->getBinding()->callCallback(script::ESC_UPDATE, net::packet(), spinner);
+	for (CSceneObject* object : objects)
+		object->getModule()->load(
+			irr::core::ustring16(
+				"int one() { return 1; }\nint v = one();\nvoid Update(SceneObject@+ self, uint t) {}\n"),
+			"main");
+	world.scripts().endFrame();
+
+	const std::vector<std::string> errors = world.errors();
+	EXPECT_EQ(countContaining(errors, "out of the frame's script time of 20 ms"), 1u) << testing::PrintToString(errors);
+	EXPECT_EQ(errors.size(), 1u) << testing::PrintToString(errors);
+	size_t built = 0;
+	for (CSceneObject* object : objects)
+		built += object->getModule()->getCallbackId(script::ESC_UPDATE) >= 0 &&
+			globalInt(object->getModule(), "v") == 1;
+	EXPECT_EQ(built, objects.size());
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include <box2d/box2d.h>
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -158,6 +159,50 @@ void main()
 	EXPECT_EQ(
 		image->getChangedEngineAttributes(), (orv::AttributeIdSet<irr::s32>{EP_X, EP_Y, EP_Z, EP_SCALE_X, EP_SCALE_Y}));
 	EXPECT_NEAR(image->Physics.body->GetAngle(), 1.5707964f, 1e-5f);
+}
+
+TEST_F(ScriptSceneObjects, RotationReadsBackInTheServersDegrees)
+{
+	// Degrees become radians and back by the server's two factors, the
+	// floats 0x3C8EFA35 and 0x42652EE0: what reads back is exactly what the
+	// server reads, and 30 stays 30.
+	struct Case
+	{
+		float degrees;
+		irr::u32 readBits;
+	} cases[] = {
+		{30, 0x41F00000},
+		{60, 0x42700000},
+		{-90, 0xC2B40000},
+		{1, 0x3F7FFFFF},
+		{1000, 0x4479FFFF},
+	};
+	CSceneObject* o = object(4);
+	o->Physics.owner = true;
+	for (const Case& c : cases)
+	{
+		SCOPED_TRACE(c.degrees);
+		for (const char* turn : {"o.Rotation", "o.Physics.Rotation"})
+		{
+			world.load(module,
+				"uint own = 0; uint physics = 0;\n"
+				"void main() { SceneObject@ o = Objects.get_scene_object(4);\n" +
+					std::string(turn) + " = " + std::to_string(c.degrees) +
+					";\n own = fpToIEEE(o.Rotation); physics = fpToIEEE(o.Physics.Rotation); }\n");
+			world.call(module, "void main()");
+			AngelScript::asIScriptModule* m = module->getEngineModule();
+			for (const char* read : {"own", "physics"})
+				EXPECT_EQ(
+					*static_cast<irr::u32*>(m->GetAddressOfGlobalVar(m->GetGlobalVarIndexByName(read))), c.readBits)
+					<< turn << ", read as " << read;
+		}
+		// The attribute the server is sent turns the other way.
+		CSceneObject::syncFromBody(o);
+		const float sent = o->getEngineAttribute(EP_ROTATION)->getFloat();
+		irr::u32 bits;
+		std::memcpy(&bits, &sent, sizeof(bits));
+		EXPECT_EQ(bits, c.readBits ^ 0x80000000u);
+	}
 }
 
 TEST_F(ScriptSceneObjects, PhysicsValue)
