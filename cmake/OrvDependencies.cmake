@@ -10,6 +10,8 @@ find_package(Boost REQUIRED COMPONENTS system)
 find_package(X11 REQUIRED)
 pkg_check_modules(OPENAL REQUIRED IMPORTED_TARGET openal)
 pkg_check_modules(TREMOR REQUIRED IMPORTED_TARGET vorbisidec)
+# Debian's CMake package of libzip names tools it does not install.
+pkg_check_modules(LIBZIP REQUIRED IMPORTED_TARGET libzip)
 
 find_path(IRRLICHT_INCLUDE_DIR irrlicht.h PATH_SUFFIXES irrlicht REQUIRED)
 find_library(IRRLICHT_LIBRARY Irrlicht REQUIRED)

@@ -4,7 +4,7 @@
 set(ORV_LAYERS
   orv_base
   orv_platform
-  "orv_text|orv_audio"
+  "orv_text|orv_audio|orv_scene_picture"
   orv_script_bindings
   orv_script
   orv_world

@@ -24,7 +24,7 @@ public:
 	explicit CFuzzScriptHost(void (*addApi)(AngelScript::asIScriptEngine*) = nullptr)
 		: Scripts(nullptr, script::registerWorldAPI)
 	{
-		script::registerScriptCallbacks(Scripts);
+		script::registerScriptCallbacks(Scripts, nullptr);
 		if (addApi)
 			addApi(Scripts.getEngine());
 		HeldAtStart = script::scriptMemoryInUse();

@@ -1,10 +1,11 @@
-// Every picture file through the client's image path under libFuzzer: the
-// header guard, then the one Irrlicht loader of the format it found.
+// Every picture file through the client's picture path under libFuzzer: the
+// reader of the format its bytes name, which checks the headers and decodes
+// itself or through the one Irrlicht loader of that format.
 //
 // Input: [name byte][file bytes]. An odd name byte names the file ".tga", so
 // TGA files are read by name as well as by their footer.
 
-#include "scene/PictureLoad.h"
+#include "scene/picture/PictureLoad.h"
 
 #include <IFileSystem.h>
 #include <IImage.h>

@@ -1,16 +1,18 @@
 // The package list under libFuzzer: the package folder of the real engine, started on the null
 // device in a folder of its own, scanned as the login screen scans it; every package found is
-// then mounted as Play mounts it, its object classes read and its logo read whole.
+// then mounted as Play mounts it, its object classes read and every file it holds read whole.
 //
-// Input: [kind byte][file]. Kind % 3 picks what the file is: 0 a zip package; 1 the
+// Input: [kind byte][file]. Kind % 4 picks what the file is: 0 a package file named ".zip"; 1 the
 // "package.xml" of a folder package whose class definitions are fixed; 2 the class definitions
-// of a folder package whose description is fixed.
+// of a folder package whose description is fixed; 3 a package file without an extension, which
+// only its first bytes make an archive.
 
 #include "FuzzEngine.h"
 #include "frontend/CClassDefinitionReader.h"
 #include "frontend/PackageList.h"
 
 #include <IFileArchive.h>
+#include <IFileList.h>
 #include <IFileSystem.h>
 #include <IReadFile.h>
 
@@ -62,11 +64,9 @@ fs::path freshPackageFolder(const fs::path& root)
 }
 
 //! Reads the whole file through the archive, as the engine's file buffer does.
-void readWhole(irr::io::IFileArchive* archive, const irr::core::ustring16& name)
+void readWhole(irr::io::IFileArchive* archive, irr::u32 index)
 {
-	if (name.empty())
-		return;
-	irr::io::IReadFile* file = archive->createAndOpenFile(name.toUTF8_s());
+	irr::io::IReadFile* file = archive->createAndOpenFile(index);
 	if (!file)
 		return;
 	std::vector<char> bytes(static_cast<std::size_t>(file->getSize() > 0 ? file->getSize() : 0));
@@ -90,10 +90,13 @@ extern "C" int LLVMFuzzerTestOneInput(const irr::u8* data, std::size_t size)
 	const fs::path packages = freshPackageFolder(w.root);
 	writeFile(packages / "Fuzzed" / "logo.txt", std::string("a logo"));
 	writeFile(packages / "Fuzzed" / "crate.as", std::string("int n = 0;\n"));
-	switch (data[0] % 3)
+	switch (data[0] % 4)
 	{
 	case 0:
 		writeFile(packages / "fuzzed.zip", file, fileSize);
+		break;
+	case 3:
+		writeFile(packages / "fuzzed", file, fileSize);
 		break;
 	case 1:
 		writeFile(packages / "Fuzzed" / "package.xml", file, fileSize);
@@ -115,7 +118,9 @@ extern "C" int LLVMFuzzerTestOneInput(const irr::u8* data, std::size_t size)
 		entry.Archive->grab();
 		fileSystem->addFileArchive(entry.Archive);
 		orv::CClassDefinitionReader(device, engine.getScriptManager()).read(entry.Info.ObjectClassFile.toUTF8_s());
-		readWhole(entry.Archive, entry.Info.LogoFile);
+		const irr::io::IFileList* files = entry.Archive->getFileList();
+		for (irr::u32 i = 0; i < files->getFileCount(); ++i)
+			readWhole(entry.Archive, i);
 		fileSystem->removeFileArchive(entry.Archive);
 	}
 

@@ -101,15 +101,15 @@ extern "C" int LLVMFuzzerTestOneInput(const irr::u8* data, std::size_t size)
 
 	const std::size_t chunk = (data[1] & 63) + 1;
 	orv::net::CReceiveStream stream(engine.getReceiveBuffer(), engine.getDecodedBytes());
-	orv::net::CFrameDispatcher dispatcher(
-		engine.getIncomingCipher(), engine.getParsers(), engine.getDevice()->getLogger(), &engine.getHoldings());
+	orv::net::CFrameDispatcher dispatcher(engine.getIncomingCipher(), engine.getParsers(),
+		engine.getDevice()->getLogger(), &engine.getHoldings(), &engine.getFileTransfers());
 	const orv::net::SReceiveBudget& budget = engine.getReceiveBudget();
 	for (std::size_t pos = 2; pos < size; pos += chunk)
 	{
 		stream.append(data + pos, std::min(chunk, size - pos));
 		stream.process(dispatcher, budget);
 	}
-	while (stream.hasWork())
+	while (stream.hasWork() || dispatcher.isBusy())
 		stream.process(dispatcher, budget);
 
 	// A game the input started runs two frames of its world: scripts, the step, the write-back.

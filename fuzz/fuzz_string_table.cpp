@@ -2,6 +2,7 @@
 // the current table and asked for translations, then every table goes again, so no input finds a
 // table an earlier one left.
 
+#include "base/Log.h"
 #include "text/CStringTable.h"
 
 #include <irrlicht.h>
@@ -23,6 +24,8 @@ irr::IrrlichtDevice* device()
 			std::fprintf(stderr, "the null device does not start\n");
 			std::abort();
 		}
+		// Files cut short are reported through the application's log.
+		orv::setLogger(made->getLogger());
 		return made;
 	}();
 	return instance;
@@ -37,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const irr::u8* data, std::size_t size)
 	// The reader is handed the bytes as they are; the memory file neither copies nor frees them.
 	irr::io::IReadFile* file = fileSystem->createMemoryReadFile(
 		const_cast<irr::u8*>(data), static_cast<irr::s32>(size), "fuzzed.irrst", false);
-	CStringTable* table = CStringTable::loadFile(fileSystem, file, device()->getLogger());
+	CStringTable* table = CStringTable::loadFile(fileSystem, file);
 	if (file)
 		file->drop();
 	if (!table)

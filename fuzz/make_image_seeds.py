@@ -18,14 +18,32 @@ import tempfile
 import zlib
 
 
-def png(width, height, colour_type, channels):
-    def chunk(kind, body):
-        return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
+def png_chunk(kind, body):
+    return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
+
+
+def png(width, height, colour_type, channels, text=b""):
     rows = b"".join(b"\0" + bytes((x * 7 + y * 13) & 0xFF for x in range(width * channels))
                     for y in range(height))
     ihdr = struct.pack(">IIBBBBB", width, height, 8, colour_type, 0, 0, 0)
-    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", ihdr) + chunk(b"IDAT", zlib.compress(rows)) +
-            chunk(b"IEND", b""))
+    return (b"\x89PNG\r\n\x1a\n" + png_chunk(b"IHDR", ihdr) + text + png_chunk(b"IDAT", zlib.compress(rows)) +
+            png_chunk(b"IEND", b""))
+
+
+def progressive_jpeg(side, scans):
+    """A grey progressive JPEG whose coefficients are all 0: a DC scan, then
+    AC scans that each code the picture as one run of empty blocks."""
+    def segment(marker, body):
+        return bytes([0xFF, marker]) + struct.pack(">H", len(body) + 2) + body
+    blocks = ((side + 7) // 8) ** 2
+    one_code = bytes([1]) + bytes(15)
+    out = b"\xff\xd8" + segment(0xDB, bytes(1) + bytes([1] * 64))
+    out += segment(0xC2, struct.pack(">BHHB", 8, side, side, 1) + b"\x01\x11\x00")
+    out += segment(0xC4, b"\x00" + one_code + b"\x00") + segment(0xC4, b"\x10" + one_code + b"\xe0")
+    out += segment(0xDA, b"\x01\x01\x00\x00\x00\x00") + bytes((blocks + 7) // 8)
+    for _ in range(scans - 1):
+        out += segment(0xDA, b"\x01\x01\x00\x01\x3f\x00") + b"\x00\x01"
+    return out + b"\xff\xd9"
 
 
 def bmp(width, height, bits, info=40, compression=0, pixels=None, masks=b"", colours=256):
@@ -75,6 +93,9 @@ def seeds():
     yield "rgba.png", 0, png(4, 3, 6, 4)
     yield "rgb.png", 0, png(5, 2, 2, 3)
     yield "grey.png", 0, png(3, 3, 0, 1)
+    yield "text.png", 0, png(2, 2, 6, 4, png_chunk(b"tEXt", b"Title\0Orv") +
+                             png_chunk(b"zTXt", b"Comment\0\0" + zlib.compress(b" " * 4096)))
+    yield "scans.jpg", 0, progressive_jpeg(16, 100)
     for bits in (1, 4, 8, 16, 24, 32):
         yield "%d.bmp" % bits, 0, bmp(5, 3, bits)
         yield "%d-even.bmp" % bits, 0, bmp(4, 2, bits)

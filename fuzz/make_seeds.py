@@ -85,6 +85,8 @@ SCENARIOS = {
     "bound_shapes": ["block u16:12+u32:1+u8:0+text:", "flood 300 u16:18+u32:1+u8:0+f32:1"],
     "bound_texts": ["flood 300 u16:10+seq:2:1+text:t+num:1",
                     "flood 300 u16:11+seq:2:1+u8:5+u8:4+u32:65536+rep:65536:41"],
+    "bound_values": ["block u16:10+u16:1+text:hp u16:12+u32:1+u8:0+text:",
+                     "block kind=bzip2 u16:11+rep:5000:0001010105 u16:15+u32:1+rep:5000:02030000803F"],
 }
 
 

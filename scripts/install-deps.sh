@@ -6,7 +6,7 @@
 set -e
 RUNTIME="build-essential cmake pkg-config libirrlicht-dev angelscript-dev libbox2d-dev \
   libfreetype-dev zlib1g-dev libbz2-dev libvorbisidec-dev libopenal-dev libboost-dev \
-  libboost-system-dev libutfcpp-dev libx11-dev fonts-dejavu-core"
+  libboost-system-dev libutfcpp-dev libx11-dev libzip-dev fonts-dejavu-core"
 TEST="googletest libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth x11-apps x11-utils imagemagick \
   libgl1-mesa-dri mesa-utils clang libclang-rt-14-dev python3 libopenal1 valgrind clang-format fonts-freefont-ttf vorbis-tools love zip p7zip-full"
 PKGS="$RUNTIME"

@@ -106,6 +106,12 @@ bool accessorName(const asIScriptFunction* method, std::string& property, bool& 
 	return true;
 }
 
+bool isReservedWord(asIScriptEngine& engine, const std::string& name)
+{
+	asUINT length = 0;
+	return engine.ParseToken(name.c_str(), name.size(), &length) == asTC_KEYWORD && length == name.size();
+}
+
 bool isOperator(const std::string& name)
 {
 	return name.size() > 2 && name.compare(0, 2, "op") == 0 && std::isupper(static_cast<unsigned char>(name[2]));
@@ -152,6 +158,14 @@ void writeObjectType(asIScriptEngine& engine, const asITypeInfo* type, std::ostr
 		bool isGetter = false;
 		if (accessorName(method, property, isGetter))
 		{
+			// A script calls these by their own names: `class` is a reserved
+			// word, and a setter's result is lost when it is written as a
+			// property (`set_animation` tells whether the animation plays).
+			const bool reserved = isReservedWord(engine, property);
+			if (reserved || (!isGetter && method->GetReturnTypeId() != asTYPEID_VOID))
+				methods.push_back(declarationOf(method));
+			if (reserved)
+				continue;
 			SAccessors& entry = accessors[property];
 			if (isGetter)
 			{

@@ -415,6 +415,95 @@ const SFlood Floods[] = {
 				w.add(withId(4, {net::packet::fromU16(id)}));
 			}
 		}},
+	{"a file at the 64 MiB bound", true,
+		[](CStreamWriter& w) {
+			const net::packet piece = filled(65536, 'F');
+			w.add(withId(2, {net::packet::fromU16(1), net::packet::fromU8(0), text("big.png")}));
+			for (int i = 0; i < 1024; ++i)
+				w.add(withId(3, {net::packet::fromU16(1), piece}));
+			w.add(withId(4, {net::packet::fromU16(1)}));
+		}},
+	{"4,096 server attributes of alike long names, then 100,000 more", true,
+		[](CStreamWriter& w) {
+			const std::string head(240, 'a');
+			for (int i = 0; i < 104096; ++i)
+				w.add(withId(
+					10, {net::packet::fromU16(static_cast<irr::u16>(i)), text(head + std::to_string(100000 + i))}));
+		}},
+	{"1,024 class attributes of alike long names, then 100,000 more", true,
+		[](CStreamWriter& w) {
+			w.add(withId(7, {text("wide")}));
+			const std::string head(240, 'a');
+			for (int i = 0; i < 101024; ++i)
+				w.add(classAttribute("wide", static_cast<irr::u16>(i), head + std::to_string(100000 + i)));
+		}},
+	{"object attribute changes: 3 million values in one packet", true,
+		[](CStreamWriter& w) {
+			w.add(withId(7, {text("k")}));
+			w.add(classAttribute("k", 1, "hp"));
+			w.add(object(1, "k"));
+			net::packet change = withId(14, {net::packet::fromU32(1)});
+			for (int i = 0; i < 3000000; ++i)
+				change.append(bytesOf({net::packet::fromU16(1), net::packet::fromU8(1), net::packet::fromU8(1),
+					net::packet::fromU8(static_cast<irr::u8>(i))}));
+			w.add(change);
+		}},
+	{"server prop changes: 3 million values in one packet", true,
+		[](CStreamWriter& w) {
+			w.add(withId(10, {net::packet::fromU16(1), text("hp")}));
+			net::packet change = net::packet::fromU16(11);
+			for (int i = 0; i < 3000000; ++i)
+				change.append(bytesOf({net::packet::fromU16(1), net::packet::fromU8(1), net::packet::fromU8(1),
+					net::packet::fromU8(static_cast<irr::u8>(i))}));
+			w.add(change);
+		}},
+	{"engine attribute syncs: 2.5 million values in one packet", true,
+		[](CStreamWriter& w) {
+			w.add(object(1));
+			net::packet change = withId(15, {net::packet::fromU32(1)});
+			for (int i = 0; i < 2500000; ++i)
+				change.append(bytesOf({net::packet::fromU8(2), net::packet::fromU8(3), net::packet::fromFloat(i)}));
+			w.add(change);
+		}},
+	{"object attribute changes: 1,000 packets of 4,096 values", true,
+		[](CStreamWriter& w) {
+			w.add(withId(7, {text("k")}));
+			w.add(classAttribute("k", 1, "hp"));
+			w.add(object(1, "k"));
+			net::packet change = withId(14, {net::packet::fromU32(1)});
+			for (int i = 0; i < 4096; ++i)
+				change.append(bytesOf({net::packet::fromU16(1), net::packet::fromU8(1), net::packet::fromU8(1),
+					net::packet::fromU8(static_cast<irr::u8>(i))}));
+			for (int i = 0; i < 1000; ++i)
+				w.add(change);
+		}},
+	{"engine attribute syncs: 1,000 packets of 4,096 values", true,
+		[](CStreamWriter& w) {
+			w.add(object(1));
+			net::packet change = withId(15, {net::packet::fromU32(1)});
+			for (int i = 0; i < 4096; ++i)
+				change.append(bytesOf({net::packet::fromU8(2), net::packet::fromU8(3), net::packet::fromFloat(i)}));
+			for (int i = 0; i < 1000; ++i)
+				w.add(change);
+		}},
+	{"200,000 objects made and deleted", true,
+		[](CStreamWriter& w) {
+			for (irr::u32 i = 0; i < 200000; ++i)
+			{
+				w.add(object(7));
+				w.add(withId(13, {net::packet::fromU32(7)}));
+			}
+		}},
+	{"20,000 objects made with code and deleted", true,
+		[](CStreamWriter& w) {
+			for (irr::u32 i = 0; i < 20000; ++i)
+			{
+				w.add(object(7));
+				w.add(
+					withId(16, {net::packet::fromU32(7), text("int x; void Created(SceneObject@+ self) { x = 1; }")}));
+				w.add(withId(13, {net::packet::fromU32(7)}));
+			}
+		}},
 	{"12 million empty packets (200 bzip2 blocks)", true, [](CStreamWriter& w) { w.addEmpty(200 * BLOCK_BYTES); }},
 	{"every bound at once", true, everyBound},
 };

@@ -35,7 +35,7 @@ struct SWorld
 	SWorld()
 	{
 		scripts = new script::CScriptManager(nullptr, script::registerWorldAPI);
-		script::registerScriptCallbacks(*scripts);
+		script::registerScriptCallbacks(*scripts, nullptr);
 		blank = CObjectManager::getInstance()->getObjectClass(scripts, "blank");
 		blank->getModule()->load(EMPTY_UPDATE, "main");
 		for (irr::u32 i = 0; i < OBJECT_COUNT; ++i)
@@ -58,7 +58,7 @@ void BM_DeliverFrameToObjects(benchmark::State& state)
 {
 	SWorld world;
 	ScriptEventQueue queue;
-	queue.push_back({ESEI_UPDATE, net::packet()});
+	queue.push_back({script::ESC_UPDATE, net::packet()});
 	for (auto _ : state)
 	{
 		for (CSceneObject* object : world.objects)

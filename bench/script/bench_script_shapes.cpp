@@ -456,7 +456,7 @@ SFigures measure(const SShape& shape, size_t n)
 
 	SFigures figures;
 	script::CScriptManager scripts(nullptr, script::registerWorldAPI);
-	script::registerScriptCallbacks(scripts);
+	script::registerScriptCallbacks(scripts, nullptr);
 	asIScriptEngine* engine = scripts.getEngine();
 	engine->SetMessageCallback(asFUNCTION(keepLongest), nullptr, asCALL_CDECL);
 	const std::string code = shape.Make(n);

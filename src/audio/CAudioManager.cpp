@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "audio/AudioText.h"
 #include "audio/CAudioSource.h"
@@ -10,6 +11,7 @@
 #include "audio/DecoderFactories.h"
 #include "audio/ILogger.h"
 #include "audio/OpenALText.h"
+#include "base/Refusal.h"
 
 namespace orv {
 namespace audio {
@@ -22,6 +24,8 @@ const char* const FAILED = "Failed to create Audio Source (%s): ";
 // The context attributes: a (key, value) pair for the rate, room for two
 // more pairs, all zero-terminated.
 const int CONTEXT_ATTRIBUTE_COUNT = 6;
+// OpenAL Soft's own number when the device does not say.
+const unsigned DEFAULT_SOURCE_LIMIT = 256;
 
 } // namespace
 
@@ -105,6 +109,15 @@ bool CAudioManager::initialize(const char* deviceName, int outputFrequency, int)
 		return false;
 	}
 	Listener.setContext(Context);
+	// Past the device's sources every new one would fail with an error line
+	// of its own: the manager refuses them first, with one line.
+	ALCint mono = 0;
+	ALCint stereo = 0;
+	alcGetIntegerv(Device, ALC_MONO_SOURCES, 1, &mono);
+	alcGetIntegerv(Device, ALC_STEREO_SOURCES, 1, &stereo);
+	SourceLimit = mono > 0 || stereo > 0 ? static_cast<unsigned>(std::max(mono, 0) + std::max(stereo, 0))
+										 : DEFAULT_SOURCE_LIMIT;
+	alcGetError(Device);
 	CContextScope scope(Context);
 	getLogger()->logInfo(SENDER, "OpenAL Version: %s", textOrEmpty(alGetString(AL_VERSION)));
 	getLogger()->logInfo(SENDER, "Vendor: %s", textOrEmpty(alGetString(AL_VENDOR)));
@@ -247,6 +260,17 @@ bool CAudioManager::hasSources()
 	return !Sources.empty();
 }
 
+bool CAudioManager::hasSourceRoom(const char* name)
+{
+	// Without a device nothing is made; makeSource says why.
+	if (!Initialised || Sources.size() < SourceLimit)
+		return true;
+	reportRefusalOnce("core", "audio: sources",
+		"Audio Source (" + std::string(name) + ") refused: the sound device plays at most " +
+			std::to_string(SourceLimit) + " sounds, and each sound played keeps one; further sounds are not played.");
+	return false;
+}
+
 IAudioSource* CAudioManager::makeSource(IAudioDecoder* decoder, const char* name)
 {
 	CAudioSource* source = new CAudioSource(decoder, Shared);
@@ -268,6 +292,8 @@ IAudioSource* CAudioManager::makeSource(IAudioDecoder* decoder, const char* name
 IAudioSource* CAudioManager::create(const char* name, const char* fileName, bool stream)
 {
 	CAudioLock lock(Mutex);
+	if (!hasSourceRoom(name))
+		return nullptr;
 	const AudioWString wideName = utf8ToWide(name);
 	const AudioWString wideFile = utf8ToWide(fileName);
 	const AudioWString extension = getExtension(wideFile);
@@ -319,6 +345,8 @@ IAudioSource* CAudioManager::createFromDecoderFactory(const char* name, const ch
 	const AudioWString& extension, bool raw, int frequency, AudioFormat format)
 {
 	CAudioLock lock(Mutex);
+	if (!hasSourceRoom(name))
+		return nullptr;
 	const AudioWString wideName = utf8ToWide(name);
 	IAudioDecoderFactory* const decoders = findOrNull(Decoders, extension);
 	if (!decoders)

@@ -62,6 +62,9 @@ private:
 	bool checkError();
 	IAudioSource* createFromDecoderFactory(const char* name, const char* data, int length,
 		const AudioWString& extension, bool raw, int frequency, AudioFormat format);
+	//! Whether the device has a source left for one more; the first refusal
+	//! is said once a game.
+	bool hasSourceRoom(const char* name);
 	IAudioSource* makeSource(IAudioDecoder* decoder, const char* name);
 	void registerSource(const AudioWString& name, IAudioSource* source);
 	void sortDataSources();
@@ -72,6 +75,8 @@ private:
 	CAudioContext* Shared = nullptr;
 	ALCdevice* Device = nullptr;
 	bool Initialised = false;
+	//! The sources the device makes; read from it as it opens.
+	unsigned SourceLimit = 0;
 	AudioMap<AudioWString, IAudioSource*> SourceIndex;
 	AudioVector<IAudioSource*> Sources;
 	AudioMap<AudioWString, IAudioDecoderFactory*> Decoders;

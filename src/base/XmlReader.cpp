@@ -8,6 +8,8 @@
 #include <ILogger.h>
 #include <IReadFile.h>
 
+#include "base/Refusal.h"
+#include "base/WholeFile.h"
 #include "base/ustring16.h"
 
 namespace orv {
@@ -158,12 +160,9 @@ SNodeEnd markupAt(const char* text, size_t size, size_t lt)
 	return openingTag(text, size, lt);
 }
 
-void logXml(irr::ILogger* logger, const irr::io::path& fileName, const char* message)
+void refuseXml(const irr::io::path& fileName, const char* message)
 {
-	if (!logger)
-		return;
-	const std::string line = std::string(fileName.c_str()) + ": " + message;
-	logger->log("xml", line.c_str(), irr::ELL_WARNING);
+	orv::reportRefusal("xml", std::string(fileName.c_str()) + ": " + message);
 }
 
 bool hasWideByteOrderMark(const std::vector<char>& bytes)
@@ -197,23 +196,21 @@ size_t readableXmlLength(const char* text, size_t size)
 	return size;
 }
 
-irr::io::IXMLReaderUTF8* createXmlReader(
-	irr::io::IFileSystem* fileSystem, irr::io::IReadFile* file, irr::ILogger* logger)
+irr::io::IXMLReaderUTF8* createXmlReader(irr::io::IFileSystem* fileSystem, irr::io::IReadFile* file)
 {
 	if (!fileSystem || !file)
 		return nullptr;
 	const irr::io::path& fileName = file->getFileName();
-	const long fileSize = file->getSize();
-	if (fileSize < 0 || static_cast<unsigned long>(fileSize) > MAX_XML_FILE_SIZE)
+	std::vector<char> bytes;
+	const EWholeFileRead read = readWholeFile(file, MAX_XML_FILE_SIZE, bytes);
+	if (read == EWFR_REFUSED)
 	{
-		logXml(logger, fileName, "file too large to read as XML");
+		refuseXml(fileName, "file too large to read as XML");
 		return nullptr;
 	}
-	std::vector<char> bytes(static_cast<size_t>(fileSize));
-	file->seek(0);
-	if (!bytes.empty() && file->read(bytes.data(), bytes.size()) != static_cast<irr::s32>(bytes.size()))
+	if (read == EWFR_SHORT)
 	{
-		logXml(logger, fileName, "could not be read");
+		refuseXml(fileName, "could not be read");
 		return nullptr;
 	}
 	if (hasWideByteOrderMark(bytes))
@@ -226,7 +223,7 @@ irr::io::IXMLReaderUTF8* createXmlReader(
 	const size_t readable = readableXmlLength(bytes.data(), bytes.size());
 	if (readable < bytes.size())
 	{
-		logXml(logger, fileName, "read up to a construct that never closes");
+		refuseXml(fileName, "read up to a construct that never closes");
 		bytes.resize(readable);
 	}
 	// Irrlicht's reader copies the text when it is made, so the memory file
@@ -240,15 +237,14 @@ irr::io::IXMLReaderUTF8* createXmlReader(
 	return reader;
 }
 
-irr::io::IXMLReaderUTF8* createXmlReader(
-	irr::io::IFileSystem* fileSystem, const irr::io::path& fileName, irr::ILogger* logger)
+irr::io::IXMLReaderUTF8* createXmlReader(irr::io::IFileSystem* fileSystem, const irr::io::path& fileName)
 {
 	if (!fileSystem)
 		return nullptr;
 	irr::io::IReadFile* file = fileSystem->createAndOpenFile(fileName);
 	if (!file)
 		return nullptr;
-	irr::io::IXMLReaderUTF8* reader = createXmlReader(fileSystem, file, logger);
+	irr::io::IXMLReaderUTF8* reader = createXmlReader(fileSystem, file);
 	file->drop();
 	return reader;
 }

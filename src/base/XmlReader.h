@@ -12,7 +12,6 @@
 #include <path.h>
 
 namespace irr {
-class ILogger;
 namespace io {
 class IFileSystem;
 class IReadFile;
@@ -35,10 +34,8 @@ size_t readableXmlLength(const char* text, size_t size);
 //! A file marked as UTF-16 or UTF-32 by its byte-order mark is read as UTF-8.
 //! A cut or an unreadable file is logged as a warning on "xml" naming the
 //! file; an unreadable or oversized file gives null.
-irr::io::IXMLReaderUTF8* createXmlReader(
-	irr::io::IFileSystem* fileSystem, irr::io::IReadFile* file, irr::ILogger* logger);
+irr::io::IXMLReaderUTF8* createXmlReader(irr::io::IFileSystem* fileSystem, irr::io::IReadFile* file);
 //! The same for a file opened by name; null when it does not open.
-irr::io::IXMLReaderUTF8* createXmlReader(
-	irr::io::IFileSystem* fileSystem, const irr::io::path& fileName, irr::ILogger* logger);
+irr::io::IXMLReaderUTF8* createXmlReader(irr::io::IFileSystem* fileSystem, const irr::io::path& fileName);
 
 } // namespace orv

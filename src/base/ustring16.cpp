@@ -113,34 +113,25 @@ private:
 	std::vector<size_t> Border; // longest proper border of each prefix
 };
 
-// The characters of a list, looked up in constant time for the basic plane:
-// a list as long as the text would make a scan of the list per character
-// quadratic.
+// The characters of a list, sorted and searched: a list as long as the text
+// would make a scan of the list per character quadratic, and most lists are
+// a few characters long, too short to pay for a table of a whole plane.
 class CCharacterSet
 {
 public:
-	explicit CCharacterSet(const ustring16& list) : Basic(0x10000, false)
+	explicit CCharacterSet(const ustring16& list)
 	{
 		const std::u16string_view units = list.toUTF16_std();
 		for (size_t i = 0; i < units.size();)
-		{
-			const uchar32_t c = decodeAt(units, i);
-			if (c < 0x10000)
-				Basic[c] = true;
-			else
-				Astral.push_back(c);
-		}
-		std::sort(Astral.begin(), Astral.end());
+			Characters.push_back(decodeAt(units, i));
+		std::sort(Characters.begin(), Characters.end());
+		Characters.erase(std::unique(Characters.begin(), Characters.end()), Characters.end());
 	}
 
-	bool holds(uchar32_t c) const
-	{
-		return c < 0x10000 ? Basic[c] : std::binary_search(Astral.begin(), Astral.end(), c);
-	}
+	bool holds(uchar32_t c) const { return std::binary_search(Characters.begin(), Characters.end(), c); }
 
 private:
-	std::vector<bool> Basic;
-	std::u32string Astral;
+	std::u32string Characters;
 };
 
 template <class Char> size_t lengthOf(const Char* text)
@@ -811,14 +802,24 @@ ustring16& ustring16::removeChars(const ustring16& characters)
 
 ustring16& ustring16::trim(const ustring16& whitespace)
 {
-	const s32 begin = findFirstCharNotInList(whitespace);
-	if (begin < 0)
+	const CCharacterSet set(whitespace);
+	unit_string& Units = units();
+	// Code unit offsets of the first kept character and past the last.
+	size_t begin = unit_string::npos;
+	size_t end = 0;
+	for (size_t i = 0; i < Units.size();)
 	{
-		*this = ustring16();
-		return *this;
+		const size_t at = i;
+		if (set.holds(decodeAt(Units, i)))
+			continue;
+		if (begin == unit_string::npos)
+			begin = at;
+		end = i;
 	}
-	const s32 end = findLastCharNotInList(whitespace);
-	*this = subString(static_cast<u32>(begin), static_cast<u32>(end - begin + 1));
+	if (begin == unit_string::npos)
+		*this = ustring16();
+	else
+		Units = Units.substr(begin, end - begin);
 	return *this;
 }
 

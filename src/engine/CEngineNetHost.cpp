@@ -93,4 +93,9 @@ void CEngineNetHost::setPlayerObject(CSceneObject* object)
 	Engine.setPlayerObject(object);
 }
 
+void CEngineNetHost::runCreated(CSceneObject* object)
+{
+	Engine.runCreated(object);
+}
+
 } // namespace orv

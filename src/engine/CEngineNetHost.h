@@ -27,6 +27,7 @@ public:
 	CAttributeList* getServerAttributes() override;
 	void createSceneObject(irr::u32 id, irr::u8 type, const irr::core::ustring16& className) override;
 	bool removeSceneObject(irr::u32 id) override;
+	void runCreated(CSceneObject* object) override;
 	CSceneObject* getPlayerObject() override;
 	void setPlayerObject(CSceneObject* object) override;
 

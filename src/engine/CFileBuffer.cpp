@@ -4,6 +4,8 @@
 #include <IReadFile.h>
 #include <IWriteFile.h>
 
+#include "base/WholeFile.h"
+
 namespace orv {
 
 CFileBuffer::CFileBuffer(const irr::u8* data, irr::u32 count)
@@ -24,22 +26,13 @@ bool CFileBuffer::load(irr::io::IFileSystem* fileSystem, const irr::core::ustrin
 	irr::io::IReadFile* file = fileSystem->createAndOpenFile(fileName.toUTF8_s());
 	if (!file)
 		return false;
-	const long size = file->getSize();
-	if (size < 0 || static_cast<unsigned long>(size) > MAX_FILE_SIZE)
-	{
-		file->drop();
-		return false;
-	}
-	FileName = fileName;
-	std::vector<irr::u8> bytes(size > 0 ? static_cast<size_t>(size) : 0);
-	irr::s32 got = 0;
-	if (!bytes.empty())
-		got = file->read(bytes.data(), static_cast<irr::u32>(bytes.size()));
-	file->drop();
 	// A file that shrank under us keeps what was read.
-	if (got < 0)
-		got = 0;
-	bytes.resize(static_cast<size_t>(got));
+	std::vector<irr::u8> bytes;
+	const EWholeFileRead read = readWholeFile(file, MAX_FILE_SIZE, bytes);
+	file->drop();
+	if (read == EWFR_REFUSED)
+		return false;
+	FileName = fileName;
 	Bytes.swap(bytes);
 	ReadPosition = 0;
 	return true;

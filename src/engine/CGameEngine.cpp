@@ -31,7 +31,6 @@ irr::ILogger* engineLogger()
 void publish(CGameEngine* engine)
 {
 	setSceneHost(engine);
-	script::setGameHost(engine);
 	setLoggerSource(engine ? engineLogger : nullptr);
 }
 } // namespace
@@ -114,6 +113,7 @@ CGameEngine::~CGameEngine()
 	destroyNetwork();
 
 	destroyReceivers();
+	dropWaitingCreated();
 
 	// Their teardown calls into the script engine, which goes with the host.
 	destroyScripts();

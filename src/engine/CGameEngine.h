@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstring>
+#include <deque>
 #include <map>
 #include <vector2d.h>
 
@@ -19,6 +20,7 @@
 #include "net/CServerHoldings.h"
 #include "net/ReceiveWork.h"
 #include "net/CSendQueue.h"
+#include "scene/ContentMisses.h"
 #include "scene/ISceneHost.h"
 #include "script/SScriptEvent.h"
 #include "script/api/IGameHost.h"
@@ -223,6 +225,19 @@ public:
 	//! Attributes the server defines for the whole game; scripts read them when they look.
 	CAttributeList& getServerAttributes() { return ServerAttributes; }
 
+	// Created calls (CGameEngine_created.cpp).
+	//! Runs Created on the object's own binding (null: the client's) with a
+	//! run budget of its own, so that other scripts' time cannot cut it
+	//! short; when it cannot start now (the frame's script time is spent, or
+	//! Created calls nest too deep) it waits for the following frames, in
+	//! order, and is never dropped for other scripts' time.
+	void runCreated(CSceneObject* object) override;
+	//! The frame runs the Created calls that wait, in order, while it has
+	//! script time.
+	void runWaitingCreated();
+	//! A session or the program ends: the waiting calls go unrun.
+	void dropWaitingCreated();
+
 	ScriptEventQueue& getEventQueue() { return EventQueue; }
 	//! Appends a copy at the back of the event queue.
 	void queueEvent(const SScriptEvent& event) { EventQueue.push_back(event); }
@@ -269,6 +284,7 @@ private:
 	void destroyWorldCaches();
 	// The "client" binding, then the script host (teardown).
 	void destroyScripts();
+	void runCreatedNow(CSceneObject* object, script::SScriptBinding* binding);
 
 	CIniFile Settings;
 	irr::u8 Online;
@@ -304,6 +320,10 @@ private:
 	audio::IAudioManager* AudioManager = nullptr;
 	audio::IListener* Listener = nullptr;
 	std::map<irr::core::ustring16, audio::IAudioSource*> Sounds;
+	// The names of each cache that failed, bounded.
+	CContentMisses AnimationMisses{"animations"};
+	CContentMisses ImageMisses{"pictures"};
+	CContentMisses SoundMisses{"sounds"};
 	CConsumerRegistry Consumers;
 	script::CScriptManager* ScriptManager = nullptr;
 	script::CScriptModule* ClientModule = nullptr;
@@ -312,6 +332,8 @@ private:
 	irr::stringtable::StringTableMap StringTables;
 	irr::gui::CGUIFreetypeFont* Font = nullptr;
 	ScriptEventQueue EventQueue;
+	// Each holds its object (null: the client).
+	std::deque<CSceneObject*> WaitingCreated;
 	irr::u8 KeyStates[KEY_STATE_COUNT];
 };
 

@@ -71,6 +71,7 @@ void CGameEngine::resetSession()
 	// The old client script lets go of whatever its globals held.
 	if (ClientModule && ScriptManager)
 		ClientModule->setManager(ScriptManager);
+	dropWaitingCreated();
 	if (CObjectManager* objects = CObjectManager::getExistingInstance())
 	{
 		std::vector<irr::u32> ids;

@@ -8,10 +8,12 @@
 #include <irrlicht.h>
 
 #include "audio/IAudioManager.h"
+#include "base/Refusal.h"
 #include "engine/CFileBuffer.h"
 #include "engine/CGameEventReceiver.h"
 #include "engine/LevelCallbacks.h"
 #include "engine/SWindowChoice.h"
+#include "frontend/CFolderArchive.h"
 #include "level/CLevelLoader.h"
 #include "scene/CCameraManager.h"
 #include "scene/CImageBatch.h"
@@ -143,7 +145,10 @@ bool CGameEngine::createFileSystemDevice()
 	fileSystem->flattenFilename(directory, "/");
 	ProgramDirectory = ustring16(directory).toWCHAR_s();
 	fileSystem->changeWorkingDirectoryTo(directory);
-	fileSystem->addFileArchive(directory, true, true, irr::io::EFAT_FOLDER, "", nullptr);
+	// The file system takes over the reference, and drops it with the device.
+	if (irr::io::IFileArchive* folder = CFolderArchive::open(fileSystem, directory))
+		if (!fileSystem->addFileArchive(folder))
+			folder->drop();
 	return true;
 }
 
@@ -181,8 +186,7 @@ void CGameEngine::initFont()
 
 void CGameEngine::initStringTables()
 {
-	irr::stringtable::CStringTable::loadDirectory(
-		StringTables, "translations", Device->getFileSystem(), Device->getLogger());
+	irr::stringtable::CStringTable::loadDirectory(StringTables, "translations", Device->getFileSystem());
 	irr::stringtable::CStringTable::setActiveLanguage(StringTables, Settings.getSection("Language")->get("language"));
 }
 
@@ -192,8 +196,7 @@ bool CGameEngine::createWindowDevice(const SWindowChoice& choice)
 	if (!Device)
 		return false;
 	if (choice.dx9Replaced)
-		Device->getLogger()->log(
-			"core", "Direct3D 9 is not available on this platform; drawing with OpenGL.", irr::ELL_WARNING);
+		reportRefusal("core", "Direct3D 9 is not available on this platform; drawing with OpenGL.");
 	return true;
 }
 

@@ -54,7 +54,7 @@ bool CGameEngine::updateNetwork()
 	LastReceiveWork = net::SReceiveWork();
 	const bool connected = Socket && Socket->getState() != net::ESS_DISCONNECTED;
 	// What arrived before the connection ended is handled, in order, before the end is.
-	if (!connected && !stream.hasWork())
+	if (!connected && !stream.hasWork() && !FileTransfers.isWriting())
 	{
 		LastFrameTime = Device->getTimer()->getTime();
 		// Once: the game stops, so later frames only keep the clock.
@@ -76,7 +76,7 @@ bool CGameEngine::updateNetwork()
 		}
 	}
 	// Each frame meets the parser that is current when it comes up, so a switch serves the next one.
-	net::CFrameDispatcher dispatcher(IncomingCipher, Parsers, Device->getLogger(), &Holdings);
+	net::CFrameDispatcher dispatcher(IncomingCipher, Parsers, Device->getLogger(), &Holdings, &FileTransfers);
 	LastReceiveWork = stream.process(dispatcher, ReceiveBudget);
 	return true;
 }

@@ -5,6 +5,8 @@
 #include <IVideoDriver.h>
 
 #include "audio/IListener.h"
+#include "scene/FrameSound.h"
+#include "scene/TiledMapImage.h"
 #include "world/CPhysicsManager.h"
 
 namespace orv {
@@ -28,6 +30,9 @@ void CGameEngine::render()
 		return;
 
 	VideoDriver->beginScene(true, true, CLEAR_COLOUR);
+	// The scene animates its nodes as it draws them.
+	beginFrameSounds();
+	composeWaitingTiledMaps(*this);
 	Device->getSceneManager()->drawAll();
 	Device->getGUIEnvironment()->drawAll();
 

@@ -44,7 +44,7 @@ void CGameEngine::initScripts()
 	ClientBinding->setModule(ClientModule);
 
 	// 26. The twelve callbacks.
-	script::registerScriptCallbacks(*ScriptManager);
+	script::registerScriptCallbacks(*ScriptManager, this);
 }
 
 void CGameEngine::destroyScripts()

@@ -41,6 +41,25 @@ struct SScriptFrame
 	script::CScriptManager* Scripts;
 };
 
+// The walk over the objects' callbacks is one span of script work.
+struct SScriptSpan
+{
+	explicit SScriptSpan(script::CScriptManager* scripts) : Scripts(scripts)
+	{
+		if (Scripts)
+			Scripts->beginRunSpan();
+	}
+	~SScriptSpan()
+	{
+		if (Scripts)
+			Scripts->endRunSpan();
+	}
+	SScriptSpan(const SScriptSpan&) = delete;
+	SScriptSpan& operator=(const SScriptSpan&) = delete;
+
+	script::CScriptManager* Scripts;
+};
+
 //! The objects, by id, at one revision of the registry. Scripts may add and
 //! remove objects while a loop runs, so loops walk this copy; an entry's
 //! object is taken as it stands only while the registry is unchanged since,
@@ -73,7 +92,7 @@ CSceneObject* currentObject(
 }
 
 //! How many objects ahead a walk asks for what an object's synchronisation
-//! will read.
+//! reads behind its record.
 const size_t SYNC_AHEAD = 4;
 //! How many objects ahead a walk asks for an object's own fields: by the
 //! time prefetchSync reads them to find the rest, they have arrived.
@@ -119,9 +138,12 @@ void forgetRemovedPlayer(CGameEngine& engine, const CObjectManager& objects)
 
 void runScripts(CGameEngine& engine, CObjectManager& objects, SObjectSnapshot& snapshot)
 {
+	const SScriptSpan span(engine.getScriptManager());
+	// What earlier frames had no time for comes first, in the order it was asked for.
+	engine.runWaitingCreated();
 	ScriptEventQueue& queue = engine.getEventQueue();
 	SScriptEvent update;
-	update.callbackId = ESEI_UPDATE;
+	update.callbackId = script::ESC_UPDATE;
 	queue.push_back(update);
 
 	if (script::SScriptBinding* client = engine.getClientBinding())

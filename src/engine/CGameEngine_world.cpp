@@ -12,7 +12,7 @@
 #include <box2d/box2d.h>
 
 #include "audio/IAudioManager.h"
-
+#include "base/WholeFile.h"
 #include "scene/C2DImageSceneNode.h"
 #include "scene/CAnimatedSpriteSceneNode.h"
 #include "scene/CAnimation.h"
@@ -23,6 +23,7 @@
 #include "scene/TiledMapImage.h"
 #include "script/CScriptModule.h"
 #include "script/SScriptBinding.h"
+#include "script/ScriptCallbacks.h"
 #include "world/CObjectManager.h"
 #include "world/CPhysicsManager.h"
 #include "world/CSceneObject.h"
@@ -36,7 +37,6 @@ using irr::core::ustring16;
 
 namespace {
 
-const irr::u32 CALLBACK_ON_EVENT = 11;
 const irr::s32 KIND_OBJECT_REMOVED = 2;
 
 // What an animation takes from the engine while it reads its file.
@@ -93,7 +93,7 @@ bool touchesCircle(const b2Fixture* fixture, const b2CircleShape& circle)
 bool definesOnEvent(const CSceneObject* object)
 {
 	const script::CScriptModule* module = object->getModule();
-	return module && object->getBinding() && module->getCallbackId(CALLBACK_ON_EVENT) >= 0;
+	return module && object->getBinding() && module->getCallbackId(script::ESC_EVENT) >= 0;
 }
 
 } // namespace
@@ -103,6 +103,8 @@ CAnimation* CGameEngine::getAnimation(const ustring16& name)
 	const auto found = Animations.find(name);
 	if (found != Animations.end())
 		return found->second;
+	if (!AnimationMisses.mayLookFor(name))
+		return nullptr;
 
 	CAnimation* animation = nullptr;
 	if (Device)
@@ -119,6 +121,8 @@ CAnimation* CGameEngine::getAnimation(const ustring16& name)
 	}
 	// A name that failed once is not tried again.
 	Animations[name] = animation;
+	if (!animation)
+		AnimationMisses.missed();
 	return animation;
 }
 
@@ -128,6 +132,9 @@ CImage* CGameEngine::getImage(irr::u32 type, const ustring16& name)
 	if (found != Images.end())
 		return found->second;
 
+	// Tile maps are named by the engine, one an object.
+	if (type == EIT_STATIC && !ImageMisses.mayLookFor(name))
+		return nullptr;
 	CImage* image = nullptr;
 	if (type == EIT_STATIC)
 		image = new CStaticImage(Device, name);
@@ -137,6 +144,8 @@ CImage* CGameEngine::getImage(irr::u32 type, const ustring16& name)
 		return nullptr;
 	image->createTextures();
 	Images[name] = image;
+	if (type == EIT_STATIC && !image->getTexture(0))
+		ImageMisses.missed();
 	return image;
 }
 
@@ -153,9 +162,13 @@ audio::IAudioSource* CGameEngine::getSound(const ustring16& fileName)
 	const auto found = Sounds.find(fileName);
 	if (found != Sounds.end())
 		return found->second;
+	if (!SoundMisses.mayLookFor(fileName))
+		return nullptr;
 	// Whatever the outcome, it is kept: a sound that failed once is not
 	// tried again.
 	audio::IAudioSource*& cached = Sounds[fileName];
+	// Counted as a miss from here on; a sound made at the end is taken back out.
+	SoundMisses.missed();
 	if (!AudioManager || !Device)
 		return nullptr;
 	irr::io::IReadFile* file = openContentFile(Device->getFileSystem(), fileName);
@@ -163,19 +176,18 @@ audio::IAudioSource* CGameEngine::getSound(const ustring16& fileName)
 		return nullptr;
 	const std::string name = fileName.toUTF8_std();
 	const std::string::size_type dot = name.rfind('.');
-	const long size = file->getSize();
 	// A sound is read whole: one larger than any the client reads whole is
-	// refused, as is a size the audio library cannot count.
-	if (dot == std::string::npos || size < 0 || static_cast<unsigned long>(size) > CFileBuffer::MAX_FILE_SIZE)
-	{
-		file->drop();
-		return nullptr;
-	}
-	std::vector<char> bytes(static_cast<size_t>(size));
-	const irr::s32 read = bytes.empty() ? 0 : file->read(bytes.data(), static_cast<irr::u32>(size));
+	// refused.
+	std::vector<char> bytes;
+	const EWholeFileRead read = dot == std::string::npos ? EWFR_REFUSED
+														 : readWholeFile(file, CFileBuffer::MAX_FILE_SIZE, bytes);
 	file->drop();
+	if (read == EWFR_REFUSED)
+		return nullptr;
 	cached = AudioManager->createFromMemory(
-		name.c_str(), bytes.data(), read < 0 ? 0 : read, name.substr(dot + 1).c_str());
+		name.c_str(), bytes.data(), static_cast<int>(bytes.size()), name.substr(dot + 1).c_str());
+	if (cached)
+		SoundMisses.found();
 	return cached;
 }
 
@@ -336,7 +348,7 @@ irr::u32 CGameEngine::sendEvent(CSceneObject* sender, const ustring16& event, co
 	{
 		// A delivery the binding drops (too deeply nested, a module set
 		// aside, the frame's script time gone) reached no one.
-		if (definesOnEvent(object) && object->getBinding()->callCallback(CALLBACK_ON_EVENT, record, object))
+		if (definesOnEvent(object) && object->getBinding()->callCallback(script::ESC_EVENT, record, object))
 			++deliveries;
 		object->drop();
 	}
@@ -356,6 +368,9 @@ void CGameEngine::destroyWorldCaches()
 		if (entry.second)
 			entry.second->drop();
 	Sounds.clear();
+	AnimationMisses.clear();
+	ImageMisses.clear();
+	SoundMisses.clear();
 }
 
 } // namespace orv

@@ -22,7 +22,7 @@ void onKey(CGameEngine& engine, const irr::SEvent::SKeyInput& key)
 		return;
 	engine.setKeyState(key.Key, key.PressedDown);
 	if (key.PressedDown)
-		queue(engine, ESEI_KEY_PRESS, net::packet::fromU8(static_cast<irr::u8>(key.Key)));
+		queue(engine, script::ESC_KEY_PRESS, net::packet::fromU8(static_cast<irr::u8>(key.Key)));
 }
 
 void onMouse(CGameEngine& engine, const irr::SEvent::SMouseInput& mouse)
@@ -32,28 +32,28 @@ void onMouse(CGameEngine& engine, const irr::SEvent::SMouseInput& mouse)
 	switch (mouse.Event)
 	{
 	case irr::EMIE_LMOUSE_PRESSED_DOWN:
-		queue(engine, ESEI_MOUSE_DOWN, std::move(arguments.append(net::packet::fromU8(0))));
+		queue(engine, script::ESC_MOUSE_DOWN, std::move(arguments.append(net::packet::fromU8(0))));
 		break;
 	case irr::EMIE_RMOUSE_PRESSED_DOWN:
-		queue(engine, ESEI_MOUSE_DOWN, std::move(arguments.append(net::packet::fromU8(1))));
+		queue(engine, script::ESC_MOUSE_DOWN, std::move(arguments.append(net::packet::fromU8(1))));
 		break;
 	case irr::EMIE_MMOUSE_PRESSED_DOWN:
-		queue(engine, ESEI_MOUSE_DOWN, std::move(arguments.append(net::packet::fromU8(2))));
+		queue(engine, script::ESC_MOUSE_DOWN, std::move(arguments.append(net::packet::fromU8(2))));
 		break;
 	case irr::EMIE_LMOUSE_LEFT_UP:
-		queue(engine, ESEI_MOUSE_UP, std::move(arguments.append(net::packet::fromU8(0))));
+		queue(engine, script::ESC_MOUSE_UP, std::move(arguments.append(net::packet::fromU8(0))));
 		break;
 	case irr::EMIE_RMOUSE_LEFT_UP:
-		queue(engine, ESEI_MOUSE_UP, std::move(arguments.append(net::packet::fromU8(1))));
+		queue(engine, script::ESC_MOUSE_UP, std::move(arguments.append(net::packet::fromU8(1))));
 		break;
 	case irr::EMIE_MMOUSE_LEFT_UP:
-		queue(engine, ESEI_MOUSE_UP, std::move(arguments.append(net::packet::fromU8(2))));
+		queue(engine, script::ESC_MOUSE_UP, std::move(arguments.append(net::packet::fromU8(2))));
 		break;
 	case irr::EMIE_MOUSE_MOVED:
-		queue(engine, ESEI_MOUSE_MOVE, std::move(arguments));
+		queue(engine, script::ESC_MOUSE_MOVE, std::move(arguments));
 		break;
 	case irr::EMIE_MOUSE_WHEEL:
-		queue(engine, ESEI_MOUSE_WHEEL, std::move(arguments.append(net::packet::fromFloat(mouse.Wheel))));
+		queue(engine, script::ESC_MOUSE_WHEEL, std::move(arguments.append(net::packet::fromFloat(mouse.Wheel))));
 		break;
 	default:
 		break;

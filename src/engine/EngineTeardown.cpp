@@ -16,11 +16,14 @@ void tearDownSingletons()
 	// world their bodies live in still stands. All script work from here on
 	// (destructors of what scripts held) shares the close's one budget.
 	if (CGameEngine* engine = CGameEngine::peekInstance())
+	{
+		engine->dropWaitingCreated();
 		if (script::CScriptManager* scripts = engine->getScriptManager())
 		{
 			scripts->beginClose();
 			scripts->releaseScripts();
 		}
+	}
 	CObjectManager::destroyInstance();
 	CPhysicsManager::destroyInstance();
 	CCameraManager::destroyInstance();

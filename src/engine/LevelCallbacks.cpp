@@ -3,7 +3,6 @@
 #include "engine/CGameEngine.h"
 #include "script/CScriptModule.h"
 #include "script/SScriptBinding.h"
-#include "script/ScriptCallbacks.h"
 #include "world/CObjectClass.h"
 #include "world/CSceneObject.h"
 
@@ -17,8 +16,7 @@ void onObjectLoaded(CSceneObject* object)
 	// Created may remove the object it runs on.
 	object->grab();
 	engine->addSceneObject(object);
-	if (script::SScriptBinding* binding = object->getBinding())
-		binding->callCallback(script::ESC_CREATED, net::packet(), object);
+	engine->runCreated(object);
 	CSceneObject::syncFromBody(object);
 	object->drop();
 }

@@ -33,9 +33,10 @@ void CClassDefinitionReader::read(const irr::io::path& fileName)
 {
 	if (!Device)
 		return;
-	Reader = createXmlReader(Device->getFileSystem(), fileName, Device->getLogger());
+	Reader = createXmlReader(Device->getFileSystem(), fileName);
 	if (!Reader)
 		return;
+	FileName = fileName.c_str();
 
 	while (Reader->read())
 	{
@@ -114,7 +115,7 @@ void CClassDefinitionReader::readScriptText(CObjectClass& objectClass)
 		ustring16 code(Reader->getNodeData());
 		code.trim();
 		if (script::CScriptModule* module = objectClass.getModule())
-			module->load(code, SCRIPT_SECTION);
+			module->load(code, SCRIPT_SECTION, FileName);
 	}
 }
 
@@ -122,7 +123,7 @@ void CClassDefinitionReader::readScriptFile(const ustring16& fileName, script::C
 {
 	ustring16 code;
 	if (module && readTextFile(Device->getFileSystem(), fileName.toUTF8_s(), code))
-		module->load(code, SCRIPT_SECTION);
+		module->load(code, SCRIPT_SECTION, fileName.toUTF8_std());
 }
 
 } // namespace orv

@@ -6,6 +6,8 @@
 // The file comes with a package, from anywhere: what cannot be read leaves
 // the classes as far as they were read, and nothing is reported.
 
+#include <string>
+
 #include <IXMLReader.h>
 #include <path.h>
 
@@ -45,6 +47,8 @@ private:
 	irr::IrrlichtDevice* Device;
 	script::CScriptManager* Scripts;
 	irr::io::IXMLReaderUTF8* Reader = nullptr;
+	// The file being read, for the log's lines about the scripts it holds.
+	std::string FileName;
 };
 
 } // namespace orv

@@ -2,16 +2,16 @@
 
 #include <irrlicht.h>
 
+#include "base/Refusal.h"
 #include "frontend/CClassDefinitionReader.h"
 #include "frontend/IFrontendHost.h"
 #include "frontend/LoginScreen.h"
 #include "frontend/PackageList.h"
 #include "frontend/TextFile.h"
 #include "frontend/Translated.h"
-#include "scene/PictureLoad.h"
+#include "scene/picture/PictureLoad.h"
 #include "script/SScriptBinding.h"
 #include "script/CScriptModule.h"
-#include "script/ScriptCallbacks.h"
 
 namespace orv {
 
@@ -111,8 +111,7 @@ void CLoginEventReceiver::showPackage()
 	const irr::io::path name = logoTextureName(*package, Host.getProgramDirectory());
 	if (refusal)
 	{
-		const irr::core::stringc line = irr::core::stringc("Picture refused (") + refusal + "): \"" + name + "\"";
-		Screen.Device->getLogger()->log("core", line.c_str(), irr::ELL_WARNING);
+		reportRefusal("core", std::string("Picture refused (") + refusal + "): \"" + name.c_str() + "\"");
 	}
 	if (!picture)
 		return;
@@ -170,8 +169,8 @@ void CLoginEventReceiver::play()
 	script::SScriptBinding* client = Host.getClientBinding();
 	if (client && client->getModule())
 	{
-		client->getModule()->load(code, SCRIPT_SECTION);
-		client->callCallback(script::ESC_CREATED, net::packet(), nullptr);
+		client->getModule()->load(code, SCRIPT_SECTION, info.ClientScriptFile.toUTF8_std());
+		Host.runCreated(nullptr);
 	}
 	Host.resetFrameTime();
 }

@@ -20,7 +20,7 @@ SPackageInfo CPackageReader::read(irr::io::IReadFile* file)
 	SPackageInfo info;
 	if (!Device || !file)
 		return info;
-	Reader = createXmlReader(Device->getFileSystem(), file, Device->getLogger());
+	Reader = createXmlReader(Device->getFileSystem(), file);
 	if (!Reader)
 		return info;
 

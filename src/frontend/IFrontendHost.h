@@ -13,6 +13,8 @@ class IrrlichtDevice;
 
 namespace orv {
 
+class CSceneObject;
+
 namespace script {
 class CScriptManager;
 struct SScriptBinding;
@@ -35,6 +37,10 @@ public:
 	//! Null before the script host exists.
 	virtual script::CScriptManager* getScriptManager() const = 0;
 	virtual script::SScriptBinding* getClientBinding() const = 0;
+
+	//! Runs Created on the object's own script (null: the client's), at once
+	//! or, when scripts spent the frame's time, in a later frame.
+	virtual void runCreated(CSceneObject* object) = 0;
 
 	//! Forgets whatever an earlier game left: its objects, classes, server
 	//! attributes, player and client script.

@@ -5,11 +5,11 @@
 #include <IFileSystem.h>
 #include <IGUIListBox.h>
 #include <IReadFile.h>
-#include <ILogger.h>
 #include <IrrlichtDevice.h>
 
+#include "base/Refusal.h"
 #include "frontend/CPackageReader.h"
-#include "frontend/ZipArchiveGuard.h"
+#include "frontend/PackageArchive.h"
 
 namespace orv {
 
@@ -17,48 +17,20 @@ namespace {
 
 PackageList packages;
 
-// The archive type to mount a package file as: a file Irrlicht's zip reader
-// would take is handed to it only once checked, and then as nothing else.
-// EFAT_UNKNOWN for any other file; false, with a warning, when refused.
-bool chooseArchiveType(irr::IrrlichtDevice* device, const irr::io::path& name, irr::io::E_FILE_ARCHIVE_TYPE& type)
-{
-	type = irr::io::EFAT_UNKNOWN;
-	irr::io::IReadFile* file = device->getFileSystem()->createAndOpenFile(name);
-	if (!file)
-		return false;
-	const char* refusal = nullptr;
-	const bool zip = isZipReaderFile(name, file);
-	const bool refused = zip && !checkZipArchive(file, refusal);
-	file->drop();
-	if (refused)
-	{
-		const irr::core::stringc line = irr::core::stringc("Package ") + name + " is not mounted: " + refusal + ".";
-		device->getLogger()->log("core", line.c_str(), irr::ELL_WARNING);
-		return false;
-	}
-	if (zip)
-		type = irr::io::EFAT_ZIP;
-	return true;
-}
-
-// Mounts the entry for a moment, reads its description and gives the mount
-// back; false when the file system cannot mount it.
+// Reads the entry's description through its own archive, so only this
+// package is searched; false when the entry is no package the client mounts.
 bool readEntry(irr::IrrlichtDevice* device, const irr::io::path& name, bool isFolder, SPackageListEntry& entry)
 {
-	irr::io::IFileSystem* fileSystem = device->getFileSystem();
-	irr::io::E_FILE_ARCHIVE_TYPE type = irr::io::EFAT_FOLDER;
-	if (!isFolder && !chooseArchiveType(device, name, type))
+	const char* refusal = nullptr;
+	irr::io::IFileArchive* archive = openPackageArchive(device->getFileSystem(), name, isFolder, refusal);
+	if (refusal)
+		reportRefusal("core", std::string("Package ") + name.c_str() + " is not mounted: " + refusal + ".");
+	if (!archive)
 		return false;
-	irr::io::IFileArchive* archive = nullptr;
-	if (!fileSystem->addFileArchive(name, true, true, type, "", &archive) || !archive)
-		return false;
-	archive->grab();
-	fileSystem->removeFileArchive(archive);
 
 	entry.ArchiveName = irr::core::ustring16(name).toWCHAR_s();
 	entry.IsFolder = isFolder;
 	entry.Archive = archive;
-	// Opened through the archive itself, so only this package is searched.
 	if (irr::io::IReadFile* description = archive->createAndOpenFile("package.xml"))
 	{
 		entry.Info = CPackageReader(device).read(description);

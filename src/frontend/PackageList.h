@@ -46,9 +46,10 @@ irr::io::path getPackageFolder(const irr::core::stringw& programDirectory);
 //! Scans the package folder afresh: the list holds one entry per package
 //! that mounts (those without a readable description too, with empty texts),
 //! the list box (may be null) one item per package, its name. Names that
-//! begin with a dot are left out. A file Irrlicht would read as a zip or
-//! gzip archive is left out with one warning naming it unless its structure
-//! passes checkZipArchive. A missing package folder gives no package.
+//! begin with a dot are left out, and so is every file that is no zip
+//! archive (openPackageArchive); a zip archive that is refused, or a gzip
+//! archive, with one warning naming it. A missing package folder gives no
+//! package.
 //! The file system's working directory is the same afterwards.
 void loadPackageList(
 	irr::IrrlichtDevice* device, irr::gui::IGUIListBox* listBox, const irr::core::stringw& programDirectory);

@@ -5,6 +5,8 @@
 #include <IFileSystem.h>
 #include <IReadFile.h>
 
+#include "base/WholeFile.h"
+
 namespace orv {
 
 bool readTextFile(irr::io::IFileSystem* fileSystem, const irr::io::path& fileName, irr::core::ustring16& text)
@@ -13,13 +15,13 @@ bool readTextFile(irr::io::IFileSystem* fileSystem, const irr::io::path& fileNam
 	irr::io::IReadFile* file = fileSystem ? fileSystem->createAndOpenFile(fileName) : nullptr;
 	if (!file)
 		return false;
-	const long size = file->getSize();
-	std::vector<char> bytes(size > 0 && size <= MAX_TEXT_FILE_SIZE ? static_cast<size_t>(size) : 0);
-	const irr::s32 got = bytes.empty() ? 0 : file->read(bytes.data(), static_cast<irr::u32>(bytes.size()));
+	// What arrived of a file that shrank under us is kept.
+	std::vector<char> bytes;
+	const EWholeFileRead read = readWholeFile(file, MAX_TEXT_FILE_SIZE, bytes);
 	file->drop();
-	if (got <= 0)
+	if (read == EWFR_REFUSED || bytes.empty())
 		return false;
-	text = irr::core::ustring16(bytes.data(), static_cast<irr::u32>(got));
+	text = irr::core::ustring16(bytes.data(), static_cast<irr::u32>(bytes.size()));
 	return true;
 }
 

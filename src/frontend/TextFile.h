@@ -12,7 +12,7 @@ class IFileSystem;
 namespace orv {
 
 //! No script of a package comes near this; a larger file is not read.
-const long MAX_TEXT_FILE_SIZE = 16L << 20;
+const size_t MAX_TEXT_FILE_SIZE = 16u << 20;
 
 //! The file's bytes as text (UTF-8 unless a byte-order mark says otherwise);
 //! false, with an empty text, when it cannot be opened or read, or is empty

@@ -8,8 +8,10 @@
 #include <ILogger.h>
 #include <box2d/box2d.h>
 
+#include "base/Refusal.h"
+#include "level/LevelShapes.h"
 #include "scene/ContentPath.h"
-#include "scene/ImageSizeGuard.h"
+#include "scene/picture/ImageSizeGuard.h"
 #include "world/CPhysicsManager.h"
 #include "world/CTiledSceneObject.h"
 #include "world/PhysicsGuard.h"
@@ -379,12 +381,6 @@ struct STilePlacement
 	}
 };
 
-void warn(irr::ILogger* logger, const char* message)
-{
-	if (logger)
-		logger->log("xml", message, irr::ELL_WARNING);
-}
-
 } // namespace
 
 BlockingTileSet readBlockingTileSet(const char* text, size_t size)
@@ -423,20 +419,19 @@ SBlockingShapes mergeBlockingTiles(u32 width, u32 height, std::vector<u8> cells)
 	return shapes;
 }
 
-void buildBlockingTiles(
-	CTiledSceneObject& object, irr::io::IFileSystem* fileSystem, const irr::core::ustring16& path, irr::ILogger* logger)
+void buildBlockingTiles(CTiledSceneObject& object, irr::io::IFileSystem* fileSystem, const irr::core::ustring16& path)
 {
 	const std::vector<u8>& tiles = object.getTiles();
 	const u32 width = object.getColumns();
 	const u32 height = object.getRows();
 	if (!isTileByteCountValid(tiles.size(), width, height))
-		return warn(logger, "Error loading blocking_tiles: The tile data does not match the map size.");
+		return reportRefusal("xml", "Error loading blocking_tiles: The tile data does not match the map size.");
 	// Shapes are measured in tiles of this size: without one they would have none.
 	if (object.getTileWidth() == 0 || object.getTileHeight() == 0)
-		return warn(logger, "Error loading blocking_tiles: The tile size has a value of 0.");
+		return reportRefusal("xml", "Error loading blocking_tiles: The tile size has a value of 0.");
 	CPhysicsManager* physics = CPhysicsManager::getInstance();
 	if (!physics || physics->getPixelsPerUnit() == 0)
-		return warn(logger, "Error loading blocking_tiles: Pixels per unit is 0.");
+		return reportRefusal("xml", "Error loading blocking_tiles: Pixels per unit is 0.");
 	if (!object.getBody())
 		return;
 
@@ -456,19 +451,27 @@ void buildBlockingTiles(
 	place.originX = -(static_cast<f32>(width) * place.tileX) / 2.0f;
 	place.originY = -(static_cast<f32>(height) * place.tileY) / 2.0f;
 
+	const std::string where = "Blocking tiles of object (" + std::to_string(object.getId()) + ")";
+	// Once the world is full, every further shape would be refused as well.
+	const auto worldFull = [&object, &where](const b2Shape& shape) {
+		return addLevelShape(object, shape, BLOCKING_DENSITY, BLOCKING_FRICTION, BLOCKING_RESTITUTION, where) ==
+			ESR_WORLD_FULL;
+	};
 	for (const SBlockingBox& box : shapes.boxes)
 	{
 		b2PolygonShape polygon;
 		if (fitBox(polygon, box.halfExtents.X * place.tileX, box.halfExtents.Y * place.tileY, place(box.center),
-				0.0f) == ESF_EXACT)
-			object.Physics.addFittedShape(polygon, BLOCKING_DENSITY, BLOCKING_FRICTION, BLOCKING_RESTITUTION);
+				0.0f) == ESF_EXACT &&
+			worldFull(polygon))
+			return;
 	}
 	for (const SBlockingEdge& edge : shapes.edges)
 	{
 		b2EdgeShape shape;
 		if (fitOneSidedEdge(shape, place(edge.ghostBefore), place(edge.from), place(edge.to), place(edge.ghostAfter)) ==
-			ESF_EXACT)
-			object.Physics.addFittedShape(shape, BLOCKING_DENSITY, BLOCKING_FRICTION, BLOCKING_RESTITUTION);
+				ESF_EXACT &&
+			worldFull(shape))
+			return;
 	}
 }
 

@@ -15,7 +15,6 @@
 #include "base/ustring16.h"
 
 namespace irr {
-class ILogger;
 namespace io {
 class IFileSystem;
 }
@@ -70,7 +69,6 @@ SBlockingShapes mergeBlockingTiles(irr::u32 width, irr::u32 height, std::vector<
 //! centred on the body. A file that does not open or is empty adds nothing;
 //! tile bytes that are not two for each cell, a tile size of 0 or pixels per
 //! unit of 0 are refused with a warning on "xml".
-void buildBlockingTiles(CTiledSceneObject& object, irr::io::IFileSystem* fileSystem, const irr::core::ustring16& path,
-	irr::ILogger* logger);
+void buildBlockingTiles(CTiledSceneObject& object, irr::io::IFileSystem* fileSystem, const irr::core::ustring16& path);
 
 } // namespace orv

@@ -9,6 +9,7 @@
 #include <ITimer.h>
 #include <IrrlichtDevice.h>
 
+#include "base/Refusal.h"
 #include "base/XmlReader.h"
 #include "base/XmlNodes.h"
 #include "scene/ContentPath.h"
@@ -67,13 +68,11 @@ void CLevelLoader::loadLevel(irr::IrrlichtDevice* levelDevice, const irr::core::
 	const bool beingRead = std::any_of(
 		Reading.begin(), Reading.end(), [&](const SOpenLevel& open) { return open.fullPath == fullPath; });
 	if (beingRead)
-		return log(
-			"level", "Level " + name + " is already being read; it is not read again inside itself.", irr::ELL_WARNING);
+		return reportRefusal("level", "Level " + name + " is already being read; it is not read again inside itself.");
 	if (Reading.size() >= MAX_NESTING)
-		return log("level",
+		return reportRefusal("level",
 			"Level " + name + " is not read: levels are read at most " + std::to_string(MAX_NESTING) +
-				" inside one another.",
-			irr::ELL_WARNING);
+				" inside one another.");
 	if (Reading.empty())
 	{
 		IncludedLevels = 0;
@@ -84,14 +83,13 @@ void CLevelLoader::loadLevel(irr::IrrlichtDevice* levelDevice, const irr::core::
 		if (IncludesRefused)
 			return;
 		IncludesRefused = true;
-		return log("level",
+		return reportRefusal("level",
 			"Level " + name + " is not read: one level reads at most " + std::to_string(MAX_INCLUDED_LEVELS) +
-				" others inside it.",
-			irr::ELL_WARNING);
+				" others inside it.");
 	}
 
 	irr::io::IReadFile* file = fileSystem->createAndOpenFile(resolved);
-	irr::io::IXMLReaderUTF8* reader = file ? createXmlReader(fileSystem, file, device->getLogger()) : nullptr;
+	irr::io::IXMLReaderUTF8* reader = file ? createXmlReader(fileSystem, file) : nullptr;
 	if (file)
 		file->drop();
 	if (!reader)

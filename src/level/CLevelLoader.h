@@ -16,6 +16,8 @@
 
 #include "base/ustring16.h"
 
+class b2Shape;
+
 namespace irr {
 class IrrlichtDevice;
 }
@@ -97,12 +99,15 @@ private:
 	void loadCollision(Reader& reader, CSceneObject& object);
 	void loadBlockingTiles(Reader& reader, CSceneObject& object);
 	std::vector<irr::core::vector2df> loadPolygon(Reader& reader);
+	void addFixture(CSceneObject& object, const b2Shape& shape) const;
 
 	//! Both sizes from 1 to the largest; otherwise a warning that the element is ignored.
 	bool isSizeAccepted(const CSceneObject& object, const char* what, irr::s32 width, irr::s32 height, irr::s32 largest,
 		const char* unit, const char* ignored) const;
 
 	void log(const char* channel, const std::string& message, irr::ELOG_LEVEL level) const;
+	//! "Level x.xml, object (5)": the file being read and the object.
+	std::string placeOf(const CSceneObject& object) const;
 	//! A warning on "level" that names the file being read and the object.
 	void warn(const CSceneObject& object, const std::string& message) const;
 	irr::u32 now() const;

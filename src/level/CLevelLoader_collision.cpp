@@ -6,7 +6,9 @@
 #include <IrrlichtDevice.h>
 #include <box2d/box2d.h>
 
+#include "base/Refusal.h"
 #include "level/BlockingTiles.h"
+#include "level/LevelShapes.h"
 #include "base/XmlNodes.h"
 #include "level/LevelVector.h"
 #include "world/CSceneObject.h"
@@ -35,12 +37,12 @@ vector2df vectorOf(const irr::io::IXMLReaderUTF8& reader, const char* name, bool
 	return parseVector2df(attributeText(reader, name), copyXIntoZeroY);
 }
 
-void addFixture(CSceneObject& object, const b2Shape& shape)
-{
-	object.Physics.addFittedShape(shape, LEVEL_SHAPE_DENSITY, LEVEL_SHAPE_FRICTION, LEVEL_SHAPE_RESTITUTION);
-}
-
 } // namespace
+
+void CLevelLoader::addFixture(CSceneObject& object, const b2Shape& shape) const
+{
+	addLevelShape(object, shape, LEVEL_SHAPE_DENSITY, LEVEL_SHAPE_FRICTION, LEVEL_SHAPE_RESTITUTION, placeOf(object));
+}
 
 void CLevelLoader::loadCollision(Reader& reader, CSceneObject& object)
 {
@@ -129,11 +131,10 @@ void CLevelLoader::loadBlockingTiles(Reader& reader, CSceneObject& object)
 		return;
 	CTiledSceneObject& tiled = static_cast<CTiledSceneObject&>(object);
 	if (tiled.getTiles().empty())
-		return log("xml", "Error loading blocking_tiles: Scene object has no tile data.", irr::ELL_WARNING);
+		return reportRefusal("xml", "Error loading blocking_tiles: Scene object has no tile data.");
 	if (tiled.getColumns() == 0 || tiled.getRows() == 0)
-		return log("xml", "Error loading blocking_tiles: Tile dimension has a value of 0.", irr::ELL_WARNING);
-	buildBlockingTiles(
-		tiled, device->getFileSystem(), irr::core::ustring16(attributeText(reader, "file")), device->getLogger());
+		return reportRefusal("xml", "Error loading blocking_tiles: Tile dimension has a value of 0.");
+	buildBlockingTiles(tiled, device->getFileSystem(), irr::core::ustring16(attributeText(reader, "file")));
 }
 
 } // namespace orv

@@ -5,11 +5,12 @@
 
 #include <IrrlichtDevice.h>
 
+#include "base/Refusal.h"
 #include "base/XmlNodes.h"
 #include "level/TextLevel.h"
 #include "level/TileCode.h"
 #include "scene/ContentPath.h"
-#include "scene/ImageSizeGuard.h"
+#include "scene/picture/ImageSizeGuard.h"
 #include "script/CScriptModule.h"
 #include "world/AttributeXml.h"
 #include "world/CObjectClass.h"
@@ -97,10 +98,15 @@ private:
 
 } // namespace
 
-void CLevelLoader::warn(const CSceneObject& object, const std::string& message) const
+std::string CLevelLoader::placeOf(const CSceneObject& object) const
 {
 	const std::string file = Reading.empty() ? std::string() : Reading.back().name;
-	log("level", "Level " + file + ", object (" + std::to_string(object.getId()) + "): " + message, irr::ELL_WARNING);
+	return "Level " + file + ", object (" + std::to_string(object.getId()) + ")";
+}
+
+void CLevelLoader::warn(const CSceneObject& object, const std::string& message) const
+{
+	reportRefusal("level", placeOf(object) + ": " + message);
 }
 
 bool CLevelLoader::isSizeAccepted(const CSceneObject& object, const char* what, s32 width, s32 height, s32 largest,
@@ -148,10 +154,9 @@ void CLevelLoader::loadObject(Reader& reader)
 	}
 	else
 	{
-		log("level",
+		reportRefusal("level",
 			"Level " + Reading.back().name + ": an object of class (" + classText +
-				") could not be made; it is skipped.",
-			irr::ELL_WARNING);
+				") could not be made; it is skipped.");
 		if (!empty)
 			while (reader.read() && !isElementEnd(reader, "object"))
 			{
@@ -289,7 +294,7 @@ void CLevelLoader::loadScript(Reader& reader, script::CScriptModule* module)
 			return;
 		// Code as plain text is not taken: only CDATA keeps it as written.
 		if (reader.getNodeType() == irr::io::EXN_CDATA && module)
-			module->load(ustring16(trimmed(reader.getNodeData())), SCRIPT_SECTION);
+			module->load(ustring16(trimmed(reader.getNodeData())), SCRIPT_SECTION, Reading.back().name);
 	}
 }
 
@@ -298,7 +303,7 @@ void CLevelLoader::loadScriptFile(const ustring16& path, script::CScriptModule* 
 	std::string code;
 	if (!module || !readContentFile(device->getFileSystem(), path, code, MAX_SCRIPT_FILE_SIZE))
 		return;
-	module->load(ustring16(code), SCRIPT_SECTION);
+	module->load(ustring16(code), SCRIPT_SECTION, path.toUTF8_std());
 }
 
 } // namespace orv

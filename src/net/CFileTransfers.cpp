@@ -69,10 +69,22 @@ std::size_t missingFolders(const std::string& path, std::size_t folderLength)
 	return missing;
 }
 
-//! Everything below the folder: files by their blocks, folders one block each.
+//! What a file being written is named after until it takes its place: ':' is in no server's name.
+const char partSuffix[] = ":part";
+
+bool isPart(const fs::path& file)
+{
+	const std::string name = file.filename().string();
+	const std::size_t length = sizeof(partSuffix) - 1;
+	return name.size() > length && name.compare(name.size() - length, length, partSuffix) == 0;
+}
+
+//! Everything below the folder: files by their blocks, folders one block each. A file left half
+//! written by a client that ended while writing it is removed instead.
 std::size_t folderOnDisk(const std::string& folder)
 {
 	std::size_t bytes = 0;
+	std::vector<fs::path> parts;
 	std::error_code error;
 	for (fs::recursive_directory_iterator
 			 entry(fs::u8path(folder), fs::directory_options::skip_permission_denied, error),
@@ -80,13 +92,42 @@ std::size_t folderOnDisk(const std::string& folder)
 		 !error && entry != last; entry.increment(error))
 	{
 		std::error_code ignored;
-		const std::uintmax_t size = entry->is_regular_file(ignored) ? entry->file_size(ignored) : 0;
+		const bool file = entry->is_regular_file(ignored);
+		if (file && isPart(entry->path()))
+		{
+			parts.push_back(entry->path());
+			continue;
+		}
+		const std::uintmax_t size = file ? entry->file_size(ignored) : 0;
 		bytes += diskBlocks(ignored ? 0 : static_cast<std::size_t>(size));
+	}
+	for (const fs::path& part : parts)
+	{
+		std::error_code ignored;
+		fs::remove(part, ignored);
 	}
 	return bytes;
 }
 
 } // namespace
+
+CFileTransfers& CFileTransfers::operator=(CFileTransfers&& other)
+{
+	if (&other == this)
+		return *this;
+	abandonWriting();
+	Limits = other.Limits;
+	Open = std::move(other.Open);
+	Writing = std::move(other.Writing);
+	HeldBytes = other.HeldBytes;
+	DiskBytes = other.DiskBytes;
+	DiskMeasured = other.DiskMeasured;
+	other.Open.clear();
+	other.Writing = SWriting();
+	other.HeldBytes = 0;
+	other.DiskMeasured = false;
+	return *this;
+}
 
 std::size_t CFileTransfers::heldBy(const STransfer& transfer)
 {
@@ -104,6 +145,7 @@ void CFileTransfers::forget(std::map<irr::u16, STransfer>::iterator transfer)
 EFileTransferResult CFileTransfers::start(
 	irr::u16 id, irr::u8 kind, const std::string& nameUtf8, const std::string& root)
 {
+	write(~std::size_t(0));
 	const auto reused = Open.find(id);
 	if (reused != Open.end())
 		forget(reused);
@@ -137,6 +179,7 @@ EFileTransferResult CFileTransfers::start(
 
 EFileTransferResult CFileTransfers::append(irr::u16 id, const irr::u8* data, irr::u32 size)
 {
+	write(~std::size_t(0));
 	const auto found = Open.find(id);
 	if (found == Open.end())
 		return EFTR_UNKNOWN_ID;
@@ -173,29 +216,98 @@ EFileTransferResult CFileTransfers::append(irr::u16 id, const irr::u8* data, irr
 
 EFileTransferResult CFileTransfers::finish(irr::u16 id, irr::io::IFileSystem* fileSystem)
 {
+	write(~std::size_t(0));
 	const auto found = Open.find(id);
 	if (found == Open.end())
 		return EFTR_UNKNOWN_ID;
 	STransfer transfer = std::move(found->second);
-	HeldBytes -= heldBy(transfer);
 	Open.erase(found);
+	const std::size_t held = heldBy(transfer);
 
 	// Another transfer may have written the same path since the start.
 	transfer.replacedBytes = fileOnDisk(transfer.path);
 	const std::size_t folders = missingFolders(transfer.path, transfer.folderLength);
+	EFileTransferResult result = EFTR_OK;
+	irr::io::IWriteFile* file = nullptr;
 	if (!fitsOnDisk(transfer, transfer.bytes.size(), folders))
-		return EFTR_DISK_FULL;
-	if (!fileSystem || !makeSubfolders(transfer.path.substr(0, transfer.folderLength), transfer.path))
-		return EFTR_WRITE_FAILED;
-	DiskBytes = DiskBytes - std::min(DiskBytes, transfer.replacedBytes) + diskBlocks(transfer.bytes.size()) +
-		folders * DiskBlockBytes;
-	irr::io::IWriteFile* file = fileSystem->createAndWriteFile(transfer.path.c_str(), false);
+		result = EFTR_DISK_FULL;
+	else if (!fileSystem || !makeSubfolders(transfer.path.substr(0, transfer.folderLength), transfer.path))
+		result = EFTR_WRITE_FAILED;
+	else
+	{
+		DiskBytes = DiskBytes - std::min(DiskBytes, transfer.replacedBytes) + diskBlocks(transfer.bytes.size()) +
+			folders * DiskBlockBytes;
+		file = fileSystem->createAndWriteFile(partPath(transfer.path).c_str(), false);
+		if (!file)
+			result = EFTR_WRITE_FAILED;
+	}
 	if (!file)
+	{
+		HeldBytes -= held;
+		return result;
+	}
+	// Its bytes stay counted against the limits until they are written.
+	Writing.transfer = std::move(transfer);
+	Writing.written = 0;
+	Writing.heldBytes = held;
+	Writing.file = file;
+	return Writing.transfer.bytes.empty() ? write(0) : EFTR_OK;
+}
+
+EFileTransferResult CFileTransfers::write(std::size_t bytes)
+{
+	if (!Writing.file)
+		return EFTR_OK;
+	const std::vector<irr::u8>& data = Writing.transfer.bytes;
+	// The file system takes at most 2 GiB a call.
+	const std::size_t piece = std::min({bytes, data.size() - Writing.written, std::size_t(1) << 30});
+	if (piece != 0)
+	{
+		const irr::s32 written = Writing.file->write(data.data() + Writing.written, static_cast<irr::u32>(piece));
+		if (written < 0 || static_cast<std::size_t>(written) != piece)
+		{
+			endWriting(false);
+			return EFTR_WRITE_FAILED;
+		}
+		Writing.written += piece;
+	}
+	if (Writing.written == data.size() && !endWriting(true))
 		return EFTR_WRITE_FAILED;
-	const irr::s32 size = static_cast<irr::s32>(transfer.bytes.size());
-	const irr::s32 written = size ? file->write(transfer.bytes.data(), transfer.bytes.size()) : 0;
-	file->drop();
-	return written == size ? EFTR_OK : EFTR_WRITE_FAILED;
+	return EFTR_OK;
+}
+
+std::size_t CFileTransfers::getBytesToWrite() const
+{
+	return Writing.file ? Writing.transfer.bytes.size() - Writing.written : 0;
+}
+
+std::string CFileTransfers::partPath(const std::string& path)
+{
+	return path + partSuffix;
+}
+
+bool CFileTransfers::endWriting(bool keep)
+{
+	// Irrlicht's file closes when its last reference goes.
+	Writing.file->drop();
+	const fs::path part = fs::u8path(partPath(Writing.transfer.path));
+	std::error_code error;
+	if (keep)
+		fs::rename(part, fs::u8path(Writing.transfer.path), error);
+	if (!keep || error)
+	{
+		std::error_code ignored;
+		fs::remove(part, ignored);
+	}
+	HeldBytes -= Writing.heldBytes;
+	Writing = SWriting();
+	return keep && !error;
+}
+
+void CFileTransfers::abandonWriting()
+{
+	if (Writing.file)
+		endWriting(false);
 }
 
 bool CFileTransfers::fitsOnDisk(const STransfer& transfer, std::size_t bytes, std::size_t folders) const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <IFileSystem.h>
+#include <IWriteFile.h>
 #include <irrTypes.h>
 
 #include <cstddef>
@@ -49,11 +50,22 @@ struct SFileTransferLimits
 
 //! The files the server is sending, by 16-bit transfer id, from their start packet to their end packet.
 /** Only the two download folders take files: kind 0 "images/downloads/" and kind 1 "ani/" below the
-    program directory. */
+    program directory. A finished file is written in pieces (write()), so a large one spreads over
+    frames; what the server sends behind its end waits until it is written, so start, append and
+    finish first write the rest of a file still being written. It is written beside its place under
+    a name no server's can be (partPath) and takes its place whole once written: the file before it
+    stays readable meanwhile, and a write cut off leaves nothing behind. */
 class CFileTransfers
 {
 public:
 	explicit CFileTransfers(const SFileTransferLimits& limits = SFileTransferLimits()) : Limits(limits) {}
+	//! A file still being written is cut off.
+	~CFileTransfers() { abandonWriting(); }
+
+	CFileTransfers(const CFileTransfers&) = delete;
+	CFileTransfers& operator=(const CFileTransfers&) = delete;
+	//! Takes over the other's transfers and the file it was writing; this one's is cut off first.
+	CFileTransfers& operator=(CFileTransfers&& other);
 
 	//! Opens a transfer of a file named \p nameUtf8 in the folder of \p kind below \p root.
 	/** An unfinished transfer under the same id is dropped first, also when the new one is refused. */
@@ -61,15 +73,27 @@ public:
 
 	EFileTransferResult append(irr::u16 id, const irr::u8* data, irr::u32 size);
 
-	//! Writes the file through the file system, creating missing subfolders inside its download
-	//! folder, and forgets the transfer.
+	//! Opens the file through the file system, creating missing subfolders inside its download
+	//! folder, and makes it the file being written: write() writes its bytes. The transfer is
+	//! forgotten once they are written; its bytes count against the limits until then.
 	EFileTransferResult finish(irr::u16 id, irr::io::IFileSystem* fileSystem);
+
+	//! Writes up to \p bytes more of the file being written; nothing when none is. EFTR_WRITE_FAILED
+	//! when the file system took fewer or the file could not take its place: the file before it
+	//! stays, and the transfer is forgotten.
+	EFileTransferResult write(std::size_t bytes);
+	bool isWriting() const { return Writing.file != nullptr; }
+	//! The bytes of the file being written that are not written yet.
+	std::size_t getBytesToWrite() const;
+	//! The full path of the file being written, empty when none is.
+	const std::string& getWritingPath() const { return Writing.transfer.path; }
 
 	//! A file or a folder takes whole blocks of the disk, at least one: a flood of empty files or
 	//! deep folders fills the disk's tables too.
 	static constexpr std::size_t DiskBlockBytes = 4096;
 	//! What the download folders hold on disk as counted here: measured at the first start after a
-	//! clear, then kept up with what is written.
+	//! clear, then kept up with what is written. The measure removes files a client that ended
+	//! while writing them left half written.
 	std::size_t getDiskBytes() const { return DiskBytes; }
 
 	//! The full path a transfer writes to, empty when none is open under the id.
@@ -82,9 +106,11 @@ public:
 	//! Bytes the open transfers hold together, their names and bookkeeping included.
 	std::size_t getHeldBytes() const { return HeldBytes; }
 
-	//! A new connection: nothing open, and the folders are measured anew at the next start.
+	//! A new connection: nothing open, a file still being written cut off, and the folders are
+	//! measured anew at the next start.
 	void clear()
 	{
+		abandonWriting();
 		Open.clear();
 		HeldBytes = 0;
 		DiskMeasured = false;
@@ -104,13 +130,31 @@ private:
 	//! What a transfer holds in memory: its map entry, its path's and its bytes' allocations.
 	static std::size_t heldBy(const STransfer& transfer);
 
+	//! A finished transfer on its way to disk.
+	struct SWriting
+	{
+		STransfer transfer;
+		std::size_t written = 0;
+		//! What it holds against the limits, as counted when it was open.
+		std::size_t heldBytes = 0;
+		//! Null while nothing is being written.
+		irr::io::IWriteFile* file = nullptr;
+	};
+
 	void forget(std::map<irr::u16, STransfer>::iterator transfer);
+	//! Where a file is written until it takes its place: ':' is in no name a server may give.
+	static std::string partPath(const std::string& path);
+	//! Closes the file being written, puts it in its place when it is to be kept, or removes it,
+	//! and forgets its transfer; false when it could not take its place.
+	bool endWriting(bool keep);
+	void abandonWriting();
 	//! Whether the folders stay within their limit when a file of that many bytes replaces the
 	//! transfer's old file and `folders` new folders are made for it.
 	bool fitsOnDisk(const STransfer& transfer, std::size_t bytes, std::size_t folders) const;
 
 	SFileTransferLimits Limits;
 	std::map<irr::u16, STransfer> Open;
+	SWriting Writing;
 	std::size_t HeldBytes = 0;
 	std::size_t DiskBytes = 0;
 	bool DiskMeasured = false;

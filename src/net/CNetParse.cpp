@@ -3,9 +3,11 @@
 #include "base/Refusal.h"
 #include "net/CFileTransfers.h"
 #include "net/CServerHoldings.h"
+#include "net/DownloadName.h"
 #include "net/INetParseHost.h"
 #include "net/ReceiveWork.h"
 #include "net/ServerBounds.h"
+#include "world/CAttributeList.h"
 #include "world/CObjectManager.h"
 #include "world/SAttribute.h"
 
@@ -54,19 +56,6 @@ const CNetParse::Handler CNetParse::Handlers[CNetParse::HandlerCount] = {
 };
 
 namespace {
-
-//! A server's name as it may go to the console: control characters would let it write there, and
-//! a name can fill a whole packet, so a line shows its head.
-std::string printable(std::string text)
-{
-	const std::size_t shownBytes = 1024;
-	if (text.size() > shownBytes)
-		text.resize(shownBytes);
-	for (char& c : text)
-		if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
-			c = '?';
-	return text;
-}
 
 //! Which limit of the transfers a refusal met, and its kind of refusal.
 std::string limitPassed(EFileTransferResult result, const SFileTransferLimits& limits, const char*& kind)
@@ -132,6 +121,19 @@ bool CNetParse::admitValue(const SAttribute& attribute, const net::packet& packe
 		Host.getHoldings().admit(net::ESB_TEXTS_HELD_BYTES, *objects, after - before, subject);
 }
 
+bool CNetParse::admitAnotherValue(std::size_t values, const char* what, irr::u32 objectId)
+{
+	if (values < net::serverBound(net::ESB_PACKET_VALUES))
+		return true;
+	const std::string of = objectId != 0 ? " of object (" + std::to_string(objectId) + ")" : "";
+	return net::admit(net::ESB_PACKET_VALUES, values, 1, std::string("the rest of ") + what + of);
+}
+
+void CNetParse::chargeSearch(const CAttributeList& attributes, const irr::core::ustring16& name)
+{
+	Host.getHoldings().addWork(net::searchWork(attributes.size(), 2 * name.size_raw()));
+}
+
 bool CNetParse::admitCode(std::size_t bytes, std::size_t held, const std::string& subject)
 {
 	if (!net::admit(net::ESB_SCRIPT_BYTES, 0, bytes, subject))
@@ -178,7 +180,7 @@ bool CNetParse::onFileStart(net::packet& packet)
 				" has no download folder.");
 	else if (result == EFTR_BAD_NAME)
 		reportRefusalOnce("net", "net: file names",
-			"Refused file transfer " + std::to_string(id) + ": the name \"" + printable(name) +
+			"Refused file transfer " + std::to_string(id) + ": the name \"" + net::printableName(name) +
 				"\" would leave the download folder.");
 	else if (result != EFTR_OK)
 		refuseTransfer("Refused", id, result, transfers.getLimits());
@@ -201,11 +203,11 @@ bool CNetParse::onFileEnd(net::packet& packet)
 	const irr::u16 id = packet.readU16();
 	CFileTransfers& transfers = Host.getFileTransfers();
 	const std::string path = transfers.getPath(id);
-	Host.getHoldings().addWork(net::writeWork(transfers.getFileBytes(id)));
+	// Its bytes are written over the passes that follow, which weigh them (CFrameDispatcher).
 	irr::IrrlichtDevice* device = Host.getDevice();
 	const EFileTransferResult result = transfers.finish(id, device ? device->getFileSystem() : nullptr);
 	if (result == EFTR_WRITE_FAILED)
-		log("net", "Could not write the downloaded file " + printable(path) + ".", irr::ELL_ERROR);
+		log("net", "Could not write the downloaded file " + net::printableName(path) + ".", irr::ELL_ERROR);
 	else if (result == EFTR_DISK_FULL)
 		refuseTransfer("Dropped", id, result, transfers.getLimits());
 	return true;

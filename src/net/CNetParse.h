@@ -12,6 +12,7 @@
 namespace orv {
 
 class INetParseHost;
+class CAttributeList;
 class CObjectManager;
 struct SAttribute;
 
@@ -80,6 +81,13 @@ protected:
 
 	//! Whether the name that takes the rest of the packet is short enough for every copy made of it.
 	static bool admitName(const net::packet& packet, const char* what);
+
+	//! Whether a change packet that set `values` values may set one more. Past the bound the rest
+	//! of the packet (`what`, "a change", of the object when one is named) is refused with its line.
+	static bool admitAnotherValue(std::size_t values, const char* what, irr::u32 objectId = 0);
+
+	//! Charges the frame with looking the name up among the list's attributes.
+	void chargeSearch(const CAttributeList& attributes, const irr::core::ustring16& name);
 
 	//! Whether a piece of script code of that many bytes may replace `held` bytes of code.
 	bool admitCode(std::size_t bytes, std::size_t held, const std::string& subject);

@@ -1,6 +1,7 @@
 // What the server defines for the client to run: its own script code, object classes with their
 // attributes and code, and the server-wide attributes with their values.
 
+#include "base/Refusal.h"
 #include "net/CNetParse.h"
 
 #include "net/CServerHoldings.h"
@@ -69,11 +70,15 @@ bool CNetParse::onAddClassAttribute(net::packet& packet)
 		return true;
 	CAttributeList& attributes = objectClass->getAttributes();
 	// Only a full list needs the search: a name it has already adds nothing.
-	if (attributes.size() >= net::serverBound(net::ESB_CLASS_ATTRIBUTES) && !attributes.findByName(name) &&
+	const bool full = attributes.size() >= net::serverBound(net::ESB_CLASS_ATTRIBUTES);
+	chargeSearch(attributes, name);
+	if (full && !attributes.findByName(name) &&
 		!net::admit(net::ESB_CLASS_ATTRIBUTES, attributes.size(), 1,
 			"attribute " + name.toUTF8_std() + " of class " + className.toUTF8_std()))
 		return true;
 	// An id another name holds is refused and logged by the list; nothing was added then.
+	if (full)
+		chargeSearch(attributes, name);
 	if (!attributes.getOrAdd(name, id))
 		return true;
 	log("attributes",
@@ -107,10 +112,16 @@ bool CNetParse::onAddServerAttribute(net::packet& packet)
 	const irr::core::ustring16 name = readRest(packet);
 
 	CAttributeList* attributes = Host.getServerAttributes();
-	if (!attributes ||
-		(attributes->size() >= net::serverBound(net::ESB_SERVER_ATTRIBUTES) && !attributes->findByName(name) &&
-			!net::admit(net::ESB_SERVER_ATTRIBUTES, attributes->size(), 1, "server attribute " + name.toUTF8_std())) ||
-		!attributes->getOrAdd(name, id))
+	if (!attributes)
+		return true;
+	const bool full = attributes->size() >= net::serverBound(net::ESB_SERVER_ATTRIBUTES);
+	chargeSearch(*attributes, name);
+	if (full && !attributes->findByName(name) &&
+		!net::admit(net::ESB_SERVER_ATTRIBUTES, attributes->size(), 1, "server attribute " + name.toUTF8_std()))
+		return true;
+	if (full)
+		chargeSearch(*attributes, name);
+	if (!attributes->getOrAdd(name, id))
 		return true;
 	log("attributes", "Adding server attribute " + name.toUTF8_std() + " (" + std::to_string(id) + ")");
 	return true;
@@ -122,8 +133,10 @@ bool CNetParse::onChangeServerProperty(net::packet& packet)
 	if (!attributes)
 		return true;
 	// A lone byte is no id: read as one it would give id 0 and leave the byte to be read as a value.
-	while (packet.getBytesLeft() >= 2)
+	for (std::size_t values = 0; packet.getBytesLeft() >= 2; ++values)
 	{
+		if (!admitAnotherValue(values, "a change of server props"))
+			break;
 		const irr::u16 id = packet.readU16();
 		SAttribute* attribute = attributes->findById(id);
 		if (!attribute)
@@ -135,10 +148,9 @@ bool CNetParse::onChangeServerProperty(net::packet& packet)
 		// The bytes behind a value that cannot be read are no longer known to be attribute ids.
 		if (!attribute->readValue(packet))
 		{
-			log("attributes",
+			reportRefusalOnce("attributes", "net: value types",
 				"Refused server prop " + attribute->name.toUTF8_std() + "(" + std::to_string(id) + "): type (" +
-					std::to_string(type) + "); the rest of the packet is ignored.",
-				irr::ELL_WARNING);
+					std::to_string(type) + "); the rest of the packet is ignored.");
 			break;
 		}
 		Host.getHoldings().serverTextChanged(before, CServerHoldings::textBytes(*attribute));

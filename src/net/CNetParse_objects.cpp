@@ -1,20 +1,19 @@
 // How the server populates and drives the world: objects made and deleted, their class and engine
 // attributes, their own script code, the player's object and the collision shapes of their bodies.
 
+#include "base/Refusal.h"
 #include "net/CNetParse.h"
 
 #include "net/CServerHoldings.h"
 #include "net/INetParseHost.h"
 #include "net/ServerBounds.h"
 #include "net/ReceiveWork.h"
-#include "net/ShapeStacks.h"
 #include "script/CScriptModule.h"
-#include "script/SScriptBinding.h"
-#include "script/ScriptCallbacks.h"
 #include "world/CObjectManager.h"
 #include "world/CPhysicsManager.h"
 #include "world/CSceneObject.h"
 #include "world/PhysicsGuard.h"
+#include "world/ShapeBounds.h"
 
 #include <box2d/box2d.h>
 
@@ -123,8 +122,10 @@ bool CNetParse::onChangeObjectAttribute(net::packet& packet)
 	if (!object)
 		return true;
 	CAttributeList& attributes = object->getClassAttributes();
-	while (packet.getBytesLeft() >= 2)
+	for (std::size_t values = 0; packet.getBytesLeft() >= 2; ++values)
 	{
+		if (!admitAnotherValue(values, "a change", object->getId()))
+			break;
 		const irr::u16 id = packet.readU16();
 		SAttribute* attribute = attributes.findById(id);
 		if (!attribute)
@@ -136,11 +137,10 @@ bool CNetParse::onChangeObjectAttribute(net::packet& packet)
 		const std::size_t before = CServerHoldings::textBytes(*attribute);
 		if (!attribute->readValue(packet))
 		{
-			log("attributes",
+			reportRefusalOnce("attributes", "net: value types",
 				"Refused object (" + std::to_string(object->getId()) + ") attribute " + attribute->name.toUTF8_std() +
 					" (" + std::to_string(id) + "): type (" + std::to_string(type) +
-					"); the rest of the packet is ignored.",
-				irr::ELL_WARNING);
+					"); the rest of the packet is ignored.");
 			break;
 		}
 		Host.getHoldings().objectTextChanged(*object, before, CServerHoldings::textBytes(*attribute));
@@ -158,8 +158,10 @@ bool CNetParse::onSyncObject(net::packet& packet)
 		return true;
 	CAttributeList& attributes = object->getEngineAttributes();
 	const AttributeChangeCallback onChange = object->getAttributeChangeCallback();
-	while (packet.getBytesLeft())
+	for (std::size_t values = 0; packet.getBytesLeft(); ++values)
 	{
+		if (!admitAnotherValue(values, "a sync", object->getId()))
+			break;
 		const irr::u8 id = packet.readU8();
 		SAttribute* attribute = attributes.findById(id);
 		if (!attribute)
@@ -171,11 +173,10 @@ bool CNetParse::onSyncObject(net::packet& packet)
 		const std::size_t before = CServerHoldings::textBytes(*attribute);
 		if (!attribute->readValue(packet))
 		{
-			log("attributes",
+			reportRefusalOnce("attributes", "net: value types",
 				"Refused object (" + std::to_string(object->getId()) + ") engine attribute " +
 					attribute->name.toUTF8_std() + " (" + std::to_string(id) + "): type (" + std::to_string(type) +
-					"); the rest of the packet is ignored.",
-				irr::ELL_WARNING);
+					"); the rest of the packet is ignored.");
 			break;
 		}
 		Host.getHoldings().objectTextChanged(*object, before, CServerHoldings::textBytes(*attribute));
@@ -209,8 +210,7 @@ bool CNetParse::onObjectScript(net::packet& packet)
 	object->grab();
 	object->getModule()->load(code, scriptSection());
 	holdings.objectCodeLoaded(*object, bytes);
-	if (script::SScriptBinding* binding = object->getBinding())
-		binding->callCallback(script::ESC_CREATED, net::packet(), object);
+	Host.runCreated(object);
 	object->drop();
 	return true;
 }
@@ -262,10 +262,9 @@ bool CNetParse::onPhysicsShape(net::packet& packet)
 
 	if (fit == ESF_REFUSED)
 	{
-		log("object",
+		reportRefusalOnce("object", "net: shape sizes",
 			"Refused collision shape of kind " + std::to_string(kind) + " for object (" +
-				std::to_string(object->getId()) + "): a size or point is out of range.",
-			irr::ELL_WARNING);
+				std::to_string(object->getId()) + "): a size or point is out of range.");
 		return true;
 	}
 	b2Body* body = object->Physics.getLiveBody();
@@ -273,16 +272,13 @@ bool CNetParse::onPhysicsShape(net::packet& packet)
 		return true;
 	const std::string subject = "collision shape of kind " + std::to_string(kind) + " for object (" +
 		std::to_string(object->getId()) + ")";
-	std::size_t shapes = 0;
-	for (const b2Fixture* fixture = body->GetFixtureList(); fixture; fixture = fixture->GetNext())
-		++shapes;
 	const b2World& world = *body->GetWorld();
 	b2AABB box;
 	shape->ComputeAABB(&box, body->GetTransform(), 0);
 	const std::size_t limit = net::serverBound(net::ESB_STACKED_SHAPES);
-	if (!net::admit(net::ESB_SHAPES_PER_OBJECT, shapes, 1, subject) ||
+	if (!net::admit(net::ESB_SHAPES_PER_OBJECT, countShapes(*body), 1, subject) ||
 		!net::admit(net::ESB_SHAPES, static_cast<std::size_t>(world.GetProxyCount()), 1, subject) ||
-		!net::admit(net::ESB_STACKED_SHAPES, net::countShapesAt(world, box, body, limit + 1), 0, subject))
+		!net::admit(net::ESB_STACKED_SHAPES, countShapesAt(world, box, body, limit + 1), 0, subject))
 		return true;
 	// Box2D's fixture defaults: density 0, friction 0.2, no restitution, not a sensor, category 1.
 	b2FixtureDef def;

@@ -49,6 +49,8 @@ void CReceiveStream::append(const irr::u8* data, std::size_t size)
 SReceiveWork CReceiveStream::process(IReceiveSink& sink, const SReceiveBudget& budget)
 {
 	SReceiveWork done;
+	if (carryOn(sink, budget, done))
+		return done;
 	const irr::u32 size = Received.getSize();
 	// Frames decoded in an earlier pass came before every block that still waits.
 	EPass pass = cutFrames(sink, budget, done, size);
@@ -99,6 +101,16 @@ bool CReceiveStream::hasWork() const
 	return length > MaxFrameLength || length <= available - 1 - width;
 }
 
+bool CReceiveStream::carryOn(IReceiveSink& sink, const SReceiveBudget& budget, SReceiveWork& done)
+{
+	if (!sink.isBusy())
+		return false;
+	// A pass that has done nothing yet gives it at least a unit, so it never stalls.
+	const irr::u32 left = done.work >= budget.work ? 0 : budget.work - done.work;
+	add(done.work, sink.carryOn(done.work == 0 && left == 0 ? 1 : left));
+	return sink.isBusy();
+}
+
 CReceiveStream::EPass CReceiveStream::cutFrames(
 	IReceiveSink& sink, const SReceiveBudget& budget, SReceiveWork& done, irr::u32 receivedSize)
 {
@@ -146,6 +158,11 @@ CReceiveStream::EPass CReceiveStream::cutFrames(
 		add(done.work, sink.dispatchFrame(packet, length));
 		if (Decoded.getSize() != decodedSize || Decoded.getReadPosition() != next || Received.getSize() != receivedSize)
 			return EP_CHANGED;
+		if (carryOn(sink, budget, done))
+		{
+			pass = EP_SPENT;
+			break;
+		}
 	}
 	compact(Decoded);
 	return pass;

@@ -24,6 +24,12 @@ public:
 	//! What dispatching the frame will cost, in the units of SReceiveBudget::work.
 	virtual irr::u32 frameWork(const irr::u8* frame, std::size_t size) { return packetWork(frame, size); }
 
+	//! Whether a dispatch left work that spreads over passes (a downloaded file being written).
+	//! While it does, no later frame is dispatched: its effects come first.
+	virtual bool isBusy() const { return false; }
+	//! Carries that work on with up to \p work units; answers the units spent.
+	virtual irr::u32 carryOn(irr::u32 work) { return 0; }
+
 	//! The decoded bytes broke the frame format and were dropped.
 	virtual void reportStreamError(const char* message) = 0;
 };
@@ -45,8 +51,9 @@ public:
 	//! Adds bytes as they came from the socket.
 	void append(const irr::u8* data, std::size_t size);
 
-	//! Dispatches the complete frames that wait, then cuts complete blocks, has each decoded and
-	//! dispatches its complete frames, while the budget lasts.
+	//! Carries on what the sink left unfinished, dispatches the complete frames that wait, then
+	//! cuts complete blocks, has each decoded and dispatches its complete frames, while the budget
+	//! lasts and the sink is not busy.
 	/** When a dispatch changes either buffer behind the stream's back (a handler that starts a
         clean connection), the pass ends at once. */
 	SReceiveWork process(IReceiveSink& sink, const SReceiveBudget& budget = SReceiveBudget::unbounded());
@@ -71,6 +78,8 @@ private:
 	};
 
 	EPass cutFrames(IReceiveSink& sink, const SReceiveBudget& budget, SReceiveWork& done, irr::u32 receivedSize);
+	//! Gives the sink's unfinished work what is left of the budget; true while some remains.
+	static bool carryOn(IReceiveSink& sink, const SReceiveBudget& budget, SReceiveWork& done);
 
 	packet& Received;
 	packet& Decoded;

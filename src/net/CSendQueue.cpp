@@ -3,9 +3,11 @@
 #include <cstdio>
 #include <iterator>
 #include <new>
+#include <string>
 
 #include <ILogger.h>
 
+#include "base/Refusal.h"
 #include "net/ISocket.h"
 #include "net/LoginPacket.h"
 #include "net/compression.h"
@@ -18,6 +20,12 @@ namespace {
 
 // The frame format allows length fields of 0 to 4 bytes.
 const irr::u8 maxFrameWidth = 4;
+
+// What a queued frame holds: its bytes and its record in the queue.
+size_t heldBy(const packet& frame)
+{
+	return sizeof(packet) + frame.getSize();
+}
 
 bool compress(irr::u8 type, packet& data)
 {
@@ -100,28 +108,53 @@ CSendQueue::~CSendQueue() = default;
 
 void CSendQueue::push(packet bytes)
 {
-	cutFrames(bytes, [this](packet frame) { frames.push_back(std::move(frame)); });
+	cutFrames(bytes, [this](packet frame) { queue(std::move(frame)); });
 }
 
 void CSendQueue::pushPayload(const packet& payload)
 {
-	frames.push_back(makeFrame(payload));
+	queue(makeFrame(payload));
+}
+
+bool CSendQueue::admit(const packet& frame)
+{
+	if (getHeldBytes() + heldBy(frame) <= MaxHeldBytes)
+		return true;
+	reportRefusalOnce("net", "net: send queue",
+		"More than " + std::to_string(MaxHeldBytes >> 20) +
+			" MiB waited to be sent to the server: the connection is treated as lost and what waited is dropped.");
+	if (socket && socket->getState() != ESS_DISCONNECTED)
+		socket->destroy();
+	clear();
+	return false;
+}
+
+void CSendQueue::queue(packet frame)
+{
+	if (!admit(frame))
+		return;
+	frameBytes += heldBy(frame);
+	frames.push_back(std::move(frame));
+}
+
+packet CSendQueue::takeFront()
+{
+	packet frame = std::move(frames.front());
+	frames.pop_front();
+	frameBytes -= heldBy(frame);
+	return frame;
 }
 
 packet CSendQueue::takeBlock()
 {
 	packet block;
 	if (!frames.empty() && frames.front().getSize() > MaxJoinedSize)
-	{
-		block = std::move(frames.front());
-		frames.pop_front();
-	}
+		block = takeFront();
 	while (block.getSize() < JoinUntilSize && !frames.empty())
 	{
 		if (block.getSize() + frames.front().getSize() > MaxJoinedSize)
 			break;
-		block.append(std::move(frames.front()));
-		frames.pop_front();
+		block.append(takeFront());
 	}
 	return block;
 }
@@ -153,7 +186,10 @@ void CSendQueue::putBack(std::vector<SBlock>& blocks, size_t first)
 {
 	std::deque<packet> waiting;
 	for (size_t i = first; i < blocks.size(); ++i)
-		cutFrames(blocks[i].frames, [&waiting](packet frame) { waiting.push_back(std::move(frame)); });
+		cutFrames(blocks[i].frames, [this, &waiting](packet frame) {
+			frameBytes += heldBy(frame);
+			waiting.push_back(std::move(frame));
+		});
 	frames.insert(frames.begin(), std::make_move_iterator(waiting.begin()), std::make_move_iterator(waiting.end()));
 }
 
@@ -245,6 +281,7 @@ void CSendQueue::resetCipher(irr::u8 key)
 void CSendQueue::clear()
 {
 	frames.clear();
+	frameBytes = 0;
 	buffer.clear();
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // The outgoing half of the connection: frames wait here until a flush joins
 // them into blocks, compresses and scrambles each, and hands them to the
-// socket. Whatever the socket does not take waits for the next flush.
+// socket. Whatever the socket does not take waits for the next flush, up to
+// a bound past which the server is taken to be gone.
 
 #include <deque>
 #include <memory>
@@ -41,6 +42,11 @@ public:
 	// Threads that compress further blocks of one flush beside the caller;
 	// bzip2 takes milliseconds a block.
 	static const unsigned MaxHelpers = 3;
+	// What may wait to be sent, frames (with their records) and blocks
+	// together: seconds of a busy world's changes. A server that lets more
+	// wait reads nothing (its window is full) or less than the game sends,
+	// and the queue would grow for as long as the game runs.
+	static constexpr irr::u32 MaxHeldBytes = 64u << 20;
 
 	CSendQueue();
 	~CSendQueue();
@@ -59,6 +65,9 @@ public:
 	// Queues the payload as one frame (makeFrame's). The engine sends a
 	// packet for every moving object every frame: this one is not cut again.
 	void pushPayload(const packet& payload);
+	// A frame that would pass MaxHeldBytes is not queued: the connection is
+	// treated as lost (the socket is destroyed, which the engine's network
+	// step sees), and everything that waited is dropped, with one "net" line.
 
 	// Forms a block behind whatever was still waiting and offers it all to
 	// the socket; then block after block while frames wait and the socket
@@ -71,6 +80,9 @@ public:
 
 	// True while frames or unsent bytes wait.
 	bool hasPending() const { return !frames.empty() || !buffer.isEmpty(); }
+
+	// What waits, as MaxHeldBytes counts it.
+	size_t getHeldBytes() const { return frameBytes + buffer.getSize(); }
 
 	// Forgets every queued frame and unsent byte (a new connection starts clean).
 	void clear();
@@ -85,6 +97,12 @@ public:
 private:
 	struct SBlock;
 
+	// Whether the frame may join the queue; past the bound, gives the
+	// connection up.
+	bool admit(const packet& frame);
+	void queue(packet frame);
+	packet takeFront();
+
 	packet takeBlock();
 	// As many blocks as there are threads to compress them, compressed.
 	std::vector<SBlock> takeBlocks();
@@ -96,6 +114,8 @@ private:
 
 	ISocket* socket;
 	std::deque<packet> frames;
+	// The queued frames' bytes and their records.
+	size_t frameBytes = 0;
 	packet buffer;
 	CPacketCipher cipher;
 	irr::ILogger* logger;

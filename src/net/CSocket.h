@@ -50,7 +50,7 @@ public:
 	// Resolves where connect() goes (a client) or what it binds (a server).
 	irr::s32 init(const irr::core::stringc& host, const irr::core::stringc& port);
 	irr::s32 connect();
-	void destroy();
+	void destroy() override;
 
 	irr::s32 send(packet data) override;
 	packet receive();

@@ -43,5 +43,16 @@ bool isSafeDownloadName(const std::string& utf8)
 	return true;
 }
 
+std::string printableName(std::string text)
+{
+	const std::size_t shownBytes = 1024;
+	if (text.size() > shownBytes)
+		text.resize(shownBytes);
+	for (char& c : text)
+		if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+			c = '?';
+	return text;
+}
+
 } // namespace net
 } // namespace orv

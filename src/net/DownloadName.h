@@ -11,5 +11,9 @@ namespace net {
     character. Relative subfolders pass. */
 bool isSafeDownloadName(const std::string& utf8);
 
+//! A server's name or path as it may go to the console: control characters would let it write
+//! there, and a name can fill a whole packet, so a line shows its first KiB.
+std::string printableName(std::string text);
+
 } // namespace net
 } // namespace orv

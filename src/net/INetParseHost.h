@@ -76,6 +76,10 @@ public:
 	//! Takes the object out of the scene and the registry; false when no object has the id.
 	virtual bool removeSceneObject(irr::u32 id) { return false; }
 
+	//! Runs Created on the object's own script; the engine may keep it for a
+	//! later frame when scripts spent this one's time.
+	virtual void runCreated(CSceneObject* object);
+
 	virtual CSceneObject* getPlayerObject() { return nullptr; }
 	virtual void setPlayerObject(CSceneObject* object) {}
 };

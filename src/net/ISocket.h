@@ -1,6 +1,7 @@
 #pragma once
-// What the send queue needs of a socket: whether it is up, and a place to put
-// bytes. CSocket is the real one; tests put a scripted one in its place.
+// What the send queue needs of a socket: whether it is up, a place to put
+// bytes, and a way to give it up. CSocket is the real one; tests put a
+// scripted one in its place.
 
 #include <irrTypes.h>
 
@@ -27,6 +28,9 @@ public:
 
 	// Offers the bytes; answers how many were taken (0 on any failure).
 	virtual irr::s32 send(packet data) = 0;
+
+	// Closes the connection: the state is ESS_DISCONNECTED afterwards.
+	virtual void destroy() = 0;
 };
 
 } // namespace net

@@ -50,10 +50,16 @@ irr::u32 blockWork(irr::u8 type, std::size_t wireBytes, std::size_t inflatedByte
 //! or a few small ones.
 irr::u32 packetWork(const irr::u8* packet, std::size_t size);
 
+//! Looking a name of that many bytes up among that many attributes: names are compared in turn,
+//! and names alike up to their last bytes are compared whole.
+irr::u32 searchWork(std::size_t attributes, std::size_t nameBytes);
+
 //! Copying that many bytes of attributes into a new object: about a microsecond for each KiB.
 irr::u32 copyWork(std::size_t bytes);
 //! Writing a file of that many bytes: about 2.5 us for each KiB.
 irr::u32 writeWork(std::size_t bytes);
+//! The bytes of a file that much work writes, so writeWork of them is no more than \p work.
+std::size_t writableBytes(irr::u32 work);
 
 } // namespace net
 } // namespace orv

@@ -1,6 +1,7 @@
 #include "net/ServerBounds.h"
 
 #include "base/Refusal.h"
+#include "world/ShapeBounds.h"
 
 namespace orv {
 namespace net {
@@ -25,12 +26,13 @@ const SBound Bounds[ESB_COUNT] = {
 	{"net: names", 256, "bytes in a name"},
 	{"net: text values", 64u << 10, "bytes in a text value"},
 	{"net: texts held", 32u << 20, "bytes of text values"},
-	{"net: shapes per object", 256, "collision shapes on one object"},
-	{"net: shapes", 65536, "collision shapes"},
-	{"net: stacked shapes", 1024, "collision shapes of other objects in one place"},
+	{"net: shapes per object", MAX_SHAPES_PER_OBJECT, "collision shapes on one object"},
+	{"net: shapes", MAX_WORLD_SHAPES, "collision shapes"},
+	{"net: stacked shapes", MAX_STACKED_SHAPES, "collision shapes of other objects in one place"},
 	{"net: script code", 1u << 20, "bytes in one piece of script code"},
 	{"net: object scripts", 1024, "objects with script code of their own"},
 	{"net: scripts held", 4u << 20, "bytes of script code"},
+	{"net: values in a packet", 4096, "values in one packet"},
 };
 
 } // namespace

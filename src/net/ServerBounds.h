@@ -28,10 +28,9 @@ enum EServerBound
 	ESB_TEXT_BYTES,
 	//! Bytes of the text values the server set, on its objects and its server attributes.
 	ESB_TEXTS_HELD_BYTES,
+	//! The shape bounds are the world's, whoever adds the shapes (world/ShapeBounds.h).
 	ESB_SHAPES_PER_OBJECT,
-	//! Fixtures in the physics world, whoever made them.
 	ESB_SHAPES,
-	//! Fixtures of other bodies in the place a new shape or a moved object takes (ShapeStacks.h).
 	ESB_STACKED_SHAPES,
 	//! Bytes of one piece of script code.
 	ESB_SCRIPT_BYTES,
@@ -39,6 +38,8 @@ enum EServerBound
 	ESB_OBJECT_SCRIPTS,
 	//! Bytes of the script code the modules hold: built code takes about 50 times its text.
 	ESB_SCRIPTS_HELD_BYTES,
+	//! Values one attribute-change packet sets: each is logged, and a packet is handled whole.
+	ESB_PACKET_VALUES,
 	ESB_COUNT
 };
 

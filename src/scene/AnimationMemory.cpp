@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "base/Log.h"
+#include "base/Refusal.h"
 
 namespace orv {
 
@@ -26,7 +26,7 @@ bool takeAnimationMemory(std::size_t bytes)
 		Warned = true;
 		const std::string line = "Animations hold all the memory they may (" + std::to_string(Limit >> 20) +
 			" MiB); further frames, sprites and sprite nodes are dropped.";
-		logLine("core", line.c_str(), irr::ELL_WARNING);
+		reportRefusal("core", line);
 	}
 	return false;
 }

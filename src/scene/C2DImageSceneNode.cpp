@@ -136,24 +136,6 @@ irr::video::SMaterial& C2DImageSceneNode::getMaterial(irr::u32 i)
 	return MeshBuffers[i]->getMaterial();
 }
 
-void C2DImageSceneNode::setScale(const irr::core::vector3df& scale)
-{
-	RelativeScale = scale;
-	updateVertices();
-}
-
-void C2DImageSceneNode::setRotation(const irr::core::vector3df& rotation)
-{
-	RelativeRotation = rotation;
-	updateVertices();
-}
-
-void C2DImageSceneNode::setPosition(const irr::core::vector3df& position)
-{
-	RelativeTranslation = position;
-	updateVertices();
-}
-
 IMeshBuffer* C2DImageSceneNode::findMeshBuffer(const irr::video::SMaterial& material) const
 {
 	for (irr::u32 i = 0; i < MeshBuffers.size(); ++i)
@@ -203,7 +185,6 @@ void C2DImageSceneNode::rebuildMesh()
 
 	MasterVertices.clear();
 	dropMeshBuffers();
-	VerticesCurrent = false;
 
 	const irr::core::dimension2du& pieceSize = Image->getPieceSize();
 	const irr::core::dimension2du& size = Image->getSize();
@@ -265,9 +246,6 @@ void C2DImageSceneNode::rebuildMesh()
 
 void C2DImageSceneNode::updateVertices()
 {
-	if (MeshBuffers.empty() || VerticesCurrent)
-		return;
-	VerticesCurrent = true;
 	const f32 halfWidth = (f32(SourceRect.LowerRightCorner.X) - f32(SourceRect.UpperLeftCorner.X)) / 2.0f;
 	const f32 halfHeight = (f32(SourceRect.LowerRightCorner.Y) - f32(SourceRect.UpperLeftCorner.Y)) / 2.0f;
 	const irr::core::vector3df centre(halfWidth, halfHeight, 0.0f);

@@ -49,9 +49,6 @@ public:
 	irr::video::SMaterial& getMaterial(irr::u32 i) override;
 	irr::u32 getMaterialCount() const override { return MeshBuffers.size(); }
 	irr::scene::ESCENE_NODE_TYPE getType() const override { return NODE_TYPE; }
-	void setScale(const irr::core::vector3df& scale) override;
-	void setRotation(const irr::core::vector3df& rotation) override;
-	void setPosition(const irr::core::vector3df& position) override;
 
 	irr::u32 getMeshBufferCount() const { return MeshBuffers.size(); }
 	//! The first buffer whose material equals the given one, else null.
@@ -79,13 +76,6 @@ private:
 	void updateVertices();
 	void dropMeshBuffers();
 
-	// What placing the node reads every frame comes first, right behind
-	// Irrlicht's fields, where the frame's walk asks for it ahead.
-	irr::core::array<irr::scene::IMeshBuffer*> MeshBuffers;
-	// The vertices hold the centred master vertices of the last rebuild. The
-	// transform moves the node, not them: placing a moving node every frame
-	// must not mark its buffers for upload again.
-	bool VerticesCurrent = false;
 	irr::core::aabbox3df Box{-1.0f, -1.0f, -1.0f, 1.0f, 1.0f, 1.0f};
 	irr::core::array<irr::video::S3DVertex> MasterVertices;
 	irr::core::recti SourceRect{0, 0, 0, 0};
@@ -93,6 +83,10 @@ private:
 	bool WholePicture = true;
 	irr::core::vector3df Origin{0.0f, 0.0f, 0.0f};
 	bool OriginUnset = true;
+	// The vertices hold the centred master vertices of the last rebuild. The
+	// transform moves the node, not them: placing a moving node every frame
+	// marks nothing for upload.
+	irr::core::array<irr::scene::IMeshBuffer*> MeshBuffers;
 	CImage* Image;
 	CSceneObject* SceneObject = nullptr;
 	// The registry that holds this node; a later one is not asked.

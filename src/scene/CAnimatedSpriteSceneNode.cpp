@@ -114,7 +114,7 @@ void CAnimatedSpriteSceneNode::OnAnimate(irr::u32 timeMs)
 	{
 		FirstFrameSoundsDue = false;
 		if (!Animation->getFrames().empty())
-			playFrameSounds(0);
+			playFrameSounds(0, timeMs);
 	}
 	if (!Stopped && Animation && timeMs > NextFrameTime)
 		step(timeMs);
@@ -159,10 +159,10 @@ void CAnimatedSpriteSceneNode::step(irr::u32 timeMs)
 
 	show(CurrentFrame, Direction);
 	NextFrameTime = frameEnd(timeMs, frames[CurrentFrame].duration);
-	playFrameSounds(CurrentFrame);
+	playFrameSounds(CurrentFrame, timeMs);
 }
 
-void CAnimatedSpriteSceneNode::playFrameSounds(irr::u32 frame)
+void CAnimatedSpriteSceneNode::playFrameSounds(irr::u32 frame, irr::u32 timeMs)
 {
 	const std::vector<SFrameSound>& sounds = Animation->getFrames()[frame].sounds;
 	if (sounds.empty())
@@ -181,7 +181,8 @@ void CAnimatedSpriteSceneNode::playFrameSounds(irr::u32 frame)
 		if (sound.source)
 			playFrameSound(sound.source, flat,
 				irr::core::vector3df(
-					at.X + static_cast<irr::f32>(sound.x), at.Y + static_cast<irr::f32>(sound.y), 10.0f));
+					at.X + static_cast<irr::f32>(sound.x), at.Y + static_cast<irr::f32>(sound.y), 10.0f),
+				timeMs);
 }
 
 } // namespace orv

@@ -69,7 +69,7 @@ private:
 	void hide();
 	// The move to the next frame once the current one has lasted its time.
 	void step(irr::u32 timeMs);
-	void playFrameSounds(irr::u32 frame);
+	void playFrameSounds(irr::u32 frame, irr::u32 timeMs);
 
 	CAnimation* Animation = nullptr;
 	// False after clearFrames, until the next apply: the animation stays

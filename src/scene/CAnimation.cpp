@@ -10,9 +10,10 @@
 #include <IReadFile.h>
 
 #include "base/LeadingInteger.h"
+#include "base/WholeFile.h"
 #include "scene/AnimationMemory.h"
 #include "scene/ContentPath.h"
-#include "base/Log.h"
+#include "base/Refusal.h"
 
 namespace orv {
 
@@ -20,6 +21,9 @@ namespace {
 
 const char MAGIC[] = "GANI0001";
 const size_t MAGIC_SIZE = 8;
+// The largest animation file read: far more text than the bounds below let
+// through.
+const size_t MAX_ANIMATION_FILE_SIZE = 16u << 20;
 const irr::u32 DEFAULT_DURATION_MS = 50;
 // Every placement becomes a scene node of every object that plays the
 // animation, and every frame a list per direction: a few MB of text would
@@ -158,27 +162,20 @@ void CAnimation::load(irr::io::IFileSystem* fileSystem, IAnimationContent& conte
 	if (!file)
 		throw std::runtime_error("animation file not found");
 
-	char magic[MAGIC_SIZE] = {};
-	const bool magicRead = file->read(magic, MAGIC_SIZE) == static_cast<irr::s32>(MAGIC_SIZE);
-	if (!magicRead || std::memcmp(magic, MAGIC, MAGIC_SIZE) != 0)
-	{
-		file->drop();
-		throw std::runtime_error("not an animation file");
-	}
-	const bool parsed = parse(file, content);
+	std::string bytes;
+	const EWholeFileRead read = readWholeFile(file, MAX_ANIMATION_FILE_SIZE, bytes);
 	file->drop();
-	if (!parsed)
+	if (read == EWFR_REFUSED)
+		throw std::runtime_error("animation file too large");
+	if (bytes.size() < MAGIC_SIZE || std::memcmp(bytes.data(), MAGIC, MAGIC_SIZE) != 0)
+		throw std::runtime_error("not an animation file");
+	if (!parse(bytes.data() + MAGIC_SIZE, bytes.size() - MAGIC_SIZE, content))
 		throw std::runtime_error("empty animation file");
 }
 
-bool CAnimation::parse(irr::io::IReadFile* file, IAnimationContent& content)
+bool CAnimation::parse(const char* text, size_t size, IAnimationContent& content)
 {
-	const long remaining = file->getSize() - file->getPos();
-	if (remaining <= 0)
-		return false;
-	std::string text(static_cast<size_t>(remaining), '\0');
-	text.resize(static_cast<size_t>(std::max<irr::s32>(0, file->read(&text[0], static_cast<irr::u32>(remaining)))));
-	if (text.empty())
+	if (size == 0)
 		return false;
 
 	DirectionCount = 4;
@@ -195,8 +192,8 @@ bool CAnimation::parse(irr::io::IReadFile* file, IAnimationContent& content)
 	bool memoryFull = false;
 	Words words;
 
-	const char* at = text.data();
-	const char* const end = at + text.size();
+	const char* at = text;
+	const char* const end = at + size;
 	const char* lineBegin = nullptr;
 	const char* lineEnd = nullptr;
 	while (nextLine(at, end, lineBegin, lineEnd))
@@ -356,7 +353,7 @@ bool CAnimation::parse(irr::io::IReadFile* file, IAnimationContent& content)
 void CAnimation::warn(const char* what) const
 {
 	const std::string line = std::string(what) + " \"" + Name.toUTF8_std() + "\"";
-	logLine("core", line.c_str(), irr::ELL_WARNING);
+	reportRefusal("core", line);
 }
 
 } // namespace orv

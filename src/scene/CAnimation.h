@@ -91,12 +91,11 @@ public:
 	CAnimation(const CAnimation&) = delete;
 	CAnimation& operator=(const CAnimation&) = delete;
 
-	//! Reads the text behind the magic from the file's current position;
-	//! false only when nothing follows. Sprites, sprite placements and frames
+	//! Reads the text behind the magic; false only when it is empty. Sprites, sprite placements and frames
 	//! past 65,536 of each, and placements past 4,096 in one direction of a
 	//! frame, are dropped with a warning; so is what the bound of all
 	//! animations refuses.
-	bool parse(irr::io::IReadFile* file, IAnimationContent& content);
+	bool parse(const char* text, size_t size, IAnimationContent& content);
 
 	//! Applies the animation to the node for the object (which may be null),
 	//! showing its first frame; see CAnimatedSpriteSceneNode. Always true; a

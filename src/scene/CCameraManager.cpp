@@ -9,6 +9,7 @@
 #include <IVideoDriver.h>
 #include <IrrlichtDevice.h>
 
+#include "base/Refusal.h"
 #include "base/packet.h"
 #include "scene/ISceneHost.h"
 #include "world/CConsumerRegistry.h"
@@ -146,13 +147,10 @@ void CCameraManager::setFarZ(irr::f32 farZ)
 {
 	if (!hasCamera())
 		return;
+	// A script may set it in a loop: one line a game.
 	if (farZ == 0.0f || !std::isfinite(farZ))
-	{
-		if (Device->getLogger())
-			Device->getLogger()->log(
-				"script", "Camera FarZ must be finite and not 0; it is left unchanged.", irr::ELL_WARNING);
-		return;
-	}
+		return reportRefusalOnce(
+			"script", "script: camera far z", "Camera FarZ must be finite and not 0; it is left unchanged.");
 	FarZ = farZ;
 	if (KeepOrthographic)
 		updateProjection();

@@ -5,10 +5,11 @@
 #include <IVideoDriver.h>
 #include <IrrlichtDevice.h>
 
+#include "base/Refusal.h"
 #include "base/packet.h"
 #include "scene/ISceneHost.h"
-#include "scene/ImageSizeGuard.h"
-#include "scene/PictureCopy.h"
+#include "scene/picture/ImageSizeGuard.h"
+#include "scene/picture/PictureCopy.h"
 #include "scene/TextureLayout.h"
 #include "world/CConsumerRegistry.h"
 
@@ -47,13 +48,7 @@ ITexture* CImage::getTexture(irr::u32 index) const
 
 void CImage::warn(const char* what) const
 {
-	if (!Device || !Device->getLogger())
-		return;
-	irr::core::stringc line(what);
-	line += " \"";
-	line += Name.toUTF8_s();
-	line += "\"";
-	Device->getLogger()->log("core", line.c_str(), irr::ELL_WARNING);
+	reportRefusal("core", std::string(what) + " \"" + Name.toUTF8_std() + "\"");
 }
 
 void CImage::removeTextures(irr::core::array<ITexture*>& textures)

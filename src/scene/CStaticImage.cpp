@@ -6,7 +6,7 @@
 #include <IrrlichtDevice.h>
 
 #include "scene/ContentPath.h"
-#include "scene/PictureLoad.h"
+#include "scene/picture/PictureLoad.h"
 
 namespace orv {
 

@@ -3,8 +3,8 @@
 #include <IImage.h>
 #include <IrrlichtDevice.h>
 
-#include "scene/ImageSizeGuard.h"
-#include "scene/PictureCopy.h"
+#include "scene/picture/ImageSizeGuard.h"
+#include "scene/picture/PictureCopy.h"
 
 namespace orv {
 

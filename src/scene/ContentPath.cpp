@@ -3,6 +3,7 @@
 #include <IFileSystem.h>
 #include <IReadFile.h>
 
+#include "base/WholeFile.h"
 #include "platform/PathCase.h"
 
 namespace orv {
@@ -42,15 +43,7 @@ bool readContentFile(
 	irr::io::IReadFile* file = openContentFile(fileSystem, name);
 	if (!file)
 		return false;
-	// A folder opened by name reports a size of its own making.
-	const long size = file->getSize();
-	bool read = false;
-	// Irrlicht reads at most 2^31 - 1 bytes at a time.
-	if (size > 0 && size <= 0x7FFFFFFFL && static_cast<unsigned long>(size) <= maxBytes)
-	{
-		bytes.resize(static_cast<size_t>(size));
-		read = file->read(&bytes[0], static_cast<irr::s32>(size)) == static_cast<irr::s32>(size);
-	}
+	const bool read = readWholeFile(file, maxBytes, bytes) == EWFR_WHOLE && !bytes.empty();
 	file->drop();
 	if (!read)
 		bytes.clear();

@@ -86,11 +86,8 @@ void syncImage(CSceneObject* object, C2DImageSceneNode* node)
 	if (object->getType() == ESOT_TILED)
 	{
 		// A tiled object names no image: its tile fields changed, and its map
-		// is composed again from them. A node already showing the map rebuilt
-		// when the new textures were announced.
-		CImage* map = buildTiledMapImage(*host, *static_cast<CTiledSceneObject*>(object));
-		if (map && map != node->getImage())
-			node->setImage(map);
+		// is composed again from them, within the frames' budget.
+		rebuildTiledMapImage(*host, *static_cast<CTiledSceneObject*>(object));
 		return;
 	}
 	if (CImage* image = host->findImage(object->getEngineAttribute(EP_IMAGE)->getString()))

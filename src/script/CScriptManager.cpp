@@ -1,14 +1,18 @@
 #include "script/CScriptManager.h"
 
+#include "base/Refusal.h"
 #include "script/CScriptModule.h"
 #include "script/ScriptArray.h"
 #include "script/ScriptBudget.h"
+#include "script/ScriptCollector.h"
 #include "script/bindings/ScriptMemory.h"
 #include "script/bindings/ScriptTypes.h"
 
 #include <angelscript.h>
 #include <scriptmath.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -47,8 +51,8 @@ CScriptManager::CScriptManager(irr::ILogger* logger, ScriptApiRegistrar register
 CScriptManager::~CScriptManager()
 {
 	beginClose();
-	for (CScriptModule* module : CodeToDrop)
-		module->drop();
+	for (const SCodeToDrop& entry : CodeToDrop)
+		entry.Module->drop();
 	CodeToDrop.clear();
 	// The map's references go first, in name order; a module that reaches
 	// zero discards its engine module while the engine still lives.
@@ -58,6 +62,7 @@ CScriptManager::~CScriptManager()
 		entry.second->drop();
 	// Whatever is still held elsewhere must not reach the engine once it is gone.
 	detachAllModules();
+	collectAtClose();
 	if (Engine)
 		Engine->ShutDownAndRelease();
 	Engine = nullptr;
@@ -100,8 +105,31 @@ const SScriptCallbackDecl* CScriptManager::findCallback(irr::u32 id) const
 void CScriptManager::releaseScripts()
 {
 	detachAllModules();
-	if (Engine)
+	collectAtClose();
+}
+
+void CScriptManager::collectAtClose()
+{
+	if (!Engine)
+		return;
+	// What scripts held goes with its destructors while the close has time.
+	// The collector frees a chain one link per pass over all it holds: past
+	// its bound (which a game's scripts cannot reach), or once no destructor
+	// may run any more, the handles between the objects go first, and one
+	// pass frees them all.
+	asUINT collected = 0;
+	Engine->GetGCStatistics(&collected);
+	SScriptBudget* budget = getScriptBudget(Engine);
+	if (collected > SCRIPT_MAX_COLLECTED_OBJECTS || (budget && budget->closeSpent()))
+		releaseScriptObjectLinks(Engine);
+	Engine->GarbageCollect(asGC_FULL_CYCLE);
+	// Destructors that ran out of the close's time may have left more.
+	Engine->GetGCStatistics(&collected);
+	if (collected > 0 && budget && budget->closeSpent())
+	{
+		releaseScriptObjectLinks(Engine);
 		Engine->GarbageCollect(asGC_FULL_CYCLE);
+	}
 }
 
 void CScriptManager::rememberModule(CScriptModule* module)
@@ -142,6 +170,11 @@ void CScriptManager::init(ScriptApiRegistrar registerApi)
 	}
 	// Lets the get_X / set_X declarations of the bindings act as properties.
 	Engine->SetEngineProperty(asEP_PROPERTY_ACCESSOR_MODE, 2);
+	// The parser reads the character after code that ends inside a template's
+	// brackets: in its own copy of a section that is a byte past the copy,
+	// while every section handed over here ends in a terminating zero that
+	// lives until its build is done (CScriptModule::load).
+	Engine->SetEngineProperty(asEP_COPY_SCRIPT_SECTIONS, false);
 	setUpScriptBudget(Engine);
 	Engine->SetContextCallbacks(requestContext, returnContext, this);
 	Engine->SetMessageCallback(asMETHOD(CScriptManager, messageCallback), this, asCALL_THISCALL);
@@ -196,10 +229,9 @@ asIScriptContext* CScriptManager::requestContext(asIScriptEngine* engine, void* 
 		if (!self.CloseSpentReported)
 		{
 			self.CloseSpentReported = true;
-			self.log(("The close spent its " + std::to_string(budget->CloseMs) +
-						 " ms of script time; the scripts' remaining work is dropped.")
-						 .c_str(),
-				irr::ELL_WARNING);
+			reportRefusal("script",
+				"The close spent its " + std::to_string(budget->CloseMs) +
+					" ms of script time; the scripts' remaining work is dropped.");
 		}
 		return nullptr;
 	}
@@ -246,21 +278,60 @@ void CScriptManager::beginClose()
 
 void CScriptManager::dropCodeLater(CScriptModule* module)
 {
+	asIScriptModule* code = module->peekEngineModule();
+	if (!code)
+		return;
 	module->grab();
-	CodeToDrop.push_back(module);
+	CodeToDrop.push_back({module, code, module->getCodeGeneration()});
+	if (SScriptBudget* budget = Engine ? getScriptBudget(Engine) : nullptr)
+		budget->EndRunsFrom = std::min(budget->EndRunsFrom, firstRunHolding(*budget, code));
 }
 
-void CScriptManager::dropSetAsideCode()
+bool CScriptManager::SCodeToDrop::stillHeld() const
 {
-	SScriptBudget* budget = Engine ? getScriptBudget(Engine) : nullptr;
-	if (CodeToDrop.empty() || !Builds.empty() || (budget && budget->ActiveRuns > 0))
-		return;
-	std::vector<CScriptModule*> modules;
-	modules.swap(CodeToDrop);
-	for (CScriptModule* module : modules)
+	return Module->getCodeGeneration() == Generation;
+}
+
+size_t CScriptManager::firstRunHolding(const SScriptBudget& budget, asIScriptModule* code)
+{
+	for (size_t run = 0; run < budget.Runs.size(); ++run)
 	{
-		module->dropCode();
-		module->drop();
+		asIScriptContext* context = budget.Runs[run]->Context;
+		// The whole stack: a context's nested runs lie on it as well.
+		for (asUINT level = 0; context && level < context->GetCallstackSize(); ++level)
+		{
+			const asIScriptFunction* function = context->GetFunction(level);
+			if (function && function->GetModule() == code)
+				return run;
+		}
+	}
+	return SIZE_MAX;
+}
+
+void CScriptManager::dropCodeNow()
+{
+	if (!Builds.empty())
+		return;
+	SScriptBudget* budget = Engine ? getScriptBudget(Engine) : nullptr;
+	std::vector<SCodeToDrop> waiting;
+	std::vector<SCodeToDrop> ready;
+	for (const SCodeToDrop& entry : CodeToDrop)
+		(budget && entry.stillHeld() && firstRunHolding(*budget, entry.Code) != SIZE_MAX ? waiting : ready)
+			.push_back(entry);
+	if (ready.empty())
+		return;
+	CodeToDrop = waiting;
+	if (budget)
+	{
+		budget->EndRunsFrom = SIZE_MAX;
+		for (const SCodeToDrop& entry : waiting)
+			budget->EndRunsFrom = std::min(budget->EndRunsFrom, firstRunHolding(*budget, entry.Code));
+	}
+	for (const SCodeToDrop& entry : ready)
+	{
+		if (entry.stillHeld())
+			entry.Module->dropCode();
+		entry.Module->drop();
 	}
 	// What the code's objects hold in circles goes only with a collection.
 	Engine->GarbageCollect(asGC_FULL_CYCLE);
@@ -276,6 +347,36 @@ void CScriptManager::endFrame()
 {
 	if (SScriptBudget* budget = Engine ? getScriptBudget(Engine) : nullptr)
 		endScriptFrame(*budget);
+}
+
+bool CScriptManager::mayStartOwnRun()
+{
+	SScriptBudget* budget = Engine ? getScriptBudget(Engine) : nullptr;
+	return !budget || mayStartOwnScriptRun(*budget);
+}
+
+void CScriptManager::beginOwnRun()
+{
+	if (SScriptBudget* budget = Engine ? getScriptBudget(Engine) : nullptr)
+		beginOwnScriptRun(*budget);
+}
+
+void CScriptManager::endOwnRun()
+{
+	if (SScriptBudget* budget = Engine ? getScriptBudget(Engine) : nullptr)
+		endOwnScriptRun(*budget);
+}
+
+void CScriptManager::beginRunSpan()
+{
+	if (SScriptBudget* budget = Engine ? getScriptBudget(Engine) : nullptr)
+		budget->openSpan();
+}
+
+void CScriptManager::endRunSpan()
+{
+	if (SScriptBudget* budget = Engine ? getScriptBudget(Engine) : nullptr)
+		budget->closeSpan();
 }
 
 void CScriptManager::setBudgets(irr::u32 runMs, irr::u32 frameMs)

@@ -4,6 +4,7 @@
 
 #include <irrlicht.h>
 
+#include <functional>
 #include <map>
 #include <unordered_set>
 #include <vector>
@@ -13,6 +14,7 @@
 namespace AngelScript {
 class asIScriptEngine;
 class asIScriptContext;
+class asIScriptModule;
 struct asSMessageInfo;
 } // namespace AngelScript
 
@@ -23,15 +25,16 @@ class packet;
 namespace orv::script {
 
 class CScriptModule;
+struct SScriptBudget;
 
 // Sets a prepared callback's arguments from index 1 on (0 is `self`), reading
 // them from the packet's read position.
-typedef void (*ScriptCallbackArgDecoder)(AngelScript::asIScriptContext* context, net::packet& arguments);
+typedef std::function<void(AngelScript::asIScriptContext* context, net::packet& arguments)> ScriptCallbackArgDecoder;
 
 struct SScriptCallbackDecl
 {
 	irr::core::stringc Declaration;
-	ScriptCallbackArgDecoder Decoder = nullptr;
+	ScriptCallbackArgDecoder Decoder;
 };
 
 typedef std::map<irr::u32, SScriptCallbackDecl> ScriptCallbackTable;
@@ -73,20 +76,39 @@ public:
 	// budget. Runs outside a frame have their run budget only.
 	void beginFrame();
 	void endFrame();
+	// A stretch of the frame made mostly of script runs (the walk over the
+	// objects' callbacks) lies between these two: the clock is read at its
+	// two ends instead of in each run, and all of it is script time.
+	void beginRunSpan();
+	void endRunSpan();
 	// The run and frame budgets in milliseconds, for tests and tools that
 	// need them to end runs in a known order.
 	void setBudgets(irr::u32 runMs, irr::u32 frameMs);
+	// A run with a budget of its own (a Created that must not be lost to
+	// other scripts' time) lies between these two; mayStartOwnRun says
+	// whether one may start now or must wait for a later frame.
+	bool mayStartOwnRun();
+	void beginOwnRun();
+	void endOwnRun();
 	// The program's close begins: all script work from here on (destructors
 	// and releases of what scripts hold) shares SCRIPT_CLOSE_BUDGET_MS, and
 	// once it is spent the rest is dropped without running. The manager's
 	// destruction begins it too.
 	void beginClose();
 
-	// The code of a module set aside for the scripts' memory goes once no
-	// run is going on: a run nested in another may still use it until then.
+	// The code of a module set aside for the scripts' memory goes as soon as
+	// no run going on has a function of it on its stack, which is at once
+	// unless the module's own code asked for the run that met the bound; the
+	// runs nested in that code then end with it, so that what it holds is
+	// freed before any other script meets the bound for it.
 	void dropCodeLater(CScriptModule* module);
 	// Drops that code now when no run goes on, and collects what it held.
-	void dropSetAsideCode();
+	// Every run ends here: nothing to drop is the quick way out.
+	void dropSetAsideCode()
+	{
+		if (!CodeToDrop.empty())
+			dropCodeNow();
+	}
 
 	// The module of that name, made (and bound to this manager) on first use.
 	// Borrowed: the manager keeps the only reference unless the caller grabs.
@@ -124,6 +146,12 @@ private:
 		AngelScript::asIScriptEngine* engine, AngelScript::asIScriptContext* context, void* manager);
 
 	void init(ScriptApiRegistrar registerApi);
+	void dropCodeNow();
+	// The close's collection of what scripts held, bounded whatever they held.
+	void collectAtClose();
+	// The first run going on whose stack holds a function of the code;
+	// SIZE_MAX for none.
+	static size_t firstRunHolding(const SScriptBudget& budget, AngelScript::asIScriptModule* code);
 	void detachAllModules();
 
 	irr::ILogger* Logger;
@@ -136,7 +164,16 @@ private:
 	std::vector<const SScriptCallbackDecl*> CallbackSlots;
 	// The build going on, innermost last.
 	std::vector<CScriptModule*> Builds;
-	std::vector<CScriptModule*> CodeToDrop;
+	// Each with the engine module it held when it was set aside: new code it
+	// got since is not dropped.
+	struct SCodeToDrop
+	{
+		CScriptModule* Module;
+		AngelScript::asIScriptModule* Code;
+		irr::u64 Generation;
+		bool stillHeld() const;
+	};
+	std::vector<SCodeToDrop> CodeToDrop;
 	bool CloseSpentReported = false;
 };
 

@@ -95,10 +95,12 @@ asIScriptModule* CScriptModule::getEngineModule()
 	return EngineModule;
 }
 
-void CScriptModule::load(const irr::core::ustring16& code, const irr::core::ustring16& sectionName)
+void CScriptModule::load(
+	const irr::core::ustring16& code, const irr::core::ustring16& sectionName, const std::string& fileName)
 {
 	if (!isBound())
 		return;
+	FileName = fileName;
 	const irr::core::stringc codeUtf8 = code.toUTF8_s();
 	const irr::core::stringc section = sectionName.toUTF8_s();
 	Reported.clear();
@@ -138,6 +140,7 @@ void CScriptModule::load(const irr::core::ustring16& code, const irr::core::ustr
 	ScriptManager->beginBuild(this);
 	// The code's string constants are the scripts' memory.
 	MemoryAccount* accountBefore = setThreadMemoryAccount(&scriptStringAccount());
+	// Not copied (CScriptManager): the code lives until its build is done.
 	module->AddScriptSection(section.c_str(), codeUtf8.c_str(), codeUtf8.size(), 0);
 	// Code whose globals could not be set up would run on half of them; a
 	// module without an engine module holds no function.
@@ -158,7 +161,13 @@ void CScriptModule::load(const irr::core::ustring16& code, const irr::core::ustr
 std::string CScriptModule::describe() const
 {
 	const char* kind = Kind == ESMK_CLASS ? "class" : Kind == ESMK_OBJECT ? "object" : "module";
-	return std::string(kind) + " \"" + ModuleName.c_str() + "\"";
+	std::string owner = std::string(kind) + " \"" + ModuleName.c_str() + "\"";
+	std::string details;
+	if (!OwnerClass.empty())
+		details = "class \"" + OwnerClass + "\"";
+	if (!FileName.empty())
+		details += (details.empty() ? "" : ", ") + std::string("file \"") + FileName + "\"";
+	return details.empty() ? owner : owner + " (" + details + ")";
 }
 
 bool CScriptModule::reportRunFailure(asIScriptContext* context)
@@ -168,16 +177,31 @@ bool CScriptModule::reportRunFailure(asIScriptContext* context)
 			")";
 	};
 	const asEContextState state = context->GetState();
-	if (state == asEXECUTION_EXCEPTION)
+	const SScriptRunClock* clock = getScriptClock(context);
+	const bool refused = state == asEXECUTION_ABORTED && clock && clock->Refusal;
+	if (state == asEXECUTION_EXCEPTION || refused)
 	{
 		int column = 0;
 		const char* section = nullptr;
-		int row = context->GetExceptionLineNumber(&column, &section);
-		// Raised from the line callback, or from inside a native the engine
-		// called itself, the exception has no line: the bound noted where.
-		if (row <= 0 && isScriptMemoryException(context->GetExceptionString()))
-			section = lastScriptMemoryRefusal(row, column);
-		const char* message = context->GetExceptionString();
+		int row = 0;
+		const char* message = nullptr;
+		if (refused)
+		{
+			// The line callback ended the run at a bound.
+			section = clock->Section.c_str();
+			row = clock->Row;
+			column = clock->Column;
+			message = clock->Refusal;
+		}
+		else
+		{
+			row = context->GetExceptionLineNumber(&column, &section);
+			message = context->GetExceptionString();
+			// Raised from inside a native the engine called itself, the
+			// exception has no line: the bound noted where.
+			if (row <= 0 && isScriptMemoryException(message))
+				section = lastScriptMemoryRefusal(row, column);
+		}
 		const bool outOfMemory = isScriptMemoryException(message);
 		reportFailure("stopped at " + where(section, row, column) + " : " + (message ? message : "") +
 			(outOfMemory ? "; it is set aside" : ""));
@@ -191,8 +215,8 @@ bool CScriptModule::reportRunFailure(asIScriptContext* context)
 	}
 	// A run nested in another that ran out of their shared time is reported
 	// by the outermost one; a build's runs have their own.
-	if (const SScriptRunClock* clock = getScriptClock(context); state == asEXECUTION_ABORTED && clock &&
-		clock->RanOut && (clock->Outermost || clock->Ending == ESRE_BUILD_TIME))
+	if (state == asEXECUTION_ABORTED && clock && clock->RanOut &&
+		(clock->Outermost || clock->Ending == ESRE_BUILD_TIME))
 		reportOutOfTime(*clock);
 	return false;
 }
@@ -213,8 +237,8 @@ void CScriptModule::reportOutOfTime(const SScriptRunClock& clock)
 		why = "out of time after " + std::to_string(budget.RunMs) + " ms";
 		break;
 	}
-	reportFailure("stopped at " + std::string(clock.Section ? clock.Section : "") + " (r " + std::to_string(clock.Row) +
-		", c " + std::to_string(clock.Column) + ") : " + why);
+	reportFailure("stopped at " + clock.Section + " (r " + std::to_string(clock.Row) + ", c " +
+		std::to_string(clock.Column) + ") : " + why);
 }
 
 void CScriptModule::dropCode()
@@ -290,6 +314,7 @@ void CScriptModule::discardEngineModule()
 	// by name searches every module.
 	asIScriptModule* module = EngineModule;
 	EngineModule = nullptr;
+	++CodeGeneration;
 	module->Discard();
 }
 

@@ -56,7 +56,10 @@ public:
 	// refused unbuilt with one "script" line, and a failed build
 	// or global initialiser leaves the module without the code's functions.
 	// Nothing happens on an unbound module.
-	void load(const irr::core::ustring16& code, const irr::core::ustring16& sectionName);
+	// `fileName` is the package file the code was read from, for the log's
+	// lines about it; empty for code that came from elsewhere.
+	void load(
+		const irr::core::ustring16& code, const irr::core::ustring16& sectionName, const std::string& fileName = "");
 
 	// Looks every callback of the manager's table up in the module's code;
 	// missing ones hold asNO_FUNCTION (-6).
@@ -72,6 +75,11 @@ public:
 	// script engine finds modules by a search over all of them, and a world of
 	// objects that never get code of their own would pay it once per object.
 	AngelScript::asIScriptModule* getEngineModule();
+	// The engine module held now; null when none was made.
+	AngelScript::asIScriptModule* peekEngineModule() const { return EngineModule; }
+	// Moves on whenever the engine module is discarded: what holds on to one
+	// knows whether it is still this module's.
+	irr::u64 getCodeGeneration() const { return CodeGeneration; }
 	const std::vector<irr::s32>& getCallbackIds() const { return CallbackIds; }
 	// asNO_FUNCTION for an id the module has no function for or that lies
 	// beyond its table.
@@ -86,8 +94,12 @@ public:
 	// forgets the manager; what still holds the module may drop it later.
 	void detach();
 
-	// Who the code belongs to, for the log: module "client", class "ball",
-	// object "scene_object_5".
+	// The class of the object a module belongs to, for the log.
+	void setOwnerClass(const std::string& className) { OwnerClass = className; }
+
+	// Who the code belongs to and where it was read from, for the log:
+	// module "client" (file "client.as"), class "ball",
+	// object "scene_object_5" (class "ball", file "level.xml").
 	std::string describe() const;
 	// Logs "Script of <module> <what>" on "script" at error level, unless the
 	// same line was logged since the code was last loaded: a callback that
@@ -121,8 +133,11 @@ private:
 	EScriptModuleKind Kind;
 	irr::core::stringc EngineModuleName;
 	std::set<std::string> Reported;
+	std::string OwnerClass;
+	std::string FileName;
 	bool AnyCallback = false;
 	bool SetAside = false;
+	irr::u64 CodeGeneration = 0;
 	irr::u64 LastFrameOutOfTime = 0;
 	irr::u32 FramesOutOfTime = 0;
 	static irr::u64 CallbacksRevision;

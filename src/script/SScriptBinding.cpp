@@ -3,8 +3,11 @@
 #include "script/CScriptManager.h"
 #include "script/CScriptModule.h"
 #include "script/ScriptBudget.h"
+#include "script/ScriptCallbacks.h"
 
 #include <angelscript.h>
+
+#include <optional>
 
 namespace orv::script {
 
@@ -12,7 +15,6 @@ using namespace AngelScript;
 
 namespace {
 
-const irr::u32 SOLVE_CONTACT_ID = 4;
 // Deliveries into a context that is still running, one inside the other. A
 // script that keeps sending events to itself would otherwise recurse until
 // the native stack runs out.
@@ -87,15 +89,13 @@ struct SHeld
 // Prepares, decodes and executes; the script's answer lands in *result when
 // given and the call finished. True when the callback ran, false when it
 // was dropped before its first line.
-bool run(const SHeld& held, irr::u32 callbackId, irr::s32 functionId, net::packet& arguments, CSceneObject* self,
-	bool* result)
+bool run(const SHeld& held, irr::u32 callbackId, irr::s32 functionId, net::packet& arguments, void* self, bool* result)
 {
 	asIScriptContext* context = held.Context;
 	SScriptRunClock* clock = held.Clock;
-	// A module set aside runs nothing, nor does anything once the frame's
-	// script time or the close's is gone. A run asked for by one whose own
-	// time is gone ends at its first line (see SScriptRunClock::start).
-	if (held.Module->isSetAside() || (clock && (clock->Budget->frameSpent() || clock->Budget->closeSpent())))
+	// A module set aside runs nothing, nor does anything once the time it
+	// would share is gone (see SScriptBudget::mayRun).
+	if (held.Module->isSetAside() || (clock && !clock->Budget->mayRun()))
 		return false;
 	asIScriptFunction* function = context->GetEngine()->GetFunctionById(functionId);
 	if (!function)
@@ -125,14 +125,12 @@ bool run(const SHeld& held, irr::u32 callbackId, irr::s32 functionId, net::packe
 			entry->Decoder(context, arguments);
 		// A run nested in the same context has the context's one clock: the
 		// outer run's is put back once the nested run has been dealt with.
-		SScriptRunClock outerClock;
+		std::optional<SScriptRunClock> outerClock;
 		if (clock && nested)
 			outerClock = *clock;
 		if (clock)
 			clock->start();
-		// A run whose time is gone before it begins ends on its first line
-		// without running it.
-		executed = !(clock && clock->StartedOutOfTime);
+		executed = true;
 		const int state = context->Execute();
 		if (clock)
 			clock->stop();
@@ -160,8 +158,8 @@ bool run(const SHeld& held, irr::u32 callbackId, irr::s32 functionId, net::packe
 			if (!nested)
 				context->Unprepare();
 		}
-		if (clock && nested)
-			*clock = outerClock;
+		if (outerClock)
+			*clock = *outerClock;
 	}
 
 	if (nested)
@@ -173,7 +171,7 @@ bool run(const SHeld& held, irr::u32 callbackId, irr::s32 functionId, net::packe
 
 } // namespace
 
-bool SScriptBinding::callCallback(irr::u32 callbackId, net::packet arguments, CSceneObject* self)
+bool SScriptBinding::callCallback(irr::u32 callbackId, net::packet arguments, void* self)
 {
 	if (!Context || !BoundModule)
 		return false;
@@ -184,20 +182,20 @@ bool SScriptBinding::callCallback(irr::u32 callbackId, net::packet arguments, CS
 	return run(held, callbackId, functionId, arguments, self, nullptr);
 }
 
-bool SScriptBinding::callOnSolveContact(net::packet& arguments, CSceneObject* self)
+bool SScriptBinding::callOnSolveContact(net::packet& arguments, void* self)
 {
 	if (!Context || !BoundModule)
 		return false;
-	const irr::s32 functionId = BoundModule->getCallbackId(SOLVE_CONTACT_ID);
+	const irr::s32 functionId = BoundModule->getCallbackId(ESC_SOLVE_CONTACT);
 	if (functionId == asNO_FUNCTION)
 		return false;
 	bool result = false;
 	SHeld held(Context, BoundModule, Clock);
-	run(held, SOLVE_CONTACT_ID, functionId, arguments, self, &result);
+	run(held, ESC_SOLVE_CONTACT, functionId, arguments, self, &result);
 	return result;
 }
 
-void SScriptBinding::runQueuedEvents(ScriptEventQueue& queue, CSceneObject* self)
+void SScriptBinding::runQueuedEvents(ScriptEventQueue& queue, void* self)
 {
 	// Most objects have no code of their own: they are passed over without
 	// touching the context.

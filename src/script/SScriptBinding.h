@@ -1,6 +1,8 @@
 #pragma once
 // A module paired with a script context: runs the module's callbacks for one
 // object, the object as `self`, the further arguments decoded from a packet.
+// The object is only an address here: its type is one the layers above
+// register with the script engine, which the script host does not know.
 
 #include <irrTypes.h>
 
@@ -9,10 +11,6 @@
 
 namespace AngelScript {
 class asIScriptContext;
-}
-
-namespace orv {
-class CSceneObject;
 }
 
 namespace orv::script {
@@ -40,13 +38,13 @@ struct SScriptBinding
 	// time ends that run alone, and is logged once by the module. True when
 	// the callback ran, whatever became of the run; false when it was not
 	// there or was dropped without running.
-	bool callCallback(irr::u32 callbackId, net::packet arguments, CSceneObject* self);
+	bool callCallback(irr::u32 callbackId, net::packet arguments, void* self);
 	// OnSolveContact's answer; false when it does not run.
-	bool callOnSolveContact(net::packet& arguments, CSceneObject* self);
+	bool callOnSolveContact(net::packet& arguments, void* self);
 	// Every record the module has a callback for, front to back, each read
 	// from its first byte. The records are left as they are: the same queue
 	// goes on to other bindings.
-	void runQueuedEvents(ScriptEventQueue& queue, CSceneObject* self);
+	void runQueuedEvents(ScriptEventQueue& queue, void* self);
 
 	CScriptModule* getModule() const { return BoundModule; }
 	AngelScript::asIScriptContext* getContext() const { return Context; }

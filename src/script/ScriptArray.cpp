@@ -57,7 +57,8 @@ bool mayHold(const CScriptArray& array, asQWORD count, bool constructsElements =
 	}
 	const asQWORD size = array.GetSize();
 	return count <= size ||
-		mayTakeScriptMemory((count - size) * scriptArrayElementBytes(engine, array.GetElementTypeId()));
+		(mayTakeScriptMemory((count - size) * scriptArrayElementBytes(engine, array.GetElementTypeId())) &&
+			(!constructsElements || mayCollectScriptObjects(engine, array.GetElementTypeId(), count - size)));
 }
 
 // Changes the array, which no native may be using; the change itself may
@@ -80,7 +81,8 @@ CScriptArray* createIfItFits(asITypeInfo* type, asUINT length, void* value)
 		raiseScriptException("Too large array size");
 		return nullptr;
 	}
-	if (!mayTakeScriptMemory(asQWORD(length) * scriptArrayElementBytes(type->GetEngine(), type->GetSubTypeId())))
+	if (!mayTakeScriptMemory(asQWORD(length) * scriptArrayElementBytes(type->GetEngine(), type->GetSubTypeId())) ||
+		!mayCollectScriptObjects(type->GetEngine(), type->GetSubTypeId(), length))
 		return nullptr;
 	return value ? CScriptArray::Create(type, length, value) : CScriptArray::Create(type, length);
 }

@@ -15,9 +15,11 @@ using namespace AngelScript;
 
 namespace {
 
-// A stable bottom-up merge sort of positions. Every loop is bounded by
-// positions alone, so a comparison that answers inconsistently (a script's
-// opCmp may) gives some order but never reaches outside the arrays.
+// A stable bottom-up merge sort of positions, not std::stable_sort: with a
+// comparison that answers inconsistently (a script's opCmp may), libstdc++'s
+// stable_sort runs past the end of the array. Every loop here is bounded by
+// positions alone, so such a comparison gives some order but never reaches
+// outside the arrays.
 template <typename Less> std::vector<asUINT> sortedOrder(asUINT count, Less&& less)
 {
 	std::vector<asUINT> order(count);

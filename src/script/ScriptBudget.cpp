@@ -3,8 +3,6 @@
 #include "platform/ThreadCpuClock.h"
 #include "script/bindings/ScriptMemory.h"
 
-#include <algorithm>
-
 #include <angelscript.h>
 
 namespace orv::script {
@@ -13,11 +11,13 @@ using namespace AngelScript;
 
 namespace {
 
-const irr::u32 LINES_BETWEEN_LOOKS = 256;
 // The slots of a context's and the engine's user data that hold the clock
 // and the budget.
 const asPWORD CLOCK_DATA = 0x4F525643;
 const asPWORD BUDGET_DATA = 0x4F525642;
+// Budgets nest a few deep; room for them from the start keeps a run's
+// start free of allocation.
+const size_t SCOPES_RESERVED = 16;
 
 void endClock(asIScriptContext* context)
 {
@@ -29,57 +29,81 @@ void endBudget(asIScriptEngine* engine)
 	delete getScriptBudget(engine);
 }
 
-void onScriptLine(asIScriptContext* context, SScriptRunClock* clock)
+// Ends the context's run: the scope's budget ran out, found by this run or
+// one nested in it.
+void endRun(asIScriptContext* context, SScriptRunClock& clock, const SScriptRunScope& scope)
 {
-	// Memory is looked at on every line the callback sees (loops and calls):
-	// a loop that allocates would otherwise take another 255 rounds.
-	if (scriptMemorySpent())
-	{
-		noteScriptMemoryRefusal();
-		context->SetException(SCRIPT_MEMORY_EXCEPTION);
-		return;
-	}
-	SScriptBudget& budget = *clock->Budget;
-	const bool inBuild = clock->DeadlineKind == ESRE_BUILD_TIME;
-	// A run nested in this one may have spent the time this one shares.
-	if (!inBuild && (budget.RunRanOut || budget.frameSpent()))
-	{
-		clock->RanOut = true;
-		clock->Ending = budget.RunRanOut ? static_cast<EScriptRunEnding>(budget.RunEnding) : ESRE_FRAME_TIME;
-		clock->Row = context->GetLineNumber(0, &clock->Column, &clock->Section);
-		context->Abort();
-		return;
-	}
-	if (clock->LinesUntilLook-- > 0)
-		return;
-	clock->LinesUntilLook = LINES_BETWEEN_LOOKS;
-	const ScriptClock::time_point now = budget.now();
-	if (now < clock->Deadline)
-		return;
-	clock->RanOut = true;
-	clock->Ending = clock->DeadlineKind;
-	clock->Row = context->GetLineNumber(0, &clock->Column, &clock->Section);
-	if (!inBuild)
-	{
-		budget.RunRanOut = true;
-		budget.RunEnding = clock->Ending;
-		budget.RanOutSection = clock->Section ? clock->Section : "";
-		budget.RanOutRow = clock->Row;
-		budget.RanOutColumn = clock->Column;
-		if (clock->Ending == ESRE_FRAME_TIME)
-			budget.FrameSpent = true;
-	}
+	clock.RanOut = true;
+	clock.Ending = scope.Ending;
+	clock.Section = scope.Section;
+	clock.Row = scope.Row;
+	clock.Column = scope.Column;
 	context->Abort();
 }
 
-// The earlier of two deadlines, and what it is.
-void tighten(SScriptRunClock& clock, ScriptClock::time_point deadline, EScriptRunEnding kind)
+// The scope's budget ran out where the context is: all its runs end.
+void spendScope(asIScriptContext* context, SScriptRunScope& scope, EScriptRunEnding ending)
 {
-	if (deadline < clock.Deadline)
+	scope.RanOut = true;
+	scope.Ending = ending;
+	const char* section = nullptr;
+	scope.Row = context->GetLineNumber(0, &scope.Column, &section);
+	scope.Section = section ? section : "";
+}
+
+void onScriptLine(asIScriptContext* context, SScriptRunClock* clock)
+{
+	SScriptBudget& budget = *clock->Budget;
+	// Asked for by code that was set aside: it goes with that code.
+	if (budget.Runs.size() > budget.EndRunsFrom)
 	{
-		clock.Deadline = deadline;
-		clock.DeadlineKind = kind;
+		context->Abort();
+		return;
 	}
+	// What scripts hold is looked at on every line the callback sees (loops
+	// and calls): a loop that allocates would otherwise take another 255
+	// rounds. A line callback may not raise an exception, so the run is
+	// aborted with the bound's text, which its report takes as one.
+	const char* refusal = scriptMemorySpent()        ? SCRIPT_MEMORY_EXCEPTION
+		: collectedScriptObjectsSpent(budget.Engine) ? SCRIPT_OBJECTS_EXCEPTION
+													 : nullptr;
+	if (refusal)
+	{
+		noteScriptMemoryRefusal();
+		const char* section = lastScriptMemoryRefusal(clock->Row, clock->Column);
+		clock->Section = section ? section : "";
+		clock->Refusal = refusal;
+		context->Abort();
+		return;
+	}
+	SScriptRunScope& scope = budget.Scopes[clock->Scope];
+	// A run nested in this one, or one before it in the frame, may have
+	// spent the time this one shares.
+	if (!scope.RanOut && !scope.Own && budget.frameSpent())
+		spendScope(context, scope, ESRE_FRAME_TIME);
+	if (scope.RanOut)
+	{
+		endRun(context, *clock, scope);
+		return;
+	}
+	if (--budget.LinesUntilLook > 0)
+		return;
+	budget.LinesUntilLook = SCRIPT_LINES_BETWEEN_LOOKS;
+
+	const ScriptClock::time_point now = budget.look();
+	if (budget.InFrame && now >= budget.FrameDeadline)
+		budget.FrameSpent = true;
+	EScriptRunEnding ending = ESRE_NONE;
+	if (budget.Closing && now >= budget.CloseDeadline)
+		ending = ESRE_CLOSE_TIME;
+	else if (!scope.Own && budget.FrameSpent)
+		ending = ESRE_FRAME_TIME;
+	else if (now >= scope.Deadline)
+		ending = scope.Kind;
+	if (ending == ESRE_NONE)
+		return;
+	spendScope(context, scope, ending);
+	endRun(context, *clock, scope);
 }
 
 } // namespace
@@ -89,77 +113,102 @@ ScriptClock::time_point ScriptClock::now()
 	return time_point(platform::threadCpuTime());
 }
 
-ScriptClock::time_point SScriptBudget::now() const
+SScriptBudget::SScriptBudget()
 {
-	if (ActiveRuns == 0)
+	Scopes.reserve(SCOPES_RESERVED);
+	Runs.reserve(SCOPES_RESERVED);
+}
+
+ScriptClock::time_point SScriptBudget::now()
+{
+	if (OpenSpans == 0)
 		return ScriptClock::time_point(Counted);
-	return ScriptClock::time_point(Counted + (ScriptClock::now() - SpanStart));
+	++ClockReads;
+	LastRead = ScriptClock::time_point(Counted + (ScriptClock::now() - SpanStart));
+	return LastRead;
 }
 
-ScriptClock::time_point SScriptBudget::beginRun()
+void SScriptBudget::openSpan()
 {
-	// The processor clock is read once as the outermost run begins and once
-	// as it ends; a run nested in it reads it once, to begin on time.
-	if (ActiveRuns++ > 0)
-		return now();
-	SpanStart = ScriptClock::now();
-	return ScriptClock::time_point(Counted);
-}
-
-void SScriptBudget::endRun()
-{
-	if (ActiveRuns == 0)
+	if (OpenSpans++ > 0)
 		return;
-	if (--ActiveRuns == 0)
-		Counted += ScriptClock::now() - SpanStart;
+	++ClockReads;
+	SpanStart = ScriptClock::now();
+	LastRead = ScriptClock::time_point(Counted);
 }
 
-CScriptEngineWork::CScriptEngineWork(asIScriptEngine*) : Before(setThreadMemoryAccount(nullptr))
+void SScriptBudget::closeSpan()
 {
+	if (OpenSpans == 0 || --OpenSpans > 0)
+		return;
+	++ClockReads;
+	Counted += ScriptClock::now() - SpanStart;
+	// The clock is read here anyway: later runs of the frame need not look.
+	if (InFrame && ScriptClock::time_point(Counted) >= FrameDeadline)
+		FrameSpent = true;
+}
+
+ScriptClock::time_point SScriptBudget::look()
+{
+	if (OpenSpans == 0 && !Runs.empty())
+	{
+		openSpan();
+		RunSpan = true;
+	}
+	const ScriptClock::time_point at = now();
+	// A scope's time begins no later than that of the scopes inside it.
+	for (SScriptRunScope& scope : Scopes)
+		if (!scope.Started)
+		{
+			scope.Started = true;
+			scope.Deadline = (scope.Begun ? scope.BegunAt : at) + std::chrono::milliseconds(RunMs);
+		}
+	return at;
+}
+
+void SScriptBudget::pushScope(EScriptRunEnding kind, bool own)
+{
+	Scopes.emplace_back();
+	SScriptRunScope& scope = Scopes.back();
+	scope.Kind = kind;
+	scope.Own = own;
+	// A build's time is its initialisers', not the compiler's before them.
+	scope.Begun = OpenSpans > 0 && kind != ESRE_BUILD_TIME;
+	scope.BegunAt = LastRead;
+}
+
+CScriptEngineWork::CScriptEngineWork(asIScriptEngine* engine) : Before(setThreadMemoryAccount(nullptr))
+{
+	SScriptBudget* budget = engine ? getScriptBudget(engine) : nullptr;
+	if (!budget || budget->Runs.empty())
+		return;
+	Budget = budget;
+	Budget->look();
 }
 
 CScriptEngineWork::~CScriptEngineWork()
 {
 	setThreadMemoryAccount(Before);
+	// The work may have taken long: the run looks at its next line.
+	if (Budget)
+		Budget->LinesUntilLook = 1;
 }
 
 void SScriptRunClock::start()
 {
-	// Every script call starts a run: the clock is read once to begin it.
-	const ScriptClock::time_point now = Budget->beginRun();
-	Outermost = Budget->ActiveRuns == 1;
-	if (Outermost)
-	{
-		Budget->RunDeadline = now + std::chrono::milliseconds(Budget->RunMs);
-		Budget->RunRanOut = false;
-	}
-	if (!Budget->Builds.empty())
-	{
-		SScriptBudget::SBuild& build = Budget->Builds.back();
-		if (!build.Started)
-		{
-			build.Started = true;
-			build.Deadline = now + std::chrono::milliseconds(Budget->RunMs);
-		}
-		Deadline = build.Deadline;
-		DeadlineKind = ESRE_BUILD_TIME;
-	}
-	else
-	{
-		Deadline = Budget->RunDeadline;
-		DeadlineKind = ESRE_RUN_TIME;
-		if (Budget->InFrame)
-			tighten(*this, Budget->FrameDeadline, ESRE_FRAME_TIME);
-	}
-	if (Budget->Closing)
-		tighten(*this, Budget->CloseDeadline, ESRE_CLOSE_TIME);
-	// A run that starts out of time ends on its first line: deliveries that
-	// start one another would otherwise never reach a look.
-	StartedOutOfTime = !(now < Deadline);
-	LinesUntilLook = StartedOutOfTime ? 0 : LINES_BETWEEN_LOOKS;
+	SScriptBudget& budget = *Budget;
+	BeganScope = budget.Scopes.empty();
+	if (BeganScope)
+		budget.pushScope(ESRE_RUN_TIME, false);
+	Scope = budget.Scopes.size() - 1;
+	SScriptRunScope& scope = budget.Scopes.back();
+	Outermost = !scope.Owned;
+	scope.Owned = true;
+	budget.Runs.push_back(this);
 	RanOut = false;
+	NestedRanOut = false;
+	Refusal = nullptr;
 	Ending = ESRE_NONE;
-	Section = nullptr;
 	Row = 0;
 	Column = 0;
 	AccountBefore = setThreadMemoryAccount(&scriptStringAccount());
@@ -167,24 +216,40 @@ void SScriptRunClock::start()
 
 bool SScriptRunClock::takeNestedEnding()
 {
-	// An abort the run met on its way out leaves it finished.
-	if (!Outermost || !Budget->RunRanOut)
-		return false;
-	if (RanOut)
-		return true;
-	RanOut = true;
-	Ending = static_cast<EScriptRunEnding>(Budget->RunEnding);
-	Section = Budget->RanOutSection.c_str();
-	Row = Budget->RanOutRow;
-	Column = Budget->RanOutColumn;
-	return true;
+	return NestedRanOut;
 }
 
 void SScriptRunClock::stop()
 {
 	setThreadMemoryAccount(AccountBefore);
 	AccountBefore = nullptr;
-	Budget->endRun();
+	SScriptBudget& budget = *Budget;
+	if (!budget.Runs.empty())
+		budget.Runs.pop_back();
+	if (Scope < budget.Scopes.size())
+	{
+		// A run nested in this one spent the time they share; this one
+		// finished before its next line saw it.
+		// (The line callback as the run leaves may have seen it already.)
+		const SScriptRunScope& scope = budget.Scopes[Scope];
+		NestedRanOut = Outermost && scope.RanOut;
+		if (NestedRanOut && !RanOut)
+		{
+			RanOut = true;
+			Ending = scope.Ending;
+			Section = scope.Section;
+			Row = scope.Row;
+			Column = scope.Column;
+		}
+	}
+	if (BeganScope && !budget.Scopes.empty())
+		budget.Scopes.pop_back();
+	BeganScope = false;
+	if (budget.Runs.empty() && budget.RunSpan)
+	{
+		budget.RunSpan = false;
+		budget.closeSpan();
+	}
 }
 
 void setUpScriptBudget(asIScriptEngine* engine)
@@ -195,7 +260,9 @@ void setUpScriptBudget(asIScriptEngine* engine)
 	engine->SetEngineProperty(asEP_BUILD_WITHOUT_LINE_CUES, true);
 	engine->SetContextUserDataCleanupCallback(endClock, CLOCK_DATA);
 	engine->SetEngineUserDataCleanupCallback(endBudget, BUDGET_DATA);
-	delete static_cast<SScriptBudget*>(engine->SetUserData(new SScriptBudget(), BUDGET_DATA));
+	SScriptBudget* budget = new SScriptBudget();
+	budget->Engine = engine;
+	delete static_cast<SScriptBudget*>(engine->SetUserData(budget, BUDGET_DATA));
 }
 
 SScriptBudget* getScriptBudget(asIScriptEngine* engine)
@@ -219,13 +286,46 @@ void endScriptFrame(SScriptBudget& budget)
 
 void beginScriptBuild(SScriptBudget& budget)
 {
-	budget.Builds.emplace_back();
+	budget.pushScope(ESRE_BUILD_TIME, true);
 }
 
 void endScriptBuild(SScriptBudget& budget)
 {
-	if (!budget.Builds.empty())
-		budget.Builds.pop_back();
+	if (!budget.Scopes.empty())
+		budget.Scopes.pop_back();
+}
+
+void beginOwnScriptRun(SScriptBudget& budget)
+{
+	budget.pushScope(ESRE_RUN_TIME, true);
+	++budget.OwnRuns;
+}
+
+void endOwnScriptRun(SScriptBudget& budget)
+{
+	if (!budget.Scopes.empty())
+		budget.Scopes.pop_back();
+	if (budget.OwnRuns > 0)
+		--budget.OwnRuns;
+}
+
+bool mayStartOwnScriptRun(SScriptBudget& budget)
+{
+	if (budget.OwnRuns >= SCRIPT_MAX_NESTED_OWN_RUNS || budget.Runs.size() > budget.EndRunsFrom)
+		return false;
+	if (budget.Closing)
+		return !budget.closeSpent();
+	const SScriptRunScope* scope = budget.innermostScope();
+	if (scope && scope->RanOut)
+		return false;
+	if (!budget.InFrame && !(scope && scope->Started))
+		return true;
+	const ScriptClock::time_point now = budget.now();
+	if (budget.InFrame && now >= budget.FrameDeadline)
+		budget.FrameSpent = true;
+	if (budget.frameSpent())
+		return false;
+	return !(scope && scope->Started && now >= scope->Deadline);
 }
 
 void beginScriptClose(SScriptBudget& budget)
@@ -233,6 +333,9 @@ void beginScriptClose(SScriptBudget& budget)
 	if (budget.Closing)
 		return;
 	budget.Closing = true;
+	// A span that never closes: every destructor and release of the close
+	// is counted, however short.
+	budget.openSpan();
 	budget.CloseDeadline = budget.now() + std::chrono::milliseconds(budget.CloseMs);
 }
 
@@ -240,6 +343,7 @@ void watchScriptTime(asIScriptContext* context)
 {
 	SScriptRunClock* clock = new SScriptRunClock();
 	clock->Budget = getScriptBudget(context->GetEngine());
+	clock->Context = context;
 	delete static_cast<SScriptRunClock*>(context->SetUserData(clock, CLOCK_DATA));
 	context->SetLineCallback(asFUNCTION(onScriptLine), clock, asCALL_CDECL);
 }

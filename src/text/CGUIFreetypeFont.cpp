@@ -9,6 +9,8 @@
 #include <IVideoDriver.h>
 #include <IrrlichtDevice.h>
 
+#include "base/Refusal.h"
+#include "base/WholeFile.h"
 #include "text/CGUIFreetypeGlyphPage.h"
 #include "text/CodePoint.h"
 #include "text/SGUIFreetypeFace.h"
@@ -51,10 +53,10 @@ CGUIFreetypeFont::~CGUIFreetypeFont()
 		Driver->drop();
 }
 
-void CGUIFreetypeFont::log(const core::stringc& message, ELOG_LEVEL level) const
+void CGUIFreetypeFont::log(const core::stringc& message) const
 {
 	if (Device && Device->getLogger())
-		Device->getLogger()->log("CGUIFreetypeFont", message.c_str(), level);
+		Device->getLogger()->log("CGUIFreetypeFont", message.c_str(), ELL_INFORMATION);
 }
 
 bool CGUIFreetypeFont::load(const io::path& fileName, u32 pixelSize)
@@ -68,9 +70,8 @@ bool CGUIFreetypeFont::load(const io::path& fileName, u32 pixelSize)
 	}
 	const u32 usedSize = core::clamp(pixelSize, MIN_PIXEL_SIZE, MAX_PIXEL_SIZE);
 	if (usedSize != pixelSize)
-		log(core::stringc("Font size ") + core::stringc(pixelSize) + " is out of range; using " +
-				core::stringc(usedSize) + ".",
-			ELL_WARNING);
+		orv::reportRefusal("CGUIFreetypeFont",
+			"Font size " + std::to_string(pixelSize) + " is out of range; using " + std::to_string(usedSize) + ".");
 
 	PixelSize = usedSize;
 	FileName = fileName;
@@ -140,11 +141,9 @@ bool CGUIFreetypeFont::openFace(SGUIFreetypeFace& face) const
 		log("Failed to open the file.");
 		return false;
 	}
-	const long size = file->getSize();
-	face.FileBytes.resize(size > 0 ? static_cast<size_t>(size) : 0);
-	const s32 read = face.FileBytes.empty() ? 0 : file->read(face.FileBytes.data(), static_cast<u32>(size));
+	const orv::EWholeFileRead read = orv::readWholeFile(file, MAX_FONT_FILE_SIZE, face.FileBytes);
 	file->drop();
-	if (read < 0 || static_cast<size_t>(read) != face.FileBytes.size())
+	if (read != orv::EWFR_WHOLE)
 	{
 		log("Failed to open the file.");
 		return false;

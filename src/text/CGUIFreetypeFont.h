@@ -45,6 +45,9 @@ public:
 	static constexpr u32 MAX_PIXEL_SIZE = 256;
 	//! How many characters, starting at 0, a new font renders at once.
 	static constexpr u32 PRELOAD_CHARACTERS = 127;
+	//! The largest font file read: the fonts that cover most of Unicode are
+	//! a few tens of megabytes.
+	static constexpr size_t MAX_FONT_FILE_SIZE = 64u << 20;
 
 	//! A new font of the file at that pixel size (one reference for the
 	//! caller), or null when FreeType, the file or the size fails; failures
@@ -127,7 +130,8 @@ private:
 	// Opens the face of a new shared record from FileName, through the file
 	// system when there is one; false after logging why not.
 	bool openFace(SGUIFreetypeFace& face) const;
-	void log(const core::stringc& message, ELOG_LEVEL level = ELL_INFORMATION) const;
+	//! One information line on the font's channel.
+	void log(const core::stringc& message) const;
 	void updateLoadFlags();
 	// Sets the shared face to this font's size when another font changed it.
 	void useFaceSize() const;

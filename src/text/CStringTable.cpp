@@ -107,8 +107,7 @@ const core::ustring16* CStringTable::findEntry(const core::ustring16& id) const
 	return found == Entries.end() ? 0 : &found->second;
 }
 
-u32 CStringTable::loadDirectory(
-	StringTableMap& tables, const io::path& folder, io::IFileSystem* fileSystem, ILogger* logger)
+u32 CStringTable::loadDirectory(StringTableMap& tables, const io::path& folder, io::IFileSystem* fileSystem)
 {
 	if (!fileSystem)
 		return 0;
@@ -126,7 +125,7 @@ u32 CStringTable::loadDirectory(
 			io::IReadFile* file = fileSystem->createAndOpenFile(files->getFullFileName(i));
 			if (!file)
 				continue;
-			CStringTable* table = loadFile(fileSystem, file, logger);
+			CStringTable* table = loadFile(fileSystem, file);
 			file->drop();
 			if (table)
 			{
@@ -140,11 +139,11 @@ u32 CStringTable::loadDirectory(
 	return count;
 }
 
-CStringTable* CStringTable::loadFile(io::IFileSystem* fileSystem, io::IReadFile* file, ILogger* logger)
+CStringTable* CStringTable::loadFile(io::IFileSystem* fileSystem, io::IReadFile* file)
 {
 	if (!file)
 		return 0;
-	io::IXMLReaderUTF8* reader = orv::createXmlReader(fileSystem, file, logger);
+	io::IXMLReaderUTF8* reader = orv::createXmlReader(fileSystem, file);
 	if (!reader)
 		return 0;
 	CStringTable* table = new CStringTable();

@@ -13,7 +13,6 @@
 #include "text/CTranslationFormatter.h"
 
 namespace irr {
-class ILogger;
 namespace io {
 class IFileSystem;
 class IReadFile;
@@ -47,13 +46,12 @@ public:
 	//! Loads every file of the folder whose name ends in ".irrst" (exactly)
 	//! into the registry; a later file of one language replaces the earlier.
 	//! Returns how many tables were read. A folder that cannot be entered
-	//! loads nothing. The logger (may be null) hears of files cut short.
-	static u32 loadDirectory(
-		StringTableMap& tables, const io::path& folder, io::IFileSystem* fileSystem, ILogger* logger = 0);
+	//! loads nothing. A file cut short is reported as a refusal on "xml".
+	static u32 loadDirectory(StringTableMap& tables, const io::path& folder, io::IFileSystem* fileSystem);
 	//! A new table (one reference for the caller) from an opened file, null
 	//! when there is no file or no reader. Whatever the file holds, even no
 	//! XML at all, yields a table.
-	static CStringTable* loadFile(io::IFileSystem* fileSystem, io::IReadFile* file, ILogger* logger = 0);
+	static CStringTable* loadFile(io::IFileSystem* fileSystem, io::IReadFile* file);
 
 	//! Adds a table to the registry, which takes over the caller's reference.
 	//! True when the language is new; false for a null table or when it

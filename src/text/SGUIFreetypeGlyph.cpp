@@ -83,7 +83,10 @@ video::IImage* createGlyphSurface(video::IVideoDriver* driver, const FT_Bitmap& 
 {
 	if (!driver)
 		return 0;
-	const core::dimension2du drawn(std::min<u32>(size.Width, bitmap.width), std::min<u32>(size.Height, bitmap.rows));
+	// A damaged font can render a glyph of some size without pixels: it is drawn empty.
+	const core::dimension2du drawn = bitmap.buffer
+		? core::dimension2du(std::min<u32>(size.Width, bitmap.width), std::min<u32>(size.Height, bitmap.rows))
+		: core::dimension2du(0, 0);
 	if (bitmap.pixel_mode == FT_PIXEL_MODE_MONO)
 		return createMonoSurface(driver, bitmap, drawn);
 	if (bitmap.pixel_mode == FT_PIXEL_MODE_GRAY)

@@ -2,8 +2,8 @@
 
 #include <string>
 
+#include "base/Refusal.h"
 #include "base/packet.h"
-#include "base/Log.h"
 
 using irr::s32;
 using irr::u16;
@@ -37,7 +37,7 @@ SAttribute* CAttributeList::getOrAdd(const irr::core::ustring16& name, s32 id)
 	{
 		if (Attributes.size() > 0xFFFF)
 		{
-			logLine("attributes", "No free attribute id left.", irr::ELL_WARNING);
+			reportRefusalOnce("attributes", "attributes: no free id", "No free attribute id left.");
 			return nullptr;
 		}
 		// The counter may run into ids that were given explicitly; those stay
@@ -54,7 +54,8 @@ SAttribute* CAttributeList::getOrAdd(const irr::core::ustring16& name, s32 id)
 		{
 			const std::string message = "Attribute " + name.toUTF8_std() + " refused: id " + std::to_string(key) +
 				" belongs to " + Attributes[key]->name.toUTF8_std() + ".";
-			logLine("attributes", message.c_str(), irr::ELL_WARNING);
+			// A server can send such a clash in every packet: one line for all of them.
+			reportRefusalOnce("attributes", "attributes: taken ids", message);
 			return nullptr;
 		}
 	}

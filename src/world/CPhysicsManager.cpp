@@ -5,8 +5,9 @@
 #include <string>
 #include <utility>
 
+#include "base/Refusal.h"
 #include "world/PhysicsGuard.h"
-#include "base/Log.h"
+#include "world/ShapeBounds.h"
 
 using irr::f32;
 using irr::f64;
@@ -94,6 +95,8 @@ CPhysicsManager::~CPhysicsManager()
 	delete World;
 	World = nullptr;
 	LiveBodies.clear();
+	PlacedBodies.clear();
+	PlacedOrder.clear();
 	Forces.clear();
 }
 
@@ -113,6 +116,7 @@ void CPhysicsManager::update(f32 seconds)
 	u32 steps = 0;
 	while (Accumulator > STEP_SECONDS && steps < MAX_STEPS_PER_UPDATE)
 	{
+		takeAwayPiledShapes();
 		World->Step(STEP_SECONDS, 10, 10);
 		// The step clears them itself unless told not to.
 		if (!World->GetAutoClearForces())
@@ -158,10 +162,21 @@ void CPhysicsManager::runWhenUnlocked(std::function<void()> operation)
 		return;
 	if (isLocked())
 	{
-		Queue.push_back(std::move(operation));
+		queue(std::move(operation));
 		return;
 	}
 	change([&] { operation(); });
+}
+
+void CPhysicsManager::queue(std::function<void()> operation)
+{
+	// A script in a contact callback may ask for changes in a loop: what
+	// waits is bounded, and the rest is refused as a whole.
+	if (Queue.size() >= MAX_QUEUED_CHANGES)
+		return reportRefusalOnce("script", "script: physics changes waiting",
+			"A change to the physics world is refused: " + std::to_string(MAX_QUEUED_CHANGES) +
+				" wait for the step to end already.");
+	Queue.push_back(std::move(operation));
 }
 
 void CPhysicsManager::runQueued()
@@ -181,10 +196,42 @@ void CPhysicsManager::runQueued()
 	RunningQueue = false;
 }
 
+void CPhysicsManager::markPlaced(b2Body* body)
+{
+	if (PlacedBodies.insert(body).second)
+		PlacedOrder.push_back(body);
+}
+
+void CPhysicsManager::takeAwayPiledShapes()
+{
+	// In the order they were placed: of a pile the shapes placed last stay.
+	std::vector<b2Body*> placed;
+	placed.swap(PlacedOrder);
+	PlacedBodies.clear();
+	for (b2Body* body : placed)
+	{
+		if (!isLiveBody(body))
+			continue;
+		std::vector<b2Fixture*> piled;
+		for (b2Fixture* fixture = body->GetFixtureList(); fixture; fixture = fixture->GetNext())
+			if (orv::isShapePiled(*fixture))
+				piled.push_back(fixture);
+		if (piled.empty())
+			continue;
+		reportRefusalOnce("core", "world: stacked shapes",
+			"Collision shapes that lie on more than " + std::to_string(MAX_STACKED_SHAPES) +
+				" shapes of other objects in one place are taken away as the world steps.");
+		for (b2Fixture* fixture : piled)
+			destroyFixture(body, fixture);
+	}
+	// What scripts the removals set off placed meanwhile waits for the next step.
+}
+
 void CPhysicsManager::refuse(const char* what) const
 {
-	const std::string message = std::string(what) + " refused by the physics world.";
-	orv::logLine("script", message.c_str(), irr::ELL_WARNING);
+	// A script may ask for the same bad value in a loop: one line a kind.
+	const std::string kind = std::string("script: physics ") + what;
+	reportRefusalOnce("script", kind.c_str(), std::string(what) + " refused by the physics world.");
 }
 
 void CPhysicsManager::createBody(b2Body*& slot, const b2BodyDef& def)
@@ -233,6 +280,7 @@ void CPhysicsManager::destroyBody(b2Body*& slot)
 		return;
 	body->GetUserData().pointer = 0;
 	Forces.erase(body);
+	PlacedBodies.erase(body);
 	if (isLocked())
 	{
 		Queue.push_back([this, body] {
@@ -267,7 +315,7 @@ b2Fixture* CPhysicsManager::createFixture(b2Body* body, const b2FixtureDef& def)
 			refuse("Chain shape while the world steps");
 			return nullptr;
 		}
-		Queue.push_back([this, body, def, shape] {
+		queue([this, body, def, shape] {
 			b2FixtureDef later = def;
 			later.shape = shape.get();
 			createFixture(body, later);
@@ -281,6 +329,7 @@ b2Fixture* CPhysicsManager::createFixture(b2Body* body, const b2FixtureDef& def)
 	}
 	b2Fixture* fixture = nullptr;
 	change([&] { fixture = body->CreateFixture(&def); });
+	markPlaced(body);
 	return fixture;
 }
 
@@ -290,7 +339,7 @@ void CPhysicsManager::destroyFixture(b2Body* body, b2Fixture* fixture)
 		return;
 	if (isLocked())
 	{
-		Queue.push_back([this, body, fixture] { destroyFixture(body, fixture); });
+		queue([this, body, fixture] { destroyFixture(body, fixture); });
 		return;
 	}
 	if (!hasFixture(body, fixture))
@@ -306,7 +355,7 @@ void CPhysicsManager::setType(b2Body* body, b2BodyType type)
 		return;
 	if (isLocked())
 	{
-		Queue.push_back([this, body, type] { setType(body, type); });
+		queue([this, body, type] { setType(body, type); });
 		return;
 	}
 	if (!orv::isMassSafe(*body, type, body->IsFixedRotation()))
@@ -323,10 +372,11 @@ void CPhysicsManager::setTransform(b2Body* body, const b2Vec2& position, f32 ang
 		return refuse("Position or rotation");
 	if (isLocked())
 	{
-		Queue.push_back([this, body, position, angle] { setTransform(body, position, angle); });
+		queue([this, body, position, angle] { setTransform(body, position, angle); });
 		return;
 	}
 	change([&] { body->SetTransform(position, angle); });
+	markPlaced(body);
 }
 
 void CPhysicsManager::setFixedRotation(b2Body* body, bool fixed)
@@ -335,7 +385,7 @@ void CPhysicsManager::setFixedRotation(b2Body* body, bool fixed)
 		return;
 	if (isLocked())
 	{
-		Queue.push_back([this, body, fixed] { setFixedRotation(body, fixed); });
+		queue([this, body, fixed] { setFixedRotation(body, fixed); });
 		return;
 	}
 	if (!orv::isMassSafe(*body, body->GetType(), fixed))

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <map>
 #include <memory>
@@ -51,6 +52,10 @@ public:
 	static const irr::f32 STEP_SECONDS;
 	//! Steps per update at most; the rest waits in the accumulator.
 	static const irr::u32 MAX_STEPS_PER_UPDATE = 5;
+	//! Changes that wait for the world at most (a contact callback asks for a
+	//! few); further ones are refused with one line. Bodies made and
+	//! destroyed always wait: each object has one.
+	static constexpr std::size_t MAX_QUEUED_CHANGES = 65536;
 
 	//! The singleton, made on first use.
 	static CPhysicsManager* getInstance();
@@ -68,8 +73,11 @@ public:
 		PhysicsContactCallback onBegin, PhysicsContactCallback onEnd, PhysicsSolveCallback onSolve);
 
 	//! Adds the seconds to the accumulator and steps while more than one step
-	//! is waiting, at most MAX_STEPS_PER_UPDATE times. After each step the
-	//! bodies' accumulated forces are zero and queued changes are made.
+	//! is waiting, at most MAX_STEPS_PER_UPDATE times. Before each step the
+	//! shapes made or moved since the last one that lie on more than
+	//! MAX_STACKED_SHAPES of other bodies are taken away (ShapeBounds.h), with
+	//! one line a game. After each step the bodies' accumulated forces are
+	//! zero and queued changes are made.
 	void update(irr::f32 seconds);
 	irr::f32 getAccumulator() const { return Accumulator; }
 	void setAccumulator(irr::f32 seconds) { Accumulator = seconds; }
@@ -156,8 +164,13 @@ private:
 	// Runs a change to the world with the guard depth raised, then whatever it
 	// queued.
 	template <typename F> void change(F&& f);
+	//! Keeps the change for when the world is free, within MAX_QUEUED_CHANGES.
+	void queue(std::function<void()> operation);
 	void runQueued();
 	void refuse(const char* what) const;
+	//! The body's shapes were made or moved: Box2D pairs them in the next step.
+	void markPlaced(b2Body* body);
+	void takeAwayPiledShapes();
 
 	PhysicsContactCallback OnBegin = nullptr;
 	PhysicsContactCallback OnEnd = nullptr;
@@ -174,6 +187,9 @@ private:
 	std::map<b2Body**, irr::u32> PendingSlots; // slot -> generation of its queued creation
 	irr::u32 NextGeneration = 0;
 	std::unordered_map<const b2Body*, SBodyForce> Forces;
+	// Bodies placed since the last step, in the order they were first placed.
+	std::unordered_set<b2Body*> PlacedBodies;
+	std::vector<b2Body*> PlacedOrder;
 };
 
 } // namespace orv

@@ -27,37 +27,37 @@ namespace orv {
 
 namespace {
 
-// Where Irrlicht keeps a node's placement.
+// Where Irrlicht keeps a node's placement: translation, rotation, scale.
 struct SNodeLayout : irr::scene::ISceneNode
 {
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Winvalid-offsetof"
-	static size_t placement()
+	static constexpr size_t placement()
 	{
 		return offsetof(SNodeLayout, RelativeTranslation);
 	}
-	static size_t placementEnd()
+	static constexpr size_t rotation()
 	{
-		return offsetof(SNodeLayout, RelativeScale);
+		return offsetof(SNodeLayout, RelativeRotation);
+	}
+	static constexpr size_t placementEnd()
+	{
+		return offsetof(SNodeLayout, RelativeScale) + sizeof(irr::core::vector3df);
 	}
 #pragma GCC diagnostic pop
 };
+static_assert(SNodeLayout::placement() < SNodeLayout::rotation() &&
+		SNodeLayout::rotation() < SNodeLayout::placementEnd() &&
+		SNodeLayout::placementEnd() - SNodeLayout::placement() <= 64,
+	"a node's translation, rotation and scale lie together, in that order");
 
-// What a node kind reads of its own fields when it is placed, which it keeps
-// first, right behind Irrlicht's (an image node's mesh buffers and their flag).
-const size_t NODE_OWN_PLACEMENT_BYTES = 40;
-
-// Placing a node reads its type, its translation and rotation, and the
-// first of its kind's own fields.
+// Placing a node asks for its type (a virtual call) and writes its
+// translation, rotation or scale.
 void prefetchPlacement(const irr::scene::ISceneNode* node)
 {
 	const char* bytes = reinterpret_cast<const char*>(node);
 	prefetch(bytes);
-	prefetch(bytes + SNodeLayout::placement());
-	prefetch(bytes + SNodeLayout::placementEnd() - 1);
-	const char* own = bytes + sizeof(irr::scene::ISceneNode);
-	prefetch(own);
-	prefetch(own + NODE_OWN_PLACEMENT_BYTES - 1);
+	prefetchBytes(bytes + SNodeLayout::placement(), SNodeLayout::placementEnd() - SNodeLayout::placement());
 }
 
 // Writes the float and marks the id when the value differs. A NaN attribute
@@ -95,6 +95,7 @@ CSceneObject::CSceneObject(u32 id, CObjectClass* objectClass) : Id(id), Class(ob
 		script::CScriptManager* scripts = Class->getModule() ? Class->getModule()->getScriptManager() : nullptr;
 		Module = new script::CScriptModule(
 			ustring16(("scene_object_" + std::to_string(Id)).c_str()), scripts, script::ESMK_OBJECT);
+		Module->setOwnerClass(Class->getName().toUTF8_std());
 		Binding.reset(new script::SScriptBinding());
 		Binding->setModule(Module);
 	}
@@ -145,47 +146,51 @@ script::SScriptBinding* CSceneObject::getBindingWithCallbacks() const
 	return OwnCallbacks ? Binding.get() : nullptr;
 }
 
+void CSceneObject::prefetchFields(ESyncPhase phase) const
+{
+	prefetch(this);
+	prefetch(&Body);
+	prefetch(&ChangedEngineAttributes);
+	if (phase == ESP_MOTION)
+	{
+		prefetchBytes(&EngineAttributeById[EP_VELOCITY_X], sizeof(SAttribute*) * (EP_ROTATION - EP_VELOCITY_X + 1));
+		prefetch(&Class);
+		prefetch(&OwnCallbacksRevision);
+		prefetch(&OnSync);
+	}
+	else
+	{
+		prefetchBytes(&EngineAttributeById[EP_X], sizeof(SAttribute*) * (EP_Z - EP_X + 1));
+		prefetch(&ChangedClassAttributes);
+		prefetch(&OnNodeSync);
+		prefetch(&RememberedNode);
+		prefetch(&RememberedNodeRevision);
+		prefetch(&LastBodyPosition);
+	}
+}
+
 void CSceneObject::prefetchSync(ESyncPhase phase) const
 {
-	// The reference count lies in the virtual base, at the end of the object.
+	// The reference count lies in the virtual base, behind the fields of the
+	// object's own kind.
 	prefetch(static_cast<const irr::IReferenceCounted*>(this));
 	const s32 first = phase == ESP_MOTION ? EP_VELOCITY_X : EP_X;
 	const s32 last = phase == ESP_MOTION ? EP_ROTATION : EP_Z;
 	for (s32 id = first; id <= last; ++id)
-		prefetch(EngineAttributeById[id]);
-	if (phase == ESP_MOTION)
-	{
-		// The velocity and the angle.
-		prefetchRange(Body, 128);
-		return;
-	}
+		prefetchRecord(EngineAttributeById[id]);
 	// Only addresses: neither the body nor a remembered node that has gone
 	// since is read here.
-	if (const b2Body* body = getBody())
-	{
-		const b2Vec2& position = body->GetPosition();
-		prefetch(&position.x);
-		prefetch(&position.y);
-	}
-	if (RememberedNode)
-		prefetchPlacement(RememberedNode);
-}
-
-void CSceneObject::prefetchFields(ESyncPhase phase) const
-{
-	// Lines 0 and 1 hold what both walks read, then each walk has its own.
-	prefetch(this);
-	prefetch(&ChangedEngineAttributes);
+	const b2Body* body = getBody();
 	if (phase == ESP_MOTION)
 	{
-		prefetch(&EngineAttributeById[EP_VELOCITY_X]);
-		prefetch(&Class);
+		if (body)
+			prefetchRecord(body);
+		return;
 	}
-	else
-	{
-		prefetch(&RememberedNode);
-		prefetch(&RememberedNodeRevision);
-	}
+	if (body)
+		prefetch(&body->GetPosition());
+	if (RememberedNode)
+		prefetchPlacement(RememberedNode);
 }
 
 b2Body* CSceneObject::getBody() const

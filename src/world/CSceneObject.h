@@ -142,7 +142,7 @@ public:
 		return RememberedNodeRevision == mapRevision && mapRevision != 0;
 	}
 
-	//! What a synchronisation reads, for prefetching a few objects ahead.
+	//! What a synchronisation reads, for asking for it a few objects ahead.
 	enum ESyncPhase
 	{
 		//! syncFromBody: the body's motion into the motion attributes.
@@ -150,13 +150,13 @@ public:
 		//! syncPositionFromBody and the node: the body's position into x and y.
 		ESP_POSITION
 	};
-	//! Starts loading what that synchronisation will read: the reference
-	//! count, the body, the attributes and the node, without waiting for them.
-	//! It reads the object's own fields to find them: ask for those with
-	//! prefetchFields some objects earlier.
+	//! Starts loading what that synchronisation reads behind the object's
+	//! record: the reference count, the body, the attributes of the phase and
+	//! the node, without waiting for them. It reads the record to find them:
+	//! a walk asks for those fields with prefetchFields some objects earlier.
 	void prefetchSync(ESyncPhase phase) const;
-	//! Starts loading the object's own fields that synchronisation reads,
-	//! from the object's address alone: nothing of the object is read.
+	//! Starts loading the fields of the record that the phase reads, from the
+	//! object's address alone: nothing of the object is read.
 	void prefetchFields(ESyncPhase phase) const;
 
 	//! Physics units, as the last syncPositionFromBody saw it; the origin,
@@ -185,41 +185,31 @@ private:
 		void operator()(script::SScriptBinding* binding) const;
 	};
 
-	// Each of the frame's two walks over all objects waits on every cache
-	// line of an object it reads, so their fields are grouped by walk into
-	// lines of their own (the object starts on a line; the public Physics
-	// record lies right behind the table of virtual functions). The lists,
-	// read rarely, go last, beside the reference count.
-	// Line 0, both walks. The slot the physics manager fills and empties; the
-	// body's user data is this object.
+	// The slot the physics manager fills and empties; the body's user data
+	// is this object.
 	b2Body* Body = nullptr;
 	// The world the slot belongs to: a body pointer outlives a world that went.
 	irr::u64 BodyWorld = 0;
-	SceneObjectCallback OnSync = nullptr;
-	SceneObjectCallback OnNodeSync = nullptr;
-	irr::core::vector2df LastBodyPosition{0.0f, 0.0f};
-	// Line 1, both walks.
-	AttributeIdSet<irr::s32> ChangedEngineAttributes;
 	irr::u32 Id;
-	mutable bool OwnCallbacks = false;
-	irr::u8 Visible = 1;
-	irr::u8 DrawnThisFrame = 0;
-	// Line 2, the placement walk after the step: the node and x, y and z.
-	alignas(64) irr::scene::ISceneNode* RememberedNode = nullptr;
-	// The EP_ attributes by id, looked up once. The motion ids (from
-	// EP_VELOCITY_X), which the walk before the step reads, fill line 3.
-	SAttribute* EngineAttributeById[EP_IMAGE + 1] = {};
-	// Line 4, the walk before the step: the scripts.
 	CObjectClass* Class;
 	std::unique_ptr<script::SScriptBinding, SBindingDeleter> Binding;
 	script::CScriptModule* Module = nullptr;
+	mutable bool OwnCallbacks = false;
 	mutable irr::u64 OwnCallbacksRevision = 0;
-	AttributeChangeCallback OnAttributeChange = nullptr;
-	// Line 5, the placement walk: the node's revision and what is sent.
-	alignas(64) irr::u64 RememberedNodeRevision = 0;
-	AttributeIdSet<irr::u16> ChangedClassAttributes;
 	CAttributeList ClassAttributes;
 	CAttributeList EngineAttributes;
+	// The EP_ attributes by id, looked up once.
+	SAttribute* EngineAttributeById[EP_IMAGE + 1] = {};
+	AttributeIdSet<irr::u16> ChangedClassAttributes;
+	AttributeIdSet<irr::s32> ChangedEngineAttributes;
+	irr::u8 Visible = 1;
+	irr::u8 DrawnThisFrame = 0;
+	AttributeChangeCallback OnAttributeChange = nullptr;
+	SceneObjectCallback OnSync = nullptr;
+	SceneObjectCallback OnNodeSync = nullptr;
+	irr::scene::ISceneNode* RememberedNode = nullptr;
+	irr::u64 RememberedNodeRevision = 0;
+	irr::core::vector2df LastBodyPosition{0.0f, 0.0f};
 };
 
 } // namespace orv

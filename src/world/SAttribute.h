@@ -26,18 +26,13 @@ enum EAttributeType : irr::s32
 //! anything; the others keep what they last held.
 struct SAttribute
 {
-	// Every object's motion is read and written as floats every frame: the
-	// type, the float and the text that a float setter looks at share the
-	// first 16 bytes, which never straddle a cache line.
-	EAttributeType type = EAT_UINT;
-	irr::f32 floatValue = 0.0f;
-	irr::core::ustring16 textValue;
-	irr::u64 intValue = 0; // signed for EAT_INT, unsigned for EAT_UINT
-	irr::f64 doubleValue = 0.0;
-	// The texts' pointers lie on 8-byte boundaries, where the leak checker
-	// looks for them.
-	irr::core::ustring16 name;
 	irr::u16 id = 0;
+	EAttributeType type = EAT_UINT;
+	irr::core::ustring16 name;
+	irr::u64 intValue = 0; // signed for EAT_INT, unsigned for EAT_UINT
+	irr::f32 floatValue = 0.0f;
+	irr::f64 doubleValue = 0.0;
+	irr::core::ustring16 textValue;
 
 	irr::s64 getInt() const;
 	irr::u64 getUInt() const;

@@ -2,10 +2,15 @@
 
 #include <box2d/box2d.h>
 
+#include <memory>
+#include <string>
+
+#include "base/Refusal.h"
 #include "world/AngleUnits.h"
 #include "world/CPhysicsManager.h"
+#include "world/CSceneObject.h"
 #include "world/PhysicsGuard.h"
-#include "base/Log.h"
+#include "world/ShapeBounds.h"
 
 using irr::f32;
 using irr::core::vector2df;
@@ -19,9 +24,57 @@ b2Vec2 toB2(const vector2df& v)
 	return b2Vec2(v.X, v.Y);
 }
 
-void refuseShape(const char* what)
+// A script may ask for the same bad shape every frame: one line a kind.
+void refuseShape(const char* kind, const char* line)
 {
-	logLine("script", what, irr::ELL_WARNING);
+	reportRefusalOnce("script", kind, line);
+}
+
+void refuseRoom(EShapeRoom room, const char* shapeName, const b2Body& body)
+{
+	const CSceneObject* object = CPhysicsManager::getBodyObject(&body);
+	const std::string owner = object ? "object (" + std::to_string(object->getId()) + ")" : "its object";
+	const std::string refused = std::string(shapeName) + " refused: ";
+	switch (room)
+	{
+	case ESR_OBJECT_FULL:
+		return reportRefusalOnce("script", "script: shapes per object",
+			refused + owner + " has " + std::to_string(MAX_SHAPES_PER_OBJECT) +
+				" collision shapes, the most one object takes.");
+	case ESR_WORLD_FULL:
+		return reportRefusalOnce("script", "script: shapes",
+			refused + "the world holds " + std::to_string(MAX_WORLD_SHAPES) + " collision shapes, the most it takes.");
+	default:
+		return;
+	}
+}
+
+// A script's shape within the bounds of one object and of the world, which
+// are asked when it is made: while the world steps it waits, and so does the
+// count it must fit. A pile is the world's to find as it steps.
+template <typename TShape>
+void addScriptShape(
+	b2Body* body, const TShape& shape, const char* shapeName, f32 density, f32 friction, f32 restitution)
+{
+	CPhysicsManager* physics = CPhysicsManager::getInstance();
+	if (physics->isLocked())
+	{
+		const std::shared_ptr<TShape> later = std::make_shared<TShape>(shape);
+		physics->runWhenUnlocked([physics, body, later, shapeName, density, friction, restitution] {
+			if (physics->isLiveBody(body))
+				addScriptShape(body, *later, shapeName, density, friction, restitution);
+		});
+		return;
+	}
+	const EShapeRoom room = findShapeRoom(*body, shape, MAX_SHAPES_PER_OBJECT);
+	if (room != ESR_FITS)
+		return refuseRoom(room, shapeName, *body);
+	b2FixtureDef def;
+	def.shape = &shape;
+	def.density = density;
+	def.friction = friction;
+	def.restitution = restitution;
+	physics->createFixture(body, def);
 }
 
 } // namespace
@@ -32,17 +85,26 @@ b2Body* SSceneObjectPhysics::getLiveBody() const
 	return physics && physics->isLiveBody(body) ? body : nullptr;
 }
 
-void SSceneObjectPhysics::addFittedShape(const b2Shape& shape, f32 density, f32 friction, f32 restitution)
+EShapeRoom SSceneObjectPhysics::addFittedShape(const b2Shape& shape, f32 density, f32 friction, f32 restitution)
 {
 	b2Body* live = getLiveBody();
 	if (!live)
-		return;
+		return ESR_FITS;
+	CPhysicsManager* physics = CPhysicsManager::getInstance();
+	// Levels load between steps; one asked for inside a step waits for its end.
+	if (!physics->isLocked())
+	{
+		const EShapeRoom room = findShapeRoom(*live, shape, MAX_WORLD_SHAPES);
+		if (room != ESR_FITS)
+			return room;
+	}
 	b2FixtureDef def;
 	def.shape = &shape;
 	def.density = density;
 	def.friction = friction;
 	def.restitution = restitution;
-	CPhysicsManager::getInstance()->createFixture(live, def);
+	physics->createFixture(live, def);
+	return ESR_FITS;
 }
 
 EBodyType SSceneObjectPhysics::getType() const
@@ -98,8 +160,9 @@ void SSceneObjectPhysics::addCollisionCircle(
 		return;
 	b2CircleShape circle;
 	if (fitCircle(circle, radius, toB2(center)) == ESF_REFUSED)
-		return refuseShape("Collision circle refused: its radius or centre is out of range.");
-	addFittedShape(circle, density, friction, restitution);
+		return refuseShape(
+			"script: collision circle values", "Collision circle refused: its radius or centre is out of range.");
+	addScriptShape(live, circle, "Collision circle", density, friction, restitution);
 }
 
 void SSceneObjectPhysics::addCollisionBox(
@@ -110,8 +173,9 @@ void SSceneObjectPhysics::addCollisionBox(
 		return;
 	b2PolygonShape box;
 	if (fitBox(box, dimension.X, dimension.Y, toB2(center), angle) == ESF_REFUSED)
-		return refuseShape("Collision box refused: its size, centre or angle is out of range.");
-	addFittedShape(box, density, friction, restitution);
+		return refuseShape(
+			"script: collision box values", "Collision box refused: its size, centre or angle is out of range.");
+	addScriptShape(live, box, "Collision box", density, friction, restitution);
 }
 
 void SSceneObjectPhysics::addCollisionPolygon(
@@ -127,10 +191,11 @@ void SSceneObjectPhysics::addCollisionPolygon(
 	b2PolygonShape polygon;
 	const EShapeFit fit = fitPolygon(polygon, vertices.data(), static_cast<irr::u32>(vertices.size()));
 	if (fit == ESF_REFUSED)
-		return refuseShape("Collision polygon refused: a point is out of range.");
+		return refuseShape("script: collision polygon values", "Collision polygon refused: a point is out of range.");
 	if (fit == ESF_FALLBACK_BOX)
-		refuseShape("Collision polygon has no area; a box of half-extents 1 stands in for it.");
-	addFittedShape(polygon, density, friction, restitution);
+		refuseShape("script: collision polygon area",
+			"Collision polygon has no area; a box of half-extents 1 stands in for it.");
+	addScriptShape(live, polygon, "Collision polygon", density, friction, restitution);
 }
 
 void SSceneObjectPhysics::addCollisionEdge(const vector2df& vertex1, const vector2df& vertex2, bool hasGhostBefore,
@@ -145,8 +210,9 @@ void SSceneObjectPhysics::addCollisionEdge(const vector2df& vertex1, const vecto
 	b2EdgeShape edge;
 	if (fitEdge(edge, toB2(vertex1), toB2(vertex2), hasGhostBefore ? &before : nullptr,
 			hasGhostAfter ? &after : nullptr) == ESF_REFUSED)
-		return refuseShape("Collision edge refused: a vertex is out of range or the edge has no length.");
-	addFittedShape(edge, density, friction, restitution);
+		return refuseShape("script: collision edge values",
+			"Collision edge refused: a vertex is out of range or the edge has no length.");
+	addScriptShape(live, edge, "Collision edge", density, friction, restitution);
 }
 
 void SSceneObjectPhysics::applyImpulse(const vector2df& impulse, const vector2df& pointPixels)

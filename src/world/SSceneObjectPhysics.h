@@ -6,6 +6,8 @@
 #include <irrTypes.h>
 #include <vector2d.h>
 
+#include "world/ShapeBounds.h"
+
 class b2Body;
 class b2Shape;
 
@@ -68,8 +70,12 @@ struct SSceneObjectPhysics
 		irr::f32 density = DEFAULT_SHAPE_DENSITY, irr::f32 friction = DEFAULT_SHAPE_FRICTION,
 		irr::f32 restitution = DEFAULT_SHAPE_RESTITUTION);
 
-	//! A shape the physics guard has fitted already, as a fixture of that material.
-	void addFittedShape(const b2Shape& shape, irr::f32 density, irr::f32 friction, irr::f32 restitution);
+	//! A level's shape the physics guard has fitted already, as a fixture of
+	//! that material, when the world has room for it (ShapeBounds.h; a
+	//! level's object has no bound of its own, a tile map makes many); the
+	//! bound that refused it otherwise. The add_collision_* of scripts keep
+	//! to the bound of one object as well, and say themselves what they refused.
+	EShapeRoom addFittedShape(const b2Shape& shape, irr::f32 density, irr::f32 friction, irr::f32 restitution);
 
 	//! The point is pixels; the impulse physics units. Only a dynamic body reacts.
 	void applyImpulse(const irr::core::vector2df& impulse, const irr::core::vector2df& pointPixels);

@@ -8,7 +8,7 @@
 
 #include "world/CPhysicsManager.h"
 #include "world/PhysicsGuard.h"
-#include "base/Log.h"
+#include "base/Refusal.h"
 
 using irr::f32;
 using irr::u32;
@@ -140,7 +140,8 @@ void scaleFixtures(b2Body* body, f32 rx, f32 ry)
 		record->def.filter = fixture->GetFilterData();
 		if (!scaleShape(*record, *fixture->GetShape(), rx, ry))
 		{
-			logLine("script", "A collision shape cannot take the new scale; it keeps its old size.", irr::ELL_WARNING);
+			reportRefusalOnce("script", "script: scaled shape",
+				"A collision shape cannot take the new scale; it keeps its old size.");
 			continue;
 		}
 		records.push_back(std::move(record));

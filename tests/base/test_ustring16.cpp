@@ -349,6 +349,18 @@ const EditCase editCases[] = {
 	{"trim default", " \t\r\nab c\n\t ", [](ustring16& s) { s.trim(); }, "ab c"},
 	{"trim all", " \t ", [](ustring16& s) { s.trim(); }, ""},
 	{"trim given", "xxaxbxx", [](ustring16& s) { s.trim(ustring16("x")); }, "axb"},
+	{"trim an astral list",
+		"\xF0\x9F\x98\x80"
+		"xa\xF0\x9F\x98\x80",
+		[](ustring16& s) { s.trim(ustring16("\xF0\x9F\x98\x80x")); }, "a"},
+	{"trim keeps pairs at the ends",
+		" \xF0\x9F\x98\x80"
+		"a\xF0\x9F\x98\x81 ",
+		[](ustring16& s) { s.trim(); },
+		"\xF0\x9F\x98\x80"
+		"a\xF0\x9F\x98\x81"},
+	{"trim with no list", " a ", [](ustring16& s) { s.trim(ustring16()); }, " a "},
+	{"trim nothing", "", [](ustring16& s) { s.trim(); }, ""},
 	{"erase", searchText, [](ustring16& s) { s.erase(1); }, "ab\xF0\x9F\x98\x80"},
 	{"erase past end", "ab", [](ustring16& s) { s.erase(2); }, "ab"},
 	{"insert char", "ac", [](ustring16& s) { s.insert(U'b', 1); }, "abc"},

@@ -5,6 +5,7 @@
 #include <irrlicht.h>
 
 #include "CRecordingLogger.h"
+#include "base/Log.h"
 #include "base/XmlReader.h"
 
 using namespace irr;
@@ -30,14 +31,19 @@ protected:
 	{
 		device = createDevice(video::EDT_NULL);
 		ASSERT_NE(device, nullptr);
+		orv::setLogger(&logger);
 	}
-	void TearDown() override { device->drop(); }
+	void TearDown() override
+	{
+		orv::setLogger(nullptr);
+		device->drop();
+	}
 
 	io::IXMLReaderUTF8* readerOver(const std::string& bytes, const char* name = "level.xml")
 	{
 		io::IReadFile* file = device->getFileSystem()->createMemoryReadFile(
 			const_cast<char*>(bytes.data()), static_cast<s32>(bytes.size()), name, false);
-		io::IXMLReaderUTF8* reader = orv::createXmlReader(device->getFileSystem(), file, &logger);
+		io::IXMLReaderUTF8* reader = orv::createXmlReader(device->getFileSystem(), file);
 		file->drop();
 		return reader;
 	}
@@ -200,6 +206,6 @@ TEST_F(XmlReaderTest, EmptyAndMissingFiles)
 		EXPECT_FALSE(reader->read());
 		reader->drop();
 	}
-	EXPECT_EQ(orv::createXmlReader(device->getFileSystem(), io::path("no/such/file.xml"), &logger), nullptr);
-	EXPECT_EQ(orv::createXmlReader(nullptr, io::path("x.xml"), &logger), nullptr);
+	EXPECT_EQ(orv::createXmlReader(device->getFileSystem(), io::path("no/such/file.xml")), nullptr);
+	EXPECT_EQ(orv::createXmlReader(nullptr, io::path("x.xml")), nullptr);
 }

@@ -28,7 +28,7 @@ int main()
 			bytes += alphabet[random() % (sizeof(alphabet) - 1)];
 		io::IReadFile* file = fileSystem->createMemoryReadFile(
 			&bytes[0], static_cast<s32>(bytes.size()), "probe.xml", false);
-		io::IXMLReaderUTF8* reader = orv::createXmlReader(fileSystem, file, nullptr);
+		io::IXMLReaderUTF8* reader = orv::createXmlReader(fileSystem, file);
 		file->drop();
 		if (!reader)
 			continue;

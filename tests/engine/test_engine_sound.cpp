@@ -21,8 +21,12 @@
 
 #include "AudioTestSupport.h"
 #include "audio/IAudioManager.h"
+#include "audio/ISourceEventHandler.h"
+#include "base/Refusal.h"
 #include "scene/CAnimatedSpriteSceneNode.h"
 #include "scene/CAnimation.h"
+#include "scene/FrameSound.h"
+#include "support/CLogLines.h"
 #include "support/engine_fixture.h"
 #include "world/CObjectManager.h"
 #include "world/CSceneObject.h"
@@ -140,6 +144,84 @@ TEST_F(EngineSoundTest, CacheMakesEachSoundOnceAndKeepsFailures)
 	// A failure is remembered: the file is not read again.
 	sandbox->folder().write("broken.wav", toneWav(0.1));
 	EXPECT_EQ(engine().getSound("broken.wav"), nullptr);
+}
+
+// Each sound played keeps one of the device's sources: past them a sound is
+// refused with one line, not with error lines of its own.
+TEST_F(EngineSoundTest, SoundsPastTheDeviceSourcesAreRefusedWithOneLine)
+{
+	ASSERT_NE(engine().getAudioManager(), nullptr);
+	test::CAudioLogCapture audioLog(audio::ELL_INFO);
+	test::CLogLines lines;
+	engine().getDevice()->setEventReceiver(&lines);
+	forgetRefusals();
+	const std::string wav = toneWav(0.01);
+	const int files = 300;
+	for (int i = 0; i < files; ++i)
+		sandbox->folder().write("s" + std::to_string(i) + ".wav", wav);
+	int made = 0;
+	for (int i = 0; i < files; ++i)
+		made += engine().getSound(("s" + std::to_string(i) + ".wav").c_str()) != nullptr;
+	engine().getDevice()->setEventReceiver(nullptr);
+	// OpenAL Soft's device makes 256 sources.
+	EXPECT_EQ(made, 256);
+	EXPECT_EQ(audioLog.countStartingWith("Failed to create Audio Source"), 0u);
+	EXPECT_EQ(audioLog.countStartingWith("OpenAL Error"), 0u);
+	EXPECT_EQ(lines.count("core: Audio Source (s256.wav) refused: the sound device plays at most 256 sounds"), 1u)
+		<< testing::PrintToString(lines.lines);
+	EXPECT_EQ(countRefusals("audio: sources"), static_cast<unsigned long>(files - 256));
+}
+
+class CPlayCount : public audio::ISourceEventHandler
+{
+public:
+	void onUpdate() override {}
+	void onRelease() override {}
+	void onPlay() override { ++Plays; }
+	void onStop() override {}
+	void onPause() override {}
+	int Plays = 0;
+};
+
+// Many objects that come to one sound in the same frame start its one source
+// once: each start decodes the sound's first blocks anew.
+TEST_F(EngineSoundTest, ManyObjectsAtOneSoundStartItOnceAFrame)
+{
+	std::vector<CAnimatedSpriteSceneNode*> nodes;
+	for (irr::u32 id = 10; id < 60; ++id)
+		nodes.push_back(nodeOf(makeWalker(id, static_cast<float>(id), 0.0f)));
+	ASSERT_NE(tone(), nullptr);
+	CPlayCount plays;
+	tone()->registerEventHandler(&plays);
+	const irr::u32 start = engine().getDevice()->getTimer()->getTime();
+	struct Case
+	{
+		const char* name;
+		irr::u32 atMs;
+		int plays;
+	};
+	const Case cases[] = {
+		{"every node comes to the sound's frame", start + 1000, 1},
+		{"the silent frame", start + 2000, 1},
+		{"the sound's frame once more", start + 3000, 2},
+	};
+	for (const Case& c : cases)
+	{
+		SCOPED_TRACE(c.name);
+		for (CAnimatedSpriteSceneNode* node : nodes)
+			node->OnAnimate(c.atMs);
+		EXPECT_EQ(plays.Plays, c.plays);
+	}
+	// Heard from the first node that came to it, 3 pixels right of it.
+	EXPECT_EQ(tone()->getPosition().x, nodes.front()->getAbsolutePosition().X + 3.0f);
+
+	// A frame drawn at the same time as the one before starts it again.
+	playFrameSound(tone(), false, irr::core::vector3df(), start + 3000);
+	EXPECT_EQ(plays.Plays, 2);
+	beginFrameSounds();
+	playFrameSound(tone(), false, irr::core::vector3df(), start + 3000);
+	EXPECT_EQ(plays.Plays, 3);
+	tone()->unregisterEventHandler(&plays);
 }
 
 TEST_F(EngineSoundTest, ListenerStandsAtThePlayer)

@@ -59,7 +59,7 @@ TEST_F(FrameUpdate, WorldStandsStillWhileNoGameRuns)
 	ball->Physics.setType(EBT_DYNAMIC);
 	CPhysicsManager::getInstance()->setGravity({0.0f, 10.0f});
 	SScriptEvent key;
-	key.callbackId = ESEI_KEY_PRESS;
+	key.callbackId = script::ESC_KEY_PRESS;
 	engine().queueEvent(key);
 	const irr::u32 last = engine().getLastFrameTime();
 
@@ -130,7 +130,7 @@ TEST_F(FrameUpdate, ScriptsRunInTheirOrder)
 			"main");
 	}
 	SScriptEvent key;
-	key.callbackId = ESEI_KEY_PRESS;
+	key.callbackId = script::ESC_KEY_PRESS;
 	key.arguments = net::packet::fromU8(65);
 	engine().queueEvent(key);
 	engine().setGameRunning(true);
@@ -164,7 +164,8 @@ TEST_F(FrameUpdate, AStuckUpdateEndsWithinItsBudgetAndTheGameGoesOn)
 	EXPECT_EQ(updates(engine().getClientModule()), 2);
 	EXPECT_EQ(updates(stuck->getModule()), 4);
 	ASSERT_EQ(log.lines.size(), 1u) << testing::PrintToString(log.lines);
-	EXPECT_EQ(log.lines[0].find("script: Script of object \"scene_object_5\" stopped at main (r 2, c "), 0u)
+	EXPECT_EQ(
+		log.lines[0].find("script: Script of object \"scene_object_5\" (class \"blank\") stopped at main (r 2, c "), 0u)
 		<< log.lines[0];
 	EXPECT_NE(log.lines[0].find("out of time after 1000 ms"), std::string::npos) << log.lines[0];
 }

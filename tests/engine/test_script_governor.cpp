@@ -3,6 +3,8 @@
 // the close. Each ends with one line, and the next script builds and the
 // next frame runs.
 
+#include "net/CNetParse.h"
+#include "net/CParserSlot.h"
 #include "script/CScriptManager.h"
 #include "script/CScriptModule.h"
 #include "script/SScriptBinding.h"
@@ -68,6 +70,13 @@ protected:
 		return index < 0 ? -1 : *static_cast<int*>(code->GetAddressOfGlobalVar(index));
 	}
 
+	AngelScript::asUINT collected()
+	{
+		AngelScript::asUINT objects = 0;
+		engine().getScriptManager()->getEngine()->GetGCStatistics(&objects);
+		return objects;
+	}
+
 	std::vector<std::string> scriptLines() const
 	{
 		std::vector<std::string> lines;
@@ -116,9 +125,22 @@ TEST_F(ScriptGovernor, EachHostileScriptEndsWithOneLineAndTheGameGoesOn)
 				std::to_string(1u << 24) + ") s += s; while (true) kept.insertLast(s); }\n",
 			"Out of script memory", false},
 		{"objects in a chain",
-			"class Node { Node@ next; array<int> pad(1000); }\nNode@ head;\n" + std::string(UPDATE) +
+			"class Node { Node@ next; array<int> pad(8000); }\nNode@ head;\n" + std::string(UPDATE) +
 				" { while (true) { Node n; @n.next = head; @head = n; } }\n",
 			"Out of script memory", false},
+		{"small objects in a chain",
+			"class Node { Node@ next; }\nNode@ head;\n" + std::string(UPDATE) +
+				" { while (true) { Node n; @n.next = head; @head = n; } }\n",
+			"Out of script objects", false},
+		{"objects made at once",
+			"class Node { Node@ next; }\narray<Node> kept;\n" + std::string(UPDATE) + " { kept.resize(" +
+				std::to_string(script::SCRIPT_MAX_COLLECTED_OBJECTS + 1) + "); }\n",
+			"Out of script objects", false},
+		{"a chain made in nested calls",
+			"class Node { Node@ next; }\nNode@ grow(Node@ tail, int n) { Node k; @k.next = tail; "
+			"return n == 0 ? k : grow(k, n - 1); }\narray<Node@> kept;\n" +
+				std::string(UPDATE) + " { while (true) kept.insertLast(grow(null, 1000)); }\n",
+			"Out of script objects", false},
 		{"load_level in a loop", std::string(UPDATE) + " { while (true) Engine.load_level(\"one.xml\"); }\n",
 			"out of time after 100 ms", false},
 		{"create_sceneobject in a loop",
@@ -146,6 +168,7 @@ TEST_F(ScriptGovernor, EachHostileScriptEndsWithOneLineAndTheGameGoesOn)
 		EXPECT_EQ(lines[0].find("script: Script of module \"client\" stopped at main (r "), 0u) << lines[0];
 		EXPECT_NE(lines[0].find(c.ending), std::string::npos) << lines[0];
 		EXPECT_LE(script::scriptMemoryInUse(), script::scriptMemoryBound()) << "what the script held is let go";
+		EXPECT_LE(collected(), script::SCRIPT_MAX_COLLECTED_OBJECTS) << "and collected";
 
 		// The next script builds and the next frame runs it.
 		CSceneObject* next = engine().createSceneObject(nextId++, ESOT_DEFAULT, "");
@@ -177,6 +200,168 @@ TEST_F(ScriptGovernor, TheCloseEndsWhateverTheScriptsHold)
 	EXPECT_GE(entered, 1);
 	EXPECT_LE(entered, static_cast<int>(script::SCRIPT_CLOSE_BUDGET_MS / RUN_MS) + 2);
 	EXPECT_EQ(log.count("script: The close spent its 2000 ms of script time"), 1u) << testing::PrintToString(log.lines);
+}
+
+} // namespace
+
+namespace {
+
+// The processor clock is a system call, as dear as a short callback: a
+// frame reads it at the two ends of its walk over the objects' callbacks
+// and at a look every SCRIPT_LINES_BETWEEN_LOOKS line callbacks of all runs
+// together, not in each run; engine work a run asks for reads it around it.
+TEST_F(ScriptGovernor, AFrameReadsTheClockAtItsEndsAndAtItsLooks)
+{
+	const irr::u32 objects = 1000;
+	const irr::u32 rounds = 25600;
+	const irr::u32 loads = 10;
+	// Each object's own Update runs twice a frame (the queue's record and the
+	// call), the client's once; each run has a line callback as it enters
+	// and one as it leaves.
+	const irr::u64 shortLines = 4 * objects + 2;
+	const irr::u64 looksAtMost = 2 + shortLines / script::SCRIPT_LINES_BETWEEN_LOOKS + 1;
+	struct Case
+	{
+		const char* name;
+		std::string client; // the client module's code
+		irr::u64 fewest;
+		irr::u64 most;
+	} cases[] = {
+		{"short callbacks only", "void Update(SceneObject@+ self, uint t) {}", 2, looksAtMost},
+		{"a loop",
+			"void Update(SceneObject@+ self, uint t) { for (uint i = 0; i < " + std::to_string(rounds) + "; ++i) {} }",
+			rounds / script::SCRIPT_LINES_BETWEEN_LOOKS, looksAtMost + rounds / script::SCRIPT_LINES_BETWEEN_LOOKS + 1},
+		{"engine work",
+			"void Update(SceneObject@+ self, uint t) { for (uint i = 0; i < " + std::to_string(loads) +
+				"; ++i) Engine.load_level(\"one.xml\"); }",
+			loads, looksAtMost + 2 * loads + 1},
+	};
+	engine().setGameRunning(true);
+	for (irr::u32 id = 1000; id < 1000 + objects; ++id)
+		engine()
+			.createSceneObject(id, ESOT_DEFAULT, "")
+			->getModule()
+			->load("void Update(SceneObject@+ self, uint t) {}\n", "main");
+	const script::SScriptBudget& budget = *script::getScriptBudget(engine().getScriptManager()->getEngine());
+	for (const Case& c : cases)
+	{
+		SCOPED_TRACE(c.name);
+		engine().getClientModule()->load(c.client.c_str(), "main");
+		frame();
+		const irr::u64 before = budget.ClockReads;
+		frame();
+		const irr::u64 reads = budget.ClockReads - before;
+		EXPECT_GE(reads, c.fewest);
+		EXPECT_LE(reads, c.most);
+		EXPECT_TRUE(scriptLines().empty()) << testing::PrintToString(scriptLines());
+	}
+}
+
+} // namespace
+
+namespace {
+
+std::vector<std::string> notes;
+
+void note(const irr::core::ustring16& text)
+{
+	notes.push_back(text.toUTF8_s().c_str());
+}
+
+// The server's packets 12 (an object) and 16 (its own code), as if they
+// arrived now.
+void serverSends(irr::u32 id, const irr::core::ustring16& code)
+{
+	const std::string utf8 = code.toUTF8_s().c_str();
+	CParserSlot& parsers = CGameEngine::peekInstance()->getParsers();
+	net::packet object = net::packet::fromU16(12);
+	object.append(net::packet::fromU32(id)).append(net::packet::fromU8(0));
+	parsers.get()->parse(object);
+	net::packet script = net::packet::fromU16(16);
+	script.append(net::packet::fromU32(id));
+	script.append(net::packet::fromBytes(
+		reinterpret_cast<const irr::u8*>(utf8.data()), reinterpret_cast<const irr::u8*>(utf8.data()) + utf8.size()));
+	parsers.get()->parse(script);
+}
+
+std::string levelOf(const std::vector<std::string>& scripts)
+{
+	std::string objects;
+	for (const std::string& script : scripts)
+		objects += "<object><script><![CDATA[" + script + "]]></script></object>\n";
+	return "<orvlevel version=\"1\"><sceneobjects>\n" + objects + "</sceneobjects></orvlevel>\n";
+}
+
+std::string created(const std::string& name, bool spins = false)
+{
+	return "void Created(SceneObject@+ self) { note(\"" + name + "\");" + (spins ? " while (true) {}" : "") + " }";
+}
+
+// Created sets an object up, so it is never lost to other scripts' time: it
+// runs with a run budget of its own, and when the frame's script time is
+// spent it waits for the following frames, in order. A frame runs at most
+// one Created past the frame's time, so a level of spinning ones cannot
+// stall the game.
+TEST_F(ScriptGovernor, CreatedCallsWaitForScriptTimeAndRunInOrder)
+{
+	using namespace AngelScript;
+	const irr::u32 ownMs = 200;
+	const irr::u32 frameMs = 50;
+	const irr::u32 nestedLevels = script::SCRIPT_MAX_NESTED_OWN_RUNS + 2;
+	for (irr::u32 level = 0; level < nestedLevels; ++level)
+	{
+		const std::string next = level + 1 < nestedLevels
+			? " Engine.load_level(\"nest" + std::to_string(level + 1) + ".xml\");"
+			: "";
+		sandbox->folder().write("nest" + std::to_string(level) + ".xml",
+			levelOf({"void Created(SceneObject@+ self) { note(\"n" + std::to_string(level) + "\");" + next + " }"}));
+	}
+	sandbox->folder().write("spin.xml", levelOf({created("a"), created("b", true), created("c"), created("d")}));
+	sandbox->folder().write(
+		"spinners.xml", levelOf({created("s1", true), created("s2", true), created("s3", true), created("p")}));
+	std::vector<std::string> nested;
+	for (irr::u32 level = 0; level < nestedLevels; ++level)
+		nested.push_back("n" + std::to_string(level));
+	const std::vector<std::string> deepest(nested.begin(), nested.begin() + script::SCRIPT_MAX_NESTED_OWN_RUNS);
+
+	struct Case
+	{
+		const char* name;
+		std::string firstUpdate; // the client's Update in the first frame
+		std::vector<std::vector<std::string>> notesAfterFrame;
+	} cases[] = {
+		{"a level with a spinning Created", "Engine.load_level(\"spin.xml\");",
+			{{"a", "b"}, {"a", "b", "c", "d"}, {"a", "b", "c", "d"}}},
+		{"a level of spinning Created calls", "Engine.load_level(\"spinners.xml\");",
+			{{"s1"}, {"s1", "s2"}, {"s1", "s2", "s3"}, {"s1", "s2", "s3", "p"}}},
+		{"objects the server sends",
+			"serverSends(50, '" + created("s", true) + "'); serverSends(51, '" + created("c") + "');",
+			{{"s"}, {"s", "c"}}},
+		{"levels loaded from Created, deeper than the bound", "Engine.load_level(\"nest0.xml\");", {deepest, nested}},
+	};
+	asIScriptEngine* scripts = engine().getScriptManager()->getEngine();
+	ASSERT_GE(scripts->RegisterGlobalFunction("void note(const string &in)", asFUNCTION(note), asCALL_CDECL), 0);
+	ASSERT_GE(scripts->RegisterGlobalFunction(
+				  "void serverSends(uint, const string &in)", asFUNCTION(serverSends), asCALL_CDECL),
+		0);
+	engine().getScriptManager()->setBudgets(ownMs, frameMs);
+	engine().setGameRunning(true);
+	for (const Case& c : cases)
+	{
+		SCOPED_TRACE(c.name);
+		notes.clear();
+		engine().getClientModule()->load(
+			("bool first = true;\nvoid Update(SceneObject@+ self, uint t) { if (!first) return; first = false; " +
+				c.firstUpdate + " }\n")
+				.c_str(),
+			"main");
+		for (size_t f = 0; f < c.notesAfterFrame.size(); ++f)
+		{
+			frame();
+			EXPECT_EQ(notes, c.notesAfterFrame[f]) << "after frame " << f + 1;
+		}
+		EXPECT_EQ(log.count("script: Created of"), 0u) << testing::PrintToString(log.lines);
+	}
 }
 
 } // namespace

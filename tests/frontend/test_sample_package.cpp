@@ -56,6 +56,8 @@ TEST(SamplePackage, DescribesItselfAndItsClassesPicturesAndAnimationsLoad)
 	ASSERT_NE(sample, nullptr);
 	EXPECT_EQ(sample->Info.Version.toUTF8_std(), "1.0");
 	EXPECT_FALSE(sample->Info.Description.empty());
+	// Mounted as Play mounts it: the file system drops a reference of its own.
+	sample->Archive->grab();
 	ASSERT_TRUE(device->getFileSystem()->addFileArchive(sample->Archive));
 
 	for (const irr::core::ustring16& file :

@@ -502,11 +502,11 @@ TEST_F(LevelTest, BlockingTilesRefuseTileBytesThatDoNotMatchTheMap)
 	map->setTileSize(16, 16);
 	map->setMapSize(3, 3);
 	map->getTiles().assign(2, 0);
-	buildBlockingTiles(*map, engine().getDevice()->getFileSystem(), "block.txt", engine().getDevice()->getLogger());
+	buildBlockingTiles(*map, engine().getDevice()->getFileSystem(), "block.txt");
 	EXPECT_TRUE(fixtures(map).empty());
 	EXPECT_EQ(log.count("xml: Error loading blocking_tiles: The tile data does not match the map size."), 1u);
 	map->getTiles().assign(18, 0);
-	buildBlockingTiles(*map, engine().getDevice()->getFileSystem(), "block.txt", engine().getDevice()->getLogger());
+	buildBlockingTiles(*map, engine().getDevice()->getFileSystem(), "block.txt");
 	EXPECT_EQ(fixtures(map).size(), 1u) << "the whole map is one box";
 }
 

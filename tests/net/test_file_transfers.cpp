@@ -5,6 +5,7 @@
 #include "base/Log.h"
 #include "base/Refusal.h"
 #include "net/CNetParse_2D.h"
+#include "base/Log.h"
 #include "support/CLogLines.h"
 
 #include <irrlicht.h>
@@ -70,6 +71,8 @@ protected:
 		{
 			net::packet p = net::packet::fromBytes(bytes.data(), bytes.data() + bytes.size());
 			EXPECT_TRUE(Host.Parsers.dispatch(p));
+			// A finished file is written by the frames after its end, before the next packet.
+			EXPECT_EQ(Host.Transfers.write(~std::size_t(0)), EFTR_OK);
 		}
 	}
 
@@ -241,9 +244,53 @@ TEST_F(FileTransferTest, TheDownloadFoldersHoldNoMoreThanTheirDiskLimit)
 	}
 	// a.gani (4 blocks), old.gani emptied (1), c.gani (2).
 	EXPECT_EQ(transfers.getDiskBytes(), 7 * block);
+	EXPECT_EQ(transfers.write(~std::size_t(0)), EFTR_OK);
 	EXPECT_EQ(files(),
 		(std::map<std::string, std::string>{{"ani/a.gani", std::string(4 * block, 'p')}, {"ani/old.gani", ""},
 			{"ani/c.gani", std::string(2 * block, 'p')}}));
+}
+
+// A file is written in pieces beside its place and takes it whole: cut off by a new connection, it
+// leaves the file it was to replace as it was and nothing beside it.
+TEST_F(FileTransferTest, AFileCutOffWhileWrittenLeavesTheOldOne)
+{
+	const fs::path file = Root / "ani" / "walk.gani";
+	std::ofstream(file) << "old";
+	CFileTransfers transfers;
+	const Bytes bytes(100000, 'n');
+	for (const bool cutOff : {true, false})
+	{
+		SCOPED_TRACE(cutOff ? "cut off" : "written");
+		ASSERT_EQ(transfers.start(1, 1, "walk.gani", Host.Root), EFTR_OK);
+		ASSERT_EQ(transfers.append(1, bytes.data(), static_cast<irr::u32>(bytes.size())), EFTR_OK);
+		ASSERT_EQ(transfers.finish(1, Device->getFileSystem()), EFTR_OK);
+		EXPECT_EQ(transfers.write(60000), EFTR_OK);
+		EXPECT_EQ(transfers.getBytesToWrite(), 40000u);
+		EXPECT_EQ(files().at("ani/walk.gani"), "old");
+		if (cutOff)
+			transfers.clear();
+		else
+			EXPECT_EQ(transfers.write(40000), EFTR_OK);
+		EXPECT_FALSE(transfers.isWriting());
+		EXPECT_EQ(transfers.getHeldBytes(), 0u);
+		EXPECT_EQ(files(),
+			(std::map<std::string, std::string>{
+				{"ani/walk.gani", cutOff ? "old" : std::string(bytes.begin(), bytes.end())}}));
+	}
+}
+
+// A client that ended while writing a file left it under its part name: the next measure of the
+// folders removes it and does not count it.
+TEST_F(FileTransferTest, AHalfWrittenFileLeftBehindIsRemoved)
+{
+	fs::create_directories(Root / "images" / "downloads" / "sub");
+	std::ofstream(Root / "images" / "downloads" / "sub" / "big.png:part") << std::string(100000, 'h');
+	std::ofstream(Root / "ani" / "kept.gani") << "k";
+	CFileTransfers transfers;
+	ASSERT_EQ(transfers.start(1, 0, "a.png", Host.Root), EFTR_OK);
+	// kept.gani and the folder sub, a block each.
+	EXPECT_EQ(transfers.getDiskBytes(), 2 * CFileTransfers::DiskBlockBytes);
+	EXPECT_EQ(files(), (std::map<std::string, std::string>{{"ani/kept.gani", "k"}}));
 }
 
 TEST_F(FileTransferTest, ATransferAbove64MiBIsDropped)

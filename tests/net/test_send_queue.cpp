@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Refusal.h"
 #include "net/CPacketCipher.h"
 #include "net/CSendQueue.h"
 #include "net/ISocket.h"
@@ -74,6 +75,15 @@ std::string oneBlockAtATime(std::vector<packet> frames)
 		wire += bytesOf(payload);
 	}
 	return wire;
+}
+
+// What waits in the queue, counted afresh: each frame with its record, and the unsent bytes.
+size_t heldIn(const CSendQueue& queue)
+{
+	size_t held = queue.getSendBuffer().getSize();
+	for (const packet& frame : queue.getFrames())
+		held += sizeof(packet) + frame.getSize();
+	return held;
 }
 
 struct CQueueFixture
@@ -413,4 +423,71 @@ TEST(SendQueue, FlushSendsBlockAfterBlockAsTheOneBlockFlushWould)
 		EXPECT_EQ(expected.size(), f.socket.received.size());
 		EXPECT_TRUE(expected == f.socket.received) << "the blocks differ from those of one block a flush";
 	}
+}
+
+// A server that takes nothing lets the queue grow only to its bound: the frame that would pass it
+// gives the connection up (the engine then sees a lost one) and drops what waited, with one line.
+TEST(SendQueue, WhatWaitsIsBoundedAndPastTheBoundTheConnectionIsGivenUp)
+{
+	struct Case
+	{
+		const char* name;
+		orv::net::ESocketState state;
+	} cases[] = {
+		{"a connected server that reads nothing", orv::net::ESS_CONNECTED},
+		{"no connection", orv::net::ESS_DISCONNECTED},
+	};
+	for (const Case& c : cases)
+	{
+		SCOPED_TRACE(c.name);
+		orv::forgetRefusals();
+		CQueueFixture f;
+		f.socket.state = c.state;
+		f.socket.takeLimit = 0;
+		const packet frame = frameOfSize(1000, false);
+		size_t pushed = 0;
+		while (orv::countRefusals("net: send queue") == 0)
+		{
+			f.queue.push(frame);
+			if (++pushed % 4096 == 0)
+				f.queue.flush();
+			ASSERT_LE(f.queue.getHeldBytes(), CSendQueue::MaxHeldBytes);
+			if (pushed % 4096 == 0 && orv::countRefusals("net: send queue") == 0)
+				ASSERT_EQ(f.queue.getHeldBytes(), heldIn(f.queue));
+		}
+		EXPECT_GE(pushed * 1000, size_t(CSendQueue::MaxHeldBytes) / 2) << "the bound was reached, not met early";
+		EXPECT_EQ(f.socket.state, orv::net::ESS_DISCONNECTED);
+		EXPECT_FALSE(f.queue.hasPending());
+		EXPECT_EQ(f.queue.getHeldBytes(), 0u);
+		EXPECT_TRUE(f.socket.received.empty());
+
+		// Frames queue again behind it, as they do for any lost connection.
+		f.queue.push(frame);
+		EXPECT_EQ(f.queue.getHeldBytes(), heldIn(f.queue));
+		EXPECT_EQ(orv::countRefusals("net: send queue"), 1u);
+	}
+}
+
+// The count of what waits follows every way frames leave and come back: joined into blocks, put
+// back when the socket was not ready, sent, dropped by a switched-off cipher, cleared.
+TEST(SendQueue, WhatWaitsIsCountedThroughEveryFlush)
+{
+	CQueueFixture f;
+	irr::u32 seed = 1;
+	for (int i = 0; i < 3000; ++i, ++seed)
+		f.queue.push(frameOfSize(37 + seed % 300, seed % 2 == 0, seed));
+	for (const irr::u32 take : {0u, 1000u, 70000u, 0u, ~0u})
+	{
+		f.socket.takeLimit = take;
+		f.queue.flush();
+		EXPECT_EQ(f.queue.getHeldBytes(), heldIn(f.queue)) << take;
+	}
+	EXPECT_EQ(f.queue.getHeldBytes(), 0u);
+	f.queue.push(frameOfSize(40, false));
+	f.queue.getCipher().generation = 1;
+	f.queue.flush();
+	EXPECT_EQ(f.queue.getHeldBytes(), heldIn(f.queue));
+	f.queue.push(frameOfSize(40, false));
+	f.queue.clear();
+	EXPECT_EQ(f.queue.getHeldBytes(), 0u);
 }

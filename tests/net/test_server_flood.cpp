@@ -5,6 +5,8 @@
 
 #include "base/Log.h"
 #include "base/Refusal.h"
+#include "net/CFileTransfers.h"
+#include "net/CSendQueue.h"
 #include "net/CSocket.h"
 #include "net/LoginPacket.h"
 #include "support/CRecordingLogger.h"
@@ -26,6 +28,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -176,11 +179,11 @@ protected:
 		EXPECT_LE(work.inflatedBytes, budget.inflatedBytes + 0xFFFF);
 	}
 
-	//! Warning lines on "net" whose message holds the text.
-	std::size_t netLines(const std::string& part) const
+	//! Warning lines on the channel ("net" unless named) whose message holds the text.
+	std::size_t netLines(const std::string& part, const char* channel = "net") const
 	{
 		return std::count_if(Log.lines.begin(), Log.lines.end(), [&](const orv::test::SLoggedLine& line) {
-			return line.text == "net" && line.hint.find(part) != std::string::npos;
+			return line.text == channel && line.hint.find(part) != std::string::npos;
 		});
 	}
 
@@ -193,6 +196,22 @@ protected:
 				if (inner->getType() == irr::gui::EGUIET_STATIC_TEXT)
 					texts.push_back(irr::core::ustring16(inner->getText()).toUTF8_std());
 		return texts;
+	}
+
+	//! The lost connection's boxes, wherever they are (a modal box lies inside its modal screen).
+	std::size_t lostConnectionBoxes(irr::gui::IGUIElement* element = nullptr)
+	{
+		std::size_t found = 0;
+		for (irr::gui::IGUIElement* child : (element ? element : gui()->getRootGUIElement())->getChildren())
+		{
+			if (child->getType() != irr::gui::EGUIET_MESSAGE_BOX)
+				found += lostConnectionBoxes(child);
+			else
+				for (irr::gui::IGUIElement* inner : child->getChildren())
+					found += inner->getType() == irr::gui::EGUIET_STATIC_TEXT &&
+						irr::core::ustring16(inner->getText()).toUTF8_std() == "Lost connection to the server.";
+		}
+		return found;
 	}
 
 	std::vector<irr::gui::IGUIElement*> errorBoxes()
@@ -241,6 +260,8 @@ struct Flood
 	//! The refusal kind the flood passes, and what its one line says.
 	const char* kind;
 	const char* line;
+	//! The line's channel.
+	const char* channel = "net";
 };
 
 std::string classAttributes(const char* className, int count, int nameBytes)
@@ -297,6 +318,14 @@ const Flood Floods[] = {
 		"net: scripts held", "more than 4194304 bytes of script code."},
 	{"open transfers", {}, "flood 1030 u16:2+seq:2:1+u8:0+text:f+num:1", "net: open transfers",
 		"1024 transfers are open already."},
+	// Each value of a change is looked up and logged, and a packet is handled whole.
+	{"values in one change", {"block u16:7+text:v u16:8+u8:1+text:v+u16:1+text:hp u16:12+u32:50+u8:0+text:v"},
+		"block u16:14+u32:50+rep:5000:0001010105", "net: values in a packet", "more than 4096 values in one packet."},
+	// Refusals of every packet's own content: one line for all.
+	{"values of no known type", {"block u16:10+u16:1+text:hp"}, "flood 100 u16:11+u16:1+u8:9", "net: value types",
+		"type (9); the rest of the packet is ignored.", "attributes"},
+	{"shapes out of range", {"block u16:12+u32:50+u8:0+text:"}, "flood 100 u16:18+u32:50+u8:0+f32:-1",
+		"net: shape sizes", "a size or point is out of range.", "object"},
 };
 
 class ServerFloodTable : public ServerFlood, public ::testing::WithParamInterface<Flood>
@@ -322,7 +351,7 @@ TEST_P(ServerFloodTable, RefusesPastTheBoundOnceAndStaysInStep)
 	server.ok("block u16:16+u32:" + std::to_string(PROBE) + "+" + probeCode(7));
 	EXPECT_TRUE(heard(probeAnswer(7))) << "the probe behind the flood";
 	EXPECT_GE(orv::countRefusals(flood.kind), 1u);
-	EXPECT_EQ(netLines(flood.line), 1u) << "one line for the kind";
+	EXPECT_EQ(netLines(flood.line, flood.channel), 1u) << "one line for the kind";
 	EXPECT_TRUE(engine().isGameRunning());
 	EXPECT_TRUE(connected());
 }
@@ -353,6 +382,121 @@ TEST_F(ServerFlood, DownloadsPastTheDiskBoundAreRefused)
 	EXPECT_EQ(sandbox->folder().read("ani/a.gani"), "AB") << "one block of the disk was left";
 	EXPECT_FALSE(fs::exists(root() + "ani/b.gani"));
 	EXPECT_EQ(netLines("the download folders would hold more than 1024 MiB."), 1u);
+}
+
+// Counted, not timed: a finished file is written over frames, none writing more than its budget
+// allows, and what the server sent behind its end waits until it is written, byte for byte.
+TEST_F(ServerFlood, AFinishedFileIsWrittenOverFramesBeforeWhatFollowsIt)
+{
+	startGameWithProbe();
+	// A tenth of the budget spreads an 8 MiB file over as many frames as 64 MiB take by default.
+	orv::net::SReceiveBudget& budget = engine().getReceiveBudget();
+	budget.work /= 10;
+	const std::size_t fileBytes = 8u << 20;
+	const std::size_t mostAFrame = orv::net::writableBytes(budget.work);
+	const orv::CFileTransfers& transfers = engine().getFileTransfers();
+	const std::string file = root() + "images/downloads/big.png";
+	std::ofstream(file) << "old";
+	server.ok("block u16:2+u16:1+u8:0+text:big.png");
+	server.ok("flood 128 u16:3+u16:1+rep:65536:46");
+	server.ok("block u16:4+u16:1 u16:12+u32:77+u8:0+text:");
+
+	std::size_t left = 0, written = 0, writingFrames = 0, mostWritten = 0;
+	bool wasWriting = false, objectBeforeFile = false, oldFileKept = true;
+	ASSERT_TRUE(pumpUntil([&] {
+		const bool writing = transfers.isWriting();
+		const std::size_t nowLeft = writing ? transfers.getBytesToWrite() : 0;
+		if (writing || wasWriting)
+		{
+			const std::size_t thisFrame = (wasWriting ? left : fileBytes) - nowLeft;
+			written += thisFrame;
+			mostWritten = std::max(mostWritten, thisFrame);
+			++writingFrames;
+		}
+		wasWriting = writing;
+		left = nowLeft;
+		if (writing)
+			oldFileKept = oldFileKept && sandbox->folder().read("images/downloads/big.png") == "old";
+		const bool made = orv::CObjectManager::getInstance()->getSceneObject(77) != nullptr;
+		objectBeforeFile = objectBeforeFile || (made && (writing || written != fileBytes));
+		return made;
+	}));
+	EXPECT_FALSE(objectBeforeFile) << "the object behind the file's end came before it was written";
+	EXPECT_EQ(written, fileBytes);
+	EXPECT_LE(mostWritten, mostAFrame);
+	EXPECT_GE(writingFrames, fileBytes / mostAFrame);
+	EXPECT_TRUE(oldFileKept) << "the file it replaces stays whole until it is written";
+	EXPECT_EQ(sandbox->folder().read("images/downloads/big.png"), repeated('F', fileBytes));
+	EXPECT_EQ(std::distance(fs::directory_iterator(root() + "images/downloads"), fs::directory_iterator()), 1)
+		<< "nothing beside it";
+	EXPECT_EQ(transfers.getHeldBytes(), 0u);
+}
+
+// A server that reads nothing while the game keeps sending: what waits to be sent stays within its
+// bound in every frame; past it the connection is lost as any other, with one line, and the next
+// login works.
+TEST_F(ServerFlood, WhatWaitsForAServerThatDoesNotReadIsBounded)
+{
+	startGameWithProbe();
+	server.ok("read off");
+	const orv::net::CSendQueue& queue = engine().getSendQueue();
+	// Each frame sends what a script setting many attributes would; random bytes do not shrink.
+	std::vector<irr::u8> bytes(60000);
+	std::mt19937 random(7);
+	for (irr::u8& byte : bytes)
+		byte = static_cast<irr::u8>(random());
+	orv::net::packet payload = orv::net::packet::fromU16(5);
+	payload.appendBytes(bytes.data(), static_cast<irr::u32>(bytes.size()));
+	std::size_t most = 0, sent = 0;
+	ASSERT_TRUE(pumpUntil([&] {
+		most = std::max(most, queue.getHeldBytes());
+		if (!connected())
+			return true;
+		for (int i = 0; i < 16; ++i, sent += payload.getSize())
+			engine().sendPacket(payload);
+		most = std::max(most, queue.getHeldBytes());
+		return false;
+	}));
+	EXPECT_GT(sent, std::size_t(orv::net::CSendQueue::MaxHeldBytes)) << "the queue filled before the loss";
+	EXPECT_LE(most, std::size_t(orv::net::CSendQueue::MaxHeldBytes));
+	ASSERT_TRUE(pumpUntil([&] { return !engine().isGameRunning(); }));
+	EXPECT_EQ(lostConnectionBoxes(), 1u);
+	EXPECT_EQ(netLines("MiB waited to be sent to the server: the connection is treated as lost"), 1u);
+
+	connectAndLogin(2);
+	server.ok("block u16:5+text:2D u16:12+u32:" + std::to_string(PROBE) +
+		"+u8:0+text: u16:16+u32:" + std::to_string(PROBE) + "+" + probeCode(3));
+	EXPECT_TRUE(heard(probeAnswer(3)));
+}
+
+// Counted, not timed: looking a long name up among many alike ones costs the frame its length times
+// theirs, so a flood of them spreads over frames that each stay within their budget.
+TEST_F(ServerFlood, SearchesAmongAlikeLongNamesAreWeighed)
+{
+	startGameWithProbe();
+	const orv::net::SReceiveBudget& budget = engine().getReceiveBudget();
+	const std::string head = text(repeated('a', 240));
+	server.ok("flood 4096 u16:10+seq:2:0+" + head + "+num:100000");
+	server.ok("block u16:16+u32:" + std::to_string(PROBE) + "+" + probeCode(2));
+	ASSERT_TRUE(heard(probeAnswer(2)));
+	ASSERT_EQ(engine().getServerAttributes().size(), 4096u);
+
+	const std::size_t floodPackets = 400;
+	// Names of 246 UTF-16 units.
+	const irr::u32 searched = orv::net::searchWork(4096, 2 * 246);
+	irr::u32 mostWork = 0;
+	Frames = 0;
+	server.ok("flood " + std::to_string(floodPackets) + " u16:10+seq:2:5000+" + head + "+num:200000");
+	server.ok("block u16:16+u32:" + std::to_string(PROBE) + "+" + probeCode(7));
+	ASSERT_TRUE(pumpUntil([&] {
+		mostWork = std::max(mostWork, engine().getLastReceiveWork().work);
+		return orv::countRefusals("net: server attributes") == floodPackets;
+	}));
+	// Each refusal searched the full list once. A frame may go past its budget by what its last
+	// packet was charged after it ran.
+	EXPECT_LE(mostWork, budget.work + searched + 64);
+	EXPECT_GE(Frames, floodPackets * searched / (budget.work + searched + 64));
+	EXPECT_TRUE(heard(probeAnswer(7)));
 }
 
 // Counted, not timed: every frame takes on no more packets and inflated bytes than its budget, and

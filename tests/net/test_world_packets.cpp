@@ -1,6 +1,7 @@
 // The class, attribute, script, object and shape packets on the real engine: its script host, its
 // Box2D world and the null device, each packet dispatched as the server's frame would be.
 
+#include "base/Refusal.h"
 #include "world/CObjectClass.h"
 #include "net/CNetParse.h"
 #include "script/CScriptModule.h"
@@ -202,17 +203,23 @@ TEST_F(WorldPackets, ClassesAndAttributes)
 			{"attributes: Adding server attribute t (4)", "attributes: Changing server prop t(4): type (3)",
 				"attributes: Changing server prop t(4): type (3)"},
 			[](CGameEngine& e) { EXPECT_EQ(e.getServerAttributes().findById(4)->getFloat(), 1.5f); }},
-		{"an explicit server attribute id another name holds is refused",
-			{P(10).u16(1).text("round"), P(10).u16(1).text("other")},
+		{"an explicit server attribute id another name holds is refused, with one line for every clash",
+			{P(10).u16(1).text("round"), P(10).u16(1).text("other"), P(10).u16(1).text("third"),
+				P(10).u16(1).text("other")},
 			{"attributes: Adding server attribute round (1)",
 				"attributes: Attribute other refused: id 1 belongs to round."},
-			[](CGameEngine& e) { EXPECT_EQ(e.getServerAttributes().size(), 1u); }},
+			[](CGameEngine& e) {
+				EXPECT_EQ(e.getServerAttributes().size(), 1u);
+				EXPECT_EQ(countRefusals("attributes: taken ids"), 3u);
+			}},
 	};
 	for (const SSequenceCase& c : cases)
 	{
 		SCOPED_TRACE(c.name);
 		TearDown();
 		SetUp();
+		// Each case is a game of its own, which reports each kind of refusal anew.
+		forgetRefusals();
 		send(c.packets);
 		EXPECT_EQ(log.lines, c.lines);
 		c.check(engine());
@@ -263,7 +270,7 @@ TEST_F(WorldPackets, DeeplyNestedCodeIsRefusedInEveryScriptPacket)
 		{"class", [](const std::string& code) { return P(9).name("ball").text(code); }, findClass("ball")->getModule(),
 			"script: Script of class \"ball\" refused: brackets nested deeper than 256"},
 		{"object", [](const std::string& code) { return P(16).u32(5).text(code); }, object(5)->getModule(),
-			"script: Script of object \"scene_object_5\" refused: brackets nested deeper than 256"},
+			"script: Script of object \"scene_object_5\" (class \"ball\") refused: brackets nested deeper than 256"},
 	};
 	CLogReceiver all;
 	all.keepScriptLines = true;
@@ -360,6 +367,8 @@ TEST_F(WorldPackets, Objects)
 		SCOPED_TRACE(c.name);
 		TearDown();
 		SetUp();
+		// Each case is a game of its own, which reports each kind of refusal anew.
+		forgetRefusals();
 		send(c.packets);
 		EXPECT_EQ(log.lines, c.lines);
 		c.check(engine());
@@ -436,6 +445,7 @@ TEST_F(WorldPackets, CollisionShapes)
 		SCOPED_TRACE(c.name);
 		TearDown();
 		SetUp();
+		forgetRefusals();
 		send(P(12).u32(5).u8(0).text(""));
 		log.lines.clear();
 		P packet(18);

@@ -142,6 +142,10 @@ TEST_F(AnimationFileTest, RefusesFilesWithoutMagicOrText)
 	catch (const std::runtime_error&)
 	{
 	}
+	// Larger than any animation read: the magic and a sparse tail.
+	folder.write("huge.gani", "GANI0001\n");
+	std::filesystem::resize_file(folder.path() + "huge.gani", (16u << 20) + 1);
+	EXPECT_THROW(CAnimation("huge.gani", device->getFileSystem(), content), std::runtime_error);
 }
 
 TEST_F(AnimationFileTest, ParsesSpritesFramesAndKeywords)

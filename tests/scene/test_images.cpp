@@ -6,8 +6,8 @@
 
 #include "scene/CStaticImage.h"
 #include "scene/CTiledImage.h"
-#include "scene/ImageSizeGuard.h"
-#include "scene/PictureCopy.h"
+#include "scene/picture/ImageSizeGuard.h"
+#include "scene/picture/PictureCopy.h"
 #include "scene/TextureLayout.h"
 #include "support/CMemoryImage.h"
 #include "support/engine_fixture.h"

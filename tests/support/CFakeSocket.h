@@ -23,6 +23,7 @@ public:
 		received.append(reinterpret_cast<const char*>(data.getData()), taken);
 		return static_cast<irr::s32>(taken);
 	}
+	void destroy() override { state = net::ESS_DISCONNECTED; }
 };
 
 } // namespace test

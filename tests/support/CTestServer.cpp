@@ -16,6 +16,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/WaitUntil.h"
+
 extern char** environ;
 
 namespace orv {
@@ -113,7 +115,7 @@ bool CTestServer::start(const std::vector<std::string>& extraArguments)
 	}
 
 	std::string first;
-	if (!readLine(first, 10000) || first.rfind("port ", 0) != 0)
+	if (!readLine(first, kGenerousTimeoutMs) || first.rfind("port ", 0) != 0)
 	{
 		stop();
 		return false;

@@ -17,6 +17,8 @@
 
 #include <sys/types.h>
 
+#include "support/WaitUntil.h"
+
 namespace orv {
 namespace test {
 
@@ -42,10 +44,10 @@ public:
 
 	// The answer line without its line end; "" when the server did not
 	// answer within `timeoutMs` or is not running.
-	std::string command(const std::string& line, int timeoutMs = 30000);
+	std::string command(const std::string& line, int timeoutMs = kGenerousTimeoutMs);
 	// The answer after "ok" (may be empty); fails the current test with the
 	// command and the answer when it is not "ok".
-	std::string ok(const std::string& line, int timeoutMs = 30000);
+	std::string ok(const std::string& line, int timeoutMs = kGenerousTimeoutMs);
 
 	// The words of an answer: "ok 1 0001" gives {"ok", "1", "0001"}.
 	static std::vector<std::string> words(const std::string& reply);

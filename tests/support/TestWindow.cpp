@@ -4,6 +4,8 @@
 
 #include <irrlicht.h>
 
+#include "support/WaitUntil.h"
+
 namespace orv {
 namespace test {
 
@@ -44,7 +46,7 @@ SScreenshot CTestWindow::screenshot(const std::string& artifact)
 {
 	if (!Device)
 		return SScreenshot();
-	const unsigned long window = x11::waitForWindow(Server.display(), Caption, 10000);
+	const unsigned long window = x11::waitForWindow(Server.display(), Caption, kGenerousTimeoutMs);
 	if (!window)
 		return SScreenshot();
 	return x11::screenshot(Server.display(), window, artifact);

@@ -58,10 +58,22 @@ bool CTempFolder::exists(const std::string& name) const
 	return fs::exists(fs::path(Path) / name);
 }
 
-CEngineSandbox::CEngineSandbox(const SandboxFiles& files)
+void CTempFolder::link(const std::string& name, const std::string& target) const
+{
+	const fs::path at = fs::path(Path) / name;
+	fs::create_directories(at.parent_path());
+	std::error_code error;
+	fs::create_symlink(target, at, error);
+	if (error)
+		ADD_FAILURE() << "cannot link " << name << " to " << target << ": " << error.message();
+}
+
+CEngineSandbox::CEngineSandbox(const SandboxFiles& files, const SSandboxLinks& links)
 {
 	for (const auto& file : files)
 		Folder.write(file.first, file.second);
+	for (const auto& link : links.targets)
+		Folder.link(link.first, link.second);
 	// An earlier test may have left the process in a folder that is gone.
 	std::error_code noDirectory;
 	PreviousDirectory = fs::current_path(noDirectory).string();

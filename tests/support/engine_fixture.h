@@ -29,6 +29,9 @@ public:
 	//! The file's bytes; empty when it cannot be read.
 	std::string read(const std::string& name) const;
 	bool exists(const std::string& name) const;
+	//! Makes a symbolic link of the folder that points at the target (as
+	//! written: relative to the link's folder, or absolute).
+	void link(const std::string& name, const std::string& target) const;
 
 private:
 	std::string Path;
@@ -36,6 +39,12 @@ private:
 
 //! Files of a sandbox's folder, name to bytes.
 typedef std::map<std::string, std::string> SandboxFiles;
+//! Symbolic links of a sandbox's folder, name to target. A record of its own,
+//! so that a braced list of files never reads as files and links.
+struct SSandboxLinks
+{
+	std::map<std::string, std::string> targets;
+};
 
 //! The real engine, started on the null device (no window, no display) with
 //! a temporary folder as its program directory.
@@ -44,9 +53,9 @@ typedef std::map<std::string, std::string> SandboxFiles;
 class CEngineSandbox
 {
 public:
-	//! Lays the files (name to bytes) into the folder, then constructs and
-	//! initialises the engine.
-	explicit CEngineSandbox(const SandboxFiles& files = SandboxFiles());
+	//! Lays the files (name to bytes) and the links into the folder, then
+	//! constructs and initialises the engine.
+	explicit CEngineSandbox(const SandboxFiles& files = SandboxFiles(), const SSandboxLinks& links = SSandboxLinks());
 	//! Tears down if still running.
 	~CEngineSandbox();
 	CEngineSandbox(const CEngineSandbox&) = delete;

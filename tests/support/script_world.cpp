@@ -58,7 +58,7 @@ CScriptWorld::CScriptWorld()
 	current = this;
 	setLogger(&Logger);
 	Scripts = new script::CScriptManager(&Logger, script::registerWorldAPI);
-	registerScriptCallbacks(*Scripts);
+	registerScriptCallbacks(*Scripts, nullptr);
 	asIScriptEngine* e = Scripts->getEngine();
 	e->RegisterGlobalFunction("void check(bool, const string &in)", asFUNCTION(check), asCALL_CDECL);
 	e->RegisterGlobalFunction("int refs(SceneObject@)", asFUNCTION(refs), asCALL_CDECL);

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <irrlicht.h>
 
+#include "base/Log.h"
 #include "text/CGUIFreetypeFont.h"
 #include "text/SGUIFreetypeFace.h"
 
@@ -58,9 +59,11 @@ protected:
 		device = irr::createDevice(
 			irr::video::EDT_NULL, irr::core::dimension2du(640, 480), 16, false, false, false, &log);
 		ASSERT_NE(device, nullptr);
+		orv::setLogger(device->getLogger());
 	}
 	void TearDown() override
 	{
+		orv::setLogger(nullptr);
 		EXPECT_EQ(irr::gui::getSharedFaceCount(), 0u) << "a font was not dropped";
 		EXPECT_FALSE(irr::gui::isFreetypeLibraryOpen());
 		if (device)

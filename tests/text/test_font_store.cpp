@@ -94,6 +94,9 @@ TEST_F(FontStoreTest, FailedLoadsGiveNoFontAndSayWhy)
 {
 	CTempFolder folder;
 	folder.write("notafont.ttf", "This is plain text, not a font.");
+	// Sparse: it says it is larger than any font read, and holds nothing.
+	folder.write("huge.ttf", "");
+	std::filesystem::resize_file(folder.path() + "huge.ttf", CGUIFreetypeFont::MAX_FONT_FILE_SIZE + 1);
 	struct Case
 	{
 		std::string path;
@@ -104,6 +107,7 @@ TEST_F(FontStoreTest, FailedLoadsGiveNoFontAndSayWhy)
 		{folder.path() + "missing.ttf", 14, "CGUIFreetypeFont: Failed to open the file."},
 		{DEJAVU_SANS, 0, "CGUIFreetypeFont: Font size 0 is not valid."},
 		{folder.path() + "notafont.ttf", 14, "CGUIFreetypeFont: FT_New_Memory_Face failed."},
+		{folder.path() + "huge.ttf", 14, "CGUIFreetypeFont: Failed to open the file."},
 	};
 	for (const Case& c : cases)
 	{
@@ -117,6 +121,21 @@ TEST_F(FontStoreTest, FailedLoadsGiveNoFontAndSayWhy)
 	}
 	EXPECT_EQ(create("", 14), nullptr);
 	EXPECT_EQ(CGUIFreetypeFont::create(nullptr, DEJAVU_SANS, 14), nullptr);
+}
+
+// FreeType gives a bitmap font's glyph that has a box but no bitmap lines a
+// size and no pixels; it stands for every character the font lacks, so the
+// font's first batch of glyphs renders it at once.
+TEST_F(FontStoreTest, AGlyphWithASizeButNoPixelsIsDrawnEmpty)
+{
+	CTempFolder folder;
+	folder.write("empty-glyph.bdf",
+		"STARTFONT 2.1\nFONT -misc-test-medium-r-normal--8-80-75-75-c-80-iso10646-1\nSIZE 8 75 75\n"
+		"FONTBOUNDINGBOX 8 8 0 -1\nSTARTPROPERTIES 2\nFONT_ASCENT 7\nFONT_DESCENT 1\nENDPROPERTIES\nCHARS 1\n"
+		"STARTCHAR uniFFFD\nENCODING 65533\nSWIDTH 500 0\nDWIDTH 8 0\nBBX 8 8 0 -1\nENDCHAR\nENDFONT\n");
+	SFontHolder font(create(folder.path() + "empty-glyph.bdf", 8));
+	ASSERT_TRUE(font);
+	EXPECT_EQ(font->getDimension(L"AB").Width, 16u);
 }
 
 TEST_F(FontStoreTest, SizesOutsideTheRangeAreClampedWithAWarning)

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <irrlicht.h>
 
+#include "base/Log.h"
 #include "support/CRecordingLogger.h"
 #include "support/engine_fixture.h"
 #include "text/CStringTable.h"
@@ -65,9 +66,11 @@ protected:
 		device = irr::createDevice(irr::video::EDT_NULL);
 		ASSERT_NE(device, nullptr);
 		fileSystem = device->getFileSystem();
+		orv::setLogger(&logger);
 	}
 	void TearDown() override
 	{
+		orv::setLogger(nullptr);
 		CStringTable::clearTables(tables);
 		if (device)
 			device->drop();
@@ -75,7 +78,7 @@ protected:
 
 	irr::u32 loadFixture()
 	{
-		return CStringTable::loadDirectory(tables, (folder.path() + "translations").c_str(), fileSystem, &logger);
+		return CStringTable::loadDirectory(tables, (folder.path() + "translations").c_str(), fileSystem);
 	}
 
 	std::string translated(const char* id) { return CStringTable::translate(id).getText().toUTF8_std(); }

@@ -7,6 +7,7 @@
 #include "base/packet.h"
 #include "support/CRecordingLogger.h"
 #include "world/AttributeWire.h"
+#include "base/Refusal.h"
 #include "world/CAttributeList.h"
 #include "world/EngineAttributes.h"
 #include "base/Log.h"
@@ -233,19 +234,30 @@ TEST(AttributeList, GetOrAddIdSequences)
 	}
 }
 
-TEST(AttributeList, ARefusedIdIsLogged)
+// A server can clash in every packet: the first clash of a game is logged, the rest only counted.
+TEST(AttributeList, ARefusedIdIsLoggedOnceAGame)
 {
 	orv::test::CRecordingLogger logger;
 	setLogger(&logger);
+	forgetRefusals();
 	CAttributeList list;
 	list.getOrAdd(ustring16("held"), 3);
 	EXPECT_EQ(list.getOrAdd(ustring16("other"), 3), nullptr);
 	EXPECT_EQ(list.setString(ustring16("other"), 3, ustring16("x")), nullptr);
+	EXPECT_EQ(list.getOrAdd(ustring16("third"), 3), nullptr);
 	EXPECT_EQ(list.findById(3)->name.toUTF8_std(), "held");
-	ASSERT_EQ(logger.lines.size(), 2u);
+	ASSERT_EQ(logger.lines.size(), 1u);
 	EXPECT_EQ(logger.lines[0].text, "attributes");
+	EXPECT_EQ(logger.lines[0].hint, "Attribute other refused: id 3 belongs to held.");
 	EXPECT_EQ(logger.lines[0].level, irr::ELL_WARNING);
+	EXPECT_EQ(countRefusals("attributes: taken ids"), 3u);
+
+	forgetRefusals();
+	EXPECT_EQ(list.getOrAdd(ustring16("third"), 3), nullptr);
+	ASSERT_EQ(logger.lines.size(), 2u);
+	EXPECT_EQ(logger.lines[1].hint, "Attribute third refused: id 3 belongs to held.");
 	setLogger(nullptr);
+	forgetRefusals();
 }
 
 TEST(AttributeList, CounterWrappingOntoTakenIdsTakesTheNextFreeOne)

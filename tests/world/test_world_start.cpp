@@ -84,7 +84,7 @@ TEST(WorldStart, ContactsReachTheScriptsOfBothObjects)
 	test::CRecordingLogger logger;
 	{
 		script::CScriptManager scripts(&logger, script::registerWorldAPI);
-		script::registerScriptCallbacks(scripts);
+		script::registerScriptCallbacks(scripts, nullptr);
 		CObjectManager::getInstance()->getObjectClass(&scripts, "blank");
 		CPhysicsManager::getInstance()->setContactCallbacks(onBeginContact, onEndContact, onSolveContact);
 

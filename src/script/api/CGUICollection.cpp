@@ -1,13 +1,20 @@
 #include "script/api/CGUICollection.h"
 
 #include "script/api/CGUIElement.h"
+#include "script/api/GUIBounds.h"
 
 namespace orv::gui {
+
+CGUICollection::CGUICollection()
+{
+	noteGUICollection(true);
+}
 
 CGUICollection::~CGUICollection()
 {
 	for (CGUIElement* element : Elements)
 		element->drop();
+	noteGUICollection(false);
 }
 
 bool CGUICollection::addElement(CGUIElement* element)

@@ -12,7 +12,8 @@ class CGUIElement;
 class CGUICollection : public irr::IReferenceCounted
 {
 public:
-	CGUICollection() = default;
+	//! Counted among the collections alive (GUIBounds.h).
+	CGUICollection();
 	//! Lets go of every member.
 	~CGUICollection() override;
 	CGUICollection(const CGUICollection&) = delete;

@@ -4,6 +4,7 @@
 #include <IrrlichtDevice.h>
 
 #include "scene/ISceneHost.h"
+#include "script/api/GUIBounds.h"
 
 namespace orv::gui {
 
@@ -14,9 +15,15 @@ irr::gui::IGUIEnvironment* getGUIEnvironment()
 	return device ? device->getGUIEnvironment() : nullptr;
 }
 
+CGUIElement::CGUIElement()
+{
+	noteGUIElement(true);
+}
+
 CGUIElement::~CGUIElement()
 {
 	replaceElement(nullptr);
+	noteGUIElement(false);
 }
 
 void CGUIElement::setPosition(const irr::core::vector2di& position)

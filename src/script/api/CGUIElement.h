@@ -39,7 +39,8 @@ irr::gui::IGUIEnvironment* getGUIEnvironment();
 class CGUIElement : public irr::IReferenceCounted
 {
 public:
-	CGUIElement() = default;
+	//! Counted among the elements alive (GUIBounds.h).
+	CGUIElement();
 	//! Takes the element off the screen.
 	~CGUIElement() override;
 	CGUIElement(const CGUIElement&) = delete;

@@ -3,11 +3,42 @@
 #include <IGUIEnvironment.h>
 #include <IGUIStaticText.h>
 
+#include <algorithm>
+#include <string>
+
+#include "base/Refusal.h"
+#include "script/api/GUIBounds.h"
+
 namespace orv::gui {
 
 namespace {
+
 const irr::video::SColor OPAQUE_BLACK(0xFF000000);
+
+// What a text keeps of the one asked for: GUI_MAX_TEXT characters, and what
+// is left of GUI_MAX_TEXTS beside the other texts.
+irr::core::ustring16 keptText(const irr::core::ustring16& text, std::size_t heldBefore)
+{
+	const std::size_t others = countGUITextCharacters() - heldBefore;
+	const std::size_t room = std::min(GUI_MAX_TEXT, GUI_MAX_TEXTS - std::min(GUI_MAX_TEXTS, others));
+	// A text of no more units than that has no more characters either.
+	if (text.size_raw() <= room)
+		return text;
+	irr::core::ustring16 kept = text.subString(0, static_cast<irr::u32>(room));
+	if (kept.size_raw() == text.size_raw())
+		return text;
+	if (room == GUI_MAX_TEXT)
+		reportRefusalOnce("script", "script: GUI text",
+			"A GUI text of more than " + std::to_string(GUI_MAX_TEXT) + " characters keeps its first " +
+				std::to_string(GUI_MAX_TEXT) + ".");
+	else
+		reportRefusalOnce("script", "script: GUI texts",
+			"GUI texts hold " + std::to_string(GUI_MAX_TEXTS) +
+				" characters together, the most they may; a new text keeps what fits.");
+	return kept;
 }
+
+} // namespace
 
 CGUIStaticText::CGUIStaticText(const irr::core::ustring16& text, const irr::core::recti& rectangle)
 	: TextRect(rectangle)
@@ -27,9 +58,17 @@ irr::gui::IGUIStaticText* CGUIStaticText::getTextElement() const
 	return static_cast<irr::gui::IGUIStaticText*>(getElement());
 }
 
+CGUIStaticText::~CGUIStaticText()
+{
+	noteGUITextCharacters(HeldCharacters, 0);
+}
+
 void CGUIStaticText::setText(const irr::core::ustring16& text)
 {
-	Text = text;
+	Text = keptText(text, HeldCharacters);
+	const std::size_t held = Text.size();
+	noteGUITextCharacters(HeldCharacters, held);
+	HeldCharacters = held;
 	if (irr::gui::IGUIStaticText* element = getTextElement())
 	{
 		element->setText(Text.toWCHAR_s().c_str());

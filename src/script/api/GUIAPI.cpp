@@ -4,10 +4,14 @@
 #include "script/api/CGUIEngine.h"
 #include "script/api/CGUIImage.h"
 #include "script/api/CGUIStaticText.h"
+#include "script/api/GUIBounds.h"
 #include "script/api/RefCasts.h"
+#include "script/bindings/GeometryRegistrar.h"
 #include "script/bindings/ValueTypeRows.h"
 
 #include <angelscript.h>
+
+#include <string>
 
 namespace orv::script {
 
@@ -43,9 +47,41 @@ void release(CGUIElement* element)
 		element->drop();
 }
 
+// Past a bound the script's run ends with an exception that says which.
+bool mayMake(std::size_t alive, std::size_t most, const char* what)
+{
+	if (alive < most)
+		return true;
+	const std::string message = std::to_string(most) + " GUI " + what +
+		" are alive, the most scripts may have; remove some first";
+	raiseScriptException(message.c_str());
+	return false;
+}
+
+bool mayMakeElement()
+{
+	return mayMake(gui::countGUIElements(), gui::GUI_MAX_ELEMENTS, "elements");
+}
+
+CGUICollection* createCollection(CGUIEngine* engine)
+{
+	return mayMake(gui::countGUICollections(), gui::GUI_MAX_COLLECTIONS, "collections") ? engine->createCollection()
+																						: nullptr;
+}
+
+CGUIImage* createImage(const ustring16& fileName, const irr::core::vector2di& position, CGUIEngine* engine)
+{
+	return mayMakeElement() ? engine->createImage(fileName, position) : nullptr;
+}
+
 CGUIImage* createImageAtOrigin(const ustring16& fileName, CGUIEngine* engine)
 {
-	return engine->createImage(fileName, irr::core::vector2di(0, 0));
+	return createImage(fileName, irr::core::vector2di(0, 0), engine);
+}
+
+CGUIStaticText* createStaticText(const ustring16& text, const irr::core::recti& rectangle, CGUIEngine* engine)
+{
+	return mayMakeElement() ? engine->createStaticText(text, rectangle) : nullptr;
 }
 
 bool removeFromEngine(CGUIElement* element, CGUIEngine* engine)
@@ -156,13 +192,13 @@ void registerGUIEngineAPI(asIScriptEngine* engine)
 {
 	registerRows(engine, "GUIEngine",
 		{
-			{"GUICollection@ create_collection()", asMETHOD(CGUIEngine, createCollection), asCALL_THISCALL},
+			{"GUICollection@ create_collection()", asFUNCTION(createCollection), asCALL_CDECL_OBJLAST},
 			{"GUIImage@ create_image(const string &in filename)", asFUNCTION(createImageAtOrigin),
 				asCALL_CDECL_OBJLAST},
-			{"GUIImage@ create_image(const string &in filename, const vector2di &in position)",
-				asMETHOD(CGUIEngine, createImage), asCALL_THISCALL},
+			{"GUIImage@ create_image(const string &in filename, const vector2di &in position)", asFUNCTION(createImage),
+				asCALL_CDECL_OBJLAST},
 			{"GUIStaticText@ create_statictext(const string &in text, const recti &in rectangle)",
-				asMETHOD(CGUIEngine, createStaticText), asCALL_THISCALL},
+				asFUNCTION(createStaticText), asCALL_CDECL_OBJLAST},
 			{"bool remove_element(GUIElement@ element)", asFUNCTION(removeFromEngine), asCALL_CDECL_OBJLAST},
 		});
 	engine->RegisterGlobalProperty("GUIEngine GUI", CGUIEngine::getInstance());

@@ -4,14 +4,19 @@
 #include <IrrlichtDevice.h>
 
 #include "base/DeviceClock.h"
+#include "base/Refusal.h"
 #include "level/CLevelLoader.h"
 #include "script/ScriptBudget.h"
 #include "script/api/IGameHost.h"
+#include "script/api/ScriptLog.h"
 #include "world/CObjectManager.h"
 #include "world/CPhysicsManager.h"
 #include "world/CSceneObject.h"
 
 #include <angelscript.h>
+
+#include <memory>
+#include <string>
 
 namespace orv::script {
 
@@ -20,10 +25,16 @@ using irr::core::ustring16;
 
 namespace {
 
-void warn(IGameHost* engine, const char* message)
+asIScriptEngine* activeScriptEngine()
 {
-	if (engine->getDevice() && engine->getDevice()->getLogger())
-		engine->getDevice()->getLogger()->log("script", message, irr::ELL_WARNING);
+	asIScriptContext* context = asGetActiveContext();
+	return context ? context->GetEngine() : nullptr;
+}
+
+// A script may ask for the same refused thing in a loop: one line a kind.
+void warn(const char* kind, const char* message)
+{
+	reportRefusalOnce("script", kind, message);
 }
 
 bool keydown(irr::u32 keyCode, IGameHost* engine)
@@ -33,22 +44,40 @@ bool keydown(irr::u32 keyCode, IGameHost* engine)
 
 void log(const ustring16& text, IGameHost* engine)
 {
-	if (engine->getDevice() && engine->getDevice()->getLogger())
-		engine->getDevice()->getLogger()->log(L"script", text.toWCHAR_s().c_str(), irr::ELL_INFORMATION);
+	if (!engine->getDevice())
+		return;
+	const asIScriptContext* context = asGetActiveContext();
+	const SScriptBudget* budget = context ? getScriptBudget(context->GetEngine()) : nullptr;
+	writeScriptLog(engine->getDevice()->getLogger(), text, budget ? budget->Frame : 0);
 }
 
 irr::u32 sendEvent(CSceneObject* sender, const ustring16& event, const ustring16& data,
 	const irr::core::vector2df& origin, irr::f32 range, IGameHost* engine)
 {
+	// The deliveries are the sending run's time.
+	const CScriptEngineWork work(activeScriptEngine());
 	return engine->sendEvent(sender, event, data, origin, range);
 }
+
+// Levels asked for inside a step wait for its end and load outside any run,
+// where no script time bounds them: a contact callback that asks in a loop
+// gets at most as many as levels read inside one another.
+const int MAX_WAITING_LEVELS = 16;
+int levelsWaiting = 0;
+
+struct SWaitingLevel
+{
+	SWaitingLevel() { ++levelsWaiting; }
+	~SWaitingLevel() { --levelsWaiting; }
+	SWaitingLevel(const SWaitingLevel&) = delete;
+	SWaitingLevel& operator=(const SWaitingLevel&) = delete;
+};
 
 void loadLevel(const ustring16& name, IGameHost* engine)
 {
 	const auto load = [engine, name] {
 		// Loading counts as the run's time; what the level keeps is the engine's.
-		AngelScript::asIScriptContext* context = AngelScript::asGetActiveContext();
-		const CScriptEngineWork work(context ? context->GetEngine() : nullptr);
+		const CScriptEngineWork work(activeScriptEngine());
 		if (CLevelLoader* levels = CLevelLoader::getInstance())
 			levels->loadLevel(engine->getDevice(), name);
 		// The time spent loading is not simulated.
@@ -60,10 +89,16 @@ void loadLevel(const ustring16& name, IGameHost* engine)
 	// A contact callback runs inside the step, where no body may be made:
 	// the level comes once the step is over.
 	CPhysicsManager* physics = CPhysicsManager::getInstance();
-	if (physics && physics->isLocked())
-		physics->runWhenUnlocked(load);
-	else
-		load();
+	if (!physics || !physics->isLocked())
+		return load();
+	if (levelsWaiting >= MAX_WAITING_LEVELS)
+		return warn("script: levels waiting",
+			("load_level is refused: " + std::to_string(MAX_WAITING_LEVELS) +
+				" levels wait for the physics step to end already.")
+				.c_str());
+	// Counted until the load has run, or was dropped unrun.
+	const std::shared_ptr<SWaitingLevel> waiting = std::make_shared<SWaitingLevel>();
+	physics->runWhenUnlocked([load, waiting] { load(); });
 }
 
 CSceneObject* createSceneObject(const ustring16& className, irr::s32 type, IGameHost* engine)
@@ -74,7 +109,8 @@ CSceneObject* createSceneObject(const ustring16& className, irr::s32 type, IGame
 	CPhysicsManager* physics = CPhysicsManager::getInstance();
 	if (physics && physics->isLocked())
 	{
-		warn(engine, "create_sceneobject is refused while the physics world steps.");
+		warn("script: create_sceneobject while stepping",
+			"create_sceneobject is refused while the physics world steps.");
 		return nullptr;
 	}
 	CObjectManager* objects = CObjectManager::getInstance();
@@ -83,6 +119,7 @@ CSceneObject* createSceneObject(const ustring16& className, irr::s32 type, IGame
 	const irr::u32 id = objects->getNextFreeId();
 	if (id == 0)
 		return nullptr;
+	const CScriptEngineWork work(activeScriptEngine());
 	CSceneObject* object = engine->createSceneObject(id, static_cast<irr::u32>(type), className);
 	if (object)
 		object->grab(); // the script's own reference
@@ -107,7 +144,7 @@ void setPlayer(CSceneObject* object, IGameHost* engine)
 	else if (objects && object->getId() != 0 && objects->getSceneObject(object->getId()) == object)
 		engine->setPlayerObject(object);
 	else
-		warn(engine, "Player must be an object of the world; it is left unchanged.");
+		warn("script: player", "Player must be an object of the world; it is left unchanged.");
 	// The handle's reference was the script's, given to this call.
 	if (object)
 		object->drop();

@@ -43,9 +43,4 @@ public:
 	virtual void setPlayerObject(CSceneObject* object) = 0;
 };
 
-//! The host of the running application; null while none runs.
-IGameHost* getGameHost();
-//! Set by the application when it comes and cleared before it goes.
-void setGameHost(IGameHost* host);
-
 } // namespace orv::script

@@ -5,8 +5,10 @@
 #include "world/SSceneObjectPhysics.h"
 
 #include <angelscript.h>
+#include <box2d/b2_settings.h>
 #include <scriptarray.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <new>
 #include <vector>
@@ -33,9 +35,11 @@ void addCollisionPolygonFromArray(
 {
 	if (!vertices)
 		return;
+	// Only the first points make the polygon: an array of millions is not copied.
+	const asUINT count = std::min<asUINT>(vertices->GetSize(), b2_maxPolygonVertices);
 	std::vector<vector2df> points;
-	points.reserve(vertices->GetSize());
-	for (asUINT i = 0; i < vertices->GetSize(); ++i)
+	points.reserve(count);
+	for (asUINT i = 0; i < count; ++i)
 		points.push_back(*static_cast<const vector2df*>(vertices->At(i)));
 	vertices->Release();
 	if (!points.empty())

@@ -34,27 +34,26 @@ void setVectorArg(asIScriptContext* context, asUINT index, net::packet& argument
 	context->SetArgObject(index, &vector);
 }
 
-void decodeUpdate(asIScriptContext* context, net::packet&)
+void decodeUpdate(asIScriptContext* context, net::packet&, IGameHost* host)
 {
 	// Every binding of one frame sees the same time: the engine stores the
 	// frame time only after the scripts have run.
 	irr::u32 elapsed = 0;
-	IGameHost* host = getGameHost();
 	if (host && host->getDevice())
 		elapsed = host->getDevice()->getTimer()->getTime() - host->getLastFrameTime();
 	context->SetArgDWord(1, elapsed);
 }
 
-void decodeNothing(asIScriptContext*, net::packet&)
+void decodeNothing(asIScriptContext*, net::packet&, IGameHost*)
 {
 }
 
-void decodeOtherObject(asIScriptContext* context, net::packet& arguments)
+void decodeOtherObject(asIScriptContext* context, net::packet& arguments, IGameHost*)
 {
 	setObjectArg(context, 1, arguments);
 }
 
-void decodeSolveContact(asIScriptContext* context, net::packet& arguments)
+void decodeSolveContact(asIScriptContext* context, net::packet& arguments, IGameHost*)
 {
 	setObjectArg(context, 1, arguments);
 	setVectorArg(context, 2, arguments); // normal
@@ -62,32 +61,32 @@ void decodeSolveContact(asIScriptContext* context, net::packet& arguments)
 	setVectorArg(context, 4, arguments); // other point
 }
 
-void decodeKeyPress(asIScriptContext* context, net::packet& arguments)
+void decodeKeyPress(asIScriptContext* context, net::packet& arguments, IGameHost*)
 {
 	context->SetArgDWord(1, arguments.readU8());
 }
 
-void decodeMouseMove(asIScriptContext* context, net::packet& arguments)
+void decodeMouseMove(asIScriptContext* context, net::packet& arguments, IGameHost*)
 {
 	context->SetArgDWord(1, arguments.readU32());
 	context->SetArgDWord(2, arguments.readU32());
 }
 
-void decodeMouseButton(asIScriptContext* context, net::packet& arguments)
+void decodeMouseButton(asIScriptContext* context, net::packet& arguments, IGameHost*)
 {
 	context->SetArgDWord(1, arguments.readU32());
 	context->SetArgDWord(2, arguments.readU32());
 	context->SetArgDWord(3, arguments.readU8());
 }
 
-void decodeMouseWheel(asIScriptContext* context, net::packet& arguments)
+void decodeMouseWheel(asIScriptContext* context, net::packet& arguments, IGameHost*)
 {
 	context->SetArgDWord(1, arguments.readU32());
 	context->SetArgDWord(2, arguments.readU32());
 	context->SetArgFloat(3, arguments.readFloat());
 }
 
-void decodeEvent(asIScriptContext* context, net::packet& arguments)
+void decodeEvent(asIScriptContext* context, net::packet& arguments, IGameHost*)
 {
 	setObjectArg(context, 1, arguments);
 	setVectorArg(context, 4, arguments); // origin
@@ -98,11 +97,13 @@ void decodeEvent(asIScriptContext* context, net::packet& arguments)
 	context->SetArgObject(3, &data);
 }
 
+typedef void (*ArgDecoder)(asIScriptContext* context, net::packet& arguments, IGameHost* host);
+
 struct SCallbackRow
 {
 	EScriptCallback id;
 	const char* declaration;
-	ScriptCallbackArgDecoder decoder;
+	ArgDecoder decoder;
 };
 
 const SCallbackRow CALLBACKS[] = {
@@ -128,10 +129,16 @@ const SCallbackRow CALLBACKS[] = {
 
 } // namespace
 
-void registerScriptCallbacks(CScriptManager& manager)
+void registerScriptCallbacks(CScriptManager& manager, IGameHost* host)
 {
 	for (const SCallbackRow& row : CALLBACKS)
-		manager.addCallback(row.id, row.decoder, false, row.declaration);
+	{
+		const ArgDecoder decoder = row.decoder;
+		manager.addCallback(
+			row.id,
+			[decoder, host](asIScriptContext* context, net::packet& arguments) { decoder(context, arguments, host); },
+			false, row.declaration);
+	}
 }
 
 } // namespace orv::script

@@ -5,9 +5,10 @@
 namespace orv::script {
 
 class CScriptManager;
+class IGameHost;
 
 // Enters the twelve callbacks into the manager's table, without resolving
-// any module.
-void registerScriptCallbacks(CScriptManager& manager);
+// any module. Update's time is the host's frame time (0 without a host).
+void registerScriptCallbacks(CScriptManager& manager, IGameHost* host);
 
 } // namespace orv::script

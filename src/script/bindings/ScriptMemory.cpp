@@ -10,24 +10,46 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <type_traits>
 
 namespace orv::script {
 
 using namespace AngelScript;
 
 const char* const SCRIPT_MEMORY_EXCEPTION = "Out of script memory: all scripts together hold 256 MiB at most";
+const char* const SCRIPT_OBJECTS_EXCEPTION =
+	"Out of script objects: all scripts together hold 4096 objects that can hold one another at most";
 
-namespace {
+namespace detail {
 
 // Written by the engines' allocations on whatever thread makes them.
 std::atomic<std::int64_t> engineBytes{0};
 std::atomic<irr::u64> bound{SCRIPT_MEMORY_BYTES};
+// Constant-initialised and trivially destroyed: strings charged to it may
+// outlive every script host, and it stays valid for them.
+MemoryAccount stringBytes{0};
+// Only ever grows: a freed block does not hide the next one made.
+std::atomic<irr::u64> allocatedBytes{0};
+// Read and written on the thread that runs scripts.
+irr::u64 allocatedAtCheck = 0;
+static_assert(std::is_trivially_destructible<MemoryAccount>::value, "the string account outlives its own destruction");
+
+} // namespace detail
+
+namespace {
+
+using detail::bound;
+using detail::engineBytes;
 
 void* countedAllocate(size_t bytes)
 {
 	void* block = std::malloc(bytes);
 	if (block)
-		engineBytes.fetch_add(static_cast<std::int64_t>(platform::heapBlockBytes(block)), std::memory_order_relaxed);
+	{
+		const size_t held = platform::heapBlockBytes(block);
+		engineBytes.fetch_add(static_cast<std::int64_t>(held), std::memory_order_relaxed);
+		detail::allocatedBytes.fetch_add(held, std::memory_order_relaxed);
+	}
 	return block;
 }
 
@@ -65,21 +87,7 @@ void installScriptMemoryMeter()
 
 MemoryAccount& scriptStringAccount()
 {
-	// Never destroyed: strings charged to it may outlive every script host.
-	static MemoryAccount* account = new MemoryAccount(0);
-	return *account;
-}
-
-irr::u64 scriptMemoryInUse()
-{
-	const std::int64_t total = engineBytes.load(std::memory_order_relaxed) +
-		scriptStringAccount().load(std::memory_order_relaxed);
-	return total > 0 ? static_cast<irr::u64>(total) : 0;
-}
-
-irr::u64 scriptMemoryBound()
-{
-	return bound.load(std::memory_order_relaxed);
+	return detail::stringBytes;
 }
 
 void setScriptMemoryBound(irr::u64 bytes)
@@ -134,14 +142,58 @@ bool mayTakeScriptMemory(irr::u64 bytes)
 	return false;
 }
 
-bool scriptMemorySpent()
+namespace {
+
+std::atomic<irr::u32> collectedBound{SCRIPT_MAX_COLLECTED_OBJECTS};
+
+asUINT collectedObjects(asIScriptEngine* engine)
 {
-	return scriptMemoryInUse() > scriptMemoryBound();
+	asUINT count = 0;
+	engine->GetGCStatistics(&count);
+	return count;
+}
+
+// Whether `count` more fit once garbage not collected yet is gone. The
+// collection is bounded by the bound itself; after one, the objects must be
+// well under it, so that a script that keeps near it does not make every
+// line collect.
+bool collectFor(asIScriptEngine* engine, irr::u64 count)
+{
+	const irr::u64 limit = collectedBound.load(std::memory_order_relaxed);
+	if (collectedObjects(engine) + count <= limit)
+		return true;
+	engine->GarbageCollect(asGC_FULL_CYCLE);
+	return collectedObjects(engine) + count <= limit - limit / 8;
+}
+
+} // namespace
+
+bool mayCollectScriptObjects(asIScriptEngine* engine, int typeId, irr::u64 count)
+{
+	asITypeInfo* type = count ? engine->GetTypeInfoById(typeId) : nullptr;
+	if (!type || (typeId & asTYPEID_OBJHANDLE) || !(type->GetFlags() & asOBJ_GC) || collectFor(engine, count))
+		return true;
+	noteScriptMemoryRefusal();
+	raiseScriptException(SCRIPT_OBJECTS_EXCEPTION);
+	return false;
+}
+
+bool detail::collectedScriptObjectsOver(asIScriptEngine* engine)
+{
+	allocatedAtCheck = allocatedBytes.load(std::memory_order_relaxed);
+	return collectedObjects(engine) > collectedBound.load(std::memory_order_relaxed) && !collectFor(engine, 0);
+}
+
+void setCollectedScriptObjectsBound(irr::u32 objects)
+{
+	collectedBound.store(objects ? objects : SCRIPT_MAX_COLLECTED_OBJECTS, std::memory_order_relaxed);
 }
 
 bool isScriptMemoryException(const char* text)
 {
-	return text && (std::strcmp(text, SCRIPT_MEMORY_EXCEPTION) == 0 || std::strcmp(text, "Out of memory") == 0);
+	return text &&
+		(std::strcmp(text, SCRIPT_MEMORY_EXCEPTION) == 0 || std::strcmp(text, SCRIPT_OBJECTS_EXCEPTION) == 0 ||
+			std::strcmp(text, "Out of memory") == 0);
 }
 
 } // namespace orv::script

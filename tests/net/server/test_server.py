@@ -98,6 +98,9 @@ a test which pumps the client on its own thread is never blocked by them)
     close                     the server closes the latest connection once
                               what was queued before is written: ok
     closed [TIMEOUT]          waits until the client closed it: ok
+    read on|off               whether the latest connection takes what the
+                              client sends (default on); off leaves it in the
+                              socket, whose window soon fills: ok
     save PATH                 writes every byte queued for the latest connection
                               to PATH (for fuzzing seed corpora): ok BYTES
     sleep MS                  ok
@@ -298,6 +301,7 @@ class ClientLink:
         self.read_blocks = 0
         self.errors = []
         self.sent = bytearray()
+        self.reading = True
         self.peer_closed = False
         self.closed_here = False
         self.outbox = collections.deque()
@@ -311,6 +315,9 @@ class ClientLink:
             except OSError:
                 data = b""
             with self.changed:
+                # A piece read before reading stopped waits here, and nothing more is taken.
+                while not self.reading:
+                    self.changed.wait()
                 if not data:
                     self.peer_closed = True
                     self.changed.notify_all()
@@ -588,6 +595,17 @@ class TestServer:
 
     def cmd_close(self, args):
         self.link().close()
+        return ""
+
+    def cmd_read(self, args):
+        if args not in (["on"], ["off"]):
+            raise CommandError("read on|off")
+        link = self.link()
+        link.reading = args[0] == "on"
+        if not link.reading:
+            # A small window fills at once; the system's own may take tens of megabytes.
+            link.sock.setsockopt(socket.SOL_SOCKET, socket.SO_RCVBUF, 1 << 16)
+        self.changed.notify_all()
         return ""
 
     def cmd_closed(self, args):

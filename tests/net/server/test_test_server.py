@@ -185,6 +185,18 @@ class Exchange(unittest.TestCase):
         self.assertEqual(b"\x01\x02\x03", bytes(got[-3:]))
         self.assertEqual("ok", self.command("written"))
 
+    def test_a_link_that_does_not_read_leaves_the_bytes_in_its_socket(self):
+        client = socket.create_connection(("127.0.0.1", self.port))
+        self.addCleanup(client.close)
+        self.assertEqual("ok 1", self.command("accept 1 5"))
+        self.assertEqual("ok", self.command("read off"))
+        client.sendall(wire.encode_block(wire.frames(b"\x00\x05x"), wire.Cipher(0)))
+        time.sleep(0.2)
+        self.assertIn("blocks=0", self.command("status"))
+        self.assertEqual("ok", self.command("read on"))
+        self.assertEqual("ok 1 000578", self.command("recv 1 5"))
+        self.assertTrue(self.command("read maybe").startswith("error "))
+
     def test_unknown_commands_and_blank_lines(self):
         self.assertEqual("error unknown command nope", self.command("nope"))
         self.server.stdin.write("\n# a comment\n")

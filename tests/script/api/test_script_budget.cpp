@@ -20,6 +20,7 @@
 #include "script/SScriptBinding.h"
 #include "script/ScriptBudget.h"
 #include "script/ScriptCallbacks.h"
+#include "script/bindings/ScriptMemory.h"
 #include "support/script_world.h"
 #include "world/CObjectManager.h"
 #include "world/CSceneObject.h"
@@ -250,7 +251,7 @@ TEST(ScriptBudget, SpinningUpdatesAreSetAsideAndTheFrameRecovers)
 	for (irr::u32 id = 1; id <= spinners; ++id)
 		EXPECT_EQ(countContaining(errors,
 					  "Script of object \"scene_object_" + std::to_string(id) +
-						  "\" set aside: its runs ran out of time 3 frames in a row"),
+						  "\" (class \"blank\") set aside: its runs ran out of time 3 frames in a row"),
 			1u)
 			<< testing::PrintToString(errors);
 
@@ -277,10 +278,10 @@ void burn(std::chrono::nanoseconds span)
 	}
 }
 
-// The script clock is the thread's processor time while any run goes on:
-// it stands still between runs, however long the thread works there, goes
-// on through engine work inside a run, and hardly moves while a run waits.
-TEST(ScriptClock, CountsProcessorTimeWhileARunGoesOn)
+// The script clock is the thread's processor time while a span of script
+// work is open: it stands still outside one, however long the thread works
+// there, counts nested spans once, and hardly moves while the thread waits.
+TEST(ScriptClock, CountsProcessorTimeWhileASpanIsOpen)
 {
 	const std::chrono::milliseconds work(5);
 	script::SScriptBudget budget;
@@ -289,19 +290,19 @@ TEST(ScriptClock, CountsProcessorTimeWhileARunGoesOn)
 		what();
 		return budget.now() - before;
 	};
-	EXPECT_EQ(advance([&] { burn(work); }), std::chrono::nanoseconds(0)) << "no run";
-	budget.beginRun();
-	EXPECT_GE(advance([&] { burn(work); }), work) << "a run";
-	budget.beginRun();
-	EXPECT_GE(advance([&] { burn(work); }), work) << "a run nested in it";
-	budget.endRun();
+	EXPECT_EQ(advance([&] { burn(work); }), std::chrono::nanoseconds(0)) << "no span";
+	budget.openSpan();
+	EXPECT_GE(advance([&] { burn(work); }), work) << "a span";
+	budget.openSpan();
+	EXPECT_GE(advance([&] { burn(work); }), work) << "a span inside it";
+	budget.closeSpan();
 	EXPECT_LT(
 		advance([] { std::this_thread::sleep_for(std::chrono::milliseconds(50)); }), std::chrono::milliseconds(25))
-		<< "a run that waits";
-	budget.endRun();
-	EXPECT_EQ(advance([&] { burn(work); }), std::chrono::nanoseconds(0)) << "all ended";
-	budget.endRun();
-	EXPECT_EQ(advance([&] { burn(work); }), std::chrono::nanoseconds(0)) << "an end too many";
+		<< "a span that waits";
+	budget.closeSpan();
+	EXPECT_EQ(advance([&] { burn(work); }), std::chrono::nanoseconds(0)) << "all closed";
+	budget.closeSpan();
+	EXPECT_EQ(advance([&] { burn(work); }), std::chrono::nanoseconds(0)) << "a close too many";
 }
 
 void block(irr::u32 ms)
@@ -376,6 +377,69 @@ TEST(ScriptBudget, ModulesBuiltAfterASpinningRunInTheSameFrameAllBuild)
 		built += object->getModule()->getCallbackId(script::ESC_UPDATE) >= 0 &&
 			globalInt(object->getModule(), "v") == 1;
 	EXPECT_EQ(built, objects.size());
+}
+
+} // namespace
+} // namespace orv
+
+namespace orv {
+namespace {
+
+// A module that meets the scripts' memory bound in a run nested in another
+// module's is set aside, and what it held is freed as soon as no run has
+// its code on the stack: the outer, innocent run goes on and builds more.
+// When the module's own code asked for the run (nested again, further up),
+// the runs it asked for end with it, without a line or a set aside of
+// their own, and the memory is freed as that code ends.
+TEST(ScriptBudget, AModuleSetAsideInANestedRunLetsGoBeforeOthersMeetTheBound)
+{
+	struct Case
+	{
+		const char* name;
+		irr::u32 first; // whose Update runs: 1 the innocent one, 2 the greedy one
+		int innocentDone;
+	} cases[] = {
+		{"asked for by another module's code", 1, 1},
+		{"asked for by its own code, through another module", 2, 0},
+	};
+	for (const Case& c : cases)
+	{
+		SCOPED_TRACE(c.name);
+		CScriptWorld world;
+		registerDeliverTo(world);
+		world.scripts().setBudgets(NEVER_MS, NEVER_MS);
+		script::setScriptMemoryBound(script::scriptMemoryInUse() + (32u << 20));
+		CSceneObject* innocent = world.makeObject(1, 0, "innocent");
+		CSceneObject* greedy = world.makeObject(2, 0, "greedy");
+		// It asks for the greedy run, then takes more than the greedy one's
+		// last step left free.
+		const std::string builds =
+			"{ deliverTo(2, \"grow\"); for (int i = 0; i < 4; ++i) mine.insertLast(array<int>(200000)); done++; }\n";
+		world.load(innocent->getModule(),
+			std::string("int done = 0;\narray<array<int>> mine;\n") + "void Update(SceneObject@+ self, uint t) " +
+				builds + ON_EVENT + builds);
+		world.load(greedy->getModule(),
+			std::string(
+				"array<array<int>> kept;\nvoid Update(SceneObject@+ self, uint t) { deliverTo(1, \"back\"); }\n") +
+				ON_EVENT + "{ while (true) kept.insertLast(array<int>(100000)); }\n");
+		CSceneObject* first = c.first == 1 ? innocent : greedy;
+		first->getBinding()->callCallback(script::ESC_UPDATE, net::packet(), first);
+
+		const std::vector<std::string> errors = world.errors();
+		ASSERT_EQ(errors.size(), 1u) << testing::PrintToString(errors);
+		EXPECT_EQ(errors[0].find("Script of object \"scene_object_2\""), 0u) << errors[0];
+		EXPECT_NE(errors[0].find("stopped at main"), std::string::npos) << errors[0];
+		EXPECT_NE(errors[0].find("Out of script memory"), std::string::npos) << errors[0];
+		EXPECT_TRUE(greedy->getModule()->isSetAside());
+		EXPECT_FALSE(innocent->getModule()->isSetAside());
+		EXPECT_EQ(globalInt(innocent->getModule(), "done"), c.innocentDone);
+		EXPECT_LE(script::scriptMemoryInUse(), script::scriptMemoryBound()) << "the greedy code's memory is freed";
+		// The innocent module runs on.
+		innocent->getBinding()->callCallback(script::ESC_UPDATE, net::packet(), innocent);
+		EXPECT_EQ(globalInt(innocent->getModule(), "done"), c.innocentDone + 1);
+		EXPECT_EQ(world.errors().size(), 1u) << testing::PrintToString(world.errors());
+		script::setScriptMemoryBound(0);
+	}
 }
 
 } // namespace

@@ -84,7 +84,7 @@ TEST(ScriptLimits, FailuresAreLoggedOnceNamingModuleSectionAndLine)
 		std::string line;
 	} cases[] = {
 		{object->getModule(), "void Created(SceneObject@+ self)\n{\n  SceneObject@ none;\n  none.get_type();\n}\n",
-			"Script of object \"scene_object_5\" stopped at main (r 4, c 3) : Null pointer access"},
+			"Script of object \"scene_object_5\" (class \"blank\") stopped at main (r 4, c 3) : Null pointer access"},
 		{client, "int[] a;\nvoid Created(SceneObject@+ self) { a[3] = 1; }\n",
 			"Script of module \"client\" stopped at main (r 2, c 36) : Index out of bounds"},
 		{blank, "void Created(SceneObject@+ self) { int x = y; }\n",
@@ -132,6 +132,36 @@ TEST(ScriptLimits, CodeOfGlobalsAloneIsReplacedByTheNext)
 	}
 }
 
+// AngelScript's parser looks one character past a type's name for the
+// brackets of a template: code that ends inside one had it read a byte past
+// its copy of the section (valgrind's replay of the fuzz corpus saw it). The
+// code builds, or fails, as written all the same.
+TEST(ScriptLimits, CodeThatEndsInsideATokenBuildsOrFailsAsWritten)
+{
+	CScriptWorld world;
+	script::CScriptModule* client = world.scripts().getModule("client");
+	struct Case
+	{
+		std::string code;
+		bool builds;
+	} cases[] = {
+		{"int x = 1;", true},
+		{"void Created(SceneObject@+ self) {}", true},
+		{"class K { int v; array<i", false},
+		{"array<int", false},
+		{"array<", false},
+	};
+	for (const Case& c : cases)
+	{
+		SCOPED_TRACE(c.code);
+		const std::vector<std::string> before = world.errors();
+		loadAnyway(client, c.code);
+		std::vector<std::string> logged = world.errors();
+		logged.erase(logged.begin(), logged.begin() + static_cast<long>(before.size()));
+		EXPECT_EQ(logged.empty(), c.builds) << testing::PrintToString(logged);
+	}
+}
+
 TEST(ScriptLimits, HangingAndRecursingRunsEndAndTheNextRunGoesOn)
 {
 	// The recursion's time budget only ends a broken run: the nesting cap
@@ -170,7 +200,8 @@ TEST(ScriptLimits, HangingAndRecursingRunsEndAndTheNextRunGoesOn)
 		EXPECT_EQ(*static_cast<int*>(module->GetAddressOfGlobalVar(module->GetGlobalVarIndexByName("updates"))), 2);
 		const std::vector<std::string> errors = world.errors();
 		ASSERT_EQ(errors.size(), 1u) << testing::PrintToString(errors);
-		EXPECT_EQ(errors[0].find("Script of object \"scene_object_1\" stopped at main (r "), 0u) << errors[0];
+		EXPECT_EQ(errors[0].find("Script of object \"scene_object_1\" (class \"blank\") stopped at main (r "), 0u)
+			<< errors[0];
 		EXPECT_NE(errors[0].find(c.ending), std::string::npos) << errors[0];
 		EXPECT_EQ(object->getReferenceCount(), 1) << "the ended run let go of its handles";
 	}

@@ -1,0 +1,1 @@
+class K { int v; K() { v = 0; } int get(); array<i
