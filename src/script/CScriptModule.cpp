@@ -118,7 +118,8 @@ void CScriptModule::load(
 
 	// Every build comes here: the compiler must not see what it cannot
 	// survive, nor what would keep it busy for seconds.
-	if (const std::string why = checkScriptSource(ScriptManager->getEngine(), codeUtf8.c_str(), codeUtf8.size());
+	if (const std::string why = checkScriptSource(
+			ScriptManager->getEngine(), codeUtf8.c_str(), codeUtf8.size(), &ScriptManager->heldNamespaces());
 		!why.empty())
 	{
 		reportRefusal("script", "Script of " + describe() + " refused: " + why);

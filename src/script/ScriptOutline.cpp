@@ -54,7 +54,8 @@ const irr::u32 PRINTED_PER_TYPEDEF = 6;
 
 } // namespace
 
-CScriptOutline::CScriptOutline(const asIScriptEngine* engine)
+CScriptOutline::CScriptOutline(const asIScriptEngine* engine, const std::unordered_set<std::string>* heldNamespaces)
+	: HeldNamespaces(heldNamespaces)
 {
 	Scopes.emplace_back();
 	// The registered types print with the names they were registered under;
@@ -92,9 +93,12 @@ bool CScriptOutline::count(irr::u32& counter, irr::u32 bound, const char* what)
 
 bool CScriptOutline::take(const SScriptToken& token)
 {
+	++Tokens;
 	if (!takeName(token) || !takeTypeNesting(token))
 		return false;
 	SScope& scope = Scopes.back();
+	if (token.is("::") || (token.Kind == ESTK_NAME && scope.NamespaceDepth >= 2))
+		++NamespaceLookups;
 	if (scope.Kind == ES_PAREN && token.Kind != ESTK_CLOSE && !token.is(","))
 		scope.Empty = false;
 	// The written text of a parameter list, up to the `)` that ends it.
@@ -445,6 +449,8 @@ void CScriptOutline::open(const SScriptToken& token)
 	SScope& outer = Scopes.back();
 	SScope scope;
 	scope.NamespacePath = outer.NamespacePath;
+	scope.NamespaceName = outer.NamespaceName;
+	scope.NamespaceDepth = outer.NamespaceDepth;
 	const char bracket = token.Text[0];
 	if (bracket == '[')
 	{
@@ -512,6 +518,12 @@ void CScriptOutline::open(const SScriptToken& token)
 			if (scope.NamespacePath > SCRIPT_MAX_SCOPED_NAME)
 				refuse("namespaces whose names together are longer than " + std::to_string(SCRIPT_MAX_SCOPED_NAME) +
 					" characters");
+			scope.NamespaceName = (outer.NamespaceName.empty() ? "" : outer.NamespaceName + "::") +
+				std::string(declaration.Name);
+			++scope.NamespaceDepth;
+			Namespaces.insert(scope.NamespaceName);
+			if (Namespaces.size() > SCRIPT_MAX_NAMESPACES)
+				refuse("more than " + std::to_string(SCRIPT_MAX_NAMESPACES) + " namespaces");
 		}
 		else if (declaration.Class)
 		{
@@ -645,7 +657,7 @@ void CScriptOutline::close(const SScriptToken& token)
 bool CScriptOutline::finish(std::size_t length)
 {
 	return Why.empty() && checkExpansion(length) && checkDeclarations() && checkDefaults() &&
-		checkGlobalInitialisers() && checkInheritance() && checkOverloads();
+		checkGlobalInitialisers() && checkInheritance() && checkOverloads() && checkNamespaces();
 }
 
 bool CScriptOutline::checkDeclarations()

@@ -28,8 +28,11 @@ namespace orv::script {
 class CScriptOutline
 {
 public:
-	//! The engine tells which names are registered types and templates.
-	explicit CScriptOutline(const AngelScript::asIScriptEngine* engine);
+	//! The engine tells which names are registered types and templates;
+	//! `heldNamespaces`, when given, are the namespaces the engine holds
+	//! already (see checkScriptSource).
+	CScriptOutline(
+		const AngelScript::asIScriptEngine* engine, const std::unordered_set<std::string>* heldNamespaces = nullptr);
 
 	//! Takes the next token; false once the code is refused.
 	bool take(const SScriptToken& token);
@@ -38,6 +41,8 @@ public:
 	bool finish(std::size_t length);
 	//! Why the code was refused, or empty.
 	const std::string& why() const { return Why; }
+	//! The namespaces the code declares, by their whole names (`a::b`).
+	const std::unordered_set<std::string>& namespaces() const { return Namespaces; }
 
 private:
 	enum EScope
@@ -130,6 +135,9 @@ private:
 		EScope Kind = ES_FILE;
 		SDeclaration Declaration;
 		irr::u32 NamespacePath = 0;
+		//! The namespace the scope is in, and how many it is nested in.
+		std::string NamespaceName;
+		irr::u32 NamespaceDepth = 0;
 		int Class = -1;
 		//! The estimate of the function a function scope is the body of.
 		int Estimate = -1;
@@ -167,6 +175,10 @@ private:
 	bool checkGlobalInitialisers();
 	bool checkInheritance();
 	bool checkOverloads();
+	bool checkNamespaces();
+	//! What the compiler may do beyond the text in one way: at most
+	//! `absolute`, and for small code less, in proportion to its tokens.
+	irr::u64 beyondText(irr::u64 absolute) const;
 	irr::u32 inheritanceDepth(std::size_t index, irr::u32 depth);
 	bool count(irr::u32& counter, irr::u32 bound, const char* what);
 	void takeLocal(const SScriptToken& token);
@@ -235,6 +247,14 @@ private:
 	std::size_t LastTypeStart = 0;
 	std::vector<std::size_t> TemplateStarts;
 	std::vector<irr::u32> InheritanceDepths;
+	//! Every token of the code.
+	irr::u64 Tokens = 0;
+	const std::unordered_set<std::string>* HeldNamespaces;
+	std::unordered_set<std::string> Namespaces;
+	//! Names the compiler looks a namespace up for, through all the engine
+	//! holds: scopes (`a::`) and the names of code in nested namespaces,
+	//! whose outer namespace is found by its name.
+	irr::u64 NamespaceLookups = 0;
 	std::string Why;
 };
 

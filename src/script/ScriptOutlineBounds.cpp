@@ -15,6 +15,9 @@ bool CScriptOutline::checkExpansion(std::size_t length)
 	for (const SClass& owner : Classes)
 		if (owner.Mixin)
 			mixins[owner.Name] = &owner;
+	// Small code may take in no more than its size says, as for defaults.
+	const std::size_t bound = std::min<std::size_t>(
+		SCRIPT_MAX_SOURCE_BYTES, SCRIPT_BEYOND_TEXT_BYTES_FLOOR + SCRIPT_BEYOND_TEXT_PER_TOKEN * length);
 	std::size_t compiled = length;
 	for (const SClass& owner : Classes)
 	{
@@ -35,8 +38,8 @@ bool CScriptOutline::checkExpansion(std::size_t length)
 			return refuse("more than " + std::to_string(SCRIPT_MAX_CLASS_MEMBERS) + " members in one class");
 		// Every constructor compiles the members' initialisers again.
 		compiled += initialisers * (std::max<irr::u32>(owner.Constructors, 1) - 1);
-		if (compiled > SCRIPT_MAX_SOURCE_BYTES)
-			return refuse("more than " + std::to_string(SCRIPT_MAX_SOURCE_BYTES) +
+		if (compiled > bound)
+			return refuse("more than " + std::to_string(bound) +
 				" bytes of code with what classes take in from mixins and compile for each constructor");
 	}
 	return true;
@@ -81,8 +84,14 @@ bool CScriptOutline::defaultCost(std::string_view name, irr::u32 depth, irr::u64
 	return true;
 }
 
+irr::u64 CScriptOutline::beyondText(irr::u64 absolute) const
+{
+	return std::min(absolute, SCRIPT_BEYOND_TEXT_FLOOR + SCRIPT_BEYOND_TEXT_PER_TOKEN * Tokens);
+}
+
 bool CScriptOutline::checkDefaults()
 {
+	const irr::u64 bound = beyondText(SCRIPT_MAX_DEFAULT_EXPANSION);
 	irr::u64 total = 0;
 	std::unordered_set<std::string_view> seen;
 	for (const SHead& head : Heads)
@@ -94,34 +103,60 @@ bool CScriptOutline::checkDefaults()
 			return false;
 		const auto calls = BodyNames.find(head.Name);
 		total += cost * (calls == BodyNames.end() ? 0 : calls->second);
-		if (total > SCRIPT_MAX_DEFAULT_EXPANSION)
-			return refuse("calls that compile more than " + std::to_string(SCRIPT_MAX_DEFAULT_EXPANSION) +
-				" tokens of default arguments");
+		if (total > bound)
+			return refuse("calls that compile more than " + std::to_string(bound) + " tokens of default arguments");
 	}
 	return true;
 }
 
 bool CScriptOutline::checkGlobalInitialisers()
 {
-	// The compiler tries the initialisers that name another global again in
-	// every round until all are compiled; a chain written backwards takes a
-	// round per link.
-	std::unordered_set<std::string_view> names;
-	for (const SGlobal& global : Globals)
-		names.insert(global.Name);
-	irr::u64 dependent = 0;
+	// The compiler tries the initialisers not compiled yet again in every
+	// round, for as long as the round before compiled one: an initialiser
+	// that names a global not compiled yet fails until that one is, so a
+	// chain written backwards takes a round per link, and any initialiser
+	// may fail in every round on an error of its own. Code in the order it
+	// runs takes one round.
+	std::unordered_map<std::string_view, std::size_t> index;
 	irr::u64 tokens = 0;
-	for (const SGlobal& global : Globals)
+	for (std::size_t i = 0; i < Globals.size(); ++i)
 	{
-		const bool namesAnother = std::any_of(global.Names.begin(), global.Names.end(),
-			[&](std::string_view name) { return name != global.Name && names.count(name) != 0; });
-		if (!namesAnother)
-			continue;
-		++dependent;
-		tokens += global.Tokens;
+		index.emplace(Globals[i].Name, i);
+		tokens += Globals[i].Tokens;
 	}
-	if (dependent * tokens > SCRIPT_MAX_INITIALISER_ROUNDS)
-		return refuse("global variables whose initialisers name one another, more than the compiler can order");
+	std::vector<bool> compiled(Globals.size(), false);
+	std::vector<std::size_t> pending(Globals.size());
+	for (std::size_t i = 0; i < pending.size(); ++i)
+		pending[i] = i;
+	const irr::u64 bound = beyondText(SCRIPT_MAX_INITIALISER_ROUNDS);
+	irr::u64 retried = 0;
+	for (bool first = true; !pending.empty(); first = false)
+	{
+		if (!first)
+		{
+			retried += std::max<irr::u64>(tokens, pending.size());
+			if (retried > bound)
+				return refuse("global variables whose initialisers name one another, more than the compiler can order");
+		}
+		std::vector<std::size_t> failed;
+		for (const std::size_t i : pending)
+		{
+			// Its own name too: it is not compiled while it compiles.
+			const bool ready = std::all_of(
+				Globals[i].Names.begin(), Globals[i].Names.end(), [&](std::string_view name) {
+					const auto found = index.find(name);
+					return found == index.end() || compiled[found->second];
+				});
+			if (ready)
+				compiled[i] = true;
+			else
+				failed.push_back(i);
+		}
+		// A round that compiles nothing is the last.
+		if (failed.size() == pending.size() && !first)
+			break;
+		pending.swap(failed);
+	}
 	return true;
 }
 
@@ -168,6 +203,23 @@ bool CScriptOutline::checkOverloads()
 	if (matches > SCRIPT_MAX_OVERLOAD_MATCHES)
 		return refuse("calls that the compiler matches against more than " +
 			std::to_string(SCRIPT_MAX_OVERLOAD_MATCHES) + " overloads in all");
+	return true;
+}
+
+bool CScriptOutline::checkNamespaces()
+{
+	// The engine keeps every namespace code declared until it ends, and
+	// finds one by its name by looking through all of them.
+	irr::u64 held = HeldNamespaces ? HeldNamespaces->size() : 0;
+	for (const std::string& name : Namespaces)
+		if (!HeldNamespaces || HeldNamespaces->count(name) == 0)
+			++held;
+	if (held > SCRIPT_MAX_HELD_NAMESPACES)
+		return refuse("namespaces past the " + std::to_string(SCRIPT_MAX_HELD_NAMESPACES) +
+			" that scripts may declare while the client runs");
+	if (NamespaceLookups * held > SCRIPT_MAX_NAMESPACE_SEARCH)
+		return refuse(std::to_string(NamespaceLookups) + " names looked up among " + std::to_string(held) +
+			" namespaces, more than " + std::to_string(SCRIPT_MAX_NAMESPACE_SEARCH) + " in all");
 	return true;
 }
 

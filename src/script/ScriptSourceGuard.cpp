@@ -6,18 +6,19 @@
 
 namespace orv::script {
 
-std::string checkScriptSource(const AngelScript::asIScriptEngine* engine, const char* code, std::size_t length)
+std::string checkScriptSource(const AngelScript::asIScriptEngine* engine, const char* code, std::size_t length,
+	std::unordered_set<std::string>* heldNamespaces)
 {
 	if (length > SCRIPT_MAX_SOURCE_BYTES)
 		return "more than " + std::to_string(SCRIPT_MAX_SOURCE_BYTES) + " bytes of code";
 	CScriptNestingCheck nesting;
-	CScriptOutline outline(engine);
+	CScriptOutline outline(engine, heldNamespaces);
 	forEachScriptToken(
 		engine, code, length, [&](const SScriptToken& token) { return nesting.take(token) && outline.take(token); });
 	if (!nesting.why().empty())
 		return nesting.why();
-	if (outline.why().empty())
-		outline.finish(length);
+	if (outline.why().empty() && outline.finish(length) && heldNamespaces)
+		heldNamespaces->insert(outline.namespaces().begin(), outline.namespaces().end());
 	return outline.why();
 }
 

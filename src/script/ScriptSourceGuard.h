@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <string>
+#include <unordered_set>
 
 #include <irrTypes.h>
 
@@ -39,12 +40,22 @@ const irr::u32 SCRIPT_MAX_TYPE_NESTING = 8;
 //! its parameters or arguments, the longest type the module can print and
 //! its default arguments; its formatter breaks at 1,023 characters.
 const irr::u32 SCRIPT_MAX_DECLARATION_TEXT = 960;
+//! What the compiler does beyond the text, where a few lines may cost as
+//! much as a whole module (defaults, initialisers tried again, what mixins
+//! and constructors repeat): besides its own bound, at most 4096 tokens
+//! (16 KiB) and 16 for each token (byte) of the code, so that small code
+//! builds about as fast as its size says: a server's script packets are
+//! weighed by their size.
+const irr::u64 SCRIPT_BEYOND_TEXT_FLOOR = 4096;
+const std::size_t SCRIPT_BEYOND_TEXT_BYTES_FLOOR = 16 * 1024;
+const irr::u64 SCRIPT_BEYOND_TEXT_PER_TOKEN = 16;
 //! Tokens of default arguments all calls of the module compile, those that
 //! the defaults themselves call included, and how deep such calls go.
 const irr::u64 SCRIPT_MAX_DEFAULT_EXPANSION = 65536;
 const irr::u32 SCRIPT_MAX_DEFAULT_NESTING = 16;
 //! Global variables whose initialisers name other globals are tried in
-//! rounds until their order works out: their count times their tokens.
+//! rounds until their order works out: the tokens of all initialisers for
+//! each round after the first.
 const irr::u64 SCRIPT_MAX_INITIALISER_ROUNDS = 65536;
 //! What the compiler registers one by one, each time looking through those
 //! it has (so time grows with the square of the count): functions of a
@@ -68,6 +79,14 @@ const irr::u32 SCRIPT_MAX_TEMPLATE_INSTANCES = 256;
 //! Items of initialiser lists in a module, sub-lists included: an item of a
 //! list of lists takes up to 2.6 KB as it builds.
 const irr::u32 SCRIPT_MAX_LIST_ITEMS = 16384;
+//! Namespaces one module declares, and all modules while the client runs:
+//! the engine keeps each until it ends and finds one by its name by looking
+//! through all it holds. Scoped names (`a::b`) and the names of code in
+//! namespaces nested in another are looked up so, their count times the
+//! namespaces held.
+const irr::u32 SCRIPT_MAX_NAMESPACES = 256;
+const irr::u32 SCRIPT_MAX_HELD_NAMESPACES = 4096;
+const irr::u64 SCRIPT_MAX_NAMESPACE_SEARCH = 1u << 19;
 
 //! Brackets of every kind ((), [] and {}) nested deeper than this are refused.
 const irr::u32 SCRIPT_MAX_NESTING = 256;
@@ -81,7 +100,11 @@ const irr::u32 SCRIPT_MAX_CONDITIONALS = 64;
 //! Why the code is refused before it compiles ("brackets nested deeper than
 //! 256"), or empty for code within every bound. The engine's tokenizer reads
 //! the code, and its registered types count among the module's.
-std::string checkScriptSource(const AngelScript::asIScriptEngine* engine, const char* code, std::size_t length);
+//! `heldNamespaces`, when given, are the namespaces of the code accepted
+//! before, which the engine holds: the code's own join them when it is
+//! accepted.
+std::string checkScriptSource(const AngelScript::asIScriptEngine* engine, const char* code, std::size_t length,
+	std::unordered_set<std::string>* heldNamespaces = nullptr);
 
 //! The deepest nesting of brackets in the code, not counting those inside
 //! strings and comments.

@@ -143,6 +143,15 @@ std::vector<std::string> CScriptWorld::refusals() const
 	return lines;
 }
 
+std::vector<std::string> CScriptWorld::scriptLines() const
+{
+	std::vector<std::string> lines;
+	for (const SLoggedLine& line : Logger.lines)
+		if (line.text == "script")
+			lines.push_back(line.hint);
+	return lines;
+}
+
 std::vector<std::string> CScriptWorld::errors() const
 {
 	std::vector<std::string> lines;

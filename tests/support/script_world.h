@@ -53,6 +53,8 @@ public:
 	const std::vector<std::string>& failedChecks() const { return Failures; }
 	// Error lines the host logged since construction.
 	std::vector<std::string> errors() const;
+	// Every line of the host's own channel, "script", since construction.
+	std::vector<std::string> scriptLines() const;
 	// Code the host refused since construction, one line each (the
 	// application's log reaches the same logger while the world lives).
 	std::vector<std::string> refusals() const;

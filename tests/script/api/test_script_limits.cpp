@@ -448,6 +448,44 @@ TEST(ScriptLimits, CodeThatCostsTheCompilerMoreThanItsTextIsRefused)
 		return "int xxxxxxxxxxxxxxx = 1;\nvoid f(int a = xxxxxxxxxxxxxxx" + repeat(" + xxxxxxxxxxxxxxx", n) +
 			") {}\nvoid g() { f(); }\n";
 	};
+	const auto forward = [](size_t n) {
+		return "int g0 = 0;\n" +
+			each(n, [](const std::string& i) { return "int g" + next(i) + " = g" + i + " + 1;\n"; });
+	};
+	// Initialisers that fail on their own errors are tried again in every
+	// round the chain after them takes.
+	const auto failing = [&](size_t n) {
+		return each(n, [](const std::string& i) { return "int e" + i + " = nothing + " + i + ";\n"; }) + globals(16);
+	};
+	// Calls of a function of sixteen defaults in a module long enough that
+	// only the whole bound on defaults holds.
+	const auto longModule = [](size_t n) {
+		return "void pad() { int x = 0;\n" + repeat("x += 1;\n", 1000) + "}\nvoid f(" +
+			each(15, [](const std::string& i) { return "int a" + i + " = 1 + 2, "; }) + "int z = 1 + 2) {}\n" +
+			"void g() {\n" + repeat("f();\n", n) + "}\n";
+	};
+	const auto flatNamespaces = [](size_t n) {
+		return each(n, [](const std::string& i) { return "namespace ns" + i + " { int v; }\n"; });
+	};
+	const auto scoped = [&](size_t n) {
+		return flatNamespaces(255) + "namespace zz { int v; }\nvoid g() {\n" + repeat("zz::v++;\n", n) + "}\n";
+	};
+	// Small code may cost the compiler beyond its text 16 times its tokens
+	// and 4096 more.
+	const auto beyondText = [&](const std::string& code) {
+		CScriptWorld counting;
+		size_t tokens = 0;
+		script::forEachScriptToken(counting.engine(), code.data(), code.size(), [&](const script::SScriptToken&) {
+			++tokens;
+			return true;
+		});
+		return std::to_string(4096 + 16 * tokens);
+	};
+	// And take in from mixins and compile for each constructor 16 times its
+	// bytes and 16 KiB more, within the whole bound.
+	const auto beyondBytes = [&](const std::string& code) {
+		return std::to_string(std::min<size_t>(163840, 16384 + 16 * code.size()));
+	};
 	struct Case
 	{
 		const char* name;
@@ -472,17 +510,28 @@ TEST(ScriptLimits, CodeThatCostsTheCompilerMoreThanItsTextIsRefused)
 		{"array suffixes", suffixes, 8, 20, "a type nested deeper than 8"},
 		{"default arguments calling on", chain, 16, 17,
 			"default arguments that call functions with default arguments deeper than 16"},
-		{"default arguments calling two", fan, 10, 15,
+		{"default arguments calling two", fan, 8, 12,
+			"calls that compile more than " + beyondText(fan(12) + created) + " tokens of default arguments"},
+		{"defaults of many calls in a long module", longModule, 1000, 1025,
 			"calls that compile more than 65536 tokens of default arguments"},
-		{"global initialisers in reverse", globals, 100, 400,
+		{"global initialisers in their order", forward, 7000, 7300, "more than 163840 bytes of code"},
+		{"initialisers failing while a chain waits", failing, 0, 1100,
 			"global variables whose initialisers name one another, more than the compiler can order"},
-		{"enum values in reverse", enums, 100, 400,
+		{"global initialisers in reverse", globals, 30, 100,
+			"global variables whose initialisers name one another, more than the compiler can order"},
+		{"enum values in reverse", enums, 30, 100,
 			"global variables whose initialisers name one another, more than the compiler can order"},
 		{"switch cases", switchCases, 500, 600, "more than 512 cases in one switch"},
-		{"classes taking a mixin", mixin, 60, 200,
+		{"classes taking a mixin", mixin, 20, 200,
+			"more than " + beyondBytes(mixin(200) + created) +
+				" bytes of code with what classes take in from mixins and compile for each constructor"},
+		{"a mixin in a long module",
+			[&](size_t n) { return mixin(n) + each(8000, [](const std::string& i) { return "int v" + i + ";\n"; }); },
+			25, 40,
 			"more than 163840 bytes of code with what classes take in from mixins and compile for each constructor"},
-		{"initialisers and constructors", constructors, 60, 200,
-			"more than 163840 bytes of code with what classes take in from mixins and compile for each constructor"},
+		{"initialisers and constructors", constructors, 40, 200,
+			"more than " + beyondBytes(constructors(200) + created) +
+				" bytes of code with what classes take in from mixins and compile for each constructor"},
 		{"an interface chain", interfaces, 60, 100, "classes derived from one another deeper than 64"},
 		{"overloads and calls", overloads, 400, 600,
 			"calls that the compiler matches against more than 262144 overloads in all"},
@@ -495,6 +544,9 @@ TEST(ScriptLimits, CodeThatCostsTheCompilerMoreThanItsTextIsRefused)
 		{"namespaces in one another", namespaces, 30, 40,
 			"namespaces whose names together are longer than 128 characters"},
 		{"a long scope", scope, 40, 50, "a name with its scope longer than 128 characters"},
+		{"namespaces", flatNamespaces, 256, 257, "more than 256 namespaces"},
+		{"scoped names among namespaces", scoped, 2048, 2049,
+			"2049 names looked up among 256 namespaces, more than 524288 in all"},
 		{"the default argument that calls itself",
 			[](size_t) { return std::string("int f(int a = f()) { return a; }\nvoid g() { f(); }\n"); }, 0, 0,
 			"default arguments that call their own function"},
@@ -523,6 +575,60 @@ TEST(ScriptLimits, CodeThatCostsTheCompilerMoreThanItsTextIsRefused)
 		AngelScript::asIScriptModule* module = object->getModule()->getEngineModule();
 		EXPECT_EQ(*static_cast<int*>(module->GetAddressOfGlobalVar(module->GetGlobalVarIndexByName("updates"))), 1);
 	}
+}
+
+// The engine keeps every namespace code declared until it ends: code that
+// would bring it past the bound is refused, while namespaces it holds
+// already may be declared again.
+TEST(ScriptLimits, NamespacesOfEarlierCodeCountAgainstTheWholeBound)
+{
+	CScriptWorld world;
+	script::CScriptModule* client = world.scripts().getModule("client");
+	const std::string created = "void Created(SceneObject@+ self) {}\n";
+	for (size_t first = 0; first < script::SCRIPT_MAX_HELD_NAMESPACES; first += script::SCRIPT_MAX_NAMESPACES)
+	{
+		std::string code;
+		for (size_t i = first; i < first + script::SCRIPT_MAX_NAMESPACES; ++i)
+			code += "namespace held" + std::to_string(i) + " { int v; }\n";
+		world.load(client, code + created);
+	}
+	world.load(client, "namespace held7 { int w; }\n" + created);
+	EXPECT_GE(client->getCallbackId(script::ESC_CREATED), 0);
+
+	loadAnyway(client, "namespace fresh { int v; }\n" + created);
+	EXPECT_EQ(world.refusals(),
+		std::vector<std::string>{"Script of module \"client\" refused: namespaces past the 4096 "
+								 "that scripts may declare while the client runs"});
+	EXPECT_EQ(client->getCallbackId(script::ESC_CREATED), AngelScript::asNO_FUNCTION);
+	world.load(client, created);
+	EXPECT_GE(client->getCallbackId(script::ESC_CREATED), 0);
+}
+
+// Code of nothing but errors has a message for each statement: a build
+// logs its first ones and counts the rest in one line, and the next build
+// logs its own again.
+TEST(ScriptLimits, ABuildLogsItsFirstMessagesAndCountsTheRest)
+{
+	CScriptWorld world;
+	script::CScriptModule* client = world.scripts().getModule("client");
+	const std::string errors = "void g() {\n" + repeat("x;\n", 1000) + "}\n";
+	for (int build = 0; build < 2; ++build)
+	{
+		const size_t before = world.scriptLines().size();
+		loadAnyway(client, errors);
+		std::vector<std::string> lines = world.scriptLines();
+		lines.erase(lines.begin(), lines.begin() + static_cast<long>(before));
+		const auto compilerLines = std::count_if(
+			lines.begin(), lines.end(), [](const std::string& line) { return line.rfind("main (r ", 0) == 0; });
+		EXPECT_EQ(compilerLines, static_cast<long>(script::SCRIPT_MAX_BUILD_MESSAGES));
+		const std::string counted = " more messages of the compiler are not shown";
+		ASSERT_FALSE(lines.empty());
+		EXPECT_EQ(lines.back().rfind("Script of module \"client\": ", 0), 0u) << lines.back();
+		EXPECT_NE(lines.back().find(counted), std::string::npos) << lines.back();
+		EXPECT_LE(lines.size(), 2 * script::SCRIPT_MAX_BUILD_MESSAGES + 1);
+	}
+	world.load(client, "void Created(SceneObject@+ self) {}\n");
+	EXPECT_GE(client->getCallbackId(script::ESC_CREATED), 0);
 }
 
 // The guard reads code as the engine's tokenizer does: a number with an
