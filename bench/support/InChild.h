@@ -10,7 +10,9 @@ namespace bench {
 
 //! The figures `measure` returns in the child; `failed` when the child
 //! cannot be started or does not answer. The figures must be plain bytes.
-template <typename T, typename Measure> T inChild(Measure measure, const T& failed)
+//! `status`, when given, receives the child's wait status: what ended a
+//! child that did not answer.
+template <typename T, typename Measure> T inChild(Measure measure, const T& failed, int* status = nullptr)
 {
 	int channel[2];
 	if (pipe(channel) != 0)
@@ -28,8 +30,11 @@ template <typename T, typename Measure> T inChild(Measure measure, const T& fail
 	if (child < 0 || read(channel[0], &figures, sizeof figures) != static_cast<ssize_t>(sizeof figures))
 		figures = failed;
 	close(channel[0]);
+	int ended = 0;
 	if (child > 0)
-		waitpid(child, nullptr, 0);
+		waitpid(child, &ended, 0);
+	if (status)
+		*status = ended;
 	return figures;
 }
 

@@ -191,6 +191,8 @@ void CScriptManager::log(const char* text, irr::ELOG_LEVEL level) const
 
 void CScriptManager::messageCallback(const asSMessageInfo& message)
 {
+	if (!BuildMessages.empty() && ++BuildMessages.back() > SCRIPT_MAX_BUILD_MESSAGES)
+		return;
 	const char* kind = "INFO";
 	irr::ELOG_LEVEL level = irr::ELL_INFORMATION;
 	if (message.type == asMSGTYPE_ERROR)
@@ -257,6 +259,7 @@ void CScriptManager::returnContext(asIScriptEngine*, asIScriptContext* context, 
 void CScriptManager::beginBuild(CScriptModule* module)
 {
 	Builds.push_back(module);
+	BuildMessages.push_back(0);
 	if (SScriptBudget* budget = Engine ? getScriptBudget(Engine) : nullptr)
 		beginScriptBuild(*budget);
 }
@@ -264,7 +267,16 @@ void CScriptManager::beginBuild(CScriptModule* module)
 void CScriptManager::endBuild()
 {
 	if (!Builds.empty())
+	{
+		if (BuildMessages.back() > SCRIPT_MAX_BUILD_MESSAGES && Builds.back())
+			log(("Script of " + Builds.back()->describe() + ": " +
+					std::to_string(BuildMessages.back() - SCRIPT_MAX_BUILD_MESSAGES) +
+					" more messages of the compiler are not shown")
+					.c_str(),
+				irr::ELL_WARNING);
 		Builds.pop_back();
+		BuildMessages.pop_back();
+	}
 	if (SScriptBudget* budget = Engine ? getScriptBudget(Engine) : nullptr)
 		endScriptBuild(*budget);
 	dropSetAsideCode();

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <map>
+#include <string>
 #include <unordered_set>
 #include <vector>
 
@@ -39,6 +40,10 @@ struct SScriptCallbackDecl
 
 typedef std::map<irr::u32, SScriptCallbackDecl> ScriptCallbackTable;
 
+// Messages of the compiler one build logs: code of nothing but errors has
+// one for each statement, tens of thousands in a module.
+const irr::u32 SCRIPT_MAX_BUILD_MESSAGES = 64;
+
 // Registers the types and functions of a script API the host does not know
 // itself (the world's, in the program).
 typedef void (*ScriptApiRegistrar)(AngelScript::asIScriptEngine* engine);
@@ -62,7 +67,9 @@ public:
 	// Null only when the engine could not be created.
 	AngelScript::asIScriptEngine* getEngine() const { return Engine; }
 
-	// The engine's message sink: one line per message on channel "script".
+	// The engine's message sink: one line per message on channel "script",
+	// for a build its first SCRIPT_MAX_BUILD_MESSAGES and one line that
+	// counts the rest at its end.
 	void messageCallback(const AngelScript::asSMessageInfo& message);
 	// One line of the host's own on channel "script".
 	void log(const char* text, irr::ELOG_LEVEL level) const;
@@ -71,6 +78,8 @@ public:
 	// those runs have the build's budget (see ScriptBudget.h).
 	void beginBuild(CScriptModule* module);
 	void endBuild();
+	// The namespaces of the code accepted so far (see checkScriptSource).
+	std::unordered_set<std::string>& heldNamespaces() { return HeldNamespaces; }
 
 	// The engine's frame: the script work between the two shares one frame's
 	// budget. Runs outside a frame have their run budget only.
@@ -162,8 +171,12 @@ private:
 	std::unordered_set<CScriptModule*> BoundModules;
 	// The table's entries by id, for the lookup every delivery makes.
 	std::vector<const SScriptCallbackDecl*> CallbackSlots;
-	// The build going on, innermost last.
+	// The build going on, innermost last, with the compiler's messages it
+	// had so far.
 	std::vector<CScriptModule*> Builds;
+	std::vector<irr::u32> BuildMessages;
+	// The namespaces of all code accepted: the engine keeps them.
+	std::unordered_set<std::string> HeldNamespaces;
 	// Each with the engine module it held when it was set aside: new code it
 	// got since is not dropped.
 	struct SCodeToDrop

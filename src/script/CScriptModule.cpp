@@ -1,5 +1,6 @@
 #include "script/CScriptModule.h"
 
+#include "base/Refusal.h"
 #include "script/CScriptManager.h"
 #include "script/ScriptBudget.h"
 #include "script/ScriptSourceGuard.h"
@@ -109,15 +110,19 @@ void CScriptModule::load(
 	FramesOutOfTime = 0;
 
 	// A module builds from the sections added since its last build, but the
-	// old functions would linger until then; a fresh module holds the new
-	// code only.
-	if (EngineModule && EngineModule->GetFunctionCount() != 0)
+	// old functions would linger until then, and the types that code of
+	// globals alone holds keep the engine from building the module again;
+	// a fresh module holds the new code only.
+	if (EngineModule)
 		discardEngineModule();
 
-	// Every build comes here: the compiler must not see what it cannot survive.
-	if (const std::string why = checkScriptSource(codeUtf8.c_str(), codeUtf8.size()); !why.empty())
+	// Every build comes here: the compiler must not see what it cannot
+	// survive, nor what would keep it busy for seconds.
+	if (const std::string why = checkScriptSource(
+			ScriptManager->getEngine(), codeUtf8.c_str(), codeUtf8.size(), &ScriptManager->heldNamespaces());
+		!why.empty())
 	{
-		reportFailure("refused: " + why);
+		reportRefusal("script", "Script of " + describe() + " refused: " + why);
 		resolveCallbacks();
 		return;
 	}

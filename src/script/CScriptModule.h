@@ -52,7 +52,8 @@ public:
 
 	// Replaces the module's code by this one section and builds it; compile
 	// messages reach the manager's log, and each error once more naming the
-	// module. Code nested too deeply is refused unbuilt, and a failed build
+	// module. Code past the source guard's bounds (ScriptSourceGuard.h) is
+	// refused unbuilt with one "script" line, and a failed build
 	// or global initialiser leaves the module without the code's functions.
 	// Nothing happens on an unbound module.
 	// `fileName` is the package file the code was read from, for the log's

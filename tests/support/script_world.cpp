@@ -3,6 +3,7 @@
 #include <angelscript.h>
 #include <gtest/gtest.h>
 
+#include "base/Log.h"
 #include "base/packet.h"
 #include "script/CScriptManager.h"
 #include "script/CScriptModule.h"
@@ -55,6 +56,7 @@ void sendToSelf(CSceneObject* self, const ustring16& event)
 CScriptWorld::CScriptWorld()
 {
 	current = this;
+	setLogger(&Logger);
 	Scripts = new script::CScriptManager(&Logger, script::registerWorldAPI);
 	registerScriptCallbacks(*Scripts, nullptr);
 	asIScriptEngine* e = Scripts->getEngine();
@@ -70,6 +72,7 @@ CScriptWorld::~CScriptWorld()
 	CObjectManager::destroyInstance();
 	CPhysicsManager::destroyInstance();
 	delete Scripts;
+	setLogger(nullptr);
 	current = nullptr;
 }
 
@@ -89,9 +92,13 @@ CSceneObject* CScriptWorld::makeObject(irr::u32 id, irr::u32 type, const char* n
 void CScriptWorld::load(script::CScriptModule* module, const std::string& code)
 {
 	const size_t before = errors().size();
+	const size_t refusedBefore = refusals().size();
 	module->load(ustring16(code), "main");
 	std::vector<std::string> now = errors();
 	for (size_t i = before; i < now.size(); ++i)
+		ADD_FAILURE() << now[i];
+	now = refusals();
+	for (size_t i = refusedBefore; i < now.size(); ++i)
 		ADD_FAILURE() << now[i];
 }
 
@@ -124,6 +131,25 @@ std::string CScriptWorld::call(script::CScriptModule* module, const char* declar
 		result = static_cast<const ustring16*>(context->GetReturnObject())->toUTF8_std();
 	context->Release();
 	return result;
+}
+
+std::vector<std::string> CScriptWorld::refusals() const
+{
+	std::vector<std::string> lines;
+	for (const SLoggedLine& line : Logger.lines)
+		if (line.level == irr::ELL_WARNING && line.text == "script" &&
+			line.hint.find(" refused: ") != std::string::npos)
+			lines.push_back(line.hint);
+	return lines;
+}
+
+std::vector<std::string> CScriptWorld::scriptLines() const
+{
+	std::vector<std::string> lines;
+	for (const SLoggedLine& line : Logger.lines)
+		if (line.text == "script")
+			lines.push_back(line.hint);
+	return lines;
 }
 
 std::vector<std::string> CScriptWorld::errors() const

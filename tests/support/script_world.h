@@ -41,7 +41,7 @@ public:
 	// An object of class "blank" whose class attribute "name" is the name.
 	CSceneObject* makeObject(irr::u32 id, irr::u32 type, const char* name);
 
-	// Loads the code as section "main"; a build error fails the test.
+	// Loads the code as section "main"; a build error or a refusal fails the test.
 	void load(script::CScriptModule* module, const std::string& code);
 	// The module's global string variable of that name.
 	std::string globalString(script::CScriptModule* module, const char* name) const;
@@ -53,6 +53,11 @@ public:
 	const std::vector<std::string>& failedChecks() const { return Failures; }
 	// Error lines the host logged since construction.
 	std::vector<std::string> errors() const;
+	// Every line of the host's own channel, "script", since construction.
+	std::vector<std::string> scriptLines() const;
+	// Code the host refused since construction, one line each (the
+	// application's log reaches the same logger while the world lives).
+	std::vector<std::string> refusals() const;
 
 	void onCheckFailed(const std::string& text) { Failures.push_back(text); }
 

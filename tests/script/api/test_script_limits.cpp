@@ -3,6 +3,7 @@
 // nested past what the compiler survives is refused before it compiles.
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@
 #include "script/ScriptBudget.h"
 #include "script/ScriptCallbacks.h"
 #include "script/ScriptSourceGuard.h"
+#include "script/ScriptTokens.h"
 #include "support/script_world.h"
 #include "world/CObjectClass.h"
 #include "world/CObjectManager.h"
@@ -39,8 +41,22 @@ std::string sums(size_t functions, size_t terms)
 {
 	std::string code;
 	for (size_t i = 0; i < functions; ++i)
-		code += "int sum" + std::to_string(i) + "(int a) { return a" + repeat(" + a", terms) + "; }\n";
+		code += "int sum" + std::to_string(i) + "(int a) { return a" + repeat("+a", terms) + "; }\n";
 	return code;
+}
+
+// The pieces made for 0 .. count-1, one after the other.
+std::string each(size_t count, const std::function<std::string(const std::string&)>& piece)
+{
+	std::string all;
+	for (size_t i = 0; i < count; ++i)
+		all += piece(std::to_string(i));
+	return all;
+}
+
+std::string next(const std::string& i)
+{
+	return std::to_string(std::stoul(i) + 1);
 }
 
 size_t countOf(const std::vector<std::string>& lines, const std::string& line)
@@ -95,6 +111,25 @@ TEST(ScriptLimits, FailuresAreLoggedOnceNamingModuleSectionAndLine)
 	}
 	// A failed initialiser leaves the module without the code's functions.
 	EXPECT_EQ(client->getCallbackId(script::ESC_CREATED), AngelScript::asNO_FUNCTION);
+}
+
+// Code of globals alone still holds what its globals are (an array's
+// template type): the next code replaces it, it is not refused as a module
+// still in use.
+TEST(ScriptLimits, CodeOfGlobalsAloneIsReplacedByTheNext)
+{
+	CScriptWorld world;
+	script::CScriptModule* client = world.scripts().getModule("client");
+	const char* globalsOnly[] = {"array<array<int>> grid = {{1}, {2, 3}};", "int v = 0;", "enum E { A, B }"};
+	for (const char* code : globalsOnly)
+	{
+		SCOPED_TRACE(code);
+		world.load(client, code);
+		world.load(client, "void Created(SceneObject@+ self) {}");
+		EXPECT_GE(client->getCallbackId(script::ESC_CREATED), 0);
+		world.load(client, code);
+		EXPECT_EQ(client->getCallbackId(script::ESC_CREATED), AngelScript::asNO_FUNCTION) << "the new code replaced it";
+	}
 }
 
 // AngelScript's parser looks one character past a type's name for the
@@ -223,9 +258,9 @@ TEST(ScriptLimits, DeepNestingIsRefusedBeforeItCompiles)
 		world.load(client, "void Created(SceneObject@+ self) {}");
 		loadAnyway(client, c.code);
 		EXPECT_EQ(client->getCallbackId(script::ESC_CREATED) >= 0, c.builds);
-		const std::vector<std::string> errors = world.errors();
+		const std::vector<std::string> refusals = world.refusals();
 		const std::string refused = "Script of module \"client\" refused: brackets nested deeper than 256";
-		EXPECT_EQ(countOf(errors, refused), c.builds ? 0u : 1u) << testing::PrintToString(errors);
+		EXPECT_EQ(countOf(refusals, refused), c.builds ? 0u : 1u) << testing::PrintToString(refusals);
 	}
 }
 
@@ -244,7 +279,7 @@ TEST(ScriptLimits, CodeTheCompilerCannotSurviveIsRefusedAndTheNextBuilds)
 		std::string code;
 		std::string refusal; // empty: builds
 	} cases[] = {
-		{"11,700 else ifs", head + "int c = 0; if (c == 0) {}" + repeat(" else if (c == 1) {}", 11700) + " }", nesting},
+		{"5,000 else ifs", head + "int c = 0; if (c == 0) {}" + repeat(" else if (c == 1) {}", 5000) + " }", nesting},
 		{"else ifs without blocks",
 			head + "int c = 0; if (c == 0) c = 1;" + repeat(" else if (c == 1) c = 2;", 2000) + " }", nesting},
 		{"11,700 nested ifs", head + "bool c = false; " + repeat("if (c) ", 11700) + "{} }", nesting},
@@ -261,6 +296,11 @@ TEST(ScriptLimits, CodeTheCompilerCannotSurviveIsRefusedAndTheNextBuilds)
 			head + "bool c = true; int b = " + repeat("c ? (", 100) + "2" + repeat(") : 1", 100) + "; }", conditionals},
 		{"&+ in a parameter", "void OnEvent(SceneObject&+ self) {}\n" + head + "}", "'+' after '&'"},
 		{"& + in an expression", head + "int a = 1 & + 1; }", "'+' after '&'"},
+		{"a constructor marked override", "class l { l() override {} }\n" + head + "}",
+			"a constructor marked 'override'"},
+		{"a function without a type marked final", "class l{a()final;}\n" + head + "}", "a constructor marked 'final'"},
+		{"a method marked override",
+			"class B { void a() {} }\nclass l : B { void a() override {} ~l() {} }\n" + head + "}", ""},
 		{"1,000 else ifs", head + "int c = 0; if (c == 0) {}" + repeat(" else if (c == 1) {}", 1000) + " }", ""},
 		{"1,000 nested ifs", head + "bool c = false; " + repeat("if (c) ", 1000) + "{} }", ""},
 		{"250 terms", "int a = 1;\nint b = a" + repeat(" + a", 250) + ";\n" + head + "}", ""},
@@ -281,21 +321,344 @@ TEST(ScriptLimits, CodeTheCompilerCannotSurviveIsRefusedAndTheNextBuilds)
 		for (script::CScriptModule* module : modules)
 		{
 			const size_t before = world.errors().size();
+			const size_t refusedBefore = world.refusals().size();
 			loadAnyway(module, c.code);
 			std::vector<std::string> logged = world.errors();
 			logged.erase(logged.begin(), logged.begin() + static_cast<long>(before));
+			std::vector<std::string> refused = world.refusals();
+			refused.erase(refused.begin(), refused.begin() + static_cast<long>(refusedBefore));
+			EXPECT_TRUE(logged.empty()) << testing::PrintToString(logged);
 			if (c.refusal.empty())
 			{
-				EXPECT_TRUE(logged.empty()) << testing::PrintToString(logged);
+				EXPECT_TRUE(refused.empty()) << testing::PrintToString(refused);
 				EXPECT_GE(module->getCallbackId(script::ESC_CREATED), 0);
 				continue;
 			}
-			EXPECT_EQ(logged, std::vector<std::string>{"Script of " + module->describe() + " refused: " + c.refusal});
+			EXPECT_EQ(refused, std::vector<std::string>{"Script of " + module->describe() + " refused: " + c.refusal});
 			EXPECT_EQ(module->getCallbackId(script::ESC_CREATED), AngelScript::asNO_FUNCTION);
 			world.load(module, "void Created(SceneObject@+ self) {}");
 			EXPECT_GE(module->getCallbackId(script::ESC_CREATED), 0);
 		}
 	}
+}
+
+// Code whose cost to the compiler grows faster than its text, each shape
+// just past its bound, made here at its size: each is refused with one line
+// naming the bound, the module builds its next code and that code runs in
+// the next frame. The same shapes at their bounds build.
+TEST(ScriptLimits, CodeThatCostsTheCompilerMoreThanItsTextIsRefused)
+{
+	const std::string created = "void Created(SceneObject@+ self) {}\n";
+	const auto classes = [](size_t n, const std::string& body) {
+		return each(n, [&](const std::string& i) { return "class T" + i + " {" + body + "}\n"; });
+	};
+	const auto locals = [](size_t n) {
+		return "void g() {\n" + each(n, [](const std::string& i) { return "int v" + i + " = 1;\n"; }) + "}\n";
+	};
+	const auto parameters = [](size_t n) {
+		return "void g(" + each(n, [](const std::string& i) { return "int a" + i + ", "; }) + "int z) {}\n";
+	};
+	const auto call = [](size_t n) {
+		return "void h(" + each(n, [](const std::string& i) { return "int a" + i + ", "; }) +
+			"int z) {}\nvoid g() { h(" + repeat("1, ", n) + "1); }\n";
+	};
+	const auto nested = [](size_t n) {
+		return "void g() { " + repeat("array<", n) + "int" + repeat(">", n) + " a; }\n";
+	};
+	const auto lambdas = [](size_t n) {
+		return "funcdef void F(int, float, const string &in);\nvoid g() {\n" +
+			repeat("F@ f = function(a, b, c) {\n", n) + repeat("};\n", n) + "}\n";
+	};
+	const auto chain = [](size_t n) {
+		return each(n,
+				   [](const std::string& i) { return "int g" + i + "(int a = g" + next(i) + "()) { return a; }\n"; }) +
+			"int g" + std::to_string(n) + "(int a = 0) { return a; }\nvoid h() { g0(); }\n";
+	};
+	const auto fan = [](size_t n) {
+		return each(n,
+				   [](const std::string& i) {
+					   return "int g" + i + "(int a = g" + next(i) + "(), int b = g" + next(i) +
+						   "()) { return a + b; }\n";
+				   }) +
+			"int g" + std::to_string(n) + "(int a = 0) { return a; }\nvoid h() { g0(); }\n";
+	};
+	const auto globals = [](size_t n) {
+		return each(n, [](const std::string& i) { return "int g" + i + " = g" + next(i) + " + 1;\n"; }) + "int g" +
+			std::to_string(n) + " = 0;\n";
+	};
+	const auto enums = [](size_t n) {
+		return "enum E {\n" + each(n, [](const std::string& i) { return "e" + i + " = e" + next(i) + " + 1,\n"; }) +
+			"e" + std::to_string(n) + " = 0 }\n";
+	};
+	const auto switchCases = [](size_t n) {
+		return "void g(int x) { switch (x) {\n" +
+			each(n, [](const std::string& i) { return "case " + i + ": x++; break;\n"; }) + "} }\n";
+	};
+	const auto mixin = [](size_t n) {
+		return "mixin class M {\n" +
+			each(50,
+				[](const std::string& i) {
+					return "int p" + i + " = " + i + ";\nint m" + i + "() { return p" + i + "; }\n";
+				}) +
+			"}\n" + each(n, [](const std::string& i) { return "class C" + i + " : M {}\n"; });
+	};
+	const auto constructors = [&](size_t n) {
+		return classes(n, "") + "class C {\n" +
+			each(n, [](const std::string& i) { return "int p" + i + " = " + i + ";\nC(T" + i + "@ t) {}\n"; }) + "}\n";
+	};
+	const auto interfaces = [](size_t n) {
+		return "interface I0 { void m(); }\n" +
+			each(n, [](const std::string& i) { return "interface I" + next(i) + " : I" + i + " {}\n"; }) +
+			"class C : I" + std::to_string(n) + " { void m() {} }\n";
+	};
+	const auto overloads = [](size_t n) {
+		return each(n, [](const std::string& i) { return "class T" + i + " {}\nvoid f(T" + i + "@ t) {}\n"; }) +
+			"void g() {\n" + each(n, [](const std::string& i) { return "f(T" + i + "());\n"; }) + "}\n";
+	};
+	const auto instances = [](size_t n) {
+		return each(n, [](const std::string& i) { return "class C" + i + " {}\narray<C" + i + "@> a" + i + ";\n"; });
+	};
+	const auto manyLambdas = [](size_t n) {
+		return "funcdef void F();\n" +
+			each(n, [](const std::string& i) { return "void g" + i + "() { F@ l = function() {}; }\n"; });
+	};
+	const auto functions = [](size_t n) {
+		return each(n, [](const std::string& i) { return "void fn" + i + "() {}\n"; });
+	};
+	const auto members = [](size_t n) {
+		return "class C {\n" + each(n, [](const std::string& i) { return "int p" + i + ";\n"; }) + "}\n";
+	};
+	const auto properties = [](size_t n) {
+		return "class C {\n" + each(n, [](const std::string& i) {
+			return "int p" + i + " { get { return " + i + "; } set {} }\n";
+		}) + "}\n";
+	};
+	const auto list = [](size_t n) { return "int[] a = {" + repeat("1, ", n) + "1};\n"; };
+	const auto namespaces = [](size_t n) {
+		return "namespace ns { class T {}\n" + repeat("namespace ns {\n", n) + "void f(T@ t) {}\n" + repeat("}\n", n) +
+			"}\n";
+	};
+	const auto scope = [](size_t n) {
+		return repeat("namespace a {\n", 40) + "int b = 0;\n" + repeat("}\n", 40) + "void g() { " + repeat("a::", n) +
+			"b = 1; }\n";
+	};
+	const auto suffixes = [](size_t n) { return "void g() { int" + repeat("[]", n) + " a; }\n"; };
+	const auto name = [](size_t n) { return "void f" + std::string(n - 1, 'a') + "() {}\n"; };
+	const auto defaultText = [](size_t n) {
+		return "int xxxxxxxxxxxxxxx = 1;\nvoid f(int a = xxxxxxxxxxxxxxx" + repeat(" + xxxxxxxxxxxxxxx", n) +
+			") {}\nvoid g() { f(); }\n";
+	};
+	const auto forward = [](size_t n) {
+		return "int g0 = 0;\n" +
+			each(n, [](const std::string& i) { return "int g" + next(i) + " = g" + i + " + 1;\n"; });
+	};
+	// Initialisers that fail on their own errors are tried again in every
+	// round the chain after them takes.
+	const auto failing = [&](size_t n) {
+		return each(n, [](const std::string& i) { return "int e" + i + " = nothing + " + i + ";\n"; }) + globals(16);
+	};
+	// Calls of a function of sixteen defaults in a module long enough that
+	// only the whole bound on defaults holds.
+	const auto longModule = [](size_t n) {
+		return "void pad() { int x = 0;\n" + repeat("x += 1;\n", 1000) + "}\nvoid f(" +
+			each(15, [](const std::string& i) { return "int a" + i + " = 1 + 2, "; }) + "int z = 1 + 2) {}\n" +
+			"void g() {\n" + repeat("f();\n", n) + "}\n";
+	};
+	const auto flatNamespaces = [](size_t n) {
+		return each(n, [](const std::string& i) { return "namespace ns" + i + " { int v; }\n"; });
+	};
+	const auto scoped = [&](size_t n) {
+		return flatNamespaces(255) + "namespace zz { int v; }\nvoid g() {\n" + repeat("zz::v++;\n", n) + "}\n";
+	};
+	// Small code may cost the compiler beyond its text 16 times its tokens
+	// and 4096 more.
+	const auto beyondText = [&](const std::string& code) {
+		CScriptWorld counting;
+		size_t tokens = 0;
+		script::forEachScriptToken(counting.engine(), code.data(), code.size(), [&](const script::SScriptToken&) {
+			++tokens;
+			return true;
+		});
+		return std::to_string(4096 + 16 * tokens);
+	};
+	// And take in from mixins and compile for each constructor 16 times its
+	// bytes and 16 KiB more, within the whole bound.
+	const auto beyondBytes = [&](const std::string& code) {
+		return std::to_string(std::min<size_t>(163840, 16384 + 16 * code.size()));
+	};
+	struct Case
+	{
+		const char* name;
+		std::function<std::string(size_t)> make;
+		size_t within;
+		size_t past;
+		std::string refusal;
+	} cases[] = {
+		{"a long function name", name, 64, 2000, "a name longer than 64 characters"},
+		{"small functions", functions, 4000, 100000, "more than 163840 bytes of code"},
+		{"tiny functions", functions, 4000, 4200, "more than 4096 functions"},
+		{"locals in one function", locals, 1000, 1100, "more than 1024 variables in one function"},
+		{"parameters", parameters, 40, 300,
+			"a declaration or call the compiler would write in more than 960 characters"},
+		{"arguments of a call", call, 20, 200,
+			"a declaration or call the compiler would write in more than 960 characters"},
+		{"a long default argument", defaultText, 8, 60,
+			"a declaration or call the compiler would write in more than 960 characters"},
+		{"lambdas in one another", lambdas, 3, 40,
+			"a declaration or call the compiler would write in more than 960 characters"},
+		{"templates in one another", nested, 8, 32, "a type nested deeper than 8"},
+		{"array suffixes", suffixes, 8, 20, "a type nested deeper than 8"},
+		{"default arguments calling on", chain, 16, 17,
+			"default arguments that call functions with default arguments deeper than 16"},
+		{"default arguments calling two", fan, 8, 12,
+			"calls that compile more than " + beyondText(fan(12) + created) + " tokens of default arguments"},
+		{"defaults of many calls in a long module", longModule, 1000, 1025,
+			"calls that compile more than 65536 tokens of default arguments"},
+		{"global initialisers in their order", forward, 7000, 7300, "more than 163840 bytes of code"},
+		{"initialisers failing while a chain waits", failing, 0, 1100,
+			"global variables whose initialisers name one another, more than the compiler can order"},
+		{"global initialisers in reverse", globals, 30, 100,
+			"global variables whose initialisers name one another, more than the compiler can order"},
+		{"enum values in reverse", enums, 30, 100,
+			"global variables whose initialisers name one another, more than the compiler can order"},
+		{"switch cases", switchCases, 500, 600, "more than 512 cases in one switch"},
+		{"classes taking a mixin", mixin, 20, 200,
+			"more than " + beyondBytes(mixin(200) + created) +
+				" bytes of code with what classes take in from mixins and compile for each constructor"},
+		{"a mixin in a long module",
+			[&](size_t n) { return mixin(n) + each(8000, [](const std::string& i) { return "int v" + i + ";\n"; }); },
+			25, 40,
+			"more than 163840 bytes of code with what classes take in from mixins and compile for each constructor"},
+		{"initialisers and constructors", constructors, 40, 200,
+			"more than " + beyondBytes(constructors(200) + created) +
+				" bytes of code with what classes take in from mixins and compile for each constructor"},
+		{"an interface chain", interfaces, 60, 100, "classes derived from one another deeper than 64"},
+		{"overloads and calls", overloads, 400, 600,
+			"calls that the compiler matches against more than 262144 overloads in all"},
+		{"template types", instances, 250, 300, "more than 256 template types"},
+		{"lambdas", manyLambdas, 1000, 1100, "more than 1024 lambdas"},
+		{"members of a class", members, 500, 600, "more than 512 members in one class"},
+		{"virtual properties", properties, 250, 300, "more than 512 members in one class"},
+		{"classes", [&](size_t n) { return classes(n, ""); }, 1000, 1100, "more than 1024 types"},
+		{"list items", list, 16000, 17000, "more than 16384 items of initialiser lists"},
+		{"namespaces in one another", namespaces, 30, 40,
+			"namespaces whose names together are longer than 128 characters"},
+		{"a long scope", scope, 40, 50, "a name with its scope longer than 128 characters"},
+		{"namespaces", flatNamespaces, 256, 257, "more than 256 namespaces"},
+		{"scoped names among namespaces", scoped, 2048, 2049,
+			"2049 names looked up among 256 namespaces, more than 524288 in all"},
+		{"the default argument that calls itself",
+			[](size_t) { return std::string("int f(int a = f()) { return a; }\nvoid g() { f(); }\n"); }, 0, 0,
+			"default arguments that call their own function"},
+	};
+	for (const Case& c : cases)
+	{
+		SCOPED_TRACE(c.name);
+		CScriptWorld world;
+		script::CScriptModule* client = world.scripts().getModule("client");
+		if (c.within > 0)
+		{
+			loadAnyway(client, c.make(c.within) + created);
+			EXPECT_TRUE(world.refusals().empty()) << testing::PrintToString(world.refusals());
+			EXPECT_TRUE(world.errors().empty()) << testing::PrintToString(world.errors());
+			EXPECT_GE(client->getCallbackId(script::ESC_CREATED), 0) << "within the bounds it builds";
+		}
+		loadAnyway(client, c.make(c.past) + created);
+		EXPECT_EQ(world.refusals(), std::vector<std::string>{"Script of module \"client\" refused: " + c.refusal});
+		EXPECT_EQ(client->getCallbackId(script::ESC_CREATED), AngelScript::asNO_FUNCTION);
+
+		CSceneObject* object = world.makeObject(1, 0, "a");
+		world.load(object->getModule(), "int updates = 0; void Update(SceneObject@+ self, uint t) { updates++; }");
+		world.scripts().beginFrame();
+		object->getBinding()->callCallback(script::ESC_UPDATE, net::packet(), object);
+		world.scripts().endFrame();
+		AngelScript::asIScriptModule* module = object->getModule()->getEngineModule();
+		EXPECT_EQ(*static_cast<int*>(module->GetAddressOfGlobalVar(module->GetGlobalVarIndexByName("updates"))), 1);
+	}
+}
+
+// The engine keeps every namespace code declared until it ends: code that
+// would bring it past the bound is refused, while namespaces it holds
+// already may be declared again.
+TEST(ScriptLimits, NamespacesOfEarlierCodeCountAgainstTheWholeBound)
+{
+	CScriptWorld world;
+	script::CScriptModule* client = world.scripts().getModule("client");
+	const std::string created = "void Created(SceneObject@+ self) {}\n";
+	for (size_t first = 0; first < script::SCRIPT_MAX_HELD_NAMESPACES; first += script::SCRIPT_MAX_NAMESPACES)
+	{
+		std::string code;
+		for (size_t i = first; i < first + script::SCRIPT_MAX_NAMESPACES; ++i)
+			code += "namespace held" + std::to_string(i) + " { int v; }\n";
+		world.load(client, code + created);
+	}
+	world.load(client, "namespace held7 { int w; }\n" + created);
+	EXPECT_GE(client->getCallbackId(script::ESC_CREATED), 0);
+
+	loadAnyway(client, "namespace fresh { int v; }\n" + created);
+	EXPECT_EQ(world.refusals(),
+		std::vector<std::string>{"Script of module \"client\" refused: namespaces past the 4096 "
+								 "that scripts may declare while the client runs"});
+	EXPECT_EQ(client->getCallbackId(script::ESC_CREATED), AngelScript::asNO_FUNCTION);
+	world.load(client, created);
+	EXPECT_GE(client->getCallbackId(script::ESC_CREATED), 0);
+}
+
+// Code of nothing but errors has a message for each statement: a build
+// logs its first ones and counts the rest in one line, and the next build
+// logs its own again.
+TEST(ScriptLimits, ABuildLogsItsFirstMessagesAndCountsTheRest)
+{
+	CScriptWorld world;
+	script::CScriptModule* client = world.scripts().getModule("client");
+	const std::string errors = "void g() {\n" + repeat("x;\n", 1000) + "}\n";
+	for (int build = 0; build < 2; ++build)
+	{
+		const size_t before = world.scriptLines().size();
+		loadAnyway(client, errors);
+		std::vector<std::string> lines = world.scriptLines();
+		lines.erase(lines.begin(), lines.begin() + static_cast<long>(before));
+		const auto compilerLines = std::count_if(
+			lines.begin(), lines.end(), [](const std::string& line) { return line.rfind("main (r ", 0) == 0; });
+		EXPECT_EQ(compilerLines, static_cast<long>(script::SCRIPT_MAX_BUILD_MESSAGES));
+		const std::string counted = " more messages of the compiler are not shown";
+		ASSERT_FALSE(lines.empty());
+		EXPECT_EQ(lines.back().rfind("Script of module \"client\": ", 0), 0u) << lines.back();
+		EXPECT_NE(lines.back().find(counted), std::string::npos) << lines.back();
+		EXPECT_LE(lines.size(), 2 * script::SCRIPT_MAX_BUILD_MESSAGES + 1);
+	}
+	world.load(client, "void Created(SceneObject@+ self) {}\n");
+	EXPECT_GE(client->getCallbackId(script::ESC_CREATED), 0);
+}
+
+// The guard reads code as the engine's tokenizer does: a number with an
+// exponent is one token, so a statement of 256 such numbers is within the
+// bound on operators, which a reading that took `+` apart would pass.
+TEST(ScriptSourceGuard, ReadsTokensAsTheEngineDoes)
+{
+	CScriptWorld world;
+	struct Case
+	{
+		std::string code;
+		std::vector<std::string> tokens;
+	} cases[] = {
+		{"1.5e+3", {"1.5e+3"}},
+		{"a>>=b", {"a", ">>=", "b"}},
+		{"x/*c*/+ // d\n\"s\" 'c'", {"x", "+", "\"s\"", "'c'"}},
+		{"\"\"\"a\nb\"\"\"", {"\"\"\"a\nb\"\"\""}},
+	};
+	for (const Case& c : cases)
+	{
+		std::vector<std::string> tokens;
+		script::forEachScriptToken(world.engine(), c.code.data(), c.code.size(), [&](const script::SScriptToken& t) {
+			tokens.emplace_back(t.Text);
+			return true;
+		});
+		EXPECT_EQ(tokens, c.tokens) << c.code;
+	}
+	script::CScriptModule* client = world.scripts().getModule("client");
+	world.load(client, "double b = 1.5e+3" + repeat(" - 1.5e+3", 255) + ";\nvoid Created(SceneObject@+ self) {}\n");
+	EXPECT_GE(client->getCallbackId(script::ESC_CREATED), 0);
 }
 
 TEST(ScriptSourceGuard, CountsBracketsOutsideStringsAndComments)
@@ -319,8 +682,9 @@ TEST(ScriptSourceGuard, CountsBracketsOutsideStringsAndComments)
 		{"\"((( ", 0},
 		{"({[({[", 6},
 	};
+	CScriptWorld world;
 	for (const Case& c : cases)
-		EXPECT_EQ(script::measureBracketNesting(c.code.data(), c.code.size()), c.nesting) << c.code;
+		EXPECT_EQ(script::measureBracketNesting(world.engine(), c.code.data(), c.code.size()), c.nesting) << c.code;
 }
 
 } // namespace
