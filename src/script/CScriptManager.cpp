@@ -6,6 +6,7 @@
 #include "script/ScriptBudget.h"
 #include "script/ScriptCollector.h"
 #include "script/bindings/ScriptMemory.h"
+#include "script/bindings/ScriptReferenceCounts.h"
 #include "script/bindings/ScriptTypes.h"
 
 #include <angelscript.h>
@@ -181,6 +182,10 @@ void CScriptManager::init(ScriptApiRegistrar registerApi)
 	registerAddOnsAndValueTypes(Engine);
 	if (registerApi)
 		registerApi(Engine);
+	if (!scriptReferenceCountsAreUnchecked() && Logger)
+		Logger->log("script",
+			"The script engine keeps its own reference counts: a million references to one object end the client.",
+			irr::ELL_WARNING);
 }
 
 void CScriptManager::log(const char* text, irr::ELOG_LEVEL level) const

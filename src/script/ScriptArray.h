@@ -14,10 +14,8 @@ namespace orv::script {
 //! budget can interrupt, so its size bounds that call's time and memory.
 const AngelScript::asUINT MAX_SCRIPT_ARRAY_BYTES = 64u << 20;
 //! The most elements of an object or handle type one array may hold. Each
-//! object is constructed, and may own memory of its own, one by one; each
-//! holds a reference to its type, each handle one to its object, and the
-//! script engine ends the process once one count of references passes a
-//! million, so one call may not come near it.
+//! object is constructed, and may own memory of its own, one by one, in one
+//! native call that no script budget can interrupt.
 const AngelScript::asUINT MAX_SCRIPT_ARRAY_OBJECTS = 1u << 19;
 
 //! Marks an array as in use by a native that may call a script back (a
