@@ -16,6 +16,16 @@ using namespace AngelScript;
 
 namespace {
 
+// Shared types count once in each module that declares them.
+irr::u32 scriptTypesHeld(asIScriptEngine* engine)
+{
+	irr::u32 held = 0;
+	for (asUINT i = 0; i < engine->GetModuleCount(); ++i)
+		if (const asIScriptModule* module = engine->GetModuleByIndex(i))
+			held += module->GetObjectTypeCount() + module->GetEnumCount() + module->GetTypedefCount();
+	return held;
+}
+
 const char* kindPrefix(EScriptModuleKind kind)
 {
 	switch (kind)
@@ -123,6 +133,15 @@ void CScriptModule::load(
 		!why.empty())
 	{
 		reportRefusal("script", "Script of " + describe() + " refused: " + why);
+		resolveCallbacks();
+		return;
+	}
+
+	if (const irr::u32 held = scriptTypesHeld(ScriptManager->getEngine()); held >= SCRIPT_MAX_HELD_TYPES)
+	{
+		reportRefusal("script",
+			"Script of " + describe() + " refused: the code of all scripts declares " + std::to_string(held) +
+				" types, " + std::to_string(SCRIPT_MAX_HELD_TYPES) + " at most");
 		resolveCallbacks();
 		return;
 	}

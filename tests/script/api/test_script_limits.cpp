@@ -604,6 +604,36 @@ TEST(ScriptLimits, NamespacesOfEarlierCodeCountAgainstTheWholeBound)
 	EXPECT_GE(client->getCallbackId(script::ESC_CREATED), 0);
 }
 
+// Each type a build declares looks through all the engine holds: once the
+// code of all modules declares the bound's worth, no module builds until
+// code that holds some goes.
+TEST(ScriptLimits, TypesOfAllModulesCountAgainstOneBound)
+{
+	CScriptWorld world;
+	const std::string created = "void Created(SceneObject@+ self) {}\n";
+	const auto classes = [](size_t module) {
+		std::string code;
+		for (size_t i = 0; i < 1000; ++i)
+			code += "class T" + std::to_string(module) + "_" + std::to_string(i) + " {}\n";
+		return code;
+	};
+	const size_t modules = script::SCRIPT_MAX_HELD_TYPES / 1000 + 1;
+	for (size_t m = 0; m < modules; ++m)
+		world.load(world.scripts().getModule(("m" + std::to_string(m)).c_str()), classes(m) + created);
+
+	script::CScriptModule* client = world.scripts().getModule("client");
+	loadAnyway(client, created);
+	EXPECT_EQ(world.refusals(),
+		std::vector<std::string>{"Script of module \"client\" refused: the code of all "
+								 "scripts declares " +
+			std::to_string(modules * 1000) + " types, 4096 at most"});
+	EXPECT_EQ(client->getCallbackId(script::ESC_CREATED), AngelScript::asNO_FUNCTION);
+
+	world.load(world.scripts().getModule("m0"), created);
+	world.load(client, created);
+	EXPECT_GE(client->getCallbackId(script::ESC_CREATED), 0);
+}
+
 // Code of nothing but errors has a message for each statement: a build
 // logs its first ones and counts the rest in one line, and the next build
 // logs its own again.
