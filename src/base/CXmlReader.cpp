@@ -1,4 +1,5 @@
 #include "base/CXmlReader.h"
+#include "base/XmlReader.h"
 
 #include <cstring>
 
@@ -225,11 +226,14 @@ void CXmlReader::parseOpeningTag()
 			++Position;
 		if (Text[Position] == 0)
 			return stop();
-		if (AttributeCount == Attributes.size())
-			Attributes.emplace_back();
-		SAttribute& attribute = Attributes[AttributeCount++];
-		attribute.name.assign(&Text[attributeBegin], attributeEnd - attributeBegin);
-		decode(valueBegin, Position, attribute.value);
+		if (AttributeCount < MAX_XML_ATTRIBUTES)
+		{
+			if (AttributeCount == Attributes.size())
+				Attributes.emplace_back();
+			SAttribute& attribute = Attributes[AttributeCount++];
+			attribute.name.assign(&Text[attributeBegin], attributeEnd - attributeBegin);
+			decode(valueBegin, Position, attribute.value);
+		}
 		++Position;
 	}
 

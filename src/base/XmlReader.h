@@ -22,6 +22,11 @@ namespace orv {
 
 //! Files above this size are not read at all: no content file comes near it.
 const size_t MAX_XML_FILE_SIZE = 256u * 1024u * 1024u;
+//! Attributes of one element that are kept; later ones are read past
+//! unkept. Each kept one costs two strings, some 20 times the five bytes of
+//! the shortest, and every look-up walks them all; no content element has
+//! more than some tens.
+const size_t MAX_XML_ATTRIBUTES = 1024;
 
 //! How many leading bytes of a UTF-8 XML text Irrlicht's reader can walk
 //! without running past their end: the offset of the '<' that opens the first

@@ -77,6 +77,8 @@ void CLevelLoader::loadLevel(irr::IrrlichtDevice* levelDevice, const irr::core::
 	{
 		IncludedLevels = 0;
 		IncludesRefused = false;
+		LevelBytesRead = 0;
+		BytesRefused = false;
 		Warned.clear();
 		WarningsCut = false;
 	}
@@ -91,6 +93,21 @@ void CLevelLoader::loadLevel(irr::IrrlichtDevice* levelDevice, const irr::core::
 	}
 
 	irr::io::IReadFile* file = fileSystem->createAndOpenFile(resolved);
+	if (file)
+	{
+		const irr::u64 bytes = file->getSize() > 0 ? static_cast<irr::u64>(file->getSize()) : 0;
+		if (bytes > MAX_LEVEL_BYTES_PER_LOAD - LevelBytesRead)
+		{
+			file->drop();
+			if (BytesRefused)
+				return;
+			BytesRefused = true;
+			return reportRefusal("level",
+				"Level " + name + " is not read: one level reads at most " +
+					std::to_string(MAX_LEVEL_BYTES_PER_LOAD >> 20) + " MiB of level files, those inside it included.");
+		}
+		LevelBytesRead += bytes;
+	}
 	irr::io::IXMLReaderUTF8* reader = file ? createXmlReader(fileSystem, file) : nullptr;
 	if (file)
 		file->drop();
@@ -99,7 +116,7 @@ void CLevelLoader::loadLevel(irr::IrrlichtDevice* levelDevice, const irr::core::
 
 	if (!Reading.empty())
 		++IncludedLevels;
-	Reading.push_back({fullPath, name});
+	Reading.push_back({fullPath, name, {}});
 	bool versionRefused = false;
 	while (!versionRefused && reader->read())
 	{

@@ -48,6 +48,12 @@ public:
 	//! a few files that each include the next several times would otherwise
 	//! read billions. Further ones are refused with one warning.
 	static const irr::u32 MAX_INCLUDED_LEVELS = 256;
+	//! Bytes of level text one load reads, its first file and all it reads
+	//! inside it: a small package of well-packed files read again and again
+	//! would otherwise keep one load busy for an hour. Twice the text of the
+	//! largest tile map; a file that would pass it is refused with one
+	//! warning, and so are all after it.
+	static const irr::u64 MAX_LEVEL_BYTES_PER_LOAD = 64ull << 20;
 	//! Tile maps of more columns or rows are refused.
 	static const irr::s32 MAX_MAP_TILES = 4096;
 	//! Tiles wider or higher, in pixels, are refused.
@@ -88,6 +94,9 @@ private:
 	{
 		irr::io::path fullPath; // resolved and absolute: what tells two files apart
 		std::string name;       // as the level or the script wrote it, for messages
+		// Unknown element names this file has had: found again without
+		// making a string, as a file of a million of them would.
+		std::set<std::string, std::less<>> unknownElements;
 	};
 
 	// The elements, each read from its start node up to its end tag. A
@@ -129,6 +138,8 @@ private:
 	//! far, and whether the bound has been reported.
 	irr::u32 IncludedLevels = 0;
 	bool IncludesRefused = false;
+	irr::u64 LevelBytesRead = 0;
+	bool BytesRefused = false;
 	//! Of the same load: what warnOncePerLoad said, and whether it stopped.
 	std::set<std::string> Warned;
 	bool WarningsCut = false;

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <string>
+#include <string_view>
 
 #include "base/Refusal.h"
 
@@ -12,6 +13,13 @@ bool CLevelLoader::isKnownElement(const char* name, std::initializer_list<const 
 	for (const char* each : known)
 		if (std::strcmp(name, each) == 0)
 			return true;
+	if (WarningsCut || Reading.empty())
+		return false;
+	std::set<std::string, std::less<>>& unknown = Reading.back().unknownElements;
+	if (unknown.find(std::string_view(name)) != unknown.end())
+		return false;
+	if (unknown.size() < MAX_NAMED_WARNINGS)
+		unknown.emplace(name);
 	// A misspelt element would otherwise leave its object without what it
 	// was meant to give, and nothing would say why.
 	const std::string file = Reading.empty() ? std::string() : Reading.back().name;

@@ -321,3 +321,25 @@ TEST(XmlReader, AnAttributeOfManyEntitiesIsDecodedWhole)
 	EXPECT_EQ(value.substr(0, 4), "<x<x");
 	EXPECT_EQ(value.back(), 'y');
 }
+
+// An element of a million short attributes would hold some 20 times its text:
+// the first ones are kept, the rest read past, and the next node reads whole.
+TEST(XmlReader, AnElementKeepsItsFirstAttributesOnly)
+{
+	const int attributes = 200000;
+	std::string text = "<a";
+	for (int i = 0; i < attributes; ++i)
+		text += " a" + std::to_string(i) + "=\"" + std::to_string(i) + "\"";
+	text += "/><b c=\"d\"/>";
+	orv::CXmlReader reader(std::vector<char>(text.begin(), text.end()));
+
+	const size_t before = orv::test::allocatedBytes();
+	ASSERT_TRUE(reader.read());
+	EXPECT_LT(orv::test::allocatedBytes() - before, 2 * text.size());
+	EXPECT_EQ(static_cast<size_t>(reader.getAttributeCount()), orv::MAX_XML_ATTRIBUTES);
+	EXPECT_STREQ(reader.getAttributeValue("a1023"), "1023");
+	EXPECT_EQ(reader.getAttributeValue("a1024"), nullptr);
+	ASSERT_TRUE(reader.read());
+	EXPECT_STREQ(reader.getNodeName(), "b");
+	EXPECT_STREQ(reader.getAttributeValue("c"), "d");
+}

@@ -266,6 +266,31 @@ TEST_F(LevelTest, OneLoadReadsABoundedNumberOfIncludesAndTheRestOfItsFile)
 	}
 }
 
+// Well-packed files read again and again: what one load reads is bounded in
+// bytes as well, the files past the bound refused with one warning, and the
+// next load reads again.
+TEST_F(LevelTest, OneLoadReadsABoundedNumberOfBytes)
+{
+	const std::string object = "<sceneobjects><object><property name=\"image\" value=\"7\"/></object></sceneobjects>";
+	// A comment is the cheapest text to read.
+	const size_t padding = CLevelLoader::MAX_LEVEL_BYTES_PER_LOAD * 3 / 8;
+	write("big.xml", "<orvlevel version=\"1\"><!--" + std::string(padding, ' ') + "-->" + object + "</orvlevel>");
+	write("top.xml",
+		"<orvlevel version=\"1\"><include file=\"big.xml\"/><include file=\"big.xml\"/>"
+		"<include file=\"big.xml\"/><include file=\"big.xml\"/></orvlevel>");
+	for (int round = 0; round < 2; ++round)
+	{
+		SCOPED_TRACE(round);
+		clearObjects();
+		log.lines.clear();
+		load("top.xml");
+		EXPECT_EQ(objectCount(), 2u);
+		EXPECT_EQ(log.count("level: Level big.xml is not read: one level reads at most 64 MiB of level files, those "
+							"inside it included."),
+			1u);
+	}
+}
+
 TEST_F(LevelTest, BadShapesAreSkippedWithAWarning)
 {
 	struct Case
