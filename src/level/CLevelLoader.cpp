@@ -92,6 +92,9 @@ void CLevelLoader::loadLevel(irr::IrrlichtDevice* levelDevice, const irr::core::
 				" others inside it.");
 	}
 
+	// Opening a packed file unpacks it whole: past the bound none is opened.
+	if (BytesRefused)
+		return;
 	irr::io::IReadFile* file = fileSystem->createAndOpenFile(resolved);
 	if (file)
 	{
@@ -99,8 +102,6 @@ void CLevelLoader::loadLevel(irr::IrrlichtDevice* levelDevice, const irr::core::
 		if (bytes > MAX_LEVEL_BYTES_PER_LOAD - LevelBytesRead)
 		{
 			file->drop();
-			if (BytesRefused)
-				return;
 			BytesRefused = true;
 			return reportRefusal("level",
 				"Level " + name + " is not read: one level reads at most " +
