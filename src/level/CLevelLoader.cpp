@@ -11,6 +11,7 @@
 
 #include "base/Refusal.h"
 #include "base/XmlReader.h"
+#include "script/ScriptBuildGroup.h"
 #include "base/XmlNodes.h"
 #include "scene/ContentPath.h"
 
@@ -117,6 +118,9 @@ void CLevelLoader::loadLevel(irr::IrrlichtDevice* levelDevice, const irr::core::
 
 	if (!Reading.empty())
 		++IncludedLevels;
+	// The code this load builds, its includes' and the levels its scripts
+	// load included, shares one budget.
+	const script::CScriptBuildGroup builds;
 	Reading.push_back({fullPath, name, {}});
 	bool versionRefused = false;
 	while (!versionRefused && reader->read())

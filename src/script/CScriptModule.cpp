@@ -3,6 +3,7 @@
 #include "base/Refusal.h"
 #include "script/CScriptManager.h"
 #include "script/ScriptBudget.h"
+#include "script/ScriptBuildGroup.h"
 #include "script/ScriptSourceGuard.h"
 #include "script/bindings/ScriptMemory.h"
 
@@ -126,6 +127,16 @@ void CScriptModule::load(
 	if (EngineModule)
 		discardEngineModule();
 
+	if (CScriptBuildGroup::spent())
+	{
+		if (CScriptBuildGroup::firstRefusal())
+			reportRefusal("script",
+				"Script of " + describe() + " refused: the scripts of this level load took " +
+					std::to_string(SCRIPT_LOAD_BUILD_BUDGET_MS) + " ms to build, and its further code is not built");
+		resolveCallbacks();
+		return;
+	}
+	const ScriptClock::time_point buildStart = ScriptClock::now();
 	// Every build comes here: the compiler must not see what it cannot
 	// survive, nor what would keep it busy for seconds.
 	if (const std::string why = checkScriptSource(
@@ -175,6 +186,7 @@ void CScriptModule::load(
 	}
 	setThreadMemoryAccount(accountBefore);
 	ScriptManager->endBuild();
+	CScriptBuildGroup::add(ScriptClock::now() - buildStart);
 	resolveCallbacks();
 }
 

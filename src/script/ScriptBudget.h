@@ -56,6 +56,12 @@ const irr::u32 SCRIPT_LINES_BETWEEN_LOOKS = 256;
 //! A level whose objects load levels from Created nests this deep at most,
 //! however many levels the package has.
 const irr::u32 SCRIPT_MAX_NESTED_OWN_RUNS = 8;
+//! Script time the builds one level load asks for take together (the code
+//! of its objects and classes, their initialisers included): each build is
+//! bounded, but a level of many objects with large scripts built for half a
+//! minute in one call. Code asked for past it is refused. A level of a
+//! thousand objects with ordinary scripts builds in about a second.
+const irr::u32 SCRIPT_LOAD_BUILD_BUDGET_MS = 5000;
 
 //! The script clock: the calling thread's processor time. A machine busy
 //! with other work stretches a run's wall time, never its script time.

@@ -3,6 +3,7 @@
 // nested past what the compiler survives is refused before it compiles.
 
 #include <algorithm>
+#include <chrono>
 #include <functional>
 #include <string>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "script/CScriptModule.h"
 #include "script/SScriptBinding.h"
 #include "script/ScriptBudget.h"
+#include "script/ScriptBuildGroup.h"
 #include "script/ScriptCallbacks.h"
 #include "script/ScriptSourceGuard.h"
 #include "script/ScriptTokens.h"
@@ -632,6 +634,37 @@ TEST(ScriptLimits, TypesOfAllModulesCountAgainstOneBound)
 	world.load(world.scripts().getModule("m0"), created);
 	world.load(client, created);
 	EXPECT_GE(client->getCallbackId(script::ESC_CREATED), 0);
+}
+
+// The builds one level load asks for share one budget: once it is spent the
+// rest of the load's code is refused in one line, and code asked for after
+// the load builds again. Groups made inside one join it.
+TEST(ScriptLimits, TheBuildsOfOneLoadShareOneBudget)
+{
+	CScriptWorld world;
+	const std::string created = "void Created(SceneObject@+ self) {}\n";
+	script::CScriptModule* first = world.scripts().getModule("first");
+	script::CScriptModule* second = world.scripts().getModule("second");
+	{
+		const script::CScriptBuildGroup load;
+		world.load(first, created);
+		EXPECT_GE(first->getCallbackId(script::ESC_CREATED), 0);
+		{
+			const script::CScriptBuildGroup included;
+			script::CScriptBuildGroup::add(std::chrono::milliseconds(script::SCRIPT_LOAD_BUILD_BUDGET_MS));
+		}
+		EXPECT_TRUE(script::CScriptBuildGroup::spent());
+		loadAnyway(first, created);
+		loadAnyway(second, created);
+		EXPECT_EQ(first->getCallbackId(script::ESC_CREATED), AngelScript::asNO_FUNCTION);
+		EXPECT_EQ(second->getCallbackId(script::ESC_CREATED), AngelScript::asNO_FUNCTION);
+	}
+	EXPECT_EQ(world.refusals(),
+		std::vector<std::string>{"Script of module \"first\" refused: the scripts of this level load took 5000 ms "
+								 "to build, and its further code is not built"});
+	EXPECT_FALSE(script::CScriptBuildGroup::spent());
+	world.load(second, created);
+	EXPECT_GE(second->getCallbackId(script::ESC_CREATED), 0);
 }
 
 // Code of nothing but errors has a message for each statement: a build
