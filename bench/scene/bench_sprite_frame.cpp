@@ -25,6 +25,8 @@
 #include "support/FreshEngine.h"
 #include "support/InChild.h"
 #include "support/NoAudioDevice.h"
+#include "world/CObjectManager.h"
+#include "world/CSceneObject.h"
 
 using namespace orv;
 using Clock = std::chrono::steady_clock;
@@ -42,8 +44,9 @@ enum EFrames
 	EF_STEADY,
 	EF_HALF,
 	EF_UNKNOWN,
+	EF_NO_IMAGE,
 };
-const char* const FRAMES_NAMES[] = {"steady", "half", "unknown"};
+const char* const FRAMES_NAMES[] = {"steady", "half", "unknown", "noimage"};
 
 struct SCase
 {
@@ -65,7 +68,8 @@ struct SFigures
 
 // Two frames of one direction; the second moves every placement down a pixel
 // and, for "half", has only half of them. "unknown" places a sprite that is
-// not defined, which shows nothing.
+// not defined, which shows nothing. "noimage" plays it for objects whose
+// class names no picture for the sprites, which show nothing either.
 std::string animationText(const SCase& c)
 {
 	std::string text = "GANI0001SPRITE 1 a.png 0 0 32 32 x\nSPRITE 2 a.png 0 0 16 16 y\nSINGLEDIRECTION\nLOOP\nANI\n";
@@ -120,7 +124,15 @@ SFigures playFrames(const SCase& c)
 		CAnimatedSpriteSceneNode* node = new CAnimatedSpriteSceneNode(scene->getRootSceneNode(), scene);
 		node->setPosition(
 			irr::core::vector3df(static_cast<irr::f32>(i % 20) * 40.0f, static_cast<irr::f32>(i / 20) * 40.0f, 0));
-		animation->applyToNode(node, nullptr);
+		CSceneObject* object = nullptr;
+		if (c.frames == EF_NO_IMAGE)
+		{
+			object = CObjectManager::getInstance()->createSceneObject(1000 + i, ESOT_ANIMATED, "");
+			if (!object)
+				return figures;
+			object->getClassAttributes().setString("LEFT", -1, "16");
+		}
+		animation->applyToNode(node, object);
 		node->setStopped(false);
 		nodes.push_back(node);
 	}
@@ -172,12 +184,13 @@ int main()
 		{200, 1024, EF_HALF},
 		{200, 4096, EF_HALF},
 		{200, 4096, EF_UNKNOWN},
+		{200, 4096, EF_NO_IMAGE},
 		{200, 16, EF_STEADY, true},
 		{200, 64, EF_STEADY, true},
 		{200, 256, EF_STEADY, true},
 	};
 	std::printf("bench_sprite_frame: objects x placements, a step of every object each frame (null device);\n"
-				"  at most %zu sprite nodes shown in all, but on the rows marked \"no bound\"\n",
+				"  at most %zu sprite placements shown in all, but on the rows marked \"no bound\"\n",
 		DEFAULT_SHOWN_SPRITE_LIMIT);
 	std::printf("  objects  placements  frames        mean ms     worst ms   sprite nodes\n");
 	std::fflush(stdout);

@@ -56,19 +56,23 @@ CAnimatedSpriteSceneNode::~CAnimatedSpriteSceneNode()
 void CAnimatedSpriteSceneNode::hide()
 {
 	keepSprites(0);
+	giveShownSprites(ShownPlacements);
+	ShownPlacements = 0;
+}
+
+size_t CAnimatedSpriteSceneNode::takePlacements(size_t wanted)
+{
+	giveShownSprites(ShownPlacements);
+	ShownPlacements = takeShownSprites(wanted);
+	return ShownPlacements;
 }
 
 C2DImageSceneNode* CAnimatedSpriteSceneNode::spriteAt(size_t index)
 {
 	if (index < Shown.size())
 		return Shown[index];
-	if (index > Shown.size() || !takeShownSprite())
+	if (index > Shown.size() || !takeAnimationMemory(SPRITE_NODE_BYTES))
 		return nullptr;
-	if (!takeAnimationMemory(SPRITE_NODE_BYTES))
-	{
-		giveShownSprites(1);
-		return nullptr;
-	}
 	// Made without an image: the caller gives the source rectangle first
 	// and the image then, so the pieces are built once.
 	C2DImageSceneNode* sprite = new C2DImageSceneNode(nullptr, this, SceneManager);
@@ -85,7 +89,6 @@ void CAnimatedSpriteSceneNode::keepSprites(size_t count)
 	for (size_t i = count; i < Shown.size(); ++i)
 		Shown[i]->remove();
 	Shown.resize(count);
-	giveShownSprites(surplus);
 	giveAnimationMemory(surplus * SPRITE_NODE_BYTES);
 }
 

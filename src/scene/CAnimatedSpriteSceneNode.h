@@ -17,8 +17,9 @@ class CSceneObject;
 /** Reference counted like every Irrlicht node. The sprite nodes are its
     only children, in placement order; the list below holds no reference of
     its own. Each object thus holds its playback state and one frame's
-    sprites, not a copy of the whole animation. Every sprite node counts
-    against the bounds of AnimationMemory.h and ShownSprites.h. */
+    sprites, not a copy of the whole animation. The placements it shows
+    count against the bound of ShownSprites.h, the sprite nodes against
+    that of AnimationMemory.h. */
 class CAnimatedSpriteSceneNode : public irr::scene::ISceneNode
 {
 public:
@@ -70,8 +71,13 @@ private:
 	// ones, when the applied animation has them; else shows none.
 	void show(irr::u32 frame, irr::u32 direction);
 	void hide();
+	// How many placements of the frame to show the bound of all shown
+	// sprites lets this node look at, of the wanted ones; what the node held
+	// for the frame before goes back first.
+	size_t takePlacements(size_t wanted);
 	// The shown sprite node of that index, made when the index is the next
-	// past the shown ones; null when the bounds refuse one more.
+	// past the shown ones; null when the bound of all animations refuses one
+	// more.
 	C2DImageSceneNode* spriteAt(size_t index);
 	// Removes the shown sprite nodes from that index on.
 	void keepSprites(size_t count);
@@ -86,6 +92,8 @@ private:
 	std::vector<C2DImageSceneNode*> Shown;
 	irr::u32 ShownFrame = 0;
 	irr::u32 ShownDirection = 0;
+	// Taken from the bound of all shown sprites for the frame shown.
+	size_t ShownPlacements = 0;
 	bool Stopped = true;
 	// Frame 0 was shown by a start or a restart and its sounds wait for the
 	// node to play: a step plays the sounds of the frame it comes to, a start

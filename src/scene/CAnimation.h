@@ -104,7 +104,8 @@ public:
 
 	//! Shows one direction of one frame on the node, for the node's object:
 	//! its sprite children are placed anew in placement order, the missing
-	//! ones made as long as the bounds allow and the surplus removed.
+	//! ones made and the surplus removed, as far as the bounds of all shown
+	//! sprites and of all animations allow.
 	void makeSprites(CAnimatedSpriteSceneNode& node, irr::u32 frame, irr::u32 direction) const;
 
 	const irr::core::ustring16& getName() const { return Name; }

@@ -58,8 +58,9 @@ void CAnimation::makeSprites(CAnimatedSpriteSceneNode& node, irr::u32 frame, irr
 {
 	CSceneObject* object = node.SceneObject;
 	const std::vector<SSpritePlacement>& placements = Frames[frame].directions[direction];
+	const size_t looked = node.takePlacements(placements.size());
 	size_t shown = 0;
-	for (size_t i = 0; i < placements.size(); ++i)
+	for (size_t i = 0; i < looked; ++i)
 	{
 		const SSpritePlacement& placement = placements[i];
 		auto sprite = Sprites.find(static_cast<irr::u32>(placementNumber(placement.sprite, object)));

@@ -13,17 +13,16 @@ std::size_t Shown = 0;
 
 } // namespace
 
-bool takeShownSprite()
+std::size_t takeShownSprites(std::size_t wanted)
 {
-	if (Shown < Limit)
-	{
-		++Shown;
-		return true;
-	}
-	reportRefusalOnce("core", "content: sprite nodes",
-		"Animated objects show all the sprite nodes they may together (" + std::to_string(Limit) +
-			"); further sprites of their frames are left out.");
-	return false;
+	const std::size_t room = Shown < Limit ? Limit - Shown : 0;
+	const std::size_t taken = wanted < room ? wanted : room;
+	Shown += taken;
+	if (taken < wanted)
+		reportRefusalOnce("core", "content: shown sprites",
+			"Animated objects show all the sprites they may together (" + std::to_string(Limit) +
+				"); further sprites of their frames are left out.");
+	return taken;
 }
 
 void giveShownSprites(std::size_t count)
