@@ -4,7 +4,8 @@
 // engine of its own, in a process of its own, and prints the time of a frame
 // (mean and worst) and the sprite nodes shown at the end. "steady" frames
 // move every placement; "half" frames alternate P and P/2 placements, so
-// every step makes or removes half of them.
+// every step makes or removes half of them; "none" frames alternate P
+// placements and none, so every step makes or removes all of them.
 
 #include <algorithm>
 #include <chrono>
@@ -45,8 +46,9 @@ enum EFrames
 	EF_HALF,
 	EF_UNKNOWN,
 	EF_NO_IMAGE,
+	EF_NONE,
 };
-const char* const FRAMES_NAMES[] = {"steady", "half", "unknown", "noimage"};
+const char* const FRAMES_NAMES[] = {"steady", "half", "unknown", "noimage", "none"};
 
 struct SCase
 {
@@ -78,7 +80,8 @@ std::string animationText(const SCase& c)
 		const int count = frame == 1 && c.frames == EF_HALF ? c.placements / 2 : c.placements;
 		for (int i = 0; i < count; ++i)
 		{
-			const int sprite = c.frames == EF_UNKNOWN ? 3 : 1 + (i + frame) % 2;
+			const bool unknown = c.frames == EF_UNKNOWN || (c.frames == EF_NONE && frame == 1);
+			const int sprite = unknown ? 3 : 1 + (i + frame) % 2;
 			text += std::to_string(sprite) + " " + std::to_string(i % 64) + " " + std::to_string(frame + i / 64) +
 				(i + 1 < count ? " " : "\n");
 		}
@@ -183,6 +186,7 @@ int main()
 		{2, 4096, EF_HALF},
 		{200, 1024, EF_HALF},
 		{200, 4096, EF_HALF},
+		{2, 4096, EF_NONE},
 		{200, 4096, EF_UNKNOWN},
 		{200, 4096, EF_NO_IMAGE},
 		{200, 16, EF_STEADY, true},
