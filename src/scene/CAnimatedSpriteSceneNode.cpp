@@ -6,14 +6,20 @@
 #include <IrrlichtDevice.h>
 
 #include "scene/AnimationMemory.h"
+#include "scene/C2DImageSceneNode.h"
 #include "scene/CAnimation.h"
 #include "scene/FrameSound.h"
 #include "scene/ISceneHost.h"
+#include "scene/ShownSprites.h"
 #include "world/CSceneObject.h"
 
 namespace orv {
 
 namespace {
+
+// An image node with what Irrlicht allocates beside it: its place in the
+// parent's list of children and its name.
+const size_t SPRITE_NODE_BYTES = sizeof(C2DImageSceneNode) + 64;
 
 // A frame that lasts the longest a WAIT can say ends at the end of time, not
 // at a wrapped time already past.
@@ -49,19 +55,51 @@ CAnimatedSpriteSceneNode::~CAnimatedSpriteSceneNode()
 
 void CAnimatedSpriteSceneNode::hide()
 {
-	for (irr::scene::ISceneNode* sprite : Shown)
-		sprite->remove();
-	Shown.clear();
-	giveAnimationMemory(ShownBytes);
-	ShownBytes = 0;
+	keepSprites(0);
+	giveShownSprites(ShownPlacements);
+	ShownPlacements = 0;
+}
+
+size_t CAnimatedSpriteSceneNode::takePlacements(size_t wanted)
+{
+	giveShownSprites(ShownPlacements);
+	ShownPlacements = takeShownSprites(wanted);
+	return ShownPlacements;
+}
+
+C2DImageSceneNode* CAnimatedSpriteSceneNode::spriteAt(size_t index)
+{
+	if (index < Shown.size())
+		return Shown[index];
+	if (index > Shown.size() || !takeAnimationMemory(SPRITE_NODE_BYTES))
+		return nullptr;
+	// Made without an image: the caller gives the source rectangle first
+	// and the image then, so the pieces are built once.
+	C2DImageSceneNode* sprite = new C2DImageSceneNode(nullptr, this, SceneManager);
+	sprite->drop();
+	Shown.push_back(sprite);
+	return sprite;
+}
+
+void CAnimatedSpriteSceneNode::keepSprites(size_t count)
+{
+	if (count >= Shown.size())
+		return;
+	const size_t surplus = Shown.size() - count;
+	for (size_t i = count; i < Shown.size(); ++i)
+		Shown[i]->remove();
+	Shown.resize(count);
+	giveAnimationMemory(surplus * SPRITE_NODE_BYTES);
 }
 
 void CAnimatedSpriteSceneNode::show(irr::u32 frame, irr::u32 direction)
 {
-	hide();
 	if (!Applied || !Animation || frame >= Animation->getFrames().size() ||
 		direction >= Animation->getFrames()[frame].directions.size())
+	{
+		hide();
 		return;
+	}
 	ShownFrame = frame;
 	ShownDirection = direction;
 	Animation->makeSprites(*this, frame, direction);
@@ -74,14 +112,15 @@ void CAnimatedSpriteSceneNode::restartAnimation()
 	// Back at the start from a later frame, frame 0 is shown anew.
 	if (CurrentFrame != 0)
 		FirstFrameSoundsDue = true;
-	hide();
 	NextFrameTime = 0;
 	CurrentFrame = 0;
-	if (!Animation->getFrames().empty())
+	if (Animation->getFrames().empty())
 	{
-		show(0, Direction);
-		NextFrameTime = frameEnd(deviceTime(), Animation->getFrames()[0].duration);
+		hide();
+		return;
 	}
+	show(0, Direction);
+	NextFrameTime = frameEnd(deviceTime(), Animation->getFrames()[0].duration);
 }
 
 void CAnimatedSpriteSceneNode::clearFrames()

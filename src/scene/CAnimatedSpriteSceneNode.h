@@ -6,16 +6,20 @@
 
 namespace orv {
 
+class C2DImageSceneNode;
 class CAnimation;
 class CSceneObject;
 
 //! The scene node of an animated scene object: it plays a shared animation
-//! and shows the sprites of the current frame and direction as image nodes,
-//! made when that frame and direction are shown and removed when they go.
+//! and shows the sprites of the current frame and direction as image nodes.
+//! A step to another frame or direction places the image nodes it has anew,
+//! makes only those it lacks and removes only those left over.
 /** Reference counted like every Irrlicht node. The sprite nodes are its
-    children; the list below holds no reference of its own. Each object
-    thus holds its playback state and one frame's sprites, not a copy of
-    the whole animation. */
+    only children, in placement order; the list below holds no reference of
+    its own. Each object thus holds its playback state and one frame's
+    sprites, not a copy of the whole animation. The placements it shows
+    count against the bound of ShownSprites.h, the sprite nodes against
+    that of AnimationMemory.h. */
 class CAnimatedSpriteSceneNode : public irr::scene::ISceneNode
 {
 public:
@@ -55,7 +59,7 @@ public:
 	irr::u32 getCurrentFrame() const { return CurrentFrame; }
 	irr::u32 getNextFrameTime() const { return NextFrameTime; }
 	//! The sprite nodes shown, in placement order; empty when nothing shows.
-	const std::vector<irr::scene::ISceneNode*>& getShownSprites() const { return Shown; }
+	const std::vector<C2DImageSceneNode*>& getShownSprites() const { return Shown; }
 	//! The frame and direction the shown sprites are of.
 	irr::u32 getShownFrame() const { return ShownFrame; }
 	irr::u32 getShownDirection() const { return ShownDirection; }
@@ -63,10 +67,20 @@ public:
 private:
 	friend class CAnimation;
 
-	// Replaces the shown sprites by those of that frame and direction, when
-	// the applied animation has them.
+	// Shows the sprites of that frame and direction instead of the present
+	// ones, when the applied animation has them; else shows none.
 	void show(irr::u32 frame, irr::u32 direction);
 	void hide();
+	// How many placements of the frame to show the bound of all shown
+	// sprites lets this node look at, of the wanted ones; what the node held
+	// for the frame before goes back first.
+	size_t takePlacements(size_t wanted);
+	// The shown sprite node of that index, made when the index is the next
+	// past the shown ones; null when the bound of all animations refuses one
+	// more.
+	C2DImageSceneNode* spriteAt(size_t index);
+	// Removes the shown sprite nodes from that index on.
+	void keepSprites(size_t count);
 	// The move to the next frame once the current one has lasted its time.
 	void step(irr::u32 timeMs);
 	void playFrameSounds(irr::u32 frame, irr::u32 timeMs);
@@ -75,11 +89,11 @@ private:
 	// False after clearFrames, until the next apply: the animation stays
 	// known but shows nothing.
 	bool Applied = false;
-	std::vector<irr::scene::ISceneNode*> Shown;
+	std::vector<C2DImageSceneNode*> Shown;
 	irr::u32 ShownFrame = 0;
 	irr::u32 ShownDirection = 0;
-	// Taken from the bound of all animations for the shown sprites.
-	size_t ShownBytes = 0;
+	// Taken from the bound of all shown sprites for the frame shown.
+	size_t ShownPlacements = 0;
 	bool Stopped = true;
 	// Frame 0 was shown by a start or a restart and its sounds wait for the
 	// node to play: a step plays the sounds of the frame it comes to, a start

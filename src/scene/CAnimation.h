@@ -102,8 +102,10 @@ public:
 	//! caller that wants the node to play clears its stopped flag.
 	bool applyToNode(CAnimatedSpriteSceneNode* node, CSceneObject* object);
 
-	//! Makes the node's sprite children of one direction of one frame, for
-	//! the node's object, as long as the bound of all animations allows.
+	//! Shows one direction of one frame on the node, for the node's object:
+	//! its sprite children are placed anew in placement order, the missing
+	//! ones made and the surplus removed, as far as the bounds of all shown
+	//! sprites and of all animations allow.
 	void makeSprites(CAnimatedSpriteSceneNode& node, irr::u32 frame, irr::u32 direction) const;
 
 	const irr::core::ustring16& getName() const { return Name; }

@@ -1,7 +1,6 @@
 #include "scene/CAnimation.h"
 
 #include "base/LeadingInteger.h"
-#include "scene/AnimationMemory.h"
 #include "scene/C2DImageSceneNode.h"
 #include "scene/CAnimatedSpriteSceneNode.h"
 #include "scene/CImage.h"
@@ -36,10 +35,6 @@ CImage* placementImage(const SAnimationSprite& sprite, const CSceneObject* objec
 	return attribute ? host->findImage(attribute->getString()) : nullptr;
 }
 
-// An image node with what Irrlicht allocates beside it: its place in the
-// parent's list of children and its name.
-const size_t SPRITE_NODE_BYTES = sizeof(C2DImageSceneNode) + 64;
-
 } // namespace
 
 bool CAnimation::applyToNode(CAnimatedSpriteSceneNode* node, CSceneObject* object)
@@ -63,7 +58,9 @@ void CAnimation::makeSprites(CAnimatedSpriteSceneNode& node, irr::u32 frame, irr
 {
 	CSceneObject* object = node.SceneObject;
 	const std::vector<SSpritePlacement>& placements = Frames[frame].directions[direction];
-	for (size_t i = 0; i < placements.size(); ++i)
+	const size_t looked = node.takePlacements(placements.size());
+	size_t shown = 0;
+	for (size_t i = 0; i < looked; ++i)
 	{
 		const SSpritePlacement& placement = placements[i];
 		auto sprite = Sprites.find(static_cast<irr::u32>(placementNumber(placement.sprite, object)));
@@ -74,12 +71,12 @@ void CAnimation::makeSprites(CAnimatedSpriteSceneNode& node, irr::u32 frame, irr
 		CImage* image = placementImage(sprite->second, object);
 		if (!image)
 			continue;
-		if (!takeAnimationMemory(SPRITE_NODE_BYTES))
-			return;
-		node.ShownBytes += SPRITE_NODE_BYTES;
+		C2DImageSceneNode* spriteNode = node.spriteAt(shown);
+		if (!spriteNode)
+			break;
+		++shown;
 
 		const irr::core::rect<irr::s32>& r = sprite->second.rect;
-		C2DImageSceneNode* spriteNode = new C2DImageSceneNode(image, &node, node.getSceneManager());
 		// (24, 48) of the animation's coordinates is the node's origin; later
 		// placements lie above earlier ones.
 		const irr::f64 width = static_cast<irr::f64>(r.LowerRightCorner.X) - r.UpperLeftCorner.X;
@@ -87,10 +84,13 @@ void CAnimation::makeSprites(CAnimatedSpriteSceneNode& node, irr::u32 frame, irr
 		spriteNode->setPosition(irr::core::vector3df(static_cast<irr::f32>(x + width * 0.5 - 24.0),
 			static_cast<irr::f32>(y + height * 0.5 - 48.0), static_cast<irr::f32>(i)));
 		spriteNode->setSourceRect(r.UpperLeftCorner.X, r.UpperLeftCorner.Y, r.LowerRightCorner.X, r.LowerRightCorner.Y);
+		// Each rebuilds the pieces; a node kept from the last frame with the
+		// same image and rectangle rebuilds nothing.
+		if (spriteNode->getImage() != image)
+			spriteNode->setImage(image);
 		spriteNode->setSceneObject(object);
-		spriteNode->drop();
-		node.Shown.push_back(spriteNode);
 	}
+	node.keepSprites(shown);
 }
 
 } // namespace orv

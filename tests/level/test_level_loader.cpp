@@ -655,7 +655,7 @@ TEST_F(LevelTest, AnAnimatedObjectFacesItsDirectionFromItsFirstFrame)
 		auto* node = static_cast<CAnimatedSpriteSceneNode*>(engine().getSceneNodes()[o]);
 		ASSERT_NE(node, nullptr);
 		EXPECT_EQ(node->getDirection(), c.direction);
-		const std::vector<irr::scene::ISceneNode*>& shown = node->getShownSprites();
+		const std::vector<C2DImageSceneNode*>& shown = node->getShownSprites();
 		if (c.spriteLeft < 0)
 		{
 			EXPECT_TRUE(shown.empty());
@@ -663,7 +663,7 @@ TEST_F(LevelTest, AnAnimatedObjectFacesItsDirectionFromItsFirstFrame)
 		}
 		ASSERT_EQ(shown.size(), 1u);
 		EXPECT_EQ(node->getShownDirection(), c.direction);
-		EXPECT_EQ(static_cast<C2DImageSceneNode*>(shown[0])->getSourceRect().UpperLeftCorner.X, c.spriteLeft);
+		EXPECT_EQ(shown[0]->getSourceRect().UpperLeftCorner.X, c.spriteLeft);
 	}
 }
 

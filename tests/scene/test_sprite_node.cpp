@@ -11,11 +11,13 @@
 #include "scene/CAnimation.h"
 #include "scene/CImage.h"
 #include "scene/AnimationMemory.h"
+#include "scene/ShownSprites.h"
 #include "support/CMemoryImage.h"
 #include "support/CRecordingLogger.h"
 #include "world/CAnimatedSceneObject.h"
 #include "world/CObjectManager.h"
 #include "base/Log.h"
+#include "base/Refusal.h"
 
 using namespace orv;
 
@@ -64,6 +66,7 @@ protected:
 		}
 		// A test that set a bound of its own may have ended early.
 		setAnimationMemoryLimit(DEFAULT_ANIMATION_MEMORY_LIMIT);
+		setShownSpriteLimit(DEFAULT_SHOWN_SPRITE_LIMIT);
 		setLogger(nullptr);
 		test::EngineTest::TearDown();
 	}
@@ -207,7 +210,7 @@ TEST_F(SpriteNodeTest, PlacesSpritesAroundTheNodeOrigin)
 	};
 	for (const Case& c : cases)
 	{
-		C2DImageSceneNode* sprite = static_cast<C2DImageSceneNode*>(sprites[c.index]);
+		C2DImageSceneNode* sprite = sprites[c.index];
 		EXPECT_EQ(sprite->getParent(), node);
 		EXPECT_EQ(sprite->getPosition(), c.position) << c.index;
 		EXPECT_EQ(sprite->getSourceRect(), c.source) << c.index;
@@ -233,7 +236,7 @@ TEST_F(SpriteNodeTest, ObjectClassAttributesChooseSpritesPositionsAndImages)
 	ASSERT_TRUE(apply("body.gani", object));
 	const auto& sprites = node->getShownSprites();
 	ASSERT_EQ(sprites.size(), 1u) << "head.png has no attribute on the object, so sprite 0 is not shown";
-	C2DImageSceneNode* sprite = static_cast<C2DImageSceneNode*>(sprites[0]);
+	C2DImageSceneNode* sprite = sprites[0];
 	EXPECT_EQ(sprite->getPosition(), irr::core::vector3df(8.0f, -32.0f, 0.0f));
 	EXPECT_EQ(sprite->getImage(), engine().findImage("skins/red.png"));
 	EXPECT_EQ(sprite->getSceneObject(), object);
@@ -344,5 +347,233 @@ TEST_F(SpriteNodeTest, AllAnimationsTogetherStayWithinTheirBound)
 		created->drop();
 	}
 	EXPECT_EQ(getAnimationMemoryHeld(), parsed + engine().getAnimation("more.gani")->getHeldBytes());
+	setLogger(nullptr);
+}
+
+namespace {
+
+// One sprite node as it draws: where, which part of which picture.
+struct SShownSprite
+{
+	irr::core::vector3df position;
+	irr::core::recti source;
+	const char* image;
+};
+
+std::vector<SShownSprite> describeShown(CGameEngine& engine, const CAnimatedSpriteSceneNode& node)
+{
+	std::vector<SShownSprite> shown;
+	for (C2DImageSceneNode* sprite : node.getShownSprites())
+	{
+		const char* image = sprite->getImage() == engine.findImage("a.png") ? "a.png"
+			: sprite->getImage() == engine.findImage("b.png")               ? "b.png"
+																			: "?";
+		shown.push_back({sprite->getPosition(), sprite->getSourceRect(), image});
+	}
+	return shown;
+}
+
+// The sprite children in the order Irrlicht draws and animates them.
+std::vector<irr::scene::ISceneNode*> childrenOf(const CAnimatedSpriteSceneNode& node)
+{
+	std::vector<irr::scene::ISceneNode*> children;
+	for (irr::scene::ISceneNode* child : node.getChildren())
+		children.push_back(child);
+	return children;
+}
+
+std::vector<irr::scene::ISceneNode*> asSceneNodes(const std::vector<C2DImageSceneNode*>& sprites)
+{
+	return std::vector<irr::scene::ISceneNode*>(sprites.begin(), sprites.end());
+}
+
+} // namespace
+
+TEST_F(SpriteNodeTest, StepsPlaceTheSpriteNodesTheyHaveAnew)
+{
+	// 64 placements a frame, each frame moving them, switching between two
+	// rectangles of one picture and a second picture.
+	std::string text = "GANI0001SPRITE 1 a.png 0 0 32 32 x\nSPRITE 2 a.png 10 20 8 4 y\nSPRITE 3 b.png 0 0 16 16 z\n"
+					   "SINGLEDIRECTION\nLOOP\nANI\n";
+	for (int frame = 0; frame < 3; ++frame)
+	{
+		for (int i = 0; i < 64; ++i)
+			text += std::to_string(1 + (i + frame) % 3) + " " + std::to_string(i + frame) + " 0 ";
+		text += "\n";
+	}
+	sandbox->folder().write("moving.gani", text + "ANIEND\n");
+	ASSERT_NE(engine().getAnimation("moving.gani"), nullptr);
+	const size_t parsed = getAnimationMemoryHeld();
+	const size_t none = getShownSpriteCount();
+	ASSERT_TRUE(apply("moving.gani"));
+	const std::vector<C2DImageSceneNode*> first = node->getShownSprites();
+	ASSERT_EQ(first.size(), 64u);
+	const size_t held = getAnimationMemoryHeld();
+	const size_t count = getShownSpriteCount();
+
+	irr::u32 time = START_MS;
+	for (int step = 1; step <= 300; ++step)
+	{
+		time += 51;
+		node->OnAnimate(time);
+		ASSERT_EQ(node->getCurrentFrame(), static_cast<irr::u32>(step % 3)) << step;
+		ASSERT_EQ(node->getShownSprites(), first) << "step " << step << " made nodes anew";
+		ASSERT_EQ(childrenOf(*node), asSceneNodes(first)) << step;
+		ASSERT_EQ(getAnimationMemoryHeld(), held) << step;
+		ASSERT_EQ(getShownSpriteCount(), count) << step;
+	}
+	// The last step came to frame 0 again: it shows as the first did.
+	const std::vector<SShownSprite> shown = describeShown(engine(), *node);
+	for (size_t i = 0; i < shown.size(); ++i)
+	{
+		static const irr::core::recti RECTS[] = {{0, 0, 32, 32}, {10, 20, 18, 24}, {0, 0, 16, 16}};
+		static const irr::core::vector3df OFFSETS[] = {{-8, -32, 0}, {-20, -46, 0}, {-16, -40, 0}};
+		EXPECT_EQ(shown[i].source, RECTS[i % 3]) << i;
+		EXPECT_EQ(shown[i].position,
+			irr::core::vector3df(static_cast<irr::f32>(i), 0, static_cast<irr::f32>(i)) + OFFSETS[i % 3])
+			<< i;
+		EXPECT_STREQ(shown[i].image, i % 3 == 2 ? "b.png" : "a.png") << i;
+	}
+	node->clearFrames();
+	EXPECT_TRUE(node->getChildren().empty());
+	EXPECT_EQ(getShownSpriteCount(), none);
+	EXPECT_EQ(getAnimationMemoryHeld(), parsed) << "every node gave back what it took";
+}
+
+TEST_F(SpriteNodeTest, FramesOfOtherSizesKeepTheFirstNodesAndTrimOrAddTheRest)
+{
+	// Sprite 9 is not defined: the file's placements of it are dropped, so
+	// they take neither a node nor a place in the order.
+	sandbox->folder().write("sizes.gani",
+		"GANI0001SPRITE 1 a.png 0 0 32 32 x\nSPRITE 2 a.png 10 20 8 4 y\nSPRITE 3 b.png 0 0 16 16 z\n"
+		"SINGLEDIRECTION\nANI\n"
+		"1 0 0 2 10 0 3 20 0\n"
+		"3 0 5 9 0 0 1 1 5 2 2 5 1 3 5 2 4 5\n"
+		"2 7 7\n"
+		"9 0 0\n"
+		"1 0 0 1 0 1 3 0 2 3 0 3\n"
+		"ANIEND\n");
+	const size_t before = getShownSpriteCount();
+	ASSERT_TRUE(apply("sizes.gani"));
+
+	struct Case
+	{
+		irr::u32 frame;
+		std::vector<SShownSprite> sprites;
+	};
+	const Case cases[] = {
+		{0,
+			{{{-8, -32, 0}, {0, 0, 32, 32}, "a.png"}, {{-10, -46, 1}, {10, 20, 18, 24}, "a.png"},
+				{{4, -40, 2}, {0, 0, 16, 16}, "b.png"}}},
+		{1,
+			{{{-16, -35, 0}, {0, 0, 16, 16}, "b.png"}, {{-7, -27, 1}, {0, 0, 32, 32}, "a.png"},
+				{{-18, -41, 2}, {10, 20, 18, 24}, "a.png"}, {{-5, -27, 3}, {0, 0, 32, 32}, "a.png"},
+				{{-16, -41, 4}, {10, 20, 18, 24}, "a.png"}}},
+		{2, {{{-13, -39, 0}, {10, 20, 18, 24}, "a.png"}}},
+		{3, {}},
+		{4,
+			{{{-8, -32, 0}, {0, 0, 32, 32}, "a.png"}, {{-8, -31, 1}, {0, 0, 32, 32}, "a.png"},
+				{{-16, -38, 2}, {0, 0, 16, 16}, "b.png"}, {{-16, -37, 3}, {0, 0, 16, 16}, "b.png"}}},
+	};
+	irr::u32 time = START_MS;
+	std::vector<C2DImageSceneNode*> previous;
+	for (const Case& c : cases)
+	{
+		if (c.frame > 0)
+		{
+			time += 51;
+			node->OnAnimate(time);
+		}
+		ASSERT_EQ(node->getCurrentFrame(), c.frame);
+		const std::vector<SShownSprite> shown = describeShown(engine(), *node);
+		ASSERT_EQ(shown.size(), c.sprites.size()) << "frame " << c.frame;
+		for (size_t i = 0; i < shown.size(); ++i)
+		{
+			EXPECT_EQ(shown[i].position, c.sprites[i].position) << "frame " << c.frame << " sprite " << i;
+			EXPECT_EQ(shown[i].source, c.sprites[i].source) << "frame " << c.frame << " sprite " << i;
+			EXPECT_STREQ(shown[i].image, c.sprites[i].image) << "frame " << c.frame << " sprite " << i;
+		}
+		const std::vector<C2DImageSceneNode*>& sprites = node->getShownSprites();
+		EXPECT_EQ(childrenOf(*node), asSceneNodes(sprites)) << "frame " << c.frame << ": children in placement order";
+		for (size_t i = 0; i < std::min(previous.size(), sprites.size()); ++i)
+			EXPECT_EQ(sprites[i], previous[i]) << "frame " << c.frame << " made sprite " << i << " anew";
+		EXPECT_EQ(getShownSpriteCount(), before + sprites.size()) << "frame " << c.frame;
+		previous = sprites;
+	}
+}
+
+TEST_F(SpriteNodeTest, AllObjectsTogetherShowAtMostTheBoundOfSprites)
+{
+	test::CRecordingLogger logger;
+	setLogger(&logger);
+	forgetRefusals();
+	sandbox->folder().write("ten.gani",
+		"GANI0001SPRITE 1 a.png 0 0 32 32 x\nSINGLEDIRECTION\nLOOP\nANI\n"
+		"1 0 0 1 1 0 1 2 0 1 3 0 1 4 0 1 5 0 1 6 0 1 7 0 1 8 0 1 9 0\n"
+		"1 0 1 1 1 1 1 2 1 1 3 1 1 4 1 1 5 1 1 6 1 1 7 1 1 8 1 1 9 1\nANIEND\n");
+	CAnimation* animation = engine().getAnimation("ten.gani");
+	ASSERT_NE(animation, nullptr);
+	// Its class names no picture for a.png: it shows nothing, yet its
+	// placements are looked at on every step.
+	CSceneObject* unpictured = CObjectManager::getInstance()->createSceneObject(41, ESOT_ANIMATED, "");
+	ASSERT_NE(unpictured, nullptr);
+	const size_t parsed = getAnimationMemoryHeld();
+	const size_t before = getShownSpriteCount();
+	setShownSpriteLimit(before + 25);
+
+	irr::scene::ISceneManager* scene = engine().getDevice()->getSceneManager();
+	struct Case
+	{
+		CSceneObject* object;
+		size_t shown;
+	};
+	const Case cases[] = {{unpictured, 0}, {nullptr, 10}, {nullptr, 5}, {nullptr, 0}, {nullptr, 0}};
+	std::vector<CAnimatedSpriteSceneNode*> nodes;
+	for (const Case& c : cases)
+	{
+		nodes.push_back(new CAnimatedSpriteSceneNode(scene->getRootSceneNode(), scene));
+		animation->applyToNode(nodes.back(), c.object);
+		nodes.back()->setStopped(false);
+		EXPECT_EQ(nodes.back()->getShownSprites().size(), c.shown) << nodes.size();
+	}
+	// Every object steps many times: none shows more than it had room for.
+	irr::u32 time = START_MS;
+	for (int step = 0; step < 50; ++step)
+	{
+		time += 51;
+		for (CAnimatedSpriteSceneNode* played : nodes)
+			played->OnAnimate(time);
+		ASSERT_EQ(getShownSpriteCount(), before + 25) << step;
+		for (size_t i = 0; i < nodes.size(); ++i)
+			ASSERT_EQ(nodes[i]->getChildren().size(), cases[i].shown) << "object " << i << " step " << step;
+	}
+	std::vector<std::string> refusals;
+	for (const test::SLoggedLine& line : logger.lines)
+		if (line.text == "core" && line.level == irr::ELL_WARNING)
+			refusals.push_back(line.hint);
+	ASSERT_EQ(refusals.size(), 1u) << "one line for all that was left out";
+	EXPECT_NE(refusals[0].find("further sprites of their frames are left out"), std::string::npos) << refusals[0];
+	EXPECT_GT(countRefusals("content: shown sprites"), 50u);
+
+	// An object that goes leaves room: the next to step takes it.
+	nodes[0]->remove();
+	nodes[0]->drop();
+	nodes.erase(nodes.begin());
+	CObjectManager::getInstance()->remove(41);
+	time += 51;
+	for (CAnimatedSpriteSceneNode* played : nodes)
+		played->OnAnimate(time);
+	const size_t after[] = {10, 10, 5, 0};
+	for (size_t i = 0; i < nodes.size(); ++i)
+		EXPECT_EQ(nodes[i]->getChildren().size(), after[i]) << "object " << i;
+	EXPECT_EQ(getShownSpriteCount(), before + 25);
+
+	for (CAnimatedSpriteSceneNode* created : nodes)
+	{
+		created->remove();
+		created->drop();
+	}
+	EXPECT_EQ(getShownSpriteCount(), before);
+	EXPECT_EQ(getAnimationMemoryHeld(), parsed);
 	setLogger(nullptr);
 }

@@ -6,6 +6,7 @@
 #include <irrlicht.h>
 
 #include "engine_fixture.h"
+#include "scene/C2DImageSceneNode.h"
 #include "scene/CAnimatedSpriteSceneNode.h"
 #include "script/api/SceneObjectTypes.h"
 #include "script_runner.h"
