@@ -113,6 +113,45 @@ TEST(ScriptCollector, LettingGoOfTheLinksFreesEveryShapeInOnePass)
 	}
 }
 
+// The walk lets go of garbage alone: a list still held keeps every link.
+TEST(ScriptCollector, TheWalkFreesGarbageOfEveryShapeInOnePassAndLeavesWhatIsHeld)
+{
+	const std::string code = std::string(SHAPES) +
+		"interface ILink {}\n"
+		"class Hop : ILink { ILink@ next; }\n"
+		"ILink@ hops;\n"
+		"void hopChain(uint n) { for (uint i = 0; i < n; ++i) { Hop k; @k.next = hops; @hops = k; } }\n"
+		"void letGoOfHops() { @hops = null; }\n"
+		"Node@ kept;\n"
+		"void keep(uint n) { backward(n); @kept = head; @head = null; }\n"
+		"uint keptLength() { uint k = 0; for (Node@ p = kept; p !is null; @p = p.next) k++; return k; }\n";
+	const char* const builds[] = {
+		"void backward(uint)", "void forward(uint)", "void tree(uint)", "void backLinks(uint)", "void hopChain(uint)"};
+	for (const char* build : builds)
+	{
+		SCOPED_TRACE(build);
+		orv::script::CScriptManager manager(nullptr);
+		asIScriptEngine* engine = manager.getEngine();
+		asIScriptModule* module = engine->GetModule("shapes", asGM_ALWAYS_CREATE);
+		ASSERT_GE(module->AddScriptSection("shapes", code.c_str()), 0);
+		ASSERT_GE(module->Build(), 0);
+		asIScriptContext* context = engine->CreateContext();
+		call(module, context, "void keep(uint)", OBJECTS);
+		const asUINT held = collected(engine);
+		call(module, context, build, OBJECTS);
+		call(module, context, "void letGo()", 0);
+		call(module, context, "void letGoOfHops()", 0);
+		ASSERT_GE(collected(engine), held + OBJECTS);
+
+		EXPECT_GE(orv::script::releaseGarbageLinks(engine), OBJECTS);
+		destroyInSteps(engine, 2 * collected(engine) + 16);
+		EXPECT_EQ(collected(engine), held);
+		call(module, context, "uint keptLength()", 0);
+		EXPECT_EQ(context->GetReturnDWord(), OBJECTS);
+		context->Release();
+	}
+}
+
 } // namespace
 
 namespace {
