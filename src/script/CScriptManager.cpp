@@ -4,7 +4,7 @@
 #include "script/CScriptModule.h"
 #include "script/ScriptArray.h"
 #include "script/ScriptBudget.h"
-#include "script/ScriptCollector.h"
+#include "script/bindings/ScriptCollector.h"
 #include "script/bindings/ScriptMemory.h"
 #include "script/bindings/ScriptReferenceCounts.h"
 #include "script/bindings/ScriptTypes.h"
@@ -13,6 +13,7 @@
 #include <scriptmath.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -65,7 +66,7 @@ CScriptManager::~CScriptManager()
 	detachAllModules();
 	collectAtClose();
 	if (Engine)
-		Engine->ShutDownAndRelease();
+		shutDownScriptEngine(Engine);
 	Engine = nullptr;
 }
 
@@ -113,23 +114,25 @@ void CScriptManager::collectAtClose()
 {
 	if (!Engine)
 		return;
-	// What scripts held goes with its destructors while the close has time.
-	// The collector frees a chain one link per pass over all it holds: past
-	// its bound (which a game's scripts cannot reach), or once no destructor
-	// may run any more, the handles between the objects go first, and one
-	// pass frees them all.
+	// What scripts held goes with its destructors while the close has time,
+	// a chain of them a pass per link. Once no destructor may run any more,
+	// the handles between what is left go first, and one pass frees it all.
+	SScriptBudget* budget = getScriptBudget(Engine);
+	const std::chrono::steady_clock::time_point closeEnds = std::chrono::steady_clock::now() +
+		std::chrono::milliseconds(SCRIPT_CLOSE_BUDGET_MS);
+	const auto outOfTime = [&] {
+		return (budget && budget->closeSpent()) || std::chrono::steady_clock::now() >= closeEnds;
+	};
+	while (
+		!collectScriptGarbage(Engine, std::chrono::steady_clock::now() + std::chrono::milliseconds(10)) && !outOfTime())
+	{
+	}
 	asUINT collected = 0;
 	Engine->GetGCStatistics(&collected);
-	SScriptBudget* budget = getScriptBudget(Engine);
-	if (collected > SCRIPT_MAX_COLLECTED_OBJECTS || (budget && budget->closeSpent()))
-		releaseScriptObjectLinks(Engine);
-	Engine->GarbageCollect(asGC_FULL_CYCLE);
-	// Destructors that ran out of the close's time may have left more.
-	Engine->GetGCStatistics(&collected);
-	if (collected > 0 && budget && budget->closeSpent())
+	if (collected > 0 && outOfTime())
 	{
 		releaseScriptObjectLinks(Engine);
-		Engine->GarbageCollect(asGC_FULL_CYCLE);
+		collectAllScriptGarbage(Engine);
 	}
 }
 
@@ -176,6 +179,11 @@ void CScriptManager::init(ScriptApiRegistrar registerApi)
 	// while every section handed over here ends in a terminating zero that
 	// lives until its build is done (CScriptModule::load).
 	Engine->SetEngineProperty(asEP_COPY_SCRIPT_SECTIONS, false);
+	// The collector runs where its cost is bounded (script/bindings/
+	// ScriptCollector.h): at each frame's end, at the bound on what it holds,
+	// as code is dropped and at the close; never halfway through a native
+	// that makes an object.
+	Engine->SetEngineProperty(asEP_AUTO_GARBAGE_COLLECT, false);
 	setUpScriptBudget(Engine);
 	Engine->SetContextCallbacks(requestContext, returnContext, this);
 	Engine->SetMessageCallback(asMETHOD(CScriptManager, messageCallback), this, asCALL_THISCALL);
@@ -350,8 +358,10 @@ void CScriptManager::dropCodeNow()
 			entry.Module->dropCode();
 		entry.Module->drop();
 	}
-	// What the code's objects hold in circles goes only with a collection.
-	Engine->GarbageCollect(asGC_FULL_CYCLE);
+	// What the code's objects hold in circles goes only with a collection;
+	// what it has no time for goes in the next frames.
+	collectScriptGarbage(
+		Engine, std::chrono::steady_clock::now() + std::chrono::milliseconds(SCRIPT_COLLECT_AT_BOUND_MS));
 }
 
 void CScriptManager::beginFrame()
@@ -362,6 +372,9 @@ void CScriptManager::beginFrame()
 
 void CScriptManager::endFrame()
 {
+	// Within the frame, so that the destructors it runs share its budget.
+	if (Engine)
+		collectScriptGarbageInFrame(Engine, FrameCollection);
 	if (SScriptBudget* budget = Engine ? getScriptBudget(Engine) : nullptr)
 		endScriptFrame(*budget);
 }

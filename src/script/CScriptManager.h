@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/ustring16.h"
+#include "script/bindings/ScriptCollector.h"
 
 namespace AngelScript {
 class asIScriptEngine;
@@ -187,6 +188,7 @@ private:
 		bool stillHeld() const;
 	};
 	std::vector<SCodeToDrop> CodeToDrop;
+	SFrameCollection FrameCollection;
 	bool CloseSpentReported = false;
 };
 

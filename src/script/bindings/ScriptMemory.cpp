@@ -2,11 +2,13 @@
 
 #include "platform/HeapBlock.h"
 #include "script/bindings/GeometryRegistrar.h"
+#include "script/bindings/ScriptCollector.h"
 
 #include <angelscript.h>
 #include <scriptarray.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -18,7 +20,7 @@ using namespace AngelScript;
 
 const char* const SCRIPT_MEMORY_EXCEPTION = "Out of script memory: all scripts together hold 256 MiB at most";
 const char* const SCRIPT_OBJECTS_EXCEPTION =
-	"Out of script objects: all scripts together hold 4096 objects that can hold one another at most";
+	"Out of script objects: all scripts together hold 65536 objects that can hold one another at most";
 
 namespace detail {
 
@@ -154,15 +156,16 @@ asUINT collectedObjects(asIScriptEngine* engine)
 }
 
 // Whether `count` more fit once garbage not collected yet is gone. The
-// collection is bounded by the bound itself; after one, the objects must be
-// well under it, so that a script that keeps near it does not make every
+// collection has a deadline of its own; after one, the objects must be well
+// under the bound, so that a script that keeps near it does not make every
 // line collect.
 bool collectFor(asIScriptEngine* engine, irr::u64 count)
 {
 	const irr::u64 limit = collectedBound.load(std::memory_order_relaxed);
 	if (collectedObjects(engine) + count <= limit)
 		return true;
-	engine->GarbageCollect(asGC_FULL_CYCLE);
+	collectScriptGarbage(
+		engine, std::chrono::steady_clock::now() + std::chrono::milliseconds(SCRIPT_COLLECT_AT_BOUND_MS));
 	return collectedObjects(engine) + count <= limit - limit / 8;
 }
 

@@ -30,12 +30,17 @@ const irr::u64 SCRIPT_MEMORY_BYTES = 256ull << 20;
 extern const char* const SCRIPT_MEMORY_EXCEPTION;
 
 //! Script objects the engine's collector may hold for all scripts together
-//! (instances of classes that can hold one another, arrays of them). The
-//! collector frees a chain of them one link per pass over all it holds,
-//! so a chain of n costs n * n steps (bench/script/bench_script_gc): at
-//! this bound the worst chain takes some 70 ms, a full collection over
-//! live objects about 1 ms. Games hold a few hundred at most.
-const irr::u32 SCRIPT_MAX_COLLECTED_OBJECTS = 4096;
+//! (instances of classes that can hold one another, arrays of them): a
+//! path-finding graph of 100 x 100 nodes and their lists of neighbours
+//! several times over. The collector frees a chain one link per pass over
+//! all it holds, so the links of garbage no destructor can see are let go
+//! of first (script/bindings/ScriptCollector.h): a chain of any order then
+//! goes in one pass (bench/script/bench_script_gc).
+const irr::u32 SCRIPT_MAX_COLLECTED_OBJECTS = 65536;
+//! What the collection a script meets at that bound may take; a chain of
+//! objects with destructors that it has not freed by then goes in the next
+//! frames.
+const irr::u32 SCRIPT_COLLECT_AT_BOUND_MS = 20;
 //! The exception a script meets once the collector holds that many and a
 //! collection frees too few.
 extern const char* const SCRIPT_OBJECTS_EXCEPTION;
