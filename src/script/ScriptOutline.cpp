@@ -91,11 +91,12 @@ bool CScriptOutline::count(irr::u32& counter, irr::u32 bound, const char* what)
 	return refuse("more than " + std::to_string(bound) + " " + what);
 }
 
-bool CScriptOutline::take(const SScriptToken& token)
+bool CScriptOutline::take(const SScriptToken& token, std::size_t controlDepth)
 {
 	++Tokens;
 	if (!takeName(token) || !takeTypeNesting(token))
 		return false;
+	takeInFunction(token, controlDepth);
 	SScope& scope = Scopes.back();
 	if (token.is("::") || (token.Kind == ESTK_NAME && scope.NamespaceDepth >= 2))
 		++NamespaceLookups;
@@ -133,6 +134,48 @@ bool CScriptOutline::take(const SScriptToken& token)
 		takeInDeclaration(scope, token);
 	Previous = token;
 	return Why.empty();
+}
+
+void CScriptOutline::takeInFunction(const SScriptToken& token, std::size_t controlDepth)
+{
+	const SScope& scope = Scopes.back();
+	const int initialises = scope.Kind == ES_CLASS && scope.Declaration.Assigned ? scope.Class : scope.Initialises;
+	if (initialises >= 0)
+	{
+		++Classes[static_cast<std::size_t>(initialises)].InitialiserTokens;
+		return;
+	}
+	if (scope.Function < 0)
+		return;
+	SScope& function = Scopes[static_cast<std::size_t>(scope.Function)];
+	++function.BodyTokens;
+	function.HeldTokens += controlDepth;
+	if (isWord(token, "while") || isWord(token, "for") || isWord(token, "do") || isWord(token, "return") ||
+		isWord(token, "break") || isWord(token, "continue"))
+		++function.FarJumps;
+	if (function.BodyTokens > SCRIPT_MAX_FUNCTION_TOKENS)
+		refuse("more than " + std::to_string(SCRIPT_MAX_FUNCTION_TOKENS) + " tokens in one function");
+}
+
+void CScriptOutline::closeFunction(const SScope& function)
+{
+	if (function.FarJumps * function.BodyTokens + function.HeldTokens > SCRIPT_MAX_JUMP_SEARCH)
+		refuse("jumps in one function the compiler would look for through more than " +
+			std::to_string(SCRIPT_MAX_JUMP_SEARCH) + " tokens");
+	if (function.Constructs >= 0)
+	{
+		SClass& owner = Classes[static_cast<std::size_t>(function.Constructs)];
+		owner.LongestConstructor = std::max(owner.LongestConstructor, function.BodyTokens);
+	}
+	// A lambda is parsed with the function it is written in.
+	const SScope& outer = Scopes.back();
+	if (outer.Function >= 0)
+	{
+		SScope& around = Scopes[static_cast<std::size_t>(outer.Function)];
+		around.BodyTokens += function.BodyTokens;
+		if (around.BodyTokens > SCRIPT_MAX_FUNCTION_TOKENS)
+			refuse("more than " + std::to_string(SCRIPT_MAX_FUNCTION_TOKENS) + " tokens in one function");
+	}
 }
 
 bool CScriptOutline::takeName(const SScriptToken& token)
@@ -323,6 +366,8 @@ void CScriptOutline::takeInDeclaration(SScope& scope, const SScriptToken& token)
 		refuse("a constructor marked '" + std::string(token.Text) + "'");
 		return;
 	}
+	if (declaration.Head >= 0 && isWord(token, "property") && scope.Kind != ES_CLASS)
+		count(Accessors, SCRIPT_MAX_ACCESSORS, "global property accessors");
 	const bool declaresType = isWord(token, "class") || isWord(token, "interface") || isWord(token, "enum") ||
 		isWord(token, "typedef") || isWord(token, "funcdef");
 	if (declaresType)
@@ -451,6 +496,8 @@ void CScriptOutline::open(const SScriptToken& token)
 	scope.NamespacePath = outer.NamespacePath;
 	scope.NamespaceName = outer.NamespaceName;
 	scope.NamespaceDepth = outer.NamespaceDepth;
+	scope.Function = outer.Function;
+	scope.Initialises = outer.Kind == ES_CLASS && outer.Declaration.Assigned ? outer.Class : outer.Initialises;
 	const char bracket = token.Text[0];
 	if (bracket == '[')
 	{
@@ -509,6 +556,8 @@ void CScriptOutline::open(const SScriptToken& token)
 			if (Scopes.size() >= 2 && Scopes[Scopes.size() - 2].Kind == ES_CLASS &&
 				Scopes[Scopes.size() - 2].Class >= 0)
 				++Classes[static_cast<std::size_t>(Scopes[Scopes.size() - 2].Class)].Members;
+			else
+				count(Accessors, SCRIPT_MAX_ACCESSORS, "global property accessors");
 		}
 		else if (declaration.Namespace)
 		{
@@ -543,9 +592,15 @@ void CScriptOutline::open(const SScriptToken& token)
 		else if (declaration.Head >= 0)
 		{
 			scope.Kind = ES_FUNCTION;
-			scope.Estimate = Heads[static_cast<std::size_t>(declaration.Head)].Estimate;
+			const SHead& head = Heads[static_cast<std::size_t>(declaration.Head)];
+			scope.Estimate = head.Estimate;
 			if (outer.Kind == ES_CLASS && outer.Class >= 0)
-				++Classes[static_cast<std::size_t>(outer.Class)].Members;
+			{
+				SClass& owner = Classes[static_cast<std::size_t>(outer.Class)];
+				++owner.Members;
+				if (head.Name == owner.Name && !declaration.Tilde)
+					scope.Constructs = outer.Class;
+			}
 		}
 		else if (outer.Kind == ES_ENUM)
 		{
@@ -601,6 +656,11 @@ void CScriptOutline::open(const SScriptToken& token)
 	}
 	ClosedLambda = -1;
 	PendingLambda = false;
+	if (scope.Kind == ES_FUNCTION)
+	{
+		scope.Function = static_cast<int>(Scopes.size());
+		scope.Initialises = -1;
+	}
 	Scopes.push_back(scope);
 }
 
@@ -612,6 +672,8 @@ void CScriptOutline::close(const SScriptToken& token)
 	Scopes.pop_back();
 	SScope& outer = Scopes.back();
 	ClosedLambda = -1;
+	if (scope.Kind == ES_FUNCTION)
+		closeFunction(scope);
 	if (scope.Kind == ES_PAREN)
 	{
 		const irr::u32 items = scope.Items + (scope.Empty ? 0 : 1);
@@ -657,7 +719,8 @@ void CScriptOutline::close(const SScriptToken& token)
 bool CScriptOutline::finish(std::size_t length)
 {
 	return Why.empty() && checkExpansion(length) && checkDeclarations() && checkDefaults() &&
-		checkGlobalInitialisers() && checkInheritance() && checkOverloads() && checkNamespaces();
+		checkGlobalInitialisers() && checkInheritance() && checkInheritedMembers() && checkOverloads() &&
+		checkNamespaces();
 }
 
 bool CScriptOutline::checkDeclarations()

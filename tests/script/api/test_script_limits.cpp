@@ -464,6 +464,35 @@ TEST(ScriptLimits, CodeThatCostsTheCompilerMoreThanItsTextIsRefused)
 			each(15, [](const std::string& i) { return "int a" + i + " = 1 + 2, "; }) + "int z = 1 + 2) {}\n" +
 			"void g() {\n" + repeat("f();\n", n) + "}\n";
 	};
+	// One function's code is held whole while it compiles, and the compiler
+	// looks for each jump's target through it.
+	const auto longFunction = [](size_t n) { return "void g() { int x = 0;\n" + repeat("x++;\n", n) + "}\n"; };
+	const auto loops = [](size_t n) { return "void g(bool c) {\n" + repeat("while (c) {}\n", n) + "}\n"; };
+	const auto continues = [](size_t n) {
+		return "void g(bool c) { while (c) {\n" + repeat("if (c) continue;\n", n) + "} }\n";
+	};
+	const auto ifsAround = [](size_t n) {
+		return "void g(bool c) { int x = 0;\n" + repeat("if (c) ", 500) + "{\n" + repeat("x++;\n", n) + "} }\n";
+	};
+	const auto initialisers = [](size_t n) {
+		return "class C {\n" +
+			each(n, [](const std::string& i) { return "int p" + i + " = 1" + repeat(" + 1", 63) + ";\n"; }) + "}\n";
+	};
+	// A class derives what its base has and checks its own against it.
+	const auto wideBase = [](size_t n) {
+		return "class C0 {\n" + each(n, [](const std::string& i) { return "void m" + i + "() {}\n"; }) + "}\n" +
+			each(100, [](const std::string& i) { return "class D" + i + " : C0 {}\n"; });
+	};
+	const auto membersDown = [](size_t n) {
+		std::string code;
+		for (size_t c = 0; c < 64; ++c)
+			code += "class C" + std::to_string(c) + (c ? " : C" + std::to_string(c - 1) : "") + " {\n" +
+				each(n, [&](const std::string& i) { return "int p" + std::to_string(c) + "_" + i + ";\n"; }) + "}\n";
+		return code;
+	};
+	const auto accessors = [](size_t n) {
+		return each(n, [](const std::string& i) { return "int get_p" + i + "() property { return 1; }\n"; });
+	};
 	const auto flatNamespaces = [](size_t n) {
 		return each(n, [](const std::string& i) { return "namespace ns" + i + " { int v; }\n"; });
 	};
@@ -547,6 +576,20 @@ TEST(ScriptLimits, CodeThatCostsTheCompilerMoreThanItsTextIsRefused)
 		{"namespaces", flatNamespaces, 256, 257, "more than 256 namespaces"},
 		{"scoped names among namespaces", scoped, 2048, 2049,
 			"2049 names looked up among 256 namespaces, more than 524288 in all"},
+		{"statements in one function", longFunction, 10000, 11000, "more than 32768 tokens in one function"},
+		{"loops in one function", loops, 1100, 1300,
+			"jumps in one function the compiler would look for through more than 8388608 tokens"},
+		{"continues in one loop", continues, 900, 1300,
+			"jumps in one function the compiler would look for through more than 8388608 tokens"},
+		{"ifs around a long body", ifsAround, 4500, 6000,
+			"jumps in one function the compiler would look for through more than 8388608 tokens"},
+		{"member initialisers of one constructor", initialisers, 200, 300,
+			"more than 32768 tokens in one constructor with the member initialisers it compiles"},
+		{"a wide base of many derived classes", wideBase, 190, 220,
+			"classes whose members with those they inherit, squared, add up to more than 4194304"},
+		{"members down an inheritance chain", membersDown, 4, 8,
+			"classes whose members with those they inherit, squared, add up to more than 4194304"},
+		{"property accessors", accessors, 500, 520, "more than 512 global property accessors"},
 		{"the default argument that calls itself",
 			[](size_t) { return std::string("int f(int a = f()) { return a; }\nvoid g() { f(); }\n"); }, 0, 0,
 			"default arguments that call their own function"},
