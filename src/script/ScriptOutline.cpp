@@ -97,6 +97,8 @@ bool CScriptOutline::take(const SScriptToken& token, std::size_t controlDepth)
 	if (!takeName(token) || !takeTypeNesting(token))
 		return false;
 	takeInFunction(token, controlDepth);
+	if (token.is(";") || token.Kind == ESTK_OPERATOR)
+		count(StatementsAndOperators, SCRIPT_MAX_STATEMENTS_AND_OPERATORS, "statements and operators");
 	SScope& scope = Scopes.back();
 	if (token.is("::") || (token.Kind == ESTK_NAME && scope.NamespaceDepth >= 2))
 		++NamespaceLookups;

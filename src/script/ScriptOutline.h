@@ -276,6 +276,7 @@ private:
 	//! Functions outside classes declared `property`, and accessors of
 	//! virtual properties outside classes.
 	irr::u32 Accessors = 0;
+	irr::u32 StatementsAndOperators = 0;
 	//! Every token of the code.
 	irr::u64 Tokens = 0;
 	const std::unordered_set<std::string>* HeldNamespaces;
