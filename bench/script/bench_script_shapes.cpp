@@ -104,6 +104,8 @@ struct SShape
 	//! Namespaces earlier modules declared, which the engine holds as this
 	//! code builds: held0, held1 ...
 	size_t Held = 0;
+	//! Functions of earlier modules the engine holds as this code builds.
+	size_t HeldFunctions = 0;
 };
 
 const size_t NAMESPACES_A_MODULE = 256;
@@ -119,6 +121,19 @@ void holdNamespaces(script::CScriptManager& scripts, size_t held)
 		for (size_t i = first; i < std::min(held, first + NAMESPACES_A_MODULE); ++i)
 			code += "namespace held" + std::to_string(i) + " { int v; }\n";
 		earlier->load(irr::core::ustring16(code.c_str()), "main");
+	}
+}
+
+// Builds modules of 4000 small functions each, as many objects' code.
+void holdFunctions(script::CScriptManager& scripts, size_t held)
+{
+	const size_t perModule = 4000;
+	for (size_t first = 0; first < held; first += perModule)
+	{
+		std::string code;
+		for (size_t i = first; i < std::min(held, first + perModule); ++i)
+			code += "void held" + std::to_string(i) + "() {}\n";
+		scripts.getModule(("held " + std::to_string(first)).c_str())->load(irr::core::ustring16(code.c_str()), "main");
 	}
 }
 
@@ -573,6 +588,9 @@ std::vector<SShape> shapes()
 		{"shared functions",
 			[](size_t n) { return each(n, [](const S& i) { return "shared void sh" + i + "() {}\n"; }); }, 100, 1638400,
 			4},
+		{"shared functions, 32000 held",
+			[](size_t n) { return each(n, [](const S& i) { return "shared void sh" + i + "() {}\n"; }); }, 16, 16384, 2,
+			0, 32000},
 		{"shared classes", [](size_t n) { return each(n, [](const S& i) { return "shared class S" + i + " {}\n"; }); },
 			100, 1638400, 4},
 		{"lists in one another",
@@ -724,6 +742,7 @@ SFigures measure(const SShape& shape, size_t n)
 	const std::string code = shape.Make(n);
 	figures.Bytes = code.size();
 
+	holdFunctions(scripts, shape.HeldFunctions);
 	void* stack = mmap(
 		nullptr, BUILD_STACK, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
 	if (stack == MAP_FAILED)
@@ -909,6 +928,14 @@ int main(int argc, char** argv)
 				worst.take(shape, n, figures, end);
 			if (!figures.Answered || figures.Seconds > LADDER_STOP_SECONDS)
 				break;
+		}
+		// The guard reads which functions the engine holds from the engine.
+		script::CScriptManager heldHost(nullptr, script::registerWorldAPI);
+		guardHost = &host;
+		if (shape.HeldFunctions > 0)
+		{
+			holdFunctions(heldHost, shape.HeldFunctions);
+			guardHost = &heldHost;
 		}
 		bool unbounded = false;
 		const size_t largest = largestAccepted(shape, unbounded);

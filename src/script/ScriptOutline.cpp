@@ -56,6 +56,7 @@ const irr::u32 PRINTED_PER_TYPEDEF = 6;
 
 CScriptOutline::CScriptOutline(const asIScriptEngine* engine, const std::unordered_set<std::string>* heldNamespaces)
 	: HeldNamespaces(heldNamespaces)
+	, Engine(engine)
 {
 	Scopes.emplace_back();
 	// The registered types print with the names they were registered under;
@@ -388,6 +389,8 @@ void CScriptOutline::takeInDeclaration(SScope& scope, const SScriptToken& token)
 		declaration.Typedef = true;
 	else if (isWord(token, "funcdef"))
 		declaration.Funcdef = true;
+	else if (isWord(token, "shared") || isWord(token, "external"))
+		declaration.Shared = true;
 	else if (token.is(":") && declaration.Class)
 		declaration.Bases = true;
 	else if (token.is("=") && declaration.Head < 0)
@@ -531,6 +534,8 @@ void CScriptOutline::open(const SScriptToken& token)
 			else
 			{
 				++GlobalOverloads[head.Name];
+				if (outer.Declaration.Shared && !outer.Declaration.Funcdef)
+					++SharedFunctions;
 			}
 			count(Functions, SCRIPT_MAX_FUNCTIONS, "functions");
 			scope.Head = static_cast<int>(Heads.size());
@@ -722,7 +727,7 @@ bool CScriptOutline::finish(std::size_t length)
 {
 	return Why.empty() && checkExpansion(length) && checkDeclarations() && checkDefaults() &&
 		checkGlobalInitialisers() && checkInheritance() && checkInheritedMembers() && checkOverloads() &&
-		checkNamespaces();
+		checkNamespaces() && checkSharedFunctions();
 }
 
 bool CScriptOutline::checkDeclarations()

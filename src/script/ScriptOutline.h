@@ -70,6 +70,9 @@ private:
 		bool Enum = false;
 		bool Typedef = false;
 		bool Funcdef = false;
+		//! `shared` or `external`: a function so declared is looked for
+		//! among all the engine holds.
+		bool Shared = false;
 		bool Bases = false;
 		bool Assigned = false;
 		std::size_t AssignedAt = 0;
@@ -196,6 +199,7 @@ private:
 	bool checkInheritedMembers();
 	bool checkOverloads();
 	bool checkNamespaces();
+	bool checkSharedFunctions();
 	//! What the compiler may do beyond the text in one way: at most
 	//! `absolute`, and for small code less, in proportion to its tokens.
 	irr::u64 beyondText(irr::u64 absolute) const;
@@ -277,6 +281,9 @@ private:
 	//! virtual properties outside classes.
 	irr::u32 Accessors = 0;
 	irr::u32 StatementsAndOperators = 0;
+	//! Functions outside classes declared `shared` or `external`.
+	irr::u32 SharedFunctions = 0;
+	const AngelScript::asIScriptEngine* Engine;
 	//! Every token of the code.
 	irr::u64 Tokens = 0;
 	const std::unordered_set<std::string>* HeldNamespaces;

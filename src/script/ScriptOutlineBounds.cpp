@@ -1,5 +1,7 @@
 #include "script/ScriptOutline.h"
 
+#include <angelscript.h>
+
 #include <algorithm>
 #include <unordered_set>
 
@@ -267,6 +269,29 @@ bool CScriptOutline::checkNamespaces()
 	if (NamespaceLookups * held > SCRIPT_MAX_NAMESPACE_SEARCH)
 		return refuse(std::to_string(NamespaceLookups) + " names looked up among " + std::to_string(held) +
 			" namespaces, more than " + std::to_string(SCRIPT_MAX_NAMESPACE_SEARCH) + " in all");
+	return true;
+}
+
+bool CScriptOutline::checkSharedFunctions()
+{
+	if (SharedFunctions == 0)
+		return true;
+	// The compiler looks for each shared function among every script
+	// function the engine holds, those of all modules.
+	irr::u64 held = Functions;
+	for (AngelScript::asUINT m = 0; m < Engine->GetModuleCount(); ++m)
+	{
+		const AngelScript::asIScriptModule* module = Engine->GetModuleByIndex(m);
+		held += module->GetFunctionCount();
+		for (AngelScript::asUINT t = 0; t < module->GetObjectTypeCount(); ++t)
+		{
+			const AngelScript::asITypeInfo* type = module->GetObjectTypeByIndex(t);
+			held += type->GetMethodCount() + type->GetFactoryCount() + type->GetBehaviourCount();
+		}
+	}
+	if (SharedFunctions * held > SCRIPT_MAX_SHARED_SEARCH)
+		return refuse(std::to_string(SharedFunctions) + " shared functions looked for among " + std::to_string(held) +
+			" script functions, more than " + std::to_string(SCRIPT_MAX_SHARED_SEARCH) + " in all");
 	return true;
 }
 

@@ -656,6 +656,32 @@ TEST(ScriptLimits, NamespacesOfEarlierCodeCountAgainstTheWholeBound)
 	EXPECT_GE(client->getCallbackId(script::ESC_CREATED), 0);
 }
 
+// A shared function is looked for among the functions of all code the
+// engine holds: code that builds alone is refused once other code holds as
+// many functions, and the module builds its next code.
+TEST(ScriptLimits, SharedFunctionsCountTheFunctionsOfAllCode)
+{
+	CScriptWorld world;
+	const std::string created = "void Created(SceneObject@+ self) {}\n";
+	const std::string shared = each(2500, [](const std::string& i) { return "shared void sh" + i + "() {}\n"; }) +
+		created;
+	script::CScriptModule* first = world.scripts().getModule("first");
+	world.load(first, shared);
+	EXPECT_GE(first->getCallbackId(script::ESC_CREATED), 0);
+
+	script::CScriptModule* second = world.scripts().getModule("second");
+	loadAnyway(second, shared);
+	ASSERT_EQ(world.refusals().size(), 1u);
+	const std::string refusal = world.refusals().front();
+	EXPECT_EQ(refusal.rfind("Script of module \"second\" refused: 2500 shared functions looked for among ", 0), 0u)
+		<< refusal;
+	const std::string end = " script functions, more than 8388608 in all";
+	EXPECT_EQ(refusal.substr(refusal.size() - std::min(refusal.size(), end.size())), end) << refusal;
+	EXPECT_EQ(second->getCallbackId(script::ESC_CREATED), AngelScript::asNO_FUNCTION);
+	world.load(second, created);
+	EXPECT_GE(second->getCallbackId(script::ESC_CREATED), 0);
+}
+
 // Code of nothing but errors has a message for each statement: a build
 // logs its first ones and counts the rest in one line, and the next build
 // logs its own again.
