@@ -104,6 +104,8 @@ struct SShape
 	//! Namespaces earlier modules declared, which the engine holds as this
 	//! code builds: held0, held1 ...
 	size_t Held = 0;
+	//! Functions of earlier modules the engine holds as this code builds.
+	size_t HeldFunctions = 0;
 };
 
 const size_t NAMESPACES_A_MODULE = 256;
@@ -119,6 +121,19 @@ void holdNamespaces(script::CScriptManager& scripts, size_t held)
 		for (size_t i = first; i < std::min(held, first + NAMESPACES_A_MODULE); ++i)
 			code += "namespace held" + std::to_string(i) + " { int v; }\n";
 		earlier->load(irr::core::ustring16(code.c_str()), "main");
+	}
+}
+
+// Builds modules of 4000 small functions each, as many objects' code.
+void holdFunctions(script::CScriptManager& scripts, size_t held)
+{
+	const size_t perModule = 4000;
+	for (size_t first = 0; first < held; first += perModule)
+	{
+		std::string code;
+		for (size_t i = first; i < std::min(held, first + perModule); ++i)
+			code += "void held" + std::to_string(i) + "() {}\n";
+		scripts.getModule(("held " + std::to_string(first)).c_str())->load(irr::core::ustring16(code.c_str()), "main");
 	}
 }
 
@@ -426,6 +441,163 @@ std::vector<SShape> shapes()
 				return "class C {}\nvoid g() { C c; C@ d = " + repeat("cast<C>(", n) + "c" + repeat(")", n) + "; }\n";
 			},
 			1, 256, 2},
+		// One function's code is held whole while it compiles: the costliest
+		// statements for their tokens, and several long functions in a module.
+		{"statements in one function", [](size_t n) { return "void g() {" + repeat("x;", n) + "}\n"; }, 100, 1638400,
+			4},
+		{"string sums in one function",
+			[](size_t n) { return "void g() { string s;\n" + repeat("s=s+s+s+s+s+s+s+s;\n", n) + "}\n"; }, 100, 1638400,
+			4},
+		{"string arguments in one function",
+			[](size_t n) {
+				return "void h(string a, string b, string c) {}\nvoid g() { string s;\n" +
+					repeat("h(s+s,s+s,s+s);\n", n) + "}\n";
+			},
+			100, 1638400, 4},
+		{"matrix products in one function",
+			[](size_t n) { return "void g() { matrix4 m;\n" + repeat("m=m*m;\n", n) + "}\n"; }, 100, 1638400, 4},
+		{"array copies in one function", [](size_t n) { return "void g() { int[] a;\n" + repeat("a=a;\n", n) + "}\n"; },
+			100, 1638400, 4},
+		{"accessor uses in one function",
+			[](size_t n) {
+				return "int get_p() property { return 1; }\nvoid set_p(int v) property {}\nvoid g() {\n" +
+					repeat("p+=1;\n", n) + "}\n";
+			},
+			100, 1638400, 4},
+		{"list arguments in one function",
+			[](size_t n) { return "void h(int[] a) {}\nvoid g() {\n" + repeat("h({1});\n", n) + "}\n"; }, 100, 1638400,
+			4},
+		{"long functions of string sums",
+			[](size_t n) {
+				return each(n, [](const S& i) {
+					return "void g" + i + "() { string s;\n" + repeat("s=s+s+s+s+s+s+s+s;\n", 1800) + "}\n";
+				});
+			},
+			1, 64, 2},
+		{"member initialisers of one constructor",
+			[](size_t n) {
+				return "class C {\n" + each(n, [](const S& i) {
+					return "string p" + i + " = \"\"" + repeat("+\"\"", 250) + ";\n";
+				}) + "}\n";
+			},
+			1, 1024, 2},
+		// The compiler looks for each jump's target through the function:
+		// from loops, `return`, `break` and `continue` through all of it, from
+		// an `if` or a loop through what it holds.
+		{"loops in one function", [](size_t n) { return "void g(bool c) {\n" + repeat("while(c){}\n", n) + "}\n"; },
+			100, 1638400, 4},
+		{"for loops in one function", [](size_t n) { return "void g(bool c) {\n" + repeat("for(;c;){}\n", n) + "}\n"; },
+			100, 1638400, 4},
+		{"do loops in one function",
+			[](size_t n) { return "void g(bool c) {\n" + repeat("do{}while(c);\n", n) + "}\n"; }, 100, 1638400, 4},
+		{"returns in one function", [](size_t n) { return "void g(bool c) {\n" + repeat("if(c)return;\n", n) + "}\n"; },
+			100, 1638400, 4},
+		{"breaks in one loop",
+			[](size_t n) { return "void g(bool c) { while(c) {\n" + repeat("if(c)break;\n", n) + "} }\n"; }, 100,
+			1638400, 4},
+		{"continues in one loop",
+			[](size_t n) { return "void g(bool c) { while(c) {\n" + repeat("if(c)continue;\n", n) + "} }\n"; }, 100,
+			1638400, 4},
+		{"ifs around a long body",
+			[](size_t n) {
+				return "void g(bool c) { int x = 0;\n" + repeat("if(c)", 1000) + "{\n" + repeat("x++;\n", n) + "}}\n";
+			},
+			100, 1638400, 4},
+		{"loops around a long body",
+			[](size_t n) {
+				return "void g(bool c) { int x = 0;\n" + repeat("while(c)", 1000) + "{\n" + repeat("x++;\n", n) +
+					"}}\n";
+			},
+			100, 1638400, 4},
+		// A derived class copies what it inherits and looks through it for
+		// each of its own members.
+		{"members down an inheritance chain",
+			[](size_t n) {
+				std::string code;
+				for (size_t c = 0; c < 64; ++c)
+					code += "class C" + std::to_string(c) + (c ? " : C" + std::to_string(c - 1) : "") + " {\n" +
+						each(n, [&](const S& i) { return "int p" + std::to_string(c) + "_" + i + ";\n"; }) + "}\n";
+				return code;
+			},
+			1, 16384, 2},
+		{"methods down an inheritance chain",
+			[](size_t n) {
+				std::string code;
+				for (size_t c = 0; c < 64; ++c)
+					code += "class C" + std::to_string(c) + (c ? " : C" + std::to_string(c - 1) : "") + " {\n" +
+						each(n, [&](const S& i) { return "void m" + std::to_string(c) + "_" + i + "() {}\n"; }) + "}\n";
+				return code;
+			},
+			1, 16384, 2},
+		{"methods of a wide base, 999 derived",
+			[](size_t n) {
+				return "class C0 {\n" + each(n, [](const S& i) { return "void m" + i + "() {}\n"; }) + "}\n" +
+					each(999, [](const S& i) { return "class D" + i + " : C0 {}\n"; });
+			},
+			2, 16384, 2},
+		{"members of a wide base, 999 derived",
+			[](size_t n) {
+				return "class C0 {\n" + each(n, [](const S& i) { return "int p" + i + ";\n"; }) + "}\n" +
+					each(999, [](const S& i) { return "class D" + i + " : C0 {}\n"; });
+			},
+			2, 16384, 2},
+		{"members down a short chain",
+			[](size_t n) {
+				std::string code;
+				for (size_t c = 0; c < 4; ++c)
+					code += "class C" + std::to_string(c) + (c ? " : C" + std::to_string(c - 1) : "") + " {\n" +
+						each(n, [&](const S& i) { return "int p" + std::to_string(c) + "_" + i + ";\n"; }) + "}\n";
+				return code;
+			},
+			16, 65536, 2},
+		{"interfaces of one class",
+			[](size_t n) {
+				return each(n, [](const S& i) { return "interface I" + i + " { void m" + i + "(); }\n"; }) +
+					"class C : I0" + each(n, [](const S& i) { return ", I" + i; }) + " {\n" +
+					each(n, [](const S& i) { return "void m" + i + "() {}\n"; }) + "}\n";
+			},
+			10, 163840, 4},
+		// What the compiler registers, each compared with those it has.
+		{"accessors among functions",
+			[](size_t n) {
+				return each(n, [](const S& i) { return "int get_p" + i + "() property { return 1; }\n"; }) +
+					each(4096 - n, [](const S& i) { return "int fn" + i + "() { return 1; }\n"; });
+			},
+			64, 4096, 2},
+		{"overloads of one name",
+			[](size_t n) {
+				std::string code = each(16, [](const S& i) { return "class T" + i + " {}\n"; });
+				for (size_t k = 0; k < n; ++k)
+					code += "void f(T" + std::to_string(k % 16) + "@, T" + std::to_string(k / 16 % 16) + "@, T" +
+						std::to_string(k / 256 % 16) + "@) {}\n";
+				return code;
+			},
+			16, 4096, 2},
+		{"overloads without calls",
+			[](size_t n) {
+				return each(n, [](const S& i) { return "class T" + i + " {}\nvoid f(T" + i + "@ t) {}\n"; });
+			},
+			10, 163840, 4},
+		{"failed calls among candidates",
+			[](size_t n) {
+				return each(16, [](const S& i) { return "class T" + i + " {}\nvoid h(T" + i + "@ t) {}\n"; }) +
+					"void g() {\n" + repeat("h(1);\n", n) + "}\n";
+			},
+			100, 1638400, 4},
+		{"duplicate functions", [](size_t n) { return repeat("void f() {}\n", n); }, 100, 1638400, 4},
+		{"shared functions",
+			[](size_t n) { return each(n, [](const S& i) { return "shared void sh" + i + "() {}\n"; }); }, 100, 1638400,
+			4},
+		{"shared functions, 32000 held",
+			[](size_t n) { return each(n, [](const S& i) { return "shared void sh" + i + "() {}\n"; }); }, 16, 16384, 2,
+			0, 32000},
+		{"shared classes", [](size_t n) { return each(n, [](const S& i) { return "shared class S" + i + " {}\n"; }); },
+			100, 1638400, 4},
+		{"lists in one another",
+			[](size_t n) {
+				return "void g() { int[][][][][][][][] a = {" + repeat("{{{{{{{1}}}}}}}, ", n) + "{}}; }\n";
+			},
+			10, 1638400, 4},
 	};
 }
 
@@ -570,6 +742,7 @@ SFigures measure(const SShape& shape, size_t n)
 	const std::string code = shape.Make(n);
 	figures.Bytes = code.size();
 
+	holdFunctions(scripts, shape.HeldFunctions);
 	void* stack = mmap(
 		nullptr, BUILD_STACK, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
 	if (stack == MAP_FAILED)
@@ -755,6 +928,14 @@ int main(int argc, char** argv)
 				worst.take(shape, n, figures, end);
 			if (!figures.Answered || figures.Seconds > LADDER_STOP_SECONDS)
 				break;
+		}
+		// The guard reads which functions the engine holds from the engine.
+		script::CScriptManager heldHost(nullptr, script::registerWorldAPI);
+		guardHost = &host;
+		if (shape.HeldFunctions > 0)
+		{
+			holdFunctions(heldHost, shape.HeldFunctions);
+			guardHost = &heldHost;
 		}
 		bool unbounded = false;
 		const size_t largest = largestAccepted(shape, unbounded);

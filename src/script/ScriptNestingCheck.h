@@ -22,6 +22,9 @@ public:
 	bool take(const SScriptToken& token);
 	//! Why the code was refused, or empty.
 	const std::string& why() const { return Why; }
+	//! Statements (`if`, `else`, loops) that hold the last token taken, in
+	//! all the blocks open around it.
+	std::size_t controlDepth() const { return ChainTotal; }
 
 private:
 	// One open bracket, or the whole code at the bottom.

@@ -56,6 +56,7 @@ const irr::u32 PRINTED_PER_TYPEDEF = 6;
 
 CScriptOutline::CScriptOutline(const asIScriptEngine* engine, const std::unordered_set<std::string>* heldNamespaces)
 	: HeldNamespaces(heldNamespaces)
+	, Engine(engine)
 {
 	Scopes.emplace_back();
 	// The registered types print with the names they were registered under;
@@ -91,11 +92,14 @@ bool CScriptOutline::count(irr::u32& counter, irr::u32 bound, const char* what)
 	return refuse("more than " + std::to_string(bound) + " " + what);
 }
 
-bool CScriptOutline::take(const SScriptToken& token)
+bool CScriptOutline::take(const SScriptToken& token, std::size_t controlDepth)
 {
 	++Tokens;
 	if (!takeName(token) || !takeTypeNesting(token))
 		return false;
+	takeInFunction(token, controlDepth);
+	if (token.is(";") || token.Kind == ESTK_OPERATOR)
+		count(StatementsAndOperators, SCRIPT_MAX_STATEMENTS_AND_OPERATORS, "statements and operators");
 	SScope& scope = Scopes.back();
 	if (token.is("::") || (token.Kind == ESTK_NAME && scope.NamespaceDepth >= 2))
 		++NamespaceLookups;
@@ -133,6 +137,48 @@ bool CScriptOutline::take(const SScriptToken& token)
 		takeInDeclaration(scope, token);
 	Previous = token;
 	return Why.empty();
+}
+
+void CScriptOutline::takeInFunction(const SScriptToken& token, std::size_t controlDepth)
+{
+	const SScope& scope = Scopes.back();
+	const int initialises = scope.Kind == ES_CLASS && scope.Declaration.Assigned ? scope.Class : scope.Initialises;
+	if (initialises >= 0)
+	{
+		++Classes[static_cast<std::size_t>(initialises)].InitialiserTokens;
+		return;
+	}
+	if (scope.Function < 0)
+		return;
+	SScope& function = Scopes[static_cast<std::size_t>(scope.Function)];
+	++function.BodyTokens;
+	function.HeldTokens += controlDepth;
+	if (isWord(token, "while") || isWord(token, "for") || isWord(token, "do") || isWord(token, "return") ||
+		isWord(token, "break") || isWord(token, "continue"))
+		++function.FarJumps;
+	if (function.BodyTokens > SCRIPT_MAX_FUNCTION_TOKENS)
+		refuse("more than " + std::to_string(SCRIPT_MAX_FUNCTION_TOKENS) + " tokens in one function");
+}
+
+void CScriptOutline::closeFunction(const SScope& function)
+{
+	if (function.FarJumps * function.BodyTokens + function.HeldTokens > SCRIPT_MAX_JUMP_SEARCH)
+		refuse("jumps in one function the compiler would look for through more than " +
+			std::to_string(SCRIPT_MAX_JUMP_SEARCH) + " tokens");
+	if (function.Constructs >= 0)
+	{
+		SClass& owner = Classes[static_cast<std::size_t>(function.Constructs)];
+		owner.LongestConstructor = std::max(owner.LongestConstructor, function.BodyTokens);
+	}
+	// A lambda is parsed with the function it is written in.
+	const SScope& outer = Scopes.back();
+	if (outer.Function >= 0)
+	{
+		SScope& around = Scopes[static_cast<std::size_t>(outer.Function)];
+		around.BodyTokens += function.BodyTokens;
+		if (around.BodyTokens > SCRIPT_MAX_FUNCTION_TOKENS)
+			refuse("more than " + std::to_string(SCRIPT_MAX_FUNCTION_TOKENS) + " tokens in one function");
+	}
 }
 
 bool CScriptOutline::takeName(const SScriptToken& token)
@@ -323,6 +369,8 @@ void CScriptOutline::takeInDeclaration(SScope& scope, const SScriptToken& token)
 		refuse("a constructor marked '" + std::string(token.Text) + "'");
 		return;
 	}
+	if (declaration.Head >= 0 && isWord(token, "property") && scope.Kind != ES_CLASS)
+		count(Accessors, SCRIPT_MAX_ACCESSORS, "global property accessors");
 	const bool declaresType = isWord(token, "class") || isWord(token, "interface") || isWord(token, "enum") ||
 		isWord(token, "typedef") || isWord(token, "funcdef");
 	if (declaresType)
@@ -341,6 +389,8 @@ void CScriptOutline::takeInDeclaration(SScope& scope, const SScriptToken& token)
 		declaration.Typedef = true;
 	else if (isWord(token, "funcdef"))
 		declaration.Funcdef = true;
+	else if (isWord(token, "shared") || isWord(token, "external"))
+		declaration.Shared = true;
 	else if (token.is(":") && declaration.Class)
 		declaration.Bases = true;
 	else if (token.is("=") && declaration.Head < 0)
@@ -451,6 +501,8 @@ void CScriptOutline::open(const SScriptToken& token)
 	scope.NamespacePath = outer.NamespacePath;
 	scope.NamespaceName = outer.NamespaceName;
 	scope.NamespaceDepth = outer.NamespaceDepth;
+	scope.Function = outer.Function;
+	scope.Initialises = outer.Kind == ES_CLASS && outer.Declaration.Assigned ? outer.Class : outer.Initialises;
 	const char bracket = token.Text[0];
 	if (bracket == '[')
 	{
@@ -482,6 +534,8 @@ void CScriptOutline::open(const SScriptToken& token)
 			else
 			{
 				++GlobalOverloads[head.Name];
+				if (outer.Declaration.Shared && !outer.Declaration.Funcdef)
+					++SharedFunctions;
 			}
 			count(Functions, SCRIPT_MAX_FUNCTIONS, "functions");
 			scope.Head = static_cast<int>(Heads.size());
@@ -509,6 +563,8 @@ void CScriptOutline::open(const SScriptToken& token)
 			if (Scopes.size() >= 2 && Scopes[Scopes.size() - 2].Kind == ES_CLASS &&
 				Scopes[Scopes.size() - 2].Class >= 0)
 				++Classes[static_cast<std::size_t>(Scopes[Scopes.size() - 2].Class)].Members;
+			else
+				count(Accessors, SCRIPT_MAX_ACCESSORS, "global property accessors");
 		}
 		else if (declaration.Namespace)
 		{
@@ -543,9 +599,15 @@ void CScriptOutline::open(const SScriptToken& token)
 		else if (declaration.Head >= 0)
 		{
 			scope.Kind = ES_FUNCTION;
-			scope.Estimate = Heads[static_cast<std::size_t>(declaration.Head)].Estimate;
+			const SHead& head = Heads[static_cast<std::size_t>(declaration.Head)];
+			scope.Estimate = head.Estimate;
 			if (outer.Kind == ES_CLASS && outer.Class >= 0)
-				++Classes[static_cast<std::size_t>(outer.Class)].Members;
+			{
+				SClass& owner = Classes[static_cast<std::size_t>(outer.Class)];
+				++owner.Members;
+				if (head.Name == owner.Name && !declaration.Tilde)
+					scope.Constructs = outer.Class;
+			}
 		}
 		else if (outer.Kind == ES_ENUM)
 		{
@@ -601,6 +663,11 @@ void CScriptOutline::open(const SScriptToken& token)
 	}
 	ClosedLambda = -1;
 	PendingLambda = false;
+	if (scope.Kind == ES_FUNCTION)
+	{
+		scope.Function = static_cast<int>(Scopes.size());
+		scope.Initialises = -1;
+	}
 	Scopes.push_back(scope);
 }
 
@@ -612,6 +679,8 @@ void CScriptOutline::close(const SScriptToken& token)
 	Scopes.pop_back();
 	SScope& outer = Scopes.back();
 	ClosedLambda = -1;
+	if (scope.Kind == ES_FUNCTION)
+		closeFunction(scope);
 	if (scope.Kind == ES_PAREN)
 	{
 		const irr::u32 items = scope.Items + (scope.Empty ? 0 : 1);
@@ -657,7 +726,8 @@ void CScriptOutline::close(const SScriptToken& token)
 bool CScriptOutline::finish(std::size_t length)
 {
 	return Why.empty() && checkExpansion(length) && checkDeclarations() && checkDefaults() &&
-		checkGlobalInitialisers() && checkInheritance() && checkOverloads() && checkNamespaces();
+		checkGlobalInitialisers() && checkInheritance() && checkInheritedMembers() && checkOverloads() &&
+		checkNamespaces() && checkSharedFunctions();
 }
 
 bool CScriptOutline::checkDeclarations()

@@ -34,8 +34,10 @@ public:
 	CScriptOutline(
 		const AngelScript::asIScriptEngine* engine, const std::unordered_set<std::string>* heldNamespaces = nullptr);
 
-	//! Takes the next token; false once the code is refused.
-	bool take(const SScriptToken& token);
+	//! Takes the next token, held by `controlDepth` statements that jump over
+	//! what they hold (see CScriptNestingCheck::controlDepth); false once the
+	//! code is refused.
+	bool take(const SScriptToken& token, std::size_t controlDepth);
 	//! After the last token of code of that many bytes: the bounds that need
 	//! the whole module. False when the code is refused.
 	bool finish(std::size_t length);
@@ -68,6 +70,9 @@ private:
 		bool Enum = false;
 		bool Typedef = false;
 		bool Funcdef = false;
+		//! `shared` or `external`: a function so declared is looked for
+		//! among all the engine holds.
+		bool Shared = false;
 		bool Bases = false;
 		bool Assigned = false;
 		std::size_t AssignedAt = 0;
@@ -124,6 +129,10 @@ private:
 		std::size_t BodyStart = 0;
 		std::size_t BodyBytes = 0;
 		std::size_t InitialiserBytes = 0;
+		//! Tokens of the member initialisers, which every constructor
+		//! compiles into itself, and of the longest constructor.
+		irr::u64 InitialiserTokens = 0;
+		irr::u64 LongestConstructor = 0;
 		irr::u32 Constructors = 0;
 		irr::u32 Members = 0;
 		//! How many of the class's functions have each name.
@@ -154,6 +163,19 @@ private:
 		//! A switch's block, and its cases.
 		bool Switch = false;
 		irr::u32 Cases = 0;
+		//! The innermost function scope around, by its index in Scopes, or
+		//! -1; and the class whose member's initialiser the scope is in.
+		int Function = -1;
+		int Initialises = -1;
+		//! Function scopes: the class they construct, or -1; their tokens,
+		//! lambdas' included; the jumps whose target the compiler looks for
+		//! through the whole function (loops, `return`, `break`, `continue`);
+		//! and the tokens held by statements that jump over them, once for
+		//! each such statement.
+		int Constructs = -1;
+		irr::u64 BodyTokens = 0;
+		irr::u64 FarJumps = 0;
+		irr::u64 HeldTokens = 0;
 	};
 
 	bool refuse(const std::string& why);
@@ -174,12 +196,17 @@ private:
 	bool checkDefaults();
 	bool checkGlobalInitialisers();
 	bool checkInheritance();
+	bool checkInheritedMembers();
 	bool checkOverloads();
 	bool checkNamespaces();
+	bool checkSharedFunctions();
 	//! What the compiler may do beyond the text in one way: at most
 	//! `absolute`, and for small code less, in proportion to its tokens.
 	irr::u64 beyondText(irr::u64 absolute) const;
 	irr::u32 inheritanceDepth(std::size_t index, irr::u32 depth);
+	irr::u64 inheritedMembers(std::size_t index);
+	void takeInFunction(const SScriptToken& token, std::size_t controlDepth);
+	void closeFunction(const SScope& function);
 	bool count(irr::u32& counter, irr::u32 bound, const char* what);
 	void takeLocal(const SScriptToken& token);
 	bool takeTemplateInstance(std::size_t start, const SScriptToken& end);
@@ -247,6 +274,16 @@ private:
 	std::size_t LastTypeStart = 0;
 	std::vector<std::size_t> TemplateStarts;
 	std::vector<irr::u32> InheritanceDepths;
+	//! Members of each class with those it derives (0: not known yet).
+	std::vector<irr::u64> InheritedMembers;
+	std::unordered_map<std::string_view, const SClass*> Mixins;
+	//! Functions outside classes declared `property`, and accessors of
+	//! virtual properties outside classes.
+	irr::u32 Accessors = 0;
+	irr::u32 StatementsAndOperators = 0;
+	//! Functions outside classes declared `shared` or `external`.
+	irr::u32 SharedFunctions = 0;
+	const AngelScript::asIScriptEngine* Engine;
 	//! Every token of the code.
 	irr::u64 Tokens = 0;
 	const std::unordered_set<std::string>* HeldNamespaces;

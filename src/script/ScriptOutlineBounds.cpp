@@ -1,5 +1,7 @@
 #include "script/ScriptOutline.h"
 
+#include <angelscript.h>
+
 #include <algorithm>
 #include <unordered_set>
 
@@ -11,10 +13,9 @@ namespace orv::script {
 
 bool CScriptOutline::checkExpansion(std::size_t length)
 {
-	std::unordered_map<std::string_view, const SClass*> mixins;
 	for (const SClass& owner : Classes)
 		if (owner.Mixin)
-			mixins[owner.Name] = &owner;
+			Mixins[owner.Name] = &owner;
 	// Small code may take in no more than its size says, as for defaults.
 	const std::size_t bound = std::min<std::size_t>(
 		SCRIPT_MAX_SOURCE_BYTES, SCRIPT_BEYOND_TEXT_BYTES_FLOOR + SCRIPT_BEYOND_TEXT_PER_TOKEN * length);
@@ -24,18 +25,23 @@ bool CScriptOutline::checkExpansion(std::size_t length)
 		if (owner.Mixin)
 			continue;
 		std::size_t initialisers = owner.InitialiserBytes;
+		irr::u64 initialiserTokens = owner.InitialiserTokens;
 		irr::u64 members = owner.Members;
 		for (std::string_view base : owner.Bases)
 		{
-			const auto found = mixins.find(base);
-			if (found == mixins.end())
+			const auto found = Mixins.find(base);
+			if (found == Mixins.end())
 				continue;
 			compiled += found->second->BodyBytes;
 			initialisers += found->second->InitialiserBytes;
+			initialiserTokens += found->second->InitialiserTokens;
 			members += found->second->Members;
 		}
 		if (members > SCRIPT_MAX_CLASS_MEMBERS)
 			return refuse("more than " + std::to_string(SCRIPT_MAX_CLASS_MEMBERS) + " members in one class");
+		if (initialiserTokens + owner.LongestConstructor > SCRIPT_MAX_FUNCTION_TOKENS)
+			return refuse("more than " + std::to_string(SCRIPT_MAX_FUNCTION_TOKENS) +
+				" tokens in one constructor with the member initialisers it compiles");
 		// Every constructor compiles the members' initialisers again.
 		compiled += initialisers * (std::max<irr::u32>(owner.Constructors, 1) - 1);
 		if (compiled > bound)
@@ -185,6 +191,49 @@ bool CScriptOutline::checkInheritance()
 	return true;
 }
 
+irr::u64 CScriptOutline::inheritedMembers(std::size_t index)
+{
+	// 0: not known yet; a class met again on its own chain counts nothing,
+	// so a cycle (which the compiler refuses) ends the walk.
+	if (InheritedMembers[index] != 0)
+		return InheritedMembers[index];
+	InheritedMembers[index] = 1;
+	const SClass& owner = Classes[index];
+	irr::u64 members = 1 + owner.Members;
+	for (std::string_view base : owner.Bases)
+	{
+		if (const auto mixin = Mixins.find(base); mixin != Mixins.end())
+		{
+			members += mixin->second->Members;
+			continue;
+		}
+		for (std::size_t other = 0; other < Classes.size(); ++other)
+			if (Classes[other].Name == base && !Classes[other].Mixin && InheritedMembers[other] != 1)
+				members += inheritedMembers(other);
+	}
+	InheritedMembers[index] = members;
+	return members;
+}
+
+bool CScriptOutline::checkInheritedMembers()
+{
+	// A derived class copies what it inherits and looks through all of it
+	// for each of its members.
+	InheritedMembers.assign(Classes.size(), 0);
+	irr::u64 checks = 0;
+	for (std::size_t i = 0; i < Classes.size(); ++i)
+	{
+		if (Classes[i].Mixin)
+			continue;
+		const irr::u64 members = inheritedMembers(i);
+		checks += members * members;
+		if (checks > SCRIPT_MAX_INHERITED_MEMBERS)
+			return refuse("classes whose members with those they inherit, squared, add up to more than " +
+				std::to_string(SCRIPT_MAX_INHERITED_MEMBERS));
+	}
+	return true;
+}
+
 bool CScriptOutline::checkOverloads()
 {
 	std::unordered_map<std::string_view, irr::u32> overloads = GlobalOverloads;
@@ -220,6 +269,29 @@ bool CScriptOutline::checkNamespaces()
 	if (NamespaceLookups * held > SCRIPT_MAX_NAMESPACE_SEARCH)
 		return refuse(std::to_string(NamespaceLookups) + " names looked up among " + std::to_string(held) +
 			" namespaces, more than " + std::to_string(SCRIPT_MAX_NAMESPACE_SEARCH) + " in all");
+	return true;
+}
+
+bool CScriptOutline::checkSharedFunctions()
+{
+	if (SharedFunctions == 0)
+		return true;
+	// The compiler looks for each shared function among every script
+	// function the engine holds, those of all modules.
+	irr::u64 held = Functions;
+	for (AngelScript::asUINT m = 0; m < Engine->GetModuleCount(); ++m)
+	{
+		const AngelScript::asIScriptModule* module = Engine->GetModuleByIndex(m);
+		held += module->GetFunctionCount();
+		for (AngelScript::asUINT t = 0; t < module->GetObjectTypeCount(); ++t)
+		{
+			const AngelScript::asITypeInfo* type = module->GetObjectTypeByIndex(t);
+			held += type->GetMethodCount() + type->GetFactoryCount() + type->GetBehaviourCount();
+		}
+	}
+	if (SharedFunctions * held > SCRIPT_MAX_SHARED_SEARCH)
+		return refuse(std::to_string(SharedFunctions) + " shared functions looked for among " + std::to_string(held) +
+			" script functions, more than " + std::to_string(SCRIPT_MAX_SHARED_SEARCH) + " in all");
 	return true;
 }
 

@@ -13,8 +13,8 @@ std::string checkScriptSource(const AngelScript::asIScriptEngine* engine, const 
 		return "more than " + std::to_string(SCRIPT_MAX_SOURCE_BYTES) + " bytes of code";
 	CScriptNestingCheck nesting;
 	CScriptOutline outline(engine, heldNamespaces);
-	forEachScriptToken(
-		engine, code, length, [&](const SScriptToken& token) { return nesting.take(token) && outline.take(token); });
+	forEachScriptToken(engine, code, length,
+		[&](const SScriptToken& token) { return nesting.take(token) && outline.take(token, nesting.controlDepth()); });
 	if (!nesting.why().empty())
 		return nesting.why();
 	if (outline.why().empty() && outline.finish(length) && heldNamespaces)

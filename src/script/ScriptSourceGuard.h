@@ -68,6 +68,38 @@ const irr::u32 SCRIPT_MAX_TYPES = 1024;
 const irr::u32 SCRIPT_MAX_CLASS_MEMBERS = 512;
 const irr::u32 SCRIPT_MAX_LOCALS = 1024;
 const irr::u32 SCRIPT_MAX_SWITCH_CASES = 512;
+//! Statements (each `;`) and operators of a module: the compiler spends up
+//! to 17 us on each (strings added or passed by value, a message for each
+//! error), whatever functions they are in, so 20480 stay near 0.36 s. 160 KiB
+//! of ordinary game code has about 15,000.
+const irr::u32 SCRIPT_MAX_STATEMENTS_AND_OPERATORS = 20480;
+//! Tokens of one function, and of a constructor with the member initialisers
+//! it compiles: the compiler holds the whole function's parse and code as
+//! it builds, up to 660 bytes and 7 us a token (`s = s + 1 + s;` of
+//! strings), so 32768 tokens stay near 21 MiB and 0.22 s. A function of
+//! 3,000 ordinary lines is about as long.
+const irr::u32 SCRIPT_MAX_FUNCTION_TOKENS = 32768;
+//! The compiler looks for where each loop, `return`, `break` and `continue`
+//! jumps through the whole function, and each `if` or loop jumps over the
+//! tokens it holds: over one function, its tokens times the first kind and
+//! the tokens held by each of the second, at up to 27 ns a token. A
+//! thousand `else if` stay at half of it.
+const irr::u64 SCRIPT_MAX_JUMP_SEARCH = 1u << 23;
+//! A derived class copies the members it inherits and looks through them
+//! for each of its own: the members of each class with those it inherits,
+//! squared and summed over the classes, at up to 35 ns each. A base of 200
+//! members with 100 classes derived from it stays within.
+const irr::u64 SCRIPT_MAX_INHERITED_MEMBERS = 1u << 22;
+//! Accessors outside classes (functions declared `property`, those of
+//! virtual properties): the compiler compares each with every function of
+//! the module (1024 of them among 4096 functions add 0.16 s). A class's are
+//! held by the bound on its members.
+const irr::u32 SCRIPT_MAX_ACCESSORS = 512;
+//! A function declared `shared` or `external` is looked for among every
+//! script function the engine holds, of all modules (16 ns each): shared
+//! functions times those functions, this module's included. 4096 shared
+//! functions among 64,000 took 5.7 s.
+const irr::u64 SCRIPT_MAX_SHARED_SEARCH = 1u << 23;
 //! Classes and interfaces derived from one another: checking an interface
 //! chain costs about its depth to the fourth power.
 const irr::u32 SCRIPT_MAX_INHERITANCE = 64;

@@ -309,7 +309,7 @@ TEST(ScriptLimits, CodeTheCompilerCannotSurviveIsRefusedAndTheNextBuilds)
 		{"250 chained assignments", head + "int a; a" + repeat(" = a", 250) + " = 1; }", ""},
 		{"60 conditionals", "bool c = true;\nint b = " + repeat("c ? 1 : ", 60) + "2;\n" + head + "}", ""},
 		{"10,000 negative numbers", "int[] a = {" + repeat("-1, ", 10000) + "-1};\n" + head + "}", ""},
-		{"200 statements of 200 operators", sums(200, 200) + head + "}", ""},
+		{"100 statements of 200 operators", sums(100, 200) + head + "}", ""},
 		{"deep brackets and statements",
 			head + "int a = 0; " + repeat("{ if (a == 0) ", 250) + "a = 1;" + repeat(" }", 250) + " }", ""},
 	};
@@ -466,6 +466,37 @@ TEST(ScriptLimits, CodeThatCostsTheCompilerMoreThanItsTextIsRefused)
 			each(15, [](const std::string& i) { return "int a" + i + " = 1 + 2, "; }) + "int z = 1 + 2) {}\n" +
 			"void g() {\n" + repeat("f();\n", n) + "}\n";
 	};
+	// One function's code is held whole while it compiles, and the compiler
+	// looks for each jump's target through it.
+	const auto longFunction = [](size_t n) {
+		return "void h(int a, int b, int c) {}\nvoid g() {\n" + repeat("h(1, 2, 3);\n", n) + "}\n";
+	};
+	const auto loops = [](size_t n) { return "void g(bool c) {\n" + repeat("while (c) {}\n", n) + "}\n"; };
+	const auto continues = [](size_t n) {
+		return "void g(bool c) { while (c) {\n" + repeat("if (c) continue;\n", n) + "} }\n";
+	};
+	const auto ifsAround = [](size_t n) {
+		return "void g(bool c) { int x = 0;\n" + repeat("if (c) ", 500) + "{\n" + repeat("x++;\n", n) + "} }\n";
+	};
+	const auto initialisers = [](size_t n) {
+		return "class C {\n" +
+			each(n, [](const std::string& i) { return "int p" + i + " = 1" + repeat(" + 1", 63) + ";\n"; }) + "}\n";
+	};
+	// A class derives what its base has and checks its own against it.
+	const auto wideBase = [](size_t n) {
+		return "class C0 {\n" + each(n, [](const std::string& i) { return "void m" + i + "() {}\n"; }) + "}\n" +
+			each(100, [](const std::string& i) { return "class D" + i + " : C0 {}\n"; });
+	};
+	const auto membersDown = [](size_t n) {
+		std::string code;
+		for (size_t c = 0; c < 64; ++c)
+			code += "class C" + std::to_string(c) + (c ? " : C" + std::to_string(c - 1) : "") + " {\n" +
+				each(n, [&](const std::string& i) { return "int p" + std::to_string(c) + "_" + i + ";\n"; }) + "}\n";
+		return code;
+	};
+	const auto accessors = [](size_t n) {
+		return each(n, [](const std::string& i) { return "int get_p" + i + "() property { return 1; }\n"; });
+	};
 	const auto flatNamespaces = [](size_t n) {
 		return each(n, [](const std::string& i) { return "namespace ns" + i + " { int v; }\n"; });
 	};
@@ -516,7 +547,7 @@ TEST(ScriptLimits, CodeThatCostsTheCompilerMoreThanItsTextIsRefused)
 			"calls that compile more than " + beyondText(fan(12) + created) + " tokens of default arguments"},
 		{"defaults of many calls in a long module", longModule, 1000, 1025,
 			"calls that compile more than 65536 tokens of default arguments"},
-		{"global initialisers in their order", forward, 7000, 7300, "more than 163840 bytes of code"},
+		{"global initialisers in their order", forward, 6500, 7300, "more than 163840 bytes of code"},
 		{"initialisers failing while a chain waits", failing, 0, 1100,
 			"global variables whose initialisers name one another, more than the compiler can order"},
 		{"global initialisers in reverse", globals, 30, 100,
@@ -549,6 +580,27 @@ TEST(ScriptLimits, CodeThatCostsTheCompilerMoreThanItsTextIsRefused)
 		{"namespaces", flatNamespaces, 256, 257, "more than 256 namespaces"},
 		{"scoped names among namespaces", scoped, 2048, 2049,
 			"2049 names looked up among 256 namespaces, more than 524288 in all"},
+		{"statements in small functions",
+			[](size_t n) {
+				return each(n, [](const std::string& i) {
+					return "void fn" + i + "() { string s; s = s + s; s = s + s; s = s + s; }\n";
+				});
+			},
+			2000, 2100, "more than 20480 statements and operators"},
+		{"statements in one function", longFunction, 3000, 4000, "more than 32768 tokens in one function"},
+		{"loops in one function", loops, 1100, 1300,
+			"jumps in one function the compiler would look for through more than 8388608 tokens"},
+		{"continues in one loop", continues, 900, 1300,
+			"jumps in one function the compiler would look for through more than 8388608 tokens"},
+		{"ifs around a long body", ifsAround, 4500, 6000,
+			"jumps in one function the compiler would look for through more than 8388608 tokens"},
+		{"member initialisers of one constructor", initialisers, 200, 300,
+			"more than 32768 tokens in one constructor with the member initialisers it compiles"},
+		{"a wide base of many derived classes", wideBase, 190, 220,
+			"classes whose members with those they inherit, squared, add up to more than 4194304"},
+		{"members down an inheritance chain", membersDown, 4, 8,
+			"classes whose members with those they inherit, squared, add up to more than 4194304"},
+		{"property accessors", accessors, 500, 520, "more than 512 global property accessors"},
 		{"the default argument that calls itself",
 			[](size_t) { return std::string("int f(int a = f()) { return a; }\nvoid g() { f(); }\n"); }, 0, 0,
 			"default arguments that call their own function"},
@@ -663,6 +715,32 @@ TEST(ScriptLimits, TheBuildsOfOneLoadShareOneBudget)
 		std::vector<std::string>{"Script of module \"first\" refused: the scripts of this level load took 5000 ms "
 								 "to build, and its further code is not built"});
 	EXPECT_FALSE(script::CScriptBuildGroup::spent());
+	world.load(second, created);
+	EXPECT_GE(second->getCallbackId(script::ESC_CREATED), 0);
+}
+
+// A shared function is looked for among the functions of all code the
+// engine holds: code that builds alone is refused once other code holds as
+// many functions, and the module builds its next code.
+TEST(ScriptLimits, SharedFunctionsCountTheFunctionsOfAllCode)
+{
+	CScriptWorld world;
+	const std::string created = "void Created(SceneObject@+ self) {}\n";
+	const std::string shared = each(2500, [](const std::string& i) { return "shared void sh" + i + "() {}\n"; }) +
+		created;
+	script::CScriptModule* first = world.scripts().getModule("first");
+	world.load(first, shared);
+	EXPECT_GE(first->getCallbackId(script::ESC_CREATED), 0);
+
+	script::CScriptModule* second = world.scripts().getModule("second");
+	loadAnyway(second, shared);
+	ASSERT_EQ(world.refusals().size(), 1u);
+	const std::string refusal = world.refusals().front();
+	EXPECT_EQ(refusal.rfind("Script of module \"second\" refused: 2500 shared functions looked for among ", 0), 0u)
+		<< refusal;
+	const std::string end = " script functions, more than 8388608 in all";
+	EXPECT_EQ(refusal.substr(refusal.size() - std::min(refusal.size(), end.size())), end) << refusal;
+	EXPECT_EQ(second->getCallbackId(script::ESC_CREATED), AngelScript::asNO_FUNCTION);
 	world.load(second, created);
 	EXPECT_GE(second->getCallbackId(script::ESC_CREATED), 0);
 }
