@@ -94,9 +94,6 @@ CSceneObject* currentObject(
 //! How many objects ahead a walk asks for what an object's synchronisation
 //! reads behind its record.
 const size_t SYNC_AHEAD = 4;
-//! How many objects ahead a walk asks for an object's own fields: by the
-//! time prefetchSync reads them to find the rest, they have arrived.
-const size_t FIELDS_AHEAD = 2 * SYNC_AHEAD;
 
 //! Starts loading what the walk at entry i will soon need. Only while the
 //! registry is unchanged: an entry's object may be gone after a change.
@@ -105,8 +102,6 @@ void prefetchAhead(
 {
 	if (snapshot.revision != objects.getRevision())
 		return;
-	if (i + FIELDS_AHEAD < snapshot.entries.size())
-		snapshot.entries[i + FIELDS_AHEAD].second->prefetchFields(phase);
 	if (i + SYNC_AHEAD < snapshot.entries.size())
 		snapshot.entries[i + SYNC_AHEAD].second->prefetchSync(phase);
 }

@@ -186,29 +186,6 @@ script::SScriptBinding* CSceneObject::getBindingWithCallbacks() const
 	return OwnCallbacks ? Binding.get() : nullptr;
 }
 
-void CSceneObject::prefetchFields(ESyncPhase phase) const
-{
-	prefetch(this);
-	prefetch(&Body);
-	prefetch(&ChangedEngineAttributes);
-	if (phase == ESP_MOTION)
-	{
-		prefetchBytes(&EngineAttributeById[EP_VELOCITY_X], sizeof(SAttribute*) * (EP_ROTATION - EP_VELOCITY_X + 1));
-		prefetch(&Class);
-		prefetch(&OwnCallbacksRevision);
-		prefetch(&OnSync);
-	}
-	else
-	{
-		prefetchBytes(&EngineAttributeById[EP_X], sizeof(SAttribute*) * (EP_Z - EP_X + 1));
-		prefetch(&ChangedClassAttributes);
-		prefetch(&OnNodeSync);
-		prefetch(&RememberedNode);
-		prefetch(&RememberedNodeRevision);
-		prefetch(&LastBodyPosition);
-	}
-}
-
 void CSceneObject::prefetchSync(ESyncPhase phase) const
 {
 	// The reference count lies in the virtual base, behind the fields of the

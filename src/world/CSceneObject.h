@@ -153,12 +153,8 @@ public:
 	};
 	//! Starts loading what that synchronisation reads behind the object's
 	//! record: the reference count, the body, the attributes of the phase and
-	//! the node, without waiting for them. It reads the record to find them:
-	//! a walk asks for those fields with prefetchFields some objects earlier.
+	//! the node, without waiting for them. It reads the record to find them.
 	void prefetchSync(ESyncPhase phase) const;
-	//! Starts loading the fields of the record that the phase reads, from the
-	//! object's address alone: nothing of the object is read.
-	void prefetchFields(ESyncPhase phase) const;
 
 	//! Physics units, as the last syncPositionFromBody saw it; the origin,
 	//! where the body is made, before the first.
