@@ -2,7 +2,8 @@
 // A bound on what one kind of content holds together, the whole game long:
 // bytes are taken before they are held and given back when they are let go.
 // Each kind has its one bound, next to what it bounds (scene/ImageMemory.h,
-// world/WorldMemory.h, engine/SoundMemory.h); the kind that refuses says so.
+// world/WorldMemory.h, engine/SoundMemory.h, and scene/ShownSprites.h, which
+// counts sprite placements); the kind that refuses says so.
 
 #include <cstddef>
 

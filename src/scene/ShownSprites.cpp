@@ -1,48 +1,55 @@
 #include "scene/ShownSprites.h"
 
+#include <algorithm>
 #include <string>
 
+#include "base/MemoryBound.h"
 #include "base/Refusal.h"
 
 namespace orv {
 
 namespace {
 
-std::size_t Limit = DEFAULT_SHOWN_SPRITE_LIMIT;
-std::size_t Shown = 0;
+// Counts placements, not bytes: the bound is the same take-and-give.
+CMemoryBound& shownSprites()
+{
+	static CMemoryBound bound(DEFAULT_SHOWN_SPRITE_LIMIT);
+	return bound;
+}
 
 } // namespace
 
 std::size_t takeShownSprites(std::size_t wanted)
 {
-	const std::size_t room = Shown < Limit ? Limit - Shown : 0;
-	const std::size_t taken = wanted < room ? wanted : room;
-	Shown += taken;
+	CMemoryBound& bound = shownSprites();
+	const std::size_t room = bound.getLimit() - std::min(bound.getHeld(), bound.getLimit());
+	const std::size_t taken = std::min(wanted, room);
+	bound.take(taken);
 	if (taken < wanted)
 		reportRefusalOnce("core", "content: shown sprites",
-			"Animated objects show all the sprites they may together (" + std::to_string(Limit) +
+			"Animated objects show all the sprites they may together (" + std::to_string(bound.getLimit()) +
 				"); further sprites of their frames are left out.");
 	return taken;
 }
 
 void giveShownSprites(std::size_t count)
 {
-	Shown = count < Shown ? Shown - count : 0;
+	shownSprites().give(count);
 }
 
 std::size_t getShownSpriteCount()
 {
-	return Shown;
+	return shownSprites().getHeld();
 }
 
 std::size_t getShownSpriteLimit()
 {
-	return Limit;
+	return shownSprites().getLimit();
 }
 
 void setShownSpriteLimit(std::size_t count)
 {
-	Limit = count;
+	shownSprites().setLimit(count);
 }
 
 } // namespace orv
