@@ -57,7 +57,10 @@ void asCAtomic::set(asDWORD val)
 
 asDWORD asCAtomic::atomicInc()
 {
-	counted.store(true, std::memory_order_relaxed);
+	// Read first: a store on every reference taken would write the same
+	// cache line from every count in the process.
+	if (!counted.load(std::memory_order_relaxed))
+		counted.store(true, std::memory_order_relaxed);
 	return static_cast<asDWORD>(asAtomicInc(reinterpret_cast<int&>(value)));
 }
 
