@@ -6,6 +6,7 @@
 #include "base/XmlReader.h"
 #include "frontend/TextFile.h"
 #include "script/CScriptModule.h"
+#include "script/ScriptBuildGroup.h"
 #include "world/AttributeXml.h"
 #include "world/CObjectClass.h"
 #include "world/CObjectManager.h"
@@ -37,6 +38,8 @@ void CClassDefinitionReader::read(const irr::io::path& fileName)
 	if (!Reader)
 		return;
 	FileName = fileName.c_str();
+	// The class scripts of one file share one budget, as a level's do.
+	const script::CScriptBuildGroup builds;
 
 	while (Reader->read())
 	{

@@ -131,7 +131,7 @@ void CScriptModule::load(
 	{
 		if (CScriptBuildGroup::firstRefusal())
 			reportRefusal("script",
-				"Script of " + describe() + " refused: the scripts of this level load took " +
+				"Script of " + describe() + " refused: the scripts of this load took " +
 					std::to_string(SCRIPT_LOAD_BUILD_BUDGET_MS) + " ms to build, and its further code is not built");
 		resolveCallbacks();
 		return;

@@ -56,10 +56,11 @@ const irr::u32 SCRIPT_LINES_BETWEEN_LOOKS = 256;
 //! A level whose objects load levels from Created nests this deep at most,
 //! however many levels the package has.
 const irr::u32 SCRIPT_MAX_NESTED_OWN_RUNS = 8;
-//! Script time the builds one level load asks for take together (the code
-//! of its objects and classes, their initialisers included): each build is
-//! bounded, but a level of many objects with large scripts built for half a
-//! minute in one call. Code asked for past it is refused. A level of a
+//! Script time the builds one load of a level or of a class definitions file
+//! asks for take together (the code of its objects and classes, their
+//! initialisers included): each build is bounded, but a level of many
+//! objects with large scripts built for half a minute in one call, and a
+//! file of many classes with large scripts for 20 s. Code asked for past it is refused. A level of a
 //! thousand objects with ordinary scripts builds in about a second.
 const irr::u32 SCRIPT_LOAD_BUILD_BUDGET_MS = 5000;
 

@@ -1,5 +1,6 @@
 #pragma once
-// The builds one level load asks for, which share SCRIPT_LOAD_BUILD_BUDGET_MS.
+// The builds one load of a level or of class definitions asks for, which
+// share SCRIPT_LOAD_BUILD_BUDGET_MS.
 
 #include "script/ScriptBudget.h"
 

@@ -712,8 +712,8 @@ TEST(ScriptLimits, TheBuildsOfOneLoadShareOneBudget)
 		EXPECT_EQ(second->getCallbackId(script::ESC_CREATED), AngelScript::asNO_FUNCTION);
 	}
 	EXPECT_EQ(world.refusals(),
-		std::vector<std::string>{"Script of module \"first\" refused: the scripts of this level load took 5000 ms "
-								 "to build, and its further code is not built"});
+		std::vector<std::string>{"Script of module \"first\" refused: the scripts of this load took 5000 ms to build, "
+								 "and its further code is not built"});
 	EXPECT_FALSE(script::CScriptBuildGroup::spent());
 	world.load(second, created);
 	EXPECT_GE(second->getCallbackId(script::ESC_CREATED), 0);
